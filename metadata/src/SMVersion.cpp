@@ -1,0 +1,3 @@
+#include "Metadata/SMVersion.h"
+
+const char* SMUtilVersion() { return "0.1.0"; }

@@ -1,0 +1,20 @@
+#!/bin/sh
+# Builds the libFuzzer targets with clang and runs each for a bounded time
+# (FUZZ_SECONDS, default 5) starting from its seed corpus in fuzz/corpus/<name>.
+set -eu
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+BUILD_DIR="${BUILD_DIR:-build-fuzz}"
+SECONDS_EACH="${FUZZ_SECONDS:-5}"
+CC=clang-14 CXX=clang++-14 cmake -S . -B "$BUILD_DIR" -G Ninja -DSMUTIL_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$BUILD_DIR"
+for src in fuzz/*.cpp; do
+  [ -e "$src" ] || continue
+  name=$(basename "$src" .cpp)
+  corpus="$BUILD_DIR/corpus/$name"
+  mkdir -p "$corpus"
+  seeds=""
+  [ -d "fuzz/corpus/$name" ] && seeds="fuzz/corpus/$name"
+  echo "== $name ($SECONDS_EACH s)"
+  "$BUILD_DIR/$name" -max_total_time="$SECONDS_EACH" -rss_limit_mb=2048 -timeout=10 "$corpus" $seeds
+done

@@ -1,0 +1,14 @@
+#!/bin/sh
+# Installs every build and test dependency from Debian packages. Safe to run
+# again: packages already present are left alone.
+set -eu
+PKGS="cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libicu-dev libssl-dev libxerces-c-dev clang-14 libclang-rt-14-dev"
+missing=""
+for p in $PKGS; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+$SUDO apt-get update
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends $missing
