@@ -1,0 +1,76 @@
+// Internal: the byte layout of tokens, shared by the expression, the tokens,
+// the builder and the text form.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "Expr/Expr.h"
+#include "Utility/VXString.h"
+
+namespace ExprLayout {
+
+constexpr std::size_t kCodeBytes = 2;
+constexpr std::size_t kOpHeaderBytes = 10;  // code, operand count, operand bytes
+// Every token is at least this long, so an int32 read at byte 2 of any
+// token stays inside it.
+constexpr std::size_t kMinTokenBytes = 6;
+
+inline std::uint16_t ReadCode(const uint8* p) { return static_cast<std::uint16_t>((p[0] << 8) | p[1]); }
+inline std::uint32_t ReadU32(const uint8* p) {
+  return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
+}
+inline void PutCode(ByteVector& out, int code) {
+  out.push_back(static_cast<uint8>(code >> 8));
+  out.push_back(static_cast<uint8>(code));
+}
+inline void PutU32(ByteVector& out, std::uint32_t v) {
+  out.push_back(static_cast<uint8>(v >> 24));
+  out.push_back(static_cast<uint8>(v >> 16));
+  out.push_back(static_cast<uint8>(v >> 8));
+  out.push_back(static_cast<uint8>(v));
+}
+inline void SetU32(uint8* p, std::uint32_t v) {
+  p[0] = static_cast<uint8>(v >> 24);
+  p[1] = static_cast<uint8>(v >> 16);
+  p[2] = static_cast<uint8>(v >> 8);
+  p[3] = static_cast<uint8>(v);
+}
+
+bool IsLeafCode(int code);
+bool IsOperatorCode(int code);
+
+// Length in bytes of the token at p (operands included), reading at most up
+// to end. Throws BlobDecodeError (offset relative to base) when the header is
+// cut off, the code is unknown or the token runs past end.
+std::size_t CheckedTokenLength(const uint8* base, const uint8* p, const uint8* end);
+
+// Bytes from p to the next token in prefix order: the whole token for a
+// leaf, only the header for an operator (its first operand follows).
+std::size_t PrefixStep(const uint8* p);
+
+struct ValidationResult {
+  std::size_t tokenCount = 0;
+  std::size_t depth = 0;
+};
+// Checks a whole expression once: every code known, every payload inside its
+// token and well formed, operand counts and lengths consistent and within the
+// operator's limits, exactly one root covering all bytes. Iterative, so any
+// nesting depth is fine. Throws BlobDecodeError with the byte offset.
+ValidationResult Validate(const uint8* begin, const uint8* end);
+
+}  // namespace ExprLayout
+
+#include "Expr/VXDateTime.h"
+
+namespace ExprLayout {
+constexpr std::size_t kDateBytes = 6;
+constexpr std::size_t kTimeBytes = 7;
+// Payload encoders/decoders for the date and time leaves; the decoders trust
+// that the bytes exist.
+void PutDate(ByteVector& out, const VXDate& d);
+void PutTime(ByteVector& out, const VXTime& t);
+VXDate DecodeDate(const uint8* p);
+VXTime DecodeTime(const uint8* p);
+}  // namespace ExprLayout
