@@ -1,0 +1,56 @@
+// Feeds arbitrary text to the variable-reference scanner and the variable-name
+// parsers. Nothing may crash, and every record must lie inside the text.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "Metadata/SMConstants.h"
+#include "Metadata/SMUtil.h"
+#include "Metadata/SMVariables.h"
+
+namespace {
+void Check(bool ok) {
+  if (!ok) std::abort();
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;
+  // The first byte picks the opening word; mode 4 takes a pattern from the input.
+  const unsigned mode = data[0] % 5;
+  const VXString text = ToVXString(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1));
+  VXString custom;
+  const char32_t* pattern = nullptr;
+  switch (mode) {
+    case 1: pattern = _S_VALUEOF_BRACKET; break;
+    case 2: pattern = kValueListOfStr; break;
+    case 3: pattern = kValueNameOfStr; break;
+    case 4:
+      custom = text.substr(0, (data[0] / 5) % 8);
+      pattern = custom.c_str();
+      break;
+    default: break;
+  }
+  const std::size_t offset = data[0] & 0x80 ? 7 : 0;
+  VariablePositions refs;
+  MetadataUtil::FindVariables(text, refs, pattern, offset);
+  for (const VariableTokenInfo& r : refs) {
+    Check(r.m_position >= offset && r.m_position < text.size() + offset);
+    Check(r.m_endPosition >= r.m_position && r.m_endPosition <= text.size() + offset);
+    Check(text[r.m_endPosition - offset - 1] == U')');
+    Check(r.m_qualifier.size() + r.m_varName.size() < r.m_endPosition - r.m_position);
+  }
+
+  VariableTokenInfo v;
+  if (MetadataUtil::HasVariablesStartedWithPattern(text, S_KEX_LABEL, v)) Check(!v.m_qualifier.empty());
+  SetVariableTokenInfoIfIsSingleKEXBundleVariable(refs, v);
+  MetadataUtil::BeginsWithKEXBundlePrefix(text);
+  Check(MetadataUtil::GetStringAfterKEXBundlePrefix(text).size() <= text.size());
+  Check(MetadataUtil::GetKeyFromKEXBundleVariable(text).size() <= text.size());
+  VXString var, source;
+  if (MetadataUtil::ParseMultiVar(text, var, source)) {
+    Check(!var.empty() && var.size() + source.size() < text.size());
+  }
+  return 0;
+}

@@ -1,0 +1,145 @@
+// Server-wide texts that the metadata utilities share with the rest of the
+// server: the openings of variable references, the naming schemes of
+// externalized session variables, KEX keys, XML element names, dictionary
+// keywords and file names. Each text is defined here once; code names the
+// constant, never repeats its text.
+//
+//   VariablePositions refs;
+//   MetadataUtil::FindVariables(text, refs, _S_VALUEOF_BRACKET, 0);
+//   bool bundle = MetadataUtil::BeginsWithKEXBundlePrefix(refs[0].m_varName);
+//
+// All constants are null-terminated UTF-32 arrays, so they pass as a
+// `const char32_t*` pattern and convert to VXString where a string is wanted.
+// Format constants (the *_LS and S_IDS_* families) are printf-style with one
+// "%ls" per wide-string argument, for BaseStringUtil::VXString_sprintf; their
+// argument order is outermost container first, the object's own name last.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace SMConstantsDetail {
+constexpr std::size_t Length(const char32_t* s) { return std::char_traits<char32_t>::length(s); }
+}  // namespace SMConstantsDetail
+
+// -----------------------------------------------------------------------------
+// Variable references in text
+// -----------------------------------------------------------------------------
+
+// Opening of a VALUEOF reference. Lower case and ending with "(" because the
+// scanner matches it against a lower-cased copy of the text, and the bracket
+// keeps a column named VALUEOFX or the bare word from being taken for one.
+inline constexpr char32_t _S_VALUEOF_BRACKET[] = U"valueof(";
+
+// The write-side twin of _S_VALUEOF_BRACKET: the text put into display names
+// and descriptions. Upper case because that is how users write the function.
+inline constexpr char32_t S_VALUE_OF_LS[] = U"VALUEOF(%ls)";
+
+// Marks a session variable whose value is a string of an application
+// resource bundle. Upper-case identifier characters only, so that it survives
+// the upper-casing of KEX names and needs no quoting inside VALUEOF.
+inline constexpr char32_t S_KEX_BUNDLE_PREFIX[] = U"KEX_BUNDLE_";
+
+// Joins a variable name and its source name: REGION@@ORCL is REGION from the
+// source ORCL. Two characters that no identifier rule lets through, and none
+// that the scanner treats specially (".", ",", "(", ")", quotes) or that a
+// colon variable could begin with (":"), so the token never splits a reference.
+inline constexpr char32_t _S_MULTI_VAR_TOKEN[] = U"@@";
+
+// Session block of the server's own per-user variables, and the qualified
+// prefix written in front of externalized names. Must hold the same text as
+// the expression model's session prefix (OpExprValueOfSession::VX_SESSION).
+inline constexpr char32_t S_VX_SESSION[] = U"VX_SESSION";
+inline constexpr char32_t S_VX_SESSION_PREFIX[] = U"VX_SESSION.";
+
+// The block name that asks for a session variable in whichever block holds
+// it. "*" cannot be a block name (block names are identifiers), so it cannot
+// collide with a real block. The object model's
+// GlobalRpVariables::global_SessionBlockWildcard must hold the same text.
+inline constexpr char32_t S_SESSION_BLOCK_WILDCARD[] = U"*";
+
+// Colon variable of connection scripts standing for the connecting user's
+// name (GlobalRpVariables' user placeholder, copied into kPUser). A colon
+// marks bind-style placeholders in the scripts' SQL, so users recognize it.
+inline constexpr char32_t S_COLON_VARIABLE_USER[] = U":USER";
+
+// -----------------------------------------------------------------------------
+// Externalized display names and descriptions
+// -----------------------------------------------------------------------------
+
+// Session-variable names generated for custom display names (CN_) and
+// descriptions (CD_), one form per depth of the object in the presentation
+// layer. The parts are joined with "_" so that the whole stays one identifier
+// and needs no quoting after "VX_SESSION.".
+inline constexpr char32_t S_IDS_DEFAULT_CUSTOM_NAME_1[] = U"CN_%ls";
+inline constexpr char32_t S_IDS_DEFAULT_CUSTOM_NAME_2[] = U"CN_%ls_%ls";
+inline constexpr char32_t S_IDS_DEFAULT_CUSTOM_NAME_3[] = U"CN_%ls_%ls_%ls";
+inline constexpr char32_t S_IDS_DEFAULT_CUSTOM_NAME_4[] = U"CN_%ls_%ls_%ls_%ls";
+inline constexpr char32_t S_IDS_DEFAULT_DESCRIPTION_1[] = U"CD_%ls";
+inline constexpr char32_t S_IDS_DEFAULT_DESCRIPTION_2[] = U"CD_%ls_%ls";
+inline constexpr char32_t S_IDS_DEFAULT_DESCRIPTION_3[] = U"CD_%ls_%ls_%ls";
+inline constexpr char32_t S_IDS_DEFAULT_DESCRIPTION_4[] = U"CD_%ls_%ls_%ls_%ls";
+
+// Prefixes of the KEX label (display name) and tooltip (description)
+// variables. The generated KEX names below begin with them, so a text holding
+// a generated KEX reference passes the label / tooltip tests.
+inline constexpr char32_t S_KEX_LABEL[] = U"KEX_LABEL_";
+inline constexpr char32_t S_KEX_TOOLTIP[] = U"KEX_TOOLTIP_";
+
+// KEX UI-hint variable names: (database, table) for a physical table and
+// (database, table, column) for a physical column.
+inline constexpr char32_t S_IDS_KEX_CUSTOM_NAME_2[] = U"KEX_LABEL_%ls_%ls";
+inline constexpr char32_t S_IDS_KEX_CUSTOM_NAME_3[] = U"KEX_LABEL_%ls_%ls_%ls";
+inline constexpr char32_t S_IDS_KEX_CUSTOM_DESCRIPTION[] = U"KEX_TOOLTIP_%ls_%ls_%ls";
+
+// Property-map key of a physical column hidden from KEX applications, and the
+// value that means "yes" (compared case-insensitively).
+inline constexpr char32_t S_KEX_IS_HIDDEN[] = U"KEX_IS_HIDDEN";
+inline constexpr char32_t S_TRUE_[] = U"true";
+
+// Logical tables whose names begin with this (case-insensitively) are the
+// unqualified general-ledger segment dimensions, whatever the rules file says.
+inline constexpr char32_t S_GL_SEGMENT_TABLE_PREFIX[] = U"GL Segment";
+
+// The application segment-rules file: <home>/S_BIFOUNDATION/S_SERVER/S_LIB/
+// S_APPS/S_SEGMENT_RULES/S_APP_SEGMENT_RULES_FILE, validated against the
+// schema beside it. Kept under lib/ because it ships with the server, not with
+// an instance's configuration.
+inline constexpr char32_t S_BIFOUNDATION[] = U"bifoundation";
+inline constexpr char32_t S_SERVER[] = U"server";
+inline constexpr char32_t S_LIB[] = U"lib";
+inline constexpr char32_t S_APPS[] = U"apps";
+inline constexpr char32_t S_SEGMENT_RULES[] = U"segmentrules";
+inline constexpr char32_t S_APP_SEGMENT_RULES_FILE[] = U"AppSegmentRules.xml";
+inline constexpr char32_t S_APP_SEGMENT_RULE_SCHEMA_FILE[] = U"AppSegmentRules.xsd";
+// Element and attribute names inside that file.
+inline constexpr char32_t S_APP_SEGMENT_RULE_DOCUMENT[] = U"SegmentRules";
+inline constexpr char32_t S_APP_SEGMENT_RULE_MAPPING_RULES[] = U"MappingRules";
+inline constexpr char32_t S_APP_SEGMENT_RULE_UNQUALIFIED_DIMENSION_PREFIX[] = U"UnqualifiedDimensionPrefix";
+
+// -----------------------------------------------------------------------------
+// XML description, type names, metadata dictionary
+// -----------------------------------------------------------------------------
+
+// Elements of an object's XML description.
+inline constexpr char32_t _S_XML_OBJECT[] = U"Object";
+inline constexpr char32_t _S_XML_NAME[] = U"Name";
+inline constexpr char32_t _S_XML_TYPE[] = U"Type";
+inline constexpr char32_t _S_XML_UPGRADE_ID[] = U"UpgradeID";
+
+// The column keyword. Upper case: it stands in the type-name table beside
+// "TABLE" and "DATABASE", and the XML utilities compare keywords ignoring case.
+inline constexpr char32_t S_XML_COLUMN[] = U"COLUMN";
+
+// Dictionary tag of users, in the UpperCamelCase of the other dictionary tags.
+inline constexpr char32_t S_USER[] = U"User";
+
+// File name of the live repository; the dictionary uses it without its
+// extension as the repository's folder name.
+inline constexpr char32_t S_LIVERPD[] = U"liverpd.rpd";
+
+// -----------------------------------------------------------------------------
+// Lengths computed once, at compile time
+// -----------------------------------------------------------------------------
+
+inline constexpr std::size_t KEX_BUNDLE_LENGTH = SMConstantsDetail::Length(S_KEX_BUNDLE_PREFIX);

@@ -1,0 +1,262 @@
+#include <gtest/gtest.h>
+
+#include <string_view>
+
+#include "Metadata/SMConstants.h"
+#include "Metadata/SMUtil.h"
+#include "Metadata/SMVariables.h"
+#include "Utility/BaseStringUtil.h"
+
+namespace {
+
+struct Ref {
+  std::size_t pos;
+  std::size_t end;
+  VXString qualifier;
+  VXString name;
+};
+
+struct ScanCase {
+  const char* what;
+  VXString text;
+  const char32_t* pattern;  // null: VALUEOF then VALUELISTOF
+  std::vector<Ref> expected;
+};
+
+std::string Show(const VariablePositions& refs) {
+  std::string s;
+  for (const auto& r : refs) {
+    s += "{" + std::to_string(r.m_position) + "," + std::to_string(r.m_endPosition) + ",'" + ToNarrow(r.m_qualifier) +
+         "','" + ToNarrow(r.m_varName) + "'} ";
+  }
+  return s;
+}
+
+void ExpectRefs(const VariablePositions& got, const std::vector<Ref>& expected, const char* what) {
+  ASSERT_EQ(got.size(), expected.size()) << what << ": " << Show(got);
+  for (std::size_t i = 0; i < got.size(); ++i) {
+    EXPECT_EQ(got[i].m_position, expected[i].pos) << what << " #" << i;
+    EXPECT_EQ(got[i].m_endPosition, expected[i].end) << what << " #" << i;
+    EXPECT_EQ(got[i].m_qualifier, expected[i].qualifier) << what << " #" << i;
+    EXPECT_EQ(got[i].m_varName, expected[i].name) << what << " #" << i;
+  }
+}
+
+const std::vector<ScanCase>& ScanCases() {
+  static const std::vector<ScanCase> cases = {
+      {"upper case", U"VALUEOF(X)", nullptr, {{0, 10, U"", U"X"}}},
+      {"lower case", U"valueof(X)", nullptr, {{0, 10, U"", U"X"}}},
+      {"mixed case", U"VaLuEoF(X)", nullptr, {{0, 10, U"", U"X"}}},
+      {"qualified", U"a VALUEOF(VX_SESSION.USER) b", nullptr, {{2, 26, U"VX_SESSION", U"USER"}}},
+      {"first dot splits", U"VALUEOF(A.B.C)", nullptr, {{0, 14, U"A", U"B.C"}}},
+      {"nothing trimmed", U"VALUEOF( VX . x )", nullptr, {{0, 17, U" VX ", U" x "}}},
+      {"empty inside", U"VALUEOF()", nullptr, {{0, 9, U"", U""}}},
+      {"position argument kept in qualifier", U"VALUEOF(2, NQ.X)", nullptr, {{0, 16, U"2, NQ", U"X"}}},
+      {"two in order", U"VALUEOF(A)+VALUEOF(B)", nullptr, {{0, 10, U"", U"A"}, {11, 21, U"", U"B"}}},
+      {"in single quotes", U"x = 'VALUEOF(NQ.Y)'", nullptr, {{5, 18, U"NQ", U"Y"}}},
+      {"in double quotes", U"\"VALUEOF(X)\"", nullptr, {{1, 11, U"", U"X"}}},
+      {"quotes nested in quotes", U"'a \"VALUEOF(X)\" b'", nullptr, {{4, 14, U"", U"X"}}},
+      {"doubled quote inside", U"'it''s VALUEOF(X)'", nullptr, {{7, 17, U"", U"X"}}},
+      {"quoted part between two",
+       U"VALUEOF(A) 'VALUEOF(B)' VALUEOF(C)",
+       nullptr,
+       {{0, 10, U"", U"A"}, {12, 22, U"", U"B"}, {24, 34, U"", U"C"}}},
+      {"lone apostrophe before", U"Bob's VALUEOF(X)", nullptr, {{6, 16, U"", U"X"}}},
+      {"lone apostrophe between",
+       U"VALUEOF(A) Bob's VALUEOF(B)",
+       nullptr,
+       {{0, 10, U"", U"A"}, {17, 27, U"", U"B"}}},
+      {"nested reference",
+       U"VALUEOF(VALUEOF(X))",
+       nullptr,
+       {{0, 19, U"", U"VALUEOF(X)"}, {8, 18, U"", U"X"}}},
+      {"nested parentheses", U"VALUEOF(f(x).y)", nullptr, {{0, 15, U"f(x)", U"y"}}},
+      {"parenthesis in quoted name",
+       U"VALUEOF(VX.\"a)b\") z",
+       nullptr,
+       {{0, 17, U"VX", U"\"a)b\""}}},
+      {"unterminated ends the scan", U"VALUEOF(A) VALUEOF(B", nullptr, {{0, 10, U"", U"A"}}},
+      {"unterminated alone", U"VALUEOF(B", nullptr, {}},
+      {"unterminated swallows later", U"VALUEOF(A VALUEOF(B)", nullptr, {}},
+      {"closing only inside quotes", U"'VALUEOF(X' )", nullptr, {}},
+      {"blank before bracket", U"VALUEOF (X)", nullptr, {}},
+      {"longer word", U"MYVALUEOFX(1)", nullptr, {}},
+      {"empty text", U"", nullptr, {}},
+      {"VALUEOF before VALUELISTOF",
+       U"VALUELISTOF(A) VALUEOF(B)",
+       nullptr,
+       {{15, 25, U"", U"B"}, {0, 14, U"", U"A"}}},
+      {"name form only with its pattern",
+       U"VALUENAMEOF(NQ.X) VALUEOF(Y)",
+       kValueNameOfStr,
+       {{0, 17, U"NQ", U"X"}}},
+      {"list pattern only", U"VALUEOF(Y) valuelistof(q.z)", kValueListOfStr, {{11, 27, U"q", U"z"}}},
+      {"empty pattern finds nothing", U"VALUEOF(Y)", U"", {}},
+      {"non-ASCII keeps positions", U"\u00C4\u0130VALUEOF(\u00D6.\u00DF)", nullptr, {{2, 14, U"\u00D6", U"\u00DF"}}},
+  };
+  return cases;
+}
+
+TEST(FindVariables, ScanTable) {
+  for (const auto& c : ScanCases()) {
+    VariablePositions refs;
+    MetadataUtil::FindVariables(c.text, refs, c.pattern, 0);
+    ExpectRefs(refs, c.expected, c.what);
+  }
+}
+
+TEST(FindVariables, EveryRecordSpansOneWholeReference) {
+  for (const auto& c : ScanCases()) {
+    VariablePositions refs;
+    MetadataUtil::FindVariables(c.text, refs, c.pattern, 0);
+    for (const auto& r : refs) {
+      ASSERT_LT(r.m_position, r.m_endPosition) << c.what;
+      ASSERT_LE(r.m_endPosition, c.text.size()) << c.what;
+      const std::u32string_view span = std::u32string_view(c.text).substr(r.m_position, r.m_endPosition - r.m_position);
+      EXPECT_EQ(span.back(), U')') << c.what;
+      EXPECT_TRUE(BaseStringUtil::CaseInsensitiveFindPatternAtStart(span, U"value")) << c.what;
+    }
+  }
+}
+
+TEST(FindVariables, OffsetIsAddedAndPositionsAreAppended) {
+  VariablePositions refs{{99, 100, U"keep", U"me"}};
+  MetadataUtil::FindVariables(U"'VALUEOF(A.B)'", refs, nullptr, 5);
+  ExpectRefs(refs, {{99, 100, U"keep", U"me"}, {6, 18, U"A", U"B"}}, "offset");
+}
+
+TEST(FindVariables, AuxWithNullPatternIsValueOfOnly) {
+  VariablePositions refs;
+  FindVariablesAux(U"VALUELISTOF(A) VALUEOF(B)", refs, nullptr, 0);
+  ExpectRefs(refs, {{15, 25, U"", U"B"}}, "aux");
+}
+
+TEST(FindVariables, EachReferenceInManyQuotedPartsOnce) {
+  // Many quoted parts between matches: each must be scanned exactly once.
+  VXString text;
+  for (int i = 0; i < 50; ++i) text += U"'VALUEOF(Q)' \"x\" VALUEOF(U) ";
+  VariablePositions refs;
+  MetadataUtil::FindVariables(text, refs);
+  ASSERT_EQ(refs.size(), 100u);
+  for (std::size_t i = 1; i < refs.size(); ++i) EXPECT_LT(refs[i - 1].m_position, refs[i].m_position);
+}
+
+struct PatternCase {
+  const char* what;
+  VXString text;
+  bool expected;
+};
+
+TEST(HasVariablesStartedWithPattern, OnlyOneQualifiedMatchingReference) {
+  const std::vector<PatternCase> cases = {
+      {"label", U"VALUEOF(VX_SESSION.KEX_LABEL_A)", true},
+      {"case ignored", U"valueof(vx_session.kex_label_a)", true},
+      {"text around", U"Name: VALUEOF(VX_SESSION.KEX_LABEL_A)!", true},
+      {"list form counts", U"VALUELISTOF(VX_SESSION.KEX_LABEL_A)", true},
+      {"unqualified", U"VALUEOF(KEX_LABEL_A)", false},
+      {"other name", U"VALUEOF(VX_SESSION.LABEL_A)", false},
+      {"two references", U"VALUEOF(VX_SESSION.KEX_LABEL_A) VALUEOF(VX_SESSION.KEX_LABEL_B)", false},
+      {"none", U"plain text", false},
+  };
+  for (const auto& c : cases) {
+    VariableTokenInfo v{7, 8, U"untouched", U"untouched"};
+    EXPECT_EQ(MetadataUtil::HasVariablesStartedWithPattern(c.text, S_KEX_LABEL, v), c.expected) << c.what;
+    if (c.expected) {
+      VariablePositions refs;
+      MetadataUtil::FindVariables(c.text, refs);
+      ASSERT_EQ(refs.size(), 1u) << c.what;
+      EXPECT_EQ(v, refs.front()) << c.what;
+    } else {
+      EXPECT_EQ(v, (VariableTokenInfo{7, 8, U"untouched", U"untouched"})) << c.what;
+    }
+  }
+}
+
+TEST(KEXBundle, PrefixTest) {
+  const VXString prefix = S_KEX_BUNDLE_PREFIX;
+  EXPECT_TRUE(MetadataUtil::BeginsWithKEXBundlePrefix(prefix + U"Title"));
+  EXPECT_TRUE(MetadataUtil::BeginsWithKEXBundlePrefix(BaseStringUtil::ToLowerCase(prefix) + U"x"));
+  EXPECT_FALSE(MetadataUtil::BeginsWithKEXBundlePrefix(prefix.substr(0, prefix.size() - 1)));
+  EXPECT_FALSE(MetadataUtil::BeginsWithKEXBundlePrefix(U" " + prefix));
+  EXPECT_FALSE(MetadataUtil::BeginsWithKEXBundlePrefix(U""));
+}
+
+TEST(KEXBundle, StringAfterPrefix) {
+  const VXString prefix = S_KEX_BUNDLE_PREFIX;
+  EXPECT_EQ(MetadataUtil::GetStringAfterKEXBundlePrefix(prefix + U"  sales.title \t"), U"sales.title");
+  // The prefix is not checked, only its length counts.
+  EXPECT_EQ(MetadataUtil::GetStringAfterKEXBundlePrefix(VXString(prefix.size(), U'z') + U"key"), U"key");
+  EXPECT_EQ(MetadataUtil::GetStringAfterKEXBundlePrefix(prefix), U"");
+  EXPECT_EQ(MetadataUtil::GetStringAfterKEXBundlePrefix(U"KEX"), U"");
+}
+
+TEST(KEXBundle, KeyAfterDelimiter) {
+  const std::vector<std::pair<VXString, VXString>> cases = {
+      {U"Name", U"Name"},
+      {U"  Name  ", U"  Name  "},
+      {U"Name #KEY# k1 ", U"k1"},
+      {U"#KEY#", U""},
+      {U"A#KEY#B #KEY# C", U"B #KEY# C"},
+      {U"Name #key# k1", U"Name #key# k1"},
+  };
+  for (const auto& [in, out] : cases) EXPECT_EQ(MetadataUtil::GetKeyFromKEXBundleVariable(in), out) << ToNarrow(in);
+}
+
+TEST(KEXBundle, SingleBundleVariable) {
+  const VXString bundle = VXString(U"VALUEOF(VX_SESSION.") + S_KEX_BUNDLE_PREFIX + U"Title)";
+  VariablePositions refs;
+  MetadataUtil::FindVariables(bundle, refs);
+  VariableTokenInfo v;
+  ASSERT_TRUE(SetVariableTokenInfoIfIsSingleKEXBundleVariable(refs, v));
+  EXPECT_EQ(v, refs.front());
+
+  VariablePositions two = refs;
+  two.push_back(refs.front());
+  VariableTokenInfo untouched{1, 2, U"q", U"n"};
+  EXPECT_FALSE(SetVariableTokenInfoIfIsSingleKEXBundleVariable(two, untouched));
+  EXPECT_FALSE(SetVariableTokenInfoIfIsSingleKEXBundleVariable({}, untouched));
+  VariablePositions unqualified{{0, 1, U"", VXString(S_KEX_BUNDLE_PREFIX) + U"T"}};
+  EXPECT_FALSE(SetVariableTokenInfoIfIsSingleKEXBundleVariable(unqualified, untouched));
+  VariablePositions plain{{0, 1, U"VX_SESSION", U"Title"}};
+  EXPECT_FALSE(SetVariableTokenInfoIfIsSingleKEXBundleVariable(plain, untouched));
+  EXPECT_EQ(untouched, (VariableTokenInfo{1, 2, U"q", U"n"}));
+}
+
+TEST(ParseMultiVar, SplitsAtFirstToken) {
+  const VXString t = _S_MULTI_VAR_TOKEN;
+  struct Case {
+    VXString in;
+    bool ok;
+    VXString var;
+    VXString source;
+  };
+  const std::vector<Case> cases = {
+      {U"REGION" + t + U"ORCL", true, U"REGION", U"ORCL"},
+      {U"A" + t + U"B" + t + U"C", true, U"A", U"B" + t + U"C"},
+      {U"REGION" + t, true, U"REGION", U""},
+      {t + U"ORCL", false, U"-", U"-"},
+      {U"REGION", false, U"-", U"-"},
+      {U"", false, U"-", U"-"},
+  };
+  for (const auto& c : cases) {
+    VXString var = U"-", source = U"-";
+    EXPECT_EQ(MetadataUtil::ParseMultiVar(c.in, var, source), c.ok) << ToNarrow(c.in);
+    EXPECT_EQ(var, c.var) << ToNarrow(c.in);
+    EXPECT_EQ(source, c.source) << ToNarrow(c.in);
+  }
+}
+
+// The scanner relies on these properties of the shared constants.
+TEST(VariableConstants, OpeningsAreLowerCaseAndEndWithBracket) {
+  for (std::u32string_view opening : {std::u32string_view(_S_VALUEOF_BRACKET), std::u32string_view(kValueListOfStr),
+                                      std::u32string_view(kValueNameOfStr)}) {
+    EXPECT_EQ(BaseStringUtil::ToLowerCase(opening), VXString(opening));
+    EXPECT_EQ(opening.back(), U'(');
+  }
+  EXPECT_EQ(std::u32string_view(KEX_BUNDLE_DELIMITER).size(), KEX_BUNDLE_DELIMITER_LENGTH);
+  EXPECT_EQ(std::u32string_view(S_KEX_BUNDLE_PREFIX).size(), KEX_BUNDLE_LENGTH);
+  // The multi-source token must not cut a reference apart when it is scanned.
+  EXPECT_EQ(std::u32string_view(_S_MULTI_VAR_TOKEN).find_first_of(U".,()'\":"), std::u32string_view::npos);
+}
+
+}  // namespace
