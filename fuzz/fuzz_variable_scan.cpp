@@ -23,14 +23,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   VXString custom;
   const char32_t* pattern = nullptr;
   switch (mode) {
-    case 1: pattern = _S_VALUEOF_BRACKET; break;
-    case 2: pattern = kValueListOfStr; break;
-    case 3: pattern = kValueNameOfStr; break;
+    case 1:
+      pattern = _S_VALUEOF_BRACKET;
+      break;
+    case 2:
+      pattern = kValueListOfStr;
+      break;
+    case 3:
+      pattern = kValueNameOfStr;
+      break;
     case 4:
       custom = text.substr(0, (data[0] / 5) % 8);
       pattern = custom.c_str();
       break;
-    default: break;
+    default:
+      break;
   }
   const std::size_t offset = data[0] & 0x80 ? 7 : 0;
   VariablePositions refs;

@@ -62,19 +62,10 @@ const std::vector<ScanCase>& ScanCases() {
        nullptr,
        {{0, 10, U"", U"A"}, {12, 22, U"", U"B"}, {24, 34, U"", U"C"}}},
       {"lone apostrophe before", U"Bob's VALUEOF(X)", nullptr, {{6, 16, U"", U"X"}}},
-      {"lone apostrophe between",
-       U"VALUEOF(A) Bob's VALUEOF(B)",
-       nullptr,
-       {{0, 10, U"", U"A"}, {17, 27, U"", U"B"}}},
-      {"nested reference",
-       U"VALUEOF(VALUEOF(X))",
-       nullptr,
-       {{0, 19, U"", U"VALUEOF(X)"}, {8, 18, U"", U"X"}}},
+      {"lone apostrophe between", U"VALUEOF(A) Bob's VALUEOF(B)", nullptr, {{0, 10, U"", U"A"}, {17, 27, U"", U"B"}}},
+      {"nested reference", U"VALUEOF(VALUEOF(X))", nullptr, {{0, 19, U"", U"VALUEOF(X)"}, {8, 18, U"", U"X"}}},
       {"nested parentheses", U"VALUEOF(f(x).y)", nullptr, {{0, 15, U"f(x)", U"y"}}},
-      {"parenthesis in quoted name",
-       U"VALUEOF(VX.\"a)b\") z",
-       nullptr,
-       {{0, 17, U"VX", U"\"a)b\""}}},
+      {"parenthesis in quoted name", U"VALUEOF(VX.\"a)b\") z", nullptr, {{0, 17, U"VX", U"\"a)b\""}}},
       {"unterminated ends the scan", U"VALUEOF(A) VALUEOF(B", nullptr, {{0, 10, U"", U"A"}}},
       {"unterminated alone", U"VALUEOF(B", nullptr, {}},
       {"unterminated swallows later", U"VALUEOF(A VALUEOF(B)", nullptr, {}},
@@ -82,14 +73,8 @@ const std::vector<ScanCase>& ScanCases() {
       {"blank before bracket", U"VALUEOF (X)", nullptr, {}},
       {"longer word", U"MYVALUEOFX(1)", nullptr, {}},
       {"empty text", U"", nullptr, {}},
-      {"VALUEOF before VALUELISTOF",
-       U"VALUELISTOF(A) VALUEOF(B)",
-       nullptr,
-       {{15, 25, U"", U"B"}, {0, 14, U"", U"A"}}},
-      {"name form only with its pattern",
-       U"VALUENAMEOF(NQ.X) VALUEOF(Y)",
-       kValueNameOfStr,
-       {{0, 17, U"NQ", U"X"}}},
+      {"VALUEOF before VALUELISTOF", U"VALUELISTOF(A) VALUEOF(B)", nullptr, {{15, 25, U"", U"B"}, {0, 14, U"", U"A"}}},
+      {"name form only with its pattern", U"VALUENAMEOF(NQ.X) VALUEOF(Y)", kValueNameOfStr, {{0, 17, U"NQ", U"X"}}},
       {"list pattern only", U"VALUEOF(Y) valuelistof(q.z)", kValueListOfStr, {{11, 27, U"q", U"z"}}},
       {"empty pattern finds nothing", U"VALUEOF(Y)", U"", {}},
       {"non-ASCII keeps positions", U"\u00C4\u0130VALUEOF(\u00D6.\u00DF)", nullptr, {{2, 14, U"\u00D6", U"\u00DF"}}},
@@ -192,12 +177,8 @@ TEST(KEXBundle, StringAfterPrefix) {
 
 TEST(KEXBundle, KeyAfterDelimiter) {
   const std::vector<std::pair<VXString, VXString>> cases = {
-      {U"Name", U"Name"},
-      {U"  Name  ", U"  Name  "},
-      {U"Name #KEY# k1 ", U"k1"},
-      {U"#KEY#", U""},
-      {U"A#KEY#B #KEY# C", U"B #KEY# C"},
-      {U"Name #key# k1", U"Name #key# k1"},
+      {U"Name", U"Name"}, {U"  Name  ", U"  Name  "},         {U"Name #KEY# k1 ", U"k1"},
+      {U"#KEY#", U""},    {U"A#KEY#B #KEY# C", U"B #KEY# C"}, {U"Name #key# k1", U"Name #key# k1"},
   };
   for (const auto& [in, out] : cases) EXPECT_EQ(MetadataUtil::GetKeyFromKEXBundleVariable(in), out) << ToNarrow(in);
 }
@@ -257,6 +238,59 @@ TEST(VariableConstants, OpeningsAreLowerCaseAndEndWithBracket) {
   EXPECT_EQ(std::u32string_view(S_KEX_BUNDLE_PREFIX).size(), KEX_BUNDLE_LENGTH);
   // The multi-source token must not cut a reference apart when it is scanned.
   EXPECT_EQ(std::u32string_view(_S_MULTI_VAR_TOKEN).find_first_of(U".,()'\":"), std::u32string_view::npos);
+}
+
+std::size_t CountPlaceholders(std::u32string_view format) {
+  std::size_t n = 0;
+  for (std::size_t at = format.find(U"%ls"); at != std::u32string_view::npos; at = format.find(U"%ls", at + 3)) ++n;
+  return n;
+}
+
+// The name schemes take one wide-string argument per level, and a generated
+// name must read back as one variable when put into a reference.
+TEST(VariableConstants, NameFormatsTakeOneTextPerLevel) {
+  const std::vector<std::pair<const char32_t*, std::size_t>> formats = {
+      {S_VALUE_OF_LS, 1},
+      {S_IDS_DEFAULT_CUSTOM_NAME_1, 1},
+      {S_IDS_DEFAULT_CUSTOM_NAME_2, 2},
+      {S_IDS_DEFAULT_CUSTOM_NAME_3, 3},
+      {S_IDS_DEFAULT_CUSTOM_NAME_4, 4},
+      {S_IDS_DEFAULT_DESCRIPTION_1, 1},
+      {S_IDS_DEFAULT_DESCRIPTION_2, 2},
+      {S_IDS_DEFAULT_DESCRIPTION_3, 3},
+      {S_IDS_DEFAULT_DESCRIPTION_4, 4},
+      {S_IDS_KEX_CUSTOM_NAME_2, 2},
+      {S_IDS_KEX_CUSTOM_NAME_3, 3},
+      {S_IDS_KEX_CUSTOM_DESCRIPTION, 3},
+  };
+  for (const auto& [format, n] : formats) {
+    EXPECT_EQ(CountPlaceholders(format), n) << ToNarrow(format);
+    // No other conversion may hide in the text.
+    EXPECT_EQ(std::u32string_view(format).find(U'%'), std::u32string_view(format).find(U"%ls")) << ToNarrow(format);
+  }
+  const VXString name = BaseStringUtil::VXString_sprintf(S_IDS_DEFAULT_CUSTOM_NAME_3, U"Sales", U"Orders", U"Amount");
+  const VXString reference = BaseStringUtil::VXString_sprintf(S_VALUE_OF_LS, VXString(U"VX_SESSION.") + name);
+  VariablePositions refs;
+  MetadataUtil::FindVariables(reference, refs);
+  ASSERT_EQ(refs.size(), 1u);
+  EXPECT_EQ(refs[0].m_position, 0u);
+  EXPECT_EQ(refs[0].m_endPosition, reference.size());
+  EXPECT_EQ(refs[0].m_varName, name);
+}
+
+// Generated KEX names pass the label and tooltip tests, and are not taken for
+// bundle variables.
+TEST(VariableConstants, KEXNamesCarryTheirPrefixes) {
+  VariableTokenInfo v;
+  const auto reference = [](const VXString& name) { return U"VALUEOF(VX_SESSION." + name + U")"; };
+  const VXString label = BaseStringUtil::VXString_sprintf(S_IDS_KEX_CUSTOM_NAME_3, U"DB", U"T", U"C");
+  const VXString tableLabel = BaseStringUtil::VXString_sprintf(S_IDS_KEX_CUSTOM_NAME_2, U"DB", U"T");
+  const VXString tooltip = BaseStringUtil::VXString_sprintf(S_IDS_KEX_CUSTOM_DESCRIPTION, U"DB", U"T", U"C");
+  EXPECT_TRUE(MetadataUtil::HasVariablesStartedWithPattern(reference(label), S_KEX_LABEL, v));
+  EXPECT_TRUE(MetadataUtil::HasVariablesStartedWithPattern(reference(tableLabel), S_KEX_LABEL, v));
+  EXPECT_TRUE(MetadataUtil::HasVariablesStartedWithPattern(reference(tooltip), S_KEX_TOOLTIP, v));
+  EXPECT_FALSE(MetadataUtil::HasVariablesStartedWithPattern(reference(tooltip), S_KEX_LABEL, v));
+  for (const VXString& n : {label, tableLabel, tooltip}) EXPECT_FALSE(MetadataUtil::BeginsWithKEXBundlePrefix(n));
 }
 
 }  // namespace

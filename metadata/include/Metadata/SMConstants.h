@@ -46,22 +46,11 @@ inline constexpr char32_t S_KEX_BUNDLE_PREFIX[] = U"KEX_BUNDLE_";
 // colon variable could begin with (":"), so the token never splits a reference.
 inline constexpr char32_t _S_MULTI_VAR_TOKEN[] = U"@@";
 
-// Session block of the server's own per-user variables, and the qualified
-// prefix written in front of externalized names. Must hold the same text as
-// the expression model's session prefix (OpExprValueOfSession::VX_SESSION).
-inline constexpr char32_t S_VX_SESSION[] = U"VX_SESSION";
-inline constexpr char32_t S_VX_SESSION_PREFIX[] = U"VX_SESSION.";
-
-// The block name that asks for a session variable in whichever block holds
-// it. "*" cannot be a block name (block names are identifiers), so it cannot
-// collide with a real block. The object model's
-// GlobalRpVariables::global_SessionBlockWildcard must hold the same text.
-inline constexpr char32_t S_SESSION_BLOCK_WILDCARD[] = U"*";
-
-// Colon variable of connection scripts standing for the connecting user's
-// name (GlobalRpVariables' user placeholder, copied into kPUser). A colon
-// marks bind-style placeholders in the scripts' SQL, so users recognize it.
-inline constexpr char32_t S_COLON_VARIABLE_USER[] = U":USER";
+// Not here, because their owners sit below this library and define them
+// once: the session prefix "VX_SESSION" (OpExprValueOfSession::VX_SESSION,
+// expression model), the wildcard session block and the user colon variable
+// of connection scripts (GlobalRpVariables::global_SessionBlockWildcard and
+// GlobalRpVariables::kPUser, object model).
 
 // -----------------------------------------------------------------------------
 // Externalized display names and descriptions
