@@ -41,7 +41,10 @@ const char* LeafName(int code) {
 std::size_t CountedLength(const uint8* base, const uint8* p, const uint8* end, const char* what) {
   Need(base, p, end, 4, what);
   const std::uint32_t n = ReadU32(p);
-  Need(base, p + 4, end, n, what);
+  if (n > static_cast<std::size_t>(end - p) - 4) {
+    Fail(base, p,
+         std::string(what) + " needs " + std::to_string(n) + " bytes, only " + std::to_string(end - p - 4) + " left");
+  }
   return 4 + std::size_t{n};
 }
 
@@ -127,6 +130,9 @@ void CheckLeafContent(const uint8* base, const uint8* p, std::size_t len, int co
   }
 }
 
+
+}  // namespace
+
 bool FitsShape(char shape, int code) {
   switch (shape) {
     case 'I':
@@ -156,8 +162,6 @@ const char* ShapeName(char shape) {
       return "any token";
   }
 }
-
-}  // namespace
 
 std::size_t CheckedTokenLength(const uint8* base, const uint8* p, const uint8* end) {
   Need(base, p, end, kMinTokenBytes, "token");

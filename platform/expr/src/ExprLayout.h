@@ -50,6 +50,11 @@ std::size_t CheckedTokenLength(const uint8* base, const uint8* p, const uint8* e
 // leaf, only the header for an operator (its first operand follows).
 std::size_t PrefixStep(const uint8* p);
 
+// Whether a token of `code` may stand where an operator's shape letter asks
+// for `shape` (see OpExprList.h), and the letter's wording for messages.
+bool FitsShape(char shape, int code);
+const char* ShapeName(char shape);
+
 struct ValidationResult {
   std::size_t tokenCount = 0;
   std::size_t depth = 0;
