@@ -1,4 +1,0 @@
-// The date and time values of expression literals are the server utilities'.
-#pragma once
-
-#include "Utility/VXDateTime.h"

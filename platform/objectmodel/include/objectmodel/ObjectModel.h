@@ -1,0 +1,34 @@
+// The repository object model in one include: handles, objects and their
+// interface classes, relations, conditions, the gateway with its session
+// state, the parent table and naming, deletion and the host hooks.
+//
+// Memory: an object costs its ARpObject block (88 bytes), its name, one
+// entry in each of the id, type and name indexes and one pointer in its
+// parent's child list; bench/bench_objectmodel_memory.cpp measures it.
+#pragma once
+
+#include "objectmodel/Condition.h"
+#include "objectmodel/Interfaces.h"
+#include "objectmodel/Networker.h"
+#include "objectmodel/ObjectParent.h"
+#include "objectmodel/PropertyValue.h"
+#include "objectmodel/Ref.h"
+#include "objectmodel/Relation.h"
+#include "objectmodel/Repository.h"
+#include "objectmodel/RpBuilder.h"
+#include "objectmodel/RpGateway.h"
+#include "objectmodel/RpName.h"
+#include "objectmodel/RpObject.h"
+#include "objectmodel/TypeIDs.h"
+
+// The objects an expression refers to: the expression collects the ids, the
+// model turns them into handles (ids that do not resolve are left out).
+template <class Gateway, class ObjectVector>
+void Expr::GetObjectsInExpr(Gateway* pRp, ObjectVector& objects, bool bUnique) const {
+  VoidIDVector ids;
+  GetObjectIDsInExpr(ids, bUnique);
+  for (const VoidID& id : ids) {
+    auto obj = pRp->GetObject(id);
+    if (!obj.IsNull()) objects.push_back(obj);
+  }
+}

@@ -1,0 +1,202 @@
+// ARpGateway: an open, in-memory repository. It owns its objects, indexes
+// them by id, by type and by (type, case-folded name or former name), keeps
+// the relation tuples, and carries the state of the session that uses it
+// (session variables, current user, read authorization, default subject
+// area, numbered data blobs).
+//
+//   ARpGateway rp;
+//   Ref<ARpObject> db = rp.CreateObject(kTIDADatabase, U"Sales");
+//   Ref<ARpObject> t = rp.CreateObject(kTIDATable, U"Orders", db.GetID());
+//   VoidIDVector ids;
+//   rp.LookupObjects(TypedObjectNameCondition(kTIDATable, U"orders", false), ids);
+//
+// Threads: any number of threads may read one gateway at once (lookups,
+// handles, names, relations, session reads). Changes need the gateway to
+// themselves. Handles count atomically, so they may be dropped anywhere.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "objectmodel/Condition.h"
+#include "objectmodel/Interfaces.h"
+#include "objectmodel/PropertyValue.h"
+
+// The names of the repository's global variables.
+struct GlobalRpVariables {
+  // The block name that asks for a session variable in whatever block it is.
+  static const VXString global_SessionBlockWildcard;
+  // The block of the system session variables (USER, ...).
+  static const VXString global_SystemSessionBlock;
+  // The colon variable of the user name in connection scripts.
+  static const VXString kPUser;
+};
+
+class ARpGateway {
+ public:
+  // 0 not known, 1 a repository opened by the server, 2 a repository opened
+  // offline by an administration tool, 3 a remote (client) view.
+  enum GatewayType : int { kUnknownGateway = 0, kServerGateway = 1, kOfflineGateway = 2, kClientGateway = 3 };
+  // Numbers of the data blobs the model itself knows.
+  enum DataBlobNumber : int { kCredentialsBlob = 1, kScriptKeyBlob = 15 };
+
+  ARpGateway();
+  ~ARpGateway();
+  ARpGateway(const ARpGateway&) = delete;
+  ARpGateway& operator=(const ARpGateway&) = delete;
+
+  // ---- objects -------------------------------------------------------------
+  // Creates an object of a catalogue type under parent (null: top level).
+  // With a null requested id the gateway numbers it. An unknown type, an id
+  // already taken, an id of another type or a parent the type may not have
+  // is a logic error.
+  Ref<ARpObject> CreateObject(TypeID type, const VXString& name, const VoidID& parent = VoidID::NullID,
+                              const VoidID& requestedID = VoidID::NullID);
+  Ref<ARpObject> GetObject(const VoidID& id);
+  // The objects for ids, in order; ids that do not resolve give null handles
+  // so positions stay aligned with ids.
+  void GetObjects(const VoidIDVector& ids, RpObjectVector& objects);
+  // The ids of all objects the condition accepts, in creation order within
+  // each type, types in the order of the condition's hint (or of first
+  // creation when it gives none). objIDs is emptied first.
+  void LookupObjects(const ACondition& condition, VoidIDVector& objIDs);
+  // Children of parent of one type (all types for 0) whose name or former
+  // name equals name without regard to case; the fast path for resolving a
+  // qualified name level by level. Appends to out.
+  void FindChildrenByName(const VoidID& parent, TypeID type, const VXString& name, VoidIDVector& out);
+  // Renames an object; with bKeepOldAsAlias the former name is recorded
+  // among its aliases (unless it only changed case or is already there).
+  bool RenameObject(const VoidID& id, const VXString& newName, bool bKeepOldAsAlias = true);
+  bool AddAlias(const VoidID& id, const VXString& alias);
+  // Deletes the object. With bCascade the objects that cannot live without
+  // it (its delete dependents, see ANetworker) go too; without, its children
+  // are left without parent. Every index and relation forgets the deleted
+  // objects and their handles resolve to nothing. False when id names none.
+  bool DeleteObject(const VoidID& id, bool bCascade = true);
+  std::size_t GetObjectCount() const { return m_byID.size(); }
+  // Every live object's id of one type, in creation order.
+  void GetObjectIDsOfType(TypeID type, VoidIDVector& ids) const;
+  // Types that have had objects, in order of first creation.
+  const TypeIDVector& GetKnownTypes() const { return m_typeOrder; }
+
+  // ---- relations -----------------------------------------------------------
+  static constexpr std::uint32_t kNoTuple = 0xFFFFFFFFu;
+  // What InsertTuple answers for a containment link (kept in the objects).
+  static constexpr std::uint32_t kContainmentTuple = 0xFFFFFFFEu;
+  struct RelTuple {
+    RelID m_rel;
+    VoidIDVector m_args;
+  };
+  // Inserts a tuple (all args must resolve; arity must match the relation's).
+  // Containment tuples (parent, child) move the child. Returns the handle or
+  // kNoTuple when refused. An existing identical tuple is not doubled.
+  std::uint32_t InsertTuple(RelID rel, const VoidIDVector& args);
+  bool EraseTuple(RelID rel, const VoidIDVector& args);
+  bool EraseTuple(std::uint32_t handle);
+  // Moves a tuple delta places in the order that its sorted argument's
+  // object sees (negative: up). False when it cannot move.
+  bool MoveTuple(RelID rel, const VoidIDVector& args, int delta);
+  bool MoveTupleByHandle(std::uint32_t handle, std::ptrdiff_t delta);
+  // Handles of rel's tuples where anchor stands at an argument in anchorArgMask
+  // (bit i: argument i), in the anchor's order.
+  void FindTuples(const VoidID& anchor, RelID rel, std::uint32_t anchorArgMask, std::vector<std::uint32_t>& out) const;
+  const RelTuple* GetTuple(std::uint32_t handle) const;
+  // Whether a tuple of rel matches args (VoidID::NullID matches anything).
+  bool HasTuple(RelID rel, const VoidIDVector& args) const;
+  // Every tuple in which id takes part (any relation), in its order.
+  void FindTuplesOf(const VoidID& id, std::vector<std::uint32_t>& out) const;
+  // Moves child under newParent (null: detach) at the end of its children.
+  // A parent type that the parent table does not allow is a logic error.
+  void SetObjectParent(ARpObject* child, ARpObject* newParent);
+  // Moves a child delta places among its parent's children (negative: up).
+  bool MoveChild(const VoidID& child, std::ptrdiff_t delta);
+
+  // ---- session -------------------------------------------------------------
+  // A session variable by (block, name); names compare without regard to
+  // case. Block global_SessionBlockWildcard finds the name in any block.
+  bool GetSessionVariableValue(const std::pair<VXString, VXString>& blockAndName, Heap<PropertyValue>& value) const;
+  // Sets (or, with a null value, removes) a session variable. With
+  // bOverwrite false an existing value is kept and false returned.
+  bool SetSessionVariableValue(const std::pair<VXString, VXString>& blockAndName, Heap<PropertyValue> value,
+                               bool bOverwrite = true);
+  void ClearSessionVariables();
+
+  void SetCurrentUser(const VXString& user, const VXString& password);
+  const VXString& GetCurrentUserName() const { return m_currentUser; }
+  const VXString& GetCurrentUserPassword() const { return m_currentPassword; }
+
+  // Read authorization of the current user: objects denied (and everything
+  // below them). Empty: the user may read everything.
+  void DenyRead(const VoidID& id) { m_deniedRead[id] = true; }
+  void AllowRead(const VoidID& id) { m_deniedRead.erase(id); }
+  void ClearReadDenials() { m_deniedRead.clear(); }
+  bool IsReadDenied(const VoidID& id) const;
+
+  // The session's default subject area. bCatalogSpecified tells that the
+  // query named a catalog itself; the default then applies only when
+  // SetDefaultSubjectAreaAppliesWhenCatalogSpecified allowed it (on by default).
+  VXString GetDefaultSubjectAreaName(bool bCatalogSpecified) const;
+  void SetDefaultSubjectAreaName(const VXString& name) { m_defaultSubjectArea = name; }
+  void SetDefaultSubjectAreaAppliesWhenCatalogSpecified(bool b) { m_bDefaultAppliesWhenCatalogSpecified = b; }
+
+  // Numbered data blobs of the repository.
+  bool GetDataBlob(int number, ByteVector& bytes) const;
+  void SetDataBlob(int number, const ByteVector& bytes) { m_blobs[number] = bytes; }
+  // Writes the credentials blob (1): user name, then password, as strings.
+  void SetRepositoryCredentials(const VXString& user, const VXString& password);
+
+  int GetGatewayType() const { return m_gatewayType; }
+  void SetGatewayType(int type) { m_gatewayType = type; }
+  // The repository's logical name (as the server configuration lists it).
+  const VXString& GetLogicalName() const { return m_logicalName; }
+  void SetLogicalName(const VXString& name) { m_logicalName = name; }
+
+ private:
+  friend class RefHelper;
+  friend class ARpObject;
+  struct TypeIndex {
+    std::vector<ARpObject*> m_slots;  // creation order; null where deleted
+    std::size_t m_dead = 0;
+  };
+  struct SessionKey {
+    VXString m_block;  // folded
+    VXString m_name;   // folded
+    bool operator<(const SessionKey& o) const {
+      return m_name != o.m_name ? m_name < o.m_name : m_block < o.m_block;
+    }
+  };
+
+  ARpObject* Find(const VoidID& id) const;
+  void IndexName(ARpObject* obj, const VXString& name);
+  void UnindexName(ARpObject* obj, const VXString& name);
+  static std::uint64_t NameKey(TypeID type, const VXString& name);
+  void AddToTypeIndex(ARpObject* obj);
+  void RemoveFromTypeIndex(ARpObject* obj);
+  void DetachTuples(const VoidID& id);
+  void RemoveOne(ARpObject* obj);
+  void CollectCandidates(const LookupHint& hint, std::vector<ARpObject*>& out) const;
+
+  std::unordered_map<VoidID, ARpObject*, VoidIDHash> m_byID;
+  std::unordered_map<TypeID, TypeIndex> m_byType;
+  TypeIDVector m_typeOrder;
+  std::unordered_multimap<std::uint64_t, ARpObject*> m_byName;
+  std::unordered_map<TypeID, std::uint32_t> m_nextNum;
+
+  std::vector<RelTuple> m_tuples;  // handle = index; erased: m_rel null
+  std::vector<std::uint32_t> m_freeTuples;
+  std::unordered_map<VoidID, std::vector<std::uint32_t>, VoidIDHash> m_tuplesOf;
+
+  std::map<SessionKey, std::pair<VXString, std::unique_ptr<PropertyValue>>> m_sessionVars;  // value: original block
+  VXString m_currentUser;
+  VXString m_currentPassword;
+  std::unordered_map<VoidID, bool, VoidIDHash> m_deniedRead;
+  VXString m_defaultSubjectArea;
+  bool m_bDefaultAppliesWhenCatalogSpecified = true;
+  std::map<int, ByteVector> m_blobs;
+  int m_gatewayType = kServerGateway;
+  VXString m_logicalName;
+};

@@ -1,0 +1,583 @@
+#include "objectmodel/RpGateway.h"
+
+#include <algorithm>
+#include <string>
+
+#include "TypeTable.h"
+#include "Utility/DataBlobUtil.h"
+#include "objectmodel/Networker.h"
+#include "objectmodel/RpName.h"
+
+namespace {
+constexpr const char* kSrc = "server/objectmodel/RpGateway.cpp";
+}
+
+const VXString GlobalRpVariables::global_SessionBlockWildcard = U"*";
+const VXString GlobalRpVariables::global_SystemSessionBlock = U"NQ_SYSTEM";
+const VXString GlobalRpVariables::kPUser = U":USER";
+
+// ---- RefHelper --------------------------------------------------------------
+
+ARpObject* RefHelper::GetObjectPointerFromGatway(ARpGateway* pRp, const VoidID& id) {
+  return pRp ? pRp->Find(id) : nullptr;
+}
+
+void RefHelper::AddRef(ARpGateway* pRp, const VoidID& id) {
+  if (ARpObject* p = GetObjectPointerFromGatway(pRp, id)) AddRef(p);
+}
+
+void RefHelper::ReleaseRef(ARpGateway* pRp, const VoidID& id) {
+  if (ARpObject* p = GetObjectPointerFromGatway(pRp, id)) ReleaseRef(p);
+}
+
+void RefHelper::AddRef(ARpObject* pObj) { pObj->m_refCount.fetch_add(1, std::memory_order_relaxed); }
+
+void RefHelper::ReleaseRef(ARpObject* pObj) {
+  if (pObj->m_refCount.fetch_sub(1, std::memory_order_acq_rel) == 1) delete pObj;
+}
+
+bool RefHelper::IsLive(const ARpObject* pObj) { return !pObj->IsDeleted(); }
+ARpGateway* RefHelper::GatewayOf(const ARpObject* pObj) { return pObj->m_pRp; }
+VoidID RefHelper::IDOf(const ARpObject* pObj) { return pObj->m_id; }
+
+// ---- objects ---------------------------------------------------------------
+
+ARpGateway::ARpGateway() = default;
+
+ARpGateway::~ARpGateway() {
+  // Objects still held by handles stay as tombstones until their last
+  // handle goes; everything else is freed now.
+  for (auto& [id, obj] : m_byID) {
+    obj->m_state.fetch_or(ARpObject::kDeletedBit, std::memory_order_release);
+    obj->m_pParent = nullptr;
+    if (obj->m_extra) obj->m_extra->m_children.clear();
+  }
+  for (auto& [id, obj] : m_byID) RefHelper::ReleaseRef(obj);
+}
+
+ARpObject* ARpGateway::Find(const VoidID& id) const {
+  auto it = m_byID.find(id);
+  return it == m_byID.end() ? nullptr : it->second;
+}
+
+std::uint64_t ARpGateway::NameKey(TypeID type, const VXString& name) {
+  std::uint64_t h = RpName::FoldedHash(name);
+  h ^= static_cast<std::uint64_t>(static_cast<std::uint32_t>(type)) * 0x9E3779B97F4A7C15ull;
+  return h;
+}
+
+void ARpGateway::IndexName(ARpObject* obj, const VXString& name) {
+  m_byName.emplace(NameKey(obj->GetTypeID(), name), obj);
+}
+
+void ARpGateway::UnindexName(ARpObject* obj, const VXString& name) {
+  auto range = m_byName.equal_range(NameKey(obj->GetTypeID(), name));
+  for (auto it = range.first; it != range.second; ++it) {
+    if (it->second == obj) {
+      m_byName.erase(it);
+      return;
+    }
+  }
+}
+
+void ARpGateway::AddToTypeIndex(ARpObject* obj) {
+  auto [it, inserted] = m_byType.try_emplace(obj->GetTypeID());
+  if (inserted) m_typeOrder.push_back(obj->GetTypeID());
+  obj->m_typeSlot = static_cast<std::uint32_t>(it->second.m_slots.size());
+  it->second.m_slots.push_back(obj);
+}
+
+void ARpGateway::RemoveFromTypeIndex(ARpObject* obj) {
+  auto it = m_byType.find(obj->GetTypeID());
+  if (it == m_byType.end()) return;
+  TypeIndex& ti = it->second;
+  if (obj->m_typeSlot < ti.m_slots.size() && ti.m_slots[obj->m_typeSlot] == obj) {
+    ti.m_slots[obj->m_typeSlot] = nullptr;
+    ++ti.m_dead;
+  }
+  // Compact when more than half the slots are dead, keeping the order.
+  if (ti.m_dead * 2 > ti.m_slots.size()) {
+    std::size_t w = 0;
+    for (ARpObject* p : ti.m_slots) {
+      if (!p) continue;
+      p->m_typeSlot = static_cast<std::uint32_t>(w);
+      ti.m_slots[w++] = p;
+    }
+    ti.m_slots.resize(w);
+    ti.m_dead = 0;
+  }
+}
+
+Ref<ARpObject> ARpGateway::CreateObject(TypeID type, const VXString& name, const VoidID& parent,
+                                        const VoidID& requestedID) {
+  const RpTypeInfo* info = FindTypeInfo(type);
+  if (!info) VXAssert::handleLogicError(kSrc, __LINE__, "unknown object type");
+  ARpObject* pParent = nullptr;
+  if (!parent.IsNull()) {
+    pParent = Find(parent);
+    if (!pParent) VXAssert::handleLogicError(kSrc, __LINE__, "parent does not resolve");
+    const TypeIDVector& allowed = info->m_parentTypes;
+    if (std::find(allowed.begin(), allowed.end(), pParent->GetTypeID()) == allowed.end()) {
+      VXAssert::handleLogicError(kSrc, __LINE__, "parent type not allowed for this type");
+    }
+  }
+  std::uint32_t& next = m_nextNum[type];
+  VoidID id;
+  if (requestedID.IsNull()) {
+    if (next == 0) next = 1;
+    while (m_byID.count(VoidID(type, next))) ++next;
+    id = VoidID(type, next++);
+  } else {
+    if (requestedID.m_interfaceTypeID != type) VXAssert::handleLogicError(kSrc, __LINE__, "id of another type");
+    if (m_byID.count(requestedID)) VXAssert::handleLogicError(kSrc, __LINE__, "id already taken");
+    id = requestedID;
+    if (id.m_uniqueNum >= next && id.m_uniqueNum != 0xFFFFFFFFu) next = id.m_uniqueNum + 1;
+  }
+  ARpObject* obj = info->m_create();
+  obj->m_id = id;
+  obj->m_pRp = this;
+  obj->m_name = name;
+  m_byID.emplace(id, obj);
+  AddToTypeIndex(obj);
+  IndexName(obj, name);
+  if (pParent) SetObjectParent(obj, pParent);
+  return Ref<ARpObject>(obj);
+}
+
+Ref<ARpObject> ARpGateway::GetObject(const VoidID& id) { return Ref<ARpObject>(Find(id)); }
+
+void ARpGateway::GetObjects(const VoidIDVector& ids, RpObjectVector& objects) {
+  objects.clear();
+  objects.reserve(ids.size());
+  for (const VoidID& id : ids) objects.push_back(GetObject(id));
+}
+
+void ARpGateway::CollectCandidates(const LookupHint& hint, std::vector<ARpObject*>& out) const {
+  TypeIDVector types;
+  for (TypeID t : hint.m_bHasTypes ? hint.m_types : m_typeOrder) {
+    if (std::find(types.begin(), types.end(), t) == types.end()) types.push_back(t);
+  }
+  for (TypeID t : types) {
+    if (hint.m_bHasName) {
+      const std::size_t first = out.size();
+      auto range = m_byName.equal_range(NameKey(t, hint.m_name));
+      for (auto it = range.first; it != range.second; ++it) {
+        ARpObject* p = it->second;
+        // The key is a hash: drop collisions and objects already listed
+        // (an object whose name and alias fold alike is indexed twice).
+        if (p->GetTypeID() != t || !p->IsNameOrAlias(hint.m_name)) continue;
+        out.push_back(p);
+      }
+      std::sort(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(),
+                [](const ARpObject* a, const ARpObject* b) { return a->m_typeSlot < b->m_typeSlot; });
+      out.erase(std::unique(out.begin() + static_cast<std::ptrdiff_t>(first), out.end()), out.end());
+    } else {
+      auto it = m_byType.find(t);
+      if (it == m_byType.end()) continue;
+      for (ARpObject* p : it->second.m_slots) {
+        if (p) out.push_back(p);
+      }
+    }
+  }
+}
+
+void ARpGateway::LookupObjects(const ACondition& condition, VoidIDVector& objIDs) {
+  objIDs.clear();
+  LookupHint hint;
+  if (!condition.GetLookupHint(hint)) hint = LookupHint();
+  std::vector<ARpObject*> candidates;
+  CollectCandidates(hint, candidates);
+  for (ARpObject* p : candidates) {
+    if (condition(Ref<ARpObject>(p))) objIDs.push_back(p->GetID());
+  }
+}
+
+void ARpGateway::FindChildrenByName(const VoidID& parent, TypeID type, const VXString& name, VoidIDVector& out) {
+  ARpObject* p = Find(parent);
+  if (!p) return;
+  for (ARpObject* c : p->GetChildPointers()) {
+    if ((type == 0 || c->GetTypeID() == type) && c->IsNameOrAlias(name)) out.push_back(c->GetID());
+  }
+}
+
+bool ARpGateway::RenameObject(const VoidID& id, const VXString& newName, bool bKeepOldAsAlias) {
+  ARpObject* p = Find(id);
+  if (!p) return false;
+  if (p->m_name == newName) return true;
+  const VXString old = p->m_name;
+  UnindexName(p, old);
+  p->m_name = newName;
+  IndexName(p, newName);
+  if (bKeepOldAsAlias && !RpName::EqualsNoCase(old, newName) && !old.empty()) {
+    const VXStringVector& aliases = p->GetAliasList();
+    bool bKnown = false;
+    for (const VXString& a : aliases) bKnown = bKnown || a == old;
+    if (!bKnown) {
+      p->GetExtra().m_aliases.push_back(old);
+      IndexName(p, old);
+    }
+  }
+  return true;
+}
+
+bool ARpGateway::AddAlias(const VoidID& id, const VXString& alias) {
+  ARpObject* p = Find(id);
+  if (!p || alias.empty()) return false;
+  for (const VXString& a : p->GetAliasList()) {
+    if (a == alias) return false;
+  }
+  p->GetExtra().m_aliases.push_back(alias);
+  IndexName(p, alias);
+  return true;
+}
+
+void ARpGateway::GetObjectIDsOfType(TypeID type, VoidIDVector& ids) const {
+  auto it = m_byType.find(type);
+  if (it == m_byType.end()) return;
+  for (ARpObject* p : it->second.m_slots) {
+    if (p) ids.push_back(p->GetID());
+  }
+}
+
+void ARpGateway::SetObjectParent(ARpObject* child, ARpObject* newParent) {
+  if (!child || child->m_pParent == newParent) return;
+  if (newParent) {
+    const RpTypeInfo* info = FindTypeInfo(child->GetTypeID());
+    const TypeIDVector& allowed = info->m_parentTypes;
+    if (std::find(allowed.begin(), allowed.end(), newParent->GetTypeID()) == allowed.end()) {
+      VXAssert::handleLogicError(kSrc, __LINE__, "parent type not allowed for this type");
+    }
+    for (ARpObject* a = newParent; a; a = a->m_pParent) {
+      if (a == child) VXAssert::handleLogicError(kSrc, __LINE__, "an object cannot move under itself");
+    }
+  }
+  if (ARpObject* old = child->m_pParent) {
+    auto& kids = old->m_extra->m_children;
+    kids.erase(std::find(kids.begin(), kids.end(), child));
+  }
+  child->m_pParent = newParent;
+  if (newParent) newParent->GetExtra().m_children.push_back(child);
+}
+
+bool ARpGateway::MoveChild(const VoidID& childID, std::ptrdiff_t delta) {
+  ARpObject* child = Find(childID);
+  if (!child || !child->m_pParent || delta == 0) return false;
+  auto& kids = child->m_pParent->m_extra->m_children;
+  const auto from = std::find(kids.begin(), kids.end(), child) - kids.begin();
+  const auto to = std::clamp<std::ptrdiff_t>(from + delta, 0, static_cast<std::ptrdiff_t>(kids.size()) - 1);
+  if (to == from) return false;
+  if (to < from) {
+    std::rotate(kids.begin() + to, kids.begin() + from, kids.begin() + from + 1);
+  } else {
+    std::rotate(kids.begin() + from, kids.begin() + from + 1, kids.begin() + to + 1);
+  }
+  return true;
+}
+
+// ---- deletion ----------------------------------------------------------------
+
+void ARpGateway::RemoveOne(ARpObject* obj) {
+  const VoidID id = obj->GetID();
+  if (ARpObject* parent = obj->m_pParent; parent && !parent->IsDeleted()) {
+    auto& kids = parent->m_extra->m_children;
+    kids.erase(std::find(kids.begin(), kids.end(), obj));
+  }
+  obj->m_pParent = nullptr;
+  if (obj->m_extra) {
+    for (ARpObject* c : obj->m_extra->m_children) c->m_pParent = nullptr;
+    obj->m_extra->m_children.clear();
+    for (const VXString& a : obj->m_extra->m_aliases) UnindexName(obj, a);
+  }
+  UnindexName(obj, obj->m_name);
+  RemoveFromTypeIndex(obj);
+  DetachTuples(id);
+  m_deniedRead.erase(id);
+  m_byID.erase(id);
+  RefHelper::ReleaseRef(obj);  // the gateway's own count
+}
+
+bool ARpGateway::DeleteObject(const VoidID& id, bool bCascade) {
+  ARpObject* obj = Find(id);
+  if (!obj) return false;
+  std::vector<ARpObject*> doomed{obj};
+  RpObjectVector dependents;
+  if (bCascade) {
+    Ref<ARpObject> root(obj);
+    RpObjectDeleteContext context(root);
+    ANetworker::ForType(obj->GetTypeID()).GetDeleteDependents(this, root, dependents, context);
+    for (const Ref<ARpObject>& d : dependents) {
+      if (ARpObject* p = d.Get()) doomed.push_back(p);
+    }
+  }
+  // Mark first, so that removing one object does not tidy up the child list
+  // of a parent that goes too.
+  for (ARpObject* p : doomed) p->m_state.fetch_or(ARpObject::kDeletedBit, std::memory_order_release);
+  for (ARpObject* p : doomed) RemoveOne(p);
+  return true;
+}
+
+// ---- relations ---------------------------------------------------------------
+
+std::uint32_t ARpGateway::InsertTuple(RelID rel, const VoidIDVector& args) {
+  const RpRel::RelationInfo* info = RpRel::GetRelationInfo(rel);
+  if (!info || static_cast<int>(args.size()) != info->m_arity) return kNoTuple;
+  std::vector<ARpObject*> objs;
+  for (const VoidID& a : args) {
+    ARpObject* p = Find(a);
+    if (!p) return kNoTuple;
+    objs.push_back(p);
+  }
+  if (rel == RpRel::kContainment) {
+    const RpTypeInfo* ti = FindTypeInfo(objs[1]->GetTypeID());
+    const TypeIDVector& allowed = ti->m_parentTypes;
+    if (std::find(allowed.begin(), allowed.end(), objs[0]->GetTypeID()) == allowed.end()) return kNoTuple;
+    SetObjectParent(objs[1], objs[0]);
+    return kContainmentTuple;
+  }
+  std::vector<std::uint32_t> existing;
+  FindTuples(args[0], rel, 1u, existing);
+  for (std::uint32_t h : existing) {
+    if (m_tuples[h].m_args == args) return h;
+  }
+  std::uint32_t h;
+  if (!m_freeTuples.empty()) {
+    h = m_freeTuples.back();
+    m_freeTuples.pop_back();
+    m_tuples[h] = RelTuple{rel, args};
+  } else {
+    h = static_cast<std::uint32_t>(m_tuples.size());
+    m_tuples.push_back(RelTuple{rel, args});
+  }
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (std::find(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(i), args[i]) !=
+        args.begin() + static_cast<std::ptrdiff_t>(i)) {
+      continue;  // an object twice in one tuple is listed once
+    }
+    m_tuplesOf[args[i]].push_back(h);
+  }
+  return h;
+}
+
+bool ARpGateway::EraseTuple(std::uint32_t handle) {
+  if (handle >= m_tuples.size() || m_tuples[handle].m_rel.IsNull()) return false;
+  RelTuple& t = m_tuples[handle];
+  for (const VoidID& a : t.m_args) {
+    auto it = m_tuplesOf.find(a);
+    if (it == m_tuplesOf.end()) continue;
+    auto& list = it->second;
+    list.erase(std::remove(list.begin(), list.end(), handle), list.end());
+    if (list.empty()) m_tuplesOf.erase(it);
+  }
+  t.m_rel = RelID();
+  t.m_args.clear();
+  t.m_args.shrink_to_fit();
+  m_freeTuples.push_back(handle);
+  return true;
+}
+
+bool ARpGateway::EraseTuple(RelID rel, const VoidIDVector& args) {
+  if (rel == RpRel::kContainment) {
+    if (args.size() != 2) return false;
+    ARpObject* parent = Find(args[0]);
+    ARpObject* child = Find(args[1]);
+    if (!parent || !child || child->m_pParent != parent) return false;
+    SetObjectParent(child, nullptr);
+    return true;
+  }
+  if (args.empty()) return false;
+  std::vector<std::uint32_t> handles;
+  FindTuples(args[0], rel, 1u, handles);
+  for (std::uint32_t h : handles) {
+    if (m_tuples[h].m_args == args) return EraseTuple(h);
+  }
+  return false;
+}
+
+void ARpGateway::FindTuples(const VoidID& anchor, RelID rel, std::uint32_t anchorArgMask,
+                            std::vector<std::uint32_t>& out) const {
+  auto it = m_tuplesOf.find(anchor);
+  if (it == m_tuplesOf.end()) return;
+  for (std::uint32_t h : it->second) {
+    const RelTuple& t = m_tuples[h];
+    if (!(t.m_rel == rel)) continue;
+    for (std::size_t i = 0; i < t.m_args.size() && i < 32; ++i) {
+      if ((anchorArgMask & (1u << i)) && t.m_args[i] == anchor) {
+        out.push_back(h);
+        break;
+      }
+    }
+  }
+}
+
+void ARpGateway::FindTuplesOf(const VoidID& id, std::vector<std::uint32_t>& out) const {
+  auto it = m_tuplesOf.find(id);
+  if (it != m_tuplesOf.end()) out.insert(out.end(), it->second.begin(), it->second.end());
+}
+
+const ARpGateway::RelTuple* ARpGateway::GetTuple(std::uint32_t handle) const {
+  if (handle >= m_tuples.size() || m_tuples[handle].m_rel.IsNull()) return nullptr;
+  return &m_tuples[handle];
+}
+
+bool ARpGateway::HasTuple(RelID rel, const VoidIDVector& args) const {
+  auto matches = [&](const RelTuple& t) {
+    if (!(t.m_rel == rel) || t.m_args.size() != args.size()) return false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+      if (!args[i].IsNull() && args[i] != t.m_args[i]) return false;
+    }
+    return true;
+  };
+  if (rel == RpRel::kContainment) {
+    if (args.size() != 2) return false;
+    ARpObject* child = args[1].IsNull() ? nullptr : Find(args[1]);
+    if (child) return child->m_pParent && (args[0].IsNull() || child->m_pParent->GetID() == args[0]);
+    ARpObject* parent = args[0].IsNull() ? nullptr : Find(args[0]);
+    return parent && args[1].IsNull() && !parent->GetChildPointers().empty();
+  }
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i].IsNull()) continue;
+    auto it = m_tuplesOf.find(args[i]);
+    if (it == m_tuplesOf.end()) return false;
+    for (std::uint32_t h : it->second) {
+      if (matches(m_tuples[h])) return true;
+    }
+    return false;
+  }
+  for (const RelTuple& t : m_tuples) {
+    if (matches(t)) return true;
+  }
+  return false;
+}
+
+bool ARpGateway::MoveTupleByHandle(std::uint32_t handle, std::ptrdiff_t delta) {
+  const RelTuple* t = GetTuple(handle);
+  if (!t || delta == 0) return false;
+  const RpRel::RelationInfo* info = RpRel::GetRelationInfo(t->m_rel);
+  if (!info || info->m_sortedArg >= static_cast<int>(t->m_args.size())) return false;
+  const VoidID owner = t->m_args[static_cast<std::size_t>(info->m_sortedArg)];
+  auto it = m_tuplesOf.find(owner);
+  if (it == m_tuplesOf.end()) return false;
+  auto& list = it->second;
+  // Positions in the owner's list of the tuples its view shows.
+  std::vector<std::size_t> view;
+  std::ptrdiff_t self = -1;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const RelTuple& u = m_tuples[list[i]];
+    if (u.m_rel == t->m_rel && u.m_args[static_cast<std::size_t>(info->m_sortedArg)] == owner) {
+      if (list[i] == handle) self = static_cast<std::ptrdiff_t>(view.size());
+      view.push_back(i);
+    }
+  }
+  if (self < 0) return false;
+  const std::ptrdiff_t to = std::clamp<std::ptrdiff_t>(self + delta, 0, static_cast<std::ptrdiff_t>(view.size()) - 1);
+  if (to == self) return false;
+  const std::size_t from = view[static_cast<std::size_t>(self)];
+  const std::size_t dest = view[static_cast<std::size_t>(to)];
+  if (dest < from) {
+    std::rotate(list.begin() + static_cast<std::ptrdiff_t>(dest), list.begin() + static_cast<std::ptrdiff_t>(from),
+                list.begin() + static_cast<std::ptrdiff_t>(from) + 1);
+  } else {
+    std::rotate(list.begin() + static_cast<std::ptrdiff_t>(from), list.begin() + static_cast<std::ptrdiff_t>(from) + 1,
+                list.begin() + static_cast<std::ptrdiff_t>(dest) + 1);
+  }
+  return true;
+}
+
+bool ARpGateway::MoveTuple(RelID rel, const VoidIDVector& args, int delta) {
+  if (rel == RpRel::kContainment) {
+    if (args.size() != 2 || !HasTuple(rel, args)) return false;
+    return MoveChild(args[1], delta);
+  }
+  if (args.empty()) return false;
+  std::vector<std::uint32_t> handles;
+  FindTuples(args[0], rel, 1u, handles);
+  for (std::uint32_t h : handles) {
+    if (m_tuples[h].m_args == args) return MoveTupleByHandle(h, delta);
+  }
+  return false;
+}
+
+void ARpGateway::DetachTuples(const VoidID& id) {
+  auto it = m_tuplesOf.find(id);
+  if (it == m_tuplesOf.end()) return;
+  const std::vector<std::uint32_t> handles = it->second;
+  for (std::uint32_t h : handles) EraseTuple(h);
+}
+
+// ---- session -------------------------------------------------------------------
+
+bool ARpGateway::GetSessionVariableValue(const std::pair<VXString, VXString>& blockAndName,
+                                         Heap<PropertyValue>& value) const {
+  const VXString name = RpName::Fold(blockAndName.second);
+  if (blockAndName.first == GlobalRpVariables::global_SessionBlockWildcard) {
+    auto it = m_sessionVars.lower_bound(SessionKey{VXString(), name});
+    if (it != m_sessionVars.end() && it->first.m_name == name && it->second.second) {
+      value.Reset(it->second.second->Clone().release());
+      return true;
+    }
+    return false;
+  }
+  auto it = m_sessionVars.find(SessionKey{RpName::Fold(blockAndName.first), name});
+  if (it == m_sessionVars.end() || !it->second.second) return false;
+  value.Reset(it->second.second->Clone().release());
+  return true;
+}
+
+bool ARpGateway::SetSessionVariableValue(const std::pair<VXString, VXString>& blockAndName, Heap<PropertyValue> value,
+                                         bool bOverwrite) {
+  if (blockAndName.first == GlobalRpVariables::global_SessionBlockWildcard) return false;
+  SessionKey key{RpName::Fold(blockAndName.first), RpName::Fold(blockAndName.second)};
+  auto it = m_sessionVars.find(key);
+  if (!value) {
+    if (it == m_sessionVars.end()) return false;
+    m_sessionVars.erase(it);
+    return true;
+  }
+  if (it != m_sessionVars.end()) {
+    if (!bOverwrite) return false;
+    it->second.second.reset(value.Release());
+    return true;
+  }
+  m_sessionVars.emplace(std::move(key), std::make_pair(blockAndName.first, std::unique_ptr<PropertyValue>(value.Release())));
+  return true;
+}
+
+void ARpGateway::ClearSessionVariables() { m_sessionVars.clear(); }
+
+void ARpGateway::SetCurrentUser(const VXString& user, const VXString& password) {
+  m_currentUser = user;
+  m_currentPassword = password;
+}
+
+bool ARpGateway::IsReadDenied(const VoidID& id) const {
+  if (m_deniedRead.empty()) return false;
+  for (const ARpObject* p = Find(id); p; p = p->m_pParent) {
+    if (m_deniedRead.count(p->GetID())) return true;
+  }
+  return false;
+}
+
+VXString ARpGateway::GetDefaultSubjectAreaName(bool bCatalogSpecified) const {
+  if (bCatalogSpecified && !m_bDefaultAppliesWhenCatalogSpecified) return VXString();
+  if (!m_defaultSubjectArea.empty()) return m_defaultSubjectArea;
+  // Without an explicit setting, the session's DEFAULT_SUBJECT_AREA variable.
+  Heap<PropertyValue> v;
+  if (GetSessionVariableValue({GlobalRpVariables::global_SessionBlockWildcard, U"DEFAULT_SUBJECT_AREA"}, v)) {
+    return v->StringFrom();
+  }
+  return VXString();
+}
+
+bool ARpGateway::GetDataBlob(int number, ByteVector& bytes) const {
+  auto it = m_blobs.find(number);
+  if (it == m_blobs.end()) return false;
+  bytes = it->second;
+  return true;
+}
+
+void ARpGateway::SetRepositoryCredentials(const VXString& user, const VXString& password) {
+  ByteVector b;
+  DataBlobUtil::ToByteVector(b, user);
+  DataBlobUtil::ToByteVector(b, password);
+  m_blobs[kCredentialsBlob] = std::move(b);
+}
