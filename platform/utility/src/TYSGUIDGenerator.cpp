@@ -1,0 +1,63 @@
+#include "Utility/TYSGUIDGenerator.h"
+
+#include <openssl/rand.h>
+
+#include <stdexcept>
+
+namespace {
+constexpr char32_t kHex[] = U"0123456789ABCDEF";
+
+int HexValue(char32_t c) {
+  if (c >= U'0' && c <= U'9') return static_cast<int>(c - U'0');
+  if (c >= U'A' && c <= U'F') return static_cast<int>(c - U'A' + 10);
+  if (c >= U'a' && c <= U'f') return static_cast<int>(c - U'a' + 10);
+  return -1;
+}
+
+bool IsDashPosition(std::size_t i) { return i == 8 || i == 13 || i == 18 || i == 23; }
+}  // namespace
+
+namespace TYSGUIDGenerator {
+VXString ByteVectorToGUIDString(const ByteVector& guid) {
+  VXString out;
+  out.reserve(guid.size() * 2 + 4);
+  for (std::size_t i = 0; i < guid.size(); ++i) {
+    if (guid.size() == 16 && (i == 4 || i == 6 || i == 8 || i == 10)) out.push_back(U'-');
+    out.push_back(kHex[guid[i] >> 4]);
+    out.push_back(kHex[guid[i] & 0xF]);
+  }
+  return out;
+}
+
+bool GUIDStringToByteVector(const VXString& text, ByteVector& guid) {
+  std::u32string_view t(text);
+  if (t.size() == 38 && t.front() == U'{' && t.back() == U'}') t = t.substr(1, 36);
+  if (t.size() != 36) return false;
+  ByteVector bytes;
+  bytes.reserve(16);
+  for (std::size_t i = 0; i < t.size();) {
+    if (IsDashPosition(i)) {
+      if (t[i] != U'-') return false;
+      ++i;
+      continue;
+    }
+    const int hi = HexValue(t[i]);
+    const int lo = i + 1 < t.size() && !IsDashPosition(i + 1) ? HexValue(t[i + 1]) : -1;
+    if (hi < 0 || lo < 0) return false;
+    bytes.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
+    i += 2;
+  }
+  guid = std::move(bytes);
+  return true;
+}
+
+ByteVector GenerateGUID() {
+  ByteVector g(16);
+  if (RAND_bytes(g.data(), static_cast<int>(g.size())) != 1) {
+    throw std::runtime_error("GenerateGUID: the system's random source failed");
+  }
+  g[6] = static_cast<std::uint8_t>((g[6] & 0x0F) | 0x40);  // version 4
+  g[8] = static_cast<std::uint8_t>((g[8] & 0x3F) | 0x80);  // RFC 4122 variant
+  return g;
+}
+}  // namespace TYSGUIDGenerator

@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <unistd.h>
+#include <fstream>
+
+#include "Utility/Base64.h"
+#include "Utility/HALOStrongEncryption.h"
+#include "Utility/SUGDOM.h"
+
+namespace {
+// A scratch directory removed at the end of the test.
+struct TempDir {
+  TempDir() : path(std::filesystem::temp_directory_path() / ("smutil_utility_" + std::to_string(::getpid()))) {
+    std::filesystem::create_directories(path);
+  }
+  ~TempDir() { std::filesystem::remove_all(path); }
+  VXString Write(const std::string& name, const std::string& text) const {
+    std::ofstream(path / name, std::ios::binary) << text;
+    return ToVXString((path / name).string());
+  }
+  std::filesystem::path path;
+};
+
+const char kSchema[] = R"(<?xml version="1.0"?>
+<xs:schema xmlns:xs="http://www.w3.org/2001/XMLSchema">
+  <xs:element name="Rules">
+    <xs:complexType><xs:sequence>
+      <xs:element name="Rule" maxOccurs="unbounded">
+        <xs:complexType><xs:attribute name="prefix" type="xs:string" use="required"/></xs:complexType>
+      </xs:element>
+    </xs:sequence></xs:complexType>
+  </xs:element>
+</xs:schema>
+)";
+
+ByteVector Bytes(const char* s) { return ByteVector(s, s + std::strlen(s)); }
+}  // namespace
+
+TEST(SUGDOM, ParsesAndValidatesAFile) {
+  TempDir dir;
+  const VXString xsd = dir.Write("rules.xsd", kSchema);
+  const VXString xml = dir.Write("rules.xml", "<Rules>\n  <Rule prefix=\"GL_\"/>\n  <Rule prefix=\"Σ_\"/>\n</Rules>\n");
+  SUGDomErrorReporter errors;
+  auto doc = SUGDOM::ValidatedParseFileDocument(xml, xsd, errors);
+  ASSERT_TRUE(doc) << ToNarrow(errors.GetErrorText());
+  EXPECT_EQ(SUGDOM::GetElementName(doc->GetDocumentElement()), U"Rules");
+  const auto rules = SUGDOM::GetChildElements(doc->GetDocumentElement());
+  ASSERT_EQ(rules.size(), 2u);
+  EXPECT_EQ(SUGDOM::GetAttribute(rules[1], U"prefix"), U"Σ_");
+  EXPECT_EQ(SUGDOM::GetAttribute(rules[1], U"missing"), U"");
+}
+
+TEST(SUGDOM, ErrorsCarryLineNumbers) {
+  TempDir dir;
+  const VXString xsd = dir.Write("rules.xsd", kSchema);
+  // Well-formed but invalid: line 3 lacks the required attribute.
+  const VXString invalid = dir.Write("invalid.xml", "<Rules>\n  <Rule prefix=\"a\"/>\n  <Rule/>\n</Rules>\n");
+  SUGDomErrorReporter errors;
+  EXPECT_FALSE(SUGDOM::ValidatedParseFileDocument(invalid, xsd, errors));
+  ASSERT_TRUE(errors.HasErrors());
+  EXPECT_EQ(errors.GetErrors().front().line, 3u);
+  EXPECT_NE(errors.GetErrorText().find(U"invalid.xml:3:"), VXString::npos) << ToNarrow(errors.GetErrorText());
+
+  // Without a schema the same file is fine.
+  SUGDomErrorReporter none;
+  EXPECT_TRUE(SUGDOM::ValidatedParseFileDocument(invalid, U"", none));
+
+  SUGDomErrorReporter broken;
+  EXPECT_FALSE(SUGDOM::ParseMemoryDocument("<a>\n<b>\n</a>", U"mem.xml", U"", broken));
+  ASSERT_TRUE(broken.HasErrors());
+  EXPECT_EQ(broken.GetErrors().front().line, 3u);
+
+  SUGDomErrorReporter missing;
+  EXPECT_FALSE(SUGDOM::ValidatedParseFileDocument(dir.Write("ok.xml", "<Rules/>"), U"/no/such.xsd", missing));
+  EXPECT_NE(missing.GetErrorText().find(U"schema"), VXString::npos);
+  SUGDomErrorReporter noFile;
+  EXPECT_FALSE(SUGDOM::ValidatedParseFileDocument(U"/no/such.xml", U"", noFile));
+  EXPECT_TRUE(noFile.HasErrors());
+}
+
+TEST(SUGDOM, RefusesEntityExpansionBombsAndExternalEntities) {
+  std::string bomb = "<?xml version=\"1.0\"?>\n<!DOCTYPE r [\n<!ENTITY a \"aaaaaaaaaa\">\n";
+  for (char c = 'b'; c <= 'k'; ++c) {
+    bomb += std::string("<!ENTITY ") + c + " \"";
+    for (int i = 0; i < 10; ++i) bomb += std::string("&") + char(c - 1) + ";";
+    bomb += "\">\n";
+  }
+  bomb += "]>\n<r>&k;</r>\n";
+  SUGDomErrorReporter errors;
+  EXPECT_FALSE(SUGDOM::ParseMemoryDocument(bomb, U"bomb.xml", U"", errors));
+  EXPECT_TRUE(errors.HasErrors());
+
+  SUGDomErrorReporter external;
+  auto doc = SUGDOM::ParseMemoryDocument("<!DOCTYPE r [<!ENTITY x SYSTEM \"file:///etc/passwd\">]><r>&x;</r>",
+                                         U"ext.xml", U"", external);
+  if (doc) {
+    EXPECT_EQ(SUGDOM::GetTextContent(doc->GetDocumentElement()).find(U"root:"), VXString::npos);
+  }
+}
+
+TEST(Base64, StrictRoundTrip) {
+  for (const char* s : {"", "f", "fo", "foo", "foob", "fooba", "foobar"}) {
+    ByteVector back;
+    ASSERT_TRUE(Base64::Decode(Base64::Encode(Bytes(s)), back)) << s;
+    EXPECT_EQ(back, Bytes(s));
+  }
+  EXPECT_EQ(Base64::Encode(Bytes("foobar")), "Zm9vYmFy");
+  ByteVector keep{7};
+  for (const char* bad : {"Zm9", "Zm9v!mFy", "Zg=a", "Zh==", "=Zg=", "Zg==Zg==", "Zm9vY===", "Zm 9v"}) {
+    EXPECT_FALSE(Base64::Decode(bad, keep)) << bad;
+  }
+  EXPECT_EQ(keep, ByteVector{7});
+}
+
+TEST(HALOStrongEncryption, KeysAreDeterministicAndSaltDependent) {
+  ByteVector k1, k2, k3, k4;
+  HALOStrongEncryption::GetPKCS5PBKDF2HMACSHA1(U"Pässword", k1);
+  HALOStrongEncryption::GetPKCS5PBKDF2HMACSHA1(U"Pässword", k2);
+  HALOStrongEncryption::GetPKCS5PBKDF2HMACSHA1(U"Password", k3);
+  EXPECT_EQ(k1.size(), HALOStrongEncryption::kKeySize);
+  EXPECT_EQ(k1, k2);
+  EXPECT_NE(k1, k3);
+  // RFC 6070 test vector 1 (first 20 bytes of the derived key).
+  HALOStrongEncryption::GetPKCS5PBKDF2HMACSHA1(U"password", Bytes("salt"), 1, k4);
+  const ByteVector rfc{0x0c, 0x60, 0xc8, 0x0f, 0x96, 0x1f, 0x0e, 0x71, 0xf3, 0xa9,
+                       0xb5, 0x24, 0xaf, 0x60, 0x12, 0x06, 0x2f, 0xe0, 0x37, 0xa6};
+  EXPECT_EQ(ByteVector(k4.begin(), k4.begin() + 20), rfc);
+  EXPECT_THROW(HALOStrongEncryption::GetPKCS5PBKDF2HMACSHA1(U"x", Bytes("s"), 0, k4), std::invalid_argument);
+}
+
+TEST(HALOStrongEncryption, RoundTripWrongKeyAndCorruptText) {
+  ByteVector key, other;
+  HALOStrongEncryption::GetPKCS5PBKDF2HMACSHA1(U"right", key);
+  HALOStrongEncryption::GetPKCS5PBKDF2HMACSHA1(U"wrong", other);
+  for (const char* secret : {"", "s3cret", "a much longer password with ünïcode bytes"}) {
+    const VXString sealed = HALOStrongEncryption::AESEncryptPasswordForScript(key, Bytes(secret));
+    EXPECT_NE(sealed, HALOStrongEncryption::AESEncryptPasswordForScript(key, Bytes(secret)));  // fresh nonce
+    ByteVector plain{9, 9};
+    ASSERT_TRUE(HALOStrongEncryption::DecryptAESPasswordForScript(sealed, key, plain));
+    EXPECT_EQ(plain, Bytes(secret));
+
+    ByteVector untouched{1, 2, 3};
+    EXPECT_FALSE(HALOStrongEncryption::DecryptAESPasswordForScript(sealed, other, untouched));
+    EXPECT_EQ(untouched, (ByteVector{1, 2, 3}));
+  }
+  const VXString sealed = HALOStrongEncryption::AESEncryptPasswordForScript(key, Bytes("s3cret"));
+  ByteVector out;
+  // Every single-character change is caught by the tag or the decoder.
+  for (std::size_t i = 0; i < sealed.size(); ++i) {
+    VXString bad = sealed;
+    bad[i] = bad[i] == U'A' ? U'B' : U'A';
+    EXPECT_FALSE(HALOStrongEncryption::DecryptAESPasswordForScript(bad, key, out)) << i;
+  }
+  EXPECT_FALSE(HALOStrongEncryption::DecryptAESPasswordForScript(sealed.substr(0, sealed.size() - 4), key, out));
+  EXPECT_FALSE(HALOStrongEncryption::DecryptAESPasswordForScript(U"not base64 at all", key, out));
+  EXPECT_FALSE(HALOStrongEncryption::DecryptAESPasswordForScript(U"", key, out));
+  EXPECT_FALSE(HALOStrongEncryption::DecryptAESPasswordForScript(U"ЖЖЖЖ", key, out));
+  EXPECT_FALSE(HALOStrongEncryption::DecryptAESPasswordForScript(sealed, ByteVector(16), out));
+  EXPECT_TRUE(out.empty());
+  EXPECT_THROW(HALOStrongEncryption::AESEncryptPasswordForScript(ByteVector(16), Bytes("x")), std::invalid_argument);
+}
