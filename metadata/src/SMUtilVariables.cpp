@@ -7,8 +7,13 @@
 #include "Metadata/SMUtil.h"
 #include "Metadata/SMVariables.h"
 #include "Utility/BaseStringUtil.h"
+#include "objectmodel/Interfaces.h"
+#include "objectmodel/Ref.h"
 
 namespace {
+
+// GetBlockType() of an initialization block that fills session variables.
+constexpr int kSessionScope = 1;
 
 // The opening quote of a quote that is never closed, at or after start, or
 // npos. FindFirstUnquoted reports only closed quoted parts, and in order, so
@@ -139,4 +144,12 @@ bool MetadataUtil::ParseMultiVar(const VXString& sMultiVarName, VXString& sVarNa
   sVarName = sMultiVarName.substr(0, idx);
   sSourceName = sMultiVarName.substr(idx + token.size());
   return true;
+}
+
+bool MetadataUtil::ParseMultiVar(const Ref<ARpVariable>& var, VXString& sVarName, VXString& sSourceName) {
+  // Only session variables come from several sources.
+  if (var.IsNull()) return false;
+  const Ref<ASessionVariableBlock> block = var->GetInitBlock();
+  if (block.IsNull() || block->GetBlockType() != kSessionScope) return false;
+  return ParseMultiVar(var->GetName(), sVarName, sSourceName);
 }
