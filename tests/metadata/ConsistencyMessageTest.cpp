@@ -1,0 +1,314 @@
+#include <algorithm>
+#include <limits>
+#include <set>
+#include <stdexcept>
+
+#include "Metadata/ConsistencyMessage.h"
+#include "Metadata/SMUtil.h"
+#include "Utility/SUStrUtil.h"
+#include "objectmodel/ObjectModel.h"
+
+namespace {
+
+// ---- Severity -----------------------------------------------------------------
+
+struct IdRange {
+  MessageId first, last;
+};
+
+// The warning ids as the check documents them to users.
+const IdRange kWarnings[] = {
+    {23005, 23005}, {38100, 38100}, {38119, 38119}, {38128, 38128}, {38200, 38200}, {38203, 38203},
+    {38208, 38208}, {39001, 39002}, {39004, 39011}, {39017, 39024}, {39026, 39031}, {39033, 39035},
+    {39037, 39038}, {39040, 39040}, {39048, 39051}, {39053, 39058}, {39060, 39062}, {39064, 39066},
+    {39070, 39071}, {39073, 39100}, {39102, 39108},
+};
+
+ConsistencyMessageType TypeOf(MessageId id) { return ConsistencyMessage(id, Ref<ARpObject>(), U"").GetType(); }
+
+TEST(ConsistencyMessageType, EveryIdAroundTheWarningRanges) {
+  std::set<MessageId> warnings;
+  for (const IdRange& r : kWarnings) {
+    for (MessageId id = r.first; id <= r.last; ++id) warnings.insert(id);
+  }
+  for (MessageId id = 22990; id <= 39120; ++id) {
+    const ConsistencyMessageType expected = warnings.count(id) ? MSG_WARNING : MSG_ERROR;
+    ASSERT_EQ(TypeOf(id), expected) << "id " << id;
+  }
+}
+
+TEST(ConsistencyMessageType, BestPracticeAndFarIds) {
+  EXPECT_EQ(TypeOf(89000), MSG_ERROR);
+  EXPECT_EQ(TypeOf(89001), MSG_BESTPRACTICE);
+  EXPECT_EQ(TypeOf(89002), MSG_ERROR);
+  EXPECT_EQ(TypeOf(0), MSG_ERROR);
+  EXPECT_EQ(TypeOf(std::numeric_limits<MessageId>::max()), MSG_ERROR);
+  EXPECT_EQ(TypeOf(39003), MSG_ERROR);
+  EXPECT_EQ(TypeOf(39004), MSG_WARNING);
+}
+
+TEST(ConsistencyMessageType, FollowsSetMessageId) {
+  ConsistencyMessage m(39004, Ref<ARpObject>(), U"x");
+  m.SetMessageId(39003);
+  EXPECT_EQ(m.GetMessageId(), 39003u);
+  EXPECT_EQ(m.GetType(), MSG_ERROR);
+}
+
+// ---- Catalogue ------------------------------------------------------------------
+
+// Every id the check fills from objects must have a text in the catalogue
+// that uses exactly its arguments, each of them; otherwise a user reads a
+// "message not found" text or loses a name.
+TEST(ConsistencyMessageCatalogue, EveryRecipeIdHasATextWithItsArguments) {
+  const auto recipes = ConsistencyMessage::GetRecipeArgumentCounts();
+  ASSERT_EQ(recipes.size(), 230u);
+  ASSERT_TRUE(std::is_sorted(recipes.begin(), recipes.end()));
+  const auto catalogue = SUStrUtil::GetMessageCatalogue();
+  for (const auto& [id, count] : recipes) {
+    const VXString* text = catalogue->FindText(id);
+    ASSERT_NE(text, nullptr) << "no catalogue text for " << id;
+    EXPECT_EQ(MessageCatalogue::PlaceholderCount(*text), static_cast<int>(count)) << "id " << id;
+    VXStringVector args;
+    for (std::size_t i = 0; i < count; ++i) args.push_back(U"<arg" + ToVXString(std::to_string(i + 1)) + U">");
+    const VXString filled = MessageCatalogue::Format(*text, args);
+    for (const VXString& a : args) EXPECT_NE(filled.find(a), VXString::npos) << "id " << id << " drops " << ToNarrow(a);
+  }
+}
+
+TEST(ConsistencyMessageCatalogue, RecipeArgumentCountsBySpotCheck) {
+  const auto recipes = ConsistencyMessage::GetRecipeArgumentCounts();
+  const auto countOf = [&](MessageId id) -> int {
+    for (const auto& [i, n] : recipes) {
+      if (i == id) return static_cast<int>(n);
+    }
+    return -1;
+  };
+  EXPECT_EQ(countOf(38076), 0);
+  EXPECT_EQ(countOf(38009), 1);
+  EXPECT_EQ(countOf(14041), 1);
+  EXPECT_EQ(countOf(38014), 2);
+  EXPECT_EQ(countOf(38074), 3);
+  EXPECT_EQ(countOf(38173), 4);
+  EXPECT_EQ(countOf(39080), 4);
+  EXPECT_EQ(countOf(39003), -1);
+  EXPECT_EQ(countOf(38000), -1);
+}
+
+// ---- Text -------------------------------------------------------------------------
+
+class ConsistencyMessageText : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RpBuilder b(rp);
+    auto db = b.Add(kTIDADatabase, U"Sales DB");
+    auto orders = db.Child(kTIDATable, U"Orders");
+    column = orders.Child(kTIDAColumn, U"Amount").Obj();
+    table = orders.Obj();
+    database = db.Obj();
+    auto bm = b.Add(kTIDASubjectArea, U"Retail");
+    logicalTable = bm.Child(kTIDALogicalTable, U"Fact \"Sales\"").Obj();
+  }
+
+  VXString QN(const Ref<ARpObject>& o) { return MetadataUtil::GenerateQualifiedName(o); }
+  VXString TYPE(const Ref<ARpObject>& o) { return SUStrUtil::GetTypeName(o->GetMetaClass()->GetTypeID()); }
+  VXString NAME(const Ref<ARpObject>& o) { return o->GetName(); }
+
+  ARpGateway rp;
+  Ref<ARpObject> database, table, column, logicalTable;
+};
+
+TEST_F(ConsistencyMessageText, EachRecipeShapeFillsItsArgumentsInOrder) {
+  const RpObjectVector objs{column, logicalTable, table, database};
+  const auto& o = objs;
+  struct Case {
+    MessageId id;
+    VXStringVector args;
+  };
+  const Case cases[] = {
+      {38076, {}},
+      {38009, {QN(o[0])}},
+      {14041, {NAME(o[0])}},
+      {38014, {QN(o[0]), QN(o[1])}},
+      {38008, {NAME(o[0]), NAME(o[1])}},
+      {38005, {QN(o[0]), NAME(o[1])}},
+      {38003, {NAME(o[0]), QN(o[1])}},
+      {34042, {TYPE(o[0]), QN(o[0])}},
+      {38051, {NAME(o[0]), NAME(o[1]), NAME(o[2])}},
+      {38074, {QN(o[0]), NAME(o[1]), QN(o[2])}},
+      {38100, {QN(o[0]), QN(o[1]), QN(o[2])}},
+      {38173, {QN(o[0]), QN(o[1]), QN(o[2]), QN(o[3])}},
+      {39080, {TYPE(o[0]), QN(o[0]), TYPE(o[1]), QN(o[1])}},
+  };
+  for (const Case& c : cases) {
+    const ConsistencyMessage m(c.id, column, objs);
+    EXPECT_EQ(m.GetText(true), SUStrUtil::LoadMsgString(c.id, c.args)) << "id " << c.id;
+    EXPECT_EQ(m.GetText(false), SUStrUtil::LoadMsgStringOnly(c.id, c.args)) << "id " << c.id;
+  }
+}
+
+TEST_F(ConsistencyMessageText, QualifiedNameIsTheWrittenForm) {
+  const ConsistencyMessage m(38009, logicalTable, RpObjectVector{logicalTable});
+  const VXString text = m.GetText(false);
+  EXPECT_NE(text.find(U"\"Retail\".\"Fact \"\"Sales\"\"\""), VXString::npos) << ToNarrow(text);
+  EXPECT_EQ(text.rfind(U"[38009]", 0), VXString::npos);
+  EXPECT_EQ(m.GetText(true).rfind(U"[38009] ", 0), 0u);
+}
+
+TEST_F(ConsistencyMessageText, TooFewObjectsRaiseOutOfRange) {
+  EXPECT_THROW(ConsistencyMessage(38009, column, RpObjectVector{}).GetText(false), std::out_of_range);
+  EXPECT_THROW(ConsistencyMessage(38173, column, RpObjectVector{column, table, database}).GetText(false),
+               std::out_of_range);
+  EXPECT_THROW(ConsistencyMessage(39080, column, RpObjectVector{column}).GetText(true), std::out_of_range);
+}
+
+TEST_F(ConsistencyMessageText, IdWithoutRecipeGivesEmptyText) {
+  EXPECT_EQ(ConsistencyMessage(39003, column, RpObjectVector{column}).GetText(false), U"");
+  EXPECT_EQ(ConsistencyMessage(0, column, RpObjectVector{column}, U"[1] ready").GetText(true), U"");
+  EXPECT_EQ(ConsistencyMessage().GetText(false), U"");
+}
+
+TEST_F(ConsistencyMessageText, RecipeWithoutArgumentsNeedsNoObjects) {
+  EXPECT_EQ(ConsistencyMessage(38076, column, RpObjectVector{}).GetText(false), SUStrUtil::LoadMsgStringOnly(38076));
+}
+
+TEST_F(ConsistencyMessageText, ObjectsWinOverReadyText) {
+  const ConsistencyMessage m(38009, column, RpObjectVector{column}, U"[1] ready");
+  EXPECT_EQ(m.GetText(false), SUStrUtil::LoadMsgStringOnly(38009, QN(column)));
+}
+
+TEST(ConsistencyMessageReadyText, ErrorNumberRemoval) {
+  struct Case {
+    VXString text, withoutNumber;
+  };
+  const Case cases[] = {
+      {U"[38009] Logical column has no source.", U"Logical column has no source."},
+      {U"[38009]", U""},
+      {U"[38009] ", U""},
+      {U"[1]x", U""},
+      {U"[12]ab", U"b"},
+      {U"[a]b]c d", U"]c d"},
+      {U"[]  two blanks", U" two blanks"},
+      {U"No number here", U"No number here"},
+      {U" [38009] leading blank", U" [38009] leading blank"},
+      {U"[38009 never closed", U"[38009 never closed"},
+      {U"[", U"["},
+  };
+  for (const Case& c : cases) {
+    const ConsistencyMessage m(38009, Ref<ARpObject>(), c.text);
+    EXPECT_EQ(m.GetText(false), c.withoutNumber) << ToNarrow(c.text);
+    EXPECT_EQ(m.GetText(true), c.text) << ToNarrow(c.text);
+  }
+}
+
+TEST(ConsistencyMessageRecord, ConstructorsAndAccessors) {
+  ARpGateway rp;
+  const Ref<ARpObject> db = rp.CreateObject(kTIDADatabase, U"D");
+  const Ref<ARpObject> t = rp.CreateObject(kTIDATable, U"T", db.GetID());
+
+  const ConsistencyMessage empty;
+  EXPECT_EQ(empty.GetMessageId(), 0u);
+  EXPECT_TRUE(empty.GetMainObject().IsNull());
+  EXPECT_EQ(empty.GetMainObject().GetID(), VoidID::NullID);
+  EXPECT_TRUE(empty.GetObjects().empty());
+
+  const ConsistencyMessage all(38014, t, RpObjectVector{t, db}, U"[7] seven");
+  EXPECT_EQ(all.GetMessageId(), 38014u);
+  EXPECT_EQ(all.GetMainObject(), t);
+  ASSERT_EQ(all.GetObjects().size(), 2u);
+  EXPECT_EQ(all.GetObjects()[1], db);
+
+  const ConsistencyMessage textOnly(5, db, U"[5] five");
+  EXPECT_TRUE(textOnly.GetObjects().empty());
+  EXPECT_EQ(textOnly.GetText(false), U"five");
+}
+
+// ---- Ordering ---------------------------------------------------------------------
+
+class ConsistencyMessageOrder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    db = rp.CreateObject(kTIDADatabase, U"D");
+    t1 = rp.CreateObject(kTIDATable, U"T1", db.GetID());
+    t2 = rp.CreateObject(kTIDATable, U"T2", db.GetID());
+    col = rp.CreateObject(kTIDAColumn, U"C", t1.GetID());
+  }
+  ARpGateway rp;
+  Ref<ARpObject> db, t1, t2, col;
+};
+
+TEST_F(ConsistencyMessageOrder, MainObjectComesBeforeText) {
+  ASSERT_LT(t1.GetID(), t2.GetID());
+  const ConsistencyMessage a(1, t1, U"[1] zzz");
+  const ConsistencyMessage b(2, t2, U"[2] aaa");
+  EXPECT_TRUE(a < b);
+  EXPECT_FALSE(b < a);
+
+  // By type id first: a table (3001) before a database (3023) whatever the numbers.
+  const ConsistencyMessage onDb(1, db, U"[1] a");
+  EXPECT_TRUE(a < onDb);
+  EXPECT_FALSE(onDb < a);
+  ASSERT_LT(t1.GetID().m_interfaceTypeID, col.GetID().m_interfaceTypeID);
+  EXPECT_TRUE(ConsistencyMessage(1, t2, U"[1] z") < ConsistencyMessage(1, col, U"[1] a"));
+}
+
+TEST_F(ConsistencyMessageOrder, NullMainObjectFirst) {
+  const ConsistencyMessage none(1, Ref<ARpObject>(), U"[1] zzz");
+  const ConsistencyMessage some(1, t1, U"[1] aaa");
+  EXPECT_TRUE(none < some);
+  EXPECT_FALSE(some < none);
+  EXPECT_TRUE(ConsistencyMessage(1, Ref<ARpObject>(), U"[9] a") < none);
+}
+
+TEST_F(ConsistencyMessageOrder, SameObjectByTextWithoutErrorNumber) {
+  // With their numbers "[10] b" would sort before "[9] a".
+  const ConsistencyMessage ten(10, t1, U"[10] b");
+  const ConsistencyMessage nine(9, t1, U"[9] a");
+  EXPECT_TRUE(nine < ten);
+  EXPECT_FALSE(ten < nine);
+  const ConsistencyMessage same(11, t1, U"[11] a");
+  EXPECT_FALSE(nine < same);
+  EXPECT_FALSE(same < nine);
+  EXPECT_FALSE(nine < nine);
+}
+
+TEST_F(ConsistencyMessageOrder, SameObjectByCatalogueText) {
+  // 38009 and 14041 both name one object; their texts decide the order.
+  const ConsistencyMessage a(38009, col, RpObjectVector{col});
+  const ConsistencyMessage b(14041, col, RpObjectVector{col});
+  const bool aFirst = a.GetText(false) < b.GetText(false);
+  EXPECT_EQ(a < b, aFirst);
+  EXPECT_EQ(b < a, !aFirst);
+}
+
+TEST_F(ConsistencyMessageOrder, SortGroupsByObjectThenText) {
+  std::vector<ConsistencyMessage> v{
+      ConsistencyMessage(3, t2, U"[3] c"),    ConsistencyMessage(1, t1, U"[1] b"),
+      ConsistencyMessage(2, Ref<ARpObject>(), U"[2] x"), ConsistencyMessage(4, t1, U"[4] a"),
+      ConsistencyMessage(5, db, U"[5] a"),    ConsistencyMessage(6, t2, U"[6] a"),
+  };
+  std::sort(v.begin(), v.end());
+  std::vector<MessageId> order;
+  for (const auto& m : v) order.push_back(m.GetMessageId());
+  EXPECT_EQ(order, (std::vector<MessageId>{2, 4, 1, 6, 3, 5}));
+}
+
+TEST_F(ConsistencyMessageOrder, ChangedIdIsSeenByOrdering) {
+  const ConsistencyMessage missingSource(38009, col, RpObjectVector{col});
+  ConsistencyMessage m(38009, col, RpObjectVector{col});
+  EXPECT_FALSE(m < missingSource);
+  EXPECT_FALSE(missingSource < m);
+  m.SetMessageId(14041);  // another text about the same column
+  const bool expected = m.GetText(false) < missingSource.GetText(false);
+  EXPECT_EQ(m < missingSource, expected);
+  EXPECT_EQ(missingSource < m, !expected);
+}
+
+TEST_F(ConsistencyMessageOrder, OrderingThrowsWhenATextCannotBeBuilt) {
+  const ConsistencyMessage broken(38009, col, RpObjectVector{});
+  const ConsistencyMessage fine(38009, col, RpObjectVector{col});
+  EXPECT_THROW((void)(broken < fine), std::out_of_range);
+  // Different objects never need texts.
+  EXPECT_NO_THROW((void)(broken < ConsistencyMessage(38009, t1, RpObjectVector{})));
+}
+
+}  // namespace
