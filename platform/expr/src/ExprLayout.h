@@ -67,7 +67,7 @@ ValidationResult Validate(const uint8* begin, const uint8* end);
 
 }  // namespace ExprLayout
 
-#include "Expr/VXDateTime.h"
+#include "Utility/VXDateTime.h"
 
 namespace ExprLayout {
 constexpr std::size_t kDateBytes = 6;

@@ -19,7 +19,7 @@
 
 #include "Expr/Expr.h"
 #include "Expr/OpCode.h"
-#include "Expr/VXDateTime.h"
+#include "Utility/VXDateTime.h"
 
 class ExprBuilder {
  public:

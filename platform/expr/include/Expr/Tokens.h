@@ -31,7 +31,7 @@
 
 #include "Expr/Expr.h"
 #include "Expr/OpCode.h"
-#include "Expr/VXDateTime.h"
+#include "Utility/VXDateTime.h"
 #include "Utility/VXString.h"
 #include "Utility/VoidID.h"
 
