@@ -129,6 +129,8 @@ void ToStringVisitor::WriteSubtree(const AExpr::Iterator& root) {
   const uint8* p = root.Position();
   const uint8* limit = root.Limit();
   const uint8* end = p + root.TokenLength();
+  // The text is about as long as the bytes; one reservation saves regrowing.
+  m_str.reserve(m_str.size() + static_cast<std::size_t>(end - p));
   std::vector<std::uint32_t> remaining;  // operands still to write, per open operator
   while (p < end) {
     const int code = ExprLayout::ReadCode(p);
