@@ -18,6 +18,17 @@ bool ACondition::GetLookupHint(LookupHint&) const { return false; }
 
 // ---- ObjectNameCondition ----------------------------------------------------
 
+// Constructors stay out of line: inlined into callers that pass short
+// literals, GCC 12 reports a false array-bounds error on the string copy.
+ObjectNameCondition::ObjectNameCondition() : ObjectNameCondition(ObjectName, VXString(), false) {}
+ObjectNameCondition::ObjectNameCondition(const VXString& objectName, bool bAliasMatching)
+    : ObjectNameCondition(ObjectName, objectName, bAliasMatching) {}
+ObjectNameCondition::ObjectNameCondition(ConditionType type, const VXString& objectName, bool bAliasMatching)
+    : ACondition(type), m_objectName(objectName), m_bAliasMatching(bAliasMatching) {}
+TypedObjectNameCondition::TypedObjectNameCondition() : TypedObjectNameCondition(0, VXString(), false) {}
+TypedObjectNameCondition::TypedObjectNameCondition(TypeID typeID, const VXString& objectName, bool bAliasMatching)
+    : ObjectNameCondition(kTypedObjectName, objectName, bAliasMatching), m_typeID(typeID) {}
+
 bool ObjectNameCondition::NameMatches(const ARpObject& obj) const {
   return m_bAliasMatching ? obj.IsNameOrAlias(m_objectName) : RpName::EqualsNoCase(obj.GetName(), m_objectName);
 }

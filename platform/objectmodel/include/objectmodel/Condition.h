@@ -92,9 +92,8 @@ class ACondition {
 // names) equals the object name without regard to case.
 class ObjectNameCondition : public ACondition {
  public:
-  ObjectNameCondition() : ObjectNameCondition(ObjectName, VXString(), false) {}
-  ObjectNameCondition(const VXString& objectName, bool bAliasMatching)
-      : ObjectNameCondition(ObjectName, objectName, bAliasMatching) {}
+  ObjectNameCondition();
+  ObjectNameCondition(const VXString& objectName, bool bAliasMatching);
 
   bool operator()(const Ref<ARpObject>& obj) const override;
   void ToByteVector(ARpGateway* pRp, ByteVector& bytes) const override;
@@ -113,8 +112,7 @@ class ObjectNameCondition : public ACondition {
   bool IsAliasMatching() const { return m_bAliasMatching; }
 
  protected:
-  ObjectNameCondition(ConditionType type, const VXString& objectName, bool bAliasMatching)
-      : ACondition(type), m_objectName(objectName), m_bAliasMatching(bAliasMatching) {}
+  ObjectNameCondition(ConditionType type, const VXString& objectName, bool bAliasMatching);
   // The name test shared by the name conditions.
   bool NameMatches(const ARpObject& obj) const;
 
@@ -125,9 +123,8 @@ class ObjectNameCondition : public ACondition {
 // Accepts objects of one type with the given name (or alias).
 class TypedObjectNameCondition : public ObjectNameCondition {
  public:
-  TypedObjectNameCondition() : TypedObjectNameCondition(0, VXString(), false) {}
-  TypedObjectNameCondition(TypeID typeID, const VXString& objectName, bool bAliasMatching)
-      : ObjectNameCondition(kTypedObjectName, objectName, bAliasMatching), m_typeID(typeID) {}
+  TypedObjectNameCondition();
+  TypedObjectNameCondition(TypeID typeID, const VXString& objectName, bool bAliasMatching);
 
   bool operator()(const Ref<ARpObject>& obj) const override;
   void ToByteVector(ARpGateway* pRp, ByteVector& bytes) const override;

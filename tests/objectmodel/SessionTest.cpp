@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include "SampleRepository.h"
+#include "Utility/DataBlobUtil.h"
+
+namespace {
+
+TEST(Session, VariablesByBlockAndName) {
+  ARpGateway rp;
+  EXPECT_TRUE(rp.SetSessionVariableValue({U"B1", U"Region"}, Heap<PropertyValue>(new PropertyValueString(U"East"))));
+  EXPECT_TRUE(rp.SetSessionVariableValue(
+      {U"B2", U"Colors"}, Heap<PropertyValue>(new PropertyValueStringVector({U"red", U"green"}))));
+  Heap<PropertyValue> v;
+  ASSERT_TRUE(rp.GetSessionVariableValue({U"b1", U"REGION"}, v));
+  EXPECT_EQ(v->GetKind(), PropertyValue::kString);
+  EXPECT_EQ(v->StringFrom(), U"East");
+  EXPECT_FALSE(rp.GetSessionVariableValue({U"B2", U"Region"}, v));
+  ASSERT_TRUE(rp.GetSessionVariableValue({GlobalRpVariables::global_SessionBlockWildcard, U"colors"}, v));
+  EXPECT_EQ(v->GetKind(), PropertyValue::kStringVector);
+  EXPECT_EQ(dynamic_cast<PropertyValueStringVector&>(*v).GetStrings(), (VXStringVector{U"red", U"green"}));
+  EXPECT_EQ(v->StringFrom(), U"red, green");
+  // The caller's copy is its own.
+  v.Reset();
+  ASSERT_TRUE(rp.GetSessionVariableValue({U"B2", U"Colors"}, v));
+
+  EXPECT_FALSE(rp.SetSessionVariableValue({U"B1", U"Region"}, Heap<PropertyValue>(new PropertyValueInt(3)), false));
+  ASSERT_TRUE(rp.GetSessionVariableValue({U"B1", U"Region"}, v));
+  EXPECT_EQ(v->StringFrom(), U"East");
+  EXPECT_TRUE(rp.SetSessionVariableValue({U"B1", U"Region"}, Heap<PropertyValue>(new PropertyValueInt(3))));
+  ASSERT_TRUE(rp.GetSessionVariableValue({U"B1", U"Region"}, v));
+  EXPECT_EQ(v->GetKind(), PropertyValue::kInt);
+  EXPECT_EQ(v->StringFrom(), U"3");
+  EXPECT_TRUE(rp.SetSessionVariableValue({U"B1", U"Region"}, Heap<PropertyValue>()));
+  EXPECT_FALSE(rp.GetSessionVariableValue({U"B1", U"Region"}, v));
+  EXPECT_FALSE(rp.SetSessionVariableValue({GlobalRpVariables::global_SessionBlockWildcard, U"X"},
+                                          Heap<PropertyValue>(new PropertyValueBool(true))));
+}
+
+TEST(Session, PropertyValueTexts) {
+  EXPECT_EQ(PropertyValueBool(true).StringFrom(), U"true");
+  EXPECT_EQ(PropertyValueDouble(0.5).StringFrom(), U"0.5");
+  EXPECT_EQ(PropertyValueInt(-12).StringFrom(), U"-12");
+  EXPECT_EQ(PropertyValueStringVector({}).StringFrom(), U"");
+  std::unique_ptr<PropertyValue> c = PropertyValueString(U"x").Clone();
+  EXPECT_EQ(c->StringFrom(), U"x");
+}
+
+TEST(Session, UserBlobsDefaultSubjectArea) {
+  ARpGateway rp;
+  rp.SetCurrentUser(U"alice", U"secret");
+  EXPECT_EQ(rp.GetCurrentUserName(), U"alice");
+  EXPECT_EQ(rp.GetCurrentUserPassword(), U"secret");
+  ByteVector blob;
+  EXPECT_FALSE(rp.GetDataBlob(ARpGateway::kCredentialsBlob, blob));
+  rp.SetRepositoryCredentials(U"Admin", U"pw");
+  ASSERT_TRUE(rp.GetDataBlob(1, blob));
+  VXString user, pw;
+  const uint8* p = DataBlobUtil::FromByteVector(blob.data(), blob.data() + blob.size(), user);
+  DataBlobUtil::FromByteVector(p, blob.data() + blob.size(), pw);
+  EXPECT_EQ(user, U"Admin");
+  EXPECT_EQ(pw, U"pw");
+  rp.SetDataBlob(ARpGateway::kScriptKeyBlob, {1, 2, 3});
+  ASSERT_TRUE(rp.GetDataBlob(15, blob));
+  EXPECT_EQ(blob, (ByteVector{1, 2, 3}));
+
+  EXPECT_EQ(rp.GetDefaultSubjectAreaName(false), U"");
+  rp.SetSessionVariableValue({U"S", U"DEFAULT_SUBJECT_AREA"}, Heap<PropertyValue>(new PropertyValueString(U"Fallback")));
+  EXPECT_EQ(rp.GetDefaultSubjectAreaName(false), U"Fallback");
+  rp.SetDefaultSubjectAreaName(U"Sales");
+  EXPECT_EQ(rp.GetDefaultSubjectAreaName(false), U"Sales");
+  EXPECT_EQ(rp.GetDefaultSubjectAreaName(true), U"Sales");
+  rp.SetDefaultSubjectAreaAppliesWhenCatalogSpecified(false);
+  EXPECT_EQ(rp.GetDefaultSubjectAreaName(true), U"");
+  EXPECT_EQ(rp.GetGatewayType(), ARpGateway::kServerGateway);
+  rp.SetGatewayType(ARpGateway::kClientGateway);
+  EXPECT_EQ(rp.GetGatewayType(), 3);
+}
+
+TEST(Session, ReadAuthorizationInheritsAndHooks) {
+  HookGuard hooks;
+  SampleRepository s;
+  EXPECT_TRUE(Authorization::IsAuthorizedToRead(&s.rp, s.presId));
+  s.rp.DenyRead(s.presOrders);
+  EXPECT_FALSE(Authorization::IsAuthorizedToRead(&s.rp, s.presId));
+  EXPECT_FALSE(Authorization::IsAuthorizedToRead(&s.rp, s.presOrders));
+  EXPECT_TRUE(Authorization::IsAuthorizedToRead(&s.rp, s.sa));
+  EXPECT_FALSE(Authorization::IsAuthorizedToRead(&s.rp, VoidID(kTIDATable, 999)));
+  EXPECT_FALSE(Authorization::IsAuthorizedToRead(nullptr, s.sa));
+  s.rp.AllowRead(s.presOrders);
+  int calls = 0;
+  Authorization::g_externalAuthorizationHook = [&](ARpGateway*, const Ref<ARpObject>& obj) {
+    ++calls;
+    return obj->GetName() != U"Amount";
+  };
+  EXPECT_TRUE(Authorization::IsAuthorizedToRead(&s.rp, s.presId));
+  EXPECT_FALSE(Authorization::IsAuthorizedToRead(&s.rp, s.presAmount));
+  EXPECT_EQ(calls, 2);
+}
+
+TEST(Session, RepositoryManagerNotifiesInOrder) {
+  struct Sink : RpMgr::Notifications {
+    Sink(std::vector<int>& log, int tag) : m_log(log), m_tag(tag) {}
+    void newRPCreated(ARpGateway&, RpMgr::InsertRpOptions o) override { m_log.push_back(m_tag + o); }
+    void rpClosed(ARpGateway&) override { m_log.push_back(-m_tag); }
+    std::vector<int>& m_log;
+    int m_tag;
+  };
+  std::vector<int> log;
+  Sink late(log, 300), early(log, 100);
+  RpMgr::startNotify(&late, RpMgr::kProcessDimensionCache);
+  RpMgr::startNotify(&early, RpMgr::kRpVarMgrCreator);
+  RpMgr::startNotify(&early, RpMgr::kRpVarMgrCreator);  // once only
+  ARpGateway rp;
+  RpMgr::InsertRp(rp, RpMgr::kRPOffline);
+  RpMgr::CloseRp(rp);
+  RpMgr::stopNotify(&late);
+  RpMgr::stopNotify(&early);
+  EXPECT_FALSE(RpMgr::IsRegistered(&early));
+  RpMgr::InsertRp(rp, RpMgr::kRPNone);
+  // Sinks a loaded library registered may have logged nothing here (they are not ours).
+  EXPECT_EQ(log, (std::vector<int>{132, 332, -100, -300}));
+}
+
+TEST(Properties, TypedAccessorsOfTheInterfaces) {
+  SampleRepository s;
+  Ref<AFolder> sa(s.Get(s.sa));
+  EXPECT_FALSE(sa->HasDisplayName());
+  sa->SetDisplayNameUse(true);
+  sa->SetDisplayName(U"VALUEOF(NQ_SESSION.SA_NAME)");
+  sa->SetTranslationKey(U"SA_KEY");
+  EXPECT_TRUE(sa->HasDisplayName());
+  EXPECT_EQ(sa->GetDisplayName(), U"VALUEOF(NQ_SESSION.SA_NAME)");
+  EXPECT_EQ(sa->GetTranslationKey(), U"SA_KEY");
+  EXPECT_EQ(sa->GetDisplayDescription(), U"");
+
+  auto pool = s.b.At(s.db).Child(kTIDAConnectionPool, U"Pool");
+  Ref<AConnectionPool> cp(pool.Obj());
+  cp->SetPostConnectStrings({U"set a", U"set b"});
+  VXStringVector scripts{U"old"};
+  cp->GetEnabledPostConnectStrings(scripts);
+  EXPECT_EQ(scripts, (VXStringVector{U"set a", U"set b"}));
+  cp->GetEnabledAfterQueryStrings(scripts);
+  EXPECT_TRUE(scripts.empty());
+  cp->SetDataSourceName(U"DSN");
+  cp->SetEncryptedPassword({9, 9});
+  EXPECT_EQ(cp->GetDataSourceName(), U"DSN");
+  EXPECT_EQ(cp->GetEncryptedPassword(), (ByteVector{9, 9}));
+  EXPECT_EQ(cp->GetDatabase().GetID(), s.db);
+
+  Ref<ADatabase> db(s.Get(s.db));
+  db->SetTargetType(34);
+  db->SetDatabaseProperty(U"Storage", U"", U"ZOV");
+  db->SetDatabaseProperty(U"Storage", U"App1", U"ROLAP");
+  EXPECT_EQ(db->GetDatabaseProperty(U"storage", U"app1"), U"ROLAP");
+  EXPECT_EQ(db->GetDatabaseProperty(U"Storage", U"Other"), U"ZOV");
+  EXPECT_EQ(db->GetDatabaseProperty(U"Missing", U""), U"");
+  EXPECT_EQ(Ref<AColumn>(s.Get(s.orderId))->GetTargetType(), 34);
+  EXPECT_EQ(Ref<ATable>(s.Get(s.orders))->GetDatabase().GetID(), s.db);
+
+  auto block = s.b.Add(kTIDAInitBlock, U"Init");
+  auto var = block.Child(kTIDARpVariable, U"V");
+  Ref<ARpVariable> v(var.Obj());
+  EXPECT_EQ(v->GetVariableType(), ARpVariable::kStatic);
+  v->SetVariableType(ARpVariable::kSession);
+  EXPECT_EQ(v->GetInitBlock().GetID(), block.Id());
+  EXPECT_EQ(Ref<ASessionVariableBlock>(block.Obj())->GetBlockType(), 1);
+  EXPECT_TRUE(v->GetExpr().IsEmpty());
+
+  Ref<ARpObject> o = s.Get(s.orders);
+  o->SetGUID({0xde, 0xad});
+  EXPECT_EQ(o->GetGUID(), (ByteVector{0xde, 0xad}));
+  EXPECT_TRUE(o->GetUpgradeID().empty());
+  o->SetPropertyMap({{U"k", U"v"}});
+  EXPECT_EQ(o->GetPropertyMap().at(U"k"), U"v");
+  o->SetProperty(RpProp::kGUID, RpPropValue{});
+  EXPECT_FALSE(o->HasProperty(RpProp::kGUID));
+  RpProp key;
+  ASSERT_TRUE(RpPropFromName("DisplayName", key));
+  EXPECT_EQ(key, RpProp::kDisplayName);
+  EXPECT_STREQ(RpPropName(RpProp::kWSDL), "WSDL");
+  EXPECT_FALSE(RpPropFromName("NoSuch", key));
+}
+
+}  // namespace
