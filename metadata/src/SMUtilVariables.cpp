@@ -12,9 +12,6 @@
 
 namespace {
 
-// GetBlockType() of an initialization block that fills session variables.
-constexpr int kSessionScope = 1;
-
 // The opening quote of a quote that is never closed, at or after start, or
 // npos. FindFirstUnquoted reports only closed quoted parts, and in order, so
 // the first quote character outside all of them is the unclosed one.
@@ -32,12 +29,12 @@ std::size_t FindUnclosedQuote(std::u32string_view text, std::size_t start,
   return std::u32string_view::npos;
 }
 
-void AppendReference(const VXString& text, std::size_t found, std::size_t paramStart, std::size_t closing,
+void AppendReference(std::u32string_view text, std::size_t found, std::size_t paramStart, std::size_t closing,
                      std::size_t nAddOffset, VariablePositions& positions) {
   VariableTokenInfo info;
   info.m_position = found + nAddOffset;
   info.m_endPosition = closing + 1 + nAddOffset;
-  const std::u32string_view parameter(text.data() + paramStart, closing - paramStart);
+  const std::u32string_view parameter = text.substr(paramStart, closing - paramStart);
   const std::size_t dot = parameter.find(U'.');
   if (dot == std::u32string_view::npos) {
     info.m_varName = VXString(parameter);
@@ -48,15 +45,19 @@ void AppendReference(const VXString& text, std::size_t found, std::size_t paramS
   positions.push_back(std::move(info));
 }
 
-}  // namespace
+// How deep quoted parts inside quoted parts are searched. A run of quote
+// characters reads as parts nested one in another (six quotes hold four,
+// which hold two), so without a bound a long run would cost quadratic time
+// and a stack frame per level; real texts nest quotes two or three deep.
+constexpr int kMaxQuoteNesting = 16;
 
-void FindVariablesAux(const VXString& inputOutput, VariablePositions& positions, const char32_t* patternToMatch,
-                      std::size_t nAddOffset) {
-  const std::u32string_view pattern = patternToMatch != nullptr ? patternToMatch : _S_VALUEOF_BRACKET;
-  // An empty opening would match everywhere without moving the search on.
-  if (pattern.empty()) return;
-  const VXString lowerCaseStr = BaseStringUtil::ToLowerCase(inputOutput);
+// One pass over text, whose lower-cased copy is lowerCaseStr. Quoted parts are
+// scanned as views of the same two strings: case mapping keeps lengths, so the
+// text is lower-cased once for the whole pass, however deep the quotes go.
+void ScanPass(std::u32string_view text, std::u32string_view lowerCaseStr, VariablePositions& positions,
+              std::u32string_view pattern, std::size_t nAddOffset, int depth) {
   const std::size_t kTokenSize = pattern.size();
+  const bool bSearchQuoted = depth < kMaxQuoteNesting;
   std::vector<BaseStringUtil::QuotedPart> quotedParts;
   std::size_t startPos = 0;
   while (true) {
@@ -66,27 +67,41 @@ void FindVariablesAux(const VXString& inputOutput, VariablePositions& positions,
     // References inside quoted strings count too; their records go in as the
     // search passes over them, so records stay in text order.
     for (const auto& [open, close] : quotedParts) {
-      FindVariablesAux(inputOutput.substr(open + 1, close - open - 1), positions, pattern.data(),
-                       nAddOffset + open + 1);
+      // A reference needs its opening word and ")"; shorter parts hold none.
+      if (!bSearchQuoted || close - open - 1 <= kTokenSize) continue;
+      ScanPass(text.substr(open + 1, close - open - 1), lowerCaseStr.substr(open + 1, close - open - 1), positions,
+               pattern, nAddOffset + open + 1, depth + 1);
     }
     if (!bFound) {
       // A lone apostrophe ("Customer's VALUEOF(...)") opens a quote that never
       // closes; what follows it is still scanned, as the inside of a quote
       // running to the end, so one stray quote does not hide the references.
       const std::size_t unclosed = FindUnclosedQuote(lowerCaseStr, startPos, quotedParts);
-      if (unclosed != std::u32string_view::npos) {
-        FindVariablesAux(inputOutput.substr(unclosed + 1), positions, pattern.data(), nAddOffset + unclosed + 1);
+      if (bSearchQuoted && unclosed != std::u32string_view::npos && text.size() - unclosed - 1 > kTokenSize) {
+        ScanPass(text.substr(unclosed + 1), lowerCaseStr.substr(unclosed + 1), positions, pattern,
+                 nAddOffset + unclosed + 1, depth + 1);
       }
       return;
     }
     const std::size_t paramStart = found + kTokenSize;
     const std::size_t closing = BaseStringUtil::FindClosingParenthesis(lowerCaseStr, paramStart);
     if (closing >= lowerCaseStr.size()) return;
-    AppendReference(inputOutput, found, paramStart, closing, nAddOffset, positions);
+    AppendReference(text, found, paramStart, closing, nAddOffset, positions);
     // Resume right after the opening word, so references nested in this one's
     // parentheses are found as well.
     startPos = paramStart;
   }
+}
+
+}  // namespace
+
+void FindVariablesAux(const VXString& inputOutput, VariablePositions& positions, const char32_t* patternToMatch,
+                      std::size_t nAddOffset) {
+  const std::u32string_view pattern = patternToMatch != nullptr ? patternToMatch : _S_VALUEOF_BRACKET;
+  // An empty opening would match everywhere without moving the search on.
+  if (pattern.empty()) return;
+  const VXString lowerCaseStr = BaseStringUtil::ToLowerCase(inputOutput);
+  ScanPass(inputOutput, lowerCaseStr, positions, pattern, nAddOffset, 0);
 }
 
 bool SetVariableTokenInfoIfIsSingleKEXBundleVariable(const VariablePositions& variables, VariableTokenInfo& variable) {
@@ -150,6 +165,6 @@ bool MetadataUtil::ParseMultiVar(const Ref<ARpVariable>& var, VXString& sVarName
   // Only session variables come from several sources.
   if (var.IsNull()) return false;
   const Ref<ASessionVariableBlock> block = var->GetInitBlock();
-  if (block.IsNull() || block->GetBlockType() != kSessionScope) return false;
+  if (block.IsNull() || block->GetBlockType() != ASessionVariableBlock::kSessionScope) return false;
   return ParseMultiVar(var->GetName(), sVarName, sSourceName);
 }

@@ -11,15 +11,16 @@ class ParseMultiVarOfVariable : public ::testing::Test {
  protected:
   // A session block (it fills a session variable) and a repository block.
   ParseMultiVarOfVariable() {
-    auto session = b.Add(kTIDASessionVariableBlock, U"Session Init");
-    session.Child(kTIDARpVariable, U"USER").Set(RpProp::kVariableType, std::int64_t{ARpVariable::kSession});
+    auto session = b.Add(kTIDASessionVariableBlock, U"Session Init")
+                       .Set(RpProp::kBlockType, std::int64_t{ASessionVariableBlock::kSessionScope});
     sessionMulti = session.Child(kTIDARpVariable, U"REGION" + token + U"ORCL")
                        .Set(RpProp::kVariableType, std::int64_t{ARpVariable::kSession})
                        .As<ARpVariable>();
     sessionPlain = session.Child(kTIDARpVariable, U"REGION")
                        .Set(RpProp::kVariableType, std::int64_t{ARpVariable::kSession})
                        .As<ARpVariable>();
-    auto repository = b.Add(kTIDASessionVariableBlock, U"Nightly");
+    auto repository = b.Add(kTIDASessionVariableBlock, U"Nightly")
+                          .Set(RpProp::kBlockType, std::int64_t{ASessionVariableBlock::kRepositoryScope});
     repositoryMulti = repository.Child(kTIDARpVariable, U"RATE" + token + U"ORCL")
                           .Set(RpProp::kVariableType, std::int64_t{ARpVariable::kDynamic})
                           .As<ARpVariable>();

@@ -51,6 +51,7 @@ const std::vector<ScanCase>& ScanCases() {
       {"first dot splits", U"VALUEOF(A.B.C)", nullptr, {{0, 14, U"A", U"B.C"}}},
       {"nothing trimmed", U"VALUEOF( VX . x )", nullptr, {{0, 17, U" VX ", U" x "}}},
       {"empty inside", U"VALUEOF()", nullptr, {{0, 9, U"", U""}}},
+      {"shortest reference in quotes", U"'VALUEOF()'", nullptr, {{1, 10, U"", U""}}},
       {"position argument kept in qualifier", U"VALUEOF(2, NQ.X)", nullptr, {{0, 16, U"2, NQ", U"X"}}},
       {"two in order", U"VALUEOF(A)+VALUEOF(B)", nullptr, {{0, 10, U"", U"A"}, {11, 21, U"", U"B"}}},
       {"in single quotes", U"x = 'VALUEOF(NQ.Y)'", nullptr, {{5, 18, U"NQ", U"Y"}}},
@@ -124,6 +125,17 @@ TEST(FindVariables, EachReferenceInManyQuotedPartsOnce) {
   MetadataUtil::FindVariables(text, refs);
   ASSERT_EQ(refs.size(), 100u);
   for (std::size_t i = 1; i < refs.size(); ++i) EXPECT_LT(refs[i - 1].m_position, refs[i].m_position);
+}
+
+TEST(FindVariables, LongRunsOfQuotesStayBounded) {
+  // Even runs read as quoted parts nested ever deeper; odd runs leave one
+  // quote open. Neither may recurse once per character.
+  for (std::size_t n : {100000u, 100001u}) {
+    VariablePositions refs;
+    MetadataUtil::FindVariables(U"VALUEOF(X) " + VXString(n, U'\'') + U" VALUEOF(Y)", refs);
+    ASSERT_FALSE(refs.empty()) << n;
+    EXPECT_EQ(refs.front().m_varName, U"X") << n;
+  }
 }
 
 struct PatternCase {
