@@ -1,0 +1,133 @@
+// The type catalogue: names of the interface types, hidden types, parent rules.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "Metadata/SMUtil.h"
+#include "Utility/VXAssert.h"
+#include "objectmodel/ObjectParent.h"
+#include "objectmodel/TypeIDs.h"
+
+TEST(SMUtilTypes, ToTypeNameTable) {
+  const std::pair<TypeID, const char32_t*> cases[] = {
+      {kTIDAEntity, U"ENTITY"},
+      {kTIDAMeasureDefn, U"AGGREGATE MEASURE"},
+      {kTIDALogicalTableSource, U"LOGICAL TABLE SOURCE"},
+      {kTIDASessionVariableBlock, U"SESSION VARIABLE BLOCK"},
+      {kTIDAInitBlock, U"SESSION VARIABLE BLOCK"},
+      {kTIDAColumn, U"COLUMN"},
+      {kTIDAComplexJoin, U"JOIN"},
+      {kTIDAKey, U"LOGICAL KEY"},
+      {kTIDARelationship, U"ROLE RELATIONSHIP"},
+      {kTIDASubjectArea, U"SUBJECT AREA"},
+      {kTIDAAttributeDefn, U"ATTRIBUTE MAP"},
+      {kTIDAEntityAttr, U"ATTRIBUTED ENTITY"},
+      {kTIDAMktg_CatalogLink, U"CATALOG LINK"},
+      {kTIDAObjectPrivilege, U"OBJECT PRIVILEGE"},
+      {kTIDAUser, U"USER"},
+      {kTIDAQueryObject, U"QUERY OBJECT"},
+      {kTIDARpVariable, U"RP VARIABLE"},
+  };
+  for (const auto& [type, name] : cases) EXPECT_EQ(MetadataUtil::ToTypeName(type), name) << type;
+}
+
+TEST(SMUtilTypes, ToTypeNameOfUnknownIdIsLogicError) {
+  // 2003 is an implementation class id: never on a VoidID, never in the table.
+  for (TypeID type : std::vector<TypeID>{2003, 0, -1, kTIDARpObject, kTIDAPhysicalDimension, kEndLogicalTypes}) {
+    try {
+      MetadataUtil::ToTypeName(type);
+      ADD_FAILURE() << "no logic error for " << type;
+    } catch (const VXAssertException& e) {
+      EXPECT_TRUE(e.IsLogicError());
+      EXPECT_EQ(e.GetFile(), "server/Metadata/Src/SMUtil.cpp");
+      EXPECT_EQ(e.GetLine(), 2015);
+      EXPECT_EQ(e.GetCondition(), "");
+    }
+  }
+}
+
+TEST(SMUtilTypes, EveryNamedTypeHasAnUpperCaseName) {
+  // Every type id in the layer ranges either has a name or is a logic error;
+  // no name is empty or lower case, and no two types share one except the
+  // session-variable block and init block, which are one number.
+  std::vector<VXString> seen;
+  for (TypeID type = 1000; type <= 4300; ++type) {
+    VXString name;
+    try {
+      name = MetadataUtil::ToTypeName(type);
+    } catch (const VXAssertException&) {
+      continue;
+    }
+    EXPECT_FALSE(name.empty()) << type;
+    EXPECT_TRUE(std::none_of(name.begin(), name.end(), [](char32_t c) { return c >= U'a' && c <= U'z'; })) << type;
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), name), 0) << ToNarrow(name);
+    seen.push_back(name);
+  }
+  EXPECT_EQ(seen.size(), 74u);
+}
+
+TEST(SMUtilTypes, GetHiddenObjectTypesReplacesContents) {
+  std::vector<TypeID> types{1, 2, 3};
+  MetadataUtil::GetHiddenObjectTypes(types);
+  const std::vector<TypeID> expected{kTIDAAttributeDefn,   kTIDARole,           kTIDARelationship,
+                                     kTIDAAggrRule,        kTIDALevelToLevel,   kTIDALogicalSourceFolder,
+                                     kTIDAMeasureDefn,     kTIDATypePrivilege,  kTIDAQueryPrivilege,
+                                     kTIDAPrivilegePackage, kTIDAObjectPrivilege, kTIDAUserDatabaseSignon,
+                                     kTIDAOverrideAggrRule, kTIDALicense,       kTIDAQueryObject};
+  EXPECT_EQ(types, expected);
+}
+
+TEST(SMUtilTypes, MustHaveParent) {
+  // The model lets a repository variable live in a block, yet it may stand alone.
+  ASSERT_TRUE(CanHaveParent(kTIDARpVariable));
+  EXPECT_FALSE(MetadataUtil::MustHaveParent(kTIDARpVariable));
+  EXPECT_TRUE(MetadataUtil::MustHaveParent(kTIDAColumn));
+  EXPECT_TRUE(MetadataUtil::MustHaveParent(kTIDAFolderAttr));
+  EXPECT_FALSE(MetadataUtil::MustHaveParent(kTIDADatabase));
+  EXPECT_FALSE(MetadataUtil::MustHaveParent(kTIDACatalogFolder));
+  EXPECT_FALSE(MetadataUtil::MustHaveParent(2003));
+}
+
+TEST(SMUtilTypes, GetParentTypesAddsNestingAfterTheModel) {
+  struct Case {
+    TypeID type;
+    TypeID last;  // what the library appends
+  } cases[] = {
+      {kTIDAPresentationLevel, kTIDAPresentationHierarchy},
+      {kTIDAPresentationHierarchy, kTIDAEntityFolder},
+      {kTIDALevel, kTIDALevel},
+      {kTIDAPhysicalLevel, kTIDAPhysicalLevel},
+  };
+  for (const Case& c : cases) {
+    std::vector<TypeID> types{-5};  // appended to, not replaced
+    MetadataUtil::GetParentTypes(c.type, types);
+    TypeIDVector model;
+    FindParentTypeIDs({c.type}, model);
+    ASSERT_EQ(types.size(), model.size() + 2) << c.type;
+    EXPECT_EQ(types.front(), -5);
+    EXPECT_TRUE(std::equal(model.begin(), model.end(), types.begin() + 1)) << c.type;
+    EXPECT_EQ(types.back(), c.last) << c.type;
+  }
+  std::vector<TypeID> types;
+  MetadataUtil::GetParentTypes(kTIDAColumn, types);
+  TypeIDVector model;
+  FindParentTypeIDs({kTIDAColumn}, model);
+  EXPECT_EQ(types, model);
+  types.clear();
+  MetadataUtil::GetParentTypes(kTIDADatabase, types);
+  EXPECT_TRUE(types.empty());
+}
+
+TEST(SMUtilTypes, DisplayTypesLeaveOutTheHiddenOnes) {
+  std::vector<TypeID> display{1, 2};
+  MetadataUtil::FillDisplayTypes(display);
+  std::vector<TypeID> hidden;
+  MetadataUtil::GetHiddenObjectTypes(hidden);
+  ASSERT_FALSE(display.empty());
+  for (TypeID t : hidden) {
+    EXPECT_EQ(std::count(display.begin(), display.end(), t), 0) << t;
+  }
+  EXPECT_NE(std::count(display.begin(), display.end(), kTIDATable), 0);
+  EXPECT_TRUE(MetadataUtil::IsCompareableType(kTIDATable));
+  EXPECT_FALSE(MetadataUtil::IsCompareableType(2003));
+}
