@@ -163,7 +163,10 @@ TEST(Properties, TypedAccessorsOfTheInterfaces) {
   EXPECT_EQ(v->GetVariableType(), ARpVariable::kStatic);
   v->SetVariableType(ARpVariable::kSession);
   EXPECT_EQ(v->GetInitBlock().GetID(), block.Id());
-  EXPECT_EQ(Ref<ASessionVariableBlock>(block.Obj())->GetBlockType(), 1);
+  Ref<ASessionVariableBlock> blk(block.Obj());
+  EXPECT_EQ(blk->GetBlockType(), ASessionVariableBlock::kRepositoryScope);
+  blk->SetBlockType(ASessionVariableBlock::kSessionScope);
+  EXPECT_EQ(blk->GetBlockType(), 1);
   EXPECT_TRUE(v->GetExpr().IsEmpty());
 
   Ref<ARpObject> o = s.Get(s.orders);
@@ -181,4 +184,31 @@ TEST(Properties, TypedAccessorsOfTheInterfaces) {
   EXPECT_FALSE(RpPropFromName("NoSuch", key));
 }
 
+}  // namespace
+
+#include "Expr/ExprBuilder.h"
+
+namespace {
+TEST(Properties, ExpressionMembersAndTheirObjects) {
+  SampleRepository s;
+  Expr e = ExprBuilder()
+               .Op(kAdd)
+               .Op(kAdd)
+               .ID(s.orderId)
+               .ID(VoidID(kTIDAColumn, 999))
+               .End()
+               .ID(s.orderId)
+               .End()
+               .Build();
+  Ref<AAttribute> rev(s.Get(s.revenue));
+  rev->SetExpr(e);
+  EXPECT_TRUE(rev->GetExpr() == e);
+  RpObjectVector objs;
+  rev->GetExpr().GetObjectsInExpr(&s.rp, objs, true);
+  ASSERT_EQ(objs.size(), 1u);  // the unknown id is left out, the repeat folded
+  EXPECT_EQ(objs[0].GetID(), s.orderId);
+  objs.clear();
+  e.GetObjectsInExpr(&s.rp, objs, false);
+  EXPECT_EQ(objs.size(), 2u);
+}
 }  // namespace

@@ -158,16 +158,6 @@ void AComplexJoin::SetTables(const Ref<ATable>& left, const Ref<ATable>& right) 
   pRp->InsertTuple(RpRel::kComplexJoin, {left.GetID(), right.GetID(), GetID()});
 }
 
-int ASessionVariableBlock::GetBlockType() const {
-  for (const ARpObject* v : GetChildPointers()) {
-    if (v->GetTypeID() == kTIDARpVariable &&
-        v->GetInt(RpProp::kVariableType) == ARpVariable::kSession) {
-      return 1;
-    }
-  }
-  return 0;
-}
-
 void APhysicalLevel::SetLevelKey(const Ref<AColumn>& column) {
   if (column.IsNull()) {
     ClearProperty(RpProp::kLevelKey);

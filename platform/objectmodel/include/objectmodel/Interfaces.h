@@ -426,8 +426,10 @@ class ASessionVariableBlock : public ARpObject {
  public:
   SMUTIL_RP_CHILDREN(ARpVariable, GetAssociatedVariables, kTIDARpVariable)
   SMUTIL_RP_STRING(InitString)
-  // 0 a repository block, 1 a session block.
-  int GetBlockType() const;
+  enum BlockScope : int { kRepositoryScope = 0, kSessionScope = 1 };
+  // Whether the block initializes repository or session variables.
+  int GetBlockType() const { return static_cast<int>(GetInt(RpProp::kBlockType)); }
+  void SetBlockType(int scope) { SetProperty(RpProp::kBlockType, static_cast<std::int64_t>(scope)); }
 };
 using AInitBlock = ASessionVariableBlock;
 

@@ -20,15 +20,3 @@
 #include "objectmodel/RpName.h"
 #include "objectmodel/RpObject.h"
 #include "objectmodel/TypeIDs.h"
-
-// The objects an expression refers to: the expression collects the ids, the
-// model turns them into handles (ids that do not resolve are left out).
-template <class Gateway, class ObjectVector>
-void Expr::GetObjectsInExpr(Gateway* pRp, ObjectVector& objects, bool bUnique) const {
-  VoidIDVector ids;
-  GetObjectIDsInExpr(ids, bUnique);
-  for (const VoidID& id : ids) {
-    auto obj = pRp->GetObject(id);
-    if (!obj.IsNull()) objects.push_back(obj);
-  }
-}

@@ -146,6 +146,8 @@ class ARpGateway {
   // Numbered data blobs of the repository.
   bool GetDataBlob(int number, ByteVector& bytes) const;
   void SetDataBlob(int number, const ByteVector& bytes) { m_blobs[number] = bytes; }
+  // Every data blob, by number (repository files save them all).
+  const std::map<int, ByteVector>& GetDataBlobs() const { return m_blobs; }
   // Writes the credentials blob (1): user name, then password, as strings.
   void SetRepositoryCredentials(const VXString& user, const VXString& password);
 
@@ -200,3 +202,15 @@ class ARpGateway {
   int m_gatewayType = kServerGateway;
   VXString m_logicalName;
 };
+
+// The objects an expression refers to: the expression collects the ids, the
+// model turns them into handles (ids that do not resolve are left out).
+template <class Gateway, class ObjectVector>
+void Expr::GetObjectsInExpr(Gateway* pRp, ObjectVector& objects, bool bUnique) const {
+  VoidIDVector ids;
+  GetObjectIDsInExpr(ids, bUnique);
+  for (const VoidID& id : ids) {
+    auto obj = pRp->GetObject(id);
+    if (!obj.IsNull()) objects.push_back(obj);
+  }
+}

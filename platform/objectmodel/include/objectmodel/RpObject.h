@@ -127,7 +127,8 @@ struct RpSourceDefinition {
   X(SubjectArea, "SubjectArea")              \
   X(InitString, "InitString")                \
   X(DefaultInitValue, "DefaultInitValue")    \
-  X(Disabled, "Disabled")
+  X(Disabled, "Disabled")                    \
+  X(BlockType, "BlockType")
 
 enum class RpProp : std::uint16_t {
 #define SMUTIL_RP_PROP_ENUM(id, name) k##id,

@@ -1,0 +1,934 @@
+// Reading repository files (see objectmodel/RpFile.h for the format) with
+// Xerces-C's SAX2 reader: a million-object file is read in one pass without
+// a DOM. Objects are created as their elements arrive (without parents, so
+// that a parent may be listed after its child); parent links and relation
+// tuples are applied once every object exists. The progressive parse lets
+// the handler stop at the first error without throwing through Xerces.
+#include <xercesc/framework/MemBufInputSource.hpp>
+#include <xercesc/sax/Locator.hpp>
+#include <xercesc/sax/SAXParseException.hpp>
+#include <xercesc/sax2/Attributes.hpp>
+#include <xercesc/sax2/DefaultHandler.hpp>
+#include <xercesc/sax2/SAX2XMLReader.hpp>
+#include <xercesc/sax2/XMLReaderFactory.hpp>
+#include <xercesc/util/SecurityManager.hpp>
+#include <xercesc/util/XMLUni.hpp>
+
+#include <algorithm>
+#include <charconv>
+#include <fstream>
+#include <optional>
+#include <set>
+#include <unordered_map>
+#include <sstream>
+#include <unordered_set>
+
+#include "Expr/ToStringVisitor.h"
+#include "Utility/DataBlobUtil.h"
+#include "Utility/SUGDOM.h"
+#include "Utility/VXAssert.h"
+#include "objectmodel/ObjectParent.h"
+#include "objectmodel/RpFile.h"
+
+using namespace xercesc;
+
+RpFileError::RpFileError(const std::string& source, std::uint64_t line, std::uint64_t column,
+                         const std::string& message)
+    : std::runtime_error(source + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " + message),
+      m_source(source),
+      m_line(line),
+      m_column(column),
+      m_message(message) {}
+
+namespace {
+
+struct Pos {
+  std::uint64_t line = 0;
+  std::uint64_t column = 0;
+};
+
+enum class El : std::uint8_t {
+  kRepository,
+  kBlob,
+  kObject,
+  kAlias,
+  kProp,
+  kS,
+  kEntry,
+  kMap,
+  kLogical,
+  kPhysical,
+  kTable,
+  kJoin,
+  kWhere,
+  kTuple,
+};
+
+struct ElementName {
+  const char16_t* name;
+  El el;
+};
+constexpr ElementName kElements[] = {
+    {u"object", El::kObject}, {u"prop", El::kProp},         {u"alias", El::kAlias}, {u"tuple", El::kTuple},
+    {u"s", El::kS},           {u"entry", El::kEntry},       {u"map", El::kMap},     {u"logical", El::kLogical},
+    {u"physical", El::kPhysical}, {u"table", El::kTable},   {u"join", El::kJoin},   {u"where", El::kWhere},
+    {u"blob", El::kBlob},     {u"repository", El::kRepository},
+};
+
+enum class PropType : std::uint8_t { kString, kBool, kInt, kBytes, kID, kStrings, kMap, kExpr, kMultiplicity, kSource, kNull };
+struct PropTypeName {
+  const char16_t* name;
+  PropType type;
+};
+constexpr PropTypeName kPropTypes[] = {
+    {u"string", PropType::kString}, {u"bool", PropType::kBool},     {u"int", PropType::kInt},
+    {u"bytes", PropType::kBytes},   {u"id", PropType::kID},         {u"strings", PropType::kStrings},
+    {u"map", PropType::kMap},       {u"expr", PropType::kExpr},     {u"multiplicity", PropType::kMultiplicity},
+    {u"source", PropType::kSource}, {u"null", PropType::kNull},
+};
+
+bool Equals(const XMLCh* a, const char16_t* b) {
+  while (*a && *a == *b) {
+    ++a;
+    ++b;
+  }
+  return *a == *b;
+}
+
+// UTF-16 to code points; an unpaired surrogate is kept as itself.
+void AppendUtf16(VXString& out, const XMLCh* s, std::size_t n) {
+  out.reserve(out.size() + n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const char32_t c = s[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+      out.push_back(0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(s[i + 1]) - 0xDC00));
+      ++i;
+    } else {
+      out.push_back(c);
+    }
+  }
+}
+
+std::string Narrow(const XMLCh* s) {
+  if (!s) return std::string();
+  VXString w;
+  AppendUtf16(w, s, std::char_traits<char16_t>::length(s));
+  return ToNarrow(w);
+}
+
+// A short quotation of a value for messages.
+std::string Quote(const std::string& s) { return "'" + (s.size() > 60 ? s.substr(0, 60) + "..." : s) + "'"; }
+
+class LoadFailure {
+ public:
+  Pos pos;
+  std::string message;
+};
+
+class Handler : public DefaultHandler {
+ public:
+  Handler(ARpGateway& rp, std::string source) : m_rp(rp), m_source(std::move(source)) {}
+
+  void setDocumentLocator(const Locator* const locator) override { m_locator = locator; }
+  void startElement(const XMLCh* const uri, const XMLCh* const localname, const XMLCh* const qname,
+                    const Attributes& attrs) override;
+  void endElement(const XMLCh* const uri, const XMLCh* const localname, const XMLCh* const qname) override;
+  void characters(const XMLCh* const chars, const XMLSize_t length) override;
+  void warning(const SAXParseException&) override {}
+  void error(const SAXParseException& e) override { FailXml(e); }
+  void fatalError(const SAXParseException& e) override { FailXml(e); }
+
+  bool Failed() const { return m_failure.has_value(); }
+  const LoadFailure& Failure() const { return *m_failure; }
+  bool SawRoot() const { return m_bSawRoot; }
+  // Parent links and tuples, once every object exists.
+  void Finish();
+
+ private:
+  struct ParentLink {
+    ARpObject* child;
+    VoidID parent;
+    std::int64_t pos;  // -1: none
+    Pos at;
+  };
+  struct PendingTuple {
+    RelID rel;
+    VoidIDVector args;
+    Pos at;
+  };
+  struct Frame {
+    El el;
+    bool bEsc;
+    Pos at;  // where the element's content starts
+  };
+
+  Pos Here() const {
+    return m_locator ? Pos{static_cast<std::uint64_t>(m_locator->getLineNumber()),
+                           static_cast<std::uint64_t>(m_locator->getColumnNumber())}
+                     : Pos{};
+  }
+  void Fail(const Pos& at, std::string message) {
+    if (!m_failure) m_failure = LoadFailure{at, std::move(message)};
+  }
+  void Fail(std::string message) { Fail(Here(), std::move(message)); }
+  void FailXml(const SAXParseException& e) {
+    Fail(Pos{static_cast<std::uint64_t>(e.getLineNumber()), static_cast<std::uint64_t>(e.getColumnNumber())},
+         "malformed XML: " + Narrow(e.getMessage()));
+  }
+
+  // Attribute text as code points, unescaped when the element says esc="1".
+  bool GetString(const Attributes& attrs, const char16_t* name, bool bEsc, VXString& out, bool bRequired);
+  bool Unescape(VXString& s);
+  bool ParseID(const XMLCh* text, VoidID& id);
+  bool ParseIDText(const VXString& text, VoidID& id);
+  bool ParseInt(const VXString& text, std::int64_t& v);
+  bool ParseHex(const VXString& text, ByteVector& bytes);
+  bool ParseExpr(const VXString& text, const Pos& at, Expr& expr);
+  VXString TakeText();
+
+  void StartObject(const Attributes& attrs, bool bEsc);
+  void StartProp(const Attributes& attrs, bool bEsc);
+  void EndProp();
+  void StartTuple(const Attributes& attrs);
+
+  ARpGateway& m_rp;
+  std::string m_source;
+  const Locator* m_locator = nullptr;
+  std::optional<LoadFailure> m_failure;
+  bool m_bSawRoot = false;
+  std::vector<Frame> m_stack;
+  std::u16string m_text;
+  bool m_bCollectText = false;
+
+  ARpObject* m_pObject = nullptr;
+  RpProp m_propKey = RpProp::kCount;
+  PropType m_propType = PropType::kString;
+  Pos m_propAt;
+  VXString m_propFormat;
+  VXStringVector m_strings;
+  VXStringStringMap m_map;
+  VXString m_entryKey;
+  std::shared_ptr<RpSourceDefinition> m_sourceDefn;
+  std::optional<Expr> m_logical;
+  bool m_bMapDone = false;
+  Multiplicity m_multiplicity;
+  std::set<int> m_blobNumbers;
+  int m_blobNumber = 0;
+
+  std::vector<ParentLink> m_links;
+  std::vector<PendingTuple> m_tuples;
+};
+
+bool Handler::Unescape(VXString& s) {
+  if (s.find(U'\\') == VXString::npos) return true;
+  VXString out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] != U'\\') {
+      out.push_back(s[i]);
+      continue;
+    }
+    if (i + 1 < s.size() && s[i + 1] == U'\\') {
+      out.push_back(U'\\');
+      ++i;
+      continue;
+    }
+    if (i + 2 < s.size() && s[i + 1] == U'u' && s[i + 2] == U'{') {
+      std::size_t j = i + 3;
+      std::uint32_t v = 0;
+      std::size_t digits = 0;
+      for (; j < s.size() && s[j] != U'}' && digits <= 8; ++j, ++digits) {
+        const char32_t c = s[j];
+        int d = (c >= U'0' && c <= U'9') ? int(c - U'0')
+                : (c >= U'A' && c <= U'F') ? int(c - U'A' + 10)
+                : (c >= U'a' && c <= U'f') ? int(c - U'a' + 10)
+                                           : -1;
+        if (d < 0) break;
+        v = v * 16 + static_cast<std::uint32_t>(d);
+      }
+      if (j < s.size() && s[j] == U'}' && digits > 0 && digits <= 8) {
+        out.push_back(static_cast<char32_t>(v));
+        i = j;
+        continue;
+      }
+    }
+    Fail("bad escape in text of an element with esc=\"1\" (write \\\\ for a backslash, \\u{HEX} for a character)");
+    return false;
+  }
+  s = std::move(out);
+  return true;
+}
+
+bool Handler::GetString(const Attributes& attrs, const char16_t* name, bool bEsc, VXString& out, bool bRequired) {
+  const XMLCh* v = attrs.getValue(name);
+  out.clear();
+  if (!v) {
+    if (bRequired) Fail("attribute " + ToNarrow(VXString(name, name + std::char_traits<char16_t>::length(name))) +
+                        " is missing");
+    return !bRequired;
+  }
+  AppendUtf16(out, v, std::char_traits<char16_t>::length(v));
+  return !bEsc || Unescape(out);
+}
+
+bool Handler::ParseIDText(const VXString& text, VoidID& id) {
+  // type:number, both decimal; the type may be negative.
+  std::size_t i = 0;
+  bool bNeg = false;
+  if (i < text.size() && text[i] == U'-') {
+    bNeg = true;
+    ++i;
+  }
+  std::int64_t type = 0;
+  std::size_t start = i;
+  for (; i < text.size() && text[i] >= U'0' && text[i] <= U'9' && i - start < 11; ++i) type = type * 10 + (text[i] - U'0');
+  if (i == start || i >= text.size() || text[i] != U':') return false;
+  if (bNeg) type = -type;
+  ++i;
+  std::uint64_t num = 0;
+  start = i;
+  for (; i < text.size() && text[i] >= U'0' && text[i] <= U'9' && i - start < 11; ++i) num = num * 10 + (text[i] - U'0');
+  if (i == start || i != text.size() || type < INT32_MIN || type > INT32_MAX || num > UINT32_MAX) return false;
+  id = VoidID(static_cast<TypeID>(type), static_cast<std::uint32_t>(num));
+  return true;
+}
+
+bool Handler::ParseID(const XMLCh* text, VoidID& id) {
+  VXString t;
+  AppendUtf16(t, text, std::char_traits<char16_t>::length(text));
+  return ParseIDText(t, id);
+}
+
+bool Handler::ParseInt(const VXString& text, std::int64_t& v) {
+  const std::string s = ToNarrow(text);
+  auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+  return ec == std::errc() && p == s.data() + s.size() && !s.empty();
+}
+
+bool Handler::ParseHex(const VXString& text, ByteVector& bytes) {
+  bytes.clear();
+  if (text.size() % 2) return false;
+  bytes.reserve(text.size() / 2);
+  auto nib = [](char32_t c) -> int {
+    if (c >= U'0' && c <= U'9') return int(c - U'0');
+    if (c >= U'A' && c <= U'F') return int(c - U'A' + 10);
+    if (c >= U'a' && c <= U'f') return int(c - U'a' + 10);
+    return -1;
+  };
+  for (std::size_t i = 0; i < text.size(); i += 2) {
+    const int hi = nib(text[i]);
+    const int lo = nib(text[i + 1]);
+    if (hi < 0 || lo < 0) return false;
+    bytes.push_back(static_cast<uint8>(hi * 16 + lo));
+  }
+  return true;
+}
+
+bool Handler::ParseExpr(const VXString& text, const Pos& at, Expr& expr) {
+  try {
+    expr = ToStringVisitor::ExprFrom(text);
+    return true;
+  } catch (const ExprTextError& e) {
+    // Place the error in the file: count the lines of the text before it.
+    Pos where = at;
+    const std::size_t upto = std::min(e.GetPosition(), text.size());
+    for (std::size_t i = 0; i < upto; ++i) {
+      if (text[i] == U'\n') {
+        ++where.line;
+        where.column = 1;
+      } else {
+        ++where.column;
+      }
+    }
+    Fail(where, std::string("bad expression text at character ") + std::to_string(e.GetPosition()) + ": " + e.what());
+    return false;
+  }
+}
+
+VXString Handler::TakeText() {
+  VXString t;
+  AppendUtf16(t, m_text.data(), m_text.size());
+  m_text.clear();
+  m_bCollectText = false;
+  return t;
+}
+
+void Handler::characters(const XMLCh* const chars, const XMLSize_t length) {
+  if (Failed()) return;
+  if (m_bCollectText) {
+    m_text.append(chars, length);
+    return;
+  }
+  for (XMLSize_t i = 0; i < length; ++i) {
+    const XMLCh c = chars[i];
+    if (c != u' ' && c != u'\t' && c != u'\n' && c != u'\r') {
+      Fail("unexpected text " + Quote(Narrow(std::u16string(chars, length).c_str())) + " (only the elements alias, "
+           "prop, s, entry, logical, physical, where and blob hold text)");
+      return;
+    }
+  }
+}
+
+void Handler::startElement(const XMLCh* const, const XMLCh* const localname, const XMLCh* const,
+                           const Attributes& attrs) {
+  if (Failed()) return;
+  const El* pEl = nullptr;
+  for (const ElementName& e : kElements) {
+    if (Equals(localname, e.name)) {
+      pEl = &e.el;
+      break;
+    }
+  }
+  if (!pEl) {
+    Fail("unknown element <" + Narrow(localname) + ">");
+    return;
+  }
+  const El el = *pEl;
+  const El parent = m_stack.empty() ? El::kRepository : m_stack.back().el;
+  const bool bTop = m_stack.empty();
+  bool bPlaced = false;
+  switch (el) {
+    case El::kRepository: bPlaced = bTop; break;
+    case El::kBlob:
+    case El::kObject:
+    case El::kTuple: bPlaced = !bTop && parent == El::kRepository; break;
+    case El::kAlias:
+    case El::kProp: bPlaced = !bTop && parent == El::kObject; break;
+    case El::kS: bPlaced = parent == El::kProp && m_propType == PropType::kStrings; break;
+    case El::kEntry: bPlaced = parent == El::kProp && m_propType == PropType::kMap; break;
+    case El::kMap:
+    case El::kTable:
+    case El::kJoin:
+    case El::kWhere: bPlaced = parent == El::kProp && m_propType == PropType::kSource; break;
+    case El::kLogical:
+    case El::kPhysical: bPlaced = parent == El::kMap; break;
+  }
+  if (!bPlaced) {
+    Fail("element <" + Narrow(localname) + "> is not allowed " +
+         (bTop ? std::string("as the document element (expected <repository>)") : std::string("here")));
+    return;
+  }
+  const XMLCh* esc = attrs.getValue(u"esc");
+  const bool bEsc = esc && Equals(esc, u"1");
+  m_stack.push_back(Frame{el, bEsc, Here()});
+
+  switch (el) {
+    case El::kRepository: {
+      m_bSawRoot = true;
+      const XMLCh* fmt = attrs.getValue(u"format");
+      if (!fmt || !Equals(fmt, u"1")) {
+        Fail("unsupported repository file format " + Quote(Narrow(fmt)) + " (this reader knows format=\"1\")");
+        return;
+      }
+      VXString name;
+      if (GetString(attrs, u"name", bEsc, name, false)) m_rp.SetLogicalName(name);
+      break;
+    }
+    case El::kBlob: {
+      VXString n;
+      std::int64_t number = 0;
+      if (!GetString(attrs, u"number", false, n, true)) return;
+      if (!ParseInt(n, number) || number < INT32_MIN || number > INT32_MAX) {
+        Fail("bad blob number " + Quote(ToNarrow(n)));
+        return;
+      }
+      if (!m_blobNumbers.insert(static_cast<int>(number)).second) {
+        Fail("blob " + std::to_string(number) + " is given twice");
+        return;
+      }
+      m_blobNumber = static_cast<int>(number);
+      m_bCollectText = true;
+      break;
+    }
+    case El::kObject: StartObject(attrs, bEsc); break;
+    case El::kProp: StartProp(attrs, bEsc); break;
+    case El::kTuple: StartTuple(attrs); break;
+    case El::kEntry:
+      if (!GetString(attrs, u"key", bEsc, m_entryKey, true)) return;
+      if (m_map.count(m_entryKey)) {
+        Fail("map key " + Quote(ToNarrow(m_entryKey)) + " is given twice");
+        return;
+      }
+      m_bCollectText = true;
+      break;
+    case El::kAlias:
+    case El::kS:
+    case El::kWhere:
+    case El::kLogical:
+    case El::kPhysical:
+      if (el == El::kWhere || el == El::kLogical || el == El::kPhysical) {
+        if (!GetString(attrs, u"format", bEsc, m_propFormat, false)) return;
+      }
+      m_bCollectText = true;
+      break;
+    case El::kMap:
+      m_logical.reset();
+      m_bMapDone = false;
+      break;
+    case El::kTable: {
+      const XMLCh* id = attrs.getValue(u"id");
+      VoidID table;
+      if (!id || !ParseID(id, table)) {
+        Fail("<table> needs id=\"TYPE:NUMBER\"");
+        return;
+      }
+      m_sourceDefn->m_physicalTables.push_back(table);
+      break;
+    }
+    case El::kJoin: {
+      VoidID l, r, j;
+      const XMLCh* a = attrs.getValue(u"left");
+      const XMLCh* b = attrs.getValue(u"right");
+      const XMLCh* c = attrs.getValue(u"join");
+      if (!a || !b || !c || !ParseID(a, l) || !ParseID(b, r) || !ParseID(c, j)) {
+        Fail("<join> needs left, right and join ids (TYPE:NUMBER; 0:0 for none)");
+        return;
+      }
+      m_sourceDefn->m_joins.push_back({{l, r}, j});
+      break;
+    }
+  }
+}
+
+void Handler::StartObject(const Attributes& attrs, bool bEsc) {
+  m_pObject = nullptr;
+  const XMLCh* idText = attrs.getValue(u"id");
+  VoidID id;
+  if (!idText) {
+    Fail("<object> without id (write id=\"TYPE:NUMBER\")");
+    return;
+  }
+  if (!ParseID(idText, id) || id.IsNull()) {
+    Fail("bad object id " + Quote(Narrow(idText)) + " (expected TYPE:NUMBER, e.g. 3001:7)");
+    return;
+  }
+  if (!AMetaClass::FromTypeID(id.m_interfaceTypeID)) {
+    Fail("unknown type " + std::to_string(id.m_interfaceTypeID) + " in object id " + Quote(Narrow(idText)));
+    return;
+  }
+  VXString name;
+  if (!GetString(attrs, u"name", bEsc, name, true)) return;
+  if (!m_rp.GetObject(id).IsNull()) {
+    Fail("duplicate object id " + Quote(Narrow(idText)));
+    return;
+  }
+  ParentLink link{nullptr, VoidID::NullID, -1, Here()};
+  if (const XMLCh* parent = attrs.getValue(u"parent")) {
+    if (!ParseID(parent, link.parent) || link.parent.IsNull()) {
+      Fail("bad parent id " + Quote(Narrow(parent)) + " (expected TYPE:NUMBER)");
+      return;
+    }
+  }
+  if (const XMLCh* pos = attrs.getValue(u"pos")) {
+    VXString t;
+    AppendUtf16(t, pos, std::char_traits<char16_t>::length(pos));
+    if (link.parent.IsNull() || !ParseInt(t, link.pos) || link.pos < 0) {
+      Fail("bad pos " + Quote(Narrow(pos)) + " (a place among the parent's children: 0, 1, ...; needs parent)");
+      return;
+    }
+  }
+  try {
+    m_pObject = m_rp.CreateObject(id.m_interfaceTypeID, name, VoidID::NullID, id).Get();
+  } catch (const VXAssertException& e) {
+    Fail(std::string("cannot create object: ") + e.what());
+    return;
+  }
+  if (!link.parent.IsNull()) {
+    link.child = m_pObject;
+    m_links.push_back(link);
+  }
+}
+
+void Handler::StartProp(const Attributes& attrs, bool bEsc) {
+  m_propAt = Here();
+  const XMLCh* key = attrs.getValue(u"key");
+  if (!key) {
+    Fail("<prop> without key");
+    return;
+  }
+  const std::string keyName = Narrow(key);
+  if (!RpPropFromName(keyName, m_propKey)) {
+    Fail("unknown property " + Quote(keyName));
+    return;
+  }
+  if (m_pObject->HasProperty(m_propKey)) {
+    Fail("property " + Quote(keyName) + " is given twice");
+    return;
+  }
+  m_propType = PropType::kString;
+  if (const XMLCh* type = attrs.getValue(u"type")) {
+    bool bKnown = false;
+    for (const PropTypeName& t : kPropTypes) {
+      if (Equals(type, t.name)) {
+        m_propType = t.type;
+        bKnown = true;
+        break;
+      }
+    }
+    if (!bKnown) {
+      Fail("unknown property type " + Quote(Narrow(type)) +
+           " (string, bool, int, bytes, id, strings, map, expr, multiplicity, source, null)");
+      return;
+    }
+  }
+  switch (m_propType) {
+    case PropType::kStrings: m_strings.clear(); break;
+    case PropType::kMap: m_map.clear(); break;
+    case PropType::kSource: {
+      m_sourceDefn = std::make_shared<RpSourceDefinition>();
+      const XMLCh* d = attrs.getValue(u"distinct");
+      m_sourceDefn->m_bDistinct = d && Equals(d, u"true");
+      break;
+    }
+    case PropType::kMultiplicity: {
+      const char16_t* names[] = {u"start", u"end", u"lower", u"upper"};
+      std::int64_t v[4] = {0, 2, 0, 0};
+      for (int i = 0; i < 4; ++i) {
+        VXString t;
+        if (!GetString(attrs, names[i], false, t, false)) return;
+        if (!t.empty() && (!ParseInt(t, v[i]) || v[i] < 0 || (i < 2 && v[i] > 3) || v[i] > INT32_MAX)) {
+          Fail("bad multiplicity " + ToNarrow(VXString(names[i], names[i] + std::char_traits<char16_t>::length(names[i]))) +
+               " " + Quote(ToNarrow(t)) + " (start and end: 0 zero, 1 one, 2 many, 3 unknown)");
+          return;
+        }
+      }
+      m_multiplicity = Multiplicity{static_cast<MultiplicityTypes::Cardinality>(v[0]),
+                                    static_cast<MultiplicityTypes::Cardinality>(v[1]), static_cast<int>(v[2]),
+                                    static_cast<int>(v[3])};
+      break;
+    }
+    case PropType::kExpr:
+      if (!GetString(attrs, u"format", bEsc, m_propFormat, false)) return;
+      m_bCollectText = true;
+      break;
+    case PropType::kNull: break;
+    default: m_bCollectText = true;
+  }
+}
+
+void Handler::EndProp() {
+  RpPropValue value;
+  if (m_propType == PropType::kStrings) {
+    value = std::move(m_strings);
+    m_strings = VXStringVector();
+  } else if (m_propType == PropType::kMap) {
+    value = std::move(m_map);
+    m_map = VXStringStringMap();
+  } else if (m_propType == PropType::kSource) {
+    value = std::shared_ptr<const RpSourceDefinition>(std::move(m_sourceDefn));
+  } else if (m_propType == PropType::kMultiplicity) {
+    value = m_multiplicity;
+  } else if (m_propType == PropType::kNull) {
+    value = std::monostate();
+  } else {
+    VXString text = TakeText();
+    if (m_stack.back().bEsc && !Unescape(text)) return;
+    switch (m_propType) {
+      case PropType::kString: value = std::move(text); break;
+      case PropType::kBool:
+        if (text != U"true" && text != U"false") {
+          Fail(m_propAt, "bad bool " + Quote(ToNarrow(text)) + " (true or false)");
+          return;
+        }
+        value = text == U"true";
+        break;
+      case PropType::kInt: {
+        std::int64_t v = 0;
+        if (!ParseInt(text, v)) {
+          Fail(m_propAt, "bad int " + Quote(ToNarrow(text)));
+          return;
+        }
+        value = v;
+        break;
+      }
+      case PropType::kBytes: {
+        ByteVector b;
+        if (!ParseHex(text, b)) {
+          Fail(m_propAt, "bad bytes " + Quote(ToNarrow(text)) + " (pairs of hex digits)");
+          return;
+        }
+        value = std::move(b);
+        break;
+      }
+      case PropType::kID: {
+        VoidID id;
+        if (!ParseIDText(text, id)) {
+          Fail(m_propAt, "bad id " + Quote(ToNarrow(text)) + " (expected TYPE:NUMBER)");
+          return;
+        }
+        value = id;
+        break;
+      }
+      case PropType::kExpr: {
+        Expr e;
+        if (!ParseExpr(text, m_propAt, e)) return;
+        e.SetFormatStr(m_propFormat);
+        value = std::move(e);
+        break;
+      }
+      default: break;
+    }
+  }
+  m_pObject->SetProperty(m_propKey, std::move(value));
+}
+
+void Handler::StartTuple(const Attributes& attrs) {
+  const XMLCh* relText = attrs.getValue(u"rel");
+  const XMLCh* argsText = attrs.getValue(u"args");
+  if (!relText || !argsText) {
+    Fail("<tuple> needs rel and args");
+    return;
+  }
+  std::int64_t rel = 0;
+  VXString t;
+  AppendUtf16(t, relText, std::char_traits<char16_t>::length(relText));
+  if (!ParseInt(t, rel) || rel < INT32_MIN || rel > INT32_MAX) {
+    Fail("bad relation number " + Quote(Narrow(relText)));
+    return;
+  }
+  const RpRel::RelationInfo* info = RpRel::GetRelationInfo(RelID(static_cast<std::int32_t>(rel)));
+  if (!info) {
+    Fail("unknown relation " + std::to_string(rel));
+    return;
+  }
+  if (rel == RpRel::kContainment.m_systemID) {
+    Fail("relation 1 is containment: give the child a parent attribute instead");
+    return;
+  }
+  PendingTuple tuple{RelID(static_cast<std::int32_t>(rel)), {}, Here()};
+  VXString args;
+  AppendUtf16(args, argsText, std::char_traits<char16_t>::length(argsText));
+  std::size_t i = 0;
+  while (i < args.size()) {
+    while (i < args.size() && args[i] == U' ') ++i;
+    const std::size_t start = i;
+    while (i < args.size() && args[i] != U' ') ++i;
+    if (i == start) break;
+    VoidID id;
+    const VXString one = args.substr(start, i - start);
+    if (!ParseIDText(one, id) || id.IsNull()) {
+      Fail("bad id " + Quote(ToNarrow(one)) + " in tuple args (expected TYPE:NUMBER)");
+      return;
+    }
+    tuple.args.push_back(id);
+  }
+  if (static_cast<int>(tuple.args.size()) != info->m_arity) {
+    Fail("relation " + std::to_string(rel) + " (" + info->m_name + ") takes " + std::to_string(info->m_arity) +
+         " ids, this tuple has " + std::to_string(tuple.args.size()));
+    return;
+  }
+  m_tuples.push_back(std::move(tuple));
+}
+
+void Handler::endElement(const XMLCh* const, const XMLCh* const, const XMLCh* const) {
+  if (Failed() || m_stack.empty()) return;
+  const Frame frame = m_stack.back();
+  switch (frame.el) {
+    case El::kBlob: {
+      ByteVector b;
+      const VXString text = TakeText();
+      if (!ParseHex(text, b)) {
+        Fail(frame.at, "bad blob bytes (pairs of hex digits)");
+        return;
+      }
+      m_rp.SetDataBlob(m_blobNumber, b);
+      break;
+    }
+    case El::kAlias: {
+      VXString alias = TakeText();
+      if (frame.bEsc && !Unescape(alias)) return;
+      if (!m_rp.AddAlias(m_pObject->GetID(), alias)) {
+        Fail(frame.at, "alias " + Quote(ToNarrow(alias)) + " is empty or given twice");
+        return;
+      }
+      break;
+    }
+    case El::kProp: EndProp(); break;
+    case El::kS: {
+      VXString s = TakeText();
+      if (frame.bEsc && !Unescape(s)) return;
+      m_strings.push_back(std::move(s));
+      break;
+    }
+    case El::kEntry: {
+      VXString s = TakeText();
+      if (frame.bEsc && !Unescape(s)) return;
+      m_map.emplace(std::move(m_entryKey), std::move(s));
+      break;
+    }
+    case El::kLogical:
+    case El::kPhysical:
+    case El::kWhere: {
+      VXString s = TakeText();
+      if (frame.bEsc && !Unescape(s)) return;
+      Expr e;
+      if (!ParseExpr(s, frame.at, e)) return;
+      e.SetFormatStr(m_propFormat);
+      if (frame.el == El::kWhere) {
+        m_sourceDefn->m_whereClause = std::move(e);
+      } else if (frame.el == El::kLogical) {
+        if (m_logical || m_bMapDone) {
+          Fail(frame.at, "a <map> holds one <logical> and then one <physical>");
+          return;
+        }
+        m_logical = std::move(e);
+      } else {
+        if (!m_logical) {
+          Fail(frame.at, "a <map> holds one <logical> and then one <physical>");
+          return;
+        }
+        m_sourceDefn->m_logicalToPhysical.emplace_back(std::move(*m_logical), std::move(e));
+        m_logical.reset();
+        m_bMapDone = true;
+      }
+      break;
+    }
+    case El::kMap:
+      if (!m_bMapDone) {
+        Fail(frame.at, "<map> without <physical>");
+        return;
+      }
+      break;
+    case El::kObject: m_pObject = nullptr; break;
+    default: break;
+  }
+  m_stack.pop_back();
+}
+
+void Handler::Finish() {
+  if (Failed()) return;
+  // Children with a pos attribute: each parent's must be 0..n-1, all given.
+  std::vector<const ParentLink*> placed;
+  for (const ParentLink& l : m_links) {
+    if (l.pos >= 0) placed.push_back(&l);
+  }
+  if (!placed.empty()) {
+    std::unordered_map<VoidID, std::size_t, VoidIDHash> childCount;
+    for (const ParentLink& l : m_links) ++childCount[l.parent];
+    std::sort(placed.begin(), placed.end(), [](const ParentLink* a, const ParentLink* b) {
+      return a->parent != b->parent ? a->parent < b->parent : a->pos < b->pos;
+    });
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+      const bool bFirst = i == 0 || placed[i - 1]->parent != placed[i]->parent;
+      const std::int64_t expected = bFirst ? 0 : placed[i - 1]->pos + 1;
+      if (placed[i]->pos != expected) {
+        Fail(placed[i]->at, "pos " + std::to_string(placed[i]->pos) + " among the children of " +
+                                ToNarrow(placed[i]->parent.ToString()) + " (expected " + std::to_string(expected) +
+                                ": places run 0, 1, ... without gaps or repeats)");
+        return;
+      }
+      const bool bLast = i + 1 == placed.size() || placed[i + 1]->parent != placed[i]->parent;
+      if (bLast && static_cast<std::size_t>(placed[i]->pos) + 1 != childCount[placed[i]->parent]) {
+        Fail(placed[i]->at, "some children of " + ToNarrow(placed[i]->parent.ToString()) +
+                                " have a pos and others not (give every child of that parent a pos, or none)");
+        return;
+      }
+    }
+  }
+  std::vector<const ParentLink*> order;
+  order.reserve(m_links.size());
+  for (const ParentLink& l : m_links) order.push_back(&l);
+  if (!placed.empty()) {
+    // Only the order among one parent's children matters: the slots that
+    // its placed children take in file order receive them in pos order.
+    std::unordered_map<VoidID, std::vector<const ParentLink*>, VoidIDHash> byParent;
+    for (const ParentLink* l : placed) byParent[l->parent].push_back(l);
+    std::unordered_map<VoidID, std::size_t, VoidIDHash> next;
+    for (const ParentLink*& l : order) {
+      if (l->pos < 0) continue;
+      l = byParent[l->parent][next[l->parent]++];
+    }
+  }
+  for (const ParentLink* l : order) {
+    ARpObject* parent = m_rp.GetObject(l->parent).Get();
+    if (!parent) {
+      Fail(l->at, "dangling reference: parent " + ToNarrow(l->parent.ToString()) + " of " +
+                      ToNarrow(l->child->GetID().ToString()) + " is not in the file");
+      return;
+    }
+    const TypeIDVector& allowed = GetParentTypeIDs(l->child->GetTypeID());
+    if (std::find(allowed.begin(), allowed.end(), parent->GetTypeID()) == allowed.end()) {
+      Fail(l->at, std::string("an object of type ") + std::to_string(l->child->GetTypeID()) + " (" +
+                      l->child->GetMetaClass()->GetClassName() + ") cannot live under " +
+                      ToNarrow(l->parent.ToString()) + " (" + parent->GetMetaClass()->GetClassName() + ")");
+      return;
+    }
+    try {
+      m_rp.SetObjectParent(l->child, parent);
+    } catch (const VXAssertException&) {
+      Fail(l->at, "parent " + ToNarrow(l->parent.ToString()) + " of " + ToNarrow(l->child->GetID().ToString()) +
+                      " is one of its own descendants (a cycle of parents)");
+      return;
+    }
+  }
+  for (const PendingTuple& t : m_tuples) {
+    for (const VoidID& a : t.args) {
+      if (m_rp.GetObject(a).IsNull()) {
+        Fail(t.at, "dangling reference: tuple argument " + ToNarrow(a.ToString()) + " is not in the file");
+        return;
+      }
+    }
+    if (m_rp.InsertTuple(t.rel, t.args) == ARpGateway::kNoTuple) {
+      Fail(t.at, "the model refuses this tuple of relation " + std::to_string(t.rel.m_systemID));
+      return;
+    }
+  }
+}
+
+std::unique_ptr<ARpGateway> Parse(const char* data, std::size_t size, const std::string& sourceName) {
+  SUGDOM::Initialize();
+  auto rp = std::make_unique<ARpGateway>();
+  Handler handler(*rp, sourceName);
+  std::unique_ptr<SAX2XMLReader> reader(XMLReaderFactory::createXMLReader());
+  reader->setFeature(XMLUni::fgSAX2CoreNameSpaces, false);
+  reader->setFeature(XMLUni::fgSAX2CoreValidation, false);
+  reader->setFeature(XMLUni::fgXercesLoadExternalDTD, false);
+  reader->setFeature(XMLUni::fgXercesDisableDefaultEntityResolution, true);
+  SecurityManager security;
+  security.setEntityExpansionLimit(1000);
+  reader->setProperty(XMLUni::fgXercesSecurityManager, &security);
+  reader->setContentHandler(&handler);
+  reader->setErrorHandler(&handler);
+  MemBufInputSource input(reinterpret_cast<const XMLByte*>(data), size, sourceName.c_str(), false);
+  XMLPScanToken token;
+  try {
+    bool bMore = reader->parseFirst(input, token);
+    while (bMore && !handler.Failed()) bMore = reader->parseNext(token);
+    reader->parseReset(token);
+  } catch (const XMLException& e) {
+    throw RpFileError(sourceName, 0, 0, "malformed XML: " + Narrow(e.getMessage()));
+  } catch (const SAXParseException& e) {
+    throw RpFileError(sourceName, e.getLineNumber(), e.getColumnNumber(), "malformed XML: " + Narrow(e.getMessage()));
+  }
+  if (!handler.Failed() && !handler.SawRoot()) throw RpFileError(sourceName, 1, 1, "no <repository> element (empty file?)");
+  handler.Finish();
+  if (handler.Failed()) {
+    const LoadFailure& f = handler.Failure();
+    throw RpFileError(sourceName, f.pos.line, f.pos.column, f.message);
+  }
+  return rp;
+}
+
+}  // namespace
+
+namespace RpFile {
+
+std::unique_ptr<ARpGateway> LoadFromMemory(const char* data, std::size_t size, const std::string& sourceName) {
+  return Parse(data, size, sourceName);
+}
+
+std::unique_ptr<ARpGateway> Load(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw RpFileError(path, 0, 0, "cannot open the repository file (check the path)");
+  std::string data;
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  if (size < 0) throw RpFileError(path, 0, 0, "cannot read the repository file");
+  data.resize(static_cast<std::size_t>(size));
+  in.seekg(0);
+  in.read(data.data(), size);
+  if (!in) throw RpFileError(path, 0, 0, "cannot read the repository file");
+  return Parse(data.data(), data.size(), path);
+}
+
+}  // namespace RpFile
