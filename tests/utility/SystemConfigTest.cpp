@@ -96,7 +96,7 @@ TEST(SUSystemConfig, BadFilesNameTheLine) {
 }
 
 TEST(SUSystemConfig, SampleFileAndScopedOverride) {
-  const auto sample = SUSystemConfig::LoadFile(std::string(SMUTIL_SAMPLES_DIR) + "/config.ini");
+  const auto sample = SUSystemConfig::LoadFile((std::filesystem::path(SMUTIL_SAMPLES_DIR) / "config.ini").string());
   EXPECT_EQ(sample.GetCatalogDelimiter(), U".");
   EXPECT_EQ(sample.GetHomeDirectory(), ToVXString(SMUTIL_SAMPLES_DIR));
   ASSERT_EQ(sample.GetLogicalRepositoryNames().size(), sample.GetRepositoryPaths().size());
