@@ -277,15 +277,20 @@ VXString BuildArgument(const ArgSpec& spec, const std::vector<Ref<ARpObject>>& o
   return VXString();
 }
 
-// Drops a leading "[number] ": everything up to the first "]" and the one
-// character after it.
-VXString RemoveErrorNo(const VXString& text) {
-  if (text.empty() || text.front() != U'[') return text;
+// How many leading characters make the error number of text: up to the
+// first "]" after a leading "[", and the one character (the blank) after it.
+// 0 when the text does not begin with a bracketed number.
+std::size_t ErrorNoLength(const VXString& text) {
+  if (text.empty() || text.front() != U'[') return 0;
   const std::size_t close = text.find(U']');
-  if (close == VXString::npos) return text;
-  const std::size_t start = close + 2;
-  return start >= text.size() ? VXString() : text.substr(start);
+  if (close == VXString::npos) return 0;
+  return std::min(close + 2, text.size());
 }
+
+VXString RemoveErrorNo(const VXString& text) { return text.substr(ErrorNoLength(text)); }
+
+// The same in place, for texts built here: no second copy of the text.
+void StripErrorNo(VXString& text) { text.erase(0, ErrorNoLength(text)); }
 
 }  // namespace
 
@@ -326,7 +331,8 @@ VXString ConsistencyMessage::GetText(bool isCopyBtnCall) const {
     args[i] = BuildArgument(recipe->args[i], m_objects);
   }
   VXString text = SUStrUtil::LoadMsgString(m_messageId, std::span<const VXString>(args.data(), recipe->count));
-  return isCopyBtnCall ? text : RemoveErrorNo(text);
+  if (!isCopyBtnCall) StripErrorNo(text);
+  return text;
 }
 
 const VXString& ConsistencyMessage::SortText() const {
