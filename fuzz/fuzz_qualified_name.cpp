@@ -17,9 +17,12 @@ VXString TextFrom(const std::uint8_t* data, std::size_t size) {
   text.reserve(size);
   for (std::size_t i = 0; i < size; ++i) {
     const std::uint8_t b = data[i];
-    if (b < 0x80) text.push_back(b);
-    else if (b < 0xF0) text.push_back(0xC0 + (b - 0x80));
-    else text.push_back(static_cast<char32_t>(static_cast<std::int32_t>(static_cast<signed char>(b))));
+    if (b < 0x80)
+      text.push_back(b);
+    else if (b < 0xF0)
+      text.push_back(0xC0 + (b - 0x80));
+    else
+      text.push_back(static_cast<char32_t>(static_cast<std::int32_t>(static_cast<signed char>(b))));
   }
   return text;
 }
@@ -52,8 +55,10 @@ void CheckParse(const VXString& text, char separator) {
 void CheckRoundTrip(const VXString& text) {
   QualifiedName segments(1);
   for (char32_t c : text) {
-    if (c == U'/') segments.emplace_back();
-    else if (c != 0) segments.back().push_back(c);
+    if (c == U'/')
+      segments.emplace_back();
+    else if (c != 0)
+      segments.back().push_back(c);
   }
   const VXString written = MetadataUtil::ToQualifiedName(segments);
   QualifiedName back;
@@ -98,8 +103,10 @@ void CheckConvert(const VXString& text) {
     QualifiedName plain;
     VXString piece;
     for (char32_t c : text + U".") {
-      if (c != U'.') piece.push_back(c);
-      else if (!piece.empty()) plain.push_back(std::exchange(piece, VXString()));
+      if (c != U'.')
+        piece.push_back(c);
+      else if (!piece.empty())
+        plain.push_back(std::exchange(piece, VXString()));
     }
     Check(q == plain);
   }
@@ -116,8 +123,7 @@ void CheckCatalogName(const VXString& text) {
   // let the delimiter appear early come back intact.
   const VXString delimiterProbe = MetadataUtil::ToConcatenatedCatalogName(U"", U"x");
   const VXString delimiter = delimiterProbe.substr(0, delimiterProbe.size() - 1);
-  const bool cleanCut =
-      catalog.empty() ? db.find(delimiter) == VXString::npos : joined.find(delimiter) == db.size();
+  const bool cleanCut = catalog.empty() ? db.find(delimiter) == VXString::npos : joined.find(delimiter) == db.size();
   if (!delimiter.empty() && cleanCut && db.find(U"//") == VXString::npos && catalog.find(U"//") == VXString::npos) {
     Check(back[0] == db);
     Check(back[1] == catalog);

@@ -3,6 +3,7 @@
 // written form of a qualified name.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 #include "Metadata/SMUtil.h"
 #include "Utility/BaseStringUtil.h"
@@ -109,6 +110,11 @@ void MetadataUtil::StripQualifiedNameOfEmptyStrings(QualifiedName& input) {
 }
 
 QualifiedName& MetadataUtil::ChopAQualifiedName(const QualifiedName& qualifiedName, QualifiedName& qName) {
+  if (&qualifiedName == &qName) {
+    // Chopping in place: emptying first would lose the input.
+    if (!qName.empty()) qName.pop_back();
+    return qName;
+  }
   qName.clear();
   // An empty name has no container to give back; answer an empty one rather
   // than reserving a negative count.
@@ -125,6 +131,13 @@ void MetadataUtil::ParseQualifiedNameString(const VXString& qnameStr, QualifiedN
                                             bool bStripQuotes) {
   // The separator is widened with its sign, as a char is on the server.
   const char32_t sep = static_cast<char32_t>(static_cast<std::int32_t>(static_cast<signed char>(separator)));
+  if (!result.empty() && std::less_equal<const VXString*>()(result.data(), &qnameStr) &&
+      std::less<const VXString*>()(&qnameStr, result.data() + result.size())) {
+    // The text is one of the result's own segments, which the scan reuses.
+    const VXString copy(qnameStr);
+    ParseQualifiedNameString(copy, result, separator, bStripQuotes);
+    return;
+  }
   const char32_t* const begin = qnameStr.data();
   const char32_t* const limit = begin + qnameStr.size();
 
@@ -217,8 +230,7 @@ QualifiedName MetadataUtil::SplitConcatenatedCatalogName(const VXString& concate
   const VXString& delimiter = SUSystemConfig::GetSystemConfig()->GetCatalogDelimiter();
   // An empty delimiter would be found at position 0 and cut every name into
   // nothing and itself; treat it as absent instead.
-  const std::size_t at =
-      delimiter.empty() ? VXString::npos : concatenatedCatalogName.find(delimiter);
+  const std::size_t at = delimiter.empty() ? VXString::npos : concatenatedCatalogName.find(delimiter);
   QualifiedName parts(2);
   if (at == VXString::npos) {
     parts[0] = concatenatedCatalogName;

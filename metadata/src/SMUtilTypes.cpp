@@ -97,9 +97,14 @@ constexpr TypeIDNamePair typeIDNamePairArray[] = {
 static_assert(std::size(typeIDNamePairArray) == 74);
 
 constexpr std::array<TypeID, 15> kHiddenObjectTypes = {
-    kTIDAAttributeDefn,    kTIDARole,          kTIDARelationship,       kTIDAAggrRule,         kTIDALevelToLevel,
-    kTIDALogicalSourceFolder, kTIDAMeasureDefn, kTIDATypePrivilege,     kTIDAQueryPrivilege,   kTIDAPrivilegePackage,
-    kTIDAObjectPrivilege,  kTIDAUserDatabaseSignon, kTIDAOverrideAggrRule, kTIDALicense,      kTIDAQueryObject,
+    kTIDAAttributeDefn,    kTIDARole,
+    kTIDARelationship,     kTIDAAggrRule,
+    kTIDALevelToLevel,     kTIDALogicalSourceFolder,
+    kTIDAMeasureDefn,      kTIDATypePrivilege,
+    kTIDAQueryPrivilege,   kTIDAPrivilegePackage,
+    kTIDAObjectPrivilege,  kTIDAUserDatabaseSignon,
+    kTIDAOverrideAggrRule, kTIDALicense,
+    kTIDAQueryObject,
 };
 
 }  // namespace

@@ -69,14 +69,13 @@ TEST_F(SMUtilNamingObjects, GeneratedSegmentsWithGivenParentOrNoObject) {
 
 TEST_F(SMUtilNamingObjects, GetRpObjectFromQualifiedName) {
   // Accordion levels are not needed to find the object...
-  EXPECT_EQ(MetadataUtil::GetRpObjectFromQualifiedName(&rp, kTIDATable, {U"Sales DB", U"Orders"}).GetID(),
-            ordersInDb);
+  EXPECT_EQ(MetadataUtil::GetRpObjectFromQualifiedName(&rp, kTIDATable, {U"Sales DB", U"Orders"}).GetID(), ordersInDb);
   EXPECT_EQ(MetadataUtil::GetRpObjectFromQualifiedName(&rp, kTIDATable, {U"Sales DB", U"", U"", U"Orders"}).GetID(),
             ordersInDb);
   // ...and two tables of one name are told apart by their containers.
-  EXPECT_EQ(MetadataUtil::GetRpObjectFromQualifiedName(&rp, kTIDATable, {U"Sales DB", U"Cat", U"dbo", U"Orders"})
-                .GetID(),
-            ordersInSchema);
+  EXPECT_EQ(
+      MetadataUtil::GetRpObjectFromQualifiedName(&rp, kTIDATable, {U"Sales DB", U"Cat", U"dbo", U"Orders"}).GetID(),
+      ordersInSchema);
   EXPECT_EQ(MetadataUtil::GetRpObjectFromQualifiedName(&rp, kTIDAFolderAttr, {U"Sales", U"Orders", U"Amount"}).GetID(),
             presAmount);
   // Case counts here, in any segment, though the name index ignores it.
@@ -109,13 +108,12 @@ TEST_F(SMUtilNamingObjects, IsQualifiedNameMatch) {
     bool withAliases;
     bool expected;
   } cases[] = {
-      {U"\"Sales\"..\"Lines\"", false, true},
-      {U"\"Sales\"..\"Orders\"", false, false},
-      {U"\"Sales\"..\"Orders\"", true, true},        // the first former name
-      {U"\"sales\"..\"order lines\"", true, true},   // the second, any case
-      {U"\"Sales\"..\"Lines\"", true, true},         // the current name too
-      {U"\"Old Sales\"..\"Orders\"", true, false},   // only the object's own former names
-      {U"\"Sales\".\"Orders\"", true, false},        // the empty level is part of the name
+      {U"\"Sales\"..\"Lines\"", false, true},      {U"\"Sales\"..\"Orders\"", false, false},
+      {U"\"Sales\"..\"Orders\"", true, true},       // the first former name
+      {U"\"sales\"..\"order lines\"", true, true},  // the second, any case
+      {U"\"Sales\"..\"Lines\"", true, true},        // the current name too
+      {U"\"Old Sales\"..\"Orders\"", true, false},  // only the object's own former names
+      {U"\"Sales\".\"Orders\"", true, false},       // the empty level is part of the name
   };
   for (const auto& c : cases) {
     EXPECT_EQ(MetadataUtil::IsQualifiedNameMatch(table, c.written, c.withAliases), c.expected)
@@ -137,17 +135,8 @@ TEST_F(SMUtilNamingObjects, NamesOfRootObjectsIncludeSubjectAreaSubFolders) {
   // Sub-folder aliases gather in one vector with the area's, so every
   // sub-folder lists the area's former names (and earlier sub-folders') again:
   // the list is of names taken, where repeats do no harm.
-  const VXStringVector expected{U"kept",
-                                U"Sales",
-                                U"Old Sales",
-                                U"Orders",
-                                U"Old Sales",
-                                U"Old Orders",
-                                U"Customers",
-                                U"Old Sales",
-                                U"Old Orders",
-                                U"Clients",
-                                U"HR"};
+  const VXStringVector expected{U"kept",      U"Sales",     U"Old Sales",  U"Orders",  U"Old Sales", U"Old Orders",
+                                U"Customers", U"Old Sales", U"Old Orders", U"Clients", U"HR"};
   EXPECT_EQ(names, expected);
 
   names.clear();
@@ -175,8 +164,8 @@ TEST_F(SMUtilNamingObjects, AllocatedChildrenNames) {
 
 TEST_F(SMUtilNamingObjects, VoidIDVectorToRpObjectVectorSkipsUnresolved) {
   RpObjectVector objs(4);
-  MetadataUtil::VoidIDVectorToRpObjectVector(
-      &rp, {orderId, VoidID(kTIDAColumn, 4242), VoidID::NullID, db, orderId}, objs);
+  MetadataUtil::VoidIDVectorToRpObjectVector(&rp, {orderId, VoidID(kTIDAColumn, 4242), VoidID::NullID, db, orderId},
+                                             objs);
   ASSERT_EQ(objs.size(), 3u);
   EXPECT_EQ(objs[0].GetID(), orderId);
   EXPECT_EQ(objs[1].GetID(), db);

@@ -90,6 +90,14 @@ TEST(SMUtilNaming, ParseReusesResultAcrossShrinkingAndGrowing) {
   EXPECT_EQ(result, (QualifiedName{U"p", U"", U"q"}));
 }
 
+TEST(SMUtilNaming, ParseAndChopInPlace) {
+  QualifiedName names{U"x", U"\"A\".\"B\""};
+  MetadataUtil::ParseQualifiedNameString(names[1], names, '.', true);
+  EXPECT_EQ(names, (QualifiedName{U"A", U"B"}));
+  MetadataUtil::ChopAQualifiedName(names, names);
+  EXPECT_EQ(names, (QualifiedName{U"A"}));
+}
+
 TEST(SMUtilNaming, QuotedNameWrittenByToQualifiedNameParsesBack) {
   const QualifiedName names[] = {
       {U"Sales", U"Order Lines", U"Amount"},
@@ -110,20 +118,19 @@ TEST(SMUtilNaming, GenerateQuotedNameIfRequired) {
     const char32_t* expected;
   } cases[] = {
       {U"A", U"\"", U"\"A\""},
-      {U"\"A", U"\"", U"\"A"},     // already starts with the quote
-      {U"A", U"", U"A"},           // no quote to write
-      {U"", U"\"", U""},           // nothing to quote
-      {U"A", U"[", U"[A["},        // the same text on both sides
+      {U"\"A", U"\"", U"\"A"},        // already starts with the quote
+      {U"A", U"", U"A"},              // no quote to write
+      {U"", U"\"", U""},              // nothing to quote
+      {U"A", U"[", U"[A["},           // the same text on both sides
       {U"A\"B", U"\"", U"\"A\"B\""},  // inner quotes are not doubled here
-      {U"A", U"'x", U"'xA'x"},     // only the first character is compared
+      {U"A", U"'x", U"'xA'x"},        // only the first character is compared
       {U"xA", U"x'", U"xA"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(MetadataUtil::GenerateQuotedNameIfRequired(VXString(c.name), VXString(c.quote)), c.expected)
         << ToNarrow(c.name) << " with " << ToNarrow(c.quote);
   }
-  EXPECT_EQ(MetadataUtil::GenerateQuotedNameIfRequired(QualifiedName{U"A", U"B", U"Z"}, U"\""),
-            U"\"A\".\"B\".\"Z\"");
+  EXPECT_EQ(MetadataUtil::GenerateQuotedNameIfRequired(QualifiedName{U"A", U"B", U"Z"}, U"\""), U"\"A\".\"B\".\"Z\"");
   EXPECT_EQ(MetadataUtil::GenerateQuotedNameIfRequired(QualifiedName{U"A", U"", U"Z"}, U"\""), U"\"A\"..\"Z\"");
   EXPECT_EQ(MetadataUtil::GenerateQuotedNameIfRequired(QualifiedName{}, U"\""), U"");
   EXPECT_TRUE(MetadataUtil::AreQuotesRequired(U"plain"));
@@ -150,8 +157,8 @@ TEST(SMUtilNaming, ConvertNameToQualifiedNameTable) {
       {U"\"A\".\"B\"", {U"A", U"B"}},
       {U"", {}},
       {U"...", {}},
-      {U"A\".B", {U"B"}},              // a piece that only ends with a quote is dropped
-      {U"\"", {}},                     // so is a lone quote
+      {U"A\".B", {U"B"}},  // a piece that only ends with a quote is dropped
+      {U"\"", {}},         // so is a lone quote
       {U"\"A.B.C\".D", {U"A.B.C", U"D"}},
       {U"\"A.x\"y\".Z", {U"A.x\"y", U"Z"}},
       {U"\"A.\"B.C\".D", {U"B.C", U"D"}},  // a new quoted run replaces the open one
@@ -179,7 +186,7 @@ TEST(SMUtilNaming, IsQualifiedNameSectionTable) {
       {{U"W", U"A", U"B", U"Z"}, abz, false, false},
       {{}, abz, true, true},
       {{}, abz, false, false},
-      {{U"A", U"Z"}, abz, false, false},   // aligned at the end, not a subsequence
+      {{U"A", U"Z"}, abz, false, false},  // aligned at the end, not a subsequence
       {{U"A"}, abz, false, false},
       {{U"Z"}, abz, false, true},
       {abz, abz, false, true},

@@ -69,11 +69,14 @@ TEST(SMUtilTypes, EveryNamedTypeHasAnUpperCaseName) {
 TEST(SMUtilTypes, GetHiddenObjectTypesReplacesContents) {
   std::vector<TypeID> types{1, 2, 3};
   MetadataUtil::GetHiddenObjectTypes(types);
-  const std::vector<TypeID> expected{kTIDAAttributeDefn,   kTIDARole,           kTIDARelationship,
-                                     kTIDAAggrRule,        kTIDALevelToLevel,   kTIDALogicalSourceFolder,
-                                     kTIDAMeasureDefn,     kTIDATypePrivilege,  kTIDAQueryPrivilege,
-                                     kTIDAPrivilegePackage, kTIDAObjectPrivilege, kTIDAUserDatabaseSignon,
-                                     kTIDAOverrideAggrRule, kTIDALicense,       kTIDAQueryObject};
+  const std::vector<TypeID> expected{kTIDAAttributeDefn,    kTIDARole,
+                                     kTIDARelationship,     kTIDAAggrRule,
+                                     kTIDALevelToLevel,     kTIDALogicalSourceFolder,
+                                     kTIDAMeasureDefn,      kTIDATypePrivilege,
+                                     kTIDAQueryPrivilege,   kTIDAPrivilegePackage,
+                                     kTIDAObjectPrivilege,  kTIDAUserDatabaseSignon,
+                                     kTIDAOverrideAggrRule, kTIDALicense,
+                                     kTIDAQueryObject};
   EXPECT_EQ(types, expected);
 }
 

@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "Metadata/SMExprType.h"
+#include "Metadata/SMVariables.h"  // variable scanning types
 #include "Utility/VXString.h"
 #include "Utility/VoidID.h"
 #include "objectmodel/RpGateway.h"
-#include "Metadata/SMVariables.h"  // variable scanning types
 
 // For the variable-scanning section.
 template <class T>
