@@ -1,0 +1,334 @@
+// The byte forms of the library's conditions: field order, round trips through
+// the condition registry, and bytes that are truncated or hostile.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <typeinfo>
+
+#include "Metadata/SMLookupCondition.h"
+#include "Metadata/SMUtil.h"
+#include "SMLookupConditionTestRepo.h"
+#include "Utility/DataBlobUtil.h"
+
+namespace {
+
+using Named = NamedInterfaceTypeCondition;
+using Flexible = FlexibleNamedInterfaceTypeCondition;
+
+ByteVector Tagged(const ACondition& cond) {
+  ByteVector b;
+  ConditionRegistry::ToTaggedBytes(nullptr, cond, b);
+  return b;
+}
+
+ByteVector Fields(const ACondition& cond) {
+  ByteVector b;
+  cond.ToByteVector(nullptr, b);
+  return b;
+}
+
+std::unique_ptr<ACondition> Decode(const ByteVector& b) {
+  const uint8* next = nullptr;
+  std::unique_ptr<ACondition> c = ConditionRegistry::FromTaggedBytes(nullptr, b.data(), b.data() + b.size(), &next);
+  EXPECT_EQ(next, b.data() + b.size());
+  return c;
+}
+
+template <class T>
+std::unique_ptr<T> DecodeAs(const ByteVector& b) {
+  std::unique_ptr<ACondition> c = Decode(b);
+  T* t = dynamic_cast<T*>(c.get());
+  if (!t) return nullptr;
+  c.release();
+  return std::unique_ptr<T>(t);
+}
+
+// The conditions the round-trip and truncation tests run over.
+std::vector<std::function<std::unique_ptr<ACondition>()>> SampleConditions() {
+  return {
+      [] { return std::make_unique<Named>(kTIDAEntityFolder, QualifiedName{U"Sales", U"", U"orders old"}, true); },
+      [] { return std::make_unique<Named>(kTIDAEntityFolder, QualifiedName{U"Orders"}, false); },
+      [] { return std::make_unique<Named>(TypeIDVector{kTIDATable, kTIDAEntityFolder}, U"orders", QualifiedName{}, false); },
+      [] { return std::make_unique<Named>(kTIDATable, U"Orders", QualifiedName{U"Sales DB", U"", U""}, false); },
+      [] { return std::make_unique<Named>(kTIDACatalogFolder, QualifiedName{U"Say \"hi\"", U"Ünï.code"}, true); },
+      [] { return std::make_unique<Named>(TypeIDVector{}, QualifiedName{}, false); },
+      [] { return std::make_unique<Flexible>(TypeIDVector{kTIDAEntityFolder}, QualifiedName{U"", U"Orders"}, false); },
+      [] { return std::make_unique<Flexible>(TypeIDVector{kTIDAEntityFolder}, QualifiedName{U"old sales", U"", U"Orders"}, true); },
+      [] { return std::make_unique<Flexible>(TypeIDVector{kTIDAEntityFolder}, QualifiedName{U"", U""}, false); },
+      [] { return std::make_unique<Flexible>(TypeIDVector{kTIDATable, kTIDACubeTable}, QualifiedName{U"Orders"}, true); },
+      [] { return std::make_unique<Flexible>(TypeIDVector{}, QualifiedName{}, false); },
+      [] { return std::make_unique<WildcardNameCondition>(U"ord*s", false); },
+      [] { return std::make_unique<WildcardNameCondition>(U"*old", true); },
+      [] { return std::make_unique<WildcardNameCondition>(U"", false); },
+  };
+}
+
+void ExpectDecodeError(const ByteVector& b) {
+  EXPECT_THROW(ConditionRegistry::FromTaggedBytes(nullptr, b.data(), b.data() + b.size()), BlobDecodeError);
+}
+
+void PutInt(ByteVector& b, std::int32_t v) { DataBlobUtil::ToByteVector(b, v); }
+
+}  // namespace
+
+TEST(LookupConditionBytes, LibraryRegisteredItsKinds) {
+  for (ACondition::ConditionType t :
+       {ACondition::NamedInterfaceType, ACondition::FlexibleNamedInterfaceType, ACondition::WildCardName}) {
+    ASSERT_TRUE(ConditionRegistry::IsRegistered(t)) << t;
+    std::unique_ptr<ACondition> c = ConditionRegistry::Create(t);
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->GetConditionType(), t);
+  }
+  EXPECT_NE(dynamic_cast<Named*>(ConditionRegistry::Create(ACondition::NamedInterfaceType).get()), nullptr);
+  EXPECT_NE(dynamic_cast<Flexible*>(ConditionRegistry::Create(ACondition::FlexibleNamedInterfaceType).get()), nullptr);
+  EXPECT_NE(dynamic_cast<WildcardNameCondition*>(ConditionRegistry::Create(ACondition::WildCardName).get()), nullptr);
+}
+
+TEST(LookupConditionBytes, NamedFieldOrder) {
+  const Named c(TypeIDVector{kTIDATable, kTIDACubeTable}, QualifiedName{U"DB", U"", U"T"}, true);
+  const ByteVector b = Fields(c);
+  const uint8* p = b.data();
+  const uint8* end = b.data() + b.size();
+  ObjectNameCondition base;
+  p = base.FromByteVector(nullptr, p, end);
+  EXPECT_EQ(base.GetObjectName(), U"T");
+  EXPECT_TRUE(base.IsAliasMatching());
+  std::vector<int> types;
+  p = DataBlobUtil::FromByteVector(p, end, types);
+  EXPECT_EQ(types, (std::vector<int>{kTIDATable, kTIDACubeTable}));
+  VXStringVector name;
+  p = DataBlobUtil::FromByteVector(p, end, name);
+  EXPECT_EQ(name, (QualifiedName{U"DB", U"", U"T"}));
+  bool flag = false;
+  p = DataBlobUtil::FromByteVector(p, end, flag);
+  EXPECT_TRUE(flag);
+  EXPECT_EQ(p, end);  // the written name is not in the bytes
+}
+
+TEST(LookupConditionBytes, FlexibleFieldOrder) {
+  const Flexible c(TypeIDVector{kTIDAEntityFolder}, QualifiedName{U"", U"S", U"T"}, false);
+  const ByteVector b = Fields(c);
+  const uint8* p = b.data();
+  const uint8* end = b.data() + b.size();
+  ObjectNameCondition base;
+  p = base.FromByteVector(nullptr, p, end);
+  EXPECT_EQ(base.GetObjectName(), U"T");
+  EXPECT_FALSE(base.IsAliasMatching());
+  std::vector<int> types;
+  p = DataBlobUtil::FromByteVector(p, end, types);
+  EXPECT_EQ(types, (std::vector<int>{kTIDAEntityFolder}));
+  bool flag = false;
+  p = DataBlobUtil::FromByteVector(p, end, flag);  // the flag comes before the name
+  EXPECT_TRUE(flag);
+  std::int32_t count = 0;
+  p = DataBlobUtil::FromByteVector(p, end, count);
+  ASSERT_EQ(count, 3);
+  for (const char32_t* want : {U"", U"S", U"T"}) {
+    VXString segment;
+    p = DataBlobUtil::FromByteVector(p, end, segment, true);
+    EXPECT_EQ(segment, want);
+  }
+  EXPECT_EQ(p, end);
+}
+
+TEST(LookupConditionBytes, WildcardFieldOrder) {
+  const ByteVector b = Fields(WildcardNameCondition(U"a*", true));
+  ByteVector expected;
+  DataBlobUtil::ToByteVector(expected, VXString(U"a*"));
+  DataBlobUtil::ToByteVector(expected, true);
+  EXPECT_EQ(b, expected);
+}
+
+TEST(LookupConditionBytes, RoundTripsKeepFieldsAndMatches) {
+  LookupTestRepo r;
+  for (const auto& make : SampleConditions()) {
+    const std::unique_ptr<ACondition> original = make();
+    const ByteVector bytes = Tagged(*original);
+    SCOPED_TRACE(testing::Message() << "tag " << original->GetConditionType() << ", " << bytes.size() << " bytes");
+    const std::unique_ptr<ACondition> back = Decode(bytes);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->GetConditionType(), original->GetConditionType());
+    const ACondition& backRef = *back;
+    const ACondition& originalRef = *original;
+    EXPECT_EQ(typeid(backRef), typeid(originalRef));
+    EXPECT_EQ(Tagged(*back), bytes);
+
+    if (const auto* n = dynamic_cast<const Named*>(original.get())) {
+      const auto& m = dynamic_cast<const Named&>(*back);
+      EXPECT_EQ(m.GetEligibleTypes(), n->GetEligibleTypes());
+      EXPECT_EQ(m.GetQualifiedName(), n->GetQualifiedName());
+      EXPECT_EQ(m.GetQName(), n->GetQName());  // rebuilt, not carried
+      EXPECT_EQ(m.IsQualifiedNameMatch(), n->IsQualifiedNameMatch());
+      EXPECT_EQ(m.GetObjectName(), n->GetObjectName());
+      EXPECT_EQ(m.IsAliasMatching(), n->IsAliasMatching());
+    } else if (const auto* f = dynamic_cast<const Flexible*>(original.get())) {
+      const auto& g = dynamic_cast<const Flexible&>(*back);
+      EXPECT_EQ(g.GetEligibleTypes(), f->GetEligibleTypes());
+      EXPECT_EQ(g.GetNameSize(), f->GetNameSize());
+      EXPECT_EQ(g.GetFlexibleName(), f->GetFlexibleName());
+      EXPECT_EQ(g.IsFlexibleNameMatch(), f->IsFlexibleNameMatch());
+      EXPECT_EQ(g.IsAliasMatching(), f->IsAliasMatching());
+    } else {
+      const auto& w = dynamic_cast<const WildcardNameCondition&>(*original);
+      const auto& v = dynamic_cast<const WildcardNameCondition&>(*back);
+      EXPECT_EQ(v.GetObjectName(), w.GetObjectName());
+      EXPECT_EQ(v.IsAliasMatching(), w.IsAliasMatching());
+    }
+
+    // The receiver accepts exactly what the sender would, object by object.
+    VoidIDVector all;
+    r.rp.LookupObjects(LookupAllCondition(), all);
+    for (const VoidID& id : all) EXPECT_EQ((*back)(r.Get(id)), (*original)(r.Get(id))) << ToNarrow(id.ToString());
+    EXPECT_EQ(r.Lookup(*back), r.Lookup(*original));
+  }
+}
+
+TEST(LookupConditionBytes, DecodedNamedConditionStillMatchesOnTheWholeName) {
+  LookupTestRepo r;
+  const Named original(kTIDAEntityFolder, U"orders old", QualifiedName{U"Sales", U""}, true);
+  auto back = DecodeAs<Named>(Tagged(original));
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(r.Lookup(*back), (VoidIDVector{r.salesRenamed}));
+  EXPECT_FALSE((*back)(r.Get(r.salesOrders)));
+}
+
+TEST(LookupConditionBytes, ReadStopsBehindTheFields) {
+  const ByteVector one = Tagged(Flexible(TypeIDVector{kTIDAEntityFolder}, QualifiedName{U"", U"A"}, true));
+  ByteVector two = one;
+  const ByteVector second = Tagged(WildcardNameCondition(U"x?", false));
+  two.insert(two.end(), second.begin(), second.end());
+  const uint8* next = nullptr;
+  auto first = ConditionRegistry::FromTaggedBytes(nullptr, two.data(), two.data() + two.size(), &next);
+  EXPECT_EQ(next, two.data() + one.size());
+  auto then = ConditionRegistry::FromTaggedBytes(nullptr, next, two.data() + two.size(), &next);
+  EXPECT_EQ(then->GetConditionType(), ACondition::WildCardName);
+  EXPECT_EQ(next, two.data() + two.size());
+}
+
+TEST(LookupConditionBytes, EveryTruncationIsRefused) {
+  for (const auto& make : SampleConditions()) {
+    const std::unique_ptr<ACondition> c = make();
+    const ByteVector full = Tagged(*c);
+    for (std::size_t n = 0; n < full.size(); ++n) {
+      const ByteVector cut(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n));
+      SCOPED_TRACE(testing::Message() << "tag " << c->GetConditionType() << ", first " << n << " of " << full.size());
+      ExpectDecodeError(cut);
+    }
+  }
+}
+
+TEST(LookupConditionBytes, FailedDecodeLeavesTheConditionAsItWas) {
+  Named named(kTIDATable, QualifiedName{U"A", U"B"}, true);
+  ByteVector b = Fields(Named(kTIDAColumn, QualifiedName{U"X", U"Y", U"Z"}, false));
+  b.pop_back();
+  EXPECT_THROW(named.FromByteVector(nullptr, b.data(), b.data() + b.size()), BlobDecodeError);
+  EXPECT_EQ(named.GetQualifiedName(), (QualifiedName{U"A", U"B"}));
+  EXPECT_EQ(named.GetObjectName(), U"B");
+  EXPECT_EQ(named.GetEligibleTypes(), TypeIDVector{kTIDATable});
+
+  Flexible flexible(TypeIDVector{kTIDATable}, QualifiedName{U"A", U"B"}, true);
+  b = Fields(Flexible(TypeIDVector{kTIDAColumn}, QualifiedName{U"X", U"Y", U"Z"}, false));
+  b.pop_back();
+  EXPECT_THROW(flexible.FromByteVector(nullptr, b.data(), b.data() + b.size()), BlobDecodeError);
+  EXPECT_EQ(flexible.GetFlexibleName(), (QualifiedName{U"A", U"B"}));
+  EXPECT_EQ(flexible.GetNameSize(), 2);
+}
+
+TEST(LookupConditionBytes, HostileFlexibleCounts) {
+  // Everything of a flexible condition up to its segment count.
+  auto head = [](ByteVector& b) {
+    PutInt(b, ACondition::FlexibleNamedInterfaceType);
+    ObjectNameCondition(U"T", false).ToByteVector(nullptr, b);
+    DataBlobUtil::ToByteVector(b, std::vector<int>{kTIDAEntityFolder});
+    DataBlobUtil::ToByteVector(b, true);
+  };
+  const std::int32_t counts[] = {-1, -2147483647 - 1, 2147483647, 3, 1000000};
+  for (std::int32_t count : counts) {
+    SCOPED_TRACE(count);
+    ByteVector b;
+    head(b);
+    PutInt(b, count);
+    DataBlobUtil::ToByteVector(b, VXString(U"A"));
+    DataBlobUtil::ToByteVector(b, VXString(U"T"));  // two segments where count says otherwise
+    ExpectDecodeError(b);
+  }
+  // A zero count reads no segment.
+  ByteVector zero;
+  head(zero);
+  PutInt(zero, 0);
+  auto back = DecodeAs<Flexible>(zero);
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(back->GetNameSize(), 0);
+  EXPECT_TRUE(back->GetFlexibleName().empty());
+
+  // The error names the field and where it is.
+  ByteVector negative;
+  head(negative);
+  const std::size_t at = negative.size() - 4;  // offset of the count among the fields (tag excluded)
+  PutInt(negative, -3);
+  try {
+    Decode(negative);
+    FAIL() << "negative count accepted";
+  } catch (const BlobDecodeError& e) {
+    EXPECT_NE(std::string(e.what()).find("segment count"), std::string::npos) << e.what();
+    EXPECT_EQ(e.GetOffset(), at);
+  }
+}
+
+TEST(LookupConditionBytes, HostileCountsAndValues) {
+  std::vector<std::pair<const char*, ByteVector>> cases;
+  {
+    ByteVector b;  // huge type count
+    PutInt(b, ACondition::NamedInterfaceType);
+    ObjectNameCondition(U"T", false).ToByteVector(nullptr, b);
+    PutInt(b, 0x7FFFFFFF);
+    PutInt(b, kTIDATable);
+    cases.emplace_back("type count", b);
+  }
+  {
+    ByteVector b;  // huge segment count of the qualified name
+    PutInt(b, ACondition::NamedInterfaceType);
+    ObjectNameCondition(U"T", false).ToByteVector(nullptr, b);
+    DataBlobUtil::ToByteVector(b, std::vector<int>{kTIDATable});
+    PutInt(b, -1);
+    DataBlobUtil::ToByteVector(b, VXString(U"T"));
+    DataBlobUtil::ToByteVector(b, true);
+    cases.emplace_back("name count", b);
+  }
+  {
+    ByteVector b;  // a string longer than the bytes
+    PutInt(b, ACondition::WildCardName);
+    PutInt(b, 0x7FFFFFF0);
+    b.push_back('a');
+    b.push_back(0);
+    cases.emplace_back("string length", b);
+  }
+  {
+    ByteVector b;  // a flag that is neither 0 nor 1
+    PutInt(b, ACondition::WildCardName);
+    DataBlobUtil::ToByteVector(b, VXString(U"a"));
+    b.push_back(2);
+    cases.emplace_back("flag", b);
+  }
+  {
+    ByteVector b;  // a pattern that is not UTF-8
+    PutInt(b, ACondition::WildCardName);
+    PutInt(b, 2);
+    b.push_back(0xC3);
+    b.push_back(0x28);
+    b.push_back(0);
+    cases.emplace_back("utf-8", b);
+  }
+  for (std::int32_t tag : {-1, 0, 6, 7, 9, 11, 0x7FFFFFFF}) {
+    ByteVector b;  // tags nobody registered
+    PutInt(b, tag);
+    DataBlobUtil::ToByteVector(b, VXString(U"a"));
+    DataBlobUtil::ToByteVector(b, false);
+    cases.emplace_back("tag", b);
+  }
+  for (const auto& [what, bytes] : cases) {
+    SCOPED_TRACE(what);
+    ExpectDecodeError(bytes);
+  }
+}

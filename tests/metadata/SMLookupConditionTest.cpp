@@ -1,0 +1,356 @@
+// Matching, parent conditions, gateway hints, name helpers and the orderings
+// of the name records.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "Metadata/SMLookupCondition.h"
+#include "Metadata/SMUtil.h"
+#include "SMLookupConditionTestRepo.h"
+
+namespace {
+
+using Named = NamedInterfaceTypeCondition;
+using Flexible = FlexibleNamedInterfaceTypeCondition;
+
+// Counts the objects the gateway hands it, to see the index narrowing.
+template <class Base>
+class Counting : public Base {
+ public:
+  using Base::Base;
+  bool operator()(const Ref<ARpObject>& obj) const override {
+    ++m_visits;
+    return Base::operator()(obj);
+  }
+  mutable int m_visits = 0;
+};
+
+}  // namespace
+
+TEST(LookupConditionNamed, ConstructorsSetNameAndMode) {
+  const Named oneSegment(kTIDACatalogFolder, QualifiedName{U"Sales"}, false);
+  EXPECT_TRUE(oneSegment.IsQualifiedNameMatch());  // whatever the segment count
+  EXPECT_EQ(oneSegment.GetObjectName(), U"Sales");
+  EXPECT_EQ(oneSegment.GetQName(), MetadataUtil::ToQualifiedName(QualifiedName{U"Sales"}));
+  EXPECT_FALSE(oneSegment.IsFullyQualifiedSearch());
+
+  const Named empty(TypeIDVector{kTIDATable, kTIDACubeTable}, QualifiedName{}, true);
+  EXPECT_EQ(empty.GetObjectName(), U"");
+  EXPECT_EQ(empty.GetEligibleTypes(), (TypeIDVector{kTIDATable, kTIDACubeTable}));
+  EXPECT_TRUE(empty.IsAliasMatching());
+
+  const Named noParent(kTIDAEntityFolder, U"Orders", QualifiedName{}, false);
+  EXPECT_FALSE(noParent.IsQualifiedNameMatch());
+  EXPECT_EQ(noParent.GetQualifiedName(), QualifiedName{U"Orders"});
+
+  const Named withParent(TypeIDVector{kTIDAEntityFolder}, U"Orders", QualifiedName{U"Sales", U""}, false);
+  EXPECT_TRUE(withParent.IsQualifiedNameMatch());
+  EXPECT_EQ(withParent.GetQualifiedName(), (QualifiedName{U"Sales", U"", U"Orders"}));
+  EXPECT_EQ(withParent.GetQName(), MetadataUtil::ToQualifiedName(QualifiedName{U"Sales", U"", U"Orders"}));
+  EXPECT_TRUE(withParent.IsFullyQualifiedSearch());
+  EXPECT_EQ(withParent.GetConditionType(), ACondition::NamedInterfaceType);
+}
+
+TEST(LookupConditionNamed, Matching) {
+  LookupTestRepo r;
+  struct Case {
+    const char* what;
+    Named cond;
+    VoidIDVector expected;
+  };
+  const Case cases[] = {
+      {"whole name, any case", Named(kTIDAEntityFolder, QualifiedName{U"sales", U"", U"ORDERS"}, false),
+       {r.salesOrders}},
+      {"whole name without the empty level", Named(kTIDAEntityFolder, QualifiedName{U"Sales", U"Orders"}, false), {}},
+      {"one segment still compares the whole name", Named(kTIDAEntityFolder, QualifiedName{U"Orders"}, false), {}},
+      {"one segment names a top-level object", Named(kTIDACatalogFolder, QualifiedName{U"sales"}, false), {r.sales}},
+      {"empty parent: the object name alone", Named(kTIDAEntityFolder, U"orders", QualifiedName{}, false),
+       {r.salesOrders, r.hrOrders, r.deepOrders}},
+      {"type not eligible", Named(kTIDATable, QualifiedName{U"Sales", U"", U"Orders"}, false), {}},
+      {"several types", Named(TypeIDVector{kTIDATable, kTIDAEntityFolder}, U"Orders", QualifiedName{}, false),
+       {r.ordersInSchema, r.ordersInDb, r.salesOrders, r.hrOrders, r.deepOrders}},
+      {"physical name with accordion levels",
+       Named(kTIDATable, U"Orders", QualifiedName{U"Sales DB", U"", U""}, false), {r.ordersInDb}},
+      {"former name of the table without alias matching",
+       Named(kTIDAEntityFolder, QualifiedName{U"Sales", U"", U"Orders Old"}, false), {}},
+      {"former name of the table with alias matching",
+       Named(kTIDAEntityFolder, QualifiedName{U"Sales", U"", U"orders old"}, true), {r.salesRenamed}},
+      {"former name alone, alias matching", Named(kTIDACatalogFolder, U"old sales", QualifiedName{}, true), {r.sales}},
+      {"former name alone, no alias matching", Named(kTIDACatalogFolder, U"old sales", QualifiedName{}, false), {}},
+      {"no eligible types", Named(TypeIDVector{}, U"Orders", QualifiedName{}, false), {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(r.Lookup(c.cond), c.expected);
+    // The gateway's answer is the condition's own answer over every object.
+    for (const VoidID& id : c.expected) EXPECT_TRUE(c.cond(r.Get(id)));
+  }
+  EXPECT_FALSE(Named(kTIDAEntityFolder, U"Orders", QualifiedName{}, false)(Ref<ARpObject>()));
+}
+
+TEST(LookupConditionFlexible, ConstructorSetsMode) {
+  const Flexible one(TypeIDVector{kTIDAEntityFolder}, QualifiedName{U"Orders"}, false);
+  EXPECT_FALSE(one.IsFlexibleNameMatch());
+  EXPECT_FALSE(one.IsFullyQualifiedSearch());
+  EXPECT_EQ(one.GetNameSize(), 1);
+  const Flexible two(TypeIDVector{kTIDAEntityFolder}, QualifiedName{U"", U"Orders"}, true);
+  EXPECT_TRUE(two.IsFlexibleNameMatch());
+  EXPECT_TRUE(two.IsFullyQualifiedSearch());
+  EXPECT_EQ(two.GetObjectName(), U"Orders");
+  EXPECT_EQ(two.GetConditionType(), ACondition::FlexibleNamedInterfaceType);
+  const Flexible none(TypeIDVector{kTIDAEntityFolder}, QualifiedName{}, false);
+  EXPECT_EQ(none.GetObjectName(), U"");
+  EXPECT_EQ(none.GetNameSize(), 0);
+}
+
+TEST(LookupConditionFlexible, Matching) {
+  LookupTestRepo r;
+  const TypeIDVector tables{kTIDAEntityFolder};
+  struct Case {
+    const char* what;
+    Flexible cond;
+    VoidIDVector expected;
+  };
+  const Case cases[] = {
+      {"empty lead: any subject area", Flexible(tables, QualifiedName{U"", U"Orders"}, false),
+       {r.salesOrders, r.hrOrders, r.deepOrders}},
+      {"empty lead reaches a table through its former name",
+       Flexible(tables, QualifiedName{U"", U"ORDERS OLD"}, false), {r.salesRenamed}},
+      {"full name", Flexible(tables, QualifiedName{U"Sales", U"", U"Orders"}, true), {r.salesOrders}},
+      {"full name through the subject area's former name",
+       Flexible(tables, QualifiedName{U"old sales", U"", U"Orders"}, true), {r.salesOrders}},
+      {"both former names", Flexible(tables, QualifiedName{U"Old Sales", U"", U"Orders Old"}, false),
+       {r.salesRenamed}},
+      // The subject area's former name only counts when the whole name is
+      // given; the lookups widen a two-segment name first.
+      {"two segments skip the empty level", Flexible(tables, QualifiedName{U"Sales", U"Orders"}, false), {}},
+      {"folder level", Flexible(tables, QualifiedName{U"Folder", U"Orders"}, false), {r.deepOrders}},
+      {"longer than any name", Flexible(tables, QualifiedName{U"", U"Sales", U"", U"Orders"}, false), {}},
+      {"only empty segments", Flexible(tables, QualifiedName{U"", U""}, false),
+       {r.salesOrders, r.salesRenamed, r.hrOrders, r.deepOrders}},
+      {"one segment, no alias matching", Flexible(tables, QualifiedName{U"orders old"}, false), {}},
+      {"one segment, alias matching", Flexible(tables, QualifiedName{U"orders old"}, true), {r.salesRenamed}},
+      {"other types compare plainly",
+       Flexible(TypeIDVector{kTIDATable}, QualifiedName{U"", U"dbo", U"orders"}, false), {r.ordersInSchema}},
+      {"physical tables at any depth", Flexible(TypeIDVector{kTIDATable}, QualifiedName{U"", U"Orders"}, false),
+       {r.ordersInSchema, r.ordersInDb}},
+      {"business model and logical table",
+       Flexible(TypeIDVector{kTIDALogicalTable}, QualifiedName{U"bm", U"fact"}, false), {r.lt}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(r.Lookup(c.cond), c.expected);
+  }
+  const Flexible any(tables, QualifiedName{U"", U"Orders"}, false);
+  EXPECT_FALSE(any(Ref<ARpObject>()));
+  EXPECT_FALSE(any.IsNameFlexibleMatch(Ref<ARpObject>(), QualifiedName{U"", U"Orders"}));
+  // A presentation table that has lost its subject area matches nothing.
+  r.rp.DeleteObject(r.hr, false);
+  EXPECT_FALSE(any(r.Get(r.hrOrders)));
+}
+
+TEST(LookupConditionHints, GatewayVisitsOnlyCandidates) {
+  LookupTestRepo r;
+  for (int i = 0; i < 40; ++i) r.b.At(r.sales).Child(kTIDAEntityFolder, U"T" + ToVXString(std::to_string(i)));
+
+  Counting<Named> named(kTIDAEntityFolder, QualifiedName{U"Sales", U"", U"orders old"}, true);
+  EXPECT_EQ(r.Lookup(named), (VoidIDVector{r.salesRenamed}));
+  EXPECT_EQ(named.m_visits, 1);
+
+  // Through the table's former name and the area's: still one candidate.
+  Counting<Flexible> flexible(TypeIDVector{kTIDAEntityFolder}, QualifiedName{U"Old Sales", U"", U"Orders Old"}, false);
+  EXPECT_EQ(r.Lookup(flexible), (VoidIDVector{r.salesRenamed}));
+  EXPECT_EQ(flexible.m_visits, 1);
+
+  // An empty last segment gives no name to narrow by: every table is seen.
+  Counting<Flexible> anyName(TypeIDVector{kTIDAEntityFolder}, QualifiedName{U"HR", U""}, false);
+  EXPECT_TRUE(r.Lookup(anyName).empty());
+  EXPECT_EQ(anyName.m_visits, 44);
+
+  LookupHint hint;
+  ASSERT_TRUE(Named(TypeIDVector{kTIDATable, kTIDACubeTable}, U"X", QualifiedName{}, false).GetLookupHint(hint));
+  EXPECT_TRUE(hint.m_bHasTypes && hint.m_bHasName);
+  EXPECT_EQ(hint.m_types, (TypeIDVector{kTIDATable, kTIDACubeTable}));
+  EXPECT_EQ(hint.m_name, U"X");
+  ASSERT_TRUE(Named(kTIDATable, QualifiedName{U"A", U""}, false).GetLookupHint(hint));
+  EXPECT_FALSE(hint.m_bHasName);
+  EXPECT_FALSE(WildcardNameCondition(U"Ord*", false).GetLookupHint(hint));
+}
+
+TEST(LookupConditionWildcard, Matching) {
+  LookupTestRepo r;
+  EXPECT_EQ(r.Lookup(WildcardNameCondition(U"ord*s", false)),
+            (VoidIDVector{r.ordersInSchema, r.ordersInDb, r.salesOrders, r.hrOrders, r.deepOrders}));
+  EXPECT_TRUE(r.Lookup(WildcardNameCondition(U"*old", false)).empty());
+  EXPECT_EQ(r.Lookup(WildcardNameCondition(U"*old", true)), (VoidIDVector{r.salesRenamed}));
+  EXPECT_EQ(r.Lookup(WildcardNameCondition(U"old s?les", true)), (VoidIDVector{r.sales}));
+  const WildcardNameCondition w(U"A*", true);
+  EXPECT_EQ(w.GetObjectName(), U"A*");
+  EXPECT_EQ(w.GetConditionType(), ACondition::WildCardName);
+  EXPECT_FALSE(w(Ref<ARpObject>()));
+}
+
+TEST(LookupConditionText, NoLanguageHasATextForm) {
+  const Named named(kTIDATable, QualifiedName{U"A"}, false);
+  const WildcardNameCondition wildcard(U"*", false);
+  try {
+    named.ToConditionString(kQL_ODBCSql);
+    FAIL() << "expected UnsupportedLanguage";
+  } catch (const UnsupportedLanguage& e) {
+    EXPECT_EQ(e.GetLanguage(), kQL_ODBCSql);
+  }
+  EXPECT_THROW(wildcard.ToConditionString(kQL_ODBCSql), UnsupportedLanguage);
+}
+
+TEST(LookupConditionParent, ShapesAndTypes) {
+  struct Case {
+    QualifiedName name;
+    QualifiedName parent;
+  };
+  const Case cases[] = {
+      {{U"A", U"", U"", U"D"}, {U"A"}},
+      {{U"A", U"B", U"D"}, {U"A", U"B"}},
+      {{U"A", U"", U"C"}, {U"A"}},
+      {{U"", U"", U"C"}, {U""}},  // at least one segment stays
+      {{U"", U"C"}, {U""}},
+      {{U"A", U"B"}, {U"A"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(ToNarrow(MetadataUtil::ToQualifiedName(c.name)));
+    std::unique_ptr<Named> named(Named(kTIDAEntityFolder, c.name, true).GetParentCondition());
+    ASSERT_NE(named, nullptr);
+    EXPECT_EQ(named->GetQualifiedName(), c.parent);
+    EXPECT_EQ(named->GetQName(), MetadataUtil::ToQualifiedName(c.parent));
+    EXPECT_TRUE(named->IsQualifiedNameMatch());
+    EXPECT_TRUE(named->IsAliasMatching());
+    EXPECT_EQ(named->GetEligibleTypes(), (TypeIDVector{kTIDACatalogFolder, kTIDASchemaFolder}));
+
+    std::unique_ptr<Flexible> flexible(Flexible(TypeIDVector{kTIDAColumn}, c.name, false).GetParentCondition());
+    ASSERT_NE(flexible, nullptr);
+    EXPECT_EQ(flexible->GetFlexibleName(), c.parent);
+    EXPECT_EQ(flexible->GetNameSize(), static_cast<std::int32_t>(c.parent.size()));
+    EXPECT_EQ(flexible->IsFlexibleNameMatch(), c.parent.size() >= 2);
+    EXPECT_FALSE(flexible->IsAliasMatching());
+    EXPECT_EQ(flexible->GetEligibleTypes(), (TypeIDVector{kTIDATable, kTIDACubeTable}));
+  }
+  // The parent types of several types, each once.
+  std::unique_ptr<Named> p(
+      Named(TypeIDVector{kTIDATable, kTIDACubeTable}, QualifiedName{U"D", U"", U"", U"T"}, false).GetParentCondition());
+  EXPECT_EQ(p->GetEligibleTypes(), (TypeIDVector{kTIDASchema, kTIDACatalog, kTIDADatabase}));
+}
+
+TEST(LookupConditionParent, ParentConditionFindsTheContainer) {
+  LookupTestRepo r;
+  std::unique_ptr<Named> area(Named(kTIDAEntityFolder, QualifiedName{U"sales", U"", U"Orders"}, false).GetParentCondition());
+  EXPECT_EQ(r.Lookup(*area), (VoidIDVector{r.sales}));
+  std::unique_ptr<Flexible> folder(
+      Flexible(TypeIDVector{kTIDAEntityFolder}, QualifiedName{U"", U"Folder", U"Orders"}, false).GetParentCondition());
+  EXPECT_EQ(r.Lookup(*folder), (VoidIDVector{r.schemaFolder}));
+}
+
+TEST(LookupConditionNames, MatchesNameOrAliasesAndOneOfTheNames) {
+  LookupTestRepo r;
+  EXPECT_TRUE(Named::MatchesNameOrAliases(U"SHIPMENTS", r.Get(r.salesRenamed)));
+  EXPECT_TRUE(Named::MatchesNameOrAliases(U"orders old", r.Get(r.salesRenamed)));
+  EXPECT_FALSE(Named::MatchesNameOrAliases(U"Orders", r.Get(r.salesRenamed)));
+  EXPECT_FALSE(Named::MatchesNameOrAliases(U"Orders", Ref<ARpObject>()));
+
+  EXPECT_TRUE(IsMatchOneOfTheNames(U"b", VXStringVector{U"A", U"B"}));
+  EXPECT_FALSE(IsMatchOneOfTheNames(U"c", VXStringVector{U"A", U"B"}));
+  EXPECT_FALSE(IsMatchOneOfTheNames(U"", VXStringVector{}));
+}
+
+TEST(LookupConditionNames, AddSchemaForCrystalReport) {
+  struct Case {
+    QualifiedName in;
+    bool bChop;
+    QualifiedName out;
+  };
+  const Case cases[] = {
+      {{U"Sales", U"Orders", U"Amount"}, true, {U"Sales", U"", U"Orders"}},
+      {{U"Sales", U"Orders", U"Amount"}, false, {U"Sales", U"", U"Orders", U"Amount"}},
+      {{U"Sales", U"Orders"}, false, {U"Sales", U"", U"Orders"}},
+      {{U"Sales", U"Orders"}, true, {U"Sales", U""}},
+      {{U"Sales"}, true, {U"Sales", U""}},
+      {{U"Sales"}, false, {U"Sales", U""}},
+      {{}, false, {}},
+  };
+  for (const Case& c : cases) {
+    QualifiedName out{U"stale"};
+    EXPECT_EQ(&Named::AddSchemaForCrystalReport(c.in, out, c.bChop), &out);
+    EXPECT_EQ(out, c.out);
+  }
+}
+
+TEST(LookupConditionNames, AddObjectAndIdSets) {
+  LookupTestRepo r;
+  RpObjectVector v;
+  AddObject(r.Get(r.db), v);
+  AddObject(Ref<ARpObject>(), v);
+  AddObject(Ref<ARpObject>(&r.rp, VoidID(kTIDATable, 999999)), v);
+  ASSERT_EQ(v.size(), 1u);
+  EXPECT_EQ(v[0].GetID(), r.db);
+
+  VoidIDSet set{VoidID(3001, 5)};
+  InsertVoidIDVecToVoidIDSet(set, VoidIDVector{VoidID(3001, 7), VoidID(3001, 5), VoidID(2000, 1)});
+  EXPECT_EQ(set, (VoidIDSet{VoidID(2000, 1), VoidID(3001, 5), VoidID(3001, 7)}));
+}
+
+TEST(LookupConditionRecords, DefaultsAndEquality) {
+  const NameIDPair n;
+  EXPECT_TRUE(n.m_name.empty());
+  EXPECT_EQ(n.m_id, VoidID(0, UniqueNum::kUndefined));
+  EXPECT_FALSE(n.m_id.IsNull());
+  const QualifiedNameIDPair q;
+  EXPECT_TRUE(q.m_qName.empty());
+  EXPECT_EQ(q.m_id, VoidID(0, UniqueNum::kUndefined));
+
+  EXPECT_EQ(NameIDPair(U"a", VoidID(1, 2)), NameIDPair(U"a", VoidID(1, 2)));
+  EXPECT_FALSE(NameIDPair(U"a", VoidID(1, 2)) == NameIDPair(U"A", VoidID(1, 2)));
+  EXPECT_FALSE(NameIDPair(U"a", VoidID(1, 2)) == NameIDPair(U"a", VoidID(1, 3)));
+  const QualifiedNameIDPair ab(QualifiedName{U"a", U"b"}, VoidID(1, 2));
+  EXPECT_EQ(ab, QualifiedNameIDPair(QualifiedName{U"a", U"b"}, VoidID(1, 2)));
+  EXPECT_FALSE(ab == QualifiedNameIDPair(QualifiedName{U"a"}, VoidID(1, 2)));
+  EXPECT_FALSE(ab == QualifiedNameIDPair(QualifiedName{U"a", U"b"}, VoidID(2, 2)));
+}
+
+TEST(LookupConditionRecords, Orderings) {
+  struct NameCase {
+    NameIDPair a, b;
+    bool less;
+  };
+  const NameCase names[] = {
+      {{U"a", VoidID(9, 9)}, {U"b", VoidID(1, 1)}, true},
+      {{U"B", VoidID(1, 1)}, {U"a", VoidID(1, 1)}, true},  // code point order, not case-folded
+      {{U"a", VoidID(-5, 9)}, {U"a", VoidID(1, 1)}, true},  // type id signed
+      {{U"a", VoidID(1, 1)}, {U"a", VoidID(1, 0xFFFFFFF0u)}, true},  // unique number unsigned
+      {{U"a", VoidID(1, 1)}, {U"a", VoidID(1, 1)}, false},
+      {{U"ab", VoidID(1, 1)}, {U"a", VoidID(2, 2)}, false},
+  };
+  for (const NameCase& c : names) {
+    EXPECT_EQ(c.a < c.b, c.less) << ToNarrow(c.a.m_name) << " " << ToNarrow(c.b.m_name);
+    if (c.less) {
+      EXPECT_FALSE(c.b < c.a);
+    }
+  }
+
+  struct QCase {
+    QualifiedNameIDPair a, b;
+    bool less;
+  };
+  const QCase qnames[] = {
+      {{{U"a"}, VoidID(9, 9)}, {{U"a", U"b"}, VoidID(1, 1)}, true},  // proper prefix first
+      {{{U"a", U"b"}, VoidID(1, 1)}, {{U"a"}, VoidID(9, 9)}, false},
+      {{{U"a", U"c"}, VoidID(1, 1)}, {{U"b"}, VoidID(1, 1)}, true},
+      {{{U"a", U"b"}, VoidID(-1, 7)}, {{U"a", U"b"}, VoidID(0, 1)}, true},
+      {{{U"a", U"b"}, VoidID(0, 1)}, {{U"a", U"b"}, VoidID(0, 2)}, true},
+      {{{U"a", U"b"}, VoidID(0, 2)}, {{U"a", U"b"}, VoidID(0, 2)}, false},
+      {{{}, VoidID(0, 2)}, {{U""}, VoidID(0, 1)}, true},
+  };
+  for (const QCase& c : qnames) {
+    EXPECT_EQ(c.a < c.b, c.less);
+    if (c.less) {
+      EXPECT_FALSE(c.b < c.a);
+    }
+  }
+}
