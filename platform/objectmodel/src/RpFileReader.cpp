@@ -14,7 +14,14 @@
 #include <xercesc/util/SecurityManager.hpp>
 #include <xercesc/util/XMLUni.hpp>
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <charconv>
 #include <fstream>
 #include <optional>
@@ -141,6 +148,7 @@ class Handler : public DefaultHandler {
   bool Failed() const { return m_failure.has_value(); }
   const LoadFailure& Failure() const { return *m_failure; }
   bool SawRoot() const { return m_bSawRoot; }
+  void ReserveLinks(std::size_t n) { m_links.reserve(n); }
   // Parent links and tuples, once every object exists.
   void Finish();
 
@@ -369,8 +377,9 @@ void Handler::characters(const XMLCh* const chars, const XMLSize_t length) {
   }
 }
 
-void Handler::startElement(const XMLCh* const, const XMLCh* const localname, const XMLCh* const,
+void Handler::startElement(const XMLCh* const, const XMLCh* const, const XMLCh* const localname,
                            const Attributes& attrs) {
+  // Namespaces are off, so the qualified name is the element's name.
   if (Failed()) return;
   const El* pEl = nullptr;
   for (const ElementName& e : kElements) {
@@ -508,10 +517,6 @@ void Handler::StartObject(const Attributes& attrs, bool bEsc) {
   }
   VXString name;
   if (!GetString(attrs, u"name", bEsc, name, true)) return;
-  if (!m_rp.GetObject(id).IsNull()) {
-    Fail("duplicate object id " + Quote(Narrow(idText)));
-    return;
-  }
   ParentLink link{nullptr, VoidID::NullID, -1, Here()};
   if (const XMLCh* parent = attrs.getValue(u"parent")) {
     if (!ParseID(parent, link.parent) || link.parent.IsNull()) {
@@ -528,9 +533,11 @@ void Handler::StartObject(const Attributes& attrs, bool bEsc) {
     }
   }
   try {
+    // The gateway refuses an id already taken; asking it first would cost
+    // a second lookup per object.
     m_pObject = m_rp.CreateObject(id.m_interfaceTypeID, name, VoidID::NullID, id).Get();
-  } catch (const VXAssertException& e) {
-    Fail(std::string("cannot create object: ") + e.what());
+  } catch (const VXAssertException&) {
+    Fail("duplicate object id " + Quote(Narrow(idText)));
     return;
   }
   if (!link.parent.IsNull()) {
@@ -839,8 +846,15 @@ void Handler::Finish() {
       l = byParent[l->parent][next[l->parent]++];
     }
   }
+  // Siblings are usually listed together: look each parent up once a run.
+  VoidID lastID;
+  ARpObject* lastParent = nullptr;
   for (const ParentLink* l : order) {
-    ARpObject* parent = m_rp.GetObject(l->parent).Get();
+    if (!lastParent || l->parent != lastID) {
+      lastID = l->parent;
+      lastParent = m_rp.GetObject(l->parent).Get();
+    }
+    ARpObject* parent = lastParent;
     if (!parent) {
       Fail(l->at, "dangling reference: parent " + ToNarrow(l->parent.ToString()) + " of " +
                       ToNarrow(l->child->GetID().ToString()) + " is not in the file");
@@ -862,16 +876,15 @@ void Handler::Finish() {
     }
   }
   for (const PendingTuple& t : m_tuples) {
+    if (m_rp.InsertTuple(t.rel, t.args) != ARpGateway::kNoTuple) continue;
     for (const VoidID& a : t.args) {
       if (m_rp.GetObject(a).IsNull()) {
         Fail(t.at, "dangling reference: tuple argument " + ToNarrow(a.ToString()) + " is not in the file");
         return;
       }
     }
-    if (m_rp.InsertTuple(t.rel, t.args) == ARpGateway::kNoTuple) {
-      Fail(t.at, "the model refuses this tuple of relation " + std::to_string(t.rel.m_systemID));
-      return;
-    }
+    Fail(t.at, "the model refuses this tuple of relation " + std::to_string(t.rel.m_systemID));
+    return;
   }
 }
 
@@ -879,6 +892,8 @@ std::unique_ptr<ARpGateway> Parse(const char* data, std::size_t size, const std:
   SUGDOM::Initialize();
   auto rp = std::make_unique<ARpGateway>();
   Handler handler(*rp, sourceName);
+  // Most objects have a parent; a written object takes some 70 bytes.
+  handler.ReserveLinks(size / 70);
   std::unique_ptr<SAX2XMLReader> reader(XMLReaderFactory::createXMLReader());
   reader->setFeature(XMLUni::fgSAX2CoreNameSpaces, false);
   reader->setFeature(XMLUni::fgSAX2CoreValidation, false);
@@ -918,17 +933,30 @@ std::unique_ptr<ARpGateway> LoadFromMemory(const char* data, std::size_t size, c
 }
 
 std::unique_ptr<ARpGateway> Load(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw RpFileError(path, 0, 0, "cannot open the repository file (check the path)");
-  std::string data;
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size < 0) throw RpFileError(path, 0, 0, "cannot read the repository file");
-  data.resize(static_cast<std::size_t>(size));
-  in.seekg(0);
-  in.read(data.data(), size);
-  if (!in) throw RpFileError(path, 0, 0, "cannot read the repository file");
-  return Parse(data.data(), data.size(), path);
+  // Mapped rather than read: a large file is parsed straight from the page
+  // cache, without a copy.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw RpFileError(path, 0, 0, std::string("cannot open the repository file: ") + std::strerror(errno));
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    throw RpFileError(path, 0, 0, "not a regular file");
+  }
+  const std::size_t size = static_cast<std::size_t>(st.st_size);
+  if (size == 0) {
+    ::close(fd);
+    throw RpFileError(path, 1, 1, "the file is empty (no <repository> element)");
+  }
+  void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+  ::close(fd);
+  if (map == MAP_FAILED) throw RpFileError(path, 0, 0, std::string("cannot read the repository file: ") + std::strerror(errno));
+  ::madvise(map, size, MADV_SEQUENTIAL);
+  struct Unmap {
+    void* p;
+    std::size_t n;
+    ~Unmap() { ::munmap(p, n); }
+  } unmap{map, size};
+  return Parse(static_cast<const char*>(map), size, path);
 }
 
 }  // namespace RpFile

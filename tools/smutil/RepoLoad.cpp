@@ -1,0 +1,113 @@
+#include "RepoLoad.h"
+
+#include <cctype>
+#include <charconv>
+#include <ostream>
+#include <utility>
+#include <vector>
+
+#include "Metadata/SMUtil.h"
+#include "Utility/VXAssert.h"
+#include "objectmodel/ObjectParent.h"
+#include "objectmodel/RpFile.h"
+#include "objectmodel/TypeIDs.h"
+
+namespace smutil_tool {
+namespace {
+
+// Upper case, words separated by one blank.
+std::string NormalizeTypeWord(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    const bool bBlank = c == ' ' || c == '_' || c == '-' || c == '\t';
+    if (bBlank) {
+      if (!out.empty() && out.back() != ' ') out.push_back(' ');
+    } else {
+      out.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+    }
+  }
+  if (!out.empty() && out.back() == ' ') out.pop_back();
+  return out;
+}
+
+// The catalogue's display names, in catalogue order, then the tool's own.
+const std::vector<std::pair<std::string, TypeID>>& TypeNames() {
+  static const std::vector<std::pair<std::string, TypeID>> names = [] {
+    std::vector<std::pair<std::string, TypeID>> v;
+    for (TypeID t : AllCatalogueTypeIDs()) {
+      try {
+        v.emplace_back(ToNarrow(MetadataUtil::ToTypeName(t)), t);
+      } catch (const VXAssertException&) {
+        // Not in the type-name table: reachable by number only.
+      }
+    }
+    const std::pair<const char*, TypeID> plain[] = {
+        {"BUSINESS MODEL", kTIDASubjectArea},        {"PHYSICAL TABLE", kTIDATable},
+        {"PHYSICAL COLUMN", kTIDAColumn},             {"LOGICAL COLUMN", kTIDAAttribute},
+        {"PRESENTATION SUBJECT AREA", kTIDACatalogFolder}, {"PRESENTATION TABLE", kTIDAEntityFolder},
+        {"PRESENTATION COLUMN", kTIDAFolderAttr},
+    };
+    for (const auto& [name, t] : plain) v.emplace_back(name, t);
+    return v;
+  }();
+  return names;
+}
+
+}  // namespace
+
+std::unique_ptr<ARpGateway> LoadRepositoryOrExplain(Context& ctx) {
+  try {
+    return RpFile::Load(ctx.repoPath);
+  } catch (const RpFileError& e) {
+    ctx.err << "smutil: cannot load repository " << e.GetSource();
+    if (e.GetLine() > 0) ctx.err << " (line " << e.GetLine() << ", column " << e.GetColumn() << ")";
+    ctx.err << ": " << e.GetMessage() << "\n";
+    if (e.GetLine() > 0) {
+      ctx.err << "  fix the file at that place, or give another file with --repo FILE\n";
+    } else {
+      ctx.err << "  give an existing repository file with --repo FILE (without it the bundled sample is used)\n";
+    }
+  }
+  return nullptr;
+}
+
+bool ParseTypeArgument(Context& ctx, const std::string& text, TypeID& type) {
+  std::int64_t number = 0;
+  auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (ec == std::errc() && p == text.data() + text.size()) {
+    if (AMetaClass::FromTypeID(static_cast<TypeID>(number)) && number >= INT32_MIN && number <= INT32_MAX) {
+      type = static_cast<TypeID>(number);
+      return true;
+    }
+    ctx.err << "smutil: " << text << " is not a type id of the catalogue (e.g. 3001 for TABLE)\n";
+    return false;
+  }
+  const std::string word = NormalizeTypeWord(text);
+  for (const auto& [name, t] : TypeNames()) {
+    if (name == word) {
+      type = t;
+      return true;
+    }
+  }
+  ctx.err << "smutil: unknown type '" << text << "'; give a number or one of:\n ";
+  std::size_t width = 1;
+  for (const auto& [name, t] : TypeNames()) {
+    if (width + name.size() + 3 > 100) {
+      ctx.err << "\n ";
+      width = 1;
+    }
+    ctx.err << " \"" << name << "\"";
+    width += name.size() + 3;
+  }
+  ctx.err << "\n";
+  return false;
+}
+
+std::string TypeLabel(TypeID type) {
+  for (const auto& [name, t] : TypeNames()) {
+    if (t == type) return name + " (" + std::to_string(type) + ")";
+  }
+  return std::to_string(type);
+}
+
+}  // namespace smutil_tool

@@ -1,0 +1,35 @@
+// What the repository commands share: loading --repo (or the bundled sample)
+// with a clear message when that fails, and reading object types given by
+// name or number.
+//
+//   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
+//   if (!rp) return 1;                     // the reason is already on ctx.err
+//   TypeID type;
+//   if (!ParseTypeArgument(ctx, "TABLE", type)) return 2;
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "Commands.h"
+#include "objectmodel/RpGateway.h"
+
+namespace smutil_tool {
+
+// Loads ctx.repoPath. On failure writes "smutil: cannot load repository
+// FILE: ..." with the file's line and column and a hint to ctx.err and
+// returns null (the caller exits with 1).
+std::unique_ptr<ARpGateway> LoadRepositoryOrExplain(Context& ctx);
+
+// A type given as a number (3001) or a name of the type-name table, in any
+// case, blanks or underscores between words ("TABLE", "logical_table"), or
+// one of the tool's plain names: BUSINESS MODEL, PHYSICAL TABLE, PHYSICAL
+// COLUMN, LOGICAL COLUMN, PRESENTATION SUBJECT AREA, PRESENTATION TABLE,
+// PRESENTATION COLUMN. A word that names no type writes a message listing
+// the names to ctx.err and gives false.
+bool ParseTypeArgument(Context& ctx, const std::string& text, TypeID& type);
+// "TABLE (3001)" for messages and listings; the number alone when the type
+// has no name.
+std::string TypeLabel(TypeID type);
+
+}  // namespace smutil_tool
