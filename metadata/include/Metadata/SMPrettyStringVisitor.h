@@ -1,0 +1,260 @@
+// ToPrettyStringVisitor: a repository expression written as readable logical
+// SQL. Operators become keywords and functions, object references quoted
+// qualified names, literals their SQL form.
+//
+//   Expr e = ExprBuilder().Op(kAdd).ID(amountID).Int(1).End().Build();
+//   ToPrettyStringVisitor::StringFrom(e, pRp, true, true, false, false, false);
+//       // "Sales"."Orders"."Amount" + 1
+//   ToPrettyStringVisitor::SimpleStringFrom(e, nullptr);   // 2006:7 + 1
+//
+// Every keyword literal carries its own blanks, and the text is exactly the
+// concatenation of those literals and the operands: nothing is trimmed or
+// folded afterwards, so the output is stable byte for byte.
+//
+// Naming modes (one per constructor): plain (quotes only where needed, the
+// last two name parts), fully qualified, single part, by id, with a database
+// renamed, with ids mapped to other ids or to text, and with entity-folder
+// prefixes. A reference to an object that is gone is written as the "deleted
+// object" message and empties the expression's stored format string, so a
+// stale format string is never shown again.
+//
+// Failures. A well-formed expression always renders. A parameter code outside
+// its table (a truth value, an interval kind, a data type without SQL form)
+// is a broken invariant reported through VXAssert (VXAssertException); an
+// expression nested deeper than the stack allows ends in
+// VXStackOverflowException; modes and tokens whose rendering belongs to parts
+// not built yet throw RenderNotSupportedError. In every case the exception
+// leaves the entry point: no partial text is ever returned as a rendering.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "Expr/Expr.h"
+#include "Expr/OpExpr.h"
+#include "Expr/Tokens.h"
+#include "Metadata/SMLookupCondition.h"  // QualifiedNameIDPair
+#include "Utility/VXString.h"
+#include "Utility/VXStringCaseInsensitive.h"
+#include "Utility/VoidID.h"
+#include "objectmodel/Interfaces.h"
+#include "objectmodel/Ref.h"
+
+class ARpGateway;
+namespace pretty_detail {
+class Operands;
+}
+
+// Old object id to new object id (id-substitution mode).
+using VoidIDToVoidIDMap = std::unordered_map<VoidID, VoidID, VoidIDHash>;
+// Object id to the text written in place of the reference (id-to-text mode).
+using VoidIDVXStringMap = std::unordered_map<VoidID, VXString, VoidIDHash>;
+// Old database name to new, compared without regard to case.
+using OldDatabaseNameToNewDatabaseNameMap = std::map<VXString, VXString, VXStringCaseInsensitiveLessThan>;
+
+// A rendering that needs a part of the library that is not there yet (a
+// subquery without a query-text writer, custom display names, presentation
+// catalogs, re-parenting, VALUEOF). Says what was asked for.
+class RenderNotSupportedError : public std::runtime_error {
+ public:
+  explicit RenderNotSupportedError(const std::string& what) : std::runtime_error(what) {}
+};
+
+class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
+ public:
+  // Writes the SQL text of a subquery token's query specification. The query
+  // text writer installs itself here when the library loads.
+  using SubqueryWriter = VXString (*)(const ByteVector& querySpecBytes, ARpGateway* pRp, bool bFullyQualified);
+  // Installs writer (null removes it); returns the one installed before.
+  static SubqueryWriter SetSubqueryWriter(SubqueryWriter writer);
+  static SubqueryWriter GetSubqueryWriter();
+
+  // ---- constructors: one per naming mode ------------------------------------
+  ToPrettyStringVisitor(ARpGateway* pRp, bool bManditoryDoubleQuotes, bool bFullyQualified, bool bSinglePartName,
+                        bool bUsingVoidID, bool bCustomDisplayName);
+  // Subject-area mode: references inside the presentation catalog.
+  ToPrettyStringVisitor(ARpGateway* pRp, const Ref<ACatalogFolder>& catalogFolder, bool bCustomDisplayName);
+  // Re-parenting mode: children of oldParentObj written under newParentName.
+  ToPrettyStringVisitor(ARpGateway* pRp, const Ref<ARpObject>& oldParentObj, const QualifiedName& newParentName,
+                        bool bUsingVoidID);
+  // Entity-folder mode: columns written with the folder names of the pairs.
+  ToPrettyStringVisitor(ARpGateway* pRp, const QualifiedNameIDPairVector& entityfolderNameColumnIDPairVector,
+                        bool bCustomDisplayName);
+  // Id-substitution mode: the caller's map is borrowed and must outlive the
+  // visitor; it is read during the walk, never copied.
+  ToPrettyStringVisitor(ARpGateway* pRp, const VoidIDToVoidIDMap& voidIDMap);
+  // Database-rename mode.
+  ToPrettyStringVisitor(ARpGateway* pRp, const OldDatabaseNameToNewDatabaseNameMap& dbNameMap, bool bUsingVoidID);
+  // Id-to-text mode.
+  ToPrettyStringVisitor(ARpGateway* pRp, const VoidIDVXStringMap& voidIDVXStrMap);
+
+  ToPrettyStringVisitor(const ToPrettyStringVisitor&) = delete;
+  ToPrettyStringVisitor& operator=(const ToPrettyStringVisitor&) = delete;
+
+  // ---- entry points ------------------------------------------------------------
+  // Each builds one visitor in its mode, walks expr and returns the text. The
+  // expression's tokens are only read; a reference to a deleted object
+  // empties its stored format string (see the header comment).
+  static VXString StringFrom(const AExpr& expr, ARpGateway* pRpGateway, bool bManditoryDoubleQuotes,
+                             bool bFullyQualified, bool bSinglePartName, bool bUsingVoidID, bool bCustomDisplayName);
+  static VXString StringFrom(const AExpr& expr, ARpGateway* pRpGateway, const Ref<ACatalogFolder>& catalogFolder,
+                             bool bCustomDisplayName);
+  static VXString StringFrom(const AExpr& expr, ARpGateway* pRpGateway, Ref<ARpObject> oldParentObj,
+                             const QualifiedName& newParentName, bool bUsingVoidID);
+  static VXString StringFrom(const AExpr& expr, ARpGateway* pRpGateway,
+                             const QualifiedNameIDPairVector& entityfolderNameColumnIDPairVector,
+                             bool bCustomDisplayName);
+  static VXString StringFrom(const AExpr& expr, ARpGateway* pRpGateway,
+                             const OldDatabaseNameToNewDatabaseNameMap& dbNameMap, bool bUsingVoidID);
+  static VXString StringFrom(const AExpr& expr, ARpGateway* pRpGateway, const VoidIDVXStringMap& voidIDVXStrMap);
+  // Every reference whose id the map holds is written as the quoted new id.
+  static VXString Expr2StringFromExpr1(const AExpr& expr1, ARpGateway* rp1, const VoidIDToVoidIDMap& voidIDMap);
+  // All flags false: names quoted only where needed, last two parts.
+  static VXString SimpleStringFrom(const AExpr& expr, ARpGateway* pRpGateway);
+  // Quoted, fully qualified names; string literals bare (no quotes, no
+  // doubling) and floats without their approximate-number suffix, as the
+  // value of a variable is substituted into text.
+  static VXString StringFromWithoutSingleQuote(const AExpr& expr, ARpGateway* pRpGateway);
+  // Whether the two expressions read the same (quoted, fully qualified, by
+  // id); case counts.
+  static bool AreExprStringsEqual(const AExpr& expr1, const AExpr& expr2, ARpGateway* pRp);
+
+  // ---- state -------------------------------------------------------------------
+  // The text so far; empty when a reference could not be written in the
+  // requested mode.
+  VXString GetAccumulatedString() const;
+  void SetWithoutSingleQuote() { m_bWithoutSingleQuote = true; }
+  void SetNoSuffix() { m_bSuffix = false; }
+
+  // ---- names -------------------------------------------------------------------
+  // One name part as an identifier: bare when it is a plain identifier that
+  // is no keyword and quotes are not mandatory; otherwise in double quotes
+  // with inner double quotes doubled. An empty name gives "".
+  static VXString ModifyName(const VXString& nameString, bool bManditoryDoubleQuotes);
+  VXString ModifyName(const VXString& nameString) const { return ModifyName(nameString, m_bManditoryDoubleQuotes); }
+  // The written form of a referenced object in this visitor's mode.
+  VXString ExtractName(const VoidID& objID);
+  // The same with the entity-folder prefix of the pairs.
+  VXString ExtractNameUsingEntityFolder(const VoidID& objID);
+  // The object id stored in the token at context (8 bytes after the code).
+  VoidID GetVoidID(AExpr::Iterator& context) const;
+
+  // ---- parameter texts ---------------------------------------------------------
+  // Interval kind of TIMESTAMPADD/DIFF (" SQL_TSI_DAY "); other codes are a
+  // logic error.
+  static VXString ChangeTSIToString(OpCode timeStampIntervalType);
+  // Truth test (" IS NOT TRUE "); other codes are a logic error.
+  static VXString ChangeTruthValueToString(OpCode truthValue);
+  // Date part held in the IntToken at context (" YEAR "); empty for other codes.
+  VXString RestoreTimeField(AExpr::Iterator& context);
+
+  // ---- token visits ------------------------------------------------------------
+  void Visit(SymbolToken& token, AExpr::Iterator& context) override;
+  void Visit(QualifiedSymbolToken& token, AExpr::Iterator& context) override;
+  void Visit(IDToken& token, AExpr::Iterator& context) override;
+  void Visit(FloatToken& token, AExpr::Iterator& context) override;
+  void Visit(IntToken& token, AExpr::Iterator& context) override;
+  void Visit(VXStringToken& token, AExpr::Iterator& context) override;
+  // Descends into an operator (with a stack check) and lets it dispatch.
+  void Visit(OpCodeToken& token, AExpr::Iterator& context) override;
+  void Visit(VXDateToken& token, AExpr::Iterator& context) override;
+  void Visit(VXTimeToken& token, AExpr::Iterator& context) override;
+  void Visit(VXDateTimeToken& token, AExpr::Iterator& context) override;
+  void Visit(SubqueryToken& token, AExpr::Iterator& context) override;
+  void Visit(ZirconNumberToken& token, AExpr::Iterator& context) override;
+  void SetTargetExpr(AExpr* pTargetExpr) override { m_pTargetExpr = pTargetExpr; }
+
+  // ---- operator visits, in slot order --------------------------------------
+#define SMUTIL_PRETTY_DECLARE_VISIT(Class, Name, Code, Min, Max, Shape) \
+  void Visit(Class& token, AExpr::Iterator& opContext) override;
+  SMUTIL_OPEXPR_LIST(SMUTIL_PRETTY_DECLARE_VISIT)
+#undef SMUTIL_PRETTY_DECLARE_VISIT
+
+  // The list forms of the hierarchy predicates: ancestor/descendant (with a
+  // member count and an optional distance) and parent/child/sibling.
+  virtual void VisitHierarchyUtilAD(OpExpr& token, AExpr::Iterator& opContext, const VXString& funcName);
+  virtual void VisitHierarchyUtilSPC(OpExpr& token, AExpr::Iterator& opContext, const VXString& funcName);
+
+  ~ToPrettyStringVisitor() override;
+
+  // How the regular operators are spelled: one row per operator of the
+  // table in SMPrettyStringVisitorOperators.cpp. kJoined writes open, the
+  // operands joined by between, close; kHeaded writes open, the first
+  // operand, between (always), the other operands joined by rest, close.
+  // wrapFirst / wrapOther: operand op codes that get parentheses (bit i for
+  // kParenCodes[i]).
+  struct OperatorSpelling {
+    enum Form : unsigned char { kNoOperand, kFunction1, kFunction2, kInfix, kVarList, kHeaded };
+    OpCode code;
+    Form form;
+    std::u32string_view open;
+    std::u32string_view between;
+    std::u32string_view rest;
+    std::u32string_view close;
+    unsigned char wrapFirst;
+    unsigned char wrapOther;
+  };
+  // The row of a regular operator; null for the irregular ones.
+  static const OperatorSpelling* FindOperatorSpelling(int code);
+
+ protected:
+  // Appends literal text.
+  void Append(std::u32string_view text) { m_cumulativeStr.append(text); }
+  // Renders the operand at pos (a copy is handed to the token).
+  void RenderOperand(const AExpr::Iterator& pos);
+  // Renders the operand at pos into its own text, leaving m_cumulativeStr as
+  // it was.
+  VXString RenderOperandToString(const AExpr::Iterator& pos);
+  // Writes a regular operator from its row.
+  void WriteSpelled(const OperatorSpelling& spelling, OpExpr& op, AExpr::Iterator& opContext);
+  // Writes the operand at pos, in parentheses when its code is in mask.
+  void RenderWrapped(const AExpr::Iterator& pos, unsigned char mask);
+  // The next count operands of ops, joined by sep.
+  void RenderJoined(pretty_detail::Operands& ops, int count, std::u32string_view sep);
+
+  // Shared bodies of the irregular operators that come in families.
+  void WriteCaseArms(pretty_detail::Operands& ops);
+  void WriteTimeStampArithmetic(std::u32string_view open, OpExpr& op, AExpr::Iterator& opContext);
+  void WriteEvaluate(std::u32string_view open, OpExpr& op, AExpr::Iterator& opContext);
+  void WriteHierarchyDistance(std::u32string_view open, std::int32_t dummyDistance, OpExpr& op,
+                              AExpr::Iterator& opContext);
+  void WriteCorrelation(std::u32string_view open, OpExpr& op, AExpr::Iterator& opContext);
+
+  // The written name of an existing object in this mode (no missing-object
+  // handling; ExtractName does that).
+  VXString NameOfObject(const Ref<ARpObject>& obj);
+  // The deleted-object message, after emptying the target's format string.
+  VXString DeletedObjectText();
+  // The reference forms of the object-reference rules.
+  void WriteIDReference(const VoidID& id);
+
+  VXString m_cumulativeStr;
+  AExpr* m_pTargetExpr = nullptr;
+  ARpGateway* m_pRp = nullptr;
+  bool m_bManditoryDoubleQuotes = false;
+  bool m_bFullyQualified = false;
+  bool m_bSinglePartName = false;
+  bool m_bUsingVoidID = false;
+  bool m_bWithoutSingleQuote = false;
+  bool m_bCustomDisplayName = false;
+  Ref<ARpObject> m_oldParentObj;
+  QualifiedName m_newParentName;
+  QualifiedNameIDPairVector m_entityfolderNameColumnIDPairVector;
+  bool m_bNullifyExprStr = false;
+  Ref<ACatalogFolder> m_presentationCatalog;
+  OldDatabaseNameToNewDatabaseNameMap m_dbNameMap;
+  VoidIDVXStringMap m_voidIDVXStrMap;
+  const VoidIDToVoidIDMap* m_pVoidIDMap = nullptr;
+  bool m_bSuffix = true;
+
+ private:
+  // Written names of the objects met so far in this rendering. The mode is
+  // fixed for the visitor's life and the repository does not change during
+  // a walk, so a name is generated once per object, however often the
+  // expression refers to it.
+  std::unordered_map<VoidID, VXString, VoidIDHash> m_nameCache;
+};

@@ -1,0 +1,199 @@
+// ToPrettyStringVisitor: constructors, entry points and the walk itself.
+// Operator spellings are in SMPrettyStringVisitorOperators.cpp, the irregular
+// operators in SMPrettyStringVisitorIrregular.cpp, object references in
+// SMPrettyStringVisitorReferences.cpp, literals and data types in
+// SMPrettyStringVisitorLiterals.cpp.
+#include "Metadata/SMPrettyStringVisitor.h"
+
+#include <atomic>
+#include <utility>
+
+#include "SMPrettyStringVisitorInternal.h"
+#include "Utility/VXThread.h"
+
+using pretty_detail::Operands;
+
+namespace {
+
+// Stack that one more operator level (and the leaf work below it: message
+// texts, number formatting) may need beyond what is in use.
+constexpr std::size_t kStackForOneLevel = 32 * 1024;
+
+std::atomic<ToPrettyStringVisitor::SubqueryWriter> g_subqueryWriter{nullptr};
+
+// Expected output length per token; a rough guess that saves most of the
+// buffer's regrowth on long expressions.
+constexpr std::size_t kReserveCharsPerToken = 8;
+
+VXString Walk(ToPrettyStringVisitor& visitor, const AExpr& expr) {
+  // The walk reads the tokens only; Accept is non-const because the visitor
+  // may empty a stale format string (a reference to a deleted object).
+  const_cast<AExpr&>(expr).Accept(visitor);
+  return visitor.GetAccumulatedString();
+}
+
+}  // namespace
+
+ToPrettyStringVisitor::SubqueryWriter ToPrettyStringVisitor::SetSubqueryWriter(SubqueryWriter writer) {
+  return g_subqueryWriter.exchange(writer);
+}
+
+ToPrettyStringVisitor::SubqueryWriter ToPrettyStringVisitor::GetSubqueryWriter() { return g_subqueryWriter.load(); }
+
+// ---- constructors -----------------------------------------------------------------
+
+ToPrettyStringVisitor::ToPrettyStringVisitor(ARpGateway* pRp, bool bManditoryDoubleQuotes, bool bFullyQualified,
+                                             bool bSinglePartName, bool bUsingVoidID, bool bCustomDisplayName)
+    : m_pRp(pRp),
+      m_bManditoryDoubleQuotes(bManditoryDoubleQuotes),
+      m_bFullyQualified(bFullyQualified),
+      m_bSinglePartName(bSinglePartName),
+      m_bUsingVoidID(bUsingVoidID),
+      m_bCustomDisplayName(bCustomDisplayName) {}
+
+ToPrettyStringVisitor::ToPrettyStringVisitor(ARpGateway* pRp, const Ref<ACatalogFolder>& catalogFolder,
+                                             bool bCustomDisplayName)
+    : m_pRp(pRp),
+      m_bManditoryDoubleQuotes(true),
+      m_bCustomDisplayName(bCustomDisplayName),
+      m_presentationCatalog(catalogFolder) {}
+
+ToPrettyStringVisitor::ToPrettyStringVisitor(ARpGateway* pRp, const Ref<ARpObject>& oldParentObj,
+                                             const QualifiedName& newParentName, bool bUsingVoidID)
+    : m_pRp(pRp),
+      m_bManditoryDoubleQuotes(true),
+      m_bFullyQualified(true),
+      m_bUsingVoidID(bUsingVoidID),
+      m_oldParentObj(oldParentObj),
+      m_newParentName(newParentName) {}
+
+ToPrettyStringVisitor::ToPrettyStringVisitor(ARpGateway* pRp,
+                                             const QualifiedNameIDPairVector& entityfolderNameColumnIDPairVector,
+                                             bool bCustomDisplayName)
+    : m_pRp(pRp),
+      m_bManditoryDoubleQuotes(true),
+      m_bCustomDisplayName(bCustomDisplayName),
+      m_entityfolderNameColumnIDPairVector(entityfolderNameColumnIDPairVector) {}
+
+ToPrettyStringVisitor::ToPrettyStringVisitor(ARpGateway* pRp, const VoidIDToVoidIDMap& voidIDMap)
+    : m_pRp(pRp), m_pVoidIDMap(&voidIDMap) {}
+
+ToPrettyStringVisitor::ToPrettyStringVisitor(ARpGateway* pRp, const OldDatabaseNameToNewDatabaseNameMap& dbNameMap,
+                                             bool bUsingVoidID)
+    : m_pRp(pRp),
+      m_bManditoryDoubleQuotes(true),
+      m_bFullyQualified(true),
+      m_bUsingVoidID(bUsingVoidID),
+      m_dbNameMap(dbNameMap) {}
+
+ToPrettyStringVisitor::ToPrettyStringVisitor(ARpGateway* pRp, const VoidIDVXStringMap& voidIDVXStrMap)
+    : m_pRp(pRp), m_bFullyQualified(true), m_voidIDVXStrMap(voidIDVXStrMap) {}
+
+ToPrettyStringVisitor::~ToPrettyStringVisitor() = default;
+
+// ---- entry points -------------------------------------------------------------------
+
+VXString ToPrettyStringVisitor::StringFrom(const AExpr& expr, ARpGateway* pRpGateway, bool bManditoryDoubleQuotes,
+                                           bool bFullyQualified, bool bSinglePartName, bool bUsingVoidID,
+                                           bool bCustomDisplayName) {
+  ToPrettyStringVisitor visitor(pRpGateway, bManditoryDoubleQuotes, bFullyQualified, bSinglePartName, bUsingVoidID,
+                                bCustomDisplayName);
+  return Walk(visitor, expr);
+}
+
+VXString ToPrettyStringVisitor::StringFrom(const AExpr& expr, ARpGateway* pRpGateway,
+                                           const Ref<ACatalogFolder>& catalogFolder, bool bCustomDisplayName) {
+  ToPrettyStringVisitor visitor(pRpGateway, catalogFolder, bCustomDisplayName);
+  return Walk(visitor, expr);
+}
+
+VXString ToPrettyStringVisitor::StringFrom(const AExpr& expr, ARpGateway* pRpGateway, Ref<ARpObject> oldParentObj,
+                                           const QualifiedName& newParentName, bool bUsingVoidID) {
+  ToPrettyStringVisitor visitor(pRpGateway, oldParentObj, newParentName, bUsingVoidID);
+  return Walk(visitor, expr);
+}
+
+VXString ToPrettyStringVisitor::StringFrom(const AExpr& expr, ARpGateway* pRpGateway,
+                                           const QualifiedNameIDPairVector& entityfolderNameColumnIDPairVector,
+                                           bool bCustomDisplayName) {
+  ToPrettyStringVisitor visitor(pRpGateway, entityfolderNameColumnIDPairVector, bCustomDisplayName);
+  return Walk(visitor, expr);
+}
+
+VXString ToPrettyStringVisitor::StringFrom(const AExpr& expr, ARpGateway* pRpGateway,
+                                           const OldDatabaseNameToNewDatabaseNameMap& dbNameMap, bool bUsingVoidID) {
+  ToPrettyStringVisitor visitor(pRpGateway, dbNameMap, bUsingVoidID);
+  return Walk(visitor, expr);
+}
+
+VXString ToPrettyStringVisitor::StringFrom(const AExpr& expr, ARpGateway* pRpGateway,
+                                           const VoidIDVXStringMap& voidIDVXStrMap) {
+  ToPrettyStringVisitor visitor(pRpGateway, voidIDVXStrMap);
+  return Walk(visitor, expr);
+}
+
+VXString ToPrettyStringVisitor::Expr2StringFromExpr1(const AExpr& expr1, ARpGateway* rp1,
+                                                     const VoidIDToVoidIDMap& voidIDMap) {
+  ToPrettyStringVisitor visitor(rp1, voidIDMap);
+  return Walk(visitor, expr1);
+}
+
+VXString ToPrettyStringVisitor::SimpleStringFrom(const AExpr& expr, ARpGateway* pRpGateway) {
+  return StringFrom(expr, pRpGateway, false, false, false, false, false);
+}
+
+VXString ToPrettyStringVisitor::StringFromWithoutSingleQuote(const AExpr& expr, ARpGateway* pRpGateway) {
+  ToPrettyStringVisitor visitor(pRpGateway, true, true, false, false, false);
+  visitor.SetWithoutSingleQuote();
+  visitor.SetNoSuffix();
+  return Walk(visitor, expr);
+}
+
+bool ToPrettyStringVisitor::AreExprStringsEqual(const AExpr& expr1, const AExpr& expr2, ARpGateway* pRp) {
+  return StringFrom(expr1, pRp, true, true, false, true, false) == StringFrom(expr2, pRp, true, true, false, true, false);
+}
+
+VXString ToPrettyStringVisitor::GetAccumulatedString() const {
+  return m_bNullifyExprStr ? VXString() : m_cumulativeStr;
+}
+
+// ---- the walk -----------------------------------------------------------------------
+
+void ToPrettyStringVisitor::Visit(OpCodeToken& token, AExpr::Iterator& context) {
+  // The walk recurses once per operator level; a hostile expression nested a
+  // million deep must end in an exception, not in a crashed process.
+  VXThread::LowStackCheck(kStackForOneLevel);
+  if (m_pTargetExpr && m_cumulativeStr.capacity() == 0) {
+    m_cumulativeStr.reserve(m_pTargetExpr->Size() * kReserveCharsPerToken);
+  }
+  AExpr::Iterator opContext = context;
+  token.GetOpExpr(context).Accept(static_cast<OpExprVisitor&>(*this), opContext);
+}
+
+void ToPrettyStringVisitor::RenderOperand(const AExpr::Iterator& pos) {
+  if (!m_pTargetExpr) VXAssert::handleAssert(pretty_detail::kSrc, __LINE__, "m_pTargetExpr != nullptr");
+  AExpr::Iterator operand = pos;
+  m_pTargetExpr->GetToken(operand, m_pTargetExpr->End()).Accept(*this, operand);
+}
+
+VXString ToPrettyStringVisitor::RenderOperandToString(const AExpr::Iterator& pos) {
+  VXString outer;
+  outer.swap(m_cumulativeStr);
+  try {
+    RenderOperand(pos);
+  } catch (...) {
+    m_cumulativeStr.swap(outer);
+    throw;
+  }
+  VXString text;
+  text.swap(m_cumulativeStr);
+  m_cumulativeStr.swap(outer);
+  return text;
+}
+
+void ToPrettyStringVisitor::RenderJoined(Operands& ops, int count, std::u32string_view sep) {
+  for (int i = 0; i < count; ++i) {
+    if (i > 0) Append(sep);
+    RenderOperand(ops.Take());
+  }
+}

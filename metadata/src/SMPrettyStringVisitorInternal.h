@@ -1,0 +1,51 @@
+// Shared by the SMPrettyStringVisitor*.cpp sources: the operand cursor that
+// every operator body walks with, and the source path of assertions.
+#pragma once
+
+#include <climits>
+
+#include "Expr/OpExpr.h"
+#include "Metadata/SMPrettyStringVisitor.h"
+#include "Utility/VXAssert.h"
+
+namespace pretty_detail {
+
+inline constexpr const char* kSrc = "server/Metadata/Src/SMPrettyStringVisitor.cpp";
+
+// The operands of one operator, in stored order. The cursor knows how many
+// there are, so no body can step onto a sibling's tokens whatever counts an
+// operand claims (MULTI-RANK's column count, the member count of a hierarchy
+// list): asking for an operand that is not there is a broken invariant.
+class Operands {
+ public:
+  // Positions opContext on the first operand (when there is one).
+  Operands(OpExpr& op, AExpr::Iterator& opContext) : m_pos(opContext), m_count(op.GetArgCount(opContext)) {
+    if (m_count > 0) m_pos = op.GetArgIterator(0, opContext, INT_MAX);
+  }
+  int Count() const { return m_count; }
+  // Index of the operand at the position; Count() when all were taken.
+  int Index() const { return m_index; }
+  int Left() const { return m_count - m_index; }
+  bool AtEnd() const { return m_index >= m_count; }
+  // The position of the current operand.
+  const AExpr::Iterator& At() const {
+    if (AtEnd()) VXAssert::handleAssert(kSrc, __LINE__, "operand index < operand count");
+    return m_pos;
+  }
+  // The current operand's position; the cursor moves to the next one.
+  AExpr::Iterator Take() {
+    AExpr::Iterator here = At();
+    ++m_index;
+    // Stepping off the last operand is not needed, and would leave the
+    // expression when the operator is its last token.
+    if (m_index < m_count) ++m_pos;
+    return here;
+  }
+
+ private:
+  AExpr::Iterator& m_pos;
+  int m_count;
+  int m_index = 0;
+};
+
+}  // namespace pretty_detail

@@ -1,0 +1,552 @@
+// The operators whose text depends on more than their row of literals: on a
+// parameter stored in an operand (date parts, interval kinds, truth values,
+// bin strategies), on an operand's kind (optional operands, wrapping), or
+// on the text an operand renders to (BIN, WIDTH_BUCKET, XSA).
+//
+// A body computes its parameter texts before it writes where it can, and
+// every operand is reached through the Operands cursor, which refuses to
+// step past the operator's own operands.
+#include <climits>
+
+#include "Metadata/SMPrettyStringVisitor.h"
+#include "SMPrettyStringVisitorInternal.h"
+#include "Utility/BaseStringUtil.h"
+
+using pretty_detail::Operands;
+
+namespace {
+
+std::int32_t IntAt(const AExpr::Iterator& pos) { return IntToken::Instance().GetValue(pos); }
+
+bool MentionsNull(const VXString& text) { return BaseStringUtil::CaseInsensitiveFind(text, U"NULL") != VXString::npos; }
+
+// Sets a flag for the duration of a scope, restoring it also when rendering throws.
+class FlagScope {
+ public:
+  FlagScope(bool& flag, bool value) : m_flag(flag), m_old(flag) { m_flag = value; }
+  ~FlagScope() { m_flag = m_old; }
+  FlagScope(const FlagScope&) = delete;
+  FlagScope& operator=(const FlagScope&) = delete;
+
+ private:
+  bool& m_flag;
+  bool m_old;
+};
+
+std::u32string_view BinStrategyText(std::int32_t strategy) {
+  switch (strategy) {
+    case BinningEnum::kEQUIDEPTH:
+      return U"EQUIDEPTH";
+    case BinningEnum::kEQUIWIDTH:
+      return U"";
+    default:
+      VXAssert::handleLogicError(pretty_detail::kSrc, __LINE__, "unknown bin bucketing strategy");
+  }
+}
+
+std::u32string_view BinReturnText(std::int32_t spec) {
+  switch (spec) {
+    case OpExprBin::kNUMBER:
+      return U"NUMBER";
+    case OpExprBin::kRANGE:
+      return U"RANGE";
+    case OpExprBin::kRANGE_LOW:
+      return U"RANGE_LOW";
+    case OpExprBin::kRANGE_HIGH:
+      return U"RANGE_HIGH";
+    default:
+      VXAssert::handleLogicError(pretty_detail::kSrc, __LINE__, "unknown bin return specification");
+  }
+}
+
+}  // namespace
+
+// ---- parameter texts ---------------------------------------------------------------
+
+VXString ToPrettyStringVisitor::ChangeTSIToString(OpCode timeStampIntervalType) {
+  switch (static_cast<int>(timeStampIntervalType)) {
+    case Par_YEAR:
+      return U" SQL_TSI_YEAR ";
+    case Par_MONTH:
+      return U" SQL_TSI_MONTH ";
+    case Par_DAY:
+      return U" SQL_TSI_DAY ";
+    case Par_HOUR:
+      return U" SQL_TSI_HOUR ";
+    case Par_MINUTE:
+      return U" SQL_TSI_MINUTE ";
+    case Par_SECOND:
+      return U" SQL_TSI_SECOND ";
+    case Par_FRACSECOND:
+      return U" SQL_TSI_FRAC_SECOND ";
+    case Par_WEEK:
+      return U" SQL_TSI_WEEK ";
+    case Par_QUARTER:
+      return U" SQL_TSI_QUARTER ";
+    default:
+      VXAssert::handleLogicError(pretty_detail::kSrc, __LINE__, "unknown timestamp interval");
+  }
+}
+
+VXString ToPrettyStringVisitor::ChangeTruthValueToString(OpCode truthValue) {
+  switch (static_cast<int>(truthValue)) {
+    case Par_TRUE:
+      return U" IS TRUE ";
+    case Par_FALSE:
+      return U" IS FALSE ";
+    case Par_UNKNOWN:
+      return U" IS UNKNOWN ";
+    case Par_NOTTRUE:
+      return U" IS NOT TRUE ";
+    case Par_NOTFALSE:
+      return U" IS NOT FALSE ";
+    case Par_NOTUNKNOWN:
+      return U" IS NOT UNKNOWN ";
+    default:
+      VXAssert::handleLogicError(pretty_detail::kSrc, __LINE__, "unknown truth value");
+  }
+}
+
+VXString ToPrettyStringVisitor::RestoreTimeField(AExpr::Iterator& context) {
+  switch (IntAt(context)) {
+    case Par_YEAR:
+      return U" YEAR ";
+    case Par_MONTH:
+      return U" MONTH ";
+    case Par_DAY:
+      return U" DAY ";
+    case Par_HOUR:
+      return U" HOUR ";
+    case Par_MINUTE:
+      return U" MINUTE ";
+    case Par_SECOND:
+      return U" SECOND ";
+    case Par_QUARTEROFYEAR:
+      return U" QUARTER_OF_YEAR ";
+    case Par_WEEKOFYEAR:
+      return U" WEEK_OF_YEAR ";
+    case Par_DAYOFYEAR:
+      return U" DAY_OF_YEAR ";
+    case Par_MONTHOFQUARTER:
+      return U" MONTH_OF_QUARTER ";
+    case Par_WEEKOFQUARTER:
+      return U" WEEK_OF_QUARTER ";
+    case Par_DAYOFQUARTER:
+      return U" DAY_OF_QUARTER ";
+    default:
+      return VXString();
+  }
+}
+
+// ---- CASE ------------------------------------------------------------------------------
+
+void ToPrettyStringVisitor::WriteCaseArms(Operands& ops) {
+  const int n = ops.Left();
+  for (int i = 0; i + 1 < n; i += 2) {
+    Append(U" WHEN ");
+    RenderOperand(ops.Take());
+    Append(U" THEN ");
+    RenderOperand(ops.Take());
+  }
+  if (n % 2 != 0) {
+    Append(U" ELSE ");
+    RenderOperand(ops.Take());
+  }
+  Append(U" END ");
+}
+
+void ToPrettyStringVisitor::Visit(OpExprCaseIf& token, AExpr::Iterator& opContext) {
+  Operands ops(token, opContext);
+  Append(U" CASE ");
+  WriteCaseArms(ops);
+}
+
+void ToPrettyStringVisitor::Visit(OpExprCaseLookup& token, AExpr::Iterator& opContext) {
+  Operands ops(token, opContext);
+  Append(U" CASE ");
+  RenderOperand(ops.Take());
+  WriteCaseArms(ops);
+}
+
+// ---- truth tests, date parts, timestamp arithmetic -------------------------------------
+
+void ToPrettyStringVisitor::Visit(OpExprTruth& token, AExpr::Iterator& opContext) {
+  Operands ops(token, opContext);
+  const AExpr::Iterator a = ops.Take();
+  const VXString truth = ChangeTruthValueToString(static_cast<OpCode>(IntAt(ops.Take())));
+  const int code = GetTokenTypeCode(a);
+  const bool bWrap = code == kAnd || code == kOr || code == kNegation;
+  if (bWrap) Append(U" (");
+  RenderOperand(a);
+  if (bWrap) Append(U")");
+  Append(U" ");
+  m_cumulativeStr += truth;
+}
+
+void ToPrettyStringVisitor::Visit(OpExprTMField1& token, AExpr::Iterator& opContext) {
+  Operands ops(token, opContext);
+  AExpr::Iterator a = ops.Take();
+  Append(U" ");
+  m_cumulativeStr += RestoreTimeField(a);
+  Append(U" ");
+}
+
+void ToPrettyStringVisitor::Visit(OpExprTMField2& token, AExpr::Iterator& opContext) {
+  Operands ops(token, opContext);
+  AExpr::Iterator a = ops.Take();
+  m_cumulativeStr += RestoreTimeField(a);
+  Append(U"(");
+  RenderOperand(ops.Take());
+  Append(U")");
+}
+
+void ToPrettyStringVisitor::Visit(OpExprExtract& token, AExpr::Iterator& opContext) {
+  Operands ops(token, opContext);
+  AExpr::Iterator a = ops.Take();
+  Append(U" EXTRACT(");
+  m_cumulativeStr += RestoreTimeField(a);
+  Append(U" FROM ");
+  RenderOperand(ops.Take());
+  Append(U")");
+}
+
+void ToPrettyStringVisitor::Visit(OpExprFiscalExtract& token, AExpr::Iterator& opContext) {
+  Operands ops(token, opContext);
+  AExpr::Iterator a = ops.Take();
+  Append(U" FISCAL_EXTRACT(");
+  m_cumulativeStr += RestoreTimeField(a);
+  Append(U" FROM ");
+  RenderJoined(ops, ops.Left(), U", ");
+  Append(U")");
+}
+
+void ToPrettyStringVisitor::WriteTimeStampArithmetic(std::u32string_view open, OpExpr& op,
+                                                     AExpr::Iterator& opContext) {
+  Operands ops(op, opContext);
+  const VXString interval = ChangeTSIToString(static_cast<OpCode>(IntAt(ops.Take())));
+  Append(open);
+  m_cumulativeStr += interval;
+  Append(U", ");
+  RenderJoined(ops, ops.Left(), U", ");
+  Append(U")");
+}
+
+void ToPrettyStringVisitor::Visit(OpExprTimeStampAdd& token, AExpr::Iterator& opContext) {
+  WriteTimeStampArithmetic(U" TIMESTAMPADD(", token, opContext);
+}
+
+void ToPrettyStringVisitor::Visit(OpExprTimeStampDiff& token, AExpr::Iterator& opContext) {
+  WriteTimeStampArithmetic(U" TIMESTAMPDIFF(", token, opContext);
+}
+
+// ---- ranking -----------------------------------------------------------------------------
+
+void ToPrettyStringVisitor::Visit(OpExprMultiRank& token, AExpr::Iterator& opContext) {
+  Operands ops(token, opContext);
+  const std::int64_t columns = IntAt(ops.Take());
+  const std::int64_t partitions = IntAt(ops.Take());
+  // The counts are data; they must account for every operand exactly.
+  if (columns < 0 || partitions < 0 || 2 * columns + partitions != ops.Left()) {
+    VXAssert::handleAssert(pretty_detail::kSrc, __LINE__, "2 + 2 * columns + partitions == operand count");
+  }
+  Append(U" RANK(");
+  for (std::int64_t i = 0; i < columns; ++i) {
+    if (i > 0) Append(U", ");
+    RenderOperand(ops.Take());
+    if (IntAt(ops.Take()) == OpExprMultiRank::kASC) Append(U" ASC");
+  }
+  if (partitions > 0) {
+    Append(U" BY ");
+    RenderJoined(ops, static_cast<int>(partitions), U", ");
+  }
+  Append(U")");
+}
+
+// ---- EVALUATE family ----------------------------------------------------------------------
+
+namespace {
+constexpr std::int32_t kUnknownDataType = 25;
+
+// The type code held by the data-type operator at pos (its first operand).
+std::int32_t DataTypeCodeAt(const AExpr::Iterator& pos) {
+  OpExpr& dataType = OpCodeToken::Instance().GetOpExpr(pos);
+  return IntAt(dataType.GetArgIterator(0, pos, INT_MAX));
+}
+}  // namespace
+
+void ToPrettyStringVisitor::WriteEvaluate(std::u32string_view open, OpExpr& op, AExpr::Iterator& opContext) {
+  Operands ops(op, opContext);
+  Append(open);
+  RenderOperand(ops.Take());
+  const AExpr::Iterator b = ops.Take();
+  if (DataTypeCodeAt(b) != kUnknownDataType) {
+    Append(U" AS ");
+    RenderOperand(b);
+  }
+  while (!ops.AtEnd()) {
+    Append(U", ");
+    RenderOperand(ops.Take());
+  }
+  Append(U")");
+}
+
+void ToPrettyStringVisitor::Visit(OpExprEvaluate& token, AExpr::Iterator& opContext) {
+  WriteEvaluate(U" EVALUATE(", token, opContext);
+}
+
+void ToPrettyStringVisitor::Visit(OpExprEvaluateAggr& token, AExpr::Iterator& opContext) {
+  WriteEvaluate(U" EVALUATE_AGGR(", token, opContext);
+}
+
+void ToPrettyStringVisitor::Visit(OpExprEvaluateAnalytic& token, AExpr::Iterator& opContext) {
+  WriteEvaluate(U" EVALUATE_ANALYTIC(", token, opContext);
+}
+
+void ToPrettyStringVisitor::Visit(OpExprJsonValue& token, AExpr::Iterator& opContext) {
+  Operands ops(token, opContext);
+  Append(U"JSON_VALUE");
+  Append(U"(");
+  RenderJoined(ops, 2, U",");
+  const AExpr::Iterator c = ops.Take();
+  if (DataTypeCodeAt(c) != kUnknownDataType) {
+    Append(U" AS ");
+    RenderOperand(c);
+  }
+  Append(U")");
+}
+
+void ToPrettyStringVisitor::Visit(OpExprEvaluateTableScript& token, AExpr::Iterator& opContext) {
+  Operands ops(token, opContext);
+  // The script is handed to the database as it stands: no literal quotes.
+  FlagScope bare(m_bWithoutSingleQuote, true);
+  RenderOperand(ops.Take());
+}
+
+// ---- hierarchy predicates -------------------------------------------------------------------
+
+void ToPrettyStringVisitor::WriteHierarchyDistance(std::u32string_view open, std::int32_t dummyDistance, OpExpr& op,
+                                                   AExpr::Iterator& opContext) {
+  Operands ops(op, opContext);
+  Append(open);
+  RenderJoined(ops, 2, U", ");
+  const AExpr::Iterator c = ops.Take();
+  // The distance operand holds a marker value when the user gave none.
+  const bool bNoDistance = GetTokenTypeCode(c) == BaseToken::kInt && IntAt(c) == dummyDistance;
+  if (!bNoDistance) {
+    Append(U", ");
+    RenderOperand(c);
+  }
+  Append(U")");
+}
+
+void ToPrettyStringVisitor::Visit(OpExprIsAncestor& token, AExpr::Iterator& opContext) {
+  WriteHierarchyDistance(U" ISANCESTOR(", OpExprIsAncestor::kDummyIntLiteral, token, opContext);
+}
+
+void ToPrettyStringVisitor::Visit(OpExprIsDescendant& token, AExpr::Iterator& opContext) {
+  WriteHierarchyDistance(U" ISDESCENDANT(", OpExprIsDescendant::kDummyIntLiteral, token, opContext);
+}
+
+void ToPrettyStringVisitor::VisitHierarchyUtilAD(OpExpr& token, AExpr::Iterator& opContext, const VXString& funcName) {
+  Operands ops(token, opContext);
+  const std::int64_t n = ops.Count();
+  const std::int64_t members = static_cast<std::uint32_t>(IntAt(ops.Take()));
+  // After the count: the member, the m list members, and at most a distance.
+  if (members > n - 2 || n - 2 - members > 1) {
+    VXAssert::handleAssert(pretty_detail::kSrc, __LINE__, "list count + 2 <= operand count <= list count + 3");
+  }
+  Append(U" ");
+  m_cumulativeStr += funcName;
+  Append(U"(");
+  RenderOperand(ops.Take());
+  Append(U", (");
+  RenderJoined(ops, static_cast<int>(members), U", ");
+  Append(U")");
+  if (members < n - 2) {
+    Append(U", ");
+    RenderOperand(ops.Take());
+  }
+  Append(U")");
+}
+
+void ToPrettyStringVisitor::VisitHierarchyUtilSPC(OpExpr& token, AExpr::Iterator& opContext,
+                                                  const VXString& funcName) {
+  Operands ops(token, opContext);
+  Append(U" ");
+  m_cumulativeStr += funcName;
+  Append(U"(");
+  RenderOperand(ops.Take());
+  Append(U", (");
+  RenderJoined(ops, ops.Left(), U", ");
+  Append(U"))");
+}
+
+void ToPrettyStringVisitor::Visit(OpExprIsAncestorList& token, AExpr::Iterator& opContext) {
+  VisitHierarchyUtilAD(token, opContext, U"ISANCESTOR");
+}
+
+void ToPrettyStringVisitor::Visit(OpExprIsDescendantList& token, AExpr::Iterator& opContext) {
+  VisitHierarchyUtilAD(token, opContext, U"ISDESCENDANT");
+}
+
+void ToPrettyStringVisitor::Visit(OpExprIsParentList& token, AExpr::Iterator& opContext) {
+  VisitHierarchyUtilSPC(token, opContext, U"ISPARENT");
+}
+
+void ToPrettyStringVisitor::Visit(OpExprIsChildList& token, AExpr::Iterator& opContext) {
+  VisitHierarchyUtilSPC(token, opContext, U"ISCHILD");
+}
+
+void ToPrettyStringVisitor::Visit(OpExprIsSiblingList& token, AExpr::Iterator& opContext) {
+  VisitHierarchyUtilSPC(token, opContext, U"ISSIBLING");
+}
+
+// ---- time series ----------------------------------------------------------------------------
+
+void ToPrettyStringVisitor::Visit(OpExprAgo& token, AExpr::Iterator& opContext) {
+  Operands ops(token, opContext);
+  Append(U" AGO(");
+  RenderOperand(ops.Take());
+  AExpr::Iterator level = ops.Take();
+  // No level given: the id is null and the operand is left out.
+  if (GetVoidID(level) != VoidID::NullID) {
+    Append(U", ");
+    RenderOperand(level);
+  }
+  Append(U", ");
+  RenderOperand(ops.Take());
+  Append(U")");
+}
+
+void ToPrettyStringVisitor::Visit(OpExprPeriodRolling& token, AExpr::Iterator& opContext) {
+  Operands ops(token, opContext);
+  Append(U" ");
+  Append(U"PeriodRolling");
+  Append(U"(");
+  RenderOperand(ops.Take());
+  Append(U", ");
+  {
+    FlagScope bare(m_bWithoutSingleQuote, true);
+    RenderJoined(ops, 2, U", ");
+  }
+  const AExpr::Iterator d = ops.Take();
+  const bool bNoGrain = GetTokenTypeCode(d) == BaseToken::kID && IDToken::Instance().GetObjID(d) == VoidID::NullID;
+  if (!bNoGrain) {
+    Append(U", ");
+    RenderOperand(d);
+  }
+  Append(U")");
+}
+
+// ---- statistics ------------------------------------------------------------------------------
+
+void ToPrettyStringVisitor::WriteCorrelation(std::u32string_view open, OpExpr& op, AExpr::Iterator& opContext) {
+  // The separator before each operand depends on its position only.
+  static constexpr std::u32string_view kSeparators[] = {U"", U", ", U" AtGrain ", U" Partition By "};
+  Operands ops(op, opContext);
+  Append(open);
+  while (!ops.AtEnd()) {
+    const int i = ops.Index();
+    if (i < 4) Append(kSeparators[i]);
+    RenderOperand(ops.Take());
+  }
+  Append(U")");
+}
+
+void ToPrettyStringVisitor::Visit(OpExprCorrelation& token, AExpr::Iterator& opContext) {
+  WriteCorrelation(U" CORN(", token, opContext);
+}
+
+void ToPrettyStringVisitor::Visit(OpExprCovariance& token, AExpr::Iterator& opContext) {
+  WriteCorrelation(U" COVA(", token, opContext);
+}
+
+// ---- binning -----------------------------------------------------------------------------------
+
+void ToPrettyStringVisitor::Visit(OpExprBin& token, AExpr::Iterator& opContext) {
+  const AExpr::Iterator d = token.GetArgIterator(3, opContext, INT_MAX);
+  const bool bAttribute = GetTokenTypeCode(d) == BaseToken::kInt && IntAt(d) == 0;
+  Operands ops(token, opContext);
+  Append(bAttribute ? U" ATTRIBUTE(" : U" BIN(");
+  RenderOperand(ops.Take());
+  // Clauses that render as NULL were not given; they are left out.
+  const VXString by = RenderOperandToString(ops.Take());
+  if (!MentionsNull(by)) {
+    Append(U" by ");
+    m_cumulativeStr += by;
+  }
+  const VXString where = RenderOperandToString(ops.Take());
+  if (!MentionsNull(where)) {
+    Append(U" where ");
+    m_cumulativeStr += where;
+  }
+  if (bAttribute) {
+    Append(U")");
+    return;
+  }
+  Append(U" into ");
+  RenderOperand(ops.Take());
+  Append(BinStrategyText(IntAt(ops.Take())));
+  Append(U" bins");
+  VXString between = RenderOperandToString(ops.Take());
+  if (!MentionsNull(between)) {
+    BaseStringUtil::ReplacePatternInString(between, U" < ", U" and ");
+    Append(U" between ");
+    m_cumulativeStr += between;
+  }
+  Append(U" returning ");
+  Append(BinReturnText(IntAt(ops.Take())));
+  Append(U")");
+}
+
+void ToPrettyStringVisitor::Visit(OpExprWidthBucket& token, AExpr::Iterator& opContext) {
+  Operands ops(token, opContext);
+  Append(U" WIDTH_BUCKET(");
+  RenderOperand(ops.Take());
+  Append(U", ");
+  Append(BinReturnText(IntAt(ops.Take())));
+  Append(U", ");
+  RenderOperand(ops.Take());
+  VXString range(U", ");
+  range += RenderOperandToString(ops.Take());
+  range += U", ";
+  range += RenderOperandToString(ops.Take());
+  if (!MentionsNull(range)) m_cumulativeStr += range;
+  VXString by(U" by ");
+  by += RenderOperandToString(ops.Take());
+  if (!MentionsNull(by)) m_cumulativeStr += by;
+  Append(U")");
+}
+
+// ---- the rest ------------------------------------------------------------------------------------
+
+void ToPrettyStringVisitor::Visit(OpExprXSA& token, AExpr::Iterator& opContext) {
+  Operands ops(token, opContext);
+  Append(U"XSA(");
+  // The subject-area reference arrives as a string literal whose quotes were
+  // doubled once more for each level of quoting it went through.
+  VXString area = RenderOperandToString(ops.Take());
+  if (area.find(U'.') == VXString::npos) {
+    BaseStringUtil::ReplaceSubstring(area, U"''", U"'", false, false);
+  } else {
+    BaseStringUtil::ReplaceSubstring(area, U"'''", U"'", false, false);
+    BaseStringUtil::ReplaceSubstring(area, U"''", U"'", false, false);
+  }
+  m_cumulativeStr += area;
+  Append(U").");
+  RenderOperand(ops.Take());
+}
+
+void ToPrettyStringVisitor::Visit(OpExprCastAsNull& token, AExpr::Iterator& opContext) {
+  // The target type operands only matter to the query engine.
+  Operands ops(token, opContext);
+  RenderOperand(ops.Take());
+}
+
+void ToPrettyStringVisitor::Visit(OpExprRowID& token, AExpr::Iterator& opContext) {
+  Operands ops(token, opContext);
+  Append(U" ROWID(");
+  const AExpr::Iterator a = ops.Take();
+  if (GetTokenTypeCode(a) == BaseToken::kVXString) RenderOperand(a);
+  Append(U")");
+}

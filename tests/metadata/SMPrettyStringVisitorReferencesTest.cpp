@@ -1,0 +1,389 @@
+// Object references in each naming mode, identifier quoting, literals and the
+// visitor frame (entry points, state, hostile input).
+#include <gtest/gtest.h>
+
+#include <pthread.h>
+
+#include "Expr/ExprBuilder.h"
+#include "SMPrettyStringVisitorTestUtil.h"
+#include "Utility/BaseStringUtil.h"
+#include "Utility/SUStrUtil.h"
+#include "Utility/VXAssert.h"
+#include "Utility/VXThread.h"
+#include "objectmodel/ObjectModel.h"
+
+using pretty_test::Parse;
+using pretty_test::Render;
+using pretty_test::Show;
+
+namespace {
+
+struct Repo {
+  ARpGateway rp;
+  RpBuilder b{rp};
+  VoidID db, orders, amount, bm, lt, revenue, oddName, dynVar, staticVar, sa, presTable, presCol;
+
+  Repo() {
+    auto d = b.Add(kTIDADatabase, U"Sales DB");
+    db = d;
+    auto o = d.Child(kTIDATable, U"Orders");
+    orders = o;
+    amount = o.Child(kTIDAColumn, U"Amount");
+    auto m = b.Add(kTIDASubjectArea, U"Retail");
+    bm = m;
+    auto t = m.Child(kTIDALogicalTable, U"Fact");
+    lt = t;
+    revenue = t.Child(kTIDAAttribute, U"Revenue");
+    oddName = t.Child(kTIDAAttribute, U"Unit \"Price\"");
+    auto v1 = b.Add(kTIDARpVariable, U"CurDay");
+    Ref<ARpVariable>(v1.Obj())->SetVariableType(ARpVariable::kDynamic);
+    dynVar = v1;
+    auto v2 = b.Add(kTIDARpVariable, U"Max Year");
+    Ref<ARpVariable>(v2.Obj())->SetVariableType(ARpVariable::kStatic);
+    staticVar = v2;
+    auto a = b.Add(kTIDACatalogFolder, U"Sales Area");
+    sa = a;
+    auto pt = a.Child(kTIDAEntityFolder, U"Orders Table");
+    presTable = pt;
+    presCol = pt.Child(kTIDAFolderAttr, U"Amount");
+  }
+
+  // Add(ref, 1): a reference inside an operator, as expressions hold them.
+  static Expr Ref1(const VoidID& id) { return ExprBuilder().Op(kAdd).ID(id).Int(1).End().Build(); }
+  static Expr Just(const VoidID& id) { return ExprBuilder().ID(id).Build(); }
+
+  VXString Plain(const Expr& e) { return ToPrettyStringVisitor::SimpleStringFrom(e, &rp); }
+  VXString Mode(const Expr& e, bool q, bool fq, bool single, bool byId) {
+    return ToPrettyStringVisitor::StringFrom(e, &rp, q, fq, single, byId, false);
+  }
+};
+
+VXString Deleted() { return SUStrUtil::LoadMsgStringOnly(29005); }
+
+}  // namespace
+
+// ---- identifier quoting ---------------------------------------------------------
+
+TEST(PrettyNames, ModifyName) {
+  struct Case {
+    const char32_t* name;
+    bool mandatory;
+    const char32_t* expected;
+  };
+  static const Case kCases[] = {
+      {U"Revenue", false, U"Revenue"},
+      {U"Revenue_2024", false, U"Revenue_2024"},
+      {U"Revenue", true, U"\"Revenue\""},
+      {U"2024Revenue", false, U"\"2024Revenue\""},
+      {U"_Revenue", false, U"\"_Revenue\""},
+      {U"Unit Price", false, U"\"Unit Price\""},
+      {U"Unit-Price", false, U"\"Unit-Price\""},
+      {U"select", false, U"\"select\""},
+      {U"SELECT", false, U"\"SELECT\""},
+      {U"Unit \"Price\"", false, U"\"Unit \"\"Price\"\"\""},
+      {U"\"", true, U"\"\"\"\""},
+      {U"", false, U"\"\""},
+      {U"", true, U"\"\""},
+      {U"Caf\u00e9", false, U"Caf\u00e9"},
+  };
+  for (const Case& c : kCases) {
+    EXPECT_EQ(Show(ToPrettyStringVisitor::ModifyName(c.name, c.mandatory)), Show(c.expected))
+        << ToNarrow(c.name) << " mandatory=" << c.mandatory;
+  }
+}
+
+TEST(PrettyNames, SymbolsAndQualifiedSymbols) {
+  EXPECT_EQ(Show(Render(U"S'Revenue'")), Show(U"Revenue"));
+  EXPECT_EQ(Show(Render(U"S'from'")), Show(U"\"from\""));
+  EXPECT_EQ(Show(Render(U"S'a\"b'")), Show(U"\"a\"\"b\""));
+  Expr e = Parse(U"S'Revenue'");
+  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, nullptr, true, false, false, false, false)),
+            Show(U"\"Revenue\""));
+  // One part is written as it stands, even when it would need quotes.
+  EXPECT_EQ(Show(Render(U"Q['Unit Price']")), Show(U"Unit Price"));
+  // Several parts are each quoted as they are, inner quotes not doubled.
+  EXPECT_EQ(Show(Render(U"Q['Sales','Unit Price']")), Show(U"\"Sales\".\"Unit Price\""));
+  EXPECT_EQ(Show(Render(U"Q['A\"B','C']")), Show(U"\"A\"B\".\"C\""));
+  EXPECT_EQ(Show(Render(U"Q[]")), Show(U""));
+}
+
+// ---- literals -------------------------------------------------------------------------
+
+TEST(PrettyLiterals, NumbersDatesAndTimes) {
+  static const pretty_test::Row kRows[] = {
+      {U"-5", U"-5"},
+      {U"2147483647", U"2147483647"},
+      {U"Z'-12.50E+3'", U"-12.50E+3"},
+      {U"D'2024-02-29'", U" DATE '2024-02-29'"},
+      {U"T'12:30:05.5'", U" TIME '12:30:05'"},
+      {U"TS'2024-02-29 12:30:05.5'", U" TIMESTAMP '2024-02-29 12:30:05'"},
+      {U"Add(D'2024-01-01',1)", U" DATE '2024-01-01' + 1"},
+  };
+  pretty_test::CheckRows(kRows);
+  // Floats carry the approximate-number suffix, except where a value is
+  // substituted into text.
+  Expr f = Parse(U"2.5");
+  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(f, nullptr)), Show(U"2.5E0"));
+  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFromWithoutSingleQuote(f, nullptr)), Show(U"2.5"));
+}
+
+TEST(PrettyLiterals, StringQuoting) {
+  EXPECT_EQ(Show(Render(U"'abc'")), Show(U"'abc'"));
+  EXPECT_EQ(Show(Render(U"'it''s'")), Show(U"'it''s'"));
+  EXPECT_EQ(Show(Render(U"''")), Show(U"''"));
+  EXPECT_EQ(Show(Render(U"Concat('a''b','\"c\"')")), Show(U" CONCAT('a''b', '\"c\"')"));
+  Expr e = Parse(U"Concat('it''s',S'x')");
+  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFromWithoutSingleQuote(e, nullptr)), Show(U" CONCAT(it's, \"x\")"));
+  // The literal ends at a NUL; unquoted, the value is written whole.
+  Expr nul = ExprBuilder().String(VXString(U"ab\0cd", 5)).Build();
+  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(nul, nullptr)), Show(U"'ab'"));
+  EXPECT_EQ(ToPrettyStringVisitor::StringFromWithoutSingleQuote(nul, nullptr), VXString(U"ab\0cd", 5));
+}
+
+namespace {
+VXString FakeQueryText(const ByteVector& bytes, ARpGateway*, bool bFullyQualified) {
+  return U"(SELECT " + BaseStringUtil::StringFrom(static_cast<unsigned>(bytes.size())) +
+         (bFullyQualified ? U" FQ)" : U")");
+}
+}  // namespace
+
+TEST(PrettyLiterals, SubqueryGoesThroughTheQueryTextWriter) {
+  Expr e = Parse(U"Exists(SQ'0102')");
+  ToPrettyStringVisitor::SubqueryWriter before = ToPrettyStringVisitor::SetSubqueryWriter(nullptr);
+  EXPECT_THROW(ToPrettyStringVisitor::SimpleStringFrom(e, nullptr), RenderNotSupportedError);
+  ToPrettyStringVisitor::SetSubqueryWriter(&FakeQueryText);
+  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(e, nullptr)), Show(U" EXISTS (SELECT 2)"));
+  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, nullptr, true, true, false, false, false)),
+            Show(U" EXISTS (SELECT 2 FQ)"));
+  ToPrettyStringVisitor::SetSubqueryWriter(before);
+}
+
+TEST(PrettyLiterals, VariableReferencesRefuseClearly) {
+  EXPECT_THROW(Render(U"ValueOf(#3031:1)"), RenderNotSupportedError);
+  EXPECT_THROW(Render(U"ValueOfSession('USER')"), RenderNotSupportedError);
+}
+
+// ---- references by naming mode -------------------------------------------------------------
+
+TEST(PrettyReferences, PlainModeWritesTheLastTwoParts) {
+  Repo r;
+  EXPECT_EQ(Show(r.Plain(Repo::Ref1(r.revenue))), Show(U"Fact.Revenue + 1"));
+  EXPECT_EQ(Show(r.Plain(Repo::Just(r.amount))), Show(U"Orders.Amount"));
+  EXPECT_EQ(Show(r.Plain(Repo::Just(r.oddName))), Show(U"Fact.\"Unit \"\"Price\"\"\""));
+  // A top-level object has one part only.
+  EXPECT_EQ(Show(r.Plain(Repo::Just(r.bm))), Show(U"Retail"));
+}
+
+TEST(PrettyReferences, FullyQualifiedSinglePartAndById) {
+  Repo r;
+  const Expr col = Repo::Just(r.revenue);
+  const Expr phys = Repo::Just(r.amount);
+  EXPECT_EQ(Show(r.Mode(col, true, true, false, false)), Show(U"\"Retail\".\"Fact\".\"Revenue\""));
+  EXPECT_EQ(Show(r.Mode(col, false, true, false, false)), Show(U"Retail.Fact.Revenue"));
+  // The physical name has the empty catalog and schema levels.
+  EXPECT_EQ(Show(r.Mode(phys, true, true, false, false)), Show(U"\"Sales DB\".\"\".\"\".\"Orders\".\"Amount\""));
+  EXPECT_EQ(Show(r.Mode(phys, false, true, false, false)), Show(U"\"Sales DB\".\"\".\"\".Orders.Amount"));
+  EXPECT_EQ(Show(r.Mode(col, false, false, false, false)), Show(U"Fact.Revenue"));
+  EXPECT_EQ(Show(r.Mode(col, true, false, false, false)), Show(U"\"Fact\".\"Revenue\""));
+  EXPECT_EQ(Show(r.Mode(col, false, true, true, false)), Show(U"Revenue"));
+  EXPECT_EQ(Show(r.Mode(col, true, false, true, false)), Show(U"\"Revenue\""));
+  const VXString byId = U"\"" + r.revenue.ToString() + U"\"";
+  EXPECT_EQ(Show(r.Mode(col, false, true, true, true)), Show(byId));
+  EXPECT_EQ(Show(r.Mode(Repo::Ref1(r.revenue), false, false, false, true)), Show(byId + U" + 1"));
+}
+
+TEST(PrettyReferences, RepositoryVariables) {
+  Repo r;
+  // A dynamic variable is known by its name alone; a static one by its
+  // qualified name; both by id in id mode.
+  EXPECT_EQ(Show(r.Mode(Repo::Just(r.dynVar), true, true, false, false)), Show(U"\"CurDay\""));
+  EXPECT_EQ(Show(r.Plain(Repo::Just(r.dynVar))), Show(U"CurDay"));
+  EXPECT_EQ(Show(r.Plain(Repo::Just(r.staticVar))), Show(U"\"Max Year\""));
+  EXPECT_EQ(Show(r.Mode(Repo::Just(r.dynVar), false, false, false, true)),
+            Show(U"\"" + r.dynVar.ToString() + U"\""));
+}
+
+TEST(PrettyReferences, NoGatewayWritesTheBareId) {
+  Repo r;
+  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(Repo::Ref1(r.revenue), nullptr)),
+            Show(r.revenue.ToString() + U" + 1"));
+  EXPECT_EQ(Show(Render(U"#2006:17")), Show(U"2006:17"));
+}
+
+TEST(PrettyReferences, DeletedObjectWritesTheMessageAndDropsTheFormatString) {
+  Repo r;
+  Expr e = Repo::Ref1(r.revenue);
+  e.SetFormatStr(U"\"" + r.revenue.ToString() + U"\" + 1");
+  ASSERT_TRUE(r.rp.DeleteObject(r.revenue));
+  EXPECT_EQ(Show(r.Mode(e, true, true, false, false)), Show(Deleted() + U" + 1"));
+  EXPECT_TRUE(e.GetFormatStr().empty());
+  EXPECT_FALSE(Deleted().empty());
+}
+
+TEST(PrettyReferences, IdSubstitutionReadsTheCallersMap) {
+  Repo r;
+  const Expr e = ExprBuilder().Op(kAdd).ID(r.revenue).ID(r.amount).End().Build();
+  VoidIDToVoidIDMap map{{r.revenue, VoidID(2006, 900)}};
+  // Mapped ids are written as the quoted new id after a blank; the others
+  // follow the remaining rules (plain mode, all flags off).
+  EXPECT_EQ(Show(ToPrettyStringVisitor::Expr2StringFromExpr1(e, &r.rp, map)),
+            Show(U" \"2006:900\" + Orders.Amount"));
+  // The map is borrowed: a change before the walk shows in the text.
+  ToPrettyStringVisitor visitor(&r.rp, map);
+  map[r.amount] = VoidID(3003, 901);
+  const_cast<Expr&>(e).Accept(visitor);
+  EXPECT_EQ(Show(visitor.GetAccumulatedString()), Show(U" \"2006:900\" +  \"3003:901\""));
+  // An empty map is no map.
+  const VoidIDToVoidIDMap empty;
+  EXPECT_EQ(Show(ToPrettyStringVisitor::Expr2StringFromExpr1(e, &r.rp, empty)), Show(U"Fact.Revenue + Orders.Amount"));
+}
+
+TEST(PrettyReferences, IdToText) {
+  Repo r;
+  const Expr e = ExprBuilder().Op(kAdd).ID(r.revenue).ID(r.amount).End().Build();
+  const VoidIDVXStringMap map{{r.revenue, U"x * 2"}};
+  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, map)),
+            Show(U"(x * 2) + \"Sales DB\".\"\".\"\".Orders.Amount"));
+}
+
+TEST(PrettyReferences, DatabaseRename) {
+  Repo r;
+  const Expr e = ExprBuilder().Op(kAdd).ID(r.amount).ID(r.revenue).End().Build();
+  const OldDatabaseNameToNewDatabaseNameMap map{{U"SALES db", U"Stores"}};
+  // Inner empty levels are written as nothing between their separators.
+  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, map, false)),
+            Show(U"\"Stores\"...\"Orders\".\"Amount\" + \"Retail\".\"Fact\".\"Revenue\""));
+  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, map, true)),
+            Show(U"\"" + r.amount.ToString() + U"\" + \"" + r.revenue.ToString() + U"\""));
+}
+
+TEST(PrettyReferences, EntityFolders) {
+  Repo r;
+  const Expr e = Repo::Just(r.revenue);
+  const QualifiedNameIDPairVector pairs{{{U"Sales Area", U"Sales Table"}, r.revenue}};
+  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, pairs, false)), Show(U"\"Sales Table\".\"Revenue\""));
+  const QualifiedNameIDPairVector unnamed{{{}, r.revenue}};
+  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, unnamed, false)), Show(U"\"Revenue\""));
+  const QualifiedNameIDPairVector other{{{U"Other"}, r.amount}};
+  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, other, false)), Show(U"\"Revenue\""));
+  ToPrettyStringVisitor v(&r.rp, pairs, false);
+  EXPECT_EQ(Show(v.ExtractNameUsingEntityFolder(r.revenue)), Show(U"\"Sales Table\".\"Revenue\""));
+  ASSERT_TRUE(r.rp.DeleteObject(r.revenue));
+  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, pairs, false)), Show(Deleted()));
+}
+
+TEST(PrettyReferences, ModesThatComeLaterRefuseClearly) {
+  Repo r;
+  const Expr e = Repo::Just(r.revenue);
+  EXPECT_THROW(ToPrettyStringVisitor::StringFrom(e, &r.rp, Ref<ACatalogFolder>(r.rp.GetObject(r.sa)), false),
+               RenderNotSupportedError);
+  EXPECT_THROW(ToPrettyStringVisitor::StringFrom(e, &r.rp, r.rp.GetObject(r.lt), QualifiedName{U"New BM"}, false),
+               RenderNotSupportedError);
+  EXPECT_THROW(ToPrettyStringVisitor::StringFrom(Repo::Just(r.presCol), &r.rp, false, true, false, false, true),
+               RenderNotSupportedError);
+  // What those modes already decide: a deleted object inside a catalog, and
+  // re-parenting by id.
+  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, r.rp.GetObject(r.lt), QualifiedName{U"New BM"}, true)),
+            Show(U"\"" + r.revenue.ToString() + U"\""));
+  // Custom display names concern presentation columns only.
+  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, false, false, false, false, true)),
+            Show(U"Fact.Revenue"));
+  ASSERT_TRUE(r.rp.DeleteObject(r.revenue));
+  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, Ref<ACatalogFolder>(r.rp.GetObject(r.sa)), false)),
+            Show(Deleted()));
+}
+
+TEST(PrettyReferences, NamesAreCurrentOnEachRendering) {
+  Repo r;
+  const Expr e = ExprBuilder().Op(kAdd).ID(r.revenue).ID(r.revenue).End().Build();
+  EXPECT_EQ(Show(r.Plain(e)), Show(U"Fact.Revenue + Fact.Revenue"));
+  ASSERT_TRUE(r.rp.RenameObject(r.revenue, U"Net Revenue"));
+  EXPECT_EQ(Show(r.Plain(e)), Show(U"Fact.\"Net Revenue\" + Fact.\"Net Revenue\""));
+}
+
+TEST(PrettyReferences, GetVoidIDReadsTheStoredId) {
+  Repo r;
+  Expr e = Repo::Just(r.amount);
+  ToPrettyStringVisitor v(&r.rp, false, false, false, false, false);
+  AExpr::Iterator it = e.Begin();
+  EXPECT_EQ(v.GetVoidID(it), r.amount);
+  Expr tiny = Parse(U"1");  // 6 bytes: no room for an id
+  AExpr::Iterator t = tiny.Begin();
+  EXPECT_THROW(v.GetVoidID(t), VXAssertException);
+}
+
+// ---- the frame ----------------------------------------------------------------------------
+
+TEST(PrettyFrame, EntryPointsAgree) {
+  Repo r;
+  const Expr e = Parse(U"Add(Multiply(#" + r.revenue.ToString() + U",2),'x')");
+  EXPECT_EQ(ToPrettyStringVisitor::SimpleStringFrom(e, &r.rp),
+            ToPrettyStringVisitor::StringFrom(e, &r.rp, false, false, false, false, false));
+  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFromWithoutSingleQuote(e, &r.rp)),
+            Show(U"\"Retail\".\"Fact\".\"Revenue\" * 2 + x"));
+  EXPECT_TRUE(ToPrettyStringVisitor::AreExprStringsEqual(e, Parse(ToStringVisitor::StringFrom(e)), &r.rp));
+  // Texts that differ only in letter case are different texts.
+  EXPECT_FALSE(ToPrettyStringVisitor::AreExprStringsEqual(Parse(U"S'abc'"), Parse(U"S'ABC'"), &r.rp));
+  // An empty expression renders as nothing.
+  EXPECT_EQ(ToPrettyStringVisitor::SimpleStringFrom(Expr(), &r.rp), VXString());
+}
+
+namespace {
+struct NullifyingVisitor : ToPrettyStringVisitor {
+  using ToPrettyStringVisitor::ToPrettyStringVisitor;
+  void Nullify() { m_bNullifyExprStr = true; }
+  const VXString& Raw() const { return m_cumulativeStr; }
+};
+}  // namespace
+
+TEST(PrettyFrame, NullifiedRenderingIsEmpty) {
+  NullifyingVisitor v(nullptr, false, false, false, false, false);
+  Expr e = Parse(U"Add(1,2)");
+  e.Accept(v);
+  EXPECT_EQ(Show(v.GetAccumulatedString()), Show(U"1 + 2"));
+  v.Nullify();
+  EXPECT_TRUE(v.GetAccumulatedString().empty());
+  EXPECT_EQ(Show(v.Raw()), Show(U"1 + 2"));
+}
+
+TEST(PrettyFrame, DeepNestingRendersAndHostileNestingEndsInAnError) {
+  // A few thousand levels are an ordinary (if silly) expression.
+  ExprBuilder deep;
+  for (int i = 0; i < 2000; ++i) deep.Op(kUMinus);
+  deep.Int(1);
+  for (int i = 0; i < 2000; ++i) deep.End();
+  const VXString text = ToPrettyStringVisitor::SimpleStringFrom(deep.Build(), nullptr);
+  EXPECT_EQ(text.size(), 2000u * 3 + 1);
+
+  // A million levels cannot fit on any stack: a clear error, no crash.
+  ExprBuilder hostile;
+  constexpr int kLevels = 1000000;
+  for (int i = 0; i < kLevels; ++i) hostile.Op(kNegation);
+  hostile.Int(1);
+  for (int i = 0; i < kLevels; ++i) hostile.End();
+  const Expr chain = hostile.Build();
+  EXPECT_THROW(ToPrettyStringVisitor::SimpleStringFrom(chain, nullptr), VXStackOverflowException);
+
+  // The same on a thread with a small stack.
+  struct Job {
+    const Expr* chain;
+    bool bThrew = false;
+    static void* Run(void* p) {
+      Job* job = static_cast<Job*>(p);
+      try {
+        ToPrettyStringVisitor::SimpleStringFrom(*job->chain, nullptr);
+      } catch (const VXStackOverflowException&) {
+        job->bThrew = true;
+      }
+      return nullptr;
+    }
+  } job{&chain};
+  pthread_attr_t attr;
+  pthread_attr_init(&attr);
+  pthread_attr_setstacksize(&attr, 512 * 1024);
+  pthread_t thread;
+  ASSERT_EQ(pthread_create(&thread, &attr, &Job::Run, &job), 0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attr);
+  EXPECT_TRUE(job.bThrew);
+}
