@@ -1,0 +1,376 @@
+#!/usr/bin/env python3
+"""Writes samples/sample.rpd.xml, the tool's default repository: a small sales
+data warehouse in all three layers, with variables, an initialization block,
+users and roles. Run it from anywhere; it writes next to itself.
+
+Objects are listed in the order repository files keep (by type, in the order
+the types first appear); `smutil convert` then puts the relation tuples in the
+file's order too. The committed file is that canonical form: after editing
+this script, run it, then `smutil convert samples/sample.rpd.xml
+samples/sample.rpd.xml`."""
+import os
+from xml.sax.saxutils import escape, quoteattr
+
+objects = {}      # type -> list of (num, name, parent, aliases, props)
+type_order = []
+tuples = []
+counters = {}
+
+
+def obj(type_id, name, parent=None, aliases=(), **props):
+    if type_id not in objects:
+        objects[type_id] = []
+        type_order.append(type_id)
+    counters[type_id] = counters.get(type_id, 0) + 1
+    oid = f"{type_id}:{counters[type_id]}"
+    objects[type_id].append((oid, name, parent, list(aliases), props))
+    return oid
+
+
+def rel(number, *args):
+    tuples.append((number, args))
+
+
+def idx(oid):
+    return "#" + oid
+
+
+# property helpers: (type, value)
+def s(v): return ("string", v)
+def b(v): return ("bool", "true" if v else "false")
+def i(v): return ("int", str(v))
+def e(v, fmt=None): return ("expr", v, fmt)
+def ss(*v): return ("strings", v)
+def by(v): return ("bytes", v)
+def ref(v): return ("id", v)
+
+
+def guid(n):
+    return by("%032X" % (0x5A3C0000000000000000000000000000 + n * 7919))
+
+
+# ---- physical layer ---------------------------------------------------------
+dw = obj(3023, "Sales DW", TargetType=i(12), Description=s("The sales data warehouse (star schema)."),
+         GUID=guid(1))
+mk = obj(3023, "Marketing", TargetType=i(7), Description=s("Campaign extracts, loaded weekly."))
+pool = obj(3029, "Sales DW Pool", dw, DataSourceName=s("SALESDW"), DBUserName=s("bi_reader"),
+           PostConnectStrings=ss("ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY-MM-DD'",
+                                 "SET ROLE bi_reader_role"),
+           BeforeQueryStrings=ss("SET QUERY_TAG = 'VALUEOF(NQ_SESSION.USER)'"),
+           AfterQueryStrings=ss("COMMIT"),
+           PreDisconnectStrings=ss("RESET ROLE"))
+obj(3029, "Marketing Pool", mk, DataSourceName=s("MKTG"), DBUserName=s(":USER"))
+cat = obj(3025, "SALESDB", dw)
+dbo = obj(3027, "dbo", cat)
+stage = obj(3027, "stage", cat)
+mk_schema = obj(3027, "campaigns", mk)
+
+tables = {}
+columns = {}
+
+
+def table(name, parent, cols, aliases=(), **props):
+    t = obj(3001, name, parent, aliases, **props)
+    tables[name] = t
+    for cname, dtype, nullable in cols:
+        columns[(name, cname)] = obj(3003, cname, t, DataType=s(dtype), Nullable=b(nullable))
+    return t
+
+
+table("W_ORDERS_F", dbo, [
+    ("ORDER_ID", "INTEGER", False), ("CUSTOMER_ID", "INTEGER", False), ("PRODUCT_ID", "INTEGER", False),
+    ("DAY_ID", "INTEGER", False), ("QUANTITY", "INTEGER", True), ("UNIT_PRICE", "DECIMAL(12,2)", True),
+    ("DISCOUNT_AMT", "DECIMAL(12,2)", True), ("STATUS", "VARCHAR(10)", True)],
+    aliases=["ORDERS_F"], TableType=i(0), Description=s("One row per order line."), GUID=guid(2))
+table("W_CUSTOMER_D", dbo, [
+    ("CUSTOMER_ID", "INTEGER", False), ("NAME", "VARCHAR(80)", False), ("CITY", "VARCHAR(40)", True),
+    ("REGION_ID", "INTEGER", True), ("SEGMENT", "VARCHAR(20)", True), ("EMAIL", "VARCHAR(120)", True)])
+table("W_PRODUCT_D", dbo, [
+    ("PRODUCT_ID", "INTEGER", False), ("NAME", "VARCHAR(80)", False), ("BRAND", "VARCHAR(40)", True),
+    ("CATEGORY", "VARCHAR(40)", True), ("LIST_PRICE", "DECIMAL(12,2)", True)])
+table("W_DAY_D", dbo, [
+    ("DAY_ID", "INTEGER", False), ("CAL_DATE", "DATE", False), ("MONTH_NAME", "VARCHAR(12)", False),
+    ("MONTH_NUM", "INTEGER", False), ("YEAR_NUM", "INTEGER", False)])
+table("W_REGION_D", dbo, [
+    ("REGION_ID", "INTEGER", False), ("NAME", "VARCHAR(40)", False), ("COUNTRY", "VARCHAR(40)", False)])
+table("STG_ORDERS", stage, [
+    ("ORDER_ID", "INTEGER", False), ("LOADED_AT", "TIMESTAMP", False), ("PAYLOAD", "VARCHAR(4000)", True)])
+# Tables straight under a database or a schema without catalog.
+table("CAMPAIGN", mk_schema, [
+    ("CAMPAIGN_ID", "INTEGER", False), ("NAME", "VARCHAR(80)", False), ("START_DATE", "DATE", True),
+    ("BUDGET", "DECIMAL(14,2)", True)])
+table("RESPONSES", mk, [
+    ("CAMPAIGN_ID", "INTEGER", False), ("CUSTOMER_ID", "INTEGER", False), ("RESPONDED_ON", "DATE", True)])
+# An alias table: its columns stand for the day dimension's.
+ship = obj(3001, "W_SHIP_DAY_D", dbo, Description=s("Alias of W_DAY_D for ship dates."))
+for cname in ("DAY_ID", "CAL_DATE", "YEAR_NUM"):
+    c = obj(3003, cname, ship, DataType=s("INTEGER" if cname != "CAL_DATE" else "DATE"), Nullable=b(False))
+    columns[("W_SHIP_DAY_D", cname)] = c
+    rel(31, c, columns[("W_DAY_D", cname)])
+
+keys = {}
+for tname, kcol in [("W_ORDERS_F", "ORDER_ID"), ("W_CUSTOMER_D", "CUSTOMER_ID"), ("W_PRODUCT_D", "PRODUCT_ID"),
+                    ("W_DAY_D", "DAY_ID"), ("W_REGION_D", "REGION_ID"), ("CAMPAIGN", "CAMPAIGN_ID")]:
+    k = obj(3008, tname + "_PK", tables[tname])
+    keys[tname] = k
+    rel(329, columns[(tname, kcol)], k)
+
+for src, col, dst in [("W_ORDERS_F", "CUSTOMER_ID", "W_CUSTOMER_D"), ("W_ORDERS_F", "PRODUCT_ID", "W_PRODUCT_D"),
+                      ("W_ORDERS_F", "DAY_ID", "W_DAY_D"), ("W_CUSTOMER_D", "REGION_ID", "W_REGION_D")]:
+    fk = obj(3006, f"{src}_{dst}_FK", tables[src])
+    rel(41, tables[src], keys[dst], fk)
+    rel(42, fk, columns[(src, col)])
+
+cj = obj(3012, "Responses to Customers",
+         JoinExpr=e(f"Equal({idx(columns[('RESPONSES', 'CUSTOMER_ID')])},{idx(columns[('W_CUSTOMER_D', 'CUSTOMER_ID')])})"),
+         JoinType=i(0))
+rel(40, tables["RESPONSES"], tables["W_CUSTOMER_D"], cj)
+pdf = obj(3037, "Star", dw)
+for t in ("W_ORDERS_F", "W_CUSTOMER_D", "W_PRODUCT_D", "W_DAY_D"):
+    rel(37, pdf, tables[t])
+
+# ---- variables ---------------------------------------------------------------
+init = obj(3033, "Refresh Dates", InitString=s("SELECT MAX(CAL_DATE), MAX(YEAR_NUM) FROM dbo.W_DAY_D"),
+           BlockType=i(0), Description=s("Runs every hour on the Sales DW Pool."))
+last_date = obj(3031, "LAST_LOAD_DATE", init, VariableType=i(1), Expr=e("D'2024-06-30'"))
+cur_year = obj(3031, "CURRENT_YEAR", init, VariableType=i(1), Expr=e("2024"))
+obj(3031, "COMPANY_NAME", None, VariableType=i(0), Expr=e("'Contoso Retail'"))
+obj(3031, "VAT_RATE", None, VariableType=i(0), Expr=e("0.19"))
+sess = obj(3033, "User Profile", InitString=s("SELECT REGION, LANG FROM dbo.USER_PROFILE WHERE LOGIN = ':USER'"),
+           BlockType=i(1))
+obj(3031, "USER_REGION", sess, VariableType=i(2), Expr=e("'ALL'"))
+obj(3031, "USER_LANGUAGE", sess, VariableType=i(2), Expr=e("'en'"))
+obj(3031, "HIDE_COSTS", sess, VariableType=i(2), Expr=e("'N'"))
+
+# ---- business model ----------------------------------------------------------
+bm = obj(2000, "Sales", Description=s("Orders, customers, products and time."), GUID=guid(3))
+lt = {}
+lc = {}
+
+
+def ltable(name, cols, aliases=()):
+    t = obj(2035, name, bm, aliases)
+    lt[name] = t
+    for cname, props in cols:
+        lc[(name, cname)] = obj(2006, cname, t, **props)
+    return t
+
+
+def phys(tname, cname):
+    return columns[(tname, cname)]
+
+
+ltable("Orders", [
+    ("Order Id", dict(DataType=s("INTEGER"))),
+    ("Quantity", dict(DataType=s("INTEGER"))),
+    ("Unit Price", dict(DataType=s("DECIMAL"))),
+    ("Discount", dict(DataType=s("DECIMAL"))),
+    ("Customer Id", dict(DataType=s("INTEGER"))),
+    ("Product Id", dict(DataType=s("INTEGER"))),
+    ("Day Id", dict(DataType=s("INTEGER"))),
+    ("Status", dict(DataType=s("VARCHAR"))),
+], aliases=["Sales Facts"])
+ltable("Customers", [("Customer Id", {}), ("Customer Name", {}), ("City", {}), ("Region", {}), ("Country", {}),
+                     ("Segment", {})])
+ltable("Products", [("Product Id", {}), ("Product Name", {}), ("Brand", {}), ("Category", {}), ("List Price", {})])
+ltable("Time", [("Day Id", {}), ("Date", {}), ("Month", {}), ("Year", {})])
+# Derived measures: formulas over other logical columns.
+q, p, d = lc[("Orders", "Quantity")], lc[("Orders", "Unit Price")], lc[("Orders", "Discount")]
+revenue = obj(2006, "Revenue", lt["Orders"], Derived=b(True), DataType=s("DECIMAL"),
+              Expr=e(f"Subtract(Multiply({idx(q)},{idx(p)}),{idx(d)})"))
+lc[("Orders", "Revenue")] = revenue
+net = obj(2006, "Net Revenue", lt["Orders"], Derived=b(True), DataType=s("DECIMAL"),
+          Expr=e(f"Divide({idx(revenue)},Add(1,ValueOf(#3031:4)))"),
+          Description=s("Revenue without VAT (repository variable VAT_RATE)."))
+lc[("Orders", "Net Revenue")] = net
+lc[("Orders", "Order Count")] = obj(2006, "Order Count", lt["Orders"], Derived=b(True),
+                                    Expr=e(f"CountDis({idx(lc[('Orders', 'Order Id')])})"))
+
+
+def source(lname, ptables, mapping, joins=(), where=None):
+    src = obj(2037, "LTS1 " + ptables[0], lt[lname])
+    body = []
+    for lcol, pcol in mapping:
+        body.append(f"<map><logical>{idx(lc[(lname, lcol)])}</logical>"
+                    f"<physical>{idx(phys(*pcol))}</physical></map>")
+    for t in ptables:
+        body.append(f'<table id="{tables[t]}"/>')
+    for l, r, j in joins:
+        body.append(f'<join left="{tables[l]}" right="{tables[r]}" join="{j}"/>')
+    if where:
+        body.append(f"<where>{escape(where)}</where>")
+    objects[2037][-1][4]["SourceDefinition"] = ("source", body)
+    return src
+
+
+source("Orders", ["W_ORDERS_F"], [
+    ("Order Id", ("W_ORDERS_F", "ORDER_ID")), ("Quantity", ("W_ORDERS_F", "QUANTITY")),
+    ("Unit Price", ("W_ORDERS_F", "UNIT_PRICE")), ("Discount", ("W_ORDERS_F", "DISCOUNT_AMT")),
+    ("Customer Id", ("W_ORDERS_F", "CUSTOMER_ID")), ("Product Id", ("W_ORDERS_F", "PRODUCT_ID")),
+    ("Day Id", ("W_ORDERS_F", "DAY_ID")), ("Status", ("W_ORDERS_F", "STATUS"))],
+    where=f"NotEqual({idx(phys('W_ORDERS_F', 'STATUS'))},'CANCELLED')")
+source("Customers", ["W_CUSTOMER_D", "W_REGION_D"], [
+    ("Customer Id", ("W_CUSTOMER_D", "CUSTOMER_ID")), ("Customer Name", ("W_CUSTOMER_D", "NAME")),
+    ("City", ("W_CUSTOMER_D", "CITY")), ("Region", ("W_REGION_D", "NAME")), ("Country", ("W_REGION_D", "COUNTRY")),
+    ("Segment", ("W_CUSTOMER_D", "SEGMENT"))],
+    joins=[("W_CUSTOMER_D", "W_REGION_D", "0:0")])
+source("Products", ["W_PRODUCT_D"], [
+    ("Product Id", ("W_PRODUCT_D", "PRODUCT_ID")), ("Product Name", ("W_PRODUCT_D", "NAME")),
+    ("Brand", ("W_PRODUCT_D", "BRAND")), ("Category", ("W_PRODUCT_D", "CATEGORY")),
+    ("List Price", ("W_PRODUCT_D", "LIST_PRICE"))])
+source("Time", ["W_DAY_D"], [
+    ("Day Id", ("W_DAY_D", "DAY_ID")), ("Date", ("W_DAY_D", "CAL_DATE")), ("Month", ("W_DAY_D", "MONTH_NAME")),
+    ("Year", ("W_DAY_D", "YEAR_NUM"))])
+
+lkeys = {}
+for name, col in [("Orders", "Order Id"), ("Customers", "Customer Id"), ("Products", "Product Id"),
+                  ("Time", "Day Id")]:
+    k = obj(2008, name + " Key", lt[name])
+    lkeys[name] = k
+    rel(329, lc[(name, col)], k)
+for dim, col in [("Customers", "Customer Id"), ("Products", "Product Id"), ("Time", "Day Id")]:
+    fk = obj(2033, "Orders to " + dim, lt["Orders"])
+    rel(43, fk, lc[("Orders", col)])
+    rel(44, lt["Orders"], lkeys[dim], fk)
+
+# Dimensions: levels from the grand total down; each level's key and columns.
+dims = {}
+levels = {}
+
+
+def dimension(name, chain):
+    dm = obj(2019, name, bm)
+    dims[name] = dm
+    parent = dm
+    for lname, table_name, cols in chain:
+        lv = obj(2025, lname, parent)
+        levels[(name, lname)] = lv
+        for c in cols:
+            rel(50, lv, lc[(table_name, c)])
+        if cols:
+            k = obj(2008, lname + " Key", lv)
+            rel(329, lc[(table_name, cols[0])], k)
+        parent = lv
+
+
+dimension("Customer Dim", [("Total Customers", "Customers", []), ("Country", "Customers", ["Country"]),
+                           ("Region", "Customers", ["Region"]),
+                           ("Customer", "Customers", ["Customer Id", "Customer Name", "City", "Segment"])])
+dimension("Time Dim", [("Total Time", "Time", []), ("Year", "Time", ["Year"]), ("Month", "Time", ["Month"]),
+                       ("Day", "Time", ["Day Id", "Date"])])
+
+# ---- presentation layer ------------------------------------------------------
+sa = obj(4004, "Sales Analysis", aliases=["Sales"], SubjectArea=ref(bm),
+         Description=s("Everyday sales reporting."),
+         DisplayName=s("Sales Analysis"), DisplayNameUse=b(False), GUID=guid(4))
+sa2 = obj(4004, "Marketing Insights", SubjectArea=ref(bm))
+pt = {}
+pc = {}
+
+
+def ptable(area, name, lname, cols, aliases=(), **props):
+    t = obj(4008, name, area, aliases, **props)
+    pt[(area, name)] = t
+    for cname, lcol, extra in cols:
+        c = obj(4010, cname, t, **extra)
+        pc[(area, name, cname)] = c
+        rel(30, lc[(lname, lcol)], c)
+    return t
+
+
+ptable(sa, "Orders", "Orders", [
+    ("Order Id", "Order Id", {}), ("Quantity", "Quantity", {}), ("Revenue", "Revenue",
+     dict(DisplayName=s("VALUEOF(NQ_SESSION.LABEL_REVENUE)"), DisplayNameUse=b(True),
+          Description=s("Quantity times unit price, less discount."))),
+    ("Net Revenue", "Net Revenue", {}), ("Order Count", "Order Count", {}),
+    ("Discount", "Discount", dict(HideObjectExpr=e("Equal(ValueOfSession('HIDE_COSTS'),'Y')"))),
+    ("Status", "Status", {})],
+    Description=s("Order facts."))
+ptable(sa, "Customers", "Customers", [
+    ("Customer Name", "Customer Name", {}), ("City", "City", {}), ("Region", "Region", {}),
+    ("Country", "Country", {}), ("Segment", "Segment", {})],
+    aliases=["Customer", "Clients"], DisplayName=s("Kunden & Märkte"), DisplayNameUse=b(True),
+    DisplayDescription=s("Customers by region"), DisplayDescriptionUse=b(True), TranslationKey=s("SA_CUSTOMERS"))
+ptable(sa, "Products", "Products", [
+    ("Product Name", "Product Name", {}), ("Brand", "Brand", {}), ("Category", "Category", {}),
+    ("List Price", "List Price", {})])
+ptable(sa, "Time", "Time", [("Date", "Date", {}), ("Month", "Month", {}), ("Year", "Year", {})])
+ptable(sa2, "Customers", "Customers", [("Customer Name", "Customer Name", {}), ("Segment", "Segment", {})])
+ptable(sa2, "Revenue", "Orders", [("Revenue", "Revenue", {}), ("Order Count", "Order Count", {})])
+
+# Presentation hierarchies mirror the dimensions.
+for table_name, dim, chain in [
+        ("Customers", "Customer Dim", [("Country", ["Country"]), ("Region", ["Region"]),
+                                       ("Customer", ["Customer Name"])]),
+        ("Time", "Time Dim", [("Year", ["Year"]), ("Month", ["Month"]), ("Day", ["Date"])])]:
+    h = obj(4028, dim.replace(" Dim", ""), pt[(sa, table_name)])
+    rel(111, h, dims[dim])
+    for lname, cols in chain:
+        pl = obj(4030, lname, h)
+        rel(32, levels[(dim, lname)], pl)
+        for c in cols:
+            rel(33, pl, pc[(sa, table_name, c)])
+
+# ---- users and roles ---------------------------------------------------------
+admin = obj(1501, "Administrator", Description=s("Repository administrator."))
+ana = obj(1501, "anna.berg")
+tom = obj(1501, "tom.ito")
+r_admin = obj(4206, "BIAdministrators")
+r_sales = obj(4206, "SalesAnalysts")
+r_all = obj(4206, "BIConsumers")
+rel(35, r_admin, admin)
+rel(35, r_sales, ana)
+rel(35, r_sales, tom)
+rel(36, r_all, r_sales)
+rel(36, r_all, r_admin)
+
+
+# ---- writing -------------------------------------------------------------------
+def write_prop(out, key, value):
+    kind = value[0]
+    if kind == "string":
+        out.append(f'    <prop key="{key}">{escape(value[1])}</prop>')
+    elif kind in ("bool", "int", "bytes", "id"):
+        out.append(f'    <prop key="{key}" type="{kind}">{value[1]}</prop>')
+    elif kind == "expr":
+        fmt = f" format={quoteattr(value[2])}" if value[2] else ""
+        out.append(f'    <prop key="{key}" type="expr"{fmt}>{escape(value[1])}</prop>')
+    elif kind == "strings":
+        out.append(f'    <prop key="{key}" type="strings">')
+        out.extend(f"      <s>{escape(v)}</s>" for v in value[1])
+        out.append("    </prop>")
+    elif kind == "source":
+        out.append(f'    <prop key="{key}" type="source">')
+        out.extend("      " + line for line in value[1])
+        out.append("    </prop>")
+
+
+# Property order as the repository keeps it (the order of its key list).
+KEY_ORDER = ["DisplayName", "DisplayNameUse", "DisplayDescription", "DisplayDescriptionUse", "TranslationKey",
+             "Description", "GUID", "UpgradeID", "Properties", "Expr", "VariableType", "HideObjectExpr", "AggrExpr",
+             "JoinExpr", "JoinType", "TableType", "DataType", "Nullable", "Derived", "TargetType",
+             "DatabaseProperties", "DataSourceName", "DBUserName", "XMLADataSourceInfo", "ServerName", "ServerPort",
+             "EJBBean", "OrreryServiceName", "WSDL", "QPLKey", "EncryptedPassword", "PostConnectStrings",
+             "PreDisconnectStrings", "BeforeQueryStrings", "AfterQueryStrings", "HostName", "BaseDN", "KeyDBFile",
+             "BindPassword", "KeyDBPassword", "Multiplicity", "SourceDefinition", "DimensionToCache", "LevelKey",
+             "SubjectArea", "InitString", "DefaultInitValue", "Disabled", "BlockType"]
+
+out = ['<?xml version="1.0" encoding="UTF-8"?>', '<repository format="1" name="SampleApp">']
+for t in type_order:
+    for oid, name, parent, aliases, props in objects[t]:
+        attrs = f'id="{oid}" name={quoteattr(name)}' + (f' parent="{parent}"' if parent else "")
+        if not aliases and not props:
+            out.append(f"  <object {attrs}/>")
+            continue
+        out.append(f"  <object {attrs}>")
+        out.extend(f"    <alias>{escape(a)}</alias>" for a in aliases)
+        for key in sorted(props, key=KEY_ORDER.index):
+            write_prop(out, key, props[key])
+        out.append("  </object>")
+for number, args in tuples:
+    out.append(f'  <tuple rel="{number}" args="{" ".join(args)}"/>')
+out.append("</repository>")
+path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "sample.rpd.xml")
+with open(path, "w", encoding="utf-8") as f:
+    f.write("\n".join(out) + "\n")
+print(f"{sum(len(v) for v in objects.values())} objects, {len(tuples)} tuples -> {path}")
