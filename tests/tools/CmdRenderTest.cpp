@@ -1,0 +1,177 @@
+// The render command, run as a user would run it: the built tool in a child
+// process, over a repository file written for the test.
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Expr/ExprBuilder.h"
+#include "objectmodel/RpBuilder.h"
+#include "objectmodel/RpFile.h"
+
+extern char** environ;
+
+namespace {
+
+struct ToolRun {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+ToolRun RunTool(const std::vector<std::string>& args) {
+  char outPath[] = "/tmp/smutil_render_out_XXXXXX";
+  char errPath[] = "/tmp/smutil_render_err_XXXXXX";
+  const int outFd = mkstemp(outPath);
+  const int errFd = mkstemp(errPath);
+  ToolRun run;
+  if (outFd < 0 || errFd < 0) return run;
+  std::vector<std::string> argv0{SMUTIL_TOOL_PATH};
+  argv0.insert(argv0.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (auto& a : argv0) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, outFd, 1);
+  posix_spawn_file_actions_adddup2(&actions, errFd, 2);
+  pid_t pid = 0;
+  if (posix_spawn(&pid, SMUTIL_TOOL_PATH, &actions, nullptr, argv.data(), environ) == 0) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  close(outFd);
+  close(errFd);
+  run.out = ReadFile(outPath);
+  run.err = ReadFile(errPath);
+  std::remove(outPath);
+  std::remove(errPath);
+  return run;
+}
+
+// A business model with a derived column, a physical complex join and a
+// repository variable, each holding an expression.
+class CmdRender : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ARpGateway rp;
+    RpBuilder b(rp);
+    const auto db = b.Add(kTIDADatabase, U"Sales DB");
+    const auto orders = db.Child(kTIDATable, U"Orders");
+    const auto items = db.Child(kTIDATable, U"Items");
+    orderKey = orders.Child(kTIDAColumn, U"Order Key");
+    const VoidID itemKey = items.Child(kTIDAColumn, U"Order Key");
+    const auto fact = b.Add(kTIDASubjectArea, U"Retail").Child(kTIDALogicalTable, U"Fact");
+    revenue = fact.Child(kTIDAAttribute, U"Revenue");
+    cost = fact.Child(kTIDAAttribute, U"Cost");
+    const auto margin = fact.Child(kTIDAAttribute, U"Margin");
+    Ref<AAttribute>(margin.Obj())->SetExpr(ExprBuilder().Op(kSubtract).ID(revenue).ID(cost).End().Build());
+    const auto join = b.Add(kTIDAComplexJoin, U"Orders_Items");
+    Ref<AComplexJoin>(join.Obj())->SetJoinExpr(ExprBuilder().Op(kEqual).ID(orderKey).ID(itemKey).End().Build());
+    const auto variable = b.Add(kTIDARpVariable, U"Max Year");
+    Ref<ARpVariable>(variable.Obj())->SetExpr(ExprBuilder().Op(kAdd).Int(2000).Int(24).End().Build());
+    b.Add(kTIDARpVariable, U"Empty");
+    char path[] = "/tmp/smutil_render_repo_XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    m_repoPath = std::string(path) + ".rpd.xml";
+    std::remove(path);
+    RpFile::Save(rp, m_repoPath);
+  }
+  void TearDown() override { std::remove(m_repoPath.c_str()); }
+
+  ToolRun Render(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--repo", m_repoPath, "render"});
+    return RunTool(args);
+  }
+
+  std::string m_repoPath;
+  VoidID orderKey, revenue, cost;
+};
+
+}  // namespace
+
+TEST_F(CmdRender, ObjectExpressionsInEachNamingMode) {
+  ToolRun r = Render({"--type", "LOGICAL COLUMN", "Retail.Fact.Margin"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "Fact.Revenue - Fact.Cost\n");
+
+  r = Render({"--fully-qualified", "--quotes", "--type", "LOGICAL COLUMN", "Retail", "Fact", "Margin"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "\"Retail\".\"Fact\".\"Revenue\" - \"Retail\".\"Fact\".\"Cost\"\n");
+
+  r = Render({"--single-part", "--type", "2006", "\"Retail\".\"Fact\".\"Margin\""});
+  EXPECT_EQ(r.out, "Revenue - Cost\n");
+
+  r = Render({"--by-id", "--type", "LOGICAL COLUMN", "Retail.Fact.Margin"});
+  EXPECT_EQ(r.out, "\"" + ToNarrow(revenue.ToString()) + "\" - \"" + ToNarrow(cost.ToString()) + "\"\n");
+
+  r = Render({"--fully-qualified", "--type", "JOIN", "Orders_Items"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "\"Sales DB\".\"\".\"\".Orders.\"Order Key\" = \"Sales DB\".\"\".\"\".Items.\"Order Key\"\n");
+
+  r = Render({"--type", "RP VARIABLE", "Max Year"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "2000 + 24\n");
+}
+
+TEST_F(CmdRender, ExpressionText) {
+  // No ids: no repository is read (a missing file is no obstacle).
+  ToolRun r = RunTool({"--repo", "/nonexistent/repo.rpd.xml", "render", "--expr", "Add(Multiply(S'Unit Price',2),1)"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "\"Unit Price\" * 2 + 1\n");
+
+  r = Render({"--expr", "CaseIf(Greater(#" + ToNarrow(revenue.ToString()) + ",0),'up','down')"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, " CASE  WHEN Fact.Revenue > 0 THEN 'up' ELSE 'down' END \n");
+
+  r = RunTool({"--repo", "/nonexistent/repo.rpd.xml", "render", "--expr", "Add(#2006:1,1)"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("/nonexistent/repo.rpd.xml"), std::string::npos) << r.err;
+}
+
+TEST_F(CmdRender, Failures) {
+  ToolRun r = Render({"--expr", "Add(1,"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("bad expression text at character"), std::string::npos) << r.err;
+
+  r = Render({"--type", "LOGICAL COLUMN", "Retail.Fact.Nothing"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("no "), std::string::npos) << r.err;
+
+  r = Render({"--type", "PHYSICAL TABLE", "Sales DB.Orders"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("holds no expression"), std::string::npos) << r.err;
+
+  // A broken invariant in the expression is reported, not half-printed.
+  r = Render({"--expr", "Cast(1,DataType(24,0,0))"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.out, "");
+
+  EXPECT_EQ(Render({"--type", "LOGICAL COLUMN"}).exitCode, 2);
+  EXPECT_EQ(Render({"--expr", "1", "--type", "LOGICAL COLUMN", "X"}).exitCode, 2);
+  EXPECT_EQ(Render({}).exitCode, 2);
+  EXPECT_EQ(Render({"--bogus", "--expr", "1"}).exitCode, 2);
+
+  // An object without an expression renders as nothing.
+  r = Render({"--type", "RP VARIABLE", "Empty"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "\n");
+}
