@@ -189,10 +189,14 @@ VXString MetadataDictUtil::GetRpName(ARpGateway* pGateway) {
   return paths.empty() ? logicalName : RepositoryBaseName(paths.front());
 }
 
+VXString MetadataDictUtil::GetDictUrlBase(ARpGateway* pGateway) {
+  return SystemUtility::IsLegacyInstanceMode() ? GetRpName(pGateway)
+                                               : SUFilePath::VXPathStripExtension(VXString(S_LIVERPD));
+}
+
 VXString MetadataDictUtil::GetDictRelativeUrl(ARpGateway* pGateway, const Ref<ARpObject>& rpObj,
                                               DictUniqueNamesCache& uniqueNamesCache) {
-  VXString url = SystemUtility::IsLegacyInstanceMode() ? GetRpName(pGateway)
-                                                       : SUFilePath::VXPathStripExtension(VXString(S_LIVERPD));
+  VXString url = GetDictUrlBase(pGateway);
   url += MetadataDict::URL_SEP;
   url += GetDictRelativePath(rpObj, uniqueNamesCache);
   return url;

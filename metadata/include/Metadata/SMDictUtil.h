@@ -58,6 +58,11 @@ class MetadataDictUtil {
   // configured path.
   static VXString GetRpName(ARpGateway* pGateway);
 
+  // The repository's folder below the dictionary root: GetRpName in legacy
+  // instance mode, otherwise the live repository file name without its
+  // extension. A writer of many documents asks once.
+  static VXString GetDictUrlBase(ARpGateway* pGateway);
+
   // The document's URL below the dictionary root: "<repository>/<relative path>".
   static VXString GetDictRelativeUrl(ARpGateway* pGateway, const Ref<ARpObject>& rpObj,
                                      DictUniqueNamesCache& uniqueNamesCache);
