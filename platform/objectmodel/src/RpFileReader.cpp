@@ -219,6 +219,7 @@ class Handler : public DefaultHandler {
   std::shared_ptr<RpSourceDefinition> m_sourceDefn;
   std::optional<Expr> m_logical;
   bool m_bMapDone = false;
+  bool m_bNullSource = false;
   Multiplicity m_multiplicity;
   std::set<int> m_blobNumbers;
   int m_blobNumber = 0;
@@ -585,6 +586,8 @@ void Handler::StartProp(const Attributes& attrs, bool bEsc) {
       m_sourceDefn = std::make_shared<RpSourceDefinition>();
       const XMLCh* d = attrs.getValue(u"distinct");
       m_sourceDefn->m_bDistinct = d && Equals(d, u"true");
+      const XMLCh* n = attrs.getValue(u"null");
+      m_bNullSource = n && Equals(n, u"true");
       break;
     }
     case PropType::kMultiplicity: {
@@ -622,7 +625,8 @@ void Handler::EndProp() {
     value = std::move(m_map);
     m_map = VXStringStringMap();
   } else if (m_propType == PropType::kSource) {
-    value = std::shared_ptr<const RpSourceDefinition>(std::move(m_sourceDefn));
+    value = m_bNullSource ? std::shared_ptr<const RpSourceDefinition>()
+                          : std::shared_ptr<const RpSourceDefinition>(std::move(m_sourceDefn));
   } else if (m_propType == PropType::kMultiplicity) {
     value = m_multiplicity;
   } else if (m_propType == PropType::kNull) {

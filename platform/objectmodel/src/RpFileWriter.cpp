@@ -293,7 +293,7 @@ void Writer::WriteProperty(RpProp key, const RpPropValue& value) {
         } else if constexpr (std::is_same_v<T, std::shared_ptr<const RpSourceDefinition>>) {
           open("source");
           if (!v) {
-            m_out += "/>\n";
+            m_out += " null=\"true\"/>\n";  // no definition at all, unlike an empty one
             return;
           }
           m_out += v->m_bDistinct ? " distinct=\"true\">\n" : ">\n";

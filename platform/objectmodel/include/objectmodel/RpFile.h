@@ -24,7 +24,7 @@
 // (attributes start, end, lower, upper), source (a logical table source
 // mapping: <map><logical>expr</logical><physical>expr</physical></map>,
 // <table id=".."/>, <join left=".." right=".." join=".."/>, <where>expr</where>,
-// attribute distinct), null.
+// attribute distinct; null="true" for no definition at all), null (no value).
 //
 // Order is kept: objects are listed by type in the order the types first
 // appeared, and within a type in creation order, so lookups answer in the

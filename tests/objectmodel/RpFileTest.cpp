@@ -1,0 +1,318 @@
+// Repository files: save then load gives the same repository (the sample,
+// generated ones, and objects with awkward text and every property type), and
+// every kind of broken file is refused with its line and column.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "Expr/ExprBuilder.h"
+#include "Expr/ToStringVisitor.h"
+#include "objectmodel/ObjectModel.h"
+#include "objectmodel/RpFile.h"
+#include "objectmodel/RpGenerator.h"
+
+namespace {
+
+const std::string kSample = std::string(SMUTIL_SAMPLES_DIR) + "/sample.rpd.xml";
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::unique_ptr<ARpGateway> Reload(ARpGateway& rp) {
+  const std::string text = RpFile::SaveToString(rp);
+  return RpFile::LoadFromMemory(text.data(), text.size(), "reloaded");
+}
+
+void ExpectSame(ARpGateway& a, ARpGateway& b) {
+  std::string diff;
+  EXPECT_FALSE(RpFile::FindFirstDifference(a, b, diff)) << diff;
+}
+
+TEST(RpFileRoundTrip, SampleLoadsAndSavesToTheSameBytes) {
+  std::unique_ptr<ARpGateway> rp = RpFile::Load(kSample);
+  EXPECT_GT(rp->GetObjectCount(), 150u);
+  EXPECT_EQ(rp->GetLogicalName(), U"SampleApp");
+  // The committed sample is in the writer's canonical form.
+  EXPECT_EQ(RpFile::SaveToString(*rp), ReadAll(kSample));
+  ExpectSame(*rp, *Reload(*rp));
+}
+
+TEST(RpFileRoundTrip, SampleContentIsReadIntoTheModel) {
+  std::unique_ptr<ARpGateway> rp = RpFile::Load(kSample);
+  VoidIDVector ids;
+  rp->LookupObjects(TypedObjectNameCondition(kTIDAEntityFolder, U"clients", true), ids);
+  ASSERT_EQ(ids.size(), 1u);  // found by a former name
+  Ref<AEntityFolder> customers(rp->GetObject(ids[0]));
+  EXPECT_EQ(customers->GetDisplayName(), U"Kunden & M\u00e4rkte");
+  EXPECT_EQ(customers->GetCatalogFolder()->GetName(), U"Sales Analysis");
+  rp->LookupObjects(TypedObjectNameCondition(kTIDAAttribute, U"Revenue", false), ids);
+  ASSERT_FALSE(ids.empty());
+  Ref<AAttribute> revenue(rp->GetObject(ids[0]));
+  EXPECT_TRUE(revenue->IsDerivedAttribute());
+  EXPECT_EQ(ToStringVisitor::StringFrom(revenue->GetExpr()), U"Subtract(Multiply(#2006:2,#2006:3),#2006:4)");
+  rp->LookupObjects(InterfaceTypeCondition(kTIDAConnectionPool), ids);
+  ASSERT_FALSE(ids.empty());
+  VXStringVector scripts;
+  Ref<AConnectionPool>(rp->GetObject(ids[0]))->GetEnabledPostConnectStrings(scripts);
+  EXPECT_EQ(scripts.size(), 2u);
+  rp->LookupObjects(InterfaceTypeCondition(kTIDALogicalTableSource), ids);
+  ASSERT_FALSE(ids.empty());
+  const RpSourceDefinition defn = Ref<ALogicalTableSource>(rp->GetObject(ids[0]))->GetSourceDefinition();
+  EXPECT_EQ(defn.m_logicalToPhysical.size(), 8u);
+  EXPECT_FALSE(defn.m_whereClause.IsEmpty());
+}
+
+TEST(RpFileRoundTrip, GeneratedRepositoriesOfSeveralSizes) {
+  for (std::size_t n : {1u, 37u, 5000u}) {
+    RpGenerator::Options options;
+    options.m_objectCount = n;
+    options.m_seed = n;
+    std::unique_ptr<ARpGateway> rp = RpGenerator::Generate(options);
+    EXPECT_EQ(rp->GetObjectCount(), n);
+    ExpectSame(*rp, *Reload(*rp));
+  }
+}
+
+TEST(RpFileRoundTrip, MovedChildrenAndTuplesKeepTheirOrder) {
+  RpGenerator::Options options;
+  options.m_objectCount = 400;
+  std::unique_ptr<ARpGateway> rp = RpGenerator::Generate(options);
+  VoidIDVector tables;
+  rp->GetObjectIDsOfType(kTIDATable, tables);
+  ASSERT_GE(tables.size(), 2u);
+  // Last column first; a column moved to another table; a renamed table.
+  ARpObject* t0 = rp->GetObject(tables[0]).Get();
+  const VoidID last = t0->GetChildPointers().back()->GetID();
+  ASSERT_TRUE(rp->MoveChild(last, -100));
+  ARpObject* moved = rp->GetObject(tables[1]).Get()->GetChildPointers().front();
+  rp->SetObjectParent(moved, t0);
+  rp->RenameObject(tables[1], U"RENAMED");
+  // Two members of one role, the second moved first.
+  RpBuilder b(*rp);
+  auto role = b.Add(kTIDASecurityRole, U"Readers");
+  auto u1 = b.Add(kTIDAUser, U"u1");
+  auto u2 = b.Add(kTIDAUser, U"u2");
+  b.Relate(RpRel::kSecurityRoleUsers, {role, u1}).Relate(RpRel::kSecurityRoleUsers, {role, u2});
+  ASSERT_TRUE(rp->MoveTuple(RpRel::kSecurityRoleUsers, {role, u2}, -1));
+  rp->DeleteObject(tables.back());
+
+  const std::string text = RpFile::SaveToString(*rp);
+  EXPECT_NE(text.find(" pos=\"0\""), std::string::npos);
+  std::unique_ptr<ARpGateway> back = RpFile::LoadFromMemory(text.data(), text.size());
+  ExpectSame(*rp, *back);
+  EXPECT_EQ(back->GetObject(tables[0])->GetChildPointers().front()->GetID(), last);
+  Ref<ASecurityRole> readers(back->GetObject(role));
+  EXPECT_EQ((*readers->GetUsers().ToBegin())->GetName(), U"u2");
+  EXPECT_EQ(back->GetObject(tables[1])->GetAliasList().size(), 1u);
+}
+
+TEST(RpFileRoundTrip, AwkwardTextAndEveryPropertyType) {
+  ARpGateway rp;
+  rp.SetLogicalName(U"Repo \"1\" <&>");
+  rp.SetDataBlob(1, {0x00, 0xFF, 0x10});
+  rp.SetDataBlob(15, {});
+  RpBuilder b(rp);
+  const VXString awkward[] = {
+      U"",  U"a\"b'c<d>&e", U"tab\there\nnew line\r\nCRLF", VXString(U"nul\0x", 5), U"back\\slash \\u{41}",
+      U"\U0001F600 astral", VXString(1, char32_t(0xD800)) + U"lone surrogate", U"\x01\x1F control", U"  spaces  ",
+      U"\uFFFE\uFFFF", VXString(1, char32_t(0x110000))};
+  VoidIDVector dbs;
+  for (const VXString& name : awkward) {
+    auto db = b.Add(kTIDADatabase, name);
+    dbs.push_back(db);
+    db.Set(RpProp::kDescription, name);
+    if (!name.empty()) db.Alias(name + U"x");
+  }
+  auto db = b.At(dbs[1]);
+  auto table = db.Child(kTIDATable, U"T");
+  auto col = table.Child(kTIDAColumn, U"C");
+  Expr expr = ExprBuilder().Op(kAdd).ID(col).String(U"x\ny\\").End().Build();
+  expr.SetFormatStr(U"fmt \x02 %1");
+  table.Set(RpProp::kExpr, expr)
+      .Set(RpProp::kNullable, false)
+      .Set(RpProp::kTableType, std::int64_t(-9223372036854775807LL - 1))
+      .Set(RpProp::kGUID, ByteVector{1, 2, 3, 254})
+      .Set(RpProp::kLevelKey, VoidID(3003, 999999))  // ids in properties may dangle
+      .Set(RpProp::kPostConnectStrings, VXStringVector{U"", U"a\x03", U"b"})
+      .Set(RpProp::kPropertyMap, VXStringStringMap{{U"k\x04", U"v"}, {U"", U""}})
+      .Set(RpProp::kMultiplicity, Multiplicity{MultiplicityTypes::kOne, MultiplicityTypes::kUnknown, 3, 7})
+      .Set(RpProp::kDisabled, std::monostate())
+      .Set(RpProp::kUpgradeID, ByteVector{});
+  RpSourceDefinition defn;
+  defn.m_logicalToPhysical.emplace_back(ExprBuilder().ID(col).Build(), Expr());
+  defn.m_physicalTables = {table, VoidID(3001, 77)};
+  defn.m_joins.push_back({{table, table}, VoidID::NullID});
+  defn.m_whereClause = ExprBuilder().String(U"\x05").Build();
+  defn.m_bDistinct = true;
+  table.Set(RpProp::kSourceDefinition, std::make_shared<const RpSourceDefinition>(defn));
+  col.Set(RpProp::kSourceDefinition, std::shared_ptr<const RpSourceDefinition>());
+
+  const std::string text = RpFile::SaveToString(rp);
+  EXPECT_NE(text.find("esc=\"1\""), std::string::npos);
+  std::unique_ptr<ARpGateway> back = RpFile::LoadFromMemory(text.data(), text.size());
+  ExpectSame(rp, *back);
+  EXPECT_EQ(back->GetObject(dbs[3])->GetName(), VXString(U"nul\0x", 5));
+  // And again: the written form is stable.
+  EXPECT_EQ(RpFile::SaveToString(*back), text);
+}
+
+TEST(RpFileRoundTrip, DifferencesAreFound) {
+  std::unique_ptr<ARpGateway> a = RpFile::Load(kSample);
+  std::unique_ptr<ARpGateway> b = RpFile::Load(kSample);
+  std::string diff;
+  VoidIDVector ids;
+  b->GetObjectIDsOfType(kTIDAAttribute, ids);
+  b->GetObject(ids[2])->SetProperty(RpProp::kDataType, VXString(U"CHAR"));
+  EXPECT_TRUE(RpFile::FindFirstDifference(*a, *b, diff));
+  EXPECT_NE(diff.find("DataType"), std::string::npos) << diff;
+  std::unique_ptr<ARpGateway> c = RpFile::Load(kSample);
+  ASSERT_TRUE(c->MoveChild(c->GetObject(ids[2])->GetID(), 1));
+  EXPECT_TRUE(RpFile::FindFirstDifference(*a, *c, diff));
+  EXPECT_NE(diff.find("children"), std::string::npos) << diff;
+}
+
+// ---- broken files ----------------------------------------------------------
+
+struct BrokenCase {
+  const char* what;
+  std::string body;  // lines after <repository format="1">, which is line 2
+  std::uint64_t line;
+  const char* message;
+};
+
+std::string Document(const std::string& body) {
+  return "<?xml version=\"1.0\"?>\n<repository format=\"1\">\n" + body + "</repository>\n";
+}
+
+TEST(RpFileErrors, EachKindOfErrorNamesItsLine) {
+  const BrokenCase cases[] = {
+      {"malformed", "<object id=\"3023:1\" name=\"A\">\n</objekt>\n", 4, "malformed XML"},
+      {"unknown element", "\n<thing/>\n", 4, "unknown element <thing>"},
+      {"unknown type", "<object id=\"9999:1\" name=\"A\"/>\n", 3, "unknown type 9999"},
+      {"bad id", "<object id=\"3023\" name=\"A\"/>\n", 3, "bad object id '3023'"},
+      {"missing name", "<object id=\"3023:1\"/>\n", 3, "attribute name is missing"},
+      {"duplicate id", "<object id=\"3023:1\" name=\"A\"/>\n<object id=\"3023:1\" name=\"B\"/>\n", 4,
+       "duplicate object id '3023:1'"},
+      {"dangling parent", "<object id=\"3001:1\" name=\"T\" parent=\"3023:5\"/>\n", 3,
+       "dangling reference: parent 3023:5"},
+      {"parent type", "<object id=\"3023:1\" name=\"D\"/>\n<object id=\"3003:1\" name=\"C\" parent=\"3023:1\"/>\n", 4,
+       "cannot live under 3023:1"},
+      {"cycle", "<object id=\"4000:1\" name=\"A\" parent=\"4000:2\"/>\n<object id=\"4000:2\" name=\"B\" parent=\"4000:1\"/>\n",
+       4, "cycle"},
+      {"dangling tuple", "<object id=\"4206:1\" name=\"R\"/>\n\n<tuple rel=\"35\" args=\"4206:1 1501:3\"/>\n", 5,
+       "dangling reference: tuple argument 1501:3"},
+      {"unknown relation", "<tuple rel=\"12345\" args=\"1:1\"/>\n", 3, "unknown relation 12345"},
+      {"arity", "<tuple rel=\"35\" args=\"4206:1\"/>\n", 3, "takes 2 ids"},
+      {"containment tuple", "<tuple rel=\"1\" args=\"3023:1 3001:1\"/>\n", 3, "parent attribute"},
+      {"unknown property", "<object id=\"3023:1\" name=\"A\">\n<prop key=\"Colour\">x</prop>\n</object>\n", 4,
+       "unknown property 'Colour'"},
+      {"twice property",
+       "<object id=\"3023:1\" name=\"A\">\n<prop key=\"Description\"/>\n<prop key=\"Description\"/>\n</object>\n", 5,
+       "given twice"},
+      {"bad bool", "<object id=\"3023:1\" name=\"A\">\n<prop key=\"Nullable\" type=\"bool\">yes</prop>\n</object>\n", 4,
+       "bad bool 'yes'"},
+      {"bad property type", "<object id=\"3023:1\" name=\"A\">\n<prop key=\"Nullable\" type=\"float\"/>\n</object>\n", 4,
+       "unknown property type 'float'"},
+      {"bad hex", "<blob number=\"1\">0G</blob>\n", 3, "bad blob bytes"},
+      {"blob twice", "<blob number=\"1\"/>\n<blob number=\"1\"/>\n", 4, "blob 1 is given twice"},
+      {"alias twice", "<object id=\"3023:1\" name=\"A\">\n<alias>x</alias>\n<alias>x</alias>\n</object>\n", 5,
+       "given twice"},
+      {"bad escape", "<object id=\"3023:1\" name=\"a\\q\" esc=\"1\"/>\n", 3, "bad escape"},
+      {"stray text", "<object id=\"3023:1\" name=\"A\">hello</object>\n", 3, "unexpected text 'hello'"},
+      {"misplaced", "<object id=\"3023:1\" name=\"A\">\n<object id=\"3023:2\" name=\"B\"/>\n</object>\n", 4,
+       "not allowed here"},
+      {"pos gap",
+       "<object id=\"3023:1\" name=\"D\"/>\n<object id=\"3001:1\" name=\"T\" parent=\"3023:1\" pos=\"0\"/>\n"
+       "<object id=\"3001:2\" name=\"U\" parent=\"3023:1\" pos=\"2\"/>\n",
+       5, "pos 2 among the children of 3023:1"},
+      {"pos partial",
+       "<object id=\"3023:1\" name=\"D\"/>\n<object id=\"3001:1\" name=\"T\" parent=\"3023:1\" pos=\"0\"/>\n"
+       "<object id=\"3001:2\" name=\"U\" parent=\"3023:1\"/>\n",
+       4, "have a pos and others not"},
+  };
+  for (const BrokenCase& c : cases) {
+    const std::string doc = Document(c.body);
+    try {
+      RpFile::LoadFromMemory(doc.data(), doc.size(), "broken.xml");
+      ADD_FAILURE() << c.what << ": loaded";
+    } catch (const RpFileError& e) {
+      EXPECT_EQ(e.GetLine(), c.line) << c.what << ": " << e.what();
+      EXPECT_NE(e.GetMessage().find(c.message), std::string::npos) << c.what << ": " << e.what();
+      EXPECT_EQ(std::string(e.what()).rfind("broken.xml:" + std::to_string(c.line) + ":", 0), 0u) << e.what();
+    }
+  }
+}
+
+TEST(RpFileErrors, BadExpressionTextIsPlacedAtItsCharacter) {
+  const std::string line = "<prop key=\"Expr\" type=\"expr\">Add(1,Multiply(2,))</prop>";
+  const std::string doc = Document("<object id=\"3001:1\" name=\"T\">\n" + line + "\n</object>\n");
+  try {
+    RpFile::LoadFromMemory(doc.data(), doc.size(), "e.xml");
+    FAIL() << "loaded";
+  } catch (const RpFileError& e) {
+    EXPECT_EQ(e.GetLine(), 4u);
+    EXPECT_NE(e.GetMessage().find("bad expression text at character"), std::string::npos) << e.what();
+    // The column is that of the offending character: the text starts right
+    // after the start tag.
+    try {
+      ToStringVisitor::ExprFrom(U"Add(1,Multiply(2,))");
+    } catch (const ExprTextError& inner) {
+      EXPECT_EQ(e.GetColumn(), line.find("Add(") + 1 + inner.GetPosition()) << e.what();
+    }
+  }
+}
+
+TEST(RpFileErrors, DocumentLevelProblems) {
+  const std::pair<std::string, const char*> cases[] = {
+      {"", "malformed XML"},
+      {"<?xml version=\"1.0\"?>\n<repository format=\"2\"/>\n", "unsupported repository file format '2'"},
+      {"<?xml version=\"1.0\"?>\n<objects/>\n", "unknown element <objects>"},
+      {"<?xml version=\"1.0\"?>\n<object id=\"3023:1\" name=\"A\"/>\n", "expected <repository>"},
+      {"<?xml version=\"1.0\"?>\n<!DOCTYPE r [<!ENTITY e SYSTEM \"file:///etc/passwd\">]>\n<repository format=\"1\" "
+       "name=\"&e;\"/>\n",
+       ""},
+      {"<repository format=\"1\">", "malformed XML"},
+  };
+  for (const auto& [doc, message] : cases) {
+    try {
+      std::unique_ptr<ARpGateway> rp = RpFile::LoadFromMemory(doc.data(), doc.size(), "d.xml");
+      // An external entity is never read: the name stays without the file.
+      EXPECT_EQ(*message, '\0') << doc;
+      EXPECT_EQ(rp->GetLogicalName().find(U"root:"), VXString::npos);
+    } catch (const RpFileError& e) {
+      EXPECT_NE(e.GetMessage().find(message), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST(RpFileErrors, MissingFileAndUnwritablePath) {
+  try {
+    RpFile::Load("/nonexistent/dir/repo.xml");
+    FAIL() << "loaded";
+  } catch (const RpFileError& e) {
+    EXPECT_EQ(e.GetSource(), "/nonexistent/dir/repo.xml");
+    EXPECT_NE(e.GetMessage().find("cannot open"), std::string::npos);
+  }
+  ARpGateway rp;
+  EXPECT_THROW(RpFile::Save(rp, "/nonexistent/dir/repo.xml"), RpFileError);
+}
+
+TEST(RpFileSave, ReplacesAnExistingFileWhole) {
+  const std::string path = ::testing::TempDir() + "rpfile_save_test.xml";
+  std::unique_ptr<ARpGateway> rp = RpFile::Load(kSample);
+  RpFile::Save(*rp, path);
+  ARpGateway empty;
+  RpFile::Save(empty, path);
+  std::unique_ptr<ARpGateway> back = RpFile::Load(path);
+  EXPECT_EQ(back->GetObjectCount(), 0u);
+  std::remove(path.c_str());
+}
+
+}  // namespace
