@@ -25,6 +25,11 @@
 template <class T>
 class Ref;
 class ARpVariable;
+// For the query and join text section (ListQuerySpec/ListQuerySpec.h).
+class AbstractListQuerySpec;
+class ListQuerySpec;
+class MultiListQuerySpec;
+class JoinGraph;
 
 class MetadataUtil {
  public:
@@ -185,4 +190,44 @@ class MetadataUtil {
   // The same for the name of a session variable: false unless var resolves and
   // its initialization block resolves and is a session block.
   static bool ParseMultiVar(const Ref<ARpVariable>& var, VXString& sVarName, VXString& sSourceName);
+
+  // ---------------------------------------------------------------------------
+  // Query and join text (SMUtilQuery.cpp, SMUtilQueryJoin.cpp)
+  // ---------------------------------------------------------------------------
+
+  // A query specification as logical SQL, one clause per line. bFullyQualified
+  // goes to every expression and table name; bTabs indents each clause line
+  // with two tabs; bNativeSQL leaves out the internal forms, alias quotes and
+  // the break line (and may take the FROM clause from the catalog folder);
+  // bShortExternalMode leaves out aliases and may derive the FROM clause from
+  // the first select item. Each form checks the stack (VXStackOverflowException)
+  // and the job's cancellation (VXJobCancelledException) first, so nested
+  // subqueries stop cleanly. An enumeration value outside its cases is a logic
+  // error (VXAssertException).
+  static VXString ToSQLStatement(const ListQuerySpec& request, ARpGateway* pRp, bool bFullyQualified, bool bTabs,
+                                 bool bNativeSQL, bool bShortExternalMode);
+  static VXString ToSQLStatement(const AbstractListQuerySpec& request, ARpGateway* pRp, bool bFullyQualified,
+                                 bool bTabs, bool bNativeSQL, bool bShortExternalMode);
+  static VXString ToSQLStatement(const MultiListQuerySpec& request, ARpGateway* pRp, bool bFullyQualified,
+                                 bool bTabs, bool bNativeSQL, bool bShortExternalMode);
+  // The empty SELECT frame followed by the join graph and its join conditions.
+  static VXString ToSQLStatement(const JoinGraph& joinSpec, ARpGateway* pRp, bool bFullyQualified, bool bTabs,
+                                 bool bNativeSQL, bool bShortExternalMode);
+  // The compact lower-case diagnostic form (no join conditions).
+  static VXString ToString(const ListQuerySpec& request, ARpGateway* pRp, bool bFullyQualified);
+
+  // The tables of a join graph separated by ",\n" (plus two tabs with bTabs);
+  // a node that does not resolve is written "Missing RP object".
+  static VXString ToString(const JoinGraph& joinSpec, ARpGateway* pRp, bool bFullyQualified, bool bTabs);
+  // The quoted catalog, schema and table names of a physical table joined by
+  // "." (the database is never written); the quoted name of anything else.
+  static VXString GetFullyQualifiedTableName(const Ref<ARpObject>& rpObj);
+  // Appends the join condition of a physical foreign key or complex join,
+  // starting with a blank; nothing for any other id.
+  static void ChangeForeignKeyOrJoinIDToString(const VoidID& id, VXString& out, ARpGateway* pRp,
+                                               bool bFullyQualified);
+  // The first complex join attached to rpRightTable that also links
+  // rpLeftTable, or a null handle.
+  static Ref<ARpObject> FindComplexJoinBetweenTables(const Ref<ARpObject>& rpLeftTable,
+                                                     const Ref<ARpObject>& rpRightTable);
 };

@@ -1,0 +1,344 @@
+// Query text: ToSQLStatement in its four modes, set queries, join graphs and
+// the diagnostic form.
+#include "SMUtilQueryTestRepo.h"
+#include "Utility/VXAssert.h"
+
+using namespace query_test;
+
+namespace {
+
+const VXString T = U"\t\t";
+
+Expr Id(VoidID id) { return ExprBuilder().ID(id).Build(); }
+VXString I(const Expr& e) { return ToStringVisitor::StringFrom(e); }
+
+TEST(QueryText, EmptyRequest) {
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(ListQuerySpec(), nullptr, false, false, false, false)),
+            Show(U"SELECT \n\nBREAK SPEC: \n"));
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(ListQuerySpec(), nullptr, false, true, true, false)),
+            Show(T + U"SELECT \n" + T + T + U"\n" + T));
+}
+
+TEST(QueryText, SelectItemFormsByMode) {
+  const Expr e = Parse(U"Add(1,Multiply(2,3))");
+  const ListQuerySpec q = QuerySpecBuilder().Select(U"N", e).Select(U"M", Parse(U"7")).Build();
+  const VXString r = R(e, nullptr);
+  struct Row {
+    bool bNative, bShort;
+    VXString expected;
+  };
+  const Row rows[] = {
+      {false, false, U"SELECT \n" + I(e) + U" " + r + U" as \"N\", 7 7 as \"M\"\nBREAK SPEC: \n"},
+      {true, false, U"SELECT \n" + r + U" as N, 7 as M\n"},
+      {false, true, U"SELECT \n" + I(e) + U" " + r + U", 7 7\nBREAK SPEC: \n"},
+      {true, true, U"SELECT \n" + r + U", 7\n"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(q, nullptr, false, false, row.bNative, row.bShort)), Show(row.expected))
+        << row.bNative << row.bShort;
+  }
+}
+
+// Every clause at once, with tabs.
+TEST(QueryText, FullStatementWithTabs) {
+  Repo r;
+  ARpGateway* rp = r.Rp();
+  const Expr region = Id(r.custRegion);
+  const Expr revenue = ExprBuilder().Op(kSum).ID(r.ordAmount).End().Build();
+  const Expr detail = ExprBuilder().Op(kGreater).ID(r.ordAmount).Int(100).End().Build();
+  const Expr summary = ExprBuilder().Op(kGreater).Append(revenue).Int(1000).End().Build();
+  const Expr on = ExprBuilder().Op(kEqual).ID(r.custID).ID(r.lineID).End().Build();
+  const Expr one = Parse(U"1"), two = Parse(U"2"), a = Parse(U"'a'");
+  SelectionSpec sel{U"Sel", {U"Region", U"Revenue"}, {IncludeSpec{{one, a}, detail}, IncludeSpec{{two}, {}}}};
+  const ListQuerySpec q =
+      QuerySpecBuilder()
+          .Selection(sel)
+          .Unsuppressed()
+          .Distinct()
+          .Select(U"Region", region)
+          .Select(U"Revenue", revenue)
+          .Break(BreakSpec::kBreak, 0, U"Region")
+          .Break(BreakSpec::kBody, -1, U"Revenue")
+          .From(r.orders)
+          .From(QuerySpecBuilder::Join(QuerySpecBuilder::Table(r.customers), QuerySpecBuilder::Table(r.lines),
+                                       SqlTableRef::kLeftOuterJoin, on))
+          .JoinNode(r.orders, {DirectedLink(r.cj, r.lines), DirectedLink(r.fk, r.customers)})
+          .JoinNode(r.customers, {DirectedLink(r.fk, r.orders)})
+          .JoinNode(r.lines, {DirectedLink(r.cj, r.orders)})
+          .Where(detail)
+          .Having(summary)
+          .OrderBy(region, SortSpec::kAscending)
+          .OrderBy(revenue, SortSpec::kDescending)
+          .OrderBy(one, SortSpec::kDontCare)
+          .Build();
+  VXString fkText;
+  MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.fk, fkText, rp, true);
+  const VXString expected =
+      T + U"SELECTION Sel(Region, Revenue)\n" +                                               //
+      T + U"INCLUDE (" + R(one, rp, true) + U", " + R(a, rp, true) + U") WHEN " + R(detail, rp, true) + U"\n" +  //
+      T + U"INCLUDE (" + R(two, rp, true) + U")\n" +                                         //
+      T + U"SELECT \n" + T + U"unsuppressed distinct " +                                     //
+      I(region) + U" " + R(region, rp, true) + U" as \"Region\", " +                        //
+      I(revenue) + U" " + R(revenue, rp, true) + U" as \"Revenue\"" + T + U"\n" +            //
+      U"BREAK SPEC: 0 kBreak Region, -1 kBody Revenue\n" +                                   //
+      T + U"FROM \nOrders\n\t\t( Customers left join Lines on " + R(on, rp, true) + U" )\n" +  //
+      T + U"\"Cat\".\"Sch\".\"Orders\",\n\t\t\"Cat\".\"Sch\".\"Customers\",\n\t\t\"Cat\".\"Lines\"\n" +
+      T + U"WHERE\n" + T + fkText + U" AND " + R(r.cjExpr, rp, true) + U" AND (" + R(detail, rp, true) + U")\n" +
+      T + U"HAVING\n" + T + R(summary, rp, true) + U"\n" +  //
+      T + U"ORDER BY\n" + T + R(region, rp, true) + U" asc, " + R(revenue, rp, true) + U" desc, " + R(one, rp, true) +
+      U" \n";
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(q, rp, true, true, false, false)), Show(expected));
+  // The fully qualified flag reaches the expressions.
+  EXPECT_NE(R(region, rp, true), R(region, rp, false));
+  EXPECT_NE(MetadataUtil::ToSQLStatement(q, rp, false, true, false, false).find(R(region, rp, false)), VXString::npos);
+}
+
+TEST(QueryText, FromEntriesJoinsAndSeparators) {
+  Repo r;
+  ARpGateway* rp = r.Rp();
+  struct Row {
+    SqlTableRef::JoinType type;
+    const char32_t* keyword;
+  };
+  const Row rows[] = {{SqlTableRef::kInnerJoin, U" inner join "},
+                      {SqlTableRef::kLeftOuterJoin, U" left join "},
+                      {SqlTableRef::kRightOuterJoin, U" right join "},
+                      {SqlTableRef::kFullOuterJoin, U" full join "},
+                      {SqlTableRef::kFullOuterStitchJoin, U" full outer stitch join "},
+                      {SqlTableRef::kNaturalJoin, U" natural join "}};
+  for (const Row& row : rows) {
+    // Nested joins: ( ( Orders kw Customers ) kw Lines ), no ON conditions.
+    ListQuerySpec q = QuerySpecBuilder()
+                          .From(QuerySpecBuilder::Join(
+                              QuerySpecBuilder::Join(QuerySpecBuilder::Table(r.orders),
+                                                     QuerySpecBuilder::Table(r.customers), row.type),
+                              QuerySpecBuilder::Table(r.lines), row.type))
+                          .From(r.top)
+                          .Build();
+    const VXString kw = row.keyword;
+    EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(q, rp, false, false, true, false)),
+              Show(U"SELECT \n\nFROM \n( ( Orders" + kw + U"Customers )" + kw + U"Lines )\n\t\tTop\n"));
+  }
+  // Tables of other kinds write nothing; the separators stay.
+  ListQuerySpec other = QuerySpecBuilder()
+                            .From(SqlTableRef(std::make_unique<SqlNullTable>()))
+                            .From(SqlTableRef(std::make_unique<SqlExternalTable>(QualifiedName{U"X"})))
+                            .Build();
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(other, rp, false, false, true, false)),
+            Show(U"SELECT \n\nFROM \n\n\t\t\n"));
+}
+
+TEST(QueryText, DerivedTableIsRenderedWithTabs) {
+  Repo r;
+  ARpGateway* rp = r.Rp();
+  const ListQuerySpec sub = QuerySpecBuilder().Select(U"a", Id(r.ordID)).From(r.orders).Build();
+  const ListQuerySpec q = QuerySpecBuilder().Select(U"b", Parse(U"1")).From(QuerySpecBuilder::Derived(sub)).Build();
+  for (bool bNative : {false, true}) {
+    const VXString inner = MetadataUtil::ToSQLStatement(sub, rp, true, true, bNative, false);
+    EXPECT_EQ(inner.substr(0, 2), T);
+    const VXString items = bNative ? VXString(U"1 as b") : VXString(U"1 1 as \"b\"");
+    const VXString breaks = bNative ? VXString() : VXString(U"BREAK SPEC: \n");
+    EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(q, rp, true, false, bNative, true)),
+              Show(U"SELECT \n" + (bNative ? VXString(U"1") : VXString(U"1 1")) + U"\n" + breaks + U"FROM \n" +
+                   inner + U"\n"));
+    EXPECT_NE(MetadataUtil::ToSQLStatement(q, rp, true, false, bNative, false).find(items), VXString::npos);
+  }
+}
+
+TEST(QueryText, JoinConditionsOnceInIdOrder) {
+  Repo r;
+  ARpGateway* rp = r.Rp();
+  VXString fkText, cjText;
+  MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.fk, fkText, rp, false);
+  MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.cj, cjText, rp, false);
+  // The graph lists the complex join first and the foreign key from both ends.
+  JoinGraph g;
+  g.AddNode(r.lines).AddLink(DirectedLink(r.cj, r.orders));
+  g.AddNode(r.orders).AddLink(DirectedLink(r.cj, r.lines)).AddLink(DirectedLink(r.fk, r.customers));
+  g.AddNode(r.customers).AddLink(DirectedLink(r.fk, r.orders));
+  const VXString graph = U"Lines,\nOrders,\nCustomers\n";
+  ASSERT_LT(VoidID(r.fk), VoidID(r.cj));
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(g, rp, false, false, false, false)),
+            Show(U"SELECT \n\nBREAK SPEC: \n" + graph + U"WHERE\n" + fkText + U" AND" + cjText + U"\n"));
+
+  // Ids order by signed type, then unsigned number; " AND" stands between
+  // ids even when one of them writes nothing.
+  JoinGraph odd;
+  odd.AddNode(r.orders)
+      .AddLink(DirectedLink(VoidID(r.fk.m_interfaceTypeID, 0xFFFFFFFFu), r.customers))
+      .AddLink(DirectedLink(r.fk, r.customers))
+      .AddLink(DirectedLink(VoidID(-5, 1), r.customers));
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(odd, rp, false, false, true, false)),
+            Show(U"SELECT \n\nOrders\nWHERE\n AND" + fkText + U" AND\n"));
+}
+
+TEST(QueryText, WhereClauseForms) {
+  Repo r;
+  ARpGateway* rp = r.Rp();
+  const Expr filter = ExprBuilder().Op(kLess).ID(r.ordAmount).Int(5).End().Build();
+  const VXString f = R(filter, rp);
+  ListQuerySpec onlyFilter = QuerySpecBuilder().Where(filter).Build();
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(onlyFilter, rp, false, false, true, false)),
+            Show(U"SELECT \n\nWHERE\n" + f + U"\n"));
+  ListQuerySpec both = QuerySpecBuilder().Where(filter).JoinNode(r.orders, {DirectedLink(r.cj, r.lines)}).Build();
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(both, rp, false, false, true, false)),
+            Show(U"SELECT \n\nOrders\nWHERE\n " + R(r.cjExpr, rp) + U" AND (" + f + U")\n"));
+  // A graph without links writes no WHERE.
+  ListQuerySpec graphOnly = QuerySpecBuilder().JoinNode(r.orders).Build();
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(graphOnly, rp, false, true, true, false)),
+            Show(T + U"SELECT \n" + T + T + U"\n" + T + T + U"Orders\n"));
+}
+
+TEST(QueryText, ShortExternalDerivedDataset) {
+  const Expr xsa = Parse(U"XSA('ds',Q['T','C'])");
+  const Expr having = Parse(U"Greater(1,0)");
+  // The FROM clause comes from the first item and runs straight into the next clause.
+  ListQuerySpec q = QuerySpecBuilder().Select(U"x", xsa).Select(U"y", Parse(U"2")).Having(having).Build();
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(q, nullptr, false, false, true, true)),
+            Show(U"SELECT \n" + R(xsa, nullptr) + U", 2\nFROM XSA('ds')HAVING\n" + R(having, nullptr) + U"\n"));
+
+  struct Row {
+    const char32_t* firstItem;
+    const char32_t* from;  // what follows "FROM ", or null for no FROM
+  };
+  const Row rows[] = {
+      {U"Q['Sales','Orders','Amount']", U"\"Sales\""},  // the subject area with its quotes
+      {U"Q['A.B','C']", U"\"A.B\""},                    // a dot inside quotes does not split
+      {U"Add(1,2)", nullptr},
+      {U"'XSA(x).y'", nullptr},                         // inside a string literal
+      {U"XSA('a.b',S'c')", nullptr},                    // a dot inside the quoted area
+  };
+  for (const Row& row : rows) {
+    const Expr e = Parse(row.firstItem);
+    const VXString text = R(e, nullptr);
+    ListQuerySpec one = QuerySpecBuilder().Select(U"x", e).Build();
+    const VXString got = MetadataUtil::ToSQLStatement(one, nullptr, false, false, true, true);
+    const std::size_t at = got.find(U"FROM ");
+    if (text.find(U"XSA(") == 0) {
+      // An XSA item always yields its XSA(...) part.
+      ASSERT_NE(at, VXString::npos) << ToNarrow(text);
+      EXPECT_EQ(Show(got.substr(at + 5)), Show(text.substr(0, text.find(U')') + 1)));
+    } else if (row.from) {
+      EXPECT_EQ(Show(got), Show(U"SELECT \n" + text + U"\nFROM " + row.from)) << ToNarrow(text);
+    } else {
+      EXPECT_EQ(at, VXString::npos) << ToNarrow(got);
+    }
+  }
+  // A first item whose text starts with "." is a logic error.
+  ListQuerySpec dot = QuerySpecBuilder().Select(U"x", Parse(U"Q['.x']")).Build();
+  EXPECT_THROW(MetadataUtil::ToSQLStatement(dot, nullptr, false, false, true, true), VXAssertException);
+  // Outside the short form the same item is fine.
+  EXPECT_NO_THROW(MetadataUtil::ToSQLStatement(dot, nullptr, false, false, true, false));
+}
+
+TEST(QueryText, CatalogFolderFrom) {
+  Repo r;
+  ARpGateway* rp = r.Rp();
+  struct Row {
+    VoidID folder;
+    bool bNative, bShort;
+    VXString from;
+  };
+  const Row rows[] = {
+      {r.subjectArea, true, false, U"FROM Sales\n"},
+      {r.subjectArea, true, true, U"FROM \"Sales\"\n"},
+      {r.quotedArea, true, true, U"FROM \"Quoted\"\n"},  // not quoted again
+      {r.subjectArea, false, true, U""},                  // native SQL off: no folder
+  };
+  for (const Row& row : rows) {
+    ListQuerySpec q = QuerySpecBuilder().Select(U"x", Parse(U"1")).CatalogFolder(row.folder).Build();
+    const VXString got = MetadataUtil::ToSQLStatement(q, rp, false, false, row.bNative, row.bShort);
+    const std::size_t at = got.find(U"FROM");
+    EXPECT_EQ(Show(at == VXString::npos ? VXString() : got.substr(at)), Show(row.from));
+  }
+  // Tables win over the folder.
+  ListQuerySpec q = QuerySpecBuilder().CatalogFolder(r.subjectArea).From(r.orders).Build();
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(q, rp, false, false, true, true)), Show(U"SELECT \n\nFROM \nOrders\n"));
+}
+
+TEST(QueryText, SetQueries) {
+  const ListQuerySpec a = QuerySpecBuilder().Select(U"a", Parse(U"1")).Build();
+  const ListQuerySpec b = QuerySpecBuilder().Select(U"b", Parse(U"2")).Build();
+  const VXString ta = MetadataUtil::ToSQLStatement(a, nullptr, false, false, true, false);
+  const VXString tb = MetadataUtil::ToSQLStatement(b, nullptr, false, false, true, false);
+
+  MultiListQuerySpec single = QuerySpecBuilder::SetQuery(MultiListQuerySpec::kIntersect, true, {&a});
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(single, nullptr, false, false, true, false)), Show(ta));
+
+  struct Row {
+    int op;
+    bool bAll;
+    const char32_t* sep;
+  };
+  const Row rows[] = {{0, false, U"\nUNION\n"},  {0, true, U"\nUNION ALL\n"}, {1, false, U"\nINTERSECT\n"},
+                      {2, true, U"\nEXCEPT ALL\n"}, {7, false, U"\nEXCEPT\n"}};
+  for (const Row& row : rows) {
+    MultiListQuerySpec u = QuerySpecBuilder::SetQuery(
+        static_cast<MultiListQuerySpec::CombineQueryOperation>(row.op), row.bAll, {&a, &b, &a});
+    const AbstractListQuerySpec& abstract = u;
+    EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(abstract, nullptr, false, false, true, false)),
+              Show(ta + row.sep + tb + row.sep + ta));
+  }
+  MultiListQuerySpec sorted = QuerySpecBuilder::SetQuery(
+      MultiListQuerySpec::kUnion, false, {&a, &b},
+      {SortSpec{SortSpec::kDescending, Parse(U"1")}, SortSpec{SortSpec::kDontCare, Parse(U"2")}});
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(sorted, nullptr, false, false, true, false)),
+            Show(ta + U"\nUNION\n" + tb + U"\norder by 1 desc, 2 "));
+}
+
+TEST(QueryText, EnumerationsOutsideTheirCasesAreLogicErrors) {
+  auto expectLogicError = [](auto&& render, const char* what) {
+    try {
+      render();
+      ADD_FAILURE() << what << " was rendered";
+    } catch (const VXAssertException& e) {
+      EXPECT_TRUE(e.IsLogicError()) << what;
+      EXPECT_EQ(e.GetFile(), "server/Metadata/Src/SMUtil.cpp") << what;
+    }
+  };
+  ListQuerySpec badBreak = QuerySpecBuilder().Break(static_cast<BreakSpec::LevelType>(3), 0, U"x").Build();
+  expectLogicError([&] { MetadataUtil::ToSQLStatement(badBreak, nullptr, false, false, false, false); }, "break");
+  expectLogicError([&] { MetadataUtil::ToString(badBreak, nullptr, false); }, "break (diagnostic)");
+  ListQuerySpec badSort = QuerySpecBuilder().OrderBy(Parse(U"1"), static_cast<SortSpec::SortDirection>(-1)).Build();
+  expectLogicError([&] { MetadataUtil::ToSQLStatement(badSort, nullptr, false, false, true, false); }, "sort");
+  ListQuerySpec badJoin = QuerySpecBuilder()
+                              .From(QuerySpecBuilder::Join(QuerySpecBuilder::Table(VoidID(3001, 1)),
+                                                           QuerySpecBuilder::Table(VoidID(3001, 2)),
+                                                           static_cast<SqlTableRef::JoinType>(6)))
+                              .Build();
+  expectLogicError([&] { MetadataUtil::ToSQLStatement(badJoin, nullptr, false, false, true, false); }, "join");
+  ListQuerySpec badKind;
+  badKind.m_queryType = static_cast<AbstractListQuerySpec::QuerySpecType>(2);
+  const AbstractListQuerySpec& abstract = badKind;
+  expectLogicError([&] { MetadataUtil::ToSQLStatement(abstract, nullptr, false, false, true, false); }, "kind");
+}
+
+TEST(QueryText, DiagnosticForm) {
+  Repo r;
+  ARpGateway* rp = r.Rp();
+  const Expr amount = Id(r.ordAmount);
+  const Expr filter = Parse(U"Greater(1,0)");
+  const ListQuerySpec q = QuerySpecBuilder()
+                              .Distinct()
+                              .Select(U"Amount", amount)
+                              .Select(U"One", Parse(U"1"))
+                              .Break(BreakSpec::kAssociated, 2, U"One")
+                              .From(r.orders)
+                              .From(QuerySpecBuilder::Join(QuerySpecBuilder::Table(r.customers),
+                                                           QuerySpecBuilder::Table(r.lines), SqlTableRef::kInnerJoin))
+                              .JoinNode(r.orders, {DirectedLink(r.fk, r.customers)})
+                              .JoinNode(r.customers)
+                              .Where(filter)
+                              .Having(filter)
+                              .OrderBy(amount, SortSpec::kAscending)
+                              .Build();
+  const VXString expected = U"select distinct " + I(amount) + U" " + R(amount, rp, true) +
+                            U" as \"Amount\", 1 1 as \"One\"\nBreak spec: 2 kAssociated One\nfrom \n\tOrders, \n\t"
+                            U"( Customers inner join Lines )\"Cat\".\"Sch\".\"Orders\",\n\"Cat\".\"Sch\".\"Customers\""
+                            U"\nwhere " + R(filter, rp) + U"\nhaving " + R(filter, rp) + U"\norder by " +
+                            R(amount, rp, true) + U" asc";
+  EXPECT_EQ(Show(MetadataUtil::ToString(q, rp, true)), Show(expected));
+  EXPECT_EQ(Show(MetadataUtil::ToString(ListQuerySpec(), rp, false)), Show(U"select \nBreak spec: \n"));
+}
+
+}  // namespace
