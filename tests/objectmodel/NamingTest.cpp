@@ -89,7 +89,7 @@ TEST(ObjectParentTable, ParentsAndChildren) {
 
   TypeIDVector parents;
   FindParentTypeIDs({kTIDAFolderAttr, kTIDAEntityFolder, kTIDAFolderAttr}, parents);
-  EXPECT_EQ(parents, (TypeIDVector{kTIDAEntityFolder, kTIDACatalogFolder, kTIDASchemaFolder}));
+  EXPECT_EQ(parents, (TypeIDVector{kTIDAEntityFolder, kTIDAFolder, kTIDACatalogFolder, kTIDASchemaFolder}));
 
   RpObjectVector kids;
   GetChildrenOfType(&s.rp, s.Get(s.orders), kids, kTIDAColumn);

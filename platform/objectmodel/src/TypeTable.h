@@ -65,7 +65,7 @@
   X(kTIDACatalogFolder, ACatalogFolder)                                                      \
   X(kTIDASchemaFolder, ASchemaFolder, kTIDACatalogFolder)                                    \
   X(kTIDAEntityFolder, AEntityFolder, kTIDACatalogFolder, kTIDASchemaFolder)                 \
-  X(kTIDAFolderAttr, AFolderAttr, kTIDAEntityFolder)                                         \
+  X(kTIDAFolderAttr, AFolderAttr, kTIDAEntityFolder, kTIDAFolder)                            \
   X(kTIDAMktg_CatalogLink, AMktg_CatalogLink)                                                \
   X(kTIDAMktg_CustomerType, AMktg_CustomerType)                                              \
   X(kTIDAMktg_ListCatalog, AMktg_ListCatalog)                                                \
