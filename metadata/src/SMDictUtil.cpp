@@ -116,7 +116,10 @@ VXString MetadataDictUtil::GetTagName(const Ref<ARpObject>& object) { return Row
 VXString MetadataDictUtil::GetShortTypeName(const Ref<ARpObject>& object) { return RowOf(object).m_shortTypeName; }
 
 VXString MetadataDictUtil::GetDictNormalizedName(const Ref<ARpObject>& object, DictUniqueNamesCache&) {
-  VXString result = RowOf(object).m_shortTypeName;
+  const VXString& shortName = RowOf(object).m_shortTypeName;
+  VXString result;
+  result.reserve(shortName.size() + 1 + kMaxNormalizedNameLength + kGuidPartLength);
+  result += shortName;
   result.push_back(U'_');
   AppendCleanName(object->GetName(), result, kMaxNormalizedNameLength);
   const VXString guid = TYSGUIDGenerator::ByteVectorToGUIDString(object->GetGUID());
