@@ -271,6 +271,45 @@ TEST_F(ConsistencyMessageOrder, SameObjectByTextWithoutErrorNumber) {
   EXPECT_FALSE(nine < nine);
 }
 
+TEST_F(ConsistencyMessageOrder, TextsCompareByCodePoint) {
+  // Ascending code points across every encoded length, surrogates and values
+  // beyond Unicode included.
+  const VXString texts[] = {
+      U"a",
+      U"z",
+      VXString(1, char32_t(0x7F)),
+      VXString(1, char32_t(0xE9)),
+      VXString(1, char32_t(0x7FF)),
+      VXString(1, char32_t(0x800)),
+      VXString(1, char32_t(0xD800)),
+      VXString(1, char32_t(0xE000)),
+      VXString(1, char32_t(0xFFFF)),
+      VXString(1, char32_t(0x10000)),
+      VXString(1, char32_t(0x1F600)),
+      VXString(1, char32_t(0x10FFFF)),
+      VXString(1, char32_t(0x110000)),
+      VXString(1, char32_t(0x3FFFFFF)),
+      VXString(1, char32_t(0x4000000)),
+      VXString(1, char32_t(0x7FFFFFFF)),
+      VXString(1, char32_t(0x80000000)),
+      VXString(1, char32_t(0xFFFFFFFF)),
+  };
+  std::vector<ConsistencyMessage> v;
+  for (std::size_t i = 0; i < std::size(texts); ++i) {
+    v.emplace_back(i + 1, t1, U"[" + ToVXString(std::to_string(i + 1)) + U"] x" + texts[i] + U"y");
+  }
+  // A shorter text before its extensions.
+  v.emplace_back(100, t1, U"[100] x");
+  std::reverse(v.begin(), v.end());
+  std::sort(v.begin(), v.end());
+  ASSERT_EQ(v.front().GetMessageId(), 100u);
+  for (std::size_t i = 1; i < v.size(); ++i) {
+    EXPECT_EQ(v[i].GetMessageId(), i) << "position " << i;
+    EXPECT_TRUE(v[i - 1] < v[i]);
+    EXPECT_FALSE(v[i] < v[i - 1]);
+  }
+}
+
 TEST_F(ConsistencyMessageOrder, SameObjectByCatalogueText) {
   // 38009 and 14041 both name one object; their texts decide the order.
   const ConsistencyMessage a(38009, col, RpObjectVector{col});
