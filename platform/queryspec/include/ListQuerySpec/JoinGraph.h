@@ -68,6 +68,7 @@ class JoinGraph {
   std::size_t size() const { return m_nodes.size(); }
   bool empty() const { return m_nodes.empty(); }
   const GraphNode& operator[](std::size_t i) const { return m_nodes[i]; }
+  GraphNode& operator[](std::size_t i) { return m_nodes[i]; }
   const_iterator begin() const { return m_nodes.begin(); }
   const_iterator end() const { return m_nodes.end(); }
   void clear() { m_nodes.clear(); }

@@ -1,0 +1,157 @@
+// The query command over the bundled example queries and the sample
+// repository, run as a user would run it. The long renderings are golden
+// files (tests/metadata/golden/query_*.txt); SMUTIL_UPDATE_GOLDEN=1 rewrites
+// them from the tool's output.
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+struct ToolRun {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+const std::string kSamples = SMUTIL_SAMPLES_DIR;
+const std::string kGolden = std::string(SMUTIL_SAMPLES_DIR) + "/../tests/metadata/golden/";
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+ToolRun RunQueryTool(const std::vector<std::string>& args) {
+  char outPath[] = "/tmp/smutil_query_out_XXXXXX";
+  char errPath[] = "/tmp/smutil_query_err_XXXXXX";
+  const int outFd = mkstemp(outPath);
+  const int errFd = mkstemp(errPath);
+  ToolRun run;
+  if (outFd < 0 || errFd < 0) return run;
+  std::vector<std::string> argv0{SMUTIL_TOOL_PATH, "query"};
+  argv0.insert(argv0.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (auto& a : argv0) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, outFd, 1);
+  posix_spawn_file_actions_adddup2(&actions, errFd, 2);
+  pid_t pid = 0;
+  if (posix_spawn(&pid, SMUTIL_TOOL_PATH, &actions, nullptr, argv.data(), environ) == 0) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  close(outFd);
+  close(errFd);
+  run.out = ReadFile(outPath);
+  run.err = ReadFile(errPath);
+  std::remove(outPath);
+  std::remove(errPath);
+  return run;
+}
+
+// A query file written for one test.
+std::string WriteQueryFile(const std::string& text) {
+  char path[] = "/tmp/smutil_query_file_XXXXXX";
+  const int fd = mkstemp(path);
+  if (fd >= 0) close(fd);
+  std::ofstream(path) << text;
+  return path;
+}
+
+TEST(CmdQuery, ExampleQueriesMatchTheirGoldenFiles) {
+  struct Case {
+    const char* file;
+    std::vector<std::string> flags;
+    const char* golden;
+  };
+  const Case cases[] = {
+      {"orders_by_region.qry", {}, "query_orders_by_region.txt"},
+      {"orders_by_region.qry", {"--tabs", "--fq"}, "query_orders_by_region_tabs_fq.txt"},
+      {"orders_by_region.qry", {"--diag"}, "query_orders_by_region_diag.txt"},
+      {"responders_union.qry", {"--native"}, "query_responders_union_native.txt"},
+      {"responders_union.qry", {"--query", "buyers", "--tabs"}, "query_responders_buyers_tabs.txt"},
+      {"subject_area_short.qry", {"--native", "--short"}, "query_subject_area_native_short.txt"},
+      {"subject_area_short.qry", {"--short"}, "query_subject_area_short.txt"},
+  };
+  const bool bUpdate = std::getenv("SMUTIL_UPDATE_GOLDEN") != nullptr;
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.flags;
+    args.push_back(kSamples + "/queries/" + c.file);
+    const ToolRun r = RunQueryTool(args);
+    ASSERT_EQ(r.exitCode, 0) << c.file << ": " << r.err;
+    EXPECT_EQ(r.err, "");
+    const std::string golden = kGolden + c.golden;
+    if (bUpdate) std::ofstream(golden, std::ios::binary) << r.out;
+    EXPECT_EQ(r.out, ReadFile(golden)) << c.golden;
+  }
+}
+
+TEST(CmdQuery, BytesRoundTripThroughSubqueryTokens) {
+  // The byte form printed for a query, used as a subquery token in a second
+  // file, renders as that query does in native form with tabs.
+  const std::string base = WriteQueryFile(
+      "query inner\n  select x = 1\n  from #3001:1\n");
+  const ToolRun bytes = RunQueryTool({"--bytes", base});
+  ASSERT_EQ(bytes.exitCode, 0) << bytes.err;
+  const std::string hex = bytes.out.substr(0, bytes.out.find('\n'));
+  const std::string outer = WriteQueryFile("query outer\n  where Exists(SQ'" + hex + "')\n");
+  const ToolRun a = RunQueryTool({"--native", outer});
+  const ToolRun b = RunQueryTool({"--native", "--tabs", base});
+  ASSERT_EQ(a.exitCode, 0) << a.err;
+  EXPECT_NE(a.out.find(b.out.substr(0, b.out.size() - 1)), std::string::npos) << a.out;
+  std::remove(base.c_str());
+  std::remove(outer.c_str());
+}
+
+TEST(CmdQuery, FileErrorsNameTheLine) {
+  struct Case {
+    const char* text;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"query q\n  frobnicate\n", "line 2: unknown keyword 'frobnicate'"},
+      {"select a = 1\n", "line 1: this line belongs inside a 'query NAME' block"},
+      {"query q\n\n  from {TABLE:\"No\".\"Such\"}\n", "line 3: no TABLE (3001) named \"No\".\"Such\""},
+      {"query q\n  where Add(1,\n", "line 2: bad expression"},
+      {"query q\n  from derived later\n", "line 2: no earlier query named 'later'"},
+      {"query q\n  from {NOTATYPE:\"x\"}\n", "line 2: "},
+      {"setquery s union\n", "has no operand"},
+      {"query q\nquery q\n", "line 2: a query named 'q' is already defined"},
+      {"# nothing\n", "the file defines no query"},
+  };
+  for (const Case& c : cases) {
+    const std::string path = WriteQueryFile(c.text);
+    const ToolRun r = RunQueryTool({path});
+    EXPECT_EQ(r.exitCode, 1) << c.text;
+    EXPECT_EQ(r.out, "") << c.text;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.text << " gave: " << r.err;
+    std::remove(path.c_str());
+  }
+}
+
+TEST(CmdQuery, UsageAndMissingFile) {
+  EXPECT_EQ(RunQueryTool({}).exitCode, 2);
+  EXPECT_EQ(RunQueryTool({"--bogus", "x"}).exitCode, 2);
+  const ToolRun r = RunQueryTool({"/nonexistent/q.qry"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("cannot open"), std::string::npos);
+}
+
+}  // namespace
