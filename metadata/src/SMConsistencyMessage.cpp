@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <array>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
-#include <stdexcept>
 #include <tuple>
 
 #include "Metadata/ConsistencyMessage.h"
@@ -26,6 +26,7 @@ struct SeverityRange {
 };
 
 // Every id not listed is an error.
+// clang-format off
 constexpr SeverityRange kSeverityRanges[] = {
     {23005, 23005, MSG_WARNING},
     {38100, 38100, MSG_WARNING},
@@ -50,6 +51,7 @@ constexpr SeverityRange kSeverityRanges[] = {
     {39102, 39108, MSG_WARNING},
     {89001, 89001, MSG_BESTPRACTICE},
 };
+// clang-format on
 
 // ---- Argument recipes -----------------------------------------------------
 
@@ -91,6 +93,7 @@ struct RecipeRange {
   const Recipe* recipe;
 };
 
+// clang-format off
 constexpr RecipeRange kRecipeRanges[] = {
     {14041, 14041, &kName0},
     {14043, 14043, &kName0},
@@ -239,6 +242,7 @@ constexpr RecipeRange kRecipeRanges[] = {
     {39108, 39108, &kName0Name1},
     {89001, 89001, &kQN0},
 };
+// clang-format on
 
 template <typename Range, std::size_t N>
 constexpr bool SortedAndDisjoint(const Range (&ranges)[N]) {

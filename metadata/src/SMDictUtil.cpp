@@ -1,10 +1,11 @@
 // Metadata dictionary names: type table, normalized names, paths and URLs.
+#include "Metadata/SMDictUtil.h"
+
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "Metadata/SMConstants.h"
-#include "Metadata/SMDictUtil.h"
 #include "Utility/BaseStringUtil.h"
 #include "Utility/SUFilePath.h"
 #include "Utility/SUSystemConfig.h"
@@ -86,8 +87,17 @@ void AppendCleanName(const VXString& name, VXString& out, std::size_t limit) {
   for (char32_t c : name) {
     if (out.size() >= stop) break;
     switch (c) {
-      case U'/': case U':': case U' ': case U'?': case U'*': case U'\\':
-      case U'>': case U'<': case U'"': case U'\'': case U'|':
+      case U'/':
+      case U':':
+      case U' ':
+      case U'?':
+      case U'*':
+      case U'\\':
+      case U'>':
+      case U'<':
+      case U'"':
+      case U'\'':
+      case U'|':
         out.push_back(U'_');
         break;
       case U'#':

@@ -17,12 +17,14 @@ struct IdRange {
 };
 
 // The warning ids as the check documents them to users.
+// clang-format off
 const IdRange kWarnings[] = {
     {23005, 23005}, {38100, 38100}, {38119, 38119}, {38128, 38128}, {38200, 38200}, {38203, 38203},
     {38208, 38208}, {39001, 39002}, {39004, 39011}, {39017, 39024}, {39026, 39031}, {39033, 39035},
     {39037, 39038}, {39040, 39040}, {39048, 39051}, {39053, 39058}, {39060, 39062}, {39064, 39066},
     {39070, 39071}, {39073, 39100}, {39102, 39108},
 };
+// clang-format on
 
 ConsistencyMessageType TypeOf(MessageId id) { return ConsistencyMessage(id, Ref<ARpObject>(), U"").GetType(); }
 
@@ -321,9 +323,12 @@ TEST_F(ConsistencyMessageOrder, SameObjectByCatalogueText) {
 
 TEST_F(ConsistencyMessageOrder, SortGroupsByObjectThenText) {
   std::vector<ConsistencyMessage> v{
-      ConsistencyMessage(3, t2, U"[3] c"),    ConsistencyMessage(1, t1, U"[1] b"),
-      ConsistencyMessage(2, Ref<ARpObject>(), U"[2] x"), ConsistencyMessage(4, t1, U"[4] a"),
-      ConsistencyMessage(5, db, U"[5] a"),    ConsistencyMessage(6, t2, U"[6] a"),
+      ConsistencyMessage(3, t2, U"[3] c"),
+      ConsistencyMessage(1, t1, U"[1] b"),
+      ConsistencyMessage(2, Ref<ARpObject>(), U"[2] x"),
+      ConsistencyMessage(4, t1, U"[4] a"),
+      ConsistencyMessage(5, db, U"[5] a"),
+      ConsistencyMessage(6, t2, U"[6] a"),
   };
   std::sort(v.begin(), v.end());
   std::vector<MessageId> order;

@@ -128,12 +128,28 @@ TEST_F(MetadataDictNames, SpecialCharactersAreReplaced) {
     VXString name, cleaned;
   };
   const Case cases[] = {
-      {U"a/b", U"a_b"},     {U"a:b", U"a_b"},      {U"a b", U"a_b"},   {U"a?b", U"a_b"},
-      {U"a*b", U"a_b"},     {U"a\\b", U"a_b"},     {U"a>b", U"a_b"},   {U"a<b", U"a_b"},
-      {U"a\"b", U"a_b"},    {U"a'b", U"a_b"},      {U"a|b", U"a_b"},   {U"a#b", U"aNb"},
-      {U"a%b", U"aPb"},     {U"a\tb", U"a_b"},     {U"a\nb", U"a_b"},  {VXString(U"a\0b", 3), U"a_b"},
-      {U"a\x1F" U"b", U"a_b"}, {U"a\x7F" U"b", U"a_b"}, {U"a\u00E9b", U"a233b"}, {U"\u4E2D", U"20013"},
-      {U"\U0001F600", U"128512"}, {U"Keep-these_.,;()[]{}!@$^&+=~`", U"Keep-these_.,;()[]{}"},
+      {U"a/b", U"a_b"},
+      {U"a:b", U"a_b"},
+      {U"a b", U"a_b"},
+      {U"a?b", U"a_b"},
+      {U"a*b", U"a_b"},
+      {U"a\\b", U"a_b"},
+      {U"a>b", U"a_b"},
+      {U"a<b", U"a_b"},
+      {U"a\"b", U"a_b"},
+      {U"a'b", U"a_b"},
+      {U"a|b", U"a_b"},
+      {U"a#b", U"aNb"},
+      {U"a%b", U"aPb"},
+      {U"a\tb", U"a_b"},
+      {U"a\nb", U"a_b"},
+      {VXString(U"a\0b", 3), U"a_b"},
+      {U"a\u001Fb", U"a_b"},
+      {U"a\u007Fb", U"a_b"},
+      {U"a\u00E9b", U"a233b"},
+      {U"\u4E2D", U"20013"},
+      {U"\U0001F600", U"128512"},
+      {U"Keep-these_.,;()[]{}!@$^&+=~`", U"Keep-these_.,;()[]{}"},
       {U"", U""},
   };
   for (const Case& c : cases) {
@@ -227,8 +243,9 @@ TEST_F(MetadataDictRpName, MissingPathLogsAndUsesTheFirst) {
   const auto records = log.Records();
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(records[0].severity, LogSeverity::kError);
-  EXPECT_EQ(records[0].text,
-            U"Errors inside GetRpName. 1, logical Names: Star Sales 2, rpdPaths: C:\\rp\\Star.rpd 3, logicalName:Sales");
+  EXPECT_EQ(
+      records[0].text,
+      U"Errors inside GetRpName. 1, logical Names: Star Sales 2, rpdPaths: C:\\rp\\Star.rpd 3, logicalName:Sales");
 }
 
 TEST_F(MetadataDictRpName, UnknownLogicalNameLogsAndUsesTheFirst) {
@@ -236,8 +253,9 @@ TEST_F(MetadataDictRpName, UnknownLogicalNameLogsAndUsesTheFirst) {
   ScopedLogCapture log;
   EXPECT_EQ(RpName(U"Other"), U"First");
   ASSERT_EQ(log.Records().size(), 1u);
-  EXPECT_EQ(log.Records()[0].text,
-            U"Errors inside GetRpName. 1, logical Names: Star 2, rpdPaths: a/First.rpd b/Second.rpd 3, logicalName:Other");
+  EXPECT_EQ(
+      log.Records()[0].text,
+      U"Errors inside GetRpName. 1, logical Names: Star 2, rpdPaths: a/First.rpd b/Second.rpd 3, logicalName:Other");
 }
 
 TEST_F(MetadataDictRpName, NothingConfigured) {

@@ -1,10 +1,10 @@
 // The dict and message commands, run as a user would run them: the built
 // tool in a child process on a repository file written by the test, with a
 // configuration file of the test's own.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -153,8 +153,9 @@ TEST_F(CmdDict, EveryObjectOneLineEach) {
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const auto lines = Lines(r.out);
   ASSERT_EQ(lines.size(), 6u) << r.out;
-  EXPECT_EQ(lines[0], "3023:1\tDatabase\tDB\tDB_Sales3F2504E0\tDatabase/DB_Sales3F2504E0.xml\t"
-                      "StarSchema/Database/DB_Sales3F2504E0.xml");
+  EXPECT_EQ(lines[0],
+            "3023:1\tDatabase\tDB\tDB_Sales3F2504E0\tDatabase/DB_Sales3F2504E0.xml\t"
+            "StarSchema/Database/DB_Sales3F2504E0.xml");
   for (const std::string& line : lines) {
     EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 5) << line;
   }

@@ -99,8 +99,8 @@ int RunDict(Context& ctx) {
 
   const RpObjectVector found = FindObjectsFromArgument(rp.get(), name, type);
   if (found.empty()) {
-    ctx.err << "smutil dict: nothing named " << name << (type ? " of type " + TypeLabel(type) : std::string())
-            << " in " << ctx.repoPath << "\n  names are matched exactly; list them with: smutil names --type TYPE\n";
+    ctx.err << "smutil dict: nothing named " << name << (type ? " of type " + TypeLabel(type) : std::string()) << " in "
+            << ctx.repoPath << "\n  names are matched exactly; list them with: smutil names --type TYPE\n";
     return 1;
   }
   // A name shared by objects of several types gives each of them: each has a

@@ -22,10 +22,14 @@ constexpr const char* kUsage = "message ID [QNAME | TYPE:NUMBER]...";
 
 const char* SeverityLabel(ConsistencyMessageType type) {
   switch (type) {
-    case MSG_WARNING: return "WARNING";
-    case MSG_BESTPRACTICE: return "BEST PRACTICE";
-    case MSG_ERROR: return "ERROR";
-    case MSG_UNKNOWN: break;
+    case MSG_WARNING:
+      return "WARNING";
+    case MSG_BESTPRACTICE:
+      return "BEST PRACTICE";
+    case MSG_ERROR:
+      return "ERROR";
+    case MSG_UNKNOWN:
+      break;
   }
   return "UNKNOWN";
 }
@@ -58,8 +62,8 @@ int RunMessage(Context& ctx) {
   }
   const std::size_t given = ctx.args.size() - 1;
   if (given < static_cast<std::size_t>(needed)) {
-    ctx.err << "smutil message: message " << id << " names " << needed << " object" << (needed == 1 ? "" : "s")
-            << "; " << given << " given\n";
+    ctx.err << "smutil message: message " << id << " names " << needed << " object" << (needed == 1 ? "" : "s") << "; "
+            << given << " given\n";
     return 2;
   }
 

@@ -1,8 +1,8 @@
 // ConsistencyMessage: one finding of the repository consistency check.
 //
-//   ConsistencyMessage m(38009, table, RpObjectVector{table});
+//   ConsistencyMessage m(38009, column, RpObjectVector{column});
 //   m.GetType();       // MSG_ERROR
-//   m.GetText(false);  // catalogue text 38009 with the table's qualified name,
+//   m.GetText(false);  // catalogue text 38009 with the column's qualified name,
 //                      // without its leading "[38009] "
 //
 // A record names a catalogue message, the object the finding is about and the
