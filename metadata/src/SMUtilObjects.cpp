@@ -85,23 +85,80 @@ ExprType MetadataUtil::GetLayerToQuery(ARpGateway* rpGateway) {
   return kSME_Logical;
 }
 
+namespace {
+
+// The lookup by name as the model defines it: every object of the type
+// bearing the last name, in lookup order, its generated name compared whole.
+Ref<ARpObject> ScanForQualifiedName(ARpGateway* pRp, TypeID interfaceTypeID, const QualifiedName& refQName) {
+  VoidIDVector ids;
+  pRp->LookupObjects(TypedObjectNameCondition(interfaceTypeID, refQName.back(), false), ids);
+  QualifiedName candidate;
+  for (const VoidID& id : ids) {
+    Ref<ARpObject> obj = pRp->GetObject(id);
+    if (obj.IsNull()) continue;
+    MetadataUtil::GenerateQualifiedName(obj, candidate);
+    MetadataUtil::StripQualifiedNameOfEmptyStrings(candidate);
+    // Exact comparison: the name condition ignores case, the match does not.
+    if (candidate == refQName) return obj;
+  }
+  return Ref<ARpObject>();
+}
+
+// The same answer found from the parent down, for the common case. A column
+// name stands in hundreds of tables, so the scan above generates hundreds of
+// names; here the parent (whose name is rare) is found first and only its
+// children are looked at. Every object the scan could accept has a parent
+// whose non-empty segments are the name's leading ones and whose own name is
+// the last but one, so the parents found that way, confirmed exactly, and
+// their children of the type with the exact last name, are exactly the
+// matches. That reasoning needs the parent to carry a name: when some object
+// of a possible parent type has an empty name (an empty level), or the name
+// has one segment, or there is more than one match (then the lookup order
+// decides), the answer is left to the scan. found is false in those cases.
+Ref<ARpObject> FindFromParent(ARpGateway* pRp, TypeID interfaceTypeID, const QualifiedName& refQName, bool& found) {
+  found = false;
+  if (refQName.size() < 2) return Ref<ARpObject>();
+  const TypeIDVector& parentTypes = GetParentTypeIDs(interfaceTypeID);
+  if (parentTypes.empty()) return Ref<ARpObject>();
+  VoidIDVector ids;
+  for (TypeID parentType : parentTypes) {
+    pRp->LookupObjects(TypedObjectNameCondition(parentType, VXString(), false), ids);
+    if (!ids.empty()) return Ref<ARpObject>();
+  }
+  const QualifiedName parentName(refQName.begin(), refQName.end() - 1);
+  const VXString& lastName = refQName.back();
+  QualifiedName candidate;
+  Ref<ARpObject> match;
+  for (TypeID parentType : parentTypes) {
+    pRp->LookupObjects(TypedObjectNameCondition(parentType, parentName.back(), false), ids);
+    for (const VoidID& id : ids) {
+      Ref<ARpObject> parent = pRp->GetObject(id);
+      if (parent.IsNull() || parent->GetName() != parentName.back()) continue;
+      MetadataUtil::GenerateQualifiedName(parent, candidate);
+      MetadataUtil::StripQualifiedNameOfEmptyStrings(candidate);
+      if (candidate != parentName) continue;
+      for (ARpObject* child : parent->GetChildPointers()) {
+        if (child->GetTypeID() != interfaceTypeID || child->GetName() != lastName) continue;
+        if (!match.IsNull()) return Ref<ARpObject>();  // several: the scan's order decides
+        match = Ref<ARpObject>(child);
+      }
+    }
+  }
+  found = true;
+  return match;
+}
+
+}  // namespace
+
 Ref<ARpObject> MetadataUtil::GetRpObjectFromQualifiedName(ARpGateway* pRpGateway, TypeID interfaceTypeID,
                                                           QualifiedName refQName) {
   StripQualifiedNameOfEmptyStrings(refQName);
   // A name of nothing but empty levels names no object.
   if (!pRpGateway || refQName.empty()) return Ref<ARpObject>();
-  VoidIDVector ids;
-  pRpGateway->LookupObjects(TypedObjectNameCondition(interfaceTypeID, refQName.back(), false), ids);
-  QualifiedName candidate;
-  for (const VoidID& id : ids) {
-    Ref<ARpObject> obj = pRpGateway->GetObject(id);
-    if (obj.IsNull()) continue;
-    GenerateQualifiedName(obj, candidate);
-    StripQualifiedNameOfEmptyStrings(candidate);
-    // Exact comparison: the name condition ignores case, the match does not.
-    if (candidate == refQName) return obj;
-  }
-  return Ref<ARpObject>();
+  bool found = false;
+  Ref<ARpObject> obj = FindFromParent(pRpGateway, interfaceTypeID, refQName, found);
+  if (found) return obj;
+  return ScanForQualifiedName(pRpGateway, interfaceTypeID, refQName);
 }
 
 bool MetadataUtil::IsQualifiedNameMatch(const Ref<ARpObject>& obj, const VXString& qualifiedNamePattern,
