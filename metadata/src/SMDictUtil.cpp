@@ -110,7 +110,8 @@ void AppendCleanName(const VXString& name, VXString& out, std::size_t limit) {
         if (c < 32 || c == 127) {
           out.push_back(U'_');
         } else if (c > 127) {
-          out += BaseStringUtil::VXString_sprintf(U"%d", static_cast<int>(c));
+          // Widened so that a code unit beyond Unicode still prints as its value.
+          out += BaseStringUtil::VXString_sprintf(U"%d", static_cast<long long>(c));
         } else {
           out.push_back(c);
         }

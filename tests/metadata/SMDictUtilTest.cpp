@@ -149,6 +149,7 @@ TEST_F(MetadataDictNames, SpecialCharactersAreReplaced) {
       {U"a\u00E9b", U"a233b"},
       {U"\u4E2D", U"20013"},
       {U"\U0001F600", U"128512"},
+      {VXString(1, char32_t(0xFFFFFFFF)), U"4294967295"},
       {U"Keep-these_.,;()[]{}!@$^&+=~`", U"Keep-these_.,;()[]{}"},
       {U"", U""},
   };
