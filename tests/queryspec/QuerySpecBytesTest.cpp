@@ -211,6 +211,14 @@ TEST(QuerySpecBytes, JoinShapesAreChecked) {
   b[from + 5] = SqlAbstractTable::kAtomicTable;
   EXPECT_THROW(AbstractListQuerySpec::FromByteVector(b), BlobDecodeError);
 
+  // A single table carries no join condition, not even a format string of one.
+  ByteVector single = QuerySpecBuilder().From(VoidID(3001, 1)).Build().ToByteVector();
+  const std::size_t fmtAt = single.size() - 12 - 4;  // before the catalog id and the selection count
+  ASSERT_EQ(single[fmtAt + 3], 0);
+  single[fmtAt + 3] = 1;
+  single.insert(single.begin() + static_cast<std::ptrdiff_t>(fmtAt + 4), 'x');
+  EXPECT_THROW(AbstractListQuerySpec::FromByteVector(single), BlobDecodeError);
+
   EXPECT_THROW(SqlTableRef(nullptr), std::invalid_argument);
   EXPECT_THROW(SqlTableRef(std::make_unique<SqlTableRef>(QuerySpecBuilder::Table(VoidID(3003, 1))), nullptr,
                            SqlTableRef::kInnerJoin),

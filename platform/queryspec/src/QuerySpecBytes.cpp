@@ -357,7 +357,7 @@ class Reader {
       result = std::make_unique<SqlTableRef>(std::move(leftRef), std::move(right), joinType, std::move(on));
     } else {
       Expr on = ReadExpr("join condition");
-      if (joinType != SqlTableRef::kInnerJoin || on.Size() != 0) {
+      if (joinType != SqlTableRef::kInnerJoin || on.Size() != 0 || !on.GetFormatStr().empty()) {
         // A single table carries no join; accepting one would not survive a
         // round trip.
         m_cur.Fail("a single table reference has a join type or condition");
