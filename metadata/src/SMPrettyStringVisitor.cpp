@@ -23,16 +23,17 @@ std::atomic<ToPrettyStringVisitor::SubqueryWriter> g_subqueryWriter{nullptr};
 
 // Expected output length per token; a rough guess that saves most of the
 // buffer's regrowth on long expressions.
-constexpr std::size_t kReserveCharsPerToken = 8;
+constexpr std::size_t kReserveCharsPerToken = 16;
 
-VXString Walk(ToPrettyStringVisitor& visitor, const AExpr& expr) {
+}  // namespace
+
+VXString ToPrettyStringVisitor::Render(ToPrettyStringVisitor& visitor, const AExpr& expr) {
   // The walk reads the tokens only; Accept is non-const because the visitor
   // may empty a stale format string (a reference to a deleted object).
   const_cast<AExpr&>(expr).Accept(visitor);
-  return visitor.GetAccumulatedString();
+  if (visitor.m_bNullifyExprStr) return VXString();
+  return std::move(visitor.m_cumulativeStr);
 }
-
-}  // namespace
 
 ToPrettyStringVisitor::SubqueryWriter ToPrettyStringVisitor::SetSubqueryWriter(SubqueryWriter writer) {
   return g_subqueryWriter.exchange(writer);
@@ -98,44 +99,44 @@ VXString ToPrettyStringVisitor::StringFrom(const AExpr& expr, ARpGateway* pRpGat
                                            bool bCustomDisplayName) {
   ToPrettyStringVisitor visitor(pRpGateway, bManditoryDoubleQuotes, bFullyQualified, bSinglePartName, bUsingVoidID,
                                 bCustomDisplayName);
-  return Walk(visitor, expr);
+  return Render(visitor, expr);
 }
 
 VXString ToPrettyStringVisitor::StringFrom(const AExpr& expr, ARpGateway* pRpGateway,
                                            const Ref<ACatalogFolder>& catalogFolder, bool bCustomDisplayName) {
   ToPrettyStringVisitor visitor(pRpGateway, catalogFolder, bCustomDisplayName);
-  return Walk(visitor, expr);
+  return Render(visitor, expr);
 }
 
 VXString ToPrettyStringVisitor::StringFrom(const AExpr& expr, ARpGateway* pRpGateway, Ref<ARpObject> oldParentObj,
                                            const QualifiedName& newParentName, bool bUsingVoidID) {
   ToPrettyStringVisitor visitor(pRpGateway, oldParentObj, newParentName, bUsingVoidID);
-  return Walk(visitor, expr);
+  return Render(visitor, expr);
 }
 
 VXString ToPrettyStringVisitor::StringFrom(const AExpr& expr, ARpGateway* pRpGateway,
                                            const QualifiedNameIDPairVector& entityfolderNameColumnIDPairVector,
                                            bool bCustomDisplayName) {
   ToPrettyStringVisitor visitor(pRpGateway, entityfolderNameColumnIDPairVector, bCustomDisplayName);
-  return Walk(visitor, expr);
+  return Render(visitor, expr);
 }
 
 VXString ToPrettyStringVisitor::StringFrom(const AExpr& expr, ARpGateway* pRpGateway,
                                            const OldDatabaseNameToNewDatabaseNameMap& dbNameMap, bool bUsingVoidID) {
   ToPrettyStringVisitor visitor(pRpGateway, dbNameMap, bUsingVoidID);
-  return Walk(visitor, expr);
+  return Render(visitor, expr);
 }
 
 VXString ToPrettyStringVisitor::StringFrom(const AExpr& expr, ARpGateway* pRpGateway,
                                            const VoidIDVXStringMap& voidIDVXStrMap) {
   ToPrettyStringVisitor visitor(pRpGateway, voidIDVXStrMap);
-  return Walk(visitor, expr);
+  return Render(visitor, expr);
 }
 
 VXString ToPrettyStringVisitor::Expr2StringFromExpr1(const AExpr& expr1, ARpGateway* rp1,
                                                      const VoidIDToVoidIDMap& voidIDMap) {
   ToPrettyStringVisitor visitor(rp1, voidIDMap);
-  return Walk(visitor, expr1);
+  return Render(visitor, expr1);
 }
 
 VXString ToPrettyStringVisitor::SimpleStringFrom(const AExpr& expr, ARpGateway* pRpGateway) {
@@ -146,7 +147,7 @@ VXString ToPrettyStringVisitor::StringFromWithoutSingleQuote(const AExpr& expr, 
   ToPrettyStringVisitor visitor(pRpGateway, true, true, false, false, false);
   visitor.SetWithoutSingleQuote();
   visitor.SetNoSuffix();
-  return Walk(visitor, expr);
+  return Render(visitor, expr);
 }
 
 bool ToPrettyStringVisitor::AreExprStringsEqual(const AExpr& expr1, const AExpr& expr2, ARpGateway* pRp) {

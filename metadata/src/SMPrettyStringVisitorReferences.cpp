@@ -114,7 +114,13 @@ void ToPrettyStringVisitor::WriteIDReference(const VoidID& id) {
     return;
   }
   if (m_presentationCatalog.IsNull()) {
-    m_cumulativeStr += m_entityfolderNameColumnIDPairVector.empty() ? ExtractName(id) : ExtractNameUsingEntityFolder(id);
+    if (!m_entityfolderNameColumnIDPairVector.empty()) {
+      m_cumulativeStr += ExtractNameUsingEntityFolder(id);
+    } else if (const NameSlot* cached = FindCachedName(id)) {
+      m_cumulativeStr += CachedText(*cached);
+    } else {
+      m_cumulativeStr += ExtractName(id);
+    }
     return;
   }
   if (m_pRp->GetObject(id).IsNull()) {
@@ -131,15 +137,56 @@ VXString ToPrettyStringVisitor::DeletedObjectText() {
   return SUStrUtil::LoadMsgStringOnly(kDeletedObjectMessage);
 }
 
+namespace {
+std::size_t SlotOf(const VoidID& id, std::size_t mask) {
+  std::uint64_t v = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(id.m_interfaceTypeID)) << 32) | id.m_uniqueNum;
+  v *= 0x9E3779B97F4A7C15ull;
+  return static_cast<std::size_t>(v >> 32) & mask;
+}
+}  // namespace
+
+const ToPrettyStringVisitor::NameSlot* ToPrettyStringVisitor::FindCachedName(const VoidID& id) const {
+  if (m_nameSlots.empty()) return nullptr;
+  const std::size_t mask = m_nameSlots.size() - 1;
+  for (std::size_t i = SlotOf(id, mask);; i = (i + 1) & mask) {
+    const NameSlot& slot = m_nameSlots[i];
+    if (!slot.m_bUsed) return nullptr;
+    if (slot.m_id == id) return &slot;
+  }
+}
+
+void ToPrettyStringVisitor::CacheName(const VoidID& id, const VXString& text) {
+  // Kept at most half full, so probes stay short and always end.
+  if (2 * (m_nameCount + 1) > m_nameSlots.size()) {
+    std::vector<NameSlot> old(m_nameSlots.empty() ? 64 : 2 * m_nameSlots.size());
+    old.swap(m_nameSlots);
+    const std::size_t mask = m_nameSlots.size() - 1;
+    for (const NameSlot& slot : old) {
+      if (!slot.m_bUsed) continue;
+      std::size_t i = SlotOf(slot.m_id, mask);
+      while (m_nameSlots[i].m_bUsed) i = (i + 1) & mask;
+      m_nameSlots[i] = slot;
+    }
+  }
+  const std::size_t mask = m_nameSlots.size() - 1;
+  std::size_t i = SlotOf(id, mask);
+  while (m_nameSlots[i].m_bUsed) {
+    if (m_nameSlots[i].m_id == id) return;
+    i = (i + 1) & mask;
+  }
+  m_nameSlots[i] = NameSlot{id, m_nameArena.size(), text.size(), true};
+  m_nameArena += text;
+  ++m_nameCount;
+}
+
 VXString ToPrettyStringVisitor::ExtractName(const VoidID& objID) {
-  auto cached = m_nameCache.find(objID);
-  if (cached != m_nameCache.end()) return cached->second;
+  if (const NameSlot* cached = FindCachedName(objID)) return VXString(CachedText(*cached));
   // Without a repository an id is all there is to write.
   if (!m_pRp) return objID.ToString();
   const Ref<ARpObject> obj = m_pRp->GetObject(objID);
   if (obj.IsNull()) return DeletedObjectText();
   VXString text = NameOfObject(obj);
-  if (!m_bNullifyExprStr) m_nameCache.emplace(objID, text);
+  if (!m_bNullifyExprStr) CacheName(objID, text);
   return text;
 }
 

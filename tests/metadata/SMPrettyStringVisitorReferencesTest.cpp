@@ -387,3 +387,28 @@ TEST(PrettyFrame, DeepNestingRendersAndHostileNestingEndsInAnError) {
   pthread_attr_destroy(&attr);
   EXPECT_TRUE(job.bThrew);
 }
+
+TEST(PrettyReferences, ManyObjectsReferencedRepeatedly) {
+  // Enough distinct objects to make the per-rendering name table grow
+  // several times; every reference must still get its own object's name.
+  ARpGateway rp;
+  RpBuilder b(rp);
+  auto t = b.Add(kTIDASubjectArea, U"BM").Child(kTIDALogicalTable, U"T");
+  VoidIDVector cols;
+  for (int i = 0; i < 300; ++i) cols.push_back(t.Child(kTIDAAttribute, U"C" + ToVXString(std::to_string(i))));
+  ExprBuilder eb;
+  eb.Op(kCoalesce);
+  for (int round = 0; round < 2; ++round) {
+    for (const VoidID& id : cols) eb.ID(id);
+  }
+  eb.End();
+  VXString expected = U" COALESCE(";
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < 300; ++i) {
+      if (round + i > 0) expected += U", ";
+      expected += U"T.C" + ToVXString(std::to_string(i));
+    }
+  }
+  expected += U")";
+  EXPECT_EQ(ToPrettyStringVisitor::SimpleStringFrom(eb.Build(), &rp), expected);
+}

@@ -33,6 +33,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "Expr/Expr.h"
 #include "Expr/OpExpr.h"
@@ -252,9 +253,29 @@ class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
   bool m_bSuffix = true;
 
  private:
+  // Walks expr and hands over the text (moved, not copied: the visitor of an
+  // entry point is not used afterwards).
+  static VXString Render(ToPrettyStringVisitor& visitor, const AExpr& expr);
+
   // Written names of the objects met so far in this rendering. The mode is
   // fixed for the visitor's life and the repository does not change during
   // a walk, so a name is generated once per object, however often the
-  // expression refers to it.
-  std::unordered_map<VoidID, VXString, VoidIDHash> m_nameCache;
+  // expression refers to it. Names live one after another in one arena and
+  // are found through an open-addressing table keyed by id: a reference then
+  // costs one probe and one copy into the output.
+  struct NameSlot {
+    VoidID m_id;
+    std::size_t m_start = 0;
+    std::size_t m_length = 0;
+    bool m_bUsed = false;
+  };
+  const NameSlot* FindCachedName(const VoidID& id) const;
+  void CacheName(const VoidID& id, const VXString& text);
+  std::u32string_view CachedText(const NameSlot& slot) const {
+    return std::u32string_view(m_nameArena).substr(slot.m_start, slot.m_length);
+  }
+
+  std::vector<NameSlot> m_nameSlots;  // size 0 or a power of two
+  std::size_t m_nameCount = 0;
+  VXString m_nameArena;
 };
