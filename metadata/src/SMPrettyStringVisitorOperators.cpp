@@ -40,7 +40,7 @@ struct CodeOf;
 #define SMUTIL_PRETTY_CODE_OF(Class, Name, Code, Min, Max, Shape) \
   template <>                                                      \
   struct CodeOf<Class> {                                           \
-    static constexpr OpCode value = k##Name;                       \
+    [[maybe_unused]] static constexpr OpCode value = k##Name;      \
   };
 SMUTIL_OPEXPR_LIST(SMUTIL_PRETTY_CODE_OF)
 #undef SMUTIL_PRETTY_CODE_OF
