@@ -1,0 +1,67 @@
+// Renderings of every expression of the bundled sample repository (logical
+// column formulas, complex joins, repository variables, hide conditions of
+// presentation columns) in the plain, fully qualified and by-id modes,
+// compared with tests/metadata/golden/render_sample.txt.
+//
+// To refresh the golden file after a deliberate change:
+//   SMUTIL_UPDATE_GOLDEN=1 ./test_metadata --gtest_filter=PrettySample.*
+// Each line is: object, tab, mode, tab, the text in brackets (so leading and
+// trailing blanks show); a rendering that throws shows the error instead.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "Metadata/SMPrettyStringVisitor.h"
+#include "Metadata/SMUtil.h"
+#include "objectmodel/RpFile.h"
+
+namespace {
+
+const std::string kGolden = std::string(SMUTIL_SAMPLES_DIR) + "/../tests/metadata/golden/render_sample.txt";
+
+std::string Rendered(const Expr& expr, ARpGateway* rp, bool q, bool fq, bool byId) {
+  try {
+    return "[" + ToNarrow(ToPrettyStringVisitor::StringFrom(expr, rp, q, fq, false, byId, false)) + "]";
+  } catch (const std::exception& e) {
+    return std::string("error: ") + e.what();
+  }
+}
+
+std::string RenderSample() {
+  std::unique_ptr<ARpGateway> rp = RpFile::Load(std::string(SMUTIL_SAMPLES_DIR) + "/sample.rpd.xml");
+  std::ostringstream out;
+  for (TypeID type : std::initializer_list<TypeID>{kTIDAAttribute, kTIDAComplexJoin, kTIDARpVariable, kTIDAFolderAttr}) {
+    VoidIDVector ids;
+    rp->GetObjectIDsOfType(type, ids);
+    for (const VoidID& id : ids) {
+      Ref<ARpObject> obj = rp->GetObject(id);
+      const RpProp key = type == kTIDAComplexJoin ? RpProp::kJoinExpr
+                         : type == kTIDAFolderAttr ? RpProp::kHideObjectExpr
+                                                   : RpProp::kExpr;
+      const Expr expr = obj->GetExprProperty(key);
+      if (expr.IsEmpty()) continue;
+      const std::string name = ToNarrow(MetadataUtil::GenerateQualifiedName(obj));
+      out << name << "\tplain\t" << Rendered(expr, rp.get(), false, false, false) << "\n"
+          << name << "\tfully qualified\t" << Rendered(expr, rp.get(), true, true, false) << "\n"
+          << name << "\tby id\t" << Rendered(expr, rp.get(), false, false, true) << "\n";
+    }
+  }
+  return out.str();
+}
+
+}  // namespace
+
+TEST(PrettySample, EveryExpressionOfTheSampleRepository) {
+  const std::string rendered = RenderSample();
+  ASSERT_FALSE(rendered.empty());
+  if (std::getenv("SMUTIL_UPDATE_GOLDEN")) {
+    std::ofstream(kGolden, std::ios::binary) << rendered;
+  }
+  std::ifstream in(kGolden, std::ios::binary);
+  ASSERT_TRUE(in) << "missing " << kGolden;
+  std::stringstream golden;
+  golden << in.rdbuf();
+  EXPECT_EQ(rendered, golden.str());
+}
