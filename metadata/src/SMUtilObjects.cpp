@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <iterator>
 #include <utility>
+#include <vector>
 
 #include "Metadata/SMUtil.h"
 #include "Utility/BaseStringUtil.h"
@@ -115,6 +116,23 @@ Ref<ARpObject> ScanForQualifiedName(ARpGateway* pRp, TypeID interfaceTypeID, con
 // of a possible parent type has an empty name (an empty level), or the name
 // has one segment, or there is more than one match (then the lookup order
 // decides), the answer is left to the scan. found is false in those cases.
+constexpr std::size_t kChildrenWorthWalking = 64;
+
+// Whether obj's generated name without its empty segments is segments,
+// compared from the inside out without building the name: the chain of
+// parents is the one GenerateQualifiedName walks, and accordion levels are
+// empty, so they drop out like empty names do.
+bool HasSegments(const ARpObject* obj, const QualifiedName& segments) {
+  std::size_t i = segments.size();
+  for (; obj; obj = obj->GetParentPointer()) {
+    const VXString& name = obj->GetName();
+    if (name.empty()) continue;
+    if (i == 0 || name != segments[i - 1]) return false;
+    --i;
+  }
+  return i == 0;
+}
+
 Ref<ARpObject> FindFromParent(ARpGateway* pRp, TypeID interfaceTypeID, const QualifiedName& refQName, bool& found) {
   found = false;
   if (refQName.size() < 2) return Ref<ARpObject>();
@@ -127,17 +145,25 @@ Ref<ARpObject> FindFromParent(ARpGateway* pRp, TypeID interfaceTypeID, const Qua
   }
   const QualifiedName parentName(refQName.begin(), refQName.end() - 1);
   const VXString& lastName = refQName.back();
-  QualifiedName candidate;
   Ref<ARpObject> match;
   for (TypeID parentType : parentTypes) {
     pRp->LookupObjects(TypedObjectNameCondition(parentType, parentName.back(), false), ids);
     for (const VoidID& id : ids) {
       Ref<ARpObject> parent = pRp->GetObject(id);
-      if (parent.IsNull() || parent->GetName() != parentName.back()) continue;
-      MetadataUtil::GenerateQualifiedName(parent, candidate);
-      MetadataUtil::StripQualifiedNameOfEmptyStrings(candidate);
-      if (candidate != parentName) continue;
-      for (ARpObject* child : parent->GetChildPointers()) {
+      if (parent.IsNull() || !HasSegments(parent.Get(), parentName)) continue;
+      // A table's few columns are quicker to walk than the objects bearing
+      // the name; a schema's hundreds of tables are not.
+      const std::vector<ARpObject*>& children = parent->GetChildPointers();
+      std::vector<ARpObject*> named;
+      if (children.size() > kChildrenWorthWalking) {
+        VoidIDVector childIDs;
+        pRp->LookupObjects(TypedObjectNameCondition(interfaceTypeID, lastName, false), childIDs);
+        for (const VoidID& childID : childIDs) {
+          ARpObject* child = pRp->GetObject(childID).Get();
+          if (child && child->GetParentPointer() == parent.Get()) named.push_back(child);
+        }
+      }
+      for (ARpObject* child : children.size() > kChildrenWorthWalking ? named : children) {
         if (child->GetTypeID() != interfaceTypeID || child->GetName() != lastName) continue;
         if (!match.IsNull()) return Ref<ARpObject>();  // several: the scan's order decides
         match = Ref<ARpObject>(child);
