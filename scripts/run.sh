@@ -1,10 +1,37 @@
 #!/bin/sh
-# Builds the smutil tool and shows it working on the bundled sample repository.
+# Builds the smutil tool and shows it working on the bundled sample repository
+# (samples/sample.rpd.xml, used whenever --repo is not given).
 set -eu
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja >/dev/null
 cmake --build build --target smutil
+OUT="${TMPDIR:-/tmp}/smutil-run.$$"
+mkdir -p "$OUT"
+trap 'rm -rf "$OUT"' EXIT
 set -x
 build/smutil --help
 build/smutil version
+# Qualified names: write, read back, cut at full stops.
+build/smutil quote "Sales Analysis" "" 'Order "Lines"'
+build/smutil parse '"Sales Analysis".."Customers"'
+build/smutil split 'Sales DW.SALESDB.dbo."W_ORDERS.F"'
+# Objects of the sample by name and type (empty levels may be left out).
+build/smutil show --type TABLE '"Sales DW"."SALESDB"."dbo"."W_ORDERS_F"'
+build/smutil show --type "presentation table" "Sales Analysis.Customers"
+build/smutil show --type "LOGICAL COLUMN" Sales Orders Revenue
+build/smutil show --type TABLE Marketing RESPONSES
+# Names already taken: all subject areas, the columns of one table.
+build/smutil names --type "CATALOG FOLDER"
+build/smutil names --type COLUMN --parent-type TABLE --parent "Sales DW.SALESDB.dbo.W_CUSTOMER_D"
+# A name that is not there (exit code 1, with the names it might have meant).
+build/smutil show --type TABLE "Sales DW.SALESDB.dbo.w_orders_f" || true
+# Repository files: save the sample again, generate a large one and use it.
+build/smutil convert samples/sample.rpd.xml "$OUT/sample-copy.rpd.xml"
+cmp samples/sample.rpd.xml "$OUT/sample-copy.rpd.xml"
+build/smutil generate 100000 "$OUT/synthetic.rpd.xml"
+build/smutil --repo "$OUT/synthetic.rpd.xml" show --type TABLE DW_0.CAT_0.SCHEMA_0.F_ORDER_1
+# A broken file is refused with its line and column (exit code 1).
+printf '<?xml version="1.0"?>\n<repository format="1">\n<object id="3001:1" name="T" parent="3023:9"/>\n</repository>\n' \
+  > "$OUT/broken.rpd.xml"
+build/smutil --repo "$OUT/broken.rpd.xml" show --type TABLE T || true
