@@ -21,8 +21,8 @@ build/smutil show --type TABLE '"Sales DW"."SALESDB"."dbo"."W_ORDERS_F"'
 build/smutil show --type "presentation table" "Sales Analysis.Customers"
 build/smutil show --type "LOGICAL COLUMN" Sales Orders Revenue
 build/smutil show --type TABLE Marketing RESPONSES
-# Names already taken: all subject areas, the columns of one table.
-build/smutil names --type "CATALOG FOLDER"
+# Names already taken: all databases, the columns of one table.
+build/smutil names --type DATABASE
 build/smutil names --type COLUMN --parent-type TABLE --parent "Sales DW.SALESDB.dbo.W_CUSTOMER_D"
 # A name that is not there (exit code 1, with the names it might have meant).
 build/smutil show --type TABLE "Sales DW.SALESDB.dbo.w_orders_f" || true
