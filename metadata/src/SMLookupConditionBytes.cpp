@@ -118,15 +118,14 @@ const uint8* FlexibleNamedInterfaceTypeCondition::FromByteVector(ARpGateway* pRp
          [&](const uint8* at, const uint8* e) { return DataBlobUtil::FromByteVector(at, e, decoded.m_bFlexibleNameMatch); });
   const std::size_t countOffset = r.Offset();
   r.Read("segment count", [&](const uint8* at, const uint8* e) { return DataBlobUtil::FromByteVector(at, e, count); });
-  // No writer produces a negative count; one in the bytes means they are
-  // corrupt, not that the name is empty.
-  if (count < 0) r.Fail("segment count", "negative count " + std::to_string(count), countOffset);
-  if (static_cast<std::size_t>(count) > r.Remaining() / kMinSegmentBytes) {
+  // A count below 1 reads no segment: the sender's empty name, however it
+  // chose to write its size. The count is kept as read.
+  if (count > 0 && static_cast<std::size_t>(count) > r.Remaining() / kMinSegmentBytes) {
     r.Fail("segment count",
            "count " + std::to_string(count) + " exceeds the " + std::to_string(r.Remaining()) + " bytes left",
            countOffset);
   }
-  decoded.m_flexibleName.reserve(static_cast<std::size_t>(count));
+  if (count > 0) decoded.m_flexibleName.reserve(static_cast<std::size_t>(count));
   for (std::int32_t i = 0; i < count; ++i) {
     const std::string field = "segment " + std::to_string(i + 1) + " of " + std::to_string(count);
     VXString segment;
