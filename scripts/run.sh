@@ -26,6 +26,15 @@ build/smutil names --type DATABASE
 build/smutil names --type COLUMN --parent-type TABLE --parent "Sales DW.SALESDB.dbo.W_CUSTOMER_D"
 # A name that is not there (exit code 1, with the names it might have meant).
 build/smutil show --type TABLE "Sales DW.SALESDB.dbo.w_orders_f" || true
+# Expressions as logical SQL, lookup conditions, variables in text.
+build/smutil render --type "LOGICAL COLUMN" Sales Orders Revenue
+build/smutil render --expr 'Add(1,Multiply(2,3))'
+build/smutil find --type "presentation table" Customers
+build/smutil vars 'Hello VALUEOF(NQ_SESSION.USER) and VALUEOF("Region")'
+# Metadata dictionary, consistency messages, query text.
+build/smutil dict '"Sales DW"."SALESDB"."dbo"."W_ORDERS_F"'
+build/smutil message 38009 2006:1
+build/smutil query --fq samples/queries/orders_by_region.qry
 # Repository files: save the sample again, generate a large one and use it.
 build/smutil convert samples/sample.rpd.xml "$OUT/sample-copy.rpd.xml"
 cmp samples/sample.rpd.xml "$OUT/sample-copy.rpd.xml"
