@@ -1,9 +1,8 @@
 // The render command, run as a user would run it: the built tool in a child
 // process, over a repository file written for the test.
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
+
+#include "CmdToolRun.h"
 
 #include <cstdio>
 #include <fstream>
@@ -15,54 +14,11 @@
 #include "objectmodel/RpBuilder.h"
 #include "objectmodel/RpFile.h"
 
-extern char** environ;
-
 namespace {
 
-struct ToolRun {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-ToolRun RunTool(const std::vector<std::string>& args) {
-  char outPath[] = "/tmp/smutil_render_out_XXXXXX";
-  char errPath[] = "/tmp/smutil_render_err_XXXXXX";
-  const int outFd = mkstemp(outPath);
-  const int errFd = mkstemp(errPath);
-  ToolRun run;
-  if (outFd < 0 || errFd < 0) return run;
-  std::vector<std::string> argv0{SMUTIL_TOOL_PATH};
-  argv0.insert(argv0.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (auto& a : argv0) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, outFd, 1);
-  posix_spawn_file_actions_adddup2(&actions, errFd, 2);
-  pid_t pid = 0;
-  if (posix_spawn(&pid, SMUTIL_TOOL_PATH, &actions, nullptr, argv.data(), environ) == 0) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  close(outFd);
-  close(errFd);
-  run.out = ReadFile(outPath);
-  run.err = ReadFile(errPath);
-  std::remove(outPath);
-  std::remove(errPath);
-  return run;
-}
+using cmdtest::ReadFile;
+using cmdtest::RunTool;
+using cmdtest::ToolRun;
 
 // A business model with a derived column, a physical complex join and a
 // repository variable, each holding an expression.
