@@ -1,5 +1,5 @@
-// Query-specification bytes from elsewhere: decoding must either succeed or
-// throw BlobDecodeError (or stop at the stack guard); a decoded specification
+// Query-spec bytes from elsewhere: decoding must either succeed or
+// throw BlobDecodeError (or stop at the stack guard); a decoded query spec
 // must encode to the very bytes it came from and render without a gateway.
 #include <cstddef>
 #include <cstdint>

@@ -43,7 +43,7 @@ void RenderAll(Expr& expr) {
   } catch (const VXAssertException&) {
   } catch (const RenderNotSupportedError&) {
   } catch (const VXStackOverflowException&) {
-  } catch (const BlobDecodeError&) {  // a subquery's bytes that are no query specification
+  } catch (const BlobDecodeError&) {  // a subquery's bytes that are no query spec
   }
   try {
     ToPrettyStringVisitor::StringFrom(expr, &Repository(), true, true, false, false, false);
@@ -52,7 +52,7 @@ void RenderAll(Expr& expr) {
   } catch (const VXAssertException&) {
   } catch (const RenderNotSupportedError&) {
   } catch (const VXStackOverflowException&) {
-  } catch (const BlobDecodeError&) {  // a subquery's bytes that are no query specification
+  } catch (const BlobDecodeError&) {  // a subquery's bytes that are no query spec
   }
 }
 

@@ -55,7 +55,7 @@ std::u32string_view BinReturnText(std::int32_t spec) {
     case OpExprBin::kRANGE_HIGH:
       return U"RANGE_HIGH";
     default:
-      VXAssert::handleLogicError(pretty_detail::kSrc, __LINE__, "unknown bin return specification");
+      VXAssert::handleLogicError(pretty_detail::kSrc, __LINE__, "unknown bin return kind");
   }
 }
 

@@ -1,4 +1,4 @@
-// Query text: list query specifications, set queries and bare join graphs
+// Query text: list query specs, set queries and bare join graphs
 // written as logical SQL, one clause per line, and the compact diagnostic
 // form. Expressions are written by ToPrettyStringVisitor; a subquery token
 // inside an expression comes back here through the visitor's subquery hook,
@@ -21,7 +21,7 @@ const char kSourceFile[] = "server/Metadata/Src/SMUtil.cpp";
 constexpr std::u32string_view kTabs = U"\t\t";
 
 // Writes the subquery of a subquery token: tabs on, native SQL, no short
-// external form. The specification is freed however rendering ends.
+// external form. The query spec is freed however rendering ends.
 VXString WriteSubquery(const ByteVector& querySpecBytes, ARpGateway* pRp, bool bFullyQualified) {
   const std::unique_ptr<AbstractListQuerySpec> spec = AbstractListQuerySpec::FromByteVector(querySpecBytes);
   return MetadataUtil::ToSQLStatement(*spec, pRp, bFullyQualified, true, true, false);
@@ -85,7 +85,7 @@ std::u32string_view JoinKeyword(SqlTableRef::JoinType type) {
   VXAssert::handleLogicError(kSourceFile, __LINE__, "join type outside its cases");
 }
 
-// The name of an object the specification names by id. Without a gateway
+// The name of an object the query spec names by id. Without a gateway
 // the id's text stands in (as the expression renderer writes references);
 // with one, the id must resolve.
 VXString NameOf(ARpGateway* pRp, const VoidID& id) {

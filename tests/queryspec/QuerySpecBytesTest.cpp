@@ -1,4 +1,4 @@
-// Byte form of list query specifications: round trips, and hostile bytes.
+// Byte form of list query specs: round trips, and hostile bytes.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -18,7 +18,7 @@ ListQuerySpec SmallQuery(std::uint32_t table) {
   return QuerySpecBuilder().Select(U"c", Col(table)).From(VoidID(3003, table)).Build();
 }
 
-// A specification that uses every field and every table kind.
+// A query spec that uses every field and every table kind.
 ListQuerySpec RichQuery() {
   Expr formatted = Col(7);
   formatted.SetFormatStr(U"\"Sales\".\"Amount\"");
@@ -116,7 +116,7 @@ TEST(QuerySpecBytes, CorruptFieldsAreRefusedAtTheirOffset) {
       {"version", 2, 9, false, "version 9"},
       {"kind", 3, 2, false, "query kind"},
       {"item count", 4, 0x10000000, true, "select item count"},
-      {"break count", 8, 100, true, "break specification count"},
+      {"break count", 8, 100, true, "break spec count"},
       {"distinct flag", 4 + 4 * 3 + 8 * 2 + 4, 7, false, "boolean"},
   };
   for (const Case& c : cases) {

@@ -1,4 +1,4 @@
-// smutil query: a query specification described in a small text file,
+// smutil query: a query spec described in a small text file,
 // written as logical SQL against the repository.
 //
 //   $ smutil query --native --tabs samples/queries/orders_by_region.qry
@@ -32,7 +32,7 @@
 //
 // Flags: --fq (fully qualified names), --tabs, --native, --short (short
 // external form), --diag (the diagnostic form instead), --bytes (the
-// specification's byte form in hex instead). Exit codes: 0 written, 1 the
+// query spec's byte form in hex instead). Exit codes: 0 written, 1 the
 // file or repository could not be read or an object was not found, 2 usage.
 #include <cctype>
 #include <fstream>
@@ -468,7 +468,7 @@ int RunQuery(Context& ctx) {
   return 0;
 }
 
-SMUTIL_COMMAND("query", kUsage, "write a query specification from a query file as logical SQL", RunQuery);
+SMUTIL_COMMAND("query", kUsage, "write a query spec from a query file as logical SQL", RunQuery);
 
 }  // namespace
 }  // namespace smutil_tool

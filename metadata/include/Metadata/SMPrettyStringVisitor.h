@@ -67,7 +67,7 @@ class RenderNotSupportedError : public std::runtime_error {
 
 class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
  public:
-  // Writes the SQL text of a subquery token's query specification. The query
+  // Writes the SQL text of a subquery token's query spec. The query
   // text writer installs itself here when the library loads.
   using SubqueryWriter = VXString (*)(const ByteVector& querySpecBytes, ARpGateway* pRp, bool bFullyQualified);
   // Installs writer (null removes it); returns the one installed before.

@@ -195,7 +195,7 @@ class MetadataUtil {
   // Query and join text (SMUtilQuery.cpp, SMUtilQueryJoin.cpp)
   // ---------------------------------------------------------------------------
 
-  // A query specification as logical SQL, one clause per line. bFullyQualified
+  // A query spec as logical SQL, one clause per line. bFullyQualified
   // goes to every expression and table name; bTabs indents each clause line
   // with two tabs; bNativeSQL leaves out the internal forms, alias quotes and
   // the break line (and may take the FROM clause from the catalog folder);

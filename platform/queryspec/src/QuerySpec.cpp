@@ -1,4 +1,4 @@
-// Construction, copying and comparison of specifications and tables.
+// Construction, copying and comparison of query specs and tables.
 #include <stdexcept>
 
 #include "ListQuerySpec/ListQuerySpec.h"
@@ -89,7 +89,7 @@ bool SqlTableRef::Equals(const SqlAbstractTable& other) const {
   return !m_right || m_right->Equals(*o.m_right);
 }
 
-// ---- specifications -------------------------------------------------------
+// ---- query specs -------------------------------------------------------
 
 const ListQuerySpec& AbstractListQuerySpec::ToListQuerySpec() const {
   if (m_queryType != kSingleQuery) VXAssert::handleAssert(kSourceFile, __LINE__, "m_queryType == kSingleQuery");

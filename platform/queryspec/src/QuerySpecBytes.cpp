@@ -1,4 +1,4 @@
-// The byte form of list query specifications: writer and reader side by side.
+// The byte form of list query specs: writer and reader side by side.
 //
 // Layout (integers big-endian, strings and string vectors as DataBlobUtil
 // writes them, ids in their 8-byte stored form):
@@ -66,7 +66,7 @@ class Writer {
  private:
   void Enter() {
     if (++m_depth > AbstractListQuerySpec::kMaxNestingDepth) {
-      throw std::length_error("the query specification nests deeper than " +
+      throw std::length_error("the query spec nests deeper than " +
                               std::to_string(AbstractListQuerySpec::kMaxNestingDepth) +
                               " levels and has no byte form");
     }
@@ -204,7 +204,7 @@ class Reader {
  private:
   void Enter() {
     if (++m_depth > AbstractListQuerySpec::kMaxNestingDepth) {
-      m_cur.Fail("query specification nests deeper than " +
+      m_cur.Fail("query spec nests deeper than " +
                  std::to_string(AbstractListQuerySpec::kMaxNestingDepth) + " levels");
     }
     // Decoding may itself run deep inside a rendering; the depth bound above
@@ -243,7 +243,7 @@ class Reader {
   }
 
   void Sorts(std::vector<SortSpec>& sorts) {
-    const std::uint32_t n = m_cur.ReadCount(kMinSort, "sort specification");
+    const std::uint32_t n = m_cur.ReadCount(kMinSort, "sort spec");
     sorts.reserve(n);
     for (std::uint32_t i = 0; i < n; ++i) {
       SortSpec s;
@@ -262,7 +262,7 @@ class Reader {
       item.m_expr = ReadExpr("select item expression");
       q.m_projection.m_edgeExprs.push_back(std::move(item));
     }
-    n = m_cur.ReadCount(kMinBreak, "break specification");
+    n = m_cur.ReadCount(kMinBreak, "break spec");
     q.m_projection.m_breakSpecs.reserve(n);
     for (std::uint32_t i = 0; i < n; ++i) {
       BreakSpec b;
@@ -289,13 +289,13 @@ class Reader {
     q.m_fromTables.reserve(n);
     for (std::uint32_t i = 0; i < n; ++i) q.m_fromTables.push_back(std::move(*TableRef()));
     q.m_catalogFolderID = Id();
-    n = m_cur.ReadCount(kMinSelection, "selection specification");
+    n = m_cur.ReadCount(kMinSelection, "selection spec");
     q.m_selectionSpecs.reserve(n);
     for (std::uint32_t i = 0; i < n; ++i) {
       SelectionSpec sel;
       sel.m_selectionName = m_cur.ReadString();
       sel.m_projectionNames = m_cur.ReadStringVector();
-      const std::uint32_t includes = m_cur.ReadCount(kMinInclude, "include specification");
+      const std::uint32_t includes = m_cur.ReadCount(kMinInclude, "include spec");
       sel.m_includeSpecs.reserve(includes);
       for (std::uint32_t k = 0; k < includes; ++k) {
         IncludeSpec inc;
@@ -381,14 +381,14 @@ void AbstractListQuerySpec::ToByteVector(ByteVector& out) const {
 }
 
 std::unique_ptr<AbstractListQuerySpec> AbstractListQuerySpec::FromByteVector(const uint8* p, const uint8* end) {
-  if (end < p) throw BlobDecodeError("no query specification bytes", 0);
+  if (end < p) throw BlobDecodeError("no query spec bytes", 0);
   BlobCursor cur(p, end);
-  const uint8* head = cur.Take(3, "query specification header");
-  if (head[0] != kMagic0 || head[1] != kMagic1) throw BlobDecodeError("not a query specification (bad magic)", 0);
+  const uint8* head = cur.Take(3, "query spec header");
+  if (head[0] != kMagic0 || head[1] != kMagic1) throw BlobDecodeError("not a query spec (bad magic)", 0);
   if (head[2] != kVersion) {
-    throw BlobDecodeError("query specification version " + std::to_string(head[2]) + " is not supported", 2);
+    throw BlobDecodeError("query spec version " + std::to_string(head[2]) + " is not supported", 2);
   }
   std::unique_ptr<AbstractListQuerySpec> spec = Reader(cur).Spec();
-  if (!cur.AtEnd()) cur.Fail(std::to_string(cur.Remaining()) + " bytes left after the query specification");
+  if (!cur.AtEnd()) cur.Fail(std::to_string(cur.Remaining()) + " bytes left after the query spec");
   return spec;
 }

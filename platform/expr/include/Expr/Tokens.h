@@ -17,7 +17,7 @@
 //   VXDate              int32 year, byte month, byte day
 //   VXTime              byte hour, byte minute, byte second, uint32 nanosecond
 //   VXDateTime          VXDate payload then VXTime payload
-//   Subquery            uint32 byte count + the query specification's bytes
+//   Subquery            uint32 byte count + the query spec's bytes
 //   ZirconNumber        string holding decimal digits ("-12.50E+3")
 //   operator (OpCode)   uint32 operand count, uint32 byte length of the operands
 //
@@ -148,7 +148,7 @@ class VXDateTimeToken : public BaseToken {
 class SubqueryToken : public BaseToken {
   SMUTIL_DECLARE_TOKEN(SubqueryToken, kSubquery)
  public:
-  // The bytes of a query specification; the expression model does not read them.
+  // The bytes of a query spec; the expression model does not read them.
   ByteVector GetValue(const AExpr::Iterator& pos) const;
   static void Init(ByteVector& out, const ByteVector& querySpecBytes);
 };

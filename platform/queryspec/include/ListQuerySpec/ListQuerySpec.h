@@ -1,4 +1,4 @@
-// List query specifications: the parsed form of a logical SQL request.
+// List query specs: the parsed form of a logical SQL request.
 //
 //   ListQuerySpec q;
 //   q.m_projection.m_edgeExprs.push_back({U"Revenue", revenueExpr});
@@ -10,14 +10,14 @@
 //
 // A ListQuerySpec is one query; a MultiListQuerySpec combines subqueries with
 // UNION, INTERSECT or EXCEPT. Both are plain values: copies are deep, and a
-// specification owns its tables, subqueries and expressions. QuerySpecBuilder
+// query spec owns its tables, subqueries and expressions. QuerySpecBuilder
 // (QuerySpecBuilder.h) makes them in code more briefly.
 //
-// Byte form. Specifications travel between processes inside subquery tokens,
+// Byte form. Query specs travel between processes inside subquery tokens,
 // so FromByteVector treats its input as hostile: every read is bounded, every
 // count is checked against the bytes left before anything is allocated, every
 // expression is validated in full, enumerations must hold one of their
-// values, and specifications may nest (derived tables, joins, set operands)
+// values, and query specs may nest (derived tables, joins, set operands)
 // at most kMaxNestingDepth deep. Anything else throws BlobDecodeError with the
 // byte offset. ToByteVector refuses (std::length_error) to write what
 // FromByteVector would refuse to read back.
@@ -111,14 +111,14 @@ class AbstractListQuerySpec {
   const ListQuerySpec& ToListQuerySpec() const;
   const MultiListQuerySpec& ToMultiListQuerySpec() const;
 
-  // Appends the byte form of the specification.
+  // Appends the byte form of the query spec.
   void ToByteVector(ByteVector& out) const;
   ByteVector ToByteVector() const {
     ByteVector out;
     ToByteVector(out);
     return out;
   }
-  // Reads one whole specification; trailing bytes are an error.
+  // Reads one whole query spec; trailing bytes are an error.
   static std::unique_ptr<AbstractListQuerySpec> FromByteVector(const uint8* p, const uint8* end);
   static std::unique_ptr<AbstractListQuerySpec> FromByteVector(const ByteVector& bytes) {
     return FromByteVector(bytes.data(), bytes.data() + bytes.size());

@@ -1,4 +1,4 @@
-// QuerySpecBuilder: list query specifications made in code, for tests, tools
+// QuerySpecBuilder: list query specs made in code, for tests, tools
 // and hosts that assemble requests themselves.
 //
 //   ListQuerySpec q = QuerySpecBuilder()
@@ -39,7 +39,7 @@ class QuerySpecBuilder {
   QuerySpecBuilder& CatalogFolder(const VoidID& folderID);
   QuerySpecBuilder& Selection(SelectionSpec selection);
 
-  // The finished specification; the builder starts over empty.
+  // The finished query spec; the builder starts over empty.
   ListQuerySpec Build();
 
   // FROM entries.

@@ -1,5 +1,5 @@
 // DataBlobUtil: the server's blob encoding, used by condition bytes, token
-// payloads and query-specification bytes.
+// payloads and query-spec bytes.
 //
 //   ByteVector b;
 //   DataBlobUtil::ToByteVector(b, VXString(U"Orders"));
