@@ -105,73 +105,49 @@ Ref<ARpObject> ScanForQualifiedName(ARpGateway* pRp, TypeID interfaceTypeID, con
   return Ref<ARpObject>();
 }
 
-// The same answer found from the parent down, for the common case. A column
-// name stands in hundreds of tables, so the scan above generates hundreds of
-// names; here the parent (whose name is rare) is found first and only its
-// children are looked at. Every object the scan could accept has a parent
-// whose non-empty segments are the name's leading ones and whose own name is
-// the last but one, so the parents found that way, confirmed exactly, and
-// their children of the type with the exact last name, are exactly the
-// matches. That reasoning needs the parent to carry a name: when some object
-// of a possible parent type has an empty name (an empty level), or the name
-// has one segment, or there is more than one match (then the lookup order
-// decides), the answer is left to the scan. found is false in those cases.
-constexpr std::size_t kChildrenWorthWalking = 64;
-
-// Whether obj's generated name without its empty segments is segments,
-// compared from the inside out without building the name: the chain of
-// parents is the one GenerateQualifiedName walks, and accordion levels are
-// empty, so they drop out like empty names do.
-bool HasSegments(const ARpObject* obj, const QualifiedName& segments) {
-  std::size_t i = segments.size();
-  for (; obj; obj = obj->GetParentPointer()) {
-    const VXString& name = obj->GetName();
-    if (name.empty()) continue;
-    if (i == 0 || name != segments[i - 1]) return false;
-    --i;
-  }
-  return i == 0;
-}
-
-Ref<ARpObject> FindFromParent(ARpGateway* pRp, TypeID interfaceTypeID, const QualifiedName& refQName, bool& found) {
+// The same answer found from the top down, one index probe per level. A
+// column name stands in hundreds of tables, so the scan above generates
+// hundreds of names; here each segment is looked up among the children of
+// the objects that matched the segments before it. The objects the scan
+// accepts are exactly those of the type whose own name is the last segment
+// (the name condition is on the own name, which is never empty since the
+// segments are not) and whose chain of parents, empty names left out, bears
+// the leading segments: the parent chain is the one GenerateQualifiedName
+// walks and accordion levels are empty. An object with an empty name is a
+// level that drops out, so below it the same segment is looked for again.
+// When more than one object matches, the scan's lookup order decides, and
+// found is false.
+Ref<ARpObject> FindFromTop(const ARpGateway& rp, TypeID interfaceTypeID, const QualifiedName& segments, bool& found) {
+  struct Step {
+    const ARpObject* m_parent;  // null: the top level
+    std::size_t m_matched;      // segments matched down to m_parent
+  };
+  static const VXString kEmpty;
+  const bool bEmptyLevels = rp.HasEmptyNamedObjects();
+  std::vector<Step> pending{Step{nullptr, 0}};
+  std::vector<ARpObject*> children;
+  ARpObject* match = nullptr;
   found = false;
-  if (refQName.size() < 2) return Ref<ARpObject>();
-  const TypeIDVector& parentTypes = GetParentTypeIDs(interfaceTypeID);
-  if (parentTypes.empty()) return Ref<ARpObject>();
-  VoidIDVector ids;
-  for (TypeID parentType : parentTypes) {
-    pRp->LookupObjects(TypedObjectNameCondition(parentType, VXString(), false), ids);
-    if (!ids.empty()) return Ref<ARpObject>();
-  }
-  const QualifiedName parentName(refQName.begin(), refQName.end() - 1);
-  const VXString& lastName = refQName.back();
-  Ref<ARpObject> match;
-  for (TypeID parentType : parentTypes) {
-    pRp->LookupObjects(TypedObjectNameCondition(parentType, parentName.back(), false), ids);
-    for (const VoidID& id : ids) {
-      Ref<ARpObject> parent = pRp->GetObject(id);
-      if (parent.IsNull() || !HasSegments(parent.Get(), parentName)) continue;
-      // A table's few columns are quicker to walk than the objects bearing
-      // the name; a schema's hundreds of tables are not.
-      const std::vector<ARpObject*>& children = parent->GetChildPointers();
-      std::vector<ARpObject*> named;
-      if (children.size() > kChildrenWorthWalking) {
-        VoidIDVector childIDs;
-        pRp->LookupObjects(TypedObjectNameCondition(interfaceTypeID, lastName, false), childIDs);
-        for (const VoidID& childID : childIDs) {
-          ARpObject* child = pRp->GetObject(childID).Get();
-          if (child && child->GetParentPointer() == parent.Get()) named.push_back(child);
-        }
-      }
-      for (ARpObject* child : children.size() > kChildrenWorthWalking ? named : children) {
-        if (child->GetTypeID() != interfaceTypeID || child->GetName() != lastName) continue;
-        if (!match.IsNull()) return Ref<ARpObject>();  // several: the scan's order decides
-        match = Ref<ARpObject>(child);
+  while (!pending.empty()) {
+    const Step step = pending.back();
+    pending.pop_back();
+    children.clear();
+    rp.FindChildrenByExactName(step.m_parent, segments[step.m_matched], children);
+    for (ARpObject* child : children) {
+      if (step.m_matched + 1 < segments.size()) {
+        pending.push_back(Step{child, step.m_matched + 1});
+      } else if (child->GetTypeID() == interfaceTypeID) {
+        if (match) return Ref<ARpObject>();
+        match = child;
       }
     }
+    if (!bEmptyLevels) continue;
+    children.clear();
+    rp.FindChildrenByExactName(step.m_parent, kEmpty, children);
+    for (ARpObject* child : children) pending.push_back(Step{child, step.m_matched});
   }
   found = true;
-  return match;
+  return match ? Ref<ARpObject>(match) : Ref<ARpObject>();
 }
 
 }  // namespace
@@ -182,7 +158,7 @@ Ref<ARpObject> MetadataUtil::GetRpObjectFromQualifiedName(ARpGateway* pRpGateway
   // A name of nothing but empty levels names no object.
   if (!pRpGateway || refQName.empty()) return Ref<ARpObject>();
   bool found = false;
-  Ref<ARpObject> obj = FindFromParent(pRpGateway, interfaceTypeID, refQName, found);
+  Ref<ARpObject> obj = FindFromTop(*pRpGateway, interfaceTypeID, refQName, found);
   if (found) return obj;
   return ScanForQualifiedName(pRpGateway, interfaceTypeID, refQName);
 }

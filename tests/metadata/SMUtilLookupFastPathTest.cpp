@@ -1,4 +1,4 @@
-// GetRpObjectFromQualifiedName resolves parents first for speed; it must
+// GetRpObjectFromQualifiedName resolves names from the top down for speed; it must
 // still answer exactly what the plain scan over every object bearing the last
 // name answers, including where the fast road cannot decide (empty levels,
 // duplicate names, names in the wrong case).
@@ -103,6 +103,33 @@ TEST(MetadataUtilLookupFastPath, SameObjectWhereTheFastRoadCannotDecide) {
   EXPECT_EQ(MetadataUtil::GetRpObjectFromQualifiedName(rp.get(), kTIDAColumn, q).GetID(),
             Scan(rp.get(), kTIDAColumn, q).GetID());
   EXPECT_FALSE(Scan(rp.get(), kTIDAColumn, q).IsNull());
+}
+
+TEST(MetadataUtilLookupFastPath, SameObjectAfterRenamesMovesAndDeletions) {
+  RpGenerator::Options options;
+  options.m_objectCount = 12000;
+  options.m_vocabularySize = 100;
+  std::unique_ptr<ARpGateway> rp = RpGenerator::Generate(options);
+  VoidIDVector tables, columns, schemas;
+  rp->GetObjectIDsOfType(kTIDATable, tables);
+  rp->GetObjectIDsOfType(kTIDAColumn, columns);
+  rp->GetObjectIDsOfType(kTIDASchema, schemas);
+  ASSERT_GT(tables.size(), 10u);
+  ASSERT_FALSE(schemas.empty());
+  RpBuilder b(*rp);
+  schemas.push_back(b.Add(kTIDASchema, U"SECOND", rp->GetObject(schemas[0])->GetParentPointer()->GetID()));
+  // A column moved to another table, a table moved to another schema, a
+  // schema renamed to the name of a sibling, a table deleted without its
+  // columns (they stand alone) and one with them.
+  rp->SetObjectParent(rp->GetObject(columns[3]).Get(), rp->GetObject(tables[5]).Get());
+  rp->SetObjectParent(rp->GetObject(tables[2]).Get(), rp->GetObject(schemas[1]).Get());
+  rp->RenameObject(schemas[0], U"");
+  rp->RenameObject(tables[7], rp->GetObject(tables[8])->GetName());
+  rp->DeleteObject(tables[4], false);
+  rp->DeleteObject(tables[9], true);
+  std::size_t checked = 0;
+  ExpectSameAnswers(*rp, checked);
+  EXPECT_GT(checked, 1000u);
 }
 
 }  // namespace

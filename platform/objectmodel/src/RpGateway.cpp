@@ -44,6 +44,12 @@ VoidID RefHelper::IDOf(const ARpObject* pObj) { return pObj->m_id; }
 
 ARpGateway::ARpGateway() = default;
 
+void ARpGateway::Reserve(std::size_t count) {
+  m_byID.reserve(count);
+  m_byName.reserve(count);
+  m_byParentAndName.Reserve(count);
+}
+
 ARpGateway::~ARpGateway() {
   // Objects still held by handles stay as tombstones until their last
   // handle goes; everything else is freed now.
@@ -140,7 +146,9 @@ Ref<ARpObject> ARpGateway::CreateObject(TypeID type, const VXString& name, const
   m_byID.emplace(id, obj);
   AddToTypeIndex(obj);
   IndexName(obj, name);
-  if (pParent) SetObjectParent(obj, pParent);
+  LinkParent(obj, pParent);
+  m_byParentAndName.Insert(obj);
+  if (name.empty()) ++m_emptyNamed;
   return Ref<ARpObject>(obj);
 }
 
@@ -206,7 +214,10 @@ bool ARpGateway::RenameObject(const VoidID& id, const VXString& newName, bool bK
   if (p->m_name == newName) return true;
   const VXString old = p->m_name;
   UnindexName(p, old);
+  m_byParentAndName.Erase(p);
   p->m_name = newName;
+  m_byParentAndName.Insert(p);
+  m_emptyNamed += static_cast<std::size_t>(newName.empty()) - static_cast<std::size_t>(old.empty());
   IndexName(p, newName);
   if (bKeepOldAsAlias && !RpName::EqualsNoCase(old, newName) && !old.empty()) {
     const VXStringVector& aliases = p->GetAliasList();
@@ -251,6 +262,12 @@ void ARpGateway::SetObjectParent(ARpObject* child, ARpObject* newParent) {
       if (a == child) VXAssert::handleLogicError(kSrc, __LINE__, "an object cannot move under itself");
     }
   }
+  const bool bIndexed = m_byParentAndName.Erase(child);
+  LinkParent(child, newParent);
+  if (bIndexed) m_byParentAndName.Insert(child);
+}
+
+void ARpGateway::LinkParent(ARpObject* child, ARpObject* newParent) {
   if (ARpObject* old = child->m_pParent) {
     auto& kids = old->m_extra->m_children;
     kids.erase(std::find(kids.begin(), kids.end(), child));
@@ -282,9 +299,17 @@ void ARpGateway::RemoveOne(ARpObject* obj) {
     auto& kids = parent->m_extra->m_children;
     kids.erase(std::find(kids.begin(), kids.end(), obj));
   }
+  m_byParentAndName.Erase(obj);
+  if (obj->m_name.empty()) --m_emptyNamed;
   obj->m_pParent = nullptr;
   if (obj->m_extra) {
-    for (ARpObject* c : obj->m_extra->m_children) c->m_pParent = nullptr;
+    // The children become top-level objects; those removed already (parts
+    // of one cascade) are out of the index and stay out.
+    for (ARpObject* c : obj->m_extra->m_children) {
+      const bool bIndexed = m_byParentAndName.Erase(c);
+      c->m_pParent = nullptr;
+      if (bIndexed) m_byParentAndName.Insert(c);
+    }
     obj->m_extra->m_children.clear();
     for (const VXString& a : obj->m_extra->m_aliases) UnindexName(obj, a);
   }

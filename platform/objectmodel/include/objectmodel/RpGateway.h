@@ -22,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "objectmodel/ChildNameIndex.h"
 #include "objectmodel/Condition.h"
 #include "objectmodel/Interfaces.h"
 #include "objectmodel/PropertyValue.h"
@@ -68,6 +69,18 @@ class ARpGateway {
   // name equals name without regard to case; the fast path for resolving a
   // qualified name level by level. Appends to out.
   void FindChildrenByName(const VoidID& parent, TypeID type, const VXString& name, VoidIDVector& out);
+  // Children of parent (null: the top-level objects) whose own name is
+  // exactly name (case counts; former names do not), in no particular order.
+  // One hash probe however many objects share the name. Appends to out.
+  void FindChildrenByExactName(const ARpObject* parent, const VXString& name, std::vector<ARpObject*>& out) const {
+    m_byParentAndName.Find(parent, name, out);
+  }
+  // Whether some live object has an empty name (such a level drops out of
+  // the written qualified names below it).
+  bool HasEmptyNamedObjects() const { return m_emptyNamed != 0; }
+  // Makes room for count objects in the indexes, for a loader that knows
+  // how many are coming.
+  void Reserve(std::size_t count);
   // Renames an object; with bKeepOldAsAlias the former name is recorded
   // among its aliases (unless it only changed case or is already there).
   bool RenameObject(const VoidID& id, const VXString& newName, bool bKeepOldAsAlias = true);
@@ -174,6 +187,9 @@ class ARpGateway {
 
   ARpObject* Find(const VoidID& id) const;
   void IndexName(ARpObject* obj, const VXString& name);
+  // Links child under newParent (null: top level) in the containment lists
+  // only; the caller keeps the (parent, name) index right.
+  static void LinkParent(ARpObject* child, ARpObject* newParent);
   void UnindexName(ARpObject* obj, const VXString& name);
   static std::uint64_t NameKey(TypeID type, const VXString& name);
   void AddToTypeIndex(ARpObject* obj);
@@ -186,6 +202,8 @@ class ARpGateway {
   std::unordered_map<TypeID, TypeIndex> m_byType;
   TypeIDVector m_typeOrder;
   std::unordered_multimap<std::uint64_t, ARpObject*> m_byName;
+  ChildNameIndex m_byParentAndName;
+  std::size_t m_emptyNamed = 0;
   std::unordered_map<TypeID, std::uint32_t> m_nextNum;
 
   std::vector<RelTuple> m_tuples;  // handle = index; erased: m_rel null
