@@ -124,8 +124,10 @@ Ref<ARpObject> FindFromTop(const ARpGateway& rp, TypeID interfaceTypeID, const Q
   };
   static const VXString kEmpty;
   const bool bEmptyLevels = rp.HasEmptyNamedObjects();
-  std::vector<Step> pending{Step{nullptr, 0}};
-  std::vector<ARpObject*> children;
+  // Kept per thread: a lookup is too quick to pay for two allocations.
+  thread_local std::vector<Step> pending;
+  thread_local std::vector<ARpObject*> children;
+  pending.assign(1, Step{nullptr, 0});
   ARpObject* match = nullptr;
   found = false;
   while (!pending.empty()) {

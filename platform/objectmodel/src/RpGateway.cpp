@@ -45,25 +45,61 @@ VoidID RefHelper::IDOf(const ARpObject* pObj) { return pObj->m_id; }
 ARpGateway::ARpGateway() = default;
 
 void ARpGateway::Reserve(std::size_t count) {
-  m_byID.reserve(count);
-  m_byName.reserve(count);
+  m_byID.Reserve(count);
   m_byParentAndName.Reserve(count);
+}
+
+void ARpGateway::EndBulkLoad() {
+  m_bBulkLoad = false;
+  m_byParentAndName.Clear();
+  m_byParentAndName.Reserve(m_byID.Size());
+  std::vector<ARpObject*> all;
+  m_byID.GetAll(all);
+  for (ARpObject* obj : all) IndexChild(obj);
+}
+
+std::uint64_t ARpGateway::ChildKey(const ARpObject* parent, const VXString& name) {
+  std::uint64_t h = 1469598103934665603ull ^ reinterpret_cast<std::uintptr_t>(parent);
+  for (char32_t c : name) {
+    h ^= c;
+    h *= 1099511628211ull;
+  }
+  return h;
+}
+
+void ARpGateway::IndexChild(ARpObject* obj) {
+  if (!m_bBulkLoad) m_byParentAndName.Insert(ChildKey(obj->m_pParent, obj->m_name), obj);
+}
+
+bool ARpGateway::UnindexChild(ARpObject* obj) {
+  return !m_bBulkLoad && m_byParentAndName.Erase(ChildKey(obj->m_pParent, obj->m_name), obj);
+}
+
+void ARpGateway::FindChildrenByExactName(const ARpObject* parent, const VXString& name,
+                                         std::vector<ARpObject*>& out) const {
+  // Names that share the hash are dropped here.
+  const std::size_t first = out.size();
+  m_byParentAndName.Find(ChildKey(parent, name), out);
+  out.erase(std::remove_if(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(),
+                           [&](const ARpObject* c) { return c->m_pParent != parent || c->m_name != name; }),
+            out.end());
 }
 
 ARpGateway::~ARpGateway() {
   // Objects still held by handles stay as tombstones until their last
   // handle goes; everything else is freed now.
-  for (auto& [id, obj] : m_byID) {
+  std::vector<ARpObject*> all;
+  m_byID.GetAll(all);
+  for (ARpObject* obj : all) {
     obj->m_state.fetch_or(ARpObject::kDeletedBit, std::memory_order_release);
     obj->m_pParent = nullptr;
     if (obj->m_extra) obj->m_extra->m_children.clear();
   }
-  for (auto& [id, obj] : m_byID) RefHelper::ReleaseRef(obj);
+  for (ARpObject* obj : all) RefHelper::ReleaseRef(obj);
 }
 
 ARpObject* ARpGateway::Find(const VoidID& id) const {
-  auto it = m_byID.find(id);
-  return it == m_byID.end() ? nullptr : it->second;
+  return m_byID.FindOne(IDKey(id));
 }
 
 std::uint64_t ARpGateway::NameKey(TypeID type, const VXString& name) {
@@ -73,17 +109,11 @@ std::uint64_t ARpGateway::NameKey(TypeID type, const VXString& name) {
 }
 
 void ARpGateway::IndexName(ARpObject* obj, const VXString& name) {
-  m_byName.emplace(NameKey(obj->GetTypeID(), name), obj);
+  m_byName.Insert(NameKey(obj->GetTypeID(), name), obj);
 }
 
 void ARpGateway::UnindexName(ARpObject* obj, const VXString& name) {
-  auto range = m_byName.equal_range(NameKey(obj->GetTypeID(), name));
-  for (auto it = range.first; it != range.second; ++it) {
-    if (it->second == obj) {
-      m_byName.erase(it);
-      return;
-    }
-  }
+  m_byName.Erase(NameKey(obj->GetTypeID(), name), obj);
 }
 
 void ARpGateway::AddToTypeIndex(ARpObject* obj) {
@@ -131,11 +161,11 @@ Ref<ARpObject> ARpGateway::CreateObject(TypeID type, const VXString& name, const
   VoidID id;
   if (requestedID.IsNull()) {
     if (next == 0) next = 1;
-    while (m_byID.count(VoidID(type, next))) ++next;
+    while (Find(VoidID(type, next))) ++next;
     id = VoidID(type, next++);
   } else {
     if (requestedID.m_interfaceTypeID != type) VXAssert::handleLogicError(kSrc, __LINE__, "id of another type");
-    if (m_byID.count(requestedID)) VXAssert::handleLogicError(kSrc, __LINE__, "id already taken");
+    if (Find(requestedID)) VXAssert::handleLogicError(kSrc, __LINE__, "id already taken");
     id = requestedID;
     if (id.m_uniqueNum >= next && id.m_uniqueNum != 0xFFFFFFFFu) next = id.m_uniqueNum + 1;
   }
@@ -143,11 +173,11 @@ Ref<ARpObject> ARpGateway::CreateObject(TypeID type, const VXString& name, const
   obj->m_id = id;
   obj->m_pRp = this;
   obj->m_name = name;
-  m_byID.emplace(id, obj);
+  m_byID.Insert(IDKey(id), obj);
   AddToTypeIndex(obj);
   IndexName(obj, name);
   LinkParent(obj, pParent);
-  m_byParentAndName.Insert(obj);
+  IndexChild(obj);
   if (name.empty()) ++m_emptyNamed;
   return Ref<ARpObject>(obj);
 }
@@ -168,14 +198,12 @@ void ARpGateway::CollectCandidates(const LookupHint& hint, std::vector<ARpObject
   for (TypeID t : types) {
     if (hint.m_bHasName) {
       const std::size_t first = out.size();
-      auto range = m_byName.equal_range(NameKey(t, hint.m_name));
-      for (auto it = range.first; it != range.second; ++it) {
-        ARpObject* p = it->second;
-        // The key is a hash: drop collisions and objects already listed
-        // (an object whose name and alias fold alike is indexed twice).
-        if (p->GetTypeID() != t || !p->IsNameOrAlias(hint.m_name)) continue;
-        out.push_back(p);
-      }
+      m_byName.Find(NameKey(t, hint.m_name), out);
+      // The key is a hash: drop collisions and objects already listed
+      // (an object whose name and alias fold alike is indexed twice).
+      out.erase(std::remove_if(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(),
+                               [&](const ARpObject* p) { return p->GetTypeID() != t || !p->IsNameOrAlias(hint.m_name); }),
+                out.end());
       std::sort(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(),
                 [](const ARpObject* a, const ARpObject* b) { return a->m_typeSlot < b->m_typeSlot; });
       out.erase(std::unique(out.begin() + static_cast<std::ptrdiff_t>(first), out.end()), out.end());
@@ -214,9 +242,9 @@ bool ARpGateway::RenameObject(const VoidID& id, const VXString& newName, bool bK
   if (p->m_name == newName) return true;
   const VXString old = p->m_name;
   UnindexName(p, old);
-  m_byParentAndName.Erase(p);
+  const bool bIndexed = UnindexChild(p);
   p->m_name = newName;
-  m_byParentAndName.Insert(p);
+  if (bIndexed) IndexChild(p);
   m_emptyNamed += static_cast<std::size_t>(newName.empty()) - static_cast<std::size_t>(old.empty());
   IndexName(p, newName);
   if (bKeepOldAsAlias && !RpName::EqualsNoCase(old, newName) && !old.empty()) {
@@ -262,9 +290,9 @@ void ARpGateway::SetObjectParent(ARpObject* child, ARpObject* newParent) {
       if (a == child) VXAssert::handleLogicError(kSrc, __LINE__, "an object cannot move under itself");
     }
   }
-  const bool bIndexed = m_byParentAndName.Erase(child);
+  const bool bIndexed = UnindexChild(child);
   LinkParent(child, newParent);
-  if (bIndexed) m_byParentAndName.Insert(child);
+  if (bIndexed) IndexChild(child);
 }
 
 void ARpGateway::LinkParent(ARpObject* child, ARpObject* newParent) {
@@ -299,16 +327,16 @@ void ARpGateway::RemoveOne(ARpObject* obj) {
     auto& kids = parent->m_extra->m_children;
     kids.erase(std::find(kids.begin(), kids.end(), obj));
   }
-  m_byParentAndName.Erase(obj);
+  UnindexChild(obj);
   if (obj->m_name.empty()) --m_emptyNamed;
   obj->m_pParent = nullptr;
   if (obj->m_extra) {
     // The children become top-level objects; those removed already (parts
     // of one cascade) are out of the index and stay out.
     for (ARpObject* c : obj->m_extra->m_children) {
-      const bool bIndexed = m_byParentAndName.Erase(c);
+      const bool bIndexed = UnindexChild(c);
       c->m_pParent = nullptr;
-      if (bIndexed) m_byParentAndName.Insert(c);
+      if (bIndexed) IndexChild(c);
     }
     obj->m_extra->m_children.clear();
     for (const VXString& a : obj->m_extra->m_aliases) UnindexName(obj, a);
@@ -317,7 +345,7 @@ void ARpGateway::RemoveOne(ARpObject* obj) {
   RemoveFromTypeIndex(obj);
   DetachTuples(id);
   m_deniedRead.erase(id);
-  m_byID.erase(id);
+  m_byID.Erase(IDKey(id), obj);
   RefHelper::ReleaseRef(obj);  // the gateway's own count
 }
 

@@ -22,9 +22,9 @@
 #include <utility>
 #include <vector>
 
-#include "objectmodel/ChildNameIndex.h"
 #include "objectmodel/Condition.h"
 #include "objectmodel/Interfaces.h"
+#include "objectmodel/ObjectHashIndex.h"
 #include "objectmodel/PropertyValue.h"
 
 // The names of the repository's global variables.
@@ -72,15 +72,26 @@ class ARpGateway {
   // Children of parent (null: the top-level objects) whose own name is
   // exactly name (case counts; former names do not), in no particular order.
   // One hash probe however many objects share the name. Appends to out.
-  void FindChildrenByExactName(const ARpObject* parent, const VXString& name, std::vector<ARpObject*>& out) const {
-    m_byParentAndName.Find(parent, name, out);
-  }
+  void FindChildrenByExactName(const ARpObject* parent, const VXString& name, std::vector<ARpObject*>& out) const;
   // Whether some live object has an empty name (such a level drops out of
   // the written qualified names below it).
   bool HasEmptyNamedObjects() const { return m_emptyNamed != 0; }
   // Makes room for count objects in the indexes, for a loader that knows
   // how many are coming.
   void Reserve(std::size_t count);
+  // For loaders that create every object first and link parents after:
+  // while a BulkLoad lives, the (parent, name) index is not kept (exact-name
+  // lookups find nothing) and it is rebuilt in one pass when it ends.
+  class BulkLoad {
+   public:
+    explicit BulkLoad(ARpGateway& rp) : m_rp(rp) { m_rp.m_bBulkLoad = true; }
+    ~BulkLoad() { m_rp.EndBulkLoad(); }
+    BulkLoad(const BulkLoad&) = delete;
+    BulkLoad& operator=(const BulkLoad&) = delete;
+
+   private:
+    ARpGateway& m_rp;
+  };
   // Renames an object; with bKeepOldAsAlias the former name is recorded
   // among its aliases (unless it only changed case or is already there).
   bool RenameObject(const VoidID& id, const VXString& newName, bool bKeepOldAsAlias = true);
@@ -90,7 +101,7 @@ class ARpGateway {
   // are left without parent. Every index and relation forgets the deleted
   // objects and their handles resolve to nothing. False when id names none.
   bool DeleteObject(const VoidID& id, bool bCascade = true);
-  std::size_t GetObjectCount() const { return m_byID.size(); }
+  std::size_t GetObjectCount() const { return m_byID.Size(); }
   // Every live object's id of one type, in creation order.
   void GetObjectIDsOfType(TypeID type, VoidIDVector& ids) const;
   // Types that have had objects, in order of first creation.
@@ -190,6 +201,12 @@ class ARpGateway {
   // Links child under newParent (null: top level) in the containment lists
   // only; the caller keeps the (parent, name) index right.
   static void LinkParent(ARpObject* child, ARpObject* newParent);
+  // Keep the (parent, name) index, except during a bulk load. Unindex
+  // answers whether the object was indexed.
+  static std::uint64_t ChildKey(const ARpObject* parent, const VXString& name);
+  void IndexChild(ARpObject* obj);
+  bool UnindexChild(ARpObject* obj);
+  void EndBulkLoad();
   void UnindexName(ARpObject* obj, const VXString& name);
   static std::uint64_t NameKey(TypeID type, const VXString& name);
   void AddToTypeIndex(ARpObject* obj);
@@ -198,12 +215,17 @@ class ARpGateway {
   void RemoveOne(ARpObject* obj);
   void CollectCandidates(const LookupHint& hint, std::vector<ARpObject*>& out) const;
 
-  std::unordered_map<VoidID, ARpObject*, VoidIDHash> m_byID;
+  static std::uint64_t IDKey(const VoidID& id) {
+    return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(id.m_interfaceTypeID)) << 32) | id.m_uniqueNum;
+  }
+
+  ObjectHashIndex m_byID;  // exact ids
   std::unordered_map<TypeID, TypeIndex> m_byType;
   TypeIDVector m_typeOrder;
-  std::unordered_multimap<std::uint64_t, ARpObject*> m_byName;
-  ChildNameIndex m_byParentAndName;
+  ObjectHashIndex m_byName;           // NameKey hashes of names and former names
+  ObjectHashIndex m_byParentAndName;  // ChildKey hashes of (parent, own name)
   std::size_t m_emptyNamed = 0;
+  bool m_bBulkLoad = false;
   std::unordered_map<TypeID, std::uint32_t> m_nextNum;
 
   std::vector<RelTuple> m_tuples;  // handle = index; erased: m_rel null

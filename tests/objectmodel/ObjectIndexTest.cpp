@@ -1,11 +1,16 @@
-// The gateway's (parent, exact name) index must follow every change of a
-// parent or a name: creation, renames, moves, deletion with and without
-// cascade. Checked against the containment lists after random churn.
+// The flat object index against a reference multimap under random churn
+// (shared keys, runs that wrap around the table's end, removals from the
+// middle of runs), and the gateway's (parent, exact name) index, which must
+// follow every change of a parent or a name: creation, renames, moves,
+// deletion with and without cascade.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
+#include <map>
 #include <set>
+
+#include "objectmodel/ObjectHashIndex.h"
 
 #include "objectmodel/ObjectModel.h"
 #include "objectmodel/RpBuilder.h"
@@ -36,6 +41,49 @@ void ExpectIndexMatchesContainment(ARpGateway& rp) {
     rp.FindChildrenByExactName(parent, name, found);
     ASSERT_EQ(Sorted(found), Sorted(expected)) << ToNarrow(name);
   }
+}
+
+TEST(ObjectHashIndex, AgreesWithAMultimapUnderChurn) {
+  // The index never dereferences what it stores, so fake aligned pointers do.
+  std::vector<std::uint64_t> storage(4000);
+  auto objectAt = [&](std::size_t i) { return reinterpret_cast<ARpObject*>(&storage[i]); };
+  ObjectHashIndex index;
+  std::multimap<std::uint64_t, ARpObject*> reference;
+  std::mt19937_64 random(3);
+  for (int step = 0; step < 60000; ++step) {
+    // Few keys, many of them neighbours (like ids), some shared by many.
+    const std::uint64_t key = random() % 4 == 0 ? random() % 8 : (random() % 600) << (random() % 2 ? 0 : 40);
+    ARpObject* obj = objectAt(random() % storage.size());
+    auto range = reference.equal_range(key);
+    auto it = std::find_if(range.first, range.second, [&](const auto& kv) { return kv.second == obj; });
+    if (random() % 3 == 0 || it != range.second) {
+      ASSERT_EQ(index.Erase(key, obj), it != range.second);
+      if (it != range.second) reference.erase(it);
+    } else {
+      index.Insert(key, obj);
+      reference.emplace(key, obj);
+    }
+    if (step % 997 == 0) {
+      ASSERT_EQ(index.Size(), reference.size());
+      for (std::uint64_t k = 0; k < 8; ++k) {
+        std::vector<ARpObject*> found, expected;
+        index.Find(k, found);
+        for (auto [a, b] = reference.equal_range(k); a != b; ++a) expected.push_back(a->second);
+        ASSERT_EQ(Sorted(found), Sorted(expected));
+      }
+      for (const auto& [k, o] : reference) {
+        std::vector<ARpObject*> found;
+        index.Find(k, found);
+        ASSERT_NE(std::find(found.begin(), found.end(), o), found.end());
+      }
+    }
+  }
+  std::vector<ARpObject*> all;
+  index.GetAll(all);
+  EXPECT_EQ(all.size(), reference.size());
+  index.Clear();
+  EXPECT_EQ(index.FindOne(0), nullptr);
+  EXPECT_EQ(index.Size(), 0u);
 }
 
 TEST(ChildNameIndex, FollowsRenamesMovesAndDeletions) {

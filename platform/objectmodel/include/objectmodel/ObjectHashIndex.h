@@ -1,0 +1,63 @@
+// ObjectHashIndex: the gateway's flat multimap from a 64-bit key to objects,
+// behind its indexes by id, by (type, folded name) and by (parent, exact
+// name). The keys are exact ids or hashes; a hash index's caller filters
+// what it finds, since distinct names may share a hash.
+//
+// An open-addressing table with linear probing and backward-shift deletion,
+// one 16-byte slot per distinct key and no allocation per object: a probe
+// touches one cache line of the table, which keeps a lookup in a
+// million-object repository to a few cache misses, and loading a million
+// objects costs no million small allocations. Objects that share a key (a
+// column name in hundreds of tables) share the slot through a side list, so
+// duplicates never lengthen the probe runs of other keys.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class ARpObject;
+
+class ObjectHashIndex {
+ public:
+  ObjectHashIndex() = default;
+  ~ObjectHashIndex();
+  ObjectHashIndex(const ObjectHashIndex&) = delete;
+  ObjectHashIndex& operator=(const ObjectHashIndex&) = delete;
+
+  void Insert(std::uint64_t key, ARpObject* obj);
+  // False when obj is not under key.
+  bool Erase(std::uint64_t key, ARpObject* obj);
+  // Appends the objects under key, in no particular order.
+  void Find(std::uint64_t key, std::vector<ARpObject*>& out) const;
+  // One object under key (for unique keys), or null.
+  ARpObject* FindOne(std::uint64_t key) const;
+  // Appends every object in the index, in no particular order.
+  void GetAll(std::vector<ARpObject*>& out) const;
+  // Makes room for count distinct keys without growing again.
+  void Reserve(std::size_t count);
+  // Forgets every object and keeps the table's room.
+  void Clear();
+  std::size_t Size() const { return m_size; }
+
+ private:
+  using Group = std::vector<ARpObject*>;
+  struct Slot {
+    std::uint64_t m_key = 0;
+    // 0: empty; an ARpObject*; or, with the low bit set (objects are
+    // aligned), a Group* of the two or more objects of the key.
+    std::uintptr_t m_ref = 0;
+    bool IsGroup() const { return m_ref & 1u; }
+    Group* GetGroup() const { return reinterpret_cast<Group*>(m_ref & ~std::uintptr_t{1}); }
+  };
+  std::size_t Home(std::uint64_t key) const;
+  const Slot* FindSlot(std::uint64_t key) const;
+  void Grow(std::size_t capacity);
+  void Place(const Slot& slot);
+  void RemoveSlot(std::size_t at);
+  void FreeGroups();
+
+  std::vector<Slot> m_slots;  // size 0 or a power of two
+  std::size_t m_keys = 0;     // occupied slots
+  std::size_t m_size = 0;     // indexed objects
+};

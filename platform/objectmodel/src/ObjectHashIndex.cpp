@@ -1,0 +1,162 @@
+#include "objectmodel/ObjectHashIndex.h"
+
+#include <algorithm>
+
+namespace {
+
+// Final mix of a 64-bit key (MurmurHash3's): ids and FNV hashes are poor in
+// their low bits, which pick the slot.
+std::uint64_t Mix(std::uint64_t h) {
+  h ^= h >> 33;
+  h *= 0xff51afd7ed558ccdull;
+  h ^= h >> 33;
+  h *= 0xc4ceb9fe1a85ec53ull;
+  h ^= h >> 33;
+  return h;
+}
+
+// At most 3/4 full, so a probe run stays short.
+bool IsTooFull(std::size_t keys, std::size_t capacity) { return keys * 4 >= capacity * 3; }
+
+std::uintptr_t RefOf(ARpObject* obj) { return reinterpret_cast<std::uintptr_t>(obj); }
+ARpObject* ObjectOf(std::uintptr_t ref) { return reinterpret_cast<ARpObject*>(ref); }
+
+}  // namespace
+
+ObjectHashIndex::~ObjectHashIndex() { FreeGroups(); }
+
+// Keys that differ only in their low four bits (ids numbered one after the
+// other) get neighbouring slots, so creating or visiting objects in id order
+// walks the table instead of jumping; hashed keys stay spread.
+std::size_t ObjectHashIndex::Home(std::uint64_t key) const {
+  return (Mix(key >> 4) + (key & 15u)) & (m_slots.size() - 1);
+}
+
+const ObjectHashIndex::Slot* ObjectHashIndex::FindSlot(std::uint64_t key) const {
+  if (m_slots.empty()) return nullptr;
+  const std::size_t mask = m_slots.size() - 1;
+  for (std::size_t i = Home(key); m_slots[i].m_ref; i = (i + 1) & mask) {
+    if (m_slots[i].m_key == key) return &m_slots[i];
+  }
+  return nullptr;
+}
+
+void ObjectHashIndex::Place(const Slot& slot) {
+  const std::size_t mask = m_slots.size() - 1;
+  std::size_t i = Home(slot.m_key);
+  while (m_slots[i].m_ref) i = (i + 1) & mask;
+  m_slots[i] = slot;
+}
+
+void ObjectHashIndex::Grow(std::size_t capacity) {
+  std::vector<Slot> old;
+  old.swap(m_slots);
+  m_slots.assign(capacity, Slot{});
+  for (const Slot& s : old) {
+    if (s.m_ref) Place(s);
+  }
+}
+
+void ObjectHashIndex::Reserve(std::size_t count) {
+  std::size_t capacity = m_slots.empty() ? 16 : m_slots.size();
+  while (IsTooFull(count, capacity)) capacity *= 2;
+  if (capacity > m_slots.size()) Grow(capacity);
+}
+
+void ObjectHashIndex::FreeGroups() {
+  for (const Slot& s : m_slots) {
+    if (s.IsGroup()) delete s.GetGroup();
+  }
+}
+
+void ObjectHashIndex::Clear() {
+  FreeGroups();
+  std::fill(m_slots.begin(), m_slots.end(), Slot{});
+  m_keys = 0;
+  m_size = 0;
+}
+
+void ObjectHashIndex::Insert(std::uint64_t key, ARpObject* obj) {
+  ++m_size;
+  if (const Slot* found = FindSlot(key)) {
+    Slot& s = const_cast<Slot&>(*found);
+    if (s.IsGroup()) {
+      s.GetGroup()->push_back(obj);
+    } else {
+      auto* group = new Group{ObjectOf(s.m_ref), obj};
+      s.m_ref = reinterpret_cast<std::uintptr_t>(group) | 1u;
+    }
+    return;
+  }
+  Reserve(m_keys + 1);
+  Place(Slot{key, RefOf(obj)});
+  ++m_keys;
+}
+
+bool ObjectHashIndex::Erase(std::uint64_t key, ARpObject* obj) {
+  const Slot* found = FindSlot(key);
+  if (!found) return false;
+  Slot& s = const_cast<Slot&>(*found);
+  if (!s.IsGroup()) {
+    if (s.m_ref != RefOf(obj)) return false;
+    RemoveSlot(static_cast<std::size_t>(&s - m_slots.data()));
+  } else {
+    Group* group = s.GetGroup();
+    auto it = std::find(group->begin(), group->end(), obj);
+    if (it == group->end()) return false;
+    // Order within a key does not matter; the last takes the hole.
+    *it = group->back();
+    group->pop_back();
+    if (group->size() == 1) {
+      s.m_ref = RefOf(group->front());
+      delete group;
+    }
+  }
+  --m_size;
+  return true;
+}
+
+void ObjectHashIndex::RemoveSlot(std::size_t at) {
+  // Backward shift: pull later entries of the run into the hole unless
+  // their home lies cyclically in (hole, j], so no probe run is ever cut
+  // short and no tombstones build up.
+  const std::size_t mask = m_slots.size() - 1;
+  std::size_t hole = at;
+  for (std::size_t j = (hole + 1) & mask; m_slots[j].m_ref; j = (j + 1) & mask) {
+    const std::size_t home = Home(m_slots[j].m_key);
+    const bool bHomeInGap = hole <= j ? (hole < home && home <= j) : (hole < home || home <= j);
+    if (bHomeInGap) continue;
+    m_slots[hole] = m_slots[j];
+    hole = j;
+  }
+  m_slots[hole] = Slot{};
+  --m_keys;
+}
+
+void ObjectHashIndex::Find(std::uint64_t key, std::vector<ARpObject*>& out) const {
+  const Slot* s = FindSlot(key);
+  if (!s) return;
+  if (s->IsGroup()) {
+    out.insert(out.end(), s->GetGroup()->begin(), s->GetGroup()->end());
+  } else {
+    out.push_back(ObjectOf(s->m_ref));
+  }
+}
+
+ARpObject* ObjectHashIndex::FindOne(std::uint64_t key) const {
+  const Slot* s = FindSlot(key);
+  if (!s) return nullptr;
+  return s->IsGroup() ? s->GetGroup()->front() : ObjectOf(s->m_ref);
+}
+
+void ObjectHashIndex::GetAll(std::vector<ARpObject*>& out) const {
+  out.reserve(out.size() + m_size);
+  for (const Slot& s : m_slots) {
+    if (!s.m_ref) continue;
+    if (s.IsGroup()) {
+      out.insert(out.end(), s.GetGroup()->begin(), s.GetGroup()->end());
+    } else {
+      out.push_back(ObjectOf(s.m_ref));
+    }
+  }
+}
