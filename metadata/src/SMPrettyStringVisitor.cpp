@@ -8,6 +8,7 @@
 #include <atomic>
 #include <utility>
 
+#include "SMPrettyNameCache.h"
 #include "SMPrettyStringVisitorInternal.h"
 #include "Utility/VXThread.h"
 
@@ -21,9 +22,11 @@ constexpr std::size_t kStackForOneLevel = 32 * 1024;
 
 std::atomic<ToPrettyStringVisitor::SubqueryWriter> g_subqueryWriter{nullptr};
 
-// Expected output length per token; a rough guess that saves most of the
-// buffer's regrowth on long expressions.
-constexpr std::size_t kReserveCharsPerToken = 16;
+// Expected output length per token: fully qualified references make most of
+// the text, about 20 characters a token on typical formulas. Reserving once
+// spares a long expression the copies of a growing buffer; room that is not
+// written is never touched, so a generous guess costs little.
+constexpr std::size_t kReserveCharsPerToken = 24;
 
 }  // namespace
 
@@ -90,7 +93,7 @@ ToPrettyStringVisitor::ToPrettyStringVisitor(ARpGateway* pRp, const OldDatabaseN
 ToPrettyStringVisitor::ToPrettyStringVisitor(ARpGateway* pRp, const VoidIDVXStringMap& voidIDVXStrMap)
     : m_pRp(pRp), m_bFullyQualified(true), m_voidIDVXStrMap(voidIDVXStrMap) {}
 
-ToPrettyStringVisitor::~ToPrettyStringVisitor() = default;
+ToPrettyStringVisitor::~ToPrettyStringVisitor() { pretty_detail::NameCache::Release(std::move(m_names)); }
 
 // ---- entry points -------------------------------------------------------------------
 
@@ -160,13 +163,17 @@ VXString ToPrettyStringVisitor::GetAccumulatedString() const {
 
 // ---- the walk -----------------------------------------------------------------------
 
+void ToPrettyStringVisitor::SetTargetExpr(AExpr* pTargetExpr) {
+  m_pTargetExpr = pTargetExpr;
+  if (pTargetExpr) m_targetEnd = pTargetExpr->End();
+  m_stackGuard = VXThread::StackGuard();
+  if (pTargetExpr) m_cumulativeStr.reserve(m_cumulativeStr.size() + pTargetExpr->Size() * kReserveCharsPerToken);
+}
+
 void ToPrettyStringVisitor::Visit(OpCodeToken& token, AExpr::Iterator& context) {
   // The walk recurses once per operator level; a hostile expression nested a
   // million deep must end in an exception, not in a crashed process.
-  VXThread::LowStackCheck(kStackForOneLevel);
-  if (m_pTargetExpr && m_cumulativeStr.capacity() == 0) {
-    m_cumulativeStr.reserve(m_pTargetExpr->Size() * kReserveCharsPerToken);
-  }
+  m_stackGuard.Check(kStackForOneLevel);
   AExpr::Iterator opContext = context;
   token.GetOpExpr(context).Accept(static_cast<OpExprVisitor&>(*this), opContext);
 }
@@ -174,7 +181,7 @@ void ToPrettyStringVisitor::Visit(OpCodeToken& token, AExpr::Iterator& context) 
 void ToPrettyStringVisitor::RenderOperand(const AExpr::Iterator& pos) {
   if (!m_pTargetExpr) VXAssert::handleAssert(pretty_detail::kSrc, __LINE__, "m_pTargetExpr != nullptr");
   AExpr::Iterator operand = pos;
-  m_pTargetExpr->GetToken(operand, m_pTargetExpr->End()).Accept(*this, operand);
+  m_pTargetExpr->GetToken(operand, m_targetEnd).Accept(*this, operand);
 }
 
 VXString ToPrettyStringVisitor::RenderOperandToString(const AExpr::Iterator& pos) {

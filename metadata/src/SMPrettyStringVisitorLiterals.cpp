@@ -1,4 +1,6 @@
 // Literals, data types, subqueries and variable references.
+#include <charconv>
+
 #include "Metadata/SMPrettyStringVisitor.h"
 #include "SMPrettyStringVisitorInternal.h"
 #include "Utility/BaseStringUtil.h"
@@ -95,7 +97,10 @@ VXString DataTypeText(std::int32_t code, std::int32_t length, std::int32_t scale
 }  // namespace
 
 void ToPrettyStringVisitor::Visit(IntToken& token, AExpr::Iterator& context) {
-  m_cumulativeStr += BaseStringUtil::StringFrom(static_cast<int>(token.GetValue(context)));
+  // Digits straight into the output: integers are among the commonest leaves.
+  char digits[16];
+  const auto end = std::to_chars(digits, digits + sizeof digits, static_cast<int>(token.GetValue(context))).ptr;
+  m_cumulativeStr.append(digits, end);
 }
 
 void ToPrettyStringVisitor::Visit(FloatToken& token, AExpr::Iterator& context) {

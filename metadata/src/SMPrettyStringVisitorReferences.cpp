@@ -4,9 +4,11 @@
 
 #include "Metadata/SMPrettyStringVisitor.h"
 #include "Metadata/SMUtil.h"
+#include "SMPrettyNameCache.h"
 #include "SMPrettyStringVisitorInternal.h"
 #include "Utility/SQLKeyWords.h"
 #include "Utility/SUStrUtil.h"
+#include "objectmodel/ObjectParent.h"
 #include "objectmodel/RpGateway.h"
 #include "objectmodel/TypeIDs.h"
 
@@ -35,25 +37,36 @@ bool IsPlainIdentifier(const VXString& name) {
 }
 
 void AppendQuotedIdentifier(VXString& out, const VXString& name) {
+  // Whole runs between inner quotes are copied at once; names rarely hold one.
   out.push_back(U'"');
-  for (char32_t c : name) {
-    out.push_back(c);
-    if (c == U'"') out.push_back(U'"');
+  std::size_t start = 0;
+  for (std::size_t q = name.find(U'"'); q != VXString::npos; q = name.find(U'"', start)) {
+    out.append(name, start, q + 1 - start);
+    out.push_back(U'"');
+    start = q + 1;
   }
+  out.append(name, start);
   out.push_back(U'"');
+}
+
+// ModifyName, appending to out instead of building a string.
+void AppendModifiedName(VXString& out, const VXString& name, bool bManditoryDoubleQuotes) {
+  if (name.empty()) {
+    out += U"\"\"";
+  } else if (!bManditoryDoubleQuotes && IsPlainIdentifier(name) && !SQLKeyWords::IsKeyword(name)) {
+    out += name;
+  } else {
+    AppendQuotedIdentifier(out, name);
+  }
 }
 
 }  // namespace
 
 VXString ToPrettyStringVisitor::ModifyName(const VXString& nameString, bool bManditoryDoubleQuotes) {
-  if (nameString.empty()) return VXString(U"\"\"");
-  if (!bManditoryDoubleQuotes && IsPlainIdentifier(nameString) && !SQLKeyWords::IsKeyword(nameString)) {
-    return nameString;
-  }
-  VXString quoted;
-  quoted.reserve(nameString.size() + 2);
-  AppendQuotedIdentifier(quoted, nameString);
-  return quoted;
+  VXString text;
+  text.reserve(nameString.size() + 2);
+  AppendModifiedName(text, nameString, bManditoryDoubleQuotes);
+  return text;
 }
 
 void ToPrettyStringVisitor::Visit(SymbolToken& token, AExpr::Iterator& context) {
@@ -116,8 +129,10 @@ void ToPrettyStringVisitor::WriteIDReference(const VoidID& id) {
   if (m_presentationCatalog.IsNull()) {
     if (!m_entityfolderNameColumnIDPairVector.empty()) {
       m_cumulativeStr += ExtractNameUsingEntityFolder(id);
-    } else if (const NameSlot* cached = FindCachedName(id)) {
-      m_cumulativeStr += CachedText(*cached);
+    } else if (const std::u32string_view cached = FindCachedName(id); cached.data()) {
+      m_cumulativeStr += cached;
+    } else if (const std::u32string_view generated = GenerateCachedName(id); generated.data()) {
+      m_cumulativeStr += generated;
     } else {
       m_cumulativeStr += ExtractName(id);
     }
@@ -137,50 +152,67 @@ VXString ToPrettyStringVisitor::DeletedObjectText() {
   return SUStrUtil::LoadMsgStringOnly(kDeletedObjectMessage);
 }
 
-namespace {
-std::size_t SlotOf(const VoidID& id, std::size_t mask) {
-  std::uint64_t v = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(id.m_interfaceTypeID)) << 32) | id.m_uniqueNum;
-  v *= 0x9E3779B97F4A7C15ull;
-  return static_cast<std::size_t>(v >> 32) & mask;
+std::u32string_view ToPrettyStringVisitor::FindCachedName(const VoidID& id) const {
+  return m_names ? m_names->Find(id) : std::u32string_view();
 }
-}  // namespace
 
-const ToPrettyStringVisitor::NameSlot* ToPrettyStringVisitor::FindCachedName(const VoidID& id) const {
-  if (m_nameSlots.empty()) return nullptr;
-  const std::size_t mask = m_nameSlots.size() - 1;
-  for (std::size_t i = SlotOf(id, mask);; i = (i + 1) & mask) {
-    const NameSlot& slot = m_nameSlots[i];
-    if (!slot.m_bUsed) return nullptr;
-    if (slot.m_id == id) return &slot;
+std::u32string_view ToPrettyStringVisitor::CacheName(const VoidID& id, std::u32string_view text) {
+  if (!m_names) m_names = pretty_detail::NameCache::Acquire();
+  return m_names->Store(id, text);
+}
+
+std::u32string_view ToPrettyStringVisitor::GenerateCachedName(const VoidID& id) {
+  // Only the plain path modes are written here; every other mode, and a
+  // missing object or a variable, goes the general way through ExtractName.
+  if (m_bNullifyExprStr || m_bUsingVoidID || m_bCustomDisplayName || m_bSinglePartName || !m_dbNameMap.empty() ||
+      (!m_oldParentObj.IsNull() && !m_newParentName.empty())) {
+    return {};
   }
+  const Ref<ARpObject> obj = m_pRp->GetObject(id);
+  if (obj.IsNull() || obj->GetTypeID() == kTIDARpVariable) return {};
+  if (!m_names) m_names = pretty_detail::NameCache::Acquire();
+  VXString& scratch = m_names->Scratch();
+  scratch.clear();
+  AppendPathName(scratch, *obj);
+  return m_names->Store(id, scratch);
 }
 
-void ToPrettyStringVisitor::CacheName(const VoidID& id, const VXString& text) {
-  // Kept at most half full, so probes stay short and always end.
-  if (2 * (m_nameCount + 1) > m_nameSlots.size()) {
-    std::vector<NameSlot> old(m_nameSlots.empty() ? 64 : 2 * m_nameSlots.size());
-    old.swap(m_nameSlots);
-    const std::size_t mask = m_nameSlots.size() - 1;
-    for (const NameSlot& slot : old) {
-      if (!slot.m_bUsed) continue;
-      std::size_t i = SlotOf(slot.m_id, mask);
-      while (m_nameSlots[i].m_bUsed) i = (i + 1) & mask;
-      m_nameSlots[i] = slot;
+void ToPrettyStringVisitor::AppendPathName(VXString& out, const ARpObject& obj) const {
+  // The segments innermost first: the object's own name, then for each
+  // parent the empty names of the levels it leaves out, then its name. A
+  // null entry is such an empty level.
+  constexpr std::size_t kInline = 16;
+  const VXString* inlineSegments[kInline];
+  std::vector<const VXString*> spilled;
+  std::size_t count = 0;
+  auto push = [&](const VXString* segment) {
+    if (count < kInline) {
+      inlineSegments[count] = segment;
+    } else {
+      if (spilled.empty()) spilled.assign(inlineSegments, inlineSegments + kInline);
+      spilled.push_back(segment);
     }
+    ++count;
+  };
+  push(&obj.GetName());
+  const ARpObject* cur = &obj;
+  for (const ARpObject* parent = cur->GetParentPointer(); parent; parent = parent->GetParentPointer()) {
+    for (int i = RpObject::AccordionDepth(cur->GetTypeID(), parent->GetTypeID()); i > 0; --i) push(nullptr);
+    push(&parent->GetName());
+    cur = parent;
   }
-  const std::size_t mask = m_nameSlots.size() - 1;
-  std::size_t i = SlotOf(id, mask);
-  while (m_nameSlots[i].m_bUsed) {
-    if (m_nameSlots[i].m_id == id) return;
-    i = (i + 1) & mask;
+  const VXString* const* segments = count <= kInline ? inlineSegments : spilled.data();
+  // Written outermost first; the short form keeps the last two segments.
+  static const VXString kEmpty;
+  const std::size_t written = m_bFullyQualified || count < 2 ? count : 2;
+  for (std::size_t k = written; k-- > 0;) {
+    AppendModifiedName(out, segments[k] ? *segments[k] : kEmpty, m_bManditoryDoubleQuotes);
+    if (k > 0) out.push_back(U'.');
   }
-  m_nameSlots[i] = NameSlot{id, m_nameArena.size(), text.size(), true};
-  m_nameArena += text;
-  ++m_nameCount;
 }
 
 VXString ToPrettyStringVisitor::ExtractName(const VoidID& objID) {
-  if (const NameSlot* cached = FindCachedName(objID)) return VXString(CachedText(*cached));
+  if (const std::u32string_view cached = FindCachedName(objID); cached.data()) return VXString(cached);
   // Without a repository an id is all there is to write.
   if (!m_pRp) return objID.ToString();
   const Ref<ARpObject> obj = m_pRp->GetObject(objID);
@@ -221,14 +253,8 @@ VXString ToPrettyStringVisitor::NameOfObject(const Ref<ARpObject>& obj) {
   }
   if (m_bSinglePartName) return ModifyName(obj->GetName());
 
-  QualifiedName parts;
-  MetadataUtil::GenerateQualifiedName(obj, parts);
-  const std::size_t first = m_bFullyQualified || parts.size() < 2 ? 0 : parts.size() - 2;
   VXString text;
-  for (std::size_t i = first; i < parts.size(); ++i) {
-    if (i > first) text.push_back(U'.');
-    text += ModifyName(parts[i]);
-  }
+  AppendPathName(text, *obj);
   return text;
 }
 

@@ -4,6 +4,8 @@
 
 #include <pthread.h>
 
+#include <algorithm>
+
 #include "Expr/ExprBuilder.h"
 #include "SMPrettyStringVisitorTestUtil.h"
 #include "Utility/BaseStringUtil.h"
@@ -411,4 +413,52 @@ TEST(PrettyReferences, ManyObjectsReferencedRepeatedly) {
   }
   expected += U")";
   EXPECT_EQ(ToPrettyStringVisitor::SimpleStringFrom(eb.Build(), &rp), expected);
+}
+
+TEST(PrettyReferences, NameStorageReusedBetweenRenderingsKeepsNoStaleName) {
+  // Two repositories whose objects carry the same ids under other names:
+  // each rendering, and a rendering started while another is under way on
+  // the same thread, must name the objects of its own repository.
+  Repo first;
+  ARpGateway other;
+  RpBuilder ob(other);
+  auto t = ob.Add(kTIDASubjectArea, U"Other").Child(kTIDALogicalTable, U"T");
+  VoidID otherRevenue;
+  int n = 0;
+  for (; n < 16 && otherRevenue != first.revenue; ++n) {
+    otherRevenue = t.Child(kTIDAAttribute, U"A" + ToVXString(std::to_string(n)));
+  }
+  ASSERT_EQ(otherRevenue, first.revenue) << "ids are expected to be handed out in the same order";
+  const VXString otherName = U"T.A" + ToVXString(std::to_string(n - 1)) + U" + 1";
+  const Expr e = Repo::Ref1(first.revenue);
+  EXPECT_EQ(Show(first.Plain(e)), Show(U"Fact.Revenue + 1"));
+  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(e, &other)), Show(otherName));
+
+  ToPrettyStringVisitor outer(&first.rp, false, false, false, false, false);
+  Expr outerExpr = ExprBuilder().Op(kAdd).ID(first.revenue).ID(first.revenue).End().Build();
+  outerExpr.Accept(outer);
+  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(e, &other)), Show(otherName));
+  Expr again = ExprBuilder().Op(kSubtract).ID(first.revenue).Int(2).End().Build();
+  again.Accept(outer);
+  EXPECT_EQ(Show(outer.GetAccumulatedString()), Show(U"Fact.Revenue + Fact.RevenueFact.Revenue - 2"));
+}
+
+TEST(PrettyReferences, NamesLongerThanAStorageBlock) {
+  ARpGateway rp;
+  RpBuilder b(rp);
+  const VXString longName(20000, U'x');
+  auto t = b.Add(kTIDASubjectArea, U"BM").Child(kTIDALogicalTable, longName);
+  const VoidID a = t.Child(kTIDAAttribute, U"A");
+  const VoidID c = t.Child(kTIDAAttribute, VXString(9000, U'"'));
+  const Expr e = ExprBuilder().Op(kAdd).ID(a).Op(kAdd).ID(c).ID(a).End().End().Build();
+  const VXString quotes(18000, U'"');
+  const VXString ta = longName + U".A";
+  const VXString tc = longName + U".\"" + quotes + U"\"";
+  // Compared as a whole, but only the sizes and the first difference are
+  // worth printing.
+  const VXString text = ToPrettyStringVisitor::SimpleStringFrom(e, &rp);
+  const VXString expected = ta + U" + " + tc + U" + " + ta;
+  ASSERT_EQ(text.size(), expected.size());
+  const auto diff = std::mismatch(text.begin(), text.end(), expected.begin());
+  EXPECT_EQ(diff.first - text.begin(), static_cast<std::ptrdiff_t>(text.size()));
 }

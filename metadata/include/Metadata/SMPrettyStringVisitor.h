@@ -29,6 +29,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -41,6 +42,7 @@
 #include "Metadata/SMLookupCondition.h"  // QualifiedNameIDPair
 #include "Utility/VXString.h"
 #include "Utility/VXStringCaseInsensitive.h"
+#include "Utility/VXThread.h"
 #include "Utility/VoidID.h"
 #include "objectmodel/Interfaces.h"
 #include "objectmodel/Ref.h"
@@ -64,6 +66,10 @@ class RenderNotSupportedError : public std::runtime_error {
  public:
   explicit RenderNotSupportedError(const std::string& what) : std::runtime_error(what) {}
 };
+
+namespace pretty_detail {
+class NameCache;
+}
 
 class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
  public:
@@ -167,7 +173,9 @@ class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
   void Visit(VXDateTimeToken& token, AExpr::Iterator& context) override;
   void Visit(SubqueryToken& token, AExpr::Iterator& context) override;
   void Visit(ZirconNumberToken& token, AExpr::Iterator& context) override;
-  void SetTargetExpr(AExpr* pTargetExpr) override { m_pTargetExpr = pTargetExpr; }
+  // Starts a walk of pTargetExpr: sizes the output once and reads the
+  // thread's stack limit once.
+  void SetTargetExpr(AExpr* pTargetExpr) override;
 
   // ---- operator visits, in slot order --------------------------------------
 #define SMUTIL_PRETTY_DECLARE_VISIT(Class, Name, Code, Min, Max, Shape) \
@@ -230,11 +238,15 @@ class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
   VXString NameOfObject(const Ref<ARpObject>& obj);
   // The deleted-object message, after emptying the target's format string.
   VXString DeletedObjectText();
+  // Appends the written name of obj in the fully qualified or short mode,
+  // walking its parents without building segment strings.
+  void AppendPathName(VXString& out, const ARpObject& obj) const;
   // The reference forms of the object-reference rules.
   void WriteIDReference(const VoidID& id);
 
   VXString m_cumulativeStr;
   AExpr* m_pTargetExpr = nullptr;
+  AExpr::Iterator m_targetEnd;  // m_pTargetExpr->End(), read once per walk
   ARpGateway* m_pRp = nullptr;
   bool m_bManditoryDoubleQuotes = false;
   bool m_bFullyQualified = false;
@@ -260,22 +272,15 @@ class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
   // Written names of the objects met so far in this rendering. The mode is
   // fixed for the visitor's life and the repository does not change during
   // a walk, so a name is generated once per object, however often the
-  // expression refers to it. Names live one after another in one arena and
-  // are found through an open-addressing table keyed by id: a reference then
-  // costs one probe and one copy into the output.
-  struct NameSlot {
-    VoidID m_id;
-    std::size_t m_start = 0;
-    std::size_t m_length = 0;
-    bool m_bUsed = false;
-  };
-  const NameSlot* FindCachedName(const VoidID& id) const;
-  void CacheName(const VoidID& id, const VXString& text);
-  std::u32string_view CachedText(const NameSlot& slot) const {
-    return std::u32string_view(m_nameArena).substr(slot.m_start, slot.m_length);
-  }
+  // expression refers to it: a later reference costs one probe and one copy.
+  // data() is null when the name is not known yet.
+  std::u32string_view FindCachedName(const VoidID& id) const;
+  std::u32string_view CacheName(const VoidID& id, std::u32string_view text);
+  // The name of an object met for the first time, generated and cached;
+  // data() is null when this mode or object takes the general way
+  // (ExtractName).
+  std::u32string_view GenerateCachedName(const VoidID& id);
 
-  std::vector<NameSlot> m_nameSlots;  // size 0 or a power of two
-  std::size_t m_nameCount = 0;
-  VXString m_nameArena;
+  std::unique_ptr<pretty_detail::NameCache> m_names;  // made at the first name
+  VXThread::StackGuard m_stackGuard;
 };

@@ -7,14 +7,9 @@ BlobDecodeError::BlobDecodeError(const std::string& what, std::size_t offset)
 
 void BlobCursor::Fail(const std::string& what) const { throw BlobDecodeError(what, Offset()); }
 
-const uint8* BlobCursor::Take(std::size_t n, const char* what) {
-  if (m_pos > m_end || n > Remaining()) {
-    Fail(std::string(what) + " needs " + std::to_string(n) + " bytes, only " + std::to_string(Remaining()) +
-         " left");
-  }
-  const uint8* p = m_pos;
-  m_pos += n;
-  return p;
+void BlobCursor::TakeFailed(std::size_t n, const char* what) const {
+  Fail(std::string(what) + " needs " + std::to_string(n) + " bytes, only " +
+       std::to_string(m_pos > m_end ? 0 : Remaining()) + " left");
 }
 
 std::uint8_t BlobCursor::ReadByte() { return *Take(1, "byte"); }

@@ -77,6 +77,17 @@ void LowStackCheck(std::size_t extraBytes) {
 }
 
 std::size_t SetStackLimit(std::size_t bytes) { return g_configuredLimit.exchange(bytes); }
+
+StackGuard::StackGuard() : m_base(Stack().base) {
+  const std::size_t limit = GetStackLimit();
+  m_floor = limit < m_base ? m_base - limit : 0;
+}
+
+void StackGuard::Overflow(std::size_t extraBytes) const {
+  const std::uintptr_t here = CurrentFrame();
+  const std::size_t used = here < m_base ? static_cast<std::size_t>(m_base - here) : 0;
+  throw VXStackOverflowException(used + extraBytes, static_cast<std::size_t>(m_base - m_floor));
+}
 }  // namespace VXThread
 
 namespace VXThreadJobMgr {

@@ -55,8 +55,14 @@ class BlobCursor {
   // A count of items that need at least minItemBytes each; throws when the
   // remaining bytes cannot hold that many.
   std::uint32_t ReadCount(std::size_t minItemBytes, const char* what);
-  // Returns a pointer to the next n bytes and steps over them.
-  const uint8* Take(std::size_t n, const char* what);
+  // Returns a pointer to the next n bytes and steps over them. Inline: every
+  // decoder calls it once per field.
+  const uint8* Take(std::size_t n, const char* what) {
+    if (m_pos > m_end || n > Remaining()) TakeFailed(n, what);
+    const uint8* p = m_pos;
+    m_pos += n;
+    return p;
+  }
 
   std::size_t Remaining() const { return static_cast<std::size_t>(m_end - m_pos); }
   std::size_t Offset() const { return static_cast<std::size_t>(m_pos - m_begin); }
@@ -66,6 +72,7 @@ class BlobCursor {
   [[noreturn]] void Fail(const std::string& what) const;
 
  private:
+  [[noreturn]] void TakeFailed(std::size_t n, const char* what) const;
   const uint8* m_begin;
   const uint8* m_pos;
   const uint8* m_end;

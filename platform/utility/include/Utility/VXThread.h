@@ -19,6 +19,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
 
@@ -52,6 +53,23 @@ std::size_t GetStackLimit();
 // Process-wide limit in bytes; 0 (the default) means "the thread's real stack
 // less the safety margin". Returns the previous setting.
 std::size_t SetStackLimit(std::size_t bytes);
+
+// LowStackCheck for a walk that checks at every level: the thread's limit is
+// read once, when the guard is made, and each Check is one compare. Made and
+// used on one thread.
+class StackGuard {
+ public:
+  StackGuard();
+  void Check(std::size_t extraBytes) const {
+    const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+    if (here < m_floor + extraBytes) Overflow(extraBytes);
+  }
+
+ private:
+  [[noreturn]] void Overflow(std::size_t extraBytes) const;
+  std::uintptr_t m_floor = 0;  // lowest address the walk may reach
+  std::uintptr_t m_base = 0;
+};
 }  // namespace VXThread
 
 // A cancellation flag shared by the host and the thread running a job.
