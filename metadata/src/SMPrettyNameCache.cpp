@@ -22,11 +22,16 @@ std::size_t SlotOf(const VoidID& id, std::size_t mask) {
 
 }  // namespace
 
-std::unique_ptr<NameCache> NameCache::Acquire() {
-  if (!t_spare) return std::make_unique<NameCache>();
-  std::unique_ptr<NameCache> cache = std::move(t_spare);
-  cache->Clear();
+std::unique_ptr<NameCache> NameCache::Acquire(const Owner& owner) {
+  std::unique_ptr<NameCache> cache = t_spare ? std::move(t_spare) : std::make_unique<NameCache>();
+  cache->Claim(owner);
   return cache;
+}
+
+void NameCache::Claim(const Owner& owner) {
+  if (owner.m_gateway != 0 && owner == m_owner) return;
+  Clear();
+  m_owner = owner;
 }
 
 void NameCache::Release(std::unique_ptr<NameCache> cache) {

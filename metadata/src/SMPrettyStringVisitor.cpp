@@ -167,6 +167,9 @@ void ToPrettyStringVisitor::SetTargetExpr(AExpr* pTargetExpr) {
   m_pTargetExpr = pTargetExpr;
   if (pTargetExpr) m_targetEnd = pTargetExpr->End();
   m_stackGuard = VXThread::StackGuard();
+  // Names kept from an earlier walk hold only if the repository has not
+  // changed since.
+  if (m_names) ClaimNameCache();
   if (pTargetExpr) m_cumulativeStr.reserve(m_cumulativeStr.size() + pTargetExpr->Size() * kReserveCharsPerToken);
 }
 

@@ -18,7 +18,8 @@ inline constexpr const char* kSrc = "server/Metadata/Src/SMPrettyStringVisitor.c
 // list): asking for an operand that is not there is a broken invariant.
 class Operands {
  public:
-  // Positions opContext on the first operand (when there is one).
+  // Keeps its own position, starting on the first operand (when there is
+  // one): a cursor read straight after its own update stays in registers.
   Operands(OpExpr& op, AExpr::Iterator& opContext) : m_pos(opContext), m_count(op.GetArgCount(opContext)) {
     if (m_count > 0) m_pos = op.GetArgIterator(0, opContext, INT_MAX);
   }
@@ -43,7 +44,7 @@ class Operands {
   }
 
  private:
-  AExpr::Iterator& m_pos;
+  AExpr::Iterator m_pos;
   int m_count;
   int m_index = 0;
 };

@@ -156,21 +156,41 @@ std::u32string_view ToPrettyStringVisitor::FindCachedName(const VoidID& id) cons
   return m_names ? m_names->Find(id) : std::u32string_view();
 }
 
+bool ToPrettyStringVisitor::WritesPlainPathNames() const {
+  return m_pRp && !m_bNullifyExprStr && !m_bUsingVoidID && !m_bCustomDisplayName && !m_bSinglePartName &&
+         m_dbNameMap.empty() && m_presentationCatalog.IsNull() && m_entityfolderNameColumnIDPairVector.empty() &&
+         (m_oldParentObj.IsNull() || m_newParentName.empty());
+}
+
+void ToPrettyStringVisitor::ClaimNameCache() {
+  pretty_detail::NameCache::Owner owner;
+  if (WritesPlainPathNames()) {
+    owner.m_gateway = m_pRp->GetInstanceID();
+    owner.m_revision = m_pRp->GetNamingRevision();
+    owner.m_mode = (m_bFullyQualified ? 1u : 0u) | (m_bManditoryDoubleQuotes ? 2u : 0u);
+  }
+  if (m_names) {
+    m_names->Claim(owner);
+  } else {
+    m_names = pretty_detail::NameCache::Acquire(owner);
+  }
+}
+
 std::u32string_view ToPrettyStringVisitor::CacheName(const VoidID& id, std::u32string_view text) {
-  if (!m_names) m_names = pretty_detail::NameCache::Acquire();
+  if (!m_names) ClaimNameCache();
+  // Names of the general way may depend on more than the repository's
+  // names and the mode: they serve this visitor only.
+  m_names->Disown();
   return m_names->Store(id, text);
 }
 
 std::u32string_view ToPrettyStringVisitor::GenerateCachedName(const VoidID& id) {
   // Only the plain path modes are written here; every other mode, and a
   // missing object or a variable, goes the general way through ExtractName.
-  if (m_bNullifyExprStr || m_bUsingVoidID || m_bCustomDisplayName || m_bSinglePartName || !m_dbNameMap.empty() ||
-      (!m_oldParentObj.IsNull() && !m_newParentName.empty())) {
-    return {};
-  }
+  if (!WritesPlainPathNames()) return {};
   const Ref<ARpObject> obj = m_pRp->GetObject(id);
   if (obj.IsNull() || obj->GetTypeID() == kTIDARpVariable) return {};
-  if (!m_names) m_names = pretty_detail::NameCache::Acquire();
+  if (!m_names) ClaimNameCache();
   VXString& scratch = m_names->Scratch();
   scratch.clear();
   AppendPathName(scratch, *obj);

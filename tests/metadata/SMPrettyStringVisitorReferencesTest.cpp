@@ -462,3 +462,32 @@ TEST(PrettyReferences, NamesLongerThanAStorageBlock) {
   const auto diff = std::mismatch(text.begin(), text.end(), expected.begin());
   EXPECT_EQ(diff.first - text.begin(), static_cast<std::ptrdiff_t>(text.size()));
 }
+
+TEST(PrettyReferences, NamesKeptBetweenRenderingsFollowEveryChange) {
+  // Names of one rendering may serve the next on the same thread; each kind
+  // of change to the repository must show in the next rendering, also for a
+  // visitor that walks again after the change.
+  Repo r;
+  const Expr e = Repo::Ref1(r.revenue);
+  const auto fq = [&] { return Show(r.Mode(e, true, true, false, false)); };
+  EXPECT_EQ(fq(), Show(U"\"Retail\".\"Fact\".\"Revenue\" + 1"));
+  EXPECT_EQ(fq(), Show(U"\"Retail\".\"Fact\".\"Revenue\" + 1"));
+  // Another mode right after keeps to its own spelling.
+  EXPECT_EQ(Show(r.Plain(e)), Show(U"Fact.Revenue + 1"));
+  ASSERT_TRUE(r.rp.RenameObject(r.lt, U"Sales Fact"));
+  EXPECT_EQ(fq(), Show(U"\"Retail\".\"Sales Fact\".\"Revenue\" + 1"));
+  const VoidID other = r.b.Add(kTIDASubjectArea, U"Other").Child(kTIDALogicalTable, U"T");
+  r.rp.SetObjectParent(r.rp.GetObject(r.revenue).Get(), r.rp.GetObject(other).Get());
+  EXPECT_EQ(fq(), Show(U"\"Other\".\"T\".\"Revenue\" + 1"));
+
+  ToPrettyStringVisitor visitor(&r.rp, false, false, false, false, false);
+  Expr first = Repo::Just(r.revenue);
+  first.Accept(visitor);
+  ASSERT_TRUE(r.rp.RenameObject(r.revenue, U"Net"));
+  Expr second = Repo::Just(r.revenue);
+  second.Accept(visitor);
+  EXPECT_EQ(Show(visitor.GetAccumulatedString()), Show(U"T.RevenueT.Net"));
+
+  ASSERT_TRUE(r.rp.DeleteObject(r.revenue));
+  EXPECT_EQ(fq(), Show(Deleted() + U" + 1"));
+}

@@ -281,6 +281,12 @@ class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
   // (ExtractName).
   std::u32string_view GenerateCachedName(const VoidID& id);
 
+  // Whether references are written as plain paths of names (fully
+  // qualified or short), the mode whose names may be kept between walks.
+  bool WritesPlainPathNames() const;
+  // Claims the name cache for this walk (see NameCache::Owner).
+  void ClaimNameCache();
+
   std::unique_ptr<pretty_detail::NameCache> m_names;  // made at the first name
   VXThread::StackGuard m_stackGuard;
 };

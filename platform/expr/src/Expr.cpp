@@ -1,5 +1,6 @@
 #include "Expr/Expr.h"
 
+#include <iterator>
 #include <unordered_set>
 
 #include "Expr/Tokens.h"
@@ -26,34 +27,21 @@ BaseToken& AExpr::GetToken(const Iterator& pos, const Iterator& end) const {
   if (p == nullptr || p >= e || static_cast<std::size_t>(e - p) < ExprLayout::kCodeBytes) {
     VXAssert::handleAssert("platform/expr/src/Expr.cpp", __LINE__, "pos < end");
   }
+  // The leaf singletons by type code, gathered once; every walk asks here
+  // for every token.
+  static BaseToken* const kLeaves[] = {
+      &SymbolToken::Instance(),   &QualifiedSymbolToken::Instance(), &IDToken::Instance(),
+      &FloatToken::Instance(),    &IntToken::Instance(),             &VXStringToken::Instance(),
+      nullptr,                    &VXDateToken::Instance(),          &VXTimeToken::Instance(),
+      &VXDateTimeToken::Instance(), &SubqueryToken::Instance(),      &ZirconNumberToken::Instance()};
+  static_assert(BaseToken::kSymbol == 0 && BaseToken::kQualifiedSymbol == 1 && BaseToken::kID == 2 &&
+                BaseToken::kFloat == 3 && BaseToken::kInt == 4 && BaseToken::kVXString == 5 &&
+                BaseToken::kOpCode == 6 && BaseToken::kVXDate == 7 && BaseToken::kVXTime == 8 &&
+                BaseToken::kVXDateTime == 9 && BaseToken::kSubquery == 10 && BaseToken::kZirconNumber == 11);
   const int code = ExprLayout::ReadCode(p);
-  switch (code) {
-    case BaseToken::kSymbol:
-      return SymbolToken::Instance();
-    case BaseToken::kQualifiedSymbol:
-      return QualifiedSymbolToken::Instance();
-    case BaseToken::kID:
-      return IDToken::Instance();
-    case BaseToken::kFloat:
-      return FloatToken::Instance();
-    case BaseToken::kInt:
-      return IntToken::Instance();
-    case BaseToken::kVXString:
-      return VXStringToken::Instance();
-    case BaseToken::kVXDate:
-      return VXDateToken::Instance();
-    case BaseToken::kVXTime:
-      return VXTimeToken::Instance();
-    case BaseToken::kVXDateTime:
-      return VXDateTimeToken::Instance();
-    case BaseToken::kSubquery:
-      return SubqueryToken::Instance();
-    case BaseToken::kZirconNumber:
-      return ZirconNumberToken::Instance();
-    default:
-      if (ExprLayout::IsOperatorCode(code)) return OpCodeToken::Instance();
-      throw BlobDecodeError("unknown token type code " + std::to_string(code), 0);
-  }
+  if (code < static_cast<int>(std::size(kLeaves)) && kLeaves[code]) return *kLeaves[code];
+  if (ExprLayout::IsOperatorCode(code)) return OpCodeToken::Instance();
+  throw BlobDecodeError("unknown token type code " + std::to_string(code), 0);
 }
 
 Expr::Expr(ByteVector tokenBytes, VXString formatStr) : m_formatStr(std::move(formatStr)) {

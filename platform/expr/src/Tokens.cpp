@@ -35,13 +35,7 @@ void PutString(ByteVector& out, const VXString& s) { DataBlobUtil::ToByteVector(
 
 }  // namespace
 
-int GetTokenTypeCode(const AExpr::Iterator& pos) {
-  const uint8* p = pos.Position();
-  if (p == nullptr || p >= pos.Limit() || pos.Limit() - p < 2) {
-    VXAssert::handleAssert(kSrc, __LINE__, "pos < end");
-  }
-  return ExprLayout::ReadCode(p);
-}
+void ReportTokenOutsideExpression() { VXAssert::handleAssert(kSrc, __LINE__, "pos < end"); }
 
 #define SMUTIL_DEFINE_TOKEN(Class)                                 \
   Class& Class::Instance() {                                       \

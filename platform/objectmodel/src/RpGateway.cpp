@@ -1,6 +1,7 @@
 #include "objectmodel/RpGateway.h"
 
 #include <algorithm>
+#include <atomic>
 #include <string>
 
 #include "TypeTable.h"
@@ -42,7 +43,11 @@ VoidID RefHelper::IDOf(const ARpObject* pObj) { return pObj->m_id; }
 
 // ---- objects ---------------------------------------------------------------
 
-ARpGateway::ARpGateway() = default;
+namespace {
+std::atomic<std::uint64_t> g_nextGatewayInstance{1};
+}  // namespace
+
+ARpGateway::ARpGateway() : m_instanceID(g_nextGatewayInstance.fetch_add(1, std::memory_order_relaxed)) {}
 
 void ARpGateway::Reserve(std::size_t count) {
   m_byID.Reserve(count);
@@ -157,6 +162,7 @@ Ref<ARpObject> ARpGateway::CreateObject(TypeID type, const VXString& name, const
       VXAssert::handleLogicError(kSrc, __LINE__, "parent type not allowed for this type");
     }
   }
+  ++m_namingRevision;
   std::uint32_t& next = m_nextNum[type];
   VoidID id;
   if (requestedID.IsNull()) {
@@ -240,6 +246,7 @@ bool ARpGateway::RenameObject(const VoidID& id, const VXString& newName, bool bK
   ARpObject* p = Find(id);
   if (!p) return false;
   if (p->m_name == newName) return true;
+  ++m_namingRevision;
   const VXString old = p->m_name;
   UnindexName(p, old);
   const bool bIndexed = UnindexChild(p);
@@ -280,6 +287,7 @@ void ARpGateway::GetObjectIDsOfType(TypeID type, VoidIDVector& ids) const {
 
 void ARpGateway::SetObjectParent(ARpObject* child, ARpObject* newParent) {
   if (!child || child->m_pParent == newParent) return;
+  ++m_namingRevision;
   if (newParent) {
     const RpTypeInfo* info = FindTypeInfo(child->GetTypeID());
     const TypeIDVector& allowed = info->m_parentTypes;
@@ -322,6 +330,7 @@ bool ARpGateway::MoveChild(const VoidID& childID, std::ptrdiff_t delta) {
 // ---- deletion ----------------------------------------------------------------
 
 void ARpGateway::RemoveOne(ARpObject* obj) {
+  ++m_namingRevision;
   const VoidID id = obj->GetID();
   if (ARpObject* parent = obj->m_pParent; parent && !parent->IsDeleted()) {
     auto& kids = parent->m_extra->m_children;

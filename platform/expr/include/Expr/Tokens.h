@@ -68,7 +68,14 @@ class BaseToken {
 };
 
 // The type code at bytes 0-1 of the token at pos (a TokenType or an OpCode).
-int GetTokenTypeCode(const AExpr::Iterator& pos);
+// Inline: a walk asks it of every token; a position outside its expression
+// goes to the assertion facility.
+[[noreturn]] void ReportTokenOutsideExpression();
+inline int GetTokenTypeCode(const AExpr::Iterator& pos) {
+  const uint8* p = pos.Position();
+  if (p == nullptr || p >= pos.Limit() || pos.Limit() - p < 2) ReportTokenOutsideExpression();
+  return (p[0] << 8) | p[1];
+}
 
 #define SMUTIL_DECLARE_TOKEN(Class, Type)                                  \
  public:                                                                   \

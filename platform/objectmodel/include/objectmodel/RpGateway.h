@@ -76,6 +76,13 @@ class ARpGateway {
   // Whether some live object has an empty name (such a level drops out of
   // the written qualified names below it).
   bool HasEmptyNamedObjects() const { return m_emptyNamed != 0; }
+  // Unique to this gateway for the life of the process (an address may be
+  // reused by a later gateway; this number is not).
+  std::uint64_t GetInstanceID() const { return m_instanceID; }
+  // Moves on whenever a written name may change: an object created,
+  // renamed, moved or deleted. With GetInstanceID it lets a caller keep
+  // names derived from the repository between calls.
+  std::uint64_t GetNamingRevision() const { return m_namingRevision; }
   // Makes room for count objects in the indexes, for a loader that knows
   // how many are coming.
   void Reserve(std::size_t count);
@@ -226,6 +233,8 @@ class ARpGateway {
   ObjectHashIndex m_byParentAndName;  // ChildKey hashes of (parent, own name)
   std::size_t m_emptyNamed = 0;
   bool m_bBulkLoad = false;
+  const std::uint64_t m_instanceID;
+  std::uint64_t m_namingRevision = 0;
   std::unordered_map<TypeID, std::uint32_t> m_nextNum;
 
   std::vector<RelTuple> m_tuples;  // handle = index; erased: m_rel null
