@@ -188,8 +188,10 @@ std::u32string_view ToPrettyStringVisitor::GenerateCachedName(const VoidID& id) 
   // Only the plain path modes are written here; every other mode, and a
   // missing object or a variable, goes the general way through ExtractName.
   if (!WritesPlainPathNames()) return {};
-  const Ref<ARpObject> obj = m_pRp->GetObject(id);
-  if (obj.IsNull() || obj->GetTypeID() == kTIDARpVariable) return {};
+  // A plain pointer: the walk holds no handle, and the repository does not
+  // change while it runs.
+  const ARpObject* obj = RefHelper::GetObjectPointerFromGatway(m_pRp, id);
+  if (!obj || obj->GetTypeID() == kTIDARpVariable) return {};
   if (!m_names) ClaimNameCache();
   VXString& scratch = m_names->Scratch();
   scratch.clear();
