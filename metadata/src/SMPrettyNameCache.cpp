@@ -15,9 +15,7 @@ constexpr std::size_t kMaxSpareSlots = std::size_t{1} << 16;
 thread_local std::unique_ptr<NameCache> t_spare;
 
 std::size_t SlotOf(const VoidID& id, std::size_t mask) {
-  std::uint64_t v = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(id.m_interfaceTypeID)) << 32) | id.m_uniqueNum;
-  v *= 0x9E3779B97F4A7C15ull;
-  return static_cast<std::size_t>(v >> 32) & mask;
+  return static_cast<std::size_t>((id.Packed() * 0x9E3779B97F4A7C15ull) >> 32) & mask;
 }
 
 }  // namespace

@@ -202,30 +202,21 @@ std::u32string_view ToPrettyStringVisitor::GenerateCachedName(const VoidID& id) 
 void ToPrettyStringVisitor::AppendPathName(VXString& out, const ARpObject& obj) const {
   // The segments innermost first: the object's own name, then for each
   // parent the empty names of the levels it leaves out, then its name. A
-  // null entry is such an empty level.
-  constexpr std::size_t kInline = 16;
-  const VXString* inlineSegments[kInline];
-  std::vector<const VXString*> spilled;
-  std::size_t count = 0;
-  auto push = [&](const VXString* segment) {
-    if (count < kInline) {
-      inlineSegments[count] = segment;
-    } else {
-      if (spilled.empty()) spilled.assign(inlineSegments, inlineSegments + kInline);
-      spilled.push_back(segment);
-    }
-    ++count;
-  };
-  push(&obj.GetName());
+  // null entry is such an empty level. Kept per thread: names are a handful
+  // of levels deep and generated often.
+  thread_local std::vector<const VXString*> segments;
+  segments.clear();
+  segments.push_back(&obj.GetName());
   const ARpObject* cur = &obj;
   for (const ARpObject* parent = cur->GetParentPointer(); parent; parent = parent->GetParentPointer()) {
-    for (int i = RpObject::AccordionDepth(cur->GetTypeID(), parent->GetTypeID()); i > 0; --i) push(nullptr);
-    push(&parent->GetName());
+    const int empties = RpObject::AccordionDepth(cur->GetTypeID(), parent->GetTypeID());
+    segments.insert(segments.end(), static_cast<std::size_t>(empties), nullptr);
+    segments.push_back(&parent->GetName());
     cur = parent;
   }
-  const VXString* const* segments = count <= kInline ? inlineSegments : spilled.data();
   // Written outermost first; the short form keeps the last two segments.
   static const VXString kEmpty;
+  const std::size_t count = segments.size();
   const std::size_t written = m_bFullyQualified || count < 2 ? count : 2;
   for (std::size_t k = written; k-- > 0;) {
     AppendModifiedName(out, segments[k] ? *segments[k] : kEmpty, m_bManditoryDoubleQuotes);

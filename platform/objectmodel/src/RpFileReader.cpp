@@ -901,8 +901,7 @@ std::unique_ptr<ARpGateway> Parse(const char* data, std::size_t size, const std:
   rp->Reserve(size / 70);
   // Parents are linked after every object exists; the name index is built
   // once at the end rather than kept through a million moves.
-  std::optional<ARpGateway::BulkLoad> bulkLoad;
-  bulkLoad.emplace(*rp);
+  ARpGateway::BulkLoad bulkLoad(*rp);
   std::unique_ptr<SAX2XMLReader> reader(XMLReaderFactory::createXMLReader());
   reader->setFeature(XMLUni::fgSAX2CoreNameSpaces, false);
   reader->setFeature(XMLUni::fgSAX2CoreValidation, false);
@@ -930,7 +929,6 @@ std::unique_ptr<ARpGateway> Parse(const char* data, std::size_t size, const std:
     const LoadFailure& f = handler.Failure();
     throw RpFileError(sourceName, f.pos.line, f.pos.column, f.message);
   }
-  bulkLoad.reset();
   return rp;
 }
 

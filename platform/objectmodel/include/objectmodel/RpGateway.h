@@ -222,9 +222,7 @@ class ARpGateway {
   void RemoveOne(ARpObject* obj);
   void CollectCandidates(const LookupHint& hint, std::vector<ARpObject*>& out) const;
 
-  static std::uint64_t IDKey(const VoidID& id) {
-    return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(id.m_interfaceTypeID)) << 32) | id.m_uniqueNum;
-  }
+  static std::uint64_t IDKey(const VoidID& id) { return id.Packed(); }
 
   ObjectHashIndex m_byID;  // exact ids
   std::unordered_map<TypeID, TypeIndex> m_byType;

@@ -29,6 +29,11 @@ class VoidID {
   TypeID GetTypeID() const { return m_interfaceTypeID; }
   std::uint32_t GetUniqueNum() const { return m_uniqueNum; }
   bool IsNull() const { return m_interfaceTypeID == 0 && m_uniqueNum == 0; }
+  // Type and number in one 64-bit value, distinct for distinct ids: the key
+  // of hash tables.
+  constexpr std::uint64_t Packed() const {
+    return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(m_interfaceTypeID)) << 32) | m_uniqueNum;
+  }
 
   // "type:number", e.g. "3001:42". FromString reads it back; false on bad text.
   VXString ToString() const;
@@ -46,9 +51,7 @@ using VoidIDSet = std::set<VoidID>;
 
 struct VoidIDHash {
   std::size_t operator()(const VoidID& id) const noexcept {
-    const std::uint64_t v = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(id.m_interfaceTypeID)) << 32) |
-                            id.m_uniqueNum;
-    return std::hash<std::uint64_t>{}(v * 0x9E3779B97F4A7C15ull);
+    return std::hash<std::uint64_t>{}(id.Packed() * 0x9E3779B97F4A7C15ull);
   }
 };
 
