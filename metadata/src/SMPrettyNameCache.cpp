@@ -8,34 +8,12 @@ namespace {
 
 // Blocks stay well under the size the allocator maps fresh from the system.
 constexpr std::size_t kBlockChars = 8 * 1024;
-// A spare cache bigger than this is freed rather than kept by the thread.
-constexpr std::size_t kMaxSpareBlocks = 16;
-constexpr std::size_t kMaxSpareSlots = std::size_t{1} << 16;
-
-thread_local std::unique_ptr<NameCache> t_spare;
 
 std::size_t SlotOf(const VoidID& id, std::size_t mask) {
   return static_cast<std::size_t>((id.Packed() * 0x9E3779B97F4A7C15ull) >> 32) & mask;
 }
 
 }  // namespace
-
-std::unique_ptr<NameCache> NameCache::Acquire(const Owner& owner) {
-  std::unique_ptr<NameCache> cache = t_spare ? std::move(t_spare) : std::make_unique<NameCache>();
-  cache->Claim(owner);
-  return cache;
-}
-
-void NameCache::Claim(const Owner& owner) {
-  if (owner.m_gateway != 0 && owner == m_owner) return;
-  Clear();
-  m_owner = owner;
-}
-
-void NameCache::Release(std::unique_ptr<NameCache> cache) {
-  if (!cache || t_spare || cache->m_blocks.size() > kMaxSpareBlocks || cache->m_slots.size() > kMaxSpareSlots) return;
-  t_spare = std::move(cache);
-}
 
 void NameCache::Clear() {
   // A new generation empties every slot at once; on the rare wrap the

@@ -30,12 +30,29 @@ constexpr std::size_t kReserveCharsPerToken = 24;
 
 }  // namespace
 
+void ToPrettyStringVisitor::RenderInto(ToPrettyStringVisitor& visitor, const AExpr& expr, VXString& out) {
+  // The visitor writes straight into the caller's buffer: the two strings
+  // trade places for the walk, which moves no characters.
+  const std::size_t mark = out.size();
+  visitor.m_cumulativeStr.swap(out);
+  try {
+    // The walk reads the tokens only; Accept is non-const because the
+    // visitor may empty a stale format string (a reference to a deleted
+    // object).
+    const_cast<AExpr&>(expr).Accept(visitor);
+  } catch (...) {
+    visitor.m_cumulativeStr.resize(mark);
+    visitor.m_cumulativeStr.swap(out);
+    throw;
+  }
+  if (visitor.m_bNullifyExprStr) visitor.m_cumulativeStr.resize(mark);
+  visitor.m_cumulativeStr.swap(out);
+}
+
 VXString ToPrettyStringVisitor::Render(ToPrettyStringVisitor& visitor, const AExpr& expr) {
-  // The walk reads the tokens only; Accept is non-const because the visitor
-  // may empty a stale format string (a reference to a deleted object).
-  const_cast<AExpr&>(expr).Accept(visitor);
-  if (visitor.m_bNullifyExprStr) return VXString();
-  return std::move(visitor.m_cumulativeStr);
+  VXString text;
+  RenderInto(visitor, expr, text);
+  return text;
 }
 
 ToPrettyStringVisitor::SubqueryWriter ToPrettyStringVisitor::SetSubqueryWriter(SubqueryWriter writer) {
@@ -46,14 +63,18 @@ ToPrettyStringVisitor::SubqueryWriter ToPrettyStringVisitor::GetSubqueryWriter()
 
 // ---- constructors -----------------------------------------------------------------
 
+ToPrettyStringVisitor::ToPrettyStringVisitor(ARpGateway* pRp, const Options& options)
+    : m_pRp(pRp),
+      m_bManditoryDoubleQuotes(options.mandatoryDoubleQuotes),
+      m_bFullyQualified(options.fullyQualified),
+      m_bSinglePartName(options.singlePartName),
+      m_bUsingVoidID(options.usingVoidID),
+      m_bCustomDisplayName(options.customDisplayName) {}
+
 ToPrettyStringVisitor::ToPrettyStringVisitor(ARpGateway* pRp, bool bManditoryDoubleQuotes, bool bFullyQualified,
                                              bool bSinglePartName, bool bUsingVoidID, bool bCustomDisplayName)
-    : m_pRp(pRp),
-      m_bManditoryDoubleQuotes(bManditoryDoubleQuotes),
-      m_bFullyQualified(bFullyQualified),
-      m_bSinglePartName(bSinglePartName),
-      m_bUsingVoidID(bUsingVoidID),
-      m_bCustomDisplayName(bCustomDisplayName) {}
+    : ToPrettyStringVisitor(pRp, Options{bManditoryDoubleQuotes, bFullyQualified, bSinglePartName, bUsingVoidID,
+                                         bCustomDisplayName}) {}
 
 ToPrettyStringVisitor::ToPrettyStringVisitor(ARpGateway* pRp, const Ref<ACatalogFolder>& catalogFolder,
                                              bool bCustomDisplayName)
@@ -93,16 +114,26 @@ ToPrettyStringVisitor::ToPrettyStringVisitor(ARpGateway* pRp, const OldDatabaseN
 ToPrettyStringVisitor::ToPrettyStringVisitor(ARpGateway* pRp, const VoidIDVXStringMap& voidIDVXStrMap)
     : m_pRp(pRp), m_bFullyQualified(true), m_voidIDVXStrMap(voidIDVXStrMap) {}
 
-ToPrettyStringVisitor::~ToPrettyStringVisitor() { pretty_detail::NameCache::Release(std::move(m_names)); }
+ToPrettyStringVisitor::~ToPrettyStringVisitor() = default;
 
 // ---- entry points -------------------------------------------------------------------
+
+void ToPrettyStringVisitor::AppendTo(VXString& out, const AExpr& expr, ARpGateway* pRpGateway,
+                                     const Options& options) {
+  ToPrettyStringVisitor visitor(pRpGateway, options);
+  RenderInto(visitor, expr, out);
+}
+
+VXString ToPrettyStringVisitor::StringFrom(const AExpr& expr, ARpGateway* pRpGateway, const Options& options) {
+  ToPrettyStringVisitor visitor(pRpGateway, options);
+  return Render(visitor, expr);
+}
 
 VXString ToPrettyStringVisitor::StringFrom(const AExpr& expr, ARpGateway* pRpGateway, bool bManditoryDoubleQuotes,
                                            bool bFullyQualified, bool bSinglePartName, bool bUsingVoidID,
                                            bool bCustomDisplayName) {
-  ToPrettyStringVisitor visitor(pRpGateway, bManditoryDoubleQuotes, bFullyQualified, bSinglePartName, bUsingVoidID,
-                                bCustomDisplayName);
-  return Render(visitor, expr);
+  return StringFrom(expr, pRpGateway,
+                    Options{bManditoryDoubleQuotes, bFullyQualified, bSinglePartName, bUsingVoidID, bCustomDisplayName});
 }
 
 VXString ToPrettyStringVisitor::StringFrom(const AExpr& expr, ARpGateway* pRpGateway,
@@ -143,18 +174,19 @@ VXString ToPrettyStringVisitor::Expr2StringFromExpr1(const AExpr& expr1, ARpGate
 }
 
 VXString ToPrettyStringVisitor::SimpleStringFrom(const AExpr& expr, ARpGateway* pRpGateway) {
-  return StringFrom(expr, pRpGateway, false, false, false, false, false);
+  return StringFrom(expr, pRpGateway, Options{});
 }
 
 VXString ToPrettyStringVisitor::StringFromWithoutSingleQuote(const AExpr& expr, ARpGateway* pRpGateway) {
-  ToPrettyStringVisitor visitor(pRpGateway, true, true, false, false, false);
+  ToPrettyStringVisitor visitor(pRpGateway, Options{.mandatoryDoubleQuotes = true, .fullyQualified = true});
   visitor.SetWithoutSingleQuote();
   visitor.SetNoSuffix();
   return Render(visitor, expr);
 }
 
 bool ToPrettyStringVisitor::AreExprStringsEqual(const AExpr& expr1, const AExpr& expr2, ARpGateway* pRp) {
-  return StringFrom(expr1, pRp, true, true, false, true, false) == StringFrom(expr2, pRp, true, true, false, true, false);
+  const Options byID{.mandatoryDoubleQuotes = true, .fullyQualified = true, .usingVoidID = true};
+  return StringFrom(expr1, pRp, byID) == StringFrom(expr2, pRp, byID);
 }
 
 VXString ToPrettyStringVisitor::GetAccumulatedString() const {
@@ -167,9 +199,8 @@ void ToPrettyStringVisitor::SetTargetExpr(AExpr* pTargetExpr) {
   m_pTargetExpr = pTargetExpr;
   if (pTargetExpr) m_targetEnd = pTargetExpr->End();
   m_stackGuard = VXThread::StackGuard();
-  // Names kept from an earlier walk hold only if the repository has not
-  // changed since.
-  if (m_names) ClaimNameCache();
+  // Names are good for one walk: the repository may change before the next.
+  if (m_names) m_names->Clear();
   if (pTargetExpr) m_cumulativeStr.reserve(m_cumulativeStr.size() + pTargetExpr->Size() * kReserveCharsPerToken);
 }
 

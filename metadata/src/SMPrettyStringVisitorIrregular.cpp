@@ -59,83 +59,75 @@ std::u32string_view BinReturnText(std::int32_t spec) {
   }
 }
 
+// A parameter code stored in an operand and the text it is written as.
+struct ParameterText {
+  int code;
+  std::u32string_view text;
+};
+
+// Interval kinds of TIMESTAMPADD / TIMESTAMPDIFF.
+constexpr ParameterText kIntervalTexts[] = {
+    {Par_YEAR, U" SQL_TSI_YEAR "},
+    {Par_MONTH, U" SQL_TSI_MONTH "},
+    {Par_DAY, U" SQL_TSI_DAY "},
+    {Par_HOUR, U" SQL_TSI_HOUR "},
+    {Par_MINUTE, U" SQL_TSI_MINUTE "},
+    {Par_SECOND, U" SQL_TSI_SECOND "},
+    {Par_FRACSECOND, U" SQL_TSI_FRAC_SECOND "},
+    {Par_WEEK, U" SQL_TSI_WEEK "},
+    {Par_QUARTER, U" SQL_TSI_QUARTER "},
+};
+
+// Truth tests.
+constexpr ParameterText kTruthTexts[] = {
+    {Par_TRUE, U" IS TRUE "},          {Par_FALSE, U" IS FALSE "},          {Par_UNKNOWN, U" IS UNKNOWN "},
+    {Par_NOTTRUE, U" IS NOT TRUE "},   {Par_NOTFALSE, U" IS NOT FALSE "},   {Par_NOTUNKNOWN, U" IS NOT UNKNOWN "},
+};
+
+// Date and time fields of EXTRACT and the field functions.
+constexpr ParameterText kTimeFieldTexts[] = {
+    {Par_YEAR, U" YEAR "},
+    {Par_MONTH, U" MONTH "},
+    {Par_DAY, U" DAY "},
+    {Par_HOUR, U" HOUR "},
+    {Par_MINUTE, U" MINUTE "},
+    {Par_SECOND, U" SECOND "},
+    {Par_QUARTEROFYEAR, U" QUARTER_OF_YEAR "},
+    {Par_WEEKOFYEAR, U" WEEK_OF_YEAR "},
+    {Par_DAYOFYEAR, U" DAY_OF_YEAR "},
+    {Par_MONTHOFQUARTER, U" MONTH_OF_QUARTER "},
+    {Par_WEEKOFQUARTER, U" WEEK_OF_QUARTER "},
+    {Par_DAYOFQUARTER, U" DAY_OF_QUARTER "},
+};
+
+// The text of code in table; null when the table has no row for it.
+template <std::size_t N>
+const std::u32string_view* FindParameterText(const ParameterText (&table)[N], int code) {
+  for (const ParameterText& row : table) {
+    if (row.code == code) return &row.text;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 // ---- parameter texts ---------------------------------------------------------------
 
 VXString ToPrettyStringVisitor::ChangeTSIToString(OpCode timeStampIntervalType) {
-  switch (static_cast<int>(timeStampIntervalType)) {
-    case Par_YEAR:
-      return U" SQL_TSI_YEAR ";
-    case Par_MONTH:
-      return U" SQL_TSI_MONTH ";
-    case Par_DAY:
-      return U" SQL_TSI_DAY ";
-    case Par_HOUR:
-      return U" SQL_TSI_HOUR ";
-    case Par_MINUTE:
-      return U" SQL_TSI_MINUTE ";
-    case Par_SECOND:
-      return U" SQL_TSI_SECOND ";
-    case Par_FRACSECOND:
-      return U" SQL_TSI_FRAC_SECOND ";
-    case Par_WEEK:
-      return U" SQL_TSI_WEEK ";
-    case Par_QUARTER:
-      return U" SQL_TSI_QUARTER ";
-    default:
-      VXAssert::handleLogicError(pretty_detail::kSrc, __LINE__, "unknown timestamp interval");
-  }
+  const std::u32string_view* text = FindParameterText(kIntervalTexts, static_cast<int>(timeStampIntervalType));
+  if (!text) VXAssert::handleLogicError(pretty_detail::kSrc, __LINE__, "unknown timestamp interval");
+  return VXString(*text);
 }
 
 VXString ToPrettyStringVisitor::ChangeTruthValueToString(OpCode truthValue) {
-  switch (static_cast<int>(truthValue)) {
-    case Par_TRUE:
-      return U" IS TRUE ";
-    case Par_FALSE:
-      return U" IS FALSE ";
-    case Par_UNKNOWN:
-      return U" IS UNKNOWN ";
-    case Par_NOTTRUE:
-      return U" IS NOT TRUE ";
-    case Par_NOTFALSE:
-      return U" IS NOT FALSE ";
-    case Par_NOTUNKNOWN:
-      return U" IS NOT UNKNOWN ";
-    default:
-      VXAssert::handleLogicError(pretty_detail::kSrc, __LINE__, "unknown truth value");
-  }
+  const std::u32string_view* text = FindParameterText(kTruthTexts, static_cast<int>(truthValue));
+  if (!text) VXAssert::handleLogicError(pretty_detail::kSrc, __LINE__, "unknown truth value");
+  return VXString(*text);
 }
 
 VXString ToPrettyStringVisitor::RestoreTimeField(AExpr::Iterator& context) {
-  switch (IntAt(context)) {
-    case Par_YEAR:
-      return U" YEAR ";
-    case Par_MONTH:
-      return U" MONTH ";
-    case Par_DAY:
-      return U" DAY ";
-    case Par_HOUR:
-      return U" HOUR ";
-    case Par_MINUTE:
-      return U" MINUTE ";
-    case Par_SECOND:
-      return U" SECOND ";
-    case Par_QUARTEROFYEAR:
-      return U" QUARTER_OF_YEAR ";
-    case Par_WEEKOFYEAR:
-      return U" WEEK_OF_YEAR ";
-    case Par_DAYOFYEAR:
-      return U" DAY_OF_YEAR ";
-    case Par_MONTHOFQUARTER:
-      return U" MONTH_OF_QUARTER ";
-    case Par_WEEKOFQUARTER:
-      return U" WEEK_OF_QUARTER ";
-    case Par_DAYOFQUARTER:
-      return U" DAY_OF_QUARTER ";
-    default:
-      return VXString();
-  }
+  const std::u32string_view* text = FindParameterText(kTimeFieldTexts, IntAt(context));
+  return text ? VXString(*text) : VXString();
 }
 
 // ---- CASE ------------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 // Literals, data types, subqueries and variable references.
 #include <charconv>
+#include <iterator>
 
 #include "Metadata/SMPrettyStringVisitor.h"
 #include "SMPrettyStringVisitorInternal.h"
@@ -11,86 +12,70 @@ using pretty_detail::Operands;
 
 namespace {
 
-void AppendPrecision(VXString& text, std::int32_t precision) {
-  if (precision < 0) return;
-  text += U"( ";
-  text += BaseStringUtil::StringFrom(precision);
-  text += U" )";
-}
+// How a data type writes its length and scale after its keyword.
+enum class TypeParams : unsigned char {
+  kNone,             // no length
+  kOptionalLength,   // "( n )" when a length is given (n >= 0)
+  kLength,           // "( n )" always
+  kLengthAndScale,   // "( n )" or "( n, s )" when given
+  kNoSqlForm,        // no SQL text at all
+};
 
-// The SQL text of a data type code (the server's data type enumeration).
-// Codes without an SQL form (uint4 12, money 15, interval 22, object 23,
-// boolean 24) never occur in a well-formed data-type operator; meeting one,
-// or a code outside the enumeration, is a broken invariant.
+struct DataTypeRow {
+  std::u32string_view keyword;
+  TypeParams params;
+};
+
+// The SQL text of each data type code of the server's data type enumeration,
+// indexed by code. Codes without an SQL form (uint4, money, interval, object,
+// boolean) never occur in a well-formed data-type operator.
+constexpr DataTypeRow kDataTypes[] = {
+    {U" BIT ", TypeParams::kNone},                       // 0
+    {U" CHARACTER ", TypeParams::kOptionalLength},       // 1
+    {U" VARCHAR ", TypeParams::kLength},                 // 2
+    {U" VARCHAR ", TypeParams::kLength},                 // 3
+    {U" BIT ", TypeParams::kOptionalLength},             // 4
+    {U" BIT VARYING ", TypeParams::kLength},             // 5
+    {U" BIT VARYING ", TypeParams::kLength},             // 6
+    {U" SMALLINT ", TypeParams::kNone},                  // 7
+    {U" SMALLINT ", TypeParams::kNone},                  // 8
+    {U" SMALLINT ", TypeParams::kNone},                  // 9
+    {U" SMALLINT ", TypeParams::kNone},                  // 10
+    {U" INTEGER ", TypeParams::kNone},                   // 11
+    {U"", TypeParams::kNoSqlForm},                       // 12 uint4
+    {U" FLOAT ", TypeParams::kOptionalLength},           // 13
+    {U" DOUBLE PRECISION ", TypeParams::kNone},          // 14
+    {U"", TypeParams::kNoSqlForm},                       // 15 money
+    {U" NUMERIC ", TypeParams::kLengthAndScale},         // 16
+    {U" DECIMAL ", TypeParams::kLengthAndScale},         // 17
+    {U" DATE ", TypeParams::kNone},                      // 18
+    {U" TIME ", TypeParams::kOptionalLength},            // 19
+    {U" TIMESTAMP ", TypeParams::kOptionalLength},       // 20
+    {U" TIMESTAMP ", TypeParams::kOptionalLength},       // 21
+    {U"", TypeParams::kNoSqlForm},                       // 22 interval
+    {U"", TypeParams::kNoSqlForm},                       // 23 object
+    {U"", TypeParams::kNoSqlForm},                       // 24 boolean
+    {U" UNKNOWN ", TypeParams::kNone},                   // 25
+};
+
+// The SQL text of a data type code; a code without an SQL form, or outside
+// the enumeration, is a broken invariant.
 VXString DataTypeText(std::int32_t code, std::int32_t length, std::int32_t scale) {
-  VXString text;
-  switch (code) {
-    case 0:
-      text = U" BIT ";
-      break;
-    case 1:
-      text = U" CHARACTER ";
-      AppendPrecision(text, length);
-      break;
-    case 2:
-    case 3:
-      text = U" VARCHAR ( " + BaseStringUtil::StringFrom(length) + U" )";
-      break;
-    case 4:
-      text = U" BIT ";
-      AppendPrecision(text, length);
-      break;
-    case 5:
-    case 6:
-      text = U" BIT VARYING ( " + BaseStringUtil::StringFrom(length) + U" )";
-      break;
-    case 7:
-    case 8:
-    case 9:
-    case 10:
-      text = U" SMALLINT ";
-      break;
-    case 11:
-      text = U" INTEGER ";
-      break;
-    case 13:
-      text = U" FLOAT ";
-      AppendPrecision(text, length);
-      break;
-    case 14:
-      text = U" DOUBLE PRECISION ";
-      break;
-    case 16:
-    case 17:
-      text = code == 16 ? U" NUMERIC " : U" DECIMAL ";
-      if (length >= 0) {
-        text += U"( ";
-        text += BaseStringUtil::StringFrom(length);
-        if (scale >= 0) {
-          text += U", ";
-          text += BaseStringUtil::StringFrom(scale);
-        }
-        text += U" )";
-      }
-      break;
-    case 18:
-      text = U" DATE ";
-      break;
-    case 19:
-      text = U" TIME ";
-      AppendPrecision(text, length);
-      break;
-    case 20:
-    case 21:
-      text = U" TIMESTAMP ";
-      AppendPrecision(text, length);
-      break;
-    case 25:
-      text = U" UNKNOWN ";
-      break;
-    default:
-      VXAssert::handleLogicError(pretty_detail::kSrc, __LINE__, "data type without an SQL form");
+  if (code < 0 || static_cast<std::size_t>(code) >= std::size(kDataTypes) ||
+      kDataTypes[code].params == TypeParams::kNoSqlForm) {
+    VXAssert::handleLogicError(pretty_detail::kSrc, __LINE__, "data type without an SQL form");
   }
+  const DataTypeRow& row = kDataTypes[code];
+  VXString text(row.keyword);
+  const bool bLength = row.params == TypeParams::kLength || length >= 0;
+  if (row.params == TypeParams::kNone || !bLength) return text;
+  text += U"( ";
+  text += BaseStringUtil::StringFrom(length);
+  if (row.params == TypeParams::kLengthAndScale && scale >= 0) {
+    text += U", ";
+    text += BaseStringUtil::StringFrom(scale);
+  }
+  text += U" )";
   return text;
 }
 

@@ -1,12 +1,10 @@
 // Object references and names in expressions: identifier quoting
 // (ModifyName), symbols, and the reference rules of each naming mode.
-#include <unicode/uchar.h>
-
 #include "Metadata/SMPrettyStringVisitor.h"
 #include "Metadata/SMUtil.h"
 #include "SMPrettyNameCache.h"
 #include "SMPrettyStringVisitorInternal.h"
-#include "Utility/SQLKeyWords.h"
+#include "Utility/IdentifierQuoting.h"
 #include "Utility/SUStrUtil.h"
 #include "objectmodel/ObjectParent.h"
 #include "objectmodel/RpGateway.h"
@@ -16,61 +14,19 @@ namespace {
 
 constexpr int kDeletedObjectMessage = 29005;
 
-// Letters and digits as Unicode classifies them, whatever the process
-// locale says; ASCII, by far the common case, is decided without ICU.
-bool IsLetter(char32_t c) {
-  if (c < 0x80) return (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z');
-  return u_isalpha(static_cast<UChar32>(c));
-}
-bool IsLetterOrDigit(char32_t c) {
-  if (c < 0x80) return IsLetter(c) || (c >= U'0' && c <= U'9');
-  return u_isalnum(static_cast<UChar32>(c));
-}
-
-// A letter, then letters, digits and underscores.
-bool IsPlainIdentifier(const VXString& name) {
-  if (name.empty() || !IsLetter(name[0])) return false;
-  for (std::size_t i = 1; i < name.size(); ++i) {
-    if (name[i] != U'_' && !IsLetterOrDigit(name[i])) return false;
-  }
-  return true;
-}
-
-void AppendQuotedIdentifier(VXString& out, const VXString& name) {
-  // Whole runs between inner quotes are copied at once; names rarely hold one.
-  out.push_back(U'"');
-  std::size_t start = 0;
-  for (std::size_t q = name.find(U'"'); q != VXString::npos; q = name.find(U'"', start)) {
-    out.append(name, start, q + 1 - start);
-    out.push_back(U'"');
-    start = q + 1;
-  }
-  out.append(name, start);
-  out.push_back(U'"');
-}
-
-// ModifyName, appending to out instead of building a string.
-void AppendModifiedName(VXString& out, const VXString& name, bool bManditoryDoubleQuotes) {
-  if (name.empty()) {
-    out += U"\"\"";
-  } else if (!bManditoryDoubleQuotes && IsPlainIdentifier(name) && !SQLKeyWords::IsKeyword(name)) {
-    out += name;
-  } else {
-    AppendQuotedIdentifier(out, name);
-  }
+// ModifyName's rule: quotes where an identifier needs them, or always.
+const QuotingRule& IdentifierRule(bool bManditoryDoubleQuotes) {
+  return bManditoryDoubleQuotes ? QuotingRules::kSqlIdentifierAlways : QuotingRules::kSqlIdentifierWhenRequired;
 }
 
 }  // namespace
 
 VXString ToPrettyStringVisitor::ModifyName(const VXString& nameString, bool bManditoryDoubleQuotes) {
-  VXString text;
-  text.reserve(nameString.size() + 2);
-  AppendModifiedName(text, nameString, bManditoryDoubleQuotes);
-  return text;
+  return QuotedIdentifier(nameString, IdentifierRule(bManditoryDoubleQuotes));
 }
 
 void ToPrettyStringVisitor::Visit(SymbolToken& token, AExpr::Iterator& context) {
-  m_cumulativeStr += ModifyName(token.GetSymbolName(context));
+  AppendQuotedIdentifier(m_cumulativeStr, token.GetSymbolName(context), IdentifierRule(m_bManditoryDoubleQuotes));
 }
 
 void ToPrettyStringVisitor::Visit(QualifiedSymbolToken& token, AExpr::Iterator& context) {
@@ -84,9 +40,7 @@ void ToPrettyStringVisitor::Visit(QualifiedSymbolToken& token, AExpr::Iterator& 
   // double quote was already written that way by whoever made the token.
   for (std::size_t i = 0; i < parts.size(); ++i) {
     if (i > 0) m_cumulativeStr.push_back(U'.');
-    m_cumulativeStr.push_back(U'"');
-    m_cumulativeStr += parts[i];
-    m_cumulativeStr.push_back(U'"');
+    AppendQuotedIdentifier(m_cumulativeStr, parts[i], QuotingRules::kAsWritten);
   }
 }
 
@@ -107,9 +61,8 @@ void ToPrettyStringVisitor::WriteIDReference(const VoidID& id) {
   if (m_pVoidIDMap && !m_pVoidIDMap->empty()) {
     auto it = m_pVoidIDMap->find(id);
     if (it != m_pVoidIDMap->end()) {
-      Append(U" \"");
-      m_cumulativeStr += it->second.ToString();
-      Append(U"\"");
+      Append(U" ");
+      AppendQuotedIdentifier(m_cumulativeStr, it->second.ToString(), QuotingRules::kAsWritten);
       return;
     }
   }
@@ -162,26 +115,13 @@ bool ToPrettyStringVisitor::WritesPlainPathNames() const {
          (m_oldParentObj.IsNull() || m_newParentName.empty());
 }
 
-void ToPrettyStringVisitor::ClaimNameCache() {
-  pretty_detail::NameCache::Owner owner;
-  if (WritesPlainPathNames()) {
-    owner.m_gateway = m_pRp->GetInstanceID();
-    owner.m_revision = m_pRp->GetNamingRevision();
-    owner.m_mode = (m_bFullyQualified ? 1u : 0u) | (m_bManditoryDoubleQuotes ? 2u : 0u);
-  }
-  if (m_names) {
-    m_names->Claim(owner);
-  } else {
-    m_names = pretty_detail::NameCache::Acquire(owner);
-  }
+pretty_detail::NameCache& ToPrettyStringVisitor::Names() {
+  if (!m_names) m_names = std::make_unique<pretty_detail::NameCache>();
+  return *m_names;
 }
 
 std::u32string_view ToPrettyStringVisitor::CacheName(const VoidID& id, std::u32string_view text) {
-  if (!m_names) ClaimNameCache();
-  // Names of the general way may depend on more than the repository's
-  // names and the mode: they serve this visitor only.
-  m_names->Disown();
-  return m_names->Store(id, text);
+  return Names().Store(id, text);
 }
 
 std::u32string_view ToPrettyStringVisitor::GenerateCachedName(const VoidID& id) {
@@ -192,11 +132,11 @@ std::u32string_view ToPrettyStringVisitor::GenerateCachedName(const VoidID& id) 
   // change while it runs.
   const ARpObject* obj = RefHelper::GetObjectPointerFromGatway(m_pRp, id);
   if (!obj || obj->GetTypeID() == kTIDARpVariable) return {};
-  if (!m_names) ClaimNameCache();
-  VXString& scratch = m_names->Scratch();
+  pretty_detail::NameCache& names = Names();
+  VXString& scratch = names.Scratch();
   scratch.clear();
   AppendPathName(scratch, *obj);
-  return m_names->Store(id, scratch);
+  return names.Store(id, scratch);
 }
 
 void ToPrettyStringVisitor::AppendPathName(VXString& out, const ARpObject& obj) const {
@@ -218,8 +158,9 @@ void ToPrettyStringVisitor::AppendPathName(VXString& out, const ARpObject& obj) 
   static const VXString kEmpty;
   const std::size_t count = segments.size();
   const std::size_t written = m_bFullyQualified || count < 2 ? count : 2;
+  const QuotingRule& rule = IdentifierRule(m_bManditoryDoubleQuotes);
   for (std::size_t k = written; k-- > 0;) {
-    AppendModifiedName(out, segments[k] ? *segments[k] : kEmpty, m_bManditoryDoubleQuotes);
+    AppendQuotedIdentifier(out, segments[k] ? *segments[k] : kEmpty, rule);
     if (k > 0) out.push_back(U'.');
   }
 }
@@ -255,12 +196,7 @@ VXString ToPrettyStringVisitor::NameOfObject(const Ref<ARpObject>& obj) {
     return MetadataUtil::ToQualifiedName(parts);
   }
   const bool bReparenting = !m_oldParentObj.IsNull() && !m_newParentName.empty();
-  if (m_bUsingVoidID) {
-    VXString text(U"\"");
-    text += obj->GetID().ToString();
-    text.push_back(U'"');
-    return text;
-  }
+  if (m_bUsingVoidID) return QuotedIdentifier(obj->GetID().ToString(), QuotingRules::kAsWritten);
   if (bReparenting) {
     throw RenderNotSupportedError("references under a new parent (re-parenting mode) cannot be rendered yet");
   }

@@ -7,6 +7,7 @@
 
 #include "Metadata/SMUtil.h"
 #include "Utility/BaseStringUtil.h"
+#include "Utility/IdentifierQuoting.h"
 #include "Utility/SUSystemConfig.h"
 #include "objectmodel/ObjectParent.h"
 
@@ -16,26 +17,12 @@ constexpr char32_t kQuote = U'"';
 constexpr char32_t kSeparatorChar = U'.';
 const VXString kSeparator = U".";
 
-// ToQuotedName, appending: "name" with inner quotes doubled and NUL
-// characters dropped; an empty name stays empty so that a missing level is
-// written as nothing between dots.
-void AppendQuotedName(VXString& out, const VXString& name) {
-  if (name.empty()) return;
-  out.push_back(kQuote);
-  for (char32_t c : name) {
-    if (c == 0) continue;
-    if (c == kQuote) out.push_back(kQuote);
-    out.push_back(c);
-  }
-  out.push_back(kQuote);
-}
-
 // Segments in their written form joined by "." (without the normalisation of
 // empty ends, which the callers apply once to the whole text).
 void AppendQuotedSegments(VXString& out, const QualifiedName& segments) {
   for (std::size_t i = 0; i < segments.size(); ++i) {
     if (i > 0) out.push_back(kSeparatorChar);
-    AppendQuotedName(out, segments[i]);
+    AppendQuotedIdentifier(out, segments[i], QuotingRules::kNameSegment);
   }
 }
 
@@ -55,13 +42,11 @@ bool EndsWithQuote(const VXString& s) { return !s.empty() && s.back() == kQuote;
 bool MetadataUtil::AreQuotesRequired(const VXString& /*name*/) { return true; }
 
 VXString MetadataUtil::GenerateQuotedNameIfRequired(const VXString& name, const VXString& identifierQuote) {
-  if (AreQuotesRequired(name) && !name.empty() && !identifierQuote.empty() && name.front() != identifierQuote.front()) {
-    VXString out;
-    out.reserve(name.size() + 2 * identifierQuote.size());
-    out.append(identifierQuote).append(name).append(identifierQuote);
-    return out;
-  }
-  return name;
+  if (!AreQuotesRequired(name)) return name;
+  // The database's own quote, written around the name as it stands; a name
+  // that already opens with it is taken as quoted.
+  const QuotingRule rule{QuotingRule::kUnlessOpened, false, false, false, identifierQuote};
+  return QuotedIdentifier(name, rule);
 }
 
 VXString MetadataUtil::GenerateQuotedNameIfRequired(const QualifiedName& name, const VXString& identifierQuote) {
@@ -78,7 +63,7 @@ VXString MetadataUtil::ToQualifiedName(const QualifiedName& parentNameVector, co
   out.reserve(WrittenSizeHint(parentNameVector) + name.size() + 3);
   AppendQuotedSegments(out, parentNameVector);
   if (!parentNameVector.empty()) out.push_back(kSeparatorChar);
-  AppendQuotedName(out, name);
+  AppendQuotedIdentifier(out, name, QuotingRules::kNameSegment);
   return RpObject::MakeQuotedEmptyFirstAndLastNames(out);
 }
 

@@ -1,6 +1,7 @@
 // Query text: list query specs, set queries and bare join graphs
 // written as logical SQL, one clause per line, and the compact diagnostic
-// form. Expressions are written by ToPrettyStringVisitor; a subquery token
+// form. One writer per clause appends to the statement's one buffer, and
+// expressions are rendered straight into it. Expressions are written by ToPrettyStringVisitor; a subquery token
 // inside an expression comes back here through the visitor's subquery hook,
 // so the two recurse into each other and every entry point below checks the
 // stack and the job's cancellation first.
@@ -12,8 +13,10 @@
 #include "Metadata/SMPrettyStringVisitor.h"
 #include "Metadata/SMUtil.h"
 #include "Utility/BaseStringUtil.h"
+#include "Utility/IdentifierQuoting.h"
 #include "Utility/VXAssert.h"
 #include "Utility/VXThread.h"
+#include "SMUtilQueryText.h"
 
 namespace {
 
@@ -24,7 +27,7 @@ constexpr std::u32string_view kTabs = U"\t\t";
 // external form. The query spec is freed however rendering ends.
 VXString WriteSubquery(const ByteVector& querySpecBytes, ARpGateway* pRp, bool bFullyQualified) {
   const std::unique_ptr<AbstractListQuerySpec> spec = AbstractListQuerySpec::FromByteVector(querySpecBytes);
-  return MetadataUtil::ToSQLStatement(*spec, pRp, bFullyQualified, true, true, false);
+  return MetadataUtil::ToSQLStatement(*spec, pRp, {.fullyQualified = bFullyQualified, .tabs = true, .nativeSQL = true});
 }
 
 // Installed when the library loads, so every rendering can write subqueries.
@@ -34,10 +37,6 @@ VXString WriteSubquery(const ByteVector& querySpecBytes, ARpGateway* pRp, bool b
 void EnterStatement() {
   VXThread::LowStackCheck(0);
   VXThreadJobMgr::ServiceJobCancellation();
-}
-
-VXString Render(const Expr& expr, ARpGateway* pRp, bool bFullyQualified) {
-  return ToPrettyStringVisitor::StringFrom(expr, pRp, true, bFullyQualified, false, false, false);
 }
 
 std::u32string_view ToString(BreakSpec::LevelType type) {
@@ -95,30 +94,6 @@ VXString NameOf(ARpGateway* pRp, const VoidID& id) {
   return rpObj->GetName();
 }
 
-void AppendSorts(VXString& out, const std::vector<SortSpec>& sorts, ARpGateway* pRp, bool bFullyQualified) {
-  bool bFirst = true;
-  for (const SortSpec& sort : sorts) {
-    if (!bFirst) out += U", ";
-    bFirst = false;
-    out += Render(sort.m_sortSpecExpr, pRp, bFullyQualified);
-    out += U' ';
-    out += ToString(sort.m_direction);
-  }
-}
-
-void AppendBreaks(VXString& out, const std::vector<BreakSpec>& breaks) {
-  bool bFirst = true;
-  for (const BreakSpec& b : breaks) {
-    if (!bFirst) out += U", ";
-    bFirst = false;
-    out += BaseStringUtil::StringFrom(static_cast<int>(b.m_nestingLevel));
-    out += U' ';
-    out += ToString(b.m_type);
-    out += U' ';
-    out += b.m_identifiedExprID;
-  }
-}
-
 // The external dataset (or the subject area) that the first select item
 // reads, for a short external statement without tables. Tokens are split at
 // word separators outside quotes, each separator a token of its own.
@@ -161,240 +136,368 @@ VXString DeriveDataset(const VXString& firstItem) {
   return VXString();
 }
 
-// Double quotes around a catalog folder name, unless it already has them.
-VXString QuoteFolderName(const VXString& name) {
-  VXString out;
-  if (name.empty() || name.front() != U'"') out += U'"';
-  out += name;
-  if (name.empty() || name.back() != U'"') out += U'"';
-  return out;
-}
+class StatementWriter {
+ public:
+  StatementWriter(VXString& out, ARpGateway* pRp, const MetadataUtil::QueryTextOptions& options)
+      : m_out(out), m_pRp(pRp), m_options(options), m_tabs(options.tabs ? kTabs : std::u32string_view()) {}
 
-// One FROM entry.
-VXString ToString(const SqlTableRef* pSqlTableRef, ARpGateway* pRp, bool bFullyQualified, bool bNativeSQL) {
-  VXString out;
-  const SqlAbstractTable* pLeft = pSqlTableRef->GetLeftTable();
-  const SqlAbstractTable* pRight = pSqlTableRef->GetRightTable();
-  if (pRight) {
-    const auto* pLeftRef = dynamic_cast<const SqlTableRef*>(pLeft);
-    const auto* pRightRef = dynamic_cast<const SqlTableRef*>(pRight);
-    if (!pLeftRef || !pRightRef) VXAssert::handleAssert(kSourceFile, __LINE__, "pLeftRef && pRightRef");
-    out += U"( ";
-    out += ToString(pLeftRef, pRp, bFullyQualified, bNativeSQL);
-    out += JoinKeyword(pSqlTableRef->GetJoinType());
-    out += ToString(pRightRef, pRp, bFullyQualified, bNativeSQL);
-    Expr searchCond;
-    pSqlTableRef->GetSearchCond(searchCond);
-    if (searchCond.Size() != 0) {
-      out += U" on ";
-      out += Render(searchCond, pRp, bFullyQualified);
+  // One statement of any kind.
+  void Statement(const AbstractListQuerySpec& request) {
+    EnterStatement();
+    switch (request.m_queryType) {
+      case AbstractListQuerySpec::kSingleQuery:
+        Statement(request.ToListQuerySpec());
+        return;
+      case AbstractListQuerySpec::kMultiQuery:
+        SetOperation(request.ToMultiListQuerySpec());
+        return;
     }
-    out += U" )";
-    return out;
+    VXAssert::handleLogicError(kSourceFile, __LINE__, "query type outside its cases");
   }
-  switch (pLeft->GetTableType()) {
-    case SqlAbstractTable::kAtomicTable: {
-      VoidID id;
-      static_cast<const SqlAtomicTable*>(pLeft)->GetObjID(id);
-      out += NameOf(pRp, id);
-      break;
+
+  void Statement(const ListQuerySpec& request) {
+    EnterStatement();
+    Selections(request.m_selectionSpecs);
+    const VXString derivedDataset = SelectList(request);
+    if (!m_options.nativeSQL) BreakLine(request.m_projection.m_breakSpecs);
+    From(request, derivedDataset);
+    JoinGraphTables(request.m_joinSpec);
+    Where(request);
+    Having(request.m_summaryFilter);
+    OrderBy(request.m_projection.m_sortSpecs);
+  }
+
+  // Subqueries joined by the set operator, then the ordering of the whole.
+  void SetOperation(const MultiListQuerySpec& request) {
+    EnterStatement();
+    VXString separator = U"\n";
+    switch (request.GetCombineQueryOperation()) {
+      case MultiListQuerySpec::kUnion:
+        separator += U"UNION";
+        break;
+      case MultiListQuerySpec::kIntersect:
+        separator += U"INTERSECT";
+        break;
+      default:
+        separator += U"EXCEPT";
+        break;
     }
-    case SqlAbstractTable::kDerivedTable:
-      out += MetadataUtil::ToSQLStatement(static_cast<const SqlDerivedTable*>(pLeft)->GetSubquery(), pRp,
-                                          bFullyQualified, true, bNativeSQL, false);
-      break;
-    default:
-      // External tables, script tables, the null table and a bare reference
-      // have no text of their own.
-      break;
+    if (request.IsAll()) separator += U" ALL";
+    separator += U'\n';
+    for (int i = 0; i < request.GetNumSubqueries(); ++i) {
+      if (i > 0) m_out += separator;
+      Statement(request.GetIthSubquery(i));
+    }
+    if (!request.GetSortSpecs().empty()) {
+      m_out += U"\norder by ";
+      Sorts(request.GetSortSpecs());
+    }
   }
-  return out;
-}
 
-}  // namespace
+  // The compact lower-case diagnostic form.
+  void Diagnostic(const ListQuerySpec& request) {
+    m_out += U"select ";
+    if (request.m_bUnsuppressed) m_out += U"unsuppressed ";
+    if (request.m_bDistinct) m_out += U"distinct ";
+    const std::vector<IdentifiedExpr>& items = request.m_projection.m_edgeExprs;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      if (i > 0) m_out += U", ";
+      m_out += ToStringVisitor::StringFrom(items[i].m_expr);
+      m_out += U' ';
+      Render(items[i].m_expr);
+      m_out += U" as ";
+      AppendQuotedIdentifier(m_out, items[i].m_name, QuotingRules::kAsWritten);
+    }
+    m_out += U"\nBreak spec: ";
+    Breaks(request.m_projection.m_breakSpecs);
+    m_out += U'\n';
+    if (!request.m_fromTables.empty()) {
+      m_out += U"from \n";
+      for (std::size_t i = 0; i < request.m_fromTables.size(); ++i) {
+        m_out += U'\t';
+        FromEntry(request.m_fromTables[i]);
+        if (i + 1 < request.m_fromTables.size()) m_out += U", \n";
+      }
+    }
+    query_text::AppendJoinGraphTables(m_out, request.m_joinSpec, m_pRp, m_options.fullyQualified, false);
+    RenderUnlessEmpty(U"\nwhere ", request.m_detailFilter, U"");
+    RenderUnlessEmpty(U"\nhaving ", request.m_summaryFilter, U"");
+    if (!request.m_projection.m_sortSpecs.empty()) {
+      m_out += U"\norder by ";
+      Sorts(request.m_projection.m_sortSpecs);
+    }
+  }
 
-VXString MetadataUtil::ToSQLStatement(const ListQuerySpec& request, ARpGateway* pRp, bool bFullyQualified, bool bTabs,
-                                      bool bNativeSQL, bool bShortExternalMode) {
-  EnterStatement();
-  const std::u32string_view tabs = bTabs ? kTabs : std::u32string_view();
-  VXString out;
+ private:
+  void Render(const Expr& expr) {
+    ToPrettyStringVisitor::AppendTo(m_out, expr, m_pRp,
+                                    {.mandatoryDoubleQuotes = true, .fullyQualified = m_options.fullyQualified});
+  }
+
+  // head, the rendered expr and tail; nothing at all when expr renders to
+  // nothing.
+  void RenderUnlessEmpty(std::u32string_view head, const Expr& expr, std::u32string_view tail) {
+    const std::size_t mark = m_out.size();
+    m_out += head;
+    const std::size_t start = m_out.size();
+    Render(expr);
+    if (m_out.size() == start) {
+      m_out.resize(mark);
+      return;
+    }
+    m_out += tail;
+  }
 
   // The selection names its projection items in full: a list of first
   // letters says nothing to a reader, whole names say which items it keeps.
-  for (const SelectionSpec& selection : request.m_selectionSpecs) {
-    out += tabs;
-    out += U"SELECTION ";
-    out += selection.m_selectionName;
-    out += U'(';
-    for (std::size_t i = 0; i < selection.m_projectionNames.size(); ++i) {
-      if (i > 0) out += U", ";
-      out += selection.m_projectionNames[i];
-    }
-    out += U")\n";
-    for (const IncludeSpec& include : selection.m_includeSpecs) {
-      out += tabs;
-      out += U"INCLUDE (";
-      for (std::size_t i = 0; i < include.m_exprs.size(); ++i) {
-        if (i > 0) out += U", ";
-        out += Render(include.m_exprs[i], pRp, bFullyQualified);
+  void Selections(const std::vector<SelectionSpec>& selections) {
+    for (const SelectionSpec& selection : selections) {
+      m_out += m_tabs;
+      m_out += U"SELECTION ";
+      m_out += selection.m_selectionName;
+      m_out += U'(';
+      for (std::size_t i = 0; i < selection.m_projectionNames.size(); ++i) {
+        if (i > 0) m_out += U", ";
+        m_out += selection.m_projectionNames[i];
       }
-      out += U')';
-      if (include.m_filter.Size() != 0) {
-        out += U" WHEN ";
-        out += Render(include.m_filter, pRp, bFullyQualified);
+      m_out += U")\n";
+      for (const IncludeSpec& include : selection.m_includeSpecs) {
+        m_out += m_tabs;
+        m_out += U"INCLUDE (";
+        for (std::size_t i = 0; i < include.m_exprs.size(); ++i) {
+          if (i > 0) m_out += U", ";
+          Render(include.m_exprs[i]);
+        }
+        m_out += U')';
+        if (include.m_filter.Size() != 0) {
+          m_out += U" WHEN ";
+          Render(include.m_filter);
+        }
+        m_out += U'\n';
       }
-      out += U'\n';
     }
   }
 
-  out += tabs;
-  out += U"SELECT \n";
-  out += tabs;
-  if (request.m_bUnsuppressed) out += U"unsuppressed ";
-  if (request.m_bDistinct) out += U"distinct ";
-
-  VXString derivedDataset;
-  const std::vector<IdentifiedExpr>& items = request.m_projection.m_edgeExprs;
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    if (i > 0) out += U", ";
-    if (!bNativeSQL) {
-      out += ToStringVisitor::StringFrom(items[i].m_expr);
-      out += U' ';
+  // The SELECT line; returns the dataset the short external form derives
+  // from the first item.
+  VXString SelectList(const ListQuerySpec& request) {
+    m_out += m_tabs;
+    m_out += U"SELECT \n";
+    m_out += m_tabs;
+    if (request.m_bUnsuppressed) m_out += U"unsuppressed ";
+    if (request.m_bDistinct) m_out += U"distinct ";
+    VXString derivedDataset;
+    const std::vector<IdentifiedExpr>& items = request.m_projection.m_edgeExprs;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      if (i > 0) m_out += U", ";
+      if (!m_options.nativeSQL) {
+        m_out += ToStringVisitor::StringFrom(items[i].m_expr);
+        m_out += U' ';
+      }
+      const std::size_t start = m_out.size();
+      Render(items[i].m_expr);
+      if (!m_options.shortExternalMode) {
+        m_out += U" as ";
+        if (m_options.nativeSQL) {
+          m_out += items[i].m_name;
+        } else {
+          AppendQuotedIdentifier(m_out, items[i].m_name, QuotingRules::kAsWritten);
+        }
+      } else if (i == 0) {
+        derivedDataset = DeriveDataset(m_out.substr(start));
+      }
     }
-    const VXString text = Render(items[i].m_expr, pRp, bFullyQualified);
-    out += text;
-    if (!bShortExternalMode) {
-      out += U" as ";
-      if (!bNativeSQL) out += U'"';
-      out += items[i].m_name;
-      if (!bNativeSQL) out += U'"';
-    } else if (i == 0) {
-      derivedDataset = DeriveDataset(text);
-    }
-  }
-  out += tabs;
-  out += U'\n';
-
-  if (!bNativeSQL) {
-    out += U"BREAK SPEC: ";
-    AppendBreaks(out, request.m_projection.m_breakSpecs);
-    out += U'\n';
+    m_out += m_tabs;
+    m_out += U'\n';
+    return derivedDataset;
   }
 
-  out += tabs;
-  if (!request.m_fromTables.empty()) {
-    out += U"FROM \n";
-    for (std::size_t i = 0; i < request.m_fromTables.size(); ++i) {
-      if (i > 0) out += U"\n\t\t";
-      out += ::ToString(&request.m_fromTables[i], pRp, bFullyQualified, bNativeSQL);
-    }
-    out += U'\n';
-  } else if (bNativeSQL && !request.m_catalogFolderID.IsNull()) {
-    const VXString name = NameOf(pRp, request.m_catalogFolderID);
-    out += U"FROM ";
-    out += bShortExternalMode ? QuoteFolderName(name) : name;
-    out += U'\n';
-  } else if (bShortExternalMode && !derivedDataset.empty()) {
-    out += U"FROM ";
-    out += derivedDataset;
+  void BreakLine(const std::vector<BreakSpec>& breaks) {
+    m_out += U"BREAK SPEC: ";
+    Breaks(breaks);
+    m_out += U'\n';
   }
 
-  if (!request.m_joinSpec.empty()) {
-    out += tabs;
-    out += ToString(request.m_joinSpec, pRp, bFullyQualified, bTabs);
-    out += U'\n';
-  }
-
-  // Each join once, in id order, however many nodes list it.
-  VoidIDSet linkIDs;
-  for (const GraphNode& node : request.m_joinSpec) {
-    for (const DirectedLink& link : node.GetAdjacentLinks()) {
-      VoidID id;
-      link.GetLinkID(id);
-      linkIDs.insert(id);
+  void Breaks(const std::vector<BreakSpec>& breaks) {
+    bool bFirst = true;
+    for (const BreakSpec& b : breaks) {
+      if (!bFirst) m_out += U", ";
+      bFirst = false;
+      m_out += BaseStringUtil::StringFrom(static_cast<int>(b.m_nestingLevel));
+      m_out += U' ';
+      m_out += ToString(b.m_type);
+      m_out += U' ';
+      m_out += b.m_identifiedExprID;
     }
   }
-  const VXString filter = Render(request.m_detailFilter, pRp, bFullyQualified);
-  if (!filter.empty() || !linkIDs.empty()) {
-    out += tabs;
-    out += U"WHERE\n";
-    out += tabs;
+
+  void From(const ListQuerySpec& request, const VXString& derivedDataset) {
+    m_out += m_tabs;
+    if (!request.m_fromTables.empty()) {
+      m_out += U"FROM \n";
+      for (std::size_t i = 0; i < request.m_fromTables.size(); ++i) {
+        if (i > 0) m_out += U"\n\t\t";
+        FromEntry(request.m_fromTables[i]);
+      }
+      m_out += U'\n';
+    } else if (m_options.nativeSQL && !request.m_catalogFolderID.IsNull()) {
+      const VXString name = NameOf(m_pRp, request.m_catalogFolderID);
+      m_out += U"FROM ";
+      if (m_options.shortExternalMode) {
+        AppendQuotedIdentifier(m_out, name, QuotingRules::kFolderName);
+      } else {
+        m_out += name;
+      }
+      m_out += U'\n';
+    } else if (m_options.shortExternalMode && !derivedDataset.empty()) {
+      m_out += U"FROM ";
+      m_out += derivedDataset;
+    }
+  }
+
+  // One FROM entry: a join of two entries, a table, or a derived table.
+  void FromEntry(const SqlTableRef& tableRef) {
+    const SqlAbstractTable* pLeft = tableRef.GetLeftTable();
+    const SqlAbstractTable* pRight = tableRef.GetRightTable();
+    if (pRight) {
+      const auto* pLeftRef = dynamic_cast<const SqlTableRef*>(pLeft);
+      const auto* pRightRef = dynamic_cast<const SqlTableRef*>(pRight);
+      if (!pLeftRef || !pRightRef) VXAssert::handleAssert(kSourceFile, __LINE__, "pLeftRef && pRightRef");
+      m_out += U"( ";
+      FromEntry(*pLeftRef);
+      m_out += JoinKeyword(tableRef.GetJoinType());
+      FromEntry(*pRightRef);
+      Expr searchCond;
+      tableRef.GetSearchCond(searchCond);
+      if (searchCond.Size() != 0) {
+        m_out += U" on ";
+        Render(searchCond);
+      }
+      m_out += U" )";
+      return;
+    }
+    switch (pLeft->GetTableType()) {
+      case SqlAbstractTable::kAtomicTable: {
+        VoidID id;
+        static_cast<const SqlAtomicTable*>(pLeft)->GetObjID(id);
+        m_out += NameOf(m_pRp, id);
+        break;
+      }
+      case SqlAbstractTable::kDerivedTable: {
+        // A derived table is written with tabs and never in the short form.
+        MetadataUtil::QueryTextOptions inner = m_options;
+        inner.tabs = true;
+        inner.shortExternalMode = false;
+        StatementWriter(m_out, m_pRp, inner).Statement(static_cast<const SqlDerivedTable*>(pLeft)->GetSubquery());
+        break;
+      }
+      default:
+        // External tables, script tables, the null table and a bare reference
+        // have no text of their own.
+        break;
+    }
+  }
+
+  void JoinGraphTables(const JoinGraph& joinSpec) {
+    if (joinSpec.empty()) return;
+    m_out += m_tabs;
+    query_text::AppendJoinGraphTables(m_out, joinSpec, m_pRp, m_options.fullyQualified, m_options.tabs);
+    m_out += U'\n';
+  }
+
+  // The join conditions of the graph, each join once in id order however
+  // many nodes list it, then the detail filter.
+  void Where(const ListQuerySpec& request) {
+    VoidIDSet linkIDs;
+    for (const GraphNode& node : request.m_joinSpec) {
+      for (const DirectedLink& link : node.GetAdjacentLinks()) {
+        VoidID id;
+        link.GetLinkID(id);
+        linkIDs.insert(id);
+      }
+    }
+    if (linkIDs.empty()) {
+      RenderUnlessEmpty(VXString(m_tabs) + U"WHERE\n" + VXString(m_tabs), request.m_detailFilter, U"\n");
+      return;
+    }
+    m_out += m_tabs;
+    m_out += U"WHERE\n";
+    m_out += m_tabs;
     bool bFirst = true;
     for (const VoidID& id : linkIDs) {
-      if (!bFirst) out += U" AND";
+      if (!bFirst) m_out += U" AND";
       bFirst = false;
-      ChangeForeignKeyOrJoinIDToString(id, out, pRp, bFullyQualified);
+      MetadataUtil::ChangeForeignKeyOrJoinIDToString(id, m_out, m_pRp, m_options.fullyQualified);
     }
-    if (!filter.empty() && !linkIDs.empty()) {
-      out += U" AND (";
-      out += filter;
-      out += U')';
-    } else if (!filter.empty()) {
-      out += filter;
-    }
-    out += U'\n';
+    RenderUnlessEmpty(U" AND (", request.m_detailFilter, U")");
+    m_out += U'\n';
   }
 
-  const VXString having = Render(request.m_summaryFilter, pRp, bFullyQualified);
-  if (!having.empty()) {
-    out += tabs;
-    out += U"HAVING\n";
-    out += tabs;
-    out += having;
-    out += U'\n';
+  void Having(const Expr& summaryFilter) {
+    RenderUnlessEmpty(VXString(m_tabs) + U"HAVING\n" + VXString(m_tabs), summaryFilter, U"\n");
   }
 
-  if (!request.m_projection.m_sortSpecs.empty()) {
-    out += tabs;
-    out += U"ORDER BY\n";
-    out += tabs;
-    AppendSorts(out, request.m_projection.m_sortSpecs, pRp, bFullyQualified);
-    out += U'\n';
+  void OrderBy(const std::vector<SortSpec>& sorts) {
+    if (sorts.empty()) return;
+    m_out += m_tabs;
+    m_out += U"ORDER BY\n";
+    m_out += m_tabs;
+    Sorts(sorts);
+    m_out += U'\n';
   }
+
+  void Sorts(const std::vector<SortSpec>& sorts) {
+    bool bFirst = true;
+    for (const SortSpec& sort : sorts) {
+      if (!bFirst) m_out += U", ";
+      bFirst = false;
+      Render(sort.m_sortSpecExpr);
+      m_out += U' ';
+      m_out += ToString(sort.m_direction);
+    }
+  }
+
+  VXString& m_out;
+  ARpGateway* m_pRp;
+  MetadataUtil::QueryTextOptions m_options;
+  std::u32string_view m_tabs;
+};
+
+}  // namespace
+
+VXString MetadataUtil::ToSQLStatement(const ListQuerySpec& request, ARpGateway* pRp, const QueryTextOptions& options) {
+  VXString out;
+  StatementWriter(out, pRp, options).Statement(request);
   return out;
+}
+
+VXString MetadataUtil::ToSQLStatement(const AbstractListQuerySpec& request, ARpGateway* pRp,
+                                      const QueryTextOptions& options) {
+  VXString out;
+  StatementWriter(out, pRp, options).Statement(request);
+  return out;
+}
+
+VXString MetadataUtil::ToSQLStatement(const MultiListQuerySpec& request, ARpGateway* pRp,
+                                      const QueryTextOptions& options) {
+  VXString out;
+  StatementWriter(out, pRp, options).SetOperation(request);
+  return out;
+}
+
+VXString MetadataUtil::ToSQLStatement(const ListQuerySpec& request, ARpGateway* pRp, bool bFullyQualified, bool bTabs,
+                                      bool bNativeSQL, bool bShortExternalMode) {
+  return ToSQLStatement(request, pRp, QueryTextOptions{bFullyQualified, bTabs, bNativeSQL, bShortExternalMode});
 }
 
 VXString MetadataUtil::ToSQLStatement(const AbstractListQuerySpec& request, ARpGateway* pRp, bool bFullyQualified,
                                       bool bTabs, bool bNativeSQL, bool bShortExternalMode) {
-  EnterStatement();
-  switch (request.m_queryType) {
-    case AbstractListQuerySpec::kSingleQuery:
-      return ToSQLStatement(request.ToListQuerySpec(), pRp, bFullyQualified, bTabs, bNativeSQL, bShortExternalMode);
-    case AbstractListQuerySpec::kMultiQuery:
-      return ToSQLStatement(request.ToMultiListQuerySpec(), pRp, bFullyQualified, bTabs, bNativeSQL,
-                            bShortExternalMode);
-  }
-  VXAssert::handleLogicError(kSourceFile, __LINE__, "query type outside its cases");
+  return ToSQLStatement(request, pRp, QueryTextOptions{bFullyQualified, bTabs, bNativeSQL, bShortExternalMode});
 }
 
 VXString MetadataUtil::ToSQLStatement(const MultiListQuerySpec& request, ARpGateway* pRp, bool bFullyQualified,
                                       bool bTabs, bool bNativeSQL, bool bShortExternalMode) {
-  EnterStatement();
-  VXString separator = U"\n";
-  switch (request.GetCombineQueryOperation()) {
-    case MultiListQuerySpec::kUnion:
-      separator += U"UNION";
-      break;
-    case MultiListQuerySpec::kIntersect:
-      separator += U"INTERSECT";
-      break;
-    default:
-      separator += U"EXCEPT";
-      break;
-  }
-  if (request.IsAll()) separator += U" ALL";
-  separator += U'\n';
-
-  VXString out;
-  for (int i = 0; i < request.GetNumSubqueries(); ++i) {
-    if (i > 0) out += separator;
-    out += ToSQLStatement(request.GetIthSubquery(i), pRp, bFullyQualified, bTabs, bNativeSQL, bShortExternalMode);
-  }
-  if (!request.GetSortSpecs().empty()) {
-    out += U"\norder by ";
-    AppendSorts(out, request.GetSortSpecs(), pRp, bFullyQualified);
-  }
-  return out;
+  return ToSQLStatement(request, pRp, QueryTextOptions{bFullyQualified, bTabs, bNativeSQL, bShortExternalMode});
 }
 
 VXString MetadataUtil::ToSQLStatement(const JoinGraph& joinSpec, ARpGateway* pRp, bool bFullyQualified, bool bTabs,
@@ -402,48 +505,11 @@ VXString MetadataUtil::ToSQLStatement(const JoinGraph& joinSpec, ARpGateway* pRp
   EnterStatement();
   ListQuerySpec request;
   request.m_joinSpec = joinSpec;
-  return ToSQLStatement(request, pRp, bFullyQualified, bTabs, bNativeSQL, bShortExternalMode);
+  return ToSQLStatement(request, pRp, QueryTextOptions{bFullyQualified, bTabs, bNativeSQL, bShortExternalMode});
 }
 
 VXString MetadataUtil::ToString(const ListQuerySpec& request, ARpGateway* pRp, bool bFullyQualified) {
-  VXString out = U"select ";
-  if (request.m_bUnsuppressed) out += U"unsuppressed ";
-  if (request.m_bDistinct) out += U"distinct ";
-  const std::vector<IdentifiedExpr>& items = request.m_projection.m_edgeExprs;
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    if (i > 0) out += U", ";
-    out += ToStringVisitor::StringFrom(items[i].m_expr);
-    out += U' ';
-    out += Render(items[i].m_expr, pRp, bFullyQualified);
-    out += U" as \"";
-    out += items[i].m_name;
-    out += U'"';
-  }
-  out += U"\nBreak spec: ";
-  AppendBreaks(out, request.m_projection.m_breakSpecs);
-  out += U'\n';
-  if (!request.m_fromTables.empty()) {
-    out += U"from \n";
-    for (std::size_t i = 0; i < request.m_fromTables.size(); ++i) {
-      out += U'\t';
-      out += ::ToString(&request.m_fromTables[i], pRp, bFullyQualified, false);
-      if (i + 1 < request.m_fromTables.size()) out += U", \n";
-    }
-  }
-  out += ToString(request.m_joinSpec, pRp, bFullyQualified, false);
-  const VXString filter = Render(request.m_detailFilter, pRp, bFullyQualified);
-  if (!filter.empty()) {
-    out += U"\nwhere ";
-    out += filter;
-  }
-  const VXString having = Render(request.m_summaryFilter, pRp, bFullyQualified);
-  if (!having.empty()) {
-    out += U"\nhaving ";
-    out += having;
-  }
-  if (!request.m_projection.m_sortSpecs.empty()) {
-    out += U"\norder by ";
-    AppendSorts(out, request.m_projection.m_sortSpecs, pRp, bFullyQualified);
-  }
+  VXString out;
+  StatementWriter(out, pRp, {.fullyQualified = bFullyQualified}).Diagnostic(request);
   return out;
 }

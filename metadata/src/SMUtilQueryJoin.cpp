@@ -8,18 +8,14 @@
 #include "Metadata/SMPrettyStringVisitor.h"
 #include "Metadata/SMUtil.h"
 #include "Utility/BaseStringUtil.h"
+#include "SMUtilQueryText.h"
+#include "Utility/IdentifierQuoting.h"
 #include "objectmodel/Relation.h"
 
 namespace {
 
 // An object by id; a null handle without a gateway.
 Ref<ARpObject> Lookup(ARpGateway* pRp, const VoidID& id) { return pRp ? pRp->GetObject(id) : Ref<ARpObject>(); }
-
-void AppendQuoted(VXString& out, const VXString& name) {
-  out += U'"';
-  out += name;
-  out += U'"';
-}
 
 // The name/id pairs of the related columns that resolve, in relation order.
 std::vector<NameIDPair> ColumnPairs(BinaryRelIter<AColumn> it) {
@@ -33,9 +29,9 @@ std::vector<NameIDPair> ColumnPairs(BinaryRelIter<AColumn> it) {
 
 // "table"."column" with the table fully qualified.
 void AppendQualifiedColumn(VXString& out, const Ref<AColumn>& column) {
-  out += MetadataUtil::GetFullyQualifiedTableName(Ref<ARpObject>(column->GetTable()));
+  query_text::AppendFullyQualifiedTableName(out, Ref<ARpObject>(column->GetTable()));
   out += U'.';
-  AppendQuoted(out, column->GetName());
+  AppendQuotedIdentifier(out, column->GetName(), QuotingRules::kAsWritten);
 }
 
 void AppendForeignKeyCondition(const Ref<AForeignKey>& fk, VXString& out, ARpGateway* pRp) {
@@ -69,8 +65,8 @@ void AppendForeignKeyCondition(const Ref<AForeignKey>& fk, VXString& out, ARpGat
 
 }  // namespace
 
-VXString MetadataUtil::ToString(const JoinGraph& joinSpec, ARpGateway* pRp, bool bFullyQualified, bool bTabs) {
-  VXString out;
+void query_text::AppendJoinGraphTables(VXString& out, const JoinGraph& joinSpec, ARpGateway* pRp,
+                                       bool bFullyQualified, bool bTabs) {
   bool bFirst = true;
   for (const GraphNode& node : joinSpec) {
     if (!bFirst) {
@@ -84,37 +80,48 @@ VXString MetadataUtil::ToString(const JoinGraph& joinSpec, ARpGateway* pRp, bool
     if (table.IsNull()) {
       out += U"Missing RP object";
     } else if (bFullyQualified) {
-      out += GetFullyQualifiedTableName(table);
+      AppendFullyQualifiedTableName(out, table);
     } else {
       out += table->GetName();
     }
   }
+}
+
+VXString MetadataUtil::ToString(const JoinGraph& joinSpec, ARpGateway* pRp, bool bFullyQualified, bool bTabs) {
+  VXString out;
+  query_text::AppendJoinGraphTables(out, joinSpec, pRp, bFullyQualified, bTabs);
   return out;
 }
 
 VXString MetadataUtil::GetFullyQualifiedTableName(const Ref<ARpObject>& rpObj) {
   VXString out;
+  query_text::AppendFullyQualifiedTableName(out, rpObj);
+  return out;
+}
+
+void query_text::AppendFullyQualifiedTableName(VXString& out, const Ref<ARpObject>& rpObj) {
+  // Names as they stand between quotes: the catalog, schema and table names
+  // of the database are written the way the database spells them.
   Ref<ATable> table(rpObj);
   if (table.IsNull()) {
-    AppendQuoted(out, rpObj->GetName());
-    return out;
+    AppendQuotedIdentifier(out, rpObj->GetName(), QuotingRules::kAsWritten);
+    return;
   }
   Ref<APhysicalDataFolder> container = table->GetContainer();
   Ref<ASchema> schema(container);
   if (!schema.IsNull()) {
     Ref<ACatalog> catalog(schema->GetContainer());
     if (!catalog.IsNull()) {
-      AppendQuoted(out, catalog->GetName());
+      AppendQuotedIdentifier(out, catalog->GetName(), QuotingRules::kAsWritten);
       out += U'.';
     }
-    AppendQuoted(out, schema->GetName());
+    AppendQuotedIdentifier(out, schema->GetName(), QuotingRules::kAsWritten);
     out += U'.';
   } else if (Ref<ACatalog> catalog(container); !catalog.IsNull()) {
-    AppendQuoted(out, catalog->GetName());
+    AppendQuotedIdentifier(out, catalog->GetName(), QuotingRules::kAsWritten);
     out += U'.';
   }
-  AppendQuoted(out, table->GetName());
-  return out;
+  AppendQuotedIdentifier(out, table->GetName(), QuotingRules::kAsWritten);
 }
 
 void MetadataUtil::ChangeForeignKeyOrJoinIDToString(const VoidID& id, VXString& out, ARpGateway* pRp,
@@ -125,7 +132,8 @@ void MetadataUtil::ChangeForeignKeyOrJoinIDToString(const VoidID& id, VXString& 
     AppendForeignKeyCondition(fk, out, pRp);
   } else if (Ref<AComplexJoin> join(obj); !join.IsNull()) {
     out += U' ';
-    out += ToPrettyStringVisitor::StringFrom(join->GetJoinExpr(), pRp, true, bFullyQualified, false, false, false);
+    ToPrettyStringVisitor::AppendTo(out, join->GetJoinExpr(), pRp,
+                                    {.mandatoryDoubleQuotes = true, .fullyQualified = bFullyQualified});
   }
 }
 

@@ -464,9 +464,9 @@ TEST(PrettyReferences, NamesLongerThanAStorageBlock) {
 }
 
 TEST(PrettyReferences, NamesKeptBetweenRenderingsFollowEveryChange) {
-  // Names of one rendering may serve the next on the same thread; each kind
-  // of change to the repository must show in the next rendering, also for a
-  // visitor that walks again after the change.
+  // Each kind of change to the repository must show in the next rendering,
+  // also for a visitor that walks again after the change: no name outlives
+  // the walk that generated it.
   Repo r;
   const Expr e = Repo::Ref1(r.revenue);
   const auto fq = [&] { return Show(r.Mode(e, true, true, false, false)); };

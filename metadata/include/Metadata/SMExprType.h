@@ -1,4 +1,7 @@
 // ExprType: the layer in which a name is resolved or an expression is valid.
+//
+//   const ExprType layer = MetadataUtil::GetLayerToQuery(pRp);
+//   if (layer == kSME_Physical) { /* resolve the query's names among tables */ }
 #pragma once
 
 enum ExprType : int {

@@ -3,8 +3,10 @@
 // qualified names, literals their SQL form.
 //
 //   Expr e = ExprBuilder().Op(kAdd).ID(amountID).Int(1).End().Build();
-//   ToPrettyStringVisitor::StringFrom(e, pRp, true, true, false, false, false);
-//       // "Sales"."Orders"."Amount" + 1
+//   ToPrettyStringVisitor::Options options;
+//   options.mandatoryDoubleQuotes = true;
+//   options.fullyQualified = true;
+//   ToPrettyStringVisitor::StringFrom(e, pRp, options);   // "Sales"."Orders"."Amount" + 1
 //   ToPrettyStringVisitor::SimpleStringFrom(e, nullptr);   // 2006:7 + 1
 //
 // Every keyword literal carries its own blanks, and the text is exactly the
@@ -80,7 +82,18 @@ class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
   static SubqueryWriter SetSubqueryWriter(SubqueryWriter writer);
   static SubqueryWriter GetSubqueryWriter();
 
+  // The switches of the plain naming mode, by name (all off: names quoted
+  // only where needed, the last two parts).
+  struct Options {
+    bool mandatoryDoubleQuotes = false;  // every name part in double quotes
+    bool fullyQualified = false;         // every part of a name, not the last two
+    bool singlePartName = false;         // the object's own name only
+    bool usingVoidID = false;            // the quoted id instead of the name
+    bool customDisplayName = false;      // presentation columns by their display names
+  };
+
   // ---- constructors: one per naming mode ------------------------------------
+  ToPrettyStringVisitor(ARpGateway* pRp, const Options& options);
   ToPrettyStringVisitor(ARpGateway* pRp, bool bManditoryDoubleQuotes, bool bFullyQualified, bool bSinglePartName,
                         bool bUsingVoidID, bool bCustomDisplayName);
   // Subject-area mode: references inside the presentation catalog.
@@ -106,7 +119,12 @@ class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
   // Each builds one visitor in its mode, walks expr and returns the text. The
   // expression's tokens are only read; a reference to a deleted object
   // empties its stored format string (see the header comment).
-  static VXString StringFrom(const AExpr& expr, ARpGateway* pRpGateway, bool bManditoryDoubleQuotes,
+  //
+  // AppendTo writes the text at the end of out, with no copy in between (the
+  // way the query-text writer builds a statement); when rendering throws, out
+  // is left as it was.
+  static void AppendTo(VXString& out, const AExpr& expr, ARpGateway* pRpGateway, const Options& options);
+  static VXString StringFrom(const AExpr& expr, ARpGateway* pRpGateway, const Options& options);  static VXString StringFrom(const AExpr& expr, ARpGateway* pRpGateway, bool bManditoryDoubleQuotes,
                              bool bFullyQualified, bool bSinglePartName, bool bUsingVoidID, bool bCustomDisplayName);
   static VXString StringFrom(const AExpr& expr, ARpGateway* pRpGateway, const Ref<ACatalogFolder>& catalogFolder,
                              bool bCustomDisplayName);
@@ -265,15 +283,18 @@ class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
   bool m_bSuffix = true;
 
  private:
-  // Walks expr and hands over the text (moved, not copied: the visitor of an
-  // entry point is not used afterwards).
+  // Walks expr, appending its text to out; out is as it was when the walk
+  // throws.
+  static void RenderInto(ToPrettyStringVisitor& visitor, const AExpr& expr, VXString& out);
+  // The same into a new text.
   static VXString Render(ToPrettyStringVisitor& visitor, const AExpr& expr);
 
-  // Written names of the objects met so far in this rendering. The mode is
-  // fixed for the visitor's life and the repository does not change during
-  // a walk, so a name is generated once per object, however often the
-  // expression refers to it: a later reference costs one probe and one copy.
-  // data() is null when the name is not known yet.
+  // Written names of the objects met so far in this walk. The mode is fixed
+  // for the visitor's life and the repository does not change during a
+  // walk, so a name is generated once per object and walk, however often
+  // the expression refers to it: a later reference costs one probe and one
+  // copy. Every walk starts with an empty table. data() is null when the
+  // name is not known yet.
   std::u32string_view FindCachedName(const VoidID& id) const;
   std::u32string_view CacheName(const VoidID& id, std::u32string_view text);
   // The name of an object met for the first time, generated and cached;
@@ -282,11 +303,12 @@ class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
   std::u32string_view GenerateCachedName(const VoidID& id);
 
   // Whether references are written as plain paths of names (fully
-  // qualified or short), the mode whose names may be kept between walks.
+  // qualified or short), the modes whose names are generated straight into
+  // the walk's name table.
   bool WritesPlainPathNames() const;
-  // Claims the name cache for this walk (see NameCache::Owner).
-  void ClaimNameCache();
+  // The walk's name table, made at the first name.
+  pretty_detail::NameCache& Names();
 
-  std::unique_ptr<pretty_detail::NameCache> m_names;  // made at the first name
+  std::unique_ptr<pretty_detail::NameCache> m_names;  // one walk's names only
   VXThread::StackGuard m_stackGuard;
 };

@@ -204,6 +204,23 @@ class MetadataUtil {
   // and the job's cancellation (VXJobCancelledException) first, so nested
   // subqueries stop cleanly. An enumeration value outside its cases is a logic
   // error (VXAssertException).
+  //
+  //   MetadataUtil::QueryTextOptions options;
+  //   options.fullyQualified = true;
+  //   options.tabs = true;
+  //   MetadataUtil::ToSQLStatement(spec, pRp, options);
+  struct QueryTextOptions {
+    bool fullyQualified = false;
+    bool tabs = false;
+    bool nativeSQL = false;
+    bool shortExternalMode = false;
+  };
+  static VXString ToSQLStatement(const ListQuerySpec& request, ARpGateway* pRp, const QueryTextOptions& options);
+  static VXString ToSQLStatement(const AbstractListQuerySpec& request, ARpGateway* pRp,
+                                 const QueryTextOptions& options);
+  static VXString ToSQLStatement(const MultiListQuerySpec& request, ARpGateway* pRp, const QueryTextOptions& options);
+  // The same with the switches in order (fully qualified, tabs, native SQL,
+  // short external mode).
   static VXString ToSQLStatement(const ListQuerySpec& request, ARpGateway* pRp, bool bFullyQualified, bool bTabs,
                                  bool bNativeSQL, bool bShortExternalMode);
   static VXString ToSQLStatement(const AbstractListQuerySpec& request, ARpGateway* pRp, bool bFullyQualified,

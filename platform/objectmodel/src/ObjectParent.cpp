@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "TypeTable.h"
+#include "Utility/IdentifierQuoting.h"
 #include "objectmodel/RpGateway.h"
 
 Ref<ARpObject> GetObjectParent(const Ref<ARpObject>& obj) {
@@ -145,20 +146,6 @@ void GenerateQualifiedNameSegments(const Ref<ARpObject>& obj, QualifiedName& seg
   segments.assign(scratch.rbegin(), scratch.rend());
 }
 
-VXString QuoteSegment(const VXString& name) {
-  if (name.empty()) return VXString();
-  VXString out;
-  out.reserve(name.size() + 2);
-  out.push_back(U'"');
-  for (char32_t c : name) {
-    if (c == 0) continue;
-    if (c == U'"') out.push_back(U'"');
-    out.push_back(c);
-  }
-  out.push_back(U'"');
-  return out;
-}
-
 VXString MakeQuotedEmptyFirstAndLastNames(const VXString& text) {
   if (text.empty()) return text;
   VXString out;
@@ -176,7 +163,7 @@ VXString GenerateQualifiedName(const Ref<ARpObject>& obj) {
   VXString text;
   for (std::size_t i = 0; i < segments.size(); ++i) {
     if (i) text.push_back(U'.');
-    text += QuoteSegment(segments[i]);
+    AppendQuotedIdentifier(text, segments[i], QuotingRules::kNameSegment);
   }
   // A one-segment empty name writes as nothing; keep it visible as "".
   if (text.empty()) return U"\"\"";

@@ -3,6 +3,8 @@
 
 #include <unicode/uchar.h>
 
+#include "Utility/IdentifierQuoting.h"
+
 namespace {
 bool IsQuote(char32_t c) { return c == U'\'' || c == U'"'; }
 
@@ -142,15 +144,9 @@ std::size_t ReplacePatternInString(VXString& text, std::u32string_view pattern, 
 }
 
 VXString QuoteAround(std::u32string_view text, char32_t quote) {
-  VXString out;
-  out.reserve(text.size() + 2);
-  out.push_back(quote);
-  for (char32_t c : text) {
-    out.push_back(c);
-    if (c == quote) out.push_back(c);
-  }
-  out.push_back(quote);
-  return out;
+  QuotingRule rule{QuotingRule::kAlways, true, true, false};
+  rule.quote = std::u32string_view(&quote, 1);
+  return QuotedIdentifier(text, rule);
 }
 
 VXString EscapeXMLChars(std::u32string_view text) {

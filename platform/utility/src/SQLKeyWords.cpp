@@ -70,6 +70,6 @@ const KeywordSet& Keywords() {
 }  // namespace
 
 namespace SQLKeyWords {
-bool IsKeyword(const VXString& word) { return Keywords().count(word) != 0; }
+bool IsKeyword(std::u32string_view word) { return Keywords().find(word) != Keywords().end(); }
 std::size_t Count() { return Keywords().size(); }
 }  // namespace SQLKeyWords

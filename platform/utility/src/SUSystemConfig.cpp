@@ -95,6 +95,46 @@ SystemConfigError::SystemConfigError(const std::string& source, std::size_t line
 
 SUSystemConfig SUSystemConfig::Parse(std::string_view text, const std::string& sourceName,
                                      const std::string& baseDirectory) {
+  // The keys of each section: whether a key may be given more than once,
+  // and what its value sets.
+  struct ConfigKey {
+    std::string_view section;
+    std::string_view name;
+    bool bRepeatable;
+    void (*apply)(SUSystemConfig& cfg, const VXString& value, const Reader& at, const std::string& base);
+  };
+  static constexpr ConfigKey kKeys[] = {
+      {"Repository", "LogicalName", true,
+       [](SUSystemConfig& cfg, const VXString& v, const Reader&, const std::string&) {
+         cfg.m_logicalNames.push_back(v);
+       }},
+      {"Repository", "Path", true,
+       [](SUSystemConfig& cfg, const VXString& v, const Reader&, const std::string& base) {
+         cfg.m_repositoryPaths.push_back(Resolve(v, base));
+       }},
+      {"Server", "CatalogDelimiter", false,
+       [](SUSystemConfig& cfg, const VXString& v, const Reader& at, const std::string&) {
+         if (v.empty()) at.Fail("CatalogDelimiter must not be empty");
+         cfg.m_catalogDelimiter = v;
+       }},
+      {"Server", "MultiByteCodePage", false,
+       [](SUSystemConfig& cfg, const VXString& v, const Reader& at, const std::string&) {
+         cfg.m_codePage = ReadCodePage(v, at);
+       }},
+      {"Server", "LegacyInstanceMode", false,
+       [](SUSystemConfig& cfg, const VXString& v, const Reader& at, const std::string&) {
+         cfg.m_legacyInstanceMode = ReadBool(v, at, "LegacyInstanceMode");
+       }},
+      {"Server", "HomeDirectory", false,
+       [](SUSystemConfig& cfg, const VXString& v, const Reader&, const std::string& base) {
+         cfg.m_homeDirectory = Resolve(v, base);
+       }},
+      {"Server", "InstanceName", false,
+       [](SUSystemConfig& cfg, const VXString& v, const Reader&, const std::string&) { cfg.m_instanceName = v; }},
+      {"Server", "ComponentName", false,
+       [](SUSystemConfig& cfg, const VXString& v, const Reader&, const std::string&) { cfg.m_componentName = v; }},
+  };
+
   SUSystemConfig cfg;
   std::string section;
   std::vector<std::string> seen;  // single-valued keys already given
@@ -119,35 +159,19 @@ SUSystemConfig SUSystemConfig::Parse(std::string_view text, const std::string& s
     const std::string key(Trim(line.substr(0, eq)));
     if (section.empty()) at.Fail("the key " + key + " comes before any [section]");
     const VXString value = ReadValue(line.substr(eq + 1), at);
-    const std::string full = section + "." + key;
-    if (full == "Repository.LogicalName") {
-      cfg.m_logicalNames.push_back(value);
-      continue;
+    const ConfigKey* known = nullptr;
+    for (const ConfigKey& k : kKeys) {
+      if (k.section == section && k.name == key) known = &k;
     }
-    if (full == "Repository.Path") {
-      cfg.m_repositoryPaths.push_back(Resolve(value, baseDirectory));
-      continue;
+    if (!known) at.Fail("unknown key " + key + " in [" + section + "]");
+    if (!known->bRepeatable) {
+      const std::string full = section + "." + key;
+      for (const std::string& s : seen) {
+        if (s == full) at.Fail("the key " + key + " of [" + section + "] is given twice");
+      }
+      seen.push_back(full);
     }
-    for (const std::string& s : seen) {
-      if (s == full) at.Fail("the key " + key + " of [" + section + "] is given twice");
-    }
-    seen.push_back(full);
-    if (full == "Server.CatalogDelimiter") {
-      if (value.empty()) at.Fail("CatalogDelimiter must not be empty");
-      cfg.m_catalogDelimiter = value;
-    } else if (full == "Server.MultiByteCodePage") {
-      cfg.m_codePage = ReadCodePage(value, at);
-    } else if (full == "Server.LegacyInstanceMode") {
-      cfg.m_legacyInstanceMode = ReadBool(value, at, "LegacyInstanceMode");
-    } else if (full == "Server.HomeDirectory") {
-      cfg.m_homeDirectory = Resolve(value, baseDirectory);
-    } else if (full == "Server.InstanceName") {
-      cfg.m_instanceName = value;
-    } else if (full == "Server.ComponentName") {
-      cfg.m_componentName = value;
-    } else {
-      at.Fail("unknown key " + key + " in [" + section + "]");
-    }
+    known->apply(cfg, value, at, baseDirectory);
   }
   return cfg;
 }

@@ -10,6 +10,12 @@
 // objects costs no million small allocations. Objects that share a key (a
 // column name in hundreds of tables) share the slot through a side list, so
 // duplicates never lengthen the probe runs of other keys.
+//
+//   ObjectHashIndex byID;
+//   byID.Insert(obj->GetID().Packed(), obj);
+//   ARpObject* same = byID.FindOne(obj->GetID().Packed());   // obj
+//   std::vector<ARpObject*> found;
+//   byID.Find(key, found);   // under a name hash: compare the names found
 #pragma once
 
 #include <cstddef>

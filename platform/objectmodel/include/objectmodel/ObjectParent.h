@@ -65,7 +65,4 @@ int AccordionDepth(TypeID objTypeID, TypeID parentTypeID);
 // as nothing: a leading or trailing ".") gets that segment written as "".
 // Inner empty segments stay as they are; an empty text stays empty.
 VXString MakeQuotedEmptyFirstAndLastNames(const VXString& text);
-// One segment in double quotes, inner quotes doubled, NULs left out; an
-// empty name gives an empty text.
-VXString QuoteSegment(const VXString& name);
 }  // namespace RpObject

@@ -11,6 +11,11 @@
 // Reads may run on many threads at once; changes (setters, relation and
 // containment edits, renames, deletes) need the caller to have the
 // repository to itself, as the server's editing sessions do.
+//
+//   Ref<ARpObject> column = rp.GetObject(columnID);
+//   const VXString name = column->GetName();
+//   Ref<ARpObject> table = column->GetParentObject();   // null at the top
+//   column->SetDescription(U"Order total in cents");
 #pragma once
 
 #include <atomic>

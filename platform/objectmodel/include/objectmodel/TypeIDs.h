@@ -1,6 +1,9 @@
 // Interface type ids of the repository's object classes, grouped in ranges by
 // layer. A kTIDA... id names the interface class; the implementation class
 // (kTIDX...) is usually the next number and never appears on a VoidID here.
+//
+//   if (obj->GetTypeID() == kTIDATable) { /* a physical table */ }
+//   const bool bPhysical = type >= kBeginPhysicalTypes && type <= kEndPhysicalTypes;
 #pragma once
 
 #include "Utility/VoidID.h"

@@ -7,11 +7,12 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 #include "Utility/VXString.h"
 
 namespace SQLKeyWords {
-bool IsKeyword(const VXString& word);
+bool IsKeyword(std::u32string_view word);
 // Number of distinct reserved words (for tests and diagnostics).
 std::size_t Count();
 }  // namespace SQLKeyWords
