@@ -126,7 +126,8 @@ void BM_RenderFullyQualified(benchmark::State& state) {
     if (bChangeRepository) {
       repo.rp.RenameObject(repo.scratch, (flip = !flip) ? U"Scratch 2" : U"Scratch", false);
     }
-    VXString text = ToPrettyStringVisitor::StringFrom(expr, &repo.rp, true, true, false, false, false);
+    VXString text = ToPrettyStringVisitor::StringFrom(
+        expr, &repo.rp, ToPrettyStringVisitor::Options{.mandatoryDoubleQuotes = true, .fullyQualified = true});
     chars = text.size();
     benchmark::DoNotOptimize(text.data());
   }

@@ -73,8 +73,8 @@ ToPrettyStringVisitor::ToPrettyStringVisitor(ARpGateway* pRp, const Options& opt
 
 ToPrettyStringVisitor::ToPrettyStringVisitor(ARpGateway* pRp, bool bManditoryDoubleQuotes, bool bFullyQualified,
                                              bool bSinglePartName, bool bUsingVoidID, bool bCustomDisplayName)
-    : ToPrettyStringVisitor(pRp, Options{bManditoryDoubleQuotes, bFullyQualified, bSinglePartName, bUsingVoidID,
-                                         bCustomDisplayName}) {}
+    : ToPrettyStringVisitor(
+          pRp, Options{bManditoryDoubleQuotes, bFullyQualified, bSinglePartName, bUsingVoidID, bCustomDisplayName}) {}
 
 ToPrettyStringVisitor::ToPrettyStringVisitor(ARpGateway* pRp, const Ref<ACatalogFolder>& catalogFolder,
                                              bool bCustomDisplayName)
@@ -118,8 +118,7 @@ ToPrettyStringVisitor::~ToPrettyStringVisitor() = default;
 
 // ---- entry points -------------------------------------------------------------------
 
-void ToPrettyStringVisitor::AppendTo(VXString& out, const AExpr& expr, ARpGateway* pRpGateway,
-                                     const Options& options) {
+void ToPrettyStringVisitor::AppendTo(VXString& out, const AExpr& expr, ARpGateway* pRpGateway, const Options& options) {
   ToPrettyStringVisitor visitor(pRpGateway, options);
   RenderInto(visitor, expr, out);
 }
@@ -132,8 +131,9 @@ VXString ToPrettyStringVisitor::StringFrom(const AExpr& expr, ARpGateway* pRpGat
 VXString ToPrettyStringVisitor::StringFrom(const AExpr& expr, ARpGateway* pRpGateway, bool bManditoryDoubleQuotes,
                                            bool bFullyQualified, bool bSinglePartName, bool bUsingVoidID,
                                            bool bCustomDisplayName) {
-  return StringFrom(expr, pRpGateway,
-                    Options{bManditoryDoubleQuotes, bFullyQualified, bSinglePartName, bUsingVoidID, bCustomDisplayName});
+  return StringFrom(
+      expr, pRpGateway,
+      Options{bManditoryDoubleQuotes, bFullyQualified, bSinglePartName, bUsingVoidID, bCustomDisplayName});
 }
 
 VXString ToPrettyStringVisitor::StringFrom(const AExpr& expr, ARpGateway* pRpGateway,

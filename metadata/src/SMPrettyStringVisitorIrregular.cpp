@@ -80,8 +80,8 @@ constexpr ParameterText kIntervalTexts[] = {
 
 // Truth tests.
 constexpr ParameterText kTruthTexts[] = {
-    {Par_TRUE, U" IS TRUE "},          {Par_FALSE, U" IS FALSE "},          {Par_UNKNOWN, U" IS UNKNOWN "},
-    {Par_NOTTRUE, U" IS NOT TRUE "},   {Par_NOTFALSE, U" IS NOT FALSE "},   {Par_NOTUNKNOWN, U" IS NOT UNKNOWN "},
+    {Par_TRUE, U" IS TRUE "},        {Par_FALSE, U" IS FALSE "},        {Par_UNKNOWN, U" IS UNKNOWN "},
+    {Par_NOTTRUE, U" IS NOT TRUE "}, {Par_NOTFALSE, U" IS NOT FALSE "}, {Par_NOTUNKNOWN, U" IS NOT UNKNOWN "},
 };
 
 // Date and time fields of EXTRACT and the field functions.

@@ -14,11 +14,11 @@ namespace {
 
 // How a data type writes its length and scale after its keyword.
 enum class TypeParams : unsigned char {
-  kNone,             // no length
-  kOptionalLength,   // "( n )" when a length is given (n >= 0)
-  kLength,           // "( n )" always
-  kLengthAndScale,   // "( n )" or "( n, s )" when given
-  kNoSqlForm,        // no SQL text at all
+  kNone,            // no length
+  kOptionalLength,  // "( n )" when a length is given (n >= 0)
+  kLength,          // "( n )" always
+  kLengthAndScale,  // "( n )" or "( n, s )" when given
+  kNoSqlForm,       // no SQL text at all
 };
 
 struct DataTypeRow {
@@ -30,32 +30,32 @@ struct DataTypeRow {
 // indexed by code. Codes without an SQL form (uint4, money, interval, object,
 // boolean) never occur in a well-formed data-type operator.
 constexpr DataTypeRow kDataTypes[] = {
-    {U" BIT ", TypeParams::kNone},                       // 0
-    {U" CHARACTER ", TypeParams::kOptionalLength},       // 1
-    {U" VARCHAR ", TypeParams::kLength},                 // 2
-    {U" VARCHAR ", TypeParams::kLength},                 // 3
-    {U" BIT ", TypeParams::kOptionalLength},             // 4
-    {U" BIT VARYING ", TypeParams::kLength},             // 5
-    {U" BIT VARYING ", TypeParams::kLength},             // 6
-    {U" SMALLINT ", TypeParams::kNone},                  // 7
-    {U" SMALLINT ", TypeParams::kNone},                  // 8
-    {U" SMALLINT ", TypeParams::kNone},                  // 9
-    {U" SMALLINT ", TypeParams::kNone},                  // 10
-    {U" INTEGER ", TypeParams::kNone},                   // 11
-    {U"", TypeParams::kNoSqlForm},                       // 12 uint4
-    {U" FLOAT ", TypeParams::kOptionalLength},           // 13
-    {U" DOUBLE PRECISION ", TypeParams::kNone},          // 14
-    {U"", TypeParams::kNoSqlForm},                       // 15 money
-    {U" NUMERIC ", TypeParams::kLengthAndScale},         // 16
-    {U" DECIMAL ", TypeParams::kLengthAndScale},         // 17
-    {U" DATE ", TypeParams::kNone},                      // 18
-    {U" TIME ", TypeParams::kOptionalLength},            // 19
-    {U" TIMESTAMP ", TypeParams::kOptionalLength},       // 20
-    {U" TIMESTAMP ", TypeParams::kOptionalLength},       // 21
-    {U"", TypeParams::kNoSqlForm},                       // 22 interval
-    {U"", TypeParams::kNoSqlForm},                       // 23 object
-    {U"", TypeParams::kNoSqlForm},                       // 24 boolean
-    {U" UNKNOWN ", TypeParams::kNone},                   // 25
+    {U" BIT ", TypeParams::kNone},                  // 0
+    {U" CHARACTER ", TypeParams::kOptionalLength},  // 1
+    {U" VARCHAR ", TypeParams::kLength},            // 2
+    {U" VARCHAR ", TypeParams::kLength},            // 3
+    {U" BIT ", TypeParams::kOptionalLength},        // 4
+    {U" BIT VARYING ", TypeParams::kLength},        // 5
+    {U" BIT VARYING ", TypeParams::kLength},        // 6
+    {U" SMALLINT ", TypeParams::kNone},             // 7
+    {U" SMALLINT ", TypeParams::kNone},             // 8
+    {U" SMALLINT ", TypeParams::kNone},             // 9
+    {U" SMALLINT ", TypeParams::kNone},             // 10
+    {U" INTEGER ", TypeParams::kNone},              // 11
+    {U"", TypeParams::kNoSqlForm},                  // 12 uint4
+    {U" FLOAT ", TypeParams::kOptionalLength},      // 13
+    {U" DOUBLE PRECISION ", TypeParams::kNone},     // 14
+    {U"", TypeParams::kNoSqlForm},                  // 15 money
+    {U" NUMERIC ", TypeParams::kLengthAndScale},    // 16
+    {U" DECIMAL ", TypeParams::kLengthAndScale},    // 17
+    {U" DATE ", TypeParams::kNone},                 // 18
+    {U" TIME ", TypeParams::kOptionalLength},       // 19
+    {U" TIMESTAMP ", TypeParams::kOptionalLength},  // 20
+    {U" TIMESTAMP ", TypeParams::kOptionalLength},  // 21
+    {U"", TypeParams::kNoSqlForm},                  // 22 interval
+    {U"", TypeParams::kNoSqlForm},                  // 23 object
+    {U"", TypeParams::kNoSqlForm},                  // 24 boolean
+    {U" UNKNOWN ", TypeParams::kNone},              // 25
 };
 
 // The SQL text of a data type code; a code without an SQL form, or outside

@@ -12,11 +12,11 @@
 #include "ListQuerySpec/ListQuerySpec.h"
 #include "Metadata/SMPrettyStringVisitor.h"
 #include "Metadata/SMUtil.h"
+#include "SMUtilQueryText.h"
 #include "Utility/BaseStringUtil.h"
 #include "Utility/IdentifierQuoting.h"
 #include "Utility/VXAssert.h"
 #include "Utility/VXThread.h"
-#include "SMUtilQueryText.h"
 
 namespace {
 
@@ -500,12 +500,16 @@ VXString MetadataUtil::ToSQLStatement(const MultiListQuerySpec& request, ARpGate
   return ToSQLStatement(request, pRp, QueryTextOptions{bFullyQualified, bTabs, bNativeSQL, bShortExternalMode});
 }
 
-VXString MetadataUtil::ToSQLStatement(const JoinGraph& joinSpec, ARpGateway* pRp, bool bFullyQualified, bool bTabs,
-                                      bool bNativeSQL, bool bShortExternalMode) {
+VXString MetadataUtil::ToSQLStatement(const JoinGraph& joinSpec, ARpGateway* pRp, const QueryTextOptions& options) {
   EnterStatement();
   ListQuerySpec request;
   request.m_joinSpec = joinSpec;
-  return ToSQLStatement(request, pRp, QueryTextOptions{bFullyQualified, bTabs, bNativeSQL, bShortExternalMode});
+  return ToSQLStatement(request, pRp, options);
+}
+
+VXString MetadataUtil::ToSQLStatement(const JoinGraph& joinSpec, ARpGateway* pRp, bool bFullyQualified, bool bTabs,
+                                      bool bNativeSQL, bool bShortExternalMode) {
+  return ToSQLStatement(joinSpec, pRp, QueryTextOptions{bFullyQualified, bTabs, bNativeSQL, bShortExternalMode});
 }
 
 VXString MetadataUtil::ToString(const ListQuerySpec& request, ARpGateway* pRp, bool bFullyQualified) {

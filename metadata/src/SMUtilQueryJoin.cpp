@@ -7,8 +7,8 @@
 #include "Metadata/SMLookupCondition.h"  // NameIDPair
 #include "Metadata/SMPrettyStringVisitor.h"
 #include "Metadata/SMUtil.h"
-#include "Utility/BaseStringUtil.h"
 #include "SMUtilQueryText.h"
+#include "Utility/BaseStringUtil.h"
 #include "Utility/IdentifierQuoting.h"
 #include "objectmodel/Relation.h"
 
@@ -65,8 +65,8 @@ void AppendForeignKeyCondition(const Ref<AForeignKey>& fk, VXString& out, ARpGat
 
 }  // namespace
 
-void query_text::AppendJoinGraphTables(VXString& out, const JoinGraph& joinSpec, ARpGateway* pRp,
-                                       bool bFullyQualified, bool bTabs) {
+void query_text::AppendJoinGraphTables(VXString& out, const JoinGraph& joinSpec, ARpGateway* pRp, bool bFullyQualified,
+                                       bool bTabs) {
   bool bFirst = true;
   for (const GraphNode& node : joinSpec) {
     if (!bFirst) {

@@ -11,8 +11,7 @@ class ARpObject;
 
 namespace query_text {
 // MetadataUtil::ToString(const JoinGraph&, ...), appended to out.
-void AppendJoinGraphTables(VXString& out, const JoinGraph& joinSpec, ARpGateway* pRp, bool bFullyQualified,
-                           bool bTabs);
+void AppendJoinGraphTables(VXString& out, const JoinGraph& joinSpec, ARpGateway* pRp, bool bFullyQualified, bool bTabs);
 // MetadataUtil::GetFullyQualifiedTableName, appended to out.
 void AppendFullyQualifiedTableName(VXString& out, const Ref<ARpObject>& rpObj);
 }  // namespace query_text

@@ -56,7 +56,10 @@ struct Repo {
 
   VXString Plain(const Expr& e) { return ToPrettyStringVisitor::SimpleStringFrom(e, &rp); }
   VXString Mode(const Expr& e, bool q, bool fq, bool single, bool byId) {
-    return ToPrettyStringVisitor::StringFrom(e, &rp, q, fq, single, byId, false);
+    return ToPrettyStringVisitor::StringFrom(
+        e, &rp,
+        ToPrettyStringVisitor::Options{
+            .mandatoryDoubleQuotes = q, .fullyQualified = fq, .singlePartName = single, .usingVoidID = byId});
   }
 };
 
@@ -99,7 +102,8 @@ TEST(PrettyNames, SymbolsAndQualifiedSymbols) {
   EXPECT_EQ(Show(Render(U"S'from'")), Show(U"\"from\""));
   EXPECT_EQ(Show(Render(U"S'a\"b'")), Show(U"\"a\"\"b\""));
   Expr e = Parse(U"S'Revenue'");
-  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, nullptr, true, false, false, false, false)),
+  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, nullptr,
+                                                   ToPrettyStringVisitor::Options{.mandatoryDoubleQuotes = true})),
             Show(U"\"Revenue\""));
   // One part is written as it stands, even when it would need quotes.
   EXPECT_EQ(Show(Render(U"Q['Unit Price']")), Show(U"Unit Price"));
@@ -155,7 +159,8 @@ TEST(PrettyLiterals, SubqueryGoesThroughTheQueryTextWriter) {
   EXPECT_THROW(ToPrettyStringVisitor::SimpleStringFrom(e, nullptr), RenderNotSupportedError);
   ToPrettyStringVisitor::SetSubqueryWriter(&FakeQueryText);
   EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(e, nullptr)), Show(U" EXISTS (SELECT 2)"));
-  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, nullptr, true, true, false, false, false)),
+  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(
+                e, nullptr, ToPrettyStringVisitor::Options{.mandatoryDoubleQuotes = true, .fullyQualified = true})),
             Show(U" EXISTS (SELECT 2 FQ)"));
   ToPrettyStringVisitor::SetSubqueryWriter(before);
 }
@@ -281,15 +286,18 @@ TEST(PrettyReferences, ModesThatComeLaterRefuseClearly) {
                RenderNotSupportedError);
   EXPECT_THROW(ToPrettyStringVisitor::StringFrom(e, &r.rp, r.rp.GetObject(r.lt), QualifiedName{U"New BM"}, false),
                RenderNotSupportedError);
-  EXPECT_THROW(ToPrettyStringVisitor::StringFrom(Repo::Just(r.presCol), &r.rp, false, true, false, false, true),
+  EXPECT_THROW(ToPrettyStringVisitor::StringFrom(
+                   Repo::Just(r.presCol), &r.rp,
+                   ToPrettyStringVisitor::Options{.fullyQualified = true, .customDisplayName = true}),
                RenderNotSupportedError);
   // What those modes already decide: a deleted object inside a catalog, and
   // re-parenting by id.
   EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, r.rp.GetObject(r.lt), QualifiedName{U"New BM"}, true)),
             Show(U"\"" + r.revenue.ToString() + U"\""));
   // Custom display names concern presentation columns only.
-  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, false, false, false, false, true)),
-            Show(U"Fact.Revenue"));
+  EXPECT_EQ(
+      Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, ToPrettyStringVisitor::Options{.customDisplayName = true})),
+      Show(U"Fact.Revenue"));
   ASSERT_TRUE(r.rp.DeleteObject(r.revenue));
   EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, Ref<ACatalogFolder>(r.rp.GetObject(r.sa)), false)),
             Show(Deleted()));
@@ -320,7 +328,7 @@ TEST(PrettyFrame, EntryPointsAgree) {
   Repo r;
   const Expr e = Parse(U"Add(Multiply(#" + r.revenue.ToString() + U",2),'x')");
   EXPECT_EQ(ToPrettyStringVisitor::SimpleStringFrom(e, &r.rp),
-            ToPrettyStringVisitor::StringFrom(e, &r.rp, false, false, false, false, false));
+            ToPrettyStringVisitor::StringFrom(e, &r.rp, ToPrettyStringVisitor::Options{}));
   EXPECT_EQ(Show(ToPrettyStringVisitor::StringFromWithoutSingleQuote(e, &r.rp)),
             Show(U"\"Retail\".\"Fact\".\"Revenue\" * 2 + x"));
   EXPECT_TRUE(ToPrettyStringVisitor::AreExprStringsEqual(e, Parse(ToStringVisitor::StringFrom(e)), &r.rp));

@@ -23,7 +23,11 @@ const std::string kGolden = std::string(SMUTIL_SAMPLES_DIR) + "/../tests/metadat
 
 std::string Rendered(const Expr& expr, ARpGateway* rp, bool q, bool fq, bool byId) {
   try {
-    return "[" + ToNarrow(ToPrettyStringVisitor::StringFrom(expr, rp, q, fq, false, byId, false)) + "]";
+    return "[" +
+           ToNarrow(ToPrettyStringVisitor::StringFrom(
+               expr, rp,
+               ToPrettyStringVisitor::Options{.mandatoryDoubleQuotes = q, .fullyQualified = fq, .usingVoidID = byId})) +
+           "]";
   } catch (const std::exception& e) {
     return std::string("error: ") + e.what();
   }

@@ -38,11 +38,13 @@ TEST(QueryNesting, SubqueryTokenIsWrittenAsNativeSQLWithTabs) {
       QuerySpecBuilder().Select(U"id", ExprBuilder().ID(r.ordID).Build()).From(r.orders).Build();
   const ListQuerySpec outer = QuerySpecBuilder().Select(U"c", Parse(U"1")).Where(ExistsOf(inner)).Build();
   for (bool bFQ : {false, true}) {
-    const VXString innerText = MetadataUtil::ToSQLStatement(inner, rp, bFQ, true, true, false);
+    const VXString innerText =
+        MetadataUtil::ToSQLStatement(inner, rp, {.fullyQualified = bFQ, .tabs = true, .nativeSQL = true});
     EXPECT_EQ(Show(innerText), Show(T + U"SELECT \n" + T + R(ExprBuilder().ID(r.ordID).Build(), rp, bFQ) +
                                     U" as id" + T + U"\n" + T + U"FROM \nOrders\n"));
     // Whatever mode the outer statement is in, the subquery is native with tabs.
-    const VXString outerText = MetadataUtil::ToSQLStatement(outer, rp, bFQ, false, false, true);
+    const VXString outerText =
+        MetadataUtil::ToSQLStatement(outer, rp, {.fullyQualified = bFQ, .shortExternalMode = true});
     const std::size_t where = outerText.find(U"WHERE\n");
     ASSERT_NE(where, VXString::npos);
     EXPECT_NE(outerText.find(innerText, where), VXString::npos) << ToNarrow(outerText);
@@ -66,13 +68,13 @@ TEST(QueryNesting, BothWays) {
                                .From(QuerySpecBuilder::Derived(q2))
                                .Where(ExistsOf(q2))
                                .Build();
-  const VXString t1 = MetadataUtil::ToSQLStatement(q1, rp, false, true, true, false);
-  const VXString t2 = MetadataUtil::ToSQLStatement(q2, rp, false, true, true, false);
+  const VXString t1 = MetadataUtil::ToSQLStatement(q1, rp, {.tabs = true, .nativeSQL = true});
+  const VXString t2 = MetadataUtil::ToSQLStatement(q2, rp, {.tabs = true, .nativeSQL = true});
   const VXString exists1 = R(ExistsOf(q1), rp);
   EXPECT_NE(exists1.find(t1), VXString::npos);
   EXPECT_EQ(Show(t2), Show(T + U"SELECT \n" + T + U"2 as b" + T + U"\n" + T + U"FROM \n" + t1 + U"\n" + T +
                            U"WHERE\n" + T + exists1 + U"\n"));
-  const VXString t3 = MetadataUtil::ToSQLStatement(q3, rp, false, false, true, false);
+  const VXString t3 = MetadataUtil::ToSQLStatement(q3, rp, {.nativeSQL = true});
   EXPECT_EQ(Show(t3), Show(U"SELECT \n3 as c\nFROM \n" + t2 + U"\nWHERE\n" + R(ExistsOf(q2), rp) + U"\n"));
   // Level 1 shows up four times in level 3: twice under each of level 2's copies.
   std::size_t count = 0;
@@ -83,19 +85,19 @@ TEST(QueryNesting, BothWays) {
 TEST(QueryNesting, CorruptSubqueryBytesFailClearly) {
   const Expr bad = ExprBuilder().Op(kExists).Subquery(ByteVector{'Q', 'S', 1, 0, 0xff}).End().Build();
   const ListQuerySpec q = QuerySpecBuilder().Where(bad).Build();
-  EXPECT_THROW(MetadataUtil::ToSQLStatement(q, nullptr, false, false, false, false), BlobDecodeError);
+  EXPECT_THROW(MetadataUtil::ToSQLStatement(q, nullptr, {}), BlobDecodeError);
 }
 
 TEST(QueryNesting, DeepDerivedTablesStopAtTheStackGuard) {
   StackLimit limit(256 * 1024);
   ListQuerySpec q = QuerySpecBuilder().Select(U"x", Parse(U"1")).Build();
   for (int i = 0; i < 5000; ++i) q = Wrap(std::move(q));
-  EXPECT_THROW(MetadataUtil::ToSQLStatement(q, nullptr, false, false, true, false), VXStackOverflowException);
+  EXPECT_THROW(MetadataUtil::ToSQLStatement(q, nullptr, {.nativeSQL = true}), VXStackOverflowException);
   EXPECT_THROW(MetadataUtil::ToString(q, nullptr, false), VXStackOverflowException);
   // A shallow one still renders under the same limit.
   ListQuerySpec shallow = QuerySpecBuilder().Select(U"x", Parse(U"1")).Build();
   for (int i = 0; i < 20; ++i) shallow = Wrap(std::move(shallow));
-  EXPECT_NO_THROW(MetadataUtil::ToSQLStatement(shallow, nullptr, false, false, true, false));
+  EXPECT_NO_THROW(MetadataUtil::ToSQLStatement(shallow, nullptr, {.nativeSQL = true}));
 }
 
 TEST(QueryNesting, DeepSubqueryTokensStopAtTheStackGuard) {
@@ -104,7 +106,7 @@ TEST(QueryNesting, DeepSubqueryTokensStopAtTheStackGuard) {
   // nothing bounds the depth but the stack.
   ListQuerySpec q = QuerySpecBuilder().Select(U"x", Parse(U"1")).Build();
   for (int i = 0; i < 1500; ++i) q = QuerySpecBuilder().Where(ExistsOf(q)).Build();
-  EXPECT_THROW(MetadataUtil::ToSQLStatement(q, nullptr, false, false, true, false), VXStackOverflowException);
+  EXPECT_THROW(MetadataUtil::ToSQLStatement(q, nullptr, {.nativeSQL = true}), VXStackOverflowException);
 }
 
 TEST(QueryNesting, CancelledJobStopsRendering) {
@@ -112,11 +114,10 @@ TEST(QueryNesting, CancelledJobStopsRendering) {
   const ListQuerySpec q = QuerySpecBuilder().Select(U"y", Parse(U"2")).Where(ExistsOf(inner)).Build();
   auto job = std::make_shared<VXJobCancellation>();
   VXThreadJobMgr::ScopedJob bind(job);
-  EXPECT_NO_THROW(MetadataUtil::ToSQLStatement(q, nullptr, false, false, false, false));
+  EXPECT_NO_THROW(MetadataUtil::ToSQLStatement(q, nullptr, {}));
   job->Cancel();
-  EXPECT_THROW(MetadataUtil::ToSQLStatement(q, nullptr, false, false, false, false), VXJobCancelledException);
-  EXPECT_THROW(MetadataUtil::ToSQLStatement(JoinGraph(), nullptr, false, false, false, false),
-               VXJobCancelledException);
+  EXPECT_THROW(MetadataUtil::ToSQLStatement(q, nullptr, {}), VXJobCancelledException);
+  EXPECT_THROW(MetadataUtil::ToSQLStatement(JoinGraph(), nullptr, {}), VXJobCancelledException);
 }
 
 // The job is cancelled while the outer statement is being written: the
@@ -136,11 +137,11 @@ TEST(QueryNesting, CancellationReachesNestedStatements) {
   ASSERT_NE(g_realWriter, nullptr) << "the query text writer installs itself when the library loads";
   {
     VXThreadJobMgr::ScopedJob bind(g_jobToCancel);
-    EXPECT_THROW(MetadataUtil::ToSQLStatement(q, nullptr, false, false, false, false), VXJobCancelledException);
+    EXPECT_THROW(MetadataUtil::ToSQLStatement(q, nullptr, {}), VXJobCancelledException);
   }
   ToPrettyStringVisitor::SetSubqueryWriter(g_realWriter);
   // Without the job the same statement renders.
-  EXPECT_NO_THROW(MetadataUtil::ToSQLStatement(q, nullptr, false, false, false, false));
+  EXPECT_NO_THROW(MetadataUtil::ToSQLStatement(q, nullptr, {}));
 }
 
 }  // namespace

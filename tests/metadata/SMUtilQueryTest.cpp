@@ -13,9 +13,8 @@ Expr Id(VoidID id) { return ExprBuilder().ID(id).Build(); }
 VXString I(const Expr& e) { return ToStringVisitor::StringFrom(e); }
 
 TEST(QueryText, EmptyRequest) {
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(ListQuerySpec(), nullptr, false, false, false, false)),
-            Show(U"SELECT \n\nBREAK SPEC: \n"));
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(ListQuerySpec(), nullptr, false, true, true, false)),
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(ListQuerySpec(), nullptr, {})), Show(U"SELECT \n\nBREAK SPEC: \n"));
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(ListQuerySpec(), nullptr, {.tabs = true, .nativeSQL = true})),
             Show(T + U"SELECT \n" + T + T + U"\n" + T));
 }
 
@@ -34,7 +33,9 @@ TEST(QueryText, SelectItemFormsByMode) {
       {true, true, U"SELECT \n" + r + U", 7\n"},
   };
   for (const Row& row : rows) {
-    EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(q, nullptr, false, false, row.bNative, row.bShort)), Show(row.expected))
+    EXPECT_EQ(
+        Show(MetadataUtil::ToSQLStatement(q, nullptr, {.nativeSQL = row.bNative, .shortExternalMode = row.bShort})),
+        Show(row.expected))
         << row.bNative << row.bShort;
   }
 }
@@ -87,10 +88,10 @@ TEST(QueryText, FullStatementWithTabs) {
       T + U"HAVING\n" + T + R(summary, rp, true) + U"\n" +  //
       T + U"ORDER BY\n" + T + R(region, rp, true) + U" asc, " + R(revenue, rp, true) + U" desc, " + R(one, rp, true) +
       U" \n";
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(q, rp, true, true, false, false)), Show(expected));
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(q, rp, {.fullyQualified = true, .tabs = true})), Show(expected));
   // The fully qualified flag reaches the expressions.
   EXPECT_NE(R(region, rp, true), R(region, rp, false));
-  EXPECT_NE(MetadataUtil::ToSQLStatement(q, rp, false, true, false, false).find(R(region, rp, false)), VXString::npos);
+  EXPECT_NE(MetadataUtil::ToSQLStatement(q, rp, {.tabs = true}).find(R(region, rp, false)), VXString::npos);
 }
 
 TEST(QueryText, FromEntriesJoinsAndSeparators) {
@@ -116,7 +117,7 @@ TEST(QueryText, FromEntriesJoinsAndSeparators) {
                           .From(r.top)
                           .Build();
     const VXString kw = row.keyword;
-    EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(q, rp, false, false, true, false)),
+    EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(q, rp, {.nativeSQL = true})),
               Show(U"SELECT \n\nFROM \n( ( Orders" + kw + U"Customers )" + kw + U"Lines )\n\t\tTop\n"));
   }
   // Tables of other kinds write nothing; the separators stay.
@@ -124,8 +125,7 @@ TEST(QueryText, FromEntriesJoinsAndSeparators) {
                             .From(SqlTableRef(std::make_unique<SqlNullTable>()))
                             .From(SqlTableRef(std::make_unique<SqlExternalTable>(QualifiedName{U"X"})))
                             .Build();
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(other, rp, false, false, true, false)),
-            Show(U"SELECT \n\nFROM \n\n\t\t\n"));
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(other, rp, {.nativeSQL = true})), Show(U"SELECT \n\nFROM \n\n\t\t\n"));
 }
 
 TEST(QueryText, DerivedTableIsRenderedWithTabs) {
@@ -134,14 +134,17 @@ TEST(QueryText, DerivedTableIsRenderedWithTabs) {
   const ListQuerySpec sub = QuerySpecBuilder().Select(U"a", Id(r.ordID)).From(r.orders).Build();
   const ListQuerySpec q = QuerySpecBuilder().Select(U"b", Parse(U"1")).From(QuerySpecBuilder::Derived(sub)).Build();
   for (bool bNative : {false, true}) {
-    const VXString inner = MetadataUtil::ToSQLStatement(sub, rp, true, true, bNative, false);
+    const VXString inner =
+        MetadataUtil::ToSQLStatement(sub, rp, {.fullyQualified = true, .tabs = true, .nativeSQL = bNative});
     EXPECT_EQ(inner.substr(0, 2), T);
     const VXString items = bNative ? VXString(U"1 as b") : VXString(U"1 1 as \"b\"");
     const VXString breaks = bNative ? VXString() : VXString(U"BREAK SPEC: \n");
-    EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(q, rp, true, false, bNative, true)),
-              Show(U"SELECT \n" + (bNative ? VXString(U"1") : VXString(U"1 1")) + U"\n" + breaks + U"FROM \n" +
-                   inner + U"\n"));
-    EXPECT_NE(MetadataUtil::ToSQLStatement(q, rp, true, false, bNative, false).find(items), VXString::npos);
+    EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(
+                  q, rp, {.fullyQualified = true, .nativeSQL = bNative, .shortExternalMode = true})),
+              Show(U"SELECT \n" + (bNative ? VXString(U"1") : VXString(U"1 1")) + U"\n" + breaks + U"FROM \n" + inner +
+                   U"\n"));
+    EXPECT_NE(MetadataUtil::ToSQLStatement(q, rp, {.fullyQualified = true, .nativeSQL = bNative}).find(items),
+              VXString::npos);
   }
 }
 
@@ -158,7 +161,7 @@ TEST(QueryText, JoinConditionsOnceInIdOrder) {
   g.AddNode(r.customers).AddLink(DirectedLink(r.fk, r.orders));
   const VXString graph = U"Lines,\nOrders,\nCustomers\n";
   ASSERT_LT(VoidID(r.fk), VoidID(r.cj));
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(g, rp, false, false, false, false)),
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(g, rp, {})),
             Show(U"SELECT \n\nBREAK SPEC: \n" + graph + U"WHERE\n" + fkText + U" AND" + cjText + U"\n"));
 
   // Ids order by signed type, then unsigned number; " AND" stands between
@@ -168,7 +171,7 @@ TEST(QueryText, JoinConditionsOnceInIdOrder) {
       .AddLink(DirectedLink(VoidID(r.fk.m_interfaceTypeID, 0xFFFFFFFFu), r.customers))
       .AddLink(DirectedLink(r.fk, r.customers))
       .AddLink(DirectedLink(VoidID(-5, 1), r.customers));
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(odd, rp, false, false, true, false)),
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(odd, rp, {.nativeSQL = true})),
             Show(U"SELECT \n\nOrders\nWHERE\n AND" + fkText + U" AND\n"));
 }
 
@@ -178,14 +181,14 @@ TEST(QueryText, WhereClauseForms) {
   const Expr filter = ExprBuilder().Op(kLess).ID(r.ordAmount).Int(5).End().Build();
   const VXString f = R(filter, rp);
   ListQuerySpec onlyFilter = QuerySpecBuilder().Where(filter).Build();
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(onlyFilter, rp, false, false, true, false)),
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(onlyFilter, rp, {.nativeSQL = true})),
             Show(U"SELECT \n\nWHERE\n" + f + U"\n"));
   ListQuerySpec both = QuerySpecBuilder().Where(filter).JoinNode(r.orders, {DirectedLink(r.cj, r.lines)}).Build();
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(both, rp, false, false, true, false)),
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(both, rp, {.nativeSQL = true})),
             Show(U"SELECT \n\nOrders\nWHERE\n " + R(r.cjExpr, rp) + U" AND (" + f + U")\n"));
   // A graph without links writes no WHERE.
   ListQuerySpec graphOnly = QuerySpecBuilder().JoinNode(r.orders).Build();
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(graphOnly, rp, false, true, true, false)),
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(graphOnly, rp, {.tabs = true, .nativeSQL = true})),
             Show(T + U"SELECT \n" + T + T + U"\n" + T + T + U"Orders\n"));
 }
 
@@ -194,7 +197,7 @@ TEST(QueryText, ShortExternalDerivedDataset) {
   const Expr having = Parse(U"Greater(1,0)");
   // The FROM clause comes from the first item and runs straight into the next clause.
   ListQuerySpec q = QuerySpecBuilder().Select(U"x", xsa).Select(U"y", Parse(U"2")).Having(having).Build();
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(q, nullptr, false, false, true, true)),
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(q, nullptr, {.nativeSQL = true, .shortExternalMode = true})),
             Show(U"SELECT \n" + R(xsa, nullptr) + U", 2\nFROM XSA('ds')HAVING\n" + R(having, nullptr) + U"\n"));
 
   struct Row {
@@ -212,7 +215,7 @@ TEST(QueryText, ShortExternalDerivedDataset) {
     const Expr e = Parse(row.firstItem);
     const VXString text = R(e, nullptr);
     ListQuerySpec one = QuerySpecBuilder().Select(U"x", e).Build();
-    const VXString got = MetadataUtil::ToSQLStatement(one, nullptr, false, false, true, true);
+    const VXString got = MetadataUtil::ToSQLStatement(one, nullptr, {.nativeSQL = true, .shortExternalMode = true});
     const std::size_t at = got.find(U"FROM ");
     if (text.find(U"XSA(") == 0) {
       // An XSA item always yields its XSA(...) part.
@@ -226,9 +229,10 @@ TEST(QueryText, ShortExternalDerivedDataset) {
   }
   // A first item whose text starts with "." is a logic error.
   ListQuerySpec dot = QuerySpecBuilder().Select(U"x", Parse(U"Q['.x']")).Build();
-  EXPECT_THROW(MetadataUtil::ToSQLStatement(dot, nullptr, false, false, true, true), VXAssertException);
+  EXPECT_THROW(MetadataUtil::ToSQLStatement(dot, nullptr, {.nativeSQL = true, .shortExternalMode = true}),
+               VXAssertException);
   // Outside the short form the same item is fine.
-  EXPECT_NO_THROW(MetadataUtil::ToSQLStatement(dot, nullptr, false, false, true, false));
+  EXPECT_NO_THROW(MetadataUtil::ToSQLStatement(dot, nullptr, {.nativeSQL = true}));
 }
 
 TEST(QueryText, CatalogFolderFrom) {
@@ -247,23 +251,25 @@ TEST(QueryText, CatalogFolderFrom) {
   };
   for (const Row& row : rows) {
     ListQuerySpec q = QuerySpecBuilder().Select(U"x", Parse(U"1")).CatalogFolder(row.folder).Build();
-    const VXString got = MetadataUtil::ToSQLStatement(q, rp, false, false, row.bNative, row.bShort);
+    const VXString got =
+        MetadataUtil::ToSQLStatement(q, rp, {.nativeSQL = row.bNative, .shortExternalMode = row.bShort});
     const std::size_t at = got.find(U"FROM");
     EXPECT_EQ(Show(at == VXString::npos ? VXString() : got.substr(at)), Show(row.from));
   }
   // Tables win over the folder.
   ListQuerySpec q = QuerySpecBuilder().CatalogFolder(r.subjectArea).From(r.orders).Build();
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(q, rp, false, false, true, true)), Show(U"SELECT \n\nFROM \nOrders\n"));
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(q, rp, {.nativeSQL = true, .shortExternalMode = true})),
+            Show(U"SELECT \n\nFROM \nOrders\n"));
 }
 
 TEST(QueryText, SetQueries) {
   const ListQuerySpec a = QuerySpecBuilder().Select(U"a", Parse(U"1")).Build();
   const ListQuerySpec b = QuerySpecBuilder().Select(U"b", Parse(U"2")).Build();
-  const VXString ta = MetadataUtil::ToSQLStatement(a, nullptr, false, false, true, false);
-  const VXString tb = MetadataUtil::ToSQLStatement(b, nullptr, false, false, true, false);
+  const VXString ta = MetadataUtil::ToSQLStatement(a, nullptr, {.nativeSQL = true});
+  const VXString tb = MetadataUtil::ToSQLStatement(b, nullptr, {.nativeSQL = true});
 
   MultiListQuerySpec single = QuerySpecBuilder::SetQuery(MultiListQuerySpec::kIntersect, true, {&a});
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(single, nullptr, false, false, true, false)), Show(ta));
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(single, nullptr, {.nativeSQL = true})), Show(ta));
 
   struct Row {
     int op;
@@ -276,13 +282,13 @@ TEST(QueryText, SetQueries) {
     MultiListQuerySpec u = QuerySpecBuilder::SetQuery(
         static_cast<MultiListQuerySpec::CombineQueryOperation>(row.op), row.bAll, {&a, &b, &a});
     const AbstractListQuerySpec& abstract = u;
-    EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(abstract, nullptr, false, false, true, false)),
+    EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(abstract, nullptr, {.nativeSQL = true})),
               Show(ta + row.sep + tb + row.sep + ta));
   }
   MultiListQuerySpec sorted = QuerySpecBuilder::SetQuery(
       MultiListQuerySpec::kUnion, false, {&a, &b},
       {SortSpec{SortSpec::kDescending, Parse(U"1")}, SortSpec{SortSpec::kDontCare, Parse(U"2")}});
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(sorted, nullptr, false, false, true, false)),
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(sorted, nullptr, {.nativeSQL = true})),
             Show(ta + U"\nUNION\n" + tb + U"\norder by 1 desc, 2 "));
 }
 
@@ -297,20 +303,20 @@ TEST(QueryText, EnumerationsOutsideTheirCasesAreLogicErrors) {
     }
   };
   ListQuerySpec badBreak = QuerySpecBuilder().Break(static_cast<BreakSpec::LevelType>(3), 0, U"x").Build();
-  expectLogicError([&] { MetadataUtil::ToSQLStatement(badBreak, nullptr, false, false, false, false); }, "break");
+  expectLogicError([&] { MetadataUtil::ToSQLStatement(badBreak, nullptr, {}); }, "break");
   expectLogicError([&] { MetadataUtil::ToString(badBreak, nullptr, false); }, "break (diagnostic)");
   ListQuerySpec badSort = QuerySpecBuilder().OrderBy(Parse(U"1"), static_cast<SortSpec::SortDirection>(-1)).Build();
-  expectLogicError([&] { MetadataUtil::ToSQLStatement(badSort, nullptr, false, false, true, false); }, "sort");
+  expectLogicError([&] { MetadataUtil::ToSQLStatement(badSort, nullptr, {.nativeSQL = true}); }, "sort");
   ListQuerySpec badJoin = QuerySpecBuilder()
                               .From(QuerySpecBuilder::Join(QuerySpecBuilder::Table(VoidID(3001, 1)),
                                                            QuerySpecBuilder::Table(VoidID(3001, 2)),
                                                            static_cast<SqlTableRef::JoinType>(6)))
                               .Build();
-  expectLogicError([&] { MetadataUtil::ToSQLStatement(badJoin, nullptr, false, false, true, false); }, "join");
+  expectLogicError([&] { MetadataUtil::ToSQLStatement(badJoin, nullptr, {.nativeSQL = true}); }, "join");
   ListQuerySpec badKind;
   badKind.m_queryType = static_cast<AbstractListQuerySpec::QuerySpecType>(2);
   const AbstractListQuerySpec& abstract = badKind;
-  expectLogicError([&] { MetadataUtil::ToSQLStatement(abstract, nullptr, false, false, true, false); }, "kind");
+  expectLogicError([&] { MetadataUtil::ToSQLStatement(abstract, nullptr, {.nativeSQL = true}); }, "kind");
 }
 
 TEST(QueryText, DiagnosticForm) {

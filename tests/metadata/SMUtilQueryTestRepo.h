@@ -20,7 +20,8 @@ inline std::string Show(const VXString& text) { return "[" + ToNarrow(text) + "]
 inline Expr Parse(const VXString& text) { return ToStringVisitor::ExprFrom(text); }
 // How the query writer renders any expression.
 inline VXString R(const Expr& e, ARpGateway* pRp, bool bFullyQualified = false) {
-  return ToPrettyStringVisitor::StringFrom(e, pRp, true, bFullyQualified, false, false, false);
+  return ToPrettyStringVisitor::StringFrom(
+      e, pRp, ToPrettyStringVisitor::Options{.mandatoryDoubleQuotes = true, .fullyQualified = bFullyQualified});
 }
 
 struct Repo {

@@ -1,6 +1,6 @@
-#include "Utility/IdentifierQuoting.h"
-
 #include <gtest/gtest.h>
+
+#include "Utility/IdentifierQuoting.h"
 
 namespace {
 
@@ -101,9 +101,9 @@ TEST(IdentifierQuoting, PlainIdentifiers) {
     bool plain;
   };
   const Case cases[] = {
-      {U"", false},       {U"a", true},     {U"Z9_", true},   {U"9a", false},     {U"_a", false},
-      {U"a-b", false},    {U"a b", false},  {U"Öl", true},    {U"x²", false},      {U"a\0"sv, false},
-      {U"\U0001D49C", true},  // a letter beyond the basic plane
+      {U"", false},    {U"a", true},  {U"Z9_", true}, {U"9a", false},    {U"_a", false},        {U"a-b", false},
+      {U"a b", false}, {U"Öl", true}, {U"x²", false}, {U"a\0"sv, false}, {U"\U0001D49C", true},  // a letter beyond the
+                                                                                                 // basic plane
   };
   for (const Case& c : cases) EXPECT_EQ(IsPlainIdentifier(c.name), c.plain) << ToNarrow(VXString(c.name));
 }

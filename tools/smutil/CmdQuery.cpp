@@ -456,7 +456,9 @@ int RunQuery(Context& ctx) {
       }
       ctx.out << ToNarrow(MetadataUtil::ToString(spec.ToListQuerySpec(), rp.get(), bFQ)) << "\n";
     } else {
-      ctx.out << ToNarrow(MetadataUtil::ToSQLStatement(spec, rp.get(), bFQ, bTabs, bNative, bShort)) << "\n";
+      const MetadataUtil::QueryTextOptions options{
+          .fullyQualified = bFQ, .tabs = bTabs, .nativeSQL = bNative, .shortExternalMode = bShort};
+      ctx.out << ToNarrow(MetadataUtil::ToSQLStatement(spec, rp.get(), options)) << "\n";
     }
   } catch (const QueryFileError& e) {
     ctx.err << "smutil query: " << path << ": " << e.what() << "\n";

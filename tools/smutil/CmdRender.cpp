@@ -144,9 +144,11 @@ int RunRender(Context& ctx) {
     }
     if (!ExpressionOf(ctx, found.front(), expr)) return 1;
   }
-  ctx.out << ToNarrow(ToPrettyStringVisitor::StringFrom(expr, rp.get(), o.bQuotes, o.bFullyQualified, o.bSinglePart,
-                                                        o.bByID, false))
-          << "\n";
+  const ToPrettyStringVisitor::Options options{.mandatoryDoubleQuotes = o.bQuotes,
+                                               .fullyQualified = o.bFullyQualified,
+                                               .singlePartName = o.bSinglePart,
+                                               .usingVoidID = o.bByID};
+  ctx.out << ToNarrow(ToPrettyStringVisitor::StringFrom(expr, rp.get(), options)) << "\n";
   return 0;
 }
 

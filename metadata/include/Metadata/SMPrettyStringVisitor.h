@@ -124,7 +124,8 @@ class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
   // way the query-text writer builds a statement); when rendering throws, out
   // is left as it was.
   static void AppendTo(VXString& out, const AExpr& expr, ARpGateway* pRpGateway, const Options& options);
-  static VXString StringFrom(const AExpr& expr, ARpGateway* pRpGateway, const Options& options);  static VXString StringFrom(const AExpr& expr, ARpGateway* pRpGateway, bool bManditoryDoubleQuotes,
+  static VXString StringFrom(const AExpr& expr, ARpGateway* pRpGateway, const Options& options);
+  static VXString StringFrom(const AExpr& expr, ARpGateway* pRpGateway, bool bManditoryDoubleQuotes,
                              bool bFullyQualified, bool bSinglePartName, bool bUsingVoidID, bool bCustomDisplayName);
   static VXString StringFrom(const AExpr& expr, ARpGateway* pRpGateway, const Ref<ACatalogFolder>& catalogFolder,
                              bool bCustomDisplayName);

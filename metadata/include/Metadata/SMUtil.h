@@ -228,6 +228,7 @@ class MetadataUtil {
   static VXString ToSQLStatement(const MultiListQuerySpec& request, ARpGateway* pRp, bool bFullyQualified,
                                  bool bTabs, bool bNativeSQL, bool bShortExternalMode);
   // The empty SELECT frame followed by the join graph and its join conditions.
+  static VXString ToSQLStatement(const JoinGraph& joinSpec, ARpGateway* pRp, const QueryTextOptions& options);
   static VXString ToSQLStatement(const JoinGraph& joinSpec, ARpGateway* pRp, bool bFullyQualified, bool bTabs,
                                  bool bNativeSQL, bool bShortExternalMode);
   // The compact lower-case diagnostic form (no join conditions).

@@ -60,34 +60,9 @@ const TypeIDVector& AllCatalogueTypeIDs() {
 }
 
 namespace {
-// Types kept from users' lists: mapping records, privileges and the helper
-// objects of relationships and measures.
 bool IsInternalType(TypeID t) {
-  switch (t) {
-    case kTIDAAttributeDefn:
-    case kTIDAEntityDefn:
-    case kTIDARelationshipDefn:
-    case kTIDARole:
-    case kTIDARelationship:
-    case kTIDAAggrRule:
-    case kTIDALevelToLevel:
-    case kTIDALogicalSourceFolder:
-    case kTIDAMeasureDefn:
-    case kTIDATypePrivilege:
-    case kTIDAQueryPrivilege:
-    case kTIDAPrivilegePackage:
-    case kTIDAObjectPrivilege:
-    case kTIDAUserDatabaseSignon:
-    case kTIDAOverrideAggrRule:
-    case kTIDALicense:
-    case kTIDAQueryObject:
-    case kTIDAInstance:
-    case kTIDAMember:
-    case kTIDAMeasure:
-      return true;
-    default:
-      return false;
-  }
+  const RpTypeInfo* info = FindTypeInfo(t);
+  return info && info->m_use != RpTypeUse::kShown;
 }
 }  // namespace
 
@@ -100,10 +75,8 @@ void FillDisplayTypes(TypeIDVector& arrayTypes) {
 }
 
 bool IsCompareableType(TypeID typeID) {
-  if (!FindTypeInfo(typeID)) return false;
-  if (!IsInternalType(typeID)) return true;
-  // Privileges are edited by users and compared with the roles they guard.
-  return typeID == kTIDAObjectPrivilege || typeID == kTIDATypePrivilege || typeID == kTIDAQueryPrivilege;
+  const RpTypeInfo* info = FindTypeInfo(typeID);
+  return info && info->m_use != RpTypeUse::kInternal;
 }
 }  // namespace TypesOfType
 

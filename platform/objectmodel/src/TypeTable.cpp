@@ -16,8 +16,8 @@ SMUTIL_RP_TYPES(SMUTIL_RP_META)
 
 std::vector<RpTypeInfo> BuildTable() {
   std::vector<RpTypeInfo> rows;
-#define SMUTIL_RP_ROW(id, cls, ...)                                                              \
-  rows.push_back(RpTypeInfo{id, &g_meta_##cls, []() -> ARpObject* { return new Concrete<cls>(); }, \
+#define SMUTIL_RP_ROW(id, cls, use, ...)                                                                           \
+  rows.push_back(RpTypeInfo{id, &g_meta_##cls, RpTypeUse::use, []() -> ARpObject* { return new Concrete<cls>(); }, \
                             TypeIDVector{__VA_ARGS__}});
   SMUTIL_RP_TYPES(SMUTIL_RP_ROW)
 #undef SMUTIL_RP_ROW
