@@ -2,7 +2,9 @@
 // every operator body walks with, and the source path of assertions.
 #pragma once
 
+#include <array>
 #include <climits>
+#include <string_view>
 
 #include "Expr/OpExpr.h"
 #include "Metadata/SMPrettyStringVisitor.h"
@@ -11,6 +13,17 @@
 namespace pretty_detail {
 
 inline constexpr const char* kSrc = "server/Metadata/Src/SMPrettyStringVisitor.cpp";
+
+// The words of an operator with a Visit body of its own, from the operator
+// table in SMPrettyStringVisitorOperators.cpp: its opening, then the
+// keywords its body writes between operands, in the order the table gives.
+struct OwnBodyWords {
+  OpCode code;
+  std::u32string_view open;
+  std::array<std::u32string_view, 7> words;
+};
+// The row of code; an operator without one is a broken invariant.
+const OwnBodyWords& WordsOf(int code);
 
 // The operands of one operator, in stored order. The cursor knows how many
 // there are, so no body can step onto a sibling's tokens whatever counts an

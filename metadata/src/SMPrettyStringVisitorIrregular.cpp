@@ -33,32 +33,6 @@ class FlagScope {
   bool m_old;
 };
 
-std::u32string_view BinStrategyText(std::int32_t strategy) {
-  switch (strategy) {
-    case BinningEnum::kEQUIDEPTH:
-      return U"EQUIDEPTH";
-    case BinningEnum::kEQUIWIDTH:
-      return U"";
-    default:
-      VXAssert::handleLogicError(pretty_detail::kSrc, __LINE__, "unknown bin bucketing strategy");
-  }
-}
-
-std::u32string_view BinReturnText(std::int32_t spec) {
-  switch (spec) {
-    case OpExprBin::kNUMBER:
-      return U"NUMBER";
-    case OpExprBin::kRANGE:
-      return U"RANGE";
-    case OpExprBin::kRANGE_LOW:
-      return U"RANGE_LOW";
-    case OpExprBin::kRANGE_HIGH:
-      return U"RANGE_HIGH";
-    default:
-      VXAssert::handleLogicError(pretty_detail::kSrc, __LINE__, "unknown bin return kind");
-  }
-}
-
 // A parameter code stored in an operand and the text it is written as.
 struct ParameterText {
   int code;
@@ -100,6 +74,20 @@ constexpr ParameterText kTimeFieldTexts[] = {
     {Par_DAYOFQUARTER, U" DAY_OF_QUARTER "},
 };
 
+// Bucketing strategies of BIN (equal widths are the default, unwritten).
+constexpr ParameterText kBinStrategyTexts[] = {
+    {BinningEnum::kEQUIDEPTH, U"EQUIDEPTH"},
+    {BinningEnum::kEQUIWIDTH, U""},
+};
+
+// What BIN and WIDTH_BUCKET return.
+constexpr ParameterText kBinReturnTexts[] = {
+    {OpExprBin::kNUMBER, U"NUMBER"},
+    {OpExprBin::kRANGE, U"RANGE"},
+    {OpExprBin::kRANGE_LOW, U"RANGE_LOW"},
+    {OpExprBin::kRANGE_HIGH, U"RANGE_HIGH"},
+};
+
 // The text of code in table; null when the table has no row for it.
 template <std::size_t N>
 const std::u32string_view* FindParameterText(const ParameterText (&table)[N], int code) {
@@ -107,6 +95,18 @@ const std::u32string_view* FindParameterText(const ParameterText (&table)[N], in
     if (row.code == code) return &row.text;
   }
   return nullptr;
+}
+
+std::u32string_view BinStrategyText(std::int32_t strategy) {
+  const std::u32string_view* text = FindParameterText(kBinStrategyTexts, strategy);
+  if (!text) VXAssert::handleLogicError(pretty_detail::kSrc, __LINE__, "unknown bin bucketing strategy");
+  return *text;
+}
+
+std::u32string_view BinReturnText(std::int32_t spec) {
+  const std::u32string_view* text = FindParameterText(kBinReturnTexts, spec);
+  if (!text) VXAssert::handleLogicError(pretty_detail::kSrc, __LINE__, "unknown bin return kind");
+  return *text;
 }
 
 }  // namespace
@@ -132,32 +132,35 @@ VXString ToPrettyStringVisitor::RestoreTimeField(AExpr::Iterator& context) {
 
 // ---- CASE ------------------------------------------------------------------------------
 
-void ToPrettyStringVisitor::WriteCaseArms(Operands& ops) {
+void ToPrettyStringVisitor::WriteCaseArms(Operands& ops, const pretty_detail::OwnBodyWords& row) {
+  // words: WHEN, THEN, ELSE, END
   const int n = ops.Left();
   for (int i = 0; i + 1 < n; i += 2) {
-    Append(U" WHEN ");
+    Append(row.words[0]);
     RenderOperand(ops.Take());
-    Append(U" THEN ");
+    Append(row.words[1]);
     RenderOperand(ops.Take());
   }
   if (n % 2 != 0) {
-    Append(U" ELSE ");
+    Append(row.words[2]);
     RenderOperand(ops.Take());
   }
-  Append(U" END ");
+  Append(row.words[3]);
 }
 
 void ToPrettyStringVisitor::Visit(OpExprCaseIf& token, AExpr::Iterator& opContext) {
+  const pretty_detail::OwnBodyWords& row = pretty_detail::WordsOf(kCaseIf);
   Operands ops(token, opContext);
-  Append(U" CASE ");
-  WriteCaseArms(ops);
+  Append(row.open);
+  WriteCaseArms(ops, row);
 }
 
 void ToPrettyStringVisitor::Visit(OpExprCaseLookup& token, AExpr::Iterator& opContext) {
+  const pretty_detail::OwnBodyWords& row = pretty_detail::WordsOf(kCaseLookup);
   Operands ops(token, opContext);
-  Append(U" CASE ");
+  Append(row.open);
   RenderOperand(ops.Take());
-  WriteCaseArms(ops);
+  WriteCaseArms(ops, row);
 }
 
 // ---- truth tests, date parts, timestamp arithmetic -------------------------------------
@@ -195,9 +198,10 @@ void ToPrettyStringVisitor::Visit(OpExprTMField2& token, AExpr::Iterator& opCont
 void ToPrettyStringVisitor::Visit(OpExprExtract& token, AExpr::Iterator& opContext) {
   Operands ops(token, opContext);
   AExpr::Iterator a = ops.Take();
-  Append(U" EXTRACT(");
+  const pretty_detail::OwnBodyWords& row = pretty_detail::WordsOf(kExtract);  // words: FROM
+  Append(row.open);
   m_cumulativeStr += RestoreTimeField(a);
-  Append(U" FROM ");
+  Append(row.words[0]);
   RenderOperand(ops.Take());
   Append(U")");
 }
@@ -205,9 +209,10 @@ void ToPrettyStringVisitor::Visit(OpExprExtract& token, AExpr::Iterator& opConte
 void ToPrettyStringVisitor::Visit(OpExprFiscalExtract& token, AExpr::Iterator& opContext) {
   Operands ops(token, opContext);
   AExpr::Iterator a = ops.Take();
-  Append(U" FISCAL_EXTRACT(");
+  const pretty_detail::OwnBodyWords& row = pretty_detail::WordsOf(kFiscalExtract);  // words: FROM
+  Append(row.open);
   m_cumulativeStr += RestoreTimeField(a);
-  Append(U" FROM ");
+  Append(row.words[0]);
   RenderJoined(ops, ops.Left(), U", ");
   Append(U")");
 }
@@ -224,11 +229,11 @@ void ToPrettyStringVisitor::WriteTimeStampArithmetic(std::u32string_view open, O
 }
 
 void ToPrettyStringVisitor::Visit(OpExprTimeStampAdd& token, AExpr::Iterator& opContext) {
-  WriteTimeStampArithmetic(U" TIMESTAMPADD(", token, opContext);
+  WriteTimeStampArithmetic(pretty_detail::WordsOf(kTimeStampAdd).open, token, opContext);
 }
 
 void ToPrettyStringVisitor::Visit(OpExprTimeStampDiff& token, AExpr::Iterator& opContext) {
-  WriteTimeStampArithmetic(U" TIMESTAMPDIFF(", token, opContext);
+  WriteTimeStampArithmetic(pretty_detail::WordsOf(kTimeStampDiff).open, token, opContext);
 }
 
 // ---- ranking -----------------------------------------------------------------------------
@@ -241,14 +246,15 @@ void ToPrettyStringVisitor::Visit(OpExprMultiRank& token, AExpr::Iterator& opCon
   if (columns < 0 || partitions < 0 || 2 * columns + partitions != ops.Left()) {
     VXAssert::handleAssert(pretty_detail::kSrc, __LINE__, "2 + 2 * columns + partitions == operand count");
   }
-  Append(U" RANK(");
+  const pretty_detail::OwnBodyWords& row = pretty_detail::WordsOf(kMultiRank);  // words: ASC, BY
+  Append(row.open);
   for (std::int64_t i = 0; i < columns; ++i) {
     if (i > 0) Append(U", ");
     RenderOperand(ops.Take());
-    if (IntAt(ops.Take()) == OpExprMultiRank::kASC) Append(U" ASC");
+    if (IntAt(ops.Take()) == OpExprMultiRank::kASC) Append(row.words[0]);
   }
   if (partitions > 0) {
-    Append(U" BY ");
+    Append(row.words[1]);
     RenderJoined(ops, static_cast<int>(partitions), U", ");
   }
   Append(U")");
@@ -266,13 +272,15 @@ std::int32_t DataTypeCodeAt(const AExpr::Iterator& pos) {
 }
 }  // namespace
 
-void ToPrettyStringVisitor::WriteEvaluate(std::u32string_view open, OpExpr& op, AExpr::Iterator& opContext) {
+void ToPrettyStringVisitor::WriteEvaluate(const pretty_detail::OwnBodyWords& row, OpExpr& op,
+                                          AExpr::Iterator& opContext) {
+  // words: AS
   Operands ops(op, opContext);
-  Append(open);
+  Append(row.open);
   RenderOperand(ops.Take());
   const AExpr::Iterator b = ops.Take();
   if (DataTypeCodeAt(b) != kUnknownDataType) {
-    Append(U" AS ");
+    Append(row.words[0]);
     RenderOperand(b);
   }
   while (!ops.AtEnd()) {
@@ -283,25 +291,25 @@ void ToPrettyStringVisitor::WriteEvaluate(std::u32string_view open, OpExpr& op, 
 }
 
 void ToPrettyStringVisitor::Visit(OpExprEvaluate& token, AExpr::Iterator& opContext) {
-  WriteEvaluate(U" EVALUATE(", token, opContext);
+  WriteEvaluate(pretty_detail::WordsOf(kEvaluate), token, opContext);
 }
 
 void ToPrettyStringVisitor::Visit(OpExprEvaluateAggr& token, AExpr::Iterator& opContext) {
-  WriteEvaluate(U" EVALUATE_AGGR(", token, opContext);
+  WriteEvaluate(pretty_detail::WordsOf(kEvaluateAggr), token, opContext);
 }
 
 void ToPrettyStringVisitor::Visit(OpExprEvaluateAnalytic& token, AExpr::Iterator& opContext) {
-  WriteEvaluate(U" EVALUATE_ANALYTIC(", token, opContext);
+  WriteEvaluate(pretty_detail::WordsOf(kEvaluateAnalytic), token, opContext);
 }
 
 void ToPrettyStringVisitor::Visit(OpExprJsonValue& token, AExpr::Iterator& opContext) {
+  const pretty_detail::OwnBodyWords& row = pretty_detail::WordsOf(kJsonValue);  // words: AS
   Operands ops(token, opContext);
-  Append(U"JSON_VALUE");
-  Append(U"(");
+  Append(row.open);
   RenderJoined(ops, 2, U",");
   const AExpr::Iterator c = ops.Take();
   if (DataTypeCodeAt(c) != kUnknownDataType) {
-    Append(U" AS ");
+    Append(row.words[0]);
     RenderOperand(c);
   }
   Append(U")");
@@ -332,11 +340,13 @@ void ToPrettyStringVisitor::WriteHierarchyDistance(std::u32string_view open, std
 }
 
 void ToPrettyStringVisitor::Visit(OpExprIsAncestor& token, AExpr::Iterator& opContext) {
-  WriteHierarchyDistance(U" ISANCESTOR(", OpExprIsAncestor::kDummyIntLiteral, token, opContext);
+  WriteHierarchyDistance(pretty_detail::WordsOf(kIsAncestor).open, OpExprIsAncestor::kDummyIntLiteral, token,
+                         opContext);
 }
 
 void ToPrettyStringVisitor::Visit(OpExprIsDescendant& token, AExpr::Iterator& opContext) {
-  WriteHierarchyDistance(U" ISDESCENDANT(", OpExprIsDescendant::kDummyIntLiteral, token, opContext);
+  WriteHierarchyDistance(pretty_detail::WordsOf(kIsDescendant).open, OpExprIsDescendant::kDummyIntLiteral, token,
+                         opContext);
 }
 
 void ToPrettyStringVisitor::VisitHierarchyUtilAD(OpExpr& token, AExpr::Iterator& opContext, const VXString& funcName) {
@@ -374,30 +384,30 @@ void ToPrettyStringVisitor::VisitHierarchyUtilSPC(OpExpr& token, AExpr::Iterator
 }
 
 void ToPrettyStringVisitor::Visit(OpExprIsAncestorList& token, AExpr::Iterator& opContext) {
-  VisitHierarchyUtilAD(token, opContext, U"ISANCESTOR");
+  VisitHierarchyUtilAD(token, opContext, VXString(pretty_detail::WordsOf(kIsAncestorList).open));
 }
 
 void ToPrettyStringVisitor::Visit(OpExprIsDescendantList& token, AExpr::Iterator& opContext) {
-  VisitHierarchyUtilAD(token, opContext, U"ISDESCENDANT");
+  VisitHierarchyUtilAD(token, opContext, VXString(pretty_detail::WordsOf(kIsDescendantList).open));
 }
 
 void ToPrettyStringVisitor::Visit(OpExprIsParentList& token, AExpr::Iterator& opContext) {
-  VisitHierarchyUtilSPC(token, opContext, U"ISPARENT");
+  VisitHierarchyUtilSPC(token, opContext, VXString(pretty_detail::WordsOf(kIsParentList).open));
 }
 
 void ToPrettyStringVisitor::Visit(OpExprIsChildList& token, AExpr::Iterator& opContext) {
-  VisitHierarchyUtilSPC(token, opContext, U"ISCHILD");
+  VisitHierarchyUtilSPC(token, opContext, VXString(pretty_detail::WordsOf(kIsChildList).open));
 }
 
 void ToPrettyStringVisitor::Visit(OpExprIsSiblingList& token, AExpr::Iterator& opContext) {
-  VisitHierarchyUtilSPC(token, opContext, U"ISSIBLING");
+  VisitHierarchyUtilSPC(token, opContext, VXString(pretty_detail::WordsOf(kIsSiblingList).open));
 }
 
 // ---- time series ----------------------------------------------------------------------------
 
 void ToPrettyStringVisitor::Visit(OpExprAgo& token, AExpr::Iterator& opContext) {
   Operands ops(token, opContext);
-  Append(U" AGO(");
+  Append(pretty_detail::WordsOf(kAgo).open);
   RenderOperand(ops.Take());
   AExpr::Iterator level = ops.Take();
   // No level given: the id is null and the operand is left out.
@@ -412,9 +422,7 @@ void ToPrettyStringVisitor::Visit(OpExprAgo& token, AExpr::Iterator& opContext) 
 
 void ToPrettyStringVisitor::Visit(OpExprPeriodRolling& token, AExpr::Iterator& opContext) {
   Operands ops(token, opContext);
-  Append(U" ");
-  Append(U"PeriodRolling");
-  Append(U"(");
+  Append(pretty_detail::WordsOf(kPeriodRolling).open);
   RenderOperand(ops.Take());
   Append(U", ");
   {
@@ -432,25 +440,27 @@ void ToPrettyStringVisitor::Visit(OpExprPeriodRolling& token, AExpr::Iterator& o
 
 // ---- statistics ------------------------------------------------------------------------------
 
-void ToPrettyStringVisitor::WriteCorrelation(std::u32string_view open, OpExpr& op, AExpr::Iterator& opContext) {
-  // The separator before each operand depends on its position only.
-  static constexpr std::u32string_view kSeparators[] = {U"", U", ", U" AtGrain ", U" Partition By "};
+void ToPrettyStringVisitor::WriteCorrelation(const pretty_detail::OwnBodyWords& row, OpExpr& op,
+                                             AExpr::Iterator& opContext) {
+  // The separator before each operand after the first depends on its
+  // position only; words: the separators before the second, third and
+  // fourth operands.
   Operands ops(op, opContext);
-  Append(open);
+  Append(row.open);
   while (!ops.AtEnd()) {
     const int i = ops.Index();
-    if (i < 4) Append(kSeparators[i]);
+    if (i >= 1 && i < 4) Append(row.words[static_cast<std::size_t>(i - 1)]);
     RenderOperand(ops.Take());
   }
   Append(U")");
 }
 
 void ToPrettyStringVisitor::Visit(OpExprCorrelation& token, AExpr::Iterator& opContext) {
-  WriteCorrelation(U" CORN(", token, opContext);
+  WriteCorrelation(pretty_detail::WordsOf(kCorrelation), token, opContext);
 }
 
 void ToPrettyStringVisitor::Visit(OpExprCovariance& token, AExpr::Iterator& opContext) {
-  WriteCorrelation(U" COVA(", token, opContext);
+  WriteCorrelation(pretty_detail::WordsOf(kCovariance), token, opContext);
 }
 
 // ---- binning -----------------------------------------------------------------------------------
@@ -458,42 +468,46 @@ void ToPrettyStringVisitor::Visit(OpExprCovariance& token, AExpr::Iterator& opCo
 void ToPrettyStringVisitor::Visit(OpExprBin& token, AExpr::Iterator& opContext) {
   const AExpr::Iterator d = token.GetArgIterator(3, opContext, INT_MAX);
   const bool bAttribute = GetTokenTypeCode(d) == BaseToken::kInt && IntAt(d) == 0;
+  // words: the attribute form's opening, by, where, into, bins, between,
+  // returning
+  const pretty_detail::OwnBodyWords& row = pretty_detail::WordsOf(kBin);
   Operands ops(token, opContext);
-  Append(bAttribute ? U" ATTRIBUTE(" : U" BIN(");
+  Append(bAttribute ? row.words[0] : row.open);
   RenderOperand(ops.Take());
   // Clauses that render as NULL were not given; they are left out.
   const VXString by = RenderOperandToString(ops.Take());
   if (!MentionsNull(by)) {
-    Append(U" by ");
+    Append(row.words[1]);
     m_cumulativeStr += by;
   }
   const VXString where = RenderOperandToString(ops.Take());
   if (!MentionsNull(where)) {
-    Append(U" where ");
+    Append(row.words[2]);
     m_cumulativeStr += where;
   }
   if (bAttribute) {
     Append(U")");
     return;
   }
-  Append(U" into ");
+  Append(row.words[3]);
   RenderOperand(ops.Take());
   Append(BinStrategyText(IntAt(ops.Take())));
-  Append(U" bins");
+  Append(row.words[4]);
   VXString between = RenderOperandToString(ops.Take());
   if (!MentionsNull(between)) {
     BaseStringUtil::ReplacePatternInString(between, U" < ", U" and ");
-    Append(U" between ");
+    Append(row.words[5]);
     m_cumulativeStr += between;
   }
-  Append(U" returning ");
+  Append(row.words[6]);
   Append(BinReturnText(IntAt(ops.Take())));
   Append(U")");
 }
 
 void ToPrettyStringVisitor::Visit(OpExprWidthBucket& token, AExpr::Iterator& opContext) {
+  const pretty_detail::OwnBodyWords& row = pretty_detail::WordsOf(kWidthBucket);  // words: by
   Operands ops(token, opContext);
-  Append(U" WIDTH_BUCKET(");
+  Append(row.open);
   RenderOperand(ops.Take());
   Append(U", ");
   Append(BinReturnText(IntAt(ops.Take())));
@@ -504,7 +518,7 @@ void ToPrettyStringVisitor::Visit(OpExprWidthBucket& token, AExpr::Iterator& opC
   range += U", ";
   range += RenderOperandToString(ops.Take());
   if (!MentionsNull(range)) m_cumulativeStr += range;
-  VXString by(U" by ");
+  VXString by(row.words[0]);
   by += RenderOperandToString(ops.Take());
   if (!MentionsNull(by)) m_cumulativeStr += by;
   Append(U")");
@@ -514,7 +528,7 @@ void ToPrettyStringVisitor::Visit(OpExprWidthBucket& token, AExpr::Iterator& opC
 
 void ToPrettyStringVisitor::Visit(OpExprXSA& token, AExpr::Iterator& opContext) {
   Operands ops(token, opContext);
-  Append(U"XSA(");
+  Append(pretty_detail::WordsOf(kXSA).open);
   // The subject-area reference arrives as a string literal whose quotes were
   // doubled once more for each level of quoting it went through.
   VXString area = RenderOperandToString(ops.Take());
@@ -537,7 +551,7 @@ void ToPrettyStringVisitor::Visit(OpExprCastAsNull& token, AExpr::Iterator& opCo
 
 void ToPrettyStringVisitor::Visit(OpExprRowID& token, AExpr::Iterator& opContext) {
   Operands ops(token, opContext);
-  Append(U" ROWID(");
+  Append(pretty_detail::WordsOf(kRowID).open);
   const AExpr::Iterator a = ops.Take();
   if (GetTokenTypeCode(a) == BaseToken::kVXString) RenderOperand(a);
   Append(U")");

@@ -287,12 +287,60 @@ struct RowIndex {
 
 int CodeAt(const AExpr::Iterator& pos) { return GetTokenTypeCode(pos); }
 
+// The operators with bodies of their own (SMPrettyStringVisitorIrregular.cpp)
+// take their words from here: X(Class, opening, keywords in the order the
+// body uses them).
+// clang-format off
+#define SMUTIL_PRETTY_OWN_BODIES(X) \
+  X(OpExprCaseIf, U" CASE ", U" WHEN ", U" THEN ", U" ELSE ", U" END ") \
+  X(OpExprCaseLookup, U" CASE ", U" WHEN ", U" THEN ", U" ELSE ", U" END ") \
+  X(OpExprExtract, U" EXTRACT(", U" FROM ") \
+  X(OpExprFiscalExtract, U" FISCAL_EXTRACT(", U" FROM ") \
+  X(OpExprTimeStampAdd, U" TIMESTAMPADD(") \
+  X(OpExprTimeStampDiff, U" TIMESTAMPDIFF(") \
+  X(OpExprMultiRank, U" RANK(", U" ASC", U" BY ") \
+  X(OpExprEvaluate, U" EVALUATE(", U" AS ") \
+  X(OpExprEvaluateAggr, U" EVALUATE_AGGR(", U" AS ") \
+  X(OpExprEvaluateAnalytic, U" EVALUATE_ANALYTIC(", U" AS ") \
+  X(OpExprJsonValue, U"JSON_VALUE(", U" AS ") \
+  X(OpExprIsAncestor, U" ISANCESTOR(") \
+  X(OpExprIsDescendant, U" ISDESCENDANT(") \
+  X(OpExprIsAncestorList, U"ISANCESTOR") \
+  X(OpExprIsDescendantList, U"ISDESCENDANT") \
+  X(OpExprIsParentList, U"ISPARENT") \
+  X(OpExprIsChildList, U"ISCHILD") \
+  X(OpExprIsSiblingList, U"ISSIBLING") \
+  X(OpExprAgo, U" AGO(") \
+  X(OpExprPeriodRolling, U" PeriodRolling(") \
+  X(OpExprCorrelation, U" CORN(", U", ", U" AtGrain ", U" Partition By ") \
+  X(OpExprCovariance, U" COVA(", U", ", U" AtGrain ", U" Partition By ") \
+  X(OpExprBin, U" BIN(", U" ATTRIBUTE(", U" by ", U" where ", U" into ", U" bins", U" between ", U" returning ") \
+  X(OpExprWidthBucket, U" WIDTH_BUCKET(", U" by ") \
+  X(OpExprXSA, U"XSA(") \
+  X(OpExprRowID, U" ROWID(")
+// clang-format on
+
+#define SMUTIL_PRETTY_OWN_ROW(Class, Open, ...) pretty_detail::OwnBodyWords{CodeOf<Class>::value, Open, {__VA_ARGS__}},
+constexpr pretty_detail::OwnBodyWords kOwnBodyRows[] = {SMUTIL_PRETTY_OWN_BODIES(SMUTIL_PRETTY_OWN_ROW)};
+#undef SMUTIL_PRETTY_OWN_ROW
+
 }  // namespace
 
 const Spelling* ToPrettyStringVisitor::FindOperatorSpelling(int code) {
   static const RowIndex index;
   if (code < kFirstOpCode || code > kLastOpCode) return nullptr;
   return index.byCode[code - kFirstOpCode];
+}
+
+const pretty_detail::OwnBodyWords& pretty_detail::WordsOf(int code) {
+  static const auto index = [] {
+    std::array<const OwnBodyWords*, kLastOpCode - kFirstOpCode + 1> byCode{};
+    for (const OwnBodyWords& row : kOwnBodyRows) byCode[row.code - kFirstOpCode] = &row;
+    return byCode;
+  }();
+  const OwnBodyWords* row = code >= kFirstOpCode && code <= kLastOpCode ? index[code - kFirstOpCode] : nullptr;
+  if (!row) VXAssert::handleLogicError(kSrc, __LINE__, "an operator with a body of its own has a row of words");
+  return *row;
 }
 
 void ToPrettyStringVisitor::RenderWrapped(const AExpr::Iterator& pos, unsigned char mask) {

@@ -499,3 +499,31 @@ TEST(PrettyReferences, NamesKeptBetweenRenderingsFollowEveryChange) {
   ASSERT_TRUE(r.rp.DeleteObject(r.revenue));
   EXPECT_EQ(fq(), Show(Deleted() + U" + 1"));
 }
+
+TEST(PrettyReferences, AppendToWritesAfterTheCallersTextAndLeavesItOnFailure) {
+  Repo r;
+  ToPrettyStringVisitor::Options fq;
+  fq.mandatoryDoubleQuotes = true;
+  fq.fullyQualified = true;
+  VXString out = U"x = ";
+  ToPrettyStringVisitor::AppendTo(out, Repo::Ref1(r.revenue), &r.rp, fq);
+  EXPECT_EQ(Show(out), Show(U"x = \"Retail\".\"Fact\".\"Revenue\" + 1"));
+  // The same object twice in one buffer, each rendering naming it afresh.
+  ASSERT_TRUE(r.rp.RenameObject(r.revenue, U"Net"));
+  ToPrettyStringVisitor::AppendTo(out, Repo::Just(r.revenue), &r.rp, fq);
+  EXPECT_EQ(Show(out), Show(U"x = \"Retail\".\"Fact\".\"Revenue\" + 1\"Retail\".\"Fact\".\"Net\""));
+
+  // A rendering that fails adds nothing, not even the text before the failure.
+  const Expr failing = ExprBuilder().Op(kAdd).ID(r.revenue).ID(r.presCol).End().Build();
+  ToPrettyStringVisitor::Options custom;
+  custom.customDisplayName = true;
+  const VXString before = out;
+  EXPECT_THROW(ToPrettyStringVisitor::AppendTo(out, failing, &r.rp, custom), RenderNotSupportedError);
+  EXPECT_EQ(Show(out), Show(before));
+
+  // A reference to a deleted object appends the deleted-object message.
+  ASSERT_TRUE(r.rp.DeleteObject(r.revenue));
+  VXString tail = U"[";
+  ToPrettyStringVisitor::AppendTo(tail, Repo::Just(r.revenue), &r.rp, fq);
+  EXPECT_EQ(Show(tail), Show(U"[" + Deleted()));
+}

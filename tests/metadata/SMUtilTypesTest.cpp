@@ -134,3 +134,23 @@ TEST(SMUtilTypes, DisplayTypesLeaveOutTheHiddenOnes) {
   EXPECT_TRUE(MetadataUtil::IsCompareableType(kTIDATable));
   EXPECT_FALSE(MetadataUtil::IsCompareableType(2003));
 }
+
+TEST(SMUtilTypes, InternalTypesAreNotDisplayedAndOnlyPrivilegesAmongThemCompare) {
+  struct Row {
+    TypeID type;
+    bool displayed;
+    bool compared;
+  };
+  const Row rows[] = {
+      {kTIDATable, true, true},          {kTIDACatalogFolder, true, true},      {kTIDARpVariable, true, true},
+      {kTIDAMeasureDefn, false, false},  {kTIDAEntityDefn, false, false},       {kTIDAInstance, false, false},
+      {kTIDAMember, false, false},       {kTIDAPrivilegePackage, false, false}, {kTIDAObjectPrivilege, false, true},
+      {kTIDATypePrivilege, false, true}, {kTIDAQueryPrivilege, false, true},
+  };
+  std::vector<TypeID> display;
+  MetadataUtil::FillDisplayTypes(display);
+  for (const Row& row : rows) {
+    EXPECT_EQ(std::count(display.begin(), display.end(), row.type), row.displayed ? 1 : 0) << row.type;
+    EXPECT_EQ(MetadataUtil::IsCompareableType(row.type), row.compared) << row.type;
+  }
+}

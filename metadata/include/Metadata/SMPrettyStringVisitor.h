@@ -52,7 +52,8 @@
 class ARpGateway;
 namespace pretty_detail {
 class Operands;
-}
+struct OwnBodyWords;
+}  // namespace pretty_detail
 
 // Old object id to new object id (id-substitution mode).
 using VoidIDToVoidIDMap = std::unordered_map<VoidID, VoidID, VoidIDHash>;
@@ -245,12 +246,12 @@ class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
   void RenderJoined(pretty_detail::Operands& ops, int count, std::u32string_view sep);
 
   // Shared bodies of the irregular operators that come in families.
-  void WriteCaseArms(pretty_detail::Operands& ops);
+  void WriteCaseArms(pretty_detail::Operands& ops, const pretty_detail::OwnBodyWords& row);
   void WriteTimeStampArithmetic(std::u32string_view open, OpExpr& op, AExpr::Iterator& opContext);
-  void WriteEvaluate(std::u32string_view open, OpExpr& op, AExpr::Iterator& opContext);
+  void WriteEvaluate(const pretty_detail::OwnBodyWords& row, OpExpr& op, AExpr::Iterator& opContext);
   void WriteHierarchyDistance(std::u32string_view open, std::int32_t dummyDistance, OpExpr& op,
                               AExpr::Iterator& opContext);
-  void WriteCorrelation(std::u32string_view open, OpExpr& op, AExpr::Iterator& opContext);
+  void WriteCorrelation(const pretty_detail::OwnBodyWords& row, OpExpr& op, AExpr::Iterator& opContext);
 
   // The written name of an existing object in this mode (no missing-object
   // handling; ExtractName does that).
