@@ -5,6 +5,7 @@
 #include "Metadata/SMPrettyStringVisitor.h"
 #include "SMPrettyStringVisitorInternal.h"
 #include "Utility/BaseStringUtil.h"
+#include "Utility/IdentifierQuoting.h"
 #include "Utility/SystemUtility.h"
 #include "Utility/VXDateTime.h"
 
@@ -102,15 +103,7 @@ void ToPrettyStringVisitor::Visit(VXStringToken& token, AExpr::Iterator& context
     m_cumulativeStr += value;
     return;
   }
-  // SQL string literal: quotes doubled. A NUL ends the text, as it would for
-  // any consumer that reads the literal as a C string.
-  m_cumulativeStr.push_back(U'\'');
-  for (char32_t c : value) {
-    if (c == U'\0') break;
-    m_cumulativeStr.push_back(c);
-    if (c == U'\'') m_cumulativeStr.push_back(U'\'');
-  }
-  m_cumulativeStr.push_back(U'\'');
+  AppendQuotedIdentifier(m_cumulativeStr, value, QuotingRules::kSqlStringLiteral);
 }
 
 void ToPrettyStringVisitor::Visit(VXDateToken& token, AExpr::Iterator& context) {

@@ -45,7 +45,7 @@ VXString MetadataUtil::GenerateQuotedNameIfRequired(const VXString& name, const 
   if (!AreQuotesRequired(name)) return name;
   // The database's own quote, written around the name as it stands; a name
   // that already opens with it is taken as quoted.
-  const QuotingRule rule{QuotingRule::kUnlessOpened, false, false, false, identifierQuote};
+  const QuotingRule rule{QuotingRule::kUnlessOpened, false, false, QuotingRule::kKeepNul, identifierQuote};
   return QuotedIdentifier(name, rule);
 }
 

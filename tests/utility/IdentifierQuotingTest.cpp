@@ -7,9 +7,9 @@ namespace {
 using namespace std::string_view_literals;
 
 // The database's own quote around a name that does not open with it yet.
-constexpr QuotingRule kBacktickUnlessOpened{QuotingRule::kUnlessOpened, false, false, false, U"`"};
-constexpr QuotingRule kNoQuote{QuotingRule::kUnlessOpened, false, false, false, U""};
-constexpr QuotingRule kSingleQuotesDoubled{QuotingRule::kAlways, true, true, false, U"'"};
+constexpr QuotingRule kBacktickUnlessOpened{QuotingRule::kUnlessOpened, false, false, QuotingRule::kKeepNul, U"`"};
+constexpr QuotingRule kNoQuote{QuotingRule::kUnlessOpened, false, false, QuotingRule::kKeepNul, U""};
+constexpr QuotingRule kSingleQuotesDoubled{QuotingRule::kAlways, true, true, QuotingRule::kKeepNul, U"'"};
 
 struct Row {
   const char* rule;
@@ -76,6 +76,15 @@ const Row kRows[] = {
     {"single", kSingleQuotesDoubled, U"it's", U"'it''s'"},
     {"single", kSingleQuotesDoubled, U"say \"hi\"", U"'say \"hi\"'"},
     {"single", kSingleQuotesDoubled, U"''", U"''''''"},
+    {"single", kSingleQuotesDoubled, U"a\0'b"sv, U"'a\0''b'"sv},
+    // String literals end at a NUL.
+    {"literal", QuotingRules::kSqlStringLiteral, U"", U"''"},
+    {"literal", QuotingRules::kSqlStringLiteral, U"it's", U"'it''s'"},
+    {"literal", QuotingRules::kSqlStringLiteral, U"ab\0c'd"sv, U"'ab'"},
+    {"literal", QuotingRules::kSqlStringLiteral, U"\0x"sv, U"''"},
+    {"literal", QuotingRules::kSqlStringLiteral, U"'quoted'", U"'''quoted'''"},
+    {"literal", QuotingRules::kSqlStringLiteral, U"say \"hi\"", U"'say \"hi\"'"},
+    {"literal", QuotingRules::kSqlStringLiteral, U"Grüße", U"'Grüße'"},
 };
 
 TEST(IdentifierQuoting, EveryRuleOnAwkwardNames) {
@@ -90,7 +99,7 @@ TEST(IdentifierQuoting, EveryRuleOnAwkwardNames) {
 }
 
 TEST(IdentifierQuoting, MultiCharacterQuoteIsDoubledWhole) {
-  constexpr QuotingRule kBrackets{QuotingRule::kAlways, true, true, false, U"||"};
+  constexpr QuotingRule kBrackets{QuotingRule::kAlways, true, true, QuotingRule::kKeepNul, U"||"};
   EXPECT_EQ(QuotedIdentifier(U"a||b|c", kBrackets), U"||a||||b|c||");
   EXPECT_EQ(QuotedIdentifier(U"", kBrackets), U"||||");
 }

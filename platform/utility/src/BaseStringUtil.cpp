@@ -144,7 +144,7 @@ std::size_t ReplacePatternInString(VXString& text, std::u32string_view pattern, 
 }
 
 VXString QuoteAround(std::u32string_view text, char32_t quote) {
-  QuotingRule rule{QuotingRule::kAlways, true, true, false};
+  QuotingRule rule{QuotingRule::kAlways, true, true};
   rule.quote = std::u32string_view(&quote, 1);
   return QuotedIdentifier(text, rule);
 }

@@ -32,7 +32,7 @@ bool NeedsQuotes(std::u32string_view name, const QuotingRule& rule) {
 
 // name with NUL left out as the rule says; whole runs are copied at once.
 void AppendBody(VXString& out, std::u32string_view name, const QuotingRule& rule) {
-  if (!rule.dropNul) {
+  if (rule.nul != QuotingRule::kDropNul) {
     out.append(name);
     return;
   }
@@ -68,6 +68,7 @@ bool IsPlainIdentifier(std::u32string_view name) {
 }
 
 void AppendQuotedIdentifier(VXString& out, std::u32string_view name, const QuotingRule& rule) {
+  if (rule.nul == QuotingRule::kEndAtNul) name = name.substr(0, name.find(U'\0'));
   if (name.empty()) {
     if (rule.quoteEmptyName) out.append(rule.quote).append(rule.quote);
     return;

@@ -1,5 +1,6 @@
-// IdentifierQuoting: the one writer of quoted names. Every place that puts a
-// name between quote characters names a QuotingRule saying what differs
+// IdentifierQuoting: the one writer of quoted names (and of quoted string
+// literals). Every place that puts a name or a literal between quote
+// characters names a QuotingRule saying what differs
 // between the operations: whether quotes are always written or only when
 // the name needs them, whether an inner quote character is doubled, how an
 // empty name and a NUL character are written, and the quote itself.
@@ -34,8 +35,10 @@ struct QuotingRule {
   bool doubleInnerQuotes = true;
   // An empty name is written as two quotes (true) or as nothing.
   bool quoteEmptyName = true;
-  // NUL characters are left out (true) or written as they stand.
-  bool dropNul = false;
+  // How a NUL character is written: as it stands, left out, or as the end
+  // of the text (nothing after it is written).
+  enum Nul : unsigned char { kKeepNul, kDropNul, kEndAtNul };
+  Nul nul = kKeepNul;
   // The quote; a rule with an empty quote writes every name as it stands.
   std::u32string_view quote = U"\"";
 };
@@ -45,17 +48,20 @@ namespace QuotingRules {
 // A segment of a written qualified name: always quoted, inner quotes
 // doubled, NUL left out; an empty segment writes nothing, so a missing level
 // shows as nothing between two dots.
-inline constexpr QuotingRule kNameSegment{QuotingRule::kAlways, true, false, true};
+inline constexpr QuotingRule kNameSegment{QuotingRule::kAlways, true, false, QuotingRule::kDropNul};
 // An identifier in logical SQL that is quoted only when it must be; an
 // empty name is "".
-inline constexpr QuotingRule kSqlIdentifierWhenRequired{QuotingRule::kWhenRequired, true, true, false};
+inline constexpr QuotingRule kSqlIdentifierWhenRequired{QuotingRule::kWhenRequired, true, true};
 // The same with quotes mandatory.
-inline constexpr QuotingRule kSqlIdentifierAlways{QuotingRule::kAlways, true, true, false};
+inline constexpr QuotingRule kSqlIdentifierAlways{QuotingRule::kAlways, true, true};
 // A name already in its written form (an alias, a name part a parser left
 // quoted-ready, an id's text): quotes around it, nothing inside changed.
-inline constexpr QuotingRule kAsWritten{QuotingRule::kAlways, false, true, false};
+inline constexpr QuotingRule kAsWritten{QuotingRule::kAlways, false, true};
 // A catalog folder name that may carry its quotes already.
-inline constexpr QuotingRule kFolderName{QuotingRule::kMissingEnds, false, true, false};
+inline constexpr QuotingRule kFolderName{QuotingRule::kMissingEnds, false, true};
+// A string literal in logical SQL: single quotes, inner ones doubled; the
+// text ends at a NUL, as it would for any reader of a C string.
+inline constexpr QuotingRule kSqlStringLiteral{QuotingRule::kAlways, true, true, QuotingRule::kEndAtNul, U"'"};
 }  // namespace QuotingRules
 
 // Appends name written by rule to out.
