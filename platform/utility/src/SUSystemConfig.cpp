@@ -149,7 +149,9 @@ SUSystemConfig SUSystemConfig::Parse(std::string_view text, const std::string& s
     if (line.front() == '[') {
       if (line.back() != ']') at.Fail("a section header must end with \"]\"");
       section = std::string(Trim(line.substr(1, line.size() - 2)));
-      if (section != "Server" && section != "Repository") {
+      bool bKnownSection = false;
+      for (const ConfigKey& k : kKeys) bKnownSection = bKnownSection || k.section == section;
+      if (!bKnownSection) {
         at.Fail("unknown section [" + section + "] (known: [Server], [Repository])");
       }
       continue;
