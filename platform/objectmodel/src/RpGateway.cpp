@@ -14,7 +14,7 @@ constexpr const char* kSrc = "server/objectmodel/RpGateway.cpp";
 }
 
 const VXString GlobalRpVariables::global_SessionBlockWildcard = U"*";
-const VXString GlobalRpVariables::global_SystemSessionBlock = U"NQ_SYSTEM";
+const VXString GlobalRpVariables::global_SystemSessionBlock = U"VX_SYSTEM";
 const VXString GlobalRpVariables::kPUser = U":USER";
 
 // ---- RefHelper --------------------------------------------------------------
