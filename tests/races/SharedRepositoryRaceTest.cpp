@@ -21,7 +21,7 @@
 namespace {
 
 constexpr int kThreads = 4;
-constexpr int kRounds = 3;
+constexpr int kRounds = 20;
 
 struct Rendering {
   Expr expr;
@@ -36,6 +36,16 @@ struct Named {
   VoidIDVector lookedUp;  // what the named condition finds
   VXString dictPath;
 };
+
+// The text of one rendering, or the error it ends in (some operators are
+// not rendered yet); either must be the same in every thread.
+VXString Render(const Expr& expr, ARpGateway* rp, bool bFullyQualified) {
+  try {
+    return ToPrettyStringVisitor::StringFrom(expr, rp, bFullyQualified, bFullyQualified, false, false, false);
+  } catch (const std::exception& e) {
+    return U"error: " + ToVXString(e.what());
+  }
+}
 
 RpProp ExprKey(TypeID type) {
   if (type == kTIDAComplexJoin) return RpProp::kJoinExpr;
@@ -59,8 +69,7 @@ TEST(SharedRepositoryRaces, FourThreadsReadTheSampleRepository) {
       const Expr expr = obj->GetExprProperty(ExprKey(type));
       for (bool fq : {false, true}) {
         if (!expr.IsEmpty()) {
-          renderings.push_back(
-              {expr, fq, ToPrettyStringVisitor::StringFrom(expr, rp.get(), fq, fq, false, false, false)});
+          renderings.push_back({expr, fq, Render(expr, rp.get(), fq)});
         }
       }
       Named n{obj, {}, {}, {}, {}};
@@ -83,9 +92,7 @@ TEST(SharedRepositoryRaces, FourThreadsReadTheSampleRepository) {
         // same objects at different moments.
         for (std::size_t k = 0; k < renderings.size(); ++k) {
           const Rendering& r = renderings[(k + static_cast<std::size_t>(t) * 7) % renderings.size()];
-          const VXString text = ToPrettyStringVisitor::StringFrom(r.expr, rp.get(), r.bFullyQualified,
-                                                                  r.bFullyQualified, false, false, false);
-          if (text != r.text) ++failures;
+          if (Render(r.expr, rp.get(), r.bFullyQualified) != r.text) ++failures;
         }
         for (std::size_t k = 0; k < named.size(); ++k) {
           const Named& n = named[(k + static_cast<std::size_t>(t) * 31) % named.size()];
