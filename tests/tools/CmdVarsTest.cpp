@@ -27,7 +27,7 @@ TEST(CmdVars, ListsReferencesOnePerLine) {
   EXPECT_EQ(r.out,
             "2\t26\tVX_SESSION\tUSER\n"
             "29\t39\t\tX\n"
-            "40\t57\tNQ\tL\n");
+            "40\t57\tVX\tL\n");
   EXPECT_EQ(r.err, "");
 }
 
