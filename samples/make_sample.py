@@ -56,7 +56,7 @@ mk = obj(3023, "Marketing", TargetType=i(7), Description=s("Campaign extracts, l
 pool = obj(3029, "Sales DW Pool", dw, DataSourceName=s("SALESDW"), DBUserName=s("bi_reader"),
            PostConnectStrings=ss("ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY-MM-DD'",
                                  "SET ROLE bi_reader_role"),
-           BeforeQueryStrings=ss("SET QUERY_TAG = 'VALUEOF(NQ_SESSION.USER)'"),
+           BeforeQueryStrings=ss("SET QUERY_TAG = 'VALUEOF(VX_SESSION.USER)'"),
            AfterQueryStrings=ss("COMMIT"),
            PreDisconnectStrings=ss("RESET ROLE"))
 obj(3029, "Marketing Pool", mk, DataSourceName=s("MKTG"), DBUserName=s(":USER"))
@@ -280,7 +280,7 @@ def ptable(area, name, lname, cols, aliases=(), **props):
 
 ptable(sa, "Orders", "Orders", [
     ("Order Id", "Order Id", {}), ("Quantity", "Quantity", {}), ("Revenue", "Revenue",
-     dict(DisplayName=s("VALUEOF(NQ_SESSION.LABEL_REVENUE)"), DisplayNameUse=b(True),
+     dict(DisplayName=s("VALUEOF(VX_SESSION.LABEL_REVENUE)"), DisplayNameUse=b(True),
           Description=s("Quantity times unit price, less discount."))),
     ("Net Revenue", "Net Revenue", {}), ("Order Count", "Order Count", {}),
     ("Discount", "Discount", dict(HideObjectExpr=e("Equal(ValueOfSession('HIDE_COSTS'),'Y')"))),

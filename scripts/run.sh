@@ -30,7 +30,7 @@ build/smutil show --type TABLE "Sales DW.SALESDB.dbo.w_orders_f" || true
 build/smutil render --type "LOGICAL COLUMN" Sales Orders Revenue
 build/smutil render --expr 'Add(1,Multiply(2,3))'
 build/smutil find --type "presentation table" Customers
-build/smutil vars 'Hello VALUEOF(NQ_SESSION.USER) and VALUEOF("Region")'
+build/smutil vars 'Hello VALUEOF(VX_SESSION.USER) and VALUEOF("Region")'
 # Metadata dictionary, consistency messages, query text.
 build/smutil dict '"Sales DW"."SALESDB"."dbo"."W_ORDERS_F"'
 build/smutil message 38009 2006:1

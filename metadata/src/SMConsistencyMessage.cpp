@@ -298,46 +298,6 @@ VXString RemoveErrorNo(const VXString& text) { return text.substr(ErrorNoLength(
 // The same in place, for texts built here: no second copy of the text.
 void StripErrorNo(VXString& text) { text.erase(0, ErrorNoLength(text)); }
 
-// Appends text as bytes whose order is the order of its code points: UTF-8
-// as first designed (up to six bytes, 31 bits), plus a seven-byte form
-// behind lead byte 0xFE for the values above that. Every code unit is
-// encoded as it is, surrogates and values beyond Unicode included, so no two
-// different texts share a key. Lead bytes grow with the length of the form
-// and no form is a prefix of another, so comparing keys bytewise compares
-// the texts.
-void AppendOrderPreservingBytes(std::u32string_view text, std::string& out) {
-  out.reserve(out.size() + text.size());
-  for (const char32_t c : text) {
-    const std::uint32_t v = c;
-    int tail;
-    if (v < 0x80) {
-      out.push_back(static_cast<char>(v));
-      continue;
-    } else if (v < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (v >> 6)));
-      tail = 1;
-    } else if (v < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (v >> 12)));
-      tail = 2;
-    } else if (v < 0x200000) {
-      out.push_back(static_cast<char>(0xF0 | (v >> 18)));
-      tail = 3;
-    } else if (v < 0x4000000) {
-      out.push_back(static_cast<char>(0xF8 | (v >> 24)));
-      tail = 4;
-    } else if (v < 0x80000000) {
-      out.push_back(static_cast<char>(0xFC | (v >> 30)));
-      tail = 5;
-    } else {
-      out.push_back(static_cast<char>(0xFE));
-      tail = 6;
-    }
-    for (int shift = 6 * (tail - 1); shift >= 0; shift -= 6) {
-      out.push_back(static_cast<char>(0x80 | ((static_cast<std::uint64_t>(v) >> shift) & 0x3F)));
-    }
-  }
-}
-
 }  // namespace
 
 ConsistencyMessage::ConsistencyMessage() = default;
@@ -381,13 +341,8 @@ VXString ConsistencyMessage::GetText(bool isCopyBtnCall) const {
   return text;
 }
 
-const std::string& ConsistencyMessage::SortKey() const {
-  if (!m_sortKey) {
-    const VXString text = GetText(false);
-    std::string key;
-    AppendOrderPreservingBytes(text, key);
-    m_sortKey = std::move(key);
-  }
+const VXString& ConsistencyMessage::SortKey() const {
+  if (!m_sortKey) m_sortKey = GetText(false);
   return *m_sortKey;
 }
 

@@ -244,11 +244,6 @@ TEST(ExprTokens, CorruptBytesRaiseAnErrorWithTheOffset) {
   EXPECT_EQ(IntToken::Instance().GetValue(e.Begin()), 5);
 }
 
-TEST(ExprTokens, ValueOfOpCodeIsFixed) {
-  // The check of the corrupt-case table above relies on this code.
-  EXPECT_EQ(kValueOf, 0x01dd);
-}
-
 TEST(ExprTokens, EveryPrefixOfAValidExpressionIsRejected) {
   Expr e = ExprBuilder()
                .Op(kIn).QualifiedSymbol({U"A", U"B"}).Op(kConcat).String(U"x").ZirconNumber("1.5").End()

@@ -117,21 +117,6 @@ TEST(ExprVisitor, OpCodesFixedByStoredExpressions) {
   EXPECT_EQ(FindOpInfoByName("add"), nullptr);
 }
 
-TEST(ExprVisitor, StaticsOfTheOperatorClasses) {
-  EXPECT_EQ(OpExprValueOfSession::VX_SESSION, U"VX_SESSION");
-  EXPECT_EQ(OpExprIsAncestor::kDummyIntLiteral, OpExprIsDescendant::kDummyIntLiteral);
-  EXPECT_EQ(OpExprMultiRank::kASC, 2);
-  EXPECT_EQ(OpExprBin::kRANGE_HIGH, 3);
-  EXPECT_EQ(BinningEnum::kEQUIWIDTH, 1);
-  // The dummy distance survives a round trip as an ordinary integer.
-  Expr e = ExprBuilder()
-               .Op(kIsAncestor).Symbol(U"m").Symbol(U"h").Int(OpExprIsAncestor::kDummyIntLiteral).End()
-               .Build();
-  AExpr::Iterator root = e.Begin();
-  AExpr::Iterator c = OpExprIsAncestor::Instance().GetArgIterator(2, root, 2147483647);
-  EXPECT_EQ(IntToken::Instance().GetValue(c), OpExprIsAncestor::kDummyIntLiteral);
-}
-
 TEST(ExprVisitor, CollectorsFindEveryObjectReference) {
   // ids at several depths, one repeated, one inside a nested operator's last operand
   Expr e = ExprBuilder()

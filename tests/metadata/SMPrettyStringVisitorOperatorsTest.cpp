@@ -307,17 +307,3 @@ TEST(PrettyOperators, ArithmeticAndLogicalParentheses) {
   };
   CheckRows(kRows);
 }
-
-TEST(PrettyOperators, EveryOperatorClassIsSpelledOrHasItsOwnBody) {
-  // Rows exist exactly for the operators without a body of their own: every
-  // operator renders (with operands of a shape it accepts) in some way.
-  int rows = 0;
-  const OpInfo* table = GetOpInfoTable();
-  for (std::size_t i = 0; i < kOpClassCount; ++i) {
-    if (ToPrettyStringVisitor::FindOperatorSpelling(table[i].code)) ++rows;
-  }
-  EXPECT_EQ(rows, 218);
-  EXPECT_EQ(ToPrettyStringVisitor::FindOperatorSpelling(kCaseIf), nullptr);
-  EXPECT_EQ(ToPrettyStringVisitor::FindOperatorSpelling(Par_YEAR), nullptr);
-  EXPECT_EQ(ToPrettyStringVisitor::FindOperatorSpelling(12), nullptr);
-}

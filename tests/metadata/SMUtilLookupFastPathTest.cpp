@@ -1,7 +1,7 @@
 // GetRpObjectFromQualifiedName resolves names from the top down for speed; it must
-// still answer exactly what the plain scan over every object bearing the last
-// name answers, including where the fast road cannot decide (empty levels,
-// duplicate names, names in the wrong case).
+// still answer exactly what the reference lookup (a plain scan over every
+// object bearing the last name) answers, including where the fast road cannot
+// decide (empty levels, duplicate names, names in the wrong case).
 #include <gtest/gtest.h>
 
 #include "Metadata/SMUtil.h"
@@ -10,7 +10,7 @@
 
 namespace {
 
-// The lookup written the plain way, as the oracle.
+// The reference lookup, written the plain way.
 Ref<ARpObject> Scan(ARpGateway* pRp, TypeID type, QualifiedName q) {
   MetadataUtil::StripQualifiedNameOfEmptyStrings(q);
   if (q.empty()) return Ref<ARpObject>();

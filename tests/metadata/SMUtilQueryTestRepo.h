@@ -1,5 +1,10 @@
 // A small physical layer for the query-text tests: tables at every kind of
 // container, a two-column key with a foreign key onto it, and a complex join.
+// Expected texts are written out in the tests. Every name part is quoted
+// there (the query writer asks for quotes); a column written fully qualified
+// has all the segments of its qualified name, so one of the table "Lines"
+// (under the catalog, no schema) has an empty schema segment:
+// "DB"."Cat".""."Lines"."ID". Otherwise a column is its last two segments.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,11 +23,8 @@ namespace query_test {
 
 inline std::string Show(const VXString& text) { return "[" + ToNarrow(text) + "]"; }
 inline Expr Parse(const VXString& text) { return ToStringVisitor::ExprFrom(text); }
-// How the query writer renders any expression.
-inline VXString R(const Expr& e, ARpGateway* pRp, bool bFullyQualified = false) {
-  return ToPrettyStringVisitor::StringFrom(
-      e, pRp, ToPrettyStringVisitor::Options{.mandatoryDoubleQuotes = true, .fullyQualified = bFullyQualified});
-}
+// The internal form of a reference to id.
+inline VXString IdText(const VoidID& id) { return U"#" + id.ToString(); }
 
 struct Repo {
   ARpGateway rp;

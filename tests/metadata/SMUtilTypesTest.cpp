@@ -91,34 +91,25 @@ TEST(SMUtilTypes, MustHaveParent) {
   EXPECT_FALSE(MetadataUtil::MustHaveParent(2003));
 }
 
+// The model's own parent types first, then the library's nesting rule
+// appended without a test for duplicates; the caller's entries stay in front.
 TEST(SMUtilTypes, GetParentTypesAddsNestingAfterTheModel) {
   struct Case {
     TypeID type;
-    TypeID last;  // what the library appends
+    std::vector<TypeID> expected;
   } cases[] = {
-      {kTIDAPresentationLevel, kTIDAPresentationHierarchy},
-      {kTIDAPresentationHierarchy, kTIDAEntityFolder},
-      {kTIDALevel, kTIDALevel},
-      {kTIDAPhysicalLevel, kTIDAPhysicalLevel},
+      {kTIDAPresentationLevel, {-5, kTIDAPresentationHierarchy, kTIDAPresentationHierarchy}},
+      {kTIDAPresentationHierarchy, {-5, kTIDAEntityFolder, kTIDAEntityFolder}},
+      {kTIDALevel, {-5, kTIDADimension, kTIDALevel, kTIDASubjectArea, kTIDALevel}},
+      {kTIDAPhysicalLevel, {-5, kTIDAHierarchy, kTIDAPhysicalLevel}},
+      {kTIDAColumn, {-5, kTIDATable, kTIDACubeTable}},
+      {kTIDADatabase, {-5}},
   };
   for (const Case& c : cases) {
     std::vector<TypeID> types{-5};  // appended to, not replaced
     MetadataUtil::GetParentTypes(c.type, types);
-    TypeIDVector model;
-    FindParentTypeIDs({c.type}, model);
-    ASSERT_EQ(types.size(), model.size() + 2) << c.type;
-    EXPECT_EQ(types.front(), -5);
-    EXPECT_TRUE(std::equal(model.begin(), model.end(), types.begin() + 1)) << c.type;
-    EXPECT_EQ(types.back(), c.last) << c.type;
+    EXPECT_EQ(types, c.expected) << c.type;
   }
-  std::vector<TypeID> types;
-  MetadataUtil::GetParentTypes(kTIDAColumn, types);
-  TypeIDVector model;
-  FindParentTypeIDs({kTIDAColumn}, model);
-  EXPECT_EQ(types, model);
-  types.clear();
-  MetadataUtil::GetParentTypes(kTIDADatabase, types);
-  EXPECT_TRUE(types.empty());
 }
 
 TEST(SMUtilTypes, DisplayTypesLeaveOutTheHiddenOnes) {

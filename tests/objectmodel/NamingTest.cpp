@@ -164,22 +164,41 @@ TEST(ObjectNaming, AliasesAreFormerNames) {
   EXPECT_EQ(aliases, (VXStringVector{U"Sales", U"Sales Area"}));
 }
 
-TEST(RpNameMatching, FoldingAndWildcards) {
-  EXPECT_TRUE(RpName::EqualsNoCase(U"Stra\u00dfe", U"STRA\u00dfE"));
-  EXPECT_TRUE(RpName::EqualsNoCase(U"\u00c4pfel", U"\u00e4PFEL"));
-  EXPECT_FALSE(RpName::EqualsNoCase(U"ab", U"abc"));
-  EXPECT_EQ(RpName::FoldedHash(U"ORDERS"), RpName::FoldedHash(U"orders"));
+// The repository compares names by the server's one string policy: simple
+// case folding beyond ASCII in the name index and the name tests, and the
+// full wildcard syntax ("%" as a star, backslash escapes) in the wildcard test.
+TEST(ObjectNaming, NameTestsFollowTheServerStringRules) {
+  ARpGateway rp;
+  RpBuilder b(rp);
+  auto street = b.Add(kTIDADatabase, U"Stra\u00dfe 100%");
+  auto apples = b.Add(kTIDADatabase, U"\u00c4pfel*");
+  apples.Rename(U"Fruit");
+  Ref<ARpObject> s = street.Obj();
+  Ref<ARpObject> a = apples.Obj();
+
+  EXPECT_TRUE(s->IsNameOrAlias(U"STRA\u1E9EE 100%"));  // capital sharp s folds to sharp s
+  EXPECT_FALSE(s->IsNameOrAlias(U"STRASSE 100%"));     // simple folding: no expansion
+  EXPECT_TRUE(a->IsNameOrAlias(U"\u00e4PFEL*"));       // a former name, other case
   struct Case {
-    VXString name, pattern;
+    const Ref<ARpObject>& obj;
+    VXString pattern;
     bool match;
   } cases[] = {
-      {U"", U"", true},       {U"", U"*", true},          {U"a", U"", false},        {U"abc", U"a*c", true},
-      {U"abc", U"a*b", false}, {U"aXbYc", U"*b*c", true},  {U"abc", U"???", true},    {U"abc", U"????", false},
-      {U"ABC", U"a*", true},  {U"mississippi", U"*sip*", true}, {U"abab", U"*ab", true}, {U"aaa", U"a*a*a*a", false},
+      {s, U"stra%", true},        {s, U"*100\\%", true},       {s, U"*100\\%?", false},
+      {s, U"STRA\u1E9E?%", true}, {a, U"\u00e4pfel\\*", true}, {a, U"\u00e4pfel\\?", false},
+      {a, U"fr?it", true},        {a, U"%uit", true},          {a, U"\\%uit", false},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(RpName::WildcardMatchNoCase(c.name, c.pattern), c.match) << ToNarrow(c.name) << " ~ " << ToNarrow(c.pattern);
+    EXPECT_EQ(c.obj->IsWildcardNameOrAlias(c.pattern), c.match) << ToNarrow(c.pattern);
   }
+
+  // The name index hashes the same folded form the comparison uses.
+  VoidIDVector ids;
+  rp.LookupObjects(TypedObjectNameCondition(kTIDADatabase, U"STRA\u1E9EE 100%", false), ids);
+  EXPECT_EQ(ids, (VoidIDVector{street.Id()}));
+  ids.clear();
+  rp.LookupObjects(TypedObjectNameCondition(kTIDADatabase, U"\u00e4pfel*", true), ids);
+  EXPECT_EQ(ids, (VoidIDVector{apples.Id()}));
 }
 
 }  // namespace

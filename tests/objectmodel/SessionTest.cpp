@@ -126,10 +126,10 @@ TEST(Properties, TypedAccessorsOfTheInterfaces) {
   Ref<AFolder> sa(s.Get(s.sa));
   EXPECT_FALSE(sa->HasDisplayName());
   sa->SetDisplayNameUse(true);
-  sa->SetDisplayName(U"VALUEOF(NQ_SESSION.SA_NAME)");
+  sa->SetDisplayName(U"VALUEOF(VX_SESSION.SA_NAME)");
   sa->SetTranslationKey(U"SA_KEY");
   EXPECT_TRUE(sa->HasDisplayName());
-  EXPECT_EQ(sa->GetDisplayName(), U"VALUEOF(NQ_SESSION.SA_NAME)");
+  EXPECT_EQ(sa->GetDisplayName(), U"VALUEOF(VX_SESSION.SA_NAME)");
   EXPECT_EQ(sa->GetTranslationKey(), U"SA_KEY");
   EXPECT_EQ(sa->GetDisplayDescription(), U"");
 

@@ -22,12 +22,12 @@ ToolRun RunVarsTool(std::vector<std::string> args) {
 }
 
 TEST(CmdVars, ListsReferencesOnePerLine) {
-  const ToolRun r = RunVarsTool({"a VALUEOF(VX_SESSION.USER) b valueof(X) VALUELISTOF(NQ.L)"});
+  const ToolRun r = RunVarsTool({"a VALUEOF(VX_SESSION.USER) b valueof(X) VALUELISTOF(VX.L)"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out,
             "2\t26\tVX_SESSION\tUSER\n"
             "29\t39\t\tX\n"
-            "40\t57\tNQ\tL\n");
+            "40\t57\tVX\tL\n");
   EXPECT_EQ(r.err, "");
 }
 

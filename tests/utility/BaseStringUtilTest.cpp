@@ -234,7 +234,7 @@ TEST(BaseStringUtilNumbers, CodePages) {
 
 TEST(BaseStringUtilFormat, Sprintf) {
   EXPECT_EQ(bsu::VXString_sprintf(U"%d", 233), U"233");
-  EXPECT_EQ(bsu::VXString_sprintf(U"VALUEOF(%ls)", VXString(U"NQ_SESSION.X")), U"VALUEOF(NQ_SESSION.X)");
+  EXPECT_EQ(bsu::VXString_sprintf(U"VALUEOF(%ls)", VXString(U"VX_SESSION.X")), U"VALUEOF(VX_SESSION.X)");
   EXPECT_EQ(bsu::VXString_sprintf(U"[%5s|%-4s|%.2s]", U"ab", std::string("é"), U"xyz"), U"[   ab|é   |xy]");
   EXPECT_EQ(bsu::VXString_sprintf(U"%05.1f %x %X %u %c %%", 3.14159, 255, 255u, 7u, U'Ж'), U"003.1 ff FF 7 Ж %");
   EXPECT_EQ(bsu::VXString_sprintf(U"%+d %lld", 5, -9000000000LL), U"+5 -9000000000");

@@ -100,6 +100,33 @@ TEST(SUGDOM, RefusesEntityExpansionBombsAndExternalEntities) {
   }
 }
 
+TEST(SUGDOM, TextForTheParserIsExactOrRefused) {
+  const VXString t = U"a\U0001F600\uFFFD\u00E9";
+  EXPECT_EQ(SUGDOM::ToVXString(SUGDOM::ToXMLString(t).c_str()), t);
+  // A NUL would end the text early: refused, not dropped or replaced.
+  try {
+    SUGDOM::ToXMLString(VXString(U"a") + U'\0' + U"b");
+    ADD_FAILURE() << "a NUL was accepted";
+  } catch (const UnencodableTextError& e) {
+    EXPECT_EQ(e.GetPosition(), 1u);
+  }
+  EXPECT_THROW(SUGDOM::ToXMLString(VXString(1, char32_t(0xD800))), UnencodableTextError);
+
+  // A path cut short by a NUL must not name the file before it.
+  TempDir dir;
+  const VXString ok = dir.Write("ok.xml", "<Rules/>");
+  SUGDomErrorReporter errors;
+  EXPECT_FALSE(SUGDOM::ValidatedParseFileDocument(ok + U'\0' + U".bak", U"", errors));
+  EXPECT_NE(errors.GetErrorText().find(U"U+0000 at position"), VXString::npos) << ToNarrow(errors.GetErrorText());
+  SUGDomErrorReporter badName;
+  EXPECT_FALSE(SUGDOM::ParseMemoryDocument("<r/>", VXString(1, char32_t(0x110000)), U"", badName));
+  EXPECT_TRUE(badName.HasErrors());
+  SUGDomErrorReporter none;
+  auto doc = SUGDOM::ValidatedParseFileDocument(ok, U"", none);
+  ASSERT_TRUE(doc) << ToNarrow(none.GetErrorText());
+  EXPECT_EQ(SUGDOM::GetAttribute(doc->GetDocumentElement(), VXString(1, char32_t(0xD800))), U"");
+}
+
 TEST(Base64, StrictRoundTrip) {
   for (const char* s : {"", "f", "fo", "foo", "foob", "fooba", "foobar"}) {
     ByteVector back;
@@ -108,10 +135,23 @@ TEST(Base64, StrictRoundTrip) {
   }
   EXPECT_EQ(Base64::Encode(Bytes("foobar")), "Zm9vYmFy");
   ByteVector keep{7};
-  for (const char* bad : {"Zm9", "Zm9v!mFy", "Zg=a", "Zh==", "=Zg=", "Zg==Zg==", "Zm9vY===", "Zm 9v"}) {
+  for (const char* bad : {"Zm9", "Zm9v!mFy", "Zg=a", "Zh==", "=Zg=", "Zg==Zg==", "Zm9vY===", "Zm 9v", "Zm9\n", " Zm9",
+                          "Zm9vYmF=", "Zm9=Zm9v", "===="}) {
     EXPECT_FALSE(Base64::Decode(bad, keep)) << bad;
   }
   EXPECT_EQ(keep, ByteVector{7});
+}
+
+TEST(Base64, LongInputsRoundTripAcrossPieces) {
+  // Longer than one piece of work for the encoder and for the decoder.
+  ByteVector bytes((5u << 20) + 2);
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8>(i * 7 + (i >> 12));
+  const std::string text = Base64::Encode(bytes);
+  ASSERT_EQ(text.size(), (bytes.size() + 2) / 3 * 4);
+  EXPECT_EQ(text.substr(text.size() - 2), "==");  // one byte in the last group
+  ByteVector back;
+  ASSERT_TRUE(Base64::Decode(text, back));
+  EXPECT_EQ(back, bytes);
 }
 
 TEST(HALOStrongEncryption, KeysAreDeterministicAndSaltDependent) {

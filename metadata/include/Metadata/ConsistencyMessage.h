@@ -71,20 +71,19 @@ class ConsistencyMessage {
   static std::vector<std::pair<MessageId, std::size_t>> GetRecipeArgumentCounts();
 
  private:
-  // The display text as ordering uses it, as bytes that compare like the
-  // text's code points (an order-preserving UTF-8 form, a quarter of the
-  // wide text's size). Sorting compares the same record many times, and
+  // The display text as ordering uses it (compared code point by code
+  // point). Sorting compares the same record many times, and
   // building a text means formatting qualified names and loading a catalogue
   // entry, so the first result is kept. The key is dropped when the id
   // changes; objects renamed after a record was first compared are not seen
   // by later comparisons of that record. Like any lazily filled member it
   // makes concurrent comparisons of one record from several threads unsafe;
   // a report is sorted by one thread.
-  const std::string& SortKey() const;
+  const VXString& SortKey() const;
 
   MessageId m_messageId = 0;
   Ref<ARpObject> m_mainObject;
   std::vector<Ref<ARpObject>> m_objects;
   VXString m_strMessageText;
-  mutable std::optional<std::string> m_sortKey;
+  mutable std::optional<VXString> m_sortKey;
 };

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "Utility/DataBlobUtil.h"
+#include "Utility/VXStringCaseInsensitive.h"
 #include "objectmodel/ObjectParent.h"
-#include "objectmodel/RpName.h"
 
 UnsupportedLanguage::UnsupportedLanguage(QueryLanguage lang)
     : std::runtime_error("condition has no text form in query language " + std::to_string(static_cast<int>(lang))),
@@ -30,7 +30,7 @@ TypedObjectNameCondition::TypedObjectNameCondition(TypeID typeID, const VXString
     : ObjectNameCondition(kTypedObjectName, objectName, bAliasMatching), m_typeID(typeID) {}
 
 bool ObjectNameCondition::NameMatches(const ARpObject& obj) const {
-  return m_bAliasMatching ? obj.IsNameOrAlias(m_objectName) : RpName::EqualsNoCase(obj.GetName(), m_objectName);
+  return m_bAliasMatching ? obj.IsNameOrAlias(m_objectName) : VXCaseFold::Equal(obj.GetName(), m_objectName);
 }
 
 bool ObjectNameCondition::operator()(const Ref<ARpObject>& obj) const {

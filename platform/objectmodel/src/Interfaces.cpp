@@ -1,7 +1,7 @@
 #include "objectmodel/Interfaces.h"
 
+#include "Utility/VXStringCaseInsensitive.h"
 #include "objectmodel/RpGateway.h"
-#include "objectmodel/RpName.h"
 
 BinaryRelIter<AAttribute> AEntity::GetAttributes() const {
   if (GetTypeID() == kTIDALevel) return RelatedOf<AAttribute>(RpRel::kLevelAttributes, 0, 1);
@@ -89,8 +89,8 @@ VXString ADatabase::GetDatabaseProperty(const VXString& name, const VXString& ap
   VXString fallback;
   bool bFallback = false;
   for (std::size_t i = 0; i + 2 < props.size(); i += 3) {
-    if (!RpName::EqualsNoCase(props[i + 1], name)) continue;
-    if (RpName::EqualsNoCase(props[i], application)) return props[i + 2];
+    if (!VXCaseFold::Equal(props[i + 1], name)) continue;
+    if (VXCaseFold::Equal(props[i], application)) return props[i + 2];
     if (props[i].empty() && !bFallback) {
       fallback = props[i + 2];
       bFallback = true;
@@ -102,7 +102,7 @@ VXString ADatabase::GetDatabaseProperty(const VXString& name, const VXString& ap
 void ADatabase::SetDatabaseProperty(const VXString& name, const VXString& application, const VXString& value) {
   VXStringVector props = GetStrings(RpProp::kDatabaseProperties);
   for (std::size_t i = 0; i + 2 < props.size(); i += 3) {
-    if (RpName::EqualsNoCase(props[i], application) && RpName::EqualsNoCase(props[i + 1], name)) {
+    if (VXCaseFold::Equal(props[i], application) && VXCaseFold::Equal(props[i + 1], name)) {
       props[i + 2] = value;
       SetProperty(RpProp::kDatabaseProperties, props);
       return;

@@ -102,25 +102,9 @@ bool Equals(const XMLCh* a, const char16_t* b) {
   return *a == *b;
 }
 
-// UTF-16 to code points; an unpaired surrogate is kept as itself.
-void AppendUtf16(VXString& out, const XMLCh* s, std::size_t n) {
-  out.reserve(out.size() + n);
-  for (std::size_t i = 0; i < n; ++i) {
-    const char32_t c = s[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
-      out.push_back(0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(s[i + 1]) - 0xDC00));
-      ++i;
-    } else {
-      out.push_back(c);
-    }
-  }
-}
-
 std::string Narrow(const XMLCh* s) {
   if (!s) return std::string();
-  VXString w;
-  AppendUtf16(w, s, std::char_traits<char16_t>::length(s));
-  return ToNarrow(w);
+  return ToNarrow(FromUtf16(s));
 }
 
 // A short quotation of a value for messages.
@@ -276,7 +260,7 @@ bool Handler::GetString(const Attributes& attrs, const char16_t* name, bool bEsc
                         " is missing");
     return !bRequired;
   }
-  AppendUtf16(out, v, std::char_traits<char16_t>::length(v));
+  AppendFromUtf16(out, v);
   return !bEsc || Unescape(out);
 }
 
@@ -304,7 +288,7 @@ bool Handler::ParseIDText(const VXString& text, VoidID& id) {
 
 bool Handler::ParseID(const XMLCh* text, VoidID& id) {
   VXString t;
-  AppendUtf16(t, text, std::char_traits<char16_t>::length(text));
+  AppendFromUtf16(t, text);
   return ParseIDText(t, id);
 }
 
@@ -356,7 +340,7 @@ bool Handler::ParseExpr(const VXString& text, const Pos& at, Expr& expr) {
 
 VXString Handler::TakeText() {
   VXString t;
-  AppendUtf16(t, m_text.data(), m_text.size());
+  AppendFromUtf16(t, m_text);
   m_text.clear();
   m_bCollectText = false;
   return t;
@@ -527,7 +511,7 @@ void Handler::StartObject(const Attributes& attrs, bool bEsc) {
   }
   if (const XMLCh* pos = attrs.getValue(u"pos")) {
     VXString t;
-    AppendUtf16(t, pos, std::char_traits<char16_t>::length(pos));
+    AppendFromUtf16(t, pos);
     if (link.parent.IsNull() || !ParseInt(t, link.pos) || link.pos < 0) {
       Fail("bad pos " + Quote(Narrow(pos)) + " (a place among the parent's children: 0, 1, ...; needs parent)");
       return;
@@ -692,7 +676,7 @@ void Handler::StartTuple(const Attributes& attrs) {
   }
   std::int64_t rel = 0;
   VXString t;
-  AppendUtf16(t, relText, std::char_traits<char16_t>::length(relText));
+  AppendFromUtf16(t, relText);
   if (!ParseInt(t, rel) || rel < INT32_MIN || rel > INT32_MAX) {
     Fail("bad relation number " + Quote(Narrow(relText)));
     return;
@@ -708,7 +692,7 @@ void Handler::StartTuple(const Attributes& attrs) {
   }
   PendingTuple tuple{RelID(static_cast<std::int32_t>(rel)), {}, Here()};
   VXString args;
-  AppendUtf16(args, argsText, std::char_traits<char16_t>::length(argsText));
+  AppendFromUtf16(args, argsText);
   std::size_t i = 0;
   while (i < args.size()) {
     while (i < args.size() && args[i] == U' ') ++i;

@@ -5,16 +5,16 @@
 #include <string>
 
 #include "TypeTable.h"
+#include "Utility/BaseStringUtil.h"
 #include "Utility/DataBlobUtil.h"
 #include "objectmodel/Networker.h"
-#include "objectmodel/RpName.h"
 
 namespace {
 constexpr const char* kSrc = "server/objectmodel/RpGateway.cpp";
 }
 
 const VXString GlobalRpVariables::global_SessionBlockWildcard = U"*";
-const VXString GlobalRpVariables::global_SystemSessionBlock = U"NQ_SYSTEM";
+const VXString GlobalRpVariables::global_SystemSessionBlock = U"VX_SYSTEM";
 const VXString GlobalRpVariables::kPUser = U":USER";
 
 // ---- RefHelper --------------------------------------------------------------
@@ -108,7 +108,7 @@ ARpObject* ARpGateway::Find(const VoidID& id) const {
 }
 
 std::uint64_t ARpGateway::NameKey(TypeID type, const VXString& name) {
-  std::uint64_t h = RpName::FoldedHash(name);
+  std::uint64_t h = VXCaseFold::Hash(name);
   h ^= static_cast<std::uint64_t>(static_cast<std::uint32_t>(type)) * 0x9E3779B97F4A7C15ull;
   return h;
 }
@@ -254,7 +254,7 @@ bool ARpGateway::RenameObject(const VoidID& id, const VXString& newName, bool bK
   if (bIndexed) IndexChild(p);
   m_emptyNamed += static_cast<std::size_t>(newName.empty()) - static_cast<std::size_t>(old.empty());
   IndexName(p, newName);
-  if (bKeepOldAsAlias && !RpName::EqualsNoCase(old, newName) && !old.empty()) {
+  if (bKeepOldAsAlias && !VXCaseFold::Equal(old, newName) && !old.empty()) {
     const VXStringVector& aliases = p->GetAliasList();
     bool bKnown = false;
     for (const VXString& a : aliases) bKnown = bKnown || a == old;
@@ -570,7 +570,7 @@ void ARpGateway::DetachTuples(const VoidID& id) {
 
 bool ARpGateway::GetSessionVariableValue(const std::pair<VXString, VXString>& blockAndName,
                                          Heap<PropertyValue>& value) const {
-  const VXString name = RpName::Fold(blockAndName.second);
+  const VXString name = BaseStringUtil::ToFoldedCase(blockAndName.second);
   if (blockAndName.first == GlobalRpVariables::global_SessionBlockWildcard) {
     auto it = m_sessionVars.lower_bound(SessionKey{VXString(), name});
     if (it != m_sessionVars.end() && it->first.m_name == name && it->second.second) {
@@ -579,7 +579,7 @@ bool ARpGateway::GetSessionVariableValue(const std::pair<VXString, VXString>& bl
     }
     return false;
   }
-  auto it = m_sessionVars.find(SessionKey{RpName::Fold(blockAndName.first), name});
+  auto it = m_sessionVars.find(SessionKey{BaseStringUtil::ToFoldedCase(blockAndName.first), name});
   if (it == m_sessionVars.end() || !it->second.second) return false;
   value.Reset(it->second.second->Clone().release());
   return true;
@@ -588,7 +588,7 @@ bool ARpGateway::GetSessionVariableValue(const std::pair<VXString, VXString>& bl
 bool ARpGateway::SetSessionVariableValue(const std::pair<VXString, VXString>& blockAndName, Heap<PropertyValue> value,
                                          bool bOverwrite) {
   if (blockAndName.first == GlobalRpVariables::global_SessionBlockWildcard) return false;
-  SessionKey key{RpName::Fold(blockAndName.first), RpName::Fold(blockAndName.second)};
+  SessionKey key{BaseStringUtil::ToFoldedCase(blockAndName.first), BaseStringUtil::ToFoldedCase(blockAndName.second)};
   auto it = m_sessionVars.find(key);
   if (!value) {
     if (it == m_sessionVars.end()) return false;

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "Utility/BaseStringUtil.h"
 #include "objectmodel/Interfaces.h"
 #include "objectmodel/RpGateway.h"
-#include "objectmodel/RpName.h"
 
 namespace {
 const char* const kPropNames[] = {
@@ -64,17 +64,17 @@ void ARpObject::GetAliases(VXStringVector& aliases) const {
 const VXStringVector& ARpObject::GetAliasList() const { return m_extra ? m_extra->m_aliases : kNoAliases; }
 
 bool ARpObject::IsNameOrAlias(const VXString& name) const {
-  if (RpName::EqualsNoCase(m_name, name)) return true;
+  if (VXCaseFold::Equal(m_name, name)) return true;
   for (const VXString& a : GetAliasList()) {
-    if (RpName::EqualsNoCase(a, name)) return true;
+    if (VXCaseFold::Equal(a, name)) return true;
   }
   return false;
 }
 
 bool ARpObject::IsWildcardNameOrAlias(const VXString& pattern) const {
-  if (RpName::WildcardMatchNoCase(m_name, pattern)) return true;
+  if (BaseStringUtil::IsWildcardCaseInsensitiveMatch(m_name, pattern)) return true;
   for (const VXString& a : GetAliasList()) {
-    if (RpName::WildcardMatchNoCase(a, pattern)) return true;
+    if (BaseStringUtil::IsWildcardCaseInsensitiveMatch(a, pattern)) return true;
   }
   return false;
 }

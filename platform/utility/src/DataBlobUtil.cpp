@@ -87,7 +87,7 @@ void ToByteVector(ByteVector& out, std::int32_t value) { PutUInt32(out, static_c
 void ToByteVector(ByteVector& out, std::uint32_t value) { PutUInt32(out, value); }
 
 void ToByteVector(ByteVector& out, const VXString& value) {
-  const std::string utf8 = ToNarrow(value);
+  const std::string utf8 = ToUtf8Exact(value);
   PutUInt32(out, static_cast<std::uint32_t>(utf8.size()));
   out.insert(out.end(), utf8.begin(), utf8.end());
 }
@@ -98,8 +98,14 @@ void ToByteVector(ByteVector& out, const std::vector<int>& value) {
 }
 
 void ToByteVector(ByteVector& out, const VXStringVector& value) {
-  PutUInt32(out, static_cast<std::uint32_t>(value.size()));
-  for (const auto& s : value) ToByteVector(out, s);
+  const std::size_t before = out.size();
+  try {
+    PutUInt32(out, static_cast<std::uint32_t>(value.size()));
+    for (const auto& s : value) ToByteVector(out, s);
+  } catch (const UnencodableTextError&) {
+    out.resize(before);  // no half-written vector
+    throw;
+  }
 }
 
 const uint8* FromByteVector(const uint8* p, const uint8* end, bool& value) {

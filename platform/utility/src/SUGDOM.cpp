@@ -26,6 +26,19 @@ SUGDomError FromException(SUGDomError::Severity severity, const SAXParseExceptio
           static_cast<std::uint64_t>(e.getColumnNumber()), SUGDOM::ToVXString(e.getMessage())};
 }
 
+// The parser's form of a file path or name, or false with the reason in
+// reporter when the text has none (a NUL, a surrogate, a value beyond
+// Unicode): a shortened path must never name another file.
+bool ToParserText(const VXString& text, std::u16string& out, SUGDomErrorReporter& reporter) {
+  try {
+    out = SUGDOM::ToXMLString(text);
+    return true;
+  } catch (const UnencodableTextError& e) {
+    reporter.Report(SUGDomError::Severity::kFatal, text, ToVXString(e.what()));
+    return false;
+  }
+}
+
 const char32_t* SeverityText(SUGDomError::Severity s) {
   switch (s) {
     case SUGDomError::Severity::kWarning: return U"warning";
@@ -62,11 +75,12 @@ struct SUGDOMAccess {
       p.setValidationScheme(XercesDOMParser::Val_Never);
       p.setDisableDefaultEntityResolution(true);
     } else {
+      std::u16string schema;
+      if (!ToParserText(schemaFile, schema, reporter)) return nullptr;
       if (!SUFileUtility::FileExists(schemaFile)) {
         reporter.Report(SUGDomError::Severity::kFatal, schemaFile, U"the schema file does not exist");
         return nullptr;
       }
-      const std::u16string schema = SUGDOM::ToXMLString(schemaFile);
       p.setDoNamespaces(true);
       p.setDoSchema(true);
       p.setValidationScheme(XercesDOMParser::Val_Always);
@@ -143,60 +157,38 @@ void Initialize() {
 
 std::unique_ptr<SUGDOMDocument> ValidatedParseFileDocument(const VXString& file, const VXString& schemaFile,
                                                            SUGDomErrorReporter& reporter) {
+  std::u16string path;
+  if (!ToParserText(file, path, reporter)) return nullptr;
   if (!SUFileUtility::FileExists(file)) {
     reporter.Report(SUGDomError::Severity::kFatal, file, U"the file does not exist");
     return nullptr;
   }
-  const std::u16string path = ToXMLString(file);
   return SUGDOMAccess::Run(file, schemaFile, reporter, [&](XercesDOMParser& p) { p.parse(path.c_str()); });
 }
 
 std::unique_ptr<SUGDOMDocument> ParseMemoryDocument(std::string_view xml, const VXString& bufferName,
                                                     const VXString& schemaFile, SUGDomErrorReporter& reporter) {
-  const std::u16string name = ToXMLString(bufferName);
+  std::u16string name;
+  if (!ToParserText(bufferName, name, reporter)) return nullptr;
   return SUGDOMAccess::Run(bufferName, schemaFile, reporter, [&](XercesDOMParser& p) {
     MemBufInputSource source(reinterpret_cast<const XMLByte*>(xml.data()), xml.size(), name.c_str(), false);
     p.parse(source);
   });
 }
 
-VXString ToVXString(const XMLCh* text) {
-  VXString out;
-  if (!text) return out;
-  for (const XMLCh* p = text; *p; ++p) {
-    const char32_t c = *p;
-    if (c >= 0xD800 && c <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
-      out.push_back(0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(p[1]) - 0xDC00));
-      ++p;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      out.push_back(U'\uFFFD');
-    } else {
-      out.push_back(c);
-    }
-  }
-  return out;
-}
+VXString ToVXString(const XMLCh* text) { return text ? FromUtf16(std::u16string_view(text)) : VXString(); }
 
 std::u16string ToXMLString(const VXString& text) {
-  std::u16string out;
-  out.reserve(text.size());
-  for (char32_t c : text) {
-    if (c == 0 || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
-      out.push_back(u'\uFFFD');
-    } else if (c >= 0x10000) {
-      out.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(c));
-    }
-  }
-  return out;
+  const std::size_t nul = text.find(U'\0');
+  if (nul != VXString::npos) throw UnencodableTextError(nul, 0, "would end the text early for the XML parser");
+  return ToUtf16(text);
 }
 
 VXString GetElementName(const DOMElement* element) { return element ? ToVXString(element->getTagName()) : VXString(); }
 
 VXString GetAttribute(const DOMElement* element, const VXString& name) {
-  if (!element) return {};
+  // No attribute can bear a name without a parser form, so such a name is absent.
+  if (!element || name.find(U'\0') != VXString::npos || FindNonScalarValue(name) != VXString::npos) return {};
   const std::u16string n = ToXMLString(name);
   return ToVXString(element->getAttribute(n.c_str()));
 }

@@ -1,72 +1,58 @@
 #include "Utility/VXString.h"
 
+#include <unicode/utf16.h>
+#include <unicode/utf8.h>
+
+#include <cstdio>
+
 namespace {
 constexpr char32_t kReplacement = 0xFFFD;
 
-bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+std::string Describe(std::size_t position, char32_t value, const char* why) {
+  char code[16];
+  std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(value));
+  return std::string("the text cannot be encoded: ") + code + " at position " + std::to_string(position) + " " + why;
+}
 
-// Decodes one sequence at text[i]; returns its length, or 0 when malformed.
-std::size_t DecodeOne(std::string_view text, std::size_t i, char32_t& cp) {
-  const auto c0 = static_cast<unsigned char>(text[i]);
-  if (c0 < 0x80) {
-    cp = c0;
-    return 1;
-  }
-  std::size_t len;
-  char32_t min;
-  if ((c0 & 0xE0) == 0xC0) {
-    len = 2, cp = c0 & 0x1F, min = 0x80;
-  } else if ((c0 & 0xF0) == 0xE0) {
-    len = 3, cp = c0 & 0x0F, min = 0x800;
-  } else if ((c0 & 0xF8) == 0xF0) {
-    len = 4, cp = c0 & 0x07, min = 0x10000;
-  } else {
-    return 0;
-  }
-  if (i + len > text.size()) return 0;
-  for (std::size_t k = 1; k < len; ++k) {
-    const auto c = static_cast<unsigned char>(text[i + k]);
-    if (!IsContinuation(c)) return 0;
-    cp = (cp << 6) | (c & 0x3F);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-  return len;
+constexpr const char* kNotScalar = "is not a Unicode character (a surrogate or beyond U+10FFFF)";
+
+// Writes a scalar value; the caller has checked it is one.
+void AppendScalarUtf8(std::string& out, char32_t cp) {
+  char buf[U8_MAX_LENGTH];
+  std::size_t n = 0;
+  U8_APPEND_UNSAFE(buf, n, static_cast<UChar32>(cp));
+  out.append(buf, n);
 }
 }  // namespace
+
+UnencodableTextError::UnencodableTextError(std::size_t position, char32_t value, const char* why)
+    : std::invalid_argument(Describe(position, value, why)), m_position(position), m_value(value) {}
+
+std::size_t FindNonScalarValue(std::u32string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!IsScalarValue(text[i])) return i;
+  }
+  return std::u32string_view::npos;
+}
 
 VXString ToVXString(std::string_view utf8) {
   VXString out;
   out.reserve(utf8.size());
-  for (std::size_t i = 0; i < utf8.size();) {
-    char32_t cp;
-    const std::size_t len = DecodeOne(utf8, i, cp);
-    if (len == 0) {
-      out.push_back(kReplacement);
-      ++i;
-    } else {
-      out.push_back(cp);
-      i += len;
-    }
+  const auto* s = reinterpret_cast<const std::uint8_t*>(utf8.data());
+  const std::size_t length = utf8.size();
+  for (std::size_t i = 0; i < length;) {
+    UChar32 c;
+    U8_NEXT_OR_FFFD(s, i, length, c);
+    out.push_back(static_cast<char32_t>(c));
   }
   return out;
 }
 
 void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = kReplacement;
   if (cp < 0x80) {
     out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
   } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    AppendScalarUtf8(out, IsScalarValue(cp) ? cp : kReplacement);
   }
 }
 
@@ -77,12 +63,63 @@ std::string ToNarrow(std::u32string_view wide) {
   return out;
 }
 
+std::string ToUtf8Exact(std::u32string_view wide) {
+  std::string out;
+  out.reserve(wide.size());
+  for (std::size_t i = 0; i < wide.size(); ++i) {
+    const char32_t cp = wide[i];
+    if (cp < 0x80) {
+      out.push_back(static_cast<char>(cp));
+    } else if (IsScalarValue(cp)) {
+      AppendScalarUtf8(out, cp);
+    } else {
+      throw UnencodableTextError(i, cp, kNotScalar);
+    }
+  }
+  return out;
+}
+
 bool IsValidUtf8(std::string_view bytes) {
-  for (std::size_t i = 0; i < bytes.size();) {
-    char32_t cp;
-    const std::size_t len = DecodeOne(bytes, i, cp);
-    if (len == 0) return false;
-    i += len;
+  const auto* s = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  const std::size_t length = bytes.size();
+  for (std::size_t i = 0; i < length;) {
+    UChar32 c;
+    U8_NEXT(s, i, length, c);
+    if (c < 0) return false;
   }
   return true;
+}
+
+void AppendFromUtf16(VXString& out, std::u16string_view utf16) {
+  out.reserve(out.size() + utf16.size());
+  const char16_t* s = utf16.data();
+  const std::size_t length = utf16.size();
+  for (std::size_t i = 0; i < length;) {
+    UChar32 c;
+    U16_NEXT(s, i, length, c);
+    out.push_back(static_cast<char32_t>(c));
+  }
+}
+
+VXString FromUtf16(std::u16string_view utf16) {
+  VXString out;
+  AppendFromUtf16(out, utf16);
+  return out;
+}
+
+std::u16string ToUtf16(std::u32string_view wide) {
+  std::u16string out;
+  out.reserve(wide.size());
+  for (std::size_t i = 0; i < wide.size(); ++i) {
+    const char32_t cp = wide[i];
+    if (cp < 0x10000 && IsScalarValue(cp)) {
+      out.push_back(static_cast<char16_t>(cp));
+    } else if (IsScalarValue(cp)) {
+      out.push_back(U16_LEAD(cp));
+      out.push_back(U16_TRAIL(cp));
+    } else {
+      throw UnencodableTextError(i, cp, kNotScalar);
+    }
+  }
+  return out;
 }

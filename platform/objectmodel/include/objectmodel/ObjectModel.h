@@ -24,6 +24,5 @@
 #include "objectmodel/Repository.h"
 #include "objectmodel/RpBuilder.h"
 #include "objectmodel/RpGateway.h"
-#include "objectmodel/RpName.h"
 #include "objectmodel/RpObject.h"
 #include "objectmodel/TypeIDs.h"

@@ -174,7 +174,7 @@ class ARpObject {
   // Whether name equals the object's name or one of its former names,
   // without regard to case.
   bool IsNameOrAlias(const VXString& name) const;
-  // The same with a wildcard pattern ('*' any run, '?' one character).
+  // The same with a wildcard pattern (BaseStringUtil::IsWildcardCaseInsensitiveMatch).
   bool IsWildcardNameOrAlias(const VXString& pattern) const;
 
   // GUID and upgrade identifier bytes (empty when never assigned).

@@ -15,6 +15,10 @@
 //   int vector   uint32 count, then count int32s
 //   string vector uint32 count, then count strings
 //
+// A string is stored exactly or not at all: text holding an element that
+// UTF-8 cannot carry (a surrogate code point, a value beyond U+10FFFF) is
+// refused with UnencodableTextError and nothing is appended.
+//
 // Bytes come from other processes and files, so every reader is bounded by an
 // end pointer and throws BlobDecodeError on truncated or corrupt input. Counts
 // are checked against the bytes left before anything is allocated.

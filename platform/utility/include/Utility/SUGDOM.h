@@ -81,12 +81,16 @@ std::unique_ptr<SUGDOMDocument> ValidatedParseFileDocument(const VXString& file,
 std::unique_ptr<SUGDOMDocument> ParseMemoryDocument(std::string_view xml, const VXString& bufferName,
                                                     const VXString& schemaFile, SUGDomErrorReporter& reporter);
 
-// Xerces text (UTF-16) to and from VXString.
+// Xerces text (NUL-terminated UTF-16) to and from VXString. ToXMLString
+// refuses, with an UnencodableTextError, text that the parser cannot be
+// given whole: a NUL (it would end the text early), a surrogate or a value
+// beyond U+10FFFF. What it accepts reads back unchanged through ToVXString.
 VXString ToVXString(const XMLCh* text);
 std::u16string ToXMLString(const VXString& text);
 
 VXString GetElementName(const xercesc::DOMElement* element);
-// The attribute's value; empty when absent.
+// The attribute's value; empty when absent (also for a name that
+// ToXMLString refuses, since no attribute can bear it).
 VXString GetAttribute(const xercesc::DOMElement* element, const VXString& name);
 std::vector<xercesc::DOMElement*> GetChildElements(const xercesc::DOMElement* element);
 // The concatenated text content of a node.
