@@ -34,6 +34,7 @@
 // external form), --diag (the diagnostic form instead), --bytes (the
 // query spec's byte form in hex instead). Exit codes: 0 written, 1 the
 // file or repository could not be read or an object was not found, 2 usage.
+#include <CLI/CLI.hpp>
 #include <cctype>
 #include <fstream>
 #include <map>
@@ -55,8 +56,6 @@
 
 namespace smutil_tool {
 namespace {
-
-constexpr const char* kUsage = "query [--fq] [--tabs] [--native] [--short] [--diag] [--bytes] [--query NAME] FILE";
 
 // A problem in the query file, with its line.
 class QueryFileError : public std::runtime_error {
@@ -291,10 +290,12 @@ class QueryFileReader {
     ListQuerySpec& q = Single();
     if (q.m_fromTables.empty()) Fail("'join' needs a 'from' before it");
     const std::string kind = TakeWord(rest);
-    static const std::map<std::string, SqlTableRef::JoinType> kKinds = {
-        {"inner", SqlTableRef::kInnerJoin},          {"left", SqlTableRef::kLeftOuterJoin},
-        {"right", SqlTableRef::kRightOuterJoin},     {"full", SqlTableRef::kFullOuterJoin},
-        {"stitch", SqlTableRef::kFullOuterStitchJoin}, {"natural", SqlTableRef::kNaturalJoin}};
+    static const std::map<std::string, SqlTableRef::JoinType> kKinds = {{"inner", SqlTableRef::kInnerJoin},
+                                                                        {"left", SqlTableRef::kLeftOuterJoin},
+                                                                        {"right", SqlTableRef::kRightOuterJoin},
+                                                                        {"full", SqlTableRef::kFullOuterJoin},
+                                                                        {"stitch", SqlTableRef::kFullOuterStitchJoin},
+                                                                        {"natural", SqlTableRef::kNaturalJoin}};
     auto it = kKinds.find(kind);
     if (it == kKinds.end()) Fail("unknown join kind '" + kind + "'");
     SqlTableRef right = TableOperand(rest, true);
@@ -352,7 +353,8 @@ class QueryFileReader {
       // The first line says what is wrong; the list of every type name that
       // follows it belongs to the usage text, not to a file error.
       const std::string why = typeErr.str();
-      Fail(Trim(why.substr(0, why.find('\n'))) + " (types are named as in the other commands: TABLE, COLUMN, FOREIGN KEY, JOIN, ...)");
+      Fail(Trim(why.substr(0, why.find('\n'))) +
+           " (types are named as in the other commands: TABLE, COLUMN, FOREIGN KEY, JOIN, ...)");
     }
     QualifiedName name;
     MetadataUtil::ParseQualifiedNameString(ToVXString(Trim(inner.substr(colon + 1))), name, '.', true);
@@ -378,7 +380,8 @@ class QueryFileReader {
         i += ref.size() - 1;
         continue;
       }
-      if (!bInString && text.compare(i, 3, "SQ(") == 0 && (i == 0 || !std::isalnum(static_cast<unsigned char>(text[i - 1])))) {
+      if (!bInString && text.compare(i, 3, "SQ(") == 0 &&
+          (i == 0 || !std::isalnum(static_cast<unsigned char>(text[i - 1])))) {
         const std::size_t close = text.find(')', i);
         if (close == std::string::npos) Fail("unclosed SQ(");
         const std::string name = Trim(text.substr(i + 3, close - i - 3));
@@ -405,37 +408,14 @@ class QueryFileReader {
   std::vector<std::string> m_order;
 };
 
-int RunQuery(Context& ctx) {
+struct QueryOptions {
   bool bFQ = false, bTabs = false, bNative = false, bShort = false, bDiag = false, bBytes = false;
   std::string queryName, path;
-  for (std::size_t i = 0; i < ctx.args.size(); ++i) {
-    const std::string& a = ctx.args[i];
-    if (a == "--fq") {
-      bFQ = true;
-    } else if (a == "--tabs") {
-      bTabs = true;
-    } else if (a == "--native") {
-      bNative = true;
-    } else if (a == "--short") {
-      bShort = true;
-    } else if (a == "--diag") {
-      bDiag = true;
-    } else if (a == "--bytes") {
-      bBytes = true;
-    } else if (a == "--query" && i + 1 < ctx.args.size()) {
-      queryName = ctx.args[++i];
-    } else if (a.rfind("--", 0) == 0 || !path.empty()) {
-      ctx.err << "usage: smutil " << kUsage << "\n";
-      return 2;
-    } else {
-      path = a;
-    }
-  }
-  if (path.empty()) {
-    ctx.err << "usage: smutil " << kUsage << "\n"
-            << "  writes the query described in FILE as logical SQL (see samples/queries/)\n";
-    return 2;
-  }
+};
+
+int RunQuery(Context& ctx, const QueryOptions& o) {
+  const bool bFQ = o.bFQ, bTabs = o.bTabs, bNative = o.bNative, bShort = o.bShort, bDiag = o.bDiag, bBytes = o.bBytes;
+  const std::string &queryName = o.queryName, &path = o.path;
   std::ifstream in(path);
   if (!in) {
     ctx.err << "smutil query: cannot open " << path << "\n";
@@ -468,7 +448,20 @@ int RunQuery(Context& ctx) {
   return 0;
 }
 
-SMUTIL_COMMAND("query", kUsage, "write a query spec from a query file as logical SQL", RunQuery);
+RunFn DeclareQuery(CLI::App& cmd, Context&) {
+  auto o = std::make_shared<QueryOptions>();
+  cmd.add_flag("--fq", o->bFQ, "fully qualified names");
+  cmd.add_flag("--tabs", o->bTabs, "tabs in the SQL text");
+  cmd.add_flag("--native", o->bNative, "native form of the SQL text");
+  cmd.add_flag("--short", o->bShort, "short external form");
+  cmd.add_flag("--diag", o->bDiag, "the diagnostic form instead (single queries)");
+  cmd.add_flag("--bytes", o->bBytes, "the query spec's byte form in hex instead");
+  cmd.add_option("--query", o->queryName, "the query of the file to write (default: the last)")->type_name("NAME");
+  cmd.add_option("FILE", o->path, "the query file (see the samples' queries/)")->required();
+  return [o](Context& c) { return RunQuery(c, *o); };
+}
+
+SMUTIL_COMMAND("query", "write a query spec from a query file as logical SQL", DeclareQuery);
 
 }  // namespace
 }  // namespace smutil_tool

@@ -1,4 +1,6 @@
 // The library's version, for hosts that log what they loaded.
 #pragma once
 
+// "MAJOR.MINOR.PATCH" of the loaded library; the installed package's
+// smutilConfigVersion.cmake gives the same number at build time.
 const char* SMUtilVersion();
