@@ -115,7 +115,12 @@ TEST_F(CmdDict, UnknownNameAndBadUsage) {
   EXPECT_NE(missing.err.find("nothing named Sales.Nothing"), std::string::npos) << missing.err;
   EXPECT_EQ(missing.out, "");
   EXPECT_EQ(Run({"dict", "a", "b"}).exitCode, 2);
-  EXPECT_EQ(Run({"dict", "--type", "TABLE"}).exitCode, 2);
+  EXPECT_EQ(Run({"dict", "--type", "NO SUCH TYPE"}).exitCode, 2);
+  // A type without a name: every object of the type, the one table here.
+  const ToolRun tables = Run({"dict", "--type", "TABLE"});
+  ASSERT_EQ(tables.exitCode, 0) << tables.err;
+  EXPECT_EQ(Lines(tables.out).size(), 1u) << tables.out;
+  EXPECT_EQ(tables.out.rfind("3001:1\tPhysicalTable\tPT\t", 0), 0u) << tables.out;
 }
 
 TEST_F(CmdDict, MessageTextMatchesTheLibrary) {

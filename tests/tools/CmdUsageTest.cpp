@@ -71,7 +71,7 @@ TEST(CmdUsage, BadUsageNamesTheProblem) {
       {{"query", "--query"}, "smutil query: option --query needs a name\n"},
       {{"vars", "--bogus"}, "smutil vars: unknown option '--bogus'\n"},
       {{"vars", "--bogus", "text"}, "smutil vars: unknown option '--bogus'\n"},
-      {{"--bogus", "show"}, "smutil: unknown option '--bogus'\n"},
+      {{"--bogus", "version"}, "smutil version: unknown option '--bogus'\n"},
       {{"parse", "a", "b"}, "smutil parse: unexpected argument 'b'\n"},
       {{"convert", "a", "b", "c"}, "smutil convert: unexpected argument 'c'\n"},
       {{"dict", "a", "b"}, "smutil dict: unexpected argument 'b'\n"},
