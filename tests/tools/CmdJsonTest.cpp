@@ -51,7 +51,7 @@ TEST(CmdJson, NamesParseSplit) {
   const json names = RunJson({"names", "--type", "DATABASE"});
   ASSERT_TRUE(names.is_array());
   EXPECT_NE(std::find(names.begin(), names.end(), json("Sales DW")), names.end()) << names;
-  EXPECT_EQ(RunJson({"parse", "\"Sales\"..\"Orders\"\"\""}), json::array({"Sales", "", "Orders\""}));
+  EXPECT_EQ(RunJson({"parse", "\"Sales\"..\"Orders\""}), json::array({"Sales", "", "Orders"}));
   EXPECT_EQ(RunJson({"split", "Sales DW.SALESDB.\"W.X\""}), json::array({"Sales DW", "SALESDB", "W.X"}));
 }
 

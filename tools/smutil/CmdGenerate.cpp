@@ -47,7 +47,9 @@ RunFn DeclareGenerate(CLI::App& cmd, Context&) {
       ->required()
       ->check(CLI::Range(std::uint64_t{1}, kMaxObjects));
   cmd.add_option("OUT", o->out, "the repository file to write")->required();
-  cmd.add_option("--seed", o->seed, "seed of the generator (a non-negative integer)")->type_name("S");
+  cmd.add_option("--seed", o->seed, "seed of the generator (a non-negative integer)")
+      ->type_name("S")
+      ->check(CLI::NonNegativeNumber);
   return [o](Context& c) { return RunGenerate(c, *o); };
 }
 

@@ -108,7 +108,8 @@ int main(int argc, char** argv) {
 
   if (help->parsed()) {
     if (helpTopic.empty()) {
-      ctx.out << app.help();
+      // app.help() would describe the help command itself, the one chosen.
+      ctx.out << app.get_formatter()->make_help(&app, "smutil", CLI::AppFormatMode::Normal);
       return kExitDone;
     }
     CLI::App* topic = nullptr;
@@ -135,6 +136,6 @@ int main(int argc, char** argv) {
       return kExitFailed;
     }
   }
-  ctx.err << app.help();
+  ctx.err << app.get_formatter()->make_help(&app, "smutil", CLI::AppFormatMode::Normal);
   return kExitUsage;
 }
