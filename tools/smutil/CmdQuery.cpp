@@ -290,12 +290,10 @@ class QueryFileReader {
     ListQuerySpec& q = Single();
     if (q.m_fromTables.empty()) Fail("'join' needs a 'from' before it");
     const std::string kind = TakeWord(rest);
-    static const std::map<std::string, SqlTableRef::JoinType> kKinds = {{"inner", SqlTableRef::kInnerJoin},
-                                                                        {"left", SqlTableRef::kLeftOuterJoin},
-                                                                        {"right", SqlTableRef::kRightOuterJoin},
-                                                                        {"full", SqlTableRef::kFullOuterJoin},
-                                                                        {"stitch", SqlTableRef::kFullOuterStitchJoin},
-                                                                        {"natural", SqlTableRef::kNaturalJoin}};
+    static const std::map<std::string, SqlTableRef::JoinType> kKinds = {
+        {"inner", SqlTableRef::kInnerJoin},          {"left", SqlTableRef::kLeftOuterJoin},
+        {"right", SqlTableRef::kRightOuterJoin},     {"full", SqlTableRef::kFullOuterJoin},
+        {"stitch", SqlTableRef::kFullOuterStitchJoin}, {"natural", SqlTableRef::kNaturalJoin}};
     auto it = kKinds.find(kind);
     if (it == kKinds.end()) Fail("unknown join kind '" + kind + "'");
     SqlTableRef right = TableOperand(rest, true);
@@ -353,8 +351,7 @@ class QueryFileReader {
       // The first line says what is wrong; the list of every type name that
       // follows it belongs to the usage text, not to a file error.
       const std::string why = typeErr.str();
-      Fail(Trim(why.substr(0, why.find('\n'))) +
-           " (types are named as in the other commands: TABLE, COLUMN, FOREIGN KEY, JOIN, ...)");
+      Fail(Trim(why.substr(0, why.find('\n'))) + " (types are named as in the other commands: TABLE, COLUMN, FOREIGN KEY, JOIN, ...)");
     }
     QualifiedName name;
     MetadataUtil::ParseQualifiedNameString(ToVXString(Trim(inner.substr(colon + 1))), name, '.', true);
@@ -380,8 +377,7 @@ class QueryFileReader {
         i += ref.size() - 1;
         continue;
       }
-      if (!bInString && text.compare(i, 3, "SQ(") == 0 &&
-          (i == 0 || !std::isalnum(static_cast<unsigned char>(text[i - 1])))) {
+      if (!bInString && text.compare(i, 3, "SQ(") == 0 && (i == 0 || !std::isalnum(static_cast<unsigned char>(text[i - 1])))) {
         const std::size_t close = text.find(')', i);
         if (close == std::string::npos) Fail("unclosed SQ(");
         const std::string name = Trim(text.substr(i + 3, close - i - 3));
