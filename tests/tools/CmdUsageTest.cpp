@@ -145,4 +145,21 @@ TEST(CmdUsage, NoProgressWhenStandardErrorIsNotATerminal) {
   rmdir(dir);
 }
 
+// On a terminal (script(1) gives the tool one) the steps are shown on one
+// line rewritten in place, and cleared before the result.
+TEST(CmdUsage, ProgressOnATerminal) {
+  if (access("/usr/bin/script", X_OK) != 0) GTEST_SKIP() << "script(1) is not installed";
+  char dir[] = "/tmp/smutil_progress_XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string out = std::string(dir) + "/g.rpd.xml";
+  const ToolRun r = cmdtest::RunProgram("/usr/bin/script",
+                                        {"-qec", std::string(SMUTIL_TOOL_PATH) + " generate 2000 " + out, "/dev/null"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("\rsmutil generate: generating 2000 objects..."), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\rsmutil generate: saving " + out + "..."), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\r\x1b[K2000 objects written to " + out), std::string::npos) << r.out;
+  std::remove(out.c_str());
+  rmdir(dir);
+}
+
 }  // namespace
