@@ -112,8 +112,8 @@ int main(int argc, char** argv) {
       ctx.out << app.get_formatter()->make_help(&app, "smutil", CLI::AppFormatMode::Normal);
       return kExitDone;
     }
-    CLI::App* topic = nullptr;
-    for (const auto& [sub, run] : runs) {
+    const CLI::App* topic = nullptr;
+    for (const CLI::App* sub : app.get_subcommands({})) {
       if (sub->get_name() == helpTopic) topic = sub;
     }
     if (topic == nullptr) {
