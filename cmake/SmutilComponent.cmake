@@ -1,28 +1,36 @@
 # One target per box: sources are every .cpp under <dir>/src, public headers
-# live under <dir>/include/<HeaderDir>/.
+# live under <dir>/include/<HeaderDir>/. Every box is a shared library (see
+# the top-level CMakeLists.txt for why); consumers name it smutil::<box>.
 function(smutil_component target dir header_dir)
-  cmake_parse_arguments(ARG "SHARED" "" "PUBLIC_LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "PUBLIC_LIBS" ${ARGN})
+  string(REPLACE "smutil_" "" box ${target})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/src/*.cpp)
   if(NOT sources)
     # A box that has only headers so far.
     add_library(${target} INTERFACE)
-    target_include_directories(${target} INTERFACE ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/include)
+    target_include_directories(${target} INTERFACE
+      $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/${dir}/include>
+      $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
     target_link_libraries(${target} INTERFACE ${ARG_PUBLIC_LIBS})
-    add_library(smutil::${header_dir} ALIAS ${target})
-    return()
-  elseif(ARG_SHARED)
-    add_library(${target} SHARED ${sources})
   else()
-    add_library(${target} STATIC ${sources})
+    add_library(${target} SHARED ${sources})
+    target_include_directories(${target} PUBLIC
+      $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/${dir}/include>
+      $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
+    target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/src)
+    target_link_libraries(${target} PUBLIC ${ARG_PUBLIC_LIBS})
+    # The build tree keeps the libraries where an installation does, relative
+    # to the data directory, so the library finds its data the same way.
+    set_target_properties(${target} PROPERTIES
+      VERSION ${PROJECT_VERSION}
+      SOVERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}
+      LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/${CMAKE_INSTALL_LIBDIR}
+      INSTALL_RPATH "$ORIGIN")
   endif()
-  target_include_directories(${target} PUBLIC
-    $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/${dir}/include>
-    $<INSTALL_INTERFACE:include>)
-  target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/src)
-  target_link_libraries(${target} PUBLIC ${ARG_PUBLIC_LIBS})
-  target_compile_definitions(${target} PRIVATE
-    SMUTIL_SAMPLES_DIR="${CMAKE_CURRENT_SOURCE_DIR}/samples")
-  add_library(smutil::${header_dir} ALIAS ${target})
+  set_target_properties(${target} PROPERTIES EXPORT_NAME ${box})
+  add_library(smutil::${box} ALIAS ${target})
+  set_property(GLOBAL APPEND PROPERTY SMUTIL_COMPONENTS ${target})
+  set_property(GLOBAL APPEND PROPERTY SMUTIL_HEADER_DIRS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/include/${header_dir})
 endfunction()
 
 # One test program per box: every .cpp under tests/<box>.

@@ -12,6 +12,9 @@ trap 'rm -rf "$OUT"' EXIT
 set -x
 build/smutil --help
 build/smutil version
+build/smutil help show
+# Bad usage exits with 2 and names what is wrong.
+build/smutil show --type || true
 # Qualified names: write, read back, cut at full stops.
 build/smutil quote "Sales Analysis" "" 'Order "Lines"'
 build/smutil parse '"Sales Analysis".."Customers"'
@@ -23,6 +26,7 @@ build/smutil show --type "LOGICAL COLUMN" Sales Orders Revenue
 build/smutil show --type TABLE Marketing RESPONSES
 # Names already taken: all databases, the columns of one table.
 build/smutil names --type DATABASE
+build/smutil names --type DATABASE --format json
 build/smutil names --type COLUMN --parent-type TABLE --parent "Sales DW.SALESDB.dbo.W_CUSTOMER_D"
 # A name that is not there (exit code 1, with the names it might have meant).
 build/smutil show --type TABLE "Sales DW.SALESDB.dbo.w_orders_f" || true
@@ -33,7 +37,10 @@ build/smutil find --type "presentation table" Customers
 build/smutil vars 'Hello VALUEOF(VX_SESSION.USER) and VALUEOF("Region")'
 # Metadata dictionary, consistency messages, query text.
 build/smutil dict '"Sales DW"."SALESDB"."dbo"."W_ORDERS_F"'
+build/smutil dict --type DATABASE --format json
 build/smutil message 38009 2006:1
+build/smutil message 38126 2006:1     # one object gives both its type and its name
+build/smutil message --format json 39080 2006:1 2006:2
 build/smutil query --fq samples/queries/orders_by_region.qry
 # Repository files: save the sample again, generate a large one and use it.
 build/smutil convert samples/sample.rpd.xml "$OUT/sample-copy.rpd.xml"

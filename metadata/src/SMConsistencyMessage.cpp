@@ -5,6 +5,7 @@
 // functions only read them.
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -357,6 +358,16 @@ bool ConsistencyMessage::operator<(const ConsistencyMessage& other) const {
   const auto theirs = key(other.m_mainObject);
   if (mine != theirs) return mine < theirs;
   return SortKey() < other.SortKey();
+}
+
+std::optional<std::size_t> ConsistencyMessage::GetRecipeObjectCount(MessageId id) {
+  const Recipe* recipe = FindRecipe(id);
+  if (recipe == nullptr) return std::nullopt;
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < recipe->count; ++i) {
+    count = std::max<std::size_t>(count, recipe->args[i].object + 1u);
+  }
+  return count;
 }
 
 std::vector<std::pair<MessageId, std::size_t>> ConsistencyMessage::GetRecipeArgumentCounts() {

@@ -1,3 +1,4 @@
 #include "Metadata/SMVersion.h"
 
-const char* SMUtilVersion() { return "0.1.0"; }
+// SMUTIL_VERSION is the project's version, given to this file alone by the build.
+const char* SMUtilVersion() { return SMUTIL_VERSION; }

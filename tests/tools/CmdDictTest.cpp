@@ -1,49 +1,26 @@
 // The dict and message commands, run as a user would run them: the built
 // tool in a child process on a repository file written by the test, with a
 // configuration file of the test's own.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "CmdToolRun.h"
 #include "Metadata/ConsistencyMessage.h"
 #include "Metadata/SMDictUtil.h"
 #include "objectmodel/ObjectModel.h"
 #include "objectmodel/RpFile.h"
 
-extern char** environ;
-
 namespace {
 
-struct ToolRun {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
+using cmdtest::Lines;
+using cmdtest::ToolRun;
 
 class CmdDict : public ::testing::Test {
  protected:
@@ -75,41 +52,11 @@ class CmdDict : public ::testing::Test {
     delete dir;
   }
 
+  // The child reads our configuration and no instance mode from outside.
   static ToolRun Run(const std::vector<std::string>& args) {
-    const std::string outPath = *dir + "/out", errPath = *dir + "/err";
-    std::vector<std::string> argv0{SMUTIL_TOOL_PATH, "--repo", *dir + "/repo.rpd.xml"};
-    argv0.insert(argv0.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : argv0) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    // The child reads our configuration and no instance mode from outside.
-    std::vector<std::string> env{"SMUTIL_CONFIG=" + *dir + "/config.ini"};
-    for (char** e = environ; *e; ++e) {
-      if (std::strncmp(*e, "SMUTIL_CONFIG=", 14) != 0 && std::strncmp(*e, "SMUTIL_LEGACY_INSTANCE_MODE=", 28) != 0) {
-        env.emplace_back(*e);
-      }
-    }
-    std::vector<char*> envp;
-    for (auto& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-
-    ToolRun run;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, SMUTIL_TOOL_PATH, &actions, nullptr, argv.data(), envp.data()) == 0) {
-      int status = 0;
-      waitpid(pid, &status, 0);
-      run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    run.out = ReadWhole(outPath);
-    run.err = ReadWhole(errPath);
-    std::remove(outPath.c_str());
-    std::remove(errPath.c_str());
-    return run;
+    std::vector<std::string> all{"--repo", *dir + "/repo.rpd.xml"};
+    all.insert(all.end(), args.begin(), args.end());
+    return cmdtest::RunTool(all, {"SMUTIL_CONFIG=" + *dir + "/config.ini", "SMUTIL_LEGACY_INSTANCE_MODE"});
   }
 
   static std::string* dir;
@@ -168,7 +115,12 @@ TEST_F(CmdDict, UnknownNameAndBadUsage) {
   EXPECT_NE(missing.err.find("nothing named Sales.Nothing"), std::string::npos) << missing.err;
   EXPECT_EQ(missing.out, "");
   EXPECT_EQ(Run({"dict", "a", "b"}).exitCode, 2);
-  EXPECT_EQ(Run({"dict", "--type", "TABLE"}).exitCode, 2);
+  EXPECT_EQ(Run({"dict", "--type", "NO SUCH TYPE"}).exitCode, 2);
+  // A type without a name: every object of the type, the one table here.
+  const ToolRun tables = Run({"dict", "--type", "TABLE"});
+  ASSERT_EQ(tables.exitCode, 0) << tables.err;
+  EXPECT_EQ(Lines(tables.out).size(), 1u) << tables.out;
+  EXPECT_EQ(tables.out.rfind("3001:1\tPhysicalTable\tPT\t", 0), 0u) << tables.out;
 }
 
 // 38014 takes the qualified names of its two objects; the catalogue's text

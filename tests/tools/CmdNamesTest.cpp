@@ -45,9 +45,9 @@ TEST(CmdNames, ErrorsAndExitCodes) {
     int code;
     const char* err;
   } cases[] = {
-      {{"quote"}, 2, "usage: smutil quote"},
-      {{"parse", "a", "b"}, 2, "usage: smutil parse"},
-      {{"names"}, 2, "usage: smutil names"},
+      {{"quote"}, 2, "smutil quote: NAME is required"},
+      {{"parse", "a", "b"}, 2, "smutil parse: unexpected argument 'b'"},
+      {{"names"}, 2, "smutil names: --type is required"},
       {{"names", "--type", "NO SUCH TYPE"}, 2, "unknown type 'NO SUCH TYPE'"},
       {{"names", "--type", "99999"}, 2, "not a type id"},
       {{"names", "--type", "TABLE", "--parent-type", "SCHEMA", "--parent", "nowhere"}, 1, "no SCHEMA (3027)"},

@@ -106,7 +106,7 @@ TEST_F(CmdRender, ExpressionText) {
 TEST_F(CmdRender, Failures) {
   ToolRun r = Render({"--expr", "Add(1,"});
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_NE(r.err.find("bad expression text at character"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("bad expression text at position 6: "), std::string::npos) << r.err;
 
   r = Render({"--type", "LOGICAL COLUMN", "Retail.Fact.Nothing"});
   EXPECT_EQ(r.exitCode, 1);

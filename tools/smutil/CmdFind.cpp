@@ -16,6 +16,8 @@
 // for any name, and the name is aligned with the end of the object's name.
 // --aliases accepts former names; --through-bytes first sends the condition
 // through its byte form, as a receiving server process would get it.
+// --format json prints an array of {"id","type","typeName","name","qualifiedName"}.
+#include <CLI/CLI.hpp>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -23,6 +25,7 @@
 #include "Commands.h"
 #include "Metadata/SMLookupCondition.h"
 #include "Metadata/SMUtil.h"
+#include "Output.h"
 #include "RepoLoad.h"
 #include "RepoNameArgs.h"
 #include "Utility/DataBlobUtil.h"
@@ -30,13 +33,11 @@
 namespace smutil_tool {
 namespace {
 
-constexpr const char* kUsage = "find [--flexible] [--aliases] [--through-bytes] --type TYPE [--type TYPE...] NAME...";
-
-void PrintUsage(Context& ctx) {
-  ctx.err << "usage: smutil " << kUsage << "\n"
-          << "  lists the objects of the TYPEs whose name is NAME (written \"A\".\"B\", or A.B, or one word a\n"
-          << "  segment, \"\" for an empty one); --flexible lets leading empty segments stand for any name\n";
-}
+struct FindOptions {
+  std::vector<std::string> typeTexts;
+  bool bFlexible = false, bAliases = false, bThroughBytes = false;
+  std::vector<std::string> words;
+};
 
 std::unique_ptr<ACondition> MakeCondition(const TypeIDVector& types, const QualifiedName& name, bool bFlexible,
                                           bool bAliases) {
@@ -47,49 +48,29 @@ std::unique_ptr<ACondition> MakeCondition(const TypeIDVector& types, const Quali
   return std::make_unique<NamedInterfaceTypeCondition>(types, name.back(), parent, bAliases);
 }
 
-int RunFind(Context& ctx) {
+int RunFind(Context& ctx, const FindOptions& o) {
   TypeIDVector types;
-  bool bFlexible = false, bAliases = false, bThroughBytes = false;
-  std::vector<std::string> words;
-  for (std::size_t i = 0; i < ctx.args.size(); ++i) {
-    const std::string& a = ctx.args[i];
-    if (a == "--type") {
-      if (i + 1 >= ctx.args.size()) {
-        PrintUsage(ctx);
-        return 2;
-      }
-      TypeID type = 0;
-      if (!ParseTypeArgument(ctx, ctx.args[++i], type)) return 2;
-      types.push_back(type);
-    } else if (a == "--flexible") {
-      bFlexible = true;
-    } else if (a == "--aliases") {
-      bAliases = true;
-    } else if (a == "--through-bytes") {
-      bThroughBytes = true;
-    } else {
-      words.push_back(a);
-    }
+  for (const std::string& text : o.typeTexts) {
+    TypeID type = 0;
+    if (!ParseTypeArgument(ctx, text, type)) return kExitUsage;
+    types.push_back(type);
   }
-  if (types.empty() || words.empty()) {
-    PrintUsage(ctx);
-    return 2;
-  }
+  const bool bFlexible = o.bFlexible, bAliases = o.bAliases;
   QualifiedName name;
-  if (words.size() == 1) {
-    name = QualifiedNameFromArgument(words[0]);
+  if (o.words.size() == 1) {
+    name = QualifiedNameFromArgument(o.words[0]);
   } else {
-    for (const std::string& w : words) name.push_back(ToVXString(w));
+    for (const std::string& w : o.words) name.push_back(ToVXString(w));
   }
   if (name.empty()) {
-    ctx.err << "smutil find: the name \"" << words[0] << "\" has no segment\n";
-    return 2;
+    ctx.err << "smutil find: the name \"" << o.words[0] << "\" has no segment\n";
+    return kExitUsage;
   }
 
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
-  if (!rp) return 1;
+  if (!rp) return kExitFailed;
   std::unique_ptr<ACondition> cond = MakeCondition(types, name, bFlexible, bAliases);
-  if (bThroughBytes) {
+  if (o.bThroughBytes) {
     ByteVector bytes;
     ConditionRegistry::ToTaggedBytes(rp.get(), *cond, bytes);
     try {
@@ -97,28 +78,52 @@ int RunFind(Context& ctx) {
     } catch (const BlobDecodeError& e) {
       ctx.err << "smutil find: the condition did not read back from its " << bytes.size() << " bytes: " << e.what()
               << "\n";
-      return 1;
+      return kExitFailed;
     }
   }
 
   VoidIDVector ids;
   rp->LookupObjects(*cond, ids);
-  for (const VoidID& id : ids) {
-    ctx.out << ToNarrow(MetadataUtil::GenerateQualifiedName(rp->GetObject(id))) << '\t' << ToNarrow(id.ToString())
-            << '\n';
-  }
+  Emit(
+      ctx,
+      [&] {
+        nlohmann::json doc = nlohmann::json::array();
+        for (const VoidID& id : ids) doc.push_back(ObjectJson(rp->GetObject(id)));
+        return doc;
+      },
+      [&](std::ostream& out) {
+        for (const VoidID& id : ids) {
+          out << ToNarrow(MetadataUtil::GenerateQualifiedName(rp->GetObject(id))) << '\t' << ToNarrow(id.ToString())
+              << '\n';
+        }
+      });
   if (ids.empty()) {
     ctx.err << "smutil find: nothing of type";
     for (TypeID t : types) ctx.err << ' ' << TypeLabel(t);
-    ctx.err << " matches " << ToNarrow(MetadataUtil::ToQualifiedName(name))
-            << (bFlexible ? " (flexible)" : "") << " in " << ctx.repoPath << "\n";
+    ctx.err << " matches " << ToNarrow(MetadataUtil::ToQualifiedName(name)) << (bFlexible ? " (flexible)" : "")
+            << " in " << ctx.repoPath << "\n";
     if (!bAliases) ctx.err << "  --aliases would accept former names too\n";
-    return 1;
+    return kExitFailed;
   }
-  return 0;
+  return kExitDone;
 }
 
-SMUTIL_COMMAND("find", kUsage, "list the objects a named or flexible lookup condition accepts", RunFind);
+RunFn DeclareFind(CLI::App& cmd, Context& ctx) {
+  auto o = std::make_shared<FindOptions>();
+  cmd.add_option("--type", o->typeTexts, "a type the objects may have (repeat for several)")
+      ->type_name("TYPE")
+      ->allow_extra_args(false)
+      ->required();
+  cmd.add_flag("--flexible", o->bFlexible, "leading empty segments stand for any name");
+  cmd.add_flag("--aliases", o->bAliases, "accept former names too");
+  cmd.add_flag("--through-bytes", o->bThroughBytes, "send the condition through its byte form first");
+  cmd.add_option("NAME", o->words, "the name (\"A\".\"B\", or A.B, or one word a segment, \"\" for an empty one)")
+      ->required();
+  AddFormatOption(cmd, ctx);
+  return [o](Context& c) { return RunFind(c, *o); };
+}
+
+SMUTIL_COMMAND("find", "list the objects a named or flexible lookup condition accepts", DeclareFind);
 
 }  // namespace
 }  // namespace smutil_tool

@@ -1,56 +1,59 @@
 // smutil generate N OUT [--seed S]: a synthetic repository of exactly N
 // objects (databases, tables, columns, business models, subject areas, with
 // column names reused across tables as in real repositories), saved as OUT.
-#include <charconv>
+#include <CLI/CLI.hpp>
+#include <memory>
 #include <ostream>
 
 #include "Commands.h"
+#include "Progress.h"
 #include "objectmodel/RpFile.h"
 #include "objectmodel/RpGenerator.h"
 
 namespace smutil_tool {
 namespace {
 
-constexpr const char* kUsage = "generate N OUT [--seed S]";
 constexpr std::uint64_t kMaxObjects = 50'000'000;
 
-bool ParseCount(const std::string& text, std::uint64_t& v) {
-  auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-  return ec == std::errc() && p == text.data() + text.size();
-}
-
-int RunGenerate(Context& ctx) {
-  std::vector<std::string> words;
-  RpGenerator::Options options;
-  for (std::size_t i = 0; i < ctx.args.size(); ++i) {
-    if (ctx.args[i] == "--seed" && i + 1 < ctx.args.size()) {
-      if (!ParseCount(ctx.args[++i], options.m_seed)) {
-        ctx.err << "smutil generate: --seed wants a non-negative integer, not '" << ctx.args[i] << "'\n";
-        return 2;
-      }
-    } else {
-      words.push_back(ctx.args[i]);
-    }
-  }
+struct GenerateOptions {
   std::uint64_t count = 0;
-  if (words.size() != 2 || !ParseCount(words[0], count) || count == 0 || count > kMaxObjects) {
-    ctx.err << "usage: smutil " << kUsage << "\n  N: number of objects, 1 to " << kMaxObjects
-            << " (e.g. 1000000); OUT: the repository file to write\n";
-    return 2;
-  }
-  options.m_objectCount = static_cast<std::size_t>(count);
+  std::uint64_t seed = RpGenerator::Options().m_seed;
+  std::string out;
+};
+
+int RunGenerate(Context& ctx, const GenerateOptions& o) {
+  RpGenerator::Options options;
+  options.m_seed = o.seed;
+  options.m_objectCount = static_cast<std::size_t>(o.count);
+  Progress progress(ctx, "generate");
+  progress.Step("generating " + std::to_string(o.count) + " objects");
   std::unique_ptr<ARpGateway> rp = RpGenerator::Generate(options);
+  progress.Step("saving " + o.out);
   try {
-    RpFile::Save(*rp, words[1]);
+    RpFile::Save(*rp, o.out);
   } catch (const RpFileError& e) {
+    progress.Done();
     ctx.err << "smutil generate: " << e.GetMessage() << "\n";
-    return 1;
+    return kExitFailed;
   }
-  ctx.out << rp->GetObjectCount() << " objects written to " << words[1] << "\n";
-  return 0;
+  progress.Done();
+  ctx.out << rp->GetObjectCount() << " objects written to " << o.out << "\n";
+  return kExitDone;
 }
 
-SMUTIL_COMMAND("generate", kUsage, "write a synthetic repository of N objects", RunGenerate);
+RunFn DeclareGenerate(CLI::App& cmd, Context&) {
+  auto o = std::make_shared<GenerateOptions>();
+  cmd.add_option("N", o->count, "number of objects, e.g. 1000000")
+      ->required()
+      ->check(CLI::Range(std::uint64_t{1}, kMaxObjects));
+  cmd.add_option("OUT", o->out, "the repository file to write")->required();
+  cmd.add_option("--seed", o->seed, "seed of the generator (a non-negative integer)")
+      ->type_name("S")
+      ->check(CLI::NonNegativeNumber);
+  return [o](Context& c) { return RunGenerate(c, *o); };
+}
+
+SMUTIL_COMMAND("generate", "write a synthetic repository of N objects", DeclareGenerate);
 
 }  // namespace
 }  // namespace smutil_tool

@@ -5,20 +5,23 @@
 //
 // Objects are given in argument order, as qualified names or as ids
 // (2006:14); the first is the object the message is about. A name that
-// several objects share (of different types) must be given by id.
-#include <charconv>
+// several objects share (of different types) must be given by id. A message
+// needs as many objects as the highest object position its text uses (one
+// object may give both its type and its name). --format json prints
+// {"id","severity","text","objects":[{"id","type","typeName","name","qualifiedName"}]}.
+#include <CLI/CLI.hpp>
+#include <memory>
 #include <ostream>
 #include <string>
 
 #include "Commands.h"
 #include "Metadata/ConsistencyMessage.h"
 #include "ObjectArgs.h"
+#include "Output.h"
 #include "RepoLoad.h"
 
 namespace smutil_tool {
 namespace {
-
-constexpr const char* kUsage = "message ID [QNAME | TYPE:NUMBER]...";
 
 const char* SeverityLabel(ConsistencyMessageType type) {
   switch (type) {
@@ -34,66 +37,69 @@ const char* SeverityLabel(ConsistencyMessageType type) {
   return "UNKNOWN";
 }
 
-// The number of objects the id's text is built from, or -1 for an id the
-// check never fills from objects.
-long ArgumentCount(MessageId id) {
-  for (const auto& [recipeId, count] : ConsistencyMessage::GetRecipeArgumentCounts()) {
-    if (recipeId == id) return static_cast<long>(count);
-  }
-  return -1;
-}
-
-int RunMessage(Context& ctx) {
-  if (ctx.args.empty()) {
-    ctx.err << "usage: smutil " << kUsage << "\n  writes consistency message ID filled with the named objects\n";
-    return 2;
-  }
-  const std::string& idText = ctx.args[0];
+struct MessageOptions {
   MessageId id = 0;
-  const auto [end, ec] = std::from_chars(idText.data(), idText.data() + idText.size(), id);
-  if (ec != std::errc() || end != idText.data() + idText.size()) {
-    ctx.err << "smutil message: '" << idText << "' is not a message number\nusage: smutil " << kUsage << "\n";
-    return 2;
-  }
-  const long needed = ArgumentCount(id);
-  if (needed < 0) {
+  std::vector<std::string> objects;
+};
+
+int RunMessage(Context& ctx, const MessageOptions& o) {
+  const MessageId id = o.id;
+  const std::optional<std::size_t> needed = ConsistencyMessage::GetRecipeObjectCount(id);
+  if (!needed) {
     ctx.err << "smutil message: the consistency check does not build message " << id << " from objects\n";
-    return 1;
+    return kExitFailed;
   }
-  const std::size_t given = ctx.args.size() - 1;
-  if (given < static_cast<std::size_t>(needed)) {
-    ctx.err << "smutil message: message " << id << " names " << needed << " object" << (needed == 1 ? "" : "s") << "; "
-            << given << " given\n";
-    return 2;
+  const std::size_t given = o.objects.size();
+  if (given < *needed) {
+    ctx.err << "smutil message: message " << id << " names " << *needed << " object" << (*needed == 1 ? "" : "s")
+            << "; " << given << " given\n";
+    return kExitUsage;
   }
 
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
-  if (!rp) return 1;
+  if (!rp) return kExitFailed;
   RpObjectVector objects;
-  for (std::size_t i = 1; i < ctx.args.size(); ++i) {
-    const RpObjectVector found = FindObjectsFromArgument(rp.get(), ctx.args[i]);
+  for (const std::string& arg : o.objects) {
+    const RpObjectVector found = FindObjectsFromArgument(rp.get(), arg);
     if (found.size() == 1) {
       objects.push_back(found[0]);
       continue;
     }
     if (found.empty()) {
-      ctx.err << "smutil message: nothing named " << ctx.args[i] << " in " << ctx.repoPath << "\n";
+      ctx.err << "smutil message: nothing named " << arg << " in " << ctx.repoPath << "\n";
     } else {
-      ctx.err << "smutil message: " << ctx.args[i] << " names several objects; give one by its id:\n";
-      for (const Ref<ARpObject>& o : found) ctx.err << "  " << DescribeObject(o) << "\n";
+      ctx.err << "smutil message: " << arg << " names several objects; give one by its id:\n";
+      for (const Ref<ARpObject>& obj : found) ctx.err << "  " << DescribeObject(obj) << "\n";
     }
-    return 1;
+    return kExitFailed;
   }
-  if (objects.size() > static_cast<std::size_t>(needed)) {
-    ctx.err << "note: message " << id << " uses only the first " << needed << " object" << (needed == 1 ? "" : "s")
+  if (objects.size() > *needed) {
+    ctx.err << "note: message " << id << " uses only the first " << *needed << " object" << (*needed == 1 ? "" : "s")
             << "\n";
   }
   const ConsistencyMessage message(id, objects.empty() ? Ref<ARpObject>() : objects.front(), objects);
-  ctx.out << SeverityLabel(message.GetType()) << " " << ToNarrow(message.GetText(true)) << "\n";
-  return 0;
+  const std::string text = ToNarrow(message.GetText(true));
+  Emit(
+      ctx,
+      [&] {
+        nlohmann::json doc{{"id", id}, {"severity", SeverityLabel(message.GetType())}, {"text", text}};
+        doc["objects"] = nlohmann::json::array();
+        for (const Ref<ARpObject>& obj : objects) doc["objects"].push_back(ObjectJson(obj));
+        return doc;
+      },
+      [&](std::ostream& out) { out << SeverityLabel(message.GetType()) << " " << text << "\n"; });
+  return kExitDone;
 }
 
-SMUTIL_COMMAND("message", kUsage, "the text of a consistency-check message for the named objects", RunMessage);
+RunFn DeclareMessage(CLI::App& cmd, Context& ctx) {
+  auto o = std::make_shared<MessageOptions>();
+  cmd.add_option("ID", o->id, "the message number, e.g. 38009")->required();
+  cmd.add_option("OBJECT", o->objects, "the objects, by qualified name or id (2006:14), main object first");
+  AddFormatOption(cmd, ctx);
+  return [o](Context& c) { return RunMessage(c, *o); };
+}
+
+SMUTIL_COMMAND("message", "the text of a consistency-check message for the named objects", DeclareMessage);
 
 }  // namespace
 }  // namespace smutil_tool

@@ -9,109 +9,121 @@
 //   $ smutil split 'Sales.Orders.Amount'      # cut at every full stop
 //   $ smutil names --type TABLE --parent-type SCHEMA --parent '"DW"."dbo"'
 //
-// parse and split print "N<TAB>segment" lines so an empty segment shows.
+// parse and split print "N<TAB>segment" lines so an empty segment shows;
+// with --format json parse, split and names print an array of strings.
+#include <CLI/CLI.hpp>
+#include <memory>
 #include <ostream>
 #include <string>
 
 #include "Commands.h"
 #include "Metadata/SMUtil.h"
+#include "Output.h"
 #include "RepoLoad.h"
 #include "RepoNameArgs.h"
 
 namespace smutil_tool {
 namespace {
 
+nlohmann::json StringsJson(const VXStringVector& strings) {
+  nlohmann::json doc = nlohmann::json::array();
+  for (const VXString& s : strings) doc.push_back(ToNarrow(s));
+  return doc;
+}
+
 void PrintSegments(Context& ctx, const QualifiedName& segments) {
-  for (std::size_t i = 0; i < segments.size(); ++i) ctx.out << (i + 1) << '\t' << ToNarrow(segments[i]) << '\n';
+  Emit(
+      ctx, [&] { return StringsJson(segments); },
+      [&](std::ostream& out) {
+        for (std::size_t i = 0; i < segments.size(); ++i) out << (i + 1) << '\t' << ToNarrow(segments[i]) << '\n';
+      });
 }
 
-int RunQuote(Context& ctx) {
-  if (ctx.args.empty()) {
-    ctx.err << "usage: smutil quote NAME...\n  writes the segments NAME... as one qualified name\n";
-    return 2;
-  }
-  QualifiedName segments;
-  for (const std::string& a : ctx.args) segments.push_back(ToVXString(a));
-  ctx.out << ToNarrow(MetadataUtil::ToQualifiedName(segments)) << '\n';
-  return 0;
+RunFn DeclareQuote(CLI::App& cmd, Context&) {
+  auto names = std::make_shared<std::vector<std::string>>();
+  cmd.add_option("NAME", *names, "the segments, in order (\"\" for an empty one)")->required();
+  return [names](Context& ctx) {
+    QualifiedName segments;
+    for (const std::string& a : *names) segments.push_back(ToVXString(a));
+    ctx.out << ToNarrow(MetadataUtil::ToQualifiedName(segments)) << '\n';
+    return kExitDone;
+  };
 }
 
-int RunParse(Context& ctx) {
-  if (ctx.args.size() != 1) {
-    ctx.err << "usage: smutil parse TEXT\n  splits written qualified-name text (\"A\".\"B\") into its segments;"
-               " quote TEXT for the shell\n";
-    return 2;
-  }
-  QualifiedName segments;
-  MetadataUtil::ParseQualifiedNameString(ToVXString(ctx.args[0]), segments, '.', true);
-  PrintSegments(ctx, segments);
-  return 0;
+RunFn DeclareParse(CLI::App& cmd, Context& ctx) {
+  auto text = std::make_shared<std::string>();
+  cmd.add_option("TEXT", *text, "written qualified-name text (\"A\".\"B\"); quote it for the shell")->required();
+  AddFormatOption(cmd, ctx);
+  return [text](Context& c) {
+    QualifiedName segments;
+    MetadataUtil::ParseQualifiedNameString(ToVXString(*text), segments, '.', true);
+    PrintSegments(c, segments);
+    return kExitDone;
+  };
 }
 
-int RunSplit(Context& ctx) {
-  if (ctx.args.size() != 1) {
-    ctx.err << "usage: smutil split TEXT\n  cuts TEXT at every full stop (a quoted run keeps its full stops)\n";
-    return 2;
-  }
-  QualifiedName segments;
-  MetadataUtil::ConvertNameToQualifiedName(ToVXString(ctx.args[0]), segments);
-  PrintSegments(ctx, segments);
-  return 0;
+RunFn DeclareSplit(CLI::App& cmd, Context& ctx) {
+  auto text = std::make_shared<std::string>();
+  cmd.add_option("TEXT", *text, "a name to cut at every full stop (a quoted run keeps its full stops)")->required();
+  AddFormatOption(cmd, ctx);
+  return [text](Context& c) {
+    QualifiedName segments;
+    MetadataUtil::ConvertNameToQualifiedName(ToVXString(*text), segments);
+    PrintSegments(c, segments);
+    return kExitDone;
+  };
 }
 
-constexpr const char* kNamesUsage = "names --type TYPE [--parent-type TYPE --parent QNAME]";
-
-int RunNames(Context& ctx) {
+struct NamesOptions {
   std::string typeText, parentTypeText, parentText;
-  bool bParent = false;
-  for (std::size_t i = 0; i < ctx.args.size(); ++i) {
-    const std::string& a = ctx.args[i];
-    if ((a == "--type" || a == "--parent-type" || a == "--parent") && i + 1 < ctx.args.size()) {
-      const std::string& v = ctx.args[++i];
-      if (a == "--type") typeText = v;
-      if (a == "--parent-type") parentTypeText = v;
-      if (a == "--parent") {
-        parentText = v;
-        bParent = true;
-      }
-    } else {
-      ctx.err << "smutil names: unexpected argument '" << a << "'\nusage: smutil " << kNamesUsage << "\n";
-      return 2;
-    }
-  }
-  if (typeText.empty() || bParent != !parentTypeText.empty()) {
-    ctx.err << "usage: smutil " << kNamesUsage << "\n"
-            << "  lists the names (and former names) taken by objects of TYPE: all of them, or the\n"
-            << "  children of the parent named QNAME of type --parent-type\n";
-    return 2;
-  }
+};
+
+int RunNames(Context& ctx, const NamesOptions& o) {
   TypeID type = 0, parentType = 0;
-  if (!ParseTypeArgument(ctx, typeText, type)) return 2;
-  if (bParent && !ParseTypeArgument(ctx, parentTypeText, parentType)) return 2;
+  if (!ParseTypeArgument(ctx, o.typeText, type)) return kExitUsage;
+  const bool bParent = !o.parentTypeText.empty();
+  if (bParent && !ParseTypeArgument(ctx, o.parentTypeText, parentType)) return kExitUsage;
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
-  if (!rp) return 1;
+  if (!rp) return kExitFailed;
   VXStringVector names;
   if (bParent) {
-    const QualifiedName qname = QualifiedNameFromArgument(parentText);
+    const QualifiedName qname = QualifiedNameFromArgument(o.parentText);
     Ref<ARpObject> parent = MetadataUtil::GetRpObjectFromQualifiedName(rp.get(), parentType, qname);
     if (parent.IsNull()) {
-      ctx.err << "smutil names: no " << TypeLabel(parentType) << " named " << ToNarrow(MetadataUtil::ToQualifiedName(qname))
-              << " in " << ctx.repoPath << " (names compare exactly, case included; list them with"
-              << " smutil names --type '" << parentTypeText << "')\n";
-      return 1;
+      ctx.err << "smutil names: no " << TypeLabel(parentType) << " named "
+              << ToNarrow(MetadataUtil::ToQualifiedName(qname)) << " in " << ctx.repoPath
+              << " (names compare exactly, case included; list them with"
+              << " smutil names --type '" << o.parentTypeText << "')\n";
+      return kExitFailed;
     }
     MetadataUtil::GetAllocatedChildrenNames(rp.get(), type, parent, names);
   } else {
     MetadataUtil::GenerateNameVectorOfRootObjects(rp.get(), type, names);
   }
-  for (const VXString& n : names) ctx.out << ToNarrow(n) << '\n';
-  return 0;
+  Emit(
+      ctx, [&] { return StringsJson(names); },
+      [&](std::ostream& out) {
+        for (const VXString& n : names) out << ToNarrow(n) << '\n';
+      });
+  return kExitDone;
 }
 
-SMUTIL_COMMAND("quote", "quote NAME...", "write segments as one quoted qualified name", RunQuote);
-SMUTIL_COMMAND("parse", "parse TEXT", "split written qualified-name text into segments (one a line)", RunParse);
-SMUTIL_COMMAND("split", "split TEXT", "cut a name at every full stop, keeping quoted runs together", RunSplit);
-SMUTIL_COMMAND("names", kNamesUsage, "list the names already taken by objects of a type (under a parent)", RunNames);
+RunFn DeclareNames(CLI::App& cmd, Context& ctx) {
+  auto o = std::make_shared<NamesOptions>();
+  cmd.add_option("--type", o->typeText, "the type whose names are listed")->type_name("TYPE")->required();
+  CLI::Option* parentType = cmd.add_option("--parent-type", o->parentTypeText, "the parent's type")->type_name("TYPE");
+  CLI::Option* parent =
+      cmd.add_option("--parent", o->parentText, "list the children of this parent only")->type_name("QNAME");
+  parentType->needs(parent);
+  parent->needs(parentType);
+  AddFormatOption(cmd, ctx);
+  return [o](Context& c) { return RunNames(c, *o); };
+}
+
+SMUTIL_COMMAND("quote", "write segments as one quoted qualified name", DeclareQuote);
+SMUTIL_COMMAND("parse", "split written qualified-name text into segments (one a line)", DeclareParse);
+SMUTIL_COMMAND("split", "cut a name at every full stop, keeping quoted runs together", DeclareSplit);
+SMUTIL_COMMAND("names", "list the names already taken by objects of a type (under a parent)", DeclareNames);
 
 }  // namespace
 }  // namespace smutil_tool

@@ -34,6 +34,7 @@
 // external form), --diag (the diagnostic form instead), --bytes (the
 // query spec's byte form in hex instead). Exit codes: 0 written, 1 the
 // file or repository could not be read or an object was not found, 2 usage.
+#include <CLI/CLI.hpp>
 #include <cctype>
 #include <fstream>
 #include <map>
@@ -55,8 +56,6 @@
 
 namespace smutil_tool {
 namespace {
-
-constexpr const char* kUsage = "query [--fq] [--tabs] [--native] [--short] [--diag] [--bytes] [--query NAME] FILE";
 
 // A problem in the query file, with its line.
 class QueryFileError : public std::runtime_error {
@@ -405,37 +404,14 @@ class QueryFileReader {
   std::vector<std::string> m_order;
 };
 
-int RunQuery(Context& ctx) {
+struct QueryOptions {
   bool bFQ = false, bTabs = false, bNative = false, bShort = false, bDiag = false, bBytes = false;
   std::string queryName, path;
-  for (std::size_t i = 0; i < ctx.args.size(); ++i) {
-    const std::string& a = ctx.args[i];
-    if (a == "--fq") {
-      bFQ = true;
-    } else if (a == "--tabs") {
-      bTabs = true;
-    } else if (a == "--native") {
-      bNative = true;
-    } else if (a == "--short") {
-      bShort = true;
-    } else if (a == "--diag") {
-      bDiag = true;
-    } else if (a == "--bytes") {
-      bBytes = true;
-    } else if (a == "--query" && i + 1 < ctx.args.size()) {
-      queryName = ctx.args[++i];
-    } else if (a.rfind("--", 0) == 0 || !path.empty()) {
-      ctx.err << "usage: smutil " << kUsage << "\n";
-      return 2;
-    } else {
-      path = a;
-    }
-  }
-  if (path.empty()) {
-    ctx.err << "usage: smutil " << kUsage << "\n"
-            << "  writes the query described in FILE as logical SQL (see samples/queries/)\n";
-    return 2;
-  }
+};
+
+int RunQuery(Context& ctx, const QueryOptions& o) {
+  const bool bFQ = o.bFQ, bTabs = o.bTabs, bNative = o.bNative, bShort = o.bShort, bDiag = o.bDiag, bBytes = o.bBytes;
+  const std::string &queryName = o.queryName, &path = o.path;
   std::ifstream in(path);
   if (!in) {
     ctx.err << "smutil query: cannot open " << path << "\n";
@@ -470,7 +446,20 @@ int RunQuery(Context& ctx) {
   return 0;
 }
 
-SMUTIL_COMMAND("query", kUsage, "write a query spec from a query file as logical SQL", RunQuery);
+RunFn DeclareQuery(CLI::App& cmd, Context&) {
+  auto o = std::make_shared<QueryOptions>();
+  cmd.add_flag("--fq", o->bFQ, "fully qualified names");
+  cmd.add_flag("--tabs", o->bTabs, "tabs in the SQL text");
+  cmd.add_flag("--native", o->bNative, "native form of the SQL text");
+  cmd.add_flag("--short", o->bShort, "short external form");
+  cmd.add_flag("--diag", o->bDiag, "the diagnostic form instead (single queries)");
+  cmd.add_flag("--bytes", o->bBytes, "the query spec's byte form in hex instead");
+  cmd.add_option("--query", o->queryName, "the query of the file to write (default: the last)")->type_name("NAME");
+  cmd.add_option("FILE", o->path, "the query file (see the samples' queries/)")->required();
+  return [o](Context& c) { return RunQuery(c, *o); };
+}
+
+SMUTIL_COMMAND("query", "write a query spec from a query file as logical SQL", DeclareQuery);
 
 }  // namespace
 }  // namespace smutil_tool

@@ -11,12 +11,17 @@
 //     ...
 //
 // Several QNAME words are taken as the segments themselves
-// (smutil show --type TABLE "Sales DW" dbo W_ORDERS_F).
+// (smutil show --type TABLE "Sales DW" dbo W_ORDERS_F). --format json gives
+// the object, its parent and children as {"id","type","typeName","name",
+// "qualifiedName"} and its aliases as strings.
+#include <CLI/CLI.hpp>
+#include <memory>
 #include <ostream>
 #include <string>
 
 #include "Commands.h"
 #include "Metadata/SMUtil.h"
+#include "Output.h"
 #include "RepoLoad.h"
 #include "RepoNameArgs.h"
 #include "objectmodel/Condition.h"
@@ -24,70 +29,79 @@
 namespace smutil_tool {
 namespace {
 
-constexpr const char* kUsage = "show --type TYPE QNAME...";
+struct ShowOptions {
+  std::string typeText;
+  std::vector<std::string> words;
+};
 
 std::string Describe(const Ref<ARpObject>& obj) {
   return TypeLabel(obj->GetTypeID()) + " " + ToNarrow(obj->GetID().ToString()) + "  " +
          ToNarrow(MetadataUtil::GenerateQualifiedName(obj));
 }
 
-int RunShow(Context& ctx) {
-  std::string typeText;
-  std::vector<std::string> words;
-  for (std::size_t i = 0; i < ctx.args.size(); ++i) {
-    if (ctx.args[i] == "--type" && i + 1 < ctx.args.size()) {
-      typeText = ctx.args[++i];
-    } else {
-      words.push_back(ctx.args[i]);
-    }
-  }
-  if (typeText.empty() || words.empty()) {
-    ctx.err << "usage: smutil " << kUsage << "\n"
-            << "  shows the object of TYPE named QNAME (written \"A\".\"B\", or A.B, or one word a segment)\n";
-    return 2;
-  }
+nlohmann::json ShowJson(const Ref<ARpObject>& obj) {
+  nlohmann::json doc = ObjectJson(obj);
+  Ref<ARpObject> parent = MetadataUtil::GetParent(obj);
+  doc["parent"] = parent.IsNull() ? nlohmann::json(nullptr) : ObjectJson(parent);
+  VXStringVector aliases;
+  obj->GetAliases(aliases);
+  doc["aliases"] = nlohmann::json::array();
+  for (const VXString& a : aliases) doc["aliases"].push_back(ToNarrow(a));
+  doc["children"] = nlohmann::json::array();
+  for (ARpObject* c : obj->GetChildPointers()) doc["children"].push_back(ObjectJson(Ref<ARpObject>(c)));
+  return doc;
+}
+
+void ShowText(std::ostream& out, const Ref<ARpObject>& obj) {
+  out << "object   " << ToNarrow(MetadataUtil::GenerateQualifiedName(obj)) << "\n"
+      << "id       " << ToNarrow(obj->GetID().ToString()) << "\n"
+      << "type     " << TypeLabel(obj->GetTypeID()) << "\n";
+  Ref<ARpObject> parent = MetadataUtil::GetParent(obj);
+  out << "parent   " << (parent.IsNull() ? std::string("(none)") : Describe(parent)) << "\n";
+  VXStringVector aliases;
+  obj->GetAliases(aliases);
+  out << "aliases  ";
+  for (std::size_t i = 0; i < aliases.size(); ++i) out << (i ? ", " : "") << ToNarrow(aliases[i]);
+  out << (aliases.empty() ? "(none)\n" : "\n");
+  const std::vector<ARpObject*>& children = obj->GetChildPointers();
+  out << "children " << children.size() << "\n";
+  for (ARpObject* c : children) out << "  " << Describe(Ref<ARpObject>(c)) << "\n";
+}
+
+int RunShow(Context& ctx, const ShowOptions& o) {
   TypeID type = 0;
-  if (!ParseTypeArgument(ctx, typeText, type)) return 2;
+  if (!ParseTypeArgument(ctx, o.typeText, type)) return kExitUsage;
   QualifiedName qname;
-  if (words.size() == 1) {
-    qname = QualifiedNameFromArgument(words[0]);
+  if (o.words.size() == 1) {
+    qname = QualifiedNameFromArgument(o.words[0]);
   } else {
-    for (const std::string& w : words) qname.push_back(ToVXString(w));
+    for (const std::string& w : o.words) qname.push_back(ToVXString(w));
   }
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
-  if (!rp) return 1;
+  if (!rp) return kExitFailed;
   Ref<ARpObject> obj = MetadataUtil::GetRpObjectFromQualifiedName(rp.get(), type, qname);
   if (obj.IsNull()) {
     ctx.err << "smutil show: no " << TypeLabel(type) << " named " << ToNarrow(MetadataUtil::ToQualifiedName(qname))
             << " in " << ctx.repoPath << "\n";
-    // Names compare exactly here; offer the objects whose last name matches
-    // in another case or through a former name.
-    VoidIDVector ids;
-    if (!qname.empty()) rp->LookupObjects(TypedObjectNameCondition(type, qname.back(), true), ids);
-    if (!ids.empty()) ctx.err << "  objects of that type with a similar last name:\n";
-    for (std::size_t i = 0; i < ids.size() && i < 10; ++i) {
-      ctx.err << "    " << ToNarrow(MetadataUtil::GenerateQualifiedName(rp->GetObject(ids[i]))) << "\n";
-    }
-    if (ids.empty()) ctx.err << "  list the names in use with: smutil names --type '" << typeText << "'\n";
-    return 1;
+    ExplainSimilarNames(ctx, rp.get(), type, qname, o.typeText);
+    return kExitFailed;
   }
-  ctx.out << "object   " << ToNarrow(MetadataUtil::GenerateQualifiedName(obj)) << "\n"
-          << "id       " << ToNarrow(obj->GetID().ToString()) << "\n"
-          << "type     " << TypeLabel(obj->GetTypeID()) << "\n";
-  Ref<ARpObject> parent = MetadataUtil::GetParent(obj);
-  ctx.out << "parent   " << (parent.IsNull() ? std::string("(none)") : Describe(parent)) << "\n";
-  VXStringVector aliases;
-  obj->GetAliases(aliases);
-  ctx.out << "aliases  ";
-  for (std::size_t i = 0; i < aliases.size(); ++i) ctx.out << (i ? ", " : "") << ToNarrow(aliases[i]);
-  ctx.out << (aliases.empty() ? "(none)\n" : "\n");
-  const std::vector<ARpObject*>& children = obj->GetChildPointers();
-  ctx.out << "children " << children.size() << "\n";
-  for (ARpObject* c : children) ctx.out << "  " << Describe(Ref<ARpObject>(c)) << "\n";
-  return 0;
+  Emit(
+      ctx, [&] { return ShowJson(obj); }, [&](std::ostream& out) { ShowText(out, obj); });
+  return kExitDone;
 }
 
-SMUTIL_COMMAND("show", kUsage, "show an object (qualified name, parent, aliases, children) by name and type", RunShow);
+RunFn DeclareShow(CLI::App& cmd, Context& ctx) {
+  auto o = std::make_shared<ShowOptions>();
+  cmd.add_option("--type", o->typeText, "the object's type (TABLE, 3001, \"LOGICAL COLUMN\", ...)")
+      ->type_name("TYPE")
+      ->required();
+  cmd.add_option("QNAME", o->words, "its qualified name (\"A\".\"B\", or A.B, or one word a segment)")->required();
+  AddFormatOption(cmd, ctx);
+  return [o](Context& c) { return RunShow(c, *o); };
+}
+
+SMUTIL_COMMAND("show", "show an object (qualified name, parent, aliases, children) by name and type", DeclareShow);
 
 }  // namespace
 }  // namespace smutil_tool

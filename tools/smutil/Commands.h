@@ -1,6 +1,16 @@
 // The tool's command table. Each command lives in its own Cmd*.cpp and adds
 // itself with a static SMUTIL_COMMAND registration, so main() never changes
-// when a command is added.
+// when a command is added. A command declares its options and arguments on
+// its own CLI11 subcommand; main() parses, reports bad usage (exit 2) and
+// runs the command.
+//
+//   RunFn DeclareShow(CLI::App& cmd, Context& ctx) {
+//     auto o = std::make_shared<ShowOptions>();
+//     cmd.add_option("--type", o->type, "...")->type_name("TYPE")->required();
+//     AddFormatOption(cmd, ctx);
+//     return [o](Context& ctx) { return RunShow(ctx, *o); };
+//   }
+//   SMUTIL_COMMAND("show", "show an object by name and type", DeclareShow);
 #pragma once
 
 #include <functional>
@@ -8,21 +18,37 @@
 #include <string>
 #include <vector>
 
+namespace CLI {
+class App;
+}
+
 namespace smutil_tool {
+
+// The one place the output format is chosen: every command that lists
+// objects or records takes --format text|json (see Output.h).
+enum class OutputFormat { kText, kJson };
 
 struct Context {
   std::string repoPath;  // --repo FILE, or the bundled sample repository
-  std::vector<std::string> args;  // the command's own arguments
+  OutputFormat format = OutputFormat::kText;
   std::ostream& out;
   std::ostream& err;
 };
 
+// Exit codes of every command.
+constexpr int kExitDone = 0;
+constexpr int kExitFailed = 1;  // not found, or the work failed
+constexpr int kExitUsage = 2;   // bad usage: unknown option, missing value, stray argument
+
+// Runs the command once its options are parsed; returns the exit code.
+using RunFn = std::function<int(Context&)>;
+
 struct Command {
   std::string name;
-  std::string usage;    // e.g. "quote NAME..."
   std::string summary;  // one line for the help text
-  // Returns the process exit code: 0 success, 1 not found / failed, 2 bad usage.
-  std::function<int(Context&)> run;
+  // Declares the command's options and arguments on its subcommand; the
+  // returned function runs it with the values they were given.
+  std::function<RunFn(CLI::App&, Context&)> declare;
 };
 
 std::vector<Command>& CommandTable();
@@ -31,7 +57,8 @@ struct Registrar {
   explicit Registrar(Command c) { CommandTable().push_back(std::move(c)); }
 };
 
-// The default repository file when --repo is not given.
+// The default repository file when --repo is not given: the sample in the
+// data directory of the installation.
 std::string DefaultRepositoryPath();
 
 }  // namespace smutil_tool

@@ -8,6 +8,7 @@
 
 #include "Metadata/SMUtil.h"
 #include "Utility/VXAssert.h"
+#include "objectmodel/Condition.h"
 #include "objectmodel/ObjectParent.h"
 #include "objectmodel/RpFile.h"
 #include "objectmodel/TypeIDs.h"
@@ -42,9 +43,12 @@ const std::vector<std::pair<std::string, TypeID>>& TypeNames() {
       }
     }
     const std::pair<const char*, TypeID> plain[] = {
-        {"BUSINESS MODEL", kTIDASubjectArea},        {"PHYSICAL TABLE", kTIDATable},
-        {"PHYSICAL COLUMN", kTIDAColumn},             {"LOGICAL COLUMN", kTIDAAttribute},
-        {"PRESENTATION SUBJECT AREA", kTIDACatalogFolder}, {"PRESENTATION TABLE", kTIDAEntityFolder},
+        {"BUSINESS MODEL", kTIDASubjectArea},
+        {"PHYSICAL TABLE", kTIDATable},
+        {"PHYSICAL COLUMN", kTIDAColumn},
+        {"LOGICAL COLUMN", kTIDAAttribute},
+        {"PRESENTATION SUBJECT AREA", kTIDACatalogFolder},
+        {"PRESENTATION TABLE", kTIDAEntityFolder},
         {"PRESENTATION COLUMN", kTIDAFolderAttr},
     };
     for (const auto& [name, t] : plain) v.emplace_back(name, t);
@@ -103,11 +107,29 @@ bool ParseTypeArgument(Context& ctx, const std::string& text, TypeID& type) {
   return false;
 }
 
-std::string TypeLabel(TypeID type) {
+std::string TypeName(TypeID type) {
   for (const auto& [name, t] : TypeNames()) {
-    if (t == type) return name + " (" + std::to_string(type) + ")";
+    if (t == type) return name;
   }
-  return std::to_string(type);
+  return std::string();
+}
+
+std::string TypeLabel(TypeID type) {
+  const std::string name = TypeName(type);
+  return name.empty() ? std::to_string(type) : name + " (" + std::to_string(type) + ")";
+}
+
+void ExplainSimilarNames(Context& ctx, ARpGateway* rp, TypeID type, const QualifiedName& qname,
+                         const std::string& typeText) {
+  // Names compare exactly in lookups; offer the objects whose last name
+  // matches in another case or through a former name.
+  VoidIDVector ids;
+  if (!qname.empty()) rp->LookupObjects(TypedObjectNameCondition(type, qname.back(), true), ids);
+  if (!ids.empty()) ctx.err << "  objects of that type with a similar last name:\n";
+  for (std::size_t i = 0; i < ids.size() && i < 10; ++i) {
+    ctx.err << "    " << ToNarrow(MetadataUtil::GenerateQualifiedName(rp->GetObject(ids[i]))) << "\n";
+  }
+  if (ids.empty()) ctx.err << "  list the names in use with: smutil names --type '" << typeText << "'\n";
 }
 
 }  // namespace smutil_tool

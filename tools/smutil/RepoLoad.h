@@ -12,6 +12,7 @@
 #include <string>
 
 #include "Commands.h"
+#include "Metadata/SMUtil.h"
 #include "objectmodel/RpGateway.h"
 
 namespace smutil_tool {
@@ -31,5 +32,13 @@ bool ParseTypeArgument(Context& ctx, const std::string& text, TypeID& type);
 // "TABLE (3001)" for messages and listings; the number alone when the type
 // has no name.
 std::string TypeLabel(TypeID type);
+
+// After "no TYPE named QNAME": up to ten objects of the type whose last name
+// matches in another case or through a former name, or else how to list the
+// names in use, on ctx.err.
+void ExplainSimilarNames(Context& ctx, ARpGateway* rp, TypeID type, const QualifiedName& qname,
+                         const std::string& typeText);
+// The type's name alone ("TABLE"); empty when the type has no name.
+std::string TypeName(TypeID type);
 
 }  // namespace smutil_tool

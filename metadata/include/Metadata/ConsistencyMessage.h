@@ -69,6 +69,10 @@ class ConsistencyMessage {
   // Every id whose text is filled from objects, ascending, with the number of
   // arguments its text takes; lets a catalogue be checked against the check.
   static std::vector<std::pair<MessageId, std::size_t>> GetRecipeArgumentCounts();
+  // How many objects the id's text is built from: one past the highest
+  // object position its recipe uses (an object may fill several arguments,
+  // e.g. its type and its name). Empty for an id not built from objects.
+  static std::optional<std::size_t> GetRecipeObjectCount(MessageId id);
 
  private:
   // The display text as ordering uses it (compared code point by code

@@ -3,4 +3,6 @@
 //   ServerLog::LogTrace(U"metadata utilities " + ToVXString(SMUtilVersion()), 1);
 #pragma once
 
+// "MAJOR.MINOR.PATCH" of the loaded library; the installed package's
+// smutilConfigVersion.cmake gives the same number at build time.
 const char* SMUtilVersion();

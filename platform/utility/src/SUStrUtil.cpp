@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "Utility/BaseStringUtil.h"
+#include "Utility/SUInstallDir.h"
 #include "Utility/ServerLog.h"
 
 namespace {
@@ -97,7 +98,7 @@ VXString XMLMakeEndTag(const VXString& name, int depth) { return Indent(depth) +
 std::string DefaultCatalogueFile() {
   const char* env = std::getenv("SMUTIL_MESSAGES");
   if (env && *env) return env;
-  return std::string(SMUTIL_SAMPLES_DIR) + "/messages.txt";
+  return SUInstallDir::DataFile("messages.txt");
 }
 
 std::shared_ptr<const MessageCatalogue> GetMessageCatalogue() {

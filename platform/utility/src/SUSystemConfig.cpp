@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "Utility/BaseStringUtil.h"
+#include "Utility/SUInstallDir.h"
 #include "Utility/ServerLog.h"
 
 namespace {
@@ -191,7 +192,7 @@ SUSystemConfig SUSystemConfig::LoadFile(const std::string& path) {
 std::string SUSystemConfig::DefaultConfigFile() {
   const char* env = std::getenv("SMUTIL_CONFIG");
   if (env && *env) return env;
-  return std::string(SMUTIL_SAMPLES_DIR) + "/config.ini";
+  return SUInstallDir::DataFile("config.ini");
 }
 
 std::shared_ptr<const SUSystemConfig> SUSystemConfig::GetSystemConfig() {

@@ -10,6 +10,7 @@
 #include "Utility/BaseStringUtil.h"
 #include "Utility/SUFilePath.h"
 #include "Utility/SUFileUtility.h"
+#include "Utility/SUInstallDir.h"
 #include "Utility/SUSystemConfig.h"
 
 namespace {
@@ -52,7 +53,7 @@ VXString GetComponentName() {
 
 VXString GetZirconBIHomeDirectory() {
   return FromEnvOrConfig("SMUTIL_HOME", SUSystemConfig::GetSystemConfig()->GetHomeDirectory(),
-                         ToVXString(SMUTIL_SAMPLES_DIR));
+                         ToVXString(SUInstallDir::DataDirectory()));
 }
 
 int GetMultiByteCodePage() { return SUSystemConfig::GetSystemConfig()->GetMultiByteCodePage(); }

@@ -60,7 +60,8 @@ VXString XMLMakeEndTag(const VXString& name, int depth);
 std::shared_ptr<const MessageCatalogue> GetMessageCatalogue();
 // Replaces the catalogue in use; null goes back to the default file.
 void SetMessageCatalogue(std::shared_ptr<const MessageCatalogue> catalogue);
-// The file the default catalogue is read from.
+// The file the default catalogue is read from: SMUTIL_MESSAGES, else
+// messages.txt in the data directory (SUInstallDir).
 std::string DefaultCatalogueFile();
 
 }  // namespace SUStrUtil

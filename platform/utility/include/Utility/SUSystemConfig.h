@@ -63,6 +63,7 @@ class SUSystemConfig {
   static void SetSystemConfig(std::shared_ptr<const SUSystemConfig> config);
   // As SetSystemConfig, returning the one installed before (null if none was).
   static std::shared_ptr<const SUSystemConfig> ExchangeSystemConfig(std::shared_ptr<const SUSystemConfig> config);
+  // SMUTIL_CONFIG, else config.ini in the data directory (SUInstallDir).
   static std::string DefaultConfigFile();
 
   // Separates a database name from a catalog name in a concatenated catalog

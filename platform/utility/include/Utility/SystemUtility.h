@@ -25,7 +25,8 @@ VXString GetHostName();
 VXString GetInstanceName();
 // The component's name within the instance; "smutil" by default.
 VXString GetComponentName();
-// The installation home; the samples directory by default.
+// The installation home: SMUTIL_HOME, else the configured HomeDirectory,
+// else the data directory (SUInstallDir).
 VXString GetZirconBIHomeDirectory();
 // The code page of narrow text (65001, UTF-8, by default).
 int GetMultiByteCodePage();

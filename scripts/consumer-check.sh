@@ -1,0 +1,24 @@
+#!/bin/sh
+# Installs smutil into a temporary prefix, builds tests/consumer against it
+# with find_package as another project would, runs it, and runs the installed
+# tool on the installed sample. BUILD_DIR is the (already configured or not)
+# build tree to install from.
+set -eu
+cd "$(dirname "$0")/.."
+BUILD_DIR="${BUILD_DIR:-build}"
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/smutil-consumer.XXXXXX")
+trap 'rm -rf "$WORK"' EXIT
+PREFIX="$WORK/prefix"
+cmake -S . -B "$BUILD_DIR" -G Ninja >/dev/null
+cmake --build "$BUILD_DIR" --target smutil
+cmake --install "$BUILD_DIR" --prefix "$PREFIX" >/dev/null
+cmake -S tests/consumer -B "$WORK/build" -G Ninja -DCMAKE_PREFIX_PATH="$PREFIX" >/dev/null
+cmake --build "$WORK/build"
+"$WORK/build/smutil_consumer"
+# The installed tool from another directory, with no source or build tree in
+# reach: it must find its libraries and its data from where it was installed.
+cd "$WORK"
+"$PREFIX/bin/smutil" version
+"$PREFIX/bin/smutil" show --type TABLE '"Sales DW"."SALESDB"."dbo"."W_ORDERS_F"' >/dev/null
+"$PREFIX/bin/smutil" query --fq "$PREFIX/share/smutil/queries/orders_by_region.qry" >/dev/null
+"$PREFIX/bin/smutil" message 38009 2006:1

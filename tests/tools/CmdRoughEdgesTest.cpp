@@ -1,0 +1,107 @@
+// Behaviour found wanting when the tool was first tried on the sample
+// repository: message object counts, variables by their own name, not-found
+// hints, mixed-quoted names, listings by type.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "CmdToolRun.h"
+
+namespace {
+
+using cmdtest::Lines;
+using cmdtest::RunTool;
+using cmdtest::ToolRun;
+
+// A message needs as many objects as the highest object position its text
+// uses: 38126 takes the type and the name of one object, 39080 those of two.
+TEST(CmdMessageObjects, CountedByHighestPosition) {
+  const ToolRun one = RunTool({"message", "38126", "2006:24"});
+  ASSERT_EQ(one.exitCode, 0) << one.err;
+  EXPECT_EQ(one.out,
+            "ERROR [38126] Logical Column \"Sales\".\"Orders\".\"Revenue\" refers to an object in another business "
+            "model.\n");
+  EXPECT_EQ(one.err, "");
+
+  const ToolRun tooFew = RunTool({"message", "39080", "2006:24"});
+  EXPECT_EQ(tooFew.exitCode, 2);
+  EXPECT_NE(tooFew.err.find("message 39080 names 2 objects; 1 given"), std::string::npos) << tooFew.err;
+
+  const ToolRun two = RunTool({"message", "39080", "3001:1", "2006:24"});
+  ASSERT_EQ(two.exitCode, 0) << two.err;
+  EXPECT_EQ(two.out,
+            "WARNING [39080] Physical Table \"Sales DW\".\"SALESDB\".\"dbo\".\"W_ORDERS_F\" and Logical Column "
+            "\"Sales\".\"Orders\".\"Revenue\" have the same external name.\n");
+}
+
+TEST(CmdRenderNames, VariableByItsOwnName) {
+  // LAST_LOAD_DATE lives in the initialization block "Refresh Dates".
+  const ToolRun own = RunTool({"render", "--type", "RP VARIABLE", "LAST_LOAD_DATE"});
+  ASSERT_EQ(own.exitCode, 0) << own.err;
+  EXPECT_EQ(own.out, " DATE '2024-06-30'\n");
+  const ToolRun qualified = RunTool({"render", "--type", "RP VARIABLE", "\"Refresh Dates\".\"LAST_LOAD_DATE\""});
+  ASSERT_EQ(qualified.exitCode, 0) << qualified.err;
+  EXPECT_EQ(qualified.out, own.out);
+}
+
+TEST(CmdRenderNames, NotFoundListsSimilarNamesAndTheNameAsWritten) {
+  const ToolRun r = RunTool({"render", "--type", "LOGICAL COLUMN", "Sales.Orders.revenue"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.out, "");
+  const auto lines = Lines(r.err);
+  ASSERT_GE(lines.size(), 3u) << r.err;
+  EXPECT_EQ(lines[0].rfind("smutil render: no ATTRIBUTE (2006) named Sales.Orders.revenue in ", 0), 0u) << r.err;
+  EXPECT_EQ(lines[1], "  objects of that type with a similar last name:");
+  EXPECT_EQ(lines[2], "    \"Sales\".\"Orders\".\"Revenue\"");
+}
+
+TEST(CmdRenderNames, BadExpressionStatesThePositionOnce) {
+  const ToolRun r = RunTool({"render", "--expr", "Add(1,"});
+  EXPECT_EQ(r.exitCode, 1);
+  const std::size_t first = r.err.find("position");
+  ASSERT_NE(first, std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("position", first + 1), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("character"), std::string::npos) << r.err;
+}
+
+// Quoted and bare segments mix: "Sales DW".SALESDB is two segments.
+TEST(CmdNamesOnTheCommandLine, MixedQuotingIsSegmentBySegment) {
+  struct Case {
+    std::string text;
+    std::string found;  // the schema's line, or "" for none
+  };
+  const Case cases[] = {
+      {"\"Sales DW\".SALESDB.dbo", "\"Sales DW\".\"SALESDB\".\"dbo\"\t3027:1\n"},
+      {"\"Sales DW\".\"SALESDB\".dbo", "\"Sales DW\".\"SALESDB\".\"dbo\"\t3027:1\n"},
+      {"Sales DW.SALESDB.\"dbo\"", "\"Sales DW\".\"SALESDB\".\"dbo\"\t3027:1\n"},
+      {"\"Sales DW.SALESDB\".dbo", ""},  // one quoted segment keeps its full stop
+  };
+  for (const Case& c : cases) {
+    const ToolRun r = RunTool({"find", "--type", "SCHEMA", c.text});
+    EXPECT_EQ(r.exitCode, c.found.empty() ? 1 : 0) << c.text << "\n" << r.err;
+    EXPECT_EQ(r.out, c.found) << c.text;
+  }
+}
+
+TEST(CmdFindHints, AliasesSuggestedOnlyWhenNotGiven) {
+  const ToolRun without = RunTool({"find", "--type", "TABLE", "NoSuchTable"});
+  EXPECT_NE(without.err.find("--aliases would accept former names too"), std::string::npos) << without.err;
+  const ToolRun with = RunTool({"find", "--aliases", "--type", "TABLE", "NoSuchTable"});
+  EXPECT_EQ(with.exitCode, 1);
+  EXPECT_EQ(with.err.find("--aliases"), std::string::npos) << with.err;
+  const ToolRun flexible = RunTool({"find", "--flexible", "--aliases", "--type", "TABLE", "", "NoSuchTable"});
+  EXPECT_EQ(flexible.exitCode, 1);
+  EXPECT_EQ(flexible.err.find("--aliases"), std::string::npos) << flexible.err;
+}
+
+TEST(CmdDictByType, EveryObjectOfTheType) {
+  const ToolRun r = RunTool({"dict", "--type", "SCHEMA"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const auto lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 3u) << r.out;  // the sample's three schemas
+  for (const std::string& line : lines) EXPECT_EQ(line.rfind("3027:", 0), 0u) << line;
+  EXPECT_NE(r.out.find("3027:1\tPhysicalSchema\t"), std::string::npos) << r.out;
+}
+
+}  // namespace

@@ -1,0 +1,165 @@
+// The command line's conventions, run as a user runs the tool: usage and
+// help, exit codes (0 done, 1 not found or failed, 2 bad usage) and the
+// message that names what was wrong.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "CmdToolRun.h"
+
+namespace {
+
+using cmdtest::RunTool;
+using cmdtest::ToolRun;
+
+TEST(CmdUsage, NoCommandPrintsUsageAndExitsTwo) {
+  const ToolRun r = RunTool({});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find("Usage: smutil"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("show"), std::string::npos) << r.err;
+}
+
+TEST(CmdUsage, HelpAndVersion) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"--help"}, {"help"}}) {
+    const ToolRun r = RunTool(args);
+    EXPECT_EQ(r.exitCode, 0) << args[0];
+    EXPECT_NE(r.out.find("Usage: smutil"), std::string::npos) << r.out;
+    // Every command is listed, and the exit codes are told.
+    for (const char* cmd : {"convert", "dict", "find", "generate", "message", "names", "parse", "query", "quote",
+                            "render", "show", "split", "vars", "version"}) {
+      EXPECT_NE(r.out.find(std::string("\n  ") + cmd + " "), std::string::npos) << cmd;
+    }
+    EXPECT_NE(r.out.find("Exit codes: 0 done, 1 not found or failed, 2 bad usage."), std::string::npos);
+  }
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"version"}, {"--version"}}) {
+    const ToolRun r = RunTool(args);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "smutil 0.2.0\n");
+  }
+}
+
+TEST(CmdUsage, HelpForOneCommand) {
+  const ToolRun viaHelp = RunTool({"help", "find"});
+  const ToolRun viaFlag = RunTool({"find", "--help"});
+  ASSERT_EQ(viaHelp.exitCode, 0) << viaHelp.err;
+  ASSERT_EQ(viaFlag.exitCode, 0) << viaFlag.err;
+  for (const ToolRun* r : {&viaHelp, &viaFlag}) {
+    EXPECT_NE(r->out.find("Usage: smutil find [OPTIONS] NAME..."), std::string::npos) << r->out;
+    EXPECT_NE(r->out.find("--aliases"), std::string::npos);
+    EXPECT_NE(r->out.find("--format"), std::string::npos);
+    // One command, not the list of all.
+    EXPECT_EQ(r->out.find("generate"), std::string::npos) << r->out;
+  }
+  const ToolRun unknown = RunTool({"help", "frobnicate"});
+  EXPECT_EQ(unknown.exitCode, 2);
+  EXPECT_NE(unknown.err.find("unknown command 'frobnicate'"), std::string::npos) << unknown.err;
+}
+
+// Each bad command line exits 2 with one message naming what was wrong, and
+// prints nothing on standard output.
+TEST(CmdUsage, BadUsageNamesTheProblem) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{"--repo"}, "smutil: option --repo needs a file\n"},
+      {{"show", "--type"}, "smutil show: option --type needs a type\n"},
+      {{"find", "--type", "TABLE", "Orders", "--type"}, "smutil find: option --type needs a type\n"},
+      {{"query", "--query"}, "smutil query: option --query needs a name\n"},
+      {{"vars", "--bogus"}, "smutil vars: unknown option '--bogus'\n"},
+      {{"vars", "--bogus", "text"}, "smutil vars: unknown option '--bogus'\n"},
+      {{"--bogus", "version"}, "smutil version: unknown option '--bogus'\n"},
+      {{"parse", "a", "b"}, "smutil parse: unexpected argument 'b'\n"},
+      {{"convert", "a", "b", "c"}, "smutil convert: unexpected argument 'c'\n"},
+      {{"dict", "a", "b"}, "smutil dict: unexpected argument 'b'\n"},
+      {{"frobnicate"}, "smutil: unknown command 'frobnicate'\n"},
+      {{"show", "--type", "TABLE"}, "smutil show: QNAME is required\n"},
+      {{"show", "Orders"}, "smutil show: --type is required\n"},
+      {{"message", "38x"}, "smutil message: "},
+      {{"generate", "0", "/tmp/never-written.xml"}, "smutil generate: "},
+      {{"show", "--type", "TABLE", "--format", "yaml", "x"}, "smutil show: "},
+      {{"names", "--type", "TABLE", "--parent", "X"}, "smutil names: --parent requires --parent-type\n"},
+      {{"render", "--type", "TABLE", "--expr", "1"}, "smutil render: --type excludes --expr\n"},
+  };
+  for (const Case& c : cases) {
+    std::string line;
+    for (const std::string& a : c.args) line += a + " ";
+    const ToolRun r = RunTool(c.args);
+    EXPECT_EQ(r.exitCode, 2) << line;
+    EXPECT_EQ(r.out, "") << line;
+    EXPECT_EQ(r.err.rfind(c.message, 0), 0u) << line << "\n" << r.err;
+  }
+}
+
+// Type names and empty names are checked after parsing: still bad usage.
+TEST(CmdUsage, BadValuesAreUsageErrors) {
+  EXPECT_EQ(RunTool({"show", "--type", "NO SUCH TYPE", "x"}).exitCode, 2);
+  EXPECT_EQ(RunTool({"find", "--type", "TABLE", ""}).exitCode, 2);
+  EXPECT_EQ(RunTool({"render", "--type", "LOGICAL COLUMN"}).exitCode, 2);
+  EXPECT_EQ(RunTool({"render"}).exitCode, 2);
+}
+
+TEST(CmdUsage, DoubleDashEndsOptions) {
+  // After "--" a word starting with dashes is text, not an option.
+  const ToolRun r = RunTool({"vars", "--", "--x VALUEOF(NQ_SESSION.USER)"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "4\t28\tNQ_SESSION\tUSER\n");
+  const ToolRun q = RunTool({"quote", "--", "-a", "--b"});
+  ASSERT_EQ(q.exitCode, 0) << q.err;
+  EXPECT_EQ(q.out, "\"-a\".\"--b\"\n");
+}
+
+TEST(CmdUsage, RepoMayFollowTheCommand) {
+  const ToolRun before = RunTool({"--repo", "/nonexistent/r.xml", "names", "--type", "DATABASE"});
+  const ToolRun after = RunTool({"names", "--type", "DATABASE", "--repo", "/nonexistent/r.xml"});
+  EXPECT_EQ(before.exitCode, 1);
+  EXPECT_EQ(after.exitCode, 1);
+  EXPECT_NE(after.err.find("cannot load repository /nonexistent/r.xml"), std::string::npos) << after.err;
+}
+
+TEST(CmdUsage, NotFoundExitsOne) {
+  const ToolRun r = RunTool({"show", "--type", "TABLE", "No.Such.Table"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(RunTool({"find", "--type", "TABLE", "NoSuchTable"}).exitCode, 1);
+  EXPECT_EQ(RunTool({"dict", "No.Such"}).exitCode, 1);
+}
+
+// Progress lines are for a person at a terminal; captured standard error
+// carries none.
+TEST(CmdUsage, NoProgressWhenStandardErrorIsNotATerminal) {
+  char dir[] = "/tmp/smutil_progress_XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string out = std::string(dir) + "/g.rpd.xml";
+  const ToolRun gen = RunTool({"generate", "2000", out});
+  ASSERT_EQ(gen.exitCode, 0) << gen.err;
+  EXPECT_EQ(gen.err, "");
+  const ToolRun dict = RunTool({"--repo", out, "dict"});
+  ASSERT_EQ(dict.exitCode, 0) << dict.err;
+  EXPECT_EQ(dict.err, "");
+  EXPECT_EQ(dict.out.find('\r'), std::string::npos);
+  std::remove(out.c_str());
+  rmdir(dir);
+}
+
+// On a terminal (script(1) gives the tool one) the steps are shown on one
+// line rewritten in place, and cleared before the result.
+TEST(CmdUsage, ProgressOnATerminal) {
+  if (access("/usr/bin/script", X_OK) != 0) GTEST_SKIP() << "script(1) is not installed";
+  char dir[] = "/tmp/smutil_progress_XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string out = std::string(dir) + "/g.rpd.xml";
+  const ToolRun r = cmdtest::RunProgram("/usr/bin/script",
+                                        {"-qec", std::string(SMUTIL_TOOL_PATH) + " generate 2000 " + out, "/dev/null"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("\rsmutil generate: generating 2000 objects..."), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\rsmutil generate: saving " + out + "..."), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\r\x1b[K2000 objects written to " + out), std::string::npos) << r.out;
+  std::remove(out.c_str());
+  rmdir(dir);
+}
+
+}  // namespace
