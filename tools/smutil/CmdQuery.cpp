@@ -12,7 +12,6 @@
 // external form), --diag (the diagnostic form instead), --bytes (the
 // query spec's byte form in hex instead). Exit codes: 0 written, 1 the
 // file or repository could not be read or an object was not found, 2 usage.
-#include <fstream>
 #include <memory>
 #include <ostream>
 #include <sstream>
@@ -78,16 +77,11 @@ int RunQuery(Context& ctx) {
             << "  writes the query described in FILE as logical SQL (see samples/queries/)\n";
     return 2;
   }
-  std::ifstream in(path);
-  if (!in) {
-    ctx.err << "smutil query: cannot open " << path << "\n";
-    return 1;
-  }
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
   if (!rp) return 1;
   try {
     QueryFileReader reader(rp.get(), ToolTypes(ctx));
-    reader.Read(in);
+    reader.ReadFile(path);
     const AbstractListQuerySpec& spec = reader.Get(queryName);
     if (bBytes) {
       ctx.out << HexFromBytes(spec.ToByteVector()) << "\n";

@@ -3,8 +3,7 @@
 //
 //   QueryFileTypes types{ParseMyTypeName, MyTypeLabel};
 //   QueryFileReader reader(pRp, types);
-//   std::ifstream in("orders_by_region.qry");
-//   reader.Read(in);                               // throws QueryFileError
+//   reader.ReadFile("orders_by_region.qry");       // throws QueryFileError
 //   const AbstractListQuerySpec& spec = reader.Get("");   // the last query
 //
 // The file holds one or more named queries. Lines (blank lines and lines
@@ -36,17 +35,18 @@
 
 #include <cstddef>
 #include <functional>
-#include <iosfwd>
 #include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ListQuerySpec/ListQuerySpec.h"
 #include "objectmodel/RpGateway.h"
 
-// A problem in the query file, with its line.
+// A problem in the query file, with its line (0 when the problem belongs to
+// no line: an unreadable or empty file, a query name not in the file).
 class QueryFileError : public std::runtime_error {
  public:
   QueryFileError(std::size_t line, const std::string& what);
@@ -68,12 +68,18 @@ class QueryFileReader {
   QueryFileReader(ARpGateway* pRp, QueryFileTypes types);
   ~QueryFileReader();
 
-  void Read(std::istream& in);
+  // Reads the queries of a file's text; throws QueryFileError naming the
+  // line and what was expected. A file that defines no query is an error.
+  void Read(std::string_view text);
+  // The same for the regular file at path (line 0: the file itself could not
+  // be read, the message says why).
+  void ReadFile(const std::string& path);
   // The query named name, or the last one when name is empty.
   const AbstractListQuerySpec& Get(const std::string& name) const;
 
  private:
   class Impl;
+  QueryFileTypes m_types;
   std::unique_ptr<Impl> m_impl;
 };
 
