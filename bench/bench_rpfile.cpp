@@ -1,15 +1,29 @@
 // Loading and saving repository files of 10^4 to 10^6 objects (RpGenerator),
 // with the memory the loaded repository takes per object (heap bytes in use
-// after the load minus before, glibc's count).
+// after the load minus before, glibc's count of small blocks plus the blocks
+// it mapped on their own, where the large index tables live). Beside the
+// load, a Xerces-C SAX2 parse of the same file with a handler that does
+// nothing: the floor that loading is compared with. Two shapes that a
+// generated repository does not have: a chain of folders each inside the one
+// before, and one object with very many aliases.
 //
 //   ./bench_rpfile --benchmark_counters_tabular=true
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
 #include <cstdio>
+#include <fstream>
 #include <map>
 #include <string>
+#include <xercesc/framework/MemBufInputSource.hpp>
+#include <xercesc/sax2/DefaultHandler.hpp>
+#include <xercesc/sax2/SAX2XMLReader.hpp>
+#include <xercesc/sax2/XMLReaderFactory.hpp>
+#include <xercesc/util/SecurityManager.hpp>
+#include <xercesc/util/XMLUni.hpp>
 
+#include "Utility/SUFileUtility.h"
+#include "Utility/SUGDOM.h"
 #include "objectmodel/RpFile.h"
 #include "objectmodel/RpGenerator.h"
 
@@ -27,16 +41,107 @@ const std::string& RepositoryFile(std::size_t n) {
   return path;
 }
 
+// Every byte of heap in use: small blocks and the ones mapped on their own.
+std::size_t HeapInUse() {
+  const struct mallinfo2 m = mallinfo2();
+  return m.uordblks + m.hblkhd;
+}
+
+// A file written here, once per run, by write.
+template <typename Write>
+const std::string& ShapeFile(const std::string& shape, std::size_t n, Write write) {
+  static std::map<std::string, std::string> files;
+  std::string& path = files[shape + std::to_string(n)];
+  if (path.empty()) {
+    path = "/tmp/smutil_bench_rpfile_" + shape + "_" + std::to_string(n) + ".rpd.xml";
+    std::ofstream out(path, std::ios::binary);
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<repository format=\"1\" name=\"shape\">\n";
+    write(out, n);
+    out << "</repository>\n";
+  }
+  return path;
+}
+
+void LoadShape(benchmark::State& state, const std::string& path) {
+  for (auto _ : state) {
+    std::unique_ptr<ARpGateway> rp = RpFile::Load(path);
+    state.PauseTiming();
+    rp.reset();
+    state.ResumeTiming();
+  }
+  state.counters["n"] = static_cast<double>(state.range(0));
+}
+
+void BM_LoadDeepChain(benchmark::State& state) {
+  // A subject area holding a folder holding a folder ... n deep, each listed
+  // after its parent, and again with each listed before its parent.
+  const bool bChildFirst = state.range(1) != 0;
+  LoadShape(state, ShapeFile(bChildFirst ? "chain_up" : "chain_down", static_cast<std::size_t>(state.range(0)),
+                             [bChildFirst](std::ostream& out, std::size_t n) {
+                               out << "<object id=\"4004:1\" name=\"Top\"/>\n";
+                               for (std::size_t i = 1; i <= n; ++i) {
+                                 const std::size_t k = bChildFirst ? n + 1 - i : i;
+                                 out << "<object id=\"4000:" << k << "\" name=\"F" << k << "\" parent=\""
+                                     << (k == 1 ? std::string("4004:1") : "4000:" + std::to_string(k - 1)) << "\"/>\n";
+                               }
+                             }));
+}
+BENCHMARK(BM_LoadDeepChain)
+    ->ArgsProduct({{10000, 100000, 1000000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+
+void BM_LoadManyAliases(benchmark::State& state) {
+  LoadShape(state, ShapeFile("aliases", static_cast<std::size_t>(state.range(0)), [](std::ostream& out, std::size_t n) {
+              out << "<object id=\"3023:1\" name=\"Sales\">\n";
+              for (std::size_t i = 0; i < n; ++i) out << "<alias>Former name " << i << "</alias>\n";
+              out << "</object>\n";
+            }));
+}
+BENCHMARK(BM_LoadManyAliases)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+// The same file through Xerces-C's SAX2 reader with the same features as the
+// loader and a handler that does nothing.
+void BM_ParseRepositoryFileEmptyHandler(benchmark::State& state) {
+  using namespace xercesc;
+  const std::string& path = RepositoryFile(static_cast<std::size_t>(state.range(0)));
+  SUGDOM::Initialize();
+  for (auto _ : state) {
+    SUFileUtility::MappedFile map(path, "repository file");
+    std::unique_ptr<SAX2XMLReader> reader(XMLReaderFactory::createXMLReader());
+    reader->setFeature(XMLUni::fgSAX2CoreNameSpaces, false);
+    reader->setFeature(XMLUni::fgSAX2CoreValidation, false);
+    reader->setFeature(XMLUni::fgXercesLoadExternalDTD, false);
+    reader->setFeature(XMLUni::fgXercesDisableDefaultEntityResolution, true);
+    SecurityManager security;
+    security.setEntityExpansionLimit(1000);
+    reader->setProperty(XMLUni::fgXercesSecurityManager, &security);
+    DefaultHandler handler;
+    reader->setContentHandler(&handler);
+    reader->setErrorHandler(&handler);
+    MemBufInputSource input(reinterpret_cast<const XMLByte*>(map.Data()), map.Size(), path.c_str(), false);
+    reader->parse(input);
+  }
+}
+BENCHMARK(BM_ParseRepositoryFileEmptyHandler)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+
 void BM_LoadRepositoryFile(benchmark::State& state) {
   const std::string& path = RepositoryFile(static_cast<std::size_t>(state.range(0)));
   double bytesPerObject = 0;
   std::size_t objects = 0;
   for (auto _ : state) {
-    const std::size_t before = mallinfo2().uordblks;
+    const std::size_t before = HeapInUse();
     std::unique_ptr<ARpGateway> rp = RpFile::Load(path);
     state.PauseTiming();
     objects = rp->GetObjectCount();
-    bytesPerObject = static_cast<double>(mallinfo2().uordblks - before) / static_cast<double>(objects);
+    bytesPerObject = static_cast<double>(HeapInUse() - before) / static_cast<double>(objects);
     rp.reset();
     state.ResumeTiming();
   }
@@ -49,8 +154,13 @@ void BM_LoadRepositoryFile(benchmark::State& state) {
     std::fclose(f);
   }
 }
-BENCHMARK(BM_LoadRepositoryFile)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)
-    ->UseRealTime()->Iterations(3);
+BENCHMARK(BM_LoadRepositoryFile)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 
 void BM_SaveRepositoryFile(benchmark::State& state) {
   std::unique_ptr<ARpGateway> rp = RpFile::Load(RepositoryFile(static_cast<std::size_t>(state.range(0))));

@@ -202,3 +202,46 @@ TEST(ObjectNaming, NameTestsFollowTheServerStringRules) {
 }
 
 }  // namespace
+
+TEST(ObjectNaming, ManyAliasesKeepTheirOrderAndRefuseRepeats) {
+  // Past a handful of aliases the repeat check answers from a set: the rule
+  // stays the same on both sides of that change.
+  ARpGateway rp;
+  const VoidID sa = RpBuilder(rp).Add(kTIDASubjectArea, U"Sales");
+  VXStringVector expected;
+  for (int i = 0; i < 40; ++i) {
+    const VXString alias = U"Former " + ToVXString(std::to_string(i));
+    EXPECT_TRUE(rp.AddAlias(sa, alias)) << i;
+    expected.push_back(alias);
+    // Every alias added so far is refused again, early ones and the last.
+    EXPECT_FALSE(rp.AddAlias(sa, expected.front())) << i;
+    EXPECT_FALSE(rp.AddAlias(sa, alias)) << i;
+  }
+  EXPECT_TRUE(rp.AddAlias(sa, U"former 0"));  // differs in case: another alias
+  expected.push_back(U"former 0");
+  EXPECT_EQ(rp.GetObject(sa)->GetAliasList(), expected);
+  EXPECT_TRUE(rp.GetObject(sa)->IsNameOrAlias(U"FORMER 39"));
+  // A rename that keeps the old name adds it once, however many there are.
+  rp.RenameObject(sa, U"Revenue");
+  rp.RenameObject(sa, U"Sales");
+  rp.RenameObject(sa, U"Revenue");
+  VXStringVector aliases = rp.GetObject(sa)->GetAliasList();
+  EXPECT_EQ(std::count(aliases.begin(), aliases.end(), U"Sales"), 1);
+  EXPECT_EQ(std::count(aliases.begin(), aliases.end(), U"Revenue"), 1);
+}
+
+TEST(ObjectParentTable, CyclesAreRefusedAtAnyDepth) {
+  ARpGateway rp;
+  RpBuilder b(rp);
+  const VoidID top = b.Add(kTIDACatalogFolder, U"Top");
+  std::vector<VoidID> chain{b.Add(kTIDAFolder, U"F0", top)};
+  for (int i = 1; i < 50; ++i) chain.push_back(b.Add(kTIDAFolder, U"F" + ToVXString(std::to_string(i)), chain.back()));
+  Ref<AFolder> first(rp.GetObject(chain.front()));
+  Ref<AFolder> last(rp.GetObject(chain.back()));
+  EXPECT_THROW(first->SetContainer(last), VXAssertException);
+  EXPECT_THROW(last->SetContainer(last), VXAssertException);  // a leaf under itself
+  EXPECT_EQ(rp.GetObject(chain.front())->GetParentObject().GetID(), top);
+  // Moving the leaf under the first folder is no cycle.
+  last->SetContainer(first);
+  EXPECT_EQ(rp.GetObject(chain.back())->GetParentObject().GetID(), chain.front());
+}

@@ -119,10 +119,16 @@ TEST(RpFileRoundTrip, AwkwardTextAndEveryPropertyType) {
   rp.SetDataBlob(1, {0x00, 0xFF, 0x10});
   rp.SetDataBlob(15, {});
   RpBuilder b(rp);
-  const VXString awkward[] = {
-      U"",  U"a\"b'c<d>&e", U"tab\there\nnew line\r\nCRLF", VXString(U"nul\0x", 5), U"back\\slash \\u{41}",
-      U"\U0001F600 astral", VXString(1, char32_t(0xD800)) + U"lone surrogate", U"\x01\x1F control", U"  spaces  ",
-      U"\uFFFE\uFFFF", VXString(1, char32_t(0x110000))};
+  const VXString awkward[] = {U"",
+                              U"a\"b'c<d>&e",
+                              U"tab\there\nnew line\r\nCRLF",
+                              VXString(U"nul\0x", 5),
+                              U"back\\slash \\u{41}",
+                              U"\U0001F600 astral",
+                              VXString(1, char32_t(0xD800)) + U"lone surrogate",
+                              U"\x01\x1F control",
+                              U"  spaces  ",
+                              U"\uFFFE\uFFFF"};
   VoidIDVector dbs;
   for (const VXString& name : awkward) {
     auto db = b.Add(kTIDADatabase, name);
@@ -204,7 +210,8 @@ TEST(RpFileErrors, EachKindOfErrorNamesItsLine) {
        "dangling reference: parent 3023:5"},
       {"parent type", "<object id=\"3023:1\" name=\"D\"/>\n<object id=\"3003:1\" name=\"C\" parent=\"3023:1\"/>\n", 4,
        "cannot live under 3023:1"},
-      {"cycle", "<object id=\"4000:1\" name=\"A\" parent=\"4000:2\"/>\n<object id=\"4000:2\" name=\"B\" parent=\"4000:1\"/>\n",
+      {"cycle",
+       "<object id=\"4000:1\" name=\"A\" parent=\"4000:2\"/>\n<object id=\"4000:2\" name=\"B\" parent=\"4000:1\"/>\n",
        4, "cycle"},
       {"dangling tuple", "<object id=\"4206:1\" name=\"R\"/>\n\n<tuple rel=\"35\" args=\"4206:1 1501:3\"/>\n", 5,
        "dangling reference: tuple argument 1501:3"},
@@ -218,8 +225,8 @@ TEST(RpFileErrors, EachKindOfErrorNamesItsLine) {
        "given twice"},
       {"bad bool", "<object id=\"3023:1\" name=\"A\">\n<prop key=\"Nullable\" type=\"bool\">yes</prop>\n</object>\n", 4,
        "bad bool 'yes'"},
-      {"bad property type", "<object id=\"3023:1\" name=\"A\">\n<prop key=\"Nullable\" type=\"float\"/>\n</object>\n", 4,
-       "unknown property type 'float'"},
+      {"bad property type", "<object id=\"3023:1\" name=\"A\">\n<prop key=\"Nullable\" type=\"float\"/>\n</object>\n",
+       4, "unknown property type 'float'"},
       {"bad hex", "<blob number=\"1\">0G</blob>\n", 3, "bad blob bytes"},
       {"blob twice", "<blob number=\"1\"/>\n<blob number=\"1\"/>\n", 4, "blob 1 is given twice"},
       {"alias twice", "<object id=\"3023:1\" name=\"A\">\n<alias>x</alias>\n<alias>x</alias>\n</object>\n", 5,
@@ -232,6 +239,20 @@ TEST(RpFileErrors, EachKindOfErrorNamesItsLine) {
        "<object id=\"3023:1\" name=\"D\"/>\n<object id=\"3001:1\" name=\"T\" parent=\"3023:1\" pos=\"0\"/>\n"
        "<object id=\"3001:2\" name=\"U\" parent=\"3023:1\" pos=\"2\"/>\n",
        5, "pos 2 among the children of 3023:1"},
+      // A value of the wrong type for its key.
+      {"expr as string", "<object id=\"3001:1\" name=\"T\">\n<prop key=\"Expr\">Add(1,2)</prop>\n</object>\n", 4,
+       "property 'Expr' takes a value of type expr, not string (write it with type=\"expr\")"},
+      {"int as bool",
+       "<object id=\"3001:1\" name=\"T\">\n<prop key=\"TableType\" type=\"bool\">true</prop>\n</object>\n", 4,
+       "property 'TableType' takes a value of type int, not bool"},
+      {"bool as int", "<object id=\"3001:1\" name=\"T\">\n<prop key=\"Nullable\" type=\"int\">1</prop>\n</object>\n", 4,
+       "property 'Nullable' takes a value of type bool, not int"},
+      {"string as id",
+       "<object id=\"3001:1\" name=\"T\">\n<prop key=\"Description\" type=\"id\">3001:1</prop>\n</object>\n", 4,
+       "property 'Description' takes a value of type string, not id (write it without a type attribute)"},
+      {"escape beyond U+10FFFF", "<object id=\"3023:1\" name=\"a\\u{110000}\" esc=\"1\"/>\n", 3,
+       "bad escape \\u{110000}: beyond the last code point U+10FFFF"},
+      {"negative blob", "\n<blob number=\"-1\">00</blob>\n", 4, "bad blob number '-1' (expected a number from 0 to"},
       {"pos partial",
        "<object id=\"3023:1\" name=\"D\"/>\n<object id=\"3001:1\" name=\"T\" parent=\"3023:1\" pos=\"0\"/>\n"
        "<object id=\"3001:2\" name=\"U\" parent=\"3023:1\"/>\n",
@@ -288,6 +309,47 @@ TEST(RpFileErrors, DocumentLevelProblems) {
       EXPECT_EQ(rp->GetLogicalName().find(U"root:"), VXString::npos);
     } catch (const RpFileError& e) {
       EXPECT_NE(e.GetMessage().find(message), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST(RpFileErrors, BadBytesAreReportedWhereTheyAre) {
+  // Line 3 column 27: a byte that starts no UTF-8 sequence inside a name;
+  // then a NUL byte in the middle of the file.
+  const std::string bad = Document("<object id=\"3023:1\" name=\"A\xFF\"/>\n");
+  const std::string nul = Document("<object id=\"3023:1\" name=\"A\"/>\n<object id=\"3023:2\" name=\"B\"/>\n" +
+                                   std::string(1, '\0') + "\n");
+  const struct {
+    const std::string& doc;
+    std::uint64_t line;
+    const char* message;
+  } cases[] = {{bad, 3, "not valid UTF-8"}, {nul, 5, "NUL byte"}};
+  for (const auto& c : cases) {
+    try {
+      RpFile::LoadFromMemory(c.doc.data(), c.doc.size(), "bytes.xml");
+      ADD_FAILURE() << c.message << ": loaded";
+    } catch (const RpFileError& e) {
+      EXPECT_EQ(e.GetLine(), c.line) << e.what();
+      EXPECT_GT(e.GetColumn(), 0u) << e.what();
+      EXPECT_NE(e.GetMessage().find(c.message), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST(RpFileErrors, TextBeyondTheLastCodePointIsNotWritten) {
+  ARpGateway rp;
+  RpBuilder(rp).Add(kTIDADatabase, VXString(1, char32_t(0x110000)));
+  EXPECT_THROW(RpFile::SaveToString(rp), RpFileError);
+}
+
+TEST(RpFileErrors, OnlyRegularFilesAreLoaded) {
+  for (const std::string& path : {std::string("/tmp"), std::string("/dev/zero")}) {
+    try {
+      RpFile::Load(path);
+      ADD_FAILURE() << path << ": loaded";
+    } catch (const RpFileError& e) {
+      EXPECT_EQ(e.GetSource(), path);
+      EXPECT_NE(e.GetMessage().find("not a regular file"), std::string::npos) << e.what();
     }
   }
 }

@@ -69,7 +69,7 @@ std::unique_ptr<ARpGateway> LoadRepositoryOrExplain(Context& ctx) {
     if (e.GetLine() > 0) {
       ctx.err << "  fix the file at that place, or give another file with --repo FILE\n";
     } else {
-      ctx.err << "  give an existing repository file with --repo FILE (without it the bundled sample is used)\n";
+      ctx.err << "  give a readable repository file with --repo FILE (without it the bundled sample is used)\n";
     }
   }
   return nullptr;

@@ -4,6 +4,21 @@
 // that a parent may be listed after its child); parent links and relation
 // tuples are applied once every object exists. The progressive parse lets
 // the handler stop at the first error without throwing through Xerces.
+#include <unicode/utf8.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/sax/Locator.hpp>
 #include <xercesc/sax/SAXParseException.hpp>
@@ -14,24 +29,9 @@
 #include <xercesc/util/SecurityManager.hpp>
 #include <xercesc/util/XMLUni.hpp>
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <charconv>
-#include <fstream>
-#include <optional>
-#include <set>
-#include <unordered_map>
-#include <sstream>
-#include <unordered_set>
-
 #include "Expr/ToStringVisitor.h"
 #include "Utility/DataBlobUtil.h"
+#include "Utility/SUFileUtility.h"
 #include "Utility/SUGDOM.h"
 #include "Utility/VXAssert.h"
 #include "objectmodel/ObjectParent.h"
@@ -93,6 +93,78 @@ constexpr PropTypeName kPropTypes[] = {
     {u"map", PropType::kMap},       {u"expr", PropType::kExpr},     {u"multiplicity", PropType::kMultiplicity},
     {u"source", PropType::kSource}, {u"null", PropType::kNull},
 };
+
+// The written type each key takes (besides null, which any key may be).
+// A key not listed takes any type.
+struct PropKeyType {
+  RpProp key;
+  PropType type;
+};
+constexpr PropKeyType kPropKeyTypes[] = {
+    {RpProp::kDisplayName, PropType::kString},
+    {RpProp::kDisplayNameUse, PropType::kBool},
+    {RpProp::kDisplayDescription, PropType::kString},
+    {RpProp::kDisplayDescriptionUse, PropType::kBool},
+    {RpProp::kTranslationKey, PropType::kString},
+    {RpProp::kDescription, PropType::kString},
+    {RpProp::kGUID, PropType::kBytes},
+    {RpProp::kUpgradeID, PropType::kBytes},
+    {RpProp::kPropertyMap, PropType::kMap},
+    {RpProp::kExpr, PropType::kExpr},
+    {RpProp::kVariableType, PropType::kInt},
+    {RpProp::kHideObjectExpr, PropType::kExpr},
+    {RpProp::kAggrExpr, PropType::kExpr},
+    {RpProp::kJoinExpr, PropType::kExpr},
+    {RpProp::kJoinType, PropType::kInt},
+    {RpProp::kTableType, PropType::kInt},
+    {RpProp::kDataType, PropType::kString},
+    {RpProp::kNullable, PropType::kBool},
+    {RpProp::kDerived, PropType::kBool},
+    {RpProp::kTargetType, PropType::kInt},
+    {RpProp::kDatabaseProperties, PropType::kStrings},
+    {RpProp::kDataSourceName, PropType::kString},
+    {RpProp::kDBUserName, PropType::kString},
+    {RpProp::kXMLADataSourceInfo, PropType::kString},
+    {RpProp::kServerName, PropType::kString},
+    {RpProp::kServerPort, PropType::kString},
+    {RpProp::kEJBBean, PropType::kString},
+    {RpProp::kOrreryServiceName, PropType::kString},
+    {RpProp::kWSDL, PropType::kString},
+    {RpProp::kQPLKey, PropType::kString},
+    {RpProp::kEncryptedPassword, PropType::kBytes},
+    {RpProp::kPostConnectStrings, PropType::kStrings},
+    {RpProp::kPreDisconnectStrings, PropType::kStrings},
+    {RpProp::kBeforeQueryStrings, PropType::kStrings},
+    {RpProp::kAfterQueryStrings, PropType::kStrings},
+    {RpProp::kHostName, PropType::kString},
+    {RpProp::kBaseDN, PropType::kString},
+    {RpProp::kKeyDBFile, PropType::kString},
+    {RpProp::kBindPassword, PropType::kBytes},
+    {RpProp::kKeyDBPassword, PropType::kBytes},
+    {RpProp::kMultiplicity, PropType::kMultiplicity},
+    {RpProp::kSourceDefinition, PropType::kSource},
+    {RpProp::kDimensionToCache, PropType::kID},
+    {RpProp::kLevelKey, PropType::kID},
+    {RpProp::kSubjectArea, PropType::kID},
+    {RpProp::kInitString, PropType::kString},
+    {RpProp::kDisabled, PropType::kBool},
+    {RpProp::kBlockType, PropType::kInt},
+};
+
+std::string PropTypeText(PropType type) {
+  for (const PropTypeName& t : kPropTypes) {
+    if (t.type == type) return std::string(t.name, t.name + std::char_traits<char16_t>::length(t.name));
+  }
+  return "?";
+}
+
+// The type a key must be written with, or null when any will do.
+const PropType* ExpectedPropType(RpProp key) {
+  for (const PropKeyType& k : kPropKeyTypes) {
+    if (k.key == key) return &k.type;
+  }
+  return nullptr;
+}
 
 bool Equals(const XMLCh* a, const char16_t* b) {
   while (*a && *a == *b) {
@@ -238,6 +310,10 @@ bool Handler::Unescape(VXString& s) {
                                            : -1;
         if (d < 0) break;
         v = v * 16 + static_cast<std::uint32_t>(d);
+      }
+      if (j < s.size() && s[j] == U'}' && digits > 0 && digits <= 8 && v > 0x10FFFF) {
+        Fail("bad escape \\u{" + ToNarrow(s.substr(i + 3, digits)) + "}: beyond the last code point U+10FFFF");
+        return false;
       }
       if (j < s.size() && s[j] == U'}' && digits > 0 && digits <= 8) {
         out.push_back(static_cast<char32_t>(v));
@@ -422,8 +498,8 @@ void Handler::startElement(const XMLCh* const, const XMLCh* const, const XMLCh* 
       VXString n;
       std::int64_t number = 0;
       if (!GetString(attrs, u"number", false, n, true)) return;
-      if (!ParseInt(n, number) || number < INT32_MIN || number > INT32_MAX) {
-        Fail("bad blob number " + Quote(ToNarrow(n)));
+      if (!ParseInt(n, number) || number < 0 || number > INT32_MAX) {
+        Fail("bad blob number " + Quote(ToNarrow(n)) + " (expected a number from 0 to 2147483647)");
         return;
       }
       if (!m_blobNumbers.insert(static_cast<int>(number)).second) {
@@ -562,6 +638,14 @@ void Handler::StartProp(const Attributes& attrs, bool bEsc) {
            " (string, bool, int, bytes, id, strings, map, expr, multiplicity, source, null)");
       return;
     }
+  }
+  if (const PropType* expected = ExpectedPropType(m_propKey);
+      expected && *expected != m_propType && m_propType != PropType::kNull) {
+    const std::string want = PropTypeText(*expected);
+    Fail("property " + Quote(keyName) + " takes a value of type " + want + ", not " + PropTypeText(m_propType) +
+         (*expected == PropType::kString ? " (write it without a type attribute)"
+                                         : " (write it with type=\"" + want + "\")"));
+    return;
   }
   switch (m_propType) {
     case PropType::kStrings: m_strings.clear(); break;
@@ -876,6 +960,72 @@ void Handler::Finish() {
   }
 }
 
+// A file that a parse refused may hold a byte that is no UTF-8 or a NUL,
+// which the parser reports as something else (or nowhere): the first such
+// byte, with its line and column (in characters), said plainly. Only for
+// files read as UTF-8: without a byte-order mark or another declared encoding.
+struct BadByte {
+  Pos at;
+  std::string message;
+};
+
+std::optional<BadByte> FindBadByte(const char* data, std::size_t size) {
+  const std::string_view text(data, size);
+  if (text.starts_with("\xFE\xFF") || text.starts_with("\xFF\xFE")) return std::nullopt;
+  if (text.starts_with("<?xml")) {
+    const std::string_view decl = text.substr(0, text.find("?>"));
+    const std::size_t enc = decl.find("encoding");
+    if (enc != std::string_view::npos) {
+      std::string name;
+      for (std::size_t i = decl.find_first_of("\"'", enc) + 1;
+           i > 0 && i < decl.size() && decl[i] != '"' && decl[i] != '\''; ++i) {
+        name.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(decl[i]))));
+      }
+      if (name != "utf-8" && name != "utf8") return std::nullopt;
+    }
+  }
+  const auto* bytes = reinterpret_cast<const uint8_t*>(data);
+  const auto length = static_cast<int32_t>(std::min<std::size_t>(size, INT32_MAX));
+  Pos at{1, 1};
+  for (int32_t i = 0; i < length;) {
+    const int32_t start = i;
+    UChar32 c = 0;
+    U8_NEXT(bytes, i, length, c);
+    if (c < 0) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "0x%02X", bytes[start]);
+      return BadByte{
+          at, std::string("the byte ") + hex + " is not valid UTF-8 (the file must be UTF-8, or declare its encoding)"};
+    }
+    if (c == 0)
+      return BadByte{at, "a NUL byte, which no XML text may hold (write the character as \\u{0} with esc=\"1\")"};
+    if (c == '\n') {
+      ++at.line;
+      at.column = 1;
+    } else {
+      ++at.column;
+    }
+  }
+  return std::nullopt;
+}
+
+// Whether a comes before b or is the same place; an unknown place (line 0)
+// comes after every known one.
+bool NotAfter(const Pos& a, const Pos& b) {
+  if (b.line == 0) return true;
+  return a.line < b.line || (a.line == b.line && a.column <= b.column);
+}
+
+// The error for a parse that failed at failed: the bad byte in front of it
+// when there is one, else message.
+RpFileError ParseError(const char* data, std::size_t size, const std::string& sourceName, const Pos& failed,
+                       const std::string& message) {
+  if (const std::optional<BadByte> bad = FindBadByte(data, size); bad && NotAfter(bad->at, failed)) {
+    return RpFileError(sourceName, bad->at.line, bad->at.column, bad->message);
+  }
+  return RpFileError(sourceName, failed.line, failed.column, message);
+}
+
 std::unique_ptr<ARpGateway> Parse(const char* data, std::size_t size, const std::string& sourceName) {
   SUGDOM::Initialize();
   auto rp = std::make_unique<ARpGateway>();
@@ -903,11 +1053,20 @@ std::unique_ptr<ARpGateway> Parse(const char* data, std::size_t size, const std:
     while (bMore && !handler.Failed()) bMore = reader->parseNext(token);
     reader->parseReset(token);
   } catch (const XMLException& e) {
-    throw RpFileError(sourceName, 0, 0, "malformed XML: " + Narrow(e.getMessage()));
+    throw ParseError(data, size, sourceName, Pos{}, "malformed XML: " + Narrow(e.getMessage()));
   } catch (const SAXParseException& e) {
-    throw RpFileError(sourceName, e.getLineNumber(), e.getColumnNumber(), "malformed XML: " + Narrow(e.getMessage()));
+    throw ParseError(
+        data, size, sourceName,
+        Pos{static_cast<std::uint64_t>(e.getLineNumber()), static_cast<std::uint64_t>(e.getColumnNumber())},
+        "malformed XML: " + Narrow(e.getMessage()));
   }
-  if (!handler.Failed() && !handler.SawRoot()) throw RpFileError(sourceName, 1, 1, "no <repository> element (empty file?)");
+  if (!handler.Failed() && !handler.SawRoot()) {
+    throw ParseError(data, size, sourceName, Pos{1, 1}, "no <repository> element (empty file?)");
+  }
+  if (handler.Failed()) {
+    const LoadFailure& f = handler.Failure();
+    throw ParseError(data, size, sourceName, f.pos, f.message);
+  }
   handler.Finish();
   if (handler.Failed()) {
     const LoadFailure& f = handler.Failure();
@@ -927,28 +1086,14 @@ std::unique_ptr<ARpGateway> LoadFromMemory(const char* data, std::size_t size, c
 std::unique_ptr<ARpGateway> Load(const std::string& path) {
   // Mapped rather than read: a large file is parsed straight from the page
   // cache, without a copy.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw RpFileError(path, 0, 0, std::string("cannot open the repository file: ") + std::strerror(errno));
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    throw RpFileError(path, 0, 0, "not a regular file");
+  std::optional<SUFileUtility::MappedFile> map;
+  try {
+    map.emplace(path, "repository file");
+  } catch (const SUFileUtility::SUFileError& e) {
+    throw RpFileError(path, 0, 0, "cannot open the repository file: " + e.GetReason());
   }
-  const std::size_t size = static_cast<std::size_t>(st.st_size);
-  if (size == 0) {
-    ::close(fd);
-    throw RpFileError(path, 1, 1, "the file is empty (no <repository> element)");
-  }
-  void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-  ::close(fd);
-  if (map == MAP_FAILED) throw RpFileError(path, 0, 0, std::string("cannot read the repository file: ") + std::strerror(errno));
-  ::madvise(map, size, MADV_SEQUENTIAL);
-  struct Unmap {
-    void* p;
-    std::size_t n;
-    ~Unmap() { ::munmap(p, n); }
-  } unmap{map, size};
-  return Parse(static_cast<const char*>(map), size, path);
+  if (map->Size() == 0) throw RpFileError(path, 1, 1, "the file is empty (no <repository> element)");
+  return Parse(map->Data(), map->Size(), path);
 }
 
 }  // namespace RpFile

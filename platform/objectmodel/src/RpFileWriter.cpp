@@ -33,6 +33,11 @@ bool NeedsEscape(const VXString& s) {
 void AppendText(std::string& out, const VXString& s, bool bEsc) {
   static const char kHex[] = "0123456789ABCDEF";
   for (char32_t c : s) {
+    if (c > 0x10FFFF) {
+      throw RpFileError("", 0, 0,
+                        "a text holds the value " + std::to_string(static_cast<std::uint32_t>(c)) +
+                            ", beyond the last code point U+10FFFF; it cannot be written");
+    }
     if (bEsc && (c == U'\\' || !IsXmlChar(c))) {
       if (c == U'\\') {
         out += "\\\\";

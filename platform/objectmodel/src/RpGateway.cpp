@@ -254,27 +254,33 @@ bool ARpGateway::RenameObject(const VoidID& id, const VXString& newName, bool bK
   if (bIndexed) IndexChild(p);
   m_emptyNamed += static_cast<std::size_t>(newName.empty()) - static_cast<std::size_t>(old.empty());
   IndexName(p, newName);
-  if (bKeepOldAsAlias && !VXCaseFold::Equal(old, newName) && !old.empty()) {
-    const VXStringVector& aliases = p->GetAliasList();
-    bool bKnown = false;
-    for (const VXString& a : aliases) bKnown = bKnown || a == old;
-    if (!bKnown) {
-      p->GetExtra().m_aliases.push_back(old);
-      IndexName(p, old);
+  if (bKeepOldAsAlias && !VXCaseFold::Equal(old, newName) && !old.empty()) AppendAlias(p, old);
+  return true;
+}
+
+bool ARpGateway::AppendAlias(ARpObject* p, const VXString& alias) {
+  // A few aliases are compared in place; past that a set answers.
+  constexpr std::size_t kScanLimit = 16;
+  ARpObject::Extra& extra = p->GetExtra();
+  VXStringVector& aliases = extra.m_aliases;
+  if (extra.m_aliasSet) {
+    if (!extra.m_aliasSet->insert(alias).second) return false;
+  } else {
+    if (std::find(aliases.begin(), aliases.end(), alias) != aliases.end()) return false;
+    if (aliases.size() >= kScanLimit) {
+      extra.m_aliasSet = std::make_unique<std::unordered_set<VXString>>(aliases.begin(), aliases.end());
+      extra.m_aliasSet->insert(alias);
     }
   }
+  aliases.push_back(alias);
+  IndexName(p, alias);
   return true;
 }
 
 bool ARpGateway::AddAlias(const VoidID& id, const VXString& alias) {
   ARpObject* p = Find(id);
   if (!p || alias.empty()) return false;
-  for (const VXString& a : p->GetAliasList()) {
-    if (a == alias) return false;
-  }
-  p->GetExtra().m_aliases.push_back(alias);
-  IndexName(p, alias);
-  return true;
+  return AppendAlias(p, alias);
 }
 
 void ARpGateway::GetObjectIDsOfType(TypeID type, VoidIDVector& ids) const {
@@ -294,8 +300,12 @@ void ARpGateway::SetObjectParent(ARpObject* child, ARpObject* newParent) {
     if (std::find(allowed.begin(), allowed.end(), newParent->GetTypeID()) == allowed.end()) {
       VXAssert::handleLogicError(kSrc, __LINE__, "parent type not allowed for this type");
     }
-    for (ARpObject* a = newParent; a; a = a->m_pParent) {
-      if (a == child) VXAssert::handleLogicError(kSrc, __LINE__, "an object cannot move under itself");
+    // Only an object with children can be an ancestor of its new parent;
+    // a file that links a deep chain top-down never walks it.
+    if (newParent == child || (child->m_extra && !child->m_extra->m_children.empty())) {
+      for (ARpObject* a = newParent; a; a = a->m_pParent) {
+        if (a == child) VXAssert::handleLogicError(kSrc, __LINE__, "an object cannot move under itself");
+      }
     }
   }
   const bool bIndexed = UnindexChild(child);

@@ -155,6 +155,11 @@ std::size_t ARpObject::DynamicBytes() const {
     n += sizeof(Extra);
     n += m_extra->m_aliases.capacity() * sizeof(VXString);
     for (const VXString& a : m_extra->m_aliases) n += strBytes(a);
+    if (m_extra->m_aliasSet) {
+      // Nodes, buckets and the copies of the strings.
+      n += m_extra->m_aliasSet->bucket_count() * sizeof(void*);
+      for (const VXString& a : *m_extra->m_aliasSet) n += sizeof(VXString) + 2 * sizeof(void*) + strBytes(a);
+    }
     n += m_extra->m_children.capacity() * sizeof(ARpObject*);
     n += m_extra->m_props.capacity() * sizeof(std::pair<RpProp, RpPropValue>);
   }

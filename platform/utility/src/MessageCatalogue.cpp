@@ -1,9 +1,10 @@
 #include "Utility/MessageCatalogue.h"
 
 #include <algorithm>
-#include <fstream>
 #include <limits>
 #include <sstream>
+
+#include "Utility/SUFileUtility.h"
 
 namespace {
 struct LineReader {
@@ -108,12 +109,13 @@ MessageCatalogue MessageCatalogue::Parse(std::string_view text, const std::strin
 }
 
 MessageCatalogue MessageCatalogue::LoadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw MessageCatalogueError(path, 0, "cannot open the message catalogue");
-  std::ostringstream buf;
-  buf << in.rdbuf();
-  if (in.bad()) throw MessageCatalogueError(path, 0, "cannot read the message catalogue");
-  return Parse(buf.str(), path);
+  std::string text;
+  try {
+    text = SUFileUtility::ReadRegularFile(path, "message catalogue");
+  } catch (const SUFileUtility::SUFileError& e) {
+    throw MessageCatalogueError(path, 0, "cannot open the message catalogue: " + e.GetReason());
+  }
+  return Parse(text, path);
 }
 
 const VXString* MessageCatalogue::FindText(MessageId id) const {

@@ -2,12 +2,12 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
 #include <sstream>
 
 #include "Utility/BaseStringUtil.h"
 #include "Utility/SUInstallDir.h"
+#include "Utility/SUFileUtility.h"
 #include "Utility/ServerLog.h"
 
 namespace {
@@ -180,13 +180,14 @@ SUSystemConfig SUSystemConfig::Parse(std::string_view text, const std::string& s
 }
 
 SUSystemConfig SUSystemConfig::LoadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw SystemConfigError(path, 0, "cannot open the system configuration");
-  std::ostringstream buf;
-  buf << in.rdbuf();
-  if (in.bad()) throw SystemConfigError(path, 0, "cannot read the system configuration");
+  std::string text;
+  try {
+    text = SUFileUtility::ReadRegularFile(path, "system configuration");
+  } catch (const SUFileUtility::SUFileError& e) {
+    throw SystemConfigError(path, 0, "cannot open the system configuration: " + e.GetReason());
+  }
   const std::string base = std::filesystem::absolute(std::filesystem::path(path)).parent_path().string();
-  return Parse(buf.str(), path, base);
+  return Parse(text, path, base);
 }
 
 std::string SUSystemConfig::DefaultConfigFile() {

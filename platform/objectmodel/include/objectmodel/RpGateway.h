@@ -214,6 +214,8 @@ class ARpGateway {
   void IndexChild(ARpObject* obj);
   bool UnindexChild(ARpObject* obj);
   void EndBulkLoad();
+  // Adds alias to p's aliases and the name index unless p already has it.
+  bool AppendAlias(ARpObject* p, const VXString& alias);
   void UnindexName(ARpObject* obj, const VXString& name);
   static std::uint64_t NameKey(TypeID type, const VXString& name);
   void AddToTypeIndex(ARpObject* obj);

@@ -23,6 +23,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -256,6 +257,9 @@ class ARpObject {
 
   struct Extra {
     VXStringVector m_aliases;
+    // The aliases again once there are many, so that adding one stays
+    // constant time however many the object already has.
+    std::unique_ptr<std::unordered_set<VXString>> m_aliasSet;
     std::vector<ARpObject*> m_children;
     std::vector<std::pair<RpProp, RpPropValue>> m_props;  // sorted by key
   };

@@ -1,0 +1,116 @@
+// The query-file reader over the sample repository: each kind of mistake is
+// refused with the line it is on (or none, when it belongs to no line), and
+// chains of queries built on each other are read whole.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "Metadata/SMQueryFile.h"
+#include "objectmodel/RpFile.h"
+#include "objectmodel/TypeIDs.h"
+
+namespace {
+
+// Types written by number only, enough for these files.
+QueryFileTypes NumberTypes() {
+  QueryFileTypes types;
+  types.parse = [](const std::string& text, TypeID& type, std::string& why) {
+    if (text == "TABLE")
+      type = kTIDATable;
+    else if (text == "SA")
+      type = kTIDACatalogFolder;
+    else {
+      why = "unknown type '" + text + "'";
+      return false;
+    }
+    return true;
+  };
+  types.label = [](TypeID type) { return "type " + std::to_string(type); };
+  return types;
+}
+
+ARpGateway& Sample() {
+  static std::unique_ptr<ARpGateway> rp = RpFile::Load(std::string(SMUTIL_SAMPLES_DIR) + "/sample.rpd.xml");
+  return *rp;
+}
+
+// The error text for a file, or "" when it reads and name is found in it.
+std::string ErrorOf(const std::string& text, const std::string& name = "") {
+  try {
+    QueryFileReader reader(&Sample(), NumberTypes());
+    reader.Read(text);
+    reader.Get(name);
+  } catch (const QueryFileError& e) {
+    return e.what();
+  }
+  return "";
+}
+
+TEST(QueryFile, EachMistakeIsRefusedWithItsLine) {
+  const struct {
+    const char* text;
+    const char* error;
+  } cases[] = {
+      {"", "the file is empty: it defines no query"},
+      {"# only a comment\n\n", "the file defines no query (a query starts with 'query NAME' or 'setquery NAME')"},
+      {"query q\n  select = 1\n", "line 2: a select item needs an alias: 'select ALIAS = EXPR'"},
+      {"query q\n  select \"\" = 1\n", "line 2: a select item needs an alias: 'select ALIAS = EXPR'"},
+      {"query q\n  select x = 1\n  catalog #3001:1\n",
+       "line 3: 'catalog' needs a subject area (type 4004), found type 3001 #3001:1"},
+      {"query q\n  select x = 1\n  catalog {TABLE:\"Sales DW\".\"SALESDB\".\"dbo\".\"W_ORDERS_F\"}\n",
+       "line 3: 'catalog' needs a subject area (type 4004), found type 3001"},
+      {"query q\n  break 0 break y\n  select x = 1\n\nquery r\n  select z = 2\n",
+       "line 2: the break names 'y', which no select item of query 'q' has as its alias"},
+      {"query q\n  select x = 1\n  break 0 break \"x \"\n", "line 3: the break names 'x ', which no select"},
+      {"query q\n  select x = 1\nsetquery s union\n\nquery t\n  select y = 1\n",
+       "line 3: set query 's' has no operand"},
+      {"query q\n  select x = 1\n  frobnicate\n", "line 3: unknown keyword 'frobnicate'"},
+      {"query q\n  distinct please\n", "line 2: unexpected text after 'distinct': please"},
+      {"query q\n  select x = 1\n  from derived nothing\n", "line 3: no earlier query named 'nothing'"},
+  };
+  for (const auto& c : cases) {
+    const std::string error = ErrorOf(c.text);
+    EXPECT_EQ(error.substr(0, std::string(c.error).size()), c.error) << c.text;
+  }
+  // A break on an alias that a select item has, before or after it, reads.
+  EXPECT_EQ(ErrorOf("query q\n  break 0 break x\n  select x = 1\n  catalog {SA:\"Sales Analysis\"}\n"), "");
+}
+
+TEST(QueryFile, AnUnknownQueryNameBelongsToNoLine) {
+  const std::string text = "query a\n  select x = 1\n\nquery b\n  select y = 2\n";
+  EXPECT_EQ(ErrorOf(text, "c"), "no query named 'c'; the file defines a, b");
+  EXPECT_EQ(ErrorOf(text, "a"), "");
+}
+
+TEST(QueryFile, ChainsOfDerivedTablesAndOperandsReadWhole) {
+  // Each query selects from the one before; every level stays reachable by
+  // its name, also the ones that now live inside a later query.
+  constexpr int kLevels = 300;
+  std::string text = "query q0\n  select x = 1\n  from #3001:1\n";
+  for (int i = 1; i < kLevels; ++i) {
+    text += "query q" + std::to_string(i) + "\n  select x = 1\n  from derived q" + std::to_string(i - 1) + "\n";
+  }
+  text += "setquery both union\n  operand q5\n  operand q5\n";
+  QueryFileReader reader(&Sample(), NumberTypes());
+  reader.Read(text);
+  // Nesting depth of the last query: follow the derived tables down.
+  const AbstractListQuerySpec* q = &reader.Get("q" + std::to_string(kLevels - 1));
+  int depth = 0;
+  for (;;) {
+    const auto* single = dynamic_cast<const ListQuerySpec*>(q);
+    ASSERT_NE(single, nullptr);
+    ASSERT_EQ(single->m_fromTables.size(), 1u);
+    const auto* derived = dynamic_cast<const SqlDerivedTable*>(single->m_fromTables[0].GetLeftTable());
+    if (!derived) break;
+    q = &derived->GetSubquery();
+    ++depth;
+  }
+  EXPECT_EQ(depth, kLevels - 1);
+  EXPECT_EQ(reader.Get("q0").ToByteVector(), q->ToByteVector());
+  const auto& both = dynamic_cast<const MultiListQuerySpec&>(reader.Get(""));
+  ASSERT_EQ(both.GetNumSubqueries(), 2);
+  EXPECT_EQ(reader.Get("q5").ToByteVector(), reader.Get("q5").Clone()->ToByteVector());
+}
+
+}  // namespace
