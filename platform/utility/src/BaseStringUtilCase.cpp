@@ -122,6 +122,7 @@ std::size_t CaseInsensitiveFind(std::u32string_view text, std::u32string_view pa
 }
 
 VXString ToLowerCase(std::u32string_view text) { return MapEach<LowerChar>(text); }
+char32_t LowerCaseChar(char32_t c) noexcept { return LowerChar(c); }
 VXString ToUpperCase(std::u32string_view text) { return MapEach<UpperChar>(text); }
 VXString ToFoldedCase(std::u32string_view text) { return MapEach<VXCaseFold::FoldChar>(text); }
 

@@ -53,6 +53,8 @@ std::size_t CaseInsensitiveFind(std::u32string_view text, std::u32string_view pa
 // ---- Case mapping (length preserving) ---------------------------------------
 
 VXString ToLowerCase(std::u32string_view text);
+// The one character ToLowerCase maps c to.
+char32_t LowerCaseChar(char32_t c) noexcept;
 VXString ToUpperCase(std::u32string_view text);
 // Simple case fold, the form used for case-insensitive keys.
 VXString ToFoldedCase(std::u32string_view text);
