@@ -109,7 +109,7 @@ std::vector<QualifiedName> NamesToTry(ARpGateway& rp, TypeID type, std::mt19937&
   VoidIDVector ids;
   rp.GetObjectIDsOfType(type, ids);
   std::vector<QualifiedName> names;
-  for (std::size_t k = 0; k < 40 && !ids.empty(); ++k) {
+  for (std::size_t k = 0; k < 16 && !ids.empty(); ++k) {
     Ref<ARpObject> obj = rp.GetObject(ids[random() % ids.size()]);
     QualifiedName q;
     MetadataUtil::GenerateQualifiedName(obj, q);
@@ -152,14 +152,21 @@ std::size_t ExpectSameAsReference(ARpGateway& rp, std::mt19937& random) {
         VoidIDVector walked;
         rp.LookupObjects(condition, walked);
         const VoidIDVector reference = ReferenceLookup(rp, condition);
-        ASSERT_EQ(walked, reference) << ToNarrow(MetadataUtil::ToQualifiedName(q)) << " aliases=" << bAliases
-                                     << " type=" << types.front();
+        if (walked != reference) {
+          ADD_FAILURE() << ToNarrow(MetadataUtil::ToQualifiedName(q)) << " aliases=" << bAliases
+                        << " type=" << types.front() << ": " << walked.size() << " objects, the reference "
+                        << reference.size();
+          return nonEmpty;
+        }
         nonEmpty += !reference.empty();
         // The other constructor: object name and parent segments.
         if (q.size() >= 2 && !q.back().empty()) {
           const NamedInterfaceTypeCondition split(types, q.back(), QualifiedName(q.begin(), q.end() - 1), bAliases);
           rp.LookupObjects(split, walked);
-          ASSERT_EQ(walked, reference) << ToNarrow(MetadataUtil::ToQualifiedName(q));
+          if (walked != reference) {
+            ADD_FAILURE() << ToNarrow(MetadataUtil::ToQualifiedName(q)) << " split, aliases=" << bAliases;
+            return nonEmpty;
+          }
         }
       }
     }
@@ -168,18 +175,18 @@ std::size_t ExpectSameAsReference(ARpGateway& rp, std::mt19937& random) {
 }
 
 TEST(LookupOnPath, SameObjectsInTheSameOrderAsTheReferenceLookup) {
-  for (std::uint64_t seed : {1u, 2u, 3u}) {
+  for (std::uint64_t seed : {1u, 2u}) {
     RpGenerator::Options options;
-    options.m_objectCount = 6000;
+    options.m_objectCount = 2500;
     options.m_seed = seed;
-    options.m_vocabularySize = 60;  // many columns share a name
+    options.m_vocabularySize = 30;  // many columns share a name
     std::unique_ptr<ARpGateway> rp = RpGenerator::Generate(options);
     std::mt19937 random(static_cast<std::uint32_t>(seed));
-    EXPECT_GT(ExpectSameAsReference(*rp, random), 100u) << "seed " << seed;
+    EXPECT_GT(ExpectSameAsReference(*rp, random), 40u) << "seed " << seed;
     for (int round = 0; round < 4; ++round) {
-      Disturb(*rp, random, 400);
-      EXPECT_GT(ExpectSameAsReference(*rp, random), 50u) << "seed " << seed << " round " << round;
-      if (HasFatalFailure()) return;
+      Disturb(*rp, random, 200);
+      EXPECT_GT(ExpectSameAsReference(*rp, random), 20u) << "seed " << seed << " round " << round;
+      if (HasFailure()) return;
     }
   }
 }

@@ -6,6 +6,7 @@
 #include "Metadata/SMUtil.h"
 #include "Utility/SUSystemConfig.h"
 #include "Utility/VXAssert.h"
+#include "objectmodel/ObjectParent.h"
 #include "objectmodel/RpBuilder.h"
 
 namespace {
