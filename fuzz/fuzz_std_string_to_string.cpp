@@ -4,7 +4,8 @@
 // Every result must be Unicode text (no surrogates, nothing past U+10FFFF);
 // a single-byte Latin-1 text keeps one character per byte, each the byte's
 // value, and ASCII text comes through unchanged in every ASCII-based page.
-// Only the UTF-16 numbers may be refused.
+// Only pages that are not narrow (UTF-16, UTF-32) may be refused; a lone
+// surrogate from a Unicode byte form (SCSU, BOCU-1) comes out as U+FFFD.
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -42,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     wide = BaseStringUtil::StdStringToString(text, codePage);
   } catch (const std::invalid_argument&) {
-    Check(codePage == 1200 || codePage == 1201);
+    // Only pages that are not narrow (UTF-16, UTF-32) are refused.
+    Check(!IsAsciiBased(codePage));
     return 0;
   }
   Check(codePage != 1200 && codePage != 1201);

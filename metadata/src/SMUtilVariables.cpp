@@ -37,10 +37,20 @@ class OpeningMatcher {
   explicit OpeningMatcher(std::u32string_view pattern) : m_pattern(pattern) {
     for (char32_t c = 0; c < kAscii; ++c) m_stop[c] = IsQuote(c) || BaseStringUtil::LowerCaseChar(c) == pattern[0];
   }
-  // Whether the scan must look closer at c: a quote, or a character whose
-  // lower case begins the opening word.
-  bool MustLookAt(char32_t c) const {
-    return c < kAscii ? m_stop[c] : BaseStringUtil::LowerCaseChar(c) == m_pattern[0];
+  // The first position from i on, before end, where the scan must look
+  // closer: a quote, or a character whose lower case begins the opening
+  // word; end when there is none. The loop that nearly every character
+  // goes through.
+  std::size_t Skip(const char32_t* text, std::size_t i, std::size_t end) const {
+    for (; i < end; ++i) {
+      const char32_t c = text[i];
+      if (c < kAscii) {
+        if (m_stop[c]) return i;
+      } else if (BaseStringUtil::LowerCaseChar(c) == m_pattern[0]) {
+        return i;
+      }
+    }
+    return end;
   }
   // Whether the opening word starts at text[i] and ends by end.
   bool StartsAt(std::u32string_view text, std::size_t i, std::size_t end) const {
@@ -99,12 +109,8 @@ void ScanPass(std::u32string_view text, VariablePositions& positions, std::u32st
     levels.pop_back();
     const std::u32string_view levelText = text.substr(level.m_begin, level.m_end - level.m_begin);
     std::size_t i = level.m_pos;
-    while (i < level.m_end) {
+    while ((i = matcher.Skip(text.data(), i, level.m_end)) < level.m_end) {
       const char32_t c = text[i];
-      if (!matcher.MustLookAt(c)) {
-        ++i;
-        continue;
-      }
       // The opening word wins over a quote it begins with.
       if (matcher.StartsAt(text, i, level.m_end)) {
         const std::size_t paramStart = i + kTokenSize;

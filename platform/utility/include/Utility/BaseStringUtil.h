@@ -143,8 +143,9 @@ VXString StringFrom(double value, bool bSuffix = false);
 // and surrounding white space are ignored. Anything else gives defaultValue.
 bool BooleanFrom(std::u32string_view text, bool defaultValue);
 
-// Narrow text in a code page to VXString. 65001 (and 0) is UTF-8, 1200/1201
-// are not narrow and are refused; other numbers go through ICU's converter
+// Narrow text in a code page to VXString. 65001 (and 0) is UTF-8; UTF-16 and
+// UTF-32 pages (1200, 1201 ...) are not narrow and are refused
+// (std::invalid_argument); other numbers go through ICU's converter
 // ("cp<N>", e.g. 1252, 932, 28591). A code page that ICU does not know is
 // read as UTF-8 and logged once, so digits and names still come through.
 VXString StdStringToString(std::string_view text, int codePage);
