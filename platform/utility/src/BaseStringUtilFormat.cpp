@@ -140,7 +140,8 @@ VXString StdStringToString(std::string_view text, int codePage) {
   // ICU reads the PC pages (437, 850, 932 ...) with tables that swap the
   // controls 0x1A, 0x1C and 0x7F for graphics; the pages asked for here by
   // number keep every byte below 0x80 as the ASCII character of its value.
-  const bool bAsciiBased = IsAsciiBased(conv.get());
+  // Asked only when a byte below 0x80 does not come out as itself.
+  int asciiBased = -1;
   VXString out;
   out.reserve(text.size());
   const char* src = text.data();
@@ -157,7 +158,12 @@ VXString StdStringToString(std::string_view text, int codePage) {
       continue;
     }
     const auto lone = static_cast<unsigned char>(*before);
-    const bool bAsciiByte = bAsciiBased && src - before == 1 && lone < 0x80;
+    bool bAsciiByte = false;
+    if (src - before == 1 && lone < 0x80 && static_cast<UChar32>(lone) != cp) {
+      // Between characters a stateless page may be reset to ask.
+      if (asciiBased < 0) asciiBased = IsAsciiBased(conv.get()) ? 1 : 0;
+      bAsciiByte = asciiBased == 1;
+    }
     // The Unicode byte forms (SCSU, BOCU-1) can carry a lone surrogate,
     // which is no character: it stays visible as U+FFFD like bad bytes.
     const bool bSurrogate = cp >= 0xD800 && cp <= 0xDFFF;

@@ -53,8 +53,13 @@ std::size_t CaseInsensitiveFind(std::u32string_view text, std::u32string_view pa
 // ---- Case mapping (length preserving) ---------------------------------------
 
 VXString ToLowerCase(std::u32string_view text);
-// The one character ToLowerCase maps c to.
-char32_t LowerCaseChar(char32_t c) noexcept;
+// The one character ToLowerCase maps c to (inline for ASCII: scanners call
+// it once a character).
+char32_t LowerCaseNonAsciiChar(char32_t c) noexcept;
+inline char32_t LowerCaseChar(char32_t c) noexcept {
+  if (c < 0x80) return (c >= U'A' && c <= U'Z') ? c + 32 : c;
+  return LowerCaseNonAsciiChar(c);
+}
 VXString ToUpperCase(std::u32string_view text);
 // Simple case fold, the form used for case-insensitive keys.
 VXString ToFoldedCase(std::u32string_view text);
