@@ -42,13 +42,18 @@ class OpeningMatcher {
   // word; end when there is none. The loop that nearly every character
   // goes through.
   std::size_t Skip(const char32_t* text, std::size_t i, std::size_t end) const {
-    for (; i < end; ++i) {
-      const char32_t c = text[i];
-      if (c < kAscii) {
-        if (m_stop[c]) return i;
-      } else if (BaseStringUtil::LowerCaseChar(c) == m_pattern[0]) {
-        return i;
+    while (i < end) {
+      // Four plain characters at a time: one branch instead of four.
+      if (end - i >= 4) {
+        const char32_t a = text[i], b = text[i + 1], c = text[i + 2], d = text[i + 3];
+        if ((a | b | c | d) < kAscii && !(m_stop[a] | m_stop[b] | m_stop[c] | m_stop[d])) {
+          i += 4;
+          continue;
+        }
       }
+      const char32_t c = text[i];
+      if (c < kAscii ? m_stop[c] : BaseStringUtil::LowerCaseChar(c) == m_pattern[0]) return i;
+      ++i;
     }
     return end;
   }

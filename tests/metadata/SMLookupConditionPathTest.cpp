@@ -109,7 +109,7 @@ std::vector<QualifiedName> NamesToTry(ARpGateway& rp, TypeID type, std::mt19937&
   VoidIDVector ids;
   rp.GetObjectIDsOfType(type, ids);
   std::vector<QualifiedName> names;
-  for (std::size_t k = 0; k < 16 && !ids.empty(); ++k) {
+  for (std::size_t k = 0; k < 10 && !ids.empty(); ++k) {
     Ref<ARpObject> obj = rp.GetObject(ids[random() % ids.size()]);
     QualifiedName q;
     MetadataUtil::GenerateQualifiedName(obj, q);
@@ -182,10 +182,10 @@ TEST(LookupOnPath, SameObjectsInTheSameOrderAsTheReferenceLookup) {
     options.m_vocabularySize = 30;  // many columns share a name
     std::unique_ptr<ARpGateway> rp = RpGenerator::Generate(options);
     std::mt19937 random(static_cast<std::uint32_t>(seed));
-    EXPECT_GT(ExpectSameAsReference(*rp, random), 40u) << "seed " << seed;
-    for (int round = 0; round < 4; ++round) {
+    EXPECT_GT(ExpectSameAsReference(*rp, random), 25u) << "seed " << seed;
+    for (int round = 0; round < 3; ++round) {
       Disturb(*rp, random, 200);
-      EXPECT_GT(ExpectSameAsReference(*rp, random), 20u) << "seed " << seed << " round " << round;
+      EXPECT_GT(ExpectSameAsReference(*rp, random), 12u) << "seed " << seed << " round " << round;
       if (HasFailure()) return;
     }
   }
