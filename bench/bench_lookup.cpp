@@ -6,12 +6,14 @@
 //   ./bench_lookup --benchmark_counters_tabular=true
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <random>
 #include <string>
 #include <unordered_map>
 
+#include "Metadata/SMLookupCondition.h"
 #include "Metadata/SMUtil.h"
 #include "objectmodel/ObjectModel.h"
 #include "objectmodel/RpGenerator.h"
@@ -92,6 +94,60 @@ void BM_UnorderedMapProbe(benchmark::State& state) {
   state.counters["keys"] = static_cast<double>(map.size());
 }
 BENCHMARK(BM_UnorderedMapProbe)->Arg(1000)->Arg(10000)->Arg(100000)->Arg(1000000);
+
+// LookupObjects with a named condition built from the whole written name
+// (accordion levels included) of random objects of one type, or with a
+// flexible condition built from the same segments. Conditions are built
+// before the clock runs; the figure is one LookupObjects call.
+template <class Condition>
+void RunConditionLookup(benchmark::State& state, TypeID type) {
+  ARpGateway& rp = Repository(static_cast<std::size_t>(state.range(0)));
+  VoidIDVector all;
+  rp.GetObjectIDsOfType(type, all);
+  std::mt19937 random(13);
+  std::vector<std::pair<VoidID, std::unique_ptr<Condition>>> probes;
+  for (std::size_t i = 0; i < 1024 && !all.empty(); ++i) {
+    const VoidID id = all[random() % all.size()];
+    QualifiedName q;
+    MetadataUtil::GenerateQualifiedName(rp.GetObject(id), q);
+    probes.emplace_back(id, std::make_unique<Condition>(TypeIDVector{type}, q, false));
+  }
+  if (probes.empty()) {
+    state.SkipWithError("no object of the type");
+    return;
+  }
+  VoidIDVector ids;
+  std::size_t i = 0, found = 0;
+  for (auto _ : state) {
+    const auto& [id, condition] = probes[i++ % probes.size()];
+    rp.LookupObjects(*condition, ids);
+    found += std::find(ids.begin(), ids.end(), id) != ids.end();
+  }
+  if (found != static_cast<std::size_t>(state.iterations())) state.SkipWithError("an existing object was not found");
+  state.counters["objects"] = static_cast<double>(rp.GetObjectCount());
+  state.counters["of type"] = static_cast<double>(all.size());
+}
+
+void BM_LookupNamedPhysicalColumn(benchmark::State& state) {
+  RunConditionLookup<NamedInterfaceTypeCondition>(state, kTIDAColumn);
+}
+void BM_LookupNamedPhysicalTable(benchmark::State& state) {
+  RunConditionLookup<NamedInterfaceTypeCondition>(state, kTIDATable);
+}
+void BM_LookupNamedPresentationColumn(benchmark::State& state) {
+  RunConditionLookup<NamedInterfaceTypeCondition>(state, kTIDAFolderAttr);
+}
+void BM_LookupNamedPresentationTable(benchmark::State& state) {
+  RunConditionLookup<NamedInterfaceTypeCondition>(state, kTIDAEntityFolder);
+}
+void BM_LookupFlexiblePresentationTable(benchmark::State& state) {
+  RunConditionLookup<FlexibleNamedInterfaceTypeCondition>(state, kTIDAEntityFolder);
+}
+BENCHMARK(BM_LookupNamedPhysicalColumn)->Arg(10000)->Arg(100000)->Arg(1000000);
+BENCHMARK(BM_LookupNamedPhysicalTable)->Arg(10000)->Arg(100000)->Arg(1000000);
+BENCHMARK(BM_LookupNamedPresentationColumn)->Arg(10000)->Arg(100000)->Arg(1000000);
+BENCHMARK(BM_LookupNamedPresentationTable)->Arg(10000)->Arg(100000)->Arg(1000000);
+BENCHMARK(BM_LookupFlexiblePresentationTable)->Arg(10000)->Arg(100000)->Arg(1000000);
 
 void BM_IsQualifiedNameMatch(benchmark::State& state) {
   const bool bAliases = state.range(1) != 0;

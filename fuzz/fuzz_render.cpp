@@ -1,18 +1,25 @@
 // Fuzz target: logical SQL rendering of arbitrary token bytes.
 //
 // The bytes go through the expression model's validation first; a decode
-// error is an acceptable answer. A valid expression is then rendered in the
-// plain mode without a repository, fully qualified against a small
-// repository whose ids the input may hit (3003:1.., 2006:1.., 3031:1..), and
-// by id. The renderer may refuse with one of its documented exceptions
-// (broken parameter codes, too deep, not supported yet, subquery bytes that
-// do not decode); anything else, a
-// crash, a hang or a read past the end is a finding.
+// error is an acceptable answer. A valid expression is then rendered in
+// every naming mode: the plain flags in all their combinations (with and
+// without a repository), by catalog folder, re-parented, by presentation
+// table names, with renamed databases, by id-to-text map, with ids mapped
+// to other ids, and without literal quotes, against a small repository
+// whose ids the input may hit (3003:1.., 3004:1.., 2006:1.., 4010:1..,
+// 3031:1..). The renderer may refuse only with the errors it documents for
+// valid input (not supported yet, too deep, subquery bytes that are no
+// query spec). An assertion means validation let through an expression the
+// renderer cannot write: a finding, as are a crash, a hang or a read past
+// the end.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "Expr/Expr.h"
+#include "Metadata/SMLookupCondition.h"
 #include "Metadata/SMPrettyStringVisitor.h"
 #include "Utility/DataBlobUtil.h"
 #include "Utility/VXAssert.h"
@@ -21,38 +28,54 @@
 
 namespace {
 
-ARpGateway& Repository() {
-  static ARpGateway* rp = [] {
-    auto* g = new ARpGateway();
-    RpBuilder b(*g);
+struct Fixture {
+  ARpGateway rp;
+  Ref<ACatalogFolder> area;
+  Ref<ARpObject> oldParent;
+  VoidID column;
+};
+
+Fixture& Repository() {
+  static Fixture* f = [] {
+    auto* fx = new Fixture();
+    RpBuilder b(fx->rp);
     auto orders = b.Add(kTIDADatabase, U"Sales DB").Child(kTIDATable, U"Orders");
-    orders.Child(kTIDAColumn, U"Amount");
+    fx->column = orders.Child(kTIDAColumn, U"Amount");
     orders.Child(kTIDAColumn, U"select");
+    fx->oldParent = fx->rp.GetObject(orders);
     auto fact = b.Add(kTIDASubjectArea, U"Retail").Child(kTIDALogicalTable, U"Fact");
     fact.Child(kTIDAAttribute, U"Revenue");
     fact.Child(kTIDAAttribute, U"Unit \"Price\"");
+    auto area = b.Add(kTIDACatalogFolder, U"Sales");
+    area.Child(kTIDAEntityFolder, U"Orders").Child(kTIDAFolderAttr, U"Amount");
+    fx->area = Ref<ACatalogFolder>(fx->rp.GetObject(area));
     Ref<ARpVariable>(b.Add(kTIDARpVariable, U"CurDay").Obj())->SetVariableType(ARpVariable::kDynamic);
-    return g;
+    return fx;
   }();
-  return *rp;
+  return *f;
 }
 
-void RenderAll(Expr& expr) {
-  try {
-    ToPrettyStringVisitor::SimpleStringFrom(expr, nullptr);
-  } catch (const VXAssertException&) {
-  } catch (const RenderNotSupportedError&) {
-  } catch (const VXStackOverflowException&) {
-  } catch (const BlobDecodeError&) {  // a subquery's bytes that are no query spec
+void RenderEveryMode(const Expr& expr) {
+  Fixture& f = Repository();
+  ARpGateway* rp = &f.rp;
+  ToPrettyStringVisitor::SimpleStringFrom(expr, nullptr);
+  ToPrettyStringVisitor::SimpleStringFrom(expr, rp);
+  for (int flags = 0; flags < 32; ++flags) {
+    ToPrettyStringVisitor::StringFrom(expr, rp, flags & 1, flags & 2, flags & 4, flags & 8, flags & 16);
   }
-  try {
-    ToPrettyStringVisitor::StringFrom(expr, &Repository(), true, true, false, false, false);
-    ToPrettyStringVisitor::StringFromWithoutSingleQuote(expr, &Repository());
-    ToPrettyStringVisitor::StringFrom(expr, &Repository(), false, false, false, true, false);
-  } catch (const VXAssertException&) {
-  } catch (const RenderNotSupportedError&) {
-  } catch (const VXStackOverflowException&) {
-  } catch (const BlobDecodeError&) {  // a subquery's bytes that are no query spec
+  ToPrettyStringVisitor::StringFromWithoutSingleQuote(expr, rp);
+  for (bool b : {false, true}) {
+    ToPrettyStringVisitor::StringFrom(expr, rp, f.area, b);
+    ToPrettyStringVisitor::StringFrom(expr, rp, f.oldParent, QualifiedName{U"New DB", U"", U"", U"Orders"}, b);
+    ToPrettyStringVisitor::StringFrom(
+        expr, rp, QualifiedNameIDPairVector{QualifiedNameIDPair(QualifiedName{U"Sales", U"Orders"}, f.column)}, b);
+    ToPrettyStringVisitor::StringFrom(expr, rp, OldDatabaseNameToNewDatabaseNameMap{{U"Sales DB", U"DW"}}, b);
+  }
+  ToPrettyStringVisitor::StringFrom(expr, rp, VoidIDVXStringMap{{f.column, U"\"Amount\""}});
+  ToPrettyStringVisitor::Expr2StringFromExpr1(expr, rp, VoidIDToVoidIDMap{{f.column, VoidID(kTIDAColumn, 99)}});
+  if (!ToPrettyStringVisitor::AreExprStringsEqual(expr, expr, rp)) {
+    std::fprintf(stderr, "an expression does not read like itself\n");
+    std::abort();
   }
 }
 
@@ -65,6 +88,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const BlobDecodeError&) {
     return 0;
   }
-  RenderAll(*expr);
+  try {
+    RenderEveryMode(*expr);
+  } catch (const RenderNotSupportedError&) {
+  } catch (const VXStackOverflowException&) {
+  } catch (const BlobDecodeError&) {  // a subquery's bytes that are no query spec
+  } catch (const VXAssertException& e) {
+    std::fprintf(stderr, "assertion while rendering a validated expression: %s\n", e.what());
+    std::abort();
+  }
   return 0;
 }

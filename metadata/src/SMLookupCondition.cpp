@@ -134,6 +134,13 @@ bool NamedInterfaceTypeCondition::GetLookupHint(LookupHint& hint) const {
   const VXString& name =
       m_bQualifiedNameMatch ? (m_qualifiedName.empty() ? kNone : m_qualifiedName.back()) : m_objectName;
   smlookup::FillHint(m_eligibleTypes, name, hint);
+  // The whole written name is compared, so only objects under parents that
+  // bear the leading segments can match: the gateway may walk down to them.
+  if (m_bQualifiedNameMatch && IsFullyQualifiedSearch()) {
+    hint.m_bHasPath = true;
+    hint.m_bPathAliases = m_bAliasMatching;
+    hint.m_path = m_qualifiedName;
+  }
   return true;
 }
 

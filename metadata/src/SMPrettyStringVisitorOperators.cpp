@@ -265,7 +265,9 @@ SMUTIL_OPEXPR_LIST(SMUTIL_PRETTY_CODE_OF)
   X(OpExprBreakAt, kHeaded, U"", U" AT ", U", ", U"", 0, 0) \
   X(OpExprEvaluateWrapper, kHeaded, U"", U"(", U", ", U")", 0, 0) \
   X(OpExprIn, kHeaded, U"", U" IN (", U", ", U")", 0, 0) \
-  X(OpExprDataTypeInterval, kVarList, U" INTERVAL ", U"", U"", U"", 0, 0)
+  /* An interval type is the keyword and its one qualifier; no parentheses */ \
+  /* are opened, so none is closed. */                                         \
+  X(OpExprDataTypeInterval, kFunction1, U" INTERVAL ", U"", U"", U"", 0, 0)
 // clang-format on
 
 #define SMUTIL_PRETTY_ROW(Class, Form, Open, Between, Rest, Close, WrapFirst, WrapOther) \

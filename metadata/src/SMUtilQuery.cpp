@@ -126,7 +126,8 @@ VXString DeriveDataset(const VXString& firstItem) {
       if (!acc.empty()) {
         acc += token;
       } else {
-        if (i == 0) VXAssert::handleLogicError(kSourceFile, __LINE__, "a first item that starts with '.'");
+        // An item that starts with "." names no dataset in front of it.
+        if (i == 0) return VXString();
         return tokens[i - 1];
       }
     } else if (!acc.empty()) {

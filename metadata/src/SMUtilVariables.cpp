@@ -12,22 +12,7 @@
 
 namespace {
 
-// The opening quote of a quote that is never closed, at or after start, or
-// npos. FindFirstUnquoted reports only closed quoted parts, and in order, so
-// the first quote character outside all of them is the unclosed one.
-std::size_t FindUnclosedQuote(std::u32string_view text, std::size_t start,
-                              const std::vector<BaseStringUtil::QuotedPart>& closedParts) {
-  auto part = closedParts.begin();
-  for (std::size_t i = start; i < text.size(); ++i) {
-    while (part != closedParts.end() && part->second < i) ++part;
-    if (part != closedParts.end() && part->first <= i) {
-      i = part->second;
-      continue;
-    }
-    if (text[i] == U'\'' || text[i] == U'"') return i;
-  }
-  return std::u32string_view::npos;
-}
+bool IsQuote(char32_t c) { return c == U'\'' || c == U'"'; }
 
 void AppendReference(std::u32string_view text, std::size_t found, std::size_t paramStart, std::size_t closing,
                      std::size_t nAddOffset, VariablePositions& positions) {
@@ -45,51 +30,118 @@ void AppendReference(std::u32string_view text, std::size_t found, std::size_t pa
   positions.push_back(std::move(info));
 }
 
-// How deep quoted parts inside quoted parts are searched. A run of quote
-// characters reads as parts nested one in another (six quotes hold four,
-// which hold two), so without a bound a long run would cost quadratic time
-// and a stack frame per level; real texts nest quotes two or three deep.
-constexpr int kMaxQuoteNesting = 16;
-
-// One pass over text, whose lower-cased copy is lowerCaseStr. Quoted parts are
-// scanned as views of the same two strings: case mapping keeps lengths, so the
-// text is lower-cased once for the whole pass, however deep the quotes go.
-void ScanPass(std::u32string_view text, std::u32string_view lowerCaseStr, VariablePositions& positions,
-              std::u32string_view pattern, std::size_t nAddOffset, int depth) {
-  const std::size_t kTokenSize = pattern.size();
-  const bool bSearchQuoted = depth < kMaxQuoteNesting;
-  std::vector<BaseStringUtil::QuotedPart> quotedParts;
-  std::size_t startPos = 0;
-  while (true) {
-    quotedParts.clear();
-    const std::size_t found = BaseStringUtil::FindFirstUnquoted(lowerCaseStr, pattern, startPos, &quotedParts);
-    const bool bFound = found < lowerCaseStr.size();
-    // References inside quoted strings count too; their records go in as the
-    // search passes over them, so records stay in text order.
-    for (const auto& [open, close] : quotedParts) {
-      // A reference needs its opening word and ")"; shorter parts hold none.
-      if (!bSearchQuoted || close - open - 1 <= kTokenSize) continue;
-      ScanPass(text.substr(open + 1, close - open - 1), lowerCaseStr.substr(open + 1, close - open - 1), positions,
-               pattern, nAddOffset + open + 1, depth + 1);
-    }
-    if (!bFound) {
-      // A lone apostrophe ("Customer's VALUEOF(...)") opens a quote that never
-      // closes; what follows it is still scanned, as the inside of a quote
-      // running to the end, so one stray quote does not hide the references.
-      const std::size_t unclosed = FindUnclosedQuote(lowerCaseStr, startPos, quotedParts);
-      if (bSearchQuoted && unclosed != std::u32string_view::npos && text.size() - unclosed - 1 > kTokenSize) {
-        ScanPass(text.substr(unclosed + 1), lowerCaseStr.substr(unclosed + 1), positions, pattern,
-                 nAddOffset + unclosed + 1, depth + 1);
+// Finds the opening word in the text as if the text were lower-cased, one
+// character at a time: a pass never copies the text, however long it is.
+class OpeningMatcher {
+ public:
+  explicit OpeningMatcher(std::u32string_view pattern) : m_pattern(pattern) {
+    for (char32_t c = 0; c < kAscii; ++c) m_stop[c] = IsQuote(c) || BaseStringUtil::LowerCaseChar(c) == pattern[0];
+  }
+  // The first position from i on, before end, where the scan must look
+  // closer: a quote, or a character whose lower case begins the opening
+  // word; end when there is none. The loop that nearly every character
+  // goes through.
+  std::size_t Skip(const char32_t* text, std::size_t i, std::size_t end) const {
+    while (i < end) {
+      // Four plain characters at a time: one branch instead of four.
+      if (end - i >= 4) {
+        const char32_t a = text[i], b = text[i + 1], c = text[i + 2], d = text[i + 3];
+        if ((a | b | c | d) < kAscii && !(m_stop[a] | m_stop[b] | m_stop[c] | m_stop[d])) {
+          i += 4;
+          continue;
+        }
       }
-      return;
+      const char32_t c = text[i];
+      if (c < kAscii ? m_stop[c] : BaseStringUtil::LowerCaseChar(c) == m_pattern[0]) return i;
+      ++i;
     }
-    const std::size_t paramStart = found + kTokenSize;
-    const std::size_t closing = BaseStringUtil::FindClosingParenthesis(lowerCaseStr, paramStart);
-    if (closing >= lowerCaseStr.size()) return;
-    AppendReference(text, found, paramStart, closing, nAddOffset, positions);
-    // Resume right after the opening word, so references nested in this one's
-    // parentheses are found as well.
-    startPos = paramStart;
+    return end;
+  }
+  // Whether the opening word starts at text[i] and ends by end.
+  bool StartsAt(std::u32string_view text, std::size_t i, std::size_t end) const {
+    if (end - i < m_pattern.size()) return false;
+    for (std::size_t k = 0; k < m_pattern.size(); ++k) {
+      if (BaseStringUtil::LowerCaseChar(text[i + k]) != m_pattern[k]) return false;
+    }
+    return true;
+  }
+  std::size_t size() const { return m_pattern.size(); }
+
+ private:
+  static constexpr char32_t kAscii = 128;
+  std::u32string_view m_pattern;
+  bool m_stop[kAscii];
+};
+
+// The closing quote of the quoted part opening at text[open], looking no
+// further than end (a doubled quote character inside stands for itself), or
+// npos. bHasParenthesis tells whether a ")" stands inside.
+std::size_t FindQuoteEnd(std::u32string_view text, std::size_t open, std::size_t end, bool& bHasParenthesis) {
+  const char32_t q = text[open];
+  bHasParenthesis = false;
+  for (std::size_t i = open + 1; i < end; ++i) {
+    const char32_t c = text[i];
+    if (c == U')') bHasParenthesis = true;
+    if (c != q) continue;
+    if (i + 1 < end && text[i + 1] == q) {
+      ++i;
+      continue;
+    }
+    return i;
+  }
+  return std::u32string_view::npos;
+}
+
+// One pass over text. The search runs outside quoted parts; each quoted part
+// is searched in turn as a text of its own (where its doubled quotes open
+// parts again), as soon as the search has passed over it, so records come in
+// text order. The levels are kept on a list rather than the call stack, so
+// any depth of quotes is searched. A part holding no ")" holds no reference
+// and is passed over: a run of quote characters nests as deep as it is long,
+// but holds none, so a pass stays linear in the length of the text. A quote
+// that is never closed, or an opening word without its ")", ends the search
+// of the text it stands in.
+void ScanPass(std::u32string_view text, VariablePositions& positions, std::u32string_view pattern,
+              std::size_t nAddOffset) {
+  const OpeningMatcher matcher(pattern);
+  const std::size_t kTokenSize = matcher.size();
+  struct Level {
+    std::size_t m_begin, m_end, m_pos;  // in text
+  };
+  std::vector<Level> levels{Level{0, text.size(), 0}};
+  while (!levels.empty()) {
+    const Level level = levels.back();
+    levels.pop_back();
+    const std::u32string_view levelText = text.substr(level.m_begin, level.m_end - level.m_begin);
+    std::size_t i = level.m_pos;
+    while ((i = matcher.Skip(text.data(), i, level.m_end)) < level.m_end) {
+      const char32_t c = text[i];
+      // The opening word wins over a quote it begins with.
+      if (matcher.StartsAt(text, i, level.m_end)) {
+        const std::size_t paramStart = i + kTokenSize;
+        const std::size_t closing = BaseStringUtil::FindClosingParenthesis(levelText, paramStart - level.m_begin);
+        if (closing >= levelText.size()) break;
+        AppendReference(text, i, paramStart, closing + level.m_begin, nAddOffset, positions);
+        // Resume right after the opening word, so references nested in this
+        // one's parentheses are found as well.
+        i = paramStart;
+        continue;
+      }
+      if (!IsQuote(c)) {
+        ++i;
+        continue;
+      }
+      bool bHasParenthesis = false;
+      const std::size_t close = FindQuoteEnd(text, i, level.m_end, bHasParenthesis);
+      if (close == std::u32string_view::npos) break;
+      if (bHasParenthesis && close - i - 1 > kTokenSize) {
+        // The rest of this level after the part, then the part first.
+        levels.push_back(Level{level.m_begin, level.m_end, close + 1});
+        levels.push_back(Level{i + 1, close, i + 1});
+        break;
+      }
+      i = close + 1;
+    }
   }
 }
 
@@ -100,8 +152,7 @@ void FindVariablesAux(const VXString& inputOutput, VariablePositions& positions,
   const std::u32string_view pattern = patternToMatch != nullptr ? patternToMatch : _S_VALUEOF_BRACKET;
   // An empty opening would match everywhere without moving the search on.
   if (pattern.empty()) return;
-  const VXString lowerCaseStr = BaseStringUtil::ToLowerCase(inputOutput);
-  ScanPass(inputOutput, lowerCaseStr, positions, pattern, nAddOffset, 0);
+  ScanPass(inputOutput, positions, pattern, nAddOffset);
 }
 
 bool SetVariableTokenInfoIfIsSingleKEXBundleVariable(const VariablePositions& variables, VariableTokenInfo& variable) {

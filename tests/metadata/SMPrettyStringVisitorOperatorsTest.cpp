@@ -128,6 +128,7 @@ TEST(PrettyOperators, OneOperandFunctionForms) {
       {U"InterQual1(1)", U" 1 "},
       {U"Exists(1)", U" EXISTS 1"},
       {U"PlaceHolder(1)", U" %1"},
+      {U"DataTypeInterval(1)", U" INTERVAL 1"},
   };
   CheckRows(kRows);
 }
@@ -244,7 +245,6 @@ TEST(PrettyOperators, VariableLengthForms) {
       {U"Insert(1,2,3,4)", U" INSERT(1, 2, 3, 4)"},
       {U"Locate3(1,2,3)", U" LOCATE(1, 2, 3)"},
       {U"Replace(1,2,3)", U" REPLACE(1, 2, 3)"},
-      {U"DataTypeInterval(1,2,3)", U" INTERVAL 123"},
   };
   CheckRows(kRows);
 }

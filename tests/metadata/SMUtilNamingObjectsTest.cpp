@@ -6,6 +6,7 @@
 #include "Metadata/SMUtil.h"
 #include "Utility/SUSystemConfig.h"
 #include "Utility/VXAssert.h"
+#include "objectmodel/ObjectParent.h"
 #include "objectmodel/RpBuilder.h"
 
 namespace {
@@ -123,6 +124,36 @@ TEST_F(SMUtilNamingObjects, IsQualifiedNameMatch) {
   EXPECT_TRUE(MetadataUtil::IsQualifiedNameMatch(Obj(area), U"\"Old Sales\"", true));
   EXPECT_FALSE(MetadataUtil::IsQualifiedNameMatch(Obj(area), U"\"Old Sales\"", false));
   EXPECT_FALSE(MetadataUtil::IsQualifiedNameMatch(Ref<ARpObject>(), U"", true));
+}
+
+TEST_F(SMUtilNamingObjects, UnnamedTopLevelObjectIsWrittenAsTwoQuotes) {
+  const Ref<ARpObject> unnamed = rp.CreateObject(kTIDADatabase, U"");
+  EXPECT_EQ(MetadataUtil::GenerateQualifiedName(unnamed), U"\"\"");
+  EXPECT_EQ(MetadataUtil::ToQualifiedName(QualifiedName{}, U""), U"\"\"");
+  EXPECT_EQ(RpObject::MakeQuotedEmptyFirstAndLastNames(U""), U"\"\"");
+  for (bool bAliases : {false, true}) {
+    EXPECT_TRUE(MetadataUtil::IsQualifiedNameMatch(unnamed, U"\"\"", bAliases)) << bAliases;
+    EXPECT_FALSE(MetadataUtil::IsQualifiedNameMatch(unnamed, U"", bAliases)) << bAliases;
+    EXPECT_FALSE(MetadataUtil::IsQualifiedNameMatch(Obj(db), U"\"\"", bAliases)) << bAliases;
+  }
+}
+
+TEST_F(SMUtilNamingObjects, FindsByNameWhileABulkLoadIsOpen) {
+  ARpGateway loading;
+  {
+    ARpGateway::BulkLoad bulk(loading);
+    const Ref<ARpObject> dbObj = loading.CreateObject(kTIDADatabase, U"DB");
+    const Ref<ARpObject> tableObj = loading.CreateObject(kTIDATable, U"T", dbObj.GetID());
+    const Ref<ARpObject> column = loading.CreateObject(kTIDAColumn, U"C", tableObj.GetID());
+    EXPECT_EQ(MetadataUtil::GetRpObjectFromQualifiedName(&loading, kTIDAColumn, {U"DB", U"", U"", U"T", U"C"}).GetID(),
+              column.GetID());
+    EXPECT_EQ(MetadataUtil::GetRpObjectFromQualifiedName(&loading, kTIDATable, {U"DB", U"T"}).GetID(),
+              tableObj.GetID());
+    // Only a name that no object bears gives nothing.
+    EXPECT_TRUE(MetadataUtil::GetRpObjectFromQualifiedName(&loading, kTIDAColumn, {U"DB", U"T", U"D"}).IsNull());
+    EXPECT_TRUE(MetadataUtil::GetRpObjectFromQualifiedName(&loading, kTIDAColumn, {U"DB", U"t", U"C"}).IsNull());
+  }
+  EXPECT_FALSE(MetadataUtil::GetRpObjectFromQualifiedName(&loading, kTIDAColumn, {U"DB", U"T", U"C"}).IsNull());
 }
 
 TEST_F(SMUtilNamingObjects, NamesOfRootObjectsIncludeSubjectAreaSubFolders) {

@@ -62,8 +62,15 @@ const std::vector<ScanCase>& ScanCases() {
        U"VALUEOF(A) 'VALUEOF(B)' VALUEOF(C)",
        nullptr,
        {{0, 10, U"", U"A"}, {12, 22, U"", U"B"}, {24, 34, U"", U"C"}}},
-      {"lone apostrophe before", U"Bob's VALUEOF(X)", nullptr, {{6, 16, U"", U"X"}}},
-      {"lone apostrophe between", U"VALUEOF(A) Bob's VALUEOF(B)", nullptr, {{0, 10, U"", U"A"}, {17, 27, U"", U"B"}}},
+      // A quote that is never closed ends the search: nothing after it is found.
+      {"lone apostrophe before", U"Bob's VALUEOF(X)", nullptr, {}},
+      {"lone apostrophe between", U"VALUEOF(A) Bob's VALUEOF(B)", nullptr, {{0, 10, U"", U"A"}}},
+      {"unclosed quote inside a quoted part",
+       U"'VALUEOF(A) \"VALUEOF(B)' VALUEOF(C)",
+       nullptr,
+       {{1, 11, U"", U"A"}, {25, 35, U"", U"C"}}},
+      {"quotes two levels down", U"'a \"b ''VALUEOF(X)'' c\" d'", nullptr, {{8, 18, U"", U"X"}}},
+      {"dotted capital I lowers to i", U"VALUEL\u0130STOF(A) VALUEOF(B)", nullptr, {{15, 25, U"", U"B"}, {0, 14, U"", U"A"}}},
       {"nested reference", U"VALUEOF(VALUEOF(X))", nullptr, {{0, 19, U"", U"VALUEOF(X)"}, {8, 18, U"", U"X"}}},
       {"nested parentheses", U"VALUEOF(f(x).y)", nullptr, {{0, 15, U"f(x)", U"y"}}},
       {"parenthesis in quoted name", U"VALUEOF(VX.\"a)b\") z", nullptr, {{0, 17, U"VX", U"\"a)b\""}}},
@@ -125,6 +132,16 @@ TEST(FindVariables, EachReferenceInManyQuotedPartsOnce) {
   MetadataUtil::FindVariables(text, refs);
   ASSERT_EQ(refs.size(), 100u);
   for (std::size_t i = 1; i < refs.size(); ++i) EXPECT_LT(refs[i - 1].m_position, refs[i].m_position);
+}
+
+TEST(FindVariables, RunsOfQuotesOfAnyLengthAreSearchedThrough) {
+  // 2n quote characters read as n empty parts, each inside the one before;
+  // the reference after them is found however many there are.
+  for (std::size_t n : {2u, 40u, 100000u}) {
+    VariablePositions refs;
+    MetadataUtil::FindVariables(VXString(n, U'"') + U"VALUEOF(X) 'VALUEOF(Y)'", refs);
+    ExpectRefs(refs, {{n, n + 10, U"", U"X"}, {n + 12, n + 22, U"", U"Y"}}, "run of quotes");
+  }
 }
 
 TEST(FindVariables, LongRunsOfQuotesStayBounded) {

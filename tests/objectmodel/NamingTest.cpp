@@ -42,7 +42,7 @@ TEST(ObjectNaming, EmptyFirstAndLastSegmentsAreQuoted) {
   struct Case {
     VXString in, out;
   } cases[] = {
-      {U"", U""},
+      {U"", U"\"\""},  // one segment, empty: both first and last
       {U"\"A\"", U"\"A\""},
       {U".\"B\"", U"\"\".\"B\""},
       {U"\"A\".", U"\"A\".\"\""},
@@ -90,6 +90,10 @@ TEST(ObjectParentTable, ParentsAndChildren) {
   TypeIDVector parents;
   FindParentTypeIDs({kTIDAFolderAttr, kTIDAEntityFolder, kTIDAFolderAttr}, parents);
   EXPECT_EQ(parents, (TypeIDVector{kTIDAEntityFolder, kTIDAFolder, kTIDACatalogFolder, kTIDASchemaFolder}));
+  // Appended after what the caller holds, even a type it holds already.
+  TypeIDVector held{kTIDATable};
+  FindParentTypeIDs({kTIDAColumn, kTIDATableKey}, held);
+  EXPECT_EQ(held, (TypeIDVector{kTIDATable, kTIDATable, kTIDACubeTable}));
 
   RpObjectVector kids;
   GetChildrenOfType(&s.rp, s.Get(s.orders), kids, kTIDAColumn);

@@ -229,7 +229,17 @@ TEST(BaseStringUtilNumbers, CodePages) {
   EXPECT_EQ(bsu::StdStringToString("\x80", 1252), U"€");
   EXPECT_EQ(bsu::StdStringToString("caf\xE9", 28591), U"café");
   EXPECT_EQ(bsu::StdStringToString("12.5", 932), U"12.5");
+  // Control characters stay what they are in the PC pages too.
+  for (int page : {932, 437, 850, 1252, 936}) {
+    EXPECT_EQ(bsu::StdStringToString("\x1A\x1C\x7F\x1B", page), U"\x1A\x1C\x7F\x1B") << page;
+  }
+  EXPECT_EQ(bsu::StdStringToString("\x82\xA0\x1A", 932), U"\u3042\x1A");  // hiragana a, then SUB
   EXPECT_THROW(bsu::StdStringToString("x", 1200), std::invalid_argument);
+  EXPECT_THROW(bsu::StdStringToString("xy", 1202), std::invalid_argument);  // UTF-16 little endian
+  // BOCU-1 (1215) carries any code point; a lone surrogate is no character.
+  for (char32_t c : bsu::StdStringToString("\xfb\xff\xff\x86========", 1215)) {
+    EXPECT_FALSE(c >= 0xD800 && c <= 0xDFFF) << std::hex << static_cast<unsigned>(c);
+  }
 }
 
 TEST(BaseStringUtilFormat, Sprintf) {

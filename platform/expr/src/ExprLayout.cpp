@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Expr/OpCode.h"
+#include "Expr/OpExpr.h"
 #include "Expr/Tokens.h"
 #include "Utility/DataBlobUtil.h"
 
@@ -198,7 +199,107 @@ std::size_t PrefixStep(const uint8* p) {
   }
 }
 
+namespace {
+
+// Token length of a token already checked to lie inside the expression.
+std::size_t TokenLength(const uint8* p) {
+  return ReadCode(p) >= kFirstOpCode ? kOpHeaderBytes + ReadU32(p + 6) : PrefixStep(p);
+}
+
+bool IsIntToken(const uint8* p) { return ReadCode(p) == BaseToken::kInt; }
+std::int32_t IntValue(const uint8* p) { return static_cast<std::int32_t>(ReadU32(p + kCodeBytes)); }
+
+bool IsIntervalKind(std::int32_t v) {
+  switch (v) {
+    case Par_YEAR: case Par_MONTH: case Par_DAY: case Par_HOUR: case Par_MINUTE: case Par_SECOND:
+    case Par_FRACSECOND: case Par_WEEK: case Par_QUARTER:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Data types that have an SQL form: every code of the enumeration but uint4
+// (12), money (15), interval (22, written by its own operator), object (23)
+// and boolean (24).
+bool IsSqlDataType(std::int32_t v) { return v >= 0 && v <= 25 && v != 12 && v != 15 && (v < 22 || v > 24); }
+
+bool IsBinReturnKind(std::int32_t v) { return v >= OpExprBin::kNUMBER && v <= OpExprBin::kRANGE_HIGH; }
+
+// The parameters that operators keep in their integer operands: codes from
+// fixed tables and counts of the operands that follow. The structure is
+// already checked; a parameter outside its table is as corrupt as a
+// truncated token, and a well-formed expression never carries one.
+void CheckParameters(const uint8* begin, const uint8* end) {
+  std::vector<const uint8*> args;
+  for (const uint8* p = begin; p < end; p += PrefixStep(p)) {
+    const int code = ReadCode(p);
+    if (code < kFirstOpCode) continue;
+    const std::uint32_t count = ReadU32(p + 2);
+    args.clear();
+    for (const uint8* q = p + kOpHeaderBytes; args.size() < count; q += TokenLength(q)) args.push_back(q);
+    const OpInfo& info = *GetOpInfo(code);
+    auto require = [&](bool ok, const uint8* at, const std::string& what) {
+      if (!ok) Fail(begin, at, std::string(info.name) + ": " + what);
+    };
+    switch (code) {
+      case kDataType:
+        require(IsSqlDataType(IntValue(args[0])), args[0], "data type code " + std::to_string(IntValue(args[0])) +
+                                                              " has no SQL form");
+        break;
+      case kTruth:
+        require(IntValue(args[1]) >= Par_TRUE && IntValue(args[1]) <= Par_NOTUNKNOWN, args[1], "unknown truth value");
+        break;
+      case kTimeStampAdd:
+      case kTimeStampDiff:
+        require(IsIntervalKind(IntValue(args[0])), args[0], "unknown interval kind");
+        break;
+      case kMultiRank: {
+        const std::int64_t columns = IntValue(args[0]);
+        const std::int64_t partitions = IntValue(args[1]);
+        require(columns >= 0 && partitions >= 0 && 2 + 2 * columns + partitions == count, args[0],
+                "column and partition counts disagree with the operand count");
+        for (std::int64_t i = 0; i < columns; ++i) {
+          const uint8* direction = args[static_cast<std::size_t>(3 + 2 * i)];
+          require(IsIntToken(direction), direction, "a sort direction must be an integer");
+        }
+        break;
+      }
+      case kIsAncestorList:
+      case kIsDescendantList: {
+        // After the count: the member, the listed members, at most a distance.
+        const std::int64_t members = static_cast<std::uint32_t>(IntValue(args[0]));
+        require(members + 2 <= count && count <= members + 3, args[0], "member count disagrees with the operand count");
+        break;
+      }
+      case kBin:
+        // Operand 4 the integer 0: an attribute, which stops after its
+        // where-clause; otherwise the bucketing operands must all be there.
+        if (IsIntToken(args[3]) && IntValue(args[3]) == 0) break;
+        require(count == 7, p + 2, "bins need seven operands");
+        require(IsIntToken(args[4]) && (IntValue(args[4]) == BinningEnum::kEQUIDEPTH ||
+                                        IntValue(args[4]) == BinningEnum::kEQUIWIDTH),
+                args[4], "unknown bucketing strategy");
+        require(IsIntToken(args[6]) && IsBinReturnKind(IntValue(args[6])), args[6], "unknown return kind");
+        break;
+      case kWidthBucket:
+        require(IsBinReturnKind(IntValue(args[1])), args[1], "unknown return kind");
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+}  // namespace
+
 ValidationResult Validate(const uint8* begin, const uint8* end) {
+  const ValidationResult result = ValidateStructure(begin, end);
+  CheckParameters(begin, end);
+  return result;
+}
+
+ValidationResult ValidateStructure(const uint8* begin, const uint8* end) {
   ValidationResult result;
   if (begin == end) return result;
 

@@ -63,7 +63,13 @@ struct ValidationResult {
 // token and well formed, operand counts and lengths consistent and within the
 // operator's limits, exactly one root covering all bytes. Iterative, so any
 // nesting depth is fine. Throws BlobDecodeError with the byte offset.
+// Then checks the parameters operators keep in integer operands (codes of
+// data types, interval kinds, truth values, bin strategies and return kinds;
+// counts of the operands that follow), so that rendering a valid expression
+// never meets a value it has no text for.
 ValidationResult Validate(const uint8* begin, const uint8* end);
+// The structural checks alone.
+ValidationResult ValidateStructure(const uint8* begin, const uint8* end);
 
 }  // namespace ExprLayout
 

@@ -23,9 +23,12 @@ const TypeIDVector& GetParentTypeIDs(TypeID typeID) {
 }
 
 void FindParentTypeIDs(const TypeIDVector& childTypeIDs, TypeIDVector& parentTypeIDs) {
+  // What the caller's vector held before is left alone: only what this call
+  // appends is kept free of repeats.
+  const auto first = static_cast<std::ptrdiff_t>(parentTypeIDs.size());
   for (TypeID child : childTypeIDs) {
     for (TypeID parent : GetParentTypeIDs(child)) {
-      if (std::find(parentTypeIDs.begin(), parentTypeIDs.end(), parent) == parentTypeIDs.end()) {
+      if (std::find(parentTypeIDs.begin() + first, parentTypeIDs.end(), parent) == parentTypeIDs.end()) {
         parentTypeIDs.push_back(parent);
       }
     }
@@ -120,7 +123,8 @@ void GenerateQualifiedNameSegments(const Ref<ARpObject>& obj, QualifiedName& seg
 }
 
 VXString MakeQuotedEmptyFirstAndLastNames(const VXString& text) {
-  if (text.empty()) return text;
+  // An empty text is one empty segment, both first and last.
+  if (text.empty()) return U"\"\"";
   VXString out;
   out.reserve(text.size() + 4);
   if (text.front() == U'.') out += U"\"\"";
@@ -138,8 +142,6 @@ VXString GenerateQualifiedName(const Ref<ARpObject>& obj) {
     if (i) text.push_back(U'.');
     AppendQuotedIdentifier(text, segments[i], QuotingRules::kNameSegment);
   }
-  // A one-segment empty name writes as nothing; keep it visible as "".
-  if (text.empty()) return U"\"\"";
   return MakeQuotedEmptyFirstAndLastNames(text);
 }
 

@@ -7,6 +7,7 @@
 #include "TypeTable.h"
 #include "Utility/BaseStringUtil.h"
 #include "Utility/DataBlobUtil.h"
+#include "Utility/VXStringCaseInsensitive.h"
 #include "objectmodel/Networker.h"
 
 namespace {
@@ -64,13 +65,31 @@ void ARpGateway::EndBulkLoad() {
 }
 
 std::uint64_t ARpGateway::ChildKey(const ARpObject* parent, const VXString& name) {
+  // Case-folded and without NULs, so that one probe finds the names a
+  // written name matches as well as the exact one.
   std::uint64_t h = 1469598103934665603ull ^ reinterpret_cast<std::uintptr_t>(parent);
   for (char32_t c : name) {
-    h ^= c;
+    if (c == 0) continue;
+    h ^= VXCaseFold::FoldChar(c);
     h *= 1099511628211ull;
   }
   return h;
 }
+
+namespace {
+// Equal without regard to case, NUL characters left out on both sides.
+bool EqualNoCaseNoNul(std::u32string_view a, std::u32string_view b) {
+  std::size_t i = 0, j = 0;
+  for (;;) {
+    while (i < a.size() && a[i] == 0) ++i;
+    while (j < b.size() && b[j] == 0) ++j;
+    if (i == a.size() || j == b.size()) return i == a.size() && j == b.size();
+    if (a[i] != b[j] && VXCaseFold::FoldChar(a[i]) != VXCaseFold::FoldChar(b[j])) return false;
+    ++i;
+    ++j;
+  }
+}
+}  // namespace
 
 void ARpGateway::IndexChild(ARpObject* obj) {
   if (!m_bBulkLoad) m_byParentAndName.Insert(ChildKey(obj->m_pParent, obj->m_name), obj);
@@ -87,6 +106,15 @@ void ARpGateway::FindChildrenByExactName(const ARpObject* parent, const VXString
   m_byParentAndName.Find(ChildKey(parent, name), out);
   out.erase(std::remove_if(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(),
                            [&](const ARpObject* c) { return c->m_pParent != parent || c->m_name != name; }),
+            out.end());
+}
+
+void ARpGateway::FindChildrenByNameNoCase(const ARpObject* parent, const VXString& name,
+                                          std::vector<ARpObject*>& out) const {
+  const std::size_t first = out.size();
+  m_byParentAndName.Find(ChildKey(parent, name), out);
+  out.erase(std::remove_if(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(),
+                           [&](const ARpObject* c) { return c->m_pParent != parent || !EqualNoCaseNoNul(c->m_name, name); }),
             out.end());
 }
 
@@ -196,15 +224,79 @@ void ARpGateway::GetObjects(const VoidIDVector& ids, RpObjectVector& objects) {
   for (const VoidID& id : ids) objects.push_back(GetObject(id));
 }
 
+bool ARpGateway::CollectOnPath(const LookupHint& hint, std::vector<ARpObject*>& out) const {
+  // The written name of an object is its chain of names with empty levels
+  // between them; matching it without regard to case means matching each
+  // name so. Where the index cannot decide, the caller visits every object
+  // bearing the name instead: while a bulk load leaves the index empty; for
+  // a name with a NUL (written names leave NULs out, so a NUL-only name
+  // writes like an empty one); for an empty first segment (it may stand for
+  // a NUL-only top-level name, which no index probe finds); and for a name
+  // too short to have a parent.
+  const VXStringVector& path = hint.m_path;
+  if (m_bBulkLoad || path.size() < 2 || path.front().empty() || path.back().empty()) return false;
+  for (const VXString& segment : path) {
+    if (segment.find(U'\0') != VXString::npos) return false;
+  }
+  // Named levels only: an accordion level has no object, and an object with
+  // an empty name is a level that drops out (its children are looked for
+  // with the same segment).
+  std::vector<const VXString*> names;
+  for (const VXString& segment : path) {
+    if (!segment.empty()) names.push_back(&segment);
+  }
+  struct Step {
+    const ARpObject* m_parent;  // null: the top level
+    std::size_t m_matched;      // named levels matched down to m_parent
+  };
+  static const VXString kEmpty;
+  const bool bEmptyLevels = m_emptyNamed != 0;
+  std::vector<Step> pending{Step{nullptr, 0}};
+  std::vector<ARpObject*> children;
+  while (!pending.empty()) {
+    const Step step = pending.back();
+    pending.pop_back();
+    const bool bLast = step.m_matched + 1 == names.size();
+    children.clear();
+    FindChildrenByNameNoCase(step.m_parent, *names[step.m_matched], children);
+    for (ARpObject* child : children) {
+      if (bLast) {
+        out.push_back(child);
+      } else {
+        pending.push_back(Step{child, step.m_matched + 1});
+      }
+    }
+    // A former name is the object's own, not its parents': only the last
+    // level is looked for among them (the parent is never null here: the
+    // first named level is the first segment).
+    if (bLast && hint.m_bPathAliases && step.m_parent) {
+      for (ARpObject* child : step.m_parent->GetChildPointers()) {
+        if (!child->GetAliasList().empty()) out.push_back(child);
+      }
+    }
+    if (!bEmptyLevels) continue;
+    children.clear();
+    FindChildrenByExactName(step.m_parent, kEmpty, children);
+    for (ARpObject* child : children) pending.push_back(Step{child, step.m_matched});
+  }
+  return true;
+}
+
 void ARpGateway::CollectCandidates(const LookupHint& hint, std::vector<ARpObject*>& out) const {
   TypeIDVector types;
   for (TypeID t : hint.m_bHasTypes ? hint.m_types : m_typeOrder) {
     if (std::find(types.begin(), types.end(), t) == types.end()) types.push_back(t);
   }
+  std::vector<ARpObject*> onPath;
+  const bool bOnPath = hint.m_bHasName && hint.m_bHasPath && CollectOnPath(hint, onPath);
   for (TypeID t : types) {
     if (hint.m_bHasName) {
       const std::size_t first = out.size();
-      m_byName.Find(NameKey(t, hint.m_name), out);
+      if (bOnPath) {
+        out.insert(out.end(), onPath.begin(), onPath.end());
+      } else {
+        m_byName.Find(NameKey(t, hint.m_name), out);
+      }
       // The key is a hash: drop collisions and objects already listed
       // (an object whose name and alias fold alike is indexed twice).
       out.erase(std::remove_if(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(),

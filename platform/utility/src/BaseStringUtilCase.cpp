@@ -7,11 +7,7 @@
 namespace {
 constexpr char32_t kMaxCodePoint = 0x10FFFF;
 
-char32_t LowerChar(char32_t c) noexcept {
-  if (c < 0x80) return (c >= U'A' && c <= U'Z') ? c + 32 : c;
-  if (c > kMaxCodePoint) return c;
-  return static_cast<char32_t>(u_tolower(static_cast<UChar32>(c)));
-}
+char32_t LowerChar(char32_t c) noexcept { return BaseStringUtil::LowerCaseChar(c); }
 
 char32_t UpperChar(char32_t c) noexcept {
   if (c < 0x80) return (c >= U'a' && c <= U'z') ? c - 32 : c;
@@ -122,6 +118,10 @@ std::size_t CaseInsensitiveFind(std::u32string_view text, std::u32string_view pa
 }
 
 VXString ToLowerCase(std::u32string_view text) { return MapEach<LowerChar>(text); }
+char32_t LowerCaseNonAsciiChar(char32_t c) noexcept {
+  if (c > kMaxCodePoint) return c;
+  return static_cast<char32_t>(u_tolower(static_cast<UChar32>(c)));
+}
 VXString ToUpperCase(std::u32string_view text) { return MapEach<UpperChar>(text); }
 VXString ToFoldedCase(std::u32string_view text) { return MapEach<VXCaseFold::FoldChar>(text); }
 

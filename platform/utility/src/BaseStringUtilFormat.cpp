@@ -47,6 +47,27 @@ ConverterPtr OpenConverter(int codePage) {
   return nullptr;
 }
 
+// Whether a lone byte below 0x80 is the ASCII character of that value in the
+// converter's page: a stateless page that reads printable ASCII as itself
+// (not EBCDIC, not the shifting ISO-2022 family).
+bool IsAsciiBased(UConverter* conv) {
+  UErrorCode status = U_ZERO_ERROR;
+  switch (ucnv_getType(conv)) {
+    case UCNV_SBCS: case UCNV_DBCS: case UCNV_MBCS: case UCNV_LATIN_1: case UCNV_US_ASCII:
+      break;
+    default:
+      return false;
+  }
+  for (char c = 0x20; c < 0x7F; ++c) {
+    const char* src = &c;
+    ucnv_reset(conv);
+    status = U_ZERO_ERROR;
+    if (ucnv_getNextUChar(conv, &src, &c + 1, &status) != c || U_FAILURE(status)) return false;
+  }
+  ucnv_reset(conv);
+  return true;
+}
+
 void WarnUnknownCodePageOnce(int codePage) {
   static std::mutex mutex;
   static std::set<int> warned;
@@ -108,6 +129,19 @@ VXString StdStringToString(std::string_view text, int codePage) {
     WarnUnknownCodePageOnce(codePage);
     return ToVXString(text);
   }
+  switch (ucnv_getType(conv.get())) {
+    case UCNV_UTF16_BigEndian: case UCNV_UTF16_LittleEndian: case UCNV_UTF16:
+    case UCNV_UTF32_BigEndian: case UCNV_UTF32_LittleEndian: case UCNV_UTF32:
+      throw std::invalid_argument("StdStringToString: code page " + std::to_string(codePage) +
+                                  " is UTF-16 or UTF-32, not a narrow code page");
+    default:
+      break;
+  }
+  // ICU reads the PC pages (437, 850, 932 ...) with tables that swap the
+  // controls 0x1A, 0x1C and 0x7F for graphics; the pages asked for here by
+  // number keep every byte below 0x80 as the ASCII character of its value.
+  // Asked only when a byte below 0x80 does not come out as itself.
+  int asciiBased = -1;
   VXString out;
   out.reserve(text.size());
   const char* src = text.data();
@@ -123,7 +157,17 @@ VXString StdStringToString(std::string_view text, int codePage) {
       if (src == before) ++src;
       continue;
     }
-    out.push_back(static_cast<char32_t>(cp));
+    const auto lone = static_cast<unsigned char>(*before);
+    bool bAsciiByte = false;
+    if (src - before == 1 && lone < 0x80 && static_cast<UChar32>(lone) != cp) {
+      // Between characters a stateless page may be reset to ask.
+      if (asciiBased < 0) asciiBased = IsAsciiBased(conv.get()) ? 1 : 0;
+      bAsciiByte = asciiBased == 1;
+    }
+    // The Unicode byte forms (SCSU, BOCU-1) can carry a lone surrogate,
+    // which is no character: it stays visible as U+FFFD like bad bytes.
+    const bool bSurrogate = cp >= 0xD800 && cp <= 0xDFFF;
+    out.push_back(bAsciiByte ? char32_t{lone} : bSurrogate ? U'\uFFFD' : static_cast<char32_t>(cp));
   }
   return out;
 }

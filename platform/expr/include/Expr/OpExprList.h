@@ -111,7 +111,7 @@
   X(OpExprCast, Cast, 402, 2, 2, "") \
   X(OpExprCastAsNull, CastAsNull, 403, 3, 3, "") \
   X(OpExprDataType, DataType, 404, 3, 3, "III") \
-  X(OpExprDataTypeInterval, DataTypeInterval, 405, 1, -1, "") \
+  X(OpExprDataTypeInterval, DataTypeInterval, 405, 1, 1, "") \
   X(OpExprAscii, Ascii, 406, 1, 1, "") \
   X(OpExprChar, Char, 407, 1, 1, "") \
   X(OpExprConcat, Concat, 408, 2, 2, "") \

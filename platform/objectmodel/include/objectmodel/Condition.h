@@ -49,6 +49,15 @@ struct LookupHint {
   TypeIDVector m_types;  // only these types can match
   bool m_bHasName = false;
   VXString m_name;  // only objects with this name or alias (any case) can match
+  // Only objects whose written qualified name is m_path (segments outermost
+  // first, the last one m_name; an empty segment is a level without a name
+  // of its own) can match, ignoring case; with m_bPathAliases the object
+  // itself may bear the last segment as a former name instead. Lets the
+  // gateway walk down from the top instead of visiting every object that
+  // bears the name.
+  bool m_bHasPath = false;
+  bool m_bPathAliases = false;
+  VXStringVector m_path;
 };
 
 class ACondition {

@@ -27,8 +27,9 @@
 Ref<ARpObject> GetObjectParent(const Ref<ARpObject>& obj);
 // Whether objects of typeID may have a parent at all.
 bool CanHaveParent(TypeID typeID);
-// Appends the parent types the table knows for each child type, each type
-// once, in table order.
+// Appends the parent types the table knows for each child type, in table
+// order; each type is appended once per call, even when parentTypeIDs
+// already held it.
 void FindParentTypeIDs(const TypeIDVector& childTypeIDs, TypeIDVector& parentTypeIDs);
 // The parent types of one type, in table order (empty for top-level types).
 const TypeIDVector& GetParentTypeIDs(TypeID typeID);
@@ -63,6 +64,7 @@ void AddEmptyAccordionNames(TypeID objTypeID, const Ref<ARpObject>& parent, Qual
 int AccordionDepth(TypeID objTypeID, TypeID parentTypeID);
 // Written qualified-name text whose first or last segment is empty (written
 // as nothing: a leading or trailing ".") gets that segment written as "".
-// Inner empty segments stay as they are; an empty text stays empty.
+// Inner empty segments stay as they are; an empty text, one empty segment,
+// becomes "".
 VXString MakeQuotedEmptyFirstAndLastNames(const VXString& text);
 }  // namespace RpObject

@@ -73,6 +73,13 @@ class ARpGateway {
   // exactly name (case counts; former names do not), in no particular order.
   // One hash probe however many objects share the name. Appends to out.
   void FindChildrenByExactName(const ARpObject* parent, const VXString& name, std::vector<ARpObject*>& out) const;
+  // The same for names equal to name without regard to case, NUL characters
+  // left out (as in written names).
+  void FindChildrenByNameNoCase(const ARpObject* parent, const VXString& name, std::vector<ARpObject*>& out) const;
+  // Whether the (parent, name) index behind FindChildrenByExactName is kept
+  // up to date; it is not while a BulkLoad lives, and then a caller must
+  // find objects another way.
+  bool IsChildNameIndexCurrent() const { return !m_bBulkLoad; }
   // Whether some live object has an empty name (such a level drops out of
   // the written qualified names below it).
   bool HasEmptyNamedObjects() const { return m_emptyNamed != 0; }
@@ -223,6 +230,9 @@ class ARpGateway {
   void DetachTuples(const VoidID& id);
   void RemoveOne(ARpObject* obj);
   void CollectCandidates(const LookupHint& hint, std::vector<ARpObject*>& out) const;
+  // The objects a hint's path can name, found level by level through the
+  // (parent, name) index; false when the index cannot tell (see there).
+  bool CollectOnPath(const LookupHint& hint, std::vector<ARpObject*>& out) const;
 
   static std::uint64_t IDKey(const VoidID& id) { return id.Packed(); }
 

@@ -53,6 +53,13 @@ std::size_t CaseInsensitiveFind(std::u32string_view text, std::u32string_view pa
 // ---- Case mapping (length preserving) ---------------------------------------
 
 VXString ToLowerCase(std::u32string_view text);
+// The one character ToLowerCase maps c to (inline for ASCII: scanners call
+// it once a character).
+char32_t LowerCaseNonAsciiChar(char32_t c) noexcept;
+inline char32_t LowerCaseChar(char32_t c) noexcept {
+  if (c < 0x80) return (c >= U'A' && c <= U'Z') ? c + 32 : c;
+  return LowerCaseNonAsciiChar(c);
+}
 VXString ToUpperCase(std::u32string_view text);
 // Simple case fold, the form used for case-insensitive keys.
 VXString ToFoldedCase(std::u32string_view text);
@@ -141,8 +148,9 @@ VXString StringFrom(double value, bool bSuffix = false);
 // and surrounding white space are ignored. Anything else gives defaultValue.
 bool BooleanFrom(std::u32string_view text, bool defaultValue);
 
-// Narrow text in a code page to VXString. 65001 (and 0) is UTF-8, 1200/1201
-// are not narrow and are refused; other numbers go through ICU's converter
+// Narrow text in a code page to VXString. 65001 (and 0) is UTF-8; UTF-16 and
+// UTF-32 pages (1200, 1201 ...) are not narrow and are refused
+// (std::invalid_argument); other numbers go through ICU's converter
 // ("cp<N>", e.g. 1252, 932, 28591). A code page that ICU does not know is
 // read as UTF-8 and logged once, so digits and names still come through.
 VXString StdStringToString(std::string_view text, int codePage);
