@@ -92,7 +92,7 @@ TEST(QueryText, FullStatementWithTabs) {
       T + U"INCLUDE (2)\n" +                                                                                        //
       T + U"SELECT \n" + T + U"unsuppressed distinct " +                                                            //
       IdText(r.custRegion) + U" " + kCustomersRegionFQ + U" as \"Region\", " +                                      //
-      U"Sum(" + IdText(r.ordAmount) + U") " + revenueText + U" as \"Revenue\"" + T + U"\n" +                         //
+      U"Sum(" + IdText(r.ordAmount) + U") " + revenueText + U" as \"Revenue\"" + T + U"\n" +                        //
       U"BREAK SPEC: 0 kBreak Region, -1 kBody Revenue\n" +                                                          //
       T + U"FROM \nOrders\n\t\t( Customers left join Lines on " + kCustomersIdFQ + U" = " + kLinesIdFQ + U" )\n" +  //
       T + U"\"Cat\".\"Sch\".\"Orders\",\n\t\t\"Cat\".\"Sch\".\"Customers\",\n\t\t\"Cat\".\"Lines\"\n" + T + U"WHERE\n" +
