@@ -34,7 +34,8 @@ void BM_DecodeNamedCondition(benchmark::State& state) {
   ByteVector bytes;
   ConditionRegistry::ToTaggedBytes(&rp, Condition(), bytes);
   for (auto _ : state) {
-    std::unique_ptr<ACondition> back = ConditionRegistry::FromTaggedBytes(&rp, bytes.data(), bytes.data() + bytes.size());
+    std::unique_ptr<ACondition> back =
+        ConditionRegistry::FromTaggedBytes(&rp, bytes.data(), bytes.data() + bytes.size());
     benchmark::DoNotOptimize(back.get());
   }
   state.counters["bytes"] = static_cast<double>(bytes.size());
@@ -48,7 +49,8 @@ void BM_EncodeDecodeNamedCondition(benchmark::State& state) {
   for (auto _ : state) {
     bytes.clear();
     ConditionRegistry::ToTaggedBytes(&rp, Condition(), bytes);
-    std::unique_ptr<ACondition> back = ConditionRegistry::FromTaggedBytes(&rp, bytes.data(), bytes.data() + bytes.size());
+    std::unique_ptr<ACondition> back =
+        ConditionRegistry::FromTaggedBytes(&rp, bytes.data(), bytes.data() + bytes.size());
     benchmark::DoNotOptimize(back.get());
   }
 }

@@ -18,14 +18,30 @@ void Check(bool ok) {
   if (!ok) __builtin_trap();
 }
 
-constexpr int kCodePages[] = {0,   65001, 1252, 1250, 1251, 1253, 28591, 28592, 28605, 20127, 932, 936,
-                              949, 950,   54936, 37,  500,  1140, 50220, 51932, 1200,  1201,  437, 850};
+constexpr int kCodePages[] = {0,   65001, 1252,  1250, 1251, 1253, 28591, 28592, 28605, 20127, 932, 936,
+                              949, 950,   54936, 37,   500,  1140, 50220, 51932, 1200,  1201,  437, 850};
 // Pages of the table whose first 128 byte values are ASCII (EBCDIC pages and
 // ISO-2022 escapes are not; a number outside the table is not known to be).
 bool IsAsciiBased(int codePage) {
   switch (codePage) {
-    case 0: case 65001: case 1252: case 1250: case 1251: case 1253: case 28591: case 28592: case 28605:
-    case 20127: case 932: case 936: case 949: case 950: case 54936: case 51932: case 437: case 850:
+    case 0:
+    case 65001:
+    case 1252:
+    case 1250:
+    case 1251:
+    case 1253:
+    case 28591:
+    case 28592:
+    case 28605:
+    case 20127:
+    case 932:
+    case 936:
+    case 949:
+    case 950:
+    case 54936:
+    case 51932:
+    case 437:
+    case 850:
       return true;
     default:
       return false;

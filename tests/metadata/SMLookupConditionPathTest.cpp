@@ -38,14 +38,16 @@ VoidIDVector ReferenceLookup(ARpGateway& rp, const NamedInterfaceTypeCondition& 
 VXString FlipCase(VXString s, std::mt19937& random) {
   for (char32_t& c : s) {
     if (random() % 2 == 0) continue;
-    if (c >= U'a' && c <= U'z') c -= 32;
-    else if (c >= U'A' && c <= U'Z') c += 32;
+    if (c >= U'a' && c <= U'z')
+      c -= 32;
+    else if (c >= U'A' && c <= U'Z')
+      c += 32;
   }
   return s;
 }
 
-const TypeIDVector kTypes[] = {{kTIDAColumn},      {kTIDATable},      {kTIDAFolderAttr}, {kTIDAEntityFolder},
-                               {kTIDASchema},      {kTIDAAttribute},  {kTIDATableKey},   {kTIDAColumn, kTIDATableKey},
+const TypeIDVector kTypes[] = {{kTIDAColumn},      {kTIDATable},     {kTIDAFolderAttr}, {kTIDAEntityFolder},
+                               {kTIDASchema},      {kTIDAAttribute}, {kTIDATableKey},   {kTIDAColumn, kTIDATableKey},
                                {kTIDALogicalTable}};
 
 // Shuffles names, parents and existence of random objects.

@@ -211,8 +211,15 @@ std::int32_t IntValue(const uint8* p) { return static_cast<std::int32_t>(ReadU32
 
 bool IsIntervalKind(std::int32_t v) {
   switch (v) {
-    case Par_YEAR: case Par_MONTH: case Par_DAY: case Par_HOUR: case Par_MINUTE: case Par_SECOND:
-    case Par_FRACSECOND: case Par_WEEK: case Par_QUARTER:
+    case Par_YEAR:
+    case Par_MONTH:
+    case Par_DAY:
+    case Par_HOUR:
+    case Par_MINUTE:
+    case Par_SECOND:
+    case Par_FRACSECOND:
+    case Par_WEEK:
+    case Par_QUARTER:
       return true;
     default:
       return false;
@@ -244,8 +251,8 @@ void CheckParameters(const uint8* begin, const uint8* end) {
     };
     switch (code) {
       case kDataType:
-        require(IsSqlDataType(IntValue(args[0])), args[0], "data type code " + std::to_string(IntValue(args[0])) +
-                                                              " has no SQL form");
+        require(IsSqlDataType(IntValue(args[0])), args[0],
+                "data type code " + std::to_string(IntValue(args[0])) + " has no SQL form");
         break;
       case kTruth:
         require(IntValue(args[1]) >= Par_TRUE && IntValue(args[1]) <= Par_NOTUNKNOWN, args[1], "unknown truth value");
@@ -277,8 +284,8 @@ void CheckParameters(const uint8* begin, const uint8* end) {
         // where-clause; otherwise the bucketing operands must all be there.
         if (IsIntToken(args[3]) && IntValue(args[3]) == 0) break;
         require(count == 7, p + 2, "bins need seven operands");
-        require(IsIntToken(args[4]) && (IntValue(args[4]) == BinningEnum::kEQUIDEPTH ||
-                                        IntValue(args[4]) == BinningEnum::kEQUIWIDTH),
+        require(IsIntToken(args[4]) &&
+                    (IntValue(args[4]) == BinningEnum::kEQUIDEPTH || IntValue(args[4]) == BinningEnum::kEQUIWIDTH),
                 args[4], "unknown bucketing strategy");
         require(IsIntToken(args[6]) && IsBinReturnKind(IntValue(args[6])), args[6], "unknown return kind");
         break;

@@ -113,9 +113,10 @@ void ARpGateway::FindChildrenByNameNoCase(const ARpObject* parent, const VXStrin
                                           std::vector<ARpObject*>& out) const {
   const std::size_t first = out.size();
   m_byParentAndName.Find(ChildKey(parent, name), out);
-  out.erase(std::remove_if(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(),
-                           [&](const ARpObject* c) { return c->m_pParent != parent || !EqualNoCaseNoNul(c->m_name, name); }),
-            out.end());
+  out.erase(
+      std::remove_if(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(),
+                     [&](const ARpObject* c) { return c->m_pParent != parent || !EqualNoCaseNoNul(c->m_name, name); }),
+      out.end());
 }
 
 ARpGateway::~ARpGateway() {

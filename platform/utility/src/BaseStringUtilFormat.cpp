@@ -53,7 +53,11 @@ ConverterPtr OpenConverter(int codePage) {
 bool IsAsciiBased(UConverter* conv) {
   UErrorCode status = U_ZERO_ERROR;
   switch (ucnv_getType(conv)) {
-    case UCNV_SBCS: case UCNV_DBCS: case UCNV_MBCS: case UCNV_LATIN_1: case UCNV_US_ASCII:
+    case UCNV_SBCS:
+    case UCNV_DBCS:
+    case UCNV_MBCS:
+    case UCNV_LATIN_1:
+    case UCNV_US_ASCII:
       break;
     default:
       return false;
@@ -130,8 +134,12 @@ VXString StdStringToString(std::string_view text, int codePage) {
     return ToVXString(text);
   }
   switch (ucnv_getType(conv.get())) {
-    case UCNV_UTF16_BigEndian: case UCNV_UTF16_LittleEndian: case UCNV_UTF16:
-    case UCNV_UTF32_BigEndian: case UCNV_UTF32_LittleEndian: case UCNV_UTF32:
+    case UCNV_UTF16_BigEndian:
+    case UCNV_UTF16_LittleEndian:
+    case UCNV_UTF16:
+    case UCNV_UTF32_BigEndian:
+    case UCNV_UTF32_LittleEndian:
+    case UCNV_UTF32:
       throw std::invalid_argument("StdStringToString: code page " + std::to_string(codePage) +
                                   " is UTF-16 or UTF-32, not a narrow code page");
     default:
