@@ -221,12 +221,18 @@ void ToPrettyStringVisitor::RenderOperand(const AExpr::Iterator& pos) {
 VXString ToPrettyStringVisitor::RenderOperandToString(const AExpr::Iterator& pos) {
   VXString outer;
   outer.swap(m_cumulativeStr);
+  // The names written so far are in the text set aside (the outermost one,
+  // when operands nest).
+  const VXString* const namesAside = m_namesAside;
+  if (!m_namesAside) m_namesAside = &outer;
   try {
     RenderOperand(pos);
   } catch (...) {
+    m_namesAside = namesAside;
     m_cumulativeStr.swap(outer);
     throw;
   }
+  m_namesAside = namesAside;
   VXString text;
   text.swap(m_cumulativeStr);
   m_cumulativeStr.swap(outer);

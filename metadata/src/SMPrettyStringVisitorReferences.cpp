@@ -1,5 +1,8 @@
 // Object references and names in expressions: identifier quoting
 // (ModifyName), symbols, and the reference rules of each naming mode.
+#include <array>
+#include <vector>
+
 #include "Metadata/SMPrettyStringVisitor.h"
 #include "Metadata/SMUtil.h"
 #include "SMPrettyNameCache.h"
@@ -82,12 +85,8 @@ void ToPrettyStringVisitor::WriteIDReference(const VoidID& id) {
   if (m_presentationCatalog.IsNull()) {
     if (!m_entityfolderNameColumnIDPairVector.empty()) {
       m_cumulativeStr += ExtractNameUsingEntityFolder(id);
-    } else if (const std::u32string_view cached = FindCachedName(id); cached.data()) {
-      m_cumulativeStr += cached;
-    } else if (const std::u32string_view generated = GenerateCachedName(id); generated.data()) {
-      m_cumulativeStr += generated;
     } else {
-      m_cumulativeStr += ExtractName(id);
+      WriteObjectName(id);
     }
     return;
   }
@@ -105,8 +104,22 @@ VXString ToPrettyStringVisitor::DeletedObjectText() {
   return SUStrUtil::LoadMsgStringOnly(kDeletedObjectMessage);
 }
 
-std::u32string_view ToPrettyStringVisitor::FindCachedName(const VoidID& id) const {
-  return m_names ? m_names->Find(id) : std::u32string_view();
+void ToPrettyStringVisitor::WriteObjectName(const VoidID& id) {
+  std::size_t offset = 0;
+  std::size_t length = 0;
+  if (m_names && m_names->Find(id, offset, length)) {
+    // The text the names were written in: the output itself (the standard
+    // append copes with its own text), or the output set aside while an
+    // operand is rendered apart.
+    m_cumulativeStr.append(m_namesAside ? *m_namesAside : m_cumulativeStr, offset, length);
+    return;
+  }
+  const std::size_t start = m_cumulativeStr.size();
+  bool keep = WriteGeneratedName(id);
+  if (!keep) m_cumulativeStr += ExtractName(id, keep);
+  // A name written into an operand rendered apart is not where the table
+  // looks: it is generated again when met again.
+  if (keep && !m_namesAside) Names().Store(id, start, m_cumulativeStr.size() - start);
 }
 
 bool ToPrettyStringVisitor::WritesPlainPathNames() const {
@@ -120,43 +133,45 @@ pretty_detail::NameCache& ToPrettyStringVisitor::Names() {
   return *m_names;
 }
 
-std::u32string_view ToPrettyStringVisitor::CacheName(const VoidID& id, std::u32string_view text) {
-  return Names().Store(id, text);
-}
-
-std::u32string_view ToPrettyStringVisitor::GenerateCachedName(const VoidID& id) {
+bool ToPrettyStringVisitor::WriteGeneratedName(const VoidID& id) {
   // Only the plain path modes are written here; every other mode, and a
   // missing object or a variable, goes the general way through ExtractName.
-  if (!WritesPlainPathNames()) return {};
+  if (!WritesPlainPathNames()) return false;
   // A plain pointer: the walk holds no handle, and the repository does not
   // change while it runs.
   const ARpObject* obj = RefHelper::GetObjectPointerFromGatway(m_pRp, id);
-  if (!obj || obj->GetTypeID() == kTIDARpVariable) return {};
-  pretty_detail::NameCache& names = Names();
-  VXString& scratch = names.Scratch();
-  scratch.clear();
-  AppendPathName(scratch, *obj);
-  return names.Store(id, scratch);
+  if (!obj || obj->GetTypeID() == kTIDARpVariable) return false;
+  AppendPathName(m_cumulativeStr, *obj);
+  return true;
 }
 
 void ToPrettyStringVisitor::AppendPathName(VXString& out, const ARpObject& obj) const {
   // The segments innermost first: the object's own name, then for each
   // parent the empty names of the levels it leaves out, then its name. A
-  // null entry is such an empty level. Kept per thread: names are a handful
-  // of levels deep and generated often.
-  thread_local std::vector<const VXString*> segments;
-  segments.clear();
-  segments.push_back(&obj.GetName());
+  // null entry is such an empty level. Names are a handful of levels deep:
+  // room for them on the stack, a vector only for a deeper one.
+  std::array<const VXString*, 16> shallow;
+  std::vector<const VXString*> deep;
+  std::size_t count = 0;
+  const auto push = [&](const VXString* segment) {
+    if (count < shallow.size()) {
+      shallow[count] = segment;
+    } else {
+      if (deep.empty()) deep.assign(shallow.begin(), shallow.end());
+      deep.push_back(segment);
+    }
+    ++count;
+  };
+  push(&obj.GetName());
   const ARpObject* cur = &obj;
   for (const ARpObject* parent = cur->GetParentPointer(); parent; parent = parent->GetParentPointer()) {
-    const int empties = RpObject::AccordionDepth(cur->GetTypeID(), parent->GetTypeID());
-    segments.insert(segments.end(), static_cast<std::size_t>(empties), nullptr);
-    segments.push_back(&parent->GetName());
+    for (int e = RpObject::AccordionDepth(cur->GetTypeID(), parent->GetTypeID()); e > 0; --e) push(nullptr);
+    push(&parent->GetName());
     cur = parent;
   }
+  const VXString* const* segments = deep.empty() ? shallow.data() : deep.data();
   // Written outermost first; the short form keeps the last two segments.
   static const VXString kEmpty;
-  const std::size_t count = segments.size();
   const std::size_t written = m_bFullyQualified || count < 2 ? count : 2;
   const QuotingRule& rule = IdentifierRule(m_bManditoryDoubleQuotes);
   for (std::size_t k = written; k-- > 0;) {
@@ -166,13 +181,18 @@ void ToPrettyStringVisitor::AppendPathName(VXString& out, const ARpObject& obj) 
 }
 
 VXString ToPrettyStringVisitor::ExtractName(const VoidID& objID) {
-  if (const std::u32string_view cached = FindCachedName(objID); cached.data()) return VXString(cached);
+  bool keep = false;
+  return ExtractName(objID, keep);
+}
+
+VXString ToPrettyStringVisitor::ExtractName(const VoidID& objID, bool& keep) {
+  keep = false;
   // Without a repository an id is all there is to write.
   if (!m_pRp) return objID.ToString();
   const Ref<ARpObject> obj = m_pRp->GetObject(objID);
   if (obj.IsNull()) return DeletedObjectText();
   VXString text = NameOfObject(obj);
-  if (!m_bNullifyExprStr) CacheName(objID, text);
+  keep = !m_bNullifyExprStr;
   return text;
 }
 

@@ -1,7 +1,6 @@
 // Object references in each naming mode, identifier quoting, literals and the
 // visitor frame (entry points, state, hostile input).
 #include <gtest/gtest.h>
-
 #include <pthread.h>
 
 #include <algorithm>
@@ -206,8 +205,7 @@ TEST(PrettyReferences, RepositoryVariables) {
   EXPECT_EQ(Show(r.Mode(Repo::Just(r.dynVar), true, true, false, false)), Show(U"\"CurDay\""));
   EXPECT_EQ(Show(r.Plain(Repo::Just(r.dynVar))), Show(U"CurDay"));
   EXPECT_EQ(Show(r.Plain(Repo::Just(r.staticVar))), Show(U"\"Max Year\""));
-  EXPECT_EQ(Show(r.Mode(Repo::Just(r.dynVar), false, false, false, true)),
-            Show(U"\"" + r.dynVar.ToString() + U"\""));
+  EXPECT_EQ(Show(r.Mode(Repo::Just(r.dynVar), false, false, false, true)), Show(U"\"" + r.dynVar.ToString() + U"\""));
 }
 
 TEST(PrettyReferences, NoGatewayWritesTheBareId) {
@@ -233,8 +231,7 @@ TEST(PrettyReferences, IdSubstitutionReadsTheCallersMap) {
   VoidIDToVoidIDMap map{{r.revenue, VoidID(2006, 900)}};
   // Mapped ids are written as the quoted new id after a blank; the others
   // follow the remaining rules (plain mode, all flags off).
-  EXPECT_EQ(Show(ToPrettyStringVisitor::Expr2StringFromExpr1(e, &r.rp, map)),
-            Show(U" \"2006:900\" + Orders.Amount"));
+  EXPECT_EQ(Show(ToPrettyStringVisitor::Expr2StringFromExpr1(e, &r.rp, map)), Show(U" \"2006:900\" + Orders.Amount"));
   // The map is borrowed: a change before the walk shows in the text.
   ToPrettyStringVisitor visitor(&r.rp, map);
   map[r.amount] = VoidID(3003, 901);
@@ -421,6 +418,24 @@ TEST(PrettyReferences, ManyObjectsReferencedRepeatedly) {
   }
   expected += U")";
   EXPECT_EQ(ToPrettyStringVisitor::SimpleStringFrom(eb.Build(), &rp), expected);
+}
+
+TEST(PrettyReferences, NamesRepeatedInsideAndAroundOperandsWrittenApart) {
+  // BIN writes its BY and WHERE operands into texts of their own before it
+  // assembles them: a name first met in the main text and repeated inside,
+  // and one first met inside and repeated outside, keep their spelling.
+  Repo r;
+  const VXString rev = U"#" + r.revenue.ToString();
+  const VXString amt = U"#" + r.amount.ToString();
+  const Expr e = Parse(U"Coalesce(" + rev + U",Bin(" + rev + U"," + amt + U",Greater(" + amt + U"," + rev +
+                       U"),0,0,ResultNull(),0)," + amt + U"," + rev + U"," + amt + U")");
+  EXPECT_EQ(Show(r.Plain(e)), Show(U" COALESCE(Fact.Revenue,  ATTRIBUTE(Fact.Revenue by Orders.Amount where "
+                                   U"Orders.Amount > Fact.Revenue), Orders.Amount, Fact.Revenue, Orders.Amount)"));
+  EXPECT_EQ(Show(r.Mode(e, true, true, false, false)),
+            Show(U" COALESCE(\"Retail\".\"Fact\".\"Revenue\",  ATTRIBUTE(\"Retail\".\"Fact\".\"Revenue\" by "
+                 U"\"Sales DB\".\"\".\"\".\"Orders\".\"Amount\" where \"Sales DB\".\"\".\"\".\"Orders\".\"Amount\" > "
+                 U"\"Retail\".\"Fact\".\"Revenue\"), \"Sales DB\".\"\".\"\".\"Orders\".\"Amount\", "
+                 U"\"Retail\".\"Fact\".\"Revenue\", \"Sales DB\".\"\".\"\".\"Orders\".\"Amount\")"));
 }
 
 TEST(PrettyReferences, NameStorageReusedBetweenRenderingsKeepsNoStaleName) {

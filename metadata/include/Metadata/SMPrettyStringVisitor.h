@@ -295,14 +295,16 @@ class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
   // for the visitor's life and the repository does not change during a
   // walk, so a name is generated once per object and walk, however often
   // the expression refers to it: a later reference costs one probe and one
-  // copy. Every walk starts with an empty table. data() is null when the
-  // name is not known yet.
-  std::u32string_view FindCachedName(const VoidID& id) const;
-  std::u32string_view CacheName(const VoidID& id, std::u32string_view text);
-  // The name of an object met for the first time, generated and cached;
-  // data() is null when this mode or object takes the general way
+  // copy from where the walk first wrote it. Every walk starts with an empty
+  // table.
+  void WriteObjectName(const VoidID& id);
+  // Writes the name of an object met for the first time; false, with
+  // nothing written, when this mode or object takes the general way
   // (ExtractName).
-  std::u32string_view GenerateCachedName(const VoidID& id);
+  bool WriteGeneratedName(const VoidID& id);
+  // ExtractName, telling whether the name may be written again from where
+  // it is written now (not a deleted object's text, nor an id).
+  VXString ExtractName(const VoidID& objID, bool& keep);
 
   // Whether references are written as plain paths of names (fully
   // qualified or short), the modes whose names are generated straight into
@@ -312,5 +314,8 @@ class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
   pretty_detail::NameCache& Names();
 
   std::unique_ptr<pretty_detail::NameCache> m_names;  // one walk's names only
+  // The output set aside while an operand is rendered into a text of its
+  // own (RenderOperandToString): the names the table points to are there.
+  const VXString* m_namesAside = nullptr;
   VXThread::StackGuard m_stackGuard;
 };
