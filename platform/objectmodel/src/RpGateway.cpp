@@ -51,7 +51,6 @@ ARpGateway::ARpGateway() : m_instanceID(g_nextGatewayInstance.fetch_add(1, std::
 
 void ARpGateway::Reserve(std::size_t count) {
   m_byID.Reserve(count);
-  m_byName.Reserve(count);
   m_byParentAndName.Reserve(count);
 }
 
