@@ -77,9 +77,15 @@ void ObjectHashIndex::Clear() {
 }
 
 void ObjectHashIndex::Insert(std::uint64_t key, ARpObject* obj) {
+  // One probe run finds the key or the empty slot it goes into; the table
+  // grows first, so that the slot found stays the right one.
+  Reserve(m_keys + 1);
   ++m_size;
-  if (const Slot* found = FindSlot(key)) {
-    Slot& s = const_cast<Slot&>(*found);
+  const std::size_t mask = m_slots.size() - 1;
+  std::size_t i = Home(key);
+  for (; m_slots[i].m_ref; i = (i + 1) & mask) {
+    Slot& s = m_slots[i];
+    if (s.m_key != key) continue;
     if (s.IsGroup()) {
       s.GetGroup()->push_back(obj);
     } else {
@@ -88,9 +94,19 @@ void ObjectHashIndex::Insert(std::uint64_t key, ARpObject* obj) {
     }
     return;
   }
-  Reserve(m_keys + 1);
-  Place(Slot{key, RefOf(obj)});
+  m_slots[i] = Slot{key, RefOf(obj)};
   ++m_keys;
+}
+
+void ObjectHashIndex::InsertAll(const std::vector<std::pair<std::uint64_t, ARpObject*>>& entries) {
+  // Random keys over a large table: each insert waits on memory. Fetching
+  // the home slot of an entry a few inserts ahead hides most of that wait.
+  constexpr std::size_t kAhead = 8;
+  Reserve(m_keys + entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (i + kAhead < entries.size()) __builtin_prefetch(&m_slots[Home(entries[i + kAhead].first)]);
+    Insert(entries[i].first, entries[i].second);
+  }
 }
 
 bool ObjectHashIndex::Erase(std::uint64_t key, ARpObject* obj) {

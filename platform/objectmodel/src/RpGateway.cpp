@@ -58,10 +58,12 @@ void ARpGateway::Reserve(std::size_t count) {
 void ARpGateway::EndBulkLoad() {
   m_bBulkLoad = false;
   m_byParentAndName.Clear();
-  m_byParentAndName.Reserve(m_byID.Size());
   std::vector<ARpObject*> all;
   m_byID.GetAll(all);
-  for (ARpObject* obj : all) IndexChild(obj);
+  std::vector<std::pair<std::uint64_t, ARpObject*>> entries;
+  entries.reserve(all.size());
+  for (ARpObject* obj : all) entries.emplace_back(ChildKey(obj->m_pParent, obj->m_name), obj);
+  m_byParentAndName.InsertAll(entries);
 }
 
 std::uint64_t ARpGateway::ChildKey(const ARpObject* parent, const VXString& name) {

@@ -84,9 +84,10 @@ MappedFile::MappedFile(const std::string& path, const char* what, std::size_t ma
   Descriptor d;
   m_size = OpenRegular(d, path, what, maxBytes);
   if (m_size == 0) return;
-  void* map = ::mmap(nullptr, m_size, PROT_READ, MAP_PRIVATE, d.fd, 0);
+  // Populated at once: faulting the pages in one by one costs more than
+  // the parse of them when the file is in the page cache.
+  void* map = ::mmap(nullptr, m_size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, d.fd, 0);
   if (map == MAP_FAILED) throw SUFileError(what, path, std::strerror(errno));
-  ::madvise(map, m_size, MADV_SEQUENTIAL);
   m_map = map;
   m_data = static_cast<const char*>(map);
 }
