@@ -16,10 +16,18 @@ namespace {
 void AddTree(ExprBuilder& b, std::size_t nodes, std::uint32_t& seed) {
   if (nodes <= 1) {
     switch (seed++ % 4) {
-      case 0: b.Int(static_cast<std::int32_t>(seed)); break;
-      case 1: b.ID(VoidID(3003, seed)); break;
-      case 2: b.String(U"value"); break;
-      default: b.Symbol(U"Column"); break;
+      case 0:
+        b.Int(static_cast<std::int32_t>(seed));
+        break;
+      case 1:
+        b.ID(VoidID(3003, seed));
+        break;
+      case 2:
+        b.String(U"value");
+        break;
+      default:
+        b.Symbol(U"Column");
+        break;
     }
     return;
   }
@@ -41,9 +49,9 @@ Expr MakeTree(std::size_t nodes) {
 
 void SetCounters(benchmark::State& state, const Expr& e) {
   state.counters["nodes"] = static_cast<double>(e.Size());
-  state.counters["ns_per_node"] = benchmark::Counter(static_cast<double>(e.Size()) * 1e-9,
-                                                     benchmark::Counter::kIsIterationInvariantRate |
-                                                         benchmark::Counter::kInvert);
+  state.counters["ns_per_node"] =
+      benchmark::Counter(static_cast<double>(e.Size()) * 1e-9,
+                         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void BM_Build(benchmark::State& state) {

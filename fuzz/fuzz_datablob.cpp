@@ -11,10 +11,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The first byte picks the sequence of fields, so the fuzzer explores mixes.
     for (unsigned sel = data[0]; !c.AtEnd(); sel = (sel >> 2) | ((sel & 3) << 6)) {
       switch (sel & 3) {
-        case 0: c.ReadStringVector(); break;
-        case 1: c.ReadIntVector(); break;
-        case 2: c.ReadBool(); break;
-        default: c.ReadString(); break;
+        case 0:
+          c.ReadStringVector();
+          break;
+        case 1:
+          c.ReadIntVector();
+          break;
+        case 2:
+          c.ReadBool();
+          break;
+        default:
+          c.ReadString();
+          break;
       }
     }
   } catch (const BlobDecodeError&) {

@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!cond || next < data || next > data + size) __builtin_trap();
     ByteVector again;
     ConditionRegistry::ToTaggedBytes(&rp, *cond, again);
-    std::unique_ptr<ACondition> back = ConditionRegistry::FromTaggedBytes(&rp, again.data(), again.data() + again.size());
+    std::unique_ptr<ACondition> back =
+        ConditionRegistry::FromTaggedBytes(&rp, again.data(), again.data() + again.size());
     ByteVector third;
     ConditionRegistry::ToTaggedBytes(&rp, *back, third);
     if (third != again) __builtin_trap();

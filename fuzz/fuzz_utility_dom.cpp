@@ -8,8 +8,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   SUGDomErrorReporter errors;
-  auto doc = SUGDOM::ParseMemoryDocument(std::string_view(reinterpret_cast<const char*>(data), size), U"fuzz.xml",
-                                         U"", errors);
+  auto doc = SUGDOM::ParseMemoryDocument(std::string_view(reinterpret_cast<const char*>(data), size), U"fuzz.xml", U"",
+                                         errors);
   if (doc) {
     for (auto* e : SUGDOM::GetChildElements(doc->GetDocumentElement())) {
       SUGDOM::GetElementName(e);

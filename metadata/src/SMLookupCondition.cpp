@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-#include "SMLookupConditionShared.h"
 #include "Metadata/SMUtil.h"
+#include "SMLookupConditionShared.h"
 #include "Utility/BaseStringUtil.h"
 #include "objectmodel/ObjectParent.h"
 
@@ -85,13 +85,11 @@ NamedInterfaceTypeCondition::NamedInterfaceTypeCondition()
     : ObjectNameCondition(NamedInterfaceType, VXString(), false) {}
 
 NamedInterfaceTypeCondition::NamedInterfaceTypeCondition(const TypeID& namedInterfaceTypeID,
-                                                         const QualifiedName& qualifiedObjectName,
-                                                         bool bAliasMatching)
+                                                         const QualifiedName& qualifiedObjectName, bool bAliasMatching)
     : NamedInterfaceTypeCondition(TypeIDVector{namedInterfaceTypeID}, qualifiedObjectName, bAliasMatching) {}
 
 NamedInterfaceTypeCondition::NamedInterfaceTypeCondition(const TypeIDVector& eligibleTypes,
-                                                         const QualifiedName& qualifiedObjectName,
-                                                         bool bAliasMatching)
+                                                         const QualifiedName& qualifiedObjectName, bool bAliasMatching)
     : ObjectNameCondition(NamedInterfaceType, qualifiedObjectName.empty() ? VXString() : qualifiedObjectName.back(),
                           bAliasMatching),
       m_eligibleTypes(eligibleTypes),
@@ -99,14 +97,12 @@ NamedInterfaceTypeCondition::NamedInterfaceTypeCondition(const TypeIDVector& eli
       m_qName(MetadataUtil::ToQualifiedName(qualifiedObjectName)),
       m_bQualifiedNameMatch(true) {}
 
-NamedInterfaceTypeCondition::NamedInterfaceTypeCondition(const TypeID& namedInterfaceTypeID,
-                                                         const VXString& objectName,
+NamedInterfaceTypeCondition::NamedInterfaceTypeCondition(const TypeID& namedInterfaceTypeID, const VXString& objectName,
                                                          const QualifiedName& qualifiedParentName, bool bAliasMatching)
-    : NamedInterfaceTypeCondition(TypeIDVector{namedInterfaceTypeID}, objectName, qualifiedParentName,
-                                  bAliasMatching) {}
+    : NamedInterfaceTypeCondition(TypeIDVector{namedInterfaceTypeID}, objectName, qualifiedParentName, bAliasMatching) {
+}
 
-NamedInterfaceTypeCondition::NamedInterfaceTypeCondition(const TypeIDVector& eligibleTypes,
-                                                         const VXString& objectName,
+NamedInterfaceTypeCondition::NamedInterfaceTypeCondition(const TypeIDVector& eligibleTypes, const VXString& objectName,
                                                          const QualifiedName& qualifiedParentName, bool bAliasMatching)
     : ObjectNameCondition(NamedInterfaceType, objectName, bAliasMatching),
       m_eligibleTypes(eligibleTypes),

@@ -76,12 +76,14 @@ const uint8* NamedInterfaceTypeCondition::FromByteVector(ARpGateway* pRp, const 
   NamedInterfaceTypeCondition decoded;
   std::vector<int> types;
   FieldReader r("named condition", p, end);
-  r.Read("name part", [&](const uint8* at, const uint8* e) { return decoded.ObjectNameCondition::FromByteVector(pRp, at, e); });
+  r.Read("name part",
+         [&](const uint8* at, const uint8* e) { return decoded.ObjectNameCondition::FromByteVector(pRp, at, e); });
   r.Read("eligible types", [&](const uint8* at, const uint8* e) { return DataBlobUtil::FromByteVector(at, e, types); });
   r.Read("qualified name",
          [&](const uint8* at, const uint8* e) { return DataBlobUtil::FromByteVector(at, e, decoded.m_qualifiedName); });
-  r.Read("qualified-name flag",
-         [&](const uint8* at, const uint8* e) { return DataBlobUtil::FromByteVector(at, e, decoded.m_bQualifiedNameMatch); });
+  r.Read("qualified-name flag", [&](const uint8* at, const uint8* e) {
+    return DataBlobUtil::FromByteVector(at, e, decoded.m_bQualifiedNameMatch);
+  });
 
   m_objectName = std::move(decoded.m_objectName);
   m_bAliasMatching = decoded.m_bAliasMatching;
@@ -112,10 +114,12 @@ const uint8* FlexibleNamedInterfaceTypeCondition::FromByteVector(ARpGateway* pRp
   std::vector<int> types;
   std::int32_t count = 0;
   FieldReader r("flexible condition", p, end);
-  r.Read("name part", [&](const uint8* at, const uint8* e) { return decoded.ObjectNameCondition::FromByteVector(pRp, at, e); });
+  r.Read("name part",
+         [&](const uint8* at, const uint8* e) { return decoded.ObjectNameCondition::FromByteVector(pRp, at, e); });
   r.Read("eligible types", [&](const uint8* at, const uint8* e) { return DataBlobUtil::FromByteVector(at, e, types); });
-  r.Read("flexible-name flag",
-         [&](const uint8* at, const uint8* e) { return DataBlobUtil::FromByteVector(at, e, decoded.m_bFlexibleNameMatch); });
+  r.Read("flexible-name flag", [&](const uint8* at, const uint8* e) {
+    return DataBlobUtil::FromByteVector(at, e, decoded.m_bFlexibleNameMatch);
+  });
   const std::size_t countOffset = r.Offset();
   r.Read("segment count", [&](const uint8* at, const uint8* e) { return DataBlobUtil::FromByteVector(at, e, count); });
   // A count below 1 reads no segment: the sender's empty name, however it
@@ -129,7 +133,8 @@ const uint8* FlexibleNamedInterfaceTypeCondition::FromByteVector(ARpGateway* pRp
   for (std::int32_t i = 0; i < count; ++i) {
     const std::string field = "segment " + std::to_string(i + 1) + " of " + std::to_string(count);
     VXString segment;
-    r.Read(field.c_str(), [&](const uint8* at, const uint8* e) { return DataBlobUtil::FromByteVector(at, e, segment, true); });
+    r.Read(field.c_str(),
+           [&](const uint8* at, const uint8* e) { return DataBlobUtil::FromByteVector(at, e, segment, true); });
     decoded.m_flexibleName.push_back(std::move(segment));
   }
 
@@ -153,8 +158,10 @@ const uint8* WildcardNameCondition::FromByteVector(ARpGateway*, const uint8* p, 
   VXString pattern;
   bool bAlias = false;
   FieldReader r("wildcard condition", p, end);
-  r.Read("pattern", [&](const uint8* at, const uint8* e) { return DataBlobUtil::FromByteVector(at, e, pattern, true); });
-  r.Read("alias-matching flag", [&](const uint8* at, const uint8* e) { return DataBlobUtil::FromByteVector(at, e, bAlias); });
+  r.Read("pattern",
+         [&](const uint8* at, const uint8* e) { return DataBlobUtil::FromByteVector(at, e, pattern, true); });
+  r.Read("alias-matching flag",
+         [&](const uint8* at, const uint8* e) { return DataBlobUtil::FromByteVector(at, e, bAlias); });
   m_objName = std::move(pattern);
   m_bAliasMatching = bAlias;
   return r.Position();

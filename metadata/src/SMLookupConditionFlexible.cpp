@@ -31,8 +31,7 @@ bool FlexibleNamedInterfaceTypeCondition::operator()(const Ref<ARpObject>& rpObj
 
 bool FlexibleNamedInterfaceTypeCondition::GetLookupHint(LookupHint& hint) const {
   static const VXString kNone;
-  const VXString& name =
-      m_bFlexibleNameMatch ? (m_flexibleName.empty() ? kNone : m_flexibleName.back()) : m_objectName;
+  const VXString& name = m_bFlexibleNameMatch ? (m_flexibleName.empty() ? kNone : m_flexibleName.back()) : m_objectName;
   smlookup::FillHint(m_eligibleTypes, name, hint);
   return true;
 }
@@ -42,8 +41,7 @@ bool FlexibleNamedInterfaceTypeCondition::IsFullyQualifiedSearch() const { retur
 FlexibleNamedInterfaceTypeCondition* FlexibleNamedInterfaceTypeCondition::GetParentCondition() const {
   TypeIDVector parentTypes;
   FindParentTypeIDs(m_eligibleTypes, parentTypes);
-  return new FlexibleNamedInterfaceTypeCondition(parentTypes, smlookup::ParentName(m_flexibleName),
-                                                 m_bAliasMatching);
+  return new FlexibleNamedInterfaceTypeCondition(parentTypes, smlookup::ParentName(m_flexibleName), m_bAliasMatching);
 }
 
 void FlexibleNamedInterfaceTypeCondition::GetChildren(const Ref<ARpObject>& parent, RpObjectVector& children) const {

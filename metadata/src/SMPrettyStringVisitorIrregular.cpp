@@ -217,8 +217,7 @@ void ToPrettyStringVisitor::Visit(OpExprFiscalExtract& token, AExpr::Iterator& o
   Append(U")");
 }
 
-void ToPrettyStringVisitor::WriteTimeStampArithmetic(std::u32string_view open, OpExpr& op,
-                                                     AExpr::Iterator& opContext) {
+void ToPrettyStringVisitor::WriteTimeStampArithmetic(std::u32string_view open, OpExpr& op, AExpr::Iterator& opContext) {
   Operands ops(op, opContext);
   const VXString interval = ChangeTSIToString(static_cast<OpCode>(IntAt(ops.Take())));
   Append(open);
@@ -371,8 +370,7 @@ void ToPrettyStringVisitor::VisitHierarchyUtilAD(OpExpr& token, AExpr::Iterator&
   Append(U")");
 }
 
-void ToPrettyStringVisitor::VisitHierarchyUtilSPC(OpExpr& token, AExpr::Iterator& opContext,
-                                                  const VXString& funcName) {
+void ToPrettyStringVisitor::VisitHierarchyUtilSPC(OpExpr& token, AExpr::Iterator& opContext, const VXString& funcName) {
   Operands ops(token, opContext);
   Append(U" ");
   m_cumulativeStr += funcName;

@@ -108,7 +108,8 @@ void ToPrettyStringVisitor::Visit(VXStringToken& token, AExpr::Iterator& context
 
 void ToPrettyStringVisitor::Visit(VXDateToken& token, AExpr::Iterator& context) {
   Append(U" DATE '");
-  m_cumulativeStr += DateTimeMetaData::Convert(token.GetVXDate(context), DateTimeMetaData::global_stdInternationalDateFormat);
+  m_cumulativeStr +=
+      DateTimeMetaData::Convert(token.GetVXDate(context), DateTimeMetaData::global_stdInternationalDateFormat);
   Append(U"'");
 }
 
@@ -127,8 +128,7 @@ void ToPrettyStringVisitor::Visit(VXDateTimeToken& token, AExpr::Iterator& conte
 void ToPrettyStringVisitor::Visit(SubqueryToken& token, AExpr::Iterator& context) {
   const SubqueryWriter writer = GetSubqueryWriter();
   if (!writer) {
-    throw RenderNotSupportedError(
-        "a subquery cannot be rendered yet: the query-text writer is not part of this build");
+    throw RenderNotSupportedError("a subquery cannot be rendered yet: the query-text writer is not part of this build");
   }
   m_cumulativeStr += writer(token.GetValue(context), m_pRp, m_bFullyQualified);
 }
@@ -152,7 +152,9 @@ namespace {
 }
 }  // namespace
 
-void ToPrettyStringVisitor::Visit(OpExprValueOf&, AExpr::Iterator&) { ValueOfNotYet("VALUEOF of a repository variable"); }
+void ToPrettyStringVisitor::Visit(OpExprValueOf&, AExpr::Iterator&) {
+  ValueOfNotYet("VALUEOF of a repository variable");
+}
 void ToPrettyStringVisitor::Visit(OpExprValueOfSession&, AExpr::Iterator&) { ValueOfNotYet("VALUEOF(VX_SESSION...)"); }
 void ToPrettyStringVisitor::Visit(OpExprValueOfSessionByIndex&, AExpr::Iterator&) {
   ValueOfNotYet("VALUEOF of a session variable by index");

@@ -38,9 +38,9 @@ constexpr unsigned char kWrapAO = Bit(kAnd) | Bit(kOr);
 template <class C>
 struct CodeOf;
 #define SMUTIL_PRETTY_CODE_OF(Class, Name, Code, Min, Max, Shape) \
-  template <>                                                      \
-  struct CodeOf<Class> {                                           \
-    [[maybe_unused]] static constexpr OpCode value = k##Name;      \
+  template <>                                                     \
+  struct CodeOf<Class> {                                          \
+    [[maybe_unused]] static constexpr OpCode value = k##Name;     \
   };
 SMUTIL_OPEXPR_LIST(SMUTIL_PRETTY_CODE_OF)
 #undef SMUTIL_PRETTY_CODE_OF
@@ -271,7 +271,8 @@ SMUTIL_OPEXPR_LIST(SMUTIL_PRETTY_CODE_OF)
 // clang-format on
 
 #define SMUTIL_PRETTY_ROW(Class, Form, Open, Between, Rest, Close, WrapFirst, WrapOther) \
-  constexpr Spelling kRow_##Class{CodeOf<Class>::value, Spelling::Form, Open, Between, Rest, Close, WrapFirst, WrapOther};
+  constexpr Spelling kRow_##Class{                                                       \
+      CodeOf<Class>::value, Spelling::Form, Open, Between, Rest, Close, WrapFirst, WrapOther};
 SMUTIL_PRETTY_SPELLINGS(SMUTIL_PRETTY_ROW)
 #undef SMUTIL_PRETTY_ROW
 
@@ -371,9 +372,9 @@ void ToPrettyStringVisitor::WriteSpelled(const Spelling& row, OpExpr& op, AExpr:
   Append(row.close);
 }
 
-#define SMUTIL_PRETTY_VISIT(Class, ...)                                                   \
+#define SMUTIL_PRETTY_VISIT(Class, ...)                                         \
   void ToPrettyStringVisitor::Visit(Class& token, AExpr::Iterator& opContext) { \
-    WriteSpelled(kRow_##Class, token, opContext);                                       \
+    WriteSpelled(kRow_##Class, token, opContext);                               \
   }
 SMUTIL_PRETTY_SPELLINGS(SMUTIL_PRETTY_VISIT)
 #undef SMUTIL_PRETTY_VISIT

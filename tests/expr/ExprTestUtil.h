@@ -14,28 +14,60 @@ inline void RandomLeaf(ExprBuilder& b, std::mt19937& rng) {
   std::uniform_int_distribution<int> kind(0, 10);
   std::uniform_int_distribution<std::int32_t> anyInt(INT32_MIN, INT32_MAX);
   switch (kind(rng)) {
-    case 0: b.Symbol(U"Col" + std::u32string(1, U'a' + rng() % 26)); break;
-    case 1: b.QualifiedSymbol({U"A", U"b'c", U"\u00e9t\u00e9"}); break;
-    case 2: b.ID(VoidID(static_cast<TypeID>(anyInt(rng)), static_cast<std::uint32_t>(rng()))); break;
-    case 3: b.Float(std::uniform_real_distribution<double>(-1e6, 1e6)(rng)); break;
-    case 4: b.Int(anyInt(rng)); break;
-    case 5: b.String(U"it's \U0001F600 ok"); break;
-    case 6: b.Date(VXDate(1 + rng() % 9999, 1 + rng() % 12, 1 + rng() % 28)); break;
-    case 7: b.Time(VXTime(rng() % 24, rng() % 60, rng() % 60, rng() % 2 ? 0u : rng() % 1000000000u)); break;
-    case 8: b.DateTime(VXDateTime(VXDate(2024, 2, 29), VXTime(23, 59, 59, 1))); break;
-    case 9: b.Subquery(ByteVector{0, 1, 0xfe, static_cast<uint8>(rng())}); break;
-    default: b.ZirconNumber("-12.50E+3"); break;
+    case 0:
+      b.Symbol(U"Col" + std::u32string(1, U'a' + rng() % 26));
+      break;
+    case 1:
+      b.QualifiedSymbol({U"A", U"b'c", U"\u00e9t\u00e9"});
+      break;
+    case 2:
+      b.ID(VoidID(static_cast<TypeID>(anyInt(rng)), static_cast<std::uint32_t>(rng())));
+      break;
+    case 3:
+      b.Float(std::uniform_real_distribution<double>(-1e6, 1e6)(rng));
+      break;
+    case 4:
+      b.Int(anyInt(rng));
+      break;
+    case 5:
+      b.String(U"it's \U0001F600 ok");
+      break;
+    case 6:
+      b.Date(VXDate(1 + rng() % 9999, 1 + rng() % 12, 1 + rng() % 28));
+      break;
+    case 7:
+      b.Time(VXTime(rng() % 24, rng() % 60, rng() % 60, rng() % 2 ? 0u : rng() % 1000000000u));
+      break;
+    case 8:
+      b.DateTime(VXDateTime(VXDate(2024, 2, 29), VXTime(23, 59, 59, 1)));
+      break;
+    case 9:
+      b.Subquery(ByteVector{0, 1, 0xfe, static_cast<uint8>(rng())});
+      break;
+    default:
+      b.ZirconNumber("-12.50E+3");
+      break;
   }
 }
 
 // Appends an operand that fits shape letter `shape` (see OpExprList.h).
 inline void OperandFor(char shape, ExprBuilder& b, std::mt19937& rng) {
   switch (shape) {
-    case 'I': b.Int(static_cast<std::int32_t>(rng() % 1000)); break;
-    case 'D': b.ID(VoidID(3001, rng() % 100)); break;
-    case 'S': b.String(U"NAME"); break;
-    case 'T': b.Op(kDataType).Int(2).Int(20).Int(-1).End(); break;
-    default: RandomLeaf(b, rng); break;
+    case 'I':
+      b.Int(static_cast<std::int32_t>(rng() % 1000));
+      break;
+    case 'D':
+      b.ID(VoidID(3001, rng() % 100));
+      break;
+    case 'S':
+      b.String(U"NAME");
+      break;
+    case 'T':
+      b.Op(kDataType).Int(2).Int(20).Int(-1).End();
+      break;
+    default:
+      RandomLeaf(b, rng);
+      break;
   }
 }
 

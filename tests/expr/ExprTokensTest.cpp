@@ -49,8 +49,17 @@ TEST(ExprTokens, IncrementStepsOverWholeOperands) {
   // Or(And(x, Not(y)), Between(1, 2, 3), 'z' in a CaseIf)
   Expr e = ExprBuilder()
                .Op(kCaseIf)
-               .Op(kAnd).Symbol(U"x").Op(kNegation).Symbol(U"y").End().End()
-               .Op(kBetween).Int(1).Int(2).Int(3).End()
+               .Op(kAnd)
+               .Symbol(U"x")
+               .Op(kNegation)
+               .Symbol(U"y")
+               .End()
+               .End()
+               .Op(kBetween)
+               .Int(1)
+               .Int(2)
+               .Int(3)
+               .End()
                .String(U"z")
                .End()
                .Build();
@@ -129,8 +138,7 @@ TEST(ExprTokens, EveryLeafAccessorReadsBackItsValue) {
   EXPECT_EQ(VXStringToken::Instance().GetValue(next()), U"\u00e9'\U0001F600");
   EXPECT_EQ(VXDateToken::Instance().GetVXDate(next()), VXDate(2024, 2, 29));
   EXPECT_EQ(VXTimeToken::Instance().GetVXTime(next()), VXTime(23, 59, 58, 123));
-  EXPECT_EQ(VXDateTimeToken::Instance().GetVXDateTime(next()),
-            VXDateTime(VXDate(1, 1, 1), VXTime(0, 0, 0, 999999999)));
+  EXPECT_EQ(VXDateTimeToken::Instance().GetVXDateTime(next()), VXDateTime(VXDate(1, 1, 1), VXTime(0, 0, 0, 999999999)));
   EXPECT_EQ(SubqueryToken::Instance().GetValue(next()), (ByteVector{0, 0xff, 7}));
   EXPECT_EQ(ZirconNumberToken::Instance().GetValue(next()), "-.5e-3");
   EXPECT_EQ(next(), e.End());
@@ -210,8 +218,7 @@ TEST(ExprTokens, CorruptBytesRaiseAnErrorWithTheOffset) {
       {"trailing bytes", Bytes({0, 4, 0, 0, 0, 1, 0}), 6, "left over"},
       {"operand bytes past end", Bytes({0x01, 0x2c, 0, 0, 0, 2, 0, 0, 0, 99, 0, 4, 0, 0, 0, 1}), 6,
        "claims 99 operand bytes"},
-      {"count above bytes", Bytes({0x01, 0x2c, 0, 0, 0, 3, 0, 0, 0, 6, 0, 4, 0, 0, 0, 1}), 2,
-       "cannot take 3 operands"},
+      {"count above bytes", Bytes({0x01, 0x2c, 0, 0, 0, 3, 0, 0, 0, 6, 0, 4, 0, 0, 0, 1}), 2, "cannot take 3 operands"},
       {"length disagrees", Bytes({0x01, 0x2c, 0, 0, 0, 2, 0, 0, 0, 13, 0, 4, 0, 0, 0, 1, 0, 4, 0, 0, 0, 2, 9}), 22,
        "disagree"},
       {"operands end early",
@@ -246,13 +253,18 @@ TEST(ExprTokens, CorruptBytesRaiseAnErrorWithTheOffset) {
 
 TEST(ExprTokens, EveryPrefixOfAValidExpressionIsRejected) {
   Expr e = ExprBuilder()
-               .Op(kIn).QualifiedSymbol({U"A", U"B"}).Op(kConcat).String(U"x").ZirconNumber("1.5").End()
-               .DateTime(VXDateTime()).End()
+               .Op(kIn)
+               .QualifiedSymbol({U"A", U"B"})
+               .Op(kConcat)
+               .String(U"x")
+               .ZirconNumber("1.5")
+               .End()
+               .DateTime(VXDateTime())
+               .End()
                .Build();
   const ByteVector& all = e.GetTokenBytes();
   for (std::size_t n = 1; n < all.size(); ++n) {
-    EXPECT_THROW(Expr(ByteVector(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(n))), BlobDecodeError)
-        << n;
+    EXPECT_THROW(Expr(ByteVector(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(n))), BlobDecodeError) << n;
   }
 }
 

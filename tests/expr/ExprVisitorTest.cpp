@@ -60,9 +60,19 @@ TEST(ExprVisitor, AcceptSetsTheTargetThenDispatchesOnlyTheRoot) {
 TEST(ExprVisitor, EachLeafReachesItsOwnSlot) {
   Expr e = ExprBuilder()
                .Op(kCoalesce)
-               .Symbol(U"s").QualifiedSymbol({U"q"}).ID(VoidID(1, 1)).Float(1).Int(1).String(U"v")
-               .Op(kPi).End()
-               .Date(VXDate()).Time(VXTime()).DateTime(VXDateTime()).Subquery({}).ZirconNumber("1")
+               .Symbol(U"s")
+               .QualifiedSymbol({U"q"})
+               .ID(VoidID(1, 1))
+               .Float(1)
+               .Int(1)
+               .String(U"v")
+               .Op(kPi)
+               .End()
+               .Date(VXDate())
+               .Time(VXTime())
+               .DateTime(VXDateTime())
+               .Subquery({})
+               .ZirconNumber("1")
                .End()
                .Build();
   RecordingTokenVisitor v;
@@ -74,7 +84,7 @@ TEST(ExprVisitor, EachLeafReachesItsOwnSlot) {
     e.GetToken(it, e.End()).Accept(v, copy);
   }
   EXPECT_EQ(v.calls, (std::vector<std::string>{"Symbol", "QualifiedSymbol", "ID", "Float", "Int", "VXString", "OpCode",
-                                                "VXDate", "VXTime", "VXDateTime", "Subquery", "ZirconNumber"}));
+                                               "VXDate", "VXTime", "VXDateTime", "Subquery", "ZirconNumber"}));
 }
 
 TEST(ExprVisitor, EveryOperatorCodeReachesItsOwnClass) {
@@ -93,11 +103,14 @@ TEST(ExprVisitor, EveryOperatorCodeReachesItsOwnClass) {
 }
 
 TEST(ExprVisitor, OpCodesFixedByStoredExpressions) {
-  const std::pair<OpCode, int> fixed[] = {{kAdd, 300},      {kSubtract, 301}, {kDivide, 302},
-                                          {kMultiply, 303}, {kAnd, 313},      {kOr, 314},
-                                          {kNegation, 317}, {kSum, 307},      {Par_YEAR, 383},
-                                          {Par_DAYOFQUARTER, 394}, {Par_FRACSECOND, 395}, {Par_WEEK, 396},
-                                          {Par_QUARTER, 397}, {Par_TRUE, 456}, {Par_NOTUNKNOWN, 461}};
+  const std::pair<OpCode, int> fixed[] = {{kAdd, 300},           {kSubtract, 301},
+                                          {kDivide, 302},        {kMultiply, 303},
+                                          {kAnd, 313},           {kOr, 314},
+                                          {kNegation, 317},      {kSum, 307},
+                                          {Par_YEAR, 383},       {Par_DAYOFQUARTER, 394},
+                                          {Par_FRACSECOND, 395}, {Par_WEEK, 396},
+                                          {Par_QUARTER, 397},    {Par_TRUE, 456},
+                                          {Par_NOTUNKNOWN, 461}};
   for (auto [code, value] : fixed) EXPECT_EQ(static_cast<int>(code), value);
   EXPECT_EQ(kOpClassCount, 257u);
   std::set<int> codes;
@@ -121,10 +134,19 @@ TEST(ExprVisitor, CollectorsFindEveryObjectReference) {
   // ids at several depths, one repeated, one inside a nested operator's last operand
   Expr e = ExprBuilder()
                .Op(kCaseIf)
-               .Op(kEqual).ID(VoidID(3003, 7)).Int(1).End()
+               .Op(kEqual)
+               .ID(VoidID(3003, 7))
+               .Int(1)
+               .End()
                .ID(VoidID(3003, 8))
-               .Op(kUMinus).Op(kAbs).ID(VoidID(3003, 7)).End().End()
-               .Op(kValueOf).ID(VoidID(4001, 2)).End()
+               .Op(kUMinus)
+               .Op(kAbs)
+               .ID(VoidID(3003, 7))
+               .End()
+               .End()
+               .Op(kValueOf)
+               .ID(VoidID(4001, 2))
+               .End()
                .End()
                .Build();
   const VoidIDVector all{VoidID(3003, 7), VoidID(3003, 8), VoidID(3003, 7), VoidID(4001, 2)};

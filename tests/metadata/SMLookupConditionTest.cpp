@@ -59,22 +59,28 @@ TEST(LookupConditionNamed, Matching) {
     VoidIDVector expected;
   };
   const Case cases[] = {
-      {"whole name, any case", Named(kTIDAEntityFolder, QualifiedName{U"sales", U"", U"ORDERS"}, false),
+      {"whole name, any case",
+       Named(kTIDAEntityFolder, QualifiedName{U"sales", U"", U"ORDERS"}, false),
        {r.salesOrders}},
       {"whole name without the empty level", Named(kTIDAEntityFolder, QualifiedName{U"Sales", U"Orders"}, false), {}},
       {"one segment still compares the whole name", Named(kTIDAEntityFolder, QualifiedName{U"Orders"}, false), {}},
       {"one segment names a top-level object", Named(kTIDACatalogFolder, QualifiedName{U"sales"}, false), {r.sales}},
-      {"empty parent: the object name alone", Named(kTIDAEntityFolder, U"orders", QualifiedName{}, false),
+      {"empty parent: the object name alone",
+       Named(kTIDAEntityFolder, U"orders", QualifiedName{}, false),
        {r.salesOrders, r.hrOrders, r.deepOrders}},
       {"type not eligible", Named(kTIDATable, QualifiedName{U"Sales", U"", U"Orders"}, false), {}},
-      {"several types", Named(TypeIDVector{kTIDATable, kTIDAEntityFolder}, U"Orders", QualifiedName{}, false),
+      {"several types",
+       Named(TypeIDVector{kTIDATable, kTIDAEntityFolder}, U"Orders", QualifiedName{}, false),
        {r.ordersInSchema, r.ordersInDb, r.salesOrders, r.hrOrders, r.deepOrders}},
       {"physical name with accordion levels",
-       Named(kTIDATable, U"Orders", QualifiedName{U"Sales DB", U"", U""}, false), {r.ordersInDb}},
+       Named(kTIDATable, U"Orders", QualifiedName{U"Sales DB", U"", U""}, false),
+       {r.ordersInDb}},
       {"former name of the table without alias matching",
-       Named(kTIDAEntityFolder, QualifiedName{U"Sales", U"", U"Orders Old"}, false), {}},
+       Named(kTIDAEntityFolder, QualifiedName{U"Sales", U"", U"Orders Old"}, false),
+       {}},
       {"former name of the table with alias matching",
-       Named(kTIDAEntityFolder, QualifiedName{U"Sales", U"", U"orders old"}, true), {r.salesRenamed}},
+       Named(kTIDAEntityFolder, QualifiedName{U"Sales", U"", U"orders old"}, true),
+       {r.salesRenamed}},
       {"former name alone, alias matching", Named(kTIDACatalogFolder, U"old sales", QualifiedName{}, true), {r.sales}},
       {"former name alone, no alias matching", Named(kTIDACatalogFolder, U"old sales", QualifiedName{}, false), {}},
       {"no eligible types", Named(TypeIDVector{}, U"Orders", QualifiedName{}, false), {}},
@@ -112,30 +118,36 @@ TEST(LookupConditionFlexible, Matching) {
     VoidIDVector expected;
   };
   const Case cases[] = {
-      {"empty lead: any subject area", Flexible(tables, QualifiedName{U"", U"Orders"}, false),
+      {"empty lead: any subject area",
+       Flexible(tables, QualifiedName{U"", U"Orders"}, false),
        {r.salesOrders, r.hrOrders, r.deepOrders}},
       {"empty lead reaches a table through its former name",
-       Flexible(tables, QualifiedName{U"", U"ORDERS OLD"}, false), {r.salesRenamed}},
+       Flexible(tables, QualifiedName{U"", U"ORDERS OLD"}, false),
+       {r.salesRenamed}},
       {"full name", Flexible(tables, QualifiedName{U"Sales", U"", U"Orders"}, true), {r.salesOrders}},
       {"full name through the subject area's former name",
-       Flexible(tables, QualifiedName{U"old sales", U"", U"Orders"}, true), {r.salesOrders}},
-      {"both former names", Flexible(tables, QualifiedName{U"Old Sales", U"", U"Orders Old"}, false),
-       {r.salesRenamed}},
+       Flexible(tables, QualifiedName{U"old sales", U"", U"Orders"}, true),
+       {r.salesOrders}},
+      {"both former names", Flexible(tables, QualifiedName{U"Old Sales", U"", U"Orders Old"}, false), {r.salesRenamed}},
       // The subject area's former name only counts when the whole name is
       // given; the lookups widen a two-segment name first.
       {"two segments skip the empty level", Flexible(tables, QualifiedName{U"Sales", U"Orders"}, false), {}},
       {"folder level", Flexible(tables, QualifiedName{U"Folder", U"Orders"}, false), {r.deepOrders}},
       {"longer than any name", Flexible(tables, QualifiedName{U"", U"Sales", U"", U"Orders"}, false), {}},
-      {"only empty segments", Flexible(tables, QualifiedName{U"", U""}, false),
+      {"only empty segments",
+       Flexible(tables, QualifiedName{U"", U""}, false),
        {r.salesOrders, r.salesRenamed, r.hrOrders, r.deepOrders}},
       {"one segment, no alias matching", Flexible(tables, QualifiedName{U"orders old"}, false), {}},
       {"one segment, alias matching", Flexible(tables, QualifiedName{U"orders old"}, true), {r.salesRenamed}},
       {"other types compare plainly",
-       Flexible(TypeIDVector{kTIDATable}, QualifiedName{U"", U"dbo", U"orders"}, false), {r.ordersInSchema}},
-      {"physical tables at any depth", Flexible(TypeIDVector{kTIDATable}, QualifiedName{U"", U"Orders"}, false),
+       Flexible(TypeIDVector{kTIDATable}, QualifiedName{U"", U"dbo", U"orders"}, false),
+       {r.ordersInSchema}},
+      {"physical tables at any depth",
+       Flexible(TypeIDVector{kTIDATable}, QualifiedName{U"", U"Orders"}, false),
        {r.ordersInSchema, r.ordersInDb}},
       {"business model and logical table",
-       Flexible(TypeIDVector{kTIDALogicalTable}, QualifiedName{U"bm", U"fact"}, false), {r.lt}},
+       Flexible(TypeIDVector{kTIDALogicalTable}, QualifiedName{U"bm", U"fact"}, false),
+       {r.lt}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -241,7 +253,8 @@ TEST(LookupConditionParent, ShapesAndTypes) {
 
 TEST(LookupConditionParent, ParentConditionFindsTheContainer) {
   LookupTestRepo r;
-  std::unique_ptr<Named> area(Named(kTIDAEntityFolder, QualifiedName{U"sales", U"", U"Orders"}, false).GetParentCondition());
+  std::unique_ptr<Named> area(
+      Named(kTIDAEntityFolder, QualifiedName{U"sales", U"", U"Orders"}, false).GetParentCondition());
   EXPECT_EQ(r.Lookup(*area), (VoidIDVector{r.sales}));
   std::unique_ptr<Flexible> folder(
       Flexible(TypeIDVector{kTIDAEntityFolder}, QualifiedName{U"", U"Folder", U"Orders"}, false).GetParentCondition());
@@ -321,8 +334,8 @@ TEST(LookupConditionRecords, Orderings) {
   };
   const NameCase names[] = {
       {{U"a", VoidID(9, 9)}, {U"b", VoidID(1, 1)}, true},
-      {{U"B", VoidID(1, 1)}, {U"a", VoidID(1, 1)}, true},  // code point order, not case-folded
-      {{U"a", VoidID(-5, 9)}, {U"a", VoidID(1, 1)}, true},  // type id signed
+      {{U"B", VoidID(1, 1)}, {U"a", VoidID(1, 1)}, true},            // code point order, not case-folded
+      {{U"a", VoidID(-5, 9)}, {U"a", VoidID(1, 1)}, true},           // type id signed
       {{U"a", VoidID(1, 1)}, {U"a", VoidID(1, 0xFFFFFFF0u)}, true},  // unique number unsigned
       {{U"a", VoidID(1, 1)}, {U"a", VoidID(1, 1)}, false},
       {{U"ab", VoidID(1, 1)}, {U"a", VoidID(2, 2)}, false},

@@ -36,12 +36,13 @@ std::string Rendered(const Expr& expr, ARpGateway* rp, bool q, bool fq, bool byI
 std::string RenderSample() {
   std::unique_ptr<ARpGateway> rp = RpFile::Load(std::string(SMUTIL_SAMPLES_DIR) + "/sample.rpd.xml");
   std::ostringstream out;
-  for (TypeID type : std::initializer_list<TypeID>{kTIDAAttribute, kTIDAComplexJoin, kTIDARpVariable, kTIDAFolderAttr}) {
+  for (TypeID type :
+       std::initializer_list<TypeID>{kTIDAAttribute, kTIDAComplexJoin, kTIDARpVariable, kTIDAFolderAttr}) {
     VoidIDVector ids;
     rp->GetObjectIDsOfType(type, ids);
     for (const VoidID& id : ids) {
       Ref<ARpObject> obj = rp->GetObject(id);
-      const RpProp key = type == kTIDAComplexJoin ? RpProp::kJoinExpr
+      const RpProp key = type == kTIDAComplexJoin  ? RpProp::kJoinExpr
                          : type == kTIDAFolderAttr ? RpProp::kHideObjectExpr
                                                    : RpProp::kExpr;
       const Expr expr = obj->GetExprProperty(key);

@@ -32,8 +32,9 @@ VXString Upper(VXString s) {
 }
 
 void ExpectSameAnswers(ARpGateway& rp, std::size_t& checked) {
-  for (TypeID type : std::initializer_list<TypeID>{kTIDAColumn, kTIDATable, kTIDASchema, kTIDAAttribute, kTIDAFolderAttr, kTIDAEntityFolder,
-                      kTIDATableKey, kTIDALogicalTable}) {
+  for (TypeID type :
+       std::initializer_list<TypeID>{kTIDAColumn, kTIDATable, kTIDASchema, kTIDAAttribute, kTIDAFolderAttr,
+                                     kTIDAEntityFolder, kTIDATableKey, kTIDALogicalTable}) {
     VoidIDVector ids;
     rp.GetObjectIDsOfType(type, ids);
     for (std::size_t i = 0; i < ids.size(); i += 7) {

@@ -14,10 +14,10 @@ TEST(QueryJoinText, FullyQualifiedTableNameByContainer) {
   };
   const Row rows[] = {
       {r.customers, U"\"Cat\".\"Sch\".\"Customers\""},  // schema under a catalog
-      {r.lines, U"\"Cat\".\"Lines\""},                 // directly under a catalog
-      {r.solo, U"\"S2\".\"Solo\""},                    // schema under the database
-      {r.top, U"\"Top\""},                             // directly under the database
-      {r.pk, U"\"PK\""},                               // not a table: its name alone
+      {r.lines, U"\"Cat\".\"Lines\""},                  // directly under a catalog
+      {r.solo, U"\"S2\".\"Solo\""},                     // schema under the database
+      {r.top, U"\"Top\""},                              // directly under the database
+      {r.pk, U"\"PK\""},                                // not a table: its name alone
   };
   for (const Row& row : rows) {
     EXPECT_EQ(Show(MetadataUtil::GetFullyQualifiedTableName(r.rp.GetObject(row.id))), Show(row.expected));
@@ -69,9 +69,9 @@ TEST(QueryJoinText, ComplexJoinAndOtherIds) {
   EXPECT_EQ(Show(out), Show(U" \"DB\".\"Cat\".\"Sch\".\"Orders\".\"id\" = \"DB\".\"Cat\".\"\".\"Lines\".\"ID\""));
 
   out.clear();
-  MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.orders, out, r.Rp(), true);   // a table
+  MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.orders, out, r.Rp(), true);          // a table
   MetadataUtil::ChangeForeignKeyOrJoinIDToString(VoidID(3006, 77), out, r.Rp(), true);  // gone
-  MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.fk, out, nullptr, true);      // no repository
+  MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.fk, out, nullptr, true);             // no repository
   EXPECT_EQ(out, U"");
 }
 

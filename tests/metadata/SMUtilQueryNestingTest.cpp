@@ -39,10 +39,12 @@ TEST(QueryNesting, SubqueryTokenIsWrittenAsNativeSQLWithTabs) {
   const ListQuerySpec outer = QuerySpecBuilder().Select(U"c", Parse(U"1")).Where(ExistsOf(inner)).Build();
   for (bool bFQ : {false, true}) {
     const VXString column = bFQ ? U"\"DB\".\"Cat\".\"Sch\".\"Orders\".\"id\"" : U"\"Orders\".\"id\"";
-    const VXString innerText = MetadataUtil::ToSQLStatement(inner, rp, {.fullyQualified = bFQ, .tabs = true, .nativeSQL = true});
+    const VXString innerText =
+        MetadataUtil::ToSQLStatement(inner, rp, {.fullyQualified = bFQ, .tabs = true, .nativeSQL = true});
     EXPECT_EQ(Show(innerText), Show(T + U"SELECT \n" + T + column + U" as id" + T + U"\n" + T + U"FROM \nOrders\n"));
     // Whatever mode the outer statement is in, the subquery is native with tabs.
-    const VXString outerText = MetadataUtil::ToSQLStatement(outer, rp, {.fullyQualified = bFQ, .shortExternalMode = true});
+    const VXString outerText =
+        MetadataUtil::ToSQLStatement(outer, rp, {.fullyQualified = bFQ, .shortExternalMode = true});
     const std::size_t where = outerText.find(U"WHERE\n");
     ASSERT_NE(where, VXString::npos);
     EXPECT_NE(outerText.find(innerText, where), VXString::npos) << ToNarrow(outerText);
@@ -56,23 +58,17 @@ TEST(QueryNesting, BothWays) {
   // subquery filter; level 3 filters on level 2 and reads a derived table
   // whose own filter holds a subquery.
   const ListQuerySpec q1 = QuerySpecBuilder().Select(U"a", Parse(U"1")).From(r.lines).Build();
-  const ListQuerySpec q2 = QuerySpecBuilder()
-                               .Select(U"b", Parse(U"2"))
-                               .From(QuerySpecBuilder::Derived(q1))
-                               .Where(ExistsOf(q1))
-                               .Build();
-  const ListQuerySpec q3 = QuerySpecBuilder()
-                               .Select(U"c", Parse(U"3"))
-                               .From(QuerySpecBuilder::Derived(q2))
-                               .Where(ExistsOf(q2))
-                               .Build();
+  const ListQuerySpec q2 =
+      QuerySpecBuilder().Select(U"b", Parse(U"2")).From(QuerySpecBuilder::Derived(q1)).Where(ExistsOf(q1)).Build();
+  const ListQuerySpec q3 =
+      QuerySpecBuilder().Select(U"c", Parse(U"3")).From(QuerySpecBuilder::Derived(q2)).Where(ExistsOf(q2)).Build();
   const VXString t1 = MetadataUtil::ToSQLStatement(q1, rp, {.tabs = true, .nativeSQL = true});
   const VXString t2 = MetadataUtil::ToSQLStatement(q2, rp, {.tabs = true, .nativeSQL = true});
   EXPECT_EQ(Show(t1), Show(T + U"SELECT \n" + T + U"1 as a" + T + U"\n" + T + U"FROM \nLines\n"));
   // EXISTS and the subquery as native SQL with tabs, nothing around it.
   const VXString exists1 = U" EXISTS " + t1;
-  EXPECT_EQ(Show(t2), Show(T + U"SELECT \n" + T + U"2 as b" + T + U"\n" + T + U"FROM \n" + t1 + U"\n" + T +
-                           U"WHERE\n" + T + exists1 + U"\n"));
+  EXPECT_EQ(Show(t2), Show(T + U"SELECT \n" + T + U"2 as b" + T + U"\n" + T + U"FROM \n" + t1 + U"\n" + T + U"WHERE\n" +
+                           T + exists1 + U"\n"));
   const VXString t3 = MetadataUtil::ToSQLStatement(q3, rp, {.nativeSQL = true});
   EXPECT_EQ(Show(t3), Show(U"SELECT \n3 as c\nFROM \n" + t2 + U"\nWHERE\n EXISTS " + t2 + U"\n"));
   // Level 1 shows up four times in level 3: twice under each of level 2's copies.
@@ -116,8 +112,7 @@ TEST(QueryNesting, CancelledJobStopsRendering) {
   EXPECT_NO_THROW(MetadataUtil::ToSQLStatement(q, nullptr, {}));
   job->Cancel();
   EXPECT_THROW(MetadataUtil::ToSQLStatement(q, nullptr, {}), VXJobCancelledException);
-  EXPECT_THROW(MetadataUtil::ToSQLStatement(JoinGraph(), nullptr, {}),
-               VXJobCancelledException);
+  EXPECT_THROW(MetadataUtil::ToSQLStatement(JoinGraph(), nullptr, {}), VXJobCancelledException);
 }
 
 // The job is cancelled while the outer statement is being written: the

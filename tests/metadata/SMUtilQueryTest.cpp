@@ -20,8 +20,7 @@ const VXString kCustomersIdFQ = U"\"DB\".\"Cat\".\"Sch\".\"Customers\".\"ID\"";
 const VXString kLinesIdFQ = U"\"DB\".\"Cat\".\"\".\"Lines\".\"ID\"";
 
 TEST(QueryText, EmptyRequest) {
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(ListQuerySpec(), nullptr, {})),
-            Show(U"SELECT \n\nBREAK SPEC: \n"));
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(ListQuerySpec(), nullptr, {})), Show(U"SELECT \n\nBREAK SPEC: \n"));
   EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(ListQuerySpec(), nullptr, {.tabs = true, .nativeSQL = true})),
             Show(T + U"SELECT \n" + T + T + U"\n" + T));
 }
@@ -41,7 +40,9 @@ TEST(QueryText, SelectItemFormsByMode) {
       {true, true, U"SELECT \n1 + 2 * 3, 7\n"},
   };
   for (const Row& row : rows) {
-    EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(q, nullptr, {.nativeSQL = row.bNative, .shortExternalMode = row.bShort})), Show(row.expected))
+    EXPECT_EQ(
+        Show(MetadataUtil::ToSQLStatement(q, nullptr, {.nativeSQL = row.bNative, .shortExternalMode = row.bShort})),
+        Show(row.expected))
         << row.bNative << row.bShort;
   }
 }
@@ -121,13 +122,13 @@ TEST(QueryText, FromEntriesJoinsAndSeparators) {
                       {SqlTableRef::kNaturalJoin, U" natural join "}};
   for (const Row& row : rows) {
     // Nested joins: ( ( Orders kw Customers ) kw Lines ), no ON conditions.
-    ListQuerySpec q = QuerySpecBuilder()
-                          .From(QuerySpecBuilder::Join(
-                              QuerySpecBuilder::Join(QuerySpecBuilder::Table(r.orders),
-                                                     QuerySpecBuilder::Table(r.customers), row.type),
-                              QuerySpecBuilder::Table(r.lines), row.type))
-                          .From(r.top)
-                          .Build();
+    ListQuerySpec q =
+        QuerySpecBuilder()
+            .From(QuerySpecBuilder::Join(QuerySpecBuilder::Join(QuerySpecBuilder::Table(r.orders),
+                                                                QuerySpecBuilder::Table(r.customers), row.type),
+                                         QuerySpecBuilder::Table(r.lines), row.type))
+            .From(r.top)
+            .Build();
     const VXString kw = row.keyword;
     EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(q, rp, {.nativeSQL = true})),
               Show(U"SELECT \n\nFROM \n( ( Orders" + kw + U"Customers )" + kw + U"Lines )\n\t\tTop\n"));
@@ -137,8 +138,7 @@ TEST(QueryText, FromEntriesJoinsAndSeparators) {
                             .From(SqlTableRef(std::make_unique<SqlNullTable>()))
                             .From(SqlTableRef(std::make_unique<SqlExternalTable>(QualifiedName{U"X"})))
                             .Build();
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(other, rp, {.nativeSQL = true})),
-            Show(U"SELECT \n\nFROM \n\n\t\t\n"));
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(other, rp, {.nativeSQL = true})), Show(U"SELECT \n\nFROM \n\n\t\t\n"));
 }
 
 TEST(QueryText, DerivedTableIsRenderedWithTabs) {
@@ -147,14 +147,17 @@ TEST(QueryText, DerivedTableIsRenderedWithTabs) {
   const ListQuerySpec sub = QuerySpecBuilder().Select(U"a", Id(r.ordID)).From(r.orders).Build();
   const ListQuerySpec q = QuerySpecBuilder().Select(U"b", Parse(U"1")).From(QuerySpecBuilder::Derived(sub)).Build();
   for (bool bNative : {false, true}) {
-    const VXString inner = MetadataUtil::ToSQLStatement(sub, rp, {.fullyQualified = true, .tabs = true, .nativeSQL = bNative});
+    const VXString inner =
+        MetadataUtil::ToSQLStatement(sub, rp, {.fullyQualified = true, .tabs = true, .nativeSQL = bNative});
     EXPECT_EQ(inner.substr(0, 2), T);
     const VXString items = bNative ? VXString(U"1 as b") : VXString(U"1 1 as \"b\"");
     const VXString breaks = bNative ? VXString() : VXString(U"BREAK SPEC: \n");
-    EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(q, rp, {.fullyQualified = true, .nativeSQL = bNative, .shortExternalMode = true})),
-              Show(U"SELECT \n" + (bNative ? VXString(U"1") : VXString(U"1 1")) + U"\n" + breaks + U"FROM \n" +
-                   inner + U"\n"));
-    EXPECT_NE(MetadataUtil::ToSQLStatement(q, rp, {.fullyQualified = true, .nativeSQL = bNative}).find(items), VXString::npos);
+    EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(
+                  q, rp, {.fullyQualified = true, .nativeSQL = bNative, .shortExternalMode = true})),
+              Show(U"SELECT \n" + (bNative ? VXString(U"1") : VXString(U"1 1")) + U"\n" + breaks + U"FROM \n" + inner +
+                   U"\n"));
+    EXPECT_NE(MetadataUtil::ToSQLStatement(q, rp, {.fullyQualified = true, .nativeSQL = bNative}).find(items),
+              VXString::npos);
   }
 }
 
@@ -225,12 +228,14 @@ TEST(QueryText, ShortExternalDerivedDataset) {
   };
   for (const Row& row : rows) {
     ListQuerySpec one = QuerySpecBuilder().Select(U"x", Parse(row.firstItem)).Build();
-    EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(one, nullptr, {.nativeSQL = true, .shortExternalMode = true})), Show(row.statement));
+    EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(one, nullptr, {.nativeSQL = true, .shortExternalMode = true})),
+              Show(row.statement));
   }
   // A first item whose text starts with "." has nothing in front of the
   // "." to name a dataset: no FROM clause.
   ListQuerySpec dot = QuerySpecBuilder().Select(U"x", Parse(U"Q['.x']")).Build();
-  EXPECT_EQ(MetadataUtil::ToSQLStatement(dot, nullptr, {.nativeSQL = true, .shortExternalMode = true}).find(U"FROM"), VXString::npos);
+  EXPECT_EQ(MetadataUtil::ToSQLStatement(dot, nullptr, {.nativeSQL = true, .shortExternalMode = true}).find(U"FROM"),
+            VXString::npos);
   // Outside the short form the same item is fine.
   EXPECT_NO_THROW(MetadataUtil::ToSQLStatement(dot, nullptr, {.nativeSQL = true}));
 }
@@ -247,17 +252,19 @@ TEST(QueryText, CatalogFolderFrom) {
       {r.subjectArea, true, false, U"FROM Sales\n"},
       {r.subjectArea, true, true, U"FROM \"Sales\"\n"},
       {r.quotedArea, true, true, U"FROM \"Quoted\"\n"},  // not quoted again
-      {r.subjectArea, false, true, U""},                  // native SQL off: no folder
+      {r.subjectArea, false, true, U""},                 // native SQL off: no folder
   };
   for (const Row& row : rows) {
     ListQuerySpec q = QuerySpecBuilder().Select(U"x", Parse(U"1")).CatalogFolder(row.folder).Build();
-    const VXString got = MetadataUtil::ToSQLStatement(q, rp, {.nativeSQL = row.bNative, .shortExternalMode = row.bShort});
+    const VXString got =
+        MetadataUtil::ToSQLStatement(q, rp, {.nativeSQL = row.bNative, .shortExternalMode = row.bShort});
     const std::size_t at = got.find(U"FROM");
     EXPECT_EQ(Show(at == VXString::npos ? VXString() : got.substr(at)), Show(row.from));
   }
   // Tables win over the folder.
   ListQuerySpec q = QuerySpecBuilder().CatalogFolder(r.subjectArea).From(r.orders).Build();
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(q, rp, {.nativeSQL = true, .shortExternalMode = true})), Show(U"SELECT \n\nFROM \nOrders\n"));
+  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(q, rp, {.nativeSQL = true, .shortExternalMode = true})),
+            Show(U"SELECT \n\nFROM \nOrders\n"));
 }
 
 TEST(QueryText, SetQueries) {
@@ -274,11 +281,14 @@ TEST(QueryText, SetQueries) {
     bool bAll;
     const char32_t* sep;
   };
-  const Row rows[] = {{0, false, U"\nUNION\n"},  {0, true, U"\nUNION ALL\n"}, {1, false, U"\nINTERSECT\n"},
-                      {2, true, U"\nEXCEPT ALL\n"}, {7, false, U"\nEXCEPT\n"}};
+  const Row rows[] = {{0, false, U"\nUNION\n"},
+                      {0, true, U"\nUNION ALL\n"},
+                      {1, false, U"\nINTERSECT\n"},
+                      {2, true, U"\nEXCEPT ALL\n"},
+                      {7, false, U"\nEXCEPT\n"}};
   for (const Row& row : rows) {
-    MultiListQuerySpec u = QuerySpecBuilder::SetQuery(
-        static_cast<MultiListQuerySpec::CombineQueryOperation>(row.op), row.bAll, {&a, &b, &a});
+    MultiListQuerySpec u = QuerySpecBuilder::SetQuery(static_cast<MultiListQuerySpec::CombineQueryOperation>(row.op),
+                                                      row.bAll, {&a, &b, &a});
     const AbstractListQuerySpec& abstract = u;
     EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(abstract, nullptr, {.nativeSQL = true})),
               Show(ta + row.sep + tb + row.sep + ta));
@@ -305,11 +315,11 @@ TEST(QueryText, EnumerationsOutsideTheirCasesAreLogicErrors) {
   expectLogicError([&] { MetadataUtil::ToString(badBreak, nullptr, false); }, "break (diagnostic)");
   ListQuerySpec badSort = QuerySpecBuilder().OrderBy(Parse(U"1"), static_cast<SortSpec::SortDirection>(-1)).Build();
   expectLogicError([&] { MetadataUtil::ToSQLStatement(badSort, nullptr, {.nativeSQL = true}); }, "sort");
-  ListQuerySpec badJoin = QuerySpecBuilder()
-                              .From(QuerySpecBuilder::Join(QuerySpecBuilder::Table(VoidID(3001, 1)),
-                                                           QuerySpecBuilder::Table(VoidID(3001, 2)),
-                                                           static_cast<SqlTableRef::JoinType>(6)))
-                              .Build();
+  ListQuerySpec badJoin =
+      QuerySpecBuilder()
+          .From(QuerySpecBuilder::Join(QuerySpecBuilder::Table(VoidID(3001, 1)),
+                                       QuerySpecBuilder::Table(VoidID(3001, 2)), static_cast<SqlTableRef::JoinType>(6)))
+          .Build();
   expectLogicError([&] { MetadataUtil::ToSQLStatement(badJoin, nullptr, {.nativeSQL = true}); }, "join");
   ListQuerySpec badKind;
   badKind.m_queryType = static_cast<AbstractListQuerySpec::QuerySpecType>(2);

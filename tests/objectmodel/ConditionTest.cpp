@@ -111,8 +111,7 @@ TEST(Conditions, CorruptBytesAreReported) {
 TEST(Conditions, RegistryTakesNewKinds) {
   EXPECT_FALSE(ConditionRegistry::IsRegistered(ACondition::EntityInstance));
   EXPECT_EQ(ConditionRegistry::Create(ACondition::EntityInstance), nullptr);
-  ConditionRegistry::Register(ACondition::EntityInstance,
-                              [] { return std::make_unique<TypedObjectNameCondition>(); });
+  ConditionRegistry::Register(ACondition::EntityInstance, [] { return std::make_unique<TypedObjectNameCondition>(); });
   EXPECT_TRUE(ConditionRegistry::IsRegistered(ACondition::EntityInstance));
   EXPECT_NE(ConditionRegistry::Create(ACondition::EntityInstance), nullptr);
 }

@@ -43,11 +43,8 @@ TEST(ObjectNaming, EmptyFirstAndLastSegmentsAreQuoted) {
     VXString in, out;
   } cases[] = {
       {U"", U"\"\""},  // one segment, empty: both first and last
-      {U"\"A\"", U"\"A\""},
-      {U".\"B\"", U"\"\".\"B\""},
-      {U"\"A\".", U"\"A\".\"\""},
-      {U".", U"\"\".\"\""},
-      {U"\"A\"..\"Z\"", U"\"A\"..\"Z\""},
+      {U"\"A\"", U"\"A\""}, {U".\"B\"", U"\"\".\"B\""},         {U"\"A\".", U"\"A\".\"\""},
+      {U".", U"\"\".\"\""}, {U"\"A\"..\"Z\"", U"\"A\"..\"Z\""},
   };
   for (const Case& c : cases) EXPECT_EQ(RpObject::MakeQuotedEmptyFirstAndLastNames(c.in), c.out) << ToNarrow(c.in);
   // A name made only of an empty segment still reads back as one segment.
@@ -61,10 +58,16 @@ TEST(ObjectNaming, AccordionTable) {
     TypeID child, parent;
     int depth;
   } cases[] = {
-      {kTIDATable, kTIDADatabase, 2},   {kTIDATable, kTIDACatalog, 1},          {kTIDATable, kTIDASchema, 0},
-      {kTIDACubeTable, kTIDADatabase, 2}, {kTIDASchema, kTIDADatabase, 1},       {kTIDASchema, kTIDACatalog, 0},
-      {kTIDAEntityFolder, kTIDACatalogFolder, 1}, {kTIDAEntityFolder, kTIDASchemaFolder, 0},
-      {kTIDAFolderAttr, kTIDAEntityFolder, 0}, {kTIDAColumn, kTIDATable, 0},
+      {kTIDATable, kTIDADatabase, 2},
+      {kTIDATable, kTIDACatalog, 1},
+      {kTIDATable, kTIDASchema, 0},
+      {kTIDACubeTable, kTIDADatabase, 2},
+      {kTIDASchema, kTIDADatabase, 1},
+      {kTIDASchema, kTIDACatalog, 0},
+      {kTIDAEntityFolder, kTIDACatalogFolder, 1},
+      {kTIDAEntityFolder, kTIDASchemaFolder, 0},
+      {kTIDAFolderAttr, kTIDAEntityFolder, 0},
+      {kTIDAColumn, kTIDATable, 0},
   };
   for (const Case& c : cases) EXPECT_EQ(RpObject::AccordionDepth(c.child, c.parent), c.depth) << c.child;
 

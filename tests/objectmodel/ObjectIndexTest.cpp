@@ -6,12 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <random>
 #include <map>
+#include <random>
 #include <set>
 
 #include "objectmodel/ObjectHashIndex.h"
-
 #include "objectmodel/ObjectModel.h"
 #include "objectmodel/RpBuilder.h"
 

@@ -195,8 +195,8 @@ TEST(Multiplicity, CheckCardinality) {
     int count;
     bool ok;
   } cases[] = {
-      {{kZero, kOne, 0, 0}, 0, true},  {{kZero, kOne, 0, 0}, 1, true},  {{kZero, kOne, 0, 0}, 2, false},
-      {{kOne, kMany, 0, 0}, 0, false}, {{kOne, kMany, 0, 0}, 2, true},  {{kOne, kOne, 0, 0}, 1, true},
+      {{kZero, kOne, 0, 0}, 0, true},   {{kZero, kOne, 0, 0}, 1, true},   {{kZero, kOne, 0, 0}, 2, false},
+      {{kOne, kMany, 0, 0}, 0, false},  {{kOne, kMany, 0, 0}, 2, true},   {{kOne, kOne, 0, 0}, 1, true},
       {{kZero, kMany, 0, 3}, 4, false}, {{kZero, kMany, 2, 0}, 1, false}, {{kUnknown, kUnknown, 0, 0}, 2, true},
   };
   for (const Case& c : cases) EXPECT_EQ(c.m.CheckCardinality(c.count), c.ok) << c.count;

@@ -8,8 +8,8 @@ namespace {
 TEST(Session, VariablesByBlockAndName) {
   ARpGateway rp;
   EXPECT_TRUE(rp.SetSessionVariableValue({U"B1", U"Region"}, Heap<PropertyValue>(new PropertyValueString(U"East"))));
-  EXPECT_TRUE(rp.SetSessionVariableValue(
-      {U"B2", U"Colors"}, Heap<PropertyValue>(new PropertyValueStringVector({U"red", U"green"}))));
+  EXPECT_TRUE(rp.SetSessionVariableValue({U"B2", U"Colors"},
+                                         Heap<PropertyValue>(new PropertyValueStringVector({U"red", U"green"}))));
   Heap<PropertyValue> v;
   ASSERT_TRUE(rp.GetSessionVariableValue({U"b1", U"REGION"}, v));
   EXPECT_EQ(v->GetKind(), PropertyValue::kString);
@@ -64,7 +64,8 @@ TEST(Session, UserBlobsDefaultSubjectArea) {
   EXPECT_EQ(blob, (ByteVector{1, 2, 3}));
 
   EXPECT_EQ(rp.GetDefaultSubjectAreaName(false), U"");
-  rp.SetSessionVariableValue({U"S", U"DEFAULT_SUBJECT_AREA"}, Heap<PropertyValue>(new PropertyValueString(U"Fallback")));
+  rp.SetSessionVariableValue({U"S", U"DEFAULT_SUBJECT_AREA"},
+                             Heap<PropertyValue>(new PropertyValueString(U"Fallback")));
   EXPECT_EQ(rp.GetDefaultSubjectAreaName(false), U"Fallback");
   rp.SetDefaultSubjectAreaName(U"Sales");
   EXPECT_EQ(rp.GetDefaultSubjectAreaName(false), U"Sales");
@@ -191,15 +192,7 @@ TEST(Properties, TypedAccessorsOfTheInterfaces) {
 namespace {
 TEST(Properties, ExpressionMembersAndTheirObjects) {
   SampleRepository s;
-  Expr e = ExprBuilder()
-               .Op(kAdd)
-               .Op(kAdd)
-               .ID(s.orderId)
-               .ID(VoidID(kTIDAColumn, 999))
-               .End()
-               .ID(s.orderId)
-               .End()
-               .Build();
+  Expr e = ExprBuilder().Op(kAdd).Op(kAdd).ID(s.orderId).ID(VoidID(kTIDAColumn, 999)).End().ID(s.orderId).End().Build();
   Ref<AAttribute> rev(s.Get(s.revenue));
   rev->SetExpr(e);
   EXPECT_TRUE(rev->GetExpr() == e);

@@ -12,7 +12,9 @@
 namespace {
 
 Expr Col(std::uint32_t n) { return ExprBuilder().ID(VoidID(3001, n)).Build(); }
-Expr Eq(std::uint32_t col, std::int32_t v) { return ExprBuilder().Op(kEqual).ID(VoidID(3001, col)).Int(v).End().Build(); }
+Expr Eq(std::uint32_t col, std::int32_t v) {
+  return ExprBuilder().Op(kEqual).ID(VoidID(3001, col)).Int(v).End().Build();
+}
 
 ListQuerySpec SmallQuery(std::uint32_t table) {
   return QuerySpecBuilder().Select(U"c", Col(table)).From(VoidID(3003, table)).Build();
@@ -22,7 +24,8 @@ ListQuerySpec SmallQuery(std::uint32_t table) {
 ListQuerySpec RichQuery() {
   Expr formatted = Col(7);
   formatted.SetFormatStr(U"\"Sales\".\"Amount\"");
-  SelectionSpec sel{U"Top", {U"Region", U"Revenue"}, {IncludeSpec{{Col(1), Col(2)}, Eq(1, 5)}, IncludeSpec{{Col(3)}, {}}}};
+  SelectionSpec sel{
+      U"Top", {U"Region", U"Revenue"}, {IncludeSpec{{Col(1), Col(2)}, Eq(1, 5)}, IncludeSpec{{Col(3)}, {}}}};
   const ListQuerySpec s1 = SmallQuery(1), s2 = SmallQuery(2);
   auto setOperand = std::make_unique<MultiListQuerySpec>(QuerySpecBuilder::SetQuery(
       MultiListQuerySpec::kExcept, true, {&s1, &s2}, {SortSpec{SortSpec::kDescending, Col(1)}}));
@@ -200,8 +203,7 @@ TEST(QuerySpecBytes, JoinShapesAreChecked) {
   // A join whose left side is an atomic table: hand-made from a valid join.
   ListQuerySpec q = QuerySpecBuilder()
                         .From(QuerySpecBuilder::Join(QuerySpecBuilder::Table(VoidID(3003, 1)),
-                                                     QuerySpecBuilder::Table(VoidID(3003, 2)),
-                                                     SqlTableRef::kInnerJoin))
+                                                     QuerySpecBuilder::Table(VoidID(3003, 2)), SqlTableRef::kInnerJoin))
                         .Build();
   ByteVector b = q.ToByteVector();
   // Find the join: join type, bool 1, then the left table's type byte (1 = ref).

@@ -50,16 +50,19 @@ TEST(CmdGenerate, WritesExactlyNObjectsThatTheOtherCommandsRead) {
   EXPECT_EQ(ReadFile(out), first);  // same seed, same file
   r = RunTool({"--repo", out, "show", "--type", "DATABASE", "DW_0"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
-  r = RunTool({"--repo", out, "names", "--type", "TABLE", "--parent-type", "SCHEMA", "--parent", "DW_0.CAT_0.SCHEMA_0"});
+  r = RunTool(
+      {"--repo", out, "names", "--type", "TABLE", "--parent-type", "SCHEMA", "--parent", "DW_0.CAT_0.SCHEMA_0"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_NE(r.out.find("D_"), std::string::npos);
   std::remove(out.c_str());
 }
 
 TEST(CmdGenerate, BadArgumentsAreUsageErrors) {
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"generate"}, {"generate", "0", "x.xml"}, {"generate", "ten", "x.xml"},
-        {"generate", "10"}, {"generate", "10", "x.xml", "--seed", "-1"}}) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"generate"},
+                                               {"generate", "0", "x.xml"},
+                                               {"generate", "ten", "x.xml"},
+                                               {"generate", "10"},
+                                               {"generate", "10", "x.xml", "--seed", "-1"}}) {
     const auto r = RunTool(args);
     EXPECT_EQ(r.exitCode, 2) << r.err;
     EXPECT_NE(r.err, "");

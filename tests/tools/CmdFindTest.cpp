@@ -2,14 +2,13 @@
 // process over a repository file written for the test.
 #include <gtest/gtest.h>
 
-#include "CmdToolRun.h"
-
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "CmdToolRun.h"
 #include "objectmodel/RpBuilder.h"
 #include "objectmodel/RpFile.h"
 
@@ -104,8 +103,8 @@ TEST_F(CmdFind, NothingFoundAndBadUsage) {
   EXPECT_TRUE(r.out.empty());
   EXPECT_NE(r.err.find("Nowhere"), std::string::npos) << r.err;
 
-  EXPECT_EQ(Find({"Orders"}).exitCode, 2);                        // no type
-  EXPECT_EQ(Find({"--type", "TABLE"}).exitCode, 2);               // no name
+  EXPECT_EQ(Find({"Orders"}).exitCode, 2);           // no type
+  EXPECT_EQ(Find({"--type", "TABLE"}).exitCode, 2);  // no name
   EXPECT_EQ(Find({"--type", "NO SUCH TYPE", "Orders"}).exitCode, 2);
   EXPECT_EQ(Find({"--type"}).exitCode, 2);
 

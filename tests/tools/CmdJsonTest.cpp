@@ -66,8 +66,8 @@ TEST(CmdJson, Find) {
 }
 
 TEST(CmdJson, Vars) {
-  const json doc = RunJson({"vars", "Hello VALUEOF(NQ_SESSION.USER) and VALUEOF(\"Region\")"});
-  EXPECT_EQ(doc, json::parse(R"([{"position":6,"end":30,"qualifier":"NQ_SESSION","name":"USER"},
+  const json doc = RunJson({"vars", "Hello VALUEOF(VX_SESSION.USER) and VALUEOF(\"Region\")"});
+  EXPECT_EQ(doc, json::parse(R"([{"position":6,"end":30,"qualifier":"VX_SESSION","name":"USER"},
                                   {"position":35,"end":52,"qualifier":"","name":"\"Region\""}])"));
 }
 

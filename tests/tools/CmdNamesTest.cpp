@@ -29,8 +29,8 @@ TEST(CmdNames, QuoteParseAndSplit) {
 }
 
 TEST(CmdNames, NamesTakenUnderAParentAndAtTheTop) {
-  auto r = RunTool({"names", "--type", "presentation table", "--parent-type", "CATALOG FOLDER", "--parent",
-                    "Sales Analysis"});
+  auto r = RunTool(
+      {"names", "--type", "presentation table", "--parent-type", "CATALOG FOLDER", "--parent", "Sales Analysis"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   // Former names come right after the current name.
   EXPECT_EQ(r.out, "Orders\nCustomers\nCustomer\nClients\nProducts\nTime\n");

@@ -3,16 +3,16 @@
 // files (tests/metadata/golden/query_*.txt); SMUTIL_UPDATE_GOLDEN=1 rewrites
 // them from the tool's output.
 #include <gtest/gtest.h>
-
-#include "CmdToolRun.h"
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "CmdToolRun.h"
 
 namespace {
 
@@ -68,8 +68,7 @@ TEST(CmdQuery, ExampleQueriesMatchTheirGoldenFiles) {
 TEST(CmdQuery, BytesRoundTripThroughSubqueryTokens) {
   // The byte form printed for a query, used as a subquery token in a second
   // file, renders as that query does in native form with tabs.
-  const std::string base = WriteQueryFile(
-      "query inner\n  select x = 1\n  from #3001:1\n");
+  const std::string base = WriteQueryFile("query inner\n  select x = 1\n  from #3001:1\n");
   const ToolRun bytes = RunQueryTool({"--bytes", base});
   ASSERT_EQ(bytes.exitCode, 0) << bytes.err;
   const std::string hex = bytes.out.substr(0, bytes.out.find('\n'));

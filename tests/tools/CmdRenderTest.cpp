@@ -2,14 +2,13 @@
 // process, over a repository file written for the test.
 #include <gtest/gtest.h>
 
-#include "CmdToolRun.h"
-
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "CmdToolRun.h"
 #include "Expr/ExprBuilder.h"
 #include "objectmodel/RpBuilder.h"
 #include "objectmodel/RpFile.h"
@@ -80,8 +79,7 @@ TEST_F(CmdRender, ObjectExpressionsInEachNamingMode) {
 
   r = Render({"--fully-qualified", "--type", "JOIN", "Orders_Items"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(r.out,
-            "\"Sales DB\".\"\".\"\".Orders.\"Order Key\" = \"Sales DB\".\"\".\"\".Items.\"Order Key\"\n");
+  EXPECT_EQ(r.out, "\"Sales DB\".\"\".\"\".Orders.\"Order Key\" = \"Sales DB\".\"\".\"\".Items.\"Order Key\"\n");
 
   r = Render({"--type", "RP VARIABLE", "Max Year"});
   EXPECT_EQ(r.exitCode, 0) << r.err;

@@ -9,9 +9,10 @@ using cmdtest::RunTool;
 TEST(CmdShow, ObjectWithParentAliasesAndChildren) {
   // The name may be written quoted, with dots, or one word a segment; the
   // accordion level of the presentation table may be left out.
-  for (const std::vector<std::string>& name :
-       {std::vector<std::string>{"\"Sales Analysis\".\"Customers\""}, {"Sales Analysis.Customers"},
-        {"Sales Analysis", "Customers"}, {"\"Sales Analysis\"..\"Customers\""}}) {
+  for (const std::vector<std::string>& name : {std::vector<std::string>{"\"Sales Analysis\".\"Customers\""},
+                                               {"Sales Analysis.Customers"},
+                                               {"Sales Analysis", "Customers"},
+                                               {"\"Sales Analysis\"..\"Customers\""}}) {
     std::vector<std::string> args{"show", "--type", "ENTITY FOLDER"};
     args.insert(args.end(), name.begin(), name.end());
     const auto r = RunTool(args);
@@ -43,7 +44,9 @@ TEST(CmdShow, NotFoundSuggestsOtherCase) {
 }
 
 TEST(CmdShow, UsageErrors) {
-  for (const std::vector<std::string>& args : {std::vector<std::string>{"show"}, {"show", "X"}, {"show", "--type", "TABLE"},
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"show"},
+                                               {"show", "X"},
+                                               {"show", "--type", "TABLE"},
                                                {"show", "--type", "BOGUS", "X"}}) {
     const auto r = RunTool(args);
     EXPECT_EQ(r.exitCode, 2) << r.err;

@@ -104,9 +104,9 @@ TEST(CmdUsage, BadValuesAreUsageErrors) {
 
 TEST(CmdUsage, DoubleDashEndsOptions) {
   // After "--" a word starting with dashes is text, not an option.
-  const ToolRun r = RunTool({"vars", "--", "--x VALUEOF(NQ_SESSION.USER)"});
+  const ToolRun r = RunTool({"vars", "--", "--x VALUEOF(VX_SESSION.USER)"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(r.out, "4\t28\tNQ_SESSION\tUSER\n");
+  EXPECT_EQ(r.out, "4\t28\tVX_SESSION\tUSER\n");
   const ToolRun q = RunTool({"quote", "--", "-a", "--b"});
   ASSERT_EQ(q.exitCode, 0) << q.err;
   EXPECT_EQ(q.out, "\"-a\".\"--b\"\n");

@@ -2,13 +2,13 @@
 // process, its output and exit code checked.
 #include <gtest/gtest.h>
 
-#include "CmdToolRun.h"
-
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "CmdToolRun.h"
 
 namespace {
 

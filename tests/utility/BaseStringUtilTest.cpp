@@ -1,11 +1,11 @@
-#include "Utility/BaseStringUtil.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <map>
 #include <unordered_set>
+
+#include "Utility/BaseStringUtil.h"
 
 namespace bsu = BaseStringUtil;
 
@@ -67,13 +67,26 @@ TEST(BaseStringUtilCase, WildcardMatching) {
     bool match;
   };
   const Row rows[] = {
-      {U"Sales Fact", U"sales*", true},  {U"Sales Fact", U"SALES%", true},  {U"Sales Fact", U"*FACT", true},
-      {U"Sales Fact", U"*les*ac*", true}, {U"Sales Fact", U"Sales?Fact", true}, {U"Sales Fact", U"Sales??Fact", false},
-      {U"Sales", U"Sales*", true},       {U"Sales", U"*", true},            {U"", U"*", true},
-      {U"", U"", true},                  {U"x", U"", false},                {U"", U"?", false},
-      {U"A*B", U"a\\*b", true},          {U"AxB", U"a\\*b", false},         {U"SALES_FACT", U"sales_fact", true},
-      {U"SALES-FACT", U"sales_fact", false}, {U"aaaaaaaaab", U"*a*a*a*b", true}, {U"aaaaaaaaaa", U"*a*a*a*b", false},
-      {U"Привет", U"при*", true},        {U"back\\", U"back\\", true},
+      {U"Sales Fact", U"sales*", true},
+      {U"Sales Fact", U"SALES%", true},
+      {U"Sales Fact", U"*FACT", true},
+      {U"Sales Fact", U"*les*ac*", true},
+      {U"Sales Fact", U"Sales?Fact", true},
+      {U"Sales Fact", U"Sales??Fact", false},
+      {U"Sales", U"Sales*", true},
+      {U"Sales", U"*", true},
+      {U"", U"*", true},
+      {U"", U"", true},
+      {U"x", U"", false},
+      {U"", U"?", false},
+      {U"A*B", U"a\\*b", true},
+      {U"AxB", U"a\\*b", false},
+      {U"SALES_FACT", U"sales_fact", true},
+      {U"SALES-FACT", U"sales_fact", false},
+      {U"aaaaaaaaab", U"*a*a*a*b", true},
+      {U"aaaaaaaaaa", U"*a*a*a*b", false},
+      {U"Привет", U"при*", true},
+      {U"back\\", U"back\\", true},
   };
   for (const Row& r : rows) {
     EXPECT_EQ(bsu::IsWildcardCaseInsensitiveMatch(r.name, r.pattern), r.match)
@@ -199,8 +212,8 @@ TEST(BaseStringUtilNumbers, IntegersAndDoubles) {
     const char32_t* suffixed;
   };
   const Row rows[] = {
-      {1.5, U"1.5", U"1.5E0"},       {100.0, U"100", U"100E0"},      {-0.25, U"-0.25", U"-0.25E0"},
-      {1e20, U"1E+20", U"1E+20"},    {1e-7, U"1E-07", U"1E-07"},     {0.1, U"0.1", U"0.1E0"},
+      {1.5, U"1.5", U"1.5E0"},    {100.0, U"100", U"100E0"},  {-0.25, U"-0.25", U"-0.25E0"},
+      {1e20, U"1E+20", U"1E+20"}, {1e-7, U"1E-07", U"1E-07"}, {0.1, U"0.1", U"0.1E0"},
   };
   for (const Row& r : rows) {
     EXPECT_EQ(bsu::StringFrom(r.value), r.plain);

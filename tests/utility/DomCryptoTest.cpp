@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
-#include <unistd.h>
 #include <fstream>
 
 #include "Utility/Base64.h"

@@ -1,8 +1,8 @@
-#include "Utility/ServerLog.h"
-
 #include <gtest/gtest.h>
 
 #include <thread>
+
+#include "Utility/ServerLog.h"
 
 TEST(ServerLog, TracesFollowTheTraceLevelErrorsAlwaysPass) {
   ScopedLogCapture capture(/*traceLevel=*/1);

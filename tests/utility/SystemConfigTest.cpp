@@ -30,8 +30,10 @@ struct ScopedEnv {
     ::setenv(name, value, 1);
   }
   ~ScopedEnv() {
-    if (m_had) ::setenv(m_name, m_old.c_str(), 1);
-    else ::unsetenv(m_name);
+    if (m_had)
+      ::setenv(m_name, m_old.c_str(), 1);
+    else
+      ::unsetenv(m_name);
   }
   const char* m_name;
   std::string m_old;
@@ -136,7 +138,7 @@ TEST(SUFilePath, StripExtensionJoinAndExists) {
     const char32_t* stripped;
   };
   const Row rows[] = {
-      {U"rp/Sales.rpd", U"rp/Sales"}, {U"Sales.tar.gz", U"Sales.tar"}, {U"dir.x/file", U"dir.x/file"},
+      {U"rp/Sales.rpd", U"rp/Sales"}, {U"Sales.tar.gz", U"Sales.tar"},        {U"dir.x/file", U"dir.x/file"},
       {U".profile", U".profile"},     {U"a\\b.c\\Star.rpd", U"a\\b.c\\Star"}, {U"", U""},
       {U"x/.hidden", U"x/.hidden"},
   };

@@ -225,8 +225,8 @@ class MetadataUtil {
                                  bool bNativeSQL, bool bShortExternalMode);
   static VXString ToSQLStatement(const AbstractListQuerySpec& request, ARpGateway* pRp, bool bFullyQualified,
                                  bool bTabs, bool bNativeSQL, bool bShortExternalMode);
-  static VXString ToSQLStatement(const MultiListQuerySpec& request, ARpGateway* pRp, bool bFullyQualified,
-                                 bool bTabs, bool bNativeSQL, bool bShortExternalMode);
+  static VXString ToSQLStatement(const MultiListQuerySpec& request, ARpGateway* pRp, bool bFullyQualified, bool bTabs,
+                                 bool bNativeSQL, bool bShortExternalMode);
   // The empty SELECT frame followed by the join graph and its join conditions.
   static VXString ToSQLStatement(const JoinGraph& joinSpec, ARpGateway* pRp, const QueryTextOptions& options);
   static VXString ToSQLStatement(const JoinGraph& joinSpec, ARpGateway* pRp, bool bFullyQualified, bool bTabs,
@@ -242,8 +242,7 @@ class MetadataUtil {
   static VXString GetFullyQualifiedTableName(const Ref<ARpObject>& rpObj);
   // Appends the join condition of a physical foreign key or complex join,
   // starting with a blank; nothing for any other id.
-  static void ChangeForeignKeyOrJoinIDToString(const VoidID& id, VXString& out, ARpGateway* pRp,
-                                               bool bFullyQualified);
+  static void ChangeForeignKeyOrJoinIDToString(const VoidID& id, VXString& out, ARpGateway* pRp, bool bFullyQualified);
   // The first complex join attached to rpRightTable that also links
   // rpLeftTable, or a null handle.
   static Ref<ARpObject> FindComplexJoinBetweenTables(const Ref<ARpObject>& rpLeftTable,

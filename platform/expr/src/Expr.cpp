@@ -29,11 +29,18 @@ BaseToken& AExpr::GetToken(const Iterator& pos, const Iterator& end) const {
   }
   // The leaf singletons by type code, gathered once; every walk asks here
   // for every token.
-  static BaseToken* const kLeaves[] = {
-      &SymbolToken::Instance(),   &QualifiedSymbolToken::Instance(), &IDToken::Instance(),
-      &FloatToken::Instance(),    &IntToken::Instance(),             &VXStringToken::Instance(),
-      nullptr,                    &VXDateToken::Instance(),          &VXTimeToken::Instance(),
-      &VXDateTimeToken::Instance(), &SubqueryToken::Instance(),      &ZirconNumberToken::Instance()};
+  static BaseToken* const kLeaves[] = {&SymbolToken::Instance(),
+                                       &QualifiedSymbolToken::Instance(),
+                                       &IDToken::Instance(),
+                                       &FloatToken::Instance(),
+                                       &IntToken::Instance(),
+                                       &VXStringToken::Instance(),
+                                       nullptr,
+                                       &VXDateToken::Instance(),
+                                       &VXTimeToken::Instance(),
+                                       &VXDateTimeToken::Instance(),
+                                       &SubqueryToken::Instance(),
+                                       &ZirconNumberToken::Instance()};
   static_assert(BaseToken::kSymbol == 0 && BaseToken::kQualifiedSymbol == 1 && BaseToken::kID == 2 &&
                 BaseToken::kFloat == 3 && BaseToken::kInt == 4 && BaseToken::kVXString == 5 &&
                 BaseToken::kOpCode == 6 && BaseToken::kVXDate == 7 && BaseToken::kVXTime == 8 &&

@@ -56,21 +56,21 @@ ExprBuilder& ExprBuilder::End() {
   return *this;
 }
 
-#define SMUTIL_LEAF(Method, Type, Code, Call)     \
-  ExprBuilder& ExprBuilder::Method(Type value) {  \
-    const std::size_t before = m_bytes.size();    \
-    BeginToken(Code);                             \
-    try {                                         \
-      Call;                                       \
-    } catch (...) {                               \
-      m_bytes.resize(before);                     \
+#define SMUTIL_LEAF(Method, Type, Code, Call)       \
+  ExprBuilder& ExprBuilder::Method(Type value) {    \
+    const std::size_t before = m_bytes.size();      \
+    BeginToken(Code);                               \
+    try {                                           \
+      Call;                                         \
+    } catch (...) {                                 \
+      m_bytes.resize(before);                       \
       if (!m_stack.empty()) --m_stack.back().count; \
-      --m_tokenCount;                             \
-      throw;                                      \
-    }                                             \
-    NoteDepth(m_stack.size() + 1);                \
-    if (m_stack.empty()) m_bRootDone = true;      \
-    return *this;                                 \
+      --m_tokenCount;                               \
+      throw;                                        \
+    }                                               \
+    NoteDepth(m_stack.size() + 1);                  \
+    if (m_stack.empty()) m_bRootDone = true;        \
+    return *this;                                   \
   }
 
 SMUTIL_LEAF(Symbol, const VXString&, BaseToken::kSymbol, SymbolToken::Init(m_bytes, value))

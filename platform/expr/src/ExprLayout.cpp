@@ -26,15 +26,15 @@ namespace {
 void Need(const uint8* base, const uint8* p, const uint8* end, std::size_t n, const char* what) {
   if (p > end || static_cast<std::size_t>(end - p) < n) {
     Fail(base, p,
-         std::string(what) + " needs " + std::to_string(n) + " bytes, only " +
-             std::to_string(p > end ? 0 : end - p) + " left");
+         std::string(what) + " needs " + std::to_string(n) + " bytes, only " + std::to_string(p > end ? 0 : end - p) +
+             " left");
   }
 }
 
 const char* LeafName(int code) {
-  static const char* const names[] = {"symbol",  "qualified symbol", "object id",  "float",
-                                      "integer", "string",           "operator",   "date",
-                                      "time",    "timestamp",        "subquery",   "number"};
+  static const char* const names[] = {"symbol",  "qualified symbol", "object id", "float",
+                                      "integer", "string",           "operator",  "date",
+                                      "time",    "timestamp",        "subquery",  "number"};
   return names[code];
 }
 
@@ -130,7 +130,6 @@ void CheckLeafContent(const uint8* base, const uint8* p, std::size_t len, int co
       break;
   }
 }
-
 
 }  // namespace
 
@@ -327,8 +326,8 @@ ValidationResult ValidateStructure(const uint8* begin, const uint8* end) {
       const std::string_view shape = parent.info->shape;
       if (parent.argIndex < shape.size() && !FitsShape(shape[parent.argIndex], code)) {
         Fail(begin, p,
-             "operand " + std::to_string(parent.argIndex + 1) + " of " + std::string(parent.info->name) +
-                 " must be " + ShapeName(shape[parent.argIndex]) + ", found type code " + std::to_string(code));
+             "operand " + std::to_string(parent.argIndex + 1) + " of " + std::string(parent.info->name) + " must be " +
+                 ShapeName(shape[parent.argIndex]) + ", found type code " + std::to_string(code));
       }
     }
     ++result.tokenCount;
@@ -376,8 +375,7 @@ ValidationResult ValidateStructure(const uint8* begin, const uint8* end) {
       ++top.argIndex;
       if (--top.remaining > 0) {
         if (p >= top.end) {
-          Fail(begin, p,
-               std::string(top.info->name) + " ends before its operand " + std::to_string(top.argIndex + 1));
+          Fail(begin, p, std::string(top.info->name) + " ends before its operand " + std::to_string(top.argIndex + 1));
         }
         break;
       }

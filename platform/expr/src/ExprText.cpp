@@ -53,9 +53,11 @@ void ToStringVisitor::Visit(IDToken& token, AExpr::Iterator& context) {
   const VoidID id = token.GetObjID(context);
   char buf[16];
   m_str.push_back(U'#');
-  Append(std::string_view(buf, static_cast<std::size_t>(std::to_chars(buf, buf + sizeof buf, id.GetTypeID()).ptr - buf)));
+  Append(
+      std::string_view(buf, static_cast<std::size_t>(std::to_chars(buf, buf + sizeof buf, id.GetTypeID()).ptr - buf)));
   m_str.push_back(U':');
-  Append(std::string_view(buf, static_cast<std::size_t>(std::to_chars(buf, buf + sizeof buf, id.GetUniqueNum()).ptr - buf)));
+  Append(std::string_view(buf,
+                          static_cast<std::size_t>(std::to_chars(buf, buf + sizeof buf, id.GetUniqueNum()).ptr - buf)));
 }
 
 void ToStringVisitor::Visit(FloatToken& token, AExpr::Iterator& context) {
@@ -148,17 +150,39 @@ void ToStringVisitor::WriteSubtree(const AExpr::Iterator& root) {
     } else {
       const std::size_t len = ExprLayout::PrefixStep(p);
       switch (code) {
-        case BaseToken::kSymbol: Visit(SymbolToken::Instance(), at); break;
-        case BaseToken::kQualifiedSymbol: Visit(QualifiedSymbolToken::Instance(), at); break;
-        case BaseToken::kID: Visit(IDToken::Instance(), at); break;
-        case BaseToken::kFloat: Visit(FloatToken::Instance(), at); break;
-        case BaseToken::kInt: Visit(IntToken::Instance(), at); break;
-        case BaseToken::kVXString: Visit(VXStringToken::Instance(), at); break;
-        case BaseToken::kVXDate: Visit(VXDateToken::Instance(), at); break;
-        case BaseToken::kVXTime: Visit(VXTimeToken::Instance(), at); break;
-        case BaseToken::kVXDateTime: Visit(VXDateTimeToken::Instance(), at); break;
-        case BaseToken::kSubquery: Visit(SubqueryToken::Instance(), at); break;
-        default: Visit(ZirconNumberToken::Instance(), at); break;
+        case BaseToken::kSymbol:
+          Visit(SymbolToken::Instance(), at);
+          break;
+        case BaseToken::kQualifiedSymbol:
+          Visit(QualifiedSymbolToken::Instance(), at);
+          break;
+        case BaseToken::kID:
+          Visit(IDToken::Instance(), at);
+          break;
+        case BaseToken::kFloat:
+          Visit(FloatToken::Instance(), at);
+          break;
+        case BaseToken::kInt:
+          Visit(IntToken::Instance(), at);
+          break;
+        case BaseToken::kVXString:
+          Visit(VXStringToken::Instance(), at);
+          break;
+        case BaseToken::kVXDate:
+          Visit(VXDateToken::Instance(), at);
+          break;
+        case BaseToken::kVXTime:
+          Visit(VXTimeToken::Instance(), at);
+          break;
+        case BaseToken::kVXDateTime:
+          Visit(VXDateTimeToken::Instance(), at);
+          break;
+        case BaseToken::kSubquery:
+          Visit(SubqueryToken::Instance(), at);
+          break;
+        default:
+          Visit(ZirconNumberToken::Instance(), at);
+          break;
       }
       p += len;
     }
@@ -210,8 +234,9 @@ class TextParser {
           if (!AtEnd()) Fail("text after the end of the expression");
           return m_builder.Build();
         }
-        if (AtEnd()) Fail("operator " + Name(m_openNames.back()) + " opened at position " +
-                          std::to_string(m_openAt.back()) + " is not closed");
+        if (AtEnd())
+          Fail("operator " + Name(m_openNames.back()) + " opened at position " + std::to_string(m_openAt.back()) +
+               " is not closed");
         if (Peek() == U',') {
           ++m_pos;
           break;
@@ -226,8 +251,8 @@ class TextParser {
   bool AtEnd() const { return m_pos >= m_text.size(); }
   char32_t Peek() const { return AtEnd() ? 0 : m_text[m_pos]; }
   void SkipBlanks() {
-    while (!AtEnd() && (m_text[m_pos] == U' ' || m_text[m_pos] == U'\t' || m_text[m_pos] == U'\n' ||
-                        m_text[m_pos] == U'\r')) {
+    while (!AtEnd() &&
+           (m_text[m_pos] == U' ' || m_text[m_pos] == U'\t' || m_text[m_pos] == U'\n' || m_text[m_pos] == U'\r')) {
       ++m_pos;
     }
   }
@@ -472,8 +497,8 @@ class TextParser {
   int Field(const std::string& text, std::size_t& i, std::size_t width, std::size_t start, const char* what) const {
     int v = 0;
     for (std::size_t k = 0; k < width; ++k, ++i) {
-      if (i >= text.size() || text[i] < '0' || text[i] > '9') Fail(std::string(what) + " needs " +
-                                                                   std::to_string(width) + " digits", start);
+      if (i >= text.size() || text[i] < '0' || text[i] > '9')
+        Fail(std::string(what) + " needs " + std::to_string(width) + " digits", start);
       v = v * 10 + (text[i] - '0');
     }
     return v;
@@ -520,7 +545,7 @@ class TextParser {
   const VXString& m_text;
   std::size_t m_pos = 0;
   ExprBuilder m_builder;
-  std::vector<std::size_t> m_openAt;            // where each open operator's name starts
+  std::vector<std::size_t> m_openAt;  // where each open operator's name starts
   std::vector<std::string_view> m_openNames;
   bool m_justOpened = false;
 };

@@ -13,8 +13,7 @@ namespace {
 constexpr const char* kSrc = "platform/expr/src/OpExpr.cpp";
 
 constexpr OpInfo kOpInfos[] = {
-#define SMUTIL_OPEXPR_INFO(Class, Name, Code, Min, Max, Shape) \
-  OpInfo{k##Name, #Class, #Name, Min, Max, Shape, 0},
+#define SMUTIL_OPEXPR_INFO(Class, Name, Code, Min, Max, Shape) OpInfo{k##Name, #Class, #Name, Min, Max, Shape, 0},
     SMUTIL_OPEXPR_LIST(SMUTIL_OPEXPR_INFO)
 #undef SMUTIL_OPEXPR_INFO
 };
@@ -98,11 +97,11 @@ AExpr::Iterator OpExpr::GetArgIterator(int index, const AExpr::Iterator& pos, in
   return arg;
 }
 
-#define SMUTIL_OPEXPR_DEFINE(Class, Name, Code, Min, Max, Shape)                                       \
-  Class& Class::Instance() {                                                                           \
-    static Class instance;                                                                             \
-    return instance;                                                                                   \
-  }                                                                                                    \
+#define SMUTIL_OPEXPR_DEFINE(Class, Name, Code, Min, Max, Shape) \
+  Class& Class::Instance() {                                     \
+    static Class instance;                                       \
+    return instance;                                             \
+  }                                                              \
   void Class::Accept(OpExprVisitor& visitor, AExpr::Iterator& position) { visitor.Visit(*this, position); }
 SMUTIL_OPEXPR_LIST(SMUTIL_OPEXPR_DEFINE)
 #undef SMUTIL_OPEXPR_DEFINE

@@ -37,11 +37,11 @@ void PutString(ByteVector& out, const VXString& s) { DataBlobUtil::ToByteVector(
 
 void ReportTokenOutsideExpression() { VXAssert::handleAssert(kSrc, __LINE__, "pos < end"); }
 
-#define SMUTIL_DEFINE_TOKEN(Class)                                 \
-  Class& Class::Instance() {                                       \
-    static Class instance;                                         \
-    return instance;                                               \
-  }                                                                \
+#define SMUTIL_DEFINE_TOKEN(Class) \
+  Class& Class::Instance() {       \
+    static Class instance;         \
+    return instance;               \
+  }                                \
   void Class::Accept(TokenVisitor& visitor, AExpr::Iterator& position) { visitor.Visit(*this, position); }
 
 SMUTIL_DEFINE_TOKEN(SymbolToken)

@@ -194,8 +194,8 @@ Ref<ACatalogFolder> AEntityFolder::GetCatalogFolder() const {
 
 BinaryRelIter<AFolderAttr> AFolderAttr::GetFolderAttrsFromColumn(const Ref<AAttribute>& logicalColumn) {
   if (logicalColumn.IsNull()) return BinaryRelIter<AFolderAttr>();
-  return BinaryRelIter<AFolderAttr>(VoidRelIter(logicalColumn.GetGateway(), logicalColumn.GetID(),
-                                                RpRel::kLogicalToPresentationColumn, {0}, 1));
+  return BinaryRelIter<AFolderAttr>(
+      VoidRelIter(logicalColumn.GetGateway(), logicalColumn.GetID(), RpRel::kLogicalToPresentationColumn, {0}, 1));
 }
 
 void APresentationLevel::AddFolderAttr(const Ref<AFolderAttr>& column) {

@@ -27,8 +27,7 @@ bool SameValue(const RpPropValue& a, const RpPropValue& b) {
 
 // The tuples an object sees at its relations' sorted argument, in order, as
 // text; and all tuples it takes part in, sorted, for the set comparison.
-void TupleViews(ARpGateway& rp, const VoidID& id, std::vector<std::string>& sortedView,
-                std::vector<std::string>& all) {
+void TupleViews(ARpGateway& rp, const VoidID& id, std::vector<std::string>& sortedView, std::vector<std::string>& all) {
   std::vector<std::uint32_t> handles;
   rp.FindTuplesOf(id, handles);
   for (std::uint32_t h : handles) {

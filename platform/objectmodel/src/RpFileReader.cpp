@@ -76,21 +76,43 @@ struct ElementName {
   El el;
 };
 constexpr ElementName kElements[] = {
-    {u"object", El::kObject}, {u"prop", El::kProp},         {u"alias", El::kAlias}, {u"tuple", El::kTuple},
-    {u"s", El::kS},           {u"entry", El::kEntry},       {u"map", El::kMap},     {u"logical", El::kLogical},
-    {u"physical", El::kPhysical}, {u"table", El::kTable},   {u"join", El::kJoin},   {u"where", El::kWhere},
-    {u"blob", El::kBlob},     {u"repository", El::kRepository},
+    {u"object", El::kObject},
+    {u"prop", El::kProp},
+    {u"alias", El::kAlias},
+    {u"tuple", El::kTuple},
+    {u"s", El::kS},
+    {u"entry", El::kEntry},
+    {u"map", El::kMap},
+    {u"logical", El::kLogical},
+    {u"physical", El::kPhysical},
+    {u"table", El::kTable},
+    {u"join", El::kJoin},
+    {u"where", El::kWhere},
+    {u"blob", El::kBlob},
+    {u"repository", El::kRepository},
 };
 
-enum class PropType : std::uint8_t { kString, kBool, kInt, kBytes, kID, kStrings, kMap, kExpr, kMultiplicity, kSource, kNull };
+enum class PropType : std::uint8_t {
+  kString,
+  kBool,
+  kInt,
+  kBytes,
+  kID,
+  kStrings,
+  kMap,
+  kExpr,
+  kMultiplicity,
+  kSource,
+  kNull
+};
 struct PropTypeName {
   const char16_t* name;
   PropType type;
 };
 constexpr PropTypeName kPropTypes[] = {
-    {u"string", PropType::kString}, {u"bool", PropType::kBool},     {u"int", PropType::kInt},
-    {u"bytes", PropType::kBytes},   {u"id", PropType::kID},         {u"strings", PropType::kStrings},
-    {u"map", PropType::kMap},       {u"expr", PropType::kExpr},     {u"multiplicity", PropType::kMultiplicity},
+    {u"string", PropType::kString}, {u"bool", PropType::kBool}, {u"int", PropType::kInt},
+    {u"bytes", PropType::kBytes},   {u"id", PropType::kID},     {u"strings", PropType::kStrings},
+    {u"map", PropType::kMap},       {u"expr", PropType::kExpr}, {u"multiplicity", PropType::kMultiplicity},
     {u"source", PropType::kSource}, {u"null", PropType::kNull},
 };
 
@@ -304,7 +326,7 @@ bool Handler::Unescape(VXString& s) {
       std::size_t digits = 0;
       for (; j < s.size() && s[j] != U'}' && digits <= 8; ++j, ++digits) {
         const char32_t c = s[j];
-        int d = (c >= U'0' && c <= U'9') ? int(c - U'0')
+        int d = (c >= U'0' && c <= U'9')   ? int(c - U'0')
                 : (c >= U'A' && c <= U'F') ? int(c - U'A' + 10)
                 : (c >= U'a' && c <= U'f') ? int(c - U'a' + 10)
                                            : -1;
@@ -332,8 +354,8 @@ bool Handler::GetString(const Attributes& attrs, const char16_t* name, bool bEsc
   const XMLCh* v = attrs.getValue(name);
   out.clear();
   if (!v) {
-    if (bRequired) Fail("attribute " + ToNarrow(VXString(name, name + std::char_traits<char16_t>::length(name))) +
-                        " is missing");
+    if (bRequired)
+      Fail("attribute " + ToNarrow(VXString(name, name + std::char_traits<char16_t>::length(name))) + " is missing");
     return !bRequired;
   }
   AppendFromUtf16(out, v);
@@ -350,13 +372,15 @@ bool Handler::ParseIDText(const VXString& text, VoidID& id) {
   }
   std::int64_t type = 0;
   std::size_t start = i;
-  for (; i < text.size() && text[i] >= U'0' && text[i] <= U'9' && i - start < 11; ++i) type = type * 10 + (text[i] - U'0');
+  for (; i < text.size() && text[i] >= U'0' && text[i] <= U'9' && i - start < 11; ++i)
+    type = type * 10 + (text[i] - U'0');
   if (i == start || i >= text.size() || text[i] != U':') return false;
   if (bNeg) type = -type;
   ++i;
   std::uint64_t num = 0;
   start = i;
-  for (; i < text.size() && text[i] >= U'0' && text[i] <= U'9' && i - start < 11; ++i) num = num * 10 + (text[i] - U'0');
+  for (; i < text.size() && text[i] >= U'0' && text[i] <= U'9' && i - start < 11; ++i)
+    num = num * 10 + (text[i] - U'0');
   if (i == start || i != text.size() || type < INT32_MIN || type > INT32_MAX || num > UINT32_MAX) return false;
   id = VoidID(static_cast<TypeID>(type), static_cast<std::uint32_t>(num));
   return true;
@@ -431,7 +455,8 @@ void Handler::characters(const XMLCh* const chars, const XMLSize_t length) {
   for (XMLSize_t i = 0; i < length; ++i) {
     const XMLCh c = chars[i];
     if (c != u' ' && c != u'\t' && c != u'\n' && c != u'\r') {
-      Fail("unexpected text " + Quote(Narrow(std::u16string(chars, length).c_str())) + " (only the elements alias, "
+      Fail("unexpected text " + Quote(Narrow(std::u16string(chars, length).c_str())) +
+           " (only the elements alias, "
            "prop, s, entry, logical, physical, where and blob hold text)");
       return;
     }
@@ -458,20 +483,34 @@ void Handler::startElement(const XMLCh* const, const XMLCh* const, const XMLCh* 
   const bool bTop = m_stack.empty();
   bool bPlaced = false;
   switch (el) {
-    case El::kRepository: bPlaced = bTop; break;
+    case El::kRepository:
+      bPlaced = bTop;
+      break;
     case El::kBlob:
     case El::kObject:
-    case El::kTuple: bPlaced = !bTop && parent == El::kRepository; break;
+    case El::kTuple:
+      bPlaced = !bTop && parent == El::kRepository;
+      break;
     case El::kAlias:
-    case El::kProp: bPlaced = !bTop && parent == El::kObject; break;
-    case El::kS: bPlaced = parent == El::kProp && m_propType == PropType::kStrings; break;
-    case El::kEntry: bPlaced = parent == El::kProp && m_propType == PropType::kMap; break;
+    case El::kProp:
+      bPlaced = !bTop && parent == El::kObject;
+      break;
+    case El::kS:
+      bPlaced = parent == El::kProp && m_propType == PropType::kStrings;
+      break;
+    case El::kEntry:
+      bPlaced = parent == El::kProp && m_propType == PropType::kMap;
+      break;
     case El::kMap:
     case El::kTable:
     case El::kJoin:
-    case El::kWhere: bPlaced = parent == El::kProp && m_propType == PropType::kSource; break;
+    case El::kWhere:
+      bPlaced = parent == El::kProp && m_propType == PropType::kSource;
+      break;
     case El::kLogical:
-    case El::kPhysical: bPlaced = parent == El::kMap; break;
+    case El::kPhysical:
+      bPlaced = parent == El::kMap;
+      break;
   }
   if (!bPlaced) {
     Fail("element <" + Narrow(localname) + "> is not allowed " +
@@ -510,9 +549,15 @@ void Handler::startElement(const XMLCh* const, const XMLCh* const, const XMLCh* 
       m_bCollectText = true;
       break;
     }
-    case El::kObject: StartObject(attrs, bEsc); break;
-    case El::kProp: StartProp(attrs, bEsc); break;
-    case El::kTuple: StartTuple(attrs); break;
+    case El::kObject:
+      StartObject(attrs, bEsc);
+      break;
+    case El::kProp:
+      StartProp(attrs, bEsc);
+      break;
+    case El::kTuple:
+      StartTuple(attrs);
+      break;
     case El::kEntry:
       if (!GetString(attrs, u"key", bEsc, m_entryKey, true)) return;
       if (m_map.count(m_entryKey)) {
@@ -648,8 +693,12 @@ void Handler::StartProp(const Attributes& attrs, bool bEsc) {
     return;
   }
   switch (m_propType) {
-    case PropType::kStrings: m_strings.clear(); break;
-    case PropType::kMap: m_map.clear(); break;
+    case PropType::kStrings:
+      m_strings.clear();
+      break;
+    case PropType::kMap:
+      m_map.clear();
+      break;
     case PropType::kSource: {
       m_sourceDefn = std::make_shared<RpSourceDefinition>();
       const XMLCh* d = attrs.getValue(u"distinct");
@@ -665,8 +714,9 @@ void Handler::StartProp(const Attributes& attrs, bool bEsc) {
         VXString t;
         if (!GetString(attrs, names[i], false, t, false)) return;
         if (!t.empty() && (!ParseInt(t, v[i]) || v[i] < 0 || (i < 2 && v[i] > 3) || v[i] > INT32_MAX)) {
-          Fail("bad multiplicity " + ToNarrow(VXString(names[i], names[i] + std::char_traits<char16_t>::length(names[i]))) +
-               " " + Quote(ToNarrow(t)) + " (start and end: 0 zero, 1 one, 2 many, 3 unknown)");
+          Fail("bad multiplicity " +
+               ToNarrow(VXString(names[i], names[i] + std::char_traits<char16_t>::length(names[i]))) + " " +
+               Quote(ToNarrow(t)) + " (start and end: 0 zero, 1 one, 2 many, 3 unknown)");
           return;
         }
       }
@@ -679,8 +729,10 @@ void Handler::StartProp(const Attributes& attrs, bool bEsc) {
       if (!GetString(attrs, u"format", bEsc, m_propFormat, false)) return;
       m_bCollectText = true;
       break;
-    case PropType::kNull: break;
-    default: m_bCollectText = true;
+    case PropType::kNull:
+      break;
+    default:
+      m_bCollectText = true;
   }
 }
 
@@ -703,7 +755,9 @@ void Handler::EndProp() {
     VXString text = TakeText();
     if (m_stack.back().bEsc && !Unescape(text)) return;
     switch (m_propType) {
-      case PropType::kString: value = std::move(text); break;
+      case PropType::kString:
+        value = std::move(text);
+        break;
       case PropType::kBool:
         if (text != U"true" && text != U"false") {
           Fail(m_propAt, "bad bool " + Quote(ToNarrow(text)) + " (true or false)");
@@ -745,7 +799,8 @@ void Handler::EndProp() {
         value = std::move(e);
         break;
       }
-      default: break;
+      default:
+        break;
     }
   }
   m_pObject->SetProperty(m_propKey, std::move(value));
@@ -822,7 +877,9 @@ void Handler::endElement(const XMLCh* const, const XMLCh* const, const XMLCh* co
       }
       break;
     }
-    case El::kProp: EndProp(); break;
+    case El::kProp:
+      EndProp();
+      break;
     case El::kS: {
       VXString s = TakeText();
       if (frame.bEsc && !Unescape(s)) return;
@@ -868,8 +925,11 @@ void Handler::endElement(const XMLCh* const, const XMLCh* const, const XMLCh* co
         return;
       }
       break;
-    case El::kObject: m_pObject = nullptr; break;
-    default: break;
+    case El::kObject:
+      m_pObject = nullptr;
+      break;
+    default:
+      break;
   }
   m_stack.pop_back();
 }

@@ -56,15 +56,29 @@ void AppendText(std::string& out, const VXString& s, bool bEsc) {
       continue;
     }
     switch (c) {
-      case U'&': out += "&amp;"; break;
-      case U'<': out += "&lt;"; break;
-      case U'>': out += "&gt;"; break;
-      case U'"': out += "&quot;"; break;
+      case U'&':
+        out += "&amp;";
+        break;
+      case U'<':
+        out += "&lt;";
+        break;
+      case U'>':
+        out += "&gt;";
+        break;
+      case U'"':
+        out += "&quot;";
+        break;
       // Written as references so that neither attribute normalisation nor
       // line-end handling changes them.
-      case U'\t': out += "&#9;"; break;
-      case U'\n': out += "&#10;"; break;
-      case U'\r': out += "&#13;"; break;
+      case U'\t':
+        out += "&#9;";
+        break;
+      case U'\n':
+        out += "&#10;";
+        break;
+      case U'\r':
+        out += "&#13;";
+        break;
       default:
         if (c < 0x80) {
           out.push_back(static_cast<char>(c));
@@ -366,7 +380,8 @@ void Save(ARpGateway& rp, const std::string& path) {
   const std::string tmp = path + ".tmp";
   {
     std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) throw RpFileError(path, 0, 0, "cannot write '" + tmp + "' (check that the directory exists and is writable)");
+    if (!out)
+      throw RpFileError(path, 0, 0, "cannot write '" + tmp + "' (check that the directory exists and is writable)");
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.close();
     if (!out) {

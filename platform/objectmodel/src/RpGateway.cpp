@@ -134,9 +134,7 @@ ARpGateway::~ARpGateway() {
   for (ARpObject* obj : all) RefHelper::ReleaseRef(obj);
 }
 
-ARpObject* ARpGateway::Find(const VoidID& id) const {
-  return m_byID.FindOne(IDKey(id));
-}
+ARpObject* ARpGateway::Find(const VoidID& id) const { return m_byID.FindOne(IDKey(id)); }
 
 std::uint64_t ARpGateway::NameKey(TypeID type, const VXString& name) {
   std::uint64_t h = VXCaseFold::Hash(name);
@@ -302,9 +300,10 @@ void ARpGateway::CollectCandidates(const LookupHint& hint, std::vector<ARpObject
       }
       // The key is a hash: drop collisions and objects already listed
       // (an object whose name and alias fold alike is indexed twice).
-      out.erase(std::remove_if(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(),
-                               [&](const ARpObject* p) { return p->GetTypeID() != t || !p->IsNameOrAlias(hint.m_name); }),
-                out.end());
+      out.erase(
+          std::remove_if(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(),
+                         [&](const ARpObject* p) { return p->GetTypeID() != t || !p->IsNameOrAlias(hint.m_name); }),
+          out.end());
       std::sort(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(),
                 [](const ARpObject* a, const ARpObject* b) { return a->m_typeSlot < b->m_typeSlot; });
       out.erase(std::unique(out.begin() + static_cast<std::ptrdiff_t>(first), out.end()), out.end());
@@ -705,7 +704,8 @@ bool ARpGateway::SetSessionVariableValue(const std::pair<VXString, VXString>& bl
     it->second.second.reset(value.Release());
     return true;
   }
-  m_sessionVars.emplace(std::move(key), std::make_pair(blockAndName.first, std::unique_ptr<PropertyValue>(value.Release())));
+  m_sessionVars.emplace(std::move(key),
+                        std::make_pair(blockAndName.first, std::unique_ptr<PropertyValue>(value.Release())));
   return true;
 }
 

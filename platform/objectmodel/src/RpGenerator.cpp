@@ -28,18 +28,18 @@ class Random {
 };
 
 const char* const kEntities[] = {
-    "CUSTOMER", "ORDER",    "PRODUCT",  "SUPPLIER", "EMPLOYEE", "STORE",    "REGION",   "ACCOUNT",  "INVOICE",
-    "PAYMENT",  "SHIPMENT", "CAMPAIGN", "CHANNEL",  "CONTRACT", "BRAND",    "CATEGORY", "WAREHOUSE", "VENDOR",
-    "PROMO",    "LEDGER",   "BUDGET",   "FORECAST", "TERRITORY", "DEPT",    "COST",     "PRICE",    "CURRENCY",
-    "CALENDAR", "FISCAL",   "PARTNER",  "SEGMENT",  "SURVEY",   "TICKET",   "ASSET",    "PROJECT",  "CLAIM",
-    "POLICY",   "AGENT",    "ROUTE",    "CARRIER",
+    "CUSTOMER",  "ORDER",   "PRODUCT",  "SUPPLIER", "EMPLOYEE", "STORE",    "REGION",    "ACCOUNT",
+    "INVOICE",   "PAYMENT", "SHIPMENT", "CAMPAIGN", "CHANNEL",  "CONTRACT", "BRAND",     "CATEGORY",
+    "WAREHOUSE", "VENDOR",  "PROMO",    "LEDGER",   "BUDGET",   "FORECAST", "TERRITORY", "DEPT",
+    "COST",      "PRICE",   "CURRENCY", "CALENDAR", "FISCAL",   "PARTNER",  "SEGMENT",   "SURVEY",
+    "TICKET",    "ASSET",   "PROJECT",  "CLAIM",    "POLICY",   "AGENT",    "ROUTE",     "CARRIER",
 };
 const char* const kAttributes[] = {
-    "ID",     "KEY",      "NAME",     "CODE",     "DESC",    "TYPE",    "STATUS",  "DATE",     "AMT",    "QTY",
-    "PCT",    "RATE",     "FLAG",     "NUM",      "START_DT", "END_DT", "CREATED", "UPDATED",  "SRC",    "LEVEL",
-    "GROUP",  "CLASS",    "CITY",     "STATE",    "COUNTRY", "ZIP",     "PHONE",   "EMAIL",    "OWNER",  "REF",
-    "TOTAL",  "AVG",      "MIN",      "MAX",      "COUNT",   "WEIGHT",  "SIZE",    "COLOR",    "SCORE",  "RANK",
-    "YEAR",   "QUARTER",  "MONTH",    "WEEK",     "DAY",     "HOUR",    "LABEL",   "NOTE",     "VERSION", "SEQ",
+    "ID",    "KEY",     "NAME",  "CODE",  "DESC",     "TYPE",   "STATUS",  "DATE",    "AMT",     "QTY",
+    "PCT",   "RATE",    "FLAG",  "NUM",   "START_DT", "END_DT", "CREATED", "UPDATED", "SRC",     "LEVEL",
+    "GROUP", "CLASS",   "CITY",  "STATE", "COUNTRY",  "ZIP",    "PHONE",   "EMAIL",   "OWNER",   "REF",
+    "TOTAL", "AVG",     "MIN",   "MAX",   "COUNT",    "WEIGHT", "SIZE",    "COLOR",   "SCORE",   "RANK",
+    "YEAR",  "QUARTER", "MONTH", "WEEK",  "DAY",      "HOUR",   "LABEL",   "NOTE",    "VERSION", "SEQ",
 };
 const char* const kTablePrefixes[] = {"D_", "F_", "W_", "STG_", "A_", "LKP_"};
 
@@ -58,7 +58,9 @@ struct Containers {
 class Generator {
  public:
   Generator(ARpGateway& rp, const RpGenerator::Options& options)
-      : m_rp(rp), m_target(options.m_objectCount), m_random(options.m_seed),
+      : m_rp(rp),
+        m_target(options.m_objectCount),
+        m_random(options.m_seed),
         m_vocabulary(RpGenerator::ColumnVocabulary(options.m_vocabularySize)) {}
 
   void Run();
@@ -105,8 +107,8 @@ void Generator::PickColumns(std::size_t count, std::vector<std::size_t>& picks) 
   // recur across many tables; the rest from the whole vocabulary.
   const std::size_t common = std::min<std::size_t>(300, m_vocabulary.size());
   while (picks.size() < count && picks.size() < m_vocabulary.size()) {
-    const std::size_t i = m_random.Chance(33) ? m_random.Between(0, common - 1)
-                                              : m_random.Between(0, m_vocabulary.size() - 1);
+    const std::size_t i =
+        m_random.Chance(33) ? m_random.Between(0, common - 1) : m_random.Between(0, m_vocabulary.size() - 1);
     if (std::find(picks.begin(), picks.end(), i) == picks.end()) picks.push_back(i);
   }
 }
@@ -139,8 +141,8 @@ void Generator::Run() {
     // A third of the tables reach the business model.
     if (!m_random.Chance(35)) continue;
     if (m_c.m_businessModel.IsNull() || m_c.m_logicalTables >= 2000) {
-      m_c.m_businessModel = Create(kTIDASubjectArea, U"Business Model " + ToVXString(std::to_string(m_tableNumber)),
-                                   VoidID::NullID);
+      m_c.m_businessModel =
+          Create(kTIDASubjectArea, U"Business Model " + ToVXString(std::to_string(m_tableNumber)), VoidID::NullID);
       if (m_c.m_businessModel.IsNull()) return;
       m_c.m_logicalTables = 0;
     }
@@ -171,8 +173,8 @@ void Generator::Run() {
     // Half of those are presented.
     if (!m_random.Chance(50)) continue;
     if (m_c.m_subjectArea.IsNull() || m_c.m_presentationTables >= 1000) {
-      m_c.m_subjectArea = Create(kTIDACatalogFolder, U"Subject Area " + ToVXString(std::to_string(m_tableNumber)),
-                                 VoidID::NullID);
+      m_c.m_subjectArea =
+          Create(kTIDACatalogFolder, U"Subject Area " + ToVXString(std::to_string(m_tableNumber)), VoidID::NullID);
       if (m_c.m_subjectArea.IsNull()) return;
       Ref<ACatalogFolder>(m_rp.GetObject(m_c.m_subjectArea))
           ->SetSubjectArea(Ref<ASubjectArea>(m_rp.GetObject(m_c.m_businessModel)));

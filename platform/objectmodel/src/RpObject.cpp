@@ -36,10 +36,13 @@ bool Multiplicity::CheckCardinality(int count) const {
   using namespace MultiplicityTypes;
   auto reach = [](Cardinality c) {
     switch (c) {
-      case kZero: return 0;
-      case kOne: return 1;
+      case kZero:
+        return 0;
+      case kOne:
+        return 1;
       case kMany:
-      case kUnknown: return 1 << 30;
+      case kUnknown:
+        return 1 << 30;
     }
     return 1 << 30;
   };

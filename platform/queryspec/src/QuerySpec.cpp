@@ -104,14 +104,17 @@ const MultiListQuerySpec& AbstractListQuerySpec::ToMultiListQuerySpec() const {
 bool ListQuerySpec::Equals(const AbstractListQuerySpec& other) const {
   if (other.m_queryType != kSingleQuery) return false;
   const auto& o = static_cast<const ListQuerySpec&>(other);
-  return m_projection == o.m_projection && m_detailFilter == o.m_detailFilter &&
-         m_summaryFilter == o.m_summaryFilter && m_joinSpec == o.m_joinSpec && m_bDistinct == o.m_bDistinct &&
-         m_bUnsuppressed == o.m_bUnsuppressed && SameTables(m_fromTables, o.m_fromTables) &&
-         m_catalogFolderID == o.m_catalogFolderID && m_selectionSpecs == o.m_selectionSpecs;
+  return m_projection == o.m_projection && m_detailFilter == o.m_detailFilter && m_summaryFilter == o.m_summaryFilter &&
+         m_joinSpec == o.m_joinSpec && m_bDistinct == o.m_bDistinct && m_bUnsuppressed == o.m_bUnsuppressed &&
+         SameTables(m_fromTables, o.m_fromTables) && m_catalogFolderID == o.m_catalogFolderID &&
+         m_selectionSpecs == o.m_selectionSpecs;
 }
 
 MultiListQuerySpec::MultiListQuerySpec(const MultiListQuerySpec& other)
-    : AbstractListQuerySpec(other), m_combineOp(other.m_combineOp), m_bAll(other.m_bAll), m_sortSpecs(other.m_sortSpecs) {
+    : AbstractListQuerySpec(other),
+      m_combineOp(other.m_combineOp),
+      m_bAll(other.m_bAll),
+      m_sortSpecs(other.m_sortSpecs) {
   m_subqueries.reserve(other.m_subqueries.size());
   for (const auto& q : other.m_subqueries) m_subqueries.push_back(q->Clone());
 }

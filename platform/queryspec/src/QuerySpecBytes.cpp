@@ -67,8 +67,7 @@ class Writer {
   void Enter() {
     if (++m_depth > AbstractListQuerySpec::kMaxNestingDepth) {
       throw std::length_error("the query spec nests deeper than " +
-                              std::to_string(AbstractListQuerySpec::kMaxNestingDepth) +
-                              " levels and has no byte form");
+                              std::to_string(AbstractListQuerySpec::kMaxNestingDepth) + " levels and has no byte form");
     }
   }
   void Count(std::size_t n) { DataBlobUtil::ToByteVector(m_out, static_cast<std::uint32_t>(n)); }
@@ -204,8 +203,7 @@ class Reader {
  private:
   void Enter() {
     if (++m_depth > AbstractListQuerySpec::kMaxNestingDepth) {
-      m_cur.Fail("query spec nests deeper than " +
-                 std::to_string(AbstractListQuerySpec::kMaxNestingDepth) + " levels");
+      m_cur.Fail("query spec nests deeper than " + std::to_string(AbstractListQuerySpec::kMaxNestingDepth) + " levels");
     }
     // Decoding may itself run deep inside a rendering; the depth bound above
     // keeps the reader's own frames small, this keeps the total in the limit.
@@ -217,9 +215,8 @@ class Reader {
     const std::size_t at = m_cur.Offset();
     const std::int32_t v = m_cur.ReadInt32();
     if (v < 0 || v > last) {
-      throw BlobDecodeError(std::string(what) + " must be 0 to " + std::to_string(last) + ", found " +
-                                std::to_string(v),
-                            at);
+      throw BlobDecodeError(
+          std::string(what) + " must be 0 to " + std::to_string(last) + ", found " + std::to_string(v), at);
     }
     return v;
   }
@@ -310,7 +307,8 @@ class Reader {
   }
 
   std::unique_ptr<AbstractListQuerySpec> Set() {
-    auto op = static_cast<MultiListQuerySpec::CombineQueryOperation>(Enum(MultiListQuerySpec::kExcept, "set operation"));
+    auto op =
+        static_cast<MultiListQuerySpec::CombineQueryOperation>(Enum(MultiListQuerySpec::kExcept, "set operation"));
     const bool bAll = m_cur.ReadBool();
     auto q = std::make_unique<MultiListQuerySpec>(op, bAll);
     Sorts(q->GetSortSpecs());

@@ -73,9 +73,30 @@ std::size_t FindClosingParenthesis(std::u32string_view text, std::size_t start) 
 
 bool IsWordSeparator(char32_t c) noexcept {
   switch (c) {
-    case U'(': case U')': case U'.': case U',': case U';': case U':': case U'+': case U'-':
-    case U'*': case U'/': case U'=': case U'<': case U'>': case U'!': case U'|': case U'&':
-    case U'^': case U'~': case U'[': case U']': case U'{': case U'}': case U'?': case U'@':
+    case U'(':
+    case U')':
+    case U'.':
+    case U',':
+    case U';':
+    case U':':
+    case U'+':
+    case U'-':
+    case U'*':
+    case U'/':
+    case U'=':
+    case U'<':
+    case U'>':
+    case U'!':
+    case U'|':
+    case U'&':
+    case U'^':
+    case U'~':
+    case U'[':
+    case U']':
+    case U'{':
+    case U'}':
+    case U'?':
+    case U'@':
     case U'%':
       return true;
     default:
@@ -154,12 +175,24 @@ VXString EscapeXMLChars(std::u32string_view text) {
   out.reserve(text.size());
   for (char32_t c : text) {
     switch (c) {
-      case U'&': out += U"&amp;"; break;
-      case U'<': out += U"&lt;"; break;
-      case U'>': out += U"&gt;"; break;
-      case U'"': out += U"&quot;"; break;
-      case U'\'': out += U"&apos;"; break;
-      default: out.push_back(IsXmlChar(c) ? c : U'\uFFFD'); break;
+      case U'&':
+        out += U"&amp;";
+        break;
+      case U'<':
+        out += U"&lt;";
+        break;
+      case U'>':
+        out += U"&gt;";
+        break;
+      case U'"':
+        out += U"&quot;";
+        break;
+      case U'\'':
+        out += U"&apos;";
+        break;
+      default:
+        out.push_back(IsXmlChar(c) ? c : U'\uFFFD');
+        break;
     }
   }
   return out;

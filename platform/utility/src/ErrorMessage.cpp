@@ -16,7 +16,8 @@ void SUGThrow(const char* file, int line, const ErrorMessage& message) {
     raised.m_narrowText = ToNarrow(raised.GetText());
   } catch (const std::exception& e) {
     // The catalogue itself is broken: keep the number, the arguments and why.
-    raised.m_narrowText = "[" + std::to_string(raised.m_messageNumber) + "] (message text unavailable: " + e.what() + ")";
+    raised.m_narrowText =
+        "[" + std::to_string(raised.m_messageNumber) + "] (message text unavailable: " + e.what() + ")";
     for (const VXString& a : raised.m_args) raised.m_narrowText += " " + ToNarrow(a);
   }
   throw raised;

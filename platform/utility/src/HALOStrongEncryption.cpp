@@ -103,14 +103,13 @@ bool DecryptAESPasswordForScript(const VXString& aesString, const ByteVector& ke
   SecretBytes out{ByteVector(bodySize)};
   CipherPtr ctx(EVP_CIPHER_CTX_new());
   int len = 0, finalLen = 0;
-  const bool ok =
-      ctx && EVP_DecryptInit_ex(ctx.get(), EVP_aes_256_gcm(), nullptr, nullptr, nullptr) == 1 &&
-      EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_SET_IVLEN, static_cast<int>(kNonceSize), nullptr) == 1 &&
-      EVP_DecryptInit_ex(ctx.get(), nullptr, nullptr, key.data(), nonce) == 1 &&
-      EVP_DecryptUpdate(ctx.get(), nullptr, &len, sealed.data(), 1) == 1 &&
-      EVP_DecryptUpdate(ctx.get(), out.bytes.data(), &len, body, static_cast<int>(bodySize)) == 1 &&
-      EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_SET_TAG, static_cast<int>(kTagSize), tag.data()) == 1 &&
-      EVP_DecryptFinal_ex(ctx.get(), out.bytes.data() + len, &finalLen) == 1;
+  const bool ok = ctx && EVP_DecryptInit_ex(ctx.get(), EVP_aes_256_gcm(), nullptr, nullptr, nullptr) == 1 &&
+                  EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_SET_IVLEN, static_cast<int>(kNonceSize), nullptr) == 1 &&
+                  EVP_DecryptInit_ex(ctx.get(), nullptr, nullptr, key.data(), nonce) == 1 &&
+                  EVP_DecryptUpdate(ctx.get(), nullptr, &len, sealed.data(), 1) == 1 &&
+                  EVP_DecryptUpdate(ctx.get(), out.bytes.data(), &len, body, static_cast<int>(bodySize)) == 1 &&
+                  EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_SET_TAG, static_cast<int>(kTagSize), tag.data()) == 1 &&
+                  EVP_DecryptFinal_ex(ctx.get(), out.bytes.data() + len, &finalLen) == 1;
   if (!ok) return false;  // `out` is wiped on the way out
   plain.swap(out.bytes);  // and so are the caller's previous bytes
   return true;

@@ -44,10 +44,14 @@ VXString ParseText(std::string_view raw, const LineReader& at) {
     const char32_t c = wide[i];
     const char32_t next = i + 1 < wide.size() ? wide[i + 1] : U'\0';
     if (c == U'\\') {
-      if (next == U'n') out.push_back(U'\n');
-      else if (next == U't') out.push_back(U'\t');
-      else if (next == U'\\') out.push_back(U'\\');
-      else at.Fail("unknown escape \"\\" + ToNarrow(std::u32string(next ? 1 : 0, next)) + "\" (use \\n, \\t or \\\\)");
+      if (next == U'n')
+        out.push_back(U'\n');
+      else if (next == U't')
+        out.push_back(U'\t');
+      else if (next == U'\\')
+        out.push_back(U'\\');
+      else
+        at.Fail("unknown escape \"\\" + ToNarrow(std::u32string(next ? 1 : 0, next)) + "\" (use \\n, \\t or \\\\)");
       ++i;
     } else if (c == U'%') {
       if (next != U'%' && (next < U'1' || next > U'9')) {
@@ -90,9 +94,8 @@ MessageCatalogue MessageCatalogue::Parse(std::string_view text, const std::strin
     std::string_view key = Trim(line.substr(0, eq));
     const VXString value = ParseText(Trim(line.substr(eq + 1)), at);
     if (key.substr(0, 4) == "type" && key.size() > 4 && (key[4] == ' ' || key[4] == '\t')) {
-      const auto id = static_cast<TypeID>(
-          ParseNumber(Trim(key.substr(4)), static_cast<std::uint64_t>(std::numeric_limits<TypeID>::max()), at,
-                      "type id"));
+      const auto id = static_cast<TypeID>(ParseNumber(
+          Trim(key.substr(4)), static_cast<std::uint64_t>(std::numeric_limits<TypeID>::max()), at, "type id"));
       if (const auto [it, fresh] = typeLines.emplace(id, lineNo); !fresh) {
         at.Fail("type " + std::to_string(id) + " is already named on line " + std::to_string(it->second));
       }

@@ -1,5 +1,7 @@
 #include "Utility/SUGDOM.h"
 
+#include <mutex>
+#include <stdexcept>
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/sax/SAXParseException.hpp>
@@ -7,9 +9,6 @@
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/SecurityManager.hpp>
 #include <xercesc/util/XMLException.hpp>
-
-#include <mutex>
-#include <stdexcept>
 
 #include "Utility/BaseStringUtil.h"
 #include "Utility/SUFileUtility.h"
@@ -41,9 +40,12 @@ bool ToParserText(const VXString& text, std::u16string& out, SUGDomErrorReporter
 
 const char32_t* SeverityText(SUGDomError::Severity s) {
   switch (s) {
-    case SUGDomError::Severity::kWarning: return U"warning";
-    case SUGDomError::Severity::kError: return U"error";
-    case SUGDomError::Severity::kFatal: return U"fatal error";
+    case SUGDomError::Severity::kWarning:
+      return U"warning";
+    case SUGDomError::Severity::kError:
+      return U"error";
+    case SUGDomError::Severity::kFatal:
+      return U"fatal error";
   }
   return U"error";
 }

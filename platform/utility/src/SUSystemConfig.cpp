@@ -6,8 +6,8 @@
 #include <sstream>
 
 #include "Utility/BaseStringUtil.h"
-#include "Utility/SUInstallDir.h"
 #include "Utility/SUFileUtility.h"
+#include "Utility/SUInstallDir.h"
 #include "Utility/ServerLog.h"
 
 namespace {

@@ -16,9 +16,8 @@ int InitialTraceLevel() {
 }
 
 void WriteToStderr(const LogRecord& r) {
-  const std::string line =
-      std::string("[smutil ") + ServerLog::SeverityName(r.severity) + " " + std::to_string(r.level) + "] " +
-      ToNarrow(r.text) + "\n";
+  const std::string line = std::string("[smutil ") + ServerLog::SeverityName(r.severity) + " " +
+                           std::to_string(r.level) + "] " + ToNarrow(r.text) + "\n";
   std::fputs(line.c_str(), stderr);
 }
 
@@ -68,9 +67,12 @@ int GetTraceLevel() { return State().traceLevel.load(); }
 
 const char* SeverityName(LogSeverity severity) {
   switch (severity) {
-    case LogSeverity::kTrace: return "TRACE";
-    case LogSeverity::kWarning: return "WARNING";
-    case LogSeverity::kError: return "ERROR";
+    case LogSeverity::kTrace:
+      return "TRACE";
+    case LogSeverity::kWarning:
+      return "WARNING";
+    case LogSeverity::kError:
+      return "ERROR";
   }
   return "UNKNOWN";
 }

@@ -102,18 +102,26 @@ void AppendOne(VXString& out, const Spec& s, const BaseStringUtil::FormatArg& ar
     case U'A': {
       const std::string fmt = SpecText(s) + static_cast<char>(s.conv);
       double v;
-      if (const auto* d = std::get_if<double>(&arg)) v = *d;
-      else if (const auto* i = std::get_if<long long>(&arg)) v = static_cast<double>(*i);
-      else if (const auto* u = std::get_if<unsigned long long>(&arg)) v = static_cast<double>(*u);
-      else Fail(where + " is not a number");
+      if (const auto* d = std::get_if<double>(&arg))
+        v = *d;
+      else if (const auto* i = std::get_if<long long>(&arg))
+        v = static_cast<double>(*i);
+      else if (const auto* u = std::get_if<unsigned long long>(&arg))
+        v = static_cast<double>(*u);
+      else
+        Fail(where + " is not a number");
       return void(out.append(ToVXString(Snprintf(fmt, v))));
     }
     case U'c': {
       char32_t c;
-      if (const auto* ch = std::get_if<char32_t>(&arg)) c = *ch;
-      else if (const auto* i = std::get_if<long long>(&arg)) c = static_cast<char32_t>(*i);
-      else if (const auto* u = std::get_if<unsigned long long>(&arg)) c = static_cast<char32_t>(*u);
-      else Fail(where + " is not a character");
+      if (const auto* ch = std::get_if<char32_t>(&arg))
+        c = *ch;
+      else if (const auto* i = std::get_if<long long>(&arg))
+        c = static_cast<char32_t>(*i);
+      else if (const auto* u = std::get_if<unsigned long long>(&arg))
+        c = static_cast<char32_t>(*u);
+      else
+        Fail(where + " is not a character");
       Spec noPrecision = s;
       noPrecision.precision = -1;
       return AppendPadded(out, std::u32string_view(&c, 1), noPrecision);
@@ -153,8 +161,7 @@ VXString VXString_vsprintf(std::u32string_view format, std::span<const FormatArg
     ++next;
   }
   if (next != args.size()) {
-    Fail("the format uses " + std::to_string(next) + " argument(s) but " + std::to_string(args.size()) +
-         " were given");
+    Fail("the format uses " + std::to_string(next) + " argument(s) but " + std::to_string(args.size()) + " were given");
   }
   return out;
 }

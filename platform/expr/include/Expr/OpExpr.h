@@ -77,15 +77,15 @@ struct BinningEnum {
   enum BinBucketingStrategy : std::int32_t { kEQUIDEPTH = 0, kEQUIWIDTH = 1 };
 };
 
-#define SMUTIL_OPEXPR_CLASS(Class, Name, Code, Min, Max, Shape)             \
-  class Class : public OpExpr, public OpExprStatics<Code> {                 \
-   public:                                                                  \
-    static Class& Instance();                                               \
+#define SMUTIL_OPEXPR_CLASS(Class, Name, Code, Min, Max, Shape)              \
+  class Class : public OpExpr, public OpExprStatics<Code> {                  \
+   public:                                                                   \
+    static Class& Instance();                                                \
     void Accept(OpExprVisitor& visitor, AExpr::Iterator& position) override; \
-    OpCode GetOpCode() const override { return k##Name; }                   \
-                                                                            \
-   private:                                                                 \
-    Class() = default;                                                      \
+    OpCode GetOpCode() const override { return k##Name; }                    \
+                                                                             \
+   private:                                                                  \
+    Class() = default;                                                       \
   };
 SMUTIL_OPEXPR_LIST(SMUTIL_OPEXPR_CLASS)
 #undef SMUTIL_OPEXPR_CLASS

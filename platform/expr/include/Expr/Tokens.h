@@ -77,13 +77,13 @@ inline int GetTokenTypeCode(const AExpr::Iterator& pos) {
   return (p[0] << 8) | p[1];
 }
 
-#define SMUTIL_DECLARE_TOKEN(Class, Type)                                  \
- public:                                                                   \
-  static Class& Instance();                                                \
+#define SMUTIL_DECLARE_TOKEN(Class, Type)                                 \
+ public:                                                                  \
+  static Class& Instance();                                               \
   void Accept(TokenVisitor& visitor, AExpr::Iterator& position) override; \
-  TokenType GetTokenType() const override { return Type; }                 \
-                                                                           \
- private:                                                                  \
+  TokenType GetTokenType() const override { return Type; }                \
+                                                                          \
+ private:                                                                 \
   Class() = default;
 
 class SymbolToken : public BaseToken {

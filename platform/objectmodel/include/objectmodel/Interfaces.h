@@ -21,26 +21,26 @@
   void Method(const Ref<Param>& parent) { SetParentLink(Ref<ARpObject>(parent)); }
 #define SMUTIL_RP_REL(Ret, Method, rel, anchorArg, targetArg) \
   BinaryRelIter<Ret> Method() const { return RelatedOf<Ret>(rel, anchorArg, targetArg); }
-#define SMUTIL_RP_STRING(Name)                                              \
-  VXString Get##Name() const { return GetString(RpProp::k##Name); }        \
+#define SMUTIL_RP_STRING(Name)                                      \
+  VXString Get##Name() const { return GetString(RpProp::k##Name); } \
   void Set##Name(const VXString& value) { SetProperty(RpProp::k##Name, value); }
-#define SMUTIL_RP_BYTES(Name)                                               \
-  ByteVector Get##Name() const { return GetBytes(RpProp::k##Name); }       \
+#define SMUTIL_RP_BYTES(Name)                                        \
+  ByteVector Get##Name() const { return GetBytes(RpProp::k##Name); } \
   void Set##Name(const ByteVector& value) { SetProperty(RpProp::k##Name, value); }
-#define SMUTIL_RP_EXPR(Name, Key)                                           \
-  Expr Get##Name() const { return GetExprProperty(RpProp::k##Key); }       \
+#define SMUTIL_RP_EXPR(Name, Key)                                    \
+  Expr Get##Name() const { return GetExprProperty(RpProp::k##Key); } \
   void Set##Name(const Expr& value) { SetProperty(RpProp::k##Key, value); }
 // Display name, description and translation key of presentation objects.
-#define SMUTIL_RP_DISPLAY_ACCESSORS                                                                     \
-  bool HasDisplayName() const { return GetBool(RpProp::kDisplayNameUse); }                              \
-  VXString GetDisplayName() const { return GetString(RpProp::kDisplayName); }                           \
-  void SetDisplayNameUse(bool bUse) { SetProperty(RpProp::kDisplayNameUse, bUse); }                     \
-  void SetDisplayName(const VXString& text) { SetProperty(RpProp::kDisplayName, text); }                \
-  bool HasDisplayDescription() const { return GetBool(RpProp::kDisplayDescriptionUse); }                \
-  VXString GetDisplayDescription() const { return GetString(RpProp::kDisplayDescription); }             \
-  void SetDisplayDescriptionUse(bool bUse) { SetProperty(RpProp::kDisplayDescriptionUse, bUse); }       \
-  void SetDisplayDescription(const VXString& text) { SetProperty(RpProp::kDisplayDescription, text); }  \
-  VXString GetTranslationKey() const { return GetString(RpProp::kTranslationKey); }                     \
+#define SMUTIL_RP_DISPLAY_ACCESSORS                                                                    \
+  bool HasDisplayName() const { return GetBool(RpProp::kDisplayNameUse); }                             \
+  VXString GetDisplayName() const { return GetString(RpProp::kDisplayName); }                          \
+  void SetDisplayNameUse(bool bUse) { SetProperty(RpProp::kDisplayNameUse, bUse); }                    \
+  void SetDisplayName(const VXString& text) { SetProperty(RpProp::kDisplayName, text); }               \
+  bool HasDisplayDescription() const { return GetBool(RpProp::kDisplayDescriptionUse); }               \
+  VXString GetDisplayDescription() const { return GetString(RpProp::kDisplayDescription); }            \
+  void SetDisplayDescriptionUse(bool bUse) { SetProperty(RpProp::kDisplayDescriptionUse, bUse); }      \
+  void SetDisplayDescription(const VXString& text) { SetProperty(RpProp::kDisplayDescription, text); } \
+  VXString GetTranslationKey() const { return GetString(RpProp::kTranslationKey); }                    \
   void SetTranslationKey(const VXString& key) { SetProperty(RpProp::kTranslationKey, key); }
 
 class ASubjectArea;
@@ -130,7 +130,9 @@ class ALogicalTable : public AEntity {
   SMUTIL_RP_CHILDREN(AAttribute, GetColumns, kTIDAAttribute)
   SMUTIL_RP_CHILDREN(ALogicalForeignKey, GetForeignKeys, kTIDALogicalForeignKey)
   SMUTIL_RP_CHILDREN(ALogicalTableSource, GetSources, kTIDALogicalTableSource)
-  Ref<ALogicalSourceFolder> GetSourceFolder() const { return FirstChild<ALogicalSourceFolder>({kTIDALogicalSourceFolder}); }
+  Ref<ALogicalSourceFolder> GetSourceFolder() const {
+    return FirstChild<ALogicalSourceFolder>({kTIDALogicalSourceFolder});
+  }
   SMUTIL_RP_REL(ALogicalDisplayFolder, GetDisplayFolders, RpRel::kLogicalDisplayFolderTables, 1, 0)
 };
 

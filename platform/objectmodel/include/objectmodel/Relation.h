@@ -12,33 +12,38 @@
 // System numbers (argument positions from 0; "sorted" is the argument whose
 // objects see the tuples in a user-controlled order):
 //
-// | No. | Relationship                          | Args                                                     | Sorted | Deleting arg i also deletes |
+// | No. | Relationship                          | Args                                                     | Sorted |
+// Deleting arg i also deletes |
 // |-----|---------------------------------------|----------------------------------------------------------|--------|-----------------------------|
-// |   1 | containment (parent link)             | parent, child                                            | 0      | 0 -> 1 (all descendants)    |
-// |  30 | logical column to presentation column | AAttribute, AFolderAttr                                  | 0      | 0 -> 1                      |
-// |  31 | alias column to its source column     | AColumn (alias), AColumn (source)                        | 1      | 1 -> 0                      |
-// |  32 | logical level to presentation level   | ALevel, APresentationLevel                               | 0      | 0 -> 1                      |
-// |  33 | presentation level columns            | APresentationLevel, AFolderAttr                          | 0      | -                           |
-// |  34 | preferred drill-down                  | ALevel (from), ALevel (to)                               | 0      | -                           |
-// |  35 | security role members                 | ASecurityRole, AUser                                     | 0      | -                           |
-// |  36 | child security roles                  | ASecurityRole (parent), ASecurityRole (child)            | 0      | -                           |
-// |  37 | physical display folder tables        | APhysicalDisplayFolder, ATable                           | 0      | -                           |
-// |  38 | logical display folder tables         | ALogicalDisplayFolder, ALogicalTable                     | 0      | -                           |
-// |  39 | physical dimension hierarchies        | APhysicalDimension, AHierarchy                           | 0      | -                           |
-// |  40 | physical complex join                 | ATable (left), ATable (right), AComplexJoin              | 0      | predicate: 0 or 1 -> 2      |
-// |  41 | physical foreign key reference        | ATable (referencing), ATableKey (referenced), AForeignKey| 0      | predicate: 1 -> 2           |
-// |  42 | physical foreign key columns          | AForeignKey, AColumn                                     | 0      | -                           |
-// |  43 | logical foreign key columns           | ALogicalForeignKey, AAttribute                           | 0      | -                           |
-// |  44 | logical foreign key reference         | ALogicalTable (referencing), AKey (referenced), ALogicalForeignKey | 0 | 1 -> 2                |
-// |  45 | role player of a logical join         | ARole, AEntity / ALogicalTable                           | 0      | -                           |
-// |  46 | project included presentation objects | AProject, presentation object                            | 0      | -                           |
-// |  47 | project excluded presentation objects | AProject, presentation object                            | 0      | -                           |
-// |  48 | AW column to AW hierarchy or level    | AAWColumn, AAWHierarchy / AAWLevel                        | 0      | -                           |
-// |  49 | cube column of a physical dimension   | APhysicalDimension, ACubeColumn                          | 0      | -                           |
-// |  50 | logical level attributes              | ALevel, AAttribute                                       | 0      | -                           |
-// | 109 | level parent link                     | ALevel, ARole (of a level-to-level relationship)         | 0      | predicate: 0 -> 1; 1 -> 0 (see below) |
-// | 111 | presentation hierarchy dimension      | APresentationHierarchy, ADimension                       | 0      | predicate: 1 -> 0           |
-// | 329 | key column membership                 | AColumn / AAttribute, ATableKey / AKey                   | 1      | predicate: 0 -> 1 unless the key's parent is already going |
+// |   1 | containment (parent link)             | parent, child                                            | 0      | 0
+// -> 1 (all descendants)    | |  30 | logical column to presentation column | AAttribute, AFolderAttr | 0      | 0 -> 1
+// | |  31 | alias column to its source column     | AColumn (alias), AColumn (source)                        | 1      |
+// 1 -> 0                      | |  32 | logical level to presentation level   | ALevel, APresentationLevel | 0      | 0
+// -> 1                      | |  33 | presentation level columns            | APresentationLevel, AFolderAttr | 0 | - |
+// |  34 | preferred drill-down                  | ALevel (from), ALevel (to)                               | 0      | -
+// | |  35 | security role members                 | ASecurityRole, AUser                                     | 0      |
+// -                           | |  36 | child security roles                  | ASecurityRole (parent), ASecurityRole
+// (child)            | 0      | -                           | |  37 | physical display folder tables        |
+// APhysicalDisplayFolder, ATable                           | 0      | -                           | |  38 | logical
+// display folder tables         | ALogicalDisplayFolder, ALogicalTable                     | 0      | - | |  39 |
+// physical dimension hierarchies        | APhysicalDimension, AHierarchy                           | 0      | - | |  40
+// | physical complex join                 | ATable (left), ATable (right), AComplexJoin              | 0      |
+// predicate: 0 or 1 -> 2      | |  41 | physical foreign key reference        | ATable (referencing), ATableKey
+// (referenced), AForeignKey| 0      | predicate: 1 -> 2           | |  42 | physical foreign key columns          |
+// AForeignKey, AColumn                                     | 0      | -                           | |  43 | logical
+// foreign key columns           | ALogicalForeignKey, AAttribute                           | 0      | - | |  44 |
+// logical foreign key reference         | ALogicalTable (referencing), AKey (referenced), ALogicalForeignKey | 0 | 1 ->
+// 2                | |  45 | role player of a logical join         | ARole, AEntity / ALogicalTable | 0      | - | | 46
+// | project included presentation objects | AProject, presentation object                            | 0      | - | |
+// 47 | project excluded presentation objects | AProject, presentation object                            | 0      | - |
+// |  48 | AW column to AW hierarchy or level    | AAWColumn, AAWHierarchy / AAWLevel                        | 0      |
+// -                           | |  49 | cube column of a physical dimension   | APhysicalDimension, ACubeColumn | 0 | -
+// | |  50 | logical level attributes              | ALevel, AAttribute                                       | 0      |
+// -                           | | 109 | level parent link                     | ALevel, ARole (of a level-to-level
+// relationship)         | 0      | predicate: 0 -> 1; 1 -> 0 (see below) | | 111 | presentation hierarchy dimension |
+// APresentationHierarchy, ADimension                       | 0      | predicate: 1 -> 0           | | 329 | key column
+// membership                 | AColumn / AAttribute, ATableKey / AKey                   | 1      | predicate: 0 -> 1
+// unless the key's parent is already going |
 //
 // "predicate" rows are decided by the delete-dependency predicate the host
 // installs (ANetworker::global_specialDeleteDependencyPredicate); the others

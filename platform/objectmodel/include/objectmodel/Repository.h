@@ -64,5 +64,5 @@ class Repository {
   using ObjectPointerMap = std::unordered_map<VoidID, ARpObject*, VoidIDHash>;
   // The signature of a writer that groups columns after their tables.
   using WriteToRPDAfterGroupingColumnsByTable_T = int (*)(ARpArchive& archive, const ObjectPointerMap& allObjIdPtrMap,
-                                                           AFile* pDowngradeFile);
+                                                          AFile* pDowngradeFile);
 };

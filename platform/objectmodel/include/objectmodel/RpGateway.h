@@ -205,9 +205,7 @@ class ARpGateway {
   struct SessionKey {
     VXString m_block;  // folded
     VXString m_name;   // folded
-    bool operator<(const SessionKey& o) const {
-      return m_name != o.m_name ? m_name < o.m_name : m_block < o.m_block;
-    }
+    bool operator<(const SessionKey& o) const { return m_name != o.m_name ? m_name < o.m_name : m_block < o.m_block; }
   };
 
   ARpObject* Find(const VoidID& id) const;

@@ -85,55 +85,55 @@ struct RpSourceDefinition {
 };
 
 // Property keys. The name is the one repository files use.
-#define SMUTIL_RP_PROPS(X)                   \
-  X(DisplayName, "DisplayName")              \
-  X(DisplayNameUse, "DisplayNameUse")        \
-  X(DisplayDescription, "DisplayDescription") \
+#define SMUTIL_RP_PROPS(X)                          \
+  X(DisplayName, "DisplayName")                     \
+  X(DisplayNameUse, "DisplayNameUse")               \
+  X(DisplayDescription, "DisplayDescription")       \
   X(DisplayDescriptionUse, "DisplayDescriptionUse") \
-  X(TranslationKey, "TranslationKey")        \
-  X(Description, "Description")              \
-  X(GUID, "GUID")                            \
-  X(UpgradeID, "UpgradeID")                  \
-  X(PropertyMap, "Properties")               \
-  X(Expr, "Expr")                            \
-  X(VariableType, "VariableType")            \
-  X(HideObjectExpr, "HideObjectExpr")        \
-  X(AggrExpr, "AggrExpr")                    \
-  X(JoinExpr, "JoinExpr")                    \
-  X(JoinType, "JoinType")                    \
-  X(TableType, "TableType")                  \
-  X(DataType, "DataType")                    \
-  X(Nullable, "Nullable")                    \
-  X(Derived, "Derived")                      \
-  X(TargetType, "TargetType")                \
-  X(DatabaseProperties, "DatabaseProperties") \
-  X(DataSourceName, "DataSourceName")        \
-  X(DBUserName, "DBUserName")                \
-  X(XMLADataSourceInfo, "XMLADataSourceInfo") \
-  X(ServerName, "ServerName")                \
-  X(ServerPort, "ServerPort")                \
-  X(EJBBean, "EJBBean")                      \
-  X(OrreryServiceName, "OrreryServiceName")  \
-  X(WSDL, "WSDL")                            \
-  X(QPLKey, "QPLKey")                        \
-  X(EncryptedPassword, "EncryptedPassword")  \
-  X(PostConnectStrings, "PostConnectStrings") \
-  X(PreDisconnectStrings, "PreDisconnectStrings") \
-  X(BeforeQueryStrings, "BeforeQueryStrings") \
-  X(AfterQueryStrings, "AfterQueryStrings")  \
-  X(HostName, "HostName")                    \
-  X(BaseDN, "BaseDN")                        \
-  X(KeyDBFile, "KeyDBFile")                  \
-  X(BindPassword, "BindPassword")            \
-  X(KeyDBPassword, "KeyDBPassword")          \
-  X(Multiplicity, "Multiplicity")            \
-  X(SourceDefinition, "SourceDefinition")    \
-  X(DimensionToCache, "DimensionToCache")    \
-  X(LevelKey, "LevelKey")                    \
-  X(SubjectArea, "SubjectArea")              \
-  X(InitString, "InitString")                \
-  X(DefaultInitValue, "DefaultInitValue")    \
-  X(Disabled, "Disabled")                    \
+  X(TranslationKey, "TranslationKey")               \
+  X(Description, "Description")                     \
+  X(GUID, "GUID")                                   \
+  X(UpgradeID, "UpgradeID")                         \
+  X(PropertyMap, "Properties")                      \
+  X(Expr, "Expr")                                   \
+  X(VariableType, "VariableType")                   \
+  X(HideObjectExpr, "HideObjectExpr")               \
+  X(AggrExpr, "AggrExpr")                           \
+  X(JoinExpr, "JoinExpr")                           \
+  X(JoinType, "JoinType")                           \
+  X(TableType, "TableType")                         \
+  X(DataType, "DataType")                           \
+  X(Nullable, "Nullable")                           \
+  X(Derived, "Derived")                             \
+  X(TargetType, "TargetType")                       \
+  X(DatabaseProperties, "DatabaseProperties")       \
+  X(DataSourceName, "DataSourceName")               \
+  X(DBUserName, "DBUserName")                       \
+  X(XMLADataSourceInfo, "XMLADataSourceInfo")       \
+  X(ServerName, "ServerName")                       \
+  X(ServerPort, "ServerPort")                       \
+  X(EJBBean, "EJBBean")                             \
+  X(OrreryServiceName, "OrreryServiceName")         \
+  X(WSDL, "WSDL")                                   \
+  X(QPLKey, "QPLKey")                               \
+  X(EncryptedPassword, "EncryptedPassword")         \
+  X(PostConnectStrings, "PostConnectStrings")       \
+  X(PreDisconnectStrings, "PreDisconnectStrings")   \
+  X(BeforeQueryStrings, "BeforeQueryStrings")       \
+  X(AfterQueryStrings, "AfterQueryStrings")         \
+  X(HostName, "HostName")                           \
+  X(BaseDN, "BaseDN")                               \
+  X(KeyDBFile, "KeyDBFile")                         \
+  X(BindPassword, "BindPassword")                   \
+  X(KeyDBPassword, "KeyDBPassword")                 \
+  X(Multiplicity, "Multiplicity")                   \
+  X(SourceDefinition, "SourceDefinition")           \
+  X(DimensionToCache, "DimensionToCache")           \
+  X(LevelKey, "LevelKey")                           \
+  X(SubjectArea, "SubjectArea")                     \
+  X(InitString, "InitString")                       \
+  X(DefaultInitValue, "DefaultInitValue")           \
+  X(Disabled, "Disabled")                           \
   X(BlockType, "BlockType")
 
 enum class RpProp : std::uint16_t {

@@ -166,9 +166,7 @@ class MultiListQuerySpec : public AbstractListQuerySpec {
   MultiListQuerySpec& operator=(MultiListQuerySpec&&) noexcept = default;
   ~MultiListQuerySpec() override = default;
 
-  std::unique_ptr<AbstractListQuerySpec> Clone() const override {
-    return std::make_unique<MultiListQuerySpec>(*this);
-  }
+  std::unique_ptr<AbstractListQuerySpec> Clone() const override { return std::make_unique<MultiListQuerySpec>(*this); }
   bool Equals(const AbstractListQuerySpec& other) const override;
 
   int GetNumSubqueries() const { return static_cast<int>(m_subqueries.size()); }

@@ -14,14 +14,13 @@
 // external entities unless a schema was asked for.
 #pragma once
 
-#include <xercesc/dom/DOM.hpp>
-#include <xercesc/sax/ErrorHandler.hpp>
-
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+#include <xercesc/dom/DOM.hpp>
+#include <xercesc/sax/ErrorHandler.hpp>
 
 #include "Utility/VXString.h"
 

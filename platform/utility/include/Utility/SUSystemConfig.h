@@ -54,8 +54,7 @@ class SUSystemConfig {
   SUSystemConfig() = default;  // the defaults
 
   // baseDirectory resolves relative paths of the text; sourceName labels errors.
-  static SUSystemConfig Parse(std::string_view text, const std::string& sourceName,
-                              const std::string& baseDirectory);
+  static SUSystemConfig Parse(std::string_view text, const std::string& sourceName, const std::string& baseDirectory);
   static SUSystemConfig LoadFile(const std::string& path);
 
   static std::shared_ptr<const SUSystemConfig> GetSystemConfig();
@@ -72,7 +71,7 @@ class SUSystemConfig {
   const VXString& GetCatalogDelimiter() const { return m_catalogDelimiter; }
   const VXStringVector& GetLogicalRepositoryNames() const { return m_logicalNames; }
   const VXStringVector& GetRepositoryPaths() const { return m_repositoryPaths; }
-  int GetMultiByteCodePage() const { return m_codePage; }      // 65001 (UTF-8) by default
+  int GetMultiByteCodePage() const { return m_codePage; }  // 65001 (UTF-8) by default
   bool IsLegacyInstanceMode() const { return m_legacyInstanceMode; }
   const VXString& GetHomeDirectory() const { return m_homeDirectory; }  // empty: not configured
   const VXString& GetInstanceName() const { return m_instanceName; }    // empty: not configured

@@ -37,7 +37,5 @@ struct VXStringCaseInsensitiveEqual {
 
 struct VXStringCaseInsensitiveLessThan {
   using is_transparent = void;
-  bool operator()(std::u32string_view a, std::u32string_view b) const noexcept {
-    return VXCaseFold::Compare(a, b) < 0;
-  }
+  bool operator()(std::u32string_view a, std::u32string_view b) const noexcept { return VXCaseFold::Compare(a, b) < 0; }
 };
