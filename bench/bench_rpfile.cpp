@@ -18,8 +18,6 @@
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/sax2/DefaultHandler.hpp>
 #include <xercesc/sax2/SAX2XMLReader.hpp>
-#include <xercesc/sax2/XMLReaderFactory.hpp>
-#include <xercesc/util/SecurityManager.hpp>
 #include <xercesc/util/XMLUni.hpp>
 
 #include "Utility/SUFileUtility.h"
@@ -109,14 +107,9 @@ void BM_ParseRepositoryFileEmptyHandler(benchmark::State& state) {
   SUGDOM::Initialize();
   for (auto _ : state) {
     SUFileUtility::MappedFile map(path, "repository file");
-    std::unique_ptr<SAX2XMLReader> reader(XMLReaderFactory::createXMLReader());
-    reader->setFeature(XMLUni::fgSAX2CoreNameSpaces, false);
-    reader->setFeature(XMLUni::fgSAX2CoreValidation, false);
-    reader->setFeature(XMLUni::fgXercesLoadExternalDTD, false);
-    reader->setFeature(XMLUni::fgXercesDisableDefaultEntityResolution, true);
-    SecurityManager security;
-    security.setEntityExpansionLimit(1000);
-    reader->setProperty(XMLUni::fgXercesSecurityManager, &security);
+    // The reader the loader uses, so that only the handler differs.
+    SUGDOM::UntrustedSAX2Reader sax = SUGDOM::NewUntrustedSAX2Reader();
+    SAX2XMLReader* reader = sax.reader.get();
     DefaultHandler handler;
     reader->setContentHandler(&handler);
     reader->setErrorHandler(&handler);

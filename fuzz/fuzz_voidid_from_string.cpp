@@ -6,30 +6,16 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "FuzzText.h"
 #include "Utility/VoidID.h"
-
-namespace {
-void Check(bool ok) {
-  if (!ok) __builtin_trap();
-}
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  VXString text;
-  if (data[0] & 1) {
-    // Any 32-bit values, surrogates and values past Unicode included.
-    for (std::size_t i = 1; i + 4 <= size; i += 4) {
-      text.push_back(static_cast<char32_t>(std::uint32_t{data[i]} << 24 | std::uint32_t{data[i + 1]} << 16 |
-                                           std::uint32_t{data[i + 2]} << 8 | data[i + 3]));
-    }
-  } else {
-    text = ToVXString(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1));
-  }
+  const VXString text = FuzzTextFrom(data, size);
   const VoidID untouched(-7, 7);
   VoidID id = untouched;
   if (!VoidID::FromString(text, id)) {
-    Check(id == untouched);
+    FuzzCheck(id == untouched);
     return 0;
   }
   std::size_t colons = 0;
@@ -38,11 +24,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (c == U':') {
       ++colons;
     } else {
-      Check((c >= U'0' && c <= U'9') || (c == U'-' && i == 0));
+      FuzzCheck((c >= U'0' && c <= U'9') || (c == U'-' && i == 0));
     }
   }
-  Check(colons == 1);
+  FuzzCheck(colons == 1);
   VoidID back;
-  Check(VoidID::FromString(id.ToString(), back) && back == id);
+  FuzzCheck(VoidID::FromString(id.ToString(), back) && back == id);
   return 0;
 }

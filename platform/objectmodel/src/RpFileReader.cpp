@@ -25,8 +25,6 @@
 #include <xercesc/sax2/Attributes.hpp>
 #include <xercesc/sax2/DefaultHandler.hpp>
 #include <xercesc/sax2/SAX2XMLReader.hpp>
-#include <xercesc/sax2/XMLReaderFactory.hpp>
-#include <xercesc/util/SecurityManager.hpp>
 #include <xercesc/util/XMLUni.hpp>
 
 #include "Expr/ToStringVisitor.h"
@@ -1096,14 +1094,8 @@ std::unique_ptr<ARpGateway> Parse(const char* data, std::size_t size, const std:
   // Parents are linked after every object exists; the name index is built
   // once at the end rather than kept through a million moves.
   ARpGateway::BulkLoad bulkLoad(*rp);
-  std::unique_ptr<SAX2XMLReader> reader(XMLReaderFactory::createXMLReader());
-  reader->setFeature(XMLUni::fgSAX2CoreNameSpaces, false);
-  reader->setFeature(XMLUni::fgSAX2CoreValidation, false);
-  reader->setFeature(XMLUni::fgXercesLoadExternalDTD, false);
-  reader->setFeature(XMLUni::fgXercesDisableDefaultEntityResolution, true);
-  SecurityManager security;
-  security.setEntityExpansionLimit(1000);
-  reader->setProperty(XMLUni::fgXercesSecurityManager, &security);
+  SUGDOM::UntrustedSAX2Reader sax = SUGDOM::NewUntrustedSAX2Reader();
+  SAX2XMLReader* reader = sax.reader.get();
   reader->setContentHandler(&handler);
   reader->setErrorHandler(&handler);
   MemBufInputSource input(reinterpret_cast<const XMLByte*>(data), size, sourceName.c_str(), false);

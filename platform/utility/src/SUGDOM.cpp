@@ -5,6 +5,7 @@
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/sax/SAXParseException.hpp>
+#include <xercesc/sax2/XMLReaderFactory.hpp>
 #include <xercesc/util/OutOfMemoryException.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/SecurityManager.hpp>
@@ -204,3 +205,20 @@ std::vector<DOMElement*> GetChildElements(const DOMElement* element) {
 
 VXString GetTextContent(const DOMNode* node) { return node ? ToVXString(node->getTextContent()) : VXString(); }
 }  // namespace SUGDOM
+
+SUGDOM::UntrustedSAX2Reader SUGDOM::NewUntrustedSAX2Reader() {
+  // Streamed files are large and flat; a handful of entities is all they
+  // could ever need.
+  constexpr XMLSize_t kStreamEntityExpansionLimit = 1000;
+  Initialize();
+  UntrustedSAX2Reader out;
+  out.security = std::make_unique<SecurityManager>();
+  out.security->setEntityExpansionLimit(kStreamEntityExpansionLimit);
+  out.reader.reset(XMLReaderFactory::createXMLReader());
+  out.reader->setFeature(XMLUni::fgSAX2CoreNameSpaces, false);
+  out.reader->setFeature(XMLUni::fgSAX2CoreValidation, false);
+  out.reader->setFeature(XMLUni::fgXercesLoadExternalDTD, false);
+  out.reader->setFeature(XMLUni::fgXercesDisableDefaultEntityResolution, true);
+  out.reader->setProperty(XMLUni::fgXercesSecurityManager, out.security.get());
+  return out;
+}

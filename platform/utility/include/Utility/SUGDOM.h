@@ -21,6 +21,8 @@
 #include <vector>
 #include <xercesc/dom/DOM.hpp>
 #include <xercesc/sax/ErrorHandler.hpp>
+#include <xercesc/sax2/SAX2XMLReader.hpp>
+#include <xercesc/util/SecurityManager.hpp>
 
 #include "Utility/VXString.h"
 
@@ -70,6 +72,16 @@ class SUGDOMDocument {
 namespace SUGDOM {
 // Initialises Xerces once for the process (called by every parse).
 void Initialize();
+
+// A streaming SAX2 reader for bytes from elsewhere: no namespaces, no
+// validation, no external DTD and no default entity resolution, with entity
+// expansion bounded by its own security manager. The reader is declared
+// last so that it goes before the manager it points to.
+struct UntrustedSAX2Reader {
+  std::unique_ptr<xercesc::SecurityManager> security;
+  std::unique_ptr<xercesc::SAX2XMLReader> reader;
+};
+UntrustedSAX2Reader NewUntrustedSAX2Reader();
 
 // Parses a file; with a non-empty schemaFile the document must be valid
 // against that (no-namespace) schema. Null when the file is missing or any
