@@ -1,5 +1,6 @@
 #include "Metadata/SMQueryFile.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <optional>
@@ -103,9 +104,16 @@ class QueryFileReader::Impl {
   // moved into its first user rather than copied, so that a chain of queries
   // each built on the one before holds every level once; query keeps pointing
   // at it wherever it now lives.
+  //
+  // depth counts the subqueries embedded one in another, the query itself
+  // included. A subquery holds the earlier query's bytes, so each level of a
+  // subquery chain holds a copy of every level below it; bounding the chain
+  // as the byte form bounds its own nesting keeps what the reader holds
+  // within a fixed multiple of the file.
   struct Defined {
     std::unique_ptr<AbstractListQuerySpec> owned;
     const AbstractListQuerySpec* query = nullptr;
+    std::size_t depth = 1;
   };
   // A break names a select item; checked when the query is complete.
   struct BreakLine {
@@ -152,6 +160,7 @@ class QueryFileReader::Impl {
     Finish();
     m_name = std::string(TakeWord(rest));
     m_startLine = m_line;
+    m_depth = 1;
     if (m_name.empty()) Fail("'" + std::string(keyword) + "' needs a name");
     if (m_queries.count(m_name)) Fail("a query named '" + m_name + "' is already defined");
   }
@@ -270,22 +279,39 @@ class QueryFileReader::Impl {
     Defined& d = m_queries[m_name];
     d.query = query.get();
     d.owned = std::move(query);
+    d.depth = m_depth;
     m_order.push_back(m_name);
   }
 
-  const AbstractListQuerySpec& Earlier(std::string_view name) const {
+  Defined& Find(std::string_view name) {
     auto it = m_queries.find(std::string(name));
     if (it == m_queries.end()) Fail("no earlier query named '" + std::string(name) + "'");
-    return *it->second.query;
+    return it->second;
+  }
+
+  // The bytes of an earlier query, for a subquery token.
+  ByteVector SubqueryBytes(std::string_view name) {
+    const Defined& d = Find(name);
+    const std::string quoted = "SQ(" + std::string(name) + ")";
+    if (d.depth >= AbstractListQuerySpec::kMaxNestingDepth) {
+      Fail(quoted + " would nest subqueries " + std::to_string(d.depth + 1) + " levels deep in query '" + m_name +
+           "'; at most " + std::to_string(AbstractListQuerySpec::kMaxNestingDepth) + " are allowed");
+    }
+    m_depth = std::max(m_depth, d.depth + 1);
+    try {
+      return d.query->ToByteVector();
+    } catch (const std::length_error& e) {
+      Fail(quoted + ": " + e.what());
+    }
   }
 
   // An earlier query for a user that owns it: the query itself the first
   // time, a copy after that.
   std::unique_ptr<AbstractListQuerySpec> TakeEarlier(std::string_view name) {
-    auto it = m_queries.find(std::string(name));
-    if (it == m_queries.end()) Fail("no earlier query named '" + std::string(name) + "'");
-    if (it->second.owned) return std::move(it->second.owned);
-    return it->second.query->Clone();
+    Defined& d = Find(name);
+    m_depth = std::max(m_depth, d.depth);
+    if (d.owned) return std::move(d.owned);
+    return d.query->Clone();
   }
 
   void Select(std::string_view rest) {
@@ -436,7 +462,7 @@ class QueryFileReader::Impl {
         const std::size_t close = text.find(')', i);
         if (close == std::string_view::npos) Fail("unclosed SQ(");
         const std::string_view name = Trim(text.substr(i + 3, close - i - 3));
-        out += "SQ'" + HexFromBytes(Earlier(name).ToByteVector()) + "'";
+        out += "SQ'" + HexFromBytes(SubqueryBytes(name)) + "'";
         i = close;
         continue;
       }
@@ -457,6 +483,7 @@ class QueryFileReader::Impl {
   std::unique_ptr<ListQuerySpec> m_single;
   std::unique_ptr<MultiListQuerySpec> m_set;
   std::vector<BreakLine> m_breaks;
+  std::size_t m_depth = 1;  // of the query being read
   std::map<std::string, Defined> m_queries;
   std::vector<std::string> m_order;
 };

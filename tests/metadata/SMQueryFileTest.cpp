@@ -113,4 +113,44 @@ TEST(QueryFile, ChainsOfDerivedTablesAndOperandsReadWhole) {
   EXPECT_EQ(reader.Get("q5").ToByteVector(), reader.Get("q5").Clone()->ToByteVector());
 }
 
+// A subquery embeds the bytes of the query it names, so a chain of subqueries
+// is bounded like the byte form bounds nesting: 200 levels. Derived tables
+// are moved, not copied, and do not count; the subquery's bytes must exist.
+TEST(QueryFile, SubqueryChainsStopAtTheNestingBound) {
+  auto chain = [](int levels, const std::string& first) {
+    std::string text = first;
+    for (int i = 1; i < levels; ++i) {
+      text += "query q" + std::to_string(i) + "\n  select x = 1\n  where Exists(SQ(q" + std::to_string(i - 1) + "))\n";
+    }
+    return text;
+  };
+  const std::string plain = "query q0\n  select x = 1\n";
+  EXPECT_EQ(ErrorOf(chain(200, plain)), "");
+  // q200 is the 201st level; its where line is the file's last line.
+  EXPECT_EQ(ErrorOf(chain(201, plain)),
+            "line 602: SQ(q199) would nest subqueries 201 levels deep in query 'q200'; at most 200 are allowed");
+
+  // The subquery chain goes on through a derived table: q1 stands on q0's
+  // subquery level, q2 selects from q1, q3 counts one more.
+  EXPECT_EQ(
+      ErrorOf(chain(199, plain) + "query d\n  select x = 1\n  from derived q198\nquery e\n  select x = 1\n  where "
+                                  "Exists(SQ(d))\n"),
+      "");
+  EXPECT_NE(
+      ErrorOf(chain(200, plain) + "query d\n  select x = 1\n  from derived q199\nquery e\n  select x = 1\n  where "
+                                  "Exists(SQ(d))\n")
+          .find("SQ(d) would nest subqueries 201 levels deep in query 'e'"),
+      std::string::npos);
+
+  // Derived tables nested too deep for the byte form cannot be a subquery.
+  std::string derived = "query d0\n  select x = 1\n";
+  for (int i = 1; i < 150; ++i) {
+    derived += "query d" + std::to_string(i) + "\n  select x = 1\n  from derived d" + std::to_string(i - 1) + "\n";
+  }
+  EXPECT_EQ(ErrorOf(derived), "");
+  const std::string deep = ErrorOf(derived + "query s\n  select x = 1\n  where Exists(SQ(d149))\n");
+  EXPECT_NE(deep.find("SQ(d149): "), std::string::npos) << deep;
+  EXPECT_NE(deep.find("has no byte form"), std::string::npos) << deep;
+}
+
 }  // namespace
