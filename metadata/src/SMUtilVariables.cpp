@@ -1,7 +1,9 @@
 // Variable references in text: finding VALUEOF / VALUELISTOF / VALUENAMEOF
 // references, and the small parsers of resource-bundle and multi-source
 // variable names.
+#include <iterator>
 #include <string_view>
+#include <vector>
 
 #include "Metadata/SMConstants.h"
 #include "Metadata/SMUtil.h"
@@ -30,15 +32,21 @@ void AppendReference(std::u32string_view text, std::size_t found, std::size_t pa
   positions.push_back(std::move(info));
 }
 
-// Finds the opening word in the text as if the text were lower-cased, one
+// Finds the opening words in the text as if the text were lower-cased, one
 // character at a time: a pass never copies the text, however long it is.
+// One pass may look for two words at once (VALUEOF and VALUELISTOF): neither
+// holds a quote or the other's first letter past its own first character, so
+// moving past one word's match never skips a place where the other starts.
 class OpeningMatcher {
  public:
-  explicit OpeningMatcher(std::u32string_view pattern) : m_pattern(pattern) {
-    for (char32_t c = 0; c < kAscii; ++c) m_stop[c] = IsQuote(c) || BaseStringUtil::LowerCaseChar(c) == pattern[0];
+  static constexpr std::size_t kMaxWords = 2;
+
+  OpeningMatcher(const std::u32string_view* words, std::size_t count) : m_count(count) {
+    for (std::size_t k = 0; k < count; ++k) m_words[k] = words[k];
+    for (char32_t c = 0; c < kAscii; ++c) m_stop[c] = IsQuote(c) || BeginsWord(BaseStringUtil::LowerCaseChar(c));
   }
   // The first position from i on, before end, where the scan must look
-  // closer: a quote, or a character whose lower case begins the opening
+  // closer: a quote, or a character whose lower case begins an opening
   // word; end when there is none. The loop that nearly every character
   // goes through.
   std::size_t Skip(const char32_t* text, std::size_t i, std::size_t end) const {
@@ -52,24 +60,33 @@ class OpeningMatcher {
         }
       }
       const char32_t c = text[i];
-      if (c < kAscii ? m_stop[c] : BaseStringUtil::LowerCaseChar(c) == m_pattern[0]) return i;
+      if (c < kAscii ? m_stop[c] : BeginsWord(BaseStringUtil::LowerCaseChar(c))) return i;
       ++i;
     }
     return end;
   }
-  // Whether the opening word starts at text[i] and ends by end.
-  bool StartsAt(std::u32string_view text, std::size_t i, std::size_t end) const {
-    if (end - i < m_pattern.size()) return false;
-    for (std::size_t k = 0; k < m_pattern.size(); ++k) {
-      if (BaseStringUtil::LowerCaseChar(text[i + k]) != m_pattern[k]) return false;
+  // Whether word k starts at text[i] and ends by end.
+  bool StartsAt(std::size_t k, std::u32string_view text, std::size_t i, std::size_t end) const {
+    const std::u32string_view word = m_words[k];
+    if (end - i < word.size()) return false;
+    for (std::size_t n = 0; n < word.size(); ++n) {
+      if (BaseStringUtil::LowerCaseChar(text[i + n]) != word[n]) return false;
     }
     return true;
   }
-  std::size_t size() const { return m_pattern.size(); }
+  std::size_t size(std::size_t k) const { return m_words[k].size(); }
 
  private:
+  bool BeginsWord(char32_t lower) const {
+    for (std::size_t k = 0; k < m_count; ++k) {
+      if (m_words[k][0] == lower) return true;
+    }
+    return false;
+  }
+
   static constexpr char32_t kAscii = 128;
-  std::u32string_view m_pattern;
+  std::u32string_view m_words[kMaxWords];
+  std::size_t m_count;
   bool m_stop[kAscii];
 };
 
@@ -92,39 +109,50 @@ std::size_t FindQuoteEnd(std::u32string_view text, std::size_t open, std::size_t
   return std::u32string_view::npos;
 }
 
-// One pass over text. The search runs outside quoted parts; each quoted part
-// is searched in turn as a text of its own (where its doubled quotes open
-// parts again), as soon as the search has passed over it, so records come in
-// text order. The levels are kept on a list rather than the call stack, so
-// any depth of quotes is searched. A part holding no ")" holds no reference
-// and is passed over: a run of quote characters nests as deep as it is long,
-// but holds none, so a pass stays linear in the length of the text. A quote
-// that is never closed, or an opening word without its ")", ends the search
-// of the text it stands in.
-void ScanPass(std::u32string_view text, VariablePositions& positions, std::u32string_view pattern,
-              std::size_t nAddOffset) {
-  const OpeningMatcher matcher(pattern);
-  const std::size_t kTokenSize = matcher.size();
+// One pass over text, for each opening word as if it were searched alone;
+// word k's records go to *outputs[k]. The search runs outside quoted parts;
+// each quoted part is searched in turn as a text of its own (where its
+// doubled quotes open parts again), as soon as the search has passed over
+// it, so records come in text order. The levels are kept on a list rather
+// than the call stack, so any depth of quotes is searched. A part holding no
+// ")", or too short to hold a word and its ")", holds no reference and is
+// passed over: a run of quote characters nests as deep as it is long, but
+// holds none, so a pass stays linear in the length of the text. A quote that
+// is never closed ends the search of the text it stands in; an opening word
+// without its ")" ends it for that word.
+void ScanPass(std::u32string_view text, const std::u32string_view* words, VariablePositions* const* outputs,
+              std::size_t count, std::size_t nAddOffset) {
+  const OpeningMatcher matcher(words, count);
   struct Level {
     std::size_t m_begin, m_end, m_pos;  // in text
+    unsigned m_words;                   // bit k: word k is still searched here
   };
-  std::vector<Level> levels{Level{0, text.size(), 0}};
+  std::vector<Level> levels{Level{0, text.size(), 0, (1u << count) - 1}};
   while (!levels.empty()) {
     const Level level = levels.back();
     levels.pop_back();
     const std::u32string_view levelText = text.substr(level.m_begin, level.m_end - level.m_begin);
+    unsigned searched = level.m_words;
     std::size_t i = level.m_pos;
-    while ((i = matcher.Skip(text.data(), i, level.m_end)) < level.m_end) {
+    while (searched != 0 && (i = matcher.Skip(text.data(), i, level.m_end)) < level.m_end) {
       const char32_t c = text[i];
-      // The opening word wins over a quote it begins with.
-      if (matcher.StartsAt(text, i, level.m_end)) {
-        const std::size_t paramStart = i + kTokenSize;
+      // An opening word wins over a quote it begins with.
+      std::size_t resume = 0;
+      for (std::size_t k = 0; k < count; ++k) {
+        if (!(searched & (1u << k)) || !matcher.StartsAt(k, text, i, level.m_end)) continue;
+        const std::size_t paramStart = i + matcher.size(k);
         const std::size_t closing = BaseStringUtil::FindClosingParenthesis(levelText, paramStart - level.m_begin);
-        if (closing >= levelText.size()) break;
-        AppendReference(text, i, paramStart, closing + level.m_begin, nAddOffset, positions);
+        if (closing >= levelText.size()) {
+          searched &= ~(1u << k);
+          continue;
+        }
+        AppendReference(text, i, paramStart, closing + level.m_begin, nAddOffset, *outputs[k]);
         // Resume right after the opening word, so references nested in this
         // one's parentheses are found as well.
-        i = paramStart;
+        resume = paramStart;
+      }
+      if (resume != 0) {
+        i = resume;
         continue;
       }
       if (!IsQuote(c)) {
@@ -134,10 +162,14 @@ void ScanPass(std::u32string_view text, VariablePositions& positions, std::u32st
       bool bHasParenthesis = false;
       const std::size_t close = FindQuoteEnd(text, i, level.m_end, bHasParenthesis);
       if (close == std::u32string_view::npos) break;
-      if (bHasParenthesis && close - i - 1 > kTokenSize) {
+      unsigned inside = 0;
+      for (std::size_t k = 0; k < count; ++k) {
+        if (bHasParenthesis && close - i - 1 > matcher.size(k)) inside |= searched & (1u << k);
+      }
+      if (inside != 0) {
         // The rest of this level after the part, then the part first.
-        levels.push_back(Level{level.m_begin, level.m_end, close + 1});
-        levels.push_back(Level{i + 1, close, i + 1});
+        levels.push_back(Level{level.m_begin, level.m_end, close + 1, searched});
+        levels.push_back(Level{i + 1, close, i + 1, inside});
         break;
       }
       i = close + 1;
@@ -152,7 +184,8 @@ void FindVariablesAux(const VXString& inputOutput, VariablePositions& positions,
   const std::u32string_view pattern = patternToMatch != nullptr ? patternToMatch : _S_VALUEOF_BRACKET;
   // An empty opening would match everywhere without moving the search on.
   if (pattern.empty()) return;
-  ScanPass(inputOutput, positions, pattern, nAddOffset);
+  VariablePositions* const output = &positions;
+  ScanPass(inputOutput, &pattern, &output, 1, nAddOffset);
 }
 
 bool SetVariableTokenInfoIfIsSingleKEXBundleVariable(const VariablePositions& variables, VariableTokenInfo& variable) {
@@ -169,8 +202,13 @@ void MetadataUtil::FindVariables(const VXString& inputOutput, VariablePositions&
     FindVariablesAux(inputOutput, positions, patternToMatch, nAddOffset);
     return;
   }
-  FindVariablesAux(inputOutput, positions, _S_VALUEOF_BRACKET, nAddOffset);
-  FindVariablesAux(inputOutput, positions, kValueListOfStr, nAddOffset);
+  // Both words in one pass; the VALUEOF records come first, as if each word
+  // had been searched in a pass of its own.
+  static constexpr std::u32string_view kWords[] = {_S_VALUEOF_BRACKET, kValueListOfStr};
+  VariablePositions lists;
+  VariablePositions* const outputs[] = {&positions, &lists};
+  ScanPass(inputOutput, kWords, outputs, 2, nAddOffset);
+  positions.insert(positions.end(), std::make_move_iterator(lists.begin()), std::make_move_iterator(lists.end()));
 }
 
 bool MetadataUtil::HasVariablesStartedWithPattern(const VXString& customName, const VXString& pattern,

@@ -158,6 +158,44 @@ TEST(FindVariables, LongRunsOfQuotesStayBounded) {
   }
 }
 
+// The default search looks for both opening words in one pass; it must find
+// exactly what a pass of its own for each word finds, in that order, also
+// where one word is left unclosed or quotes hide the other. Texts are drawn
+// from fragments that exercise those rules.
+TEST(FindVariables, BothWordsInOnePassFindWhatSeparatePassesFind) {
+  const std::vector<VXString> fragments = {U"VALUEOF(A)",
+                                           U"valuelistof(S.L)",
+                                           U"ValueOf(",
+                                           U"VALUELISTOF(",
+                                           U"'",
+                                           U"\"",
+                                           U"''",
+                                           U")",
+                                           U"(",
+                                           U"x",
+                                           U"VALUEOF(VALUELISTOF(B))",
+                                           U"'VALUEOF(Q)'",
+                                           U"'VALUELISTOF(Q)'",
+                                           U" ",
+                                           U"\u00C4"};
+  std::uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) & 0x7fff;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    VXString text;
+    const std::uint32_t n = next() % 14;
+    for (std::uint32_t k = 0; k < n; ++k) text += fragments[next() % fragments.size()];
+    VariablePositions together;
+    MetadataUtil::FindVariables(text, together, nullptr, 3);
+    VariablePositions apart;
+    FindVariablesAux(text, apart, _S_VALUEOF_BRACKET, 3);
+    FindVariablesAux(text, apart, kValueListOfStr, 3);
+    ASSERT_EQ(Show(together), Show(apart)) << ToNarrow(text);
+  }
+}
+
 struct PatternCase {
   const char* what;
   VXString text;
