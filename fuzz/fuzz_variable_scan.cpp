@@ -1,5 +1,6 @@
 // Feeds arbitrary text to the variable-reference scanner and the variable-name
-// parsers. Nothing may crash, and every record must lie inside the text.
+// parsers. Nothing may crash, every record must lie inside the text, and the
+// default search finds what separate passes for its two words find.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -47,6 +48,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(r.m_endPosition >= r.m_position && r.m_endPosition <= text.size() + offset);
     Check(text[r.m_endPosition - offset - 1] == U')');
     Check(r.m_qualifier.size() + r.m_varName.size() < r.m_endPosition - r.m_position);
+  }
+
+  if (pattern == nullptr) {
+    // Both words in one pass find what a pass of its own for each finds.
+    VariablePositions apart;
+    FindVariablesAux(text, apart, _S_VALUEOF_BRACKET, offset);
+    FindVariablesAux(text, apart, kValueListOfStr, offset);
+    Check(apart.size() == refs.size());
+    for (std::size_t i = 0; i < refs.size(); ++i) {
+      Check(apart[i].m_position == refs[i].m_position && apart[i].m_endPosition == refs[i].m_endPosition &&
+            apart[i].m_qualifier == refs[i].m_qualifier && apart[i].m_varName == refs[i].m_varName);
+    }
   }
 
   VariableTokenInfo v;
