@@ -204,7 +204,9 @@ TEST_F(SMUtilSetParent, AcceptedParentsBecomeTheParent) {
     ASSERT_NO_THROW(MetadataUtil::SetParent(obj, O(c.newParent)));
     EXPECT_EQ(MetadataUtil::GetParent(obj), O(c.parentAfter));
     EXPECT_TRUE(Lists(O(c.parentAfter), obj));
-    if (!oldParent.IsNull() && !(oldParent == O(c.parentAfter))) EXPECT_FALSE(Lists(oldParent, obj));
+    if (!oldParent.IsNull() && !(oldParent == O(c.parentAfter))) {
+      EXPECT_FALSE(Lists(oldParent, obj));
+    }
   }
 }
 

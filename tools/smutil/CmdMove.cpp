@@ -2,9 +2,9 @@
 // qualified name; with --save the changed repository is written to another
 // file (never over the one read).
 //
-//   $ smutil move --type COLUMN '"Sales DW"."SALESDB"."dbo"."W_ORDERS_F"."DISCOUNT"' \
-//         --to-type TABLE '"Sales DW"."SALESDB"."stage"."STG_ORDERS"' --save moved.rpd.xml
-//   "Sales DW"."SALESDB"."stage"."STG_ORDERS"."DISCOUNT"
+//   $ smutil move --type "CUBE COLUMN" '"Sales OLAP"."SalesCubes".."Sales"."Units"'
+//         --to-type "CUBE TABLE" '"Sales OLAP"."SalesCubes".."Returns"' --save moved.rpd.xml
+//   "Sales OLAP"."SalesCubes".."Returns"."Units"
 //
 // A parent that the object's type does not take is refused with the types it
 // does take (exit 1). One QNAME word may be an id ("3003:12") or a written
