@@ -325,6 +325,43 @@ rel(36, r_all, r_sales)
 rel(36, r_all, r_admin)
 
 
+# ---- cube tables: hierarchies and physical levels (moving objects) -------------
+# A multidimensional source: a cube table with two physical dimensions, their
+# hierarchies and the levels keyed by cube columns, and a second cube table,
+# so that columns, levels and hierarchies can be moved between them.
+olap = obj(3023, "Sales OLAP", TargetType=i(20), Description=s("Sales cubes on the multidimensional server."))
+olap_cat = obj(3025, "SalesCubes", olap)
+cube_cols = {}
+
+
+def cube(name, cols):
+    c = obj(3039, name, olap_cat)
+    for cname, dtype in cols:
+        cube_cols[(name, cname)] = obj(3043, cname, c, DataType=s(dtype))
+    return c
+
+
+def cube_dimension(cube_name, cube_oid, name, hierarchies):
+    d = obj(3064, name, cube_oid)
+    for hname, level_names in hierarchies:
+        h = obj(3041, hname, cube_oid)
+        rel(39, d, h)
+        for lname in level_names:
+            obj(3045, lname, h, LevelKey=ref(cube_cols[(cube_name, lname)]))
+            rel(49, d, cube_cols[(cube_name, lname)])
+    return d
+
+
+sales_cube = cube("Sales", [("Year", "INTEGER"), ("Quarter", "VARCHAR"), ("Month", "VARCHAR"),
+                            ("Fiscal Year", "INTEGER"), ("Fiscal Period", "VARCHAR"), ("Region", "VARCHAR"),
+                            ("Country", "VARCHAR"), ("Revenue", "DOUBLE"), ("Units", "INTEGER")])
+cube_dimension("Sales", sales_cube, "Time", [("Calendar", ["Year", "Quarter", "Month"]),
+                                             ("Fiscal", ["Fiscal Year", "Fiscal Period"])])
+cube_dimension("Sales", sales_cube, "Geography", [("Regions", ["Region", "Country"])])
+returns_cube = cube("Returns", [("Year", "INTEGER"), ("Reason", "VARCHAR"), ("Returned Units", "INTEGER")])
+cube_dimension("Returns", returns_cube, "Time", [("Calendar", ["Year"])])
+
+
 # ---- writing -------------------------------------------------------------------
 def write_prop(out, key, value):
     kind = value[0]

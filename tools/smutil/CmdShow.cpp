@@ -63,7 +63,7 @@ void ShowText(std::ostream& out, const Ref<ARpObject>& obj) {
   out << "aliases  ";
   for (std::size_t i = 0; i < aliases.size(); ++i) out << (i ? ", " : "") << ToNarrow(aliases[i]);
   out << (aliases.empty() ? "(none)\n" : "\n");
-  const std::vector<ARpObject*>& children = obj->GetChildPointers();
+  const ChildPointers children = obj->GetChildPointers();
   out << "children " << children.size() << "\n";
   for (ARpObject* c : children) out << "  " << Describe(Ref<ARpObject>(c)) << "\n";
 }

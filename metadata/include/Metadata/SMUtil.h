@@ -165,6 +165,28 @@ class MetadataUtil {
   static Ref<AAttribute> GetIthColumn(std::int32_t columnIndex, BinaryRelIter<AAttribute> attrIter);
 
   // ---------------------------------------------------------------------------
+  // Moving objects (SMUtilSetParent.cpp)
+  // ---------------------------------------------------------------------------
+
+  // Moves obj under newParent, through the one link that "parent" means for
+  // obj's type (a column's table, a level's parent level, a user's role ...);
+  // afterwards GetParent(obj) is newParent, except where the parent stands
+  // for another object (a source folder for its logical table, a physical
+  // dimension or hierarchy for its cube table, an AW hierarchy or level for
+  // its AW dimension) or the link is a relation (users and roles, a
+  // presentation column and its presentation level). A null newParent, or
+  // obj's current parent, changes nothing. A parent type the type does not
+  // accept, a type that has no parent and a move under itself are logic
+  // errors (VXAssertException), except for a user, who is left where he is.
+  // An attribute's keys are deleted before it moves. A physical level given
+  // a hierarchy becomes its top level; given a level, it goes to that
+  // level's hierarchy directly below it.
+  static void SetParent(const Ref<ARpObject>& obj, const Ref<ARpObject>& newParent);
+  // Appends the types SetParent accepts as the new parent of an object of
+  // type (nothing for a type that cannot be given a parent).
+  static void GetNewParentTypes(TypeID type, std::vector<TypeID>& types);
+
+  // ---------------------------------------------------------------------------
   // Variable references in text (SMUtilVariables.cpp; types in SMVariables.h)
   // ---------------------------------------------------------------------------
 

@@ -67,18 +67,20 @@ void ALogicalTableSource::SetSourceDefinition(const SourceDefinition& defn) {
 BinaryRelIter<ALevel> ADimension::GetAllLevels() const {
   VoidIDVector ids;
   // Depth first from the root levels, parents before their children.
-  std::vector<std::pair<const ARpObject*, std::size_t>> walk{{this, 0}};
+  using Kid = ChildPointers::Iterator;
+  const ChildPointers top = GetChildPointers();
+  std::vector<std::pair<Kid, Kid>> walk{{top.begin(), top.end()}};
   while (!walk.empty()) {
-    auto& [node, next] = walk.back();
-    const auto& kids = node->GetChildPointers();
-    while (next < kids.size() && kids[next]->GetTypeID() != kTIDALevel) ++next;
-    if (next == kids.size()) {
+    auto& [next, end] = walk.back();
+    while (next != end && (*next)->GetTypeID() != kTIDALevel) ++next;
+    if (next == end) {
       walk.pop_back();
       continue;
     }
-    const ARpObject* child = kids[next++];
+    const ARpObject* child = *next++;
     ids.push_back(child->GetID());
-    walk.emplace_back(child, 0);
+    const ChildPointers kids = child->GetChildPointers();
+    walk.emplace_back(kids.begin(), kids.end());
   }
   return BinaryRelIter<ALevel>(VoidRelIter::FromIDs(GetGateway(), std::move(ids)));
 }

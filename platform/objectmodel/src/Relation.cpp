@@ -247,11 +247,11 @@ bool VoidRelIter::MoveBy(std::ptrdiff_t delta) {
     const VoidID neighbour = m_elems[static_cast<std::size_t>(to)].m_target;
     Ref<ARpObject> anchor = m_pRp->GetObject(m_anchor);
     if (anchor.IsNull()) return false;
-    const auto& kids = anchor->GetChildPointers();
-    std::ptrdiff_t iFrom = -1, iTo = -1;
-    for (std::size_t i = 0; i < kids.size(); ++i) {
-      if (kids[i]->GetID() == target) iFrom = static_cast<std::ptrdiff_t>(i);
-      if (kids[i]->GetID() == neighbour) iTo = static_cast<std::ptrdiff_t>(i);
+    std::ptrdiff_t iFrom = -1, iTo = -1, i = 0;
+    for (const ARpObject* kid : anchor->GetChildPointers()) {
+      if (kid->GetID() == target) iFrom = i;
+      if (kid->GetID() == neighbour) iTo = i;
+      ++i;
     }
     if (iFrom < 0 || iTo < 0) return false;
     bMoved = m_pRp->MoveChild(target, iTo - iFrom);

@@ -77,8 +77,9 @@ bool FindFirstDifference(ARpGateway& a, ARpGateway& b, std::string& difference) 
         return differ(where + "parents differ");
       }
       if (oa->GetAliasList() != ob->GetAliasList()) return differ(where + "aliases differ");
-      const auto& ka = oa->GetChildPointers();
-      const auto& kb = ob->GetChildPointers();
+      const ChildPointers ca = oa->GetChildPointers();
+      const ChildPointers cb = ob->GetChildPointers();
+      const std::vector<ARpObject*> ka(ca.begin(), ca.end()), kb(cb.begin(), cb.end());
       if (ka.size() != kb.size()) return differ(where + "numbers of children differ");
       for (std::size_t i = 0; i < ka.size(); ++i) {
         if (ka[i]->GetID() != kb[i]->GetID()) return differ(where + "children differ (or their order)");

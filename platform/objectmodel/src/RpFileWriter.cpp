@@ -137,7 +137,8 @@ std::string Writer::Write() {
   // otherwise; only then do they need their place written.
   std::unordered_map<const ARpObject*, std::size_t> placeOf;
   for (const ARpObject* p : order) {
-    const std::vector<ARpObject*>& kids = p->GetChildPointers();
+    const ChildPointers children = p->GetChildPointers();
+    const std::vector<ARpObject*> kids(children.begin(), children.end());
     bool bInOrder = true;
     for (std::size_t i = 1; i < kids.size() && bInOrder; ++i) bInOrder = fileIndex[kids[i - 1]] < fileIndex[kids[i]];
     if (bInOrder) continue;

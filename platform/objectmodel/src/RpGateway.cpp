@@ -408,25 +408,56 @@ void ARpGateway::SetObjectParent(ARpObject* child, ARpObject* newParent) {
 }
 
 void ARpGateway::LinkParent(ARpObject* child, ARpObject* newParent) {
-  if (ARpObject* old = child->m_pParent) {
-    auto& kids = old->m_extra->m_children;
-    kids.erase(std::find(kids.begin(), kids.end(), child));
-  }
+  if (ARpObject* old = child->m_pParent) DropChildSlot(old, child);
   child->m_pParent = newParent;
-  if (newParent) newParent->GetExtra().m_children.push_back(child);
+  if (newParent) {
+    auto& kids = newParent->GetExtra().m_children;
+    child->m_childSlot = static_cast<std::uint32_t>(kids.size());
+    kids.push_back(child);
+  }
+}
+
+void ARpGateway::DropChildSlot(ARpObject* parent, ARpObject* child) {
+  ARpObject::Extra& extra = *parent->m_extra;
+  auto& kids = extra.m_children;
+  kids[child->m_childSlot] = nullptr;
+  ++extra.m_deadChildren;
+  // The last slot stays filled, so that the last child is at hand.
+  while (!kids.empty() && kids.back() == nullptr) {
+    kids.pop_back();
+    --extra.m_deadChildren;
+  }
+  if (extra.m_deadChildren > 16 && extra.m_deadChildren * 2 > kids.size()) CompactChildren(parent);
+}
+
+void ARpGateway::CompactChildren(ARpObject* parent) {
+  if (!parent->m_extra || parent->m_extra->m_deadChildren == 0) return;
+  auto& kids = parent->m_extra->m_children;
+  std::size_t w = 0;
+  for (ARpObject* c : kids) {
+    if (!c) continue;
+    c->m_childSlot = static_cast<std::uint32_t>(w);
+    kids[w++] = c;
+  }
+  kids.resize(w);
+  parent->m_extra->m_deadChildren = 0;
 }
 
 bool ARpGateway::MoveChild(const VoidID& childID, std::ptrdiff_t delta) {
   ARpObject* child = Find(childID);
   if (!child || !child->m_pParent || delta == 0) return false;
+  CompactChildren(child->m_pParent);
   auto& kids = child->m_pParent->m_extra->m_children;
-  const auto from = std::find(kids.begin(), kids.end(), child) - kids.begin();
+  const auto from = static_cast<std::ptrdiff_t>(child->m_childSlot);
   const auto to = std::clamp<std::ptrdiff_t>(from + delta, 0, static_cast<std::ptrdiff_t>(kids.size()) - 1);
   if (to == from) return false;
   if (to < from) {
     std::rotate(kids.begin() + to, kids.begin() + from, kids.begin() + from + 1);
   } else {
     std::rotate(kids.begin() + from, kids.begin() + from + 1, kids.begin() + to + 1);
+  }
+  for (std::ptrdiff_t i = std::min(from, to); i <= std::max(from, to); ++i) {
+    kids[static_cast<std::size_t>(i)]->m_childSlot = static_cast<std::uint32_t>(i);
   }
   return true;
 }
@@ -436,10 +467,7 @@ bool ARpGateway::MoveChild(const VoidID& childID, std::ptrdiff_t delta) {
 void ARpGateway::RemoveOne(ARpObject* obj) {
   ++m_namingRevision;
   const VoidID id = obj->GetID();
-  if (ARpObject* parent = obj->m_pParent; parent && !parent->IsDeleted()) {
-    auto& kids = parent->m_extra->m_children;
-    kids.erase(std::find(kids.begin(), kids.end(), obj));
-  }
+  if (ARpObject* parent = obj->m_pParent; parent && !parent->IsDeleted()) DropChildSlot(parent, obj);
   UnindexChild(obj);
   if (obj->m_name.empty()) --m_emptyNamed;
   obj->m_pParent = nullptr;
@@ -447,11 +475,13 @@ void ARpGateway::RemoveOne(ARpObject* obj) {
     // The children become top-level objects; those removed already (parts
     // of one cascade) are out of the index and stay out.
     for (ARpObject* c : obj->m_extra->m_children) {
+      if (!c) continue;
       const bool bIndexed = UnindexChild(c);
       c->m_pParent = nullptr;
       if (bIndexed) IndexChild(c);
     }
     obj->m_extra->m_children.clear();
+    obj->m_extra->m_deadChildren = 0;
     for (const VXString& a : obj->m_extra->m_aliases) UnindexName(obj, a);
   }
   UnindexName(obj, obj->m_name);

@@ -95,8 +95,14 @@ ARpObject::Extra& ARpObject::GetExtra() {
   return *m_extra;
 }
 
-const std::vector<ARpObject*>& ARpObject::GetChildPointers() const {
-  return m_extra ? m_extra->m_children : kNoChildren;
+ChildPointers ARpObject::GetChildPointers() const {
+  if (!m_extra) return ChildPointers(kNoChildren, 0);
+  return ChildPointers(m_extra->m_children, m_extra->m_children.size() - m_extra->m_deadChildren);
+}
+
+ARpObject* ChildPointers::back() const {
+  // The gateway keeps the last slot filled.
+  return m_slots->empty() ? nullptr : m_slots->back();
 }
 
 const RpPropValue* ARpObject::FindProperty(RpProp key) const {

@@ -213,6 +213,10 @@ class ARpGateway {
   // Links child under newParent (null: top level) in the containment lists
   // only; the caller keeps the (parent, name) index right.
   static void LinkParent(ARpObject* child, ARpObject* newParent);
+  // Empties child's slot among parent's children (constant time; the slots
+  // are closed up once half of them are empty), and closes them up.
+  static void DropChildSlot(ARpObject* parent, ARpObject* child);
+  static void CompactChildren(ARpObject* parent);
   // Keep the (parent, name) index, except during a bulk load. Unindex
   // answers whether the object was indexed.
   static std::uint64_t ChildKey(const ARpObject* parent, const VXString& name);

@@ -19,7 +19,9 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
@@ -146,6 +148,58 @@ enum class RpProp : std::uint16_t {
 const char* RpPropName(RpProp key);
 bool RpPropFromName(const std::string& name, RpProp& key);
 
+// An object's children in their order. A child that leaves its parent
+// leaves an empty slot behind, and the slots are closed up in bulk, so that
+// taking one child out is constant time however many the parent has; this
+// view walks the slots and skips the empty ones.
+//
+//   for (ARpObject* child : table->GetChildPointers()) ...
+class ChildPointers {
+ public:
+  class Iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = ARpObject*;
+    using difference_type = std::ptrdiff_t;
+    using pointer = ARpObject* const*;
+    using reference = ARpObject* const&;
+    Iterator() = default;
+    Iterator(ARpObject* const* p, ARpObject* const* end) : m_p(p), m_end(end) { Skip(); }
+    ARpObject* operator*() const { return *m_p; }
+    Iterator& operator++() {
+      ++m_p;
+      Skip();
+      return *this;
+    }
+    Iterator operator++(int) {
+      Iterator old = *this;
+      ++*this;
+      return old;
+    }
+    friend bool operator==(const Iterator& a, const Iterator& b) { return a.m_p == b.m_p; }
+
+   private:
+    void Skip() {
+      while (m_p != m_end && *m_p == nullptr) ++m_p;
+    }
+    ARpObject* const* m_p = nullptr;
+    ARpObject* const* m_end = nullptr;
+  };
+
+  ChildPointers(const std::vector<ARpObject*>& slots, std::size_t live) : m_slots(&slots), m_live(live) {}
+  Iterator begin() const { return Iterator(m_slots->data(), m_slots->data() + m_slots->size()); }
+  Iterator end() const { return Iterator(m_slots->data() + m_slots->size(), m_slots->data() + m_slots->size()); }
+  std::size_t size() const { return m_live; }
+  bool empty() const { return m_live == 0; }
+  // The first and last child (the object must have children).
+  ARpObject* front() const { return *begin(); }
+  ARpObject* back() const;
+
+ private:
+  const std::vector<ARpObject*>* m_slots;
+  std::size_t m_live;
+};
+
 using RpPropValue = std::variant<std::monostate, bool, std::int64_t, VXString, VXStringVector, ByteVector, VoidID, Expr,
                                  Multiplicity, std::shared_ptr<const RpSourceDefinition>, VXStringStringMap>;
 
@@ -205,7 +259,7 @@ class ARpObject {
   // Containment, for the gateway and the interface views.
   ARpObject* GetParentPointer() const { return m_pParent; }
   // Children in their order (all types).
-  const std::vector<ARpObject*>& GetChildPointers() const;
+  ChildPointers GetChildPointers() const;
 
   // Bytes the object uses beyond sizeof(*this): name, extras, properties.
   std::size_t DynamicBytes() const;
@@ -260,7 +314,9 @@ class ARpObject {
     // The aliases again once there are many, so that adding one stays
     // constant time however many the object already has.
     std::unique_ptr<std::unordered_set<VXString>> m_aliasSet;
+    // Ordered child slots; a slot whose child left is null (see ChildPointers).
     std::vector<ARpObject*> m_children;
+    std::uint32_t m_deadChildren = 0;
     std::vector<std::pair<RpProp, RpPropValue>> m_props;  // sorted by key
   };
   Extra& GetExtra();
@@ -271,7 +327,8 @@ class ARpObject {
   VoidID m_id;
   ARpGateway* m_pRp = nullptr;
   ARpObject* m_pParent = nullptr;
-  std::uint32_t m_typeSlot = 0;  // position in the gateway's type index
+  std::uint32_t m_typeSlot = 0;   // position in the gateway's type index
+  std::uint32_t m_childSlot = 0;  // position in the parent's child slots
   VXString m_name;
   std::unique_ptr<Extra> m_extra;
 };
