@@ -18,9 +18,10 @@ void ANetworker::GetDeleteDependents(ARpGateway* pRp, const Ref<ARpObject>& pare
   // Breadth first: each object taken is walked in turn, so what it drags
   // along follows it.
   std::deque<Ref<ARpObject>> work{parent};
-  auto take = [&](const Ref<ARpObject>& obj) {
+  auto take = [&](const Ref<ARpObject>& obj, const Ref<ARpObject>& from, RelID rel) {
     if (obj.IsNull() || !context.Mark(obj.GetID())) return;
     children.push_back(obj);
+    context.m_reached.push_back(RpDeleteReach{obj.GetID(), from.GetID(), rel});
     work.push_back(obj);
   };
   const HasDeleteDependencyPredicate* predicate = global_specialDeleteDependencyPredicate;
@@ -28,7 +29,7 @@ void ANetworker::GetDeleteDependents(ARpGateway* pRp, const Ref<ARpObject>& pare
     Ref<ARpObject> cur = work.front();
     work.pop_front();
     // Contained objects go with their container.
-    for (ARpObject* c : cur->GetChildPointers()) take(Ref<ARpObject>(c));
+    for (ARpObject* c : cur->GetChildPointers()) take(Ref<ARpObject>(c), cur, RpRel::kContainment);
     std::vector<std::uint32_t> handles;
     pRp->FindTuplesOf(cur.GetID(), handles);
     for (std::uint32_t h : handles) {
@@ -41,7 +42,7 @@ void ANetworker::GetDeleteDependents(ARpGateway* pRp, const Ref<ARpObject>& pare
         if (args[role] != cur.GetID()) continue;
         if (info && info->m_ownDeleteFrom == static_cast<int>(role) && info->m_ownDeleteTo >= 0 &&
             static_cast<std::size_t>(info->m_ownDeleteTo) < args.size()) {
-          take(pRp->GetObject(args[static_cast<std::size_t>(info->m_ownDeleteTo)]));
+          take(pRp->GetObject(args[static_cast<std::size_t>(info->m_ownDeleteTo)]), cur, rel);
         }
         if (!predicate) continue;
         RelationRoleID relRole(rel, static_cast<int>(role));
@@ -53,7 +54,7 @@ void ANetworker::GetDeleteDependents(ARpGateway* pRp, const Ref<ARpObject>& pare
           }
           Ref<ARpObject> candidate = pRp->GetObject(args[static_cast<std::size_t>(iArg)]);
           if (candidate.IsNull() || context.IsMarked(candidate)) continue;
-          if (predicate->IsDeleteDependent(context, cur, relRole, iArg, candidate)) take(candidate);
+          if (predicate->IsDeleteDependent(context, cur, relRole, iArg, candidate)) take(candidate, cur, rel);
         }
       }
     }
