@@ -25,18 +25,23 @@ void ANetworker::GetDeleteDependents(ARpGateway* pRp, const Ref<ARpObject>& pare
     work.push_back(obj);
   };
   const HasDeleteDependencyPredicate* predicate = global_specialDeleteDependencyPredicate;
+  // Scratch reused for every object walked: the walk allocates only for
+  // what it returns.
+  std::vector<std::uint32_t> handles;
+  VoidIDVector args;
+  SchemaCountVector candidateArgs;
   while (!work.empty()) {
     Ref<ARpObject> cur = work.front();
     work.pop_front();
     // Contained objects go with their container.
     for (ARpObject* c : cur->GetChildPointers()) take(Ref<ARpObject>(c), cur, RpRel::kContainment);
-    std::vector<std::uint32_t> handles;
+    handles.clear();
     pRp->FindTuplesOf(cur.GetID(), handles);
     for (std::uint32_t h : handles) {
       const ARpGateway::RelTuple* t = pRp->GetTuple(h);
       if (!t) continue;
       const RelID rel = t->m_rel;
-      const VoidIDVector args = t->m_args;  // a copy: the predicate may read the store
+      args.assign(t->m_args.begin(), t->m_args.end());  // a copy: the predicate may read the store
       const RpRel::RelationInfo* info = RpRel::GetRelationInfo(rel);
       for (std::size_t role = 0; role < args.size(); ++role) {
         if (args[role] != cur.GetID()) continue;
@@ -46,7 +51,7 @@ void ANetworker::GetDeleteDependents(ARpGateway* pRp, const Ref<ARpObject>& pare
         }
         if (!predicate) continue;
         RelationRoleID relRole(rel, static_cast<int>(role));
-        SchemaCountVector candidateArgs;
+        candidateArgs.clear();
         if (!predicate->HasPossibleDeleteDependencies(context, cur, relRole, candidateArgs)) continue;
         for (int iArg : candidateArgs) {
           if (iArg < 0 || static_cast<std::size_t>(iArg) >= args.size() || static_cast<std::size_t>(iArg) == role) {
