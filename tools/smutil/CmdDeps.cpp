@@ -3,10 +3,12 @@
 // before a drop).
 //
 //   $ smutil deps --type TABLE '"Sales DW"."SALESDB"."dbo"."W_REGION_D"'
-//   "Sales DW"."SALESDB"."dbo"."W_REGION_D"."REGION_ID"	COLUMN (3003)	3003:23	containment (1) of "Sales DW"...
+//   "Sales DW"."SALESDB"."dbo"."W_REGION_D"."REGION_ID"	COLUMN (3003)	3003:25	containment (1) of
+//   "Sales DW"."SALESDB"."dbo"."W_REGION_D"
 //   ...
 //   "Sales DW"."SALESDB"."dbo"."W_CUSTOMER_D"."W_CUSTOMER_D_W_REGION_D_FK"	FOREIGN KEY (3006)	3006:4
 //   physical foreign key reference (41) of "Sales DW"."SALESDB"."dbo"."W_REGION_D"."W_REGION_D_PK"
+//   (each record is one line, cut here)
 //
 // One line per object, in the order the delete finds them (an object before
 // what it drags along): its qualified name, type, id, and the relationship
