@@ -361,6 +361,35 @@ cube_dimension("Sales", sales_cube, "Geography", [("Regions", ["Region", "Countr
 returns_cube = cube("Returns", [("Year", "INTEGER"), ("Reason", "VARCHAR"), ("Returned Units", "INTEGER")])
 cube_dimension("Returns", returns_cube, "Time", [("Calendar", ["Year"])])
 
+# ---- delete dependencies: level parent links ----------------------------------
+# A product dimension whose levels hang under the roles of level-to-level
+# relationships (relationship 109), so that deleting a role shows which
+# levels go with it: Brand has one parent link, to a role that may link many
+# levels, and goes with it; Product has two and survives either; Category's
+# only link is to a one-to-one role, which never takes it along.
+def multiplicity(start, end):
+    return ("multiplicity", start, end)
+
+
+pdim = obj(2019, "Product Dim", bm)
+p_total = obj(2025, "Total Products", pdim)
+p_brand = obj(2025, "Brand", p_total)
+p_category = obj(2025, "Category", p_total)
+p_product = obj(2025, "Product", p_brand)
+for lv, lname, cols in [(p_brand, "Brand", ["Brand"]), (p_category, "Category", ["Category"]),
+                        (p_product, "Product", ["Product Id", "Product Name"])]:
+    for c in cols:
+        rel(50, lv, lc[("Products", c)])
+    rel(329, lc[("Products", cols[0])], obj(2008, lname + " Key", lv))
+for rname, role_name, card, linked in [
+        ("Total to Brand", "Brands", multiplicity(0, 2), [p_brand]),
+        ("Total to Category", "Categories", multiplicity(1, 1), [p_category]),
+        ("Brand to Product", "Products of Brand", multiplicity(1, 2), [p_product]),
+        ("Category to Product", "Products of Category", multiplicity(0, 2), [p_product])]:
+    role = obj(2010, role_name, obj(2027, rname, pdim), Multiplicity=card)
+    for lv in linked:
+        rel(109, lv, role)
+
 
 # ---- writing -------------------------------------------------------------------
 def write_prop(out, key, value):
@@ -376,6 +405,8 @@ def write_prop(out, key, value):
         out.append(f'    <prop key="{key}" type="strings">')
         out.extend(f"      <s>{escape(v)}</s>" for v in value[1])
         out.append("    </prop>")
+    elif kind == "multiplicity":
+        out.append(f'    <prop key="{key}" type="multiplicity" start="{value[1]}" end="{value[2]}"/>')
     elif kind == "source":
         out.append(f'    <prop key="{key}" type="source">')
         out.extend("      " + line for line in value[1])

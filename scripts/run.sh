@@ -42,6 +42,9 @@ build/smutil message 38009 2006:1
 build/smutil message 38126 2006:1     # one object gives both its type and its name
 build/smutil message --format json 39080 2006:1 2006:2
 build/smutil query --fq samples/queries/orders_by_region.qry
+# What deleting an object would take along (nothing is deleted).
+build/smutil deps --type TABLE '"Sales DW"."SALESDB"."dbo"."W_REGION_D"'
+build/smutil deps --count --type ROLE "Sales.Product Dim.Total to Brand.Brands"
 # Repository files: save the sample again, generate a large one and use it.
 build/smutil convert samples/sample.rpd.xml "$OUT/sample-copy.rpd.xml"
 cmp samples/sample.rpd.xml "$OUT/sample-copy.rpd.xml"

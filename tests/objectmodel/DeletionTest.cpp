@@ -117,6 +117,26 @@ TEST(Deletion, DependentsWalkAndObjectsOutliveTheirGateway) {
   EXPECT_TRUE(survivor.IsNull());  // the gateway went away; the handle is safe
 }
 
+TEST(Deletion, WalkRecordsWhatTookEachDependentAlong) {
+  HookGuard hooks;  // the model's own rules only
+  SampleRepository s;
+  Ref<AFolderAttr>(s.Get(s.presId))->SetLogicalColumn(Ref<AAttribute>(s.Get(s.revenue)));
+  RpObjectVector deps;
+  Ref<ARpObject> lt = s.Get(s.lt);
+  RpObjectDeleteContext ctx(lt);
+  ANetworker::ForType(kTIDALogicalTable).GetDeleteDependents(&s.rp, lt, deps, ctx);
+  // The column and key by containment, then the presentation column through
+  // relationship 30 from the column.
+  ASSERT_EQ(deps.size(), 3u);
+  ASSERT_EQ(ctx.m_reached.size(), deps.size());
+  for (std::size_t i = 0; i < deps.size(); ++i) EXPECT_EQ(ctx.m_reached[i].m_obj, deps[i].GetID());
+  EXPECT_EQ(ctx.m_reached[0].m_from, s.lt);
+  EXPECT_EQ(ctx.m_reached[0].m_rel, RpRel::kContainment);
+  EXPECT_EQ(ctx.m_reached[2].m_obj, s.presId);
+  EXPECT_EQ(ctx.m_reached[2].m_from, s.revenue);
+  EXPECT_EQ(ctx.m_reached[2].m_rel, RpRel::kLogicalToPresentationColumn);
+}
+
 // A predicate like the one a host installs: relationship 329 drags keys
 // along with their columns unless the key's parent is already going.
 class KeyColumnPredicate : public HasDeleteDependencyPredicate {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "Metadata/SMUtil.h"
 
@@ -48,5 +49,14 @@ inline QualifiedName QualifiedNameFromArgument(const std::string& text) {
     if (i >= wide.size()) return q;
     ++i;  // the full stop
   }
+}
+
+// The QNAME words of a command: one word is a written qualified name, several
+// are the segments themselves.
+inline QualifiedName QualifiedNameFromWords(const std::vector<std::string>& words) {
+  if (words.size() == 1) return QualifiedNameFromArgument(words[0]);
+  QualifiedName q;
+  for (const std::string& w : words) q.push_back(ToVXString(w));
+  return q;
 }
 }  // namespace smutil_tool

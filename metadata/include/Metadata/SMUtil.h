@@ -269,4 +269,27 @@ class MetadataUtil {
   // rpLeftTable, or a null handle.
   static Ref<ARpObject> FindComplexJoinBetweenTables(const Ref<ARpObject>& rpLeftTable,
                                                      const Ref<ARpObject>& rpRightTable);
+
+  // ---------------------------------------------------------------------------
+  // Delete dependencies (SMDelete.cpp)
+  // ---------------------------------------------------------------------------
+
+  // Empties children and fills it with every object that deleting parent
+  // would take along (its delete descendants), in the order the object
+  // model's walk finds them; parent itself is not listed. Nothing is
+  // deleted; ARpGateway::DeleteObject removes exactly these. A handle that
+  // names no object leaves children empty.
+  static void GetDeleteDescendants(const Ref<ARpObject>& parent, RpObjectVector& children);
+  // One delete descendant with what drags it along: the object whose delete
+  // takes it (parent or an earlier descendant) and the relationship between
+  // the two (containment is relationship 1).
+  struct DeleteDescendant {
+    Ref<ARpObject> m_obj;
+    Ref<ARpObject> m_from;
+    RelID m_rel;
+    const char* m_relName;  // the relationship's name in the model's table
+  };
+  // The same walk, each descendant with its reason; descendants is emptied
+  // first.
+  static void GetDeleteDescendants(const Ref<ARpObject>& parent, std::vector<DeleteDescendant>& descendants);
 };

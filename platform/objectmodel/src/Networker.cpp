@@ -18,34 +18,40 @@ void ANetworker::GetDeleteDependents(ARpGateway* pRp, const Ref<ARpObject>& pare
   // Breadth first: each object taken is walked in turn, so what it drags
   // along follows it.
   std::deque<Ref<ARpObject>> work{parent};
-  auto take = [&](const Ref<ARpObject>& obj) {
+  auto take = [&](const Ref<ARpObject>& obj, const Ref<ARpObject>& from, RelID rel) {
     if (obj.IsNull() || !context.Mark(obj.GetID())) return;
     children.push_back(obj);
+    context.m_reached.push_back(RpDeleteReach{obj.GetID(), from.GetID(), rel});
     work.push_back(obj);
   };
   const HasDeleteDependencyPredicate* predicate = global_specialDeleteDependencyPredicate;
+  // Scratch reused for every object walked: the walk allocates only for
+  // what it returns.
+  std::vector<std::uint32_t> handles;
+  VoidIDVector args;
+  SchemaCountVector candidateArgs;
   while (!work.empty()) {
     Ref<ARpObject> cur = work.front();
     work.pop_front();
     // Contained objects go with their container.
-    for (ARpObject* c : cur->GetChildPointers()) take(Ref<ARpObject>(c));
-    std::vector<std::uint32_t> handles;
+    for (ARpObject* c : cur->GetChildPointers()) take(Ref<ARpObject>(c), cur, RpRel::kContainment);
+    handles.clear();
     pRp->FindTuplesOf(cur.GetID(), handles);
     for (std::uint32_t h : handles) {
       const ARpGateway::RelTuple* t = pRp->GetTuple(h);
       if (!t) continue;
       const RelID rel = t->m_rel;
-      const VoidIDVector args = t->m_args;  // a copy: the predicate may read the store
+      args.assign(t->m_args.begin(), t->m_args.end());  // a copy: the predicate may read the store
       const RpRel::RelationInfo* info = RpRel::GetRelationInfo(rel);
       for (std::size_t role = 0; role < args.size(); ++role) {
         if (args[role] != cur.GetID()) continue;
         if (info && info->m_ownDeleteFrom == static_cast<int>(role) && info->m_ownDeleteTo >= 0 &&
             static_cast<std::size_t>(info->m_ownDeleteTo) < args.size()) {
-          take(pRp->GetObject(args[static_cast<std::size_t>(info->m_ownDeleteTo)]));
+          take(pRp->GetObject(args[static_cast<std::size_t>(info->m_ownDeleteTo)]), cur, rel);
         }
         if (!predicate) continue;
         RelationRoleID relRole(rel, static_cast<int>(role));
-        SchemaCountVector candidateArgs;
+        candidateArgs.clear();
         if (!predicate->HasPossibleDeleteDependencies(context, cur, relRole, candidateArgs)) continue;
         for (int iArg : candidateArgs) {
           if (iArg < 0 || static_cast<std::size_t>(iArg) >= args.size() || static_cast<std::size_t>(iArg) == role) {
@@ -53,7 +59,7 @@ void ANetworker::GetDeleteDependents(ARpGateway* pRp, const Ref<ARpObject>& pare
           }
           Ref<ARpObject> candidate = pRp->GetObject(args[static_cast<std::size_t>(iArg)]);
           if (candidate.IsNull() || context.IsMarked(candidate)) continue;
-          if (predicate->IsDeleteDependent(context, cur, relRole, iArg, candidate)) take(candidate);
+          if (predicate->IsDeleteDependent(context, cur, relRole, iArg, candidate)) take(candidate, cur, rel);
         }
       }
     }

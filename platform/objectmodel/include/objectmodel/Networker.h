@@ -12,6 +12,7 @@
 #pragma once
 
 #include <functional>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -27,6 +28,14 @@ struct RelationRoleID {
   RelationRoleID(RelID rel, int role) : first(rel), second(role) {}
 };
 
+// Why a dependent goes: the object whose delete took it along and the
+// relationship between the two (containment for a contained object).
+struct RpDeleteReach {
+  VoidID m_obj;
+  VoidID m_from;
+  RelID m_rel;
+};
+
 // The record of one delete: the object deleted first and everything marked.
 class RpObjectDeleteContext {
  public:
@@ -39,7 +48,12 @@ class RpObjectDeleteContext {
   bool Mark(const VoidID& id) { return m_objSet.insert(id).second; }
 
   Ref<ARpObject> m_root;
-  VoidIDSet m_objSet;
+  // Hashed, so that marking stays constant time however large the delete.
+  std::unordered_set<VoidID, VoidIDHash> m_objSet;
+  // One entry per dependent the walk took, in the order taken (the order
+  // GetDeleteDependents appends them), so a caller can tell the user what
+  // drags each object along.
+  std::vector<RpDeleteReach> m_reached;
 };
 
 // The decision a host adds to the model's own delete rules.

@@ -9,46 +9,46 @@
 //   for (it.ToBegin(); !it.IsEnd(); ++it) names.push_back((*it)->GetName());
 //   ARelation::InsertRelationship(RpRel::kLogicalToPresentationColumn, {logicalCol, presCol});
 //
-// System numbers (argument positions from 0; "sorted" is the argument whose
-// objects see the tuples in a user-controlled order):
+// System numbers (argument positions from 0; "sorted": the argument whose
+// objects see the tuples in a user-controlled order; "delete": which
+// argument goes when another one is deleted, "own" by the model's rule,
+// "pred" as the installed delete-dependency predicate decides):
 //
-// | No. | Relationship                          | Args                                                     | Sorted |
-// Deleting arg i also deletes |
-// |-----|---------------------------------------|----------------------------------------------------------|--------|-----------------------------|
-// |   1 | containment (parent link)             | parent, child                                            | 0      | 0
-// -> 1 (all descendants)    | |  30 | logical column to presentation column | AAttribute, AFolderAttr | 0      | 0 -> 1
-// | |  31 | alias column to its source column     | AColumn (alias), AColumn (source)                        | 1      |
-// 1 -> 0                      | |  32 | logical level to presentation level   | ALevel, APresentationLevel | 0      | 0
-// -> 1                      | |  33 | presentation level columns            | APresentationLevel, AFolderAttr | 0 | - |
-// |  34 | preferred drill-down                  | ALevel (from), ALevel (to)                               | 0      | -
-// | |  35 | security role members                 | ASecurityRole, AUser                                     | 0      |
-// -                           | |  36 | child security roles                  | ASecurityRole (parent), ASecurityRole
-// (child)            | 0      | -                           | |  37 | physical display folder tables        |
-// APhysicalDisplayFolder, ATable                           | 0      | -                           | |  38 | logical
-// display folder tables         | ALogicalDisplayFolder, ALogicalTable                     | 0      | - | |  39 |
-// physical dimension hierarchies        | APhysicalDimension, AHierarchy                           | 0      | - | |  40
-// | physical complex join                 | ATable (left), ATable (right), AComplexJoin              | 0      |
-// predicate: 0 or 1 -> 2      | |  41 | physical foreign key reference        | ATable (referencing), ATableKey
-// (referenced), AForeignKey| 0      | predicate: 1 -> 2           | |  42 | physical foreign key columns          |
-// AForeignKey, AColumn                                     | 0      | -                           | |  43 | logical
-// foreign key columns           | ALogicalForeignKey, AAttribute                           | 0      | - | |  44 |
-// logical foreign key reference         | ALogicalTable (referencing), AKey (referenced), ALogicalForeignKey | 0 | 1 ->
-// 2                | |  45 | role player of a logical join         | ARole, AEntity / ALogicalTable | 0      | - | | 46
-// | project included presentation objects | AProject, presentation object                            | 0      | - | |
-// 47 | project excluded presentation objects | AProject, presentation object                            | 0      | - |
-// |  48 | AW column to AW hierarchy or level    | AAWColumn, AAWHierarchy / AAWLevel                        | 0      |
-// -                           | |  49 | cube column of a physical dimension   | APhysicalDimension, ACubeColumn | 0 | -
-// | |  50 | logical level attributes              | ALevel, AAttribute                                       | 0      |
-// -                           | | 109 | level parent link                     | ALevel, ARole (of a level-to-level
-// relationship)         | 0      | predicate: 0 -> 1; 1 -> 0 (see below) | | 111 | presentation hierarchy dimension |
-// APresentationHierarchy, ADimension                       | 0      | predicate: 1 -> 0           | | 329 | key column
-// membership                 | AColumn / AAttribute, ATableKey / AKey                   | 1      | predicate: 0 -> 1
-// unless the key's parent is already going |
+//   No. relationship                      args                                       sorted  delete
+//     1 containment (parent link)         parent, child                              0       own 0 -> 1, whole subtree
+//    30 logical to presentation column    AAttribute, AFolderAttr                    0       own 0 -> 1
+//    31 alias column to source column     AColumn (alias), AColumn (source)          1       own 1 -> 0
+//    32 logical to presentation level     ALevel, APresentationLevel                 0       own 0 -> 1
+//    33 presentation level columns        APresentationLevel, AFolderAttr            0       -
+//    34 preferred drill-down              ALevel (from), ALevel (to)                 0       -
+//    35 security role users               ASecurityRole, AUser                       0       -
+//    36 child security roles              ASecurityRole (parent), (child)            0       -
+//    37 physical display folder tables    APhysicalDisplayFolder, ATable             0       -
+//    38 logical display folder tables     ALogicalDisplayFolder, ALogicalTable       0       -
+//    39 physical dimension hierarchies    APhysicalDimension, AHierarchy             0       -
+//    40 physical complex join             ATable, ATable, AComplexJoin               0       pred 0 or 1 -> 2
+//    41 physical foreign key reference    ATable, ATableKey, AForeignKey             0       pred 1 -> 2
+//    42 physical foreign key columns      AForeignKey, AColumn                       0       -
+//    43 logical foreign key columns       ALogicalForeignKey, AAttribute             0       -
+//    44 logical foreign key reference     ALogicalTable, AKey, ALogicalForeignKey    0       own 1 -> 2
+//    45 role player of a logical join     ARole, AEntity / ALogicalTable             0       -
+//    46 project included objects          AProject, presentation object              0       -
+//    47 project excluded objects          AProject, presentation object              0       -
+//    48 AW column link                    AAWColumn, AAWHierarchy / AAWLevel         0       -
+//    49 physical dimension cube columns   APhysicalDimension, ACubeColumn            0       -
+//    50 logical level attributes          ALevel, AAttribute                         0       -
+//   109 level parent link                 ALevel, ARole (of an ALevelToLevel)        0       pred 0 -> 1; 1 -> 0
+//   111 presentation hierarchy dimension  APresentationHierarchy, ADimension         0       pred 1 -> 0
+//   329 key column                        AColumn / AAttribute, ATableKey / AKey     1       pred 0 -> 1
 //
-// "predicate" rows are decided by the delete-dependency predicate the host
-// installs (ANetworker::global_specialDeleteDependencyPredicate); the others
-// by the model itself. A level under relationship 109 goes with a role of
-// many-cardinality only when that role is its last parent link.
+// The five "pred" numbers need knowledge the model does not have (a role's
+// cardinality, whether a key's table goes anyway), so the host's predicate
+// (ANetworker::global_specialDeleteDependencyPredicate) decides them: a
+// complex join cannot live without either table; a foreign key without the
+// key it references; a level, under a role of many-cardinality, without its
+// last parent link (and a level's parent-link roles go with it); a
+// presentation hierarchy without its dimension; a key without one of its
+// columns, unless the key's container is going already (then by containment).
 #pragma once
 
 #include <cstddef>
