@@ -139,12 +139,13 @@ int RunProject(Context& ctx, const NavigateOptions& o) {
     MetadataUtil::SplitProjectIncludedPresentationObjects(project, kinds[0], kinds[1], kinds[2], kinds[3], kinds[4]);
   }
   static const char* const kKindNames[5] = {"catalog", "table", "column", "hierarchy", "level"};
+  static const char* const kKindLists[5] = {"catalogs", "tables", "columns", "hierarchies", "levels"};
   Emit(
       ctx,
       [&] {
         nlohmann::json doc = nlohmann::json::object();
         for (int k = 0; k < 5; ++k) {
-          nlohmann::json& list = doc[std::string(kKindNames[k]) + "s"] = nlohmann::json::array();
+          nlohmann::json& list = doc[kKindLists[k]] = nlohmann::json::array();
           for (const Ref<ARpObject>& obj : kinds[k]) list.push_back(ObjectJson(obj));
         }
         return doc;
