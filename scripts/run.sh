@@ -42,6 +42,10 @@ build/smutil message 38009 2006:1
 build/smutil message 38126 2006:1     # one object gives both its type and its name
 build/smutil message --format json 39080 2006:1 2006:2
 build/smutil query --fq samples/queries/orders_by_region.qry
+# Presentation navigation: drill paths, a column's siblings, a project.
+build/smutil drill --type "PRESENTATION LEVEL" "Marketing Insights.Customers.Customer Geography.Country"
+build/smutil siblings '"Sales Analysis".."Time"."Month"'
+build/smutil project --excluded "Sales Reporting"
 # Repository files: save the sample again, generate a large one and use it.
 build/smutil convert samples/sample.rpd.xml "$OUT/sample-copy.rpd.xml"
 cmp samples/sample.rpd.xml "$OUT/sample-copy.rpd.xml"
