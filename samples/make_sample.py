@@ -391,6 +391,40 @@ for rname, role_name, card, linked in [
         rel(109, lv, role)
 
 
+# ---- drill paths and a project ------------------------------------------------
+# Customer Name and Segment are shown in both subject areas' Customers tables
+# (Sales Analysis first); City only in Sales Analysis. Preferred drill-downs:
+# from a country straight to its customers, then to its regions; from a year
+# to its months.
+def find(type_id, name, parent=None):
+    return next(oid for oid, n, p, _, _ in objects[type_id] if n == name and (parent is None or p == parent))
+
+
+rel(34, levels[("Customer Dim", "Country")], levels[("Customer Dim", "Customer")])
+rel(34, levels[("Customer Dim", "Country")], levels[("Customer Dim", "Region")])
+rel(34, levels[("Time Dim", "Year")], levels[("Time Dim", "Month")])
+# A second hierarchy of the customer dimension, in Marketing Insights: it
+# shows countries and customers but no regions, and a level of its own that
+# no logical level stands behind.
+geo = obj(4028, "Customer Geography", pt[(sa2, "Customers")])
+rel(111, geo, dims["Customer Dim"])
+for lname, cols in [("Country", []), ("Customer", ["Customer Name", "Segment"])]:
+    pl = obj(4030, lname, geo)
+    rel(32, levels[("Customer Dim", lname)], pl)
+    for c in cols:
+        rel(33, pl, pc[(sa2, "Customers", c)])
+obj(4030, "Key Accounts", geo)
+# A project: what the sales reporting team works on, with two presentation
+# objects left out and two objects of other kinds (a variable and its block).
+proj = obj(4213, "Sales Reporting", Description=s("Presentation objects of the weekly sales reports."))
+time_h = find(4028, "Time", pt[(sa, "Time")])
+for o in [sa, pt[(sa, "Orders")], pc[(sa, "Orders", "Revenue")], time_h, find(4030, "Year", time_h),
+          pt[(sa, "Time")], init, cur_year, pc[(sa, "Orders", "Quantity")]]:
+    rel(46, proj, o)
+for o in [pc[(sa, "Orders", "Discount")], sa2]:
+    rel(47, proj, o)
+
+
 # ---- writing -------------------------------------------------------------------
 def write_prop(out, key, value):
     kind = value[0]

@@ -45,6 +45,11 @@ build/smutil query --fq samples/queries/orders_by_region.qry
 # What deleting an object would take along (nothing is deleted).
 build/smutil deps --type TABLE '"Sales DW"."SALESDB"."dbo"."W_REGION_D"'
 build/smutil deps --count --type ROLE "Sales.Product Dim.Total to Brand.Brands"
+
+# Presentation navigation: drill paths, a column's siblings, a project.
+build/smutil drill --type "PRESENTATION LEVEL" "Marketing Insights.Customers.Customer Geography.Country"
+build/smutil siblings '"Sales Analysis".."Time"."Month"'
+build/smutil project --excluded "Sales Reporting"
 # Repository files: save the sample again, generate a large one and use it.
 build/smutil convert samples/sample.rpd.xml "$OUT/sample-copy.rpd.xml"
 cmp samples/sample.rpd.xml "$OUT/sample-copy.rpd.xml"

@@ -292,4 +292,52 @@ class MetadataUtil {
   // The same walk, each descendant with its reason; descendants is emptied
   // first.
   static void GetDeleteDescendants(const Ref<ARpObject>& parent, std::vector<DeleteDescendant>& descendants);
+
+  // ---------------------------------------------------------------------------
+  // Presentation ordering and drill paths (SMUtilPresentation.cpp)
+  // ---------------------------------------------------------------------------
+  //
+  // Every operation appends to the vectors it is given and never clears them,
+  // so a caller may gather the answers of several calls in one vector. A
+  // handle that names nothing, or names an object of another kind than the
+  // operation reads, contributes nothing.
+  //
+  //   RpObjectVector drillTo;
+  //   MetadataUtil::GetDrillToLevelsByPreferredDrillPath(presentationLevel, drillTo);
+
+  // Appends object to the vector of its kind: subject areas (ACatalogFolder)
+  // to catalogs, presentation tables (AEntityFolder) to tables, presentation
+  // columns (AFolderAttr) to columns, presentation hierarchies to hierarchies
+  // and presentation levels to levels. Any other object is ignored.
+  static void SortPresentationObjects(const Ref<ARpObject>& object, RpObjectVector& catalogs, RpObjectVector& tables,
+                                      RpObjectVector& columns, RpObjectVector& hierarchies, RpObjectVector& levels);
+  // The same for each object a project includes (excludes), in the project's
+  // order; a null project gives nothing.
+  static void SplitProjectIncludedPresentationObjects(const Ref<AProject>& project, RpObjectVector& catalogs,
+                                                      RpObjectVector& tables, RpObjectVector& columns,
+                                                      RpObjectVector& hierarchies, RpObjectVector& levels);
+  static void SplitProjectExcludedPresentationObjects(const Ref<AProject>& project, RpObjectVector& catalogs,
+                                                      RpObjectVector& tables, RpObjectVector& columns,
+                                                      RpObjectVector& hierarchies, RpObjectVector& levels);
+  // Every presentation column of presColumn's folder, presColumn among them,
+  // in the folder's order. A column without a folder has no siblings and
+  // gives itself alone.
+  static void CollectSelfAndSiblingObjects(const Ref<AFolderAttr>& presColumn, RpObjectVector& selfAndSiblings);
+  // For each attribute of the logical key in order, the presentation column
+  // that shows it: the first one in preferredTable (a null preferredTable
+  // matches columns without a folder), else the first one of all; nothing for
+  // an attribute that no presentation column shows.
+  static void GetFolderAttrsRelatedToLogicalKey(const Ref<AFolder>& preferredTable, const Ref<AKey>& logicalKey,
+                                                RpObjectVector& relatedFolderAttrs);
+  // The presentation columns of the level's logical level's attributes,
+  // chosen as above with the table that holds the level's hierarchy as the
+  // preferred table. Nothing when the level has no logical level.
+  static void GetPresentationLevelAttributes(const Ref<APresentationLevel>& level, RpObjectVector& folderAttrs);
+  // Where the preferred drill-down of the level's logical level leads, as
+  // presentation levels: for each logical level it names, in order, its first
+  // presentation level whose hierarchy lies in the same presentation table as
+  // level's hierarchy, else its first presentation level of all; nothing for
+  // a logical level no presentation level shows. Nothing when level has no
+  // logical level.
+  static void GetDrillToLevelsByPreferredDrillPath(const Ref<APresentationLevel>& level, RpObjectVector& drillToLevels);
 };

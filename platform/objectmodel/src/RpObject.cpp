@@ -180,6 +180,12 @@ void ARpObject::SetSingleRelated(RelID rel, int myArg, const Ref<ARpObject>& oth
   if (!pRp) return;
   std::vector<std::uint32_t> handles;
   pRp->FindTuples(m_id, rel, 1u << myArg, handles);
+  // Setting the link it already has leaves the tuple, and so its place in
+  // the other object's order, alone.
+  if (handles.size() == 1 && !other.IsNull()) {
+    const ARpGateway::RelTuple* t = pRp->GetTuple(handles[0]);
+    if (t && t->m_args.size() == 2 && t->m_args[static_cast<std::size_t>(1 - myArg)] == other.GetID()) return;
+  }
   for (std::uint32_t h : handles) pRp->EraseTuple(h);
   if (other.IsNull()) return;
   VoidIDVector args(2);

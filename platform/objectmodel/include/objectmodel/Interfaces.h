@@ -144,6 +144,9 @@ class ALevel : public AEntity {
   // parent levels.
   SMUTIL_RP_REL(ARole, GetParentLinks, RpRel::kLevelParentLink, 0, 1)
   SMUTIL_RP_REL(ALevel, GetPreferredUIDrilldown, RpRel::kPreferredDrilldown, 0, 1)
+  // The presentation levels that show the level (relationship 32), in the
+  // level's own order: the order they were linked in unless moved since
+  // (ARelation::MoveUp/DownInSortedRelationship); repository files keep it.
   SMUTIL_RP_REL(APresentationLevel, GetPresentationLevels, RpRel::kLogicalToPresentationLevel, 0, 1)
   // The dimension the level belongs to (through its parent levels), or null.
   Ref<ADimension> GetDimension() const;
@@ -162,6 +165,8 @@ class AAttribute : public ARpObject {
   SMUTIL_RP_PARENT_SET(ALogicalTable, SetLogicalTable)
   Ref<AMeasureDefn> GetMeasureDefn() const { return FirstChild<AMeasureDefn>({kTIDAMeasureDefn}); }
   SMUTIL_RP_REL(AKey, GetKeys, RpRel::kKeyColumn, 0, 1)
+  // The presentation columns that show the column (relationship 30), in the
+  // column's own order, kept as for ALevel::GetPresentationLevels.
   SMUTIL_RP_REL(AFolderAttr, GetPresentationColumns, RpRel::kLogicalToPresentationColumn, 0, 1)
   SMUTIL_RP_REL(ALevel, GetLevels, RpRel::kLevelAttributes, 1, 0)
   SMUTIL_RP_EXPR(Expr, Expr)
@@ -572,7 +577,8 @@ class AFolderAttr : public ARpObject {
   void SetLogicalColumn(const Ref<AAttribute>& column) {
     SetSingleRelated(RpRel::kLogicalToPresentationColumn, 1, Ref<ARpObject>(column));
   }
-  // The presentation columns that show a logical column (relationship 30).
+  // The presentation columns that show a logical column (relationship 30),
+  // in the order AAttribute::GetPresentationColumns gives.
   static BinaryRelIter<AFolderAttr> GetFolderAttrsFromColumn(const Ref<AAttribute>& logicalColumn);
   SMUTIL_RP_REL(APresentationLevel, GetPresentationLevels, RpRel::kPresentationLevelColumns, 1, 0)
   SMUTIL_RP_EXPR(HideObjectExpr, HideObjectExpr)
