@@ -122,6 +122,9 @@ void ARpGateway::FindChildrenByNameNoCase(const ARpObject* parent, const VXStrin
 }
 
 ARpGateway::~ARpGateway() {
+  // A repository announced to the repository manager and never closed is
+  // closed now, while its objects can still be read.
+  RpMgr::CloseIfOpen(*this);
   // Objects still held by handles stay as tombstones until their last
   // handle goes; everything else is freed now.
   std::vector<ARpObject*> all;
