@@ -30,14 +30,16 @@ struct WipedBytes {
   }
 };
 
-// The script key of the repository: the second field of blob 15.
-bool ReadScriptKey(ARpGateway* pRp, WipedBytes& key) {
+// The script key of the repository: the second field of blob 15 (the
+// first, a label, is skipped).
+bool ReadScriptKey(ARpGateway* pRp, WipedBytes& key, VXString* pLabel = nullptr) {
   WipedBytes blob;
   if (!pRp || !pRp->GetDataBlob(ARpGateway::kScriptKeyBlob, blob.bytes)) return false;
   try {
     const uint8* end = blob.bytes.data() + blob.bytes.size();
     VXString skipped;
     const uint8* p = DataBlobUtil::FromByteVector(blob.bytes.data(), end, skipped);
+    if (pLabel) *pLabel = skipped;
     VXString keyText;
     DataBlobUtil::FromByteVector(p, end, keyText);
     // The key field holds the key bytes one per character.
@@ -153,6 +155,56 @@ bool MetadataUtil::GetNewAESStrings(const VXString& oldFilePassword, const VXStr
     if (!Reseal(aesString, oldKey.bytes, newKey.bytes, resealed)) return false;
     newAESStrings.push_back(std::move(resealed));
   }
+  return true;
+}
+
+namespace {
+// One sealed password of the repository: where it lives and its text.
+struct SealedPassword {
+  Ref<ARpObject> m_owner;
+  RpProp m_prop;
+};
+
+void CollectSealedPasswords(ARpGateway* pRp, std::vector<SealedPassword>& where, VXStringVector& texts) {
+  const auto add = [&](const Ref<ARpObject>& owner, RpProp prop) {
+    const ByteVector bytes = owner->GetBytes(prop);
+    if (bytes.empty()) return;
+    where.push_back(SealedPassword{owner, prop});
+    texts.push_back(ToVXString(std::string(bytes.begin(), bytes.end())));
+  };
+  for (const Ref<AConnectionPool>& pool : ObjectsOfType<AConnectionPool>(pRp, kTIDAConnectionPool)) {
+    add(Ref<ARpObject>(pool), RpProp::kEncryptedPassword);
+  }
+  for (const Ref<ALdapServer>& server : ObjectsOfType<ALdapServer>(pRp, kTIDALdapServer)) {
+    add(Ref<ARpObject>(server), RpProp::kBindPassword);
+    add(Ref<ARpObject>(server), RpProp::kKeyDBPassword);
+  }
+}
+}  // namespace
+
+bool MetadataUtil::RekeyRepository(ARpGateway* pRp, const VXString& oldFilePassword, const VXString& newFilePassword,
+                                   std::size_t& rekeyed) {
+  rekeyed = 0;
+  if (!pRp) return false;
+  std::vector<SealedPassword> where;
+  VXStringVector texts, resealed;
+  CollectSealedPasswords(pRp, where, texts);
+  if (!GetNewAESStrings(oldFilePassword, texts, newFilePassword, resealed)) return false;
+  WipedBytes scriptKey, oldKey;
+  VXString label;
+  if (ReadScriptKey(pRp, scriptKey, &label)) {
+    HALOStrongEncryption::GetPKCS5PBKDF2HMACSHA1(oldFilePassword, oldKey.bytes);
+    if (scriptKey.bytes == oldKey.bytes) {
+      WipedBytes newKey;
+      HALOStrongEncryption::GetPKCS5PBKDF2HMACSHA1(newFilePassword, newKey.bytes);
+      pRp->SetScriptKey(label, newKey.bytes);
+    }
+  }
+  for (std::size_t i = 0; i < where.size(); ++i) {
+    const std::string narrow = ToNarrow(resealed[i]);
+    where[i].m_owner->SetProperty(where[i].m_prop, ByteVector(narrow.begin(), narrow.end()));
+  }
+  rekeyed = where.size();
   return true;
 }
 

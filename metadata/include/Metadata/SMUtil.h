@@ -20,8 +20,8 @@
 #include "Metadata/SMVariables.h"  // variable scanning types
 #include "Utility/VXString.h"
 #include "Utility/VoidID.h"
-#include "objectmodel/RpGateway.h"
 #include "objectmodel/Repository.h"
+#include "objectmodel/RpGateway.h"
 
 // For the variable-scanning section.
 template <class T>
@@ -273,6 +273,15 @@ class MetadataUtil {
   static bool GetNewAESStrings(const VXString& oldFilePassword, const VXStringVector& aesStrings,
                                const VXString& newFilePassword, VXStringVector& newAESStrings);
 
+  // Re-seals every sealed password of the repository from the old pass
+  // phrase's key to the new one's: the passwords of connection pools and the
+  // bind and key-database passwords of LDAP servers, whose bytes hold the
+  // sealed text. A script key (blob 15) equal to the old pass phrase's key
+  // is replaced by the new one's. All or nothing: when any password does not
+  // open with the old pass phrase, nothing changes and the answer is false.
+  // rekeyed receives the number of passwords re-sealed.
+  static bool RekeyRepository(ARpGateway* pRp, const VXString& oldFilePassword, const VXString& newFilePassword,
+                              std::size_t& rekeyed);
   // Replaces the connection details of every connection pool and LDAP
   // server with "<Replace Me>" and empties their passwords, so a repository
   // can be handed on without them. The repository is not saved.
@@ -286,8 +295,8 @@ class MetadataUtil {
   // form); any other name is copied. With a null gateway qName is left as it
   // is. Returns qName.
   static VXStringVector& GenerateProperPresentatationTableName(ARpGateway* pRp, const VXStringVector& qualifiedName,
-                                                                VXStringVector& qName,
-                                                                bool bProjectInaccessibleColumnAsNull);
+                                                               VXStringVector& qName,
+                                                               bool bProjectInaccessibleColumnAsNull);
   // Whether the source maps the logical column to a non-empty physical
   // expression; if so rPhysicalExpr receives it. The first pair naming the
   // column decides.

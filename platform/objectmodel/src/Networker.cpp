@@ -81,7 +81,7 @@ namespace {
 struct SinkList {
   std::mutex m_mutex;
   std::vector<std::pair<int, RpMgr::Notifications*>> m_sinks;  // sorted by order, stable
-  std::unordered_set<const ARpGateway*> m_open;                 // inserted and not yet closed
+  std::unordered_set<const ARpGateway*> m_open;                // inserted and not yet closed
 };
 SinkList& Sinks() {
   static SinkList sinks;

@@ -35,6 +35,21 @@ VoidID ReadID(BlobCursor& in) {
 }
 }  // namespace
 
+Repository::ObjectPointerMap Repository::AllObjects(ARpGateway& rp) {
+  ObjectPointerMap all;
+  all.reserve(rp.GetObjectCount());
+  VoidIDVector ids;
+  for (TypeID type : rp.GetKnownTypes()) {
+    ids.clear();
+    rp.GetObjectIDsOfType(type, ids);
+    for (const VoidID& id : ids) {
+      Ref<ARpObject> obj = rp.GetObject(id);
+      if (!obj.IsNull()) all.emplace(id, obj.Get());
+    }
+  }
+  return all;
+}
+
 DiskFile::DiskFile(const std::string& path) : m_path(path) {
   m_file = std::fopen(path.c_str(), "wb");
   if (!m_file) throw ArchiveError(SystemError("cannot create", path));

@@ -751,3 +751,10 @@ void ARpGateway::SetRepositoryCredentials(const VXString& user, const VXString& 
   DataBlobUtil::ToByteVector(b, password);
   m_blobs[kCredentialsBlob] = std::move(b);
 }
+
+void ARpGateway::SetScriptKey(const VXString& label, const ByteVector& key) {
+  ByteVector b;
+  DataBlobUtil::ToByteVector(b, label);
+  DataBlobUtil::ToByteVector(b, VXString(key.begin(), key.end()));
+  m_blobs[kScriptKeyBlob] = std::move(b);
+}

@@ -112,6 +112,8 @@ class Repository {
       PopulateResourceBundleStrings;
 
   using ObjectPointerMap = std::unordered_map<VoidID, ARpObject*, VoidIDHash>;
+  // Every live object of rp by id: what a writer of the whole repository is given.
+  static ObjectPointerMap AllObjects(ARpGateway& rp);
   // The signature of a writer that groups columns after their tables.
   using WriteToRPDAfterGroupingColumnsByTable_T = int (*)(ARpArchive& archive, const ObjectPointerMap& allObjIdPtrMap,
                                                           AFile* pDowngradeFile);
