@@ -321,16 +321,20 @@ int MetadataUtil::WriteToRPDAfterGroupingColumnsByTable(ARpArchive& archive,
     if (type != kTIDATable && type != kTIDACubeTable && type != kTIDALogicalTable) continue;
     if (!obj || written.count(id)) continue;
     writeOne(obj);
-    // A table's columns are its children of the column types, in order.
-    for (const ARpObject* child : obj->GetChildPointers()) {
-      const TypeID childType = child->GetTypeID();
-      const bool bColumn = type == kTIDALogicalTable ? childType == kTIDAAttribute
-                                                     : childType == kTIDAColumn || childType == kTIDACubeColumn;
-      if (!bColumn || written.count(child->GetID())) continue;
-      auto entry = allObjIdPtrMap.find(child->GetID());
-      if (entry == allObjIdPtrMap.end() || !entry->second) continue;
-      writeOne(entry->second);
+    BinaryRelIter<AAttribute> logicalColumns;
+    BinaryRelIter<AColumn> physicalColumns;
+    if (type == kTIDALogicalTable) {
+      logicalColumns = Ref<ALogicalTable>(Ref<ARpObject>(obj))->GetColumns();
+    } else {
+      physicalColumns = Ref<ATable>(Ref<ARpObject>(obj))->GetColumns();
     }
+    const auto writeColumn = [&](const VoidID& columnID) {
+      if (written.count(columnID)) return;
+      auto entry = allObjIdPtrMap.find(columnID);
+      if (entry != allObjIdPtrMap.end() && entry->second) writeOne(entry->second);
+    };
+    for (; !logicalColumns.IsEnd(); ++logicalColumns) writeColumn(logicalColumns.GetTargetID());
+    for (; !physicalColumns.IsEnd(); ++physicalColumns) writeColumn(physicalColumns.GetTargetID());
   }
   for (const auto& [id, obj] : allObjIdPtrMap) {
     if (obj && !written.count(id)) writeOne(obj);
