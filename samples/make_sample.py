@@ -15,6 +15,7 @@ objects = {}      # type -> list of (num, name, parent, aliases, props)
 type_order = []
 tuples = []
 counters = {}
+blobs = {}        # number -> bytes (numbered data blobs of the repository)
 
 
 def obj(type_id, name, parent=None, aliases=(), **props):
@@ -129,6 +130,7 @@ pdf = obj(3037, "Star", dw)
 for t in ("W_ORDERS_F", "W_CUSTOMER_D", "W_PRODUCT_D", "W_DAY_D"):
     rel(37, pdf, tables[t])
 
+
 # ---- variables ---------------------------------------------------------------
 init = obj(3033, "Refresh Dates", InitString=s("SELECT MAX(CAL_DATE), MAX(YEAR_NUM) FROM dbo.W_DAY_D"),
            BlockType=i(0), Description=s("Runs every hour on the Sales DW Pool."))
@@ -141,6 +143,7 @@ sess = obj(3033, "User Profile", InitString=s("SELECT REGION, LANG FROM dbo.USER
 obj(3031, "USER_REGION", sess, VariableType=i(2), Expr=e("'ALL'"))
 obj(3031, "USER_LANGUAGE", sess, VariableType=i(2), Expr=e("'en'"))
 obj(3031, "HIDE_COSTS", sess, VariableType=i(2), Expr=e("'N'"))
+
 
 # ---- business model ----------------------------------------------------------
 bm = obj(2000, "Sales", Description=s("Orders, customers, products and time."), GUID=guid(3))
@@ -259,6 +262,7 @@ dimension("Customer Dim", [("Total Customers", "Customers", []), ("Country", "Cu
 dimension("Time Dim", [("Total Time", "Time", []), ("Year", "Time", ["Year"]), ("Month", "Time", ["Month"]),
                        ("Day", "Time", ["Day Id", "Date"])])
 
+
 # ---- presentation layer ------------------------------------------------------
 sa = obj(4004, "Sales Analysis", aliases=["Sales"], SubjectArea=ref(bm),
          Description=s("Everyday sales reporting."),
@@ -311,6 +315,7 @@ for table_name, dim, chain in [
         for c in cols:
             rel(33, pl, pc[(sa, table_name, c)])
 
+
 # ---- users and roles ---------------------------------------------------------
 admin = obj(1501, "Administrator", Description=s("Repository administrator."))
 ana = obj(1501, "anna.berg")
@@ -360,6 +365,7 @@ cube_dimension("Sales", sales_cube, "Time", [("Calendar", ["Year", "Quarter", "M
 cube_dimension("Sales", sales_cube, "Geography", [("Regions", ["Region", "Country"])])
 returns_cube = cube("Returns", [("Year", "INTEGER"), ("Reason", "VARCHAR"), ("Returned Units", "INTEGER")])
 cube_dimension("Returns", returns_cube, "Time", [("Calendar", ["Year"])])
+
 
 # ---- delete dependencies: level parent links ----------------------------------
 # A product dimension whose levels hang under the roles of level-to-level
@@ -425,6 +431,65 @@ for o in [pc[(sa, "Orders", "Discount")], sa2]:
     rel(47, proj, o)
 
 
+# ---- repository maintenance: sealed passwords, LDAP, storage option ------------
+# The sealed passwords below open with the pass phrase "sample-pass-phrase"
+# (README, "Repository maintenance"). Each is the sealed text (base64 of a
+# format byte, a nonce, AES-256-GCM ciphertext and tag) kept as its bytes; the
+# key is PBKDF2-HMAC-SHA1 of the pass phrase with the server's fixed salt.
+# The script key (blob 15) is that same key, so the repository itself opens
+# them too. `smutil rekey` moves all of them to another pass phrase.
+import hashlib
+import struct
+
+SAMPLE_PASS_PHRASE = "sample-pass-phrase"
+script_key = hashlib.pbkdf2_hmac("sha1", SAMPLE_PASS_PHRASE.encode(), b"smutil/script-password/pbkdf2-salt/v1",
+                                 100000, 32)
+
+
+def blob_string(text):
+    data = text.encode("utf-8")
+    return struct.pack(">I", len(data)) + data
+
+
+# Blob 15: a label, then the key bytes as one character per byte.
+blobs[15] = blob_string("sample script key") + blob_string("".join(chr(c) for c in script_key))
+
+
+def sealed(text):
+    return by(text.encode("ascii").hex().upper())
+
+
+SEALED = {
+    "planner-pw": "AYOoE0yP6EWE/cE1SwWySgpnCtRPLd7uNfx/0n3fc8C1qZI/ftoX",
+    "cube-admin-pw": "AZ9tpFguQ/hXlR/oliVWQcg6dQP7KieSaQLWhFS88XLV5NvNEqZyUm5z",
+    "bind-pw": "ATdFfixTMthxj90xLh9XjPVYy+kDj7NIH+cZ52wJYKJyUKsd",
+    "keydb-pw": "AblEKb0ox/y4u2PPxNPkxLTIgv6cja/s1CcQZIDdofMaWoo1Qg==",
+}
+
+obj(3035, "Corporate Directory", HostName=s("ldap.contoso.example"), BaseDN=s("ou=people,dc=contoso,dc=example"),
+    KeyDBFile=s("/etc/bi/ldap-keys.kdb"), QPLKey=s("LDAP-1"), BindPassword=sealed(SEALED["bind-pw"]),
+    KeyDBPassword=sealed(SEALED["keydb-pw"]))
+# A multidimensional database (target type 58) whose Budget application keeps
+# the ZOV storage option; the database-wide value is another one.
+cube = obj(3023, "Planning Cube", TargetType=i(58),
+           DatabaseProperties=ss("", "STORAGE_OPTION", "BSO", "Budget", "STORAGE_OPTION", "ZOV"))
+obj(3029, "Planning Pool", cube, DataSourceName=s("planning.contoso.example:1423"), DBUserName=s("planner"),
+    ServerName=s("planning.contoso.example"), ServerPort=s("1423"), EncryptedPassword=sealed(SEALED["planner-pw"]))
+obj(3029, "Planning Admin Pool", cube, DataSourceName=s("planning.contoso.example:1423"),
+    DBUserName=s("cube_admin"), EncryptedPassword=sealed(SEALED["cube-admin-pw"]))
+budget_f = table("BUDGET_F", cube, [("AMOUNT", "DECIMAL(14,2)", True), ("COMMENT_TXT", "VARCHAR(200)", True)])
+# A logical table source that maps a logical column to an empty physical
+# expression: the column counts as not mapped.
+planning = obj(2000, "Planning")
+budget = obj(2035, "Budget", planning)
+budget_amount = obj(2006, "Amount", budget, DataType=s("DECIMAL"))
+budget_comment = obj(2006, "Comment", budget, DataType=s("VARCHAR"))
+obj(2037, "LTS1 BUDGET_F", budget, SourceDefinition=("source", [
+    f"<map><logical>{idx(budget_amount)}</logical><physical>{idx(columns[('BUDGET_F', 'AMOUNT')])}</physical></map>",
+    f"<map><logical>{idx(budget_comment)}</logical><physical></physical></map>",
+    f'<table id="{budget_f}"/>']))
+
+
 # ---- writing -------------------------------------------------------------------
 def write_prop(out, key, value):
     kind = value[0]
@@ -458,6 +523,8 @@ KEY_ORDER = ["DisplayName", "DisplayNameUse", "DisplayDescription", "DisplayDesc
              "SubjectArea", "InitString", "DefaultInitValue", "Disabled", "BlockType"]
 
 out = ['<?xml version="1.0" encoding="UTF-8"?>', '<repository format="1" name="SampleApp">']
+for number, data in sorted(blobs.items()):
+    out.append(f'  <blob number="{number}">{data.hex().upper()}</blob>')
 for t in type_order:
     for oid, name, parent, aliases, props in objects[t]:
         attrs = f'id="{oid}" name={quoteattr(name)}' + (f' parent="{parent}"' if parent else "")

@@ -13,12 +13,14 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <vector>
 
 #include "Metadata/SMExprType.h"
 #include "Metadata/SMVariables.h"  // variable scanning types
 #include "Utility/VXString.h"
 #include "Utility/VoidID.h"
+#include "objectmodel/Repository.h"
 #include "objectmodel/RpGateway.h"
 
 // For the variable-scanning section.
@@ -340,4 +342,86 @@ class MetadataUtil {
   // a logical level no presentation level shows. Nothing when level has no
   // logical level.
   static void GetDrillToLevelsByPreferredDrillPath(const Ref<APresentationLevel>& level, RpObjectVector& drillToLevels);
+
+  // ---------------------------------------------------------------------------
+  // Repository maintenance (SMUtilMaintenance.cpp)
+  // ---------------------------------------------------------------------------
+
+  // Passwords in scripts are sealed with a key: the repository's own script
+  // key (data blob 15, its second field) or one derived from a pass phrase.
+  // The plain bytes exist only in passwdBytes and in wiped temporaries. A
+  // wrong key, a damaged string or a missing blob answers false and leaves
+  // passwdBytes untouched.
+  static bool DecryptAESPassword(ARpGateway* pRp, const VXString& aesString, ByteVector& passwdBytes);
+  static bool DecryptAESPassword(const VXString& repositoryPassword, const VXString& aesString,
+                                 ByteVector& passwdBytes);
+  // Re-seals aesString from the old pass phrase's key to the new one's.
+  // Equal pass phrases copy the string without any cryptography. False (and
+  // newAESString untouched) when the string does not open with the old key.
+  static bool GetNewAESString(const VXString& oldFilePassword, const VXString& aesString,
+                              const VXString& newFilePassword, VXString& newAESString);
+  // The same for a list, deriving each key once. Results are appended to
+  // newAESStrings in order; the first string that does not open stops the
+  // walk with false, the strings before it already appended.
+  static bool GetNewAESStrings(const VXString& oldFilePassword, const VXStringVector& aesStrings,
+                               const VXString& newFilePassword, VXStringVector& newAESStrings);
+
+  // Re-seals every sealed password of the repository from the old pass
+  // phrase's key to the new one's: the passwords of connection pools and the
+  // bind and key-database passwords of LDAP servers, whose bytes hold the
+  // sealed text. A script key (blob 15) equal to the old pass phrase's key
+  // is replaced by the new one's. All or nothing: when any password does not
+  // open with the old pass phrase, nothing changes and the answer is false.
+  // rekeyed receives the number of passwords re-sealed.
+  static bool RekeyRepository(ARpGateway* pRp, const VXString& oldFilePassword, const VXString& newFilePassword,
+                              std::size_t& rekeyed);
+  // Replaces the connection details of every connection pool and LDAP
+  // server with "<Replace Me>" and empties their passwords, so a repository
+  // can be handed on without them. The repository is not saved.
+  static void ClearConnectionInfo(ARpGateway* rpGateway);
+  // Whether a multidimensional database (target types 34, 58, 73, 84) keeps
+  // application's data with the "ZOV" storage option (any case); false for
+  // any other database or object.
+  static bool IsZOVApplication(const Ref<ARpObject>& database, const VXString& application);
+  // A two-segment name whose first segment is a subject area the user may
+  // see becomes subject area, "" and table (the three-part presentation
+  // form); any other name is copied. With a null gateway qName is left as it
+  // is. Returns qName.
+  static VXStringVector& GenerateProperPresentatationTableName(ARpGateway* pRp, const VXStringVector& qualifiedName,
+                                                               VXStringVector& qName,
+                                                               bool bProjectInaccessibleColumnAsNull);
+  // Whether the source maps the logical column to a non-empty physical
+  // expression; if so rPhysicalExpr receives it. The first pair naming the
+  // column decides.
+  static bool IsLogicalColumnMapped(const Ref<ARpObject>& rpColumn, const ALogicalTableSource::SourceDefinition& defn,
+                                    Expr& rPhysicalExpr);
+  static bool IsLogicalColumnMapped(const Ref<ARpObject>& rpColumn, const Ref<ALogicalTableSource>& source,
+                                    Expr& rPhysicalExpr);
+  // The schema and catalog above a web-service table. A table without a
+  // parent, or a schema without a container, is a broken invariant
+  // (VXAssertException); a parent that is not a schema or a container that
+  // is not a catalog is a logic error.
+  static void GetParentsForWSTable(Ref<ATable> refTable, Ref<ASchema>& refSchema, Ref<ACatalog>& refCatalog);
+  // Writes every object of the map to the archive, each physical, cube or
+  // logical table followed directly by those of its columns that are in the
+  // map; the rest after them, in map order. With a downgrade file a write
+  // counts only when it moved the file. Returns the writes counted. Fits
+  // Repository::WriteToRPDAfterGroupingColumnsByTable_T.
+  static int WriteToRPDAfterGroupingColumnsByTable(ARpArchive& archive,
+                                                   const Repository::ObjectPointerMap& allObjIdPtrMap,
+                                                   AFile* pDowngradeFile);
+  // Caches its dimension on every level of every dimension (or clears the
+  // cache). The library runs it for each repository the repository manager
+  // announces, unless it is announced offline.
+  static void ProcessDimensionCache(ARpGateway* pGateway, bool bSetCache);
+  // The most detailed physical tables of a logical table source: those the
+  // source's joins do not show to be coarser than another of its tables.
+  // A foreign key join is many-to-one, from the table holding the foreign
+  // key to the table of the key it references; table T is coarser than S
+  // when a chain of such links leads from S to T and none leads back. Other
+  // joins (complex or unnamed) carry no cardinality and order nothing. So a
+  // chain F -> D -> R gives {F}; two facts on one dimension give both facts;
+  // tables that reach each other both ways, or are unjoined, all stay.
+  // Tables that do not resolve are left out. detailedTables is not emptied.
+  static void GetMostDetailedTables(const Ref<ALogicalTableSource>& refLTS, std::set<Ref<ARpObject>>& detailedTables);
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <deque>
 #include <mutex>
+#include <unordered_set>
 
 const HasDeleteDependencyPredicate* ANetworker::global_specialDeleteDependencyPredicate = nullptr;
 
@@ -86,6 +87,7 @@ namespace {
 struct SinkList {
   std::mutex m_mutex;
   std::vector<std::pair<int, RpMgr::Notifications*>> m_sinks;  // sorted by order, stable
+  std::unordered_set<const ARpGateway*> m_open;                // inserted and not yet closed
 };
 SinkList& Sinks() {
   static SinkList sinks;
@@ -130,9 +132,29 @@ bool RpMgr::IsRegistered(const Notifications* sink) {
 }
 
 void RpMgr::InsertRp(ARpGateway& gateway, InsertRpOptions options) {
+  {
+    SinkList& s = Sinks();
+    std::lock_guard<std::mutex> lock(s.m_mutex);
+    s.m_open.insert(&gateway);
+  }
   for (Notifications* sink : SnapshotSinks()) sink->newRPCreated(gateway, options);
 }
 
 void RpMgr::CloseRp(ARpGateway& gateway) {
+  {
+    SinkList& s = Sinks();
+    std::lock_guard<std::mutex> lock(s.m_mutex);
+    s.m_open.erase(&gateway);
+  }
   for (Notifications* sink : SnapshotSinks()) sink->rpClosed(gateway);
+}
+
+bool RpMgr::IsOpen(const ARpGateway& gateway) {
+  SinkList& s = Sinks();
+  std::lock_guard<std::mutex> lock(s.m_mutex);
+  return s.m_open.count(&gateway) > 0;
+}
+
+void RpMgr::CloseIfOpen(ARpGateway& gateway) {
+  if (IsOpen(gateway)) CloseRp(gateway);
 }

@@ -122,6 +122,9 @@ void ARpGateway::FindChildrenByNameNoCase(const ARpObject* parent, const VXStrin
 }
 
 ARpGateway::~ARpGateway() {
+  // A repository announced to the repository manager and never closed is
+  // closed now, while its objects can still be read.
+  RpMgr::CloseIfOpen(*this);
   // Objects still held by handles stay as tombstones until their last
   // handle goes; everything else is freed now.
   std::vector<ARpObject*> all;
@@ -777,4 +780,11 @@ void ARpGateway::SetRepositoryCredentials(const VXString& user, const VXString& 
   DataBlobUtil::ToByteVector(b, user);
   DataBlobUtil::ToByteVector(b, password);
   m_blobs[kCredentialsBlob] = std::move(b);
+}
+
+void ARpGateway::SetScriptKey(const VXString& label, const ByteVector& key) {
+  ByteVector b;
+  DataBlobUtil::ToByteVector(b, label);
+  DataBlobUtil::ToByteVector(b, VXString(key.begin(), key.end()));
+  m_blobs[kScriptKeyBlob] = std::move(b);
 }

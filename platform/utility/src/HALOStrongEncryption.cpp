@@ -4,6 +4,7 @@
 #include <openssl/evp.h>
 #include <openssl/rand.h>
 
+#include <atomic>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -36,6 +37,10 @@ struct CipherFree {
 };
 using CipherPtr = std::unique_ptr<EVP_CIPHER_CTX, CipherFree>;
 
+std::atomic<std::uint64_t> g_derivations{0};
+std::atomic<std::uint64_t> g_encryptions{0};
+std::atomic<std::uint64_t> g_decryptions{0};
+
 [[noreturn]] void Fail(const char* what) { throw std::runtime_error(std::string("HALOStrongEncryption: ") + what); }
 }  // namespace
 
@@ -43,6 +48,7 @@ namespace HALOStrongEncryption {
 
 void GetPKCS5PBKDF2HMACSHA1(const VXString& passPhrase, const ByteVector& salt, int iterations, ByteVector& key) {
   if (iterations < 1) throw std::invalid_argument("GetPKCS5PBKDF2HMACSHA1: the iteration count must be at least 1");
+  g_derivations.fetch_add(1, std::memory_order_relaxed);
   SecretString phrase{ToNarrow(passPhrase)};
   SecretBytes derived{ByteVector(kKeySize)};
   if (PKCS5_PBKDF2_HMAC_SHA1(phrase.text.data(), static_cast<int>(phrase.text.size()), salt.data(),
@@ -63,6 +69,7 @@ VXString AESEncryptPasswordForScript(const ByteVector& key, const ByteVector& pl
     throw std::invalid_argument("AESEncryptPasswordForScript: the key must be " + std::to_string(kKeySize) +
                                 " bytes, not " + std::to_string(key.size()));
   }
+  g_encryptions.fetch_add(1, std::memory_order_relaxed);
   ByteVector sealed(1 + kNonceSize + plain.size() + kTagSize);
   sealed[0] = kFormat;
   std::uint8_t* nonce = sealed.data() + 1;
@@ -84,6 +91,7 @@ VXString AESEncryptPasswordForScript(const ByteVector& key, const ByteVector& pl
 }
 
 bool DecryptAESPasswordForScript(const VXString& aesString, const ByteVector& key, ByteVector& plain) {
+  g_decryptions.fetch_add(1, std::memory_order_relaxed);
   if (key.size() != kKeySize) return false;
   // Base64 text is ASCII; anything else cannot be ours.
   std::string text;
@@ -113,6 +121,11 @@ bool DecryptAESPasswordForScript(const VXString& aesString, const ByteVector& ke
   if (!ok) return false;  // `out` is wiped on the way out
   plain.swap(out.bytes);  // and so are the caller's previous bytes
   return true;
+}
+
+CallCounts GetCallCounts() {
+  return CallCounts{g_derivations.load(std::memory_order_relaxed), g_encryptions.load(std::memory_order_relaxed),
+                    g_decryptions.load(std::memory_order_relaxed)};
 }
 
 }  // namespace HALOStrongEncryption

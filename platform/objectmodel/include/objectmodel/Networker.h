@@ -118,7 +118,11 @@ class RpMgr {
   static void startNotify(Notifications* sink, int order);
   static void stopNotify(Notifications* sink);
   static bool IsRegistered(const Notifications* sink);
-  // Announce a repository that was opened, or is about to be closed.
+  // Announce a repository that was opened, or is about to be closed. A
+  // gateway announced and never closed announces its close when it is
+  // destroyed (CloseIfOpen).
   static void InsertRp(ARpGateway& gateway, InsertRpOptions options);
   static void CloseRp(ARpGateway& gateway);
+  static bool IsOpen(const ARpGateway& gateway);
+  static void CloseIfOpen(ARpGateway& gateway);
 };

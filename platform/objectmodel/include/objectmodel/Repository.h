@@ -1,53 +1,103 @@
 // Repository-wide host hooks and the archive that repository writers fill.
 //
 //   Repository::ProcessKEX_DIRECT = [](ARpGateway* rp, VXString& text, const Ref<ARpObject>& obj) { ... };
-//   ARpArchive archive;
+//
+//   DiskFile file("objects.rpa");
+//   ARpArchive archive(file);
 //   archive.WriteObject(*obj);
+//   file.Close();
+//   std::vector<ARpArchive::Record> back = ARpArchive::ReadFile("objects.rpa");
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <set>
+#include <stdexcept>
+#include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "objectmodel/RpGateway.h"
 
-// A downgrade file: only its write position matters to the writers here.
+class ArchiveError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A file that repository writers append to: the writers look at nothing but
+// its position, which moves by the bytes written.
 class AFile {
  public:
   virtual ~AFile() = default;
+  // Bytes written so far: where the next write starts.
   virtual long GetPosition() const = 0;
-  virtual void Advance(long bytes) = 0;
+  virtual void Write(const uint8* data, std::size_t size) = 0;
 };
 
-// A file held in memory.
-class MemoryFile final : public AFile {
+// An AFile on disk, created (or emptied) when opened. Writes are buffered;
+// Close flushes them. Throws ArchiveError when the file cannot be opened or
+// written.
+class DiskFile final : public AFile {
  public:
+  explicit DiskFile(const std::string& path);
+  ~DiskFile() override;
+  DiskFile(const DiskFile&) = delete;
+  DiskFile& operator=(const DiskFile&) = delete;
   long GetPosition() const override { return m_pos; }
-  void Advance(long bytes) override { m_pos += bytes; }
+  void Write(const uint8* data, std::size_t size) override;
+  // Flushes and closes; a second call does nothing.
+  void Close();
 
  private:
+  std::FILE* m_file = nullptr;
+  std::string m_path;
   long m_pos = 0;
 };
 
-// An archive of repository objects, written one record per object in the
-// order given. With a downgrade file, each record also advances the file by
-// its size unless the object's type is one the file cannot hold.
+// An archive of repository objects: one record per object, in the order
+// written, behind a header naming the format.
+//
+// File layout (integers big-endian, strings as DataBlobUtil writes them):
+//   "SMRPARC" and a format byte: 2 for archives, 1 for downgrade files;
+//   format 2 record: type, number, parent type, parent number (uint32 each),
+//                    name (string);
+//   format 1 record: type, number, name (older readers know no parents).
+//
+// A downgrade file given to WriteObject takes the record in format 1
+// instead of the archive, and only for types it can hold (those not in
+// m_typesNotDowngraded); for the others nothing is written anywhere, so the
+// file's position stays where it was.
 class ARpArchive {
  public:
+  static constexpr std::uint8_t kFormat = 2;
+  static constexpr std::uint8_t kDowngradeFormat = 1;
+
   struct Record {
     VoidID m_id;
-    TypeID m_type;
+    VoidID m_parent;  // null at the top level and in format 1 files
     VXString m_name;
-    VoidID m_parent;
   };
-  // Returns false (and writes nothing) for a null or deleted object.
+
+  // Writes the archive header to file, which must outlive the archive.
+  explicit ARpArchive(AFile& file);
+  // False (nothing written) for a deleted object.
   bool WriteObject(const ARpObject& obj, AFile* pDowngradeFile = nullptr);
-  const std::vector<Record>& GetRecords() const { return m_records; }
-  // Types that a downgrade file does not take (their records do not move it).
+  // Records written to the archive itself (downgrade files not counted).
+  std::size_t GetRecordCount() const { return m_recordCount; }
+
+  // Reads an archive or downgrade file back. An empty file holds no records
+  // (a downgrade file that received none). Throws ArchiveError for a file
+  // that cannot be read, a foreign header or a truncated record.
+  static std::vector<Record> ReadFile(const std::string& path);
+  static std::vector<Record> ReadBytes(const ByteVector& bytes);
+
+  // Types that a downgrade file does not take.
   std::set<TypeID> m_typesNotDowngraded;
 
  private:
-  std::vector<Record> m_records;
+  AFile& m_file;
+  std::size_t m_recordCount = 0;
+  ByteVector m_scratch;
 };
 
 class Repository {
@@ -62,6 +112,8 @@ class Repository {
       PopulateResourceBundleStrings;
 
   using ObjectPointerMap = std::unordered_map<VoidID, ARpObject*, VoidIDHash>;
+  // Every live object of rp by id: what a writer of the whole repository is given.
+  static ObjectPointerMap AllObjects(ARpGateway& rp);
   // The signature of a writer that groups columns after their tables.
   using WriteToRPDAfterGroupingColumnsByTable_T = int (*)(ARpArchive& archive, const ObjectPointerMap& allObjIdPtrMap,
                                                           AFile* pDowngradeFile);

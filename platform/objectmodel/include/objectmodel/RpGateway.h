@@ -188,6 +188,9 @@ class ARpGateway {
   const std::map<int, ByteVector>& GetDataBlobs() const { return m_blobs; }
   // Writes the credentials blob (1): user name, then password, as strings.
   void SetRepositoryCredentials(const VXString& user, const VXString& password);
+  // Writes the script-key blob (15): a label, then the key bytes as a string
+  // of one character (0 to 255) per byte.
+  void SetScriptKey(const VXString& label, const ByteVector& key);
 
   int GetGatewayType() const { return m_gatewayType; }
   void SetGatewayType(int type) { m_gatewayType = type; }

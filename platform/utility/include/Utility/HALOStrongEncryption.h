@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "Utility/VXString.h"
 
@@ -39,4 +40,14 @@ VXString AESEncryptPasswordForScript(const ByteVector& key, const ByteVector& pl
 // plain untouched, for a wrong key, a changed or truncated text, text that is
 // not base64, or an unknown format.
 bool DecryptAESPasswordForScript(const VXString& aesString, const ByteVector& key, ByteVector& plain);
+
+// How often each operation has run in this process. Key derivation is the
+// expensive step, so callers that re-key many strings are checked against
+// these counts; they are also how a test sees that no encryption happened.
+struct CallCounts {
+  std::uint64_t m_derivations = 0;
+  std::uint64_t m_encryptions = 0;
+  std::uint64_t m_decryptions = 0;
+};
+CallCounts GetCallCounts();
 }  // namespace HALOStrongEncryption

@@ -1,0 +1,181 @@
+// smutil rekey, sanitize and archive on copies of the sample repository.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "CmdToolRun.h"
+#include "Metadata/SMUtil.h"
+#include "objectmodel/Repository.h"
+#include "objectmodel/RpFile.h"
+
+namespace {
+using cmdtest::ReadFile;
+using cmdtest::RunTool;
+using cmdtest::ToolRun;
+
+const std::string kSample = std::string(SMUTIL_SAMPLES_DIR) + "/sample.rpd.xml";
+// The pass phrase the README gives for the sample's sealed passwords.
+const std::string kSamplePassPhrase = "sample-pass-phrase";
+
+std::string CopyOfSample(const std::string& name) {
+  const std::string path = ::testing::TempDir() + name;
+  std::filesystem::copy_file(kSample, path, std::filesystem::copy_options::overwrite_existing);
+  return path;
+}
+
+// Runs the tool with standard input read from a file holding stdinText.
+ToolRun RunToolWithInput(const std::vector<std::string>& args, const std::string& stdinText,
+                         const std::vector<std::string>& env = {}) {
+  char inPath[] = "/tmp/smutil_cmd_in_XXXXXX";
+  const int fd = mkstemp(inPath);
+  if (fd < 0) return {};
+  if (write(fd, stdinText.data(), stdinText.size()) != static_cast<ssize_t>(stdinText.size())) return {};
+  close(fd);
+  char outPath[] = "/tmp/smutil_cmd_out_XXXXXX";
+  char errPath[] = "/tmp/smutil_cmd_err_XXXXXX";
+  const int outFd = mkstemp(outPath), errFd = mkstemp(errPath);
+  std::vector<std::string> all{SMUTIL_TOOL_PATH};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (auto& a : all) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  std::vector<std::string> envStrings = cmdtest::ChildEnvironment(env);
+  std::vector<char*> envp;
+  for (auto& e : envStrings) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, inPath, O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, outFd, 1);
+  posix_spawn_file_actions_adddup2(&actions, errFd, 2);
+  ToolRun run;
+  pid_t pid = 0;
+  if (posix_spawn(&pid, SMUTIL_TOOL_PATH, &actions, nullptr, argv.data(), envp.data()) == 0) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  close(outFd);
+  close(errFd);
+  run.out = ReadFile(outPath);
+  run.err = ReadFile(errPath);
+  std::remove(inPath);
+  std::remove(outPath);
+  std::remove(errPath);
+  return run;
+}
+
+// The plain texts of every sealed connection-pool password, opened with passPhrase
+// ("<does not open>" for one that does not).
+std::vector<std::string> PoolPasswords(const std::string& file, const VXString& passPhrase) {
+  std::unique_ptr<ARpGateway> rp = RpFile::Load(file);
+  VoidIDVector ids;
+  rp->GetObjectIDsOfType(kTIDAConnectionPool, ids);
+  std::vector<std::string> out;
+  for (const VoidID& id : ids) {
+    const ByteVector sealed = Ref<AConnectionPool>(rp->GetObject(id))->GetEncryptedPassword();
+    if (sealed.empty()) continue;
+    ByteVector plain;
+    const bool ok =
+        MetadataUtil::DecryptAESPassword(passPhrase, ToVXString(std::string(sealed.begin(), sealed.end())), plain);
+    out.push_back(ok ? std::string(plain.begin(), plain.end()) : "<does not open>");
+  }
+  return out;
+}
+}  // namespace
+
+TEST(CmdRekey, ReKeysFromStandardInputAndTheEnvironment) {
+  const std::string file = CopyOfSample("cmd_rekey.xml");
+  const std::vector<std::string> before = PoolPasswords(file, ToVXString(kSamplePassPhrase));
+  ASSERT_GE(before.size(), 2u);
+  for (const std::string& p : before) EXPECT_NE(p, "<does not open>");
+
+  ToolRun r = RunToolWithInput({"rekey", file}, kSamplePassPhrase + "\nfresh phrase\n",
+                               {"SMUTIL_OLD_PASSPHRASE", "SMUTIL_NEW_PASSPHRASE"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("sealed passwords re-keyed"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find(kSamplePassPhrase), std::string::npos);
+  EXPECT_EQ(PoolPasswords(file, U"fresh phrase"), before);
+
+  const std::string out = ::testing::TempDir() + "cmd_rekey_out.xml";
+  r = RunTool({"rekey", file, "--out", out},
+              {"SMUTIL_OLD_PASSPHRASE=fresh phrase", "SMUTIL_NEW_PASSPHRASE=" + kSamplePassPhrase});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(PoolPasswords(out, ToVXString(kSamplePassPhrase)), before);
+  EXPECT_EQ(PoolPasswords(file, U"fresh phrase"), before);  // --out leaves FILE alone
+  std::remove(file.c_str());
+  std::remove(out.c_str());
+}
+
+TEST(CmdRekey, WrongOldPassPhraseWritesNothing) {
+  const std::string file = CopyOfSample("cmd_rekey_wrong.xml");
+  const std::string original = ReadFile(file);
+  ToolRun r = RunTool({"rekey", file}, {"SMUTIL_OLD_PASSPHRASE=not it", "SMUTIL_NEW_PASSPHRASE=x"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("old pass phrase does not open"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("nothing was written"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("not it"), std::string::npos);  // never echoed
+  EXPECT_EQ(ReadFile(file), original);
+  // No pass phrases at all (standard input is empty), and pass phrases on the
+  // command line are not an option.
+  r = RunTool({"rekey", file}, {"SMUTIL_OLD_PASSPHRASE", "SMUTIL_NEW_PASSPHRASE"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("no old pass phrase"), std::string::npos) << r.err;
+  EXPECT_EQ(RunTool({"rekey", file, "--old", "a", "--new", "b"}).exitCode, 2);
+  EXPECT_EQ(ReadFile(file), original);
+  std::remove(file.c_str());
+}
+
+TEST(CmdSanitize, WritesACopyWithoutConnectionDetails) {
+  const std::string in = CopyOfSample("cmd_sanitize_in.xml");
+  const std::string out = ::testing::TempDir() + "cmd_sanitize_out.xml";
+  const std::string original = ReadFile(in);
+  ToolRun r = RunTool({"sanitize", in, out});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("LDAP servers, written to"), std::string::npos) << r.out;
+  EXPECT_EQ(ReadFile(in), original);
+  std::unique_ptr<ARpGateway> rp = RpFile::Load(out);
+  VoidIDVector ids;
+  rp->GetObjectIDsOfType(kTIDAConnectionPool, ids);
+  ASSERT_FALSE(ids.empty());
+  for (const VoidID& id : ids) {
+    Ref<AConnectionPool> pool(rp->GetObject(id));
+    EXPECT_EQ(pool->GetDataSourceName(), U"<Replace Me>");
+    EXPECT_TRUE(pool->GetEncryptedPassword().empty());
+  }
+  ids.clear();
+  rp->GetObjectIDsOfType(kTIDALdapServer, ids);
+  ASSERT_FALSE(ids.empty());
+  EXPECT_EQ(Ref<ALdapServer>(rp->GetObject(ids[0]))->GetHostName(), U"<Replace Me>");
+
+  r = RunTool({"sanitize", in, in});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("OUT is the input file"), std::string::npos) << r.err;
+  EXPECT_EQ(ReadFile(in), original);
+  std::remove(in.c_str());
+  std::remove(out.c_str());
+}
+
+TEST(CmdArchive, WritesEveryObjectOnceColumnsAfterTheirTable) {
+  const std::string out = ::testing::TempDir() + "cmd_archive.rpa";
+  ToolRun r = RunTool({"archive", kSample, out});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  std::unique_ptr<ARpGateway> rp = RpFile::Load(kSample);
+  const std::vector<ARpArchive::Record> records = ARpArchive::ReadFile(out);
+  EXPECT_EQ(records.size(), rp->GetObjectCount());
+  EXPECT_EQ(r.out,
+            kSample + ": " + std::to_string(rp->GetObjectCount()) + " objects written to the archive " + out + "\n");
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    if (records[i].m_id.GetTypeID() != kTIDATable) continue;
+    Ref<ATable> table(rp->GetObject(records[i].m_id));
+    std::size_t next = i + 1;
+    for (BinaryRelIter<AColumn> it = table->GetColumns(); !it.IsEnd(); ++it) {
+      ASSERT_LT(next, records.size());
+      EXPECT_EQ(records[next++].m_id, (*it).GetID());
+    }
+  }
+  EXPECT_EQ(RunTool({"archive", kSample, "/nonexistent/dir/a.rpa"}).exitCode, 1);
+  std::remove(out.c_str());
+}
