@@ -190,8 +190,9 @@ VXString ReplacedUntilError(ARpGateway& rp, VXString text, MessageId expectedId)
 }
 
 TEST_F(Substitution, AnErrorKeepsTheReplacementsOfLaterReferences) {
-  EXPECT_EQ(ReplacedUntilError(rp, U"A=VALUEOF(YEAR) B=VALUEOF(NOSUCH) C=VALUEOF(VX_SESSION.NAME) D=VALUEOF(YEAR)", 23005),
-            U"A=VALUEOF(YEAR) B=VALUEOF(NOSUCH) C=O'Neil D=2024");
+  EXPECT_EQ(
+      ReplacedUntilError(rp, U"A=VALUEOF(YEAR) B=VALUEOF(NOSUCH) C=VALUEOF(VX_SESSION.NAME) D=VALUEOF(YEAR)", 23005),
+      U"A=VALUEOF(YEAR) B=VALUEOF(NOSUCH) C=O'Neil D=2024");
   // The VALUEOF pass has finished when the VALUELISTOF pass fails.
   EXPECT_EQ(ReplacedUntilError(
                 rp, U"VALUEOF(YEAR) VALUELISTOF(VX_SESSION.UNSET) VALUELISTOF(VX_SESSION.X) VALUENAMEOF(YEAR)", 23006),
@@ -211,7 +212,8 @@ TEST_F(Substitution, ReferencesInQuotedTextAndSeveralOfThem) {
                      true),
             U"SET TAG = 'O''Neil' IN ('a','b') -- 'b'");
   EXPECT_EQ(Replaced(U"VALUEOF(YEAR)VALUEOF(YEAR)VALUEOF(VX_SESSION.LONG)"),
-            U"20242024" U"0123456789012345678901234567890123456789");
+            U"20242024"
+            U"0123456789012345678901234567890123456789");
   EXPECT_EQ(Replaced(U"no references, VALUEOF without end (YEAR"), U"no references, VALUEOF without end (YEAR");
   EXPECT_EQ(Replaced(U""), U"");
 }
@@ -237,8 +239,8 @@ TEST_F(Substitution, EachRepositoryVariableIsEvaluatedOncePerPass) {
       U"VALUEOF(YEAR) VALUEOF(YEAR) VALUEOF(COMPANY) VALUEOF(VX_SESSION.NAME) VALUEOF(YEAR) VALUEOF(HALO_HOST_NAME) "
       U"VALUEOF(HALO_HOST_NAME) VALUEOF(DYN) VALUEOF(DYN) VALUEOF(year)";
   SubstitutionPassCounts counts;
-  ReplaceVariableWithValueAux(&rp, text, false, false, _S_VALUEOF_BRACKET, DummyReplaceValueOfWithQuotedStrings,
-                              false, &counts);
+  ReplaceVariableWithValueAux(&rp, text, false, false, _S_VALUEOF_BRACKET, DummyReplaceValueOfWithQuotedStrings, false,
+                              &counts);
   // YEAR, COMPANY, HALO_HOST_NAME, DYN twice, year (the cache is exact).
   EXPECT_EQ(counts.m_repositoryEvaluations, 6u);
   EXPECT_EQ(counts.m_cacheHits, 3u);
@@ -256,8 +258,7 @@ TEST_F(Substitution, EachRepositoryVariableIsEvaluatedOncePerPass) {
 TEST_F(Substitution, OnePassWithTheCallersQuoting) {
   // The display-name pass: the plain value text, positions ignored.
   VXString text = U"VALUEOF(1, VX_SESSION.Q)|VALUEOF(VX_SESSION.NAME)|VALUELISTOF(VX_SESSION.X)";
-  ReplaceVariableWithValueAux(&rp, text, false, false, _S_VALUEOF_BRACKET, DummyReplaceValueOfWithQuotedStrings,
-                              true);
+  ReplaceVariableWithValueAux(&rp, text, false, false, _S_VALUEOF_BRACKET, DummyReplaceValueOfWithQuotedStrings, true);
   EXPECT_EQ(text, U"it's, x|O'Neil|VALUELISTOF(VX_SESSION.X)");
 }
 
