@@ -301,8 +301,7 @@ class MetadataUtil {
   // variable throws as ReplaceVariableWithValue does with errors on; the
   // scripts before it are personalized already. A null pool is a broken
   // invariant (VXAssertException).
-  static void Personalize(ARpGateway* pSecureRp, const Ref<AConnectionPool>& poolMeta,
-                          GatewayOptions& gatewayOptions);
+  static void Personalize(ARpGateway* pSecureRp, const Ref<AConnectionPool>& poolMeta, GatewayOptions& gatewayOptions);
 
   // ---------------------------------------------------------------------------
   // Repository credentials (SMUtilCredentials.cpp)
