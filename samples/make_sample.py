@@ -445,7 +445,6 @@ SAMPLE_PASS_PHRASE = "sample-pass-phrase"
 script_key = hashlib.pbkdf2_hmac("sha1", SAMPLE_PASS_PHRASE.encode(), b"smutil/script-password/pbkdf2-salt/v1",
                                  100000, 32)
 
-
 def blob_string(text):
     data = text.encode("utf-8")
     return struct.pack(">I", len(data)) + data
@@ -490,6 +489,28 @@ obj(2037, "LTS1 BUDGET_F", budget, SourceDefinition=("source", [
     f'<table id="{budget_f}"/>']))
 
 
+# ---- variable substitution -----------------------------------------------------
+# Session variables with a single value (USER_REGION above, APP_ROLE) and a
+# list value (SALES_REGIONS); their values come from the session, which the
+# tool's subst and scripts commands fill from --session and --list. A static
+# variable for the scripts, a connection pool whose scripts use every
+# reference form, a position and the :USER colon variable, and the
+# repository's credentials (data blob 1: user name, then password, each a
+# blob string: a big-endian 32-bit byte count and UTF-8).
+obj(3031, "SALES_REGIONS", sess, VariableType=i(2), Expr=e("'ALL'"),
+    Description=s("The regions the user may see: a list value."))
+obj(3031, "APP_ROLE", sess, VariableType=i(2), Expr=e("'viewer'"))
+obj(3031, "SCRIPT_SCHEMA", None, VariableType=i(0), Expr=e("'dbo'"))
+obj(3029, "Variable Pool", dw, DataSourceName=s("SALESDW"), DBUserName=s(":USER"),
+    PostConnectStrings=ss("SET APP_USER = ':USER'",
+                          "SET SEARCH_PATH = VALUEOF(SCRIPT_SCHEMA)"),
+    PreDisconnectStrings=ss("CALL LOG_LOGOUT(':USER', VALUEOF(1, VX_SESSION.SALES_REGIONS))"),
+    BeforeQueryStrings=ss("SET QUERY_TAG = 'VALUENAMEOF(VX_SESSION.APP_ROLE)@VALUENAMEOF(0, VX_SESSION.SALES_REGIONS)'",
+                          "SET REGION_FILTER = (VALUELISTOF(VX_SESSION.SALES_REGIONS))"),
+    AfterQueryStrings=ss("SET COMPANY = 'VALUEOF(COMPANY_NAME)'"))
+blobs[1] = blob_string("bi_service") + blob_string("sample-only")
+
+
 # ---- writing -------------------------------------------------------------------
 def write_prop(out, key, value):
     kind = value[0]
@@ -525,6 +546,7 @@ KEY_ORDER = ["DisplayName", "DisplayNameUse", "DisplayDescription", "DisplayDesc
 out = ['<?xml version="1.0" encoding="UTF-8"?>', '<repository format="1" name="SampleApp">']
 for number, data in sorted(blobs.items()):
     out.append(f'  <blob number="{number}">{data.hex().upper()}</blob>')
+
 for t in type_order:
     for oid, name, parent, aliases, props in objects[t]:
         attrs = f'id="{oid}" name={quoteattr(name)}' + (f' parent="{parent}"' if parent else "")

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "Metadata/SMExprType.h"
@@ -32,6 +33,9 @@ class AbstractListQuerySpec;
 class ListQuerySpec;
 class MultiListQuerySpec;
 class JoinGraph;
+// For the variable-substitution section.
+class AConnectionPool;
+struct GatewayOptions;
 
 class MetadataUtil {
  public:
@@ -424,4 +428,65 @@ class MetadataUtil {
   // tables that reach each other both ways, or are unjoined, all stay.
   // Tables that do not resolve are left out. detailedTables is not emptied.
   static void GetMostDetailedTables(const Ref<ALogicalTableSource>& refLTS, std::set<Ref<ARpObject>>& detailedTables);
+
+  // ---------------------------------------------------------------------------
+  // Variable substitution (SMUtilSubstitution.cpp)
+  // ---------------------------------------------------------------------------
+
+  // Replaces the references in inputOutput by the values of their variables,
+  // in three passes: VALUEOF, then VALUELISTOF, then VALUENAMEOF (a value put
+  // in by one pass is searched by the later ones, never by its own).
+  //
+  //   VXString s = U"WHERE REGION IN (VALUELISTOF(VX_SESSION.REGIONS)) AND Y = VALUEOF(CURRENT_YEAR)";
+  //   MetadataUtil::ReplaceVariableWithValue(pRp, s, true, false, true);
+  //   // WHERE REGION IN ('North','O''Neil') AND Y = 2024
+  //
+  // Unqualified names are static repository variables (their expression's
+  // text, evaluated once per pass however often named) or, when none has the
+  // name, HALO_HOST_NAME, HALO_INSTANCE_NAME and HALO_COMPONENT_NAME.
+  // Qualified names are session variables, with an optional position in
+  // front of the block: VALUEOF(1, VX_SESSION.REGIONS) is the second entry
+  // as a literal ('O''Neil'), or NULL when there is none; VALUENAMEOF gives
+  // the entry unquoted, or 'NULL'. Without a position VALUEOF and VALUENAMEOF
+  // give the value's text, and VALUELISTOF gives every entry as a literal,
+  // joined by ",". bEscapeSingleQuote doubles the quotes of the texts that
+  // are not escaped anyway (an entry picked by position always is).
+  //
+  // With errorOnUndefinedVars a repository variable that is missing or not
+  // static throws ErrorMessage 23005 (name), an unset session variable 23006
+  // (block, name) and a name shared by several repository variables 23010
+  // (name); inputOutput then keeps the replacements of the references after
+  // the failing one in its pass. Without, such a reference is removed.
+  // enablePropertyMapLock has no effect here. Linear in the length of the
+  // text and of the values put in.
+  static void ReplaceVariableWithValue(ARpGateway* pRp, VXString& inputOutput, bool errorOnUndefinedVars,
+                                       bool enablePropertyMapLock, bool bEscapeSingleQuote);
+  // Replaces every occurrence of colonVariable (exact, case counts) by
+  // value; text coming from value is not searched again. An empty
+  // colonVariable changes nothing.
+  static void ReplaceColonVariableWithValue(VXString& inputOutput, const VXString& colonVariable,
+                                            const VXString& value);
+  // Whether the session has a value for (block, name); false for an empty
+  // block. The block may be GlobalRpVariables::global_SessionBlockWildcard.
+  static bool IsSessionVariablePopulated(ARpGateway* pRpGateway, const std::pair<VXString, VXString>& stringPair);
+  // The same for a reference's (qualifier, name); false when unqualified.
+  static bool IsSessionVariablePopulated(ARpGateway* pRpGateway, const VariableTokenInfo& variable);
+  // Fills gatewayOptions with the pool's enabled connection scripts, each
+  // with the colon variable :USER replaced by the repository's user name
+  // (RetrieveUserNamePassword) and then its references replaced twice, so
+  // that references brought in by values are expanded too. An undefined
+  // variable throws as ReplaceVariableWithValue does with errors on; the
+  // scripts before it are personalized already. A null pool is a broken
+  // invariant (VXAssertException).
+  static void Personalize(ARpGateway* pSecureRp, const Ref<AConnectionPool>& poolMeta, GatewayOptions& gatewayOptions);
+
+  // ---------------------------------------------------------------------------
+  // Repository credentials (SMUtilCredentials.cpp)
+  // ---------------------------------------------------------------------------
+
+  // The user name and password kept in the repository's data blob 1, for a
+  // gateway of type 1 (server) or 2 (offline); the strings are left as they
+  // were for any other type, a null gateway, or a repository without the
+  // blob. A damaged blob throws BlobDecodeError and leaves them too.
+  static void RetrieveUserNamePassword(ARpGateway* pSecureRp, VXString& vxUserName, VXString& vxPassword);
 };
