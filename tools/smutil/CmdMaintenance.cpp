@@ -143,8 +143,12 @@ int RunSanitize(Context& ctx, const CopyOptions& o) {
   if (!rp) return kExitFailed;
   MetadataUtil::ClearConnectionInfo(rp.get());
   if (!SaveOrExplain(ctx, "sanitize", *rp, o.out)) return kExitFailed;
-  ctx.out << o.in << ": connection details cleared from " << CountOfType(*rp, kTIDAConnectionPool)
-          << " connection pools and " << CountOfType(*rp, kTIDALdapServer) << " LDAP servers, written to " << o.out
+  const auto counted = [](std::size_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+  };
+  ctx.out << o.in << ": connection details cleared from "
+          << counted(CountOfType(*rp, kTIDAConnectionPool), "connection pool", "connection pools") << " and "
+          << counted(CountOfType(*rp, kTIDALdapServer), "LDAP server", "LDAP servers") << ", written to " << o.out
           << "\n";
   return kExitDone;
 }
