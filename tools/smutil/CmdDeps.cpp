@@ -57,16 +57,10 @@ nlohmann::json DepsJson(const std::vector<MetadataUtil::DeleteDescendant>& found
 int RunDeps(Context& ctx, const DepsOptions& o) {
   TypeID type = 0;
   if (!ParseTypeArgument(ctx, o.typeText, type)) return kExitUsage;
-  const QualifiedName qname = QualifiedNameFromWords(o.words);
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
   if (!rp) return kExitFailed;
-  Ref<ARpObject> obj = MetadataUtil::GetRpObjectFromQualifiedName(rp.get(), type, qname);
-  if (obj.IsNull()) {
-    ctx.err << "smutil deps: no " << TypeLabel(type) << " named " << ToNarrow(MetadataUtil::ToQualifiedName(qname))
-            << " in " << ctx.repoPath << "\n";
-    ExplainSimilarNames(ctx, rp.get(), type, qname, o.typeText);
-    return kExitFailed;
-  }
+  const Ref<ARpObject> obj = FindNamedObject(ctx, rp.get(), "deps", type, o.typeText, o.words);
+  if (obj.IsNull()) return kExitFailed;
   std::vector<MetadataUtil::DeleteDescendant> found;
   MetadataUtil::GetDeleteDescendants(obj, found);
   if (o.bCount) {

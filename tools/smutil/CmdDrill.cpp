@@ -47,26 +47,6 @@ struct NavigateOptions {
   bool bExcluded = false;
 };
 
-// The object of the required type that the words name (an id or a
-// qualified name); null after explaining on ctx.err.
-Ref<ARpObject> FindNamedObject(Context& ctx, ARpGateway* rp, const char* command, TypeID type,
-                               const NavigateOptions& o) {
-  QualifiedName qname;
-  if (o.words.size() == 1) {
-    RpObjectVector found = FindObjectsFromArgument(rp, o.words[0], type);
-    if (!found.empty()) return found.front();
-    qname = QualifiedNameFromArgument(o.words[0]);
-  } else {
-    for (const std::string& w : o.words) qname.push_back(ToVXString(w));
-    Ref<ARpObject> obj = MetadataUtil::GetRpObjectFromQualifiedName(rp, type, qname);
-    if (!obj.IsNull()) return obj;
-  }
-  ctx.err << "smutil " << command << ": no " << TypeLabel(type) << " named "
-          << ToNarrow(MetadataUtil::ToQualifiedName(qname)) << " in " << ctx.repoPath << "\n";
-  ExplainSimilarNames(ctx, rp, type, qname, TypeName(type));
-  return Ref<ARpObject>();
-}
-
 // The type given with --type, which must be the command's own.
 bool CheckType(Context& ctx, const char* command, const std::string& typeText, TypeID required) {
   TypeID type = 0;
@@ -97,7 +77,8 @@ int RunDrill(Context& ctx, const NavigateOptions& o) {
   if (!CheckType(ctx, "drill", o.typeText, kTIDAPresentationLevel)) return kExitUsage;
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
   if (!rp) return kExitFailed;
-  Ref<APresentationLevel> level = FindNamedObject(ctx, rp.get(), "drill", kTIDAPresentationLevel, o);
+  Ref<APresentationLevel> level =
+      FindNamedObject(ctx, rp.get(), "drill", kTIDAPresentationLevel, TypeName(kTIDAPresentationLevel), o.words);
   if (level.IsNull()) return kExitFailed;
   RpObjectVector drillTo;
   MetadataUtil::GetDrillToLevelsByPreferredDrillPath(level, drillTo);
@@ -119,7 +100,8 @@ int RunSiblings(Context& ctx, const NavigateOptions& o) {
   if (!CheckType(ctx, "siblings", o.typeText, kTIDAFolderAttr)) return kExitUsage;
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
   if (!rp) return kExitFailed;
-  Ref<AFolderAttr> column = FindNamedObject(ctx, rp.get(), "siblings", kTIDAFolderAttr, o);
+  Ref<AFolderAttr> column =
+      FindNamedObject(ctx, rp.get(), "siblings", kTIDAFolderAttr, TypeName(kTIDAFolderAttr), o.words);
   if (column.IsNull()) return kExitFailed;
   RpObjectVector columns;
   MetadataUtil::CollectSelfAndSiblingObjects(column, columns);
@@ -130,7 +112,7 @@ int RunSiblings(Context& ctx, const NavigateOptions& o) {
 int RunProject(Context& ctx, const NavigateOptions& o) {
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
   if (!rp) return kExitFailed;
-  Ref<AProject> project = FindNamedObject(ctx, rp.get(), "project", kTIDAProject, o);
+  Ref<AProject> project = FindNamedObject(ctx, rp.get(), "project", kTIDAProject, TypeName(kTIDAProject), o.words);
   if (project.IsNull()) return kExitFailed;
   RpObjectVector kinds[5];
   if (o.bExcluded) {

@@ -56,12 +56,7 @@ int RunFind(Context& ctx, const FindOptions& o) {
     types.push_back(type);
   }
   const bool bFlexible = o.bFlexible, bAliases = o.bAliases;
-  QualifiedName name;
-  if (o.words.size() == 1) {
-    name = QualifiedNameFromArgument(o.words[0]);
-  } else {
-    for (const std::string& w : o.words) name.push_back(ToVXString(w));
-  }
+  const QualifiedName name = QualifiedNameFromWords(o.words);
   if (name.empty()) {
     ctx.err << "smutil find: the name \"" << o.words[0] << "\" has no segment\n";
     return kExitUsage;

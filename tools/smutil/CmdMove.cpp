@@ -36,25 +36,6 @@ struct MoveOptions {
   std::string saveAs;
 };
 
-// The object of type named by words, or null (with the reason on ctx.err).
-Ref<ARpObject> FindNamed(Context& ctx, ARpGateway* rp, TypeID type, const std::string& typeText,
-                         const std::vector<std::string>& words) {
-  QualifiedName qname;
-  if (words.size() == 1) {
-    const RpObjectVector found = FindObjectsFromArgument(rp, words[0], type);
-    if (!found.empty()) return found.front();
-    qname = QualifiedNameFromArgument(words[0]);
-  } else {
-    for (const std::string& w : words) qname.push_back(ToVXString(w));
-    Ref<ARpObject> obj = MetadataUtil::GetRpObjectFromQualifiedName(rp, type, qname);
-    if (!obj.IsNull()) return obj;
-  }
-  ctx.err << "smutil move: no " << TypeLabel(type) << " named " << ToNarrow(MetadataUtil::ToQualifiedName(qname))
-          << " in " << ctx.repoPath << "\n";
-  ExplainSimilarNames(ctx, rp, type, qname, typeText);
-  return Ref<ARpObject>();
-}
-
 bool SameFile(const std::string& a, const std::string& b) {
   std::error_code ec;
   if (std::filesystem::equivalent(a, b, ec)) return true;
@@ -84,10 +65,10 @@ int RunMove(Context& ctx, const MoveOptions& o) {
   }
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
   if (!rp) return kExitFailed;
-  const Ref<ARpObject> obj = FindNamed(ctx, rp.get(), type, o.typeText, o.words);
+  const Ref<ARpObject> obj = FindNamedObject(ctx, rp.get(), "move", type, o.typeText, o.words);
   if (obj.IsNull()) return kExitFailed;
   const Ref<ARpObject> parent =
-      FindNamed(ctx, rp.get(), toType, o.to[0], std::vector<std::string>(o.to.begin() + 1, o.to.end()));
+      FindNamedObject(ctx, rp.get(), "move", toType, o.to[0], std::vector<std::string>(o.to.begin() + 1, o.to.end()));
   if (parent.IsNull()) return kExitFailed;
 
   // The library's own move rules say which parents the type takes.

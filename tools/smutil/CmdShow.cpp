@@ -71,12 +71,7 @@ void ShowText(std::ostream& out, const Ref<ARpObject>& obj) {
 int RunShow(Context& ctx, const ShowOptions& o) {
   TypeID type = 0;
   if (!ParseTypeArgument(ctx, o.typeText, type)) return kExitUsage;
-  QualifiedName qname;
-  if (o.words.size() == 1) {
-    qname = QualifiedNameFromArgument(o.words[0]);
-  } else {
-    for (const std::string& w : o.words) qname.push_back(ToVXString(w));
-  }
+  const QualifiedName qname = QualifiedNameFromWords(o.words);
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
   if (!rp) return kExitFailed;
   Ref<ARpObject> obj = MetadataUtil::GetRpObjectFromQualifiedName(rp.get(), type, qname);

@@ -145,12 +145,7 @@ void SetCredentialsUser(ARpGateway& rp, const std::string& user) {
 }
 
 int RunScripts(Context& ctx, const ScriptsOptions& o) {
-  QualifiedName qname;
-  if (o.words.size() == 1) {
-    qname = QualifiedNameFromArgument(o.words[0]);
-  } else {
-    for (const std::string& w : o.words) qname.push_back(ToVXString(w));
-  }
+  const QualifiedName qname = QualifiedNameFromWords(o.words);
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
   if (!rp) return kExitFailed;
   const Ref<AConnectionPool> pool(MetadataUtil::GetRpObjectFromQualifiedName(rp.get(), kTIDAConnectionPool, qname));

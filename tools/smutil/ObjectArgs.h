@@ -5,6 +5,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "Metadata/SMUtil.h"
 #include "RepoLoad.h"
@@ -35,6 +36,26 @@ inline RpObjectVector FindObjectsFromArgument(ARpGateway* rp, const std::string&
     if (!obj.IsNull()) found.push_back(obj);
   }
   return found;
+}
+
+// The object of type that the command-line words name (an id, or a
+// qualified name as one argument or as its segments); null after saying on
+// ctx.err that there is none and which names come close.
+inline Ref<ARpObject> FindNamedObject(Context& ctx, ARpGateway* rp, const std::string& command, TypeID type,
+                                      const std::string& typeText, const std::vector<std::string>& words) {
+  if (words.size() == 1) {
+    const RpObjectVector found = FindObjectsFromArgument(rp, words[0], type);
+    if (!found.empty()) return found.front();
+  }
+  const QualifiedName qname = QualifiedNameFromWords(words);
+  if (words.size() != 1) {
+    Ref<ARpObject> obj = MetadataUtil::GetRpObjectFromQualifiedName(rp, type, qname);
+    if (!obj.IsNull()) return obj;
+  }
+  ctx.err << "smutil " << command << ": no " << TypeLabel(type) << " named "
+          << ToNarrow(MetadataUtil::ToQualifiedName(qname)) << " in " << ctx.repoPath << "\n";
+  ExplainSimilarNames(ctx, rp, type, qname, typeText);
+  return Ref<ARpObject>();
 }
 
 // "3001:12 TABLE (3001) "Sales".""."".""Orders"" for listings and messages.
