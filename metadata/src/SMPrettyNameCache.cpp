@@ -20,18 +20,14 @@ void NameCache::Clear() {
   m_count = 0;
 }
 
-bool NameCache::Find(const VoidID& id, std::size_t& offset, std::size_t& length) const {
-  if (m_slots.empty()) return false;
+NameCache::Place* NameCache::Find(const VoidID& id) {
+  if (m_slots.empty()) return nullptr;
   const std::uint64_t key = id.Packed();
   const std::size_t mask = m_slots.size() - 1;
   for (std::size_t i = SlotOf(key, mask);; i = (i + 1) & mask) {
-    const Slot& slot = m_slots[i];
-    if (slot.m_length == kNoName) return false;
-    if (slot.m_key == key) {
-      offset = slot.m_offset;
-      length = slot.m_length;
-      return true;
-    }
+    Slot& slot = m_slots[i];
+    if (slot.m_place.m_length == kNoName) return nullptr;
+    if (slot.m_key == key) return &slot.m_place;
   }
 }
 
@@ -40,24 +36,24 @@ void NameCache::Grow() {
   old.swap(m_slots);
   const std::size_t mask = m_slots.size() - 1;
   for (const Slot& slot : old) {
-    if (slot.m_length == kNoName) continue;
+    if (slot.m_place.m_length == kNoName) continue;
     std::size_t i = SlotOf(slot.m_key, mask);
-    while (m_slots[i].m_length != kNoName) i = (i + 1) & mask;
+    while (m_slots[i].m_place.m_length != kNoName) i = (i + 1) & mask;
     m_slots[i] = slot;
   }
 }
 
 void NameCache::Store(const VoidID& id, std::size_t offset, std::size_t length) {
-  if (offset >= kNoName || length >= kNoName - offset) return;
+  if (!Fits(offset, length)) return;
   // Kept at most half full, so probes stay short and always end.
   if (2 * (m_count + 1) > m_slots.size()) Grow();
   const std::uint64_t key = id.Packed();
   const std::size_t mask = m_slots.size() - 1;
   std::size_t i = SlotOf(key, mask);
-  for (; m_slots[i].m_length != kNoName; i = (i + 1) & mask) {
+  for (; m_slots[i].m_place.m_length != kNoName; i = (i + 1) & mask) {
     if (m_slots[i].m_key == key) return;
   }
-  m_slots[i] = Slot{key, static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(length)};
+  m_slots[i] = Slot{key, Place{static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(length)}};
   ++m_count;
 }
 

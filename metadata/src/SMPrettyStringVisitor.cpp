@@ -205,17 +205,36 @@ void ToPrettyStringVisitor::SetTargetExpr(AExpr* pTargetExpr) {
 }
 
 void ToPrettyStringVisitor::Visit(OpCodeToken& token, AExpr::Iterator& context) {
+  AExpr::Iterator opContext = context;
+  RenderOperator(token.GetOpCode(context), opContext);
+}
+
+void ToPrettyStringVisitor::RenderOperator(int code, AExpr::Iterator& opContext) {
   // The walk recurses once per operator level; a hostile expression nested a
   // million deep must end in an exception, not in a crashed process.
   m_stackGuard.Check(kStackForOneLevel);
-  AExpr::Iterator opContext = context;
-  token.GetOpExpr(context).Accept(static_cast<OpExprVisitor&>(*this), opContext);
+  // A regular operator is written from its row straight away: its Visit
+  // would do just that.
+  if (const OperatorSpelling* row = FindOperatorSpelling(code)) {
+    WriteSpelled(*row, opContext);
+    return;
+  }
+  GetOpExprForCode(code)->Accept(static_cast<OpExprVisitor&>(*this), opContext);
 }
 
 void ToPrettyStringVisitor::RenderOperand(const AExpr::Iterator& pos) {
   if (!m_pTargetExpr) VXAssert::handleAssert(pretty_detail::kSrc, __LINE__, "m_pTargetExpr != nullptr");
   AExpr::Iterator operand = pos;
-  m_pTargetExpr->GetToken(operand, m_targetEnd).Accept(*this, operand);
+  // Operators and references, most of any expression, are dispatched here
+  // on their code; the other leaves through their token objects.
+  const int code = GetTokenTypeCode(operand);
+  if (ExprLayout::IsOperatorCode(code)) {
+    RenderOperator(code, operand);
+  } else if (code == BaseToken::kID) {
+    WriteIDReference(GetVoidID(operand));
+  } else {
+    m_pTargetExpr->GetToken(operand, m_targetEnd).Accept(*this, operand);
+  }
 }
 
 VXString ToPrettyStringVisitor::RenderOperandToString(const AExpr::Iterator& pos) {

@@ -34,7 +34,11 @@ class Operands {
   // Keeps its own position, starting on the first operand (when there is
   // one): a cursor read straight after its own update stays in registers.
   Operands(OpExpr& op, AExpr::Iterator& opContext) : m_pos(opContext), m_count(op.GetArgCount(opContext)) {
-    if (m_count > 0) m_pos = op.GetArgIterator(0, opContext, INT_MAX);
+    if (m_count > 0) m_pos = OpExpr::FirstOperand(opContext);
+  }
+  // The same for the operator at opContext, whichever it is.
+  explicit Operands(AExpr::Iterator& opContext) : m_pos(opContext), m_count(OpExpr::ArgCountAt(opContext)) {
+    if (m_count > 0) m_pos = OpExpr::FirstOperand(opContext);
   }
   int Count() const { return m_count; }
   // Index of the operand at the position; Count() when all were taken.

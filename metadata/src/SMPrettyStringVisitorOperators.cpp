@@ -280,13 +280,12 @@ SMUTIL_PRETTY_SPELLINGS(SMUTIL_PRETTY_ROW)
 constexpr const Spelling* kRows[] = {SMUTIL_PRETTY_SPELLINGS(SMUTIL_PRETTY_ROW_ADDRESS)};
 #undef SMUTIL_PRETTY_ROW_ADDRESS
 
-// Rows by op code.
-struct RowIndex {
+// Rows by op code, built by the compiler.
+constexpr auto kRowsByCode = [] {
   std::array<const Spelling*, kLastOpCode - kFirstOpCode + 1> byCode{};
-  RowIndex() {
-    for (const Spelling* row : kRows) byCode[row->code - kFirstOpCode] = row;
-  }
-};
+  for (const Spelling* row : kRows) byCode[row->code - kFirstOpCode] = row;
+  return byCode;
+}();
 
 int CodeAt(const AExpr::Iterator& pos) { return GetTokenTypeCode(pos); }
 
@@ -330,9 +329,8 @@ constexpr pretty_detail::OwnBodyWords kOwnBodyRows[] = {SMUTIL_PRETTY_OWN_BODIES
 }  // namespace
 
 const Spelling* ToPrettyStringVisitor::FindOperatorSpelling(int code) {
-  static const RowIndex index;
   if (code < kFirstOpCode || code > kLastOpCode) return nullptr;
-  return index.byCode[code - kFirstOpCode];
+  return kRowsByCode[code - kFirstOpCode];
 }
 
 const pretty_detail::OwnBodyWords& pretty_detail::WordsOf(int code) {
@@ -356,8 +354,8 @@ void ToPrettyStringVisitor::RenderWrapped(const AExpr::Iterator& pos, unsigned c
   Append(U")");
 }
 
-void ToPrettyStringVisitor::WriteSpelled(const Spelling& row, OpExpr& op, AExpr::Iterator& opContext) {
-  Operands ops(op, opContext);
+void ToPrettyStringVisitor::WriteSpelled(const Spelling& row, AExpr::Iterator& opContext) {
+  Operands ops(opContext);
   Append(row.open);
   if (row.form == Spelling::kHeaded) {
     RenderWrapped(ops.Take(), row.wrapFirst);
@@ -372,9 +370,7 @@ void ToPrettyStringVisitor::WriteSpelled(const Spelling& row, OpExpr& op, AExpr:
   Append(row.close);
 }
 
-#define SMUTIL_PRETTY_VISIT(Class, ...)                                         \
-  void ToPrettyStringVisitor::Visit(Class& token, AExpr::Iterator& opContext) { \
-    WriteSpelled(kRow_##Class, token, opContext);                               \
-  }
+#define SMUTIL_PRETTY_VISIT(Class, ...) \
+  void ToPrettyStringVisitor::Visit(Class&, AExpr::Iterator& opContext) { WriteSpelled(kRow_##Class, opContext); }
 SMUTIL_PRETTY_SPELLINGS(SMUTIL_PRETTY_VISIT)
 #undef SMUTIL_PRETTY_VISIT

@@ -105,13 +105,14 @@ VXString ToPrettyStringVisitor::DeletedObjectText() {
 }
 
 void ToPrettyStringVisitor::WriteObjectName(const VoidID& id) {
-  std::size_t offset = 0;
-  std::size_t length = 0;
-  if (m_names && m_names->Find(id, offset, length)) {
+  if (pretty_detail::NameCache::Place* place = m_names ? m_names->Find(id) : nullptr) {
     // The text the names were written in: the output itself (the standard
     // append copes with its own text), or the output set aside while an
     // operand is rendered apart.
-    m_cumulativeStr.append(m_namesAside ? *m_namesAside : m_cumulativeStr, offset, length);
+    const std::size_t at = m_cumulativeStr.size();
+    m_cumulativeStr.append(m_namesAside ? *m_namesAside : m_cumulativeStr, place->m_offset, place->m_length);
+    // The copy just made is the nearest for the next reference.
+    if (!m_namesAside) pretty_detail::NameCache::MoveTo(*place, at);
     return;
   }
   const std::size_t start = m_cumulativeStr.size();

@@ -282,3 +282,26 @@ TEST(ExprTokens, DeepChainIsValidatedAndWalkedWithoutRecursion) {
 }
 
 }  // namespace
+
+TEST(ExprTokens, SteppingOverABrokenTokenSaysWhatIsWrong) {
+  // ++ measures well-formed tokens inline; anything else must still end in
+  // the library's error, never in a step past the bytes.
+  const struct {
+    const char* what;
+    ByteVector bytes;
+  } cases[] = {
+      {"an id cut after its code", Bytes({0, 2, 0, 0, 0, 1, 0, 0})},
+      {"a string longer than the bytes", Bytes({0, 5, 0, 0, 0, 9, 'a', 'b'})},
+      {"a parameter code in the operator range", Bytes({1, 127, 0, 0, 0, 0, 0, 0, 0, 0})},
+      {"an unknown leaf code", Bytes({0, 6, 0, 0, 0, 0})},
+      {"operands past the end", Bytes({1, 44, 0, 0, 0, 1, 0, 0, 0, 6, 0, 4})},
+  };
+  for (const auto& c : cases) {
+    AExpr::Iterator it(c.bytes.data(), c.bytes.data() + c.bytes.size());
+    EXPECT_THROW(++it, BlobDecodeError) << c.what;
+  }
+  // A whole operator is one step, and a short token lands exactly on the end.
+  const ByteVector add = Bytes({1, 44, 0, 0, 0, 2, 0, 0, 0, 12, 0, 4, 0, 0, 0, 1, 0, 4, 0, 0, 0, 2});
+  AExpr::Iterator it(add.data(), add.data() + add.size());
+  EXPECT_EQ((++it).Position(), add.data() + add.size());
+}

@@ -542,3 +542,25 @@ TEST(PrettyReferences, AppendToWritesAfterTheCallersTextAndLeavesItOnFailure) {
   ToPrettyStringVisitor::AppendTo(tail, Repo::Just(r.revenue), &r.rp, fq);
   EXPECT_EQ(Show(tail), Show(U"[" + Deleted()));
 }
+
+TEST(PrettyReferences, ANameCopiedFromItsLatestCopyStaysWhole) {
+  // Each repeated reference copies the name from the one written before it,
+  // in a buffer that starts with the caller's text, and with other names and
+  // a differently long name in between.
+  Repo r;
+  const Expr e = ExprBuilder()
+                     .Op(kCoalesce)
+                     .ID(r.revenue)
+                     .ID(r.amount)
+                     .ID(r.revenue)
+                     .ID(r.revenue)
+                     .ID(r.oddName)
+                     .ID(r.amount)
+                     .ID(r.revenue)
+                     .End()
+                     .Build();
+  VXString out = U"y: ";
+  ToPrettyStringVisitor::AppendTo(out, e, &r.rp, ToPrettyStringVisitor::Options{});
+  EXPECT_EQ(Show(out), Show(U"y:  COALESCE(Fact.Revenue, Orders.Amount, Fact.Revenue, Fact.Revenue, "
+                            U"Fact.\"Unit \"\"Price\"\"\", Orders.Amount, Fact.Revenue)"));
+}

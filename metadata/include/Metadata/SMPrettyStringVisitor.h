@@ -180,26 +180,29 @@ class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
   VXString RestoreTimeField(AExpr::Iterator& context);
 
   // ---- token visits ------------------------------------------------------------
-  void Visit(SymbolToken& token, AExpr::Iterator& context) override;
-  void Visit(QualifiedSymbolToken& token, AExpr::Iterator& context) override;
-  void Visit(IDToken& token, AExpr::Iterator& context) override;
-  void Visit(FloatToken& token, AExpr::Iterator& context) override;
-  void Visit(IntToken& token, AExpr::Iterator& context) override;
-  void Visit(VXStringToken& token, AExpr::Iterator& context) override;
+  // The visits are final: the walk reaches operands and regular operators
+  // without the double dispatch, which is only right while nobody else
+  // answers these visits.
+  void Visit(SymbolToken& token, AExpr::Iterator& context) final;
+  void Visit(QualifiedSymbolToken& token, AExpr::Iterator& context) final;
+  void Visit(IDToken& token, AExpr::Iterator& context) final;
+  void Visit(FloatToken& token, AExpr::Iterator& context) final;
+  void Visit(IntToken& token, AExpr::Iterator& context) final;
+  void Visit(VXStringToken& token, AExpr::Iterator& context) final;
   // Descends into an operator (with a stack check) and lets it dispatch.
-  void Visit(OpCodeToken& token, AExpr::Iterator& context) override;
-  void Visit(VXDateToken& token, AExpr::Iterator& context) override;
-  void Visit(VXTimeToken& token, AExpr::Iterator& context) override;
-  void Visit(VXDateTimeToken& token, AExpr::Iterator& context) override;
-  void Visit(SubqueryToken& token, AExpr::Iterator& context) override;
-  void Visit(ZirconNumberToken& token, AExpr::Iterator& context) override;
+  void Visit(OpCodeToken& token, AExpr::Iterator& context) final;
+  void Visit(VXDateToken& token, AExpr::Iterator& context) final;
+  void Visit(VXTimeToken& token, AExpr::Iterator& context) final;
+  void Visit(VXDateTimeToken& token, AExpr::Iterator& context) final;
+  void Visit(SubqueryToken& token, AExpr::Iterator& context) final;
+  void Visit(ZirconNumberToken& token, AExpr::Iterator& context) final;
   // Starts a walk of pTargetExpr: sizes the output once and reads the
   // thread's stack limit once.
   void SetTargetExpr(AExpr* pTargetExpr) override;
 
   // ---- operator visits, in slot order --------------------------------------
 #define SMUTIL_PRETTY_DECLARE_VISIT(Class, Name, Code, Min, Max, Shape) \
-  void Visit(Class& token, AExpr::Iterator& opContext) override;
+  void Visit(Class& token, AExpr::Iterator& opContext) final;
   SMUTIL_OPEXPR_LIST(SMUTIL_PRETTY_DECLARE_VISIT)
 #undef SMUTIL_PRETTY_DECLARE_VISIT
 
@@ -238,8 +241,10 @@ class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
   // Renders the operand at pos into its own text, leaving m_cumulativeStr as
   // it was.
   VXString RenderOperandToString(const AExpr::Iterator& pos);
+  // Writes the operator token of code at opContext (with a stack check).
+  void RenderOperator(int code, AExpr::Iterator& opContext);
   // Writes a regular operator from its row.
-  void WriteSpelled(const OperatorSpelling& spelling, OpExpr& op, AExpr::Iterator& opContext);
+  void WriteSpelled(const OperatorSpelling& spelling, AExpr::Iterator& opContext);
   // Writes the operand at pos, in parentheses when its code is in mask.
   void RenderWrapped(const AExpr::Iterator& pos, unsigned char mask);
   // The next count operands of ops, joined by sep.
@@ -295,7 +300,7 @@ class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
   // for the visitor's life and the repository does not change during a
   // walk, so a name is generated once per object and walk, however often
   // the expression refers to it: a later reference costs one probe and one
-  // copy from where the walk first wrote it. Every walk starts with an empty
+  // copy from where the walk last wrote it. Every walk starts with an empty
   // table.
   void WriteObjectName(const VoidID& id);
   // Writes the name of an object met for the first time; false, with

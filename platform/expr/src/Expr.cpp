@@ -8,7 +8,7 @@
 #include "Utility/DataBlobUtil.h"
 #include "Utility/VXAssert.h"
 
-AExpr::Iterator& AExpr::Iterator::operator++() {
+AExpr::Iterator& AExpr::Iterator::StepChecked() {
   if (m_pos == nullptr || m_pos >= m_end) {
     VXAssert::handleAssert("platform/expr/src/Expr.cpp", __LINE__, "m_pos < m_end");
   }

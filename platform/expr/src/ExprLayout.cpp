@@ -15,8 +15,6 @@ bool IsLeafCode(int code) {
   return code >= BaseToken::kSymbol && code <= BaseToken::kZirconNumber && code != BaseToken::kOpCode;
 }
 
-bool IsOperatorCode(int code) { return GetOpInfo(code) != nullptr; }
-
 namespace {
 
 [[noreturn]] void Fail(const uint8* base, const uint8* at, const std::string& what) {

@@ -7,20 +7,11 @@
 #include <cstring>
 
 #include "Expr/Expr.h"
+#include "Expr/TokenLayout.h"
 #include "Utility/VXString.h"
 
 namespace ExprLayout {
 
-constexpr std::size_t kCodeBytes = 2;
-constexpr std::size_t kOpHeaderBytes = 10;  // code, operand count, operand bytes
-// Every token is at least this long, so an int32 read at byte 2 of any
-// token stays inside it.
-constexpr std::size_t kMinTokenBytes = 6;
-
-inline std::uint16_t ReadCode(const uint8* p) { return static_cast<std::uint16_t>((p[0] << 8) | p[1]); }
-inline std::uint32_t ReadU32(const uint8* p) {
-  return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
-}
 inline void PutCode(ByteVector& out, int code) {
   out.push_back(static_cast<uint8>(code >> 8));
   out.push_back(static_cast<uint8>(code));
@@ -39,7 +30,6 @@ inline void SetU32(uint8* p, std::uint32_t v) {
 }
 
 bool IsLeafCode(int code);
-bool IsOperatorCode(int code);
 
 // Length in bytes of the token at p (operands included), reading at most up
 // to end. Throws BlobDecodeError (offset relative to base) when the header is
@@ -76,8 +66,6 @@ ValidationResult ValidateStructure(const uint8* begin, const uint8* end);
 #include "Utility/VXDateTime.h"
 
 namespace ExprLayout {
-constexpr std::size_t kDateBytes = 6;
-constexpr std::size_t kTimeBytes = 7;
 // Payload encoders/decoders for the date and time leaves; the decoders trust
 // that the bytes exist.
 void PutDate(ByteVector& out, const VXDate& d);

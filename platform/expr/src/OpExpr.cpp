@@ -78,21 +78,14 @@ OpExpr* GetOpExprForCode(int code) {
 
 const OpInfo& OpExpr::GetOpInfo() const { return *::GetOpInfo(GetOpCode()); }
 
-int OpExpr::GetArgCount(const AExpr::Iterator& pos) const {
-  const uint8* p = pos.Position();
-  if (p == nullptr || p >= pos.Limit() || static_cast<std::size_t>(pos.Limit() - p) < ExprLayout::kOpHeaderBytes ||
-      ExprLayout::ReadCode(p) != GetOpCode()) {
-    VXAssert::handleAssert(kSrc, __LINE__, "token at pos is this operator");
-  }
-  return static_cast<int>(ExprLayout::ReadU32(p + 2));
-}
+void OpExpr::ReportNotThisOperator() { VXAssert::handleAssert(kSrc, __LINE__, "token at pos is this operator"); }
 
 AExpr::Iterator OpExpr::GetArgIterator(int index, const AExpr::Iterator& pos, int limit) const {
   const int count = GetArgCount(pos);
   if (index < 0 || index >= count || index > limit) {
     VXAssert::handleAssert(kSrc, __LINE__, "0 <= index && index < GetArgCount(pos) && index <= limit");
   }
-  AExpr::Iterator arg(pos.Position() + ExprLayout::kOpHeaderBytes, pos.Limit());
+  AExpr::Iterator arg = FirstOperand(pos);
   for (int i = 0; i < index; ++i) ++arg;
   return arg;
 }

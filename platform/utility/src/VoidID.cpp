@@ -39,10 +39,4 @@ void VoidIDToPStoredVoidIDFormat(const VoidID& id, ByteVector& out) {
   out.insert(out.end(), buf, buf + kStoredVoidIDSize);
 }
 
-VoidID PStoredVoidIDFormatToVoidID(const std::uint8_t* p) {
-  std::uint32_t t = 0, n = 0;
-  for (int i = 0; i < 4; ++i) t = (t << 8) | p[i];
-  for (int i = 0; i < 4; ++i) n = (n << 8) | p[4 + i];
-  return VoidID(static_cast<TypeID>(t), n);
-}
 }  // namespace SORpPortable

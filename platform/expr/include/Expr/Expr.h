@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "Expr/TokenLayout.h"
 #include "Utility/VXString.h"
 #include "Utility/VoidID.h"
 
@@ -38,7 +39,12 @@ class AExpr {
 
     // The bytes of the token at this position.
     const uint8* operator*() const { return m_pos; }
-    Iterator& operator++();
+    Iterator& operator++() {
+      const std::size_t n = ExprLayout::TokenLengthWithin(m_pos, m_end);
+      if (n == 0) return StepChecked();
+      m_pos += n;
+      return *this;
+    }
     Iterator operator++(int) {
       Iterator old = *this;
       ++*this;
@@ -52,6 +58,10 @@ class AExpr {
     std::size_t TokenLength() const;
 
    private:
+    // ++ over a token the inline reader could not measure: asserts or
+    // throws BlobDecodeError saying what is wrong.
+    Iterator& StepChecked();
+
     const uint8* m_pos = nullptr;
     const uint8* m_end = nullptr;
   };

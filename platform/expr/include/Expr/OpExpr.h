@@ -29,7 +29,24 @@ class OpExpr {
   const OpInfo& GetOpInfo() const;
 
   // Number of operands of the operator token at pos.
-  int GetArgCount(const AExpr::Iterator& pos) const;
+  int GetArgCount(const AExpr::Iterator& pos) const {
+    const uint8* p = pos.Position();
+    if (!HasHeaderAt(pos) || ExprLayout::ReadCode(p) != GetOpCode()) ReportNotThisOperator();
+    return static_cast<int>(ExprLayout::ReadU32(p + 2));
+  }
+  // The same for whichever operator's token is at pos (the caller read its
+  // code); a position that holds no operator header is a logic error.
+  static int ArgCountAt(const AExpr::Iterator& pos) {
+    if (!HasHeaderAt(pos) || !ExprLayout::IsOperatorCode(ExprLayout::ReadCode(pos.Position()))) {
+      ReportNotThisOperator();
+    }
+    return static_cast<int>(ExprLayout::ReadU32(pos.Position() + 2));
+  }
+  // The position of the first operand of the operator token at pos, whose
+  // count was read (GetArgCount, ArgCountAt) and is not 0.
+  static AExpr::Iterator FirstOperand(const AExpr::Iterator& pos) {
+    return AExpr::Iterator(pos.Position() + ExprLayout::kOpHeaderBytes, pos.Limit());
+  }
   // The position of operand `index` of the operator token at pos; pos itself
   // is left alone. `limit` caps the index the caller may ask for (callers
   // pass 2147483647). An index outside the operands is a logic error
@@ -38,6 +55,11 @@ class OpExpr {
 
  protected:
   OpExpr() = default;
+  static bool HasHeaderAt(const AExpr::Iterator& pos) {
+    const uint8* p = pos.Position();
+    return p != nullptr && p < pos.Limit() && static_cast<std::size_t>(pos.Limit() - p) >= ExprLayout::kOpHeaderBytes;
+  }
+  [[noreturn]] static void ReportNotThisOperator();
   OpExpr(const OpExpr&) = delete;
   OpExpr& operator=(const OpExpr&) = delete;
 };

@@ -64,6 +64,12 @@ namespace SORpPortable {
 constexpr std::size_t kStoredVoidIDSize = 8;
 void VoidIDToPStoredVoidIDFormat(const VoidID& id, ByteVector& out);  // appends 8 bytes
 void VoidIDToPStoredVoidIDFormat(const VoidID& id, std::uint8_t* out);
-// Reads 8 bytes at `stored`; the caller guarantees they exist.
-VoidID PStoredVoidIDFormatToVoidID(const std::uint8_t* stored);
+// Reads 8 bytes at `stored`; the caller guarantees they exist. Inline:
+// walks over expressions read one per reference.
+inline VoidID PStoredVoidIDFormatToVoidID(const std::uint8_t* stored) {
+  std::uint32_t t = 0, n = 0;
+  for (int i = 0; i < 4; ++i) t = (t << 8) | stored[i];
+  for (int i = 0; i < 4; ++i) n = (n << 8) | stored[4 + i];
+  return VoidID(static_cast<TypeID>(t), n);
+}
 }  // namespace SORpPortable
