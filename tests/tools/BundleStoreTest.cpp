@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "BundleStore.h"
+#include "Bundles/BundleStore.h"
 #include "Metadata/SMUtil.h"
 #include "Utility/ServerLog.h"
 #include "objectmodel/ObjectModel.h"

@@ -1,8 +1,8 @@
-// The tool's resource-bundle store: bundle strings kept in an SQLite file,
+// The host's resource-bundle store: bundle strings kept in an SQLite file,
 // one table bundle_strings(key, language, text), read for the session's
 // language with a fallback language.
 //
-//   InstallBundleHook(U"fr");   // Repository::PopulateResourceBundleStrings
+//   InstallBundleHook();        // Repository::PopulateResourceBundleStrings
 //   MetadataUtil::GetCustomDisplayName(&rp, column);
 //
 // The bundle database of the repository names the file through the data
@@ -40,8 +40,12 @@ void LoadBundleStrings(ARpGateway* pRp, const std::set<VXString>& keys, const st
 // name, resolved as said above; empty when there is none.
 std::string BundleFileOf(const Ref<ADatabase>& database);
 
+// The session variable (in kBundleBlock) that holds the session's language.
+inline constexpr char32_t kLanguageVariable[] = U"USER_LANGUAGE";
+
 // Installs Repository::PopulateResourceBundleStrings reading BundleFileOf
-// the database in language.
-void InstallBundleHook(const VXString& language);
+// the database in the session's language (kLanguageVariable; the fallback
+// language when it is unset).
+void InstallBundleHook();
 
 }  // namespace smutil_bundles

@@ -1,4 +1,4 @@
-#include "BundleStore.h"
+#include "Bundles/BundleStore.h"
 
 #include <sqlite3.h>
 
@@ -95,10 +95,13 @@ std::string BundleFileOf(const Ref<ADatabase>& database) {
   return inData.string();
 }
 
-void InstallBundleHook(const VXString& language) {
-  Repository::PopulateResourceBundleStrings = [language](ARpGateway* pRp, const std::set<VXString>& keys,
-                                                         const Ref<ADatabase>& database) {
-    LoadBundleStrings(pRp, keys, BundleFileOf(database), language);
+void InstallBundleHook() {
+  Repository::PopulateResourceBundleStrings = [](ARpGateway* pRp, const std::set<VXString>& keys,
+                                                 const Ref<ADatabase>& database) {
+    if (!pRp) return;
+    Heap<PropertyValue> language;
+    pRp->GetSessionVariableValue({kBundleBlock, kLanguageVariable}, language);
+    LoadBundleStrings(pRp, keys, BundleFileOf(database), language ? language->StringFrom() : kFallbackLanguage);
   };
 }
 
