@@ -511,6 +511,43 @@ obj(3029, "Variable Pool", dw, DataSourceName=s("SALESDW"), DBUserName=s(":USER"
 blobs[1] = blob_string("bi_service") + blob_string("sample-only")
 
 
+# ---- custom display names and resource bundles --------------------------------
+# The subject area "Localized Sales" shows products under display names of
+# every kind: plain text, session-variable references, single bundle
+# references (VALUEOF(VX_SESSION.KEX_BUNDLE_<key>)), and label and tooltip
+# references. Its columns map to the database "Localized", whose pool names
+# the bundle-strings file bundles.db (built from samples/bundles.tsv, in en
+# and fr); USER_LANGUAGE is the session's language. A customer type carries
+# a display name with a session variable.
+def kex(key):
+    return s(f"VALUEOF(VX_SESSION.KEX_BUNDLE_{key})")
+
+
+loc_db = obj(3023, "Localized", TargetType=i(12), Description=s("Product texts and the resource-bundle strings."))
+obj(3029, "Localized Pool", loc_db, DataSourceName=s("bundles.db"))
+table("PRODUCT_L", loc_db, [("PRODUCT_ID", "INTEGER", False), ("NAME", "VARCHAR(80)", False),
+                            ("CATEGORY", "VARCHAR(40)", True)])
+ltable("Localized Products", [("Product Id", {}), ("Product Name", {}), ("Category", {})])
+source("Localized Products", ["PRODUCT_L"], [
+    ("Product Id", ("PRODUCT_L", "PRODUCT_ID")), ("Product Name", ("PRODUCT_L", "NAME")),
+    ("Category", ("PRODUCT_L", "CATEGORY"))])
+sa3 = obj(4004, "Localized Sales", SubjectArea=ref(bm), DisplayName=kex("SA_TITLE"), DisplayNameUse=b(True),
+          DisplayDescription=s("Products for region VALUEOF(VX_SESSION.USER_REGION)"), DisplayDescriptionUse=b(True))
+ptable(sa3, "Products", "Localized Products", [
+    ("Product Id", "Product Id", dict(DisplayName=s("Product number"), DisplayNameUse=b(True))),
+    ("Product Name", "Product Name", dict(DisplayName=kex("PRODUCT_NAME"), DisplayNameUse=b(True),
+                                          DisplayDescription=kex("PRODUCT_NAME_TIP"),
+                                          DisplayDescriptionUse=b(True))),
+    ("Category", "Category", dict(DisplayName=s("VALUEOF(VX_SESSION.KEX_LABEL_CATEGORY)"), DisplayNameUse=b(True),
+                                  DisplayDescription=s("VALUEOF(VX_SESSION.KEX_TOOLTIP_CATEGORY)"),
+                                  DisplayDescriptionUse=b(True)))],
+    DisplayName=kex("PRODUCTS_TABLE"), DisplayNameUse=b(True))
+loc_h = obj(4028, "Catalog", pt[(sa3, "Products")], DisplayName=kex("CATALOG"), DisplayNameUse=b(True))
+loc_l = obj(4030, "Category", loc_h, DisplayName=kex("CATEGORY_LEVEL"), DisplayNameUse=b(True))
+rel(33, loc_l, pc[(sa3, "Products", "Category")])
+obj(4014, "Households", DisplayName=s("Households (VALUEOF(VX_SESSION.USER_LANGUAGE))"), DisplayNameUse=b(True))
+
+
 # ---- writing -------------------------------------------------------------------
 def write_prop(out, key, value):
     kind = value[0]

@@ -3,6 +3,8 @@
 // therefore have been installed when the library was loaded.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "objectmodel/ObjectModel.h"
 
 namespace {
@@ -34,6 +36,28 @@ TEST(LoadTime, DeletesFollowTheInstalledRules) {
   ASSERT_TRUE(rp.DeleteObject(right));
   EXPECT_TRUE(rp.GetObject(join).IsNull());
   EXPECT_FALSE(rp.GetObject(left).IsNull());
+}
+
+}  // namespace
+
+namespace {
+
+// Run twice by ctest: as it is, and with TY_EXTERNAL_AUTHORIZATION set.
+TEST(LoadTime, ExternalAuthorizationFollowsTheEnvironment) {
+  ASSERT_TRUE(static_cast<bool>(Authorization::g_externalAuthorizationHook));
+  const bool on = std::getenv("TY_EXTERNAL_AUTHORIZATION") != nullptr;
+  // A column whose display name substitutes to nothing is denied only with
+  // external authorization on; one with a name is read either way.
+  ARpGateway rp;
+  RpBuilder b(rp);
+  auto table = b.Add(kTIDACatalogFolder, U"SA").Child(kTIDAEntityFolder, U"T");
+  auto empty = table.Child(kTIDAFolderAttr, U"Empty");
+  empty.Set(RpProp::kDisplayNameUse, true).Set(RpProp::kDisplayName, VXString(U"VALUEOF(VX_SESSION.UNSET)"));
+  auto named = table.Child(kTIDAFolderAttr, U"Named");
+  named.Set(RpProp::kDisplayNameUse, true).Set(RpProp::kDisplayName, VXString(U"Shown"));
+  EXPECT_EQ(Authorization::g_externalAuthorizationHook(&rp, empty.Obj()), !on);
+  EXPECT_EQ(Authorization::IsAuthorizedToRead(&rp, empty), !on);
+  EXPECT_TRUE(Authorization::IsAuthorizedToRead(&rp, named));
 }
 
 }  // namespace

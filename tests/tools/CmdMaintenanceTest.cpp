@@ -134,7 +134,7 @@ TEST(CmdSanitize, WritesACopyWithoutConnectionDetails) {
   const std::string original = ReadFile(in);
   ToolRun r = RunTool({"sanitize", in, out});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_NE(r.out.find("5 connection pools and 1 LDAP server, written to"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("6 connection pools and 1 LDAP server, written to"), std::string::npos) << r.out;
   EXPECT_EQ(ReadFile(in), original);
   std::unique_ptr<ARpGateway> rp = RpFile::Load(out);
   VoidIDVector ids;

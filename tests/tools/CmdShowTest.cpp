@@ -18,6 +18,7 @@ TEST(CmdShow, ObjectWithParentAliasesAndChildren) {
     const auto r = RunTool(args);
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out.rfind("object   \"Sales Analysis\"..\"Customers\"\nid       4008:2\ntype     ENTITY FOLDER (4008)\n"
+                          "display  Kunden & Märkte\ndescr    Customers by region\n"
                           "parent   CATALOG FOLDER (4004) 4004:1  \"Sales Analysis\"\naliases  Customer, Clients\n"
                           "children 6\n",
                           0),

@@ -8,6 +8,8 @@
 //   3	Amount
 //   $ smutil split 'Sales.Orders.Amount'      # cut at every full stop
 //   $ smutil names --type TABLE --parent-type SCHEMA --parent '"DW"."dbo"'
+//   $ smutil names --display --lang fr --type 'PRESENTATION TABLE'
+//   Products	Produits
 //
 // parse and split print "N<TAB>segment" lines so an empty segment shows;
 // with --format json parse, split and names print an array of strings.
@@ -17,10 +19,12 @@
 #include <string>
 
 #include "Commands.h"
+#include "DisplayNames.h"
 #include "Metadata/SMUtil.h"
 #include "Output.h"
 #include "RepoLoad.h"
 #include "RepoNameArgs.h"
+#include "objectmodel/ObjectModel.h"
 
 namespace smutil_tool {
 namespace {
@@ -75,8 +79,37 @@ RunFn DeclareSplit(CLI::App& cmd, Context& ctx) {
 }
 
 struct NamesOptions {
-  std::string typeText, parentTypeText, parentText;
+  std::string typeText, parentTypeText, parentText, lang;
+  bool bDisplay = false;
 };
+
+// "name<TAB>custom display name" for every object of the type (under the
+// parent), in the repository's order; json: [{"name", "displayName"}].
+void PrintDisplayNames(Context& ctx, ARpGateway* rp, TypeID type, const Ref<ARpObject>& parent, bool bParent) {
+  RpObjectVector objects;
+  if (bParent) {
+    GetChildrenOfType(rp, parent, objects, type);
+  } else {
+    VoidIDVector ids;
+    rp->LookupObjects(InterfaceTypeCondition(type), ids);
+    rp->GetObjects(ids, objects);
+  }
+  std::vector<std::pair<std::string, std::string>> rows;
+  for (const Ref<ARpObject>& obj : objects) {
+    if (obj.IsNull()) continue;
+    rows.emplace_back(ToNarrow(obj->GetName()), ToNarrow(MetadataUtil::GetCustomDisplayName(rp, obj)));
+  }
+  Emit(
+      ctx,
+      [&] {
+        nlohmann::json doc = nlohmann::json::array();
+        for (const auto& [name, display] : rows) doc.push_back({{"name", name}, {"displayName", display}});
+        return doc;
+      },
+      [&](std::ostream& out) {
+        for (const auto& [name, display] : rows) out << name << '\t' << display << '\n';
+      });
+}
 
 int RunNames(Context& ctx, const NamesOptions& o) {
   TypeID type = 0, parentType = 0;
@@ -86,9 +119,10 @@ int RunNames(Context& ctx, const NamesOptions& o) {
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
   if (!rp) return kExitFailed;
   VXStringVector names;
+  Ref<ARpObject> parent;
   if (bParent) {
     const QualifiedName qname = QualifiedNameFromArgument(o.parentText);
-    Ref<ARpObject> parent = MetadataUtil::GetRpObjectFromQualifiedName(rp.get(), parentType, qname);
+    parent = MetadataUtil::GetRpObjectFromQualifiedName(rp.get(), parentType, qname);
     if (parent.IsNull()) {
       ctx.err << "smutil names: no " << TypeLabel(parentType) << " named "
               << ToNarrow(MetadataUtil::ToQualifiedName(qname)) << " in " << ctx.repoPath
@@ -96,6 +130,13 @@ int RunNames(Context& ctx, const NamesOptions& o) {
               << " smutil names --type '" << o.parentTypeText << "')\n";
       return kExitFailed;
     }
+  }
+  if (o.bDisplay) {
+    PrepareDisplaySession(rp.get(), o.lang);
+    PrintDisplayNames(ctx, rp.get(), type, parent, bParent);
+    return kExitDone;
+  }
+  if (bParent) {
     MetadataUtil::GetAllocatedChildrenNames(rp.get(), type, parent, names);
   } else {
     MetadataUtil::GenerateNameVectorOfRootObjects(rp.get(), type, names);
@@ -116,6 +157,10 @@ RunFn DeclareNames(CLI::App& cmd, Context& ctx) {
       cmd.add_option("--parent", o->parentText, "list the children of this parent only")->type_name("QNAME");
   parentType->needs(parent);
   parent->needs(parentType);
+  CLI::Option* display =
+      cmd.add_flag("--display", o->bDisplay, "each object's name and custom display name, tab-separated");
+  AddLangOption(cmd, o->lang);
+  cmd.get_option("--lang")->needs(display);
   AddFormatOption(cmd, ctx);
   return [o](Context& c) { return RunNames(c, *o); };
 }

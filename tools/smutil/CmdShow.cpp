@@ -20,6 +20,7 @@
 #include <string>
 
 #include "Commands.h"
+#include "DisplayNames.h"
 #include "Metadata/SMUtil.h"
 #include "Output.h"
 #include "RepoLoad.h"
@@ -30,7 +31,7 @@ namespace smutil_tool {
 namespace {
 
 struct ShowOptions {
-  std::string typeText;
+  std::string typeText, lang;
   std::vector<std::string> words;
 };
 
@@ -39,8 +40,10 @@ std::string Describe(const Ref<ARpObject>& obj) {
          ToNarrow(MetadataUtil::GenerateQualifiedName(obj));
 }
 
-nlohmann::json ShowJson(const Ref<ARpObject>& obj) {
+nlohmann::json ShowJson(const Ref<ARpObject>& obj, const CustomTexts& texts) {
   nlohmann::json doc = ObjectJson(obj);
+  if (texts.displayName) doc["displayName"] = ToNarrow(*texts.displayName);
+  if (texts.description) doc["description"] = ToNarrow(*texts.description);
   Ref<ARpObject> parent = MetadataUtil::GetParent(obj);
   doc["parent"] = parent.IsNull() ? nlohmann::json(nullptr) : ObjectJson(parent);
   VXStringVector aliases;
@@ -52,10 +55,12 @@ nlohmann::json ShowJson(const Ref<ARpObject>& obj) {
   return doc;
 }
 
-void ShowText(std::ostream& out, const Ref<ARpObject>& obj) {
+void ShowText(std::ostream& out, const Ref<ARpObject>& obj, const CustomTexts& texts) {
   out << "object   " << ToNarrow(MetadataUtil::GenerateQualifiedName(obj)) << "\n"
       << "id       " << ToNarrow(obj->GetID().ToString()) << "\n"
       << "type     " << TypeLabel(obj->GetTypeID()) << "\n";
+  if (texts.displayName) out << "display  " << ToNarrow(*texts.displayName) << "\n";
+  if (texts.description) out << "descr    " << ToNarrow(*texts.description) << "\n";
   Ref<ARpObject> parent = MetadataUtil::GetParent(obj);
   out << "parent   " << (parent.IsNull() ? std::string("(none)") : Describe(parent)) << "\n";
   VXStringVector aliases;
@@ -81,8 +86,10 @@ int RunShow(Context& ctx, const ShowOptions& o) {
     ExplainSimilarNames(ctx, rp.get(), type, qname, o.typeText);
     return kExitFailed;
   }
+  PrepareDisplaySession(rp.get(), o.lang);
+  const CustomTexts texts = CustomTextsOf(rp.get(), obj);
   Emit(
-      ctx, [&] { return ShowJson(obj); }, [&](std::ostream& out) { ShowText(out, obj); });
+      ctx, [&] { return ShowJson(obj, texts); }, [&](std::ostream& out) { ShowText(out, obj, texts); });
   return kExitDone;
 }
 
@@ -92,6 +99,7 @@ RunFn DeclareShow(CLI::App& cmd, Context& ctx) {
       ->type_name("TYPE")
       ->required();
   cmd.add_option("QNAME", o->words, "its qualified name (\"A\".\"B\", or A.B, or one word a segment)")->required();
+  AddLangOption(cmd, o->lang);
   AddFormatOption(cmd, ctx);
   return [o](Context& c) { return RunShow(c, *o); };
 }

@@ -489,4 +489,46 @@ class MetadataUtil {
   // were for any other type, a null gateway, or a repository without the
   // blob. A damaged blob throws BlobDecodeError and leaves them too.
   static void RetrieveUserNamePassword(ARpGateway* pSecureRp, VXString& vxUserName, VXString& vxPassword);
+
+  // ---------------------------------------------------------------------------
+  // Custom display names and resource-bundle strings (SMUtilBundles.cpp)
+  // ---------------------------------------------------------------------------
+
+  // The object's current custom display name: its display-name text with
+  // session variables substituted (undefined ones vanish), after the bundle
+  // strings it needs are loaded into the session. Presentation folders,
+  // tables, columns, hierarchies, levels and customer types; any other type
+  // gives its own name. An empty result (or no display name at all) gives
+  // the own name unless external security authorization is on. A null
+  // handle is a broken invariant (VXAssertException).
+  //
+  //   VXString shown = MetadataUtil::GetCustomDisplayName(&rp, column);
+  static VXString GetCustomDisplayName(ARpGateway* pRp, const Ref<ARpObject>& obj);
+  // The same for the custom description.
+  static VXString GetCustomDescription(ARpGateway* pRp, const Ref<ARpObject>& obj);
+  // True when the object (a presentation table or column) has a display name
+  // that is exactly one qualified reference whose name begins with
+  // S_KEX_LABEL; variable then gets a copy of it. Defined for
+  // Ref<AFolderAttr> and Ref<AEntityFolder>.
+  template <class T>
+  static bool HasEnabledKEXLabelAsDisplayName(const T& obj, VariableTokenInfo& variable);
+  // The same for a presentation column's description and S_KEX_TOOLTIP.
+  // Defined for Ref<AFolderAttr>.
+  template <class T>
+  static bool HasEnabledKEXTooltipAsDescription(const T& obj, VariableTokenInfo& variable);
+  // Adds the bundle key of (block, name) to keys and the pair to variables,
+  // unless the session variable is populated already or the name has no key
+  // after the bundle prefix.
+  static void IfVariableIsNotPopulatedInsertIntoBundleSet(const std::pair<VXString, VXString>& variable,
+                                                          ARpGateway* pRp, std::set<VXString>& keys,
+                                                          std::set<std::pair<VXString, VXString>>& variables);
+  // The physical database holding the bundle strings of a presentation
+  // column (through its logical column's mapping) or folder (through its
+  // first presentation column); null when there is none.
+  static Ref<ADatabase> GetKEXBundleDatabase(const VoidID& id, ARpGateway* pRp);
 };
+
+// True when the environment variable TY_EXTERNAL_AUTHORIZATION was set when
+// the library was loaded: an empty custom display name then stays empty and
+// denies reading the object instead of falling back to the object's name.
+extern bool g_EnableExternalSecurityAuthorization;

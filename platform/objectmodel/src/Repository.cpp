@@ -8,7 +8,7 @@
 #include "Utility/DataBlobUtil.h"
 
 std::function<void(ARpGateway*, VXString&, const Ref<ARpObject>&)> Repository::ProcessKEX_DIRECT;
-std::function<void(ARpGateway*, const std::set<std::pair<VXString, VXString>>&, const Ref<ADatabase>&)>
+std::function<void(ARpGateway*, const std::set<VXString>&, const Ref<ADatabase>&)>
     Repository::PopulateResourceBundleStrings;
 
 namespace {

@@ -105,10 +105,10 @@ class Repository {
   // Called with the display-name text of an object before variables in it
   // are substituted; may rewrite the text.
   static std::function<void(ARpGateway* pRp, VXString& text, const Ref<ARpObject>& obj)> ProcessKEX_DIRECT;
-  // Called to load the strings of a resource bundle: the keys (session
-  // variables, as (block, name) pairs) and the bundle's database.
-  static std::function<void(ARpGateway* pRp, const std::set<std::pair<VXString, VXString>>& keys,
-                            const Ref<ADatabase>& bundleDatabase)>
+  // Called to load the strings of a resource bundle: the bundle keys (each a
+  // bundle variable's name after the bundle prefix) and the bundle's database.
+  // The host sets the matching session variables.
+  static std::function<void(ARpGateway* pRp, const std::set<VXString>& keys, const Ref<ADatabase>& bundleDatabase)>
       PopulateResourceBundleStrings;
 
   using ObjectPointerMap = std::unordered_map<VoidID, ARpObject*, VoidIDHash>;
