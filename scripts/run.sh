@@ -45,11 +45,30 @@ build/smutil query --fq samples/queries/orders_by_region.qry
 # What deleting an object would take along (nothing is deleted).
 build/smutil deps --type TABLE '"Sales DW"."SALESDB"."dbo"."W_REGION_D"'
 build/smutil deps --count --type ROLE "Sales.Product Dim.Total to Brand.Brands"
-
 # Presentation navigation: drill paths, a column's siblings, a project.
 build/smutil drill --type "PRESENTATION LEVEL" "Marketing Insights.Customers.Customer Geography.Country"
 build/smutil siblings '"Sales Analysis".."Time"."Month"'
 build/smutil project --excluded "Sales Reporting"
+# Moving an object (the result saved to a copy; a move its type refuses exits 1).
+build/smutil move --type "PHYSICAL LEVEL" '"Sales OLAP"."SalesCubes".."Sales"."Calendar"."Month"' \
+  --to-type "PHYSICAL LEVEL" '"Sales OLAP"."SalesCubes".."Sales"."Fiscal"."Fiscal Year"' --save "$OUT/moved.rpd.xml"
+build/smutil move --type "CUBE COLUMN" '"Sales OLAP"."SalesCubes".."Sales"."Units"' \
+  --to-type "PHYSICAL LEVEL" '"Sales OLAP"."SalesCubes".."Returns"."Calendar"."Year"' || true
+# Variables in text and a connection pool's personalized scripts.
+build/smutil subst --list VX_SESSION.SALES_REGIONS=North,East \
+  'IN (VALUELISTOF(VX_SESSION.SALES_REGIONS)) second=VALUEOF(1, VX_SESSION.SALES_REGIONS) co=VALUEOF(COMPANY_NAME)'
+build/smutil scripts --user anna.berg --session VX_SESSION.APP_ROLE=viewer \
+  --list VX_SESSION.SALES_REGIONS=North,East '"Sales DW"."Variable Pool"'
+# Maintenance: re-key the sealed passwords of a copy, clear connection details, archive.
+cp samples/sample.rpd.xml "$OUT/copy.rpd.xml"
+printf 'sample-pass-phrase\nnew phrase\n' | build/smutil rekey "$OUT/copy.rpd.xml"
+build/smutil sanitize samples/sample.rpd.xml "$OUT/shared.rpd.xml"
+build/smutil archive samples/sample.rpd.xml "$OUT/sample.rpa"
+# Custom display names from the bundle strings, in two languages.
+build/smutil names --display --lang fr --type "PRESENTATION COLUMN" \
+  --parent-type "PRESENTATION TABLE" --parent '"Localized Sales".."Products"'
+build/smutil names --display --lang en --type "PRESENTATION COLUMN" \
+  --parent-type "PRESENTATION TABLE" --parent '"Localized Sales".."Products"'
 # Repository files: save the sample again, generate a large one and use it.
 build/smutil convert samples/sample.rpd.xml "$OUT/sample-copy.rpd.xml"
 cmp samples/sample.rpd.xml "$OUT/sample-copy.rpd.xml"
