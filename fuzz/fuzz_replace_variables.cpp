@@ -20,7 +20,7 @@
 
 namespace {
 
-ARpGateway& Repository() {
+ARpGateway& FuzzRepository() {
   static ARpGateway* rp = [] {
     auto* g = new ARpGateway();
     RpBuilder b(*g);
@@ -54,7 +54,7 @@ bool IsUndefinedMessage(const ErrorMessage& e) {
 // One pass; false when it threw (the text then holds what the pass left).
 bool Pass(VXString& text, bool bStrict, const char32_t* pattern) {
   try {
-    ReplaceVariableWithValueAux(&Repository(), text, bStrict, false, pattern, DummyReplaceValueOfWithQuotedStrings,
+    ReplaceVariableWithValueAux(&FuzzRepository(), text, bStrict, false, pattern, DummyReplaceValueOfWithQuotedStrings,
                                 false);
     return true;
   } catch (const ErrorMessage& e) {
@@ -148,7 +148,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   VXString all = text;
   try {
-    MetadataUtil::ReplaceVariableWithValue(&Repository(), all, bStrict, false, bEscape);
+    MetadataUtil::ReplaceVariableWithValue(&FuzzRepository(), all, bStrict, false, bEscape);
   } catch (const ErrorMessage& e) {
     FuzzCheck(bStrict && IsUndefinedMessage(e));
   }
