@@ -12,6 +12,7 @@
 namespace {
 using cmdtest::ReadFile;
 using cmdtest::RunTool;
+using cmdtest::RunToolWithInput;
 using cmdtest::ToolRun;
 
 const std::string kSample = std::string(SMUTIL_SAMPLES_DIR) + "/sample.rpd.xml";
@@ -22,49 +23,6 @@ std::string CopyOfSample(const std::string& name) {
   const std::string path = ::testing::TempDir() + name;
   std::filesystem::copy_file(kSample, path, std::filesystem::copy_options::overwrite_existing);
   return path;
-}
-
-// Runs the tool with standard input read from a file holding stdinText.
-ToolRun RunToolWithInput(const std::vector<std::string>& args, const std::string& stdinText,
-                         const std::vector<std::string>& env = {}) {
-  char inPath[] = "/tmp/smutil_cmd_in_XXXXXX";
-  const int fd = mkstemp(inPath);
-  if (fd < 0) return {};
-  if (write(fd, stdinText.data(), stdinText.size()) != static_cast<ssize_t>(stdinText.size())) return {};
-  close(fd);
-  char outPath[] = "/tmp/smutil_cmd_out_XXXXXX";
-  char errPath[] = "/tmp/smutil_cmd_err_XXXXXX";
-  const int outFd = mkstemp(outPath), errFd = mkstemp(errPath);
-  std::vector<std::string> all{SMUTIL_TOOL_PATH};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (auto& a : all) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  std::vector<std::string> envStrings = cmdtest::ChildEnvironment(env);
-  std::vector<char*> envp;
-  for (auto& e : envStrings) envp.push_back(e.data());
-  envp.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, inPath, O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, outFd, 1);
-  posix_spawn_file_actions_adddup2(&actions, errFd, 2);
-  ToolRun run;
-  pid_t pid = 0;
-  if (posix_spawn(&pid, SMUTIL_TOOL_PATH, &actions, nullptr, argv.data(), envp.data()) == 0) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  close(outFd);
-  close(errFd);
-  run.out = ReadFile(outPath);
-  run.err = ReadFile(errPath);
-  std::remove(inPath);
-  std::remove(outPath);
-  std::remove(errPath);
-  return run;
 }
 
 // The plain texts of every sealed connection-pool password, opened with passPhrase

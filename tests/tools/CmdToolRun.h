@@ -59,7 +59,7 @@ inline std::vector<std::string> ChildEnvironment(const std::vector<std::string>&
 }
 
 inline ToolRun RunProgram(const std::string& program, const std::vector<std::string>& args,
-                          const std::vector<std::string>& envChanges = {}) {
+                          const std::vector<std::string>& envChanges = {}, const char* stdinPath = "/dev/null") {
   char outPath[] = "/tmp/smutil_cmd_out_XXXXXX";
   char errPath[] = "/tmp/smutil_cmd_err_XXXXXX";
   const int outFd = mkstemp(outPath);
@@ -77,7 +77,7 @@ inline ToolRun RunProgram(const std::string& program, const std::vector<std::str
   envp.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 0, stdinPath, O_RDONLY, 0);
   posix_spawn_file_actions_adddup2(&actions, outFd, 1);
   posix_spawn_file_actions_adddup2(&actions, errFd, 2);
   pid_t pid = 0;
@@ -98,6 +98,20 @@ inline ToolRun RunProgram(const std::string& program, const std::vector<std::str
 
 inline ToolRun RunTool(const std::vector<std::string>& args, const std::vector<std::string>& envChanges = {}) {
   return RunProgram(SMUTIL_TOOL_PATH, args, envChanges);
+}
+
+// Runs the tool with standard input read from a file holding stdinText.
+inline ToolRun RunToolWithInput(const std::vector<std::string>& args, const std::string& stdinText,
+                                const std::vector<std::string>& envChanges = {}) {
+  char inPath[] = "/tmp/smutil_cmd_in_XXXXXX";
+  const int fd = mkstemp(inPath);
+  if (fd < 0) return {};
+  const bool bWritten = write(fd, stdinText.data(), stdinText.size()) == static_cast<ssize_t>(stdinText.size());
+  close(fd);
+  ToolRun run;
+  if (bWritten) run = RunProgram(SMUTIL_TOOL_PATH, args, envChanges, inPath);
+  std::remove(inPath);
+  return run;
 }
 
 }  // namespace cmdtest
