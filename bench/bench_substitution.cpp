@@ -28,7 +28,7 @@ ARpGateway& Repository() {
           .Set(RpProp::kExpr, ToStringVisitor::ExprFrom(expr));
     };
     variable(U"CURRENT_YEAR", U"2024");
-    variable(U"COMPANY_NAME", U"'Contoso Retail'");
+    variable(U"COMPANY_NAME", U"'Bramble Retail'");
     variable(U"VAT_RATE", U"0.19");
     g->SetSessionVariableValue({U"VX_SESSION", U"USER"}, Heap<PropertyValue>(new PropertyValueString(U"anna.berg")));
     g->SetSessionVariableValue({U"VX_SESSION", U"REGION"}, Heap<PropertyValue>(new PropertyValueString(U"O'Neil")));

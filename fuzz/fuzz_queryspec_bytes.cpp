@@ -41,7 +41,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const BlobDecodeError&) {
     // A subquery token inside an expression carries bytes of its own.
   } catch (const VXStackOverflowException&) {
-  } catch (const RenderNotSupportedError&) {
   } catch (const VXAssertException& e) {
     // Decoding validated every field and expression: an assertion now means
     // it let through something the writer cannot write.

@@ -136,7 +136,7 @@ init = obj(3033, "Refresh Dates", InitString=s("SELECT MAX(CAL_DATE), MAX(YEAR_N
            BlockType=i(0), Description=s("Runs every hour on the Sales DW Pool."))
 last_date = obj(3031, "LAST_LOAD_DATE", init, VariableType=i(1), Expr=e("D'2024-06-30'"))
 cur_year = obj(3031, "CURRENT_YEAR", init, VariableType=i(1), Expr=e("2024"))
-obj(3031, "COMPANY_NAME", None, VariableType=i(0), Expr=e("'Contoso Retail'"))
+obj(3031, "COMPANY_NAME", None, VariableType=i(0), Expr=e("'Bramble Retail'"))
 obj(3031, "VAT_RATE", None, VariableType=i(0), Expr=e("0.19"))
 sess = obj(3033, "User Profile", InitString=s("SELECT REGION, LANG FROM dbo.USER_PROFILE WHERE LOGIN = ':USER'"),
            BlockType=i(1))
@@ -465,16 +465,16 @@ SEALED = {
     "keydb-pw": "AblEKb0ox/y4u2PPxNPkxLTIgv6cja/s1CcQZIDdofMaWoo1Qg==",
 }
 
-obj(3035, "Corporate Directory", HostName=s("ldap.contoso.example"), BaseDN=s("ou=people,dc=contoso,dc=example"),
+obj(3035, "Corporate Directory", HostName=s("ldap.bramble.example"), BaseDN=s("ou=people,dc=bramble,dc=example"),
     KeyDBFile=s("/etc/bi/ldap-keys.kdb"), QPLKey=s("LDAP-1"), BindPassword=sealed(SEALED["bind-pw"]),
     KeyDBPassword=sealed(SEALED["keydb-pw"]))
 # A multidimensional database (target type 58) whose Budget application keeps
 # the ZOV storage option; the database-wide value is another one.
 cube = obj(3023, "Planning Cube", TargetType=i(58),
            DatabaseProperties=ss("", "STORAGE_OPTION", "BSO", "Budget", "STORAGE_OPTION", "ZOV"))
-obj(3029, "Planning Pool", cube, DataSourceName=s("planning.contoso.example:1423"), DBUserName=s("planner"),
-    ServerName=s("planning.contoso.example"), ServerPort=s("1423"), EncryptedPassword=sealed(SEALED["planner-pw"]))
-obj(3029, "Planning Admin Pool", cube, DataSourceName=s("planning.contoso.example:1423"),
+obj(3029, "Planning Pool", cube, DataSourceName=s("planning.bramble.example:1423"), DBUserName=s("planner"),
+    ServerName=s("planning.bramble.example"), ServerPort=s("1423"), EncryptedPassword=sealed(SEALED["planner-pw"]))
+obj(3029, "Planning Admin Pool", cube, DataSourceName=s("planning.bramble.example:1423"),
     DBUserName=s("cube_admin"), EncryptedPassword=sealed(SEALED["cube-admin-pw"]))
 budget_f = table("BUDGET_F", cube, [("AMOUNT", "DECIMAL(14,2)", True), ("COMMENT_TXT", "VARCHAR(200)", True)])
 # A logical table source that maps a logical column to an empty physical
@@ -546,6 +546,135 @@ loc_h = obj(4028, "Catalog", pt[(sa3, "Products")], DisplayName=kex("CATALOG"), 
 loc_l = obj(4030, "Category", loc_h, DisplayName=kex("CATEGORY_LEVEL"), DisplayNameUse=b(True))
 rel(33, loc_l, pc[(sa3, "Products", "Category")])
 obj(4014, "Households", DisplayName=s("Households (VALUEOF(VX_SESSION.USER_LANGUAGE))"), DisplayNameUse=b(True))
+
+
+# ---- consistency check ---------------------------------------------------------
+# Budget's first source leaves Comment unmapped on purpose (an empty physical
+# expression, above); a second source maps it, so that the column has data in
+# some source and `smutil check` finds the sample clean. samples/make_broken.py
+# plants one defect per check on top of this sample.
+obj(2037, "LTS2 BUDGET_F", budget, SourceDefinition=("source", [
+    f"<map><logical>{idx(budget_comment)}</logical><physical>{idx(columns[('BUDGET_F', 'COMMENT_TXT')])}</physical>"
+    "</map>",
+    f'<table id="{budget_f}"/>']))
+
+# ---- name resolution: read denials, shared names, former names ----------------
+# What resolving a query's names meets: two subject areas that both answer to
+# the former name "Fin" and both hold a Ledger, a table that a query still calls by its former name
+# ("Journal"), a table one letter away from a name that does not exist
+# (Margins), and a physical table name in two catalogs (CUSTOMERS). Users
+# read what their read denials (relationship 51: user, object, with
+# everything below it) leave them: Administrator everything, anna.berg all
+# but Marketing Insights and the Discount column, tom.ito all but Margins,
+# and kiosk little: of the presentation layer only Products and Time of
+# Sales Analysis, of the business model all but Customers, of the physical
+# layer all but the Marketing database.
+fin = obj(4004, "Finance", aliases=["Fin"], SubjectArea=ref(bm))
+fin_arch = obj(4004, "Finance Archive", aliases=["Fin"], SubjectArea=ref(bm), Description=s("Closed years of the ledger."))
+ptable(fin, "Ledger", "Orders", [("Revenue", "Revenue", {}), ("Net Revenue", "Net Revenue", {})])
+ptable(fin_arch, "Ledger", "Orders", [("Revenue", "Revenue", {})])
+ptable(fin, "Journal Entries", "Orders", [("Order Id", "Order Id", {}), ("Quantity", "Quantity", {})],
+       aliases=["Journal"])
+margins = ptable(sa, "Margins", "Orders", [("Net Revenue", "Net Revenue", {}), ("Discount", "Discount", {})])
+table("CUSTOMERS", stage, [("CUSTOMER_ID", "INTEGER", False), ("LOADED_AT", "TIMESTAMP", False)])
+table("CUSTOMERS", mk_schema, [("CUSTOMER_ID", "INTEGER", False), ("OPT_IN", "CHAR(1)", True)])
+kiosk = obj(1501, "kiosk", Description=s("The lobby screen: products and time only."))
+for user, denied in [
+        (ana, [sa2, pc[(sa, "Orders", "Discount")]]),
+        (tom, [margins]),
+        (kiosk, [sa2, sa3, fin, fin_arch, pt[(sa, "Orders")], pt[(sa, "Customers")], margins, lt["Customers"],
+                 mk])]:
+    for o in denied:
+        rel(51, user, o)
+
+# ---- externalization: KEX sources, segment rules, translation keys -----------
+# Three databases of KEX-style data sources (server target types 47, 59 and
+# 75) stand behind the subject area "Ledger": its columns get KEX UI-hint
+# variables named after the physical column (KEX_LABEL_<DB>_<TABLE>_<COL>).
+# One column reads an alias column, whose base column names the hint. The
+# logical tables "GL Segment Accounts" (built-in prefix) and "Cost Center
+# Segment" (a prefix of the segment-rules file) are unqualified segment
+# tables. Every Ledger object carries an upgrade identifier; most carry a
+# translation key. Account shows the default externalized name, Amount the
+# KEX one; the rest start switched off, for `smutil externalize` to do.
+# The segment-rules file and its schema are written below the installation
+# home (samples/, see config.ini) where the library looks for them.
+SEGMENT_RULES_XSD = """<?xml version="1.0" encoding="UTF-8"?>
+<!-- Application segment rules: the name prefixes of logical tables that are
+     unqualified segment dimensions. -->
+<xs:schema xmlns:xs="http://www.w3.org/2001/XMLSchema" elementFormDefault="qualified">
+  <xs:simpleType name="Prefix">
+    <xs:restriction base="xs:string">
+      <xs:minLength value="1"/>
+    </xs:restriction>
+  </xs:simpleType>
+  <xs:element name="SegmentRules">
+    <xs:complexType>
+      <xs:sequence>
+        <xs:element name="MappingRules" minOccurs="0" maxOccurs="unbounded">
+          <xs:complexType>
+            <xs:attribute name="UnqualifiedDimensionPrefix" type="Prefix" use="required"/>
+            <xs:attribute name="Application" type="xs:string"/>
+          </xs:complexType>
+        </xs:element>
+      </xs:sequence>
+      <xs:attribute name="version" type="xs:string"/>
+    </xs:complexType>
+  </xs:element>
+</xs:schema>
+"""
+SEGMENT_RULES_XML = """<?xml version="1.0" encoding="UTF-8"?>
+<SegmentRules version="1">
+  <MappingRules Application="Ledger" UnqualifiedDimensionPrefix="Cost Center"/>
+  <MappingRules Application="Ledger" UnqualifiedDimensionPrefix="Balancing Segment"/>
+</SegmentRules>
+"""
+rules_dir = os.path.join(os.path.dirname(os.path.abspath(__file__)), "bifoundation", "server", "lib", "apps",
+                         "segmentrules")
+os.makedirs(rules_dir, exist_ok=True)
+for file_name, text in (("AppSegmentRules.xsd", SEGMENT_RULES_XSD), ("AppSegmentRules.xml", SEGMENT_RULES_XML)):
+    with open(os.path.join(rules_dir, file_name), "w", encoding="utf-8") as f:
+        f.write(text)
+
+ledger_db = obj(3023, "Ledger Apps", TargetType=i(47), Description=s("General ledger of the finance application."))
+plan_db = obj(3023, "Planning Apps", TargetType=i(59), Description=s("Plan targets of the planning application."))
+event_db = obj(3023, "Event Stream", TargetType=i(75), Description=s("Order events, continuously loaded."))
+table("GL_BALANCE", ledger_db, [("ACCOUNT_SEGMENT", "VARCHAR(25)", False), ("COST_CENTER", "VARCHAR(25)", False),
+                                ("AMOUNT", "DECIMAL(18,2)", True)])
+table("GL_BALANCE_PRIOR", ledger_db, [("COST_CENTER", "VARCHAR(25)", False)],
+      Description=s("Alias of GL_BALANCE for the prior period."))
+rel(31, columns[("GL_BALANCE_PRIOR", "COST_CENTER")], columns[("GL_BALANCE", "COST_CENTER")])
+table("PLAN_TARGET", plan_db, [("TARGET_AMOUNT", "DECIMAL(18,2)", True)])
+table("ORDER_EVENT", event_db, [("EVENT_TYPE", "VARCHAR(20)", False)])
+ltable("GL Segment Accounts", [("Account", {})])
+ltable("Cost Center Segment", [("Cost Center", {})])
+ltable("Ledger Balances", [("Amount", {}), ("Target", {}), ("Event Type", {})])
+source("GL Segment Accounts", ["GL_BALANCE"], [("Account", ("GL_BALANCE", "ACCOUNT_SEGMENT"))])
+source("Cost Center Segment", ["GL_BALANCE_PRIOR"], [("Cost Center", ("GL_BALANCE_PRIOR", "COST_CENTER"))])
+source("Ledger Balances", ["GL_BALANCE", "PLAN_TARGET", "ORDER_EVENT"], [
+    ("Amount", ("GL_BALANCE", "AMOUNT")), ("Target", ("PLAN_TARGET", "TARGET_AMOUNT")),
+    ("Event Type", ("ORDER_EVENT", "EVENT_TYPE"))])
+ledger = obj(4004, "Ledger", SubjectArea=ref(bm), Description=s("Balances of the general ledger."),
+             TranslationKey=s("LEDGER"), UpgradeID=guid(101))
+balances = obj(4008, "Balances", ledger, Description=s("Balances by account & cost center."),
+               TranslationKey=s("LEDGER_BALANCES"), UpgradeID=guid(102))
+pt[(ledger, "Balances")] = balances
+for n, (cname, lname, lcol, extra) in enumerate([
+        ("Account", "GL Segment Accounts", "Account",
+         dict(DisplayName=s("VALUEOF(VX_SESSION.CN_Ledger_Balances_Account)"), DisplayNameUse=b(True),
+              TranslationKey=s("LEDGER_ACCOUNT"))),
+        ("Cost Center", "Cost Center Segment", "Cost Center", dict(TranslationKey=s("LEDGER_COST_CENTER"))),
+        ("Amount", "Ledger Balances", "Amount",
+         dict(DisplayName=s("VALUEOF(VX_SESSION.KEX_LABEL_LEDGER_APPS_GL_BALANCE_AMOUNT)"), DisplayNameUse=b(True),
+              Description=s("Balance in the ledger's currency."), TranslationKey=s("LEDGER_AMOUNT"))),
+        ("Target", "Ledger Balances", "Target", {}),
+        ("Event Type", "Ledger Balances", "Event Type", dict(TranslationKey=s("LEDGER_EVENT_TYPE")))]):
+    c = obj(4010, cname, balances, UpgradeID=guid(103 + n), **extra)
+    pc[(ledger, "Balances", cname)] = c
+    rel(30, lc[(lname, lcol)], c)
+ledger_h = obj(4028, "Accounts", balances, TranslationKey=s("LEDGER_ACCOUNTS_H"), UpgradeID=guid(110))
+ledger_l = obj(4030, "Account", ledger_h, TranslationKey=s("LEDGER_ACCOUNT_L"), UpgradeID=guid(111))
+rel(33, ledger_l, pc[(ledger, "Balances", "Account")])
 
 
 # ---- writing -------------------------------------------------------------------

@@ -33,7 +33,12 @@ build/smutil show --type TABLE "Sales DW.SALESDB.dbo.w_orders_f" || true
 # Expressions as logical SQL, lookup conditions, variables in text.
 build/smutil render --type "LOGICAL COLUMN" Sales Orders Revenue
 build/smutil render --expr 'Add(1,Multiply(2,3))'
+build/smutil render --catalog "Localized Sales" --display --lang fr --expr 'Concat(#2006:30,#2006:31)'
+build/smutil format --type "LOGICAL COLUMN" Sales.Orders.Revenue --set 'Orders.Quantity*Orders."Unit Price"'
 build/smutil find --type "presentation table" Customers
+# Resolving a query's names as a user: outcome, candidates, "did you mean".
+build/smutil resolve Sales.Orders Fin.Ledger Finance || true
+build/smutil resolve --user tom.ito Sales.Margin Sales.Margins || true
 build/smutil vars 'Hello VALUEOF(VX_SESSION.USER) and VALUEOF("Region")'
 # Metadata dictionary, consistency messages, query text.
 build/smutil dict '"Sales DW"."SALESDB"."dbo"."W_ORDERS_F"'
@@ -45,6 +50,10 @@ build/smutil query --fq samples/queries/orders_by_region.qry
 # What deleting an object would take along (nothing is deleted).
 build/smutil deps --type TABLE '"Sales DW"."SALESDB"."dbo"."W_REGION_D"'
 build/smutil deps --count --type ROLE "Sales.Product Dim.Total to Brand.Brands"
+# Consistency checks: the sample is clean; the broken sample holds one defect per check (exit code 1).
+build/smutil check
+build/smutil --repo samples/broken.rpd.xml check --type "LOGICAL TABLE" || true
+build/smutil --repo samples/broken.rpd.xml check --format sarif > "$OUT/broken.sarif" || true
 # Presentation navigation: drill paths, a column's siblings, a project.
 build/smutil drill --type "PRESENTATION LEVEL" "Marketing Insights.Customers.Customer Geography.Country"
 build/smutil siblings '"Sales Analysis".."Time"."Month"'

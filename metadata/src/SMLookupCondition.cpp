@@ -155,11 +155,11 @@ void NamedInterfaceTypeCondition::GetChildren(const Ref<ARpObject>& parent, RpOb
 bool NamedInterfaceTypeCondition::MatchesNameOrAliases(const VXString& name, const Ref<ARpObject>& obj) {
   const ARpObject* p = obj.Get();
   if (!p) return false;
-  VXStringVector names;
-  p->GetAliases(names);
-  names.push_back(p->GetName());
-  // The current name first, then the former names from the newest.
-  for (auto it = names.rbegin(); it != names.rend(); ++it) {
+  // The current name first, then the former names from the newest; read in
+  // place, as column lookups call this for every column of a table.
+  if (BaseStringUtil::IsCaseInsensitiveMatch(name, p->GetName())) return true;
+  const VXStringVector& aliases = p->GetAliasList();
+  for (auto it = aliases.rbegin(); it != aliases.rend(); ++it) {
     if (BaseStringUtil::IsCaseInsensitiveMatch(name, *it)) return true;
   }
   return false;

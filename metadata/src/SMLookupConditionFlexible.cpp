@@ -5,7 +5,9 @@
 #include "Metadata/SMLookupCondition.h"
 #include "Metadata/SMUtil.h"
 #include "SMLookupConditionShared.h"
+#include "SMQualifiedNameWalk.h"
 #include "Utility/BaseStringUtil.h"
+#include "Utility/VXAssert.h"
 #include "objectmodel/ObjectParent.h"
 
 FlexibleNamedInterfaceTypeCondition::FlexibleNamedInterfaceTypeCondition()
@@ -22,17 +24,12 @@ FlexibleNamedInterfaceTypeCondition::FlexibleNamedInterfaceTypeCondition(const T
       m_bFlexibleNameMatch(flexibleName.size() >= 2) {}
 
 bool FlexibleNamedInterfaceTypeCondition::operator()(const Ref<ARpObject>& rpObj) const {
-  const ARpObject* p = rpObj.Get();
-  if (!p || !smlookup::IsEligible(m_eligibleTypes, smlookup::TypeOf(*p))) return false;
-  if (m_bFlexibleNameMatch) return IsNameFlexibleMatch(rpObj, m_flexibleName);
-  if (m_bAliasMatching) return p->IsNameOrAlias(m_objectName);
-  return BaseStringUtil::IsCaseInsensitiveMatch(m_objectName, p->GetName());
+  return smlookup::FlexibleMatches(
+      {m_eligibleTypes, m_flexibleName, m_objectName, m_bFlexibleNameMatch, m_bAliasMatching}, rpObj);
 }
 
 bool FlexibleNamedInterfaceTypeCondition::GetLookupHint(LookupHint& hint) const {
-  static const VXString kNone;
-  const VXString& name = m_bFlexibleNameMatch ? (m_flexibleName.empty() ? kNone : m_flexibleName.back()) : m_objectName;
-  smlookup::FillHint(m_eligibleTypes, name, hint);
+  smlookup::FlexibleHint({m_eligibleTypes, m_flexibleName, m_objectName, m_bFlexibleNameMatch, m_bAliasMatching}, hint);
   return true;
 }
 
@@ -50,48 +47,112 @@ void FlexibleNamedInterfaceTypeCondition::GetChildren(const Ref<ARpObject>& pare
 
 bool FlexibleNamedInterfaceTypeCondition::IsNameFlexibleMatch(const Ref<ARpObject>& rpObj,
                                                               const QualifiedName& flexibleName) const {
+  return smlookup::IsNameFlexibleMatch(rpObj, flexibleName);
+}
+
+namespace {
+// IsMatchOneOfTheNames over the object's former names and its name, read in
+// place rather than copied into a list for every candidate.
+bool IsOneOfTheNames(const VXString& name, const ARpObject& obj) {
+  if (BaseStringUtil::IsCaseInsensitiveMatch(name, obj.GetName())) return true;
+  for (const VXString& alias : obj.GetAliasList()) {
+    if (BaseStringUtil::IsCaseInsensitiveMatch(name, alias)) return true;
+  }
+  return false;
+}
+}  // namespace
+
+namespace smlookup {
+
+bool IsNameFlexibleMatch(const Ref<ARpObject>& rpObj, const QualifiedName& flexibleName) {
   const ARpObject* p = rpObj.Get();
   if (!p) return false;
 
   // A presentation table answers to its former names as well: the names a
   // query may still use after the table was renamed.
   const bool bIsAEntityFolder = smlookup::TypeOf(*p) == kTIDAEntityFolder;
-  VXStringVector entityFolderNames;
-  if (bIsAEntityFolder) {
-    p->GetAliases(entityFolderNames);
-    entityFolderNames.push_back(p->GetName());
-  }
-
-  QualifiedName qualifiedName;
-  MetadataUtil::GenerateQualifiedName(rpObj, qualifiedName);
-  const std::size_t nFlexible = flexibleName.size();
-  const std::size_t nQualified = qualifiedName.size();
-
+  Ref<ACatalogFolder> area;
   if (bIsAEntityFolder) {
     const Ref<AEntityFolder> table(rpObj);
-    const Ref<ACatalogFolder> area = table.IsNull() ? Ref<ACatalogFolder>() : table->GetCatalogFolder();
+    if (!table.IsNull()) area = table->GetCatalogFolder();
     if (area.IsNull()) return false;
-    VXStringVector catalogFolderNames;
-    area->GetAliases(catalogFolderNames);
-    catalogFolderNames.push_back(area->GetName());
-    // A former name of the subject area counts as its name, but only when
-    // the whole name is given (the first segments line up).
-    if (nFlexible == nQualified && nFlexible > 0 && IsMatchOneOfTheNames(flexibleName[0], catalogFolderNames)) {
-      qualifiedName[0] = flexibleName[0];
-    }
   }
 
+  const std::size_t nFlexible = flexibleName.size();
   std::size_t stopPos = 0;  // leading empty segments stand for any segment
   while (stopPos < nFlexible && flexibleName[stopPos].empty()) ++stopPos;
+
+  // The name's segments line up with the end of the qualified name, which
+  // the walk up the containers visits from the end: each segment is
+  // compared where it is read, nothing is copied. The first segment's
+  // outcome is kept apart: when the whole name is given, a former name of
+  // the subject area may stand for it, and the length is known only after
+  // the walk.
+  bool bRestMatches = true;
+  bool bFirstMatches = true;
+  bool bFirstFromSegment = false;
+  std::size_t k = 0;
+  const std::size_t nQualified = smnames::ForEachSegmentInnermostFirst(*p, [&](const VXString& segment) {
+    const std::size_t fromEnd = k++;
+    if (!bRestMatches || fromEnd >= nFlexible) return;
+    const std::size_t i = nFlexible - 1 - fromEnd;
+    if (i < stopPos) return;
+    const bool bOwnName = bIsAEntityFolder && fromEnd == 0;
+    const bool bMatch = bOwnName ? IsOneOfTheNames(flexibleName[i], *p)
+                                 : BaseStringUtil::IsCaseInsensitiveMatch(flexibleName[i], segment);
+    if (i == 0) {
+      bFirstMatches = bMatch;
+      bFirstFromSegment = !bOwnName;
+    } else if (!bMatch) {
+      bRestMatches = false;
+    }
+  });
+
   if (nFlexible > nQualified) return false;
   if (stopPos == nFlexible) return true;
-
-  const std::size_t shift = nQualified - nFlexible;
-  for (std::size_t i = nFlexible; i-- > stopPos;) {
-    const bool bMatch = (bIsAEntityFolder && i == nFlexible - 1)
-                            ? IsMatchOneOfTheNames(flexibleName[i], entityFolderNames)
-                            : BaseStringUtil::IsCaseInsensitiveMatch(flexibleName[i], qualifiedName[i + shift]);
-    if (!bMatch) return false;
+  if (!bRestMatches) return false;
+  if (!bFirstMatches && bFirstFromSegment && bIsAEntityFolder && nFlexible == nQualified &&
+      IsOneOfTheNames(flexibleName[0], *area.Get())) {
+    bFirstMatches = true;
   }
+  return bFirstMatches;
+}
+
+bool FlexibleMatches(const FlexibleFields& f, const Ref<ARpObject>& rpObj) {
+  const ARpObject* p = rpObj.Get();
+  if (!p || !IsEligible(f.m_types, TypeOf(*p))) return false;
+  if (f.m_bFlexibleNameMatch) return IsNameFlexibleMatch(rpObj, f.m_name);
+  if (f.m_bAliasMatching) return p->IsNameOrAlias(f.m_objectName);
+  return BaseStringUtil::IsCaseInsensitiveMatch(f.m_objectName, p->GetName());
+}
+
+void FlexibleHint(const FlexibleFields& f, LookupHint& hint) {
+  static const VXString kNone;
+  const VXString& name = f.m_bFlexibleNameMatch ? (f.m_name.empty() ? kNone : f.m_name.back()) : f.m_objectName;
+  FillHint(f.m_types, name, hint);
+}
+
+// ---- FlexibleNameView ----------------------------------------------------------
+
+FlexibleFields FlexibleNameView::Fields() const {
+  static const VXString kNone;
+  return {m_types, m_name, m_name.empty() ? kNone : m_name.back(), m_name.size() >= 2, m_bAliasMatching};
+}
+
+bool FlexibleNameView::operator()(const Ref<ARpObject>& rpObj) const { return FlexibleMatches(Fields(), rpObj); }
+
+bool FlexibleNameView::GetLookupHint(LookupHint& hint) const {
+  FlexibleHint(Fields(), hint);
   return true;
 }
+
+void FlexibleNameView::ToByteVector(ARpGateway* pRp, ByteVector& bytes) const {
+  FlexibleNamedInterfaceTypeCondition(m_types, m_name, m_bAliasMatching).ToByteVector(pRp, bytes);
+}
+
+const uint8* FlexibleNameView::FromByteVector(ARpGateway*, const uint8*, const uint8*) {
+  VXAssert::handleLogicError("metadata/src/SMLookupConditionFlexible.cpp", __LINE__,
+                             "a borrowed flexible condition cannot be read from bytes");
+}
+
+}  // namespace smlookup

@@ -1,4 +1,4 @@
-// Literals, data types, subqueries and variable references.
+// Literals, data types and subqueries.
 #include <charconv>
 #include <iterator>
 
@@ -126,10 +126,10 @@ void ToPrettyStringVisitor::Visit(VXDateTimeToken& token, AExpr::Iterator& conte
 }
 
 void ToPrettyStringVisitor::Visit(SubqueryToken& token, AExpr::Iterator& context) {
+  // The query-text writer installs itself when the library loads; a host
+  // that removed it broke the rendering of every subquery.
   const SubqueryWriter writer = GetSubqueryWriter();
-  if (!writer) {
-    throw RenderNotSupportedError("a subquery cannot be rendered yet: the query-text writer is not part of this build");
-  }
+  if (!writer) VXAssert::handleLogicError(pretty_detail::kSrc, __LINE__, "no query-text writer for a subquery");
   m_cumulativeStr += writer(token.GetValue(context), m_pRp, m_bFullyQualified);
 }
 
@@ -139,35 +139,4 @@ void ToPrettyStringVisitor::Visit(OpExprDataType& token, AExpr::Iterator& opCont
   const std::int32_t length = IntToken::Instance().GetValue(ops.Take());
   const std::int32_t scale = IntToken::Instance().GetValue(ops.Take());
   m_cumulativeStr += DataTypeText(code, length, scale);
-}
-
-// ---- variables --------------------------------------------------------------------
-// The VALUEOF forms need the variable and initialization-block rules, which
-// come with the variable rendering; until then they refuse clearly instead of
-// writing text that would read back as something else.
-
-namespace {
-[[noreturn]] void ValueOfNotYet(const char* form) {
-  throw RenderNotSupportedError(std::string("variable references (") + form + ") cannot be rendered yet");
-}
-}  // namespace
-
-void ToPrettyStringVisitor::Visit(OpExprValueOf&, AExpr::Iterator&) {
-  ValueOfNotYet("VALUEOF of a repository variable");
-}
-void ToPrettyStringVisitor::Visit(OpExprValueOfSession&, AExpr::Iterator&) { ValueOfNotYet("VALUEOF(VX_SESSION...)"); }
-void ToPrettyStringVisitor::Visit(OpExprValueOfSessionByIndex&, AExpr::Iterator&) {
-  ValueOfNotYet("VALUEOF of a session variable by index");
-}
-void ToPrettyStringVisitor::Visit(OpExprValueOfSessionNew&, AExpr::Iterator&) {
-  ValueOfNotYet("VALUEOF of a session variable");
-}
-void ToPrettyStringVisitor::Visit(OpExprValueOfSessionNewByIndex&, AExpr::Iterator&) {
-  ValueOfNotYet("VALUEOF of a session variable by index");
-}
-void ToPrettyStringVisitor::Visit(OpExprValueOfSessionVariableBlock&, AExpr::Iterator&) {
-  ValueOfNotYet("VALUEOF of an initialization block's variable");
-}
-void ToPrettyStringVisitor::Visit(OpExprValueOfSessionVariableBlockNew&, AExpr::Iterator&) {
-  ValueOfNotYet("VALUEOF of an initialization block");
 }

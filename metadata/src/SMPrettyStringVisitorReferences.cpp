@@ -3,10 +3,12 @@
 #include <array>
 #include <vector>
 
+#include "Metadata/SMLookupCondition.h"
 #include "Metadata/SMPrettyStringVisitor.h"
 #include "Metadata/SMUtil.h"
 #include "SMPrettyNameCache.h"
 #include "SMPrettyStringVisitorInternal.h"
+#include "Utility/BaseStringUtil.h"
 #include "Utility/IdentifierQuoting.h"
 #include "Utility/SUStrUtil.h"
 #include "objectmodel/ObjectParent.h"
@@ -82,19 +84,7 @@ void ToPrettyStringVisitor::WriteIDReference(const VoidID& id) {
     m_cumulativeStr += id.ToString();
     return;
   }
-  if (m_presentationCatalog.IsNull()) {
-    if (!m_entityfolderNameColumnIDPairVector.empty()) {
-      m_cumulativeStr += ExtractNameUsingEntityFolder(id);
-    } else {
-      WriteObjectName(id);
-    }
-    return;
-  }
-  if (m_pRp->GetObject(id).IsNull()) {
-    m_cumulativeStr += DeletedObjectText();
-    return;
-  }
-  throw RenderNotSupportedError("references inside a presentation catalog (subject-area mode) cannot be rendered yet");
+  WriteObjectName(id);
 }
 
 VXString ToPrettyStringVisitor::DeletedObjectText() {
@@ -117,7 +107,26 @@ void ToPrettyStringVisitor::WriteObjectName(const VoidID& id) {
   }
   const std::size_t start = m_cumulativeStr.size();
   bool keep = WriteGeneratedName(id);
-  if (!keep) m_cumulativeStr += ExtractName(id, keep);
+  if (!keep) {
+    if (!m_presentationCatalog.IsNull()) {
+      const Ref<ARpObject> obj = m_pRp->GetObject(id);
+      if (obj.IsNull()) {
+        m_cumulativeStr += DeletedObjectText();
+      } else {
+        // The catalog form, or the ordinary one when no presentation
+        // column of the catalog shows the object.
+        keep = WriteCatalogReference(obj, m_cumulativeStr);
+        if (!keep)
+          m_cumulativeStr +=
+              m_entityfolderNameColumnIDPairVector.empty() ? ExtractName(id, keep) : ExtractNameUsingEntityFolder(id);
+      }
+    } else if (!m_entityfolderNameColumnIDPairVector.empty()) {
+      m_cumulativeStr += ExtractNameUsingEntityFolder(id);
+      keep = !m_pRp->GetObject(id).IsNull();
+    } else {
+      m_cumulativeStr += ExtractName(id, keep);
+    }
+  }
   // A name written into an operand rendered apart is not where the table
   // looks: it is generated again when met again.
   if (keep && !m_namesAside) Names().Store(id, start, m_cumulativeStr.size() - start);
@@ -199,9 +208,7 @@ VXString ToPrettyStringVisitor::ExtractName(const VoidID& objID, bool& keep) {
 
 VXString ToPrettyStringVisitor::NameOfObject(const Ref<ARpObject>& obj) {
   const TypeID type = obj->GetTypeID();
-  if (type == kTIDAFolderAttr && m_bCustomDisplayName) {
-    throw RenderNotSupportedError("custom display names of presentation columns cannot be rendered yet");
-  }
+  if (type == kTIDAFolderAttr && m_bCustomDisplayName) return ModifyName(DisplayNameOf(obj));
   if (type == kTIDARpVariable && !m_bUsingVoidID) {
     // A dynamic repository variable is known by its own name alone.
     const Ref<ARpVariable> variable(obj);
@@ -216,11 +223,8 @@ VXString ToPrettyStringVisitor::NameOfObject(const Ref<ARpObject>& obj) {
     }
     return MetadataUtil::ToQualifiedName(parts);
   }
-  const bool bReparenting = !m_oldParentObj.IsNull() && !m_newParentName.empty();
   if (m_bUsingVoidID) return QuotedIdentifier(obj->GetID().ToString(), QuotingRules::kAsWritten);
-  if (bReparenting) {
-    throw RenderNotSupportedError("references under a new parent (re-parenting mode) cannot be rendered yet");
-  }
+  if (!m_oldParentObj.IsNull() && !m_newParentName.empty()) return ReparentedName(obj);
   if (m_bSinglePartName) return ModifyName(obj->GetName());
 
   VXString text;
@@ -228,25 +232,67 @@ VXString ToPrettyStringVisitor::NameOfObject(const Ref<ARpObject>& obj) {
   return text;
 }
 
+VXString ToPrettyStringVisitor::ReparentedName(const Ref<ARpObject>& obj) {
+  const VXString& newTop = m_newParentName.front();
+  if (m_newParentModelFound < 0) {
+    // One lookup per visitor: the repository does not change during a walk.
+    VoidIDVector models;
+    m_pRp->LookupObjects(NamedInterfaceTypeCondition(kTIDASubjectArea, newTop, QualifiedName(), false), models);
+    m_newParentModelFound = models.empty() ? 0 : 1;
+  }
+  if (m_newParentModelFound == 0) {
+    // The new parent is no business model: the object keeps its path with
+    // the new name at the top.
+    QualifiedName parts;
+    MetadataUtil::GenerateQualifiedName(obj, parts);
+    if (!parts.empty()) parts.front() = newTop;
+    return MetadataUtil::ToQualifiedName(parts);
+  }
+  const Ref<ARpObject> parent = MetadataUtil::GetParent(obj);
+  if (parent == m_oldParentObj) {
+    VXString text = MetadataUtil::ToQualifiedName(m_newParentName);
+    text += U".\"";
+    text += obj->GetName();
+    text += U"\"";
+    return text;
+  }
+  // Another parent: the object stays where it is when it already lives in
+  // the new business model; otherwise it cannot be named there.
+  const Ref<ARpObject> oldGrandParent = MetadataUtil::GetParent(m_oldParentObj);
+  if (!oldGrandParent.IsNull() && BaseStringUtil::IsCaseInsensitiveMatch(oldGrandParent->GetName(), newTop)) {
+    return MetadataUtil::GenerateQualifiedName(obj);
+  }
+  m_bNullifyExprStr = true;
+  return VXString();
+}
+
+VXString ToPrettyStringVisitor::DisplayNameOf(const Ref<ARpObject>& obj) const {
+  return MetadataUtil::GetCustomDisplayName(m_pRp, obj);
+}
+
 VXString ToPrettyStringVisitor::ExtractNameUsingEntityFolder(const VoidID& objID) {
   if (!m_pRp) return objID.ToString();
   const Ref<ARpObject> obj = m_pRp->GetObject(objID);
   if (obj.IsNull()) return DeletedObjectText();
-  if (m_bCustomDisplayName) {
-    throw RenderNotSupportedError("custom display names in entity-folder mode cannot be rendered yet");
-  }
   VXString text;
   if (!m_bSinglePartName) {
     for (const QualifiedNameIDPair& pair : m_entityfolderNameColumnIDPairVector) {
       if (pair.m_id != objID) continue;
-      // The folder the column is shown in: the last part of the pair's name.
-      if (!pair.m_qName.empty() && !pair.m_qName.back().empty()) {
+      if (m_bCustomDisplayName) {
+        // The folder the column is shown in, by its display name.
+        const Ref<ARpObject> folder = MetadataUtil::GetParent(obj);
+        if (!folder.IsNull()) {
+          text = ModifyName(DisplayNameOf(folder));
+          text.push_back(U'.');
+        }
+      } else if (!pair.m_qName.empty() && !pair.m_qName.back().empty()) {
+        // The folder the column is shown in: the last part of the pair's name.
         text = ModifyName(pair.m_qName.back());
         text.push_back(U'.');
       }
       break;
     }
   }
-  text += ModifyName(obj->GetName());
+  text += ModifyName(m_bCustomDisplayName ? DisplayNameOf(obj) : obj->GetName());
   return text;
 }

@@ -2,7 +2,7 @@
 // resource-bundle strings behind them.
 //
 // A display name or description that is exactly one bundle reference,
-// VALUEOF(NQ_SESSION.KEX_BUNDLE_...), needs its string loaded into the
+// VALUEOF(VX_SESSION.KEX_BUNDLE_...), needs its string loaded into the
 // session before substitution. Loading asks the host's bundle hook for every
 // missing key of the object's table at once (a column collects for all its
 // siblings), so showing a table costs one load, not one per column.
@@ -13,6 +13,7 @@
 #include "Expr/VoidIDCollector.h"
 #include "Metadata/SMConstants.h"
 #include "Metadata/SMUtil.h"
+#include "Metadata/SMVariables.h"
 #include "SMUtilSubstitution.h"
 #include "Utility/ServerLog.h"
 #include "Utility/SystemUtility.h"
@@ -124,15 +125,22 @@ void PopulateResourceBundleStrings(ARpGateway* pRp, const T& obj) {
 }
 
 // Steps shared by every form once the bundle strings are in: the host's
-// hook, one substitution pass, the fall-back to the own name.
+// hook, one substitution pass, the fall-back to the own name. text is the
+// object's text as read before; it is read again after a hook ran, since a
+// hook may change it. A text without any opening skips the pass, which would
+// leave it as it is.
 template <class Which, class T>
-VXString SubstituteAndFallBack(ARpGateway* pRp, const T& obj, const Ref<ARpObject>& rpObj) {
+VXString SubstituteAndFallBack(ARpGateway* pRp, const T& obj, const Ref<ARpObject>& rpObj, VXString text) {
   if constexpr (std::is_same_v<Which, DisplayText>) {
-    VXString hooked = Which::Get(obj);
-    if (Repository::ProcessKEX_DIRECT) Repository::ProcessKEX_DIRECT(pRp, hooked, rpObj);
+    if (Repository::ProcessKEX_DIRECT) {
+      VXString hooked = text;
+      Repository::ProcessKEX_DIRECT(pRp, hooked, rpObj);
+      text = Which::Get(obj);
+    }
   }
-  VXString text = Which::Get(obj);
-  ReplaceVariableWithValueAux(pRp, text, false, true, nullptr, DummyReplaceValueOfWithQuotedStrings, true);
+  if (MayHoldVariableReference(text)) {
+    ReplaceVariableWithValueAux(pRp, text, false, true, nullptr, DummyReplaceValueOfWithQuotedStrings, true);
+  }
   if (!g_EnableExternalSecurityAuthorization && text.empty()) return rpObj->GetName();
   return text;
 }
@@ -140,10 +148,13 @@ VXString SubstituteAndFallBack(ARpGateway* pRp, const T& obj, const Ref<ARpObjec
 // The folder, table and column forms. A presentation column whose text is a
 // single label (tooltip) reference shows a UI hint that the host sets in the
 // session; such a text is never a bundle string, so the label test rules
-// the column out of loading before the bundle test is asked.
+// the column out of loading before the bundle test is asked. Plain text, the
+// common case, can be neither and goes straight to the last steps.
 template <class Which, class T>
 VXString GetKexBasedCustom(ARpGateway* pRp, const T& obj, const Ref<ARpObject>& rpObj) {
   if (!Which::Has(obj)) return rpObj->GetName();
+  VXString text = Which::Get(obj);
+  if (!MayHoldVariableReference(text)) return SubstituteAndFallBack<Which>(pRp, obj, rpObj, std::move(text));
   constexpr bool kDisplay = std::is_same_v<Which, DisplayText>;
   VariableTokenInfo variable;
   bool hint = false;
@@ -153,15 +164,18 @@ VXString GetKexBasedCustom(ARpGateway* pRp, const T& obj, const Ref<ARpObject>& 
   }
   const bool bundle = !hint && (kDisplay ? HasEnabledKEXResourceBundleAsDisplayName(obj, variable)
                                          : HasEnabledKEXResourceBundleAsDescription(obj, variable));
-  if (bundle) PopulateResourceBundleStrings(pRp, obj);
-  return SubstituteAndFallBack<Which>(pRp, obj, rpObj);
+  if (bundle) {
+    PopulateResourceBundleStrings(pRp, obj);
+    text = Which::Get(obj);  // the host's bundle hook ran
+  }
+  return SubstituteAndFallBack<Which>(pRp, obj, rpObj, std::move(text));
 }
 
 // The customer-type form: no bundle strings.
 template <class Which>
 VXString GetValueBasedCustom(ARpGateway* pRp, const Ref<AMktg_CustomerType>& obj, const Ref<ARpObject>& rpObj) {
   if (!Which::Has(obj)) return rpObj->GetName();
-  return SubstituteAndFallBack<Which>(pRp, obj, rpObj);
+  return SubstituteAndFallBack<Which>(pRp, obj, rpObj, Which::Get(obj));
 }
 
 template <class Which>

@@ -77,15 +77,6 @@ std::vector<Ref<T>> ObjectsOfType(ARpGateway* pRp, TypeID type) {
   return out;
 }
 
-// The objects the condition accepts that the current user may read (all of
-// them when inaccessible ones are projected as nulls).
-void QueryReadable(ARpGateway* pRp, const ACondition& condition, VoidIDVector& ids,
-                   bool bProjectInaccessibleColumnAsNull) {
-  pRp->LookupObjects(condition, ids);
-  if (bProjectInaccessibleColumnAsNull) return;
-  std::erase_if(ids, [pRp](const VoidID& id) { return !Authorization::IsAuthorizedToRead(pRp, id); });
-}
-
 bool WriteOneObjectToArchive(ARpArchive& archive, const ARpObject* rpObject, AFile* pDowngradeFile, long& oldPos) {
   archive.WriteObject(*rpObject, pDowngradeFile);
   if (!pDowngradeFile) return true;
@@ -260,8 +251,10 @@ VXStringVector& MetadataUtil::GenerateProperPresentatationTableName(ARpGateway* 
   qName.clear();
   if (qualifiedName.size() == 2) {
     VoidIDVector subjectAreas;
-    QueryReadable(pRp, NamedInterfaceTypeCondition(kTIDACatalogFolder, QualifiedName{qualifiedName[0]}, true),
-                  subjectAreas, bProjectInaccessibleColumnAsNull);
+    bool bFoundInaccessible = false;
+    NamedInterfaceTypeCondition::QueryWithSecurity(
+        pRp, NamedInterfaceTypeCondition(kTIDACatalogFolder, QualifiedName{qualifiedName[0]}, true), subjectAreas,
+        bProjectInaccessibleColumnAsNull, bFoundInaccessible);
     if (!subjectAreas.empty()) {
       qName = {qualifiedName[0], VXString(), qualifiedName[1]};
       return qName;

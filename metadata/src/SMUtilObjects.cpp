@@ -1,12 +1,14 @@
 // Object naming: an object's qualified name, finding an object again from
 // one, matching written names (with former names), the names already taken
 // among roots or children, and addressing the columns of a key by position.
+#include <algorithm>
 #include <cstdint>
 #include <iterator>
 #include <utility>
 #include <vector>
 
 #include "Metadata/SMUtil.h"
+#include "SMQualifiedNameWalk.h"
 #include "Utility/BaseStringUtil.h"
 #include "Utility/VXAssert.h"
 #include "objectmodel/ObjectParent.h"
@@ -51,16 +53,11 @@ QualifiedName& MetadataUtil::GenerateQualifiedName(const Ref<ARpObject>& obj, Qu
   // Built innermost first; most names are a handful of levels deep.
   QualifiedName scratch;
   scratch.reserve(5);
-  scratch.push_back(obj->GetName());
-  Ref<ARpObject> cur = obj;
-  for (Ref<ARpObject> parent = GetParent(cur); !parent.IsNull(); parent = GetParent(cur)) {
-    AddEmptyAccordionNames(TypeOf(cur), parent, scratch);
-    scratch.push_back(parent->GetName());
-    cur = std::move(parent);
-  }
-  objName.clear();
-  objName.reserve(scratch.size());
-  objName.insert(objName.end(), std::make_move_iterator(scratch.rbegin()), std::make_move_iterator(scratch.rend()));
+  smnames::ForEachSegmentInnermostFirst(*obj, [&](const VXString& segment) { scratch.push_back(segment); });
+  // Turned around in place and handed over, rather than copied outermost
+  // first into a list of its own.
+  std::reverse(scratch.begin(), scratch.end());
+  objName.swap(scratch);
   return objName;
 }
 

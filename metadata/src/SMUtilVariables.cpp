@@ -188,6 +188,22 @@ void FindVariablesAux(const VXString& inputOutput, VariablePositions& positions,
   ScanPass(inputOutput, &pattern, &output, 1, nAddOffset);
 }
 
+bool MayHoldVariableReference(std::u32string_view text) noexcept {
+  static constexpr std::u32string_view kOpenings[] = {_S_VALUEOF_BRACKET, kValueListOfStr, kValueNameOfStr};
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char32_t c = text[i];
+    // Every opening begins with a v (among ASCII letters, v and V lower to it).
+    if (c < 0x80 ? (c | 0x20) != U'v' : BaseStringUtil::LowerCaseChar(c) != U'v') continue;
+    for (const std::u32string_view opening : kOpenings) {
+      if (text.size() - i < opening.size()) continue;
+      std::size_t n = 1;
+      while (n < opening.size() && BaseStringUtil::LowerCaseChar(text[i + n]) == opening[n]) ++n;
+      if (n == opening.size()) return true;
+    }
+  }
+  return false;
+}
+
 bool SetVariableTokenInfoIfIsSingleKEXBundleVariable(const VariablePositions& variables, VariableTokenInfo& variable) {
   if (variables.size() != 1) return false;
   const VariableTokenInfo& only = variables.front();

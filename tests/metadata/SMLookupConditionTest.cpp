@@ -6,6 +6,7 @@
 
 #include "Metadata/SMLookupCondition.h"
 #include "Metadata/SMUtil.h"
+#include "SMLookupConditionShared.h"
 #include "SMLookupConditionTestRepo.h"
 
 namespace {
@@ -148,10 +149,33 @@ TEST(LookupConditionFlexible, Matching) {
       {"business model and logical table",
        Flexible(TypeIDVector{kTIDALogicalTable}, QualifiedName{U"bm", U"fact"}, false),
        {r.lt}},
+      {"whole physical name",
+       Flexible(TypeIDVector{kTIDATable}, QualifiedName{U"sales db", U"CAT", U"Dbo", U"orders"}, false),
+       {r.ordersInSchema}},
+      // Only the outermost segment differs: the name does not fit, whatever
+      // the type (a subject area's former name is a presentation rule).
+      {"whole physical name, other database",
+       Flexible(TypeIDVector{kTIDATable}, QualifiedName{U"Old Sales", U"Cat", U"dbo", U"Orders"}, false),
+       {}},
+      {"whole presentation name, other subject area",
+       Flexible(tables, QualifiedName{U"Finance", U"", U"Orders"}, true),
+       {}},
+      {"a subject area's former name reaches its own tables only",
+       Flexible(tables, QualifiedName{U"Old Sales", U"", U"ORDERS"}, false),
+       {r.salesOrders}},
+      {"the empty level must be empty", Flexible(tables, QualifiedName{U"Sales", U"X", U"Orders"}, false), {}},
+      {"a folder level in a whole name (no empty level below a folder)",
+       Flexible(tables, QualifiedName{U"hr", U"folder", U"orders"}, false),
+       {r.deepOrders}},
+      {"empty lead, inner segment differs", Flexible(tables, QualifiedName{U"", U"Other", U"Orders"}, false), {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(r.Lookup(c.cond), c.expected);
+    // The lookups' borrowing view answers as the owning condition does.
+    const smlookup::FlexibleNameView view(c.cond.GetEligibleTypes(), c.cond.GetFlexibleName(),
+                                          c.cond.IsAliasMatching());
+    EXPECT_EQ(r.Lookup(view), c.expected);
   }
   const Flexible any(tables, QualifiedName{U"", U"Orders"}, false);
   EXPECT_FALSE(any(Ref<ARpObject>()));

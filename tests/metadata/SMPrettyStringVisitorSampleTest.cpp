@@ -1,7 +1,10 @@
 // Renderings of every expression of the bundled sample repository (logical
 // column formulas, complex joins, repository variables, hide conditions of
-// presentation columns) in the plain, fully qualified and by-id modes,
-// compared with tests/metadata/golden/render_sample.txt.
+// presentation columns) in the plain, fully qualified and by-id modes, inside
+// each subject area, re-parented, and with the warehouse database renamed,
+// compared with tests/metadata/golden/render_sample.txt. (Display names in
+// two languages need the bundle store: the tool's golden renderings have
+// them.)
 //
 // To refresh the golden file after a deliberate change:
 //   SMUTIL_UPDATE_GOLDEN=1 ./test_metadata --gtest_filter=PrettySample.*
@@ -21,21 +24,48 @@ namespace {
 
 const std::string kGolden = std::string(SMUTIL_SAMPLES_DIR) + "/../tests/metadata/golden/render_sample.txt";
 
-std::string Rendered(const Expr& expr, ARpGateway* rp, bool q, bool fq, bool byId) {
+template <class Render>
+std::string Bracketed(Render render) {
   try {
-    return "[" +
-           ToNarrow(ToPrettyStringVisitor::StringFrom(
-               expr, rp,
-               ToPrettyStringVisitor::Options{.mandatoryDoubleQuotes = q, .fullyQualified = fq, .usingVoidID = byId})) +
-           "]";
+    return "[" + ToNarrow(render()) + "]";
   } catch (const std::exception& e) {
     return std::string("error: ") + e.what();
   }
 }
 
+std::string Rendered(const Expr& expr, ARpGateway* rp, bool q, bool fq, bool byId) {
+  return Bracketed([&] {
+    return ToPrettyStringVisitor::StringFrom(
+        expr, rp,
+        ToPrettyStringVisitor::Options{.mandatoryDoubleQuotes = q, .fullyQualified = fq, .usingVoidID = byId});
+  });
+}
+
+// The modes that take more than flags, for one expression of obj.
+void RenderOtherModes(std::ostream& out, const std::string& name, const Expr& expr, ARpGateway* rp,
+                      const Ref<ARpObject>& obj, const VoidIDVector& catalogs) {
+  for (const VoidID& id : catalogs) {
+    const Ref<ACatalogFolder> catalog(rp->GetObject(id));
+    out << name << "	catalog " << ToNarrow(catalog->GetName()) << "	"
+        << Bracketed([&] { return ToPrettyStringVisitor::StringFrom(expr, rp, catalog, false); }) << "\n";
+  }
+  // The object's parent moved under a business model of another name.
+  const Ref<ARpObject> parent = MetadataUtil::GetParent(obj);
+  if (!parent.IsNull()) {
+    const QualifiedName moved{U"Sales", U"Moved " + parent->GetName()};
+    out << name << "	re-parented	"
+        << Bracketed([&] { return ToPrettyStringVisitor::StringFrom(expr, rp, parent, moved, false); }) << "\n";
+  }
+  const OldDatabaseNameToNewDatabaseNameMap renamed{{U"sales dw", U"Warehouse"}};
+  out << name << "	database renamed	"
+      << Bracketed([&] { return ToPrettyStringVisitor::StringFrom(expr, rp, renamed, false); }) << "\n";
+}
+
 std::string RenderSample() {
   std::unique_ptr<ARpGateway> rp = RpFile::Load(std::string(SMUTIL_SAMPLES_DIR) + "/sample.rpd.xml");
   std::ostringstream out;
+  VoidIDVector catalogs;
+  rp->GetObjectIDsOfType(kTIDACatalogFolder, catalogs);
   for (TypeID type :
        std::initializer_list<TypeID>{kTIDAAttribute, kTIDAComplexJoin, kTIDARpVariable, kTIDAFolderAttr}) {
     VoidIDVector ids;
@@ -51,6 +81,7 @@ std::string RenderSample() {
       out << name << "\tplain\t" << Rendered(expr, rp.get(), false, false, false) << "\n"
           << name << "\tfully qualified\t" << Rendered(expr, rp.get(), true, true, false) << "\n"
           << name << "\tby id\t" << Rendered(expr, rp.get(), false, false, true) << "\n";
+      RenderOtherModes(out, name, expr, rp.get(), obj, catalogs);
     }
   }
   return out.str();

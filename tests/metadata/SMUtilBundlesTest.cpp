@@ -230,6 +230,58 @@ TEST_F(SMUtilBundles, TheHostSeesTheDisplayNameBeforeSubstitution) {
   EXPECT_EQ(seen, std::vector<VXString>{U"C1:" + Bundle(U"ONE")});
 }
 
+// Plain texts come back as they are, and every spelling of a reference the
+// scanner finds still counts: any case of the opening (a dotted capital I
+// lowers to i), quoted parts, both openings of the bundle test. Near misses
+// and a reference after a quote that never closes stay text. The host's hook
+// sees every display name, plain or not.
+TEST_F(SMUtilBundles, PlainTextsAndEverySpellingOfAReference) {
+  SetSession(U"LANG", U"fr");
+  std::vector<VXString> seen;
+  Repository::ProcessKEX_DIRECT = [&](ARpGateway*, VXString& text, const Ref<ARpObject>&) { seen.push_back(text); };
+  struct Case {
+    const char32_t* text;
+    const char32_t* shown;
+    const char32_t* loadedKey;  // the bundle key the host is asked for, if any
+  };
+  const Case cases[] = {
+      {U"Mesure 5", U"Mesure 5", nullptr},
+      {U"Revenue per value", U"Revenue per value", nullptr},
+      {U"VALUEOF", U"VALUEOF", nullptr},
+      {U"valueof (VX_SESSION.LANG)", U"valueof (VX_SESSION.LANG)", nullptr},
+      {U"Chiffre d'affaires \u00e9t\u00e9", U"Chiffre d'affaires \u00e9t\u00e9", nullptr},
+      {U"d'un VALUEOF(VX_SESSION.LANG)", U"d'un VALUEOF(VX_SESSION.LANG)", nullptr},
+      {U"VALUEOF(VX_SESSION.LANG)", U"fr", nullptr},
+      {U"valueof(VX_SESSION.LANG)", U"fr", nullptr},
+      {U"Sales ValueOf(VX_SESSION.LANG)", U"Sales fr", nullptr},
+      {U"vAlUeOf(VX_SESSION.LANG)!", U"fr!", nullptr},
+      {U"'VALUEOF(VX_SESSION.LANG)'", U"'fr'", nullptr},
+      {U"\"x VALUEOF(VX_SESSION.LANG)\"", U"\"x fr\"", nullptr},
+      {U"\u00c9t\u00e9 VALUEOF(VX_SESSION.LANG)", U"\u00c9t\u00e9 fr", nullptr},
+      {U"VALUEOF(VX_SESSION.KEX_BUNDLE_K1)", U"text of K1", U"K1"},
+      // Display names substitute VALUEOF only, but the bundle test finds both.
+      {U"Sales VALUELISTOF(VX_SESSION.LANG)", U"Sales VALUELISTOF(VX_SESSION.LANG)", nullptr},
+      {U"ValueListOf(VX_SESSION.KEX_BUNDLE_K2)", U"ValueListOf(VX_SESSION.KEX_BUNDLE_K2)", U"K2"},
+      {U"VALUEL\u0130STOF(VX_SESSION.KEX_BUNDLE_K3)", U"VALUEL\u0130STOF(VX_SESSION.KEX_BUNDLE_K3)", U"K3"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(ToNarrow(c.text));
+    calls.clear();
+    seen.clear();
+    SetDisplay(columns[0], c.text);
+    SetDescription(columns[0], c.text);
+    EXPECT_EQ(Display(columns[0]), c.shown);
+    EXPECT_EQ(seen, std::vector<VXString>{c.text});
+    if (c.loadedKey) {
+      ASSERT_EQ(calls.size(), 1u);
+      EXPECT_EQ(calls[0], std::set<VXString>{c.loadedKey});
+    } else {
+      EXPECT_TRUE(calls.empty());
+    }
+    EXPECT_EQ(Description(columns[0]), c.shown);
+  }
+}
+
 TEST_F(SMUtilBundles, ExternalAuthorizationKeepsEmptyNamesEmpty) {
   SetDisplay(columns[0], U"VALUEOF(VX_SESSION.UNSET)");
   SetDisplay(columns[1], U"Shown");

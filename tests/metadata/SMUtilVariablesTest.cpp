@@ -6,6 +6,7 @@
 #include "Metadata/SMUtil.h"
 #include "Metadata/SMVariables.h"
 #include "Utility/BaseStringUtil.h"
+#include "Utility/SUStrUtil.h"
 
 namespace {
 
@@ -316,29 +317,27 @@ std::size_t CountPlaceholders(std::u32string_view format) {
   return n;
 }
 
-// The name schemes take one wide-string argument per level, and a generated
-// name must read back as one variable when put into a reference.
+// The name schemes take one argument per level (message texts with %1 ...),
+// and a generated name must read back as one variable when put into a
+// reference.
 TEST(VariableConstants, NameFormatsTakeOneTextPerLevel) {
-  const std::vector<std::pair<const char32_t*, std::size_t>> formats = {
-      {S_VALUE_OF_LS, 1},
-      {S_IDS_DEFAULT_CUSTOM_NAME_1, 1},
-      {S_IDS_DEFAULT_CUSTOM_NAME_2, 2},
-      {S_IDS_DEFAULT_CUSTOM_NAME_3, 3},
-      {S_IDS_DEFAULT_CUSTOM_NAME_4, 4},
-      {S_IDS_DEFAULT_DESCRIPTION_1, 1},
-      {S_IDS_DEFAULT_DESCRIPTION_2, 2},
-      {S_IDS_DEFAULT_DESCRIPTION_3, 3},
-      {S_IDS_DEFAULT_DESCRIPTION_4, 4},
-      {S_IDS_KEX_CUSTOM_NAME_2, 2},
-      {S_IDS_KEX_CUSTOM_NAME_3, 3},
-      {S_IDS_KEX_CUSTOM_DESCRIPTION, 3},
+  EXPECT_EQ(CountPlaceholders(S_VALUE_OF_LS), 1u);
+  EXPECT_EQ(std::u32string_view(S_VALUE_OF_LS).find(U'%'), std::u32string_view(S_VALUE_OF_LS).find(U"%ls"));
+  const std::vector<std::pair<MessageId, std::size_t>> schemes = {
+      {S_IDS_DEFAULT_CUSTOM_NAME_1, 1}, {S_IDS_DEFAULT_CUSTOM_NAME_2, 2},  {S_IDS_DEFAULT_CUSTOM_NAME_3, 3},
+      {S_IDS_DEFAULT_CUSTOM_NAME_4, 4}, {S_IDS_DEFAULT_DESCRIPTION_1, 1},  {S_IDS_DEFAULT_DESCRIPTION_2, 2},
+      {S_IDS_DEFAULT_DESCRIPTION_3, 3}, {S_IDS_DEFAULT_DESCRIPTION_4, 4},  {S_IDS_KEX_CUSTOM_NAME_2, 2},
+      {S_IDS_KEX_CUSTOM_NAME_3, 3},     {S_IDS_KEX_CUSTOM_DESCRIPTION, 3},
   };
-  for (const auto& [format, n] : formats) {
-    EXPECT_EQ(CountPlaceholders(format), n) << ToNarrow(format);
-    // No other conversion may hide in the text.
-    EXPECT_EQ(std::u32string_view(format).find(U'%'), std::u32string_view(format).find(U"%ls")) << ToNarrow(format);
+  for (const auto& [id, n] : schemes) {
+    ASSERT_TRUE(SUStrUtil::HasMessage(id)) << id;
+    const VXString text = SUStrUtil::LoadMsgStringOnly(id);
+    for (std::size_t k = 1; k <= n + 1; ++k) {
+      EXPECT_EQ(text.find(U"%" + ToVXString(std::to_string(k))) != VXString::npos, k <= n) << id << " %" << k;
+    }
   }
-  const VXString name = BaseStringUtil::VXString_sprintf(S_IDS_DEFAULT_CUSTOM_NAME_3, U"Sales", U"Orders", U"Amount");
+  const VXString name = SUStrUtil::LoadMsgStringOnly(S_IDS_DEFAULT_CUSTOM_NAME_3, U"Sales", U"Orders", U"Amount");
+  EXPECT_EQ(name, U"CN_Sales_Orders_Amount");
   const VXString reference = BaseStringUtil::VXString_sprintf(S_VALUE_OF_LS, VXString(U"VX_SESSION.") + name);
   VariablePositions refs;
   MetadataUtil::FindVariables(reference, refs);
@@ -353,9 +352,9 @@ TEST(VariableConstants, NameFormatsTakeOneTextPerLevel) {
 TEST(VariableConstants, KEXNamesCarryTheirPrefixes) {
   VariableTokenInfo v;
   const auto reference = [](const VXString& name) { return U"VALUEOF(VX_SESSION." + name + U")"; };
-  const VXString label = BaseStringUtil::VXString_sprintf(S_IDS_KEX_CUSTOM_NAME_3, U"DB", U"T", U"C");
-  const VXString tableLabel = BaseStringUtil::VXString_sprintf(S_IDS_KEX_CUSTOM_NAME_2, U"DB", U"T");
-  const VXString tooltip = BaseStringUtil::VXString_sprintf(S_IDS_KEX_CUSTOM_DESCRIPTION, U"DB", U"T", U"C");
+  const VXString label = SUStrUtil::LoadMsgStringOnly(S_IDS_KEX_CUSTOM_NAME_3, U"DB", U"T", U"C");
+  const VXString tableLabel = SUStrUtil::LoadMsgStringOnly(S_IDS_KEX_CUSTOM_NAME_2, U"DB", U"T");
+  const VXString tooltip = SUStrUtil::LoadMsgStringOnly(S_IDS_KEX_CUSTOM_DESCRIPTION, U"DB", U"T", U"C");
   EXPECT_TRUE(MetadataUtil::HasVariablesStartedWithPattern(reference(label), S_KEX_LABEL, v));
   EXPECT_TRUE(MetadataUtil::HasVariablesStartedWithPattern(reference(tableLabel), S_KEX_LABEL, v));
   EXPECT_TRUE(MetadataUtil::HasVariablesStartedWithPattern(reference(tooltip), S_KEX_TOOLTIP, v));

@@ -10,6 +10,7 @@
 #include <random>
 #include <set>
 
+#include "Utility/VXStringCaseInsensitive.h"
 #include "objectmodel/ObjectHashIndex.h"
 #include "objectmodel/ObjectModel.h"
 #include "objectmodel/RpBuilder.h"
@@ -145,3 +146,56 @@ TEST(ChildNameIndex, EmptyNamesAreCountedThroughRenamesAndDeletion) {
 }
 
 }  // namespace
+
+// While a bulk load is open the index by name and alias is not kept: a
+// lookup by name must still find exactly what a scan of every object finds,
+// through creations, renames, aliases and deletions, and so must the index
+// rebuilt when the load ends.
+TEST(NameIndex, LookupsByNameAgreeWithAScanDuringAndAfterABulkLoad) {
+  ARpGateway rp;
+  std::mt19937 random(11);
+  const VXString names[] = {U"Sales", U"SALES", U"Orders", U"", U"Amount", U"x"};
+  auto expectLookupsAgreeWithScan = [&rp, &names](const char* when) {
+    for (const VXString& name : names) {
+      for (bool bAliases : {false, true}) {
+        VoidIDVector found;
+        rp.LookupObjects(TypedObjectNameCondition(kTIDATable, name, bAliases), found);
+        VoidIDVector all;
+        rp.GetObjectIDsOfType(kTIDATable, all);
+        VoidIDVector expected;
+        for (const VoidID& id : all) {
+          const Ref<ARpObject> obj = rp.GetObject(id);
+          bool bMatch = VXCaseFold::Equal(obj->GetName(), name);
+          for (const VXString& a : obj->GetAliasList()) bMatch = bMatch || (bAliases && VXCaseFold::Equal(a, name));
+          if (bMatch) expected.push_back(id);
+        }
+        EXPECT_EQ(found, expected) << when << " name '" << ToNarrow(name) << "' aliases " << bAliases;
+      }
+    }
+  };
+  std::vector<VoidID> tables;
+  {
+    ARpGateway::BulkLoad bulk(rp);
+    const VoidID db = rp.CreateObject(kTIDADatabase, U"DB").GetID();
+    for (int i = 0; i < 300; ++i) {
+      tables.push_back(rp.CreateObject(kTIDATable, names[random() % 6], db).GetID());
+      const VoidID t = tables[random() % tables.size()];
+      if (rp.GetObject(t).IsNull()) continue;
+      switch (random() % 4) {
+        case 0:
+          rp.RenameObject(t, names[random() % 6], random() % 2 == 0);
+          break;
+        case 1:
+          rp.AddAlias(t, names[random() % 6]);
+          break;
+        case 2:
+          rp.DeleteObject(t);
+          break;
+        default:
+          break;
+      }
+    }
+    expectLookupsAgreeWithScan("during the load");
+  }
+  expectLookupsAgreeWithScan("after the load");
+}

@@ -98,6 +98,38 @@ TEST(Session, ReadAuthorizationInheritsAndHooks) {
   EXPECT_EQ(calls, 2);
 }
 
+TEST(Session, SigningOnTakesTheUsersReadDenials) {
+  SampleRepository s;
+  RpBuilder& b = s.b;
+  const VoidID ana = b.Add(kTIDAUser, U"ana");
+  const VoidID bo = b.Add(kTIDAUser, U"bo");
+  s.rp.InsertTuple(RpRel::kUserReadDenials, {ana, s.presOrders});
+  s.rp.InsertTuple(RpRel::kUserReadDenials, {bo, s.sa});
+  s.rp.DenyRead(s.orders);  // left over from another session
+
+  ASSERT_TRUE(s.rp.SignOnAs(U"ANA"));
+  EXPECT_EQ(s.rp.GetCurrentUserName(), U"ana");
+  EXPECT_FALSE(Authorization::IsAuthorizedToRead(&s.rp, s.presId));
+  EXPECT_TRUE(Authorization::IsAuthorizedToRead(&s.rp, s.sa));
+  EXPECT_TRUE(Authorization::IsAuthorizedToRead(&s.rp, s.orders));
+  ASSERT_TRUE(s.rp.SignOnAs(U"bo"));
+  EXPECT_FALSE(Authorization::IsAuthorizedToRead(&s.rp, s.sa));
+  EXPECT_FALSE(s.rp.SignOnAs(U"nobody"));
+  EXPECT_EQ(s.rp.GetCurrentUserName(), U"bo");
+  EXPECT_FALSE(Authorization::IsAuthorizedToRead(&s.rp, s.sa));
+}
+
+TEST(Session, DefaultCatalog) {
+  ARpGateway rp;
+  EXPECT_EQ(rp.GetDefaultCatalogName(false), U"");
+  rp.SetSessionVariableValue({U"S", U"DEFAULT_CATALOG"}, Heap<PropertyValue>(new PropertyValueString(U"DW.CAT")));
+  EXPECT_EQ(rp.GetDefaultCatalogName(true), U"DW.CAT");
+  rp.SetDefaultCatalogName(U"Sales DW.SALESDB");
+  EXPECT_EQ(rp.GetDefaultCatalogName(false), U"Sales DW.SALESDB");
+  rp.SetDefaultSubjectAreaAppliesWhenCatalogSpecified(false);
+  EXPECT_EQ(rp.GetDefaultCatalogName(true), U"");
+}
+
 TEST(Session, RepositoryManagerNotifiesInOrder) {
   struct Sink : RpMgr::Notifications {
     Sink(std::vector<int>& log, int tag) : m_log(log), m_tag(tag) {}

@@ -33,7 +33,7 @@ TEST(CmdNames, NamesTakenUnderAParentAndAtTheTop) {
       {"names", "--type", "presentation table", "--parent-type", "CATALOG FOLDER", "--parent", "Sales Analysis"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   // Former names come right after the current name.
-  EXPECT_EQ(r.out, "Orders\nCustomers\nCustomer\nClients\nProducts\nTime\n");
+  EXPECT_EQ(r.out, "Orders\nCustomers\nCustomer\nClients\nProducts\nTime\nMargins\n");
   r = RunTool({"names", "--type", "4004"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out.rfind("Sales Analysis\nSales\n", 0), 0u) << r.out;

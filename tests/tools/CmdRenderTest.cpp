@@ -129,3 +129,72 @@ TEST_F(CmdRender, Failures) {
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out, "\n");
 }
+
+// ---- the modes that need more than flags -------------------------------------------------
+
+namespace {
+
+// The sample's "Localized Sales" shows the logical product columns 2006:29
+// (Product Id, display name "Product number"), 2006:30 (Product Name, a
+// bundle string) and 2006:31 (Category, a label the host sets), in the
+// table Products (a bundle string), under the title SA_TITLE (a bundle
+// string); samples/bundles.tsv has the English and French texts.
+ToolRun RenderSample(std::vector<std::string> args) {
+  args.insert(args.begin(), "render");
+  return RunTool(args);
+}
+
+}  // namespace
+
+TEST(CmdRenderSample, CatalogWithDisplayNamesInTwoLanguages) {
+  const std::string expr = "Concat(Concat(#2006:29,#2006:30),#2006:31)";
+  ToolRun r = RenderSample({"--catalog", "Localized Sales", "--expr", expr});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out,
+            " CONCAT( CONCAT(\"Localized Sales\".\"Products\".\"Product Id\", \"Localized Sales\".\"Products\"."
+            "\"Product Name\"), \"Localized Sales\".\"Products\".\"Category\")\n");
+  r = RenderSample({"--catalog", "Localized Sales", "--display", "--lang", "en", "--expr", expr});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out,
+            " CONCAT( CONCAT(\"Localized sales\".\"Products\".\"Product number\", \"Localized sales\".\"Products\"."
+            "\"Product name\"), \"Localized sales\".\"Products\".\"Category\")\n");
+  r = RenderSample({"--catalog", "Localized Sales", "--display", "--lang", "fr", "--expr", expr});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out,
+            " CONCAT( CONCAT(\"Ventes localisées\".\"Produits\".\"Product number\", \"Ventes localisées\"."
+            "\"Produits\".\"Nom du produit\"), \"Ventes localisées\".\"Produits\".\"Category\")\n");
+  // A presentation column by its display name, outside any catalog.
+  r = RenderSample({"--display", "--lang", "fr", "--expr", "Concat(#4010:25,#4010:24)"});
+  EXPECT_EQ(r.out, " CONCAT(\"Nom du produit\", \"Product number\")\n");
+}
+
+TEST_F(CmdRender, ReparentedAndRenamedDatabase) {
+  ToolRun r = Render(
+      {"--reparent", "Retail.Fact", "--to", "Retail.Sales Fact", "--type", "LOGICAL COLUMN", "Retail.Fact.Margin"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "\"Retail\".\"Sales Fact\".\"Revenue\" - \"Retail\".\"Sales Fact\".\"Cost\"\n");
+  r = Render({"--rename-db", "sales db=Warehouse", "--type", "JOIN", "Orders_Items"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "\"Warehouse\"...\"Orders\".\"Order Key\" = \"Warehouse\"...\"Items\".\"Order Key\"\n");
+  r = Render({"--rename-db", "Sales DB=Warehouse", "--by-id", "--type", "JOIN", "Orders_Items"});
+  EXPECT_EQ(r.out.substr(0, 1 + orderKey.ToString().size() + 1), "\"" + ToNarrow(orderKey.ToString()) + "\"");
+}
+
+TEST_F(CmdRender, ModeOptionsThatDoNotGoTogether) {
+  const std::vector<std::vector<std::string>> usage = {
+      {"--catalog", "X", "--reparent", "Retail.Fact", "--to", "Y", "--expr", "1"},
+      {"--reparent", "Retail.Fact", "--expr", "1"},
+      {"--rename-db", "nothing", "--expr", "1"},
+      {"--rename-db", "=x", "--expr", "1"},
+      {"--catalog", "X", "--quotes", "--expr", "1"},
+      {"--display", "--rename-db", "a=b", "--expr", "1"},
+  };
+  for (const auto& args : usage) {
+    const ToolRun r = Render(args);
+    EXPECT_EQ(r.exitCode, 2) << args.front() << ": " << r.out;
+    EXPECT_FALSE(r.err.empty());
+  }
+  const ToolRun r = Render({"--catalog", "No Such Area", "--expr", "1"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("No Such Area"), std::string::npos) << r.err;
+}

@@ -18,7 +18,7 @@ TEST(CmdSubst, ExpandsRepositoryAndSessionVariables) {
        "co=VALUEOF(COMPANY_NAME)", "role=VALUEOF(VX_SESSION.APP_ROLE)", "in=(VALUELISTOF(VX_SESSION.SALES_REGIONS))",
        "second=VALUEOF(1, VX_SESSION.SALES_REGIONS)", "none=VALUEOF(5, VX_SESSION.SALES_REGIONS)"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(r.out, "co=Contoso Retail role=O''Neil in=('North','East') second='East' none=NULL\n");
+  EXPECT_EQ(r.out, "co=Bramble Retail role=O''Neil in=('North','East') second='East' none=NULL\n");
   EXPECT_EQ(r.err, "");
 }
 
@@ -72,7 +72,7 @@ TEST(CmdScripts, PrintsThePersonalizedScriptsInOrder) {
             "pre-disconnect\tCALL LOG_LOGOUT('anna.berg', 'East')\n"
             "before-query\tSET QUERY_TAG = 'viewer@North'\n"
             "before-query\tSET REGION_FILTER = ('North','East')\n"
-            "after-query\tSET COMPANY = 'Contoso Retail'\n");
+            "after-query\tSET COMPANY = 'Bramble Retail'\n");
 }
 
 TEST(CmdScripts, UserComesFromTheRepositoryCredentials) {
@@ -80,7 +80,7 @@ TEST(CmdScripts, UserComesFromTheRepositoryCredentials) {
                              "VX_SESSION.SALES_REGIONS=North", "Sales DW", "Variable Pool"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out,
-            "{\"afterQuery\":[\"SET COMPANY = 'Contoso Retail'\"],"
+            "{\"afterQuery\":[\"SET COMPANY = 'Bramble Retail'\"],"
             "\"beforeQuery\":[\"SET QUERY_TAG = 'viewer@North'\",\"SET REGION_FILTER = ('North')\"],"
             "\"postConnect\":[\"SET APP_USER = 'bi_service'\",\"SET SEARCH_PATH = dbo\"],"
             "\"preDisconnect\":[\"CALL LOG_LOGOUT('bi_service', NULL)\"]}\n");

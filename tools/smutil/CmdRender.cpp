@@ -15,8 +15,17 @@
 // objects by id (#2006:12). Naming: --fully-qualified (every level),
 // --single-part (the object's own name), --by-id (quoted ids), --quotes
 // (quote every name part); by default the last two parts, quoted only where
-// needed. The text is printed exactly as rendered, leading blanks included,
-// followed by one line break.
+// needed. --display writes presentation columns by their custom display
+// names (bundle strings in the language of --lang); --catalog SUBJECT_AREA
+// writes references as the presentation columns of that subject area;
+// --reparent OLD_PARENT --to NEW_PARENT_NAME writes the children of
+// OLD_PARENT under the new name; --rename-db OLD=NEW (repeatable) writes
+// database OLD as NEW. The text is printed exactly as rendered, leading blanks
+// included, followed by one line break; a rendering that cannot name a
+// reference under the new parent is empty.
+//
+//   $ smutil render --catalog "Sales Analysis" --type "LOGICAL COLUMN" Sales.Orders.Revenue
+//   "Sales Analysis"."Orders"."Quantity" * "Orders"."Unit Price" - "Sales Analysis"."Orders"."Discount"
 #include <CLI/CLI.hpp>
 #include <memory>
 #include <ostream>
@@ -25,59 +34,18 @@
 #include "Commands.h"
 #include "Expr/ToStringVisitor.h"
 #include "Metadata/SMPrettyStringVisitor.h"
-#include "Metadata/SMUtil.h"
-#include "ObjectArgs.h"
+#include "RenderModes.h"
 #include "RepoLoad.h"
-#include "RepoNameArgs.h"
-#include "objectmodel/Condition.h"
 
 namespace smutil_tool {
 namespace {
 
 struct Options {
-  bool bQuotes = false;
-  bool bFullyQualified = false;
-  bool bSinglePart = false;
-  bool bByID = false;
+  RenderModeOptions mode;
   std::string typeText;
   std::string exprText;
   std::vector<std::string> words;
 };
-
-// The expression an object of one of the rendered kinds holds; false (with
-// a message) for other kinds.
-bool ExpressionOf(Context& ctx, const Ref<ARpObject>& obj, Expr& expr) {
-  switch (obj->GetTypeID()) {
-    case kTIDAAttribute:
-      expr = Ref<AAttribute>(obj)->GetExpr();
-      return true;
-    case kTIDAComplexJoin:
-      expr = Ref<AComplexJoin>(obj)->GetJoinExpr();
-      return true;
-    case kTIDARpVariable:
-      expr = Ref<ARpVariable>(obj)->GetExpr();
-      return true;
-    default:
-      ctx.err << "smutil render: " << DescribeObject(obj)
-              << " holds no expression to render; use a LOGICAL COLUMN, JOIN or RP VARIABLE\n";
-      return false;
-  }
-}
-
-// The one object of the type whose own name is name, exactly; null when
-// none or several have it.
-Ref<ARpObject> UniqueByOwnName(ARpGateway* rp, TypeID type, const VXString& name) {
-  VoidIDVector ids;
-  rp->LookupObjects(TypedObjectNameCondition(type, name, false), ids);
-  Ref<ARpObject> found;
-  for (const VoidID& id : ids) {
-    Ref<ARpObject> obj = rp->GetObject(id);
-    if (obj.IsNull() || obj->GetName() != name) continue;
-    if (!found.IsNull()) return Ref<ARpObject>();
-    found = obj;
-  }
-  return found;
-}
 
 int RunRender(Context& ctx, const Options& o) {
   if (o.typeText.empty() && o.exprText.empty()) {
@@ -104,7 +72,7 @@ int RunRender(Context& ctx, const Options& o) {
     }
     VoidIDVector ids;
     expr.GetObjectIDsInExpr(ids, true);
-    if (!ids.empty()) {
+    if (!ids.empty() || ModeNeedsRepository(o.mode)) {
       rp = LoadRepositoryOrExplain(ctx);
       if (!rp) return kExitFailed;
     }
@@ -113,43 +81,22 @@ int RunRender(Context& ctx, const Options& o) {
     if (!ParseTypeArgument(ctx, o.typeText, type)) return kExitUsage;
     rp = LoadRepositoryOrExplain(ctx);
     if (!rp) return kExitFailed;
-    RpObjectVector found;
-    QualifiedName qname;
-    if (o.words.size() == 1) {
-      found = FindObjectsFromArgument(rp.get(), o.words[0], type);
-      qname = QualifiedNameFromArgument(o.words[0]);
-    } else {
-      for (const std::string& w : o.words) qname.push_back(ToVXString(w));
-      Ref<ARpObject> obj = MetadataUtil::GetRpObjectFromQualifiedName(rp.get(), type, qname);
-      if (!obj.IsNull()) found.push_back(obj);
-    }
-    if (found.empty() && qname.size() == 1) {
-      Ref<ARpObject> obj = UniqueByOwnName(rp.get(), type, qname.front());
-      if (!obj.IsNull()) found.push_back(obj);
-    }
-    if (found.empty()) {
-      ctx.err << "smutil render: no " << TypeLabel(type) << " named";
-      for (const std::string& w : o.words) ctx.err << " " << w;
-      ctx.err << " in " << ctx.repoPath << "\n";
-      ExplainSimilarNames(ctx, rp.get(), type, qname, o.typeText);
-      return kExitFailed;
-    }
-    if (!ExpressionOf(ctx, found.front(), expr)) return kExitFailed;
+    const Ref<ARpObject> obj = FindExpressionObject(ctx, "render", rp.get(), type, o.typeText, o.words);
+    if (obj.IsNull()) return kExitFailed;
+    const std::optional<RpProp> key = ExpressionPropertyOf(ctx, "render", obj);
+    if (!key) return kExitFailed;
+    expr = obj->GetExprProperty(*key);
   }
-  const ToPrettyStringVisitor::Options options{.mandatoryDoubleQuotes = o.bQuotes,
-                                               .fullyQualified = o.bFullyQualified,
-                                               .singlePartName = o.bSinglePart,
-                                               .usingVoidID = o.bByID};
-  ctx.out << ToNarrow(ToPrettyStringVisitor::StringFrom(expr, rp.get(), options)) << "\n";
+  ResolvedRenderMode mode;
+  bool usage = false;
+  if (!ResolveRenderMode(ctx, "render", rp.get(), o.mode, mode, usage)) return usage ? kExitUsage : kExitFailed;
+  ctx.out << ToNarrow(RenderInMode(expr, rp.get(), mode)) << "\n";
   return kExitDone;
 }
 
 RunFn DeclareRender(CLI::App& cmd, Context&) {
   auto o = std::make_shared<Options>();
-  cmd.add_flag("--fully-qualified", o->bFullyQualified, "name every level");
-  cmd.add_flag("--single-part", o->bSinglePart, "the object's own name only");
-  cmd.add_flag("--by-id", o->bByID, "quoted ids instead of names");
-  cmd.add_flag("--quotes", o->bQuotes, "quote every name part");
+  AddRenderModeOptions(cmd, o->mode);
   CLI::Option* type = cmd.add_option("--type", o->typeText,
                                      "render the formula of a LOGICAL COLUMN, the condition of a (complex) JOIN or "
                                      "the initializer of an RP VARIABLE named QNAME (or given by id)")

@@ -10,12 +10,15 @@
 //
 // All constants are null-terminated UTF-32 arrays, so they pass as a
 // `const char32_t*` pattern and convert to VXString where a string is wanted.
-// Format constants (the *_LS and S_IDS_* families) are printf-style with one
-// "%ls" per wide-string argument, for BaseStringUtil::VXString_sprintf; their
-// argument order is outermost container first, the object's own name last.
+// Format constants (the *_LS family) are printf-style with one "%ls" per
+// wide-string argument, for BaseStringUtil::VXString_sprintf. The S_IDS_*
+// name schemes are message numbers whose texts take %1, %2, ... through
+// SUStrUtil::LoadMsgStringOnly. Either way the argument order is outermost
+// container first, the object's own name last.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace SMConstantsDetail {
@@ -58,16 +61,18 @@ inline constexpr char32_t _S_MULTI_VAR_TOKEN[] = U"@@";
 
 // Session-variable names generated for custom display names (CN_) and
 // descriptions (CD_), one form per depth of the object in the presentation
-// layer. The parts are joined with "_" so that the whole stays one identifier
-// and needs no quoting after "VX_SESSION.".
-inline constexpr char32_t S_IDS_DEFAULT_CUSTOM_NAME_1[] = U"CN_%ls";
-inline constexpr char32_t S_IDS_DEFAULT_CUSTOM_NAME_2[] = U"CN_%ls_%ls";
-inline constexpr char32_t S_IDS_DEFAULT_CUSTOM_NAME_3[] = U"CN_%ls_%ls_%ls";
-inline constexpr char32_t S_IDS_DEFAULT_CUSTOM_NAME_4[] = U"CN_%ls_%ls_%ls_%ls";
-inline constexpr char32_t S_IDS_DEFAULT_DESCRIPTION_1[] = U"CD_%ls";
-inline constexpr char32_t S_IDS_DEFAULT_DESCRIPTION_2[] = U"CD_%ls_%ls";
-inline constexpr char32_t S_IDS_DEFAULT_DESCRIPTION_3[] = U"CD_%ls_%ls_%ls";
-inline constexpr char32_t S_IDS_DEFAULT_DESCRIPTION_4[] = U"CD_%ls_%ls_%ls_%ls";
+// layer. These are numbers of the message catalogue, whose texts (for
+// example 34112 = CN_%1_%2_%3) a deployment may change; the parts are
+// joined with "_" so that the whole stays one identifier and needs no
+// quoting after "VX_SESSION.".
+inline constexpr std::uint64_t S_IDS_DEFAULT_CUSTOM_NAME_1 = 34110;
+inline constexpr std::uint64_t S_IDS_DEFAULT_CUSTOM_NAME_2 = 34111;
+inline constexpr std::uint64_t S_IDS_DEFAULT_CUSTOM_NAME_3 = 34112;
+inline constexpr std::uint64_t S_IDS_DEFAULT_CUSTOM_NAME_4 = 34113;
+inline constexpr std::uint64_t S_IDS_DEFAULT_DESCRIPTION_1 = 34114;
+inline constexpr std::uint64_t S_IDS_DEFAULT_DESCRIPTION_2 = 34115;
+inline constexpr std::uint64_t S_IDS_DEFAULT_DESCRIPTION_3 = 34116;
+inline constexpr std::uint64_t S_IDS_DEFAULT_DESCRIPTION_4 = 34117;
 
 // Prefixes of the KEX label (display name) and tooltip (description)
 // variables. The generated KEX names below begin with them, so a text holding
@@ -75,11 +80,12 @@ inline constexpr char32_t S_IDS_DEFAULT_DESCRIPTION_4[] = U"CD_%ls_%ls_%ls_%ls";
 inline constexpr char32_t S_KEX_LABEL[] = U"KEX_LABEL_";
 inline constexpr char32_t S_KEX_TOOLTIP[] = U"KEX_TOOLTIP_";
 
-// KEX UI-hint variable names: (database, table) for a physical table and
-// (database, table, column) for a physical column.
-inline constexpr char32_t S_IDS_KEX_CUSTOM_NAME_2[] = U"KEX_LABEL_%ls_%ls";
-inline constexpr char32_t S_IDS_KEX_CUSTOM_NAME_3[] = U"KEX_LABEL_%ls_%ls_%ls";
-inline constexpr char32_t S_IDS_KEX_CUSTOM_DESCRIPTION[] = U"KEX_TOOLTIP_%ls_%ls_%ls";
+// KEX UI-hint variable names, message numbers too: (database, table) for a
+// physical table and (database, table, column) for a physical column; their
+// texts begin with S_KEX_LABEL and S_KEX_TOOLTIP.
+inline constexpr std::uint64_t S_IDS_KEX_CUSTOM_NAME_2 = 34118;
+inline constexpr std::uint64_t S_IDS_KEX_CUSTOM_NAME_3 = 34119;
+inline constexpr std::uint64_t S_IDS_KEX_CUSTOM_DESCRIPTION = 34120;
 
 // Property-map key of a physical column hidden from KEX applications, and the
 // value that means "yes" (compared case-insensitively).

@@ -33,9 +33,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "Metadata/SMExprType.h"
 #include "Utility/VXString.h"
 #include "Utility/VoidID.h"
 #include "objectmodel/Condition.h"
+#include "objectmodel/Interfaces.h"
 #include "objectmodel/RpGateway.h"
 
 namespace UniqueNum {
@@ -137,6 +139,112 @@ class NamedInterfaceTypeCondition : public ObjectNameCondition {
   static QualifiedName& AddSchemaForCrystalReport(const QualifiedName& qualifiedName, QualifiedName& qName,
                                                   bool bChopLastPart);
 
+  // ---- resolving a query's names (SMLookupAlgorithms.cpp, SMLookupColumns.cpp)
+  //
+  //   QualifiedNameIDPairVector pairs;
+  //   VoidIDSet tables;
+  //   VoidID area;
+  //   auto code = NamedInterfaceTypeCondition::LookupFolderTree({U"Sales", U"Orders"}, pairs, pRp, kSME_Logical,
+  //                                                             tables, area, false, false);
+  //   // kOK: pairs holds every name the table answers to, tables its id.
+  //
+  // Every lookup applies the current user's read permission unless
+  // bProjectInaccessibleColumnAsNull is set (the query then shows what the
+  // user may not read as nulls), and records in idCollection the tables
+  // whose names it resolved. Nothing throws: the code says what happened.
+
+  // A table name of the layer to the pairs (qualified name, id) under which
+  // the table found can be addressed; a one-segment presentation name that
+  // names a subject area lists that area's tables and sets catalogFolderID.
+  static LookupFolderTreeRetCode LookupFolderTree(const QualifiedName& qFolderName,
+                                                  QualifiedNameIDPairVector& qNameIDPairs, ARpGateway* pRp,
+                                                  ExprType exprType, VoidIDSet& idCollection, VoidID& catalogFolderID,
+                                                  bool bProjectInaccessibleColumnAsNull,
+                                                  bool bListCatalogWithoutSecurity);
+  // The same, and on kAmbiguousTable / kAmbiguousCatalog the objects that
+  // made it ambiguous (their qualified names and ids) in candidates, which
+  // is emptied first. The code and the other outputs are those above.
+  static LookupFolderTreeRetCode LookupFolderTree(const QualifiedName& qFolderName,
+                                                  QualifiedNameIDPairVector& qNameIDPairs, ARpGateway* pRp,
+                                                  ExprType exprType, VoidIDSet& idCollection, VoidID& catalogFolderID,
+                                                  bool bProjectInaccessibleColumnAsNull,
+                                                  bool bListCatalogWithoutSecurity,
+                                                  QualifiedNameIDPairVector& candidates);
+  // A table name of the layer to the ids of the tables it names (appended
+  // to folderIDs). catalogFolderID is not changed.
+  static LookupFolderTreeRetCode LookupFolder(const QualifiedName& qFolderName, VoidIDVector& folderIDs,
+                                              ARpGateway* pRp, ExprType exprType, VoidIDSet& idCollection,
+                                              VoidID& catalogFolderID, bool bProjectInaccessibleColumnAsNull);
+  // Physical and cube tables by a name aligned with the end of their
+  // qualified names; the first segment may be a concatenated catalog name
+  // ("database.catalog"), and the session's default catalog settles a
+  // one- or two-segment name that several tables bear. Appends to folderIDs.
+  static LookupFolderTreeRetCode LookupPhysicalTable(const QualifiedName& qFolderName, VoidIDVector& folderIDs,
+                                                     ARpGateway* pRp, VoidIDSet& idCollection,
+                                                     bool bProjectInaccessibleColumnAsNull);
+  // table.column (any table name LookupFolder takes) to the columns of the
+  // first table found that bear the column name; fewer than two segments
+  // find nothing. folderID is overwritten with that table (a copy: the
+  // caller's value does not change).
+  static void LookupFullyQualifiedColumn(const QualifiedName& qColumnName, VoidIDVector& columnIDs, VoidID folderID,
+                                         ARpGateway* pRp, ExprType exprType, VoidIDSet& idCollection,
+                                         bool bProjectInaccessibleColumnAsNull, bool& bFoundInaccessibleColumns);
+  // The columns of one table of the layer named columnName (presentation
+  // columns also by a former name); columnIDs is emptied first.
+  static void LookupColumnFromFolder(const VoidID& folderID, const VXString& columnName, VoidIDVector& columnIDs,
+                                     ARpGateway* pRp, ExprType exprType, VoidIDSet& idCollection,
+                                     bool bProjectInaccessibleColumnAsNull, bool& bFoundInaccessibleColumns);
+  static void LookupAllColumnsFromFolder(const VoidID& folderID, VoidIDVector& columnIDs, ARpGateway* pRp,
+                                         ExprType exprType, VoidIDSet& idCollection,
+                                         bool bProjectInaccessibleColumnAsNull);
+  // Every column of every table in folderIDVector as (name, id), appended;
+  // presentation columns under their custom display names.
+  static void LookupAllColumnsFromFolderVector(const VoidIDVector& folderIDVector, NameIDPairVector& nameIDPairs,
+                                               ARpGateway* pRp, ExprType exprType, VoidIDSet& idCollection,
+                                               bool bProjectInaccessibleColumnAsNull);
+  // The tables of the session's default subject area, as pairs (appended);
+  // kUnresovableTable when there is no default subject area.
+  static LookupFolderTreeRetCode GetAllEntityFoldersFromDefaultCatalogFolder(QualifiedNameIDPairVector& qNameIDPairs,
+                                                                             ARpGateway* pRp, VoidID& catalogFolderID,
+                                                                             bool bProjectInaccessibleColumnAsNull);
+  // The presentation tables directly in refFolder (GetSubFolderIDs) or
+  // anywhere below it (GatherEntityFolders), as pairs, appended.
+  static void GetSubFolderIDs(ARpGateway* pRp, const Ref<AFolder>& refFolder, QualifiedNameIDPairVector& qNameIDPairs,
+                              bool bProjectInaccessibleColumnAsNull);
+  static void GatherEntityFolders(ARpGateway* pRp, const Ref<AFolder>& refFolder,
+                                  QualifiedNameIDPairVector& qNameIDPairs, bool bProjectInaccessibleColumnAsNull);
+  // The presentation tables below refAFolder that one of whose names ends
+  // with qFolderName (appended to folderIDs), and the outcome.
+  static LookupFolderTreeRetCode GatherMatchedEntityFolders(ARpGateway* pRp, const Ref<AFolder>& refAFolder,
+                                                            const QualifiedName& qFolderName, VoidIDVector& folderIDs,
+                                                            bool bProjectInaccessibleColumnAsNull);
+  // The presentation columns of one table named name (or once so named),
+  // appended to ids.
+  static void GatherMatchesInEntityFolder(ARpGateway* pRp, const Ref<AFolder>& refAFolder, const VXString& name,
+                                          VoidIDVector& ids, VoidIDSet& idCollection,
+                                          bool bProjectInaccessibleColumnAsNull);
+  // Runs condition through the gateway and appends the readable matches.
+  static void QueryWithSecurity(ARpGateway* pRp, const ACondition& condition, VoidIDVector& qualifiedObjIDs,
+                                bool bProjectInaccessibleColumnAsNull, bool& bFoundInaccessibleFolder);
+  // Removes, in place and keeping the order, the ids the user may not read;
+  // sets bFoundInaccessibleFolder when it removed one.
+  static void FilterSecurity(ARpGateway* pRp, bool bProjectInaccessibleColumnAsNull, bool& bFoundInaccessibleFolder,
+                             VoidIDVector& objIDs);
+
+  // ---- "did you mean" (SMLookupSuggestions.cpp) ----------------------------
+  // Up to maxCount names, best first, near the table name qFolderName of the
+  // layer (or, for a one-segment presentation name, a subject area's):
+  // same name in another container or case, a former name, or a last
+  // segment a few edits away. Drawn only from objects the current user may
+  // read, whatever the projection setting, so a suggestion never reveals a
+  // secured name. Presentation names come without their empty levels, as a
+  // query would write them. suggestions is emptied first.
+  static void SuggestTableNames(ARpGateway* pRp, const QualifiedName& qFolderName, ExprType exprType,
+                                std::vector<QualifiedName>& suggestions, std::size_t maxCount = 5);
+  // The same for a column name among the readable columns of one table.
+  static void SuggestColumnNames(ARpGateway* pRp, const VoidID& folderID, const VXString& columnName, ExprType exprType,
+                                 VXStringVector& suggestions, std::size_t maxCount = 5);
+
   const TypeIDVector& GetEligibleTypes() const { return m_eligibleTypes; }
   const QualifiedName& GetQualifiedName() const { return m_qualifiedName; }
   // The written form of the qualified name, as the matching compares it.
@@ -226,3 +334,20 @@ void InsertVoidIDVecToVoidIDSet(VoidIDSet& destIDs, const VoidIDVector& srcIDs);
 // connection pools and display folders; and so on for every container type.
 // Nothing for a handle that names no object or a type without such children.
 void GetUDMLChildren(const Ref<ARpObject>& parent, RpObjectVector& children);
+
+// Every name under which the object can be addressed, appended as pairs:
+// its qualified name, then for each former name the same with the last
+// segment replaced. Nothing for an id that names no object.
+void GatherAllQualifiedNameIDPairsForAnObject(ARpGateway* pRp, QualifiedNameIDPairVector& qNameIDPairs,
+                                              const VoidID& id);
+// The readable subject area whose name is the session's default subject
+// area (asked with bCatalogSpecified); null when there is none.
+Ref<ACatalogFolder> GetDefaultCatalogFolder(ARpGateway* pRp, bool bCatalogSpecified,
+                                            bool bProjectInaccessibleColumnAsNull);
+// Appends the columns of the layer's table folderID named columnName (every
+// column for an empty name when bEmptyNameIsAll), readable ones only unless
+// bProjectInaccessibleColumnAsNull; a presentation table with a match goes
+// into idCollection.
+void AddMatchingFolderColumns(const VoidID& folderID, const VXString& columnName, VoidIDVector& columnIDs,
+                              ARpGateway* pRp, ExprType exprType, VoidIDSet& idCollection, bool bEmptyNameIsAll,
+                              bool bProjectInaccessibleColumnAsNull, bool& bFoundInaccessibleColumns);

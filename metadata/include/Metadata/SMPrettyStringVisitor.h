@@ -14,19 +14,25 @@
 // folded afterwards, so the output is stable byte for byte.
 //
 // Naming modes (one per constructor): plain (quotes only where needed, the
-// last two name parts), fully qualified, single part, by id, with a database
-// renamed, with ids mapped to other ids or to text, and with entity-folder
-// prefixes. A reference to an object that is gone is written as the "deleted
-// object" message and empties the expression's stored format string, so a
-// stale format string is never shown again.
+// last two name parts), fully qualified, single part, by id, with custom
+// display names, inside a presentation catalog, under a new parent, with a
+// database renamed, with ids mapped to other ids or to text, and with
+// entity-folder prefixes. A reference to an object that is gone is written as
+// the "deleted object" message and empties the expression's stored format
+// string, so a stale format string is never shown again.
+//
+// Format strings. An expression may keep the text a user typed for it.
+// SetFormatExpr stores that text with the names of the referenced objects
+// replaced by their quoted ids; GetFormatExpr shows it again with the ids
+// replaced by the objects' current names in the caller's mode, so the text
+// survives renames, and "MISSING" stands where an object was deleted.
 //
 // Failures. A well-formed expression always renders. A parameter code outside
 // its table (a truth value, an interval kind, a data type without SQL form)
 // is a broken invariant reported through VXAssert (VXAssertException); an
 // expression nested deeper than the stack allows ends in
-// VXStackOverflowException; modes and tokens whose rendering belongs to parts
-// not built yet throw RenderNotSupportedError. In every case the exception
-// leaves the entry point: no partial text is ever returned as a rendering.
+// VXStackOverflowException. In every case the exception leaves the entry
+// point: no partial text is ever returned as a rendering.
 #pragma once
 
 #include <cstdint>
@@ -62,14 +68,6 @@ using VoidIDVXStringMap = std::unordered_map<VoidID, VXString, VoidIDHash>;
 // Old database name to new, compared without regard to case.
 using OldDatabaseNameToNewDatabaseNameMap = std::map<VXString, VXString, VXStringCaseInsensitiveLessThan>;
 
-// A rendering that needs a part of the library that is not there yet (a
-// subquery without a query-text writer, custom display names, presentation
-// catalogs, re-parenting, VALUEOF). Says what was asked for.
-class RenderNotSupportedError : public std::runtime_error {
- public:
-  explicit RenderNotSupportedError(const std::string& what) : std::runtime_error(what) {}
-};
-
 namespace pretty_detail {
 class NameCache;
 }
@@ -77,7 +75,8 @@ class NameCache;
 class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
  public:
   // Writes the SQL text of a subquery token's query spec. The query
-  // text writer installs itself here when the library loads.
+  // text writer installs itself here when the library loads; a subquery
+  // met with no writer installed is a broken invariant (VXAssert).
   using SubqueryWriter = VXString (*)(const ByteVector& querySpecBytes, ARpGateway* pRp, bool bFullyQualified);
   // Installs writer (null removes it); returns the one installed before.
   static SubqueryWriter SetSubqueryWriter(SubqueryWriter writer);
@@ -149,6 +148,44 @@ class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
   // Whether the two expressions read the same (quoted, fully qualified, by
   // id); case counts.
   static bool AreExprStringsEqual(const AExpr& expr1, const AExpr& expr2, ARpGateway* pRp);
+
+  // ---- format strings ----------------------------------------------------------
+  // The user's text of expr in the mode of the matching StringFrom: the
+  // stored format string with its ids turned into current names, or the
+  // plain rendering when there is none (or the validity hook rejects it, in
+  // which case the format string is dropped). Empty for an empty expression.
+  static VXString GetFormatExpr(const Expr& expr, ARpGateway* pRpGateway, bool bManditoryDoubleQuotes,
+                                bool bFullyQualified, bool bSinglePartName, bool bUsingVoidID, bool bCustomDisplayName);
+  static VXString GetFormatExpr(const Expr& expr, ARpGateway* pRpGateway, const Ref<ACatalogFolder>& catalogFolder,
+                                bool bCustomDisplayName);
+  static VXString GetFormatExpr(const Expr& expr, ARpGateway* pRpGateway, Ref<ARpObject> oldParentObj,
+                                const QualifiedName& newParentName, bool bUsingVoidID);
+  static VXString GetFormatExpr(const Expr& expr, ARpGateway* pRpGateway,
+                                const QualifiedNameIDPairVector& entityfolderNameColumnIDPairVector,
+                                bool bCustomDisplayName);
+  static VXString GetFormatExpr(const Expr& expr, ARpGateway* pRpGateway,
+                                const OldDatabaseNameToNewDatabaseNameMap& dbNameMap, bool bUsingVoidID);
+  static VXString GetFormatExpr(const Expr& expr, ARpGateway* pRpGateway, const VoidIDVXStringMap& voidIDVXStrMap);
+  // The stored format string of expr turned into display text with the
+  // names stringConversionVisitor writes (its mode is the caller's).
+  static VXString GetFormatExprHelper(const Expr& expr, ARpGateway* pRp, ToPrettyStringVisitor& stringConversionVisitor,
+                                      const VXString& defaultFormatStr, bool bUseEntityExtractName);
+  // Stores strExpr, a user's text for expr, as its format string with the
+  // names of the referenced objects replaced by quoted ids; text equal to
+  // the plain rendering stores nothing.
+  static void SetFormatExpr(Expr& expr, ARpGateway* pRp, const VXString& strExpr);
+  // Replaces every occurrence of each non-empty name by the quoted id at the
+  // same index, qualified names first; true when token changed.
+  static bool ReplaceNamesInToken(VXString& token, const VoidIDVector& visitedIDByQualifiedNames,
+                                  const VXStringVector& qualifiedNamesVec, const VoidIDVector& visitedIDByNames,
+                                  const VXStringVector& namesVec);
+  // Longest names first (ids moved in step); equal lengths keep their order.
+  static void SortByNameLength(VXStringVector& namesVec, VoidIDVector& visitedIDs);
+  // The name SetFormatExpr looks for: a dynamic repository variable's own
+  // name, every other object's qualified name.
+  static VXString GenerateQualifiedNameForSetFormatExpr(const Ref<ARpObject>& obj);
+  // Whether RIP_AND_REPLACE_MODE was on when first asked; read once.
+  static bool IsRipAndReplaceNoExprModeOn();
 
   // ---- state -------------------------------------------------------------------
   // The text so far; empty when a reference could not be written in the
@@ -268,6 +305,20 @@ class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
   void AppendPathName(VXString& out, const ARpObject& obj) const;
   // The reference forms of the object-reference rules.
   void WriteIDReference(const VoidID& id);
+  // The name of an existing object under the new parent (re-parenting mode).
+  VXString ReparentedName(const Ref<ARpObject>& obj);
+  // The presentation-catalog form of an existing object; false, with
+  // nothing written, when no presentation column of the catalog qualifies.
+  bool WriteCatalogReference(const Ref<ARpObject>& obj, VXString& out);
+  // The custom display name of a presentation object, or its own name for
+  // other objects.
+  VXString DisplayNameOf(const Ref<ARpObject>& obj) const;
+  // The session variable an operand names by id (the VALUEOF forms).
+  void WriteSessionVariable(const AExpr::Iterator& operand);
+  // The repository variable or block variable form of ValueOf and
+  // ValueOfSessionVariableBlockNew; deletedText says what stands for a
+  // variable that is gone.
+  void WriteValueOfVariable(const AExpr::Iterator& operand, const VXString& deletedText);
 
   VXString m_cumulativeStr;
   AExpr* m_pTargetExpr = nullptr;
@@ -323,4 +374,10 @@ class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
   // own (RenderOperandToString): the names the table points to are there.
   const VXString* m_namesAside = nullptr;
   VXThread::StackGuard m_stackGuard;
+  // Re-parenting: whether a business model has the new parent's first name
+  // (looked up once per visitor; -1 not yet, 0 no, 1 yes).
+  int m_newParentModelFound = -1;
+  // Catalog mode: the written names of the catalog and its folders met in
+  // this walk; a subject area has few folders and many columns.
+  std::unordered_map<VoidID, VXString, VoidIDHash> m_folderNames;
 };

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 #include <vector>
 
 #include "Metadata/SMConstants.h"
@@ -48,6 +49,13 @@ inline constexpr std::size_t KEX_BUNDLE_DELIMITER_LENGTH = 5;
 // every recorded position, for scanning a piece of a larger text.
 void FindVariablesAux(const VXString& inputOutput, VariablePositions& positions, const char32_t* patternToMatch,
                       std::size_t nAddOffset);
+
+// False when no opening of a reference (VALUEOF(, VALUELISTOF( or
+// VALUENAMEOF(, in any case, compared as the scanner compares: one character
+// at a time in lower case) occurs anywhere in text, quoted parts included.
+// Such a text holds no reference, so callers may skip the full scan; most
+// display names are plain text.
+bool MayHoldVariableReference(std::u32string_view text) noexcept;
 
 // True when variables holds exactly one reference, it is qualified, and its
 // name begins with S_KEX_BUNDLE_PREFIX (ignoring case); variable then gets a

@@ -102,9 +102,15 @@ void ObjectHashIndex::InsertAll(const std::vector<std::pair<std::uint64_t, ARpOb
   // Random keys over a large table: each insert waits on memory. Fetching
   // the home slot of an entry a few inserts ahead hides most of that wait.
   constexpr std::size_t kAhead = 8;
-  Reserve(m_keys + entries.size());
+  // No room is made for every entry up front: entries may share keys (a
+  // million names are some 80,000 distinct ones), and the table would be
+  // ten times larger than it needs. A caller that knows the count of
+  // distinct keys reserves.
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (i + kAhead < entries.size()) __builtin_prefetch(&m_slots[Home(entries[i + kAhead].first)]);
+    // An empty table has no slot to fetch yet; the first insert makes one.
+    if (i + kAhead < entries.size() && !m_slots.empty()) {
+      __builtin_prefetch(m_slots.data() + Home(entries[i + kAhead].first));
+    }
     Insert(entries[i].first, entries[i].second);
   }
 }

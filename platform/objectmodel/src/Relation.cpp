@@ -31,6 +31,7 @@ const std::vector<RelationInfo>& AllRelations() {
       {48, "AW column link", 2, 0, -1, -1},
       {49, "physical dimension cube columns", 2, 0, -1, -1},
       {50, "logical level attributes", 2, 0, -1, -1},
+      {51, "user read denials", 2, 0, -1, -1},
       {109, "level parent link", 2, 0, -1, -1},
       {111, "presentation hierarchy dimension", 2, 0, -1, -1},
       {329, "key column", 2, 1, -1, -1},

@@ -10,6 +10,7 @@
 std::function<void(ARpGateway*, VXString&, const Ref<ARpObject>&)> Repository::ProcessKEX_DIRECT;
 std::function<void(ARpGateway*, const std::set<VXString>&, const Ref<ADatabase>&)>
     Repository::PopulateResourceBundleStrings;
+Repository::IsValidFormatExprFn Repository::GetIsValidFormatExpr = nullptr;
 
 namespace {
 constexpr char kMagic[] = "SMRPARC";

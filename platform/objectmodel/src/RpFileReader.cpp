@@ -360,35 +360,35 @@ bool Handler::GetString(const Attributes& attrs, const char16_t* name, bool bEsc
   return !bEsc || Unescape(out);
 }
 
-bool Handler::ParseIDText(const VXString& text, VoidID& id) {
-  // type:number, both decimal; the type may be negative.
+// type:number, both decimal; the type may be negative. Read straight from
+// the parser's UTF-16 or from collected text, without a copy.
+template <class CharT>
+bool ParseIDChars(std::basic_string_view<CharT> text, VoidID& id) {
   std::size_t i = 0;
   bool bNeg = false;
-  if (i < text.size() && text[i] == U'-') {
+  if (i < text.size() && text[i] == CharT('-')) {
     bNeg = true;
     ++i;
   }
   std::int64_t type = 0;
   std::size_t start = i;
-  for (; i < text.size() && text[i] >= U'0' && text[i] <= U'9' && i - start < 11; ++i)
-    type = type * 10 + (text[i] - U'0');
-  if (i == start || i >= text.size() || text[i] != U':') return false;
+  for (; i < text.size() && text[i] >= CharT('0') && text[i] <= CharT('9') && i - start < 11; ++i)
+    type = type * 10 + (text[i] - CharT('0'));
+  if (i == start || i >= text.size() || text[i] != CharT(':')) return false;
   if (bNeg) type = -type;
   ++i;
   std::uint64_t num = 0;
   start = i;
-  for (; i < text.size() && text[i] >= U'0' && text[i] <= U'9' && i - start < 11; ++i)
-    num = num * 10 + (text[i] - U'0');
+  for (; i < text.size() && text[i] >= CharT('0') && text[i] <= CharT('9') && i - start < 11; ++i)
+    num = num * 10 + static_cast<std::uint64_t>(text[i] - CharT('0'));
   if (i == start || i != text.size() || type < INT32_MIN || type > INT32_MAX || num > UINT32_MAX) return false;
   id = VoidID(static_cast<TypeID>(type), static_cast<std::uint32_t>(num));
   return true;
 }
 
-bool Handler::ParseID(const XMLCh* text, VoidID& id) {
-  VXString t;
-  AppendFromUtf16(t, text);
-  return ParseIDText(t, id);
-}
+bool Handler::ParseIDText(const VXString& text, VoidID& id) { return ParseIDChars(std::u32string_view(text), id); }
+
+bool Handler::ParseID(const XMLCh* text, VoidID& id) { return ParseIDChars(std::u16string_view(text), id); }
 
 bool Handler::ParseInt(const VXString& text, std::int64_t& v) {
   const std::string s = ToNarrow(text);
@@ -605,7 +605,24 @@ void Handler::startElement(const XMLCh* const, const XMLCh* const, const XMLCh* 
 
 void Handler::StartObject(const Attributes& attrs, bool bEsc) {
   m_pObject = nullptr;
-  const XMLCh* idText = attrs.getValue(u"id");
+  // One pass over the attributes: a lookup by name scans them every time,
+  // and a million objects each ask for four.
+  const XMLCh* idText = nullptr;
+  const XMLCh* nameText = nullptr;
+  const XMLCh* parent = nullptr;
+  const XMLCh* pos = nullptr;
+  for (XMLSize_t i = 0, n = attrs.getLength(); i < n; ++i) {
+    const XMLCh* q = attrs.getQName(i);
+    if (Equals(q, u"id")) {
+      idText = attrs.getValue(i);
+    } else if (Equals(q, u"name")) {
+      nameText = attrs.getValue(i);
+    } else if (Equals(q, u"parent")) {
+      parent = attrs.getValue(i);
+    } else if (Equals(q, u"pos")) {
+      pos = attrs.getValue(i);
+    }
+  }
   VoidID id;
   if (!idText) {
     Fail("<object> without id (write id=\"TYPE:NUMBER\")");
@@ -619,16 +636,21 @@ void Handler::StartObject(const Attributes& attrs, bool bEsc) {
     Fail("unknown type " + std::to_string(id.m_interfaceTypeID) + " in object id " + Quote(Narrow(idText)));
     return;
   }
+  if (!nameText) {
+    Fail("attribute name is missing");
+    return;
+  }
   VXString name;
-  if (!GetString(attrs, u"name", bEsc, name, true)) return;
+  AppendFromUtf16(name, nameText);
+  if (bEsc && !Unescape(name)) return;
   ParentLink link{nullptr, VoidID::NullID, -1, Here()};
-  if (const XMLCh* parent = attrs.getValue(u"parent")) {
+  if (parent) {
     if (!ParseID(parent, link.parent) || link.parent.IsNull()) {
       Fail("bad parent id " + Quote(Narrow(parent)) + " (expected TYPE:NUMBER)");
       return;
     }
   }
-  if (const XMLCh* pos = attrs.getValue(u"pos")) {
+  if (pos) {
     VXString t;
     AppendFromUtf16(t, pos);
     if (link.parent.IsNull() || !ParseInt(t, link.pos) || link.pos < 0) {
@@ -639,7 +661,7 @@ void Handler::StartObject(const Attributes& attrs, bool bEsc) {
   try {
     // The gateway refuses an id already taken; asking it first would cost
     // a second lookup per object.
-    m_pObject = m_rp.CreateObject(id.m_interfaceTypeID, name, VoidID::NullID, id).Get();
+    m_pObject = m_rp.CreateObject(id.m_interfaceTypeID, std::move(name), VoidID::NullID, id).Get();
   } catch (const VXAssertException&) {
     Fail("duplicate object id " + Quote(Narrow(idText)));
     return;
@@ -1005,6 +1027,7 @@ void Handler::Finish() {
       return;
     }
   }
+  m_rp.ReserveTuples(m_tuples.size());
   for (const PendingTuple& t : m_tuples) {
     if (m_rp.InsertTuple(t.rel, t.args) != ARpGateway::kNoTuple) continue;
     for (const VoidID& a : t.args) {

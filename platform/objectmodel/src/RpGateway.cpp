@@ -55,15 +55,37 @@ void ARpGateway::Reserve(std::size_t count) {
   m_byParentAndName.Reserve(count);
 }
 
+void ARpGateway::ReserveTuples(std::size_t count) {
+  m_tuples.reserve(m_tuples.size() + count);
+  // Most tuples relate two objects, each listed once.
+  m_tuplesOf.reserve(m_tuplesOf.size() + 2 * count);
+}
+
 void ARpGateway::EndBulkLoad() {
+  // Both name indexes are built here in one go: inserting a million random
+  // keys one by one as objects arrive waits on memory for each, while a
+  // batch can fetch the slots ahead of the inserts.
   m_bBulkLoad = false;
   m_byParentAndName.Clear();
-  std::vector<ARpObject*> all;
-  m_byID.GetAll(all);
-  std::vector<std::pair<std::uint64_t, ARpObject*>> entries;
-  entries.reserve(all.size());
-  for (ARpObject* obj : all) entries.emplace_back(ChildKey(obj->m_pParent, obj->m_name), obj);
-  m_byParentAndName.InsertAll(entries);
+  m_byName.Clear();
+  std::vector<std::pair<std::uint64_t, ARpObject*>> byParent;
+  std::vector<std::pair<std::uint64_t, ARpObject*>> byName;
+  byParent.reserve(m_byID.Size());
+  byName.reserve(m_byID.Size());
+  // In creation order, type by type: the objects and their names were
+  // allocated in that order, so the walk reads memory front to back.
+  for (TypeID t : m_typeOrder) {
+    for (ARpObject* obj : m_byType[t].m_slots) {
+      if (!obj) continue;
+      byParent.emplace_back(ChildKey(obj->m_pParent, obj->m_name), obj);
+      byName.emplace_back(NameKey(t, obj->m_name), obj);
+      if (obj->m_extra) {
+        for (const VXString& a : obj->m_extra->m_aliases) byName.emplace_back(NameKey(t, a), obj);
+      }
+    }
+  }
+  m_byParentAndName.InsertAll(byParent);
+  m_byName.InsertAll(byName);
 }
 
 std::uint64_t ARpGateway::ChildKey(const ARpObject* parent, const VXString& name) {
@@ -146,11 +168,11 @@ std::uint64_t ARpGateway::NameKey(TypeID type, const VXString& name) {
 }
 
 void ARpGateway::IndexName(ARpObject* obj, const VXString& name) {
-  m_byName.Insert(NameKey(obj->GetTypeID(), name), obj);
+  if (!m_bBulkLoad) m_byName.Insert(NameKey(obj->GetTypeID(), name), obj);
 }
 
 void ARpGateway::UnindexName(ARpObject* obj, const VXString& name) {
-  m_byName.Erase(NameKey(obj->GetTypeID(), name), obj);
+  if (!m_bBulkLoad) m_byName.Erase(NameKey(obj->GetTypeID(), name), obj);
 }
 
 void ARpGateway::AddToTypeIndex(ARpObject* obj) {
@@ -181,8 +203,7 @@ void ARpGateway::RemoveFromTypeIndex(ARpObject* obj) {
   }
 }
 
-Ref<ARpObject> ARpGateway::CreateObject(TypeID type, const VXString& name, const VoidID& parent,
-                                        const VoidID& requestedID) {
+Ref<ARpObject> ARpGateway::CreateObject(TypeID type, VXString name, const VoidID& parent, const VoidID& requestedID) {
   const RpTypeInfo* info = FindTypeInfo(type);
   if (!info) VXAssert::handleLogicError(kSrc, __LINE__, "unknown object type");
   ARpObject* pParent = nullptr;
@@ -210,13 +231,13 @@ Ref<ARpObject> ARpGateway::CreateObject(TypeID type, const VXString& name, const
   ARpObject* obj = info->m_create();
   obj->m_id = id;
   obj->m_pRp = this;
-  obj->m_name = name;
+  obj->m_name = std::move(name);
   m_byID.Insert(IDKey(id), obj);
   AddToTypeIndex(obj);
-  IndexName(obj, name);
+  IndexName(obj, obj->m_name);
   LinkParent(obj, pParent);
   IndexChild(obj);
-  if (name.empty()) ++m_emptyNamed;
+  if (obj->m_name.empty()) ++m_emptyNamed;
   return Ref<ARpObject>(obj);
 }
 
@@ -287,17 +308,27 @@ bool ARpGateway::CollectOnPath(const LookupHint& hint, std::vector<ARpObject*>& 
 }
 
 void ARpGateway::CollectCandidates(const LookupHint& hint, std::vector<ARpObject*>& out) const {
-  TypeIDVector types;
-  for (TypeID t : hint.m_bHasTypes ? hint.m_types : m_typeOrder) {
-    if (std::find(types.begin(), types.end(), t) == types.end()) types.push_back(t);
-  }
+  // Each type once, in the order given; the type order holds each once
+  // already, and a hint's few types are checked against those before them
+  // rather than copied into a list of their own.
+  const TypeIDVector& types = hint.m_bHasTypes ? hint.m_types : m_typeOrder;
   std::vector<ARpObject*> onPath;
   const bool bOnPath = hint.m_bHasName && hint.m_bHasPath && CollectOnPath(hint, onPath);
-  for (TypeID t : types) {
+  for (auto itType = types.begin(); itType != types.end(); ++itType) {
+    const TypeID t = *itType;
+    if (hint.m_bHasTypes && std::find(types.begin(), itType, t) != itType) continue;
     if (hint.m_bHasName) {
       const std::size_t first = out.size();
       if (bOnPath) {
         out.insert(out.end(), onPath.begin(), onPath.end());
+      } else if (m_bBulkLoad) {
+        // The name index is built when the load ends: until then every
+        // object of the type is a candidate.
+        if (auto it = m_byType.find(t); it != m_byType.end()) {
+          for (ARpObject* p : it->second.m_slots) {
+            if (p) out.push_back(p);
+          }
+        }
       } else {
         m_byName.Find(NameKey(t, hint.m_name), out);
       }
@@ -520,23 +551,23 @@ bool ARpGateway::DeleteObject(const VoidID& id, bool bCascade) {
 std::uint32_t ARpGateway::InsertTuple(RelID rel, const VoidIDVector& args) {
   const RpRel::RelationInfo* info = RpRel::GetRelationInfo(rel);
   if (!info || static_cast<int>(args.size()) != info->m_arity) return kNoTuple;
-  std::vector<ARpObject*> objs;
   for (const VoidID& a : args) {
-    ARpObject* p = Find(a);
-    if (!p) return kNoTuple;
-    objs.push_back(p);
+    if (!Find(a)) return kNoTuple;
   }
   if (rel == RpRel::kContainment) {
-    const RpTypeInfo* ti = FindTypeInfo(objs[1]->GetTypeID());
-    const TypeIDVector& allowed = ti->m_parentTypes;
-    if (std::find(allowed.begin(), allowed.end(), objs[0]->GetTypeID()) == allowed.end()) return kNoTuple;
-    SetObjectParent(objs[1], objs[0]);
+    ARpObject* parent = Find(args[0]);
+    ARpObject* child = Find(args[1]);
+    const TypeIDVector& allowed = FindTypeInfo(child->GetTypeID())->m_parentTypes;
+    if (std::find(allowed.begin(), allowed.end(), parent->GetTypeID()) == allowed.end()) return kNoTuple;
+    SetObjectParent(child, parent);
     return kContainmentTuple;
   }
-  std::vector<std::uint32_t> existing;
-  FindTuples(args[0], rel, 1u, existing);
-  for (std::uint32_t h : existing) {
-    if (m_tuples[h].m_args == args) return h;
+  // The same tuple again is the one already there.
+  if (auto it = m_tuplesOf.find(args[0]); it != m_tuplesOf.end()) {
+    for (std::uint32_t h : it->second) {
+      const RelTuple& t = m_tuples[h];
+      if (t.m_rel == rel && t.m_args == args) return h;
+    }
   }
   std::uint32_t h;
   if (!m_freeTuples.empty()) {
@@ -766,6 +797,27 @@ VXString ARpGateway::GetDefaultSubjectAreaName(bool bCatalogSpecified) const {
     return v->StringFrom();
   }
   return VXString();
+}
+
+VXString ARpGateway::GetDefaultCatalogName(bool bCatalogSpecified) const {
+  if (bCatalogSpecified && !m_bDefaultAppliesWhenCatalogSpecified) return VXString();
+  if (!m_defaultCatalog.empty()) return m_defaultCatalog;
+  Heap<PropertyValue> v;
+  if (GetSessionVariableValue({GlobalRpVariables::global_SessionBlockWildcard, U"DEFAULT_CATALOG"}, v)) {
+    return v->StringFrom();
+  }
+  return VXString();
+}
+
+bool ARpGateway::SignOnAs(const VXString& userName) {
+  VoidIDVector users;
+  LookupObjects(TypedObjectNameCondition(kTIDAUser, userName, false), users);
+  if (users.empty()) return false;
+  Ref<AUser> user(GetObject(users.front()));
+  ClearReadDenials();
+  for (BinaryRelIter<ARpObject> it = user->GetReadDenials(); !it.IsEnd(); ++it) DenyRead((*it).GetID());
+  SetCurrentUser(user->GetName(), VXString());
+  return true;
 }
 
 bool ARpGateway::GetDataBlob(int number, ByteVector& bytes) const {

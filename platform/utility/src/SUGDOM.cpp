@@ -10,6 +10,7 @@
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/SecurityManager.hpp>
 #include <xercesc/util/XMLException.hpp>
+#include <xercesc/validators/common/Grammar.hpp>
 
 #include "Utility/BaseStringUtil.h"
 #include "Utility/SUFileUtility.h"
@@ -65,7 +66,8 @@ struct SUGDOMAccess {
   // Sets up, runs and checks one parse; `parse` is handed the parser.
   template <class ParseFn>
   static std::unique_ptr<SUGDOMDocument> Run(const VXString& sourceName, const VXString& schemaFile,
-                                             SUGDomErrorReporter& reporter, ParseFn parse) {
+                                             const VXString& schemaNamespace, SUGDomErrorReporter& reporter,
+                                             ParseFn parse) {
     SUGDOM::Initialize();
     auto impl = std::make_unique<SUGDOMDocument::Impl>();
     XercesDOMParser& p = impl->parser;
@@ -89,7 +91,28 @@ struct SUGDOMAccess {
       p.setValidationScheme(XercesDOMParser::Val_Always);
       p.setValidationSchemaFullChecking(true);
       p.setValidationConstraintFatal(false);
-      p.setExternalNoNamespaceSchemaLocation(schema.c_str());
+      if (schemaNamespace.empty()) {
+        p.setExternalNoNamespaceSchemaLocation(schema.c_str());
+      } else {
+        // The grammar is loaded from our file before the document is read and
+        // schema hints inside the document are ignored, so a file from
+        // elsewhere can neither swap the schema nor make the parser fetch one.
+        std::u16string ns;
+        if (!ToParserText(schemaNamespace, ns, reporter)) return nullptr;
+        try {
+          if (!p.loadGrammar(schema.c_str(), Grammar::SchemaGrammarType, true) || reporter.HasErrors()) {
+            if (!reporter.HasErrors()) {
+              reporter.Report(SUGDomError::Severity::kFatal, schemaFile, U"the schema cannot be loaded");
+            }
+            return nullptr;
+          }
+        } catch (const XMLException& e) {
+          reporter.Report(SUGDomError::Severity::kFatal, schemaFile, SUGDOM::ToVXString(e.getMessage()));
+          return nullptr;
+        }
+        p.useCachedGrammarInParse(true);
+        p.setLoadSchema(false);
+      }
     }
     try {
       parse(p);
@@ -102,6 +125,12 @@ struct SUGDOMAccess {
     }
     if (reporter.HasErrors() || !p.getDocument() || !p.getDocument()->getDocumentElement()) {
       if (!reporter.HasErrors()) reporter.Report(SUGDomError::Severity::kFatal, sourceName, U"the document is empty");
+      return nullptr;
+    }
+    if (!schemaNamespace.empty() &&
+        SUGDOM::ToVXString(p.getDocument()->getDocumentElement()->getNamespaceURI()) != schemaNamespace) {
+      reporter.Report(SUGDomError::Severity::kFatal, sourceName,
+                      U"the document element is not in the namespace " + schemaNamespace);
       return nullptr;
     }
     return Make(std::move(impl));
@@ -160,20 +189,27 @@ void Initialize() {
 
 std::unique_ptr<SUGDOMDocument> ValidatedParseFileDocument(const VXString& file, const VXString& schemaFile,
                                                            SUGDomErrorReporter& reporter) {
+  return ValidatedParseFileDocument(file, schemaFile, VXString(), reporter);
+}
+
+std::unique_ptr<SUGDOMDocument> ValidatedParseFileDocument(const VXString& file, const VXString& schemaFile,
+                                                           const VXString& schemaNamespace,
+                                                           SUGDomErrorReporter& reporter) {
   std::u16string path;
   if (!ToParserText(file, path, reporter)) return nullptr;
   if (!SUFileUtility::FileExists(file)) {
     reporter.Report(SUGDomError::Severity::kFatal, file, U"the file does not exist");
     return nullptr;
   }
-  return SUGDOMAccess::Run(file, schemaFile, reporter, [&](XercesDOMParser& p) { p.parse(path.c_str()); });
+  return SUGDOMAccess::Run(file, schemaFile, schemaNamespace, reporter,
+                           [&](XercesDOMParser& p) { p.parse(path.c_str()); });
 }
 
 std::unique_ptr<SUGDOMDocument> ParseMemoryDocument(std::string_view xml, const VXString& bufferName,
                                                     const VXString& schemaFile, SUGDomErrorReporter& reporter) {
   std::u16string name;
   if (!ToParserText(bufferName, name, reporter)) return nullptr;
-  return SUGDOMAccess::Run(bufferName, schemaFile, reporter, [&](XercesDOMParser& p) {
+  return SUGDOMAccess::Run(bufferName, schemaFile, U"", reporter, [&](XercesDOMParser& p) {
     MemBufInputSource source(reinterpret_cast<const XMLByte*>(xml.data()), xml.size(), name.c_str(), false);
     p.parse(source);
   });

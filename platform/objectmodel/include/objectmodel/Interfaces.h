@@ -651,6 +651,8 @@ class ASecurityRole : public ARpObject {
 class AUser : public ARpObject {
  public:
   SMUTIL_RP_REL(ASecurityRole, GetSecurityRoles, RpRel::kSecurityRoleUsers, 1, 0)
+  // The objects the user may not read (with everything below them).
+  SMUTIL_RP_REL(ARpObject, GetReadDenials, RpRel::kUserReadDenials, 0, 1)
 };
 
 class AObjectPrivilege : public ARpObject {};

@@ -37,6 +37,7 @@
 //    48 AW column link                    AAWColumn, AAWHierarchy / AAWLevel         0       -
 //    49 physical dimension cube columns   APhysicalDimension, ACubeColumn            0       -
 //    50 logical level attributes          ALevel, AAttribute                         0       -
+//    51 user read denials                 AUser, any object the user may not read    0       -
 //   109 level parent link                 ALevel, ARole (of an ALevelToLevel)        0       pred 0 -> 1; 1 -> 0
 //   111 presentation hierarchy dimension  APresentationHierarchy, ADimension         0       pred 1 -> 0
 //   329 key column                        AColumn / AAttribute, ATableKey / AKey     1       pred 0 -> 1
@@ -93,6 +94,7 @@ constexpr RelID kProjectExcluded{47};
 constexpr RelID kAWColumnLink{48};
 constexpr RelID kPhysicalDimensionCubeColumns{49};
 constexpr RelID kLevelAttributes{50};
+constexpr RelID kUserReadDenials{51};
 constexpr RelID kLevelParentLink{109};
 constexpr RelID kPresentationHierarchyDimension{111};
 constexpr RelID kKeyColumn{329};

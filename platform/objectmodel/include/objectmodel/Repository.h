@@ -111,6 +111,14 @@ class Repository {
   static std::function<void(ARpGateway* pRp, const std::set<VXString>& keys, const Ref<ADatabase>& bundleDatabase)>
       PopulateResourceBundleStrings;
 
+  // The server's check of a user's format string: whether formatStr (ids
+  // already turned back into names) still parses as an expression of the
+  // layer exprType (0 presentation, 1 physical, 2 business model); on false
+  // errorMessage may say why. Null when the host installed none.
+  using IsValidFormatExprFn = bool (*)(ARpGateway* pRp, const VXString& formatStr, VXString& errorMessage,
+                                       int exprType);
+  static IsValidFormatExprFn GetIsValidFormatExpr;
+
   using ObjectPointerMap = std::unordered_map<VoidID, ARpObject*, VoidIDHash>;
   // Every live object of rp by id: what a writer of the whole repository is given.
   static ObjectPointerMap AllObjects(ARpGateway& rp);

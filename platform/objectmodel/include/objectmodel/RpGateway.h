@@ -55,7 +55,7 @@ class ARpGateway {
   // With a null requested id the gateway numbers it. An unknown type, an id
   // already taken, an id of another type or a parent the type may not have
   // is a logic error.
-  Ref<ARpObject> CreateObject(TypeID type, const VXString& name, const VoidID& parent = VoidID::NullID,
+  Ref<ARpObject> CreateObject(TypeID type, VXString name, const VoidID& parent = VoidID::NullID,
                               const VoidID& requestedID = VoidID::NullID);
   Ref<ARpObject> GetObject(const VoidID& id);
   // The objects for ids, in order; ids that do not resolve give null handles
@@ -93,9 +93,13 @@ class ARpGateway {
   // Makes room for count objects in the indexes, for a loader that knows
   // how many are coming.
   void Reserve(std::size_t count);
+  // The same for count relation tuples.
+  void ReserveTuples(std::size_t count);
   // For loaders that create every object first and link parents after:
-  // while a BulkLoad lives, the (parent, name) index is not kept (exact-name
-  // lookups find nothing) and it is rebuilt in one pass when it ends.
+  // while a BulkLoad lives, the (parent, name) index and the index by name
+  // and alias are not kept (exact-name lookups find nothing; lookups by
+  // condition visit every object of the type) and both are rebuilt in one
+  // pass when it ends.
   class BulkLoad {
    public:
     explicit BulkLoad(ARpGateway& rp) : m_rp(rp) { m_rp.m_bBulkLoad = true; }
@@ -180,6 +184,16 @@ class ARpGateway {
   VXString GetDefaultSubjectAreaName(bool bCatalogSpecified) const;
   void SetDefaultSubjectAreaName(const VXString& name) { m_defaultSubjectArea = name; }
   void SetDefaultSubjectAreaAppliesWhenCatalogSpecified(bool b) { m_bDefaultAppliesWhenCatalogSpecified = b; }
+  // The session's default physical catalog, written as a concatenated
+  // catalog name ("database.catalog"): the explicit setting, else the
+  // session variable DEFAULT_CATALOG. bCatalogSpecified as above.
+  VXString GetDefaultCatalogName(bool bCatalogSpecified) const;
+  void SetDefaultCatalogName(const VXString& name) { m_defaultCatalog = name; }
+  // Makes the repository's user of that name (any case) the current user
+  // and takes its read authorization from the repository: the objects its
+  // read denials (relationship 51) name. False, and nothing changed, when no
+  // user bears the name.
+  bool SignOnAs(const VXString& userName);
 
   // Numbered data blobs of the repository.
   bool GetDataBlob(int number, ByteVector& bytes) const;
@@ -262,6 +276,7 @@ class ARpGateway {
   std::unordered_map<VoidID, bool, VoidIDHash> m_deniedRead;
   VXString m_defaultSubjectArea;
   bool m_bDefaultAppliesWhenCatalogSpecified = true;
+  VXString m_defaultCatalog;
   std::map<int, ByteVector> m_blobs;
   int m_gatewayType = kServerGateway;
   VXString m_logicalName;

@@ -88,6 +88,12 @@ UntrustedSAX2Reader NewUntrustedSAX2Reader();
 // error was reported; the reasons are in reporter.
 std::unique_ptr<SUGDOMDocument> ValidatedParseFileDocument(const VXString& file, const VXString& schemaFile,
                                                            SUGDomErrorReporter& reporter);
+// The same for a schema with a target namespace: the document must be valid
+// against schemaFile (and the schemas it imports); schema locations named
+// inside the document are not followed.
+std::unique_ptr<SUGDOMDocument> ValidatedParseFileDocument(const VXString& file, const VXString& schemaFile,
+                                                           const VXString& schemaNamespace,
+                                                           SUGDomErrorReporter& reporter);
 // The same for XML held in memory; bufferName names it in error reports.
 std::unique_ptr<SUGDOMDocument> ParseMemoryDocument(std::string_view xml, const VXString& bufferName,
                                                     const VXString& schemaFile, SUGDomErrorReporter& reporter);

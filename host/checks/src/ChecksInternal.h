@@ -1,0 +1,41 @@
+// What the check families share: the helpers every check is written with,
+// and the functions that add each family's checks to the table.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "Checks/ConsistencyCheck.h"
+
+namespace checks_detail {
+
+// The checked object as interface T (the table only routes objects of the
+// check's types to it, so the cast holds).
+template <class T>
+Ref<T> As(const CheckContext& c) {
+  return Ref<T>(c.Object());
+}
+
+template <class T>
+std::size_t Count(BinaryRelIter<T> it) {
+  std::size_t n = 0;
+  for (; !it.IsEnd(); ++it) ++n;
+  return n;
+}
+
+// Ids an expression refers to that name no live object.
+VoidIDVector DeletedReferences(ARpGateway& rp, const Expr& expr);
+
+// The live siblings of obj (same parent, same type) whose name equals obj's
+// under the matching rules (case does not count), obj itself left out.
+RpObjectVector SameNamedSiblings(const Ref<ARpObject>& obj);
+
+// Reports siblings with the same name on the later one (by id), naming both:
+// (this, earlier) in the message's order.
+void ReportDuplicateName(const CheckContext& c);
+
+void AddLogicalChecks(std::vector<ConsistencyCheck>& table);
+void AddPhysicalChecks(std::vector<ConsistencyCheck>& table);
+void AddPresentationChecks(std::vector<ConsistencyCheck>& table);
+
+}  // namespace checks_detail

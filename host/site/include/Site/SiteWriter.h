@@ -1,0 +1,79 @@
+// A static, browsable metadata dictionary: one HTML page per repository
+// object at the object's dictionary path, with pictures of business models,
+// physical databases and column lineage laid out by Graphviz.
+//
+//   smutil_site::SiteOptions options;
+//   options.outDir = "site";
+//   options.bChangedOnly = true;               // keep pages whose content is the same
+//   smutil_site::SiteReport r = smutil_site::WriteSite(rp, options);
+//   // site/index.html, site/search.html, site/Database/DB_Sales.../PT_....html, ...
+//
+// Layout. A page sits at MetadataDictUtil::GetDictRelativePath with ".html"
+// in place of ".xml" (a plain HTML file opens the same from disk and from any
+// web server; an XML document styled by XSLT does not load from file URLs in
+// current browsers). A picture sits beside its page with ".svg". Objects
+// whose dictionary names would collide (same type, same cleaned 20-character
+// name, no GUID, same parent) keep the plain name for the first of them and
+// get "~<unique number>" after the stem for the others. Objects of types the
+// dictionary does not document have no page and are shown as text.
+//
+// Scale. Pages are written one at a time and never hold more than one
+// object's neighbourhood: child lists are split into pages of kChildrenPerPage,
+// the index lists root objects per type in pages of the same size, and the
+// search page loads name shards (search/*.js) only for what is typed.
+//
+// Failures: a directory or file that cannot be written throws SiteError
+// naming the path; nothing else in the repository stops the writer (an
+// expression that cannot be rendered shows its stored formula).
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "Metadata/ConsistencyMessage.h"
+#include "objectmodel/RpGateway.h"
+
+namespace smutil_site {
+
+// Children listed on one page, and root objects on one index page.
+inline constexpr std::size_t kChildrenPerPage = 500;
+// Largest graph drawn whole; bigger ones are cut to a neighbourhood of this
+// many nodes (see SiteGraphs.h for why).
+inline constexpr std::size_t kMaxPictureNodes = 60;
+
+using ConsistencyMessageMap = std::unordered_map<VoidID, std::vector<ConsistencyMessage>, VoidIDHash>;
+
+struct SiteOptions {
+  std::filesystem::path outDir;
+  // Only objects of these types get pages (empty: every documented type).
+  std::vector<TypeID> types;
+  // Rewrite only files whose content hash differs from the last run's.
+  bool bChangedOnly = false;
+  // Findings to show on the pages of their main objects (may be null).
+  const ConsistencyMessageMap* messages = nullptr;
+  // Called now and then with the objects done and the total.
+  std::function<void(std::uint64_t done, std::uint64_t total)> progress;
+};
+
+struct SiteReport {
+  std::uint64_t pages = 0;      // object pages (continuation pages included)
+  std::uint64_t pictures = 0;   // SVG files
+  std::uint64_t written = 0;    // files written this run
+  std::uint64_t unchanged = 0;  // files left alone because their hash matched
+  std::uint64_t largestFile = 0;
+  std::string largestPath;
+};
+
+class SiteError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+SiteReport WriteSite(ARpGateway* rp, const SiteOptions& options);
+
+}  // namespace smutil_site

@@ -1,0 +1,251 @@
+#include "SiteFiles.h"
+
+#include <openssl/evp.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "SiteText.h"
+
+namespace smutil_site {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kHashFile = ".site-hashes";
+
+using ShortHash = std::array<std::uint8_t, 16>;
+
+ShortHash ContentHash(const std::string& content) {
+  std::array<std::uint8_t, EVP_MAX_MD_SIZE> digest{};
+  unsigned int length = 0;
+  EVP_Digest(content.data(), content.size(), digest.data(), &length, EVP_sha256(), nullptr);
+  ShortHash hash{};
+  std::copy_n(digest.begin(), hash.size(), hash.begin());
+  return hash;
+}
+
+std::string Hex(const ShortHash& hash) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string out;
+  for (std::uint8_t b : hash) {
+    out += kHex[b >> 4];
+    out += kHex[b & 15];
+  }
+  return out;
+}
+
+bool FromHex(const std::string& text, ShortHash& hash) {
+  if (text.size() != 2 * hash.size()) return false;
+  auto nibble = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+  };
+  for (std::size_t i = 0; i < hash.size(); ++i) {
+    const int hi = nibble(text[2 * i]), lo = nibble(text[2 * i + 1]);
+    if (hi < 0 || lo < 0) return false;
+    hash[i] = static_cast<std::uint8_t>(hi * 16 + lo);
+  }
+  return true;
+}
+
+constexpr std::size_t kHexLength = 32;
+
+}  // namespace
+
+FileSink::FileSink(fs::path root, bool bChangedOnly, SiteReport& report) : m_root(std::move(root)), m_report(report) {
+  std::error_code ec;
+  fs::create_directories(m_root, ec);
+  if (ec) throw SiteError("cannot create " + m_root.string() + ": " + ec.message());
+  if (bChangedOnly) {
+    // A line that does not read as "<32 hex digits> <path>" is ignored: its
+    // file is then simply written again.
+    std::ifstream in(m_root / kHashFile);
+    std::string line;
+    while (std::getline(in, line)) {
+      Hash hash;
+      if (line.size() > kHexLength + 1 && line[kHexLength] == ' ' && FromHex(line.substr(0, kHexLength), hash)) {
+        m_previous.emplace(line.substr(kHexLength + 1), hash);
+      }
+    }
+  }
+  for (std::size_t i = 0; i < kWriterThreads; ++i) m_writers.emplace_back([this] { WriterLoop(); });
+}
+
+FileSink::~FileSink() { Stop(); }
+
+void FileSink::Stop() {
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_bStopping = true;
+  }
+  m_ready.notify_all();
+  m_room.notify_all();
+  for (std::thread& t : m_writers) t.join();
+  m_writers.clear();
+}
+
+void FileSink::ThrowIfFailed() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (!m_failure.empty()) throw SiteError(m_failure);
+}
+
+void FileSink::WriterLoop() {
+  for (;;) {
+    Job job;
+    {
+      std::unique_lock<std::mutex> lock(m_mutex);
+      m_ready.wait(lock, [this] { return m_bStopping || !m_jobs.empty(); });
+      if (m_jobs.empty()) return;
+      job = std::move(m_jobs.front());
+      m_jobs.pop_front();
+    }
+    m_room.notify_one();
+    std::ofstream out(job.file, std::ios::binary | std::ios::trunc);
+    out.write(job.content.data(), static_cast<std::streamsize>(job.content.size()));
+    out.close();
+    if (!out) {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      if (m_failure.empty()) m_failure = "cannot write " + job.file.string();
+    }
+  }
+}
+
+void FileSink::Write(const std::string& path, std::string content) {
+  ThrowIfFailed();
+  const Hash hash = ContentHash(content);
+  m_current.emplace_back(path, hash);
+  if (content.size() > m_report.largestFile) {
+    m_report.largestFile = content.size();
+    m_report.largestPath = path;
+  }
+  fs::path file = m_root / path;
+  auto previous = m_previous.find(path);
+  if (previous != m_previous.end() && previous->second == hash && fs::exists(file)) {
+    ++m_report.unchanged;
+    return;
+  }
+  // Directories are made here, once each, so that writers never race to
+  // make the same one.
+  const fs::path parent = file.parent_path();
+  if (m_directories.insert(parent.string()).second) {
+    std::error_code ec;
+    fs::create_directories(parent, ec);
+    if (ec) throw SiteError("cannot create " + parent.string() + ": " + ec.message());
+  }
+  ++m_report.written;
+  {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_room.wait(lock, [this] { return m_jobs.size() < kQueuedFiles; });
+    m_jobs.push_back(Job{std::move(file), std::move(content)});
+  }
+  m_ready.notify_one();
+}
+
+void FileSink::Finish() {
+  Stop();
+  ThrowIfFailed();
+  const fs::path file = m_root / kHashFile;
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  for (const auto& [path, hash] : m_current) out << Hex(hash) << ' ' << path << '\n';
+  out.close();
+  if (!out) throw SiteError("cannot write " + file.string());
+}
+
+std::string SearchKey(const VXString& name) {
+  std::string key;
+  key.reserve(name.size());
+  for (char32_t c : name) {
+    if (c >= U'A' && c <= U'Z') c = c - U'A' + U'a';
+    key += (c >= U'a' && c <= U'z') || (c >= U'0' && c <= U'9') ? static_cast<char>(c) : '_';
+  }
+  return key;
+}
+
+void SearchIndex::Add(const VXString& name, const VXString& typeCode, const VXString& container,
+                      const std::string& pagePath) {
+  Entry e;
+  e.key = SearchKey(name);
+  e.json = "[";
+  AppendJsString(e.json, name);
+  e.json += ',';
+  AppendJsString(e.json, typeCode);
+  e.json += ',';
+  AppendJsString(e.json, container);
+  e.json += ',';
+  AppendJsString(e.json, ToVXString(pagePath));
+  e.json += ']';
+  m_entries.push_back(std::move(e));
+}
+
+void SearchIndex::WriteTo(FileSink& sink) {
+  std::stable_sort(m_entries.begin(), m_entries.end(), [](const Entry& a, const Entry& b) { return a.key < b.key; });
+  std::vector<std::string> shardKeys;
+  // A shard's key is the prefix its names' keys share, one more character
+  // at a time while a group is too big; "ab-" holds the keys that are exactly
+  // "ab" once "ab" has been split, "-" the empty names.
+  constexpr std::size_t kMaxKeyLength = 32;
+  // A group that no longer letter splits (one name in thousands of tables)
+  // goes into numbered parts: "key", "key~2", "key~3", ...
+  auto emit = [&](std::size_t from, std::size_t to, const std::string& key) {
+    std::size_t part = 1;
+    while (from < to) {
+      const std::string name = part == 1 ? key : key + "~" + std::to_string(part);
+      std::string body = "smutilSearch.add(\"" + name + "\",[\n";
+      std::size_t i = from;
+      for (; i < to && (i == from || body.size() + m_entries[i].json.size() + 8 <= kMaxShardBytes); ++i) {
+        body += m_entries[i].json + ",\n";
+      }
+      body.erase(body.size() - 2, 1);  // the last comma
+      body += "]);\n";
+      sink.Write("search/" + name + ".js", std::move(body));
+      shardKeys.push_back(name);
+      from = i;
+      ++part;
+    }
+  };
+  // Splits the sorted range [from, to), whose keys share length characters.
+  auto split = [&](std::size_t from, std::size_t to, std::size_t length, auto&& self) -> void {
+    std::size_t bytes = 0;
+    for (std::size_t i = from; i < to; ++i) bytes += m_entries[i].json.size() + 2;
+    const std::string key = m_entries[from].key.substr(0, length);
+    bool bLonger = false;
+    for (std::size_t i = from; i < to && !bLonger; ++i) bLonger = m_entries[i].key.size() > length;
+    if (bytes <= kMaxShardBytes || !bLonger || length >= kMaxKeyLength) {
+      emit(from, to, key.empty() ? "-" : key);
+      return;
+    }
+    // Keys equal to the prefix first (they sort first), then groups by the
+    // next character.
+    std::size_t i = from;
+    while (i < to && m_entries[i].key.size() == length) ++i;
+    if (i > from) emit(from, i, key + "-");
+    while (i < to) {
+      const char next = m_entries[i].key[length];
+      std::size_t j = i;
+      while (j < to && m_entries[j].key.size() > length && m_entries[j].key[length] == next) ++j;
+      self(i, j, length + 1, self);
+      i = j;
+    }
+  };
+  std::size_t i = 0;
+  while (i < m_entries.size()) {
+    const std::string first = m_entries[i].key.substr(0, 1);
+    std::size_t j = i;
+    while (j < m_entries.size() && m_entries[j].key.substr(0, 1) == first) ++j;
+    split(i, j, 1, split);
+    i = j;
+  }
+  std::string manifest = "smutilSearch.shards([";
+  for (std::size_t k = 0; k < shardKeys.size(); ++k) {
+    manifest += (k ? ",\"" : "\"") + shardKeys[k] + "\"";
+    if (k % 16 == 15) manifest += '\n';
+  }
+  manifest += "]);\n";
+  sink.Write("search/shards.js", manifest);
+}
+
+}  // namespace smutil_site

@@ -1,0 +1,111 @@
+// The translation round trip of externalized display names and descriptions:
+// the texts go out to translators as an XLIFF 2.0 document and come back
+// into the bundle store (SQLite, table bundle_strings(key, language, text))
+// for their language.
+//
+//   std::vector<TranslationUnit> units = CollectTranslationUnits(rp, store, "en");
+//   WriteXliff(units, "en", "fr", "sample.rpd.xml", "fr.xlf");
+//   ... a translator fills in the <target> elements ...
+//   ImportResult r = ImportXliff(rp, "fr.xlf", "bundles.db");
+//   CoverageReport c = CheckCoverage(rp, "bundles.db", {"fr"});
+//
+// Each unit carries the object's translation key and XML description, so
+// that it finds its object again when the repository has changed since the
+// export: by the description first, then by the upgrade identifier written
+// in it. A unit whose object is gone, or whose object no longer uses the
+// unit's variable, is reported and not imported.
+#pragma once
+
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "Metadata/SMUtil.h"
+
+namespace smutil_translations {
+
+inline constexpr char32_t kXliffNamespace[] = U"urn:oasis:names:tc:xliff:document:2.0";
+// The language the default texts are written in.
+inline constexpr char kSourceLanguage[] = "en";
+
+// The kinds of units, written as the unit's type attribute.
+inline constexpr char32_t kDisplayNameUnit[] = U"smutil:displayName";
+inline constexpr char32_t kDescriptionUnit[] = U"smutil:description";
+
+// Any failure to read or write a file or the store; the message names it.
+class TranslationError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// One text to translate: a row of ExternalizationUtil::GetExternalizationInfo
+// with the object it came from.
+struct TranslationUnit {
+  VXString variable;  // the session variable, as the text writes it
+  VXString key;       // its key in the bundle store (BundleKeyOfVariable)
+  bool bDescription = false;
+  VXString label;           // "Presentation Column "Revenue""
+  VXString translationKey;  // the object's translation key
+  VXString logicalColumn;   // the label of the logical column behind a presentation column
+  VXString objectXml;       // the object's XML description
+  VXString source;          // the text to translate
+  VXString target;          // the translation (import only)
+};
+
+// The key under which the bundle store keeps a variable's strings: the name
+// after the session block, unquoted; for a bundle variable the bundle key,
+// so that bundle display names show imported translations directly.
+VXString BundleKeyOfVariable(const VXString& variable);
+
+// The presentation objects of the repository that can carry a display name
+// (subject areas, presentation tables, columns, hierarchies, levels and
+// customer types), in type order and then repository order.
+RpObjectVector PresentationObjects(ARpGateway* pRp);
+
+// The units of every externalized object. Source texts come from the store
+// in sourceLanguage when it has them (an empty file name: none), else from
+// the object's name (display names) or its default description.
+std::vector<TranslationUnit> CollectTranslationUnits(ARpGateway* pRp, const std::string& storeFile,
+                                                     const std::string& sourceLanguage);
+
+// Writes the units as one XLIFF 2.0 document (one file element named after
+// original). Throws TranslationError when the file cannot be written.
+void WriteXliff(const std::vector<TranslationUnit>& units, const std::string& sourceLanguage,
+                const std::string& targetLanguage, const std::string& original, const std::string& outFile);
+
+// The XLIFF 2.0 core schema shipped with the tool.
+std::string XliffSchemaFile();
+
+// Reads an XLIFF document, validated against the core schema; throws
+// TranslationError with the parser's messages when it is not valid XLIFF
+// 2.0. targetLanguage receives trgLang.
+std::vector<TranslationUnit> ReadXliff(const std::string& inFile, std::string& targetLanguage);
+
+struct ImportResult {
+  std::string language;
+  std::size_t imported = 0;            // strings written to the store
+  std::size_t untranslated = 0;        // matched units without a target
+  std::vector<std::string> unmatched;  // one line per unit that matches no object
+};
+
+// Reads inFile and writes the translations of the units that match an
+// object into the store (created when missing), all in one transaction.
+// Throws TranslationError, changing nothing, when the file is not valid
+// XLIFF, has no target language, or the store cannot be written.
+ImportResult ImportXliff(ARpGateway* pRp, const std::string& inFile, const std::string& storeFile);
+
+struct CoverageReport {
+  std::vector<std::string> languages;
+  std::vector<std::string> objectsWithoutVariables;         // presentation objects whose display name names no variable
+  std::map<std::string, std::vector<std::string>> missing;  // language -> variables without a string
+  std::map<std::string, std::vector<std::string>> unused;   // language -> keys no object uses
+  bool Complete() const;                                    // no object without variables and nothing missing
+};
+
+// Coverage of the store for the languages given, or for every language the
+// store holds when none is given.
+CoverageReport CheckCoverage(ARpGateway* pRp, const std::string& storeFile, std::vector<std::string> languages);
+
+}  // namespace smutil_translations

@@ -1,0 +1,251 @@
+// Translation units as an XLIFF 2.0 document, written with the Xerces-C DOM
+// and read back with Xerces-C's validating SAX2 reader. A unit is
+//
+//   <unit id="u1" name="VX_SESSION.CN_Ledger" type="smutil:displayName">
+//     <notes>
+//       <note category="smutil:label">Subject Area "Ledger"</note>
+//       <note category="smutil:translationKey">LEDGER</note>
+//       <note category="smutil:object">&lt;Object&gt;...&lt;/Object&gt;</note>
+//     </notes>
+//     <segment><source>Ledger</source><target>Grand livre</target></segment>
+//   </unit>
+//
+// The name carries the session variable, the notes what a translator needs
+// to see and what matches the unit back to its object.
+#include <filesystem>
+#include <string_view>
+#include <xercesc/dom/DOM.hpp>
+#include <xercesc/framework/LocalFileFormatTarget.hpp>
+#include <xercesc/sax2/Attributes.hpp>
+#include <xercesc/sax2/DefaultHandler.hpp>
+#include <xercesc/sax2/SAX2XMLReader.hpp>
+#include <xercesc/sax2/XMLReaderFactory.hpp>
+#include <xercesc/util/SecurityManager.hpp>
+#include <xercesc/util/XMLException.hpp>
+#include <xercesc/util/XMLUni.hpp>
+#include <xercesc/validators/common/Grammar.hpp>
+
+#include "Translations/Translations.h"
+#include "Utility/BaseStringUtil.h"
+#include "Utility/SUGDOM.h"
+#include "Utility/SUInstallDir.h"
+
+using namespace xercesc;
+
+namespace smutil_translations {
+namespace {
+
+constexpr char32_t kLabelNote[] = U"smutil:label";
+constexpr char32_t kTranslationKeyNote[] = U"smutil:translationKey";
+constexpr char32_t kLogicalColumnNote[] = U"smutil:logicalColumn";
+constexpr char32_t kObjectNote[] = U"smutil:object";
+
+// Text as the parser takes it: characters XML 1.0 cannot carry become
+// U+FFFD, so one odd name never makes the whole document unwritable.
+std::u16string XmlText(const VXString& text) {
+  VXString safe = text;
+  for (char32_t& c : safe) {
+    const bool bAllowed = c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
+                          (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+    if (!bAllowed) c = 0xFFFD;
+  }
+  return SUGDOM::ToXMLString(safe);
+}
+
+struct DocumentWriter {
+  DOMDocument* doc;
+  std::u16string ns;
+
+  DOMElement* Element(DOMNode* parent, const char16_t* name) {
+    DOMElement* e = doc->createElementNS(ns.c_str(), name);
+    parent->appendChild(e);
+    return e;
+  }
+  DOMElement* TextElement(DOMNode* parent, const char16_t* name, const VXString& text) {
+    DOMElement* e = Element(parent, name);
+    e->appendChild(doc->createTextNode(XmlText(text).c_str()));
+    return e;
+  }
+  void Note(DOMElement* notes, const char32_t* category, const VXString& text) {
+    if (text.empty()) return;
+    TextElement(notes, u"note", text)->setAttribute(u"category", XmlText(category).c_str());
+  }
+};
+
+struct ReleaseDocument {
+  void operator()(DOMDocument* d) const { d->release(); }
+};
+struct ReleaseSerializer {
+  void operator()(DOMLSSerializer* s) const { s->release(); }
+};
+struct ReleaseOutput {
+  void operator()(DOMLSOutput* o) const { o->release(); }
+};
+
+// Reads units as the parser streams them: a document of 10^5 units stays
+// out of memory, and the DOM's text buffers would grow quadratically.
+class UnitReader : public DefaultHandler {
+ public:
+  std::vector<TranslationUnit> units;
+  VXString version, targetLanguage, rootNamespace;
+
+  void startElement(const XMLCh* const uri, const XMLCh* const localname, const XMLCh* const,
+                    const Attributes& attrs) override {
+    ++m_depth;
+    const std::u16string_view name(localname);
+    if (m_depth == 1) {
+      rootNamespace = SUGDOM::ToVXString(uri);
+      version = Attribute(attrs, u"version");
+      targetLanguage = Attribute(attrs, u"trgLang");
+    }
+    if (m_pText) return;  // inline codes inside a source, target or note
+    if (name == u"unit") {
+      m_pUnit = &units.emplace_back();
+      m_pUnit->variable = Attribute(attrs, u"name");
+      m_pUnit->key = BundleKeyOfVariable(m_pUnit->variable);
+      m_pUnit->bDescription = Attribute(attrs, u"type") == kDescriptionUnit;
+    } else if (m_pUnit && (name == u"source" || name == u"target")) {
+      Capture(name == u"source" ? m_pUnit->source : m_pUnit->target);
+    } else if (m_pUnit && name == u"note") {
+      const VXString category = Attribute(attrs, u"category");
+      VXString* field = category == kLabelNote            ? &m_pUnit->label
+                        : category == kTranslationKeyNote ? &m_pUnit->translationKey
+                        : category == kLogicalColumnNote  ? &m_pUnit->logicalColumn
+                        : category == kObjectNote         ? &m_pUnit->objectXml
+                                                          : nullptr;
+      if (field) Capture(*field);
+    }
+  }
+  void endElement(const XMLCh* const, const XMLCh* const localname, const XMLCh* const) override {
+    if (m_pText && m_depth == m_textDepth) m_pText = nullptr;
+    if (!m_pText && std::u16string_view(localname) == u"unit") m_pUnit = nullptr;
+    --m_depth;
+  }
+  void characters(const XMLCh* const chars, const XMLSize_t length) override {
+    if (m_pText) m_pText->append(SUGDOM::ToVXString(std::u16string(chars, length).c_str()));
+  }
+
+ private:
+  static VXString Attribute(const Attributes& attrs, const char16_t* name) {
+    return SUGDOM::ToVXString(attrs.getValue(name));
+  }
+  void Capture(VXString& field) {
+    m_pText = &field;
+    m_textDepth = m_depth;
+  }
+
+  TranslationUnit* m_pUnit = nullptr;
+  VXString* m_pText = nullptr;
+  int m_depth = 0;
+  int m_textDepth = 0;
+};
+
+}  // namespace
+
+std::string XliffSchemaFile() { return SUInstallDir::DataFile("xliff/xliff_core_2.0.xsd"); }
+
+void WriteXliff(const std::vector<TranslationUnit>& units, const std::string& sourceLanguage,
+                const std::string& targetLanguage, const std::string& original, const std::string& outFile) {
+  // A file element needs at least one unit to be valid XLIFF.
+  if (units.empty()) throw TranslationError("nothing to export: no presentation object has an externalized text");
+  SUGDOM::Initialize();
+  DOMImplementation* impl = DOMImplementationRegistry::getDOMImplementation(u"LS");
+  DocumentWriter w{nullptr, SUGDOM::ToXMLString(kXliffNamespace)};
+  try {
+    std::unique_ptr<DOMDocument, ReleaseDocument> doc(impl->createDocument(w.ns.c_str(), u"xliff", nullptr));
+    w.doc = doc.get();
+    DOMElement* root = doc->getDocumentElement();
+    root->setAttribute(u"version", u"2.0");
+    root->setAttribute(u"srcLang", XmlText(ToVXString(sourceLanguage)).c_str());
+    if (!targetLanguage.empty()) root->setAttribute(u"trgLang", XmlText(ToVXString(targetLanguage)).c_str());
+    DOMElement* file = w.Element(root, u"file");
+    file->setAttribute(u"id", u"f1");
+    file->setAttribute(u"original", XmlText(ToVXString(original)).c_str());
+    std::size_t number = 0;
+    for (const TranslationUnit& u : units) {
+      DOMElement* unit = w.Element(file, u"unit");
+      unit->setAttribute(u"id", XmlText(U"u" + BaseStringUtil::StringFrom(++number)).c_str());
+      unit->setAttribute(u"name", XmlText(u.variable).c_str());
+      unit->setAttribute(u"type", XmlText(u.bDescription ? kDescriptionUnit : kDisplayNameUnit).c_str());
+      DOMElement* notes = w.Element(unit, u"notes");
+      w.Note(notes, kLabelNote, u.label);
+      w.Note(notes, kTranslationKeyNote, u.translationKey);
+      w.Note(notes, kLogicalColumnNote, u.logicalColumn);
+      w.Note(notes, kObjectNote, u.objectXml);
+      DOMElement* segment = w.Element(unit, u"segment");
+      w.TextElement(segment, u"source", u.source);
+      if (!u.target.empty()) w.TextElement(segment, u"target", u.target);
+    }
+    std::unique_ptr<DOMLSSerializer, ReleaseSerializer> serializer(impl->createLSSerializer());
+    serializer->getDomConfig()->setParameter(XMLUni::fgDOMWRTFormatPrettyPrint, true);
+    std::unique_ptr<DOMLSOutput, ReleaseOutput> output(impl->createLSOutput());
+    LocalFileFormatTarget target(outFile.c_str());
+    output->setByteStream(&target);
+    output->setEncoding(u"UTF-8");
+    if (!serializer->write(doc.get(), output.get())) throw TranslationError("cannot write " + outFile);
+  } catch (const XMLException& e) {
+    throw TranslationError("cannot write " + outFile + ": " + ToNarrow(SUGDOM::ToVXString(e.getMessage())));
+  } catch (const DOMException& e) {
+    throw TranslationError("cannot write " + outFile + ": " + ToNarrow(SUGDOM::ToVXString(e.getMessage())));
+  }
+}
+
+std::vector<TranslationUnit> ReadXliff(const std::string& inFile, std::string& targetLanguage) {
+  SUGDomErrorReporter errors;
+  UnitReader handler;
+  if (!std::filesystem::is_regular_file(inFile)) {
+    errors.Report(SUGDomError::Severity::kFatal, ToVXString(inFile), U"the file does not exist");
+  } else {
+    SUGDOM::Initialize();
+    SecurityManager security;
+    security.setEntityExpansionLimit(1000);
+    std::unique_ptr<SAX2XMLReader> reader(XMLReaderFactory::createXMLReader());
+    reader->setFeature(XMLUni::fgSAX2CoreNameSpaces, true);
+    reader->setFeature(XMLUni::fgSAX2CoreValidation, true);
+    reader->setFeature(XMLUni::fgXercesDynamic, false);
+    reader->setFeature(XMLUni::fgXercesSchema, true);
+    reader->setFeature(XMLUni::fgXercesLoadExternalDTD, false);
+    // Our own copy of the schema, loaded first; schema locations named in
+    // the document are not followed.
+    reader->setFeature(XMLUni::fgXercesLoadSchema, false);
+    reader->setFeature(XMLUni::fgXercesUseCachedGrammarInParse, true);
+    reader->setProperty(XMLUni::fgXercesSecurityManager, &security);
+    reader->setErrorHandler(&errors);
+    reader->setContentHandler(&handler);
+    try {
+      const std::u16string schema = SUGDOM::ToXMLString(ToVXString(XliffSchemaFile()));
+      if (!reader->loadGrammar(schema.c_str(), Grammar::SchemaGrammarType, true) && !errors.HasErrors()) {
+        errors.Report(SUGDomError::Severity::kFatal, ToVXString(XliffSchemaFile()), U"the schema cannot be loaded");
+      }
+      if (!errors.HasErrors()) reader->parse(inFile.c_str());
+    } catch (const XMLException& e) {
+      errors.Report(SUGDomError::Severity::kFatal, ToVXString(inFile), SUGDOM::ToVXString(e.getMessage()));
+    } catch (const SAXException& e) {
+      errors.Report(SUGDomError::Severity::kFatal, ToVXString(inFile), SUGDOM::ToVXString(e.getMessage()));
+    }
+    if (!errors.HasErrors() && handler.rootNamespace != kXliffNamespace) {
+      errors.Report(SUGDomError::Severity::kFatal, ToVXString(inFile),
+                    U"the document element is not in the namespace " + VXString(kXliffNamespace));
+    }
+  }
+  if (errors.HasErrors()) {
+    // The first problems say what is wrong; a file of another kind would
+    // otherwise give one line per element.
+    constexpr std::size_t kShown = 5;
+    std::string text;
+    const std::vector<SUGDomError>& all = errors.GetErrors();
+    for (std::size_t i = 0; i < all.size() && i < kShown; ++i) {
+      text += "\n  " + (all[i].line ? "line " + std::to_string(all[i].line) + ": " : std::string()) +
+              ToNarrow(all[i].message);
+    }
+    if (all.size() > kShown) text += "\n  ... and " + std::to_string(all.size() - kShown) + " more";
+    throw TranslationError(inFile + " is not a valid XLIFF 2.0 document:" + text);
+  }
+  if (handler.version != U"2.0") {
+    throw TranslationError(inFile + " is XLIFF version " + ToNarrow(handler.version) + ", not 2.0");
+  }
+  targetLanguage = ToNarrow(handler.targetLanguage);
+  return std::move(handler.units);
+}
+
+}  // namespace smutil_translations

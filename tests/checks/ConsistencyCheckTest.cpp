@@ -1,0 +1,409 @@
+// The check suite on small repositories built in code: a clean model that
+// no check reports, each break of it reported once by the right check, a
+// check that throws, and the scope of an incremental check.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <stdexcept>
+
+#include "Checks/ConsistencyCheck.h"
+#include "Expr/ExprBuilder.h"
+#include "Expr/ToStringVisitor.h"
+#include "Metadata/SMUtil.h"
+#include "objectmodel/RpFile.h"
+#include "objectmodel/RpGateway.h"
+
+namespace {
+
+// A small model with no defect: a database with one table, a business
+// model with one logical table mapped to it, a key, a dimension, a subject
+// area showing the column.
+struct CleanModel {
+  ARpGateway rp;
+  Ref<ARpObject> db, table, colA, colB, bm, ltable, lcol, lts, lkey, dim, total, level, sa, ptable, pcol;
+
+  CleanModel() {
+    db = rp.CreateObject(kTIDADatabase, U"DW");
+    rp.CreateObject(kTIDAConnectionPool, U"DW Pool", db.GetID());
+    table = rp.CreateObject(kTIDATable, U"ORDERS", db.GetID());
+    colA = rp.CreateObject(kTIDAColumn, U"ID", table.GetID());
+    colB = rp.CreateObject(kTIDAColumn, U"AMOUNT", table.GetID());
+    Ref<AColumn>(colA)->SetDataType(U"INTEGER");
+    Ref<AColumn>(colB)->SetDataType(U"DECIMAL");
+    bm = rp.CreateObject(kTIDASubjectArea, U"Sales");
+    ltable = rp.CreateObject(kTIDALogicalTable, U"Orders", bm.GetID());
+    lcol = rp.CreateObject(kTIDAAttribute, U"Id", ltable.GetID());
+    lts = rp.CreateObject(kTIDALogicalTableSource, U"LTS1 ORDERS", ltable.GetID());
+    RpSourceDefinition defn;
+    defn.m_logicalToPhysical.emplace_back(RefExpr(lcol), RefExpr(colA));
+    defn.m_physicalTables.push_back(table.GetID());
+    Ref<ALogicalTableSource>(lts)->SetSourceDefinition(defn);
+    lkey = rp.CreateObject(kTIDAKey, U"Orders Key", ltable.GetID());
+    rp.InsertTuple(RpRel::kKeyColumn, {lcol.GetID(), lkey.GetID()});
+    dim = rp.CreateObject(kTIDADimension, U"Order Dim", bm.GetID());
+    total = rp.CreateObject(kTIDALevel, U"Total", dim.GetID());
+    level = rp.CreateObject(kTIDALevel, U"Order", total.GetID());
+    rp.InsertTuple(RpRel::kLevelAttributes, {level.GetID(), lcol.GetID()});
+    rp.InsertTuple(RpRel::kKeyColumn, {lcol.GetID(), rp.CreateObject(kTIDAKey, U"Order Key", level.GetID()).GetID()});
+    sa = rp.CreateObject(kTIDACatalogFolder, U"Sales Area");
+    Ref<ACatalogFolder>(sa)->SetSubjectArea(Ref<ASubjectArea>(bm));
+    ptable = rp.CreateObject(kTIDAEntityFolder, U"Orders", sa.GetID());
+    pcol = rp.CreateObject(kTIDAFolderAttr, U"Id", ptable.GetID());
+    rp.InsertTuple(RpRel::kLogicalToPresentationColumn, {lcol.GetID(), pcol.GetID()});
+  }
+
+  // An expression that is one reference to obj.
+  static Expr RefExpr(const Ref<ARpObject>& obj) { return ExprBuilder().ID(obj.GetID()).Build(); }
+};
+
+struct Finding {
+  std::string check;
+  MessageId id;
+  VoidID object;
+};
+
+std::vector<Finding> Findings(ARpGateway& rp, const ConsistencyCheckOptions& options = {}) {
+  std::vector<Finding> out;
+  for (const ConsistencyMessage& m : RunConsistencyChecks(rp, options)) {
+    const ConsistencyCheck* check = CheckOfMessage(m);
+    out.push_back({check ? check->m_id : "?", m.GetMessageId(), m.GetMainObject().GetID()});
+  }
+  return out;
+}
+
+TEST(ConsistencyCheck, CleanModelHasNoFindings) {
+  CleanModel m;
+  const std::vector<Finding> found = Findings(m.rp);
+  for (const Finding& f : found) ADD_FAILURE() << f.check << " on " << ToNarrow(f.object.ToString());
+}
+
+// Each row breaks the clean model in one way; exactly one finding follows,
+// from the named check, about the named object.
+struct BreakCase {
+  const char* check;
+  MessageId id;
+  std::function<Ref<ARpObject>(CleanModel&)> breakIt;  // returns the object the finding is about
+};
+
+TEST(ConsistencyCheck, EachBreakIsReportedOnceByItsCheck) {
+  const std::vector<BreakCase> cases = {
+      {"logical-column-unmapped", 38009,
+       [](CleanModel& m) { return m.rp.CreateObject(kTIDAAttribute, U"Unmapped", m.ltable.GetID()); }},
+      {"logical-table-without-source", 38017,
+       [](CleanModel& m) {
+         m.rp.DeleteObject(m.lts.GetID());
+         return m.ltable;
+       }},
+      {"derived-column-empty", 38055,
+       [](CleanModel& m) {
+         Ref<ARpObject> c = m.rp.CreateObject(kTIDAAttribute, U"Formula", m.ltable.GetID());
+         Ref<AAttribute>(c)->SetDerived(true);
+         return c;
+       }},
+      {"derived-column-uses-itself", 38052,
+       [](CleanModel& m) {
+         Ref<ARpObject> c = m.rp.CreateObject(kTIDAAttribute, U"Twice", m.ltable.GetID());
+         Ref<AAttribute>(c)->SetDerived(true);
+         Ref<AAttribute>(c)->SetExpr(ExprBuilder().Op(kMultiply).ID(c.GetID()).Int(2).End().Build());
+         return c;
+       }},
+      // A deleted physical column: the mapping still names it.
+      {"logical-column-mapped-to-deleted", 38108,
+       [](CleanModel& m) {
+         m.rp.DeleteObject(m.colA.GetID(), false);
+         return m.lcol;
+       }},
+      {"expression-refers-to-deleted", 38202,
+       [](CleanModel& m) {
+         Ref<ARpObject> other = m.rp.CreateObject(kTIDAAttribute, U"Doomed", m.ltable.GetID());
+         Ref<ARpObject> c = m.rp.CreateObject(kTIDAAttribute, U"Uses Doomed", m.ltable.GetID());
+         Ref<AAttribute>(c)->SetDerived(true);
+         Ref<AAttribute>(c)->SetExpr(ExprBuilder().Op(kAdd).ID(other.GetID()).Int(1).End().Build());
+         m.rp.DeleteObject(other.GetID());
+         return c;
+       }},
+      {"source-reads-deleted-table", 38107,
+       [](CleanModel& m) {
+         Ref<ARpObject> gone = m.rp.CreateObject(kTIDATable, U"GONE", m.db.GetID());
+         RpSourceDefinition defn = Ref<ALogicalTableSource>(m.lts)->GetSourceDefinition();
+         defn.m_physicalTables.push_back(gone.GetID());
+         Ref<ALogicalTableSource>(m.lts)->SetSourceDefinition(defn);
+         m.rp.DeleteObject(gone.GetID());
+         return m.lts;
+       }},
+      {"source-maps-nothing", 38010,
+       [](CleanModel& m) {
+         RpSourceDefinition defn = Ref<ALogicalTableSource>(m.lts)->GetSourceDefinition();
+         Ref<ARpObject> second = m.rp.CreateObject(kTIDALogicalTableSource, U"LTS2", m.ltable.GetID());
+         defn.m_logicalToPhysical.front().second = Expr();
+         Ref<ALogicalTableSource>(second)->SetSourceDefinition(defn);
+         return second;
+       }},
+      {"logical-key-without-columns", 38084,
+       [](CleanModel& m) { return m.rp.CreateObject(kTIDAKey, U"Empty", m.ltable.GetID()); }},
+      {"level-without-key", 38011,
+       [](CleanModel& m) {
+         Ref<ARpObject> lv = m.rp.CreateObject(kTIDALevel, U"Detail", m.level.GetID());
+         m.rp.InsertTuple(RpRel::kLevelAttributes, {lv.GetID(), m.lcol.GetID()});
+         return lv;
+       }},
+      {"presentation-column-without-logical", 38073,
+       [](CleanModel& m) {
+         m.rp.EraseTuple(RpRel::kLogicalToPresentationColumn, {m.lcol.GetID(), m.pcol.GetID()});
+         return m.pcol;
+       }},
+      {"presentation-column-duplicate-name", 38209,
+       [](CleanModel& m) {
+         Ref<ARpObject> twin = m.rp.CreateObject(kTIDAFolderAttr, U"ID", m.ptable.GetID());
+         m.rp.InsertTuple(RpRel::kLogicalToPresentationColumn, {m.lcol.GetID(), twin.GetID()});
+         return twin;
+       }},
+      {"physical-table-duplicate-name", 38179,
+       [](CleanModel& m) {
+         Ref<ARpObject> twin = m.rp.CreateObject(kTIDATable, U"Orders", m.db.GetID());
+         Ref<AColumn>(m.rp.CreateObject(kTIDAColumn, U"ID", twin.GetID()))->SetDataType(U"INTEGER");
+         return twin;
+       }},
+      {"alias-collides-with-sibling", 38210,
+       [](CleanModel& m) {
+         Ref<ARpObject> other = m.rp.CreateObject(kTIDATable, U"ARCHIVE", m.db.GetID());
+         Ref<AColumn>(m.rp.CreateObject(kTIDAColumn, U"ID", other.GetID()))->SetDataType(U"INTEGER");
+         m.rp.AddAlias(other.GetID(), U"orders");
+         return other;
+       }},
+      {"physical-column-without-type", 38150,
+       [](CleanModel& m) { return m.rp.CreateObject(kTIDAColumn, U"NOTE", m.table.GetID()); }},
+      {"subject-area-without-business-model", 38213,
+       [](CleanModel& m) {
+         Ref<ACatalogFolder>(m.sa)->SetSubjectArea(Ref<ASubjectArea>());
+         return m.sa;
+       }},
+      {"description-undefined-session-variable", 38203,
+       [](CleanModel& m) {
+         Ref<AFolderAttr>(m.pcol)->SetDisplayDescription(U"Ids for VALUEOF(VX_SESSION.NOT_DEFINED)");
+         Ref<AFolderAttr>(m.pcol)->SetDisplayDescriptionUse(true);
+         return m.pcol;
+       }},
+      {"variable-initializer-broken", 39053,
+       [](CleanModel& m) { return m.rp.CreateObject(kTIDARpVariable, U"EMPTY_VAR"); }},
+  };
+  for (const BreakCase& c : cases) {
+    SCOPED_TRACE(c.check);
+    CleanModel m;
+    const Ref<ARpObject> culprit = c.breakIt(m);
+    const std::vector<Finding> found = Findings(m.rp);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].check, c.check);
+    EXPECT_EQ(found[0].id, c.id);
+    EXPECT_EQ(found[0].object, culprit.GetID());
+  }
+}
+
+// What a defined session variable or a bundle variable looks like is not a
+// finding; only a name nothing defines is.
+TEST(ConsistencyCheck, DescriptionVariablesThatAreDefinedAreNotReported) {
+  for (const char32_t* description : {U"For VALUEOF(VX_SESSION.REGION)", U"VALUEOF(VX_SESSION.KEX_BUNDLE_TITLE)",
+                                      U"No variable at all", U"VALUEOF(COMPANY) is a repository variable"}) {
+    CleanModel m;
+    Ref<ARpObject> block = m.rp.CreateObject(kTIDAInitBlock, U"Profile");
+    Ref<AInitBlock>(block)->SetInitString(U"SELECT REGION FROM PROFILE");
+    Ref<ARpObject> region = m.rp.CreateObject(kTIDARpVariable, U"REGION", block.GetID());
+    Ref<ARpVariable>(region)->SetVariableType(ARpVariable::kSession);
+    Ref<ARpVariable>(region)->SetExpr(ExprBuilder().Int(1).Build());
+    Ref<AFolderAttr>(m.pcol)->SetDisplayDescription(description);
+    Ref<AFolderAttr>(m.pcol)->SetDisplayDescriptionUse(true);
+    EXPECT_TRUE(Findings(m.rp).empty()) << ToNarrow(description);
+  }
+}
+
+// A variable's initializer: empty, naming a deleted object, or failing to
+// render (a truth-value code outside its table) is reported; a plain value
+// and a reference to a live object are not.
+TEST(ConsistencyCheck, VariableInitializers) {
+  struct Case {
+    const char32_t* text;  // the initializer's text form; empty: none
+    bool bReported;
+  };
+  for (const Case& c :
+       {Case{U"", true}, Case{U"Truth(1,455)", true}, Case{U"Add(1,2)", false}, Case{U"'Bramble'", false}}) {
+    CleanModel m;
+    Ref<ARpObject> variable = m.rp.CreateObject(kTIDARpVariable, U"V");
+    if (*c.text) Ref<ARpVariable>(variable)->SetExpr(ToStringVisitor::ExprFrom(c.text));
+    const std::vector<Finding> found = Findings(m.rp);
+    EXPECT_EQ(found.size(), c.bReported ? 1u : 0u) << ToNarrow(c.text);
+    if (!found.empty()) {
+      EXPECT_EQ(found[0].id, 39053u);
+    }
+  }
+  CleanModel m;
+  Ref<ARpObject> variable = m.rp.CreateObject(kTIDARpVariable, U"V");
+  Ref<ARpVariable>(variable)->SetExpr(ExprBuilder().ID(m.colB.GetID()).Build());
+  EXPECT_TRUE(Findings(m.rp).empty());
+  m.rp.DeleteObject(m.colB.GetID());
+  ASSERT_EQ(Findings(m.rp).size(), 1u);
+  EXPECT_EQ(Findings(m.rp)[0].object, variable.GetID());
+}
+
+// The grand total level needs neither key nor columns; a level below it does.
+TEST(ConsistencyCheck, GrandTotalLevelIsExempt) {
+  CleanModel m;
+  Ref<ARpObject> top = m.rp.CreateObject(kTIDALevel, U"All", m.dim.GetID());
+  (void)top;
+  EXPECT_TRUE(Findings(m.rp).empty());
+  Ref<ARpObject> below = m.rp.CreateObject(kTIDALevel, U"Nothing", top.GetID());
+  const std::vector<Finding> found = Findings(m.rp);
+  ASSERT_EQ(found.size(), 2u);
+  EXPECT_EQ(found[0].object, below.GetID());
+  EXPECT_EQ(found[1].object, below.GetID());
+  std::vector<MessageId> ids{found[0].id, found[1].id};
+  std::sort(ids.begin(), ids.end());
+  EXPECT_EQ(ids, (std::vector<MessageId>{38011, 38026}));
+}
+
+// A check that throws on one object: one error about that object with the
+// exception's text; the same check still runs on the other objects and the
+// other checks on the failing object.
+TEST(ConsistencyCheck, ThrowingCheckBecomesOneErrorAndTheRunGoesOn) {
+  CleanModel m;
+  Ref<ARpObject> extra = m.rp.CreateObject(kTIDATable, U"EXTRA", m.db.GetID());
+  const VoidID failing = m.table.GetID();
+  const std::vector<ConsistencyCheck> table = {
+      {"explodes",
+       38146,
+       {kTIDATable},
+       [failing](const CheckContext& c) {
+         if (c.Object().GetID() == failing) throw std::runtime_error("index out of range at 7");
+         c.Report({c.Object()});
+       },
+       "throws on one table"},
+      {"reports", 38146, {kTIDATable}, [](const CheckContext& c) { c.Report({c.Object()}); }, "reports every table"},
+  };
+  const std::vector<ConsistencyMessage> found = RunConsistencyChecks(m.rp, {}, table);
+  ASSERT_EQ(found.size(), 4u);  // explodes on EXTRA, reports on both, one failure
+  std::size_t failures = 0;
+  for (const ConsistencyMessage& msg : found) {
+    if (msg.GetMessageId() != kCheckFailedMessageId) continue;
+    ++failures;
+    EXPECT_EQ(msg.GetMainObject().GetID(), failing);
+    EXPECT_EQ(msg.GetType(), MSG_ERROR);
+    const std::string text = ToNarrow(msg.GetText(false));
+    EXPECT_NE(text.find("explodes"), std::string::npos) << text;
+    EXPECT_NE(text.find("index out of range at 7"), std::string::npos) << text;
+    EXPECT_EQ(text.rfind("[38220]", 0), std::string::npos) << text;
+  }
+  EXPECT_EQ(failures, 1u);
+  EXPECT_EQ(std::count_if(found.begin(), found.end(),
+                          [&](const ConsistencyMessage& msg) { return msg.GetMainObject().GetID() == extra.GetID(); }),
+            2);
+}
+
+// A finding whose message could not be written (an object missing) is the
+// check's failure, not a record that throws when it is sorted or printed.
+TEST(ConsistencyCheck, FindingThatCannotBeWrittenIsTheChecksFailure) {
+  CleanModel m;
+  const std::vector<ConsistencyCheck> table = {
+      {"too-few", 38011, {kTIDATable}, [](const CheckContext& c) { c.Report({c.Object()}); }, "one of two objects"},
+      {"null-object", 38146, {kTIDATable}, [](const CheckContext& c) { c.Report({Ref<ARpObject>()}); }, "null"},
+  };
+  const std::vector<ConsistencyMessage> found = RunConsistencyChecks(m.rp, {}, table);
+  ASSERT_EQ(found.size(), 2u);
+  for (const ConsistencyMessage& msg : found) {
+    EXPECT_EQ(msg.GetMessageId(), kCheckFailedMessageId);
+    EXPECT_EQ(msg.GetMainObject().GetID(), m.table.GetID());
+    EXPECT_FALSE(msg.GetText(false).empty());
+  }
+  EXPECT_NE(ToNarrow(found[0].GetText(false) + found[1].GetText(false)).find("its message needs 2"), std::string::npos);
+}
+
+TEST(ConsistencyCheck, FindingsAreSortedAndFilteredByTypeAndScope) {
+  CleanModel m;
+  Ref<ARpObject> t1 = m.rp.CreateObject(kTIDATable, U"B_EMPTY", m.db.GetID());
+  Ref<ARpObject> t2 = m.rp.CreateObject(kTIDATable, U"A_EMPTY", m.db.GetID());
+  Ref<ARpObject> col = m.rp.CreateObject(kTIDAColumn, U"UNTYPED", m.table.GetID());
+  const std::vector<ConsistencyMessage> all = RunConsistencyChecks(m.rp, {});
+  ASSERT_EQ(all.size(), 3u);
+  EXPECT_TRUE(std::is_sorted(all.begin(), all.end()));
+  // Tables before columns (type id), and by unique number within a type.
+  EXPECT_EQ(all[0].GetMainObject().GetID(), t1.GetID());
+  EXPECT_EQ(all[1].GetMainObject().GetID(), t2.GetID());
+  EXPECT_EQ(all[2].GetMainObject().GetID(), col.GetID());
+
+  ConsistencyCheckOptions columnsOnly;
+  columnsOnly.m_types = {kTIDAColumn};
+  ASSERT_EQ(Findings(m.rp, columnsOnly).size(), 1u);
+  EXPECT_EQ(Findings(m.rp, columnsOnly)[0].object, col.GetID());
+
+  ConsistencyCheckOptions scoped;
+  scoped.m_scope.emplace();
+  scoped.m_scope->insert(t2.GetID());
+  ASSERT_EQ(Findings(m.rp, scoped).size(), 1u);
+  EXPECT_EQ(Findings(m.rp, scoped)[0].object, t2.GetID());
+}
+
+TEST(ConsistencyCheck, EveryCheckHasItsOwnIdAndMessage) {
+  const std::vector<ConsistencyCheck>& table = ConsistencyCheckTable();
+  EXPECT_GE(table.size(), 25u);
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    EXPECT_EQ(FindConsistencyCheck(table[i].m_id), &table[i]);
+    // The message's text is built from objects (it has a recipe), so a
+    // finding always has a text.
+    EXPECT_TRUE(ConsistencyMessage::GetRecipeObjectCount(table[i].m_messageId).has_value()) << table[i].m_id;
+    for (std::size_t j = i + 1; j < table.size(); ++j) {
+      EXPECT_NE(table[i].m_messageId, table[j].m_messageId) << table[i].m_id << " " << table[j].m_id;
+    }
+  }
+}
+
+// ---- scope of an incremental check ------------------------------------------------
+
+std::unique_ptr<ARpGateway> CopyOf(ARpGateway& rp) {
+  const std::string text = RpFile::SaveToString(rp);
+  return RpFile::LoadFromMemory(text.data(), text.size());
+}
+
+TEST(ChangedObjectScope, SameRepositoryHasAnEmptyScope) {
+  CleanModel m;
+  EXPECT_TRUE(ChangedObjectScope(m.rp, *CopyOf(m.rp)).empty());
+}
+
+TEST(ChangedObjectScope, RenamedTableTakesItsContentsAndWhatRefersToIt) {
+  CleanModel m;
+  std::unique_ptr<ARpGateway> earlier = CopyOf(m.rp);
+  m.rp.RenameObject(m.table.GetID(), U"ORDERS_V2");
+  const auto scope = ChangedObjectScope(m.rp, *earlier);
+  for (const Ref<ARpObject>& in : {m.table, m.colA, m.colB, m.lts}) {
+    EXPECT_TRUE(scope.contains(in.GetID())) << ToNarrow(in->GetName());
+  }
+  for (const Ref<ARpObject>& out : {m.db, m.ltable, m.lcol, m.sa, m.pcol, m.level}) {
+    EXPECT_FALSE(scope.contains(out.GetID())) << ToNarrow(out->GetName());
+  }
+}
+
+TEST(ChangedObjectScope, DeletionAndPropertyChangesAndSameNamedSiblings) {
+  CleanModel m;
+  Ref<ARpObject> sibling = m.rp.CreateObject(kTIDATable, U"ORDERS_V2", m.db.GetID());
+  RpSourceDefinition defn = Ref<ALogicalTableSource>(m.lts)->GetSourceDefinition();
+  defn.m_logicalToPhysical.emplace_back(ExprBuilder().Int(1).Build(), ExprBuilder().ID(m.colB.GetID()).Build());
+  Ref<ALogicalTableSource>(m.lts)->SetSourceDefinition(defn);
+  std::unique_ptr<ARpGateway> earlier = CopyOf(m.rp);
+  // Deleting the physical column: the source that maps it is in scope,
+  // though the source itself did not change.
+  m.rp.DeleteObject(m.colB.GetID());
+  auto scope = ChangedObjectScope(m.rp, *earlier);
+  EXPECT_TRUE(scope.contains(m.lts.GetID()));
+  EXPECT_FALSE(scope.contains(m.sa.GetID()));
+  // A property change alone, and a rename onto a sibling's name.
+  std::unique_ptr<ARpGateway> earlier2 = CopyOf(m.rp);
+  Ref<AFolderAttr>(m.pcol)->SetDescription(U"changed");
+  m.rp.RenameObject(m.table.GetID(), U"orders_v2");
+  scope = ChangedObjectScope(m.rp, *earlier2);
+  EXPECT_TRUE(scope.contains(m.pcol.GetID()));
+  EXPECT_TRUE(scope.contains(sibling.GetID()));
+  // The logical column stands in a relation with the changed presentation
+  // column; the dimension has nothing to do with either change.
+  EXPECT_TRUE(scope.contains(m.lcol.GetID()));
+  EXPECT_FALSE(scope.contains(m.dim.GetID()));
+}
+
+}  // namespace

@@ -1,0 +1,719 @@
+// Resolving table and column names on the sample repository, for a user who
+// may read everything (Administrator) and users who may read less (anna.berg,
+// tom.ito, kiosk: their read denials are in the sample). Expected objects are
+// named by hand; the ids are looked up by those names.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "Metadata/SMLookupCondition.h"
+#include "Metadata/SMUtil.h"
+#include "objectmodel/ObjectModel.h"
+#include "objectmodel/RpBuilder.h"
+#include "objectmodel/RpFile.h"
+
+namespace {
+
+using NITC = NamedInterfaceTypeCondition;
+using Code = NITC::LookupFolderTreeRetCode;
+
+class LookupAlgorithms : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { s_rp = RpFile::Load(std::string(SMUTIL_SAMPLES_DIR) + "/sample.rpd.xml"); }
+  static void TearDownTestSuite() { s_rp.reset(); }
+  void SetUp() override {
+    ASSERT_NE(s_rp, nullptr);
+    rp = s_rp.get();
+    rp->ClearReadDenials();
+    rp->SetCurrentUser(U"Administrator", U"");
+    rp->SetDefaultSubjectAreaName(U"");
+    rp->SetDefaultCatalogName(U"");
+    rp->SetDefaultSubjectAreaAppliesWhenCatalogSpecified(true);
+  }
+  void As(const char* user) { ASSERT_TRUE(rp->SignOnAs(ToVXString(user))) << user; }
+
+  VoidID Id(TypeID type, QualifiedName name) {
+    Ref<ARpObject> obj = MetadataUtil::GetRpObjectFromQualifiedName(rp, type, name);
+    EXPECT_FALSE(obj.IsNull()) << ToNarrow(MetadataUtil::ToQualifiedName(name));
+    return obj.IsNull() ? VoidID::NullID : obj.GetID();
+  }
+  VoidID Table(const char32_t* area, const char32_t* table) { return Id(kTIDAEntityFolder, {area, table}); }
+  VoidID Area(const char32_t* area) { return Id(kTIDACatalogFolder, {area}); }
+
+  static std::unique_ptr<ARpGateway> s_rp;
+  ARpGateway* rp = nullptr;
+};
+std::unique_ptr<ARpGateway> LookupAlgorithms::s_rp;
+
+// The ids of pairs, in order, one per table (a table's alias pairs follow
+// its name's pair).
+VoidIDVector DistinctIDs(const QualifiedNameIDPairVector& pairs) {
+  VoidIDVector ids;
+  for (const QualifiedNameIDPair& p : pairs) {
+    if (ids.empty() || ids.back() != p.m_id) ids.push_back(p.m_id);
+  }
+  return ids;
+}
+
+TEST_F(LookupAlgorithms, FolderTreeOutcomesOnTheSample) {
+  const VoidID orders = Table(U"Sales Analysis", U"Orders");
+  const VoidID customers = Table(U"Sales Analysis", U"Customers");
+  const VoidID miCustomers = Table(U"Marketing Insights", U"Customers");
+  const VoidID products = Table(U"Sales Analysis", U"Products");
+  const VoidID time = Table(U"Sales Analysis", U"Time");
+  const VoidID margins = Table(U"Sales Analysis", U"Margins");
+  const VoidID ledger = Table(U"Finance", U"Ledger");
+  const VoidID journal = Table(U"Finance", U"Journal Entries");
+  const VoidID w_orders = Id(kTIDATable, {U"Sales DW", U"SALESDB", U"dbo", U"W_ORDERS_F"});
+  const VoidID responses = Id(kTIDATable, {U"Marketing", U"RESPONSES"});
+  const VoidID stageCustomers = Id(kTIDATable, {U"Sales DW", U"SALESDB", U"stage", U"CUSTOMERS"});
+  const VoidID campaignCustomers = Id(kTIDATable, {U"Marketing", U"campaigns", U"CUSTOMERS"});
+  const VoidID salesCube = Id(kTIDACubeTable, {U"Sales OLAP", U"SalesCubes", U"Sales"});
+  const VoidID ltOrders = Id(kTIDALogicalTable, {U"Sales", U"Orders"});
+  const VoidID ltCustomers = Id(kTIDALogicalTable, {U"Sales", U"Customers"});
+  const VoidID ltProducts = Id(kTIDALogicalTable, {U"Sales", U"Products"});
+  const VoidID ltTime = Id(kTIDALogicalTable, {U"Sales", U"Time"});
+  const VoidID ltLocalized = Id(kTIDALogicalTable, {U"Sales", U"Localized Products"});
+  const VoidID ltSegments = Id(kTIDALogicalTable, {U"Sales", U"GL Segment Accounts"});
+  const VoidID ltCostCenter = Id(kTIDALogicalTable, {U"Sales", U"Cost Center Segment"});
+  const VoidID ltBalances = Id(kTIDALogicalTable, {U"Sales", U"Ledger Balances"});
+  const VoidID balances = Table(U"Ledger", U"Balances");
+
+  struct Case {
+    const char* user;
+    ExprType layer;
+    QualifiedName name;
+    const char32_t* defaultArea;  // the session's default subject area
+    bool bAsNull, bListWithoutSecurity;
+    Code code;
+    VoidIDVector ids;  // tables of the pairs, in order
+  };
+  const Case cases[] = {
+      // presentation: three parts, by name and through the area's former name
+      {"Administrator", kSME_Logical, {U"Sales Analysis", U"", U"Orders"}, U"", false, false, NITC::kOK, {orders}},
+      {"Administrator", kSME_Logical, {U"sales", U"", U"ORDERS"}, U"", false, false, NITC::kOK, {orders}},
+      {"Administrator", kSME_Logical, {U"Sales", U"", U"Nothing"}, U"", false, false, NITC::kNonexistentTable, {}},
+      // two parts are widened to area, "", table
+      {"Administrator", kSME_Logical, {U"Sales", U"Orders"}, U"", false, false, NITC::kOK, {orders}},
+      {"Administrator", kSME_Logical, {U"Finance", U"Journal"}, U"", false, false, NITC::kOK, {journal}},
+      {"Administrator", kSME_Logical, {U"Fin", U"Ledger"}, U"", false, false, NITC::kAmbiguousTable, {}},
+      {"Administrator", kSME_Logical, {U"Fin", U"Ledger"}, U"", true, false, NITC::kAmbiguousTable, {}},
+      {"Administrator", kSME_Logical, {U"Sales", U"Margin"}, U"", false, false, NITC::kNonexistentTable, {}},
+      // one part: a subject area lists its tables, else the default area is searched
+      {"Administrator",
+       kSME_Logical,
+       {U"Sales Analysis"},
+       U"",
+       false,
+       false,
+       NITC::kOK,
+       {orders, customers, products, time, margins}},
+      {"Administrator", kSME_Logical, {U"Finance"}, U"", false, false, NITC::kOK, {ledger, journal}},
+      {"Administrator", kSME_Logical, {U"Fin"}, U"", false, false, NITC::kAmbiguousCatalog, {}},
+      {"Administrator", kSME_Logical, {U"Customers"}, U"", false, false, NITC::kNonexistentTable, {}},
+      {"Administrator", kSME_Logical, {U"Customers"}, U"Sales Analysis", false, false, NITC::kOK, {customers}},
+      {"Administrator", kSME_Logical, {U"clients"}, U"Sales Analysis", false, false, NITC::kOK, {customers}},
+      {"Administrator", kSME_Logical, {U"Customers"}, U"marketing insights", false, false, NITC::kOK, {miCustomers}},
+      // a subject area of that name comes before the default area's table
+      {"Administrator", kSME_Logical, {U"Ledger"}, U"Finance", false, false, NITC::kOK, {balances}},
+      {"Administrator", kSME_Logical, {U"Journal Entries"}, U"Finance", false, false, NITC::kOK, {journal}},
+      {"Administrator", kSME_Logical, {U"Nothing"}, U"Sales Analysis", false, false, NITC::kNonexistentTable, {}},
+      // a default that names no subject area leaves nothing to search
+      {"Administrator", kSME_Logical, {U"Customers"}, U"Nowhere", false, false, NITC::kUnresovableTable, {}},
+      // two parts found in no area fall through to the default area
+      {"Administrator",
+       kSME_Logical,
+       {U"Nowhere", U"Orders"},
+       U"Sales Analysis",
+       false,
+       false,
+       NITC::kNonexistentTable,
+       {}},
+      // read security
+      {"kiosk", kSME_Logical, {U"Sales Analysis"}, U"", false, false, NITC::kOK, {products, time}},
+      {"kiosk",
+       kSME_Logical,
+       {U"Sales Analysis"},
+       U"",
+       false,
+       true,
+       NITC::kOK,
+       {orders, customers, products, time, margins}},
+      {"kiosk", kSME_Logical, {U"Sales", U"Orders"}, U"", false, false, NITC::kInaccessibleTable, {}},
+      {"kiosk", kSME_Logical, {U"Sales", U"Orders"}, U"", true, false, NITC::kOK, {orders}},
+      {"kiosk", kSME_Logical, {U"Sales Analysis", U"", U"Time"}, U"", false, false, NITC::kOK, {time}},
+      {"kiosk", kSME_Logical, {U"Finance"}, U"", false, false, NITC::kInaccessibleTable, {}},
+      {"kiosk", kSME_Logical, {U"Fin", U"Ledger"}, U"", false, false, NITC::kInaccessibleTable, {}},
+      {"kiosk", kSME_Logical, {U"Orders"}, U"Sales Analysis", false, false, NITC::kInaccessibleTable, {}},
+      {"kiosk", kSME_Logical, {U"Products"}, U"Sales Analysis", false, false, NITC::kOK, {products}},
+      {"tom.ito", kSME_Logical, {U"Sales", U"Margins"}, U"", false, false, NITC::kInaccessibleTable, {}},
+      {"anna.berg", kSME_Logical, {U"Marketing Insights"}, U"", false, false, NITC::kInaccessibleTable, {}},
+      {"anna.berg", kSME_Logical, {U"Fin", U"Ledger"}, U"", false, false, NITC::kAmbiguousTable, {}},
+      // business model: two parts, one part listing the logical tables
+      {"Administrator", kSME_BusinessModel, {U"Sales", U"orders"}, U"", false, false, NITC::kOK, {ltOrders}},
+      {"Administrator", kSME_BusinessModel, {U"Sales", U"Nothing"}, U"", false, false, NITC::kNonexistentTable, {}},
+      {"Administrator",
+       kSME_BusinessModel,
+       {U"Sales"},
+       U"",
+       false,
+       false,
+       NITC::kOK,
+       {ltOrders, ltCustomers, ltProducts, ltTime, ltLocalized, ltSegments, ltCostCenter, ltBalances}},
+      {"kiosk",
+       kSME_BusinessModel,
+       {U"Sales"},
+       U"",
+       false,
+       false,
+       NITC::kOK,
+       {ltOrders, ltProducts, ltTime, ltLocalized, ltSegments, ltCostCenter, ltBalances}},
+      {"kiosk",
+       kSME_BusinessModel,
+       {U"Sales"},
+       U"",
+       false,
+       true,
+       NITC::kOK,
+       {ltOrders, ltCustomers, ltProducts, ltTime, ltLocalized, ltSegments, ltCostCenter, ltBalances}},
+      {"kiosk", kSME_BusinessModel, {U"Sales", U"Customers"}, U"", false, false, NITC::kInaccessibleTable, {}},
+      {"kiosk", kSME_BusinessModel, {U"Sales", U"Customers"}, U"", true, false, NITC::kOK, {ltCustomers}},
+      // three segments name no logical table
+      {"Administrator", kSME_BusinessModel, {U"Sales", U"", U"Orders"}, U"", false, false, NITC::kNonexistentTable, {}},
+      // physical: aligned with the end of the name, concatenated catalogs split
+      {"Administrator", kSME_Physical, {U"SALESDB", U"dbo", U"W_ORDERS_F"}, U"", false, false, NITC::kOK, {w_orders}},
+      {"Administrator",
+       kSME_Physical,
+       {U"Sales DW.SALESDB", U"dbo", U"W_ORDERS_F"},
+       U"",
+       false,
+       false,
+       NITC::kOK,
+       {w_orders}},
+      {"Administrator", kSME_Physical, {U"Marketing", U"RESPONSES"}, U"", false, false, NITC::kOK, {responses}},
+      {"Administrator", kSME_Physical, {U"stage", U"customers"}, U"", false, false, NITC::kOK, {stageCustomers}},
+      {"Administrator", kSME_Physical, {U"CUSTOMERS"}, U"", false, false, NITC::kAmbiguousTable, {}},
+      {"Administrator", kSME_Physical, {U"Sales OLAP.SalesCubes", U"Sales"}, U"", false, false, NITC::kOK, {salesCube}},
+      // a catalog alone is a database name with no catalog part
+      {"Administrator", kSME_Physical, {U"SalesCubes", U"Sales"}, U"", false, false, NITC::kNonexistentTable, {}},
+      {"Administrator", kSME_Physical, {U"dbo", U"NOTHING"}, U"", false, false, NITC::kNonexistentTable, {}},
+      {"kiosk", kSME_Physical, {U"CUSTOMERS"}, U"", false, false, NITC::kOK, {stageCustomers}},
+      {"kiosk", kSME_Physical, {U"campaigns", U"CUSTOMERS"}, U"", false, false, NITC::kInaccessibleTable, {}},
+      {"kiosk", kSME_Physical, {U"campaigns", U"CUSTOMERS"}, U"", true, false, NITC::kOK, {campaignCustomers}},
+  };
+  for (const Case& c : cases) {
+    As(c.user);
+    rp->SetDefaultSubjectAreaName(c.defaultArea);
+    const std::string label = std::string(c.user) + " " + ToNarrow(MetadataUtil::ToQualifiedName(c.name)) + " layer " +
+                              std::to_string(c.layer);
+    QualifiedNameIDPairVector pairs{QualifiedNameIDPair({U"stale"}, VoidID::NullID)};
+    VoidIDSet tables;
+    VoidID area;
+    EXPECT_EQ(NITC::LookupFolderTree(c.name, pairs, rp, c.layer, tables, area, c.bAsNull, c.bListWithoutSecurity),
+              c.code)
+        << label;
+    EXPECT_EQ(DistinctIDs(pairs), c.ids) << label;
+  }
+}
+
+TEST_F(LookupAlgorithms, PairsCarryEveryNameAndIdCollectionTheTableFound) {
+  const VoidID customers = Table(U"Sales Analysis", U"Customers");
+  QualifiedNameIDPairVector pairs;
+  VoidIDSet tables;
+  VoidID area;
+  ASSERT_EQ(NITC::LookupFolderTree({U"Sales", U"Clients"}, pairs, rp, kSME_Logical, tables, area, false, false),
+            NITC::kOK);
+  const QualifiedNameIDPairVector expected{
+      {{U"Sales Analysis", U"", U"Customers"}, customers},
+      {{U"Sales Analysis", U"", U"Customer"}, customers},
+      {{U"Sales Analysis", U"", U"Clients"}, customers},
+  };
+  EXPECT_EQ(pairs, expected);
+  EXPECT_EQ(tables, VoidIDSet{customers});
+  EXPECT_TRUE(area.IsNull());
+
+  // A table reached only through its former name: pairs for both names.
+  const VoidID journal = Table(U"Finance", U"Journal Entries");
+  ASSERT_EQ(NITC::LookupFolderTree({U"Finance", U"", U"journal"}, pairs, rp, kSME_Logical, tables, area, false, false),
+            NITC::kOK);
+  EXPECT_EQ(pairs, (QualifiedNameIDPairVector{{{U"Finance", U"", U"Journal Entries"}, journal},
+                                              {{U"Finance", U"", U"Journal"}, journal}}));
+
+  // A subject area's name: its id in catalogFolderID, its tables listed but
+  // not collected (no table name was resolved).
+  VoidIDSet none;
+  ASSERT_EQ(NITC::LookupFolderTree({U"Finance"}, pairs, rp, kSME_Logical, none, area, false, false), NITC::kOK);
+  EXPECT_EQ(area, Area(U"Finance"));
+  EXPECT_TRUE(none.empty());
+
+  // Physical and business-model pairs carry the name as given.
+  const VoidID w_orders = Id(kTIDATable, {U"Sales DW", U"SALESDB", U"dbo", U"W_ORDERS_F"});
+  VoidIDSet physical;
+  ASSERT_EQ(NITC::LookupFolderTree({U"dbo", U"w_orders_f"}, pairs, rp, kSME_Physical, physical, area, false, false),
+            NITC::kOK);
+  EXPECT_EQ(pairs, (QualifiedNameIDPairVector{{{U"dbo", U"w_orders_f"}, w_orders}}));
+  EXPECT_EQ(physical, VoidIDSet{w_orders});
+  VoidIDSet business;
+  ASSERT_EQ(NITC::LookupFolderTree({U"sales", U"orders"}, pairs, rp, kSME_BusinessModel, business, area, false, false),
+            NITC::kOK);
+  EXPECT_EQ(pairs, (QualifiedNameIDPairVector{{{U"sales", U"orders"}, Id(kTIDALogicalTable, {U"Sales", U"Orders"})}}));
+  EXPECT_TRUE(business.empty());
+}
+
+TEST_F(LookupAlgorithms, AmbiguityNamesItsCandidates) {
+  QualifiedNameIDPairVector pairs, candidates;
+  VoidIDSet tables;
+  VoidID area;
+  EXPECT_EQ(
+      NITC::LookupFolderTree({U"Fin", U"Ledger"}, pairs, rp, kSME_Logical, tables, area, false, false, candidates),
+      NITC::kAmbiguousTable);
+  EXPECT_EQ(candidates,
+            (QualifiedNameIDPairVector{{{U"Finance", U"", U"Ledger"}, Table(U"Finance", U"Ledger")},
+                                       {{U"Finance Archive", U"", U"Ledger"}, Table(U"Finance Archive", U"Ledger")}}));
+  EXPECT_TRUE(pairs.empty());
+  EXPECT_TRUE(tables.empty());
+
+  EXPECT_EQ(NITC::LookupFolderTree({U"fin"}, pairs, rp, kSME_Logical, tables, area, false, false, candidates),
+            NITC::kAmbiguousCatalog);
+  EXPECT_EQ(candidates, (QualifiedNameIDPairVector{{{U"Finance"}, Area(U"Finance")},
+                                                   {{U"Finance Archive"}, Area(U"Finance Archive")}}));
+  EXPECT_TRUE(area.IsNull());
+
+  EXPECT_EQ(NITC::LookupFolderTree({U"CUSTOMERS"}, pairs, rp, kSME_Physical, tables, area, false, false, candidates),
+            NITC::kAmbiguousTable);
+  EXPECT_EQ(candidates.size(), 2u);
+
+  // Resolved names leave no stale candidates behind.
+  EXPECT_EQ(
+      NITC::LookupFolderTree({U"Sales", U"Orders"}, pairs, rp, kSME_Logical, tables, area, false, false, candidates),
+      NITC::kOK);
+  EXPECT_TRUE(candidates.empty());
+}
+
+TEST_F(LookupAlgorithms, DefaultCatalogSettlesAShortPhysicalName) {
+  const VoidID stage = Id(kTIDATable, {U"Sales DW", U"SALESDB", U"stage", U"CUSTOMERS"});
+  const VoidID campaigns = Id(kTIDATable, {U"Marketing", U"campaigns", U"CUSTOMERS"});
+  struct Case {
+    const char32_t* defaultCatalog;
+    QualifiedName name;
+    Code code;
+    VoidIDVector ids;
+  };
+  const Case cases[] = {
+      {U"", {U"CUSTOMERS"}, NITC::kAmbiguousTable, {stage, campaigns}},
+      {U"sales dw.salesdb", {U"CUSTOMERS"}, NITC::kOK, {stage}},
+      // the database alone: only tables outside any catalog remain
+      {U"Marketing", {U"CUSTOMERS"}, NITC::kOK, {campaigns}},
+      // no candidate in the default catalog: the ambiguity stays
+      {U"Sales OLAP.SalesCubes", {U"CUSTOMERS"}, NITC::kAmbiguousTable, {stage, campaigns}},
+      // three segments: the count alone decides
+      {U"Sales DW.SALESDB", {U"", U"", U"CUSTOMERS"}, NITC::kAmbiguousTable, {stage, campaigns}},
+  };
+  for (const Case& c : cases) {
+    rp->SetDefaultCatalogName(c.defaultCatalog);
+    VoidIDVector ids;
+    VoidIDSet tables;
+    EXPECT_EQ(NITC::LookupPhysicalTable(c.name, ids, rp, tables, false), c.code) << ToNarrow(c.defaultCatalog);
+    EXPECT_EQ(ids, c.ids) << ToNarrow(c.defaultCatalog);
+    EXPECT_TRUE(tables.empty());
+  }
+  // A gateway that withholds defaults when the query names a catalog.
+  rp->SetDefaultCatalogName(U"Sales DW.SALESDB");
+  rp->SetDefaultSubjectAreaAppliesWhenCatalogSpecified(false);
+  VoidIDVector ids;
+  VoidIDSet tables;
+  EXPECT_EQ(NITC::LookupPhysicalTable({U"CUSTOMERS"}, ids, rp, tables, false), NITC::kAmbiguousTable);
+}
+
+TEST_F(LookupAlgorithms, FolderLookupNarrowsByTheDefaultSubjectArea) {
+  const VoidID customers = Table(U"Sales Analysis", U"Customers");
+  const VoidID miCustomers = Table(U"Marketing Insights", U"Customers");
+  struct Case {
+    const char* user;
+    ExprType layer;
+    QualifiedName name;
+    const char32_t* defaultArea;
+    Code code;
+    VoidIDVector ids;
+    bool bCollected;  // the ids also went into idCollection
+  };
+  const Case cases[] = {
+      // without a default area every candidate counts
+      {"Administrator", kSME_Logical, {U"Customers"}, U"", NITC::kAmbiguousTable, {customers, miCustomers}, true},
+      {"Administrator", kSME_Logical, {U"Journal"}, U"", NITC::kOK, {Table(U"Finance", U"Journal Entries")}, true},
+      {"Administrator",
+       kSME_Logical,
+       {U"Customers"},
+       U"Nowhere",
+       NITC::kAmbiguousTable,
+       {customers, miCustomers},
+       true},
+      {"Administrator", kSME_Logical, {U"Customers"}, U"MARKETING INSIGHTS", NITC::kOK, {miCustomers}, true},
+      {"Administrator", kSME_Logical, {U"Customers"}, U"Finance", NITC::kNonexistentTable, {}, false},
+      {"Administrator", kSME_Logical, {U"Sales", U"Customers"}, U"", NITC::kOK, {customers}, true},
+      {"Administrator",
+       kSME_Logical,
+       {U"Fin", U"Ledger"},
+       U"",
+       NITC::kAmbiguousTable,
+       {Table(U"Finance", U"Ledger"), Table(U"Finance Archive", U"Ledger")},
+       true},
+      {"Administrator",
+       kSME_Logical,
+       {U"Sales Analysis", U"", U"Time"},
+       U"",
+       NITC::kOK,
+       {Table(U"Sales Analysis", U"Time")},
+       true},
+      {"anna.berg", kSME_Logical, {U"Customers"}, U"", NITC::kOK, {customers}, true},
+      {"kiosk", kSME_Logical, {U"Orders"}, U"", NITC::kInaccessibleTable, {}, false},
+      {"kiosk", kSME_Logical, {U"Nothing"}, U"", NITC::kNonexistentTable, {}, false},
+      {"Administrator",
+       kSME_BusinessModel,
+       {U"Sales", U"Time"},
+       U"",
+       NITC::kOK,
+       {Id(kTIDALogicalTable, {U"Sales", U"Time"})},
+       false},
+      {"kiosk", kSME_BusinessModel, {U"Customers"}, U"", NITC::kInaccessibleTable, {}, false},
+      {"Administrator",
+       kSME_Physical,
+       {U"RESPONSES"},
+       U"",
+       NITC::kOK,
+       {Id(kTIDATable, {U"Marketing", U"RESPONSES"})},
+       false},
+  };
+  for (const Case& c : cases) {
+    As(c.user);
+    rp->SetDefaultSubjectAreaName(c.defaultArea);
+    const std::string label = std::string(c.user) + " " + ToNarrow(MetadataUtil::ToQualifiedName(c.name));
+    VoidIDVector ids;
+    VoidIDSet tables;
+    VoidID area{kTIDACatalogFolder, 77};
+    EXPECT_EQ(NITC::LookupFolder(c.name, ids, rp, c.layer, tables, area, false), c.code) << label;
+    EXPECT_EQ(ids, c.ids) << label;
+    EXPECT_EQ(tables, c.bCollected ? VoidIDSet(c.ids.begin(), c.ids.end()) : VoidIDSet()) << label;
+    EXPECT_EQ(area, (VoidID{kTIDACatalogFolder, 77})) << label;
+  }
+}
+
+TEST_F(LookupAlgorithms, ColumnLookupsUnderReadSecurity) {
+  const VoidID orders = Table(U"Sales Analysis", U"Orders");
+  const VoidID revenue = Id(kTIDAFolderAttr, {U"Sales Analysis", U"Orders", U"Revenue"});
+  const VoidID discount = Id(kTIDAFolderAttr, {U"Sales Analysis", U"Orders", U"Discount"});
+  const VoidID ltRevenue = Id(kTIDAAttribute, {U"Sales", U"Orders", U"Revenue"});
+  const VoidID orderId = Id(kTIDAColumn, {U"Sales DW", U"SALESDB", U"dbo", U"W_ORDERS_F", U"ORDER_ID"});
+  struct Case {
+    const char* user;
+    ExprType layer;
+    QualifiedName name;
+    bool bAsNull;
+    VoidIDVector columns;
+    bool bInaccessible;
+  };
+  const Case cases[] = {
+      {"Administrator", kSME_Logical, {U"Sales", U"Orders", U"revenue"}, false, {revenue}, false},
+      {"Administrator", kSME_Logical, {U"Sales Analysis", U"", U"Orders", U"Discount"}, false, {discount}, false},
+      {"Administrator", kSME_Logical, {U"Sales", U"Orders", U"Nothing"}, false, {}, false},
+      {"Administrator", kSME_Logical, {U"Orders"}, false, {}, false},  // one segment: nothing
+      {"Administrator", kSME_Logical, {U"Nowhere", U"Orders", U"Revenue"}, false, {}, false},
+      {"anna.berg", kSME_Logical, {U"Sales", U"Orders", U"Discount"}, false, {}, true},
+      {"anna.berg", kSME_Logical, {U"Sales", U"Orders", U"Discount"}, true, {discount}, false},
+      // the table is found although the user may not read it
+      {"kiosk", kSME_Logical, {U"Sales", U"Orders", U"Revenue"}, false, {}, true},
+      {"kiosk", kSME_Logical, {U"Sales", U"Orders", U"Revenue"}, true, {revenue}, false},
+      {"Administrator", kSME_BusinessModel, {U"Sales", U"Orders", U"REVENUE"}, false, {ltRevenue}, false},
+      {"Administrator", kSME_Physical, {U"dbo", U"W_ORDERS_F", U"order_id"}, false, {orderId}, false},
+      {"kiosk", kSME_Physical, {U"Marketing", U"RESPONSES", U"CUSTOMER_ID"}, false, {}, true},
+  };
+  for (const Case& c : cases) {
+    As(c.user);
+    const std::string label = std::string(c.user) + " " + ToNarrow(MetadataUtil::ToQualifiedName(c.name));
+    VoidIDVector columns{VoidID{kTIDAFolderAttr, 999}};
+    VoidIDSet tables;
+    bool bInaccessible = false;
+    NITC::LookupFullyQualifiedColumn(c.name, columns, VoidID::NullID, rp, c.layer, tables, c.bAsNull, bInaccessible);
+    EXPECT_EQ(columns, c.columns) << label;
+    EXPECT_EQ(bInaccessible, c.bInaccessible) << label;
+  }
+
+  // The presentation table whose column matched is collected.
+  As("Administrator");
+  VoidIDVector columns;
+  VoidIDSet tables;
+  bool bInaccessible = false;
+  NITC::LookupColumnFromFolder(orders, U"Revenue", columns, rp, kSME_Logical, tables, false, bInaccessible);
+  EXPECT_EQ(tables, VoidIDSet{orders});
+  // A folder of another layer has no columns of this one.
+  NITC::LookupColumnFromFolder(orders, U"Revenue", columns, rp, kSME_BusinessModel, tables, false, bInaccessible);
+  EXPECT_TRUE(columns.empty());
+}
+
+TEST_F(LookupAlgorithms, PresentationColumnsAnswerToFormerNames) {
+  const VoidID orders = Table(U"Sales Analysis", U"Orders");
+  const VoidID quantity = Id(kTIDAFolderAttr, {U"Sales Analysis", U"Orders", U"Quantity"});
+  ASSERT_TRUE(rp->RenameObject(quantity, U"Units"));
+  VoidIDVector ids;
+  VoidIDSet tables;
+  bool bInaccessible = false;
+  NITC::LookupColumnFromFolder(orders, U"quantity", ids, rp, kSME_Logical, tables, false, bInaccessible);
+  EXPECT_EQ(ids, VoidIDVector{quantity});
+  ids.clear();
+  NITC::GatherMatchesInEntityFolder(rp, Ref<AFolder>(rp->GetObject(orders)), U"UNITS", ids, tables, false);
+  EXPECT_EQ(ids, VoidIDVector{quantity});
+  ASSERT_TRUE(rp->RenameObject(quantity, U"Quantity", false));
+}
+
+TEST_F(LookupAlgorithms, AllColumnsOfTables) {
+  const VoidID orders = Table(U"Sales Analysis", U"Orders");
+  const VoidID products = Table(U"Localized Sales", U"Products");
+  auto column = [&](const char32_t* area, const char32_t* table, const char32_t* name) {
+    return Id(kTIDAFolderAttr, {area, table, name});
+  };
+  As("anna.berg");  // may not read Discount
+  VoidIDVector ids;
+  VoidIDSet tables;
+  NITC::LookupAllColumnsFromFolder(orders, ids, rp, kSME_Logical, tables, false);
+  const VoidIDVector readable{
+      column(U"Sales Analysis", U"Orders", U"Order Id"),    column(U"Sales Analysis", U"Orders", U"Quantity"),
+      column(U"Sales Analysis", U"Orders", U"Revenue"),     column(U"Sales Analysis", U"Orders", U"Net Revenue"),
+      column(U"Sales Analysis", U"Orders", U"Order Count"), column(U"Sales Analysis", U"Orders", U"Status")};
+  EXPECT_EQ(ids, readable);
+  NITC::LookupAllColumnsFromFolder(orders, ids, rp, kSME_Logical, tables, true);
+  EXPECT_EQ(ids.size(), readable.size() + 1);
+  EXPECT_EQ(ids[5], column(U"Sales Analysis", U"Orders", U"Discount"));
+
+  // Presentation columns by custom display name.
+  As("Administrator");
+  NameIDPairVector pairs;
+  VoidIDSet collected;
+  NITC::LookupAllColumnsFromFolderVector({products}, pairs, rp, kSME_Logical, collected, false);
+  ASSERT_EQ(pairs.size(), 3u);
+  EXPECT_EQ(pairs[0], NameIDPair(U"Product number", column(U"Localized Sales", U"Products", U"Product Id")));
+  EXPECT_EQ(collected, VoidIDSet{products});
+  // A folder without readable columns is not collected.
+  As("kiosk");
+  const VoidID saProducts = Table(U"Sales Analysis", U"Products");
+  pairs.clear();
+  collected.clear();
+  NITC::LookupAllColumnsFromFolderVector({orders, saProducts}, pairs, rp, kSME_Logical, collected, false);
+  const NameIDPairVector expected{
+      {U"Product Name", column(U"Sales Analysis", U"Products", U"Product Name")},
+      {U"Brand", column(U"Sales Analysis", U"Products", U"Brand")},
+      {U"Category", column(U"Sales Analysis", U"Products", U"Category")},
+      {U"List Price", column(U"Sales Analysis", U"Products", U"List Price")},
+  };
+  EXPECT_EQ(pairs, expected);
+  EXPECT_EQ(collected, VoidIDSet{saProducts});
+  pairs.clear();
+  NITC::LookupAllColumnsFromFolderVector({orders}, pairs, rp, kSME_Logical, collected, true);
+  EXPECT_EQ(pairs.size(), 7u);
+  EXPECT_EQ(pairs[0], NameIDPair(U"Order Id", column(U"Sales Analysis", U"Orders", U"Order Id")));
+  EXPECT_EQ(collected, (VoidIDSet{saProducts, orders}));
+
+  // Logical and physical columns by their own names.
+  pairs.clear();
+  NITC::LookupAllColumnsFromFolderVector({Id(kTIDATable, {U"Marketing", U"RESPONSES"})}, pairs, rp, kSME_Physical,
+                                         collected, true);
+  ASSERT_EQ(pairs.size(), 3u);
+  EXPECT_EQ(pairs[2].m_name, U"RESPONDED_ON");
+}
+
+TEST_F(LookupAlgorithms, SecurityFilterKeepsOrderAndReportsRemovals) {
+  As("kiosk");
+  const VoidID orders = Table(U"Sales Analysis", U"Orders");
+  const VoidID time = Table(U"Sales Analysis", U"Time");
+  const VoidID products = Table(U"Sales Analysis", U"Products");
+  VoidIDVector ids{time, orders, products};
+  bool bFound = false;
+  NITC::FilterSecurity(rp, true, bFound, ids);
+  EXPECT_EQ(ids, (VoidIDVector{time, orders, products}));
+  EXPECT_FALSE(bFound);
+  NITC::FilterSecurity(rp, false, bFound, ids);
+  EXPECT_EQ(ids, (VoidIDVector{time, products}));
+  EXPECT_TRUE(bFound);
+  bFound = false;
+  NITC::FilterSecurity(rp, false, bFound, ids);
+  EXPECT_FALSE(bFound);
+
+  VoidIDVector found{orders};  // appended to, not replaced
+  NITC::QueryWithSecurity(rp, FlexibleNamedInterfaceTypeCondition({kTIDAEntityFolder}, {U"", U"Customers"}, true),
+                          found, false, bFound);
+  EXPECT_EQ(found, VoidIDVector{orders});
+  EXPECT_TRUE(bFound);
+}
+
+TEST_F(LookupAlgorithms, DefaultSubjectArea) {
+  QualifiedNameIDPairVector pairs;
+  VoidID area;
+  EXPECT_TRUE(GetDefaultCatalogFolder(rp, false, false).IsNull());
+  EXPECT_EQ(NITC::GetAllEntityFoldersFromDefaultCatalogFolder(pairs, rp, area, false), NITC::kUnresovableTable);
+  EXPECT_TRUE(pairs.empty());
+
+  rp->SetDefaultSubjectAreaName(U"finance");
+  EXPECT_EQ(GetDefaultCatalogFolder(rp, false, false).GetID(), Area(U"Finance"));
+  // Only the name counts, not a former one.
+  rp->SetDefaultSubjectAreaName(U"Fin");
+  EXPECT_TRUE(GetDefaultCatalogFolder(rp, false, false).IsNull());
+
+  rp->SetDefaultSubjectAreaName(U"Finance");
+  ASSERT_EQ(NITC::GetAllEntityFoldersFromDefaultCatalogFolder(pairs, rp, area, false), NITC::kOK);
+  EXPECT_EQ(area, Area(U"Finance"));
+  EXPECT_EQ(DistinctIDs(pairs), (VoidIDVector{Table(U"Finance", U"Ledger"), Table(U"Finance", U"Journal Entries")}));
+
+  // A default the user may not read is no default, unless projected.
+  As("kiosk");
+  rp->SetDefaultSubjectAreaName(U"Finance");
+  EXPECT_TRUE(GetDefaultCatalogFolder(rp, false, false).IsNull());
+  EXPECT_EQ(GetDefaultCatalogFolder(rp, false, true).GetID(), Area(U"Finance"));
+  // The gateway may withhold the default when the query named a catalog.
+  rp->SetDefaultSubjectAreaAppliesWhenCatalogSpecified(false);
+  EXPECT_TRUE(GetDefaultCatalogFolder(rp, true, true).IsNull());
+  EXPECT_FALSE(GetDefaultCatalogFolder(rp, false, true).IsNull());
+}
+
+TEST_F(LookupAlgorithms, AllNamesOfAnObject) {
+  const VoidID customers = Table(U"Sales Analysis", U"Customers");
+  QualifiedNameIDPairVector pairs{{{U"kept"}, VoidID::NullID}};
+  GatherAllQualifiedNameIDPairsForAnObject(rp, pairs, customers);
+  const QualifiedNameIDPairVector expected{{{U"kept"}, VoidID::NullID},
+                                           {{U"Sales Analysis", U"", U"Customers"}, customers},
+                                           {{U"Sales Analysis", U"", U"Customer"}, customers},
+                                           {{U"Sales Analysis", U"", U"Clients"}, customers}};
+  EXPECT_EQ(pairs, expected);
+  GatherAllQualifiedNameIDPairsForAnObject(rp, pairs, VoidID{kTIDAEntityFolder, 99999});
+  EXPECT_EQ(pairs, expected);
+}
+
+// Nested presentation folders are not in the sample: a small repository.
+TEST(LookupAlgorithmsNested, SubFoldersAndMatchesBelowThem) {
+  ARpGateway rp;
+  RpBuilder b(rp);
+  const auto area = b.Add(kTIDACatalogFolder, U"Sales");
+  const VoidID top = area.Child(kTIDAEntityFolder, U"Orders");
+  const auto folder = area.Child(kTIDASchemaFolder, U"More");
+  const VoidID nested = folder.Child(kTIDAEntityFolder, U"Orders");
+  const VoidID hidden = folder.Child(kTIDAEntityFolder, U"Hidden");
+  rp.DenyRead(hidden);
+
+  QualifiedNameIDPairVector pairs;
+  NITC::GetSubFolderIDs(&rp, Ref<AFolder>(rp.GetObject(area)), pairs, false);
+  EXPECT_EQ(DistinctIDs(pairs), VoidIDVector{top});
+  pairs.clear();
+  NITC::GatherEntityFolders(&rp, Ref<AFolder>(rp.GetObject(area)), pairs, false);
+  EXPECT_EQ(DistinctIDs(pairs), (VoidIDVector{top, nested}));
+  pairs.clear();
+  NITC::GatherEntityFolders(&rp, Ref<AFolder>(rp.GetObject(area)), pairs, true);
+  EXPECT_EQ(DistinctIDs(pairs), (VoidIDVector{top, nested, hidden}));
+
+  VoidIDVector ids;
+  EXPECT_EQ(NITC::GatherMatchedEntityFolders(&rp, Ref<AFolder>(rp.GetObject(area)), {U"orders"}, ids, false),
+            NITC::kAmbiguousTable);
+  EXPECT_EQ(ids, (VoidIDVector{top, nested}));
+  ids.clear();
+  EXPECT_EQ(NITC::GatherMatchedEntityFolders(&rp, Ref<AFolder>(rp.GetObject(area)), {U"More", U"Orders"}, ids, false),
+            NITC::kOK);
+  EXPECT_EQ(ids, VoidIDVector{nested});
+  ids.clear();
+  EXPECT_EQ(NITC::GatherMatchedEntityFolders(&rp, Ref<AFolder>(rp.GetObject(area)), {U"Hidden"}, ids, false),
+            NITC::kInaccessibleTable);
+  EXPECT_TRUE(ids.empty());
+  EXPECT_EQ(NITC::GatherMatchedEntityFolders(&rp, Ref<AFolder>(rp.GetObject(area)), {U"Hidden"}, ids, true), NITC::kOK);
+  ids.clear();
+  EXPECT_EQ(NITC::GatherMatchedEntityFolders(&rp, Ref<AFolder>(rp.GetObject(area)), {U"Gone"}, ids, false),
+            NITC::kNonexistentTable);
+
+  // Two parts that the widened form misses are searched in the default area.
+  rp.SetDefaultSubjectAreaName(U"Sales");
+  VoidIDSet tables;
+  VoidID catalog;
+  EXPECT_EQ(NITC::LookupFolderTree({U"More", U"Orders"}, pairs, &rp, kSME_Logical, tables, catalog, false, false),
+            NITC::kOK);
+  EXPECT_EQ(DistinctIDs(pairs), VoidIDVector{nested});
+  EXPECT_EQ(tables, VoidIDSet{nested});
+  EXPECT_EQ(NITC::LookupFolderTree({U"More", U"Hidden"}, pairs, &rp, kSME_Logical, tables, catalog, false, false),
+            NITC::kInaccessibleTable);
+}
+
+// Business-model ambiguity needs two models that answer to one name.
+TEST(LookupAlgorithmsBusinessModel, TwoModelsOfOneName) {
+  ARpGateway rp;
+  RpBuilder b(rp);
+  const auto one = b.Add(kTIDASubjectArea, U"Sales");
+  const auto two = b.Add(kTIDASubjectArea, U"SALES");
+  one.Child(kTIDALogicalTable, U"Orders");
+  two.Child(kTIDALogicalTable, U"Orders");
+  QualifiedNameIDPairVector pairs, candidates;
+  VoidIDSet tables;
+  VoidID area;
+  EXPECT_EQ(NITC::LookupFolderTree({U"Sales", U"Orders"}, pairs, &rp, kSME_BusinessModel, tables, area, false, false,
+                                   candidates),
+            NITC::kAmbiguousTable);
+  EXPECT_EQ(candidates.size(), 2u);
+  EXPECT_EQ(NITC::LookupFolderTree({U"sales"}, pairs, &rp, kSME_BusinessModel, tables, area, false, false),
+            NITC::kAmbiguousTable);
+  EXPECT_TRUE(pairs.empty());
+  rp.DenyRead(two);
+  EXPECT_EQ(NITC::LookupFolderTree({U"sales"}, pairs, &rp, kSME_BusinessModel, tables, area, false, false), NITC::kOK);
+  EXPECT_EQ(pairs.size(), 1u);
+}
+
+TEST_F(LookupAlgorithms, SuggestionsComeOnlyFromReadableObjects) {
+  struct Case {
+    const char* user;
+    ExprType layer;
+    QualifiedName name;
+    std::vector<QualifiedName> expected;
+  };
+  const Case cases[] = {
+      // one letter away
+      {"Administrator", kSME_Logical, {U"Sales", U"Margin"}, {{U"Sales Analysis", U"Margins"}}},
+      // the leak case: the same table, denied to the user, is never offered
+      {"tom.ito", kSME_Logical, {U"Sales", U"Margin"}, {}},
+      {"kiosk", kSME_Logical, {U"Sales", U"Margin"}, {}},
+      // a former name one letter away suggests the table's name
+      {"Administrator", kSME_Logical, {U"Finance", U"Jornal"}, {{U"Finance", U"Journal Entries"}}},
+      // the same name in another subject area or case; the given area first
+      {"Administrator", kSME_Logical, {U"Marketing Insights", U"ORDERS"}, {{U"Sales Analysis", U"Orders"}}},
+      {"Administrator",
+       kSME_Logical,
+       {U"Marketing Insights", U"Custmers"},
+       {{U"Marketing Insights", U"Customers"}, {U"Sales Analysis", U"Customers"}}},
+      {"anna.berg", kSME_Logical, {U"Marketing Insights", U"Custmers"}, {{U"Sales Analysis", U"Customers"}}},
+      {"kiosk", kSME_Logical, {U"Fin", U"Ledgr"}, {}},
+      // one segment: subject areas too
+      {"Administrator", kSME_Logical, {U"Finanse"}, {{U"Finance"}}},
+      {"Administrator", kSME_BusinessModel, {U"Sales", U"Order"}, {{U"Sales", U"Orders"}}},
+      {"kiosk", kSME_BusinessModel, {U"Sales", U"Customer"}, {}},
+      {"Administrator", kSME_Physical, {U"RESPONSE"}, {{U"Marketing", U"", U"", U"RESPONSES"}}},
+      {"kiosk", kSME_Physical, {U"RESPONSE"}, {}},
+      // nothing near
+      {"Administrator", kSME_Logical, {U"Sales", U"Zebra"}, {}},
+  };
+  for (const Case& c : cases) {
+    As(c.user);
+    std::vector<QualifiedName> suggestions{{U"stale"}};
+    NITC::SuggestTableNames(rp, c.name, c.layer, suggestions);
+    EXPECT_EQ(suggestions, c.expected) << c.user << " " << ToNarrow(MetadataUtil::ToQualifiedName(c.name));
+  }
+  std::vector<QualifiedName> one;
+  NITC::SuggestTableNames(rp, {U"Custmers"}, kSME_Logical, one, 1);
+  EXPECT_EQ(one.size(), 1u);
+}
+
+TEST_F(LookupAlgorithms, ColumnSuggestionsSkipUnreadableColumns) {
+  const VoidID orders = Table(U"Sales Analysis", U"Orders");
+  VXStringVector near;
+  NITC::SuggestColumnNames(rp, orders, U"Discont", kSME_Logical, near);
+  EXPECT_EQ(near, VXStringVector{U"Discount"});
+  As("anna.berg");
+  NITC::SuggestColumnNames(rp, orders, U"Discont", kSME_Logical, near);
+  EXPECT_TRUE(near.empty());
+  As("kiosk");  // the whole table is denied
+  NITC::SuggestColumnNames(rp, orders, U"Revenu", kSME_Logical, near);
+  EXPECT_TRUE(near.empty());
+}
+
+}  // namespace

@@ -1,0 +1,200 @@
+// Format strings: a user's text stored with ids for names and shown again
+// with the current names, through renames and deletes.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include "Expr/ExprBuilder.h"
+#include "SMPrettyStringVisitorTestUtil.h"
+#include "Utility/SUStrUtil.h"
+#include "objectmodel/ObjectModel.h"
+#include "objectmodel/Repository.h"
+
+using pretty_test::Show;
+
+namespace {
+
+struct Repo {
+  ARpGateway rp;
+  RpBuilder b{rp};
+  VoidID fact, revenue, revenueTax, cost, db, orders, amount, dynVar;
+
+  Repo() {
+    auto t = b.Add(kTIDASubjectArea, U"Retail").Child(kTIDALogicalTable, U"Fact");
+    fact = t;
+    revenue = t.Child(kTIDAAttribute, U"Revenue");
+    revenueTax = t.Child(kTIDAAttribute, U"Revenue Tax");
+    cost = t.Child(kTIDAAttribute, U"Cost");
+    auto d = b.Add(kTIDADatabase, U"DW");
+    db = d;
+    auto o = d.Child(kTIDATable, U"Orders");
+    orders = o;
+    amount = o.Child(kTIDAColumn, U"Amount");
+    auto v = b.Add(kTIDARpVariable, U"CurDay");
+    Ref<ARpVariable>(v.Obj())->SetVariableType(ARpVariable::kDynamic);
+    dynVar = v;
+  }
+  VXString Q(const VoidID& id) const { return U"\"" + id.ToString() + U"\""; }
+  VXString FullyQualified(const Expr& e) {
+    return ToPrettyStringVisitor::GetFormatExpr(e, &rp, true, true, false, false, false);
+  }
+};
+
+// Revenue * 2 + Cost
+Expr Formula(const Repo& r) {
+  return ExprBuilder().Op(kAdd).Op(kMultiply).ID(r.revenue).Int(2).End().ID(r.cost).End().Build();
+}
+
+// Installs a validity hook for one test.
+struct HookScope {
+  explicit HookScope(Repository::IsValidFormatExprFn fn) { Repository::GetIsValidFormatExpr = fn; }
+  ~HookScope() { Repository::GetIsValidFormatExpr = nullptr; }
+};
+
+int g_lastLayer = -1;
+bool RejectMissing(ARpGateway*, const VXString& text, VXString& error, int exprType) {
+  g_lastLayer = exprType;
+  if (text.find(U"MISSING") == VXString::npos) return true;
+  error = U"unknown name";
+  return false;
+}
+
+}  // namespace
+
+TEST(PrettyFormat, WithoutAFormatStringTheRenderingIsShown) {
+  Repo r;
+  const Expr e = Formula(r);
+  EXPECT_EQ(Show(r.FullyQualified(e)), Show(U"\"Retail\".\"Fact\".\"Revenue\" * 2 + \"Retail\".\"Fact\".\"Cost\""));
+  EXPECT_EQ(Show(ToPrettyStringVisitor::GetFormatExpr(Expr(), &r.rp, true, true, false, false, false)), Show(U""));
+}
+
+TEST(PrettyFormat, TextEqualToThePlainRenderingStoresNothing) {
+  Repo r;
+  Expr e = Formula(r);
+  ToPrettyStringVisitor::SetFormatExpr(e, &r.rp, U"\"Retail\".\"Fact\".\"Revenue\" * 2 + \"Retail\".\"Fact\".\"Cost\"");
+  EXPECT_EQ(Show(e.GetFormatStr()), Show(U""));
+}
+
+TEST(PrettyFormat, StoredTextSurvivesRenames) {
+  Repo r;
+  Expr e = Formula(r);
+  // The user's own layout: a comment, other blanks, the short names.
+  ToPrettyStringVisitor::SetFormatExpr(e, &r.rp, U"(Fact.Revenue*2) + Retail.Fact.Cost /* 'Fact.Cost' */");
+  EXPECT_EQ(Show(e.GetFormatStr()), Show(U"(" + r.Q(r.revenue) + U"*2) + " + r.Q(r.cost) + U" /* 'Fact.Cost' */"));
+  ASSERT_TRUE(r.rp.RenameObject(r.revenue, U"Net Revenue"));
+  ASSERT_TRUE(r.rp.RenameObject(r.fact, U"Sales"));
+  EXPECT_EQ(Show(r.FullyQualified(e)), Show(U"(\"Retail\".\"Sales\".\"Net Revenue\"*2) + \"Retail\".\"Sales\".\"Cost\" "
+                                            U"/* 'Fact.Cost' */"));
+  // In the plain mode, with the plain mode's names.
+  EXPECT_EQ(Show(ToPrettyStringVisitor::GetFormatExpr(e, &r.rp, false, false, false, false, false)),
+            Show(U"(Sales.\"Net Revenue\"*2) + Sales.Cost /* 'Fact.Cost' */"));
+}
+
+TEST(PrettyFormat, ADeletedObjectShowsMissingAndTheFormatStringHeals) {
+  Repo r;
+  Expr e = Formula(r);
+  ToPrettyStringVisitor::SetFormatExpr(e, &r.rp, U"Fact.Revenue*2 + Fact.Cost");
+  const VXString stored = e.GetFormatStr();
+  ASSERT_EQ(Show(stored), Show(r.Q(r.revenue) + U"*2 + " + r.Q(r.cost)));
+  ASSERT_TRUE(r.rp.DeleteObject(r.cost));
+  // The id of the deleted column turns into MISSING.
+  ToPrettyStringVisitor visitor(&r.rp, true, true, false, false, false);
+  EXPECT_EQ(Show(ToPrettyStringVisitor::GetFormatExprHelper(e, &r.rp, visitor, U"default", false)),
+            Show(U"\"Retail\".\"Fact\".\"Revenue\"*2 + \"MISSING\""));
+  EXPECT_EQ(Show(e.GetFormatStr()), Show(stored));
+  {
+    // The server's check rejects that text: it goes, the rendering stays.
+    HookScope hook(&RejectMissing);
+    EXPECT_EQ(Show(ToPrettyStringVisitor::GetFormatExprHelper(e, &r.rp, visitor, U"default", false)), Show(U"default"));
+    EXPECT_EQ(Show(e.GetFormatStr()), Show(U""));
+    EXPECT_EQ(g_lastLayer, 0);  // a logical column came first
+  }
+  // Shown through GetFormatExpr, the rendering itself drops the stale text.
+  e.SetFormatStr(stored);
+  EXPECT_EQ(Show(r.FullyQualified(e)),
+            Show(U"\"Retail\".\"Fact\".\"Revenue\" * 2 + " + SUStrUtil::LoadMsgStringOnly(29005)));
+  EXPECT_EQ(Show(e.GetFormatStr()), Show(U""));
+}
+
+TEST(PrettyFormat, TheValidityHookSeesTheLayerOfTheFirstPhysicalOrLogicalId) {
+  Repo r;
+  Expr e = ExprBuilder().Op(kAdd).ID(r.dynVar).ID(r.amount).End().Build();
+  ToPrettyStringVisitor::SetFormatExpr(e, &r.rp, U"CurDay + DW...Orders.Amount");
+  EXPECT_EQ(Show(e.GetFormatStr()), Show(r.Q(r.dynVar) + U" + " + r.Q(r.amount)));
+  HookScope hook(&RejectMissing);
+  EXPECT_EQ(Show(r.FullyQualified(e)), Show(U"\"CurDay\" + \"DW\".\"\".\"\".\"Orders\".\"Amount\""));
+  EXPECT_EQ(g_lastLayer, 1);  // the variable (3031) is physical-range too
+}
+
+TEST(PrettyFormat, LongerNamesAreReplacedFirstAndLiteralsAreLeftAlone) {
+  Repo r;
+  Expr e = ExprBuilder().Op(kConcat).ID(r.revenue).ID(r.revenueTax).End().Build();
+  ToPrettyStringVisitor::SetFormatExpr(e, &r.rp, U"Fact.Revenue || 'Fact.Revenue' || Fact.Revenue Tax||''");
+  EXPECT_EQ(Show(e.GetFormatStr()), Show(r.Q(r.revenue) + U" || 'Fact.Revenue' || " + r.Q(r.revenueTax) + U"||''"));
+  // Text without any known name stays as typed.
+  Expr other = Formula(r);
+  ToPrettyStringVisitor::SetFormatExpr(other, &r.rp, U"nothing 'known'");
+  EXPECT_EQ(Show(other.GetFormatStr()), Show(U"nothing 'known'"));
+}
+
+TEST(PrettyFormat, EveryFormAnIdMayTakeBecomesTheName) {
+  Repo r;
+  Expr e = ExprBuilder().Op(kAdd).ID(r.revenue).ID(r.cost).End().Build();
+  const VXString rev = r.revenue.ToString();
+  e.SetFormatStr(rev + U" | \"" + rev + U"\" | \"\"" + rev + U"\"\" | <<" + rev + U">> | <<\"" + rev + U"\">> | " +
+                 r.cost.ToString());
+  // The doubly quoted form keeps one pair of quotes: the bare id in it is
+  // quoted first, the three quotes each side are then one pair around the
+  // quoted form.
+  EXPECT_EQ(Show(ToPrettyStringVisitor::GetFormatExpr(e, &r.rp, false, false, true, false, false)),
+            Show(U"Revenue | Revenue | \"Revenue\" | Revenue | Revenue | Cost"));
+}
+
+TEST(PrettyFormat, AnIdIsNeverReplacedInsideALongerOne) {
+  ARpGateway rp;
+  RpBuilder b(rp);
+  auto t = b.Add(kTIDASubjectArea, U"M").Child(kTIDALogicalTable, U"T");
+  VoidIDVector cols;
+  for (int i = 0; i < 40; ++i) cols.push_back(t.Child(kTIDAAttribute, U"C" + ToVXString(std::to_string(i))));
+  // Ids such as 2006:2 and 2006:21 share their leading digits.
+  const VoidID& shortId = cols[1];
+  std::size_t longer = 2;
+  while (longer < cols.size() && cols[longer].ToString().rfind(shortId.ToString(), 0) != 0) ++longer;
+  ASSERT_LT(longer, cols.size()) << "ids are expected to share a prefix";
+  const VoidID& longId = cols[longer];
+  Expr e = ExprBuilder().Op(kAdd).ID(shortId).ID(longId).End().Build();
+  e.SetFormatStr(U"\"" + shortId.ToString() + U"\"+\"" + longId.ToString() + U"\"");
+  EXPECT_EQ(Show(ToPrettyStringVisitor::GetFormatExpr(e, &rp, false, false, true, false, false)),
+            Show(U"C1+C" + ToVXString(std::to_string(longer))));
+}
+
+TEST(PrettyFormat, SortByNameLength) {
+  VXStringVector names{U"ab", U"abcd", U"", U"abc", U"xy"};
+  VoidIDVector ids{VoidID(1, 1), VoidID(1, 2), VoidID(1, 3), VoidID(1, 4), VoidID(1, 5)};
+  ToPrettyStringVisitor::SortByNameLength(names, ids);
+  EXPECT_EQ(names, (VXStringVector{U"abcd", U"abc", U"ab", U"xy", U""}));
+  EXPECT_EQ(ids, (VoidIDVector{VoidID(1, 2), VoidID(1, 4), VoidID(1, 1), VoidID(1, 5), VoidID(1, 3)}));
+}
+
+TEST(PrettyFormat, ReplaceNamesInToken) {
+  VXString token = U"A.B + B + C";
+  EXPECT_TRUE(ToPrettyStringVisitor::ReplaceNamesInToken(token, {VoidID(2006, 1)}, {U"A.B"},
+                                                         {VoidID(2006, 2), VoidID(2006, 3)}, {U"C", U""}));
+  EXPECT_EQ(Show(token), Show(U"\"2006:1\" + B + \"2006:2\""));
+  VXString same = U"nothing";
+  EXPECT_FALSE(ToPrettyStringVisitor::ReplaceNamesInToken(same, {VoidID(2006, 1)}, {U"A.B"}, {}, {}));
+}
+
+TEST(PrettyFormat, GenerateQualifiedNameForSetFormatExpr) {
+  Repo r;
+  EXPECT_EQ(Show(ToPrettyStringVisitor::GenerateQualifiedNameForSetFormatExpr(r.rp.GetObject(r.dynVar))),
+            Show(U"CurDay"));
+  EXPECT_EQ(Show(ToPrettyStringVisitor::GenerateQualifiedNameForSetFormatExpr(r.rp.GetObject(r.revenue))),
+            Show(U"\"Retail\".\"Fact\".\"Revenue\""));
+}
+
+TEST(PrettyFormat, RipAndReplaceModeIsReadOnce) {
+  const bool first = ToPrettyStringVisitor::IsRipAndReplaceNoExprModeOn();
+  setenv("RIP_AND_REPLACE_MODE", first ? "false" : "true", 1);
+  EXPECT_EQ(ToPrettyStringVisitor::IsRipAndReplaceNoExprModeOn(), first);
+  unsetenv("RIP_AND_REPLACE_MODE");
+}

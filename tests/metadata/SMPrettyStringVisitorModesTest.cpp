@@ -1,0 +1,333 @@
+// The naming modes that need more of the repository than a path of names:
+// references inside a presentation catalog (with read permission and custom
+// display names), custom display names of presentation columns and entity
+// folders, re-parenting, and the VALUEOF operators.
+#include <gtest/gtest.h>
+
+#include "Expr/ExprBuilder.h"
+#include "Metadata/SMUtil.h"
+#include "SMPrettyStringVisitorTestUtil.h"
+#include "Utility/SUStrUtil.h"
+#include "objectmodel/ObjectModel.h"
+
+using pretty_test::Show;
+
+namespace {
+
+// A business model Retail.Fact with Revenue, Cost and Margin; a subject area
+// "Sales" with the tables Orders (Revenue shown as "Amount", Cost) and
+// Details with a sub-folder Lines (Revenue again, as "Line Amount"); a
+// second subject area "Other" that shows Cost; and variables.
+struct Repo {
+  ARpGateway rp;
+  RpBuilder b{rp};
+  VoidID bm, fact, revenue, cost, margin, unshown;
+  VoidID sales, orders, amount, orderCost, details, lines, lineAmount;
+  VoidID other, otherTable, otherCost;
+  VoidID dynVar, staticVar, block, region;
+
+  Repo() {
+    auto m = b.Add(kTIDASubjectArea, U"Retail");
+    bm = m;
+    auto t = m.Child(kTIDALogicalTable, U"Fact");
+    fact = t;
+    revenue = t.Child(kTIDAAttribute, U"Revenue");
+    cost = t.Child(kTIDAAttribute, U"Cost");
+    margin = t.Child(kTIDAAttribute, U"Margin");
+    unshown = t.Child(kTIDAAttribute, U"Unshown");
+
+    auto s = b.Add(kTIDACatalogFolder, U"Sales");
+    sales = s;
+    auto o = s.Child(kTIDAEntityFolder, U"Orders");
+    orders = o;
+    amount = o.Child(kTIDAFolderAttr, U"Amount");
+    orderCost = o.Child(kTIDAFolderAttr, U"Cost");
+    auto d = s.Child(kTIDAEntityFolder, U"Details");
+    details = d;
+    auto l = d.Child(kTIDAFolder, U"Lines");
+    lines = l;
+    lineAmount = l.Child(kTIDAFolderAttr, U"Line Amount");
+    auto x = b.Add(kTIDACatalogFolder, U"Other");
+    other = x;
+    auto xt = x.Child(kTIDAEntityFolder, U"Costs");
+    otherTable = xt;
+    otherCost = xt.Child(kTIDAFolderAttr, U"Cost");
+    // Other's Cost is mapped first: it is first in Cost's own order but lies
+    // in another catalog.
+    b.Relate(RpRel::kLogicalToPresentationColumn, {cost, otherCost});
+    b.Relate(RpRel::kLogicalToPresentationColumn, {cost, orderCost});
+    b.Relate(RpRel::kLogicalToPresentationColumn, {revenue, amount});
+    b.Relate(RpRel::kLogicalToPresentationColumn, {revenue, lineAmount});
+
+    auto v1 = b.Add(kTIDARpVariable, U"CurDay");
+    Ref<ARpVariable>(v1.Obj())->SetVariableType(ARpVariable::kDynamic);
+    dynVar = v1;
+    auto v2 = b.Add(kTIDARpVariable, U"Max Year");
+    Ref<ARpVariable>(v2.Obj())->SetVariableType(ARpVariable::kStatic);
+    staticVar = v2;
+    auto blk = b.Add(kTIDASessionVariableBlock, U"Init Block");
+    block = blk;
+    auto v3 = blk.Child(kTIDARpVariable, U"Region");
+    Ref<ARpVariable>(v3.Obj())->SetVariableType(ARpVariable::kSession);
+    region = v3;
+  }
+
+  void SetDisplay(const VoidID& id, const VXString& text) {
+    b.At(id).Set(RpProp::kDisplayNameUse, true).Set(RpProp::kDisplayName, text);
+  }
+  Ref<ACatalogFolder> Catalog(const VoidID& id) { return Ref<ACatalogFolder>(rp.GetObject(id)); }
+  VXString InCatalog(const VoidID& ref, const VoidID& catalog, bool bDisplay) {
+    return ToPrettyStringVisitor::StringFrom(ExprBuilder().ID(ref).Build(), &rp, Catalog(catalog), bDisplay);
+  }
+};
+
+VXString Deleted() { return SUStrUtil::LoadMsgStringOnly(29005); }
+
+}  // namespace
+
+// ---- presentation catalog ---------------------------------------------------------------
+
+TEST(PrettyCatalog, ReferencesWrittenThroughTheCatalog) {
+  Repo r;
+  struct Case {
+    VoidID Repo::*ref;
+    VoidID Repo::*catalog;
+    const char32_t* expected;
+  };
+  static const Case kCases[] = {
+      // A presentation column of the catalog: its table and its name.
+      {&Repo::amount, &Repo::sales, U"\"Orders\".\"Amount\""},
+      // A folder within a table: every folder from the catalog down,
+      // outermost first.
+      {&Repo::lineAmount, &Repo::sales, U"\"Details\".\"Lines\".\"Line Amount\""},
+      // A logical column: the catalog's name in front of the first
+      // presentation column of the catalog that shows it.
+      {&Repo::revenue, &Repo::sales, U"\"Sales\".\"Orders\".\"Amount\""},
+      // Cost's first presentation column is in Other: skipped in Sales.
+      {&Repo::cost, &Repo::sales, U"\"Sales\".\"Orders\".\"Cost\""},
+      {&Repo::cost, &Repo::other, U"\"Other\".\"Costs\".\"Cost\""},
+      // Nothing of Other shows Revenue: the ordinary form (quoted, last two).
+      {&Repo::revenue, &Repo::other, U"\"Fact\".\"Revenue\""},
+      {&Repo::unshown, &Repo::sales, U"\"Fact\".\"Unshown\""},
+      // A presentation column of another catalog: the ordinary form.
+      {&Repo::otherCost, &Repo::sales, U"\"Costs\".\"Cost\""},
+      // An object that is no column.
+      {&Repo::fact, &Repo::sales, U"\"Retail\".\"Fact\""},
+  };
+  for (const Case& c : kCases) {
+    EXPECT_EQ(Show(r.InCatalog(r.*(c.ref), r.*(c.catalog), false)), Show(c.expected));
+  }
+}
+
+TEST(PrettyCatalog, AColumnTheUserMayNotReadIsNeverWrittenThroughTheCatalog) {
+  Repo r;
+  // Revenue's first column is denied: the second one (nested) is written.
+  r.rp.DenyRead(r.amount);
+  EXPECT_EQ(Show(r.InCatalog(r.revenue, r.sales, false)), Show(U"\"Sales\".\"Details\".\"Lines\".\"Line Amount\""));
+  // A denied folder hides its columns too.
+  r.rp.DenyRead(r.lines);
+  EXPECT_EQ(Show(r.InCatalog(r.revenue, r.sales, false)), Show(U"\"Fact\".\"Revenue\""));
+  EXPECT_EQ(Show(r.InCatalog(r.lineAmount, r.sales, false)), Show(U"\"Lines\".\"Line Amount\""));
+  // A presentation column named directly obeys the same rule.
+  EXPECT_EQ(Show(r.InCatalog(r.amount, r.sales, false)), Show(U"\"Orders\".\"Amount\""));
+  r.rp.ClearReadDenials();
+  r.rp.DenyRead(r.orderCost);
+  EXPECT_EQ(Show(r.InCatalog(r.cost, r.sales, false)), Show(U"\"Fact\".\"Cost\""));
+  // The external hook has the last word.
+  r.rp.ClearReadDenials();
+  const auto saved = Authorization::g_externalAuthorizationHook;
+  Authorization::g_externalAuthorizationHook = [&r](ARpGateway*, const Ref<ARpObject>& obj) {
+    return obj->GetID() != r.orders;
+  };
+  EXPECT_EQ(Show(r.InCatalog(r.revenue, r.sales, false)), Show(U"\"Sales\".\"Details\".\"Lines\".\"Line Amount\""));
+  Authorization::g_externalAuthorizationHook = saved;
+}
+
+TEST(PrettyCatalog, CustomDisplayNamesForEveryPart) {
+  Repo r;
+  r.SetDisplay(r.sales, U"Ventes");
+  r.SetDisplay(r.orders, U"Commandes");
+  r.SetDisplay(r.amount, U"Montant");
+  r.SetDisplay(r.details, U"Détails");
+  EXPECT_EQ(Show(r.InCatalog(r.revenue, r.sales, true)), Show(U"\"Ventes\".\"Commandes\".\"Montant\""));
+  EXPECT_EQ(Show(r.InCatalog(r.amount, r.sales, true)), Show(U"\"Commandes\".\"Montant\""));
+  // Parts without a display name show their own names.
+  EXPECT_EQ(Show(r.InCatalog(r.lineAmount, r.sales, true)), Show(U"\"Détails\".\"Lines\".\"Line Amount\""));
+  EXPECT_EQ(Show(r.InCatalog(r.revenue, r.sales, false)), Show(U"\"Sales\".\"Orders\".\"Amount\""));
+}
+
+TEST(PrettyCatalog, AMissingObjectWritesTheMessageAndEmptiesTheFormatString) {
+  Repo r;
+  Expr e = ExprBuilder().Op(kAdd).ID(r.revenue).ID(r.cost).End().Build();
+  e.SetFormatStr(U"\"" + r.revenue.ToString() + U"\" + \"" + r.cost.ToString() + U"\"");
+  ASSERT_TRUE(r.rp.DeleteObject(r.revenue));
+  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, r.Catalog(r.sales), false)),
+            Show(Deleted() + U" + \"Sales\".\"Orders\".\"Cost\""));
+  EXPECT_TRUE(e.GetFormatStr().empty());
+}
+
+// ---- custom display names --------------------------------------------------------------
+
+TEST(PrettyDisplayNames, PresentationColumnsAndEntityFolders) {
+  Repo r;
+  r.SetDisplay(r.amount, U"Montant \"net\"");
+  r.SetDisplay(r.orders, U"Commandes");
+  const Expr e = ExprBuilder().Op(kAdd).ID(r.amount).ID(r.orderCost).End().Build();
+  // Plain mode with display names: the presentation column by its display
+  // name alone, quoted where needed.
+  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, false, true, false, false, true)),
+            Show(U"\"Montant \"\"net\"\"\" + Cost"));
+  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, false, true, false, false, false)),
+            Show(U"Sales.\"\".Orders.Amount + Sales.\"\".Orders.Cost"));
+  // Entity-folder mode: the folder's display name, then the column's.
+  const QualifiedNameIDPairVector pairs{{{U"Sales", U"Orders"}, r.amount}};
+  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, pairs, true)),
+            Show(U"\"Commandes\".\"Montant \"\"net\"\"\" + \"Cost\""));
+  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, pairs, false)), Show(U"\"Orders\".\"Amount\" + \"Cost\""));
+}
+
+// ---- re-parenting ----------------------------------------------------------------------
+
+TEST(PrettyReparenting, TheFourCases) {
+  Repo r;
+  const auto under = [&r](const VoidID& ref, const VoidID& oldParent, const QualifiedName& newParent) {
+    return ToPrettyStringVisitor::StringFrom(ExprBuilder().ID(ref).Build(), &r.rp, r.rp.GetObject(oldParent), newParent,
+                                             false);
+  };
+  // No business model has the new name: the first part is replaced.
+  EXPECT_EQ(Show(under(r.revenue, r.fact, {U"Wholesale", U"Fact"})), Show(U"\"Wholesale\".\"Fact\".\"Revenue\""));
+  // The business model exists and the object is a child of the old parent:
+  // the new parent's name, then the object's own name.
+  r.b.Add(kTIDASubjectArea, U"Wholesale");
+  EXPECT_EQ(Show(under(r.revenue, r.fact, {U"Wholesale", U"New \"Fact\""})),
+            Show(U"\"Wholesale\".\"New \"\"Fact\"\"\".\"Revenue\""));
+  // Another parent in the business model the old parent lives in, named by
+  // the new parent (in another case): the object keeps its own name.
+  const VoidID dim = r.b.At(r.bm).Child(kTIDALogicalTable, U"Dim");
+  const VoidID units = r.b.At(dim).Child(kTIDAAttribute, U"Units");
+  EXPECT_EQ(Show(under(units, r.fact, {U"RETAIL", U"Fact 2"})), Show(U"\"Retail\".\"Dim\".\"Units\""));
+  // Another parent, elsewhere: the whole rendering is empty.
+  const Expr both = ExprBuilder().Op(kAdd).ID(r.revenue).ID(units).End().Build();
+  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(both, &r.rp, r.rp.GetObject(r.fact),
+                                                   QualifiedName{U"Wholesale", U"Fact"}, false)),
+            Show(U""));
+  ToPrettyStringVisitor visitor(&r.rp, r.rp.GetObject(r.fact), QualifiedName{U"Wholesale", U"Fact"}, false);
+  EXPECT_EQ(Show(visitor.ExtractName(units)), Show(U""));
+  EXPECT_EQ(Show(visitor.ExtractName(r.revenue)), Show(U"\"Wholesale\".\"Fact\".\"Revenue\""));
+  // By id the parents do not matter.
+  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(both, &r.rp, r.rp.GetObject(r.fact),
+                                                   QualifiedName{U"Wholesale", U"Fact"}, true)),
+            Show(U"\"" + r.revenue.ToString() + U"\" + \"" + units.ToString() + U"\""));
+}
+
+// ---- VALUEOF --------------------------------------------------------------------------
+
+namespace {
+Expr ValueOf(OpCode code, const VoidID& id) { return ExprBuilder().Op(code).ID(id).End().Build(); }
+}  // namespace
+
+TEST(PrettyValueOf, RepositoryVariables) {
+  Repo r;
+  const Expr staticRef = ValueOf(kValueOf, r.staticVar);
+  const Expr dynRef = ValueOf(kValueOf, r.dynVar);
+  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(staticRef, &r.rp)), Show(U" VALUEOF(\"Max Year\")"));
+  // The qualified name, even for a dynamic variable.
+  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(dynRef, &r.rp)), Show(U" VALUEOF(\"CurDay\")"));
+  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(staticRef, &r.rp, false, false, false, true, false)),
+            Show(U" VALUEOF(\"" + r.staticVar.ToString() + U"\")"));
+  // Id substitution writes the new id as any reference.
+  const VoidIDToVoidIDMap map{{r.staticVar, VoidID(kTIDARpVariable, 77)}};
+  EXPECT_EQ(Show(ToPrettyStringVisitor::Expr2StringFromExpr1(staticRef, &r.rp, map)), Show(U" VALUEOF( \"3031:77\")"));
+  Expr gone = ValueOf(kValueOf, r.staticVar);
+  gone.SetFormatStr(U"VALUEOF(x)");
+  ASSERT_TRUE(r.rp.DeleteObject(r.staticVar));
+  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(gone, &r.rp)),
+            Show(U" VALUEOF(<The RpVariable has been deleted>)"));
+  EXPECT_TRUE(gone.GetFormatStr().empty());
+}
+
+TEST(PrettyValueOf, BlockVariableByIdUsesMessage29010WithTheQuotedId) {
+  Repo r;
+  const Expr e = ValueOf(kValueOfSessionVariableBlockNew, r.region);
+  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(e, &r.rp)), Show(U" VALUEOF(\"Init Block\".\"Region\")"));
+  const VXString id = r.region.ToString();
+  ASSERT_TRUE(r.rp.DeleteObject(r.region));
+  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(e, &r.rp)),
+            Show(U" VALUEOF(" + SUStrUtil::LoadMsgStringOnly(29010, U"\"" + id + U"\"") + U")"));
+}
+
+TEST(PrettyValueOf, SessionVariables) {
+  Repo r;
+  const Expr byName = ExprBuilder().Op(kValueOfSession).String(U"USER").End().Build();
+  const Expr byIndex = ExprBuilder().Op(kValueOfSessionByIndex).Int(2).String(U"List").End().Build();
+  const Expr byId = ValueOf(kValueOfSessionNew, r.region);
+  const Expr byIdIndex = ExprBuilder().Op(kValueOfSessionNewByIndex).Int(3).ID(r.region).End().Build();
+  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(byName, &r.rp)), Show(U" VALUEOF(VX_SESSION.\"USER\")"));
+  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(byIndex, &r.rp)), Show(U" VALUEOF(2, VX_SESSION.\"List\")"));
+  // The name is double-quoted though it needs no quotes.
+  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(byId, &r.rp)), Show(U" VALUEOF(VX_SESSION.\"Region\")"));
+  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(byIdIndex, &r.rp)),
+            Show(U" VALUEOF(3, VX_SESSION.\"Region\")"));
+  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(byId, &r.rp, false, false, false, true, false)),
+            Show(U" VALUEOF(VX_SESSION.\"" + r.region.ToString() + U"\")"));
+  const VoidIDToVoidIDMap map{{r.region, VoidID(kTIDARpVariable, 5)}};
+  EXPECT_EQ(Show(ToPrettyStringVisitor::Expr2StringFromExpr1(byIdIndex, &r.rp, map)),
+            Show(U" VALUEOF(3, VX_SESSION. \"3031:5\")"));
+  const VXString id = r.region.ToString();
+  Expr gone = ValueOf(kValueOfSessionNew, r.region);
+  gone.SetFormatStr(U"x");
+  ASSERT_TRUE(r.rp.DeleteObject(r.region));
+  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(gone, &r.rp)),
+            Show(U" VALUEOF(VX_SESSION.<The session variable " + id + U" has been deleted>)"));
+  EXPECT_TRUE(gone.GetFormatStr().empty());
+}
+
+TEST(PrettyValueOf, InitializationBlockVariableByName) {
+  Repo r;
+  const auto blockRef = [&r](const VXString& name) {
+    return ExprBuilder().Op(kValueOfSessionVariableBlock).ID(r.block).String(name).End().Build();
+  };
+  // Found without regard to case, written as the variable is spelled.
+  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(blockRef(U"REGION"), &r.rp)),
+            Show(U" VALUEOF(\"Init Block\".\"Region\")"));
+  Expr unknown = blockRef(U"Nope");
+  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(unknown, &r.rp)),
+            Show(U" VALUEOF(\"Init Block\".<The session variable Nopehas been deleted>)"));
+  const VoidIDToVoidIDMap map{{r.block, VoidID(kTIDASessionVariableBlock, 8)}};
+  EXPECT_EQ(Show(ToPrettyStringVisitor::Expr2StringFromExpr1(blockRef(U"Region"), &r.rp, map)),
+            Show(U" VALUEOF( \"3033:8\")"));
+  Expr gone = blockRef(U"Region");
+  gone.SetFormatStr(U"x");
+  ASSERT_TRUE(r.rp.DeleteObject(r.block));
+  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(gone, &r.rp)),
+            Show(U" VALUEOF(<The variable initialization block has been deleted>)"));
+  EXPECT_TRUE(gone.GetFormatStr().empty());
+}
+
+// ---- format strings in these modes -------------------------------------------------------
+
+TEST(PrettyCatalog, FormatStringsNameObjectsAsExtractNameDoes) {
+  Repo r;
+  Expr e = ExprBuilder().Op(kAdd).ID(r.revenue).ID(r.cost).End().Build();
+  ToPrettyStringVisitor::SetFormatExpr(e, &r.rp, U"Fact.Revenue+Fact.Cost");
+  ASSERT_EQ(Show(e.GetFormatStr()), Show(U"\"" + r.revenue.ToString() + U"\"+\"" + r.cost.ToString() + U"\""));
+  // The stored ids become names through ExtractName, which knows no catalog:
+  // quoted, the last two parts.
+  EXPECT_EQ(Show(ToPrettyStringVisitor::GetFormatExpr(e, &r.rp, r.Catalog(r.sales), false)),
+            Show(U"\"Fact\".\"Revenue\"+\"Fact\".\"Cost\""));
+  // The entity-folder overload names them with the folders of its pairs.
+  const QualifiedNameIDPairVector pairs{{{U"Sales", U"Orders"}, r.revenue}};
+  EXPECT_EQ(Show(ToPrettyStringVisitor::GetFormatExpr(e, &r.rp, pairs, false)),
+            Show(U"\"Orders\".\"Revenue\"+\"Cost\""));
+  // Re-parenting and database-rename overloads.
+  EXPECT_EQ(Show(ToPrettyStringVisitor::GetFormatExpr(e, &r.rp, r.rp.GetObject(r.fact),
+                                                      QualifiedName{U"Retail", U"Sales Fact"}, false)),
+            Show(U"\"Retail\".\"Sales Fact\".\"Revenue\"+\"Retail\".\"Sales Fact\".\"Cost\""));
+  EXPECT_EQ(
+      Show(ToPrettyStringVisitor::GetFormatExpr(e, &r.rp, OldDatabaseNameToNewDatabaseNameMap{{U"x", U"y"}}, false)),
+      Show(U"\"Retail\".\"Fact\".\"Revenue\"+\"Retail\".\"Fact\".\"Cost\""));
+  // Id-to-text: the reference's own text is the mapped one, the stored
+  // ids become the names of the mode (fully qualified, quoted where needed).
+  EXPECT_EQ(Show(ToPrettyStringVisitor::GetFormatExpr(e, &r.rp, VoidIDVXStringMap{{r.cost, U"c"}})),
+            Show(U"Retail.Fact.Revenue+Retail.Fact.Cost"));
+}

@@ -1,0 +1,72 @@
+// Helpers of the site tests: a fresh output directory, reading the written
+// files, and the local links of a page.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace site_test {
+
+namespace fs = std::filesystem;
+
+class TempDir {
+ public:
+  TempDir() {
+    std::random_device rd;
+    m_path = fs::temp_directory_path() / ("smutil-site-test-" + std::to_string(rd()) + std::to_string(rd()));
+    fs::create_directories(m_path);
+  }
+  ~TempDir() {
+    std::error_code ec;
+    fs::remove_all(m_path, ec);
+  }
+  const fs::path& Path() const { return m_path; }
+
+ private:
+  fs::path m_path;
+};
+
+inline std::string ReadFile(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+inline std::vector<fs::path> FilesWithExtension(const fs::path& root, const std::string& ext) {
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    if (entry.is_regular_file() && entry.path().extension() == ext) files.push_back(entry.path());
+  }
+  return files;
+}
+
+inline std::string PercentDecoded(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size()) {
+      out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+// The href and src values of a page, as written (still percent-encoded).
+inline std::vector<std::string> LinksOf(const std::string& html) {
+  static const std::regex link(R"re((?:href|src)="([^"]*)")re");
+  std::vector<std::string> links;
+  for (auto it = std::sregex_iterator(html.begin(), html.end(), link); it != std::sregex_iterator(); ++it) {
+    links.push_back((*it)[1].str());
+  }
+  return links;
+}
+
+}  // namespace site_test

@@ -1,0 +1,238 @@
+#!/usr/bin/env python3
+"""Opens the dictionary site in headless Chromium from a local web server.
+
+Writes the sample repository's site and a site of hostile names with
+`smutil site`, serves both on 127.0.0.1 with Python's http.server, and loads a
+harness page that opens chosen pages one after another in a frame. For each
+page it records the title, whether the lineage picture loaded, every link
+target, and what markup the page holds; the search page gets a query typed
+into it. The results come back through Chromium's --dump-dom. Then every link
+is fetched from the server (it must answer 200), the hostile names must be
+text, and a screenshot of each page is taken.
+
+    browser_test.py --smutil build/smutil --sample samples/sample.rpd.xml \
+        --hostile tests/site/hostile.rpd.xml --out build/site-browser-test
+
+Exit code 77 (skipped) when no Chromium is installed.
+"""
+import argparse
+import functools
+import html
+import http.server
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import threading
+import urllib.parse
+import urllib.request
+
+CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-extensions",
+                  "--disable-dev-shm-usage", "--hide-scrollbars", "--user-data-dir={profile}"]
+
+HARNESS = r"""<!DOCTYPE html>
+<html><head><meta charset="utf-8"><title>harness</title></head>
+<body><pre id="out">running</pre>
+<iframe id="f" style="width:1200px;height:900px"></iframe>
+<script>
+var pages = %(pages)s, results = [];
+var frame = document.getElementById('f');
+function inspect(page) {
+  var d = frame.contentDocument, r = {page: page.url};
+  r.title = d.title;
+  r.h1 = d.querySelector('h1') ? d.querySelector('h1').textContent : null;
+  var pics = Array.prototype.slice.call(d.querySelectorAll('img.picture'));
+  r.pictures = pics.length;
+  r.picturesLoaded = pics.filter(function (i) { return i.complete && i.naturalWidth > 0; }).length;
+  r.links = Array.prototype.map.call(d.querySelectorAll('a[href]'), function (a) { return a.href; });
+  r.sources = Array.prototype.map.call(d.querySelectorAll('[src]'), function (e) { return e.src; });
+  r.scripts = d.querySelectorAll('script').length;
+  r.foreign = d.querySelectorAll('iframe,svg,object,embed,img[src="x"],b,[onmouseover],[onerror],[onload]').length;
+  r.text = d.body.textContent;
+  return r;
+}
+function next(i) {
+  if (i >= pages.length) {
+    document.getElementById('out').textContent = JSON.stringify(results);
+    return;
+  }
+  var page = pages[i];
+  frame.onload = function () {
+    // Give pictures and scripts of the page a moment.
+    setTimeout(function () {
+      if (page.query) {
+        var q = frame.contentDocument.getElementById('q');
+        q.value = page.query;
+        q.dispatchEvent(new Event('input'));
+        setTimeout(function () {
+          var r = inspect(page);
+          r.results = Array.prototype.map.call(frame.contentDocument.querySelectorAll('#results a'),
+                                               function (a) { return a.textContent; });
+          results.push(r);
+          next(i + 1);
+        }, 1500);
+        return;
+      }
+      results.push(inspect(page));
+      next(i + 1);
+    }, 300);
+  };
+  frame.src = page.url;
+}
+next(0);
+</script></body></html>
+"""
+
+
+def find_chromium():
+    for name in ("chromium", "chromium-browser", "google-chrome"):
+        path = shutil.which(name)
+        if path:
+            return path
+    return None
+
+
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
+def run(cmd, **kw):
+    result = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, timeout=180, **kw)
+    if result.returncode != 0:
+        sys.exit("command failed: %s\n%s%s" % (" ".join(cmd), result.stdout, result.stderr))
+    return result.stdout
+
+
+def dictionary_paths(smutil, repo):
+    """(type, name) -> page path of the first such object."""
+    listing = json.loads(run([smutil, "--repo", repo, "dict", "--format", "json"]))
+    paths = {}
+    for e in listing:
+        if e["path"] and not e["path"].startswith("/"):
+            paths.setdefault((e["type"], e["name"]), e["path"][:-4] + ".html")
+    return paths
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--smutil", required=True)
+    ap.add_argument("--sample", required=True)
+    ap.add_argument("--hostile", required=True)
+    ap.add_argument("--out", required=True)
+    args = ap.parse_args()
+    chromium = find_chromium()
+    if not chromium:
+        print("no Chromium installed: the browser test is skipped (scripts/install-deps.sh installs it)")
+        return 77
+
+    out = os.path.abspath(args.out)
+    shutil.rmtree(out, ignore_errors=True)
+    www = os.path.join(out, "www")
+    shots = os.path.join(out, "screenshots")
+    os.makedirs(shots)
+    for name, repo in (("sample", args.sample), ("hostile", args.hostile)):
+        run([args.smutil, "--repo", repo, "site", os.path.join(www, name)])
+
+    sample = dictionary_paths(args.smutil, args.sample)
+    hostile = dictionary_paths(args.smutil, args.hostile)
+    # (site, path, expects a lineage picture, query for the search page)
+    chosen = [
+        ("sample", "index.html", False, None),
+        ("sample", sample[(2000, "Sales")], True, None),       # business model: its joins
+        ("sample", sample[(3023, "Sales DW")], True, None),    # database: its joins
+        ("sample", sample[(4010, "Revenue")], True, None),     # presentation column: lineage
+        ("sample", sample[(2006, "Revenue")], True, None),     # derived logical column: lineage
+        ("sample", sample[(2006, "Region")], True, None),
+        ("sample", sample[(3003, "QUANTITY")], False, None),
+        ("sample", "search.html", False, "w_ord"),
+        ("hostile", hostile[(4010, "<script>alert(6)</script>")], True, None),
+        ("hostile", hostile[(2006, "<script>")], True, None),
+        ("hostile", hostile[(3003, "a\"b'c&d #?%")], False, None),
+        ("hostile", hostile[(3023, "<script>alert(1)</script>")], True, None),
+        ("hostile", "search.html", False, "<scr"),
+    ]
+
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(QuietHandler, directory=www))
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    base = "http://127.0.0.1:%d/" % server.server_address[1]
+    failures = []
+    try:
+        pages = [{"url": base + site + "/" + urllib.parse.quote(path), "query": query}
+                 for site, path, _, query in chosen]
+        with open(os.path.join(www, "harness.html"), "w", encoding="utf-8") as f:
+            f.write(HARNESS % {"pages": json.dumps(pages)})
+        profile = os.path.join(out, "profile")
+        flags = [f.format(profile=profile) for f in CHROMIUM_FLAGS]
+        dom = run([chromium] + flags + ["--virtual-time-budget=60000", "--dump-dom", base + "harness.html"])
+        m = re.search(r'<pre id="out">(.*?)</pre>', dom, re.S)
+        if not m or not m.group(1).startswith("["):
+            sys.exit("the harness did not finish:\n" + dom[:2000])
+        results = json.loads(html.unescape(m.group(1)))
+
+        checked_links = {}
+        for (site, path, wants_picture, query), r in zip(chosen, results):
+            where = site + "/" + path
+            if not r["title"].strip():
+                failures.append(where + ": no title")
+            if wants_picture and (r["pictures"] == 0 or r["picturesLoaded"] != r["pictures"]):
+                failures.append("%s: pictures %d, loaded %d" % (where, r["pictures"], r["picturesLoaded"]))
+            for link in r["links"] + r["sources"]:
+                if not link.startswith(base):
+                    failures.append("%s: link outside the site: %s" % (where, link))
+                    continue
+                if link not in checked_links:
+                    try:
+                        with urllib.request.urlopen(link.split("#")[0], timeout=10) as resp:
+                            checked_links[link] = resp.status
+                    except Exception as e:  # noqa: BLE001 - any failure is the answer
+                        checked_links[link] = str(e)
+                if checked_links[link] != 200:
+                    failures.append("%s: link %s gave %s" % (where, link, checked_links[link]))
+            if query and not r.get("results"):
+                failures.append("%s: searching %r found nothing" % (where, query))
+            if site == "hostile":
+                if r["foreign"]:
+                    failures.append("%s: %d elements came from names" % (where, r["foreign"]))
+                if query is None and r["scripts"]:
+                    failures.append("%s: %d script elements" % (where, r["scripts"]))
+            print("%-8s %-70s title %-45.45r pictures %d/%d links %d%s" % (
+                site, path[:70], r["title"], r["picturesLoaded"], r["pictures"], len(r["links"]),
+                " results %d" % len(r["results"]) if query else ""))
+        # The hostile names are on their pages as text.
+        texts = {site + "/" + path: r for (site, path, _, _), r in zip(chosen, results)}
+        expected_h1 = {
+            hostile[(4010, "<script>alert(6)</script>")]: "<script>alert(6)</script>",
+            hostile[(2006, "<script>")]: "<script>",
+            hostile[(3003, "a\"b'c&d #?%")]: "a\"b'c&d #?%",
+            hostile[(3023, "<script>alert(1)</script>")]: "<script>alert(1)</script>",
+        }
+        for path, name in expected_h1.items():
+            r = texts["hostile/" + path]
+            if r["h1"] != name:
+                failures.append("hostile/%s: heading %r, expected the name %r as text" % (path, r["h1"], name))
+        search = texts["hostile/search.html"]
+        if "<script>alert(6)</script>" not in search.get("results", []):
+            failures.append("hostile search: results %r lack the name as text" % search.get("results"))
+
+        for i, page in enumerate(pages):
+            shot = os.path.join(shots, "%02d-%s.png" % (i, chosen[i][0]))
+            run([chromium] + flags + ["--window-size=1280,1000", "--virtual-time-budget=5000",
+                                      "--screenshot=" + shot, page["url"]])
+            if not os.path.exists(shot) or os.path.getsize(shot) < 2000:
+                failures.append("no screenshot of " + page["url"])
+    finally:
+        server.shutdown()
+        shutil.rmtree(os.path.join(out, "profile"), ignore_errors=True)
+
+    if failures:
+        print("\n".join(failures))
+        return 1
+    print("%d pages opened, %d links followed, screenshots in %s" % (len(chosen), len(checked_links), shots))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

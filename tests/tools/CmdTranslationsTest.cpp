@@ -1,0 +1,199 @@
+// smutil externalize and smutil translations on the sample repository: the
+// states before and after, the XLIFF document (validated against the
+// XLIFF 2.0 core schema), and the export-translate-import-check round trip
+// that ends with every variable translated into French.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+#include "CmdToolRun.h"
+#include "Metadata/SMExternalizationUtil.h"
+#include "Translations/Translations.h"
+#include "Utility/SUGDOM.h"
+#include "objectmodel/RpFile.h"
+
+namespace {
+
+using cmdtest::ReadFile;
+using cmdtest::RunTool;
+using cmdtest::ToolRun;
+
+const std::string kSample = std::string(SMUTIL_SAMPLES_DIR) + "/sample.rpd.xml";
+
+class Translations : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = std::filesystem::temp_directory_path() / ("smutil_translations_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir); }
+  std::string Path(const std::string& name) const { return (dir / name).string(); }
+
+  // The text of (key, language) in a store; "<none>" when there is no row.
+  static std::string StoreText(const std::string& file, const std::string& key, const std::string& language) {
+    sqlite3* db = nullptr;
+    std::string text = "<none>";
+    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+      sqlite3_stmt* s = nullptr;
+      sqlite3_prepare_v2(db, "SELECT text FROM bundle_strings WHERE key = ?1 AND language = ?2", -1, &s, nullptr);
+      sqlite3_bind_text(s, 1, key.c_str(), -1, SQLITE_TRANSIENT);
+      sqlite3_bind_text(s, 2, language.c_str(), -1, SQLITE_TRANSIENT);
+      if (sqlite3_step(s) == SQLITE_ROW) text = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+      sqlite3_finalize(s);
+    }
+    sqlite3_close(db);
+    return text;
+  }
+
+  // What a translator would hand back: every source text as the target,
+  // marked with the language.
+  static void Translate(const std::string& in, const std::string& out) {
+    const std::string text = std::regex_replace(ReadFile(in), std::regex("<source>([^<]*)</source>"),
+                                                "<source>$1</source><target>[fr] $1</target>");
+    std::ofstream(out) << text;
+  }
+
+  static bool IsValidXliff(const std::string& file) {
+    SUGDomErrorReporter errors;
+    auto doc = SUGDOM::ValidatedParseFileDocument(ToVXString(file), ToVXString(smutil_translations::XliffSchemaFile()),
+                                                  smutil_translations::kXliffNamespace, errors);
+    if (!doc) ADD_FAILURE() << ToNarrow(errors.GetErrorText());
+    return doc != nullptr;
+  }
+
+  std::filesystem::path dir;
+};
+
+TEST_F(Translations, ExternalizeChosenColumnsWithKEXHints) {
+  const std::string out = Path("kex.rpd.xml");
+  const ToolRun r =
+      RunTool({"--repo", kSample, "externalize", "--kex", "--type", "PRESENTATION COLUMN",
+               "\"Ledger\".\"Balances\".\"Cost Center\"", "\"Ledger\".\"Balances\".\"Target\"", "--save", out});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "2 objects\ndisplay names: before 16 (off), after 4 (KEX)\nsaved " + out + "\n");
+  const std::unique_ptr<ARpGateway> rp = RpFile::Load(out);
+  QualifiedName q{U"Ledger", U"Balances", U"Cost Center"};
+  const Ref<ARpObject> costCenter = MetadataUtil::GetRpObjectFromQualifiedName(rp.get(), kTIDAFolderAttr, q);
+  // An alias column: the hint is named after its base column.
+  EXPECT_EQ(costCenter->GetString(RpProp::kDisplayName),
+            U"VALUEOF(VX_SESSION.KEX_LABEL_LEDGER_APPS_GL_BALANCE_COST_CENTER)");
+  q.back() = U"Target";
+  EXPECT_EQ(MetadataUtil::GetRpObjectFromQualifiedName(rp.get(), kTIDAFolderAttr, q)->GetString(RpProp::kDisplayName),
+            U"VALUEOF(VX_SESSION.KEX_LABEL_PLANNING_APPS_PLAN_TARGET_TARGET_AMOUNT)");
+}
+
+TEST_F(Translations, ExternalizeStatesOfAMixedSelection) {
+  const std::string out = Path("all.rpd.xml");
+  // Account holds the default reference, Amount the KEX one, the rest are off.
+  const ToolRun r = RunTool({"--repo", kSample, "externalize", "--format", "json", "--type", "PRESENTATION COLUMN",
+                             "\"Ledger\".\"Balances\".\"Account\"", "\"Ledger\".\"Balances\".\"Amount\"",
+                             "\"Ledger\".\"Balances\".\"Event Type\"", "--descriptions", "--save", out});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("\"displayNames\":{\"after\":2,\"afterOn\":true,\"before\":22,\"beforeOn\":false}"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("\"descriptions\":{\"after\":2,\"afterOn\":true,\"before\":16,\"beforeOn\":false}"),
+            std::string::npos)
+      << r.out;
+}
+
+TEST_F(Translations, ExternalizeRefusals) {
+  const std::string out = Path("x.rpd.xml");
+  EXPECT_EQ(RunTool({"--repo", kSample, "externalize", "--type", "TABLE", "--save", out}).exitCode, 1);
+  EXPECT_EQ(RunTool({"--repo", kSample, "externalize", "\"Ledger\"", "--save", out}).exitCode, 1);
+  const ToolRun missing = RunTool(
+      {"--repo", kSample, "externalize", "--type", "PRESENTATION TABLE", "\"Ledger\".\"Nowhere\"", "--save", out});
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_NE(missing.err.find("named \"Ledger\".\"Nowhere\""), std::string::npos) << missing.err;
+  EXPECT_EQ(RunTool({"--repo", kSample, "externalize"}).exitCode, 2);  // --save is required
+  EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST_F(Translations, RoundTripEndsWithFullCoverageInFrench) {
+  const std::string repo = Path("all.rpd.xml"), store = Path("bundles.db");
+  std::filesystem::copy_file(std::string(SMUTIL_GENERATED_DIR) + "/bundles.db", store);
+  ASSERT_EQ(RunTool({"--repo", kSample, "externalize", "--descriptions", "--save", repo}).exitCode, 0);
+
+  const ToolRun before = RunTool({"--repo", repo, "translations", "check", "--lang", "fr", "--bundles", store});
+  EXPECT_EQ(before.exitCode, 1);
+  EXPECT_NE(before.out.find("VX_SESSION.CN_Ledger_Balances_Account\n"), std::string::npos) << before.out;
+  EXPECT_NE(before.out.find("coverage incomplete"), std::string::npos);
+
+  const std::string xlf = Path("fr.xlf"), done = Path("fr-done.xlf");
+  const ToolRun exported = RunTool({"--repo", repo, "translations", "export", "--lang", "fr", "--bundles", store, xlf});
+  ASSERT_EQ(exported.exitCode, 0) << exported.err;
+  ASSERT_TRUE(IsValidXliff(xlf));
+  const std::string text = ReadFile(xlf);
+  EXPECT_NE(text.find("trgLang=\"fr\""), std::string::npos);
+  // A unit carries its object's translation key and XML description.
+  EXPECT_NE(text.find("<note category=\"smutil:translationKey\">LEDGER_ACCOUNT</note>"), std::string::npos);
+  EXPECT_NE(text.find("&lt;UpgradeID&gt;5A3C0000-0000-0000-0000-0000000C7229&lt;/UpgradeID&gt;"), std::string::npos);
+  // Without an English string in the store, a display name's source is the object's name.
+  EXPECT_NE(text.find("<source>Event Type</source>"), std::string::npos);
+
+  Translate(xlf, done);
+  ASSERT_TRUE(IsValidXliff(done));
+  const ToolRun imported = RunTool({"--repo", repo, "translations", "import", "--bundles", store, done});
+  ASSERT_EQ(imported.exitCode, 0) << imported.err;
+  EXPECT_EQ(StoreText(store, "CN_Ledger_Balances_Account", "fr"), "[fr] Account");
+  EXPECT_EQ(StoreText(store, "CD_Ledger_Balances_Amount", "fr"), "[fr] Balance in the ledger's currency.");
+  EXPECT_EQ(StoreText(store, "CN_Ledger_Balances_Account", "en"), "<none>");
+
+  const ToolRun after = RunTool({"--repo", repo, "translations", "check", "--lang", "fr", "--bundles", store});
+  EXPECT_EQ(after.exitCode, 0) << after.out;
+  EXPECT_NE(after.out.find("fr: every variable has a string\n"), std::string::npos) << after.out;
+  EXPECT_NE(after.out.find("coverage complete\n"), std::string::npos);
+}
+
+TEST_F(Translations, InvalidXliffChangesNothing) {
+  const std::string store = Path("bundles.db");
+  std::filesystem::copy_file(std::string(SMUTIL_GENERATED_DIR) + "/bundles.db", store);
+  const std::string before = ReadFile(store);
+  const std::string wrongVersion = Path("v1.xlf");
+  std::ofstream(wrongVersion) << R"(<xliff xmlns="urn:oasis:names:tc:xliff:document:2.0" version="2.0" srcLang="en"
+      trgLang="fr"><file id="f"><unit id="u" name="VX_SESSION.CN_Ledger"><segment><target>x</target></segment>
+      </unit></file></xliff>)";  // a segment needs its source
+  for (const std::string& in : {kSample, wrongVersion, Path("missing.xlf")}) {
+    const ToolRun r = RunTool({"--repo", kSample, "translations", "import", "--bundles", store, in});
+    EXPECT_EQ(r.exitCode, 1) << in;
+    EXPECT_NE(r.err.find("not a valid XLIFF 2.0 document"), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(ReadFile(store), before);
+}
+
+TEST_F(Translations, UnitsThatMatchNoObjectAreReported) {
+  // Exported from the sample as it is, then the presentation table Balances
+  // renamed (its objects still match by upgrade identifier) and the Revenue
+  // column's description changed (it has no upgrade identifier).
+  const std::string xlf = Path("sample.xlf"), done = Path("done.xlf"), store = Path("new.db");
+  ASSERT_EQ(RunTool({"--repo", kSample, "translations", "export", "--lang", "fr", xlf}).exitCode, 0);
+  std::string text = ReadFile(xlf);
+  text = std::regex_replace(text, std::regex("&amp;quot;Balances&amp;quot;"), "&amp;quot;Old Balances&amp;quot;");
+  text = std::regex_replace(text, std::regex("\\.&amp;quot;Revenue&amp;quot;&lt;/Name&gt;"),
+                            ".&amp;quot;Turnover&amp;quot;&lt;/Name&gt;");
+  std::ofstream(xlf) << text;
+  Translate(xlf, done);
+  const ToolRun r = RunTool({"--repo", kSample, "translations", "import", "--bundles", store, done});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("(VX_SESSION.LABEL_REVENUE): no object matches Presentation Column \"Revenue\""),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(StoreText(store, "LABEL_REVENUE", "fr"), "<none>");
+  EXPECT_EQ(StoreText(store, "CN_Ledger_Balances_Account", "fr"), "[fr] Account");
+
+  // Into a repository whose objects no longer use the variables.
+  const std::string off = Path("off.rpd.xml");
+  ASSERT_EQ(RunTool({"--repo", kSample, "externalize", "--type", "PRESENTATION COLUMN",
+                     "\"Ledger\".\"Balances\".\"Account\"", "--kex", "--save", off})
+                .exitCode,
+            0);
+  const ToolRun stale = RunTool({"--repo", off, "translations", "import", "--bundles", store, done});
+  EXPECT_EQ(stale.exitCode, 1);
+  EXPECT_NE(stale.err.find("(VX_SESSION.CN_Ledger_Balances_Account): Presentation Column"), std::string::npos)
+      << stale.err;
+}
+
+}  // namespace

@@ -1,0 +1,231 @@
+// smutil check: the consistency check of a whole repository, or of a part.
+//
+//   $ smutil check --repo samples/broken.rpd.xml --type "LOGICAL TABLE"
+//   error	38017	logical-table-without-source	"Sales"."Returns"	Logical table "Sales"."Returns" has no
+//   ... 1 error, 0 warnings, 0 best practice
+//
+// One line per finding, sorted: severity, message id, check, the object's
+// qualified name and the message text; then a count. --type keeps objects
+// of those types, --object one object and what it contains, --changed-since
+// the objects that differ from an earlier repository file and those that
+// refer to them. --format json writes an array of findings, --format sarif
+// a SARIF 2.1.0 log for code-scanning tools. Exit code 0 without errors, 1
+// with errors (or, with --max-severity warning, with warnings too), 2 for
+// bad usage.
+#include <CLI/CLI.hpp>
+#include <map>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "Checks/ConsistencyCheck.h"
+#include "Commands.h"
+#include "Metadata/SMVersion.h"
+#include "ObjectArgs.h"
+#include "Output.h"
+#include "RepoLoad.h"
+#include "Utility/SUStrUtil.h"
+#include "objectmodel/RpFile.h"
+
+namespace smutil_tool {
+namespace {
+
+enum class CheckFormat { kText, kJson, kSarif };
+
+struct CheckOptions {
+  std::vector<std::string> typeTexts;
+  std::string objectText;
+  std::string changedSince;
+  CheckFormat format = CheckFormat::kText;
+  ConsistencyMessageType failAt = MSG_ERROR;
+};
+
+const char* SeverityName(ConsistencyMessageType type) {
+  switch (type) {
+    case MSG_WARNING:
+      return "warning";
+    case MSG_BESTPRACTICE:
+      return "bestpractice";
+    case MSG_ERROR:
+      return "error";
+    default:
+      return "unknown";
+  }
+}
+
+// SARIF's levels: best practice is a note.
+const char* SarifLevel(ConsistencyMessageType type) {
+  return type == MSG_WARNING ? "warning" : type == MSG_BESTPRACTICE ? "note" : "error";
+}
+
+// Whether a finding of this severity fails the run when failAt is the
+// lowest severity that does (best practice never does).
+bool Fails(ConsistencyMessageType type, ConsistencyMessageType failAt) {
+  if (type == MSG_BESTPRACTICE) return false;
+  return type == MSG_ERROR || type == MSG_UNKNOWN || failAt == MSG_WARNING;
+}
+
+std::string RuleID(const ConsistencyMessage& m) {
+  const ConsistencyCheck* check = CheckOfMessage(m);
+  return check ? check->m_id : "check-failed";
+}
+
+nlohmann::json FindingsJson(const std::vector<ConsistencyMessage>& found) {
+  nlohmann::json doc = nlohmann::json::array();
+  for (const ConsistencyMessage& m : found) {
+    nlohmann::json objects = nlohmann::json::array();
+    for (const Ref<ARpObject>& o : m.GetObjects()) objects.push_back(ObjectJson(o));
+    doc.push_back({{"messageId", m.GetMessageId()},
+                   {"severity", SeverityName(m.GetType())},
+                   {"check", RuleID(m)},
+                   {"object", ObjectJson(m.GetMainObject())},
+                   {"objects", objects},
+                   {"text", ToNarrow(m.GetText(false))}});
+  }
+  return doc;
+}
+
+nlohmann::json SarifRule(const std::string& id, MessageId messageId, const std::string& summary) {
+  const ConsistencyMessage probe(messageId, Ref<ARpObject>(), VXString());
+  return {{"id", id},
+          {"shortDescription", {{"text", summary}}},
+          {"fullDescription", {{"text", ToNarrow(SUStrUtil::LoadMsgStringOnly(messageId))}}},
+          {"defaultConfiguration", {{"level", SarifLevel(probe.GetType())}}},
+          {"properties", {{"messageId", messageId}}}};
+}
+
+nlohmann::json SarifLog(const std::vector<ConsistencyMessage>& found, const std::string& repoPath) {
+  nlohmann::json rules = nlohmann::json::array();
+  std::map<std::string, std::size_t> ruleIndex;
+  for (const ConsistencyCheck& check : ConsistencyCheckTable()) {
+    ruleIndex[check.m_id] = rules.size();
+    rules.push_back(SarifRule(check.m_id, check.m_messageId, check.m_summary));
+  }
+  ruleIndex["check-failed"] = rules.size();
+  rules.push_back(SarifRule("check-failed", kCheckFailedMessageId, "a check that could not finish on an object"));
+
+  nlohmann::json results = nlohmann::json::array();
+  for (const ConsistencyMessage& m : found) {
+    const Ref<ARpObject> obj = m.GetMainObject();
+    const std::string rule = RuleID(m);
+    const std::string qname = ToNarrow(MetadataUtil::GenerateQualifiedName(obj));
+    results.push_back(
+        {{"ruleId", rule},
+         {"ruleIndex", ruleIndex[rule]},
+         {"level", SarifLevel(m.GetType())},
+         {"message", {{"text", ToNarrow(m.GetText(false))}}},
+         {"locations",
+          {{{"physicalLocation", {{"artifactLocation", {{"uri", repoPath}, {"index", 0}}}}},
+            {"logicalLocations",
+             {{{"name", ToNarrow(obj->GetName())},
+               {"fullyQualifiedName", qname},
+               {"kind", ToNarrow(SUStrUtil::GetTypeName(obj->GetTypeID()))}}}}}}},
+         // Stable across runs as long as the object keeps its id.
+         {"partialFingerprints", {{"objectFinding/v1", rule + "/" + ToNarrow(obj->GetID().ToString())}}}});
+  }
+  nlohmann::json run = {
+      {"tool", {{"driver", {{"name", "smutil check"}, {"version", SMUtilVersion()}, {"rules", rules}}}}},
+      {"artifacts", {{{"location", {{"uri", repoPath}}}}}},
+      {"results", results}};
+  return {{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"}, {"version", "2.1.0"}, {"runs", {run}}};
+}
+
+void WriteText(std::ostream& out, const std::vector<ConsistencyMessage>& found) {
+  std::size_t counts[4] = {0, 0, 0, 0};
+  for (const ConsistencyMessage& m : found) {
+    ++counts[m.GetType()];
+    out << SeverityName(m.GetType()) << '\t' << m.GetMessageId() << '\t' << RuleID(m) << '\t'
+        << ToNarrow(MetadataUtil::GenerateQualifiedName(m.GetMainObject())) << '\t' << ToNarrow(m.GetText(false))
+        << '\n';
+  }
+  const auto plural = [](std::size_t n, const char* word) {
+    return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
+  };
+  out << plural(counts[MSG_ERROR] + counts[MSG_UNKNOWN], "error") << ", " << plural(counts[MSG_WARNING], "warning")
+      << ", " << counts[MSG_BESTPRACTICE] << " best practice\n";
+}
+
+// The object and everything it contains.
+void AddWithDescendants(const ARpObject& obj, std::unordered_set<VoidID, VoidIDHash>& scope) {
+  scope.insert(obj.GetID());
+  for (ARpObject* child : obj.GetChildPointers()) AddWithDescendants(*child, scope);
+}
+
+int RunCheck(Context& ctx, const CheckOptions& o) {
+  ConsistencyCheckOptions options;
+  for (const std::string& text : o.typeTexts) {
+    TypeID type = 0;
+    if (!ParseTypeArgument(ctx, text, type)) return kExitUsage;
+    options.m_types.push_back(type);
+  }
+  std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
+  if (!rp) return kExitFailed;
+  if (!o.objectText.empty()) {
+    const RpObjectVector objects = FindObjectsFromArgument(rp.get(), o.objectText);
+    if (objects.empty()) {
+      ctx.err << "smutil check: no object named " << o.objectText << " in " << ctx.repoPath << "\n";
+      return kExitFailed;
+    }
+    options.m_scope.emplace();
+    for (const Ref<ARpObject>& obj : objects) AddWithDescendants(*obj, *options.m_scope);
+  }
+  if (!o.changedSince.empty()) {
+    std::unique_ptr<ARpGateway> earlier;
+    try {
+      earlier = RpFile::Load(o.changedSince);
+    } catch (const RpFileError& e) {
+      ctx.err << "smutil check: cannot load the earlier repository " << o.changedSince << ": " << e.what() << "\n";
+      return kExitFailed;
+    }
+    auto changed = ChangedObjectScope(*rp, *earlier);
+    if (options.m_scope) {
+      std::erase_if(changed, [&](const VoidID& id) { return !options.m_scope->contains(id); });
+    }
+    options.m_scope = std::move(changed);
+  }
+  const std::vector<ConsistencyMessage> found = RunConsistencyChecks(*rp, options);
+  switch (o.format) {
+    case CheckFormat::kJson:
+      ctx.out << DumpJson(FindingsJson(found)) << '\n';
+      break;
+    case CheckFormat::kSarif:
+      ctx.out << SarifLog(found, ctx.repoPath).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+      break;
+    case CheckFormat::kText:
+      WriteText(ctx.out, found);
+      break;
+  }
+  for (const ConsistencyMessage& m : found) {
+    if (Fails(m.GetType(), o.failAt)) return kExitFailed;
+  }
+  return kExitDone;
+}
+
+RunFn DeclareCheck(CLI::App& cmd, Context&) {
+  auto o = std::make_shared<CheckOptions>();
+  cmd.add_option("--type", o->typeTexts, "check only objects of these types (TABLE, 3001, \"LOGICAL COLUMN\", ...)")
+      ->type_name("TYPE")
+      ->expected(1, -1);
+  cmd.add_option("--object", o->objectText, "check only this object (an id or a qualified name) and what it contains")
+      ->type_name("QNAME");
+  cmd.add_option("--changed-since", o->changedSince,
+                 "check only what differs from this earlier repository file, and what refers to it")
+      ->type_name("FILE");
+  const std::map<std::string, CheckFormat> formats{
+      {"text", CheckFormat::kText}, {"json", CheckFormat::kJson}, {"sarif", CheckFormat::kSarif}};
+  cmd.add_option("--format", o->format, "output format: text (the default), json or sarif (SARIF 2.1.0)")
+      ->type_name("FORMAT")
+      ->transform(CLI::CheckedTransformer(formats, CLI::ignore_case).description(""));
+  const std::map<std::string, ConsistencyMessageType> severities{{"warning", MSG_WARNING}, {"error", MSG_ERROR}};
+  cmd.add_option("--max-severity", o->failAt,
+                 "the lowest severity that makes the exit code 1: error (the default) or warning")
+      ->type_name("LEVEL")
+      ->transform(CLI::CheckedTransformer(severities, CLI::ignore_case).description(""));
+  return [o](Context& c) { return RunCheck(c, *o); };
+}
+
+SMUTIL_COMMAND("check", "run the consistency checks on the repository", DeclareCheck);
+
+}  // namespace
+}  // namespace smutil_tool

@@ -1,0 +1,245 @@
+// smutil resolve: the names of a query resolved as the server resolves them,
+// for one user, with the outcome code and what it means.
+//
+//   $ smutil resolve Sales.Orders
+//   Sales.Orders: kOK (0) exactly one table found
+//     "Sales Analysis".."Orders"	4008:1
+//   $ smutil resolve --user kiosk Sales.Margin
+//   Sales.Margin: kNonexistentTable (5) no table bears the name
+//
+// Each NAME is a written qualified name ("Sales Analysis"."Orders" or
+// Sales.Orders). Tables: the pairs (qualified name, id) under which the table
+// found can be addressed; a one-part presentation name that names a subject
+// area lists the area's tables. On ambiguity the candidates, on a miss up to
+// five names the user may read that come near. --column resolves table.column
+// names instead. --user takes the user's read denials from the repository;
+// --show-inaccessible-as-null looks past them, as a query that projects what
+// the user may not read as nulls does. Exit 1 when a name does not resolve.
+// --format json prints an array of one record per name.
+#include <CLI/CLI.hpp>
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "Commands.h"
+#include "Metadata/SMLookupCondition.h"
+#include "Metadata/SMUtil.h"
+#include "Output.h"
+#include "RepoLoad.h"
+#include "RepoNameArgs.h"
+
+namespace smutil_tool {
+namespace {
+
+using RetCode = NamedInterfaceTypeCondition::LookupFolderTreeRetCode;
+
+struct ResolveOptions {
+  std::string layer = "presentation";
+  std::string user, defaultSubjectArea, defaultCatalog;
+  bool bAsNull = false, bColumn = false;
+  std::vector<std::string> names;
+};
+
+struct CodeText {
+  const char* name;
+  const char* meaning;
+};
+
+CodeText TextOf(RetCode code) {
+  switch (code) {
+    case NamedInterfaceTypeCondition::kOK:
+      return {"kOK", "exactly one table found"};
+    case NamedInterfaceTypeCondition::kUnresovableTable:
+      return {"kUnresovableTable", "no default subject area to search"};
+    case NamedInterfaceTypeCondition::kAmbiguousTable:
+      return {"kAmbiguousTable", "more than one table bears the name"};
+    case NamedInterfaceTypeCondition::kAmbiguousCatalog:
+      return {"kAmbiguousCatalog", "more than one subject area bears the name"};
+    case NamedInterfaceTypeCondition::kInaccessibleTable:
+      return {"kInaccessibleTable", "tables bear the name but the user may read none of them"};
+    case NamedInterfaceTypeCondition::kNonexistentTable:
+      return {"kNonexistentTable", "no table bears the name"};
+  }
+  return {"?", "unknown outcome"};
+}
+
+std::string Written(const QualifiedName& q) { return ToNarrow(MetadataUtil::ToQualifiedName(q)); }
+
+nlohmann::json PairsJson(const QualifiedNameIDPairVector& pairs) {
+  nlohmann::json a = nlohmann::json::array();
+  for (const QualifiedNameIDPair& p : pairs) {
+    a.push_back({{"qualifiedName", Written(p.m_qName)}, {"id", ToNarrow(p.m_id.ToString())}});
+  }
+  return a;
+}
+
+nlohmann::json NamesJson(const std::vector<QualifiedName>& names) {
+  nlohmann::json a = nlohmann::json::array();
+  for (const QualifiedName& q : names) a.push_back(Written(q));
+  return a;
+}
+
+// One name's answer, kept for both output forms.
+struct Answer {
+  std::string text;  // as typed
+  bool bResolved = false;
+  // tables
+  RetCode code = NamedInterfaceTypeCondition::kNonexistentTable;
+  QualifiedNameIDPairVector pairs, candidates;
+  VoidID catalogFolderID;
+  // columns
+  bool bColumn = false, bInaccessibleColumns = false;
+  std::vector<QualifiedName> suggestions;
+};
+
+Answer ResolveTable(ARpGateway* rp, const std::string& text, const QualifiedName& name, ExprType layer, bool bAsNull) {
+  Answer a;
+  a.text = text;
+  VoidIDSet tables;
+  a.code = NamedInterfaceTypeCondition::LookupFolderTree(name, a.pairs, rp, layer, tables, a.catalogFolderID, bAsNull,
+                                                         false, a.candidates);
+  a.bResolved = a.code == NamedInterfaceTypeCondition::kOK;
+  if (a.code == NamedInterfaceTypeCondition::kNonexistentTable) {
+    NamedInterfaceTypeCondition::SuggestTableNames(rp, name, layer, a.suggestions);
+  }
+  return a;
+}
+
+Answer ResolveColumn(ARpGateway* rp, const std::string& text, const QualifiedName& name, ExprType layer, bool bAsNull) {
+  Answer a;
+  a.text = text;
+  a.bColumn = true;
+  VoidIDVector columns;
+  VoidIDSet tables;
+  NamedInterfaceTypeCondition::LookupFullyQualifiedColumn(name, columns, VoidID::NullID, rp, layer, tables, bAsNull,
+                                                          a.bInaccessibleColumns);
+  for (const VoidID& id : columns) {
+    QualifiedName q;
+    a.pairs.emplace_back(MetadataUtil::GenerateQualifiedName(rp->GetObject(id), q), id);
+  }
+  a.bResolved = !columns.empty();
+  if (a.bResolved || a.bInaccessibleColumns || name.size() < 2) return a;
+  // A miss: near names of the table when it does not resolve for the user,
+  // else near column names in it.
+  const QualifiedName tableName(name.begin(), name.end() - 1);
+  VoidIDVector found;
+  VoidID area;
+  VoidIDSet ignored;
+  NamedInterfaceTypeCondition::LookupFolder(tableName, found, rp, layer, ignored, area, bAsNull);
+  if (found.empty()) {
+    std::vector<QualifiedName> near;
+    NamedInterfaceTypeCondition::SuggestTableNames(rp, tableName, layer, near);
+    for (QualifiedName& q : near) {
+      q.push_back(name.back());
+      a.suggestions.push_back(std::move(q));
+    }
+    return a;
+  }
+  VXStringVector near;
+  NamedInterfaceTypeCondition::SuggestColumnNames(rp, found.front(), name.back(), layer, near);
+  for (const VXString& column : near) {
+    QualifiedName q = tableName;
+    q.push_back(column);
+    a.suggestions.push_back(std::move(q));
+  }
+  return a;
+}
+
+nlohmann::json AnswerJson(const Answer& a) {
+  nlohmann::json doc{{"name", a.text}, {"resolved", a.bResolved}};
+  if (a.bColumn) {
+    doc["columns"] = PairsJson(a.pairs);
+    doc["inaccessibleColumns"] = a.bInaccessibleColumns;
+  } else {
+    doc["code"] = static_cast<int>(a.code);
+    doc["codeName"] = TextOf(a.code).name;
+    doc["meaning"] = TextOf(a.code).meaning;
+    doc["pairs"] = PairsJson(a.pairs);
+    doc["candidates"] = PairsJson(a.candidates);
+    if (!a.catalogFolderID.IsNull()) doc["subjectArea"] = ToNarrow(a.catalogFolderID.ToString());
+  }
+  doc["suggestions"] = NamesJson(a.suggestions);
+  return doc;
+}
+
+void WriteAnswer(std::ostream& out, const Answer& a) {
+  if (a.bColumn) {
+    out << a.text << ": " << a.pairs.size() << (a.pairs.size() == 1 ? " column" : " columns")
+        << (a.bInaccessibleColumns ? " (matching columns the user may not read were left out)" : "") << '\n';
+  } else {
+    // A one-part name that names a subject area lists the area's tables.
+    const char* meaning = a.catalogFolderID.IsNull() ? TextOf(a.code).meaning : "a subject area; its tables:";
+    out << a.text << ": " << TextOf(a.code).name << " (" << static_cast<int>(a.code) << ") " << meaning << '\n';
+  }
+  for (const QualifiedNameIDPair& p : a.pairs)
+    out << "  " << Written(p.m_qName) << '\t' << ToNarrow(p.m_id.ToString()) << '\n';
+  for (const QualifiedNameIDPair& p : a.candidates) {
+    out << "  candidate " << Written(p.m_qName) << '\t' << ToNarrow(p.m_id.ToString()) << '\n';
+  }
+  for (const QualifiedName& q : a.suggestions) out << "  did you mean " << Written(q) << '\n';
+}
+
+int RunResolve(Context& ctx, const ResolveOptions& o) {
+  ExprType layer = kSME_Logical;
+  if (o.layer == "business") {
+    layer = kSME_BusinessModel;
+  } else if (o.layer == "physical") {
+    layer = kSME_Physical;
+  } else if (o.layer != "presentation") {
+    ctx.err << "smutil resolve: --layer takes presentation, business or physical, not '" << o.layer << "'\n"
+            << "  run 'smutil help resolve' for the usage\n";
+    return kExitUsage;
+  }
+  std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
+  if (!rp) return kExitFailed;
+  if (!o.user.empty() && !rp->SignOnAs(ToVXString(o.user))) {
+    ctx.err << "smutil resolve: no user named '" << o.user << "' in " << ctx.repoPath << "\n";
+    return kExitFailed;
+  }
+  if (!o.defaultSubjectArea.empty()) rp->SetDefaultSubjectAreaName(ToVXString(o.defaultSubjectArea));
+  if (!o.defaultCatalog.empty()) rp->SetDefaultCatalogName(ToVXString(o.defaultCatalog));
+
+  std::vector<Answer> answers;
+  for (const std::string& text : o.names) {
+    const QualifiedName name = QualifiedNameFromArgument(text);
+    answers.push_back(o.bColumn ? ResolveColumn(rp.get(), text, name, layer, o.bAsNull)
+                                : ResolveTable(rp.get(), text, name, layer, o.bAsNull));
+  }
+  Emit(
+      ctx,
+      [&] {
+        nlohmann::json doc = nlohmann::json::array();
+        for (const Answer& a : answers) doc.push_back(AnswerJson(a));
+        return doc;
+      },
+      [&](std::ostream& out) {
+        for (const Answer& a : answers) WriteAnswer(out, a);
+      });
+  for (const Answer& a : answers) {
+    if (!a.bResolved) return kExitFailed;
+  }
+  return kExitDone;
+}
+
+RunFn DeclareResolve(CLI::App& cmd, Context& ctx) {
+  auto o = std::make_shared<ResolveOptions>();
+  cmd.add_option("--layer", o->layer, "presentation (default), business or physical")->type_name("LAYER");
+  cmd.add_option("--user", o->user, "resolve as this user of the repository (its read denials apply)")
+      ->type_name("USER");
+  cmd.add_option("--default-subject-area", o->defaultSubjectArea, "the session's default subject area")
+      ->type_name("NAME");
+  cmd.add_option("--default-catalog", o->defaultCatalog, "the session's default physical catalog (database.catalog)")
+      ->type_name("NAME");
+  cmd.add_flag("--show-inaccessible-as-null", o->bAsNull,
+               "look past read denials, as a query projecting what the user may not read as nulls");
+  cmd.add_flag("--column", o->bColumn, "the names are table.column names");
+  cmd.add_option("NAME", o->names, "a written qualified name (\"Sales Analysis\".\"Orders\" or Sales.Orders)")
+      ->required();
+  AddFormatOption(cmd, ctx);
+  return [o](Context& c) { return RunResolve(c, *o); };
+}
+
+SMUTIL_COMMAND("resolve", "resolve a query's table or column names as a user, with the outcome code", DeclareResolve);
+
+}  // namespace
+}  // namespace smutil_tool
