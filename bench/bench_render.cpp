@@ -185,12 +185,15 @@ void BM_RenderCatalogDisplayNames(benchmark::State& state) {
   ExprBuilder b;
   gen.Gen(b, static_cast<int>(state.range(0)));
   const Expr expr = b.Build();
+  std::size_t chars = 0;
   for (auto _ : state) {
     VXString text = ToPrettyStringVisitor::StringFrom(expr, &repo.rp, repo.catalog, true);
+    chars = text.size();
     benchmark::DoNotOptimize(text.data());
   }
   const double nodes = static_cast<double>(expr.Size());
   state.counters["nodes"] = nodes;
+  state.counters["chars"] = static_cast<double>(chars);
   state.counters["ns_per_node"] =
       benchmark::Counter(nodes * 1e-9, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }

@@ -21,7 +21,9 @@
 
 #include "Metadata/SMPrettyStringVisitor.h"
 #include "Metadata/SMUtil.h"
+#include "Utility/IdentifierQuoting.h"
 #include "objectmodel/Networker.h"
+#include "objectmodel/RpGateway.h"
 #include "objectmodel/TypeIDs.h"
 
 namespace {
@@ -45,46 +47,70 @@ bool TablesInCatalog(const ARpObject& column, const VoidID& catalogID, std::vect
 
 }  // namespace
 
-bool ToPrettyStringVisitor::WriteCatalogReference(const Ref<ARpObject>& obj, VXString& out) {
-  const VoidID catalogID = m_presentationCatalog.GetID();
-  const auto readable = [this](const ARpObject& column) {
+// The names are appended straight to the output, each part read from the
+// object in hand: a column met for the first time costs one lookup of the
+// presentation columns that show it and one of each candidate, nothing more.
+bool ToPrettyStringVisitor::WriteCatalogReference(const ARpObject& obj, VXString& out) {
+  const ARpObject* catalog = m_presentationCatalog.Get();
+  // A catalog that is gone holds no column.
+  if (!catalog) return false;
+  const VoidID& catalogID = m_presentationCatalog.GetID();
+  const QuotingRule& rule =
+      m_bManditoryDoubleQuotes ? QuotingRules::kSqlIdentifierAlways : QuotingRules::kSqlIdentifierWhenRequired;
+  const auto appendName = [&](const ARpObject& part) {
+    if (m_bCustomDisplayName) {
+      AppendQuotedIdentifier(out, DisplayNameOf(Ref<ARpObject>(const_cast<ARpObject*>(&part))), rule);
+    } else {
+      AppendQuotedIdentifier(out, part.GetName(), rule);
+    }
+  };
+  // A catalog has few folders and many columns: a folder's written name and
+  // whether the user may read it are settled once a walk, each when first
+  // asked.
+  const auto readable = [&](const ARpObject& column) {
     const ARpObject* folder = column.GetParentPointer();
-    return folder && Authorization::IsAuthorizedToRead(m_pRp, column.GetID()) &&
-           Authorization::IsAuthorizedToRead(m_pRp, folder->GetID());
+    if (!folder || !Authorization::IsAuthorizedToRead(m_pRp, column.GetID())) return false;
+    CatalogFolder& known = m_folderNames[folder->GetID()];
+    if (known.m_readable < 0) known.m_readable = Authorization::IsAuthorizedToRead(m_pRp, folder->GetID()) ? 1 : 0;
+    return known.m_readable == 1;
   };
-  // The parts are objects in hand: a handle from the pointer, not a second
-  // lookup by id.
-  const auto nameOf = [this](const ARpObject& part) {
-    return ModifyName(m_bCustomDisplayName ? DisplayNameOf(Ref<ARpObject>(const_cast<ARpObject*>(&part)))
-                                           : part.GetName());
-  };
-  // Folder names come back for every column of the folder: made once a walk.
   const auto appendFolderName = [&](const ARpObject& folder) {
-    auto [it, bNew] = m_folderNames.try_emplace(folder.GetID());
-    if (bNew) it->second = nameOf(folder);
-    out += it->second;
+    CatalogFolder& known = m_folderNames[folder.GetID()];
+    if (!known.m_bNamed) {
+      const std::size_t at = out.size();
+      appendName(folder);
+      known.m_name.assign(out, at, out.size() - at);
+      known.m_bNamed = true;
+    } else {
+      out += known.m_name;
+    }
     out.push_back(U'.');
   };
   const auto writeParts = [&](const std::vector<const ARpObject*>& tables, const ARpObject& column) {
     for (const ARpObject* table : tables) appendFolderName(*table);
-    out += nameOf(column);
+    appendName(column);
   };
 
-  std::vector<const ARpObject*> tables;
-  if (obj->GetTypeID() == kTIDAFolderAttr) {
-    if (!TablesInCatalog(*obj, catalogID, tables) || !readable(*obj)) return false;
-    writeParts(tables, *obj);
+  std::vector<const ARpObject*>& tables = m_catalogTables;
+  if (obj.GetTypeID() == kTIDAFolderAttr) {
+    if (!TablesInCatalog(obj, catalogID, tables) || !readable(obj)) return false;
+    writeParts(tables, obj);
     return true;
   }
-  if (obj->GetTypeID() != kTIDAAttribute) return false;
-  BinaryRelIter<AFolderAttr> candidates = AFolderAttr::GetFolderAttrsFromColumn(Ref<AAttribute>(obj));
-  for (candidates.ToBegin(); !candidates.IsEnd(); ++candidates) {
-    const Ref<AFolderAttr> candidate = *candidates;
-    if (candidate.IsNull()) continue;
-    const ARpObject& column = *candidate.Get();
-    if (!TablesInCatalog(column, catalogID, tables) || !readable(column)) continue;
-    appendFolderName(*m_presentationCatalog.Get());
-    writeParts(tables, column);
+  if (obj.GetTypeID() != kTIDAAttribute) return false;
+  // The presentation columns that show the logical column, in the logical
+  // column's own order, read from the relation without copying it.
+  std::vector<std::uint32_t>& shows = m_catalogTuples;
+  shows.clear();
+  m_pRp->FindTuples(obj.GetID(), RpRel::kLogicalToPresentationColumn, 1u, shows);
+  for (const std::uint32_t handle : shows) {
+    const ARpGateway::RelTuple* tuple = m_pRp->GetTuple(handle);
+    if (!tuple || tuple->m_args.size() < 2) continue;
+    const ARpObject* column = RefHelper::GetObjectPointerFromGatway(m_pRp, tuple->m_args[1]);
+    if (!column || column->IsDeleted() || column->GetTypeID() != kTIDAFolderAttr) continue;
+    if (!TablesInCatalog(*column, catalogID, tables) || !readable(*column)) continue;
+    appendFolderName(*catalog);
+    writeParts(tables, *column);
     return true;
   }
   return false;

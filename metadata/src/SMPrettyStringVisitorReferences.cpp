@@ -109,13 +109,13 @@ void ToPrettyStringVisitor::WriteObjectName(const VoidID& id) {
   bool keep = WriteGeneratedName(id);
   if (!keep) {
     if (!m_presentationCatalog.IsNull()) {
-      const Ref<ARpObject> obj = m_pRp->GetObject(id);
-      if (obj.IsNull()) {
+      const ARpObject* obj = RefHelper::GetObjectPointerFromGatway(m_pRp, id);
+      if (!obj || obj->IsDeleted()) {
         m_cumulativeStr += DeletedObjectText();
       } else {
         // The catalog form, or the ordinary one when no presentation
         // column of the catalog shows the object.
-        keep = WriteCatalogReference(obj, m_cumulativeStr);
+        keep = WriteCatalogReference(*obj, m_cumulativeStr);
         if (!keep)
           m_cumulativeStr +=
               m_entityfolderNameColumnIDPairVector.empty() ? ExtractName(id, keep) : ExtractNameUsingEntityFolder(id);

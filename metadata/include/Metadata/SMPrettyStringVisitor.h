@@ -309,7 +309,7 @@ class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
   VXString ReparentedName(const Ref<ARpObject>& obj);
   // The presentation-catalog form of an existing object; false, with
   // nothing written, when no presentation column of the catalog qualifies.
-  bool WriteCatalogReference(const Ref<ARpObject>& obj, VXString& out);
+  bool WriteCatalogReference(const ARpObject& obj, VXString& out);
   // The custom display name of a presentation object, or its own name for
   // other objects.
   VXString DisplayNameOf(const Ref<ARpObject>& obj) const;
@@ -379,5 +379,13 @@ class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
   int m_newParentModelFound = -1;
   // Catalog mode: the written names of the catalog and its folders met in
   // this walk; a subject area has few folders and many columns.
-  std::unordered_map<VoidID, VXString, VoidIDHash> m_folderNames;
+  struct CatalogFolder {
+    VXString m_name;  // as written, quotes and all
+    bool m_bNamed = false;
+    int m_readable = -1;  // -1 not asked yet, 0 no, 1 yes
+  };
+  std::unordered_map<VoidID, CatalogFolder, VoidIDHash> m_folderNames;
+  // Scratch of WriteCatalogReference, kept for its capacity only.
+  std::vector<const ARpObject*> m_catalogTables;
+  std::vector<std::uint32_t> m_catalogTuples;
 };
