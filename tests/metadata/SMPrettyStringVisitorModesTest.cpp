@@ -143,6 +143,43 @@ TEST(PrettyCatalog, AColumnTheUserMayNotReadIsNeverWrittenThroughTheCatalog) {
   Authorization::g_externalAuthorizationHook = saved;
 }
 
+// Several references in one walk: a folder's read permission and written
+// name, once settled for one column, hold for the next column of the folder.
+TEST(PrettyCatalog, FoldersSharedBySeveralReferencesOfOneExpression) {
+  Repo r;
+  const auto sum = [&r](const VoidID& a, const VoidID& b, bool bDisplay) {
+    return Show(ToPrettyStringVisitor::StringFrom(ExprBuilder().Op(kAdd).ID(a).ID(b).End().Build(), &r.rp,
+                                                  r.Catalog(r.sales), bDisplay));
+  };
+  const auto saved = Authorization::g_externalAuthorizationHook;
+  VoidID hidden = r.orders;
+  Authorization::g_externalAuthorizationHook = [&hidden](ARpGateway*, const Ref<ARpObject>& obj) {
+    return obj->GetID() != hidden;
+  };
+  // Orders may not be read: Revenue goes to its second column, and Cost,
+  // shown in Sales only within Orders, takes the ordinary form.
+  EXPECT_EQ(sum(r.revenue, r.cost, false),
+            Show(U"\"Sales\".\"Details\".\"Lines\".\"Line Amount\" + \"Fact\".\"Cost\""));
+  EXPECT_EQ(sum(r.amount, r.lineAmount, false), Show(U"\"Orders\".\"Amount\" + \"Details\".\"Lines\".\"Line Amount\""));
+  // Lines may not be read, Orders may: the next walk asks again.
+  hidden = r.lines;
+  EXPECT_EQ(sum(r.revenue, r.cost, false), Show(U"\"Sales\".\"Orders\".\"Amount\" + \"Sales\".\"Orders\".\"Cost\""));
+  EXPECT_EQ(sum(r.lineAmount, r.amount, false), Show(U"\"Lines\".\"Line Amount\" + \"Orders\".\"Amount\""));
+  Authorization::g_externalAuthorizationHook = saved;
+
+  // Display names: the catalog's and the table's written for both columns;
+  // a display name given between two walks shows in the second.
+  r.SetDisplay(r.sales, U"Ventes");
+  r.SetDisplay(r.orders, U"Commandes");
+  r.SetDisplay(r.amount, U"Montant");
+  EXPECT_EQ(sum(r.revenue, r.cost, true),
+            Show(U"\"Ventes\".\"Commandes\".\"Montant\" + \"Ventes\".\"Commandes\".\"Cost\""));
+  EXPECT_EQ(sum(r.cost, r.amount, true), Show(U"\"Ventes\".\"Commandes\".\"Cost\" + \"Commandes\".\"Montant\""));
+  r.SetDisplay(r.orders, U"Bons de commande");
+  EXPECT_EQ(sum(r.revenue, r.cost, true),
+            Show(U"\"Ventes\".\"Bons de commande\".\"Montant\" + \"Ventes\".\"Bons de commande\".\"Cost\""));
+}
+
 TEST(PrettyCatalog, CustomDisplayNamesForEveryPart) {
   Repo r;
   r.SetDisplay(r.sales, U"Ventes");
