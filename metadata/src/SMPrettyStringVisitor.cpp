@@ -201,7 +201,8 @@ void ToPrettyStringVisitor::SetTargetExpr(AExpr* pTargetExpr) {
   m_stackGuard = VXThread::StackGuard();
   // Names are good for one walk: the repository may change before the next.
   if (m_names) m_names->Clear();
-  m_folderNames.clear();
+  if (m_folderIndex) m_folderIndex->Clear();
+  m_folders.clear();
   if (pTargetExpr) m_cumulativeStr.reserve(m_cumulativeStr.size() + pTargetExpr->Size() * kReserveCharsPerToken);
 }
 

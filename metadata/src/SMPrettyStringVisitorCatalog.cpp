@@ -17,10 +17,12 @@
 // - A candidate is written only when the user may read it and its folder;
 //   a column the user may not read never shows through the catalog, and the
 //   reference then falls back to its ordinary form.
+#include <algorithm>
 #include <vector>
 
 #include "Metadata/SMPrettyStringVisitor.h"
 #include "Metadata/SMUtil.h"
+#include "SMPrettyNameCache.h"
 #include "Utility/IdentifierQuoting.h"
 #include "objectmodel/Networker.h"
 #include "objectmodel/RpGateway.h"
@@ -35,8 +37,7 @@ bool TablesInCatalog(const ARpObject& column, const VoidID& catalogID, std::vect
   const ARpObject* holder = column.GetParentPointer();
   for (const ARpObject* p = holder; p; p = p->GetParentPointer()) {
     if (p->GetID() == catalogID) {
-      std::vector<const ARpObject*> outermostFirst(tables.rbegin(), tables.rend());
-      tables.swap(outermostFirst);
+      std::reverse(tables.begin(), tables.end());
       return true;
     }
     // The holding folder is always written, whatever its kind.
@@ -46,6 +47,16 @@ bool TablesInCatalog(const ARpObject& column, const VoidID& catalogID, std::vect
 }
 
 }  // namespace
+
+ToPrettyStringVisitor::CatalogFolder& ToPrettyStringVisitor::FolderOf(const ARpObject& folder) {
+  if (!m_folderIndex) m_folderIndex = std::make_unique<pretty_detail::NameCache>();
+  // The table holds the folder's place in m_folders.
+  if (const pretty_detail::NameCache::Place* known = m_folderIndex->Find(folder.GetID())) {
+    return m_folders[known->m_offset];
+  }
+  m_folderIndex->Store(folder.GetID(), m_folders.size(), 0);
+  return m_folders.emplace_back();
+}
 
 // The names are appended straight to the output, each part read from the
 // object in hand: a column met for the first time costs one lookup of the
@@ -70,12 +81,12 @@ bool ToPrettyStringVisitor::WriteCatalogReference(const ARpObject& obj, VXString
   const auto readable = [&](const ARpObject& column) {
     const ARpObject* folder = column.GetParentPointer();
     if (!folder || !Authorization::IsAuthorizedToRead(m_pRp, column.GetID())) return false;
-    CatalogFolder& known = m_folderNames[folder->GetID()];
+    CatalogFolder& known = FolderOf(*folder);
     if (known.m_readable < 0) known.m_readable = Authorization::IsAuthorizedToRead(m_pRp, folder->GetID()) ? 1 : 0;
     return known.m_readable == 1;
   };
   const auto appendFolderName = [&](const ARpObject& folder) {
-    CatalogFolder& known = m_folderNames[folder.GetID()];
+    CatalogFolder& known = FolderOf(folder);
     if (!known.m_bNamed) {
       const std::size_t at = out.size();
       appendName(folder);

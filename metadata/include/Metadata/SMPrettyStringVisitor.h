@@ -384,7 +384,9 @@ class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
     bool m_bNamed = false;
     int m_readable = -1;  // -1 not asked yet, 0 no, 1 yes
   };
-  std::unordered_map<VoidID, CatalogFolder, VoidIDHash> m_folderNames;
+  CatalogFolder& FolderOf(const ARpObject& folder);
+  std::unique_ptr<pretty_detail::NameCache> m_folderIndex;  // folder id: index in m_folders
+  std::vector<CatalogFolder> m_folders;
   // Scratch of WriteCatalogReference, kept for its capacity only.
   std::vector<const ARpObject*> m_catalogTables;
   std::vector<std::uint32_t> m_catalogTuples;
