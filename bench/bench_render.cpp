@@ -19,7 +19,9 @@
 // logical columns in the presentation-catalog mode with custom display
 // names: each column is shown in a subject area by a presentation column
 // whose display name is switched on (and populated: plain text), so every
-// reference is written as three display names.
+// reference is written as three display names. Reported: time per node and
+// the length of the text (chars), which stays the same across changes that
+// only make the rendering faster.
 //
 // BM_SetFormatExpr and BM_GetFormatExpr store a user's text for a sum of
 // references to N distinct logical columns (N = 100, 1,000, 10,000; 10,000
