@@ -4,12 +4,15 @@
 // has no changes, and where both texts load the comparison agrees with
 // comparing the repositories: it finds every changed object from the texts
 // as given, and exactly those from the texts the writer makes of them.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_set>
+#include <vector>
 
 #include "Checks/ConsistencyCheck.h"
 #include "objectmodel/RpFile.h"
