@@ -1,6 +1,6 @@
 // The check suite on small repositories built in code: a clean model that
-// no check reports, each break of it reported once by the right check, a
-// check that throws, and the scope of an incremental check.
+// no check reports, each break of it reported once by the right check, and
+// a check that throws.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,51 +11,11 @@
 #include "Expr/ExprBuilder.h"
 #include "Expr/ToStringVisitor.h"
 #include "Metadata/SMUtil.h"
+#include "checks/CleanModel.h"
 #include "objectmodel/RpFile.h"
 #include "objectmodel/RpGateway.h"
 
 namespace {
-
-// A small model with no defect: a database with one table, a business
-// model with one logical table mapped to it, a key, a dimension, a subject
-// area showing the column.
-struct CleanModel {
-  ARpGateway rp;
-  Ref<ARpObject> db, table, colA, colB, bm, ltable, lcol, lts, lkey, dim, total, level, sa, ptable, pcol;
-
-  CleanModel() {
-    db = rp.CreateObject(kTIDADatabase, U"DW");
-    rp.CreateObject(kTIDAConnectionPool, U"DW Pool", db.GetID());
-    table = rp.CreateObject(kTIDATable, U"ORDERS", db.GetID());
-    colA = rp.CreateObject(kTIDAColumn, U"ID", table.GetID());
-    colB = rp.CreateObject(kTIDAColumn, U"AMOUNT", table.GetID());
-    Ref<AColumn>(colA)->SetDataType(U"INTEGER");
-    Ref<AColumn>(colB)->SetDataType(U"DECIMAL");
-    bm = rp.CreateObject(kTIDASubjectArea, U"Sales");
-    ltable = rp.CreateObject(kTIDALogicalTable, U"Orders", bm.GetID());
-    lcol = rp.CreateObject(kTIDAAttribute, U"Id", ltable.GetID());
-    lts = rp.CreateObject(kTIDALogicalTableSource, U"LTS1 ORDERS", ltable.GetID());
-    RpSourceDefinition defn;
-    defn.m_logicalToPhysical.emplace_back(RefExpr(lcol), RefExpr(colA));
-    defn.m_physicalTables.push_back(table.GetID());
-    Ref<ALogicalTableSource>(lts)->SetSourceDefinition(defn);
-    lkey = rp.CreateObject(kTIDAKey, U"Orders Key", ltable.GetID());
-    rp.InsertTuple(RpRel::kKeyColumn, {lcol.GetID(), lkey.GetID()});
-    dim = rp.CreateObject(kTIDADimension, U"Order Dim", bm.GetID());
-    total = rp.CreateObject(kTIDALevel, U"Total", dim.GetID());
-    level = rp.CreateObject(kTIDALevel, U"Order", total.GetID());
-    rp.InsertTuple(RpRel::kLevelAttributes, {level.GetID(), lcol.GetID()});
-    rp.InsertTuple(RpRel::kKeyColumn, {lcol.GetID(), rp.CreateObject(kTIDAKey, U"Order Key", level.GetID()).GetID()});
-    sa = rp.CreateObject(kTIDACatalogFolder, U"Sales Area");
-    Ref<ACatalogFolder>(sa)->SetSubjectArea(Ref<ASubjectArea>(bm));
-    ptable = rp.CreateObject(kTIDAEntityFolder, U"Orders", sa.GetID());
-    pcol = rp.CreateObject(kTIDAFolderAttr, U"Id", ptable.GetID());
-    rp.InsertTuple(RpRel::kLogicalToPresentationColumn, {lcol.GetID(), pcol.GetID()});
-  }
-
-  // An expression that is one reference to obj.
-  static Expr RefExpr(const Ref<ARpObject>& obj) { return ExprBuilder().ID(obj.GetID()).Build(); }
-};
 
 struct Finding {
   std::string check;
@@ -353,57 +313,6 @@ TEST(ConsistencyCheck, EveryCheckHasItsOwnIdAndMessage) {
       EXPECT_NE(table[i].m_messageId, table[j].m_messageId) << table[i].m_id << " " << table[j].m_id;
     }
   }
-}
-
-// ---- scope of an incremental check ------------------------------------------------
-
-std::unique_ptr<ARpGateway> CopyOf(ARpGateway& rp) {
-  const std::string text = RpFile::SaveToString(rp);
-  return RpFile::LoadFromMemory(text.data(), text.size());
-}
-
-TEST(ChangedObjectScope, SameRepositoryHasAnEmptyScope) {
-  CleanModel m;
-  EXPECT_TRUE(ChangedObjectScope(m.rp, *CopyOf(m.rp)).empty());
-}
-
-TEST(ChangedObjectScope, RenamedTableTakesItsContentsAndWhatRefersToIt) {
-  CleanModel m;
-  std::unique_ptr<ARpGateway> earlier = CopyOf(m.rp);
-  m.rp.RenameObject(m.table.GetID(), U"ORDERS_V2");
-  const auto scope = ChangedObjectScope(m.rp, *earlier);
-  for (const Ref<ARpObject>& in : {m.table, m.colA, m.colB, m.lts}) {
-    EXPECT_TRUE(scope.contains(in.GetID())) << ToNarrow(in->GetName());
-  }
-  for (const Ref<ARpObject>& out : {m.db, m.ltable, m.lcol, m.sa, m.pcol, m.level}) {
-    EXPECT_FALSE(scope.contains(out.GetID())) << ToNarrow(out->GetName());
-  }
-}
-
-TEST(ChangedObjectScope, DeletionAndPropertyChangesAndSameNamedSiblings) {
-  CleanModel m;
-  Ref<ARpObject> sibling = m.rp.CreateObject(kTIDATable, U"ORDERS_V2", m.db.GetID());
-  RpSourceDefinition defn = Ref<ALogicalTableSource>(m.lts)->GetSourceDefinition();
-  defn.m_logicalToPhysical.emplace_back(ExprBuilder().Int(1).Build(), ExprBuilder().ID(m.colB.GetID()).Build());
-  Ref<ALogicalTableSource>(m.lts)->SetSourceDefinition(defn);
-  std::unique_ptr<ARpGateway> earlier = CopyOf(m.rp);
-  // Deleting the physical column: the source that maps it is in scope,
-  // though the source itself did not change.
-  m.rp.DeleteObject(m.colB.GetID());
-  auto scope = ChangedObjectScope(m.rp, *earlier);
-  EXPECT_TRUE(scope.contains(m.lts.GetID()));
-  EXPECT_FALSE(scope.contains(m.sa.GetID()));
-  // A property change alone, and a rename onto a sibling's name.
-  std::unique_ptr<ARpGateway> earlier2 = CopyOf(m.rp);
-  Ref<AFolderAttr>(m.pcol)->SetDescription(U"changed");
-  m.rp.RenameObject(m.table.GetID(), U"orders_v2");
-  scope = ChangedObjectScope(m.rp, *earlier2);
-  EXPECT_TRUE(scope.contains(m.pcol.GetID()));
-  EXPECT_TRUE(scope.contains(sibling.GetID()));
-  // The logical column stands in a relation with the changed presentation
-  // column; the dimension has nothing to do with either change.
-  EXPECT_TRUE(scope.contains(m.lcol.GetID()));
-  EXPECT_FALSE(scope.contains(m.dim.GetID()));
 }
 
 }  // namespace

@@ -202,6 +202,48 @@ TEST(CmdCheck, ChangedSinceChecksOnlyWhatDiffersAndWhatRefersToIt) {
   std::remove(clash.c_str());
 }
 
+// A file with text of its own, written next to the others.
+std::string WriteText(const std::string& text) {
+  char path[] = "/tmp/smutil_check_earlier_XXXXXX";
+  const int fd = mkstemp(path);
+  if (fd < 0) return "";
+  close(fd);
+  std::ofstream(path, std::ios::binary) << text;
+  return path;
+}
+
+TEST(CmdCheck, ChangedSinceGivesTheSameFindingsWhenTheEarlierFileMustBeLoaded) {
+  const std::string renamed = WriteChanged(R"(name="EMPTY_T")", R"(name="EMPTY_TABLE")");
+  ASSERT_FALSE(renamed.empty());
+  // A comment in the earlier file: its text cannot be compared element by
+  // element, so it is loaded; the findings stay those of the rename.
+  std::string commented = ReadFile(kBroken);
+  commented.insert(commented.find("  <object"), "  <!-- <object id=\"3001:1\" name=\"x\"/> -->\n");
+  const std::string earlier = WriteText(commented);
+  ASSERT_FALSE(earlier.empty());
+  const auto r = RunTool({"--repo", renamed, "check", "--format", "json", "--changed-since", earlier});
+  EXPECT_EQ(r.exitCode, 1) << r.err;
+  const std::vector<Planted> expected = {{"physical-table-without-columns", 38146, R"("Defects DB"..."EMPTY_TABLE")"}};
+  EXPECT_EQ(FindingsOf(r.out), expected);
+  std::remove(renamed.c_str());
+  std::remove(earlier.c_str());
+}
+
+TEST(CmdCheck, ChangedSinceABrokenEarlierFileIsAnError) {
+  const std::string text = ReadFile(kBroken);
+  for (const std::string& broken : {text.substr(0, text.size() / 2), text.substr(0, text.rfind("</repository>")),
+                                    std::string("<repository format=\"1\"><object/></repository>\n")}) {
+    const std::string earlier = WriteText(broken);
+    ASSERT_FALSE(earlier.empty());
+    const auto r = RunTool({"--repo", kBroken, "check", "--changed-since", earlier});
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("cannot load the earlier repository " + earlier + ": " + earlier + ":"), std::string::npos)
+        << r.err;
+    std::remove(earlier.c_str());
+  }
+}
+
 // The SARIF log validates against the SARIF 2.1.0 schema (python3 with
 // jsonschema, Debian's python3-jsonschema) and has one result per finding.
 TEST(CmdCheck, SarifValidatesAgainstTheSchema) {

@@ -1,9 +1,12 @@
 // The scope of an incremental check: what changed since an earlier copy of
 // the repository, and what a change can make wrong elsewhere.
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 #include "ChecksInternal.h"
+#include "objectmodel/RpFile.h"
+#include "objectmodel/RpFileDigest.h"
 
 namespace {
 
@@ -109,8 +112,8 @@ void AddDescendants(const ARpObject& obj, IDSet& scope) {
 
 }  // namespace
 
-std::unordered_set<VoidID, VoidIDHash> ChangedObjectScope(ARpGateway& rp, ARpGateway& earlier) {
-  IDSet changed;  // changed or created objects of rp, and objects deleted since
+std::unordered_set<VoidID, VoidIDHash> ChangedObjectIDs(ARpGateway& rp, ARpGateway& earlier) {
+  IDSet changed;
   VoidIDVector ids;
   TupleBuffers buf;
   for (TypeID type : rp.GetKnownTypes()) {
@@ -129,8 +132,13 @@ std::unordered_set<VoidID, VoidIDHash> ChangedObjectScope(ARpGateway& rp, ARpGat
       if (rp.GetObject(id).IsNull()) changed.insert(id);
     }
   }
+  return changed;
+}
 
+std::unordered_set<VoidID, VoidIDHash> ScopeOfChangedObjects(ARpGateway& rp,
+                                                             const std::unordered_set<VoidID, VoidIDHash>& changed) {
   IDSet scope;
+  TupleBuffers buf;
   for (const VoidID& id : changed) {
     const Ref<ARpObject> obj = rp.GetObject(id);
     if (obj.IsNull()) continue;
@@ -145,6 +153,7 @@ std::unordered_set<VoidID, VoidIDHash> ChangedObjectScope(ARpGateway& rp, ARpGat
   if (changed.empty()) return scope;
   // One pass over the repository for the objects whose expressions or
   // mappings name a changed or deleted object.
+  VoidIDVector ids;
   VoidIDVector named;
   for (TypeID type : rp.GetKnownTypes()) {
     ids.clear();
@@ -162,4 +171,24 @@ std::unordered_set<VoidID, VoidIDHash> ChangedObjectScope(ARpGateway& rp, ARpGat
     }
   }
   return scope;
+}
+
+std::unordered_set<VoidID, VoidIDHash> ChangedObjectScope(ARpGateway& rp, ARpGateway& earlier) {
+  return ScopeOfChangedObjects(rp, ChangedObjectIDs(rp, earlier));
+}
+
+ChangedScopeFromText ChangedObjectScope(ARpGateway& rp, std::string_view nowText, std::string_view earlierText,
+                                        const std::string& earlierName) {
+  ChangedScopeFromText out;
+  RpFileDigest::TextComparison compared = RpFileDigest::CompareTexts(nowText, earlierText);
+  if (compared.bCompared) {
+    out.bComparedAsText = true;
+    out.scope = ScopeOfChangedObjects(rp, IDSet(compared.changed.begin(), compared.changed.end()));
+    return out;
+  }
+  out.whyLoaded = std::move(compared.whyNot);
+  const std::unique_ptr<ARpGateway> earlier =
+      RpFile::LoadFromMemory(earlierText.data(), earlierText.size(), earlierName);
+  out.scope = ChangedObjectScope(rp, *earlier);
+  return out;
 }

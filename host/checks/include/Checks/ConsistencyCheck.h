@@ -24,6 +24,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -91,3 +92,25 @@ const ConsistencyCheck* CheckOfMessage(const ConsistencyMessage& message,
 // the same-named siblings of changed objects (a rename may make or end a
 // clash). The scope of an incremental check.
 std::unordered_set<VoidID, VoidIDHash> ChangedObjectScope(ARpGateway& rp, ARpGateway& earlier);
+
+// The two halves of it: the ids of the objects created, changed or deleted
+// since earlier (by comparing the repositories object by object), and the
+// scope those changes give in rp.
+std::unordered_set<VoidID, VoidIDHash> ChangedObjectIDs(ARpGateway& rp, ARpGateway& earlier);
+std::unordered_set<VoidID, VoidIDHash> ScopeOfChangedObjects(ARpGateway& rp,
+                                                             const std::unordered_set<VoidID, VoidIDHash>& changed);
+
+// The same scope against an earlier repository file, without loading it
+// where the two files' texts can be compared element by element
+// (objectmodel/RpFileDigest.h); rp must have been loaded from nowText.
+// Where they cannot (comments in a file, tuples reordered, a broken earlier
+// file), earlierText is loaded and the repositories compared: then
+// whyLoaded says why, and a file that does not load throws RpFileError
+// naming earlierName.
+struct ChangedScopeFromText {
+  std::unordered_set<VoidID, VoidIDHash> scope;
+  bool bComparedAsText = false;
+  std::string whyLoaded;
+};
+ChangedScopeFromText ChangedObjectScope(ARpGateway& rp, std::string_view nowText, std::string_view earlierText,
+                                        const std::string& earlierName);
