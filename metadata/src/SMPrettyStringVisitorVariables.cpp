@@ -28,7 +28,7 @@ VXString NameAt(const AExpr::Iterator& pos) {
 
 }  // namespace
 
-void ToPrettyStringVisitor::WriteValueOfVariable(const AExpr::Iterator& operand, const VXString& deletedText) {
+void ToPrettyStringVisitor::WriteVariableByID(const AExpr::Iterator& operand, VariableForm form) {
   AExpr::Iterator at = operand;
   const VoidID id = GetVoidID(at);
   if (m_pVoidIDMap && !m_pVoidIDMap->empty()) {
@@ -43,51 +43,39 @@ void ToPrettyStringVisitor::WriteValueOfVariable(const AExpr::Iterator& operand,
   const Ref<ARpObject> variable = m_pRp->GetObject(id);
   if (variable.IsNull()) {
     if (m_pTargetExpr) m_pTargetExpr->SetFormatStr(VXString());
-    m_cumulativeStr += deletedText;
+    switch (form) {
+      case VariableForm::kRepository:
+        m_cumulativeStr += kDeletedRpVariable;
+        break;
+      case VariableForm::kBlock:
+        m_cumulativeStr +=
+            SUStrUtil::LoadMsgStringOnly(kDeletedSessionVariableMessage, ModifyName(id.ToString(), true));
+        break;
+      case VariableForm::kSession:
+        m_cumulativeStr += SUStrUtil::LoadMsgStringOnly(kDeletedSessionVariableMessage, id.ToString() + U" ");
+        break;
+    }
   } else if (m_bUsingVoidID) {
     AppendQuotedIdentifier(m_cumulativeStr, id.ToString(), QuotingRules::kAsWritten);
-  } else {
-    m_cumulativeStr += MetadataUtil::GenerateQualifiedName(variable);
-  }
-}
-
-void ToPrettyStringVisitor::WriteSessionVariable(const AExpr::Iterator& operand) {
-  AExpr::Iterator at = operand;
-  const VoidID id = GetVoidID(at);
-  if (m_pVoidIDMap && !m_pVoidIDMap->empty()) {
-    WriteIDReference(id);
-    return;
-  }
-  if (!m_pRp) {
-    m_cumulativeStr += id.ToString();
-    return;
-  }
-  const Ref<ARpObject> variable = m_pRp->GetObject(id);
-  if (variable.IsNull()) {
-    if (m_pTargetExpr) m_pTargetExpr->SetFormatStr(VXString());
-    m_cumulativeStr += SUStrUtil::LoadMsgStringOnly(kDeletedSessionVariableMessage, id.ToString() + U" ");
-  } else if (m_bUsingVoidID) {
-    AppendQuotedIdentifier(m_cumulativeStr, id.ToString(), QuotingRules::kAsWritten);
-  } else {
+  } else if (form == VariableForm::kSession) {
     // A session variable's name is always quoted, whatever it looks like.
     m_cumulativeStr += ModifyName(variable->GetName(), true);
+  } else {
+    m_cumulativeStr += MetadataUtil::GenerateQualifiedName(variable);
   }
 }
 
 void ToPrettyStringVisitor::Visit(OpExprValueOf& token, AExpr::Iterator& opContext) {
   Operands ops(token, opContext);
   Append(kValueOfOpen);
-  WriteValueOfVariable(ops.Take(), kDeletedRpVariable);
+  WriteVariableByID(ops.Take(), VariableForm::kRepository);
   Append(U")");
 }
 
 void ToPrettyStringVisitor::Visit(OpExprValueOfSessionVariableBlockNew& token, AExpr::Iterator& opContext) {
   Operands ops(token, opContext);
-  const AExpr::Iterator a = ops.Take();
   Append(kValueOfOpen);
-  AExpr::Iterator at = a;
-  const VXString idText = ModifyName(GetVoidID(at).ToString(), true);
-  WriteValueOfVariable(a, SUStrUtil::LoadMsgStringOnly(kDeletedSessionVariableMessage, idText));
+  WriteVariableByID(ops.Take(), VariableForm::kBlock);
   Append(U")");
 }
 
@@ -116,7 +104,7 @@ void ToPrettyStringVisitor::Visit(OpExprValueOfSessionNew& token, AExpr::Iterato
   Append(kValueOfOpen);
   m_cumulativeStr += OpExprValueOfSession::VX_SESSION;
   Append(U".");
-  WriteSessionVariable(ops.Take());
+  WriteVariableByID(ops.Take(), VariableForm::kSession);
   Append(U")");
 }
 
@@ -127,7 +115,7 @@ void ToPrettyStringVisitor::Visit(OpExprValueOfSessionNewByIndex& token, AExpr::
   Append(U", ");
   m_cumulativeStr += OpExprValueOfSession::VX_SESSION;
   Append(U".");
-  WriteSessionVariable(ops.Take());
+  WriteVariableByID(ops.Take(), VariableForm::kSession);
   Append(U")");
 }
 

@@ -313,12 +313,11 @@ class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
   // The custom display name of a presentation object, or its own name for
   // other objects.
   VXString DisplayNameOf(const Ref<ARpObject>& obj) const;
-  // The session variable an operand names by id (the VALUEOF forms).
-  void WriteSessionVariable(const AExpr::Iterator& operand);
-  // The repository variable or block variable form of ValueOf and
-  // ValueOfSessionVariableBlockNew; deletedText says what stands for a
-  // variable that is gone.
-  void WriteValueOfVariable(const AExpr::Iterator& operand, const VXString& deletedText);
+  // The variables the VALUEOF forms name by id: a repository variable, a
+  // variable of an initialization block, or a session variable. The form
+  // says how the name is written and what stands for a variable that is gone.
+  enum class VariableForm { kRepository, kBlock, kSession };
+  void WriteVariableByID(const AExpr::Iterator& operand, VariableForm form);
 
   VXString m_cumulativeStr;
   AExpr* m_pTargetExpr = nullptr;
