@@ -281,8 +281,7 @@ class Handler : public DefaultHandler {
   void EndProp();
   void StartTuple(const Attributes& attrs);
 
-  // The links left for the end, in the order they are applied.
-  std::vector<const ParentLink*> LinkOrder();
+  // The links left for the end, in file order.
   void LinkDeferred(const std::vector<const ParentLink*>& order);
   // The deferred links on top of those made at once (see bLinkAtOnce).
   void LinkDeferredAfterOthers(const std::vector<const ParentLink*>& order);
@@ -1099,10 +1098,10 @@ void Handler::LinkDeferred(const std::vector<const ParentLink*>& order) {
 void Handler::LinkDeferredAfterOthers(const std::vector<const ParentLink*>& order) {
   // A link that waited was listed before its parent, so it comes before
   // every child that parent took at once: those step aside while the
-  // waiting ones are linked, and come back after them. Any fault here is
-  // only reported as a failure: Parse then loads the file again linking in
-  // file order (LinkDeferred), which names the link that order reaches
-  // first, as the file's reader expects.
+  // waiting ones are linked, and come back after them. A fault here is only
+  // flagged: Parse then loads the file again with every link in file order
+  // (LinkDeferred), so that the error names the link that order reaches
+  // first, whichever way the links were made.
   constexpr const char* kRedo = "parent links to be applied in file order";
   std::vector<ARpObject*> parents;
   parents.reserve(order.size());
@@ -1218,8 +1217,8 @@ std::unique_ptr<ARpGateway> ParseOnce(const char* data, std::size_t size, const 
   // without linking at once every link waits.
   if (!bLinkAtOnce) handler.ReserveLinks(size / 70);
   rp->Reserve(size / 70);
-  // Parents are linked after every object exists; the name index is built
-  // once at the end rather than kept through a million moves.
+  // Links that wait are made once every object exists; the name indexes
+  // are built once at the end rather than kept through a million moves.
   ARpGateway::BulkLoad bulkLoad(*rp);
   SUGDOM::UntrustedSAX2Reader sax = SUGDOM::NewUntrustedSAX2Reader();
   SAX2XMLReader* reader = sax.reader.get();
