@@ -113,6 +113,53 @@ TEST(RpFileRoundTrip, MovedChildrenAndTuplesKeepTheirOrder) {
   EXPECT_EQ(back->GetObject(tables[1])->GetAliasList().size(), 1u);
 }
 
+// The names of an object's children, in their order.
+std::string ChildNames(ARpGateway& rp, const VoidID& parent) {
+  std::string names;
+  for (ARpObject* c : rp.GetObject(parent)->GetChildPointers()) names += ToNarrow(c->GetName()) + " ";
+  return names;
+}
+
+TEST(RpFileLoad, ChildrenKeepFileOrderWhetherListedBeforeOrAfterTheirParent) {
+  // D's children come before and after D; table T2's columns before and
+  // after T2, which itself comes after D; E's children all come after E;
+  // F's children carry places that reverse the file's order.
+  const std::string doc =
+      "<?xml version=\"1.0\"?>\n<repository format=\"1\">\n"
+      "<object id=\"3001:1\" name=\"T1\" parent=\"3023:1\"/>\n"
+      "<object id=\"3003:1\" name=\"c1\" parent=\"3001:2\"/>\n"
+      "<object id=\"3001:5\" name=\"T5\" parent=\"3023:1\"/>\n"
+      "<object id=\"3023:1\" name=\"D\"/>\n"
+      "<object id=\"3023:2\" name=\"E\"/>\n"
+      "<object id=\"3001:4\" name=\"T4\" parent=\"3023:2\"/>\n"
+      "<object id=\"3001:2\" name=\"T2\" parent=\"3023:1\"/>\n"
+      "<object id=\"3003:2\" name=\"c2\" parent=\"3001:2\"/>\n"
+      "<object id=\"3001:3\" name=\"T3\" parent=\"3023:1\"/>\n"
+      "<object id=\"3003:3\" name=\"c3\" parent=\"3001:2\"/>\n"
+      "<object id=\"3001:6\" name=\"T6\" parent=\"3023:2\"/>\n"
+      "<object id=\"3023:3\" name=\"F\"/>\n"
+      "<object id=\"3001:7\" name=\"T7\" parent=\"3023:3\" pos=\"1\"/>\n"
+      "<object id=\"3001:8\" name=\"T8\" parent=\"3023:3\" pos=\"0\"/>\n"
+      "</repository>\n";
+  std::unique_ptr<ARpGateway> rp = RpFile::LoadFromMemory(doc.data(), doc.size());
+  EXPECT_EQ(ChildNames(*rp, VoidID(3023, 1)), "T1 T5 T2 T3 ");
+  EXPECT_EQ(ChildNames(*rp, VoidID(3001, 2)), "c1 c2 c3 ");
+  EXPECT_EQ(ChildNames(*rp, VoidID(3023, 2)), "T4 T6 ");
+  EXPECT_EQ(ChildNames(*rp, VoidID(3023, 3)), "T8 T7 ");
+  // The name index knows every link, however it was made.
+  for (const char32_t* name : {U"T1", U"T3"}) {
+    std::vector<ARpObject*> found;
+    rp->FindChildrenByExactName(rp->GetObject(VoidID(3023, 1)).Get(), name, found);
+    ASSERT_EQ(found.size(), 1u) << ToNarrow(name);
+    EXPECT_EQ(found[0]->GetName(), name);
+  }
+  std::vector<ARpObject*> column;
+  rp->FindChildrenByExactName(rp->GetObject(VoidID(3001, 2)).Get(), U"c1", column);
+  EXPECT_EQ(column.size(), 1u);
+  // Saved and loaded again, nothing moves.
+  ExpectSame(*rp, *Reload(*rp));
+}
+
 TEST(RpFileRoundTrip, AwkwardTextAndEveryPropertyType) {
   ARpGateway rp;
   rp.SetLogicalName(U"Repo \"1\" <&>");
@@ -267,6 +314,40 @@ TEST(RpFileErrors, EachKindOfErrorNamesItsLine) {
       EXPECT_EQ(e.GetLine(), c.line) << c.what << ": " << e.what();
       EXPECT_NE(e.GetMessage().find(c.message), std::string::npos) << c.what << ": " << e.what();
       EXPECT_EQ(std::string(e.what()).rfind("broken.xml:" + std::to_string(c.line) + ":", 0), 0u) << e.what();
+    }
+  }
+}
+
+TEST(RpFileLoad, LinkErrorsAreThoseOfTheFirstLinkInFileOrder) {
+  // B's link closes a cycle at line 4, before the missing parent of line 5,
+  // though B is linked as soon as it is read and A only at the end; and a
+  // type that may not live under its parent is found where it is listed,
+  // after a missing parent that comes first.
+  const BrokenCase cases[] = {
+      {"cycle before dangling",
+       "<object id=\"4000:1\" name=\"A\" parent=\"4000:2\"/>\n"
+       "<object id=\"4000:2\" name=\"B\" parent=\"4000:1\"/>\n"
+       "<object id=\"4000:3\" name=\"C\" parent=\"4000:9\"/>\n",
+       4, "parent 4000:1 of 4000:2 is one of its own descendants"},
+      {"dangling before wrong type",
+       "<object id=\"3023:1\" name=\"D\"/>\n"
+       "<object id=\"3001:1\" name=\"T\" parent=\"3023:7\"/>\n"
+       "<object id=\"3003:1\" name=\"C\" parent=\"3023:1\"/>\n",
+       4, "dangling reference: parent 3023:7 of 3001:1"},
+      {"wrong type after good links",
+       "<object id=\"3023:1\" name=\"D\"/>\n"
+       "<object id=\"3001:1\" name=\"T\" parent=\"3023:1\"/>\n"
+       "<object id=\"3003:1\" name=\"C\" parent=\"3023:1\"/>\n",
+       5, "cannot live under 3023:1"},
+  };
+  for (const BrokenCase& c : cases) {
+    const std::string doc = Document(c.body);
+    try {
+      RpFile::LoadFromMemory(doc.data(), doc.size(), "links.xml");
+      ADD_FAILURE() << c.what << ": loaded";
+    } catch (const RpFileError& e) {
+      EXPECT_EQ(e.GetLine(), c.line) << c.what << ": " << e.what();
+      EXPECT_NE(e.GetMessage().find(c.message), std::string::npos) << c.what << ": " << e.what();
     }
   }
 }

@@ -1,6 +1,12 @@
 #include "objectmodel/ObjectHashIndex.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <type_traits>
 
 namespace {
 
@@ -24,6 +30,28 @@ ARpObject* ObjectOf(std::uintptr_t ref) { return reinterpret_cast<ARpObject*>(re
 }  // namespace
 
 ObjectHashIndex::~ObjectHashIndex() { FreeGroups(); }
+
+ObjectHashIndex::SlotTable::SlotTable(std::size_t n) : m_n(n) {
+  static_assert(std::is_trivially_copyable_v<Slot>, "slots are zeroed and copied as bytes");
+  // calloc hands a large block over as the kernel mapped it, already zero,
+  // without writing it; the heap's own count includes it.
+  m_p = static_cast<Slot*>(std::calloc(n, sizeof(Slot)));
+  if (!m_p) throw std::bad_alloc();
+  constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
+  const std::size_t bytes = n * sizeof(Slot);
+  if (bytes >= 4 * kHugePage) {
+    // Only whole huge pages inside the block; advice is all it is.
+    const auto from = (reinterpret_cast<std::uintptr_t>(m_p) + kHugePage - 1) & ~(kHugePage - 1);
+    const auto to = (reinterpret_cast<std::uintptr_t>(m_p) + bytes) & ~(kHugePage - 1);
+    if (to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+  }
+}
+
+ObjectHashIndex::SlotTable::~SlotTable() { std::free(m_p); }
+
+void ObjectHashIndex::SlotTable::Zero() {
+  if (m_n) std::memset(static_cast<void*>(m_p), 0, m_n * sizeof(Slot));
+}
 
 // Keys that differ only in their low four bits (ids numbered one after the
 // other) get neighbouring slots, so creating or visiting objects in id order
@@ -49,9 +77,8 @@ void ObjectHashIndex::Place(const Slot& slot) {
 }
 
 void ObjectHashIndex::Grow(std::size_t capacity) {
-  std::vector<Slot> old;
+  SlotTable old(capacity);
   old.swap(m_slots);
-  m_slots.assign(capacity, Slot{});
   for (const Slot& s : old) {
     if (s.m_ref) Place(s);
   }
@@ -71,7 +98,9 @@ void ObjectHashIndex::FreeGroups() {
 
 void ObjectHashIndex::Clear() {
   FreeGroups();
-  std::fill(m_slots.begin(), m_slots.end(), Slot{});
+  // A table without keys is all empty slots already; zeroing it would only
+  // touch every page of a table reserved and not used yet.
+  if (m_keys) m_slots.Zero();
   m_keys = 0;
   m_size = 0;
 }
@@ -96,6 +125,19 @@ void ObjectHashIndex::Insert(std::uint64_t key, ARpObject* obj) {
   }
   m_slots[i] = Slot{key, RefOf(obj)};
   ++m_keys;
+}
+
+bool ObjectHashIndex::InsertUnique(std::uint64_t key, ARpObject* obj) {
+  Reserve(m_keys + 1);
+  const std::size_t mask = m_slots.size() - 1;
+  std::size_t i = Home(key);
+  for (; m_slots[i].m_ref; i = (i + 1) & mask) {
+    if (m_slots[i].m_key == key) return false;
+  }
+  m_slots[i] = Slot{key, RefOf(obj)};
+  ++m_keys;
+  ++m_size;
+  return true;
 }
 
 void ObjectHashIndex::InsertAll(const std::vector<std::pair<std::uint64_t, ARpObject*>>& entries) {

@@ -1,9 +1,11 @@
 // Reading repository files (see objectmodel/RpFile.h for the format) with
 // Xerces-C's SAX2 reader: a million-object file is read in one pass without
-// a DOM. Objects are created as their elements arrive (without parents, so
-// that a parent may be listed after its child); parent links and relation
-// tuples are applied once every object exists. The progressive parse lets
-// the handler stop at the first error without throwing through Xerces.
+// a DOM. Objects are created as their elements arrive. A child whose parent
+// is already there is linked at once; the others (a parent listed after its
+// child, a child with a pos) are linked once every object exists, ahead of
+// the children their parent got at once, so that children keep the file's
+// order. Relation tuples are applied at the end too. The progressive parse
+// lets the handler stop at the first error without throwing through Xerces.
 #include <unicode/utf8.h>
 
 #include <algorithm>
@@ -210,7 +212,11 @@ class LoadFailure {
 
 class Handler : public DefaultHandler {
  public:
-  Handler(ARpGateway& rp, std::string source) : m_rp(rp), m_source(std::move(source)) {}
+  // bLinkAtOnce: link a child whose parent is already loaded as it arrives.
+  // Without, every link waits for the end and is applied in file order,
+  // which is also what decides which link an error names.
+  Handler(ARpGateway& rp, std::string source, bool bLinkAtOnce)
+      : m_rp(rp), m_source(std::move(source)), m_bLinkAtOnce(bLinkAtOnce) {}
 
   void setDocumentLocator(const Locator* const locator) override { m_locator = locator; }
   void startElement(const XMLCh* const uri, const XMLCh* const localname, const XMLCh* const qname,
@@ -270,14 +276,24 @@ class Handler : public DefaultHandler {
   bool ParseExpr(const VXString& text, const Pos& at, Expr& expr);
   VXString TakeText();
 
-  void StartObject(const Attributes& attrs, bool bEsc);
+  void StartObject(const Attributes& attrs);
   void StartProp(const Attributes& attrs, bool bEsc);
   void EndProp();
   void StartTuple(const Attributes& attrs);
 
+  // The links left for the end, in file order.
+  void LinkDeferred(const std::vector<const ParentLink*>& order);
+  // The deferred links on top of those made at once (see bLinkAtOnce).
+  void LinkDeferredAfterOthers(const std::vector<const ParentLink*>& order);
+  bool MayLiveUnder(TypeID child, TypeID parent);
+
   ARpGateway& m_rp;
   std::string m_source;
+  const bool m_bLinkAtOnce;
   const Locator* m_locator = nullptr;
+  // The parent types of the type seen last.
+  TypeID m_allowedFor = 0;
+  const TypeIDVector* m_allowed = nullptr;
   std::optional<LoadFailure> m_failure;
   bool m_bSawRoot = false;
   std::vector<Frame> m_stack;
@@ -515,9 +531,13 @@ void Handler::startElement(const XMLCh* const, const XMLCh* const, const XMLCh* 
          (bTop ? std::string("as the document element (expected <repository>)") : std::string("here")));
     return;
   }
-  const XMLCh* esc = attrs.getValue(u"esc");
+  // An object reads esc in its own pass over the attributes, and no error
+  // is placed at its content: the million objects of a large file skip a
+  // scan of their attributes and a question to the locator.
+  const bool bObject = el == El::kObject;
+  const XMLCh* esc = bObject ? nullptr : attrs.getValue(u"esc");
   const bool bEsc = esc && Equals(esc, u"1");
-  m_stack.push_back(Frame{el, bEsc, Here()});
+  m_stack.push_back(Frame{el, bEsc, bObject ? Pos{} : Here()});
 
   switch (el) {
     case El::kRepository: {
@@ -548,7 +568,7 @@ void Handler::startElement(const XMLCh* const, const XMLCh* const, const XMLCh* 
       break;
     }
     case El::kObject:
-      StartObject(attrs, bEsc);
+      StartObject(attrs);
       break;
     case El::kProp:
       StartProp(attrs, bEsc);
@@ -603,14 +623,15 @@ void Handler::startElement(const XMLCh* const, const XMLCh* const, const XMLCh* 
   }
 }
 
-void Handler::StartObject(const Attributes& attrs, bool bEsc) {
+void Handler::StartObject(const Attributes& attrs) {
   m_pObject = nullptr;
   // One pass over the attributes: a lookup by name scans them every time,
-  // and a million objects each ask for four.
+  // and a million objects each ask for five.
   const XMLCh* idText = nullptr;
   const XMLCh* nameText = nullptr;
   const XMLCh* parent = nullptr;
   const XMLCh* pos = nullptr;
+  const XMLCh* esc = nullptr;
   for (XMLSize_t i = 0, n = attrs.getLength(); i < n; ++i) {
     const XMLCh* q = attrs.getQName(i);
     if (Equals(q, u"id")) {
@@ -621,8 +642,11 @@ void Handler::StartObject(const Attributes& attrs, bool bEsc) {
       parent = attrs.getValue(i);
     } else if (Equals(q, u"pos")) {
       pos = attrs.getValue(i);
+    } else if (Equals(q, u"esc")) {
+      esc = attrs.getValue(i);
     }
   }
+  const bool bEsc = esc && Equals(esc, u"1");
   VoidID id;
   if (!idText) {
     Fail("<object> without id (write id=\"TYPE:NUMBER\")");
@@ -643,7 +667,7 @@ void Handler::StartObject(const Attributes& attrs, bool bEsc) {
   VXString name;
   AppendFromUtf16(name, nameText);
   if (bEsc && !Unescape(name)) return;
-  ParentLink link{nullptr, VoidID::NullID, -1, Here()};
+  ParentLink link{nullptr, VoidID::NullID, -1, Pos{}};
   if (parent) {
     if (!ParseID(parent, link.parent) || link.parent.IsNull()) {
       Fail("bad parent id " + Quote(Narrow(parent)) + " (expected TYPE:NUMBER)");
@@ -658,18 +682,34 @@ void Handler::StartObject(const Attributes& attrs, bool bEsc) {
       return;
     }
   }
-  try {
-    // The gateway refuses an id already taken; asking it first would cost
-    // a second lookup per object.
-    m_pObject = m_rp.CreateObject(id.m_interfaceTypeID, std::move(name), VoidID::NullID, id).Get();
-  } catch (const VXAssertException&) {
+  // A parent already loaded takes the child now, unless the child has a
+  // place of its own among the children or may not live there (the end
+  // reports that, in file order).
+  ARpObject* parentNow = nullptr;
+  if (m_bLinkAtOnce && !link.parent.IsNull() && link.pos < 0) {
+    parentNow = m_rp.GetObject(link.parent).Get();
+    if (parentNow && !MayLiveUnder(id.m_interfaceTypeID, parentNow->GetTypeID())) parentNow = nullptr;
+  }
+  // The gateway refuses an id already taken; asking it first would cost a
+  // second lookup per object.
+  m_pObject = m_rp.CreateObjectWithID(id, std::move(name), parentNow);
+  if (!m_pObject) {
     Fail("duplicate object id " + Quote(Narrow(idText)));
     return;
   }
-  if (!link.parent.IsNull()) {
+  if (!link.parent.IsNull() && !parentNow) {
     link.child = m_pObject;
+    link.at = Here();
     m_links.push_back(link);
   }
+}
+
+bool Handler::MayLiveUnder(TypeID child, TypeID parent) {
+  if (!m_allowed || m_allowedFor != child) {
+    m_allowedFor = child;
+    m_allowed = &GetParentTypeIDs(child);
+  }
+  return std::find(m_allowed->begin(), m_allowed->end(), parent) != m_allowed->end();
 }
 
 void Handler::StartProp(const Attributes& attrs, bool bEsc) {
@@ -964,6 +1004,12 @@ void Handler::Finish() {
   if (!placed.empty()) {
     std::unordered_map<VoidID, std::size_t, VoidIDHash> childCount;
     for (const ParentLink& l : m_links) ++childCount[l.parent];
+    // Children linked at once have no pos; they count among the others.
+    if (m_bLinkAtOnce) {
+      for (auto& [parentID, count] : childCount) {
+        if (const ARpObject* p = m_rp.GetObject(parentID).Get()) count += p->GetChildPointers().size();
+      }
+    }
     std::sort(placed.begin(), placed.end(), [](const ParentLink* a, const ParentLink* b) {
       return a->parent != b->parent ? a->parent < b->parent : a->pos < b->pos;
     });
@@ -998,6 +1044,27 @@ void Handler::Finish() {
       l = byParent[l->parent][next[l->parent]++];
     }
   }
+  if (m_bLinkAtOnce) {
+    LinkDeferredAfterOthers(order);
+  } else {
+    LinkDeferred(order);
+  }
+  if (Failed()) return;
+  m_rp.ReserveTuples(m_tuples.size());
+  for (const PendingTuple& t : m_tuples) {
+    if (m_rp.InsertTuple(t.rel, t.args) != ARpGateway::kNoTuple) continue;
+    for (const VoidID& a : t.args) {
+      if (m_rp.GetObject(a).IsNull()) {
+        Fail(t.at, "dangling reference: tuple argument " + ToNarrow(a.ToString()) + " is not in the file");
+        return;
+      }
+    }
+    Fail(t.at, "the model refuses this tuple of relation " + std::to_string(t.rel.m_systemID));
+    return;
+  }
+}
+
+void Handler::LinkDeferred(const std::vector<const ParentLink*>& order) {
   // Siblings are usually listed together: look each parent up once a run.
   VoidID lastID;
   ARpObject* lastParent = nullptr;
@@ -1012,8 +1079,7 @@ void Handler::Finish() {
                       ToNarrow(l->child->GetID().ToString()) + " is not in the file");
       return;
     }
-    const TypeIDVector& allowed = GetParentTypeIDs(l->child->GetTypeID());
-    if (std::find(allowed.begin(), allowed.end(), parent->GetTypeID()) == allowed.end()) {
+    if (!MayLiveUnder(l->child->GetTypeID(), parent->GetTypeID())) {
       Fail(l->at, std::string("an object of type ") + std::to_string(l->child->GetTypeID()) + " (" +
                       l->child->GetMetaClass()->GetClassName() + ") cannot live under " +
                       ToNarrow(l->parent.ToString()) + " (" + parent->GetMetaClass()->GetClassName() + ")");
@@ -1027,17 +1093,48 @@ void Handler::Finish() {
       return;
     }
   }
-  m_rp.ReserveTuples(m_tuples.size());
-  for (const PendingTuple& t : m_tuples) {
-    if (m_rp.InsertTuple(t.rel, t.args) != ARpGateway::kNoTuple) continue;
-    for (const VoidID& a : t.args) {
-      if (m_rp.GetObject(a).IsNull()) {
-        Fail(t.at, "dangling reference: tuple argument " + ToNarrow(a.ToString()) + " is not in the file");
-        return;
-      }
+}
+
+void Handler::LinkDeferredAfterOthers(const std::vector<const ParentLink*>& order) {
+  // A link that waited was listed before its parent, so it comes before
+  // every child that parent took at once: those step aside while the
+  // waiting ones are linked, and come back after them. A fault here is only
+  // flagged: Parse then loads the file again with every link in file order
+  // (LinkDeferred), so that the error names the link that order reaches
+  // first, whichever way the links were made.
+  constexpr const char* kRedo = "parent links to be applied in file order";
+  std::vector<ARpObject*> parents;
+  parents.reserve(order.size());
+  std::vector<std::pair<ARpObject*, std::vector<ARpObject*>>> stepAside;
+  VoidID lastID;
+  ARpObject* lastParent = nullptr;
+  for (const ParentLink* l : order) {
+    if (!lastParent || l->parent != lastID) {
+      lastID = l->parent;
+      lastParent = m_rp.GetObject(l->parent).Get();
     }
-    Fail(t.at, "the model refuses this tuple of relation " + std::to_string(t.rel.m_systemID));
-    return;
+    if (!lastParent || !MayLiveUnder(l->child->GetTypeID(), lastParent->GetTypeID())) {
+      Fail(l->at, kRedo);
+      return;
+    }
+    parents.push_back(lastParent);
+    // Before any waiting link is made, a parent's children are those it
+    // took at once; once they stepped aside it has none.
+    const ChildPointers now = lastParent->GetChildPointers();
+    if (!now.empty()) {
+      std::vector<ARpObject*> kids(now.begin(), now.end());
+      // Last first, so that each leaves from the end of the slots.
+      for (auto it = kids.rbegin(); it != kids.rend(); ++it) m_rp.SetObjectParent(*it, nullptr);
+      stepAside.emplace_back(lastParent, std::move(kids));
+    }
+  }
+  try {
+    for (std::size_t i = 0; i < order.size(); ++i) m_rp.SetObjectParent(order[i]->child, parents[i]);
+    for (const auto& [parent, kids] : stepAside) {
+      for (ARpObject* child : kids) m_rp.SetObjectParent(child, parent);
+    }
+  } catch (const VXAssertException&) {
+    Fail(order.empty() ? Pos{} : order.front()->at, kRedo);
   }
 }
 
@@ -1107,15 +1204,21 @@ RpFileError ParseError(const char* data, std::size_t size, const std::string& so
   return RpFileError(sourceName, failed.line, failed.column, message);
 }
 
-std::unique_ptr<ARpGateway> Parse(const char* data, std::size_t size, const std::string& sourceName) {
+// Thrown when the links made at once meet a fault: the file is loaded
+// again linking in file order, for the error that order finds first.
+struct RedoInFileOrder {};
+
+std::unique_ptr<ARpGateway> ParseOnce(const char* data, std::size_t size, const std::string& sourceName,
+                                      bool bLinkAtOnce) {
   SUGDOM::Initialize();
   auto rp = std::make_unique<ARpGateway>();
-  Handler handler(*rp, sourceName);
-  // Most objects have a parent; a written object takes some 70 bytes.
-  handler.ReserveLinks(size / 70);
+  Handler handler(*rp, sourceName, bLinkAtOnce);
+  // A written object takes some 70 bytes. Most objects have a parent, and
+  // without linking at once every link waits.
+  if (!bLinkAtOnce) handler.ReserveLinks(size / 70);
   rp->Reserve(size / 70);
-  // Parents are linked after every object exists; the name index is built
-  // once at the end rather than kept through a million moves.
+  // Links that wait are made once every object exists; the name indexes
+  // are built once at the end rather than kept through a million moves.
   ARpGateway::BulkLoad bulkLoad(*rp);
   SUGDOM::UntrustedSAX2Reader sax = SUGDOM::NewUntrustedSAX2Reader();
   SAX2XMLReader* reader = sax.reader.get();
@@ -1144,10 +1247,19 @@ std::unique_ptr<ARpGateway> Parse(const char* data, std::size_t size, const std:
   }
   handler.Finish();
   if (handler.Failed()) {
+    if (bLinkAtOnce) throw RedoInFileOrder{};
     const LoadFailure& f = handler.Failure();
     throw RpFileError(sourceName, f.pos.line, f.pos.column, f.message);
   }
   return rp;
+}
+
+std::unique_ptr<ARpGateway> Parse(const char* data, std::size_t size, const std::string& sourceName) {
+  try {
+    return ParseOnce(data, size, sourceName, true);
+  } catch (const RedoInFileOrder&) {
+    return ParseOnce(data, size, sourceName, false);
+  }
 }
 
 }  // namespace

@@ -14,6 +14,29 @@ namespace {
 constexpr const char* kSrc = "server/objectmodel/RpGateway.cpp";
 }
 
+namespace {
+// FNV-1a over the case-folded code points, NULs left out, with a final mix:
+// the one pass over a name that both name keys start from. Names equal
+// without regard to case (and to NULs) hash alike.
+std::uint64_t FoldedNameHash(const VXString& name) {
+  std::uint64_t h = 1469598103934665603ull;
+  for (char32_t c : name) {
+    if (c == 0) continue;
+    h ^= VXCaseFold::FoldChar(c);
+    h *= 1099511628211ull;
+  }
+  h ^= h >> 29;
+  h *= 0x9E3779B97F4A7C15ull;
+  return h ^ (h >> 32);
+}
+std::uint64_t ChildKeyOf(const ARpObject* parent, std::uint64_t nameHash) {
+  return nameHash + static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(parent)) * 0xC2B2AE3D27D4EB4Full;
+}
+std::uint64_t NameKeyOf(TypeID type, std::uint64_t nameHash) {
+  return nameHash ^ static_cast<std::uint64_t>(static_cast<std::uint32_t>(type)) * 0x9E3779B97F4A7C15ull;
+}
+}  // namespace
+
 const VXString GlobalRpVariables::global_SessionBlockWildcard = U"*";
 const VXString GlobalRpVariables::global_SystemSessionBlock = U"VX_SYSTEM";
 const VXString GlobalRpVariables::kPUser = U":USER";
@@ -77,8 +100,9 @@ void ARpGateway::EndBulkLoad() {
   for (TypeID t : m_typeOrder) {
     for (ARpObject* obj : m_byType[t].m_slots) {
       if (!obj) continue;
-      byParent.emplace_back(ChildKey(obj->m_pParent, obj->m_name), obj);
-      byName.emplace_back(NameKey(t, obj->m_name), obj);
+      const std::uint64_t h = FoldedNameHash(obj->m_name);
+      byParent.emplace_back(ChildKeyOf(obj->m_pParent, h), obj);
+      byName.emplace_back(NameKeyOf(t, h), obj);
       if (obj->m_extra) {
         for (const VXString& a : obj->m_extra->m_aliases) byName.emplace_back(NameKey(t, a), obj);
       }
@@ -91,13 +115,7 @@ void ARpGateway::EndBulkLoad() {
 std::uint64_t ARpGateway::ChildKey(const ARpObject* parent, const VXString& name) {
   // Case-folded and without NULs, so that one probe finds the names a
   // written name matches as well as the exact one.
-  std::uint64_t h = 1469598103934665603ull ^ reinterpret_cast<std::uintptr_t>(parent);
-  for (char32_t c : name) {
-    if (c == 0) continue;
-    h ^= VXCaseFold::FoldChar(c);
-    h *= 1099511628211ull;
-  }
-  return h;
+  return ChildKeyOf(parent, FoldedNameHash(name));
 }
 
 namespace {
@@ -161,11 +179,7 @@ ARpGateway::~ARpGateway() {
 
 ARpObject* ARpGateway::Find(const VoidID& id) const { return m_byID.FindOne(IDKey(id)); }
 
-std::uint64_t ARpGateway::NameKey(TypeID type, const VXString& name) {
-  std::uint64_t h = VXCaseFold::Hash(name);
-  h ^= static_cast<std::uint64_t>(static_cast<std::uint32_t>(type)) * 0x9E3779B97F4A7C15ull;
-  return h;
-}
+std::uint64_t ARpGateway::NameKey(TypeID type, const VXString& name) { return NameKeyOf(type, FoldedNameHash(name)); }
 
 void ARpGateway::IndexName(ARpObject* obj, const VXString& name) {
   if (!m_bBulkLoad) m_byName.Insert(NameKey(obj->GetTypeID(), name), obj);
@@ -239,6 +253,46 @@ Ref<ARpObject> ARpGateway::CreateObject(TypeID type, VXString name, const VoidID
   IndexChild(obj);
   if (obj->m_name.empty()) ++m_emptyNamed;
   return Ref<ARpObject>(obj);
+}
+
+ARpObject* ARpGateway::CreateObjectWithID(const VoidID& id, VXString name, ARpObject* parent) {
+  const TypeID type = id.m_interfaceTypeID;
+  if (!m_lastType.m_info || m_lastType.m_type != type) {
+    const RpTypeInfo* info = FindTypeInfo(type);
+    if (!info) VXAssert::handleLogicError(kSrc, __LINE__, "unknown object type");
+    m_lastType = LastType{type, info, &m_nextNum[type], nullptr};
+  }
+  if (parent) {
+    const TypeIDVector& allowed = m_lastType.m_info->m_parentTypes;
+    if (std::find(allowed.begin(), allowed.end(), parent->GetTypeID()) == allowed.end()) {
+      VXAssert::handleLogicError(kSrc, __LINE__, "parent type not allowed for this type");
+    }
+  }
+  ARpObject* obj = m_lastType.m_info->m_create();
+  // One probe both refuses a taken id and finds the slot for a new one.
+  if (!m_byID.InsertUnique(IDKey(id), obj)) {
+    delete obj;
+    return nullptr;
+  }
+  ++m_namingRevision;
+  std::uint32_t& next = *m_lastType.m_next;
+  if (id.m_uniqueNum >= next && id.m_uniqueNum != 0xFFFFFFFFu) next = id.m_uniqueNum + 1;
+  obj->m_id = id;
+  obj->m_pRp = this;
+  obj->m_name = std::move(name);
+  if (!m_lastType.m_index) {
+    auto [it, inserted] = m_byType.try_emplace(type);
+    if (inserted) m_typeOrder.push_back(type);
+    m_lastType.m_index = &it->second;
+  }
+  TypeIndex& ti = *m_lastType.m_index;
+  obj->m_typeSlot = static_cast<std::uint32_t>(ti.m_slots.size());
+  ti.m_slots.push_back(obj);
+  IndexName(obj, obj->m_name);
+  if (parent) LinkParent(obj, parent);
+  IndexChild(obj);
+  if (obj->m_name.empty()) ++m_emptyNamed;
+  return obj;
 }
 
 Ref<ARpObject> ARpGateway::GetObject(const VoidID& id) { return Ref<ARpObject>(Find(id)); }
@@ -562,12 +616,12 @@ std::uint32_t ARpGateway::InsertTuple(RelID rel, const VoidIDVector& args) {
     SetObjectParent(child, parent);
     return kContainmentTuple;
   }
-  // The same tuple again is the one already there.
-  if (auto it = m_tuplesOf.find(args[0]); it != m_tuplesOf.end()) {
-    for (std::uint32_t h : it->second) {
-      const RelTuple& t = m_tuples[h];
-      if (t.m_rel == rel && t.m_args == args) return h;
-    }
+  // The same tuple again is the one already there. The first argument's
+  // list is found once, for this check and for the new tuple's handle.
+  std::vector<std::uint32_t>& firstList = m_tuplesOf[args[0]];
+  for (std::uint32_t h : firstList) {
+    const RelTuple& t = m_tuples[h];
+    if (t.m_rel == rel && t.m_args == args) return h;
   }
   std::uint32_t h;
   if (!m_freeTuples.empty()) {
@@ -578,7 +632,8 @@ std::uint32_t ARpGateway::InsertTuple(RelID rel, const VoidIDVector& args) {
     h = static_cast<std::uint32_t>(m_tuples.size());
     m_tuples.push_back(RelTuple{rel, args});
   }
-  for (std::size_t i = 0; i < args.size(); ++i) {
+  firstList.push_back(h);
+  for (std::size_t i = 1; i < args.size(); ++i) {
     if (std::find(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(i), args[i]) !=
         args.begin() + static_cast<std::ptrdiff_t>(i)) {
       continue;  // an object twice in one tuple is listed once

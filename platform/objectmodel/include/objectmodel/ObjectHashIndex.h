@@ -33,6 +33,9 @@ class ObjectHashIndex {
   ObjectHashIndex& operator=(const ObjectHashIndex&) = delete;
 
   void Insert(std::uint64_t key, ARpObject* obj);
+  // Insert unless the key is taken (then false and nothing changes), in one
+  // probe run: for unique keys such as ids.
+  bool InsertUnique(std::uint64_t key, ARpObject* obj);
   // Insert of every (key, object) pair, faster than one by one on a large
   // table.
   void InsertAll(const std::vector<std::pair<std::uint64_t, ARpObject*>>& entries);
@@ -67,7 +70,36 @@ class ObjectHashIndex {
   void RemoveSlot(std::size_t at);
   void FreeGroups();
 
-  std::vector<Slot> m_slots;  // size 0 or a power of two
-  std::size_t m_keys = 0;     // occupied slots
-  std::size_t m_size = 0;     // indexed objects
+  // The slots, zeroed (all empty) when allocated. Large tables are asked of
+  // the kernel already zeroed and in huge pages where it offers them: a
+  // million-object table spans 32 MB, and each probe lands on a random page.
+  class SlotTable {
+   public:
+    SlotTable() = default;
+    explicit SlotTable(std::size_t n);
+    ~SlotTable();
+    SlotTable(const SlotTable&) = delete;
+    SlotTable& operator=(const SlotTable&) = delete;
+    void swap(SlotTable& o) noexcept {
+      std::swap(m_p, o.m_p);
+      std::swap(m_n, o.m_n);
+    }
+    std::size_t size() const { return m_n; }
+    bool empty() const { return m_n == 0; }
+    Slot* data() { return m_p; }
+    const Slot* data() const { return m_p; }
+    Slot& operator[](std::size_t i) { return m_p[i]; }
+    const Slot& operator[](std::size_t i) const { return m_p[i]; }
+    const Slot* begin() const { return m_p; }
+    const Slot* end() const { return m_p + m_n; }
+    void Zero();
+
+   private:
+    Slot* m_p = nullptr;
+    std::size_t m_n = 0;
+  };
+
+  SlotTable m_slots;       // size 0 or a power of two
+  std::size_t m_keys = 0;  // occupied slots
+  std::size_t m_size = 0;  // indexed objects
 };

@@ -37,6 +37,8 @@ struct GlobalRpVariables {
   static const VXString kPUser;
 };
 
+struct RpTypeInfo;
+
 class ARpGateway {
  public:
   // 0 not known, 1 a repository opened by the server, 2 a repository opened
@@ -57,6 +59,11 @@ class ARpGateway {
   // is a logic error.
   Ref<ARpObject> CreateObject(TypeID type, VXString name, const VoidID& parent = VoidID::NullID,
                               const VoidID& requestedID = VoidID::NullID);
+  // For loaders: an object with the id given (of a catalogue type), under
+  // parent (null: top level; a parent the type may not have is a logic
+  // error), or null when the id is taken. Objects of one type in a row
+  // look the type's records up once.
+  ARpObject* CreateObjectWithID(const VoidID& id, VXString name, ARpObject* parent);
   Ref<ARpObject> GetObject(const VoidID& id);
   // The objects for ids, in order; ids that do not resolve give null handles
   // so positions stay aligned with ids.
@@ -265,6 +272,15 @@ class ARpGateway {
   const std::uint64_t m_instanceID;
   std::uint64_t m_namingRevision = 0;
   std::unordered_map<TypeID, std::uint32_t> m_nextNum;
+  // CreateObjectWithID's records of the type it saw last (values of the
+  // maps above, which never move).
+  struct LastType {
+    TypeID m_type = 0;
+    const RpTypeInfo* m_info = nullptr;
+    std::uint32_t* m_next = nullptr;
+    TypeIndex* m_index = nullptr;
+  };
+  LastType m_lastType;
 
   std::vector<RelTuple> m_tuples;  // handle = index; erased: m_rel null
   std::vector<std::uint32_t> m_freeTuples;
