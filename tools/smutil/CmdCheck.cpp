@@ -132,7 +132,9 @@ nlohmann::json SarifLog(const std::vector<ConsistencyMessage>& found, const std:
       {"tool", {{"driver", {{"name", "smutil check"}, {"version", SMUtilVersion()}, {"rules", rules}}}}},
       {"artifacts", {{{"location", {{"uri", repoPath}}}}}},
       {"results", results}};
-  return {{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"}, {"version", "2.1.0"}, {"runs", {run}}};
+  return {{"$schema", "https://docs.oasis-open.org/sarif/sarif/v2.1.0/os/schemas/sarif-schema-2.1.0.json"},
+          {"version", "2.1.0"},
+          {"runs", {run}}};
 }
 
 void WriteText(std::ostream& out, const std::vector<ConsistencyMessage>& found) {
