@@ -161,7 +161,7 @@ ARpGateway::~ARpGateway() {
 
 ARpObject* ARpGateway::Find(const VoidID& id) const { return m_byID.FindOne(IDKey(id)); }
 
-std::uint64_t ARpGateway::NameKey(TypeID type, const VXString& name) {
+std::uint64_t ARpGateway::NameKey(TypeID type, std::u32string_view name) {
   std::uint64_t h = VXCaseFold::Hash(name);
   h ^= static_cast<std::uint64_t>(static_cast<std::uint32_t>(type)) * 0x9E3779B97F4A7C15ull;
   return h;
@@ -258,7 +258,7 @@ bool ARpGateway::CollectOnPath(const LookupHint& hint, std::vector<ARpObject*>& 
   // writes like an empty one); for an empty first segment (it may stand for
   // a NUL-only top-level name, which no index probe finds); and for a name
   // too short to have a parent.
-  const VXStringVector& path = hint.m_path;
+  const std::span<const VXString> path = hint.m_path;
   if (m_bBulkLoad || path.size() < 2 || path.front().empty() || path.back().empty()) return false;
   for (const VXString& segment : path) {
     if (segment.find(U'\0') != VXString::npos) return false;
@@ -311,7 +311,7 @@ void ARpGateway::CollectCandidates(const LookupHint& hint, std::vector<ARpObject
   // Each type once, in the order given; the type order holds each once
   // already, and a hint's few types are checked against those before them
   // rather than copied into a list of their own.
-  const TypeIDVector& types = hint.m_bHasTypes ? hint.m_types : m_typeOrder;
+  const std::span<const TypeID> types = hint.m_bHasTypes ? hint.m_types : std::span<const TypeID>(m_typeOrder);
   std::vector<ARpObject*> onPath;
   const bool bOnPath = hint.m_bHasName && hint.m_bHasPath && CollectOnPath(hint, onPath);
   for (auto itType = types.begin(); itType != types.end(); ++itType) {
@@ -353,13 +353,18 @@ void ARpGateway::CollectCandidates(const LookupHint& hint, std::vector<ARpObject
 
 void ARpGateway::LookupObjects(const ACondition& condition, VoidIDVector& objIDs) {
   objIDs.clear();
+  std::vector<ARpObject*> found;
+  LookupObjects(condition, found);
+  objIDs.reserve(found.size());
+  for (const ARpObject* p : found) objIDs.push_back(p->GetID());
+}
+
+void ARpGateway::LookupObjects(const ACondition& condition, std::vector<ARpObject*>& objects) {
+  objects.clear();
   LookupHint hint;
   if (!condition.GetLookupHint(hint)) hint = LookupHint();
-  std::vector<ARpObject*> candidates;
-  CollectCandidates(hint, candidates);
-  for (ARpObject* p : candidates) {
-    if (condition(Ref<ARpObject>(p))) objIDs.push_back(p->GetID());
-  }
+  CollectCandidates(hint, objects);
+  std::erase_if(objects, [&](ARpObject* p) { return !condition(Ref<ARpObject>(p)); });
 }
 
 void ARpGateway::FindChildrenByName(const VoidID& parent, TypeID type, const VXString& name, VoidIDVector& out) {
@@ -782,7 +787,13 @@ void ARpGateway::SetCurrentUser(const VXString& user, const VXString& password) 
 
 bool ARpGateway::IsReadDenied(const VoidID& id) const {
   if (m_deniedRead.empty()) return false;
-  for (const ARpObject* p = Find(id); p; p = p->m_pParent) {
+  const ARpObject* p = Find(id);
+  return p && IsReadDenied(*p);
+}
+
+bool ARpGateway::IsReadDenied(const ARpObject& obj) const {
+  if (m_deniedRead.empty()) return false;
+  for (const ARpObject* p = &obj; p; p = p->m_pParent) {
     if (m_deniedRead.count(p->GetID())) return true;
   }
   return false;
