@@ -29,6 +29,7 @@
 #include "Metadata/SMUtil.h"
 #include "SMLookupAlgorithmsShared.h"
 #include "SMLookupConditionShared.h"
+#include "SMQualifiedNameWalk.h"
 #include "Utility/BaseStringUtil.h"
 #include "objectmodel/Networker.h"
 #include "objectmodel/TypeIDs.h"
@@ -61,19 +62,30 @@ void QueryReadable(ARpGateway* pRp, const ACondition& condition, std::vector<ARp
   if (objects.size() != before) bFoundInaccessible = true;
 }
 
-void AppendAllNames(ARpObject& obj, QualifiedNameIDPairVector& qNameIDPairs) {
-  // The name is generated once; the former names' pairs copy it with the
-  // last segment replaced, and the last pair takes it over.
-  QualifiedName q;
-  MetadataUtil::GenerateQualifiedName(Ref<ARpObject>(&obj), q);
+void AppendAllNames(const ARpObject& obj, QualifiedNameIDPairVector& qNameIDPairs) {
+  // Named from the object in hand: the segments are counted, then each is
+  // copied once into its place (one allocation per string, no handle, no
+  // spare list turned around). The name's pair comes first and takes the
+  // name over; each former name's pair follows, built to size from it.
+  const std::size_t n = smnames::ForEachSegmentInnermostFirst(obj, [](const VXString&) {});
+  QualifiedName q(n);
+  std::size_t k = n;
+  smnames::ForEachSegmentInnermostFirst(obj, [&](const VXString& segment) { q[--k] = segment; });
   const VXStringVector& aliases = obj.GetAliasList();
   const VoidID id = obj.GetID();
+  // Reserved up front, so the name's pair stays in place while the others
+  // copy from it.
   qNameIDPairs.reserve(qNameIDPairs.size() + 1 + aliases.size());
-  for (const VXString& alias : aliases) {
-    qNameIDPairs.emplace_back(q, id);
-    q.back() = alias;
-  }
+  const std::size_t own = qNameIDPairs.size();
   qNameIDPairs.emplace_back(std::move(q), id);
+  for (const VXString& alias : aliases) {
+    const QualifiedName& name = qNameIDPairs[own].m_qName;
+    QualifiedName former;
+    former.reserve(n);
+    former.insert(former.end(), name.begin(), name.end() - 1);
+    former.push_back(alias);
+    qNameIDPairs.emplace_back(std::move(former), id);
+  }
 }
 
 void AppendCandidates(ARpGateway* pRp, const VoidIDVector& ids, QualifiedNameIDPairVector* candidates) {

@@ -22,7 +22,7 @@ bool IsReadable(ARpGateway* pRp, ARpObject& obj, bool bProjectInaccessibleColumn
 void QueryReadable(ARpGateway* pRp, const ACondition& condition, std::vector<ARpObject*>& objects,
                    bool bProjectInaccessibleColumnAsNull, bool& bFoundInaccessible);
 // GatherAllQualifiedNameIDPairsForAnObject for an object in hand.
-void AppendAllNames(ARpObject& obj, QualifiedNameIDPairVector& qNameIDPairs);
+void AppendAllNames(const ARpObject& obj, QualifiedNameIDPairVector& qNameIDPairs);
 // Appends (qualified name, id) of each id to candidates, when there is a
 // candidate list.
 void AppendCandidates(ARpGateway* pRp, const VoidIDVector& ids, QualifiedNameIDPairVector* candidates);

@@ -67,11 +67,13 @@ namespace smlookup {
 namespace {
 // The subject area of a presentation table: its nearest container of that
 // type, as AEntityFolder::GetCatalogFolder finds it, read without handles
-// (the match runs for every candidate of every lookup).
+// (the match runs for every candidate of every lookup). Objects are made
+// only by the type table, one class per type id, so the ids tell the
+// classes apart without a cast.
 const ARpObject* SubjectAreaOf(const ARpObject& table) {
-  if (!dynamic_cast<const AEntityFolder*>(&table)) return nullptr;
+  if (table.GetTypeID() != kTIDAEntityFolder) return nullptr;
   for (const ARpObject* p = table.GetParentPointer(); p; p = p->GetParentPointer()) {
-    if (p->GetTypeID() == kTIDACatalogFolder) return dynamic_cast<const ACatalogFolder*>(p) ? p : nullptr;
+    if (p->GetTypeID() == kTIDACatalogFolder) return p;
   }
   return nullptr;
 }
