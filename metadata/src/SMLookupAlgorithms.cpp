@@ -23,11 +23,13 @@
 #include <algorithm>
 #include <cstddef>
 #include <iterator>
+#include <vector>
 
 #include "Metadata/SMLookupCondition.h"
 #include "Metadata/SMUtil.h"
 #include "SMLookupAlgorithmsShared.h"
 #include "SMLookupConditionShared.h"
+#include "SMQualifiedNameWalk.h"
 #include "Utility/BaseStringUtil.h"
 #include "objectmodel/Networker.h"
 #include "objectmodel/TypeIDs.h"
@@ -45,6 +47,45 @@ RetCode CodeFromCount(std::size_t count, bool bFoundInaccessible) {
 
 bool IsReadable(ARpGateway* pRp, const VoidID& id, bool bProjectInaccessibleColumnAsNull) {
   return bProjectInaccessibleColumnAsNull || Authorization::IsAuthorizedToRead(pRp, id);
+}
+
+bool IsReadable(ARpGateway* pRp, ARpObject& obj, bool bProjectInaccessibleColumnAsNull) {
+  return bProjectInaccessibleColumnAsNull || Authorization::IsAuthorizedToRead(pRp, obj);
+}
+
+void QueryReadable(ARpGateway* pRp, const ACondition& condition, std::vector<ARpObject*>& objects,
+                   bool bProjectInaccessibleColumnAsNull, bool& bFoundInaccessible) {
+  pRp->LookupObjects(condition, objects);
+  if (bProjectInaccessibleColumnAsNull) return;
+  const std::size_t before = objects.size();
+  std::erase_if(objects, [pRp](ARpObject* p) { return !Authorization::IsAuthorizedToRead(pRp, *p); });
+  if (objects.size() != before) bFoundInaccessible = true;
+}
+
+void AppendAllNames(const ARpObject& obj, QualifiedNameIDPairVector& qNameIDPairs) {
+  // Named from the object in hand: the segments are counted, then each is
+  // copied once into its place (one allocation per string, no handle, no
+  // spare list turned around). The name's pair comes first and takes the
+  // name over; each former name's pair follows, built to size from it.
+  const std::size_t n = smnames::ForEachSegmentInnermostFirst(obj, [](const VXString&) {});
+  QualifiedName q(n);
+  std::size_t k = n;
+  smnames::ForEachSegmentInnermostFirst(obj, [&](const VXString& segment) { q[--k] = segment; });
+  const VXStringVector& aliases = obj.GetAliasList();
+  const VoidID id = obj.GetID();
+  // Reserved up front, so the name's pair stays in place while the others
+  // copy from it.
+  qNameIDPairs.reserve(qNameIDPairs.size() + 1 + aliases.size());
+  const std::size_t own = qNameIDPairs.size();
+  qNameIDPairs.emplace_back(std::move(q), id);
+  for (const VXString& alias : aliases) {
+    const QualifiedName& name = qNameIDPairs[own].m_qName;
+    QualifiedName former;
+    former.reserve(n);
+    former.insert(former.end(), name.begin(), name.end() - 1);
+    former.push_back(alias);
+    qNameIDPairs.emplace_back(std::move(former), id);
+  }
 }
 
 void AppendCandidates(ARpGateway* pRp, const VoidIDVector& ids, QualifiedNameIDPairVector* candidates) {
@@ -85,16 +126,12 @@ void NamedInterfaceTypeCondition::QueryWithSecurity(ARpGateway* pRp, const ACond
                                                     VoidIDVector& qualifiedObjIDs,
                                                     bool bProjectInaccessibleColumnAsNull,
                                                     bool& bFoundInaccessibleFolder) {
-  // Into the caller's list directly when it holds nothing yet.
-  if (qualifiedObjIDs.empty()) {
-    pRp->LookupObjects(condition, qualifiedObjIDs);
-    FilterSecurity(pRp, bProjectInaccessibleColumnAsNull, bFoundInaccessibleFolder, qualifiedObjIDs);
-    return;
-  }
-  VoidIDVector found;
-  pRp->LookupObjects(condition, found);
-  FilterSecurity(pRp, bProjectInaccessibleColumnAsNull, bFoundInaccessibleFolder, found);
-  qualifiedObjIDs.insert(qualifiedObjIDs.end(), found.begin(), found.end());
+  // The read check takes the objects the gateway found, not their ids
+  // (which it would look up again).
+  std::vector<ARpObject*> found;
+  smlookup::QueryReadable(pRp, condition, found, bProjectInaccessibleColumnAsNull, bFoundInaccessibleFolder);
+  qualifiedObjIDs.reserve(qualifiedObjIDs.size() + found.size());
+  for (const ARpObject* p : found) qualifiedObjIDs.push_back(p->GetID());
 }
 
 // ---- names of a table and the default subject area --------------------------------
@@ -103,17 +140,7 @@ void GatherAllQualifiedNameIDPairsForAnObject(ARpGateway* pRp, QualifiedNameIDPa
                                               const VoidID& id) {
   const Ref<ARpObject> obj = pRp->GetObject(id);
   if (obj.IsNull()) return;
-  // The name is generated once; the former names' pairs copy it with the
-  // last segment replaced, and the last pair takes it over.
-  QualifiedName q;
-  MetadataUtil::GenerateQualifiedName(obj, q);
-  const VXStringVector& aliases = obj->GetAliasList();
-  qNameIDPairs.reserve(qNameIDPairs.size() + 1 + aliases.size());
-  for (const VXString& alias : aliases) {
-    qNameIDPairs.emplace_back(q, id);
-    q.back() = alias;
-  }
-  qNameIDPairs.emplace_back(std::move(q), id);
+  smlookup::AppendAllNames(*obj, qNameIDPairs);
 }
 
 Ref<ACatalogFolder> GetDefaultCatalogFolder(ARpGateway* pRp, bool bCatalogSpecified,
@@ -294,6 +321,8 @@ RetCode NamedInterfaceTypeCondition::LookupPhysicalTable(const QualifiedName& qF
 namespace {
 
 struct TreeLookup {
+  using Objects = std::vector<ARpObject*>;
+
   ARpGateway* pRp;
   QualifiedNameIDPairVector& pairs;
   VoidIDSet& idCollection;
@@ -309,20 +338,32 @@ struct TreeLookup {
     idCollection.insert(id);
     return NITC::kOK;
   }
+  RetCode Found(ARpObject& table) {
+    smlookup::AppendAllNames(table, pairs);
+    idCollection.insert(table.GetID());
+    return NITC::kOK;
+  }
   RetCode Ambiguous(const VoidIDVector& ids, RetCode code) {
     smlookup::AppendCandidates(pRp, ids, candidates);
     return code;
   }
   // The outcome of a query of presentation tables; one match is Found.
-  RetCode FromTables(const VoidIDVector& ids) {
-    if (ids.size() == 1) return Found(ids.front());
-    if (ids.size() > 1) return Ambiguous(ids, NITC::kAmbiguousTable);
+  RetCode FromTables(const Objects& tables) {
+    if (tables.size() == 1) return Found(*tables.front());
+    if (tables.size() > 1) {
+      VoidIDVector ids;
+      for (const ARpObject* p : tables) ids.push_back(p->GetID());
+      return Ambiguous(ids, NITC::kAmbiguousTable);
+    }
     return CodeFromCount(0, bFoundInaccessible);
   }
-  VoidIDVector QueryTables(const QualifiedName& name) {
-    VoidIDVector ids;
-    NITC::QueryWithSecurity(pRp, FlexibleNameView(kPresentationTables, name, true), ids, bProject, bFoundInaccessible);
-    return ids;
+  // The readable presentation tables the name fits, as the objects found:
+  // the one table of a resolved name is named without a probe by id.
+  Objects QueryTables(const QualifiedName& name) {
+    Objects tables;
+    smlookup::QueryReadable(pRp, FlexibleNameView(kPresentationTables, name, true), tables, bProject,
+                            bFoundInaccessible);
+    return tables;
   }
   // name searched in a subject area; security refusals seen earlier in the
   // lookup still turn "no such table" into "no table you may read".
@@ -374,8 +415,8 @@ struct TreeLookup {
     if (name.size() == 2) {
       QualifiedName widened;
       NITC::AddSchemaForCrystalReport(name, widened, false);
-      const VoidIDVector ids = QueryTables(widened);
-      if (!ids.empty()) return FromTables(ids);
+      const Objects tables = QueryTables(widened);
+      if (!tables.empty()) return FromTables(tables);
       if (!pRp->GetDefaultSubjectAreaName(true).empty()) {
         const Ref<ACatalogFolder> area = GetDefaultCatalogFolder(pRp, true, bProject);
         if (!area.IsNull()) {

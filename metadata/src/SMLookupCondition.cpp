@@ -14,8 +14,9 @@
 namespace smlookup {
 
 TypeID TypeOf(const ARpObject& obj) {
-  const AMetaClass* meta = obj.GetMetaClass();
-  return meta ? meta->GetTypeID() : obj.GetTypeID();
+  // A type's meta class bears the type's own id, and a type without one
+  // answers its id: the object's id either way, without the table lookup.
+  return obj.GetTypeID();
 }
 
 bool IsEligible(const TypeIDVector& eligibleTypes, TypeID type) {

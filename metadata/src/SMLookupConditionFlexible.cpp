@@ -64,18 +64,29 @@ bool IsOneOfTheNames(const VXString& name, const ARpObject& obj) {
 
 namespace smlookup {
 
-bool IsNameFlexibleMatch(const Ref<ARpObject>& rpObj, const QualifiedName& flexibleName) {
-  const ARpObject* p = rpObj.Get();
-  if (!p) return false;
+namespace {
+// The subject area of a presentation table: its nearest container of that
+// type, as AEntityFolder::GetCatalogFolder finds it, read without handles
+// (the match runs for every candidate of every lookup). Objects are made
+// only by the type table, one class per type id, so the ids tell the
+// classes apart without a cast.
+const ARpObject* SubjectAreaOf(const ARpObject& table) {
+  if (table.GetTypeID() != kTIDAEntityFolder) return nullptr;
+  for (const ARpObject* p = table.GetParentPointer(); p; p = p->GetParentPointer()) {
+    if (p->GetTypeID() == kTIDACatalogFolder) return p;
+  }
+  return nullptr;
+}
 
+// IsNameFlexibleMatch of a live object whose type (TypeOf) the caller knows.
+bool IsNameFlexibleMatch(const ARpObject* p, TypeID type, const QualifiedName& flexibleName) {
   // A presentation table answers to its former names as well: the names a
   // query may still use after the table was renamed.
-  const bool bIsAEntityFolder = smlookup::TypeOf(*p) == kTIDAEntityFolder;
-  Ref<ACatalogFolder> area;
+  const bool bIsAEntityFolder = type == kTIDAEntityFolder;
+  const ARpObject* area = nullptr;
   if (bIsAEntityFolder) {
-    const Ref<AEntityFolder> table(rpObj);
-    if (!table.IsNull()) area = table->GetCatalogFolder();
-    if (area.IsNull()) return false;
+    area = SubjectAreaOf(*p);
+    if (!area) return false;
   }
 
   const std::size_t nFlexible = flexibleName.size();
@@ -112,16 +123,24 @@ bool IsNameFlexibleMatch(const Ref<ARpObject>& rpObj, const QualifiedName& flexi
   if (stopPos == nFlexible) return true;
   if (!bRestMatches) return false;
   if (!bFirstMatches && bFirstFromSegment && bIsAEntityFolder && nFlexible == nQualified &&
-      IsOneOfTheNames(flexibleName[0], *area.Get())) {
+      IsOneOfTheNames(flexibleName[0], *area)) {
     bFirstMatches = true;
   }
   return bFirstMatches;
 }
+}  // namespace
+
+bool IsNameFlexibleMatch(const Ref<ARpObject>& rpObj, const QualifiedName& flexibleName) {
+  const ARpObject* p = rpObj.Get();
+  return p && IsNameFlexibleMatch(p, smlookup::TypeOf(*p), flexibleName);
+}
 
 bool FlexibleMatches(const FlexibleFields& f, const Ref<ARpObject>& rpObj) {
   const ARpObject* p = rpObj.Get();
-  if (!p || !IsEligible(f.m_types, TypeOf(*p))) return false;
-  if (f.m_bFlexibleNameMatch) return IsNameFlexibleMatch(rpObj, f.m_name);
+  if (!p) return false;
+  const TypeID type = TypeOf(*p);
+  if (!IsEligible(f.m_types, type)) return false;
+  if (f.m_bFlexibleNameMatch) return IsNameFlexibleMatch(p, type, f.m_name);
   if (f.m_bAliasMatching) return p->IsNameOrAlias(f.m_objectName);
   return BaseStringUtil::IsCaseInsensitiveMatch(f.m_objectName, p->GetName());
 }

@@ -21,9 +21,9 @@ std::size_t ForEachSegmentInnermostFirst(const ARpObject& obj, Visit visit) {
   visit(cur->GetName());
   std::size_t n = 1;
   for (const ARpObject* parent = cur->GetParentPointer(); parent; parent = parent->GetParentPointer()) {
-    const AMetaClass* meta = cur->GetMetaClass();
-    for (int i = RpObject::AccordionDepth(meta ? meta->GetTypeID() : cur->GetTypeID(), parent->GetTypeID()); i > 0;
-         --i, ++n) {
+    // A type's meta class bears the type's own id, so the object's id is
+    // read directly rather than through the type table.
+    for (int i = RpObject::AccordionDepth(cur->GetTypeID(), parent->GetTypeID()); i > 0; --i, ++n) {
       visit(kEmpty);
     }
     visit(parent->GetName());

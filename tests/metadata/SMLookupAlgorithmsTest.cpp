@@ -587,6 +587,51 @@ TEST_F(LookupAlgorithms, AllNamesOfAnObject) {
   EXPECT_EQ(pairs, expected);
 }
 
+// The names follow the levels of the containers: a physical table has a
+// catalog and a schema level whether or not it has such containers, a
+// presentation table in a folder bears the folder's name, not an empty level.
+// Each former name replaces the last segment only, in the order they were
+// given, after the name itself.
+TEST(LookupAlgorithmsNames, EveryNameFollowsTheLevelsOfTheContainers) {
+  ARpGateway rp;
+  RpBuilder b(rp);
+  const auto db = b.Add(kTIDADatabase, U"Warehouse");
+  const auto direct = db.Child(kTIDATable, U"Facts");
+  direct.Alias(U"Old Facts");
+  const auto catalog = db.Child(kTIDACatalog, U"Main");
+  const VoidID inCatalog = catalog.Child(kTIDATable, U"Dim");
+  const auto schema = catalog.Child(kTIDASchema, U"Dbo");
+  const VoidID inSchema = schema.Child(kTIDATable, U"Orders");
+  const auto area = b.Add(kTIDACatalogFolder, U"Sales");
+  const auto folder = area.Child(kTIDASchemaFolder, U"More");
+  const auto nested = folder.Child(kTIDAEntityFolder, U"Order Lines");
+  nested.Alias(U"Lines").Alias(U"A much longer former name than the name itself");
+
+  QualifiedNameIDPairVector pairs;
+  GatherAllQualifiedNameIDPairsForAnObject(&rp, pairs, direct);
+  GatherAllQualifiedNameIDPairsForAnObject(&rp, pairs, inCatalog);
+  GatherAllQualifiedNameIDPairsForAnObject(&rp, pairs, inSchema);
+  GatherAllQualifiedNameIDPairsForAnObject(&rp, pairs, nested);
+  const QualifiedNameIDPairVector expected{
+      {{U"Warehouse", U"", U"", U"Facts"}, direct},
+      {{U"Warehouse", U"", U"", U"Old Facts"}, direct},
+      {{U"Warehouse", U"Main", U"", U"Dim"}, inCatalog},
+      {{U"Warehouse", U"Main", U"Dbo", U"Orders"}, inSchema},
+      {{U"Sales", U"More", U"Order Lines"}, nested},
+      {{U"Sales", U"More", U"Lines"}, nested},
+      {{U"Sales", U"More", U"A much longer former name than the name itself"}, nested}};
+  EXPECT_EQ(pairs, expected);
+
+  // The tree lookup answers the same names for the one table it finds.
+  VoidIDSet tables;
+  VoidID found;
+  EXPECT_EQ(
+      NITC::LookupFolderTree({U"sales", U"more", U"LINES"}, pairs, &rp, kSME_Logical, tables, found, false, false),
+      NITC::kOK);
+  EXPECT_EQ(pairs, QualifiedNameIDPairVector(expected.begin() + 4, expected.end()));
+  EXPECT_EQ(tables, VoidIDSet{nested});
+}
+
 // Nested presentation folders are not in the sample: a small repository.
 TEST(LookupAlgorithmsNested, SubFoldersAndMatchesBelowThem) {
   ARpGateway rp;

@@ -203,12 +203,15 @@ TEST(LookupConditionHints, GatewayVisitsOnlyCandidates) {
   EXPECT_TRUE(r.Lookup(anyName).empty());
   EXPECT_EQ(anyName.m_visits, 44);
 
+  // A hint borrows from its condition, which therefore outlives it here.
   LookupHint hint;
-  ASSERT_TRUE(Named(TypeIDVector{kTIDATable, kTIDACubeTable}, U"X", QualifiedName{}, false).GetLookupHint(hint));
+  const Named tables(TypeIDVector{kTIDATable, kTIDACubeTable}, U"X", QualifiedName{}, false);
+  ASSERT_TRUE(tables.GetLookupHint(hint));
   EXPECT_TRUE(hint.m_bHasTypes && hint.m_bHasName);
-  EXPECT_EQ(hint.m_types, (TypeIDVector{kTIDATable, kTIDACubeTable}));
+  EXPECT_EQ(TypeIDVector(hint.m_types.begin(), hint.m_types.end()), (TypeIDVector{kTIDATable, kTIDACubeTable}));
   EXPECT_EQ(hint.m_name, U"X");
-  ASSERT_TRUE(Named(kTIDATable, QualifiedName{U"A", U""}, false).GetLookupHint(hint));
+  const Named unnamed(kTIDATable, QualifiedName{U"A", U""}, false);
+  ASSERT_TRUE(unnamed.GetLookupHint(hint));
   EXPECT_FALSE(hint.m_bHasName);
   EXPECT_FALSE(WildcardNameCondition(U"Ord*", false).GetLookupHint(hint));
 }

@@ -37,6 +37,24 @@ TEST(Conditions, LookupVisitsOnlyIndexCandidates) {
   EXPECT_GT(scan.visits, 50);
 }
 
+// The object form answers what the id form does, in the same order, and
+// starts from an empty list.
+TEST(Conditions, LookupObjectsAsObjects) {
+  SampleRepository s;
+  auto idsOf = [](const std::vector<ARpObject*>& objects) {
+    VoidIDVector ids;
+    for (const ARpObject* p : objects) ids.push_back(p->GetID());
+    return ids;
+  };
+  std::vector<ARpObject*> found{nullptr};
+  s.rp.LookupObjects(TypedObjectNameCondition(kTIDAColumn, U"id", false), found);
+  EXPECT_EQ(idsOf(found), (VoidIDVector{s.orderId, s.itemId}));
+  s.rp.LookupObjects(InterfaceTypeCondition(TypeIDVector{kTIDATable, kTIDADatabase, kTIDATable}), found);
+  EXPECT_EQ(idsOf(found), (VoidIDVector{s.orders, s.items, s.catTable, s.db}));
+  s.rp.LookupObjects(TypedObjectNameCondition(kTIDATable, U"id", false), found);
+  EXPECT_TRUE(found.empty());
+}
+
 TEST(Conditions, AliasMatchingThroughTheIndex) {
   SampleRepository s;
   VoidIDVector ids;

@@ -98,6 +98,37 @@ TEST(Session, ReadAuthorizationInheritsAndHooks) {
   EXPECT_EQ(calls, 2);
 }
 
+// The check of an object in hand: the same inheritance of denials down the
+// containers, the same hook, and a deleted object is never readable.
+TEST(Session, ReadAuthorizationOfAnObjectInHand) {
+  HookGuard hooks;
+  SampleRepository s;
+  ARpObject& column = *s.rp.GetObject(s.presId);
+  ARpObject& table = *s.rp.GetObject(s.presOrders);
+  EXPECT_TRUE(Authorization::IsAuthorizedToRead(&s.rp, column));
+  s.rp.DenyRead(s.presOrders);
+  EXPECT_TRUE(s.rp.IsReadDenied(column));
+  EXPECT_FALSE(Authorization::IsAuthorizedToRead(&s.rp, column));
+  EXPECT_FALSE(Authorization::IsAuthorizedToRead(&s.rp, table));
+  EXPECT_FALSE(s.rp.IsReadDenied(*s.rp.GetObject(s.sa)));
+  EXPECT_FALSE(Authorization::IsAuthorizedToRead(nullptr, column));
+  s.rp.ClearReadDenials();
+  VoidIDVector asked;
+  Authorization::g_externalAuthorizationHook = [&](ARpGateway*, const Ref<ARpObject>& obj) {
+    asked.push_back(obj.GetID());
+    return obj->GetName() != U"Amount";
+  };
+  EXPECT_TRUE(Authorization::IsAuthorizedToRead(&s.rp, column));
+  EXPECT_FALSE(Authorization::IsAuthorizedToRead(&s.rp, *s.rp.GetObject(s.presAmount)));
+  EXPECT_EQ(asked, (VoidIDVector{s.presId, s.presAmount}));
+  // A handle keeps a deleted object alive, but nobody may read it.
+  const Ref<ARpObject> held = s.rp.GetObject(s.presAmount);
+  ASSERT_TRUE(s.rp.DeleteObject(s.presAmount, false));
+  asked.clear();
+  EXPECT_FALSE(Authorization::IsAuthorizedToRead(&s.rp, *held.m_pObj));
+  EXPECT_TRUE(asked.empty());
+}
+
 TEST(Session, SigningOnTakesTheUsersReadDenials) {
   SampleRepository s;
   RpBuilder& b = s.b;

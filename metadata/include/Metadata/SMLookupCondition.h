@@ -31,6 +31,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "Metadata/SMExprType.h"
@@ -68,6 +69,7 @@ struct QualifiedNameIDPair {
 
   QualifiedNameIDPair() = default;
   QualifiedNameIDPair(const QualifiedName& qName, const VoidID& id) : m_qName(qName), m_id(id) {}
+  QualifiedNameIDPair(QualifiedName&& qName, const VoidID& id) : m_qName(std::move(qName)), m_id(id) {}
 
   // Same identifier and the same segments.
   friend bool operator==(const QualifiedNameIDPair& a, const QualifiedNameIDPair& b) {

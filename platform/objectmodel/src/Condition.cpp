@@ -89,7 +89,7 @@ const uint8* TypedObjectNameCondition::FromByteVector(ARpGateway* pRp, const uin
 bool TypedObjectNameCondition::GetLookupHint(LookupHint& hint) const {
   ObjectNameCondition::GetLookupHint(hint);
   hint.m_bHasTypes = true;
-  hint.m_types = {m_typeID};
+  hint.m_types = std::span<const TypeID>(&m_typeID, 1);
   return true;
 }
 

@@ -75,8 +75,13 @@ ExternalAuthorizationHook g_externalAuthorizationHook;
 bool IsAuthorizedToRead(ARpGateway* pRp, const VoidID& id) {
   if (!pRp) return false;
   Ref<ARpObject> obj = pRp->GetObject(id);
-  if (obj.IsNull() || pRp->IsReadDenied(id)) return false;
-  if (g_externalAuthorizationHook) return g_externalAuthorizationHook(pRp, obj);
+  if (obj.IsNull()) return false;
+  return IsAuthorizedToRead(pRp, *obj);
+}
+
+bool IsAuthorizedToRead(ARpGateway* pRp, ARpObject& obj) {
+  if (!pRp || obj.IsDeleted() || pRp->IsReadDenied(obj)) return false;
+  if (g_externalAuthorizationHook) return g_externalAuthorizationHook(pRp, Ref<ARpObject>(&obj));
   return true;
 }
 }  // namespace Authorization

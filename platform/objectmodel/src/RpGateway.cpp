@@ -18,7 +18,7 @@ namespace {
 // FNV-1a over the case-folded code points, NULs left out, with a final mix:
 // the one pass over a name that both name keys start from. Names equal
 // without regard to case (and to NULs) hash alike.
-std::uint64_t FoldedNameHash(const VXString& name) {
+std::uint64_t FoldedNameHash(std::u32string_view name) {
   std::uint64_t h = 1469598103934665603ull;
   for (char32_t c : name) {
     if (c == 0) continue;
@@ -179,7 +179,9 @@ ARpGateway::~ARpGateway() {
 
 ARpObject* ARpGateway::Find(const VoidID& id) const { return m_byID.FindOne(IDKey(id)); }
 
-std::uint64_t ARpGateway::NameKey(TypeID type, const VXString& name) { return NameKeyOf(type, FoldedNameHash(name)); }
+std::uint64_t ARpGateway::NameKey(TypeID type, std::u32string_view name) {
+  return NameKeyOf(type, FoldedNameHash(name));
+}
 
 void ARpGateway::IndexName(ARpObject* obj, const VXString& name) {
   if (!m_bBulkLoad) m_byName.Insert(NameKey(obj->GetTypeID(), name), obj);
@@ -312,7 +314,7 @@ bool ARpGateway::CollectOnPath(const LookupHint& hint, std::vector<ARpObject*>& 
   // writes like an empty one); for an empty first segment (it may stand for
   // a NUL-only top-level name, which no index probe finds); and for a name
   // too short to have a parent.
-  const VXStringVector& path = hint.m_path;
+  const std::span<const VXString> path = hint.m_path;
   if (m_bBulkLoad || path.size() < 2 || path.front().empty() || path.back().empty()) return false;
   for (const VXString& segment : path) {
     if (segment.find(U'\0') != VXString::npos) return false;
@@ -365,7 +367,7 @@ void ARpGateway::CollectCandidates(const LookupHint& hint, std::vector<ARpObject
   // Each type once, in the order given; the type order holds each once
   // already, and a hint's few types are checked against those before them
   // rather than copied into a list of their own.
-  const TypeIDVector& types = hint.m_bHasTypes ? hint.m_types : m_typeOrder;
+  const std::span<const TypeID> types = hint.m_bHasTypes ? hint.m_types : std::span<const TypeID>(m_typeOrder);
   std::vector<ARpObject*> onPath;
   const bool bOnPath = hint.m_bHasName && hint.m_bHasPath && CollectOnPath(hint, onPath);
   for (auto itType = types.begin(); itType != types.end(); ++itType) {
@@ -407,13 +409,18 @@ void ARpGateway::CollectCandidates(const LookupHint& hint, std::vector<ARpObject
 
 void ARpGateway::LookupObjects(const ACondition& condition, VoidIDVector& objIDs) {
   objIDs.clear();
+  std::vector<ARpObject*> found;
+  LookupObjects(condition, found);
+  objIDs.reserve(found.size());
+  for (const ARpObject* p : found) objIDs.push_back(p->GetID());
+}
+
+void ARpGateway::LookupObjects(const ACondition& condition, std::vector<ARpObject*>& objects) {
+  objects.clear();
   LookupHint hint;
   if (!condition.GetLookupHint(hint)) hint = LookupHint();
-  std::vector<ARpObject*> candidates;
-  CollectCandidates(hint, candidates);
-  for (ARpObject* p : candidates) {
-    if (condition(Ref<ARpObject>(p))) objIDs.push_back(p->GetID());
-  }
+  CollectCandidates(hint, objects);
+  std::erase_if(objects, [&](ARpObject* p) { return !condition(Ref<ARpObject>(p)); });
 }
 
 void ARpGateway::FindChildrenByName(const VoidID& parent, TypeID type, const VXString& name, VoidIDVector& out) {
@@ -837,7 +844,13 @@ void ARpGateway::SetCurrentUser(const VXString& user, const VXString& password) 
 
 bool ARpGateway::IsReadDenied(const VoidID& id) const {
   if (m_deniedRead.empty()) return false;
-  for (const ARpObject* p = Find(id); p; p = p->m_pParent) {
+  const ARpObject* p = Find(id);
+  return p && IsReadDenied(*p);
+}
+
+bool ARpGateway::IsReadDenied(const ARpObject& obj) const {
+  if (m_deniedRead.empty()) return false;
+  for (const ARpObject* p = &obj; p; p = p->m_pParent) {
     if (m_deniedRead.count(p->GetID())) return true;
   }
   return false;

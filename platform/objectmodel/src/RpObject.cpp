@@ -66,7 +66,7 @@ void ARpObject::GetAliases(VXStringVector& aliases) const {
 
 const VXStringVector& ARpObject::GetAliasList() const { return m_extra ? m_extra->m_aliases : kNoAliases; }
 
-bool ARpObject::IsNameOrAlias(const VXString& name) const {
+bool ARpObject::IsNameOrAlias(std::u32string_view name) const {
   if (VXCaseFold::Equal(m_name, name)) return true;
   for (const VXString& a : GetAliasList()) {
     if (VXCaseFold::Equal(a, name)) return true;

@@ -26,7 +26,9 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <stdexcept>
+#include <string_view>
 
 #include "objectmodel/Ref.h"
 #include "objectmodel/RpObject.h"
@@ -43,12 +45,15 @@ class UnsupportedLanguage : public std::runtime_error {
   QueryLanguage m_lang;
 };
 
-// What a condition tells the gateway about the objects it can accept.
+// What a condition tells the gateway about the objects it can accept. The
+// hint borrows the condition's own types and names (nothing is copied on a
+// lookup's way to the index): it is valid while the condition that filled it
+// lives and is not changed.
 struct LookupHint {
   bool m_bHasTypes = false;
-  TypeIDVector m_types;  // only these types can match
+  std::span<const TypeID> m_types;  // only these types can match
   bool m_bHasName = false;
-  VXString m_name;  // only objects with this name or alias (any case) can match
+  std::u32string_view m_name;  // only objects with this name or alias (any case) can match
   // Only objects whose written qualified name is m_path (segments outermost
   // first, the last one m_name; an empty segment is a level without a name
   // of its own) can match, ignoring case; with m_bPathAliases the object
@@ -57,7 +62,7 @@ struct LookupHint {
   // bears the name.
   bool m_bHasPath = false;
   bool m_bPathAliases = false;
-  VXStringVector m_path;
+  std::span<const VXString> m_path;
 };
 
 class ACondition {

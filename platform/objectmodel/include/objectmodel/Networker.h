@@ -97,6 +97,8 @@ extern ExternalAuthorizationHook g_externalAuthorizationHook;
 // any container is denied to the user, and the external hook (if any)
 // agrees.
 bool IsAuthorizedToRead(ARpGateway* pRp, const VoidID& id);
+// The same for a live object of pRp in hand (no probe by id).
+bool IsAuthorizedToRead(ARpGateway* pRp, ARpObject& obj);
 }  // namespace Authorization
 
 // The repository manager: tells registered sinks about repositories that

@@ -72,6 +72,9 @@ class ARpGateway {
   // each type, types in the order of the condition's hint (or of first
   // creation when it gives none). objIDs is emptied first.
   void LookupObjects(const ACondition& condition, VoidIDVector& objIDs);
+  // The same objects in the same order, for a caller that goes on to read
+  // them (no second probe by id). objects is emptied first.
+  void LookupObjects(const ACondition& condition, std::vector<ARpObject*>& objects);
   // Children of parent of one type (all types for 0) whose name or former
   // name equals name without regard to case; the fast path for resolving a
   // qualified name level by level. Appends to out.
@@ -184,6 +187,8 @@ class ARpGateway {
   void AllowRead(const VoidID& id) { m_deniedRead.erase(id); }
   void ClearReadDenials() { m_deniedRead.clear(); }
   bool IsReadDenied(const VoidID& id) const;
+  // The same for an object in hand.
+  bool IsReadDenied(const ARpObject& obj) const;
 
   // The session's default subject area. bCatalogSpecified tells that the
   // query named a catalog itself; the default then applies only when
@@ -250,7 +255,7 @@ class ARpGateway {
   // Adds alias to p's aliases and the name index unless p already has it.
   bool AppendAlias(ARpObject* p, const VXString& alias);
   void UnindexName(ARpObject* obj, const VXString& name);
-  static std::uint64_t NameKey(TypeID type, const VXString& name);
+  static std::uint64_t NameKey(TypeID type, std::u32string_view name);
   void AddToTypeIndex(ARpObject* obj);
   void RemoveFromTypeIndex(ARpObject* obj);
   void DetachTuples(const VoidID& id);

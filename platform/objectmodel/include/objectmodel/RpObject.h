@@ -25,6 +25,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <utility>
 #include <variant>
@@ -228,7 +229,7 @@ class ARpObject {
   const VXStringVector& GetAliasList() const;
   // Whether name equals the object's name or one of its former names,
   // without regard to case.
-  bool IsNameOrAlias(const VXString& name) const;
+  bool IsNameOrAlias(std::u32string_view name) const;
   // The same with a wildcard pattern (BaseStringUtil::IsWildcardCaseInsensitiveMatch).
   bool IsWildcardNameOrAlias(const VXString& pattern) const;
 
