@@ -13,6 +13,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "BareProbe.h"
 #include "Metadata/SMLookupCondition.h"
 #include "Metadata/SMUtil.h"
 #include "objectmodel/ObjectModel.h"
@@ -71,19 +72,10 @@ BENCHMARK(BM_GetRpObjectFromQualifiedName)->Arg(1000)->Arg(10000)->Arg(100000)->
 // qualified names of the same objects.
 void BM_UnorderedMapProbe(benchmark::State& state) {
   ARpGateway& rp = Repository(static_cast<std::size_t>(state.range(0)));
-  std::unordered_map<std::u32string, ARpObject*> map;
-  map.reserve(rp.GetObjectCount());
-  for (TypeID t : rp.GetKnownTypes()) {
-    VoidIDVector ids;
-    rp.GetObjectIDsOfType(t, ids);
-    for (const VoidID& id : ids) {
-      Ref<ARpObject> obj = rp.GetObject(id);
-      map.emplace(MetadataUtil::GenerateQualifiedName(obj) + ToVXString(std::to_string(t)), obj.Get());
-    }
-  }
+  const std::unordered_map<std::u32string, ARpObject*> map = bench::MapOfWrittenNames(rp);
   std::vector<std::u32string> keys;
   for (const Ref<ARpObject>& obj : RandomObjects(rp, kProbes, 7)) {
-    keys.push_back(MetadataUtil::GenerateQualifiedName(obj) + ToVXString(std::to_string(obj->GetTypeID())));
+    keys.push_back(bench::WrittenNameKey(obj, obj->GetTypeID()));
   }
   std::size_t i = 0;
   for (auto _ : state) {

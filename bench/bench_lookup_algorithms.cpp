@@ -14,6 +14,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "BareProbe.h"
 #include "Metadata/SMLookupCondition.h"
 #include "Metadata/SMUtil.h"
 #include "objectmodel/ObjectModel.h"
@@ -192,20 +193,10 @@ BENCHMARK(BM_PhysicalTableConcatenatedCatalog);
 // as many objects as the repository holds.
 void BM_UnorderedMapProbe(benchmark::State& state) {
   ARpGateway& rp = Repository();
-  std::unordered_map<std::u32string, ARpObject*> map;
-  map.reserve(rp.GetObjectCount());
-  for (TypeID t : rp.GetKnownTypes()) {
-    VoidIDVector ids;
-    rp.GetObjectIDsOfType(t, ids);
-    for (const VoidID& id : ids) {
-      Ref<ARpObject> obj = rp.GetObject(id);
-      map.emplace(MetadataUtil::GenerateQualifiedName(obj) + ToVXString(std::to_string(t)), obj.Get());
-    }
-  }
+  const std::unordered_map<std::u32string, ARpObject*> map = bench::MapOfWrittenNames(rp);
   std::vector<std::u32string> keys;
   for (const VoidID& id : RandomOfType(rp, kTIDAEntityFolder, 3)) {
-    keys.push_back(MetadataUtil::GenerateQualifiedName(rp.GetObject(id)) +
-                   ToVXString(std::to_string(kTIDAEntityFolder)));
+    keys.push_back(bench::WrittenNameKey(rp.GetObject(id), kTIDAEntityFolder));
   }
   std::size_t i = 0, found = 0;
   for (auto _ : state) {
