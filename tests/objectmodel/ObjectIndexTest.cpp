@@ -86,6 +86,47 @@ TEST(ObjectHashIndex, AgreesWithAMultimapUnderChurn) {
   EXPECT_EQ(index.Size(), 0u);
 }
 
+TEST(ObjectHashIndex, LargeBatchesAgreeWithAMultimap) {
+  // Batches large enough to be dealt out by region: into a table reserved
+  // for them, into one that grows on the way, and into one that holds
+  // entries already; keys shared by many entries, and neighbouring keys.
+  std::vector<std::uint64_t> storage(50000);
+  auto objectAt = [&](std::size_t i) { return reinterpret_cast<ARpObject*>(&storage[i]); };
+  std::mt19937_64 random(8);
+  auto batch = [&](std::size_t n) {
+    std::vector<std::pair<std::uint64_t, ARpObject*>> entries;
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::uint64_t key = random() % 3 == 0 ? random() % 500 : random() % 2 ? random() : (1ull << 32) + i;
+      entries.emplace_back(key, objectAt(random() % storage.size()));
+    }
+    return entries;
+  };
+  for (int shape = 0; shape < 3; ++shape) {
+    ObjectHashIndex index;
+    std::multimap<std::uint64_t, ARpObject*> reference;
+    if (shape == 0) index.Reserve(150000);
+    if (shape == 2) {
+      for (const auto& [k, obj] : batch(1000)) {
+        index.Insert(k, obj);
+        reference.emplace(k, obj);
+      }
+    }
+    const auto entries = batch(100000);
+    index.InsertAll(entries);
+    for (const auto& [k, obj] : entries) reference.emplace(k, obj);
+    ASSERT_EQ(index.Size(), reference.size()) << shape;
+    for (auto it = reference.begin(); it != reference.end(); it = reference.upper_bound(it->first)) {
+      std::vector<ARpObject*> found, expected;
+      index.Find(it->first, found);
+      for (auto [a, b] = reference.equal_range(it->first); a != b; ++a) expected.push_back(a->second);
+      ASSERT_EQ(Sorted(found), Sorted(expected)) << shape << " key " << it->first;
+    }
+    std::vector<ARpObject*> none;
+    index.Find(1ull << 40, none);
+    EXPECT_TRUE(none.empty());
+  }
+}
+
 TEST(ChildNameIndex, FollowsRenamesMovesAndDeletions) {
   ARpGateway rp;
   RpBuilder b(rp);

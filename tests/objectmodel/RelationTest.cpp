@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "SampleRepository.h"
 
 namespace {
@@ -200,6 +202,112 @@ TEST(Multiplicity, CheckCardinality) {
       {{kZero, kMany, 0, 3}, 4, false}, {{kZero, kMany, 2, 0}, 1, false}, {{kUnknown, kUnknown, 0, 0}, 2, true},
   };
   for (const Case& c : cases) EXPECT_EQ(c.m.CheckCardinality(c.count), c.ok) << c.count;
+}
+
+// The same tuples into two gateways built alike, one batch against one by
+// one: the same refusal, the same handles, each object seeing the same
+// tuples in the same order, before and after edits.
+struct TwinModel {
+  ARpGateway rp;
+  RpBuilder b{rp};
+  std::vector<VoidID> objects;
+  TwinModel() {
+    auto db = b.Add(kTIDADatabase, U"DB");
+    objects.push_back(db);
+    for (int t = 0; t < 4; ++t) {
+      auto table = db.Child(kTIDATable, U"T" + ToVXString(std::to_string(t)));
+      objects.push_back(table);
+      for (int c = 0; c < 40; ++c) objects.push_back(table.Child(kTIDAColumn, U"C" + ToVXString(std::to_string(c))));
+      objects.push_back(table.Child(kTIDATableKey, U"K"));
+    }
+  }
+};
+
+void ExpectSameTuples(ARpGateway& a, ARpGateway& b, const std::vector<VoidID>& objects) {
+  for (const VoidID& id : objects) {
+    std::vector<std::uint32_t> ha, hb;
+    a.FindTuplesOf(id, ha);
+    b.FindTuplesOf(id, hb);
+    ASSERT_EQ(ha, hb) << ToNarrow(id.ToString());
+    for (std::uint32_t h : ha) {
+      ASSERT_NE(b.GetTuple(h), nullptr);
+      EXPECT_EQ(a.GetTuple(h)->m_rel, b.GetTuple(h)->m_rel);
+      EXPECT_EQ(a.GetTuple(h)->m_args, b.GetTuple(h)->m_args);
+    }
+  }
+}
+
+TEST(Relations, BatchInsertAgreesWithOneByOne) {
+  TwinModel one, batch;
+  const std::vector<VoidID>& o = one.objects;
+  std::vector<ARpGateway::RelTuple> tuples;
+  std::mt19937 random(11);
+  for (int i = 0; i < 3000; ++i) {
+    const VoidID x = o[random() % o.size()];
+    const VoidID y = o[random() % o.size()];
+    if (random() % 5 == 0) {
+      tuples.push_back({RpRel::kComplexJoin, {x, y, o[random() % o.size()]}});
+    } else {
+      tuples.push_back({random() % 2 ? RpRel::kKeyColumn : RpRel::kForeignKeyColumns, {x, y}});
+    }
+    // Some tuples again, some with one object twice.
+    if (random() % 7 == 0) tuples.push_back(tuples[random() % tuples.size()]);
+    if (random() % 50 == 0) tuples.push_back({RpRel::kKeyColumn, {x, x}});
+  }
+  const std::size_t n = tuples.size();
+  std::vector<ARpGateway::RelTuple> given = tuples;
+  EXPECT_EQ(batch.rp.InsertTuples(given), n);
+  for (const auto& t : tuples) ASSERT_NE(one.rp.InsertTuple(t.m_rel, t.m_args), ARpGateway::kNoTuple);
+  ExpectSameTuples(one.rp, batch.rp, o);
+  // Edits after the batch see the same lists.
+  for (int i = 0; i < 200; ++i) {
+    const std::uint32_t h = static_cast<std::uint32_t>(random() % n);
+    const int delta = static_cast<int>(random() % 5) - 2;
+    if (random() % 2) {
+      EXPECT_EQ(one.rp.EraseTuple(h), batch.rp.EraseTuple(h));
+    } else {
+      EXPECT_EQ(one.rp.MoveTupleByHandle(h, delta), batch.rp.MoveTupleByHandle(h, delta));
+    }
+  }
+  one.rp.DeleteObject(o[5]);
+  batch.rp.DeleteObject(o[5]);
+  ExpectSameTuples(one.rp, batch.rp, o);
+}
+
+TEST(Relations, BatchInsertStopsWhereOneByOneIsRefused) {
+  TwinModel one, batch;
+  const std::vector<VoidID>& o = one.objects;
+  const VoidID table = o[1], otherTable = o[43], column = o[2];
+  const std::vector<ARpGateway::RelTuple> tuples = {
+      {RpRel::kKeyColumn, {o[3], o[42]}},
+      {RpRel::kKeyColumn, {o[4], o[42]}},
+      {RpRel::kKeyColumn, {o[3], o[42]}},
+      // A containment link moves the column to the other table.
+      {RpRel::kContainment, {otherTable, column}},
+      {RpRel::kKeyColumn, {column, o[42]}},
+      {RpRel::kKeyColumn, {o[4], o[42]}},
+      {RpRel::kKeyColumn, {o[6], VoidID(3001, 999)}},  // no such object: refused
+      {RpRel::kKeyColumn, {o[7], o[42]}},
+  };
+  std::vector<ARpGateway::RelTuple> given = tuples;
+  EXPECT_EQ(batch.rp.InsertTuples(given), 6u);
+  // The refused tuple is still there to report.
+  EXPECT_EQ(given[6].m_args, tuples[6].m_args);
+  for (std::size_t i = 0; i < 6; ++i) one.rp.InsertTuple(tuples[i].m_rel, tuples[i].m_args);
+  ExpectSameTuples(one.rp, batch.rp, o);
+  EXPECT_EQ(batch.rp.GetObject(column)->GetParentPointer()->GetID(), otherTable);
+  EXPECT_NE(batch.rp.GetObject(table)->GetChildPointers().front()->GetID(), column);
+  std::vector<std::uint32_t> handles;
+  batch.rp.FindTuplesOf(o[7], handles);
+  EXPECT_TRUE(handles.empty());
+  // Into a gateway that has tuples already, the same rules one by one.
+  std::vector<ARpGateway::RelTuple> more = {{RpRel::kKeyColumn, {o[8], o[42]}}, {RpRel::kKeyColumn, {o[3], o[42]}}};
+  EXPECT_EQ(batch.rp.InsertTuples(more), 2u);
+  handles.clear();
+  batch.rp.FindTuplesOf(o[42], handles);
+  EXPECT_EQ(handles.size(), 4u);  // o[3], o[4], the moved column, o[8]
+  std::vector<ARpGateway::RelTuple> wrongArity = {{RpRel::kKeyColumn, {o[9]}}};
+  EXPECT_EQ(batch.rp.InsertTuples(wrongArity), 0u);
 }
 
 }  // namespace

@@ -43,6 +43,16 @@ TEST(BaseStringUtilCase, CaseInsensitiveMatchUsesFolding) {
   EXPECT_FALSE(bsu::IsMatch(U"A", U"a"));
 }
 
+TEST(BaseStringUtilCase, FoldCharOnBothSidesOfAscii) {
+  // Only the 26 capitals move within ASCII; the neighbours of the ranges stay.
+  const std::pair<char32_t, char32_t> rows[] = {
+      {U'@', U'@'},   {U'A', U'a'},   {U'Z', U'z'},   {U'[', U'['},   {U'`', U'`'},         {U'a', U'a'},
+      {U'z', U'z'},   {U'{', U'{'},   {0, 0},         {0x7F, 0x7F},   {0xC0, 0xE0},         {0xDF, 0xDF},
+      {0x130, 0x130}, {0x1E9E, 0xDF}, {0x3A3, 0x3C3}, {0x3C2, 0x3C3}, {0x110000, 0x110000},
+  };
+  for (const auto& [c, folded] : rows) EXPECT_EQ(VXCaseFold::FoldChar(c), folded) << std::hex << std::uint32_t(c);
+}
+
 TEST(BaseStringUtilCase, OnePolicyForHashEqualityAndOrder) {
   std::unordered_set<VXString, VXStringCaseInsensitiveHash, VXStringCaseInsensitiveEqual> set;
   set.insert(U"Привет");

@@ -162,6 +162,11 @@ TEST(VXString, ExactFormsRoundTripOrNameWhatTheyRefuse) {
   EXPECT_EQ(FromUtf16(u"\xD83D\xDE00"), U"\U0001F600");
   EXPECT_EQ(FromUtf16(std::u16string{char16_t(0xD83D), u'x', char16_t(0xDE00)}),
             (VXString{char32_t(0xD83D), U'x', char32_t(0xDE00)}));
+  // Appended to what is there; a lead surrogate at the very end stays.
+  VXString appended = U"x";
+  AppendFromUtf16(appended,
+                  std::u16string{u'a', char16_t(0xDE00), char16_t(0xD83D), char16_t(0xDE00), char16_t(0xD83D)});
+  EXPECT_EQ(appended, (VXString{U'x', U'a', char32_t(0xDE00), U'\U0001F600', char32_t(0xD83D)}));
   EXPECT_EQ(FindNonScalarValue(VXString(U"ab") + char32_t(0xDC00)), 2u);
   EXPECT_EQ(FindNonScalarValue(U"\U0010FFFF"), VXString::npos);
 }

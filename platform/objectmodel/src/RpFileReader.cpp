@@ -241,11 +241,6 @@ class Handler : public DefaultHandler {
     std::int64_t pos;  // -1: none
     Pos at;
   };
-  struct PendingTuple {
-    RelID rel;
-    VoidIDVector args;
-    Pos at;
-  };
   struct Frame {
     El el;
     bool bEsc;
@@ -291,6 +286,11 @@ class Handler : public DefaultHandler {
   std::string m_source;
   const bool m_bLinkAtOnce;
   const Locator* m_locator = nullptr;
+  // A type of the catalogue seen before, and the parent found last (objects
+  // are never deleted while the file loads, so the pointer stays good).
+  const AMetaClass* m_knownClass = nullptr;
+  VoidID m_lastParentID;
+  ARpObject* m_lastParent = nullptr;
   // The parent types of the type seen last.
   TypeID m_allowedFor = 0;
   const TypeIDVector* m_allowed = nullptr;
@@ -317,7 +317,8 @@ class Handler : public DefaultHandler {
   int m_blobNumber = 0;
 
   std::vector<ParentLink> m_links;
-  std::vector<PendingTuple> m_tuples;
+  std::vector<ARpGateway::RelTuple> m_tuples;
+  std::vector<Pos> m_tupleAt;
 };
 
 bool Handler::Unescape(VXString& s) {
@@ -402,15 +403,24 @@ bool ParseIDChars(std::basic_string_view<CharT> text, VoidID& id) {
   return true;
 }
 
+// A decimal number with an optional minus sign, the whole text; read from
+// the parser's UTF-16 or from collected text.
+template <class CharT>
+bool ParseDecimal(std::basic_string_view<CharT> text, std::int64_t& v) {
+  std::string s(text.size(), '\0');
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] > 0x7F) return false;
+    s[i] = static_cast<char>(text[i]);
+  }
+  auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+  return ec == std::errc() && p == s.data() + s.size() && !s.empty();
+}
+
 bool Handler::ParseIDText(const VXString& text, VoidID& id) { return ParseIDChars(std::u32string_view(text), id); }
 
 bool Handler::ParseID(const XMLCh* text, VoidID& id) { return ParseIDChars(std::u16string_view(text), id); }
 
-bool Handler::ParseInt(const VXString& text, std::int64_t& v) {
-  const std::string s = ToNarrow(text);
-  auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-  return ec == std::errc() && p == s.data() + s.size() && !s.empty();
-}
+bool Handler::ParseInt(const VXString& text, std::int64_t& v) { return ParseDecimal(std::u32string_view(text), v); }
 
 bool Handler::ParseHex(const VXString& text, ByteVector& bytes) {
   bytes.clear();
@@ -634,17 +644,24 @@ void Handler::StartObject(const Attributes& attrs) {
   const XMLCh* esc = nullptr;
   for (XMLSize_t i = 0, n = attrs.getLength(); i < n; ++i) {
     const XMLCh* q = attrs.getQName(i);
-    if (Equals(q, u"id")) {
-      idText = attrs.getValue(i);
-    } else if (Equals(q, u"name")) {
-      nameText = attrs.getValue(i);
-    } else if (Equals(q, u"parent")) {
-      parent = attrs.getValue(i);
-    } else if (Equals(q, u"pos")) {
-      pos = attrs.getValue(i);
-    } else if (Equals(q, u"esc")) {
-      esc = attrs.getValue(i);
+    const XMLCh** slot = nullptr;
+    switch (q[0]) {
+      case u'i':
+        if (Equals(q, u"id")) slot = &idText;
+        break;
+      case u'n':
+        if (Equals(q, u"name")) slot = &nameText;
+        break;
+      case u'p':
+        slot = Equals(q, u"parent") ? &parent : Equals(q, u"pos") ? &pos : nullptr;
+        break;
+      case u'e':
+        if (Equals(q, u"esc")) slot = &esc;
+        break;
+      default:
+        break;
     }
+    if (slot) *slot = attrs.getValue(i);
   }
   const bool bEsc = esc && Equals(esc, u"1");
   VoidID id;
@@ -656,7 +673,9 @@ void Handler::StartObject(const Attributes& attrs) {
     Fail("bad object id " + Quote(Narrow(idText)) + " (expected TYPE:NUMBER, e.g. 3001:7)");
     return;
   }
-  if (!AMetaClass::FromTypeID(id.m_interfaceTypeID)) {
+  if (!m_knownClass || m_knownClass->GetTypeID() != id.m_interfaceTypeID)
+    m_knownClass = AMetaClass::FromTypeID(id.m_interfaceTypeID);
+  if (!m_knownClass) {
     Fail("unknown type " + std::to_string(id.m_interfaceTypeID) + " in object id " + Quote(Narrow(idText)));
     return;
   }
@@ -675,9 +694,7 @@ void Handler::StartObject(const Attributes& attrs) {
     }
   }
   if (pos) {
-    VXString t;
-    AppendFromUtf16(t, pos);
-    if (link.parent.IsNull() || !ParseInt(t, link.pos) || link.pos < 0) {
+    if (link.parent.IsNull() || !ParseDecimal(std::u16string_view(pos), link.pos) || link.pos < 0) {
       Fail("bad pos " + Quote(Narrow(pos)) + " (a place among the parent's children: 0, 1, ...; needs parent)");
       return;
     }
@@ -687,7 +704,12 @@ void Handler::StartObject(const Attributes& attrs) {
   // reports that, in file order).
   ARpObject* parentNow = nullptr;
   if (m_bLinkAtOnce && !link.parent.IsNull() && link.pos < 0) {
-    parentNow = m_rp.GetObject(link.parent).Get();
+    // Siblings are listed together: their parent is the one found last.
+    if (link.parent != m_lastParentID || !m_lastParent) {
+      m_lastParentID = link.parent;
+      m_lastParent = m_rp.GetObject(link.parent).Get();
+    }
+    parentNow = m_lastParent;
     if (parentNow && !MayLiveUnder(id.m_interfaceTypeID, parentNow->GetTypeID())) parentNow = nullptr;
   }
   // The gateway refuses an id already taken; asking it first would cost a
@@ -874,9 +896,7 @@ void Handler::StartTuple(const Attributes& attrs) {
     return;
   }
   std::int64_t rel = 0;
-  VXString t;
-  AppendFromUtf16(t, relText);
-  if (!ParseInt(t, rel) || rel < INT32_MIN || rel > INT32_MAX) {
+  if (!ParseDecimal(std::u16string_view(relText), rel) || rel < INT32_MIN || rel > INT32_MAX) {
     Fail("bad relation number " + Quote(Narrow(relText)));
     return;
   }
@@ -889,29 +909,31 @@ void Handler::StartTuple(const Attributes& attrs) {
     Fail("relation 1 is containment: give the child a parent attribute instead");
     return;
   }
-  PendingTuple tuple{RelID(static_cast<std::int32_t>(rel)), {}, Here()};
-  VXString args;
-  AppendFromUtf16(args, argsText);
+  ARpGateway::RelTuple tuple{RelID(static_cast<std::int32_t>(rel)), {}};
+  // The ids are read where the parser left them.
+  const std::u16string_view args(argsText);
+  tuple.m_args.reserve(static_cast<std::size_t>(info->m_arity));
   std::size_t i = 0;
   while (i < args.size()) {
-    while (i < args.size() && args[i] == U' ') ++i;
+    while (i < args.size() && args[i] == u' ') ++i;
     const std::size_t start = i;
-    while (i < args.size() && args[i] != U' ') ++i;
+    while (i < args.size() && args[i] != u' ') ++i;
     if (i == start) break;
     VoidID id;
-    const VXString one = args.substr(start, i - start);
-    if (!ParseIDText(one, id) || id.IsNull()) {
-      Fail("bad id " + Quote(ToNarrow(one)) + " in tuple args (expected TYPE:NUMBER)");
+    const std::u16string_view one = args.substr(start, i - start);
+    if (!ParseIDChars(one, id) || id.IsNull()) {
+      Fail("bad id " + Quote(Narrow(std::u16string(one).c_str())) + " in tuple args (expected TYPE:NUMBER)");
       return;
     }
-    tuple.args.push_back(id);
+    tuple.m_args.push_back(id);
   }
-  if (static_cast<int>(tuple.args.size()) != info->m_arity) {
+  if (static_cast<int>(tuple.m_args.size()) != info->m_arity) {
     Fail("relation " + std::to_string(rel) + " (" + info->m_name + ") takes " + std::to_string(info->m_arity) +
-         " ids, this tuple has " + std::to_string(tuple.args.size()));
+         " ids, this tuple has " + std::to_string(tuple.m_args.size()));
     return;
   }
   m_tuples.push_back(std::move(tuple));
+  m_tupleAt.push_back(Here());
 }
 
 void Handler::endElement(const XMLCh* const, const XMLCh* const, const XMLCh* const) {
@@ -1050,18 +1072,16 @@ void Handler::Finish() {
     LinkDeferred(order);
   }
   if (Failed()) return;
-  m_rp.ReserveTuples(m_tuples.size());
-  for (const PendingTuple& t : m_tuples) {
-    if (m_rp.InsertTuple(t.rel, t.args) != ARpGateway::kNoTuple) continue;
-    for (const VoidID& a : t.args) {
-      if (m_rp.GetObject(a).IsNull()) {
-        Fail(t.at, "dangling reference: tuple argument " + ToNarrow(a.ToString()) + " is not in the file");
-        return;
-      }
+  const std::size_t done = m_rp.InsertTuples(m_tuples);
+  if (done == m_tuples.size()) return;
+  const ARpGateway::RelTuple& t = m_tuples[done];
+  for (const VoidID& a : t.m_args) {
+    if (m_rp.GetObject(a).IsNull()) {
+      Fail(m_tupleAt[done], "dangling reference: tuple argument " + ToNarrow(a.ToString()) + " is not in the file");
+      return;
     }
-    Fail(t.at, "the model refuses this tuple of relation " + std::to_string(t.rel.m_systemID));
-    return;
   }
+  Fail(m_tupleAt[done], "the model refuses this tuple of relation " + std::to_string(t.m_rel.m_systemID));
 }
 
 void Handler::LinkDeferred(const std::vector<const ParentLink*>& order) {

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <string>
 
+#include "RadixSort.h"
 #include "TypeTable.h"
 #include "Utility/BaseStringUtil.h"
 #include "Utility/DataBlobUtil.h"
@@ -78,16 +79,10 @@ void ARpGateway::Reserve(std::size_t count) {
   m_byParentAndName.Reserve(count);
 }
 
-void ARpGateway::ReserveTuples(std::size_t count) {
-  m_tuples.reserve(m_tuples.size() + count);
-  // Most tuples relate two objects, each listed once.
-  m_tuplesOf.reserve(m_tuplesOf.size() + 2 * count);
-}
-
 void ARpGateway::EndBulkLoad() {
   // Both name indexes are built here in one go: inserting a million random
   // keys one by one as objects arrive waits on memory for each, while a
-  // batch can fetch the slots ahead of the inserts.
+  // batch can be put in the order of the table (see InsertAll).
   m_bBulkLoad = false;
   m_byParentAndName.Clear();
   m_byName.Clear();
@@ -648,6 +643,90 @@ std::uint32_t ARpGateway::InsertTuple(RelID rel, const VoidIDVector& args) {
     m_tuplesOf[args[i]].push_back(h);
   }
   return h;
+}
+
+std::size_t ARpGateway::InsertTuples(std::vector<RelTuple>& tuples) {
+  std::size_t done = 0;
+  if (m_tuples.empty()) {
+    // The run that InsertTuple would take as it is: plain tuples whose
+    // arguments all resolve. Their slots are fetched a few tuples ahead.
+    constexpr std::size_t kAhead = 8;
+    for (; done < tuples.size(); ++done) {
+      if (done + kAhead < tuples.size()) {
+        for (const VoidID& a : tuples[done + kAhead].m_args) m_byID.Prefetch(IDKey(a));
+      }
+      const RelTuple& t = tuples[done];
+      const RpRel::RelationInfo* info = RpRel::GetRelationInfo(t.m_rel);
+      if (!info || t.m_rel == RpRel::kContainment || t.m_args.empty() ||
+          static_cast<int>(t.m_args.size()) != info->m_arity) {
+        break;
+      }
+      if (!std::all_of(t.m_args.begin(), t.m_args.end(), [&](const VoidID& a) { return Find(a) != nullptr; })) break;
+    }
+    InsertTuplesAtOnce(tuples, done);
+  }
+  for (; done < tuples.size(); ++done) {
+    if (InsertTuple(tuples[done].m_rel, tuples[done].m_args) == kNoTuple) break;
+  }
+  return done;
+}
+
+void ARpGateway::InsertTuplesAtOnce(std::vector<RelTuple>& tuples, std::size_t end) {
+  if (end == 0) return;
+  // A tuple equal to one before it is that one (InsertTuple's rule): both
+  // list the same first argument, so only tuples sharing it are compared.
+  std::vector<std::pair<std::uint64_t, std::uint32_t>> byFirst;
+  byFirst.reserve(end);
+  for (std::size_t i = 0; i < end; ++i)
+    byFirst.emplace_back(tuples[i].m_args[0].Packed(), static_cast<std::uint32_t>(i));
+  StableRadixSortByKey(byFirst);
+  std::vector<bool> repeated(end);
+  for (std::size_t run = 0; run < byFirst.size();) {
+    std::size_t runEnd = run + 1;
+    while (runEnd < byFirst.size() && byFirst[runEnd].first == byFirst[run].first) ++runEnd;
+    for (std::size_t j = run + 1; j < runEnd; ++j) {
+      const RelTuple& t = tuples[byFirst[j].second];
+      for (std::size_t k = run; k < j; ++k) {
+        const RelTuple& u = tuples[byFirst[k].second];
+        if (!repeated[byFirst[k].second] && u.m_rel == t.m_rel && u.m_args == t.m_args) {
+          repeated[byFirst[j].second] = true;
+          break;
+        }
+      }
+    }
+    run = runEnd;
+  }
+  // Handles in order; each argument's list in handle order, an object twice
+  // in one tuple listed once.
+  std::vector<std::pair<std::uint64_t, std::uint32_t>> members;
+  members.reserve(2 * end);
+  m_tuples.reserve(m_tuples.size() + end);
+  for (std::size_t i = 0; i < end; ++i) {
+    if (repeated[i]) continue;
+    const auto h = static_cast<std::uint32_t>(m_tuples.size());
+    m_tuples.push_back(std::move(tuples[i]));
+    const VoidIDVector& args = m_tuples.back().m_args;
+    for (std::size_t a = 0; a < args.size(); ++a) {
+      if (std::find(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(a), args[a]) ==
+          args.begin() + static_cast<std::ptrdiff_t>(a)) {
+        members.emplace_back(args[a].Packed(), h);
+      }
+    }
+  }
+  // Sorted by id, each object's list is made at its full length at once.
+  StableRadixSortByKey(members);
+  std::size_t objects = 0;
+  for (std::size_t m = 0; m < members.size(); ++m) objects += m == 0 || members[m].first != members[m - 1].first;
+  m_tuplesOf.reserve(objects);
+  for (std::size_t run = 0; run < members.size();) {
+    std::size_t runEnd = run + 1;
+    while (runEnd < members.size() && members[runEnd].first == members[run].first) ++runEnd;
+    std::vector<std::uint32_t> list(runEnd - run);
+    for (std::size_t m = run; m < runEnd; ++m) list[m - run] = members[m].second;
+    const VoidID id(static_cast<TypeID>(members[run].first >> 32), static_cast<std::uint32_t>(members[run].first));
+    m_tuplesOf.emplace(id, std::move(list));
+    run = runEnd;
+  }
 }
 
 bool ARpGateway::EraseTuple(std::uint32_t handle) {

@@ -26,8 +26,7 @@ bool IsStar(char32_t c) { return c == U'*' || c == U'%'; }
 }  // namespace
 
 namespace VXCaseFold {
-char32_t FoldChar(char32_t c) noexcept {
-  if (c < 0x80) return (c >= U'A' && c <= U'Z') ? c + 32 : c;
+char32_t FoldCharBeyondAscii(char32_t c) noexcept {
   if (c > kMaxCodePoint) return c;
   return static_cast<char32_t>(u_foldCase(static_cast<UChar32>(c), U_FOLD_CASE_DEFAULT));
 }

@@ -91,14 +91,24 @@ bool IsValidUtf8(std::string_view bytes) {
 }
 
 void AppendFromUtf16(VXString& out, std::u16string_view utf16) {
-  out.reserve(out.size() + utf16.size());
+  // Sized once and written in place, one unit a character except for a
+  // surrogate pair: every name of a large repository file passes here.
+  const std::size_t start = out.size();
+  out.resize(start + utf16.size());
+  char32_t* const first = out.data() + start;
+  char32_t* w = first;
   const char16_t* s = utf16.data();
   const std::size_t length = utf16.size();
   for (std::size_t i = 0; i < length;) {
+    if (!U16_IS_LEAD(s[i])) {
+      *w++ = s[i++];
+      continue;
+    }
     UChar32 c;
     U16_NEXT(s, i, length, c);
-    out.push_back(static_cast<char32_t>(c));
+    *w++ = static_cast<char32_t>(c);
   }
+  out.resize(start + static_cast<std::size_t>(w - first));
 }
 
 VXString FromUtf16(std::u16string_view utf16) {

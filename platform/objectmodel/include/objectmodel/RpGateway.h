@@ -103,8 +103,6 @@ class ARpGateway {
   // Makes room for count objects in the indexes, for a loader that knows
   // how many are coming.
   void Reserve(std::size_t count);
-  // The same for count relation tuples.
-  void ReserveTuples(std::size_t count);
   // For loaders that create every object first and link parents after:
   // while a BulkLoad lives, the (parent, name) index and the index by name
   // and alias are not kept (exact-name lookups find nothing; lookups by
@@ -147,6 +145,14 @@ class ARpGateway {
   // Containment tuples (parent, child) move the child. Returns the handle or
   // kNoTuple when refused. An existing identical tuple is not doubled.
   std::uint32_t InsertTuple(RelID rel, const VoidIDVector& args);
+  // Inserts tuples in order, as InsertTuple one by one would, and answers
+  // the position of the first one refused (those before it are in) or
+  // tuples.size(). The tuples inserted may be moved from; the refused one
+  // and those after it are left as they were. Into a gateway that never had
+  // tuples, the tuples up to the first containment link or refusal go in as
+  // one batch: sorted by object, each object's list is made once at its full
+  // length, instead of a map probe and a list append for every argument.
+  std::size_t InsertTuples(std::vector<RelTuple>& tuples);
   bool EraseTuple(RelID rel, const VoidIDVector& args);
   bool EraseTuple(std::uint32_t handle);
   // Moves a tuple delta places in the order that its sorted argument's
@@ -259,6 +265,9 @@ class ARpGateway {
   void AddToTypeIndex(ARpObject* obj);
   void RemoveFromTypeIndex(ARpObject* obj);
   void DetachTuples(const VoidID& id);
+  // InsertTuples' batch: tuples [0, end) all resolve and are no containment
+  // links, and the gateway has never had tuples.
+  void InsertTuplesAtOnce(std::vector<RelTuple>& tuples, std::size_t end);
   void RemoveOne(ARpObject* obj);
   void CollectCandidates(const LookupHint& hint, std::vector<ARpObject*>& out) const;
   // The objects a hint's path can name, found level by level through the
