@@ -291,6 +291,15 @@ class Handler : public DefaultHandler {
   const AMetaClass* m_knownClass = nullptr;
   VoidID m_lastParentID;
   ARpObject* m_lastParent = nullptr;
+  // The object id names, or null. Siblings are listed together, so their
+  // parent is asked for once a run.
+  ARpObject* FindParent(const VoidID& id) {
+    if (!m_lastParent || id != m_lastParentID) {
+      m_lastParentID = id;
+      m_lastParent = m_rp.GetObject(id).Get();
+    }
+    return m_lastParent;
+  }
   // The parent types of the type seen last.
   TypeID m_allowedFor = 0;
   const TypeIDVector* m_allowed = nullptr;
@@ -704,12 +713,7 @@ void Handler::StartObject(const Attributes& attrs) {
   // reports that, in file order).
   ARpObject* parentNow = nullptr;
   if (m_bLinkAtOnce && !link.parent.IsNull() && link.pos < 0) {
-    // Siblings are listed together: their parent is the one found last.
-    if (link.parent != m_lastParentID || !m_lastParent) {
-      m_lastParentID = link.parent;
-      m_lastParent = m_rp.GetObject(link.parent).Get();
-    }
-    parentNow = m_lastParent;
+    parentNow = FindParent(link.parent);
     if (parentNow && !MayLiveUnder(id.m_interfaceTypeID, parentNow->GetTypeID())) parentNow = nullptr;
   }
   // The gateway refuses an id already taken; asking it first would cost a
@@ -1085,15 +1089,8 @@ void Handler::Finish() {
 }
 
 void Handler::LinkDeferred(const std::vector<const ParentLink*>& order) {
-  // Siblings are usually listed together: look each parent up once a run.
-  VoidID lastID;
-  ARpObject* lastParent = nullptr;
   for (const ParentLink* l : order) {
-    if (!lastParent || l->parent != lastID) {
-      lastID = l->parent;
-      lastParent = m_rp.GetObject(l->parent).Get();
-    }
-    ARpObject* parent = lastParent;
+    ARpObject* parent = FindParent(l->parent);
     if (!parent) {
       Fail(l->at, "dangling reference: parent " + ToNarrow(l->parent.ToString()) + " of " +
                       ToNarrow(l->child->GetID().ToString()) + " is not in the file");
@@ -1126,13 +1123,8 @@ void Handler::LinkDeferredAfterOthers(const std::vector<const ParentLink*>& orde
   std::vector<ARpObject*> parents;
   parents.reserve(order.size());
   std::vector<std::pair<ARpObject*, std::vector<ARpObject*>>> stepAside;
-  VoidID lastID;
-  ARpObject* lastParent = nullptr;
   for (const ParentLink* l : order) {
-    if (!lastParent || l->parent != lastID) {
-      lastID = l->parent;
-      lastParent = m_rp.GetObject(l->parent).Get();
-    }
+    ARpObject* const lastParent = FindParent(l->parent);
     if (!lastParent || !MayLiveUnder(l->child->GetTypeID(), lastParent->GetTypeID())) {
       Fail(l->at, kRedo);
       return;
