@@ -12,6 +12,7 @@
 
 #include "Utility/VXStringCaseInsensitive.h"
 #include "objectmodel/ObjectHashIndex.h"
+#include "objectmodel/ObjectIDIndex.h"
 #include "objectmodel/ObjectModel.h"
 #include "objectmodel/RpBuilder.h"
 
@@ -84,6 +85,60 @@ TEST(ObjectHashIndex, AgreesWithAMultimapUnderChurn) {
   index.Clear();
   EXPECT_EQ(index.FindOne(0), nullptr);
   EXPECT_EQ(index.Size(), 0u);
+}
+
+TEST(ObjectIDIndex, AgreesWithAMapForDenseSparseAndOddIds) {
+  // Ids in a loader's runs, numbers far beyond their type's, negative and
+  // very large types, and numbers that a table reaches only after they were
+  // kept elsewhere; inserted, refused when taken, erased and found again.
+  std::vector<std::uint64_t> storage(5000);
+  auto objectAt = [&](std::size_t i) { return reinterpret_cast<ARpObject*>(&storage[i]); };
+  ObjectIDIndex index;
+  std::map<VoidID, ARpObject*> reference;
+  std::mt19937_64 random(11);
+  const TypeID types[] = {3003, 3001, -7, 0, 1 << 14, 2000000000};
+  std::uint32_t next[6] = {1, 1, 1, 1, 1, 1};
+  auto pickID = [&]() {
+    const std::size_t t = random() % 6;
+    const std::uint64_t how = random() % 10;
+    std::uint32_t num;
+    if (how < 6) {
+      num = next[t]++;  // the next of a run
+    } else if (how < 8) {
+      num = static_cast<std::uint32_t>(random() % (next[t] + 3000));  // near, maybe taken, maybe ahead
+    } else {
+      num = static_cast<std::uint32_t>(random());  // anywhere
+    }
+    return VoidID(types[t], num);
+  };
+  for (int step = 0; step < 40000; ++step) {
+    const VoidID id = pickID();
+    auto it = reference.find(id);
+    if (random() % 4 == 0 && !reference.empty()) {
+      // Erase: the object of the id, or a wrong object for it.
+      ARpObject* obj = it != reference.end() ? it->second : objectAt(random() % storage.size());
+      const bool wrong = random() % 5 == 0;
+      ASSERT_EQ(index.Erase(id, wrong ? objectAt(storage.size() - 1) : obj), it != reference.end() && !wrong);
+      if (it != reference.end() && !wrong) reference.erase(it);
+    } else {
+      ARpObject* obj = objectAt(random() % (storage.size() - 1));
+      ASSERT_EQ(index.InsertUnique(id, obj), it == reference.end());
+      if (it == reference.end()) reference.emplace(id, obj);
+    }
+    if (step % 1999 == 0) {
+      ASSERT_EQ(index.Size(), reference.size());
+      for (const auto& [k, o] : reference) ASSERT_EQ(index.Find(k), o);
+      for (int probe = 0; probe < 200; ++probe) {
+        const VoidID id2 = pickID();
+        auto found = reference.find(id2);
+        ASSERT_EQ(index.Find(id2), found == reference.end() ? nullptr : found->second);
+      }
+    }
+  }
+  std::vector<ARpObject*> all, expected;
+  index.GetAll(all);
+  for (const auto& kv : reference) expected.push_back(kv.second);
+  EXPECT_EQ(Sorted(all), Sorted(expected));
 }
 
 TEST(ObjectHashIndex, LargeBatchesAgreeWithAMultimap) {

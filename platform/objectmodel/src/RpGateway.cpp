@@ -74,10 +74,7 @@ std::atomic<std::uint64_t> g_nextGatewayInstance{1};
 
 ARpGateway::ARpGateway() : m_instanceID(g_nextGatewayInstance.fetch_add(1, std::memory_order_relaxed)) {}
 
-void ARpGateway::Reserve(std::size_t count) {
-  m_byID.Reserve(count);
-  m_byParentAndName.Reserve(count);
-}
+void ARpGateway::Reserve(std::size_t count) { m_byParentAndName.Reserve(count); }
 
 void ARpGateway::EndBulkLoad() {
   // Both name indexes are built here in one go: inserting a million random
@@ -172,7 +169,7 @@ ARpGateway::~ARpGateway() {
   for (ARpObject* obj : all) RefHelper::ReleaseRef(obj);
 }
 
-ARpObject* ARpGateway::Find(const VoidID& id) const { return m_byID.FindOne(IDKey(id)); }
+ARpObject* ARpGateway::Find(const VoidID& id) const { return m_byID.Find(id); }
 
 std::uint64_t ARpGateway::NameKey(TypeID type, std::u32string_view name) {
   return NameKeyOf(type, FoldedNameHash(name));
@@ -243,7 +240,7 @@ Ref<ARpObject> ARpGateway::CreateObject(TypeID type, VXString name, const VoidID
   obj->m_id = id;
   obj->m_pRp = this;
   obj->m_name = std::move(name);
-  m_byID.Insert(IDKey(id), obj);
+  m_byID.InsertUnique(id, obj);
   AddToTypeIndex(obj);
   IndexName(obj, obj->m_name);
   LinkParent(obj, pParent);
@@ -267,7 +264,7 @@ ARpObject* ARpGateway::CreateObjectWithID(const VoidID& id, VXString name, ARpOb
   }
   ARpObject* obj = m_lastType.m_info->m_create();
   // One probe both refuses a taken id and finds the slot for a new one.
-  if (!m_byID.InsertUnique(IDKey(id), obj)) {
+  if (!m_byID.InsertUnique(id, obj)) {
     delete obj;
     return nullptr;
   }
@@ -578,7 +575,7 @@ void ARpGateway::RemoveOne(ARpObject* obj) {
   RemoveFromTypeIndex(obj);
   DetachTuples(id);
   m_deniedRead.erase(id);
-  m_byID.Erase(IDKey(id), obj);
+  m_byID.Erase(id, obj);
   RefHelper::ReleaseRef(obj);  // the gateway's own count
 }
 
@@ -653,7 +650,7 @@ std::size_t ARpGateway::InsertTuples(std::vector<RelTuple>& tuples) {
     constexpr std::size_t kAhead = 8;
     for (; done < tuples.size(); ++done) {
       if (done + kAhead < tuples.size()) {
-        for (const VoidID& a : tuples[done + kAhead].m_args) m_byID.Prefetch(IDKey(a));
+        for (const VoidID& a : tuples[done + kAhead].m_args) m_byID.Prefetch(a);
       }
       const RelTuple& t = tuples[done];
       const RpRel::RelationInfo* info = RpRel::GetRelationInfo(t.m_rel);

@@ -25,6 +25,7 @@
 #include "objectmodel/Condition.h"
 #include "objectmodel/Interfaces.h"
 #include "objectmodel/ObjectHashIndex.h"
+#include "objectmodel/ObjectIDIndex.h"
 #include "objectmodel/PropertyValue.h"
 
 // The names of the repository's global variables.
@@ -274,9 +275,7 @@ class ARpGateway {
   // (parent, name) index; false when the index cannot tell (see there).
   bool CollectOnPath(const LookupHint& hint, std::vector<ARpObject*>& out) const;
 
-  static std::uint64_t IDKey(const VoidID& id) { return id.Packed(); }
-
-  ObjectHashIndex m_byID;  // exact ids
+  ObjectIDIndex m_byID;
   std::unordered_map<TypeID, TypeIndex> m_byType;
   TypeIDVector m_typeOrder;
   ObjectHashIndex m_byName;           // NameKey hashes of names and former names
