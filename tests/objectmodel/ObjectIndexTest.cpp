@@ -248,50 +248,66 @@ TEST(ChildNameIndex, EmptyNamesAreCountedThroughRenamesAndDeletion) {
 // through creations, renames, aliases and deletions, and so must the index
 // rebuilt when the load ends.
 TEST(NameIndex, LookupsByNameAgreeWithAScanDuringAndAfterABulkLoad) {
-  ARpGateway rp;
-  std::mt19937 random(11);
-  const VXString names[] = {U"Sales", U"SALES", U"Orders", U"", U"Amount", U"x"};
-  auto expectLookupsAgreeWithScan = [&rp, &names](const char* when) {
-    for (const VXString& name : names) {
-      for (bool bAliases : {false, true}) {
-        VoidIDVector found;
-        rp.LookupObjects(TypedObjectNameCondition(kTIDATable, name, bAliases), found);
-        VoidIDVector all;
-        rp.GetObjectIDsOfType(kTIDATable, all);
-        VoidIDVector expected;
-        for (const VoidID& id : all) {
-          const Ref<ARpObject> obj = rp.GetObject(id);
-          bool bMatch = VXCaseFold::Equal(obj->GetName(), name);
-          for (const VXString& a : obj->GetAliasList()) bMatch = bMatch || (bAliases && VXCaseFold::Equal(a, name));
-          if (bMatch) expected.push_back(id);
+  // 300 objects, and enough that the end of the load builds both name
+  // indexes in dealt batches.
+  for (const int count : {300, 100000}) {
+    ARpGateway rp;
+    std::mt19937 random(11);
+    const VXString names[] = {U"Sales", U"SALES", U"Orders", U"", U"Amount", U"x"};
+    auto expectLookupsAgreeWithScan = [&rp, &names, count](const char* when) {
+      VoidIDVector all;
+      rp.GetObjectIDsOfType(kTIDATable, all);
+      for (const VXString& name : names) {
+        for (bool bAliases : {false, true}) {
+          VoidIDVector found;
+          rp.LookupObjects(TypedObjectNameCondition(kTIDATable, name, bAliases), found);
+          VoidIDVector expected;
+          for (const VoidID& id : all) {
+            const Ref<ARpObject> obj = rp.GetObject(id);
+            bool bMatch = VXCaseFold::Equal(obj->GetName(), name);
+            for (const VXString& a : obj->GetAliasList()) bMatch = bMatch || (bAliases && VXCaseFold::Equal(a, name));
+            if (bMatch) expected.push_back(id);
+          }
+          EXPECT_EQ(found, expected) << count << " " << when << " name '" << ToNarrow(name) << "' aliases " << bAliases;
         }
-        EXPECT_EQ(found, expected) << when << " name '" << ToNarrow(name) << "' aliases " << bAliases;
       }
-    }
-  };
-  std::vector<VoidID> tables;
-  {
-    ARpGateway::BulkLoad bulk(rp);
-    const VoidID db = rp.CreateObject(kTIDADatabase, U"DB").GetID();
-    for (int i = 0; i < 300; ++i) {
-      tables.push_back(rp.CreateObject(kTIDATable, names[random() % 6], db).GetID());
-      const VoidID t = tables[random() % tables.size()];
-      if (rp.GetObject(t).IsNull()) continue;
-      switch (random() % 4) {
-        case 0:
-          rp.RenameObject(t, names[random() % 6], random() % 2 == 0);
-          break;
-        case 1:
-          rp.AddAlias(t, names[random() % 6]);
-          break;
-        case 2:
-          rp.DeleteObject(t);
-          break;
-        default:
-          break;
+    };
+    std::vector<VoidID> tables;
+    VoidID db;
+    {
+      ARpGateway::BulkLoad bulk(rp);
+      db = rp.CreateObject(kTIDADatabase, U"DB").GetID();
+      for (int i = 0; i < count; ++i) {
+        tables.push_back(rp.CreateObject(kTIDATable, names[random() % 6], db).GetID());
+        const VoidID t = tables[random() % tables.size()];
+        if (rp.GetObject(t).IsNull()) continue;
+        switch (random() % 4) {
+          case 0:
+            rp.RenameObject(t, names[random() % 6], random() % 2 == 0);
+            break;
+          case 1:
+            rp.AddAlias(t, names[random() % 6]);
+            break;
+          case 2:
+            rp.DeleteObject(t);
+            break;
+          default:
+            break;
+        }
       }
+      expectLookupsAgreeWithScan("during the load");
     }
-    expectLookupsAgreeWithScan("during the load");
+    expectLookupsAgreeWithScan("after the load");
+    // The (parent, name) index built at the end holds each table under its
+    // own name.
+    ARpObject* parent = rp.GetObject(db).Get();
+    for (const VXString& name : names) {
+      std::vector<ARpObject*> found, expected;
+      rp.FindChildrenByExactName(parent, name, found);
+      for (ARpObject* child : parent->GetChildPointers()) {
+        if (child->GetName() == name) expected.push_back(child);
+      }
+      EXPECT_EQ(Sorted(found), Sorted(expected)) << count << " '" << ToNarrow(name) << "'";
+    }
   }
-  expectLookupsAgreeWithScan("after the load");
 }

@@ -130,9 +130,6 @@ void ObjectHashIndex::Insert(std::uint64_t key, ARpObject* obj) {
 bool ObjectHashIndex::InsertUnique(std::uint64_t key, ARpObject* obj) {
   Reserve(m_keys + 1);
   const std::size_t mask = m_slots.size() - 1;
-  // Loaders insert ids in order: the next run of sixteen lies elsewhere in
-  // the table, and fetching its slots now spares the wait when it comes.
-  if ((key & 15u) == 8u) __builtin_prefetch(m_slots.data() + Home(key + 8));
   std::size_t i = Home(key);
   for (; m_slots[i].m_ref; i = (i + 1) & mask) {
     if (m_slots[i].m_key == key) return false;

@@ -22,6 +22,7 @@
 #include <unordered_map>
 #include <unordered_set>
 #include <xercesc/framework/MemBufInputSource.hpp>
+#include <xercesc/framework/XMLPScanToken.hpp>
 #include <xercesc/sax/Locator.hpp>
 #include <xercesc/sax/SAXParseException.hpp>
 #include <xercesc/sax2/Attributes.hpp>
@@ -228,6 +229,12 @@ class Handler : public DefaultHandler {
   void fatalError(const SAXParseException& e) override { FailXml(e); }
 
   bool Failed() const { return m_failure.has_value(); }
+  // Whether the fault recorded is the parser's (malformed XML).
+  bool FailedOnXml() const { return m_bXmlFault; }
+  // Thrown out of the parser at the first event after a fault: a file
+  // parsed in one call, which is cheaper than asking for one token at a
+  // time, is stopped early by the handler.
+  struct Stop {};
   const LoadFailure& Failure() const { return *m_failure; }
   bool SawRoot() const { return m_bSawRoot; }
   void ReserveLinks(std::size_t n) { m_links.reserve(n); }
@@ -257,6 +264,7 @@ class Handler : public DefaultHandler {
   }
   void Fail(std::string message) { Fail(Here(), std::move(message)); }
   void FailXml(const SAXParseException& e) {
+    m_bXmlFault = m_bXmlFault || !m_failure;
     Fail(Pos{static_cast<std::uint64_t>(e.getLineNumber()), static_cast<std::uint64_t>(e.getColumnNumber())},
          "malformed XML: " + Narrow(e.getMessage()));
   }
@@ -304,6 +312,7 @@ class Handler : public DefaultHandler {
   TypeID m_allowedFor = 0;
   const TypeIDVector* m_allowed = nullptr;
   std::optional<LoadFailure> m_failure;
+  bool m_bXmlFault = false;
   bool m_bSawRoot = false;
   std::vector<Frame> m_stack;
   std::u16string m_text;
@@ -480,7 +489,7 @@ VXString Handler::TakeText() {
 }
 
 void Handler::characters(const XMLCh* const chars, const XMLSize_t length) {
-  if (Failed()) return;
+  if (Failed()) throw Stop{};
   if (m_bCollectText) {
     m_text.append(chars, length);
     return;
@@ -499,7 +508,7 @@ void Handler::characters(const XMLCh* const chars, const XMLSize_t length) {
 void Handler::startElement(const XMLCh* const, const XMLCh* const, const XMLCh* const localname,
                            const Attributes& attrs) {
   // Namespaces are off, so the qualified name is the element's name.
-  if (Failed()) return;
+  if (Failed()) throw Stop{};
   const El* pEl = nullptr;
   for (const ElementName& e : kElements) {
     if (Equals(localname, e.name)) {
@@ -941,7 +950,8 @@ void Handler::StartTuple(const Attributes& attrs) {
 }
 
 void Handler::endElement(const XMLCh* const, const XMLCh* const, const XMLCh* const) {
-  if (Failed() || m_stack.empty()) return;
+  if (Failed()) throw Stop{};
+  if (m_stack.empty()) return;
   const Frame frame = m_stack.back();
   switch (frame.el) {
     case El::kBlob: {
@@ -1220,8 +1230,15 @@ RpFileError ParseError(const char* data, std::size_t size, const std::string& so
 // again linking in file order, for the error that order finds first.
 struct RedoInFileOrder {};
 
+// Thrown when a file parsed in one call is not well-formed. The parser
+// decodes the input some way ahead of where it reads, so a byte it cannot
+// decode would be reported where the reading had got to; read token by
+// token, the decoder's own error comes out and the bad byte is named where
+// it is.
+struct RedoTokenByToken {};
+
 std::unique_ptr<ARpGateway> ParseOnce(const char* data, std::size_t size, const std::string& sourceName,
-                                      bool bLinkAtOnce) {
+                                      bool bLinkAtOnce, bool bOneCall) {
   SUGDOM::Initialize();
   auto rp = std::make_unique<ARpGateway>();
   Handler handler(*rp, sourceName, bLinkAtOnce);
@@ -1237,14 +1254,22 @@ std::unique_ptr<ARpGateway> ParseOnce(const char* data, std::size_t size, const 
   reader->setContentHandler(&handler);
   reader->setErrorHandler(&handler);
   MemBufInputSource input(reinterpret_cast<const XMLByte*>(data), size, sourceName.c_str(), false);
-  XMLPScanToken token;
   try {
-    bool bMore = reader->parseFirst(input, token);
-    while (bMore && !handler.Failed()) bMore = reader->parseNext(token);
-    reader->parseReset(token);
+    if (bOneCall) {
+      reader->parse(input);
+    } else {
+      XMLPScanToken token;
+      bool bMore = reader->parseFirst(input, token);
+      while (bMore && !handler.Failed()) bMore = reader->parseNext(token);
+      reader->parseReset(token);
+    }
+  } catch (const Handler::Stop&) {
+    // The handler's fault is reported below.
   } catch (const XMLException& e) {
+    if (bOneCall) throw RedoTokenByToken{};
     throw ParseError(data, size, sourceName, Pos{}, "malformed XML: " + Narrow(e.getMessage()));
   } catch (const SAXParseException& e) {
+    if (bOneCall) throw RedoTokenByToken{};
     throw ParseError(
         data, size, sourceName,
         Pos{static_cast<std::uint64_t>(e.getLineNumber()), static_cast<std::uint64_t>(e.getColumnNumber())},
@@ -1254,6 +1279,7 @@ std::unique_ptr<ARpGateway> ParseOnce(const char* data, std::size_t size, const 
     throw ParseError(data, size, sourceName, Pos{1, 1}, "no <repository> element (empty file?)");
   }
   if (handler.Failed()) {
+    if (bOneCall && handler.FailedOnXml()) throw RedoTokenByToken{};
     const LoadFailure& f = handler.Failure();
     throw ParseError(data, size, sourceName, f.pos, f.message);
   }
@@ -1266,11 +1292,19 @@ std::unique_ptr<ARpGateway> ParseOnce(const char* data, std::size_t size, const 
   return rp;
 }
 
+std::unique_ptr<ARpGateway> Parse(const char* data, std::size_t size, const std::string& sourceName, bool bOneCall) {
+  try {
+    return ParseOnce(data, size, sourceName, true, bOneCall);
+  } catch (const RedoInFileOrder&) {
+    return ParseOnce(data, size, sourceName, false, bOneCall);
+  }
+}
+
 std::unique_ptr<ARpGateway> Parse(const char* data, std::size_t size, const std::string& sourceName) {
   try {
-    return ParseOnce(data, size, sourceName, true);
-  } catch (const RedoInFileOrder&) {
-    return ParseOnce(data, size, sourceName, false);
+    return Parse(data, size, sourceName, true);
+  } catch (const RedoTokenByToken&) {
+    return Parse(data, size, sourceName, false);
   }
 }
 

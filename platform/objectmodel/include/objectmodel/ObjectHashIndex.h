@@ -1,7 +1,8 @@
 // ObjectHashIndex: the gateway's flat multimap from a 64-bit key to objects,
-// behind its indexes by id, by (type, folded name) and by (parent, exact
-// name). The keys are exact ids or hashes; a hash index's caller filters
-// what it finds, since distinct names may share a hash.
+// behind its indexes by (type, folded name) and by (parent, exact name), and
+// the ids its id index keeps outside its tables (see ObjectIDIndex). The
+// keys are exact ids or hashes; a hash index's caller filters what it
+// finds, since distinct names may share a hash.
 //
 // An open-addressing table with linear probing and backward-shift deletion,
 // one 16-byte slot per distinct key and no allocation per object: a probe
