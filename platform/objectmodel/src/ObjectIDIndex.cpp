@@ -21,12 +21,13 @@ ARpObject** ObjectIDIndex::SlotFor(const VoidID& id) {
 }
 
 bool ObjectIDIndex::InsertUnique(const VoidID& id, ARpObject* obj) {
-  if (Find(id)) return false;
   if (ARpObject** slot = SlotFor(id)) {
+    // The number may have gone to the hash before its table reached it.
+    if (*slot || (m_others.Size() && m_others.FindOne(id.Packed()))) return false;
     *slot = obj;
     ++m_byType[static_cast<std::size_t>(id.m_interfaceTypeID)]->m_count;
-  } else {
-    m_others.InsertUnique(id.Packed(), obj);
+  } else if (!m_others.InsertUnique(id.Packed(), obj)) {
+    return false;
   }
   ++m_size;
   return true;
