@@ -114,6 +114,7 @@ void BM_ParseRepositoryFileEmptyHandler(benchmark::State& state) {
     reader->setContentHandler(&handler);
     reader->setErrorHandler(&handler);
     MemBufInputSource input(reinterpret_cast<const XMLByte*>(map.Data()), map.Size(), path.c_str(), false);
+    input.setCopyBufToStream(false);
     reader->parse(input);
   }
 }

@@ -149,7 +149,7 @@ TEST(ObjectHashIndex, LargeBatchesAgreeWithAMultimap) {
   auto objectAt = [&](std::size_t i) { return reinterpret_cast<ARpObject*>(&storage[i]); };
   std::mt19937_64 random(8);
   auto batch = [&](std::size_t n) {
-    std::vector<std::pair<std::uint64_t, ARpObject*>> entries;
+    ObjectHashIndex::Batch entries;
     for (std::size_t i = 0; i < n; ++i) {
       const std::uint64_t key = random() % 3 == 0 ? random() % 500 : random() % 2 ? random() : (1ull << 32) + i;
       entries.emplace_back(key, objectAt(random() % storage.size()));

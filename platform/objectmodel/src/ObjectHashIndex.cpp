@@ -1,12 +1,12 @@
 #include "objectmodel/ObjectHashIndex.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <type_traits>
+
+#include "Utility/SUHugePages.h"
 
 namespace {
 
@@ -37,14 +37,7 @@ ObjectHashIndex::SlotTable::SlotTable(std::size_t n) : m_n(n) {
   // without writing it; the heap's own count includes it.
   m_p = static_cast<Slot*>(std::calloc(n, sizeof(Slot)));
   if (!m_p) throw std::bad_alloc();
-  constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
-  const std::size_t bytes = n * sizeof(Slot);
-  if (bytes >= 4 * kHugePage) {
-    // Only whole huge pages inside the block; advice is all it is.
-    const auto from = (reinterpret_cast<std::uintptr_t>(m_p) + kHugePage - 1) & ~(kHugePage - 1);
-    const auto to = (reinterpret_cast<std::uintptr_t>(m_p) + bytes) & ~(kHugePage - 1);
-    if (to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
-  }
+  SUHugePages::Advise(m_p, n * sizeof(Slot));
 }
 
 ObjectHashIndex::SlotTable::~SlotTable() { std::free(m_p); }
@@ -140,7 +133,7 @@ bool ObjectHashIndex::InsertUnique(std::uint64_t key, ARpObject* obj) {
   return true;
 }
 
-void ObjectHashIndex::InsertAll(const std::vector<std::pair<std::uint64_t, ARpObject*>>& entries) {
+void ObjectHashIndex::InsertAll(const Batch& entries) {
   // A large batch is first dealt out to 2,048 regions in one pass. Into a
   // table that has room for it all (a loader reserved it), the regions are
   // those of the home slots: each region's inserts stay within a few
@@ -155,7 +148,7 @@ void ObjectHashIndex::InsertAll(const std::vector<std::pair<std::uint64_t, ARpOb
     int tableBits = 0;
     while ((std::size_t{1} << tableBits) < m_slots.size()) ++tableBits;
     const int shift = std::max(0, tableBits - kRegionBits);
-    std::vector<std::uint32_t> region(entries.size());
+    SUHugePages::Vector<std::uint32_t> region(entries.size());
     std::vector<std::size_t> start((std::size_t{1} << kRegionBits) + 1);
     for (std::size_t i = 0; i < entries.size(); ++i) {
       region[i] = static_cast<std::uint32_t>(bRoom ? Home(entries[i].first) >> shift
@@ -163,7 +156,7 @@ void ObjectHashIndex::InsertAll(const std::vector<std::pair<std::uint64_t, ARpOb
       ++start[region[i] + 1];
     }
     for (std::size_t r = 1; r < start.size(); ++r) start[r] += start[r - 1];
-    std::vector<std::pair<std::uint64_t, ARpObject*>> dealt(entries.size());
+    Batch dealt(entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i) dealt[start[region[i]]++] = entries[i];
     for (const auto& [key, obj] : dealt) Insert(key, obj);
     return;

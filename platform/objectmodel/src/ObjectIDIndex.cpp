@@ -9,7 +9,7 @@ ARpObject** ObjectIDIndex::SlotFor(const VoidID& id) {
   if (t >= m_byType.size()) m_byType.resize(t + 1);
   std::unique_ptr<Numbered>& table = m_byType[t];
   if (!table) table = std::make_unique<Numbered>();
-  std::vector<ARpObject*>& byNum = table->m_byNum;
+  SUHugePages::Vector<ARpObject*>& byNum = table->m_byNum;
   const std::size_t num = id.m_uniqueNum;
   if (num < byNum.size()) return &byNum[num];
   // A table may reach twice its type's count plus a margin; doubling as it

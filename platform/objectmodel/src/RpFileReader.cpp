@@ -1254,6 +1254,9 @@ std::unique_ptr<ARpGateway> ParseOnce(const char* data, std::size_t size, const 
   reader->setContentHandler(&handler);
   reader->setErrorHandler(&handler);
   MemBufInputSource input(reinterpret_cast<const XMLByte*>(data), size, sourceName.c_str(), false);
+  // The bytes outlive the parse, so the reader reads them in place rather
+  // than from a copy of the whole file.
+  input.setCopyBufToStream(false);
   try {
     if (bOneCall) {
       reader->parse(input);

@@ -83,8 +83,8 @@ void ARpGateway::EndBulkLoad() {
   m_bBulkLoad = false;
   m_byParentAndName.Clear();
   m_byName.Clear();
-  std::vector<std::pair<std::uint64_t, ARpObject*>> byParent;
-  std::vector<std::pair<std::uint64_t, ARpObject*>> byName;
+  ObjectHashIndex::Batch byParent;
+  ObjectHashIndex::Batch byName;
   byParent.reserve(m_byID.Size());
   byName.reserve(m_byID.Size());
   // In creation order, type by type: the objects and their names were

@@ -211,6 +211,7 @@ std::unique_ptr<SUGDOMDocument> ParseMemoryDocument(std::string_view xml, const 
   if (!ToParserText(bufferName, name, reporter)) return nullptr;
   return SUGDOMAccess::Run(bufferName, schemaFile, U"", reporter, [&](XercesDOMParser& p) {
     MemBufInputSource source(reinterpret_cast<const XMLByte*>(xml.data()), xml.size(), name.c_str(), false);
+    source.setCopyBufToStream(false);  // xml outlives the parse
     p.parse(source);
   });
 }

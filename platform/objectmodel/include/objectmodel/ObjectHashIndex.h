@@ -24,6 +24,8 @@
 #include <utility>
 #include <vector>
 
+#include "Utility/SUHugePages.h"
+
 class ARpObject;
 
 class ObjectHashIndex {
@@ -39,7 +41,8 @@ class ObjectHashIndex {
   bool InsertUnique(std::uint64_t key, ARpObject* obj);
   // Insert of every (key, object) pair, faster than one by one on a large
   // table.
-  void InsertAll(const std::vector<std::pair<std::uint64_t, ARpObject*>>& entries);
+  using Batch = SUHugePages::Vector<std::pair<std::uint64_t, ARpObject*>>;
+  void InsertAll(const Batch& entries);
   // False when obj is not under key.
   bool Erase(std::uint64_t key, ARpObject* obj);
   // Appends the objects under key, in no particular order.

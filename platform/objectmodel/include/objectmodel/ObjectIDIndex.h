@@ -48,7 +48,7 @@ class ObjectIDIndex {
   static constexpr std::int32_t kTableTypes = 1 << 14;
   // The numbers of one type; a null slot holds no object.
   struct Numbered {
-    std::vector<ARpObject*> m_byNum;
+    SUHugePages::Vector<ARpObject*> m_byNum;
     std::size_t m_count = 0;  // objects in m_byNum
   };
   const Numbered* TableOf(std::int32_t type) const {

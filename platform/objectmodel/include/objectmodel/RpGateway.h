@@ -235,7 +235,7 @@ class ARpGateway {
   friend class RefHelper;
   friend class ARpObject;
   struct TypeIndex {
-    std::vector<ARpObject*> m_slots;  // creation order; null where deleted
+    SUHugePages::Vector<ARpObject*> m_slots;  // creation order; null where deleted
     std::size_t m_dead = 0;
   };
   struct SessionKey {
