@@ -84,6 +84,9 @@ void ObjectHashIndex::Reserve(std::size_t count) {
 }
 
 void ObjectHashIndex::FreeGroups() {
+  // A table without keys holds no group: not reading it spares a loader's
+  // reserved table, never written yet, a pass that only faults it in.
+  if (m_keys == 0) return;
   for (const Slot& s : m_slots) {
     if (s.IsGroup()) delete s.GetGroup();
   }
