@@ -15,6 +15,7 @@
 #include "objectmodel/ObjectIDIndex.h"
 #include "objectmodel/ObjectModel.h"
 #include "objectmodel/RpBuilder.h"
+#include "objectmodel/TupleListIndex.h"
 
 namespace {
 
@@ -139,6 +140,61 @@ TEST(ObjectIDIndex, AgreesWithAMapForDenseSparseAndOddIds) {
   index.GetAll(all);
   for (const auto& kv : reference) expected.push_back(kv.second);
   EXPECT_EQ(Sorted(all), Sorted(expected));
+}
+
+TEST(TupleListIndex, AgreesWithAMapUnderChurn) {
+  // Few ids of a few types, so that the table wraps, probe runs meet and
+  // erasing closes holes in runs of every shape; lists grow, shrink, are
+  // erased and made again, and a list held by reference survives others
+  // being made and erased.
+  TupleListIndex index;
+  std::map<VoidID, std::vector<std::uint32_t>> reference;
+  std::mt19937_64 random(5);
+  auto pickID = [&]() {
+    return VoidID(static_cast<TypeID>(3000 + random() % 3), static_cast<std::uint32_t>(random() % 700));
+  };
+  for (std::uint32_t step = 0; step < 60000; ++step) {
+    const VoidID id = pickID();
+    const std::uint64_t what = random() % 8;
+    if (what < 4) {
+      std::vector<std::uint32_t>& held = index.Get(id);
+      held.push_back(step);
+      reference[id].push_back(step);
+      // Make and erase other lists while this one is held.
+      const VoidID other = pickID();
+      if (other != id) {
+        index.Get(other).push_back(step);
+        reference[other].push_back(step);
+        if (random() % 2) {
+          index.Erase(other);
+          reference.erase(other);
+        }
+      }
+      held.push_back(step + 1);
+      reference[id].push_back(step + 1);
+    } else if (what < 6) {
+      index.Erase(id);
+      reference.erase(id);
+    } else {
+      const std::vector<std::uint32_t>* found = index.Find(id);
+      auto it = reference.find(id);
+      ASSERT_EQ(found != nullptr, it != reference.end()) << step;
+      if (found) {
+        ASSERT_EQ(*found, it->second) << step;
+      }
+    }
+    if (step % 4999 == 0) {
+      ASSERT_EQ(index.Size(), reference.size());
+      for (const auto& [k, list] : reference) {
+        const std::vector<std::uint32_t>* found = index.Find(k);
+        ASSERT_TRUE(found) << step;
+        ASSERT_EQ(*found, list) << step;
+      }
+    }
+  }
+  for (const auto& [k, list] : reference) index.Erase(k);
+  EXPECT_EQ(index.Size(), 0u);
+  EXPECT_EQ(index.Find(VoidID(3000, 1)), nullptr);
 }
 
 TEST(ObjectHashIndex, LargeBatchesAgreeWithAMultimap) {

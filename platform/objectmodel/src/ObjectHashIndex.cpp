@@ -6,23 +6,13 @@
 #include <new>
 #include <type_traits>
 
+#include "OpenAddressing.h"
 #include "Utility/SUHugePages.h"
 
 namespace {
 
-// Final mix of a 64-bit key (MurmurHash3's): ids and FNV hashes are poor in
-// their low bits, which pick the slot.
-std::uint64_t Mix(std::uint64_t h) {
-  h ^= h >> 33;
-  h *= 0xff51afd7ed558ccdull;
-  h ^= h >> 33;
-  h *= 0xc4ceb9fe1a85ec53ull;
-  h ^= h >> 33;
-  return h;
-}
-
-// At most 3/4 full, so a probe run stays short.
-bool IsTooFull(std::size_t keys, std::size_t capacity) { return keys * 4 >= capacity * 3; }
+using OpenAddressing::IsTooFull;
+using OpenAddressing::Mix;
 
 std::uintptr_t RefOf(ARpObject* obj) { return reinterpret_cast<std::uintptr_t>(obj); }
 ARpObject* ObjectOf(std::uintptr_t ref) { return reinterpret_cast<ARpObject*>(ref); }
@@ -201,19 +191,8 @@ bool ObjectHashIndex::Erase(std::uint64_t key, ARpObject* obj) {
 }
 
 void ObjectHashIndex::RemoveSlot(std::size_t at) {
-  // Backward shift: pull later entries of the run into the hole unless
-  // their home lies cyclically in (hole, j], so no probe run is ever cut
-  // short and no tombstones build up.
-  const std::size_t mask = m_slots.size() - 1;
-  std::size_t hole = at;
-  for (std::size_t j = (hole + 1) & mask; m_slots[j].m_ref; j = (j + 1) & mask) {
-    const std::size_t home = Home(m_slots[j].m_key);
-    const bool bHomeInGap = hole <= j ? (hole < home && home <= j) : (hole < home || home <= j);
-    if (bHomeInGap) continue;
-    m_slots[hole] = m_slots[j];
-    hole = j;
-  }
-  m_slots[hole] = Slot{};
+  OpenAddressing::CloseHole(
+      m_slots, at, [](const Slot& s) { return s.m_ref != 0; }, [this](const Slot& s) { return Home(s.m_key); });
   --m_keys;
 }
 

@@ -617,7 +617,7 @@ std::uint32_t ARpGateway::InsertTuple(RelID rel, const VoidIDVector& args) {
   }
   // The same tuple again is the one already there. The first argument's
   // list is found once, for this check and for the new tuple's handle.
-  std::vector<std::uint32_t>& firstList = m_tuplesOf[args[0]];
+  std::vector<std::uint32_t>& firstList = m_tuplesOf.Get(args[0]);
   for (std::uint32_t h : firstList) {
     const RelTuple& t = m_tuples[h];
     if (t.m_rel == rel && t.m_args == args) return h;
@@ -637,7 +637,7 @@ std::uint32_t ARpGateway::InsertTuple(RelID rel, const VoidIDVector& args) {
         args.begin() + static_cast<std::ptrdiff_t>(i)) {
       continue;  // an object twice in one tuple is listed once
     }
-    m_tuplesOf[args[i]].push_back(h);
+    m_tuplesOf.Get(args[i]).push_back(h);
   }
   return h;
 }
@@ -714,14 +714,14 @@ void ARpGateway::InsertTuplesAtOnce(std::vector<RelTuple>& tuples, std::size_t e
   StableRadixSortByKey(members);
   std::size_t objects = 0;
   for (std::size_t m = 0; m < members.size(); ++m) objects += m == 0 || members[m].first != members[m - 1].first;
-  m_tuplesOf.reserve(objects);
+  m_tuplesOf.Reserve(objects);
   for (std::size_t run = 0; run < members.size();) {
     std::size_t runEnd = run + 1;
     while (runEnd < members.size() && members[runEnd].first == members[run].first) ++runEnd;
-    std::vector<std::uint32_t> list(runEnd - run);
-    for (std::size_t m = run; m < runEnd; ++m) list[m - run] = members[m].second;
     const VoidID id(static_cast<TypeID>(members[run].first >> 32), static_cast<std::uint32_t>(members[run].first));
-    m_tuplesOf.emplace(id, std::move(list));
+    std::vector<std::uint32_t>& list = m_tuplesOf.Get(id);
+    list.reserve(list.size() + (runEnd - run));
+    for (std::size_t m = run; m < runEnd; ++m) list.push_back(members[m].second);
     run = runEnd;
   }
 }
@@ -730,11 +730,10 @@ bool ARpGateway::EraseTuple(std::uint32_t handle) {
   if (handle >= m_tuples.size() || m_tuples[handle].m_rel.IsNull()) return false;
   RelTuple& t = m_tuples[handle];
   for (const VoidID& a : t.m_args) {
-    auto it = m_tuplesOf.find(a);
-    if (it == m_tuplesOf.end()) continue;
-    auto& list = it->second;
-    list.erase(std::remove(list.begin(), list.end(), handle), list.end());
-    if (list.empty()) m_tuplesOf.erase(it);
+    std::vector<std::uint32_t>* list = m_tuplesOf.Find(a);
+    if (!list) continue;
+    list->erase(std::remove(list->begin(), list->end(), handle), list->end());
+    if (list->empty()) m_tuplesOf.Erase(a);
   }
   t.m_rel = RelID();
   t.m_args.clear();
@@ -763,9 +762,9 @@ bool ARpGateway::EraseTuple(RelID rel, const VoidIDVector& args) {
 
 void ARpGateway::FindTuples(const VoidID& anchor, RelID rel, std::uint32_t anchorArgMask,
                             std::vector<std::uint32_t>& out) const {
-  auto it = m_tuplesOf.find(anchor);
-  if (it == m_tuplesOf.end()) return;
-  for (std::uint32_t h : it->second) {
+  const std::vector<std::uint32_t>* list = m_tuplesOf.Find(anchor);
+  if (!list) return;
+  for (std::uint32_t h : *list) {
     const RelTuple& t = m_tuples[h];
     if (!(t.m_rel == rel)) continue;
     for (std::size_t i = 0; i < t.m_args.size() && i < 32; ++i) {
@@ -778,8 +777,7 @@ void ARpGateway::FindTuples(const VoidID& anchor, RelID rel, std::uint32_t ancho
 }
 
 void ARpGateway::FindTuplesOf(const VoidID& id, std::vector<std::uint32_t>& out) const {
-  auto it = m_tuplesOf.find(id);
-  if (it != m_tuplesOf.end()) out.insert(out.end(), it->second.begin(), it->second.end());
+  if (const std::vector<std::uint32_t>* list = m_tuplesOf.Find(id)) out.insert(out.end(), list->begin(), list->end());
 }
 
 const ARpGateway::RelTuple* ARpGateway::GetTuple(std::uint32_t handle) const {
@@ -804,9 +802,9 @@ bool ARpGateway::HasTuple(RelID rel, const VoidIDVector& args) const {
   }
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (args[i].IsNull()) continue;
-    auto it = m_tuplesOf.find(args[i]);
-    if (it == m_tuplesOf.end()) return false;
-    for (std::uint32_t h : it->second) {
+    const std::vector<std::uint32_t>* list = m_tuplesOf.Find(args[i]);
+    if (!list) return false;
+    for (std::uint32_t h : *list) {
       if (matches(m_tuples[h])) return true;
     }
     return false;
@@ -823,9 +821,9 @@ bool ARpGateway::MoveTupleByHandle(std::uint32_t handle, std::ptrdiff_t delta) {
   const RpRel::RelationInfo* info = RpRel::GetRelationInfo(t->m_rel);
   if (!info || info->m_sortedArg >= static_cast<int>(t->m_args.size())) return false;
   const VoidID owner = t->m_args[static_cast<std::size_t>(info->m_sortedArg)];
-  auto it = m_tuplesOf.find(owner);
-  if (it == m_tuplesOf.end()) return false;
-  auto& list = it->second;
+  std::vector<std::uint32_t>* found = m_tuplesOf.Find(owner);
+  if (!found) return false;
+  std::vector<std::uint32_t>& list = *found;
   // Positions in the owner's list of the tuples its view shows.
   std::vector<std::size_t> view;
   std::ptrdiff_t self = -1;
@@ -866,9 +864,9 @@ bool ARpGateway::MoveTuple(RelID rel, const VoidIDVector& args, int delta) {
 }
 
 void ARpGateway::DetachTuples(const VoidID& id) {
-  auto it = m_tuplesOf.find(id);
-  if (it == m_tuplesOf.end()) return;
-  const std::vector<std::uint32_t> handles = it->second;
+  const std::vector<std::uint32_t>* list = m_tuplesOf.Find(id);
+  if (!list) return;
+  const std::vector<std::uint32_t> handles = *list;
   for (std::uint32_t h : handles) EraseTuple(h);
 }
 

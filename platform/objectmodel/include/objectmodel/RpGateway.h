@@ -27,6 +27,7 @@
 #include "objectmodel/ObjectHashIndex.h"
 #include "objectmodel/ObjectIDIndex.h"
 #include "objectmodel/PropertyValue.h"
+#include "objectmodel/TupleListIndex.h"
 
 // The names of the repository's global variables.
 struct GlobalRpVariables {
@@ -297,7 +298,7 @@ class ARpGateway {
 
   std::vector<RelTuple> m_tuples;  // handle = index; erased: m_rel null
   std::vector<std::uint32_t> m_freeTuples;
-  std::unordered_map<VoidID, std::vector<std::uint32_t>, VoidIDHash> m_tuplesOf;
+  TupleListIndex m_tuplesOf;
 
   std::map<SessionKey, std::pair<VXString, std::unique_ptr<PropertyValue>>> m_sessionVars;  // value: original block
   VXString m_currentUser;

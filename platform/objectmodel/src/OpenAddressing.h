@@ -1,0 +1,42 @@
+// The rules the model's open-addressing tables share (the hash index and
+// the index of tuple lists).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace OpenAddressing {
+
+// Final mix of a 64-bit key (MurmurHash3's): ids and FNV hashes are poor in
+// their low bits, which pick the slot.
+inline std::uint64_t Mix(std::uint64_t h) {
+  h ^= h >> 33;
+  h *= 0xff51afd7ed558ccdull;
+  h ^= h >> 33;
+  h *= 0xc4ceb9fe1a85ec53ull;
+  h ^= h >> 33;
+  return h;
+}
+
+// At most 3/4 full, so a probe run stays short.
+inline bool IsTooFull(std::size_t keys, std::size_t capacity) { return keys * 4 >= capacity * 3; }
+
+// Empties the slot at hole of a linear-probing table, a power of two long.
+// Backward shift: later entries of the run are pulled into the hole unless
+// their home lies cyclically in (hole, j], so no probe run is ever cut short
+// and no tombstones build up. isFull(slot) tells a used slot, homeOf(slot)
+// where its probe starts.
+template <class Slots, class IsFull, class HomeOf>
+void CloseHole(Slots& slots, std::size_t hole, IsFull isFull, HomeOf homeOf) {
+  const std::size_t mask = slots.size() - 1;
+  for (std::size_t j = (hole + 1) & mask; isFull(slots[j]); j = (j + 1) & mask) {
+    const std::size_t home = homeOf(slots[j]);
+    const bool bHomeInGap = hole <= j ? (hole < home && home <= j) : (hole < home || home <= j);
+    if (bHomeInGap) continue;
+    slots[hole] = slots[j];
+    hole = j;
+  }
+  slots[hole] = {};
+}
+
+}  // namespace OpenAddressing
