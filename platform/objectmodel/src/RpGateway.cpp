@@ -167,6 +167,22 @@ ARpGateway::~ARpGateway() {
     if (obj->m_extra) obj->m_extra->m_children.clear();
   }
   for (ARpObject* obj : all) RefHelper::ReleaseRef(obj);
+  // The loaded objects' memory goes with the last of them.
+  if (m_pool) m_pool->Release();
+}
+
+ARpObject* ARpGateway::NewObject(const RpTypeInfo& info) {
+  // Objects a bulk load creates are made together and mostly freed together
+  // (see ObjectPool); others, made one by one as the repository is edited,
+  // are the heap's, so that deleting them gives their memory back.
+  ObjectPool* pool = nullptr;
+  if (m_bBulkLoad) {
+    if (!m_pool) m_pool = ObjectPool::Create();
+    pool = m_pool;
+  }
+  ARpObject* obj = info.m_create(pool);
+  obj->m_pool = pool;
+  return obj;
 }
 
 ARpObject* ARpGateway::Find(const VoidID& id) const { return m_byID.Find(id); }
@@ -236,7 +252,7 @@ Ref<ARpObject> ARpGateway::CreateObject(TypeID type, VXString name, const VoidID
     id = requestedID;
     if (id.m_uniqueNum >= next && id.m_uniqueNum != 0xFFFFFFFFu) next = id.m_uniqueNum + 1;
   }
-  ARpObject* obj = info->m_create();
+  ARpObject* obj = NewObject(*info);
   obj->m_id = id;
   obj->m_pRp = this;
   obj->m_name = std::move(name);
@@ -262,7 +278,7 @@ ARpObject* ARpGateway::CreateObjectWithID(const VoidID& id, VXString name, ARpOb
       VXAssert::handleLogicError(kSrc, __LINE__, "parent type not allowed for this type");
     }
   }
-  ARpObject* obj = m_lastType.m_info->m_create();
+  ARpObject* obj = NewObject(*m_lastType.m_info);
   // One probe both refuses a taken id and finds the slot for a new one.
   if (!m_byID.InsertUnique(id, obj)) {
     delete obj;

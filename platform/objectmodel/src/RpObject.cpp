@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "TypeTable.h"
 #include "Utility/BaseStringUtil.h"
 #include "objectmodel/Interfaces.h"
 #include "objectmodel/RpGateway.h"
@@ -54,6 +55,18 @@ bool Multiplicity::CheckCardinality(int count) const {
 }
 
 ARpObject::~ARpObject() = default;
+
+void ARpObject::operator delete(ARpObject* p, std::destroying_delete_t) {
+  ObjectPool* const pool = p->m_pool;
+  void* const block = dynamic_cast<void*>(p);
+  const std::size_t bytes = pool && ObjectPool::kPoisons ? FindTypeInfo(p->GetTypeID())->m_size : 0;
+  p->~ARpObject();
+  if (pool) {
+    pool->Free(block, bytes);
+  } else {
+    ::operator delete(block);
+  }
+}
 
 const AMetaClass* ARpObject::GetMetaClass() const { return AMetaClass::FromTypeID(GetTypeID()); }
 

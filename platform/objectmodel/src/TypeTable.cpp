@@ -1,6 +1,10 @@
 #include "TypeTable.h"
 
+#include <new>
+#include <type_traits>
 #include <unordered_map>
+
+#include "objectmodel/ObjectPool.h"
 
 namespace {
 
@@ -10,15 +14,25 @@ namespace {
 template <class T>
 struct Concrete final : T {};
 
+// A new object, in pool when there is one. Construction cannot throw, so a
+// block taken from the pool is always one the object's delete gives back.
+template <class T>
+ARpObject* Create(ObjectPool* pool) {
+  static_assert(std::is_nothrow_default_constructible_v<Concrete<T>>);
+  static_assert(alignof(Concrete<T>) <= ObjectPool::kAlign);
+  if (!pool) return new Concrete<T>();
+  return ::new (pool->Allocate(sizeof(Concrete<T>))) Concrete<T>();
+}
+
 #define SMUTIL_RP_META(id, cls, ...) const AMetaClass g_meta_##cls(id, #cls);
 SMUTIL_RP_TYPES(SMUTIL_RP_META)
 #undef SMUTIL_RP_META
 
 std::vector<RpTypeInfo> BuildTable() {
   std::vector<RpTypeInfo> rows;
-#define SMUTIL_RP_ROW(id, cls, use, ...)                                                                           \
-  rows.push_back(RpTypeInfo{id, &g_meta_##cls, RpTypeUse::use, []() -> ARpObject* { return new Concrete<cls>(); }, \
-                            TypeIDVector{__VA_ARGS__}});
+#define SMUTIL_RP_ROW(id, cls, use, ...) \
+  rows.push_back(                        \
+      RpTypeInfo{id, &g_meta_##cls, RpTypeUse::use, &Create<cls>, sizeof(Concrete<cls>), TypeIDVector{__VA_ARGS__}});
   SMUTIL_RP_TYPES(SMUTIL_RP_ROW)
 #undef SMUTIL_RP_ROW
   return rows;

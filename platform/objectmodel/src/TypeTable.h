@@ -100,7 +100,9 @@ struct RpTypeInfo {
   TypeID m_typeID;
   const AMetaClass* m_pMetaClass;
   RpTypeUse m_use;
-  ARpObject* (*m_create)();
+  // A new object of the type, in pool when pool is not null.
+  ARpObject* (*m_create)(ObjectPool* pool);
+  std::size_t m_size;  // of the object m_create makes
   TypeIDVector m_parentTypes;
 };
 

@@ -271,6 +271,7 @@ class ARpGateway {
   // links, and the gateway has never had tuples.
   void InsertTuplesAtOnce(std::vector<RelTuple>& tuples, std::size_t end);
   void RemoveOne(ARpObject* obj);
+  ARpObject* NewObject(const RpTypeInfo& info);
   void CollectCandidates(const LookupHint& hint, std::vector<ARpObject*>& out) const;
   // The objects a hint's path can name, found level by level through the
   // (parent, name) index; false when the index cannot tell (see there).
@@ -283,6 +284,8 @@ class ARpGateway {
   ObjectHashIndex m_byParentAndName;  // ChildKey hashes of (parent, own name)
   std::size_t m_emptyNamed = 0;
   bool m_bBulkLoad = false;
+  // Where bulk loads put their objects; made by the first.
+  ObjectPool* m_pool = nullptr;
   const std::uint64_t m_instanceID;
   std::uint64_t m_namingRevision = 0;
   std::unordered_map<TypeID, std::uint32_t> m_nextNum;

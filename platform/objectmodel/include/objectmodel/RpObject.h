@@ -24,6 +24,7 @@
 #include <iterator>
 #include <map>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -34,6 +35,7 @@
 #include "Expr/Expr.h"
 #include "Utility/VXString.h"
 #include "Utility/VoidID.h"
+#include "objectmodel/ObjectPool.h"
 #include "objectmodel/Ref.h"
 #include "objectmodel/Relation.h"
 #include "objectmodel/TypeIDs.h"
@@ -209,6 +211,9 @@ class ARpObject {
   ARpObject(const ARpObject&) = delete;
   ARpObject& operator=(const ARpObject&) = delete;
   virtual ~ARpObject();
+  // Objects live on the heap or in their gateway's ObjectPool; deleting one
+  // gives its memory back to whichever holds it.
+  static void operator delete(ARpObject* p, std::destroying_delete_t);
 
   // The object's own name (a reference into the object: copy it when the
   // object may be renamed meanwhile).
@@ -332,4 +337,5 @@ class ARpObject {
   std::uint32_t m_childSlot = 0;  // position in the parent's child slots
   VXString m_name;
   std::unique_ptr<Extra> m_extra;
+  ObjectPool* m_pool = nullptr;  // null: on the heap
 };
