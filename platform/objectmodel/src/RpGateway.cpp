@@ -171,7 +171,7 @@ ARpGateway::~ARpGateway() {
   if (m_pool) m_pool->Release();
 }
 
-ARpObject* ARpGateway::NewObject(const RpTypeInfo& info) {
+ARpObject* ARpGateway::NewObject(const RpTypeInfo& info, const VoidID& id) {
   // Objects a bulk load creates are made together and mostly freed together
   // (see ObjectPool); others, made one by one as the repository is edited,
   // are the heap's, so that deleting them gives their memory back.
@@ -182,6 +182,9 @@ ARpObject* ARpGateway::NewObject(const RpTypeInfo& info) {
   }
   ARpObject* obj = info.m_create(pool);
   obj->m_pool = pool;
+  // With its id from the start, an object refused at once is deleted as
+  // one of its type.
+  obj->m_id = id;
   return obj;
 }
 
@@ -252,8 +255,7 @@ Ref<ARpObject> ARpGateway::CreateObject(TypeID type, VXString name, const VoidID
     id = requestedID;
     if (id.m_uniqueNum >= next && id.m_uniqueNum != 0xFFFFFFFFu) next = id.m_uniqueNum + 1;
   }
-  ARpObject* obj = NewObject(*info);
-  obj->m_id = id;
+  ARpObject* obj = NewObject(*info, id);
   obj->m_pRp = this;
   obj->m_name = std::move(name);
   m_byID.InsertUnique(id, obj);
@@ -278,7 +280,7 @@ ARpObject* ARpGateway::CreateObjectWithID(const VoidID& id, VXString name, ARpOb
       VXAssert::handleLogicError(kSrc, __LINE__, "parent type not allowed for this type");
     }
   }
-  ARpObject* obj = NewObject(*m_lastType.m_info);
+  ARpObject* obj = NewObject(*m_lastType.m_info, id);
   // One probe both refuses a taken id and finds the slot for a new one.
   if (!m_byID.InsertUnique(id, obj)) {
     delete obj;
@@ -287,7 +289,6 @@ ARpObject* ARpGateway::CreateObjectWithID(const VoidID& id, VXString name, ARpOb
   ++m_namingRevision;
   std::uint32_t& next = *m_lastType.m_next;
   if (id.m_uniqueNum >= next && id.m_uniqueNum != 0xFFFFFFFFu) next = id.m_uniqueNum + 1;
-  obj->m_id = id;
   obj->m_pRp = this;
   obj->m_name = std::move(name);
   if (!m_lastType.m_index) {

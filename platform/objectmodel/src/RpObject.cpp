@@ -59,7 +59,8 @@ ARpObject::~ARpObject() = default;
 void ARpObject::operator delete(ARpObject* p, std::destroying_delete_t) {
   ObjectPool* const pool = p->m_pool;
   void* const block = dynamic_cast<void*>(p);
-  const std::size_t bytes = pool && ObjectPool::kPoisons ? FindTypeInfo(p->GetTypeID())->m_size : 0;
+  const RpTypeInfo* info = pool && ObjectPool::kPoisons ? FindTypeInfo(p->GetTypeID()) : nullptr;
+  const std::size_t bytes = info ? info->m_size : 0;
   p->~ARpObject();
   if (pool) {
     pool->Free(block, bytes);

@@ -271,7 +271,7 @@ class ARpGateway {
   // links, and the gateway has never had tuples.
   void InsertTuplesAtOnce(std::vector<RelTuple>& tuples, std::size_t end);
   void RemoveOne(ARpObject* obj);
-  ARpObject* NewObject(const RpTypeInfo& info);
+  ARpObject* NewObject(const RpTypeInfo& info, const VoidID& id);
   void CollectCandidates(const LookupHint& hint, std::vector<ARpObject*>& out) const;
   // The objects a hint's path can name, found level by level through the
   // (parent, name) index; false when the index cannot tell (see there).
