@@ -8,7 +8,7 @@
 #include "Utility/SUHugePages.h"
 
 namespace {
-// Chunks grow with the pool, a quarter of what it holds so far, so that the
+// Chunks grow with the pool, an eighth of what it holds so far, so that the
 // unused end of the last one stays a small part of the whole; a large load
 // gets chunks of the size that are filled in huge pages.
 constexpr std::size_t kFirstChunk = std::size_t{64} << 10;
@@ -44,7 +44,7 @@ void* ObjectPool::Allocate(std::size_t bytes) {
     // A block this large would leave much of the current chunk unused.
     p = NewChunk(bytes);
   } else if (static_cast<std::size_t>(m_end - m_next) < bytes) {
-    const std::size_t chunk = std::clamp(m_reserved / 4, kFirstChunk, kLargestChunk);
+    const std::size_t chunk = std::clamp(m_reserved / 8, kFirstChunk, kLargestChunk);
     p = NewChunk(chunk);
     m_end = p + chunk;
     m_next = p + bytes;
