@@ -12,18 +12,6 @@ namespace {
 
 using IDSet = std::unordered_set<VoidID, VoidIDHash>;
 
-bool SameValue(const RpPropValue& a, const RpPropValue& b) {
-  using SourcePtr = std::shared_ptr<const RpSourceDefinition>;
-  const SourcePtr* sa = std::get_if<SourcePtr>(&a);
-  const SourcePtr* sb = std::get_if<SourcePtr>(&b);
-  if (!sa || !sb) return a == b;
-  if (!*sa || !*sb) return !*sa == !*sb;
-  const RpSourceDefinition& x = **sa;
-  const RpSourceDefinition& y = **sb;
-  return x.m_logicalToPhysical == y.m_logicalToPhysical && x.m_physicalTables == y.m_physicalTables &&
-         x.m_joins == y.m_joins && x.m_whereClause == y.m_whereClause && x.m_bDistinct == y.m_bDistinct;
-}
-
 VoidID ParentID(const ARpObject& obj) {
   const ARpObject* parent = obj.GetParentPointer();
   return parent ? parent->GetID() : VoidID::NullID;
@@ -69,7 +57,7 @@ bool Differs(ARpGateway& rp, const ARpObject& now, ARpGateway& earlier, const AR
     const RpPropValue* b = before.FindProperty(static_cast<RpProp>(k));
     if (!a || !b) {
       if (a != b) return true;
-    } else if (!SameValue(*a, *b)) {
+    } else if (!SamePropValue(*a, *b)) {
       return true;
     }
   }

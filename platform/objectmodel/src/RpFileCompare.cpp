@@ -10,21 +10,6 @@ namespace {
 
 std::string IdText(const VoidID& id) { return ToNarrow(id.ToString()); }
 
-bool SameSource(const RpSourceDefinition& a, const RpSourceDefinition& b) {
-  return a.m_logicalToPhysical == b.m_logicalToPhysical && a.m_physicalTables == b.m_physicalTables &&
-         a.m_joins == b.m_joins && a.m_whereClause == b.m_whereClause && a.m_bDistinct == b.m_bDistinct;
-}
-
-bool SameValue(const RpPropValue& a, const RpPropValue& b) {
-  if (a.index() != b.index()) return false;
-  if (const auto* pa = std::get_if<std::shared_ptr<const RpSourceDefinition>>(&a)) {
-    const auto& pb = std::get<std::shared_ptr<const RpSourceDefinition>>(b);
-    if (!*pa || !pb) return !*pa == !pb;
-    return SameSource(**pa, *pb);
-  }
-  return a == b;
-}
-
 // The tuples an object sees at its relations' sorted argument, in order, as
 // text; and all tuples it takes part in, sorted, for the set comparison.
 void TupleViews(ARpGateway& rp, const VoidID& id, std::vector<std::string>& sortedView, std::vector<std::string>& all) {
@@ -87,7 +72,7 @@ bool FindFirstDifference(ARpGateway& a, ARpGateway& b, std::string& difference) 
       for (std::size_t k = 0; k < static_cast<std::size_t>(RpProp::kCount); ++k) {
         const RpPropValue* va = oa->FindProperty(static_cast<RpProp>(k));
         const RpPropValue* vb = ob->FindProperty(static_cast<RpProp>(k));
-        if (!va != !vb || (va && !SameValue(*va, *vb))) {
+        if (!va != !vb || (va && !SamePropValue(*va, *vb))) {
           return differ(where + "property " + RpPropName(static_cast<RpProp>(k)) + " differs");
         }
       }

@@ -54,6 +54,15 @@ bool Multiplicity::CheckCardinality(int count) const {
   return count >= lo && count <= hi;
 }
 
+bool SamePropValue(const RpPropValue& a, const RpPropValue& b) {
+  using SourcePtr = std::shared_ptr<const RpSourceDefinition>;
+  const SourcePtr* sa = std::get_if<SourcePtr>(&a);
+  const SourcePtr* sb = std::get_if<SourcePtr>(&b);
+  if (!sa || !sb) return a == b;
+  if (!*sa || !*sb) return !*sa == !*sb;
+  return **sa == **sb;
+}
+
 ARpObject::~ARpObject() = default;
 
 void ARpObject::operator delete(ARpObject* p, std::destroying_delete_t) {

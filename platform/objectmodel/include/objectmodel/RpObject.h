@@ -87,6 +87,8 @@ struct RpSourceDefinition {
   std::vector<std::pair<std::pair<VoidID, VoidID>, VoidID>> m_joins;
   Expr m_whereClause;
   bool m_bDistinct = false;
+
+  friend bool operator==(const RpSourceDefinition&, const RpSourceDefinition&) = default;
 };
 
 // Property keys. The name is the one repository files use.
@@ -205,6 +207,11 @@ class ChildPointers {
 
 using RpPropValue = std::variant<std::monostate, bool, std::int64_t, VXString, VXStringVector, ByteVector, VoidID, Expr,
                                  Multiplicity, std::shared_ptr<const RpSourceDefinition>, VXStringStringMap>;
+
+// Whether two property values are the same. Source definitions are shared
+// and never changed in place, so they are compared by what they hold, not by
+// which copy they are.
+bool SamePropValue(const RpPropValue& a, const RpPropValue& b);
 
 class ARpObject {
  public:
