@@ -3,7 +3,8 @@
 // after the load minus before, glibc's count of small blocks plus the blocks
 // it mapped on their own, where the large index tables live). Beside the
 // load, a Xerces-C SAX2 parse of the same file with a handler that does
-// nothing: the floor that loading is compared with. Two shapes that a
+// nothing: the floor that loading is compared with, also run in turn with
+// the load (BM_LoadAgainstParse, the ratio to report). Two shapes that a
 // generated repository does not have: a chain of folders each inside the one
 // before, and one object with very many aliases.
 //
@@ -11,10 +12,13 @@
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <map>
 #include <string>
+#include <vector>
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/sax2/DefaultHandler.hpp>
 #include <xercesc/sax2/SAX2XMLReader.hpp>
@@ -101,22 +105,24 @@ BENCHMARK(BM_LoadManyAliases)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillise
 
 // The same file through Xerces-C's SAX2 reader with the same features as the
 // loader and a handler that does nothing.
-void BM_ParseRepositoryFileEmptyHandler(benchmark::State& state) {
+void ParseWithEmptyHandler(const std::string& path) {
   using namespace xercesc;
+  SUFileUtility::MappedFile map(path, "repository file");
+  // The reader the loader uses, so that only the handler differs.
+  SUGDOM::UntrustedSAX2Reader sax = SUGDOM::NewUntrustedSAX2Reader();
+  SAX2XMLReader* reader = sax.reader.get();
+  DefaultHandler handler;
+  reader->setContentHandler(&handler);
+  reader->setErrorHandler(&handler);
+  MemBufInputSource input(reinterpret_cast<const XMLByte*>(map.Data()), map.Size(), path.c_str(), false);
+  input.setCopyBufToStream(false);
+  reader->parse(input);
+}
+
+void BM_ParseRepositoryFileEmptyHandler(benchmark::State& state) {
   const std::string& path = RepositoryFile(static_cast<std::size_t>(state.range(0)));
   SUGDOM::Initialize();
-  for (auto _ : state) {
-    SUFileUtility::MappedFile map(path, "repository file");
-    // The reader the loader uses, so that only the handler differs.
-    SUGDOM::UntrustedSAX2Reader sax = SUGDOM::NewUntrustedSAX2Reader();
-    SAX2XMLReader* reader = sax.reader.get();
-    DefaultHandler handler;
-    reader->setContentHandler(&handler);
-    reader->setErrorHandler(&handler);
-    MemBufInputSource input(reinterpret_cast<const XMLByte*>(map.Data()), map.Size(), path.c_str(), false);
-    input.setCopyBufToStream(false);
-    reader->parse(input);
-  }
+  for (auto _ : state) ParseWithEmptyHandler(path);
 }
 BENCHMARK(BM_ParseRepositoryFileEmptyHandler)
     ->Arg(10000)
@@ -155,6 +161,52 @@ BENCHMARK(BM_LoadRepositoryFile)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(3);
+
+// Loading against the empty-handler parse, one of each in turn, each timed
+// in CPU time: the machine's speed drifts over seconds, and a parse measured
+// a minute before the loads it is compared with can make the ratio 1.4x or
+// 1.9x on the same build. The ratio reported is the median of the rounds'.
+double ProcessCpuMs() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  const std::size_t m = v.size() / 2;
+  return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
+}
+
+void BM_LoadAgainstParse(benchmark::State& state) {
+  const std::string& path = RepositoryFile(static_cast<std::size_t>(state.range(0)));
+  SUGDOM::Initialize();
+  std::vector<double> parseMs, loadMs, ratio;
+  for (auto _ : state) {
+    double t0 = ProcessCpuMs();
+    ParseWithEmptyHandler(path);
+    const double parse = ProcessCpuMs() - t0;
+    t0 = ProcessCpuMs();
+    std::unique_ptr<ARpGateway> rp = RpFile::Load(path);
+    const double load = ProcessCpuMs() - t0;
+    state.PauseTiming();
+    rp.reset();
+    state.ResumeTiming();
+    parseMs.push_back(parse);
+    loadMs.push_back(load);
+    ratio.push_back(load / parse);
+  }
+  state.counters["parse_ms"] = Median(parseMs);
+  state.counters["load_ms"] = Median(loadMs);
+  state.counters["load_over_parse"] = Median(ratio);
+}
+BENCHMARK(BM_LoadAgainstParse)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(7);
 
 void BM_SaveRepositoryFile(benchmark::State& state) {
   std::unique_ptr<ARpGateway> rp = RpFile::Load(RepositoryFile(static_cast<std::size_t>(state.range(0))));
