@@ -301,69 +301,88 @@ TEST(ChildNameIndex, EmptyNamesAreCountedThroughRenamesAndDeletion) {
 
 // While a bulk load is open the index by name and alias is not kept: a
 // lookup by name must still find exactly what a scan of every object finds,
-// through creations, renames, aliases and deletions, and so must the index
-// rebuilt when the load ends.
+// through creations, renames, aliases, moves and deletions, and so must the
+// indexes rebuilt when the load ends. A load that only creates, adds
+// aliases and moves builds them from the names hashed on the way; one that
+// renames or deletes, or began on a gateway with objects, reads every name
+// again. Both must give the same indexes.
 TEST(NameIndex, LookupsByNameAgreeWithAScanDuringAndAfterABulkLoad) {
+  enum class Edits { kCreateAliasMove, kAll, kOnNonEmptyGateway };
   // 300 objects, and enough that the end of the load builds both name
   // indexes in dealt batches.
   for (const int count : {300, 100000}) {
-    ARpGateway rp;
-    std::mt19937 random(11);
-    const VXString names[] = {U"Sales", U"SALES", U"Orders", U"", U"Amount", U"x"};
-    auto expectLookupsAgreeWithScan = [&rp, &names, count](const char* when) {
-      VoidIDVector all;
-      rp.GetObjectIDsOfType(kTIDATable, all);
-      for (const VXString& name : names) {
-        for (bool bAliases : {false, true}) {
-          VoidIDVector found;
-          rp.LookupObjects(TypedObjectNameCondition(kTIDATable, name, bAliases), found);
-          VoidIDVector expected;
-          for (const VoidID& id : all) {
-            const Ref<ARpObject> obj = rp.GetObject(id);
-            bool bMatch = VXCaseFold::Equal(obj->GetName(), name);
-            for (const VXString& a : obj->GetAliasList()) bMatch = bMatch || (bAliases && VXCaseFold::Equal(a, name));
-            if (bMatch) expected.push_back(id);
+    for (const Edits edits : {Edits::kCreateAliasMove, Edits::kAll, Edits::kOnNonEmptyGateway}) {
+      ARpGateway rp;
+      std::mt19937 random(11);
+      const VXString names[] = {U"Sales", U"SALES", U"Orders", U"", U"Amount", U"x"};
+      const int mode = static_cast<int>(edits);
+      auto expectLookupsAgreeWithScan = [&rp, &names, count, mode](const char* when) {
+        VoidIDVector all;
+        rp.GetObjectIDsOfType(kTIDATable, all);
+        for (const VXString& name : names) {
+          for (bool bAliases : {false, true}) {
+            VoidIDVector found;
+            rp.LookupObjects(TypedObjectNameCondition(kTIDATable, name, bAliases), found);
+            VoidIDVector expected;
+            for (const VoidID& id : all) {
+              const Ref<ARpObject> obj = rp.GetObject(id);
+              bool bMatch = VXCaseFold::Equal(obj->GetName(), name);
+              for (const VXString& a : obj->GetAliasList()) bMatch = bMatch || (bAliases && VXCaseFold::Equal(a, name));
+              if (bMatch) expected.push_back(id);
+            }
+            EXPECT_EQ(found, expected) << count << " edits " << mode << " " << when << " name '" << ToNarrow(name)
+                                       << "' aliases " << bAliases;
           }
-          EXPECT_EQ(found, expected) << count << " " << when << " name '" << ToNarrow(name) << "' aliases " << bAliases;
+        }
+      };
+      std::vector<VoidID> tables;
+      VoidID dbs[2];
+      if (edits == Edits::kOnNonEmptyGateway) {
+        dbs[0] = rp.CreateObject(kTIDADatabase, U"DB").GetID();
+        for (int i = 0; i < 20; ++i) tables.push_back(rp.CreateObject(kTIDATable, names[i % 6], dbs[0]).GetID());
+      }
+      {
+        ARpGateway::BulkLoad bulk(rp);
+        if (dbs[0].IsNull()) dbs[0] = rp.CreateObject(kTIDADatabase, U"DB").GetID();
+        dbs[1] = rp.CreateObject(kTIDADatabase, U"Other").GetID();
+        for (int i = 0; i < count; ++i) {
+          tables.push_back(rp.CreateObject(kTIDATable, names[random() % 6], dbs[random() % 2]).GetID());
+          const VoidID t = tables[random() % tables.size()];
+          Ref<ARpObject> obj = rp.GetObject(t);
+          if (obj.IsNull()) continue;
+          switch (random() % 5) {
+            case 0:
+              if (edits != Edits::kCreateAliasMove) rp.RenameObject(t, names[random() % 6], random() % 2 == 0);
+              break;
+            case 1:
+              rp.AddAlias(t, names[random() % 6]);
+              break;
+            case 2:
+              if (edits != Edits::kCreateAliasMove) rp.DeleteObject(t);
+              break;
+            case 3:
+              rp.SetObjectParent(obj.Get(), rp.GetObject(dbs[random() % 2]).Get());
+              break;
+            default:
+              break;
+          }
+        }
+        expectLookupsAgreeWithScan("during the load");
+      }
+      expectLookupsAgreeWithScan("after the load");
+      // The (parent, name) index built at the end holds each table under
+      // its own name and its present parent.
+      for (const VoidID& db : dbs) {
+        ARpObject* parent = rp.GetObject(db).Get();
+        for (const VXString& name : names) {
+          std::vector<ARpObject*> found, expected;
+          rp.FindChildrenByExactName(parent, name, found);
+          for (ARpObject* child : parent->GetChildPointers()) {
+            if (child->GetName() == name) expected.push_back(child);
+          }
+          EXPECT_EQ(Sorted(found), Sorted(expected)) << count << " edits " << mode << " '" << ToNarrow(name) << "'";
         }
       }
-    };
-    std::vector<VoidID> tables;
-    VoidID db;
-    {
-      ARpGateway::BulkLoad bulk(rp);
-      db = rp.CreateObject(kTIDADatabase, U"DB").GetID();
-      for (int i = 0; i < count; ++i) {
-        tables.push_back(rp.CreateObject(kTIDATable, names[random() % 6], db).GetID());
-        const VoidID t = tables[random() % tables.size()];
-        if (rp.GetObject(t).IsNull()) continue;
-        switch (random() % 4) {
-          case 0:
-            rp.RenameObject(t, names[random() % 6], random() % 2 == 0);
-            break;
-          case 1:
-            rp.AddAlias(t, names[random() % 6]);
-            break;
-          case 2:
-            rp.DeleteObject(t);
-            break;
-          default:
-            break;
-        }
-      }
-      expectLookupsAgreeWithScan("during the load");
-    }
-    expectLookupsAgreeWithScan("after the load");
-    // The (parent, name) index built at the end holds each table under its
-    // own name.
-    ARpObject* parent = rp.GetObject(db).Get();
-    for (const VXString& name : names) {
-      std::vector<ARpObject*> found, expected;
-      rp.FindChildrenByExactName(parent, name, found);
-      for (ARpObject* child : parent->GetChildPointers()) {
-        if (child->GetName() == name) expected.push_back(child);
-      }
-      EXPECT_EQ(Sorted(found), Sorted(expected)) << count << " '" << ToNarrow(name) << "'";
     }
   }
 }

@@ -36,12 +36,7 @@ void ObjectHashIndex::SlotTable::Zero() {
   if (m_n) std::memset(static_cast<void*>(m_p), 0, m_n * sizeof(Slot));
 }
 
-// Keys that differ only in their low four bits (ids numbered one after the
-// other) get neighbouring slots, so creating or visiting objects in id order
-// walks the table instead of jumping; hashed keys stay spread.
-std::size_t ObjectHashIndex::Home(std::uint64_t key) const {
-  return (Mix(key >> 4) + (key & 15u)) & (m_slots.size() - 1);
-}
+std::size_t ObjectHashIndex::Home(std::uint64_t key) const { return OpenAddressing::Home(key, m_slots.size() - 1); }
 
 const ObjectHashIndex::Slot* ObjectHashIndex::FindSlot(std::uint64_t key) const {
   if (m_slots.empty()) return nullptr;

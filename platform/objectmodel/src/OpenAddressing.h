@@ -18,6 +18,12 @@ inline std::uint64_t Mix(std::uint64_t h) {
   return h;
 }
 
+// The home slot of a key in a table of mask + 1 slots. Keys that differ
+// only in their low four bits (ids numbered one after the other) get
+// neighbouring slots, so creating or visiting objects in id order walks
+// the table instead of jumping; hashed keys stay spread.
+inline std::size_t Home(std::uint64_t key, std::size_t mask) { return (Mix(key >> 4) + (key & 15u)) & mask; }
+
 // At most 3/4 full, so a probe run stays short.
 inline bool IsTooFull(std::size_t keys, std::size_t capacity) { return keys * 4 >= capacity * 3; }
 

@@ -3,9 +3,10 @@
 #include "OpenAddressing.h"
 
 using OpenAddressing::IsTooFull;
-using OpenAddressing::Mix;
 
-std::size_t TupleListIndex::Home(std::uint64_t key) const { return Mix(key) & (m_slots.size() - 1); }
+// Lists are made in id order at the end of a load: neighbouring ids find
+// neighbouring slots.
+std::size_t TupleListIndex::Home(std::uint64_t key) const { return OpenAddressing::Home(key, m_slots.size() - 1); }
 
 std::size_t TupleListIndex::SlotOf(std::uint64_t key) const {
   const std::size_t mask = m_slots.size() - 1;

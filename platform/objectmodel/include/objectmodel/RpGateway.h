@@ -112,7 +112,7 @@ class ARpGateway {
   // pass when it ends.
   class BulkLoad {
    public:
-    explicit BulkLoad(ARpGateway& rp) : m_rp(rp) { m_rp.m_bBulkLoad = true; }
+    explicit BulkLoad(ARpGateway& rp) : m_rp(rp) { m_rp.BeginBulkLoad(); }
     ~BulkLoad() { m_rp.EndBulkLoad(); }
     BulkLoad(const BulkLoad&) = delete;
     BulkLoad& operator=(const BulkLoad&) = delete;
@@ -246,7 +246,8 @@ class ARpGateway {
   };
 
   ARpObject* Find(const VoidID& id) const;
-  void IndexName(ARpObject* obj, const VXString& name);
+  // bAlias: name is one of obj's former names rather than its own.
+  void IndexName(ARpObject* obj, const VXString& name, bool bAlias = false);
   // Links child under newParent (null: top level) in the containment lists
   // only; the caller keeps the (parent, name) index right.
   static void LinkParent(ARpObject* child, ARpObject* newParent);
@@ -259,6 +260,7 @@ class ARpGateway {
   static std::uint64_t ChildKey(const ARpObject* parent, const VXString& name);
   void IndexChild(ARpObject* obj);
   bool UnindexChild(ARpObject* obj);
+  void BeginBulkLoad();
   void EndBulkLoad();
   // Adds alias to p's aliases and the name index unless p already has it.
   bool AppendAlias(ARpObject* p, const VXString& alias);
@@ -284,6 +286,17 @@ class ARpGateway {
   ObjectHashIndex m_byParentAndName;  // ChildKey hashes of (parent, own name)
   std::size_t m_emptyNamed = 0;
   bool m_bBulkLoad = false;
+  // A bulk load's names and aliases, hashed as they were given, in that
+  // order: EndBulkLoad builds the name indexes from them without reading
+  // the names again. Kept only while every name of the gateway is here
+  // (the load began on an empty gateway and nothing was renamed, deleted
+  // or lost an alias since).
+  struct BulkName {
+    std::uintptr_t m_ref;  // the object; the low bit set for an alias
+    std::uint64_t m_hash;
+  };
+  SUHugePages::Vector<BulkName> m_bulkNames;
+  bool m_bBulkNamesComplete = false;
   // Where bulk loads put their objects; made by the first.
   ObjectPool* m_pool = nullptr;
   const std::uint64_t m_instanceID;
