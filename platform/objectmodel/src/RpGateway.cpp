@@ -97,6 +97,11 @@ void ARpGateway::BeginBulkLoad() {
   m_bBulkNamesComplete = m_byID.Size() == 0;
 }
 
+void ARpGateway::DropBulkNames() {
+  SUHugePages::Vector<BulkName>().swap(m_bulkNames);
+  m_bBulkNamesComplete = false;
+}
+
 void ARpGateway::EndBulkLoad() {
   // Both name indexes are built here in one go: inserting a million random
   // keys one by one as objects arrive waits on memory for each, while a
@@ -130,8 +135,7 @@ void ARpGateway::EndBulkLoad() {
       }
     }
   }
-  SUHugePages::Vector<BulkName>().swap(m_bulkNames);
-  m_bBulkNamesComplete = false;
+  DropBulkNames();
   m_byParentAndName.InsertAll(byParent);
   m_byName.InsertAll(byName);
 }
@@ -230,10 +234,16 @@ void ARpGateway::IndexName(ARpObject* obj, const VXString& name, bool bAlias) {
   if (!m_bBulkLoad) {
     m_byName.Insert(NameKey(obj->GetTypeID(), name), obj);
   } else if (m_bBulkNamesComplete) {
-    // Hashed now, while the name is at hand.
-    // Objects are 8-aligned: the low bit of the address is free.
-    m_bulkNames.push_back(
-        BulkName{reinterpret_cast<std::uintptr_t>(obj) | std::uintptr_t{bAlias}, FoldedNameHash(name)});
+    // Hashed now, while the name is at hand. Objects are 8-aligned, so the
+    // low bit of the address is free. Out of memory here, the list would
+    // miss a name: it is dropped, and EndBulkLoad reads every name.
+    try {
+      m_bulkNames.push_back(
+          BulkName{reinterpret_cast<std::uintptr_t>(obj) | std::uintptr_t{bAlias}, FoldedNameHash(name)});
+    } catch (...) {
+      DropBulkNames();
+      throw;
+    }
   }
 }
 
@@ -242,8 +252,7 @@ void ARpGateway::UnindexName(ARpObject* obj, const VXString& name) {
     m_byName.Erase(NameKey(obj->GetTypeID(), name), obj);
   } else if (m_bBulkNamesComplete) {
     // A name gone from the list's object: EndBulkLoad reads every name.
-    SUHugePages::Vector<BulkName>().swap(m_bulkNames);
-    m_bBulkNamesComplete = false;
+    DropBulkNames();
   }
 }
 

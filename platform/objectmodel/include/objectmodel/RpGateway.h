@@ -262,6 +262,7 @@ class ARpGateway {
   bool UnindexChild(ARpObject* obj);
   void BeginBulkLoad();
   void EndBulkLoad();
+  void DropBulkNames();
   // Adds alias to p's aliases and the name index unless p already has it.
   bool AppendAlias(ARpObject* p, const VXString& alias);
   void UnindexName(ARpObject* obj, const VXString& name);
