@@ -7,8 +7,8 @@
 
 namespace OpenAddressing {
 
-// Final mix of a 64-bit key (MurmurHash3's): ids and FNV hashes are poor in
-// their low bits, which pick the slot.
+// Final mix of a 64-bit key (MurmurHash3's): ids, and keys made from object
+// addresses, are poor in their low bits, which pick the slot.
 inline std::uint64_t Mix(std::uint64_t h) {
   h ^= h >> 33;
   h *= 0xff51afd7ed558ccdull;
