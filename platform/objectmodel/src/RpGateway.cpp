@@ -117,8 +117,8 @@ void ARpGateway::EndBulkLoad() {
     // In creation order, which is the order of the objects in memory: the
     // walk reads each object once, front to back, and no name.
     for (const BulkName& n : m_bulkNames) {
-      auto* obj = reinterpret_cast<ARpObject*>(n.m_ref & ~std::uintptr_t{1});
-      if (!(n.m_ref & 1u)) byParent.emplace_back(ChildKeyOf(obj->m_pParent, n.m_hash), obj);
+      ARpObject* obj = n.Object();
+      if (!n.IsAlias()) byParent.emplace_back(ChildKeyOf(obj->m_pParent, n.m_hash), obj);
       byName.emplace_back(NameKeyOf(obj->GetTypeID(), n.m_hash), obj);
     }
   } else {
@@ -234,12 +234,10 @@ void ARpGateway::IndexName(ARpObject* obj, const VXString& name, bool bAlias) {
   if (!m_bBulkLoad) {
     m_byName.Insert(NameKey(obj->GetTypeID(), name), obj);
   } else if (m_bBulkNamesComplete) {
-    // Hashed now, while the name is at hand. Objects are 8-aligned, so the
-    // low bit of the address is free. Out of memory here, the list would
-    // miss a name: it is dropped, and EndBulkLoad reads every name.
+    // Hashed now, while the name is at hand. Out of memory here, the list
+    // would miss a name: it is dropped, and EndBulkLoad reads every name.
     try {
-      m_bulkNames.push_back(
-          BulkName{reinterpret_cast<std::uintptr_t>(obj) | std::uintptr_t{bAlias}, FoldedNameHash(name)});
+      m_bulkNames.emplace_back(obj, bAlias, FoldedNameHash(name));
     } catch (...) {
       DropBulkNames();
       throw;

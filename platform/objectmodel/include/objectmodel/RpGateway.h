@@ -293,7 +293,12 @@ class ARpGateway {
   // (the load began on an empty gateway and nothing was renamed, deleted
   // or lost an alias since).
   struct BulkName {
-    std::uintptr_t m_ref;  // the object; the low bit set for an alias
+    // Objects are 8-aligned: the low bit of the address tells an alias.
+    BulkName(ARpObject* obj, bool bAlias, std::uint64_t hash)
+        : m_ref(reinterpret_cast<std::uintptr_t>(obj) | std::uintptr_t{bAlias}), m_hash(hash) {}
+    ARpObject* Object() const { return reinterpret_cast<ARpObject*>(m_ref & ~std::uintptr_t{1}); }
+    bool IsAlias() const { return m_ref & 1u; }
+    std::uintptr_t m_ref;
     std::uint64_t m_hash;
   };
   SUHugePages::Vector<BulkName> m_bulkNames;
