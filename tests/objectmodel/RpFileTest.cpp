@@ -399,6 +399,22 @@ TEST(RpFileErrors, DocumentLevelProblems) {
   }
 }
 
+TEST(RpFileLoad, WhatADocumentTypeDeclarationBringsIsKept) {
+  // An entity declared in the file names an object; an attribute default
+  // names the repository (each in a file of its own, so that neither can
+  // lean on what the other makes the reader do).
+  const std::string head = "<?xml version=\"1.0\"?>\n<!DOCTYPE repository [";
+  const std::string objects = "<object id=\"3023:1\" name=\"DW\"/>\n</repository>\n";
+  const std::string entity = head + "<!ENTITY t \"ORDERS\">]>\n<repository format=\"1\">\n" +
+                             "<object id=\"3001:1\" name=\"&t;\" parent=\"3023:1\"/>\n" + objects;
+  std::unique_ptr<ARpGateway> rp = RpFile::LoadFromMemory(entity.data(), entity.size());
+  EXPECT_EQ(rp->GetObject(VoidID(3001, 1))->GetName(), U"ORDERS");
+  const std::string attribute =
+      head + "<!ATTLIST repository name CDATA \"Shop\">]>\n<repository format=\"1\">\n" + objects;
+  rp = RpFile::LoadFromMemory(attribute.data(), attribute.size());
+  EXPECT_EQ(rp->GetLogicalName(), U"Shop");
+}
+
 TEST(RpFileErrors, BadBytesAreReportedWhereTheyAre) {
   // Line 3 column 27: a byte that starts no UTF-8 sequence inside a name;
   // then a NUL byte in the middle of the file.

@@ -127,6 +127,24 @@ TEST(SUGDOM, TextForTheParserIsExactOrRefused) {
   EXPECT_EQ(SUGDOM::GetAttribute(doc->GetDocumentElement(), VXString(1, char32_t(0xD800))), U"");
 }
 
+TEST(SUGDOM, PlainPrologIsOnlyOneWithoutADocumentTypeDeclaration) {
+  // Plain: declaration, comments, processing instructions and space, in
+  // UTF-8 with or without its mark, before the document element.
+  for (const char* doc : {"<r/>", "<?xml version=\"1.0\"?>\n<r/>", "\xEF\xBB\xBF<?xml version=\"1.0\"?><r/>",
+                          "<?xml version=\"1.0\"?>\n<!-- <!DOCTYPE r> -->\n<?pi x?>\n  <r a=\"1\"/>"}) {
+    EXPECT_TRUE(SUGDOM::HasPlainProlog(doc)) << doc;
+  }
+  // Not plain: a declaration however far down the prolog, another encoding,
+  // text, an unfinished comment, nothing at all.
+  for (const std::string& doc :
+       {std::string("<!DOCTYPE r><r/>"),
+        std::string("<?xml version=\"1.0\"?><!-- c --><!DOCTYPE r [<!ENTITY e \"x\">]><r/>"),
+        std::string("\xFE\xFF\0<\0r\0/\0>", 10), std::string("<\0r\0/\0>\0", 8), std::string("x<r/>"),
+        std::string("<!-- open <r/>"), std::string("<?xml version=\"1.0\"?>"), std::string()}) {
+    EXPECT_FALSE(SUGDOM::HasPlainProlog(doc)) << doc;
+  }
+}
+
 TEST(Base64, StrictRoundTrip) {
   for (const char* s : {"", "f", "fo", "foo", "foob", "fooba", "foobar"}) {
     ByteVector back;

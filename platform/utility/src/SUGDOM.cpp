@@ -1,5 +1,6 @@
 #include "Utility/SUGDOM.h"
 
+#include <cctype>
 #include <mutex>
 #include <stdexcept>
 #include <xercesc/framework/MemBufInputSource.hpp>
@@ -258,4 +259,37 @@ SUGDOM::UntrustedSAX2Reader SUGDOM::NewUntrustedSAX2Reader() {
   out.reader->setFeature(XMLUni::fgXercesDisableDefaultEntityResolution, true);
   out.reader->setProperty(XMLUni::fgXercesSecurityManager, out.security.get());
   return out;
+}
+
+bool SUGDOM::HasPlainProlog(std::string_view bytes) {
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  // Anything not understood here (another encoding, a declaration, text)
+  // answers no, which only costs the faster scanner.
+  for (std::size_t i = 0; i < bytes.size();) {
+    const char c = bytes[i];
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+      ++i;
+      continue;
+    }
+    if (c != '<' || i + 1 >= bytes.size()) return false;
+    std::string_view end;
+    if (bytes.substr(i).starts_with("<?")) {
+      end = "?>";
+    } else if (bytes.substr(i).starts_with("<!--")) {
+      end = "-->";
+    } else {
+      // A document type declaration, or anything else with "<!", says no;
+      // a name opens the document element.
+      const auto n = static_cast<unsigned char>(bytes[i + 1]);
+      return std::isalpha(n) || n == '_' || n == ':' || n >= 0x80;
+    }
+    const std::size_t close = bytes.find(end, i + 2);
+    if (close == std::string_view::npos) return false;
+    i = close + end.size();
+  }
+  return false;
+}
+
+void SUGDOM::UseWellFormednessScanner(SAX2XMLReader& reader) {
+  reader.setProperty(XMLUni::fgXercesScannerName, const_cast<XMLCh*>(XMLUni::fgWFXMLScanner));
 }

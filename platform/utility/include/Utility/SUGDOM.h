@@ -83,6 +83,17 @@ struct UntrustedSAX2Reader {
 };
 UntrustedSAX2Reader NewUntrustedSAX2Reader();
 
+// Whether the document in bytes opens, in an ASCII-compatible encoding, with
+// nothing before its document element but an XML declaration, comments,
+// processing instructions and space. Such a document has no document type
+// declaration, so no entity or attribute default can come from one.
+bool HasPlainProlog(std::string_view bytes);
+// For a document with a plain prolog: reader switches to the scanner that
+// checks well-formedness only, a fifth faster on a large flat file. It
+// leaves out what a document type declaration would bring, which is why it
+// is only for such documents; its messages for malformed XML are its own.
+void UseWellFormednessScanner(xercesc::SAX2XMLReader& reader);
+
 // Parses a file; with a non-empty schemaFile the document must be valid
 // against that (no-namespace) schema. Null when the file is missing or any
 // error was reported; the reasons are in reporter.
