@@ -113,8 +113,7 @@ void ParseWithEmptyHandler(const std::string& path, bool bFullScanner = false) {
   // The reader the loader uses, so that only the handler differs.
   SUGDOM::UntrustedSAX2Reader sax = SUGDOM::NewUntrustedSAX2Reader();
   SAX2XMLReader* reader = sax.reader.get();
-  if (!bFullScanner && SUGDOM::HasPlainProlog(std::string_view(map.Data(), map.Size())))
-    SUGDOM::UseWellFormednessScanner(*reader);
+  if (!bFullScanner) SUGDOM::ChooseScanner(*reader, std::string_view(map.Data(), map.Size()));
   DefaultHandler handler;
   reader->setContentHandler(&handler);
   reader->setErrorHandler(&handler);

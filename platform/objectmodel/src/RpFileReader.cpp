@@ -1253,7 +1253,7 @@ std::unique_ptr<ARpGateway> ParseOnce(const char* data, std::size_t size, const 
   SAX2XMLReader* reader = sax.reader.get();
   // A malformed file is read again token by token, and then with the full
   // scanner, so that its error reads the same whichever scanner met it.
-  if (bOneCall && SUGDOM::HasPlainProlog(std::string_view(data, size))) SUGDOM::UseWellFormednessScanner(*reader);
+  if (bOneCall) SUGDOM::ChooseScanner(*reader, std::string_view(data, size));
   reader->setContentHandler(&handler);
   reader->setErrorHandler(&handler);
   MemBufInputSource input(reinterpret_cast<const XMLByte*>(data), size, sourceName.c_str(), false);

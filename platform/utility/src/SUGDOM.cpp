@@ -290,6 +290,7 @@ bool SUGDOM::HasPlainProlog(std::string_view bytes) {
   return false;
 }
 
-void SUGDOM::UseWellFormednessScanner(SAX2XMLReader& reader) {
-  reader.setProperty(XMLUni::fgXercesScannerName, const_cast<XMLCh*>(XMLUni::fgWFXMLScanner));
+void SUGDOM::ChooseScanner(SAX2XMLReader& reader, std::string_view bytes) {
+  if (HasPlainProlog(bytes))
+    reader.setProperty(XMLUni::fgXercesScannerName, const_cast<XMLCh*>(XMLUni::fgWFXMLScanner));
 }

@@ -88,13 +88,13 @@ UntrustedSAX2Reader NewUntrustedSAX2Reader();
 // processing instructions and space. Such a document has no document type
 // declaration, so no entity or attribute default can come from one.
 bool HasPlainProlog(std::string_view bytes);
-// For a document with a plain prolog: reader switches to the scanner that
-// checks well-formedness only, which keeps no list of the root's children
-// and no table of each element's attributes, the default scanner's cost on
-// a large flat file. It leaves out what a document type declaration would
-// bring, which is why it is only for such documents; its messages for
-// malformed XML are its own.
-void UseWellFormednessScanner(xercesc::SAX2XMLReader& reader);
+// When bytes has a plain prolog, reader switches to the scanner that checks
+// well-formedness only, which keeps no list of the root's children and no
+// table of each element's attributes, the default scanner's cost on a large
+// flat file. That scanner leaves out what a document type declaration would
+// bring, which is why other documents keep the default one; its messages
+// for malformed XML are its own.
+void ChooseScanner(xercesc::SAX2XMLReader& reader, std::string_view bytes);
 
 // Parses a file; with a non-empty schemaFile the document must be valid
 // against that (no-namespace) schema. Null when the file is missing or any
