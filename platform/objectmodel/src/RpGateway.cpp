@@ -98,18 +98,27 @@ ARpGateway::ARpGateway() : m_instanceID(g_nextGatewayInstance.fetch_add(1, std::
 
 void ARpGateway::Reserve(std::size_t count) {
   m_byParentAndName.Reserve(count);
-  if (m_bBulkNamesComplete) m_bulkNames.reserve(count);
+  if (m_bBulkNamesComplete) m_bulkByName.reserve(count);
+  if (m_bBulkChildrenComplete) m_bulkByParent.reserve(count);
 }
 
 void ARpGateway::BeginBulkLoad() {
   m_bBulkLoad = true;
-  m_bulkNames.clear();
+  m_bulkByName.clear();
+  m_bulkByParent.clear();
   m_bBulkNamesComplete = m_byID.Size() == 0;
+  m_bBulkChildrenComplete = m_bBulkNamesComplete;
 }
 
 void ARpGateway::DropBulkNames() {
-  SUHugePages::Vector<BulkName>().swap(m_bulkNames);
+  ObjectHashIndex::Batch().swap(m_bulkByName);
   m_bBulkNamesComplete = false;
+  DropBulkChildren();
+}
+
+void ARpGateway::DropBulkChildren() {
+  ObjectHashIndex::Batch().swap(m_bulkByParent);
+  m_bBulkChildrenComplete = false;
 }
 
 void ARpGateway::EndBulkLoad() {
@@ -119,25 +128,24 @@ void ARpGateway::EndBulkLoad() {
   m_bBulkLoad = false;
   m_byParentAndName.Clear();
   m_byName.Clear();
+  // The entries kept on the way are used as they are: no object or name is
+  // read again. Those not kept are made now, in creation order, type by
+  // type.
   ObjectHashIndex::Batch byParent;
   ObjectHashIndex::Batch byName;
-  byParent.reserve(m_byID.Size());
-  byName.reserve(m_byID.Size());
-  if (m_bBulkNamesComplete) {
-    // In creation order, which is the order of the objects in memory: the
-    // walk reads each object once, front to back, and no name.
-    for (const BulkName& n : m_bulkNames) {
-      ARpObject* obj = n.Object();
-      if (!n.IsAlias()) byParent.emplace_back(ChildKeyOf(obj->m_pParent, n.m_hash), obj);
-      byName.emplace_back(NameKeyOf(obj->GetTypeID(), n.m_hash), obj);
-    }
-  } else {
-    // In creation order, type by type.
+  const bool bNames = !m_bBulkNamesComplete;
+  const bool bChildren = !m_bBulkChildrenComplete;
+  byName.swap(m_bulkByName);
+  byParent.swap(m_bulkByParent);
+  if (bNames || bChildren) {
+    if (bNames) byName.reserve(m_byID.Size());
+    if (bChildren) byParent.reserve(m_byID.Size());
     for (TypeID t : m_typeOrder) {
       for (ARpObject* obj : m_byType[t].m_slots) {
         if (!obj) continue;
         const std::uint64_t h = FoldedNameHash(obj->m_name);
-        byParent.emplace_back(ChildKeyOf(obj->m_pParent, h), obj);
+        if (bChildren) byParent.emplace_back(ChildKeyOf(obj->m_pParent, h), obj);
+        if (!bNames) continue;
         byName.emplace_back(NameKeyOf(t, h), obj);
         if (obj->m_extra) {
           for (const VXString& a : obj->m_extra->m_aliases) byName.emplace_back(NameKey(t, a), obj);
@@ -176,7 +184,11 @@ void ARpGateway::IndexChild(ARpObject* obj) {
 }
 
 bool ARpGateway::UnindexChild(ARpObject* obj) {
-  return !m_bBulkLoad && m_byParentAndName.Erase(ChildKey(obj->m_pParent, obj->m_name), obj);
+  if (!m_bBulkLoad) return m_byParentAndName.Erase(ChildKey(obj->m_pParent, obj->m_name), obj);
+  // The object moves or changes its name: its entry kept for the end would
+  // be stale, and the end makes them all again.
+  if (m_bBulkChildrenComplete) DropBulkChildren();
+  return false;
 }
 
 void ARpGateway::FindChildrenByExactName(const ARpObject* parent, const VXString& name,
@@ -244,10 +256,14 @@ void ARpGateway::IndexName(ARpObject* obj, const VXString& name, bool bAlias) {
   if (!m_bBulkLoad) {
     m_byName.Insert(NameKey(obj->GetTypeID(), name), obj);
   } else if (m_bBulkNamesComplete) {
-    // Hashed now, while the name is at hand. Out of memory here, the list
-    // would miss a name: it is dropped, and EndBulkLoad reads every name.
+    // Keyed now, while the name is at hand. An own name reaches here only
+    // as the object is created, already linked: its (parent, name) entry
+    // too. Out of memory here, the lists would miss a name: they are
+    // dropped, and EndBulkLoad reads every name.
     try {
-      m_bulkNames.emplace_back(obj, bAlias, FoldedNameHash(name));
+      const std::uint64_t h = FoldedNameHash(name);
+      m_bulkByName.emplace_back(NameKeyOf(obj->GetTypeID(), h), obj);
+      if (!bAlias && m_bBulkChildrenComplete) m_bulkByParent.emplace_back(ChildKeyOf(obj->m_pParent, h), obj);
     } catch (...) {
       DropBulkNames();
       throw;
@@ -322,8 +338,8 @@ Ref<ARpObject> ARpGateway::CreateObject(TypeID type, VXString name, const VoidID
   obj->m_name = std::move(name);
   m_byID.InsertUnique(id, obj);
   AddToTypeIndex(obj);
-  IndexName(obj, obj->m_name);
   LinkParent(obj, pParent);
+  IndexName(obj, obj->m_name);
   IndexChild(obj);
   if (obj->m_name.empty()) ++m_emptyNamed;
   return Ref<ARpObject>(obj);
@@ -361,8 +377,8 @@ ARpObject* ARpGateway::CreateObjectWithID(const VoidID& id, VXString name, ARpOb
   TypeIndex& ti = *m_lastType.m_index;
   obj->m_typeSlot = static_cast<std::uint32_t>(ti.m_slots.size());
   ti.m_slots.push_back(obj);
-  IndexName(obj, obj->m_name);
   if (parent) LinkParent(obj, parent);
+  IndexName(obj, obj->m_name);
   IndexChild(obj);
   if (obj->m_name.empty()) ++m_emptyNamed;
   return obj;

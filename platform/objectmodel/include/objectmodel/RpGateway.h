@@ -263,6 +263,7 @@ class ARpGateway {
   void BeginBulkLoad();
   void EndBulkLoad();
   void DropBulkNames();
+  void DropBulkChildren();
   // Adds alias to p's aliases and the name index unless p already has it.
   bool AppendAlias(ARpObject* p, const VXString& alias);
   void UnindexName(ARpObject* obj, const VXString& name);
@@ -287,22 +288,17 @@ class ARpGateway {
   ObjectHashIndex m_byParentAndName;  // ChildKey hashes of (parent, own name)
   std::size_t m_emptyNamed = 0;
   bool m_bBulkLoad = false;
-  // A bulk load's names and aliases, hashed as they were given, in that
-  // order: EndBulkLoad builds the name indexes from them without reading
-  // the names again. Kept only while every name of the gateway is here
-  // (the load began on an empty gateway and nothing was renamed, deleted
-  // or lost an alias since).
-  struct BulkName {
-    // Objects are 8-aligned: the low bit of the address tells an alias.
-    BulkName(ARpObject* obj, bool bAlias, std::uint64_t hash)
-        : m_ref(reinterpret_cast<std::uintptr_t>(obj) | std::uintptr_t{bAlias}), m_hash(hash) {}
-    ARpObject* Object() const { return reinterpret_cast<ARpObject*>(m_ref & ~std::uintptr_t{1}); }
-    bool IsAlias() const { return m_ref & 1u; }
-    std::uintptr_t m_ref;
-    std::uint64_t m_hash;
-  };
-  SUHugePages::Vector<BulkName> m_bulkNames;
+  // A bulk load's entries for the two name indexes, keyed as names and
+  // aliases were given, in that order: EndBulkLoad inserts them without
+  // reading an object or a name again. The name entries are kept only while
+  // every name of the gateway is among them (the load began on an empty
+  // gateway and nothing was renamed, deleted or lost an alias since); the
+  // (parent, name) entries, made as each object is created, also only while
+  // no object has moved.
+  ObjectHashIndex::Batch m_bulkByName;
+  ObjectHashIndex::Batch m_bulkByParent;
   bool m_bBulkNamesComplete = false;
+  bool m_bBulkChildrenComplete = false;
   // Where bulk loads put their objects; made by the first.
   ObjectPool* m_pool = nullptr;
   const std::uint64_t m_instanceID;
