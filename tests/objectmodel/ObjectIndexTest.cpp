@@ -244,15 +244,14 @@ TEST(ChildNameIndex, FollowsRenamesMovesAndDeletions) {
   RpBuilder b(rp);
   std::mt19937 random(5);
   const VXString names[] = {U"ID", U"id", U"NAME", U"", U"Amount", U"X"};
-  constexpr unsigned kNames = std::size(names);
   std::vector<VoidID> tables;
   std::vector<VoidID> columns;
   auto db = b.Add(kTIDADatabase, U"DB");
   for (int round = 0; round < 40; ++round) {
-    for (int i = 0; i < 10; ++i) tables.push_back(db.Child(kTIDATable, names[random() % kNames]));
+    for (int i = 0; i < 10; ++i) tables.push_back(db.Child(kTIDATable, names[random() % 6]));
     for (int i = 0; i < 60; ++i) {
       const VoidID table = tables[random() % tables.size()];
-      if (!rp.GetObject(table).IsNull()) columns.push_back(b.At(table).Child(kTIDAColumn, names[random() % kNames]));
+      if (!rp.GetObject(table).IsNull()) columns.push_back(b.At(table).Child(kTIDAColumn, names[random() % 6]));
     }
     for (int i = 0; i < 30; ++i) {
       const VoidID c = columns[random() % columns.size()];
@@ -260,7 +259,7 @@ TEST(ChildNameIndex, FollowsRenamesMovesAndDeletions) {
       if (obj.IsNull()) continue;
       switch (random() % 4) {
         case 0:
-          rp.RenameObject(c, names[random() % kNames]);
+          rp.RenameObject(c, names[random() % 6]);
           break;
         case 1: {
           Ref<ARpObject> to = rp.GetObject(tables[random() % tables.size()]);
