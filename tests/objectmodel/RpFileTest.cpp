@@ -238,10 +238,29 @@ struct BrokenCase {
   std::string body;  // lines after <repository format="1">, which is line 2
   std::uint64_t line;
   const char* message;
+  std::uint64_t column = 0;  // 0: not checked
 };
 
 std::string Document(const std::string& body) {
   return "<?xml version=\"1.0\"?>\n<repository format=\"1\">\n" + body + "</repository>\n";
+}
+
+// Each case's document fails to load with its message, at its place.
+void ExpectEachFails(std::span<const BrokenCase> cases, const std::string& source) {
+  for (const BrokenCase& c : cases) {
+    const std::string doc = Document(c.body);
+    try {
+      RpFile::LoadFromMemory(doc.data(), doc.size(), source);
+      ADD_FAILURE() << c.what << ": loaded";
+    } catch (const RpFileError& e) {
+      EXPECT_EQ(e.GetLine(), c.line) << c.what << ": " << e.what();
+      if (c.column) {
+        EXPECT_EQ(e.GetColumn(), c.column) << c.what << ": " << e.what();
+      }
+      EXPECT_NE(e.GetMessage().find(c.message), std::string::npos) << c.what << ": " << e.what();
+      EXPECT_EQ(std::string(e.what()).rfind(source + ":" + std::to_string(c.line) + ":", 0), 0u) << e.what();
+    }
+  }
 }
 
 TEST(RpFileErrors, EachKindOfErrorNamesItsLine) {
@@ -310,17 +329,7 @@ TEST(RpFileErrors, EachKindOfErrorNamesItsLine) {
        "<object id=\"3001:2\" name=\"U\" parent=\"3023:1\"/>\n",
        4, "have a pos and others not"},
   };
-  for (const BrokenCase& c : cases) {
-    const std::string doc = Document(c.body);
-    try {
-      RpFile::LoadFromMemory(doc.data(), doc.size(), "broken.xml");
-      ADD_FAILURE() << c.what << ": loaded";
-    } catch (const RpFileError& e) {
-      EXPECT_EQ(e.GetLine(), c.line) << c.what << ": " << e.what();
-      EXPECT_NE(e.GetMessage().find(c.message), std::string::npos) << c.what << ": " << e.what();
-      EXPECT_EQ(std::string(e.what()).rfind("broken.xml:" + std::to_string(c.line) + ":", 0), 0u) << e.what();
-    }
-  }
+  ExpectEachFails(cases, "broken.xml");
 }
 
 TEST(RpFileLoad, LinkErrorsAreThoseOfTheFirstLinkInFileOrder) {
@@ -345,16 +354,58 @@ TEST(RpFileLoad, LinkErrorsAreThoseOfTheFirstLinkInFileOrder) {
        "<object id=\"3003:1\" name=\"C\" parent=\"3023:1\"/>\n",
        5, "cannot live under 3023:1"},
   };
-  for (const BrokenCase& c : cases) {
-    const std::string doc = Document(c.body);
-    try {
-      RpFile::LoadFromMemory(doc.data(), doc.size(), "links.xml");
-      ADD_FAILURE() << c.what << ": loaded";
-    } catch (const RpFileError& e) {
-      EXPECT_EQ(e.GetLine(), c.line) << c.what << ": " << e.what();
-      EXPECT_NE(e.GetMessage().find(c.message), std::string::npos) << c.what << ": " << e.what();
+  ExpectEachFails(cases, "links.xml");
+}
+
+TEST(RpFileLoad, ManyObjectsKeepTheirOrderNamesAndProperties) {
+  // Hundreds of tables under one database, some with a name to unescape
+  // and some with a property: each keeps its own name, property and place.
+  std::string doc = "<?xml version=\"1.0\"?>\n<repository format=\"1\">\n<object id=\"3023:1\" name=\"D\"/>\n";
+  std::string expected;
+  for (int i = 1; i <= 700; ++i) {
+    const std::string n = std::to_string(i);
+    const bool bEsc = i % 7 == 0;
+    doc += "<object id=\"3001:" + n + "\" name=\"T" + (bEsc ? "\\\\" : "") + n + "\" parent=\"3023:1\"" +
+           (bEsc ? " esc=\"1\"" : "");
+    doc += i % 5 == 0 ? "><prop key=\"Description\">d" + n + "</prop></object>\n" : "/>\n";
+    expected += "T" + std::string(bEsc ? "\\" : "") + n + " ";
+  }
+  doc += "</repository>\n";
+  std::unique_ptr<ARpGateway> rp = RpFile::LoadFromMemory(doc.data(), doc.size());
+  EXPECT_EQ(ChildNames(*rp, VoidID(3023, 1)), expected);
+  for (int i = 1; i <= 700; ++i) {
+    const Ref<ARpObject> t = rp->GetObject(VoidID(3001, static_cast<std::uint32_t>(i)));
+    ASSERT_FALSE(t.IsNull()) << i;
+    EXPECT_EQ(t->HasProperty(RpProp::kDescription), i % 5 == 0) << i;
+    if (i % 5 == 0) {
+      EXPECT_EQ(ToNarrow(t->GetDescription()), "d" + std::to_string(i)) << i;
     }
   }
+}
+
+TEST(RpFileErrors, AFaultAmongObjectsNotCreatedYetIsTheOneReported) {
+  // Objects are read some way ahead of their creation: a taken id must
+  // still be reported where it is, before any fault that follows it, and
+  // wherever it falls among the hundreds of objects read at a time. Its
+  // place is just past the tag of the object that repeats the id.
+  const std::string dup = "<object id=\"3023:1\" name=\"A\"/>\n<object id=\"3023:1\" name=\"B\"/>\n";
+  std::string many;
+  for (int i = 1; i <= 700; ++i) {
+    many += "<object id=\"3023:" + std::to_string(i == 600 ? 7 : i) + "\" name=\"D" + std::to_string(i) + "\"/>\n";
+  }
+  const BrokenCase cases[] = {
+      {"then malformed XML", dup + "</objekt>\n", 4, "duplicate object id '3023:1'", 31},
+      {"then an unknown element", dup + "<thing/>\n", 4, "duplicate object id '3023:1'", 31},
+      {"then stray text", dup + "hello\n", 4, "duplicate object id '3023:1'", 31},
+      {"then a bad id", dup + "<object id=\"x\" name=\"C\"/>\n", 4, "duplicate object id '3023:1'", 31},
+      {"then a property", dup + "<object id=\"3023:2\" name=\"C\">\n<prop key=\"Description\">d</prop>\n</object>\n", 4,
+       "duplicate object id '3023:1'", 31},
+      {"at the end of the document", dup, 4, "duplicate object id '3023:1'", 31},
+      {"far into the file", many, 602, "duplicate object id '3023:7'", 34},
+      {"before a bad link", many + "<object id=\"3001:1\" name=\"T\" parent=\"3023:9999\"/>\n", 602,
+       "duplicate object id '3023:7'", 34},
+  };
+  ExpectEachFails(cases, "dup.xml");
 }
 
 TEST(RpFileErrors, BadExpressionTextIsPlacedAtItsCharacter) {

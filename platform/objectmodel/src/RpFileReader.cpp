@@ -1,10 +1,10 @@
 // Reading repository files (see objectmodel/RpFile.h for the format) with
 // Xerces-C's SAX2 reader: a million-object file is read in one pass without
-// a DOM. Objects are created as their elements arrive. A child whose parent
-// is already there is linked at once; the others (a parent listed after its
-// child, a child with a pos) are linked once every object exists, ahead of
-// the children their parent got at once, so that children keep the file's
-// order. Relation tuples are applied at the end too. The progressive parse
+// a DOM. Objects are created in file order, a few hundred at a time after
+// their elements are read. A child whose parent is already there is linked
+// at once; the others (a parent listed after its child, a child with a pos)
+// are linked once every object exists, ahead of the children their parent
+// got at once, so that children keep the file's order. Relation tuples are applied at the end too. The progressive parse
 // lets the handler stop at the first error without throwing through Xerces.
 #include <unicode/utf8.h>
 
@@ -237,6 +237,13 @@ class Handler : public DefaultHandler {
   struct Stop {};
   const LoadFailure& Failure() const { return *m_failure; }
   bool SawRoot() const { return m_bSawRoot; }
+  // Creates the objects read and not made yet (see m_pending).
+  void Settle() {
+    if (!m_pending.empty()) CreatePending();
+  }
+  // Whether the fault recorded needs the file read again in file order to
+  // be placed (see m_pending).
+  bool FailedUnplaced() const { return m_bUnplaced; }
   void ReserveLinks(std::size_t n) { m_links.reserve(n); }
   // Parent links and tuples, once every object exists.
   void Finish();
@@ -259,10 +266,12 @@ class Handler : public DefaultHandler {
                            static_cast<std::uint64_t>(m_locator->getColumnNumber())}
                      : Pos{};
   }
-  void Fail(const Pos& at, std::string message) {
+  // Faults are rare: kept out of line, they leave the callers' common path
+  // as it is.
+  [[gnu::cold, gnu::noinline]] void Fail(const Pos& at, std::string message) {
     if (!m_failure) m_failure = LoadFailure{at, std::move(message)};
   }
-  void Fail(std::string message) { Fail(Here(), std::move(message)); }
+  [[gnu::cold, gnu::noinline]] void Fail(std::string message) { Fail(Here(), std::move(message)); }
   void FailXml(const SAXParseException& e) {
     m_bXmlFault = m_bXmlFault || !m_failure;
     Fail(Pos{static_cast<std::uint64_t>(e.getLineNumber()), static_cast<std::uint64_t>(e.getColumnNumber())},
@@ -280,6 +289,11 @@ class Handler : public DefaultHandler {
   VXString TakeText();
 
   void StartObject(const Attributes& attrs);
+  void CreatePending();
+  // The object, linked to its parent at once when it can be (see
+  // m_bLinkAtOnce), else with its link kept for the end; null for an id
+  // already taken.
+  ARpObject* Create(const VoidID& id, VXString&& name, ParentLink link);
   void StartProp(const Attributes& attrs, bool bEsc);
   void EndProp();
   void StartTuple(const Attributes& attrs);
@@ -333,6 +347,26 @@ class Handler : public DefaultHandler {
   Multiplicity m_multiplicity;
   std::set<int> m_blobNumbers;
   int m_blobNumber = 0;
+
+  // Objects read and not created yet. Linking at once, objects are created
+  // in runs once a few hundred are read, or when an element needs the last
+  // one: a tight loop of creations keeps the gateway's tables in cache,
+  // where one creation per element shares it with the parser. A fault met
+  // there has no place in the file: it is flagged, and Parse reads the file
+  // again with each object made as it arrives (see m_bLinkAtOnce).
+  struct Pending {
+    VoidID id;
+    VoidID parent;
+    std::int64_t pos;
+    // The name as the parser gave it, in m_pendingNames: it becomes a
+    // string, one heap block, in the run.
+    std::size_t nameAt;
+    std::size_t nameLength;
+  };
+  static constexpr std::size_t kPendingRun = 256;
+  std::vector<Pending> m_pending;
+  std::u16string m_pendingNames;
+  bool m_bUnplaced = false;
 
   std::vector<ParentLink> m_links;
   std::vector<ARpGateway::RelTuple> m_tuples;
@@ -521,6 +555,11 @@ void Handler::startElement(const XMLCh* const, const XMLCh* const, const XMLCh* 
     return;
   }
   const El el = *pEl;
+  // Every other element may need the objects before it.
+  if (el != El::kObject) {
+    Settle();
+    if (Failed()) return;
+  }
   const El parent = m_stack.empty() ? El::kRepository : m_stack.back().el;
   const bool bTop = m_stack.empty();
   bool bPlaced = false;
@@ -701,9 +740,6 @@ void Handler::StartObject(const Attributes& attrs) {
     Fail("attribute name is missing");
     return;
   }
-  VXString name;
-  AppendFromUtf16(name, nameText);
-  if (bEsc && !Unescape(name)) return;
   ParentLink link{nullptr, VoidID::NullID, -1, Pos{}};
   if (parent) {
     if (!ParseID(parent, link.parent) || link.parent.IsNull()) {
@@ -717,6 +753,26 @@ void Handler::StartObject(const Attributes& attrs) {
       return;
     }
   }
+  if (m_bLinkAtOnce && !bEsc) {
+    const std::size_t length = std::char_traits<char16_t>::length(nameText);
+    m_pending.push_back(Pending{id, link.parent, link.pos, m_pendingNames.size(), length});
+    m_pendingNames.append(nameText, length);
+    if (m_pending.size() == kPendingRun) CreatePending();
+    return;
+  }
+  // A name to unescape is read at once, so that a bad escape is reported
+  // where it is; the objects before it come first.
+  Settle();
+  if (Failed()) return;
+  VXString name;
+  AppendFromUtf16(name, nameText);
+  if (bEsc && !Unescape(name)) return;
+  link.at = Here();
+  m_pObject = Create(id, std::move(name), link);
+  if (!m_pObject) Fail("duplicate object id " + Quote(Narrow(idText)));
+}
+
+ARpObject* Handler::Create(const VoidID& id, VXString&& name, ParentLink link) {
   // A parent already loaded takes the child now, unless the child has a
   // place of its own among the children or may not live there (the end
   // reports that, in file order).
@@ -727,16 +783,31 @@ void Handler::StartObject(const Attributes& attrs) {
   }
   // The gateway refuses an id already taken; asking it first would cost a
   // second lookup per object.
-  m_pObject = m_rp.CreateObjectWithID(id, std::move(name), parentNow);
-  if (!m_pObject) {
-    Fail("duplicate object id " + Quote(Narrow(idText)));
-    return;
-  }
-  if (!link.parent.IsNull() && !parentNow) {
-    link.child = m_pObject;
-    link.at = Here();
+  ARpObject* obj = m_rp.CreateObjectWithID(id, std::move(name), parentNow);
+  if (obj && !link.parent.IsNull() && !parentNow) {
+    link.child = obj;
     m_links.push_back(link);
   }
+  return obj;
+}
+
+void Handler::CreatePending() {
+  std::vector<Pending> run;
+  run.swap(m_pending);
+  const std::u16string_view names(m_pendingNames);
+  for (const Pending& p : run) {
+    VXString name;
+    AppendFromUtf16(name, names.substr(p.nameAt, p.nameLength));
+    m_pObject = Create(p.id, std::move(name), ParentLink{nullptr, p.parent, p.pos, Pos{}});
+    if (!m_pObject) {
+      m_bUnplaced = true;
+      Fail(Pos{}, "duplicate object id");
+      return;
+    }
+  }
+  run.clear();
+  m_pending.swap(run);
+  m_pendingNames.clear();
 }
 
 bool Handler::MayLiveUnder(TypeID child, TypeID parent) {
@@ -1260,6 +1331,9 @@ std::unique_ptr<ARpGateway> ParseOnce(const char* data, std::size_t size, const 
   // The bytes outlive the parse, so the reader reads them in place rather
   // than from a copy of the whole file.
   input.setCopyBufToStream(false);
+  // A fault the parser throws rather than reports to the handler.
+  std::optional<std::string> xmlThrow;
+  Pos xmlThrowAt;
   try {
     if (bOneCall) {
       reader->parse(input);
@@ -1272,14 +1346,18 @@ std::unique_ptr<ARpGateway> ParseOnce(const char* data, std::size_t size, const 
   } catch (const Handler::Stop&) {
     // The handler's fault is reported below.
   } catch (const XMLException& e) {
-    if (bOneCall) throw RedoTokenByToken{};
-    throw ParseError(data, size, sourceName, Pos{}, "malformed XML: " + Narrow(e.getMessage()));
+    xmlThrow = "malformed XML: " + Narrow(e.getMessage());
   } catch (const SAXParseException& e) {
+    xmlThrow = "malformed XML: " + Narrow(e.getMessage());
+    xmlThrowAt = Pos{static_cast<std::uint64_t>(e.getLineNumber()), static_cast<std::uint64_t>(e.getColumnNumber())};
+  }
+  // The objects read and not created yet come before any fault met after
+  // them.
+  handler.Settle();
+  if (handler.FailedUnplaced()) throw RedoInFileOrder{};
+  if (xmlThrow) {
     if (bOneCall) throw RedoTokenByToken{};
-    throw ParseError(
-        data, size, sourceName,
-        Pos{static_cast<std::uint64_t>(e.getLineNumber()), static_cast<std::uint64_t>(e.getColumnNumber())},
-        "malformed XML: " + Narrow(e.getMessage()));
+    throw ParseError(data, size, sourceName, xmlThrowAt, *xmlThrow);
   }
   if (!handler.Failed() && !handler.SawRoot()) {
     throw ParseError(data, size, sourceName, Pos{1, 1}, "no <repository> element (empty file?)");
