@@ -4,8 +4,9 @@
 // their elements are read. A child whose parent is already there is linked
 // at once; the others (a parent listed after its child, a child with a pos)
 // are linked once every object exists, ahead of the children their parent
-// got at once, so that children keep the file's order. Relation tuples are applied at the end too. The progressive parse
-// lets the handler stop at the first error without throwing through Xerces.
+// got at once, so that children keep the file's order. Relation tuples are
+// applied at the end too. The progressive parse lets the handler stop at the
+// first error without throwing through Xerces.
 #include <unicode/utf8.h>
 
 #include <algorithm>
