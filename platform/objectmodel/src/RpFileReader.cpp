@@ -431,29 +431,33 @@ bool Handler::GetString(const Attributes& attrs, const char16_t* name, bool bEsc
 }
 
 // type:number, both decimal; the type may be negative. Read straight from
-// the parser's UTF-16 or from collected text, without a copy.
-template <class CharT>
-bool ParseIDChars(std::basic_string_view<CharT> text, VoidID& id) {
-  std::size_t i = 0;
-  bool bNeg = false;
-  if (i < text.size() && text[i] == CharT('-')) {
-    bNeg = true;
-    ++i;
-  }
+// the parser's UTF-16 or from collected text, without a copy; atEnd(p)
+// tells whether p is past the text (its end, or the NUL that ends an
+// attribute, which spares measuring it first).
+template <class CharT, class AtEnd>
+bool ParseIDFrom(const CharT* p, AtEnd atEnd, VoidID& id) {
+  const auto digit = [&] { return !atEnd(p) && *p >= CharT('0') && *p <= CharT('9'); };
+  const bool bNeg = !atEnd(p) && *p == CharT('-');
+  p += bNeg;
   std::int64_t type = 0;
-  std::size_t start = i;
-  for (; i < text.size() && text[i] >= CharT('0') && text[i] <= CharT('9') && i - start < 11; ++i)
-    type = type * 10 + (text[i] - CharT('0'));
-  if (i == start || i >= text.size() || text[i] != CharT(':')) return false;
+  int digits = 0;
+  for (; digit() && digits < 11; ++p, ++digits) type = type * 10 + (*p - CharT('0'));
+  if (digits == 0 || atEnd(p) || *p != CharT(':')) return false;
   if (bNeg) type = -type;
-  ++i;
+  ++p;
   std::uint64_t num = 0;
-  start = i;
-  for (; i < text.size() && text[i] >= CharT('0') && text[i] <= CharT('9') && i - start < 11; ++i)
-    num = num * 10 + static_cast<std::uint64_t>(text[i] - CharT('0'));
-  if (i == start || i != text.size() || type < INT32_MIN || type > INT32_MAX || num > UINT32_MAX) return false;
+  digits = 0;
+  for (; digit() && digits < 11; ++p, ++digits) num = num * 10 + static_cast<std::uint64_t>(*p - CharT('0'));
+  if (digits == 0 || !atEnd(p) || type < INT32_MIN || type > INT32_MAX || num > UINT32_MAX) return false;
   id = VoidID(static_cast<TypeID>(type), static_cast<std::uint32_t>(num));
   return true;
+}
+
+template <class CharT>
+bool ParseIDChars(std::basic_string_view<CharT> text, VoidID& id) {
+  const CharT* const end = text.data() + text.size();
+  return ParseIDFrom(
+      text.data(), [end](const CharT* p) { return p == end; }, id);
 }
 
 // A decimal number with an optional minus sign, the whole text; read from
@@ -471,7 +475,10 @@ bool ParseDecimal(std::basic_string_view<CharT> text, std::int64_t& v) {
 
 bool Handler::ParseIDText(const VXString& text, VoidID& id) { return ParseIDChars(std::u32string_view(text), id); }
 
-bool Handler::ParseID(const XMLCh* text, VoidID& id) { return ParseIDChars(std::u16string_view(text), id); }
+bool Handler::ParseID(const XMLCh* text, VoidID& id) {
+  return ParseIDFrom(
+      text, [](const XMLCh* p) { return *p == 0; }, id);
+}
 
 bool Handler::ParseInt(const VXString& text, std::int64_t& v) { return ParseDecimal(std::u32string_view(text), v); }
 
@@ -1018,7 +1025,9 @@ void Handler::StartTuple(const Attributes& attrs) {
     return;
   }
   m_tuples.push_back(std::move(tuple));
-  m_tupleAt.push_back(Here());
+  // Linking at once, a fault at the end has the file read again in file
+  // order (see m_bLinkAtOnce): only that reading places tuples.
+  if (!m_bLinkAtOnce) m_tupleAt.push_back(Here());
 }
 
 void Handler::endElement(const XMLCh* const, const XMLCh* const, const XMLCh* const) {
@@ -1161,13 +1170,14 @@ void Handler::Finish() {
   const std::size_t done = m_rp.InsertTuples(m_tuples);
   if (done == m_tuples.size()) return;
   const ARpGateway::RelTuple& t = m_tuples[done];
+  const Pos at = done < m_tupleAt.size() ? m_tupleAt[done] : Pos{};
   for (const VoidID& a : t.m_args) {
     if (m_rp.GetObject(a).IsNull()) {
-      Fail(m_tupleAt[done], "dangling reference: tuple argument " + ToNarrow(a.ToString()) + " is not in the file");
+      Fail(at, "dangling reference: tuple argument " + ToNarrow(a.ToString()) + " is not in the file");
       return;
     }
   }
-  Fail(m_tupleAt[done], "the model refuses this tuple of relation " + std::to_string(t.m_rel.m_systemID));
+  Fail(at, "the model refuses this tuple of relation " + std::to_string(t.m_rel.m_systemID));
 }
 
 void Handler::LinkDeferred(const std::vector<const ParentLink*>& order) {

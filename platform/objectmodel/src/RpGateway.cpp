@@ -345,7 +345,7 @@ Ref<ARpObject> ARpGateway::CreateObject(TypeID type, VXString name, const VoidID
   return Ref<ARpObject>(obj);
 }
 
-ARpObject* ARpGateway::CreateObjectWithID(const VoidID& id, VXString name, ARpObject* parent) {
+ARpObject* ARpGateway::CreateObjectWithID(const VoidID& id, VXString&& name, ARpObject* parent) {
   const TypeID type = id.m_interfaceTypeID;
   if (!m_lastType.m_info || m_lastType.m_type != type) {
     const RpTypeInfo* info = FindTypeInfo(type);

@@ -65,7 +65,7 @@ class ARpGateway {
   // parent (null: top level; a parent the type may not have is a logic
   // error), or null when the id is taken. Objects of one type in a row
   // look the type's records up once.
-  ARpObject* CreateObjectWithID(const VoidID& id, VXString name, ARpObject* parent);
+  ARpObject* CreateObjectWithID(const VoidID& id, VXString&& name, ARpObject* parent);
   Ref<ARpObject> GetObject(const VoidID& id);
   // The objects for ids, in order; ids that do not resolve give null handles
   // so positions stay aligned with ids.
