@@ -200,8 +200,9 @@ TEST(TupleListIndex, AgreesWithAMapUnderChurn) {
 
 TEST(ObjectHashIndex, LargeBatchesAgreeWithAMultimap) {
   // Batches large enough to be dealt out by region: into a table reserved
-  // for them, into one that grows on the way, and into one that holds
-  // entries already; keys shared by many entries, and neighbouring keys.
+  // for them, into one that grows on the way (staying small, and growing
+  // large enough to be dealt to partway), and into one that holds entries
+  // already; keys shared by many entries, and neighbouring keys.
   std::vector<std::uint64_t> storage(50000);
   auto objectAt = [&](std::size_t i) { return reinterpret_cast<ARpObject*>(&storage[i]); };
   std::mt19937_64 random(8);
@@ -213,7 +214,7 @@ TEST(ObjectHashIndex, LargeBatchesAgreeWithAMultimap) {
     }
     return entries;
   };
-  for (int shape = 0; shape < 3; ++shape) {
+  for (int shape = 0; shape < 4; ++shape) {
     ObjectHashIndex index;
     std::multimap<std::uint64_t, ARpObject*> reference;
     if (shape == 0) index.Reserve(150000);
@@ -223,7 +224,7 @@ TEST(ObjectHashIndex, LargeBatchesAgreeWithAMultimap) {
         reference.emplace(k, obj);
       }
     }
-    const auto entries = batch(100000);
+    const auto entries = batch(shape == 3 ? 400000 : 100000);
     index.InsertAll(entries);
     for (const auto& [k, obj] : entries) reference.emplace(k, obj);
     ASSERT_EQ(index.Size(), reference.size()) << shape;

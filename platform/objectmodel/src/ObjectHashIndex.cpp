@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <span>
 #include <type_traits>
 
 #include "OpenAddressing.h"
@@ -128,24 +129,36 @@ void ObjectHashIndex::InsertAll(const Batch& entries) {
   // kilobytes of the table instead of landing anywhere in it. Otherwise the
   // table grows on the way and the regions are those of the keys: the
   // entries of one key (a name that a thousand columns bear) come together,
-  // while their group is at hand.
+  // while their group is at hand. Such a table is only dealt to once it
+  // outgrows the cache: until then entries go in as they come, which a
+  // million names (some 80,000 distinct ones) do all the way.
   constexpr std::size_t kDealFrom = 1 << 16;
+  constexpr std::size_t kCachedTable = std::size_t{4} << 20;
   constexpr int kRegionBits = 11;
   if (entries.size() >= kDealFrom) {
     const bool bRoom = !m_slots.empty() && !IsTooFull(m_keys + entries.size(), m_slots.size());
+    std::size_t first = 0;
+    for (; !bRoom && first < entries.size() && m_slots.size() * sizeof(Slot) <= kCachedTable; ++first) {
+      Insert(entries[first].first, entries[first].second);
+    }
+    const std::span<const Batch::value_type> rest(entries.data() + first, entries.size() - first);
+    if (rest.size() < kDealFrom) {
+      for (const auto& [key, obj] : rest) Insert(key, obj);
+      return;
+    }
     int tableBits = 0;
     while ((std::size_t{1} << tableBits) < m_slots.size()) ++tableBits;
     const int shift = std::max(0, tableBits - kRegionBits);
-    SUHugePages::Vector<std::uint32_t> region(entries.size());
+    SUHugePages::Vector<std::uint32_t> region(rest.size());
     std::vector<std::size_t> start((std::size_t{1} << kRegionBits) + 1);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-      region[i] = static_cast<std::uint32_t>(bRoom ? Home(entries[i].first) >> shift
-                                                   : Mix(entries[i].first) >> (64 - kRegionBits));
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+      region[i] =
+          static_cast<std::uint32_t>(bRoom ? Home(rest[i].first) >> shift : Mix(rest[i].first) >> (64 - kRegionBits));
       ++start[region[i] + 1];
     }
     for (std::size_t r = 1; r < start.size(); ++r) start[r] += start[r - 1];
-    Batch dealt(entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i) dealt[start[region[i]]++] = entries[i];
+    Batch dealt(rest.size());
+    for (std::size_t i = 0; i < rest.size(); ++i) dealt[start[region[i]]++] = rest[i];
     for (const auto& [key, obj] : dealt) Insert(key, obj);
     return;
   }

@@ -606,13 +606,14 @@ void Handler::startElement(const XMLCh* const, const XMLCh* const, const XMLCh* 
          (bTop ? std::string("as the document element (expected <repository>)") : std::string("here")));
     return;
   }
-  // An object reads esc in its own pass over the attributes, and no error
-  // is placed at its content: the million objects of a large file skip a
-  // scan of their attributes and a question to the locator.
-  const bool bObject = el == El::kObject;
-  const XMLCh* esc = bObject ? nullptr : attrs.getValue(u"esc");
+  // An object reads esc in its own pass over the attributes, a tuple has
+  // no text to unescape, and no error is placed at the content of either:
+  // the million objects of a large file skip a scan of their attributes
+  // and a question to the locator.
+  const bool bBare = el == El::kObject || el == El::kTuple;
+  const XMLCh* esc = bBare ? nullptr : attrs.getValue(u"esc");
   const bool bEsc = esc && Equals(esc, u"1");
-  m_stack.push_back(Frame{el, bEsc, bObject ? Pos{} : Here()});
+  m_stack.push_back(Frame{el, bEsc, bBare ? Pos{} : Here()});
 
   switch (el) {
     case El::kRepository: {
@@ -981,8 +982,17 @@ void Handler::EndProp() {
 }
 
 void Handler::StartTuple(const Attributes& attrs) {
-  const XMLCh* relText = attrs.getValue(u"rel");
-  const XMLCh* argsText = attrs.getValue(u"args");
+  // One pass over the attributes, as for objects.
+  const XMLCh* relText = nullptr;
+  const XMLCh* argsText = nullptr;
+  for (XMLSize_t i = 0, n = attrs.getLength(); i < n; ++i) {
+    const XMLCh* q = attrs.getQName(i);
+    if (Equals(q, u"rel")) {
+      relText = attrs.getValue(i);
+    } else if (Equals(q, u"args")) {
+      argsText = attrs.getValue(i);
+    }
+  }
   if (!relText || !argsText) {
     Fail("<tuple> needs rel and args");
     return;
