@@ -149,7 +149,9 @@ void ObjectHashIndex::InsertAll(const Batch& entries) {
     int tableBits = 0;
     while ((std::size_t{1} << tableBits) < m_slots.size()) ++tableBits;
     const int shift = std::max(0, tableBits - kRegionBits);
-    SUHugePages::Vector<std::uint32_t> region(rest.size());
+    // Scratch that is written whole before it is read: left unzeroed, which
+    // spares a pass over 20 MB at a million entries.
+    const auto region = SUHugePages::Uninitialized<std::uint32_t>(rest.size());
     std::vector<std::size_t> start((std::size_t{1} << kRegionBits) + 1);
     for (std::size_t i = 0; i < rest.size(); ++i) {
       region[i] =
@@ -157,9 +159,15 @@ void ObjectHashIndex::InsertAll(const Batch& entries) {
       ++start[region[i] + 1];
     }
     for (std::size_t r = 1; r < start.size(); ++r) start[r] += start[r - 1];
-    Batch dealt(rest.size());
-    for (std::size_t i = 0; i < rest.size(); ++i) dealt[start[region[i]]++] = rest[i];
-    for (const auto& [key, obj] : dealt) Insert(key, obj);
+    struct Entry {
+      std::uint64_t key;
+      ARpObject* obj;
+    };
+    const auto dealt = SUHugePages::Uninitialized<Entry>(rest.size());
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+      dealt[start[region[i]]++] = Entry{rest[i].first, rest[i].second};
+    }
+    for (std::size_t i = 0; i < rest.size(); ++i) Insert(dealt[i].key, dealt[i].obj);
     return;
   }
   // A small batch goes in as it comes, each insert fetching the home slot

@@ -91,19 +91,24 @@ bool IsValidUtf8(std::string_view bytes) {
 }
 
 void AppendFromUtf16(VXString& out, std::u16string_view utf16) {
-  // Sized once and written in place, one unit a character except for a
-  // surrogate pair: every name of a large repository file passes here.
+  // Sized once and written in place: every name of a large repository file
+  // passes here. Each unit is first widened to a character in one loop that
+  // also notes surrogates, without a branch, so that the compiler
+  // vectorizes it; text with a surrogate (rare) is then written again, a
+  // pair making one character and a lone surrogate kept as it is.
   const std::size_t start = out.size();
-  out.resize(start + utf16.size());
-  char32_t* const first = out.data() + start;
-  char32_t* w = first;
   const char16_t* s = utf16.data();
   const std::size_t length = utf16.size();
+  out.resize(start + length);
+  char32_t* const first = out.data() + start;
+  unsigned surrogates = 0;
+  for (std::size_t i = 0; i < length; ++i) {
+    first[i] = s[i];
+    surrogates |= U16_IS_SURROGATE(s[i]);
+  }
+  if (!surrogates) return;
+  char32_t* w = first;
   for (std::size_t i = 0; i < length;) {
-    if (!U16_IS_LEAD(s[i])) {
-      *w++ = s[i++];
-      continue;
-    }
     UChar32 c;
     U16_NEXT(s, i, length, c);
     *w++ = static_cast<char32_t>(c);

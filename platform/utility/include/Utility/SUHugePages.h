@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 namespace SUHugePages {
@@ -41,5 +42,15 @@ struct Allocator {
 
 template <class T>
 using Vector = std::vector<T, Allocator<T>>;
+
+// An array of n that is not zeroed, for scratch that is written whole before
+// it is read, with the advice.
+template <class T>
+std::unique_ptr<T[]> Uninitialized(std::size_t n) {
+  static_assert(std::is_trivially_default_constructible_v<T>, "elements are left as they are");
+  std::unique_ptr<T[]> p(new T[n]);
+  Advise(p.get(), n * sizeof(T));
+  return p;
+}
 
 }  // namespace SUHugePages
