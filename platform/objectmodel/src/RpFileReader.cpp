@@ -1,6 +1,7 @@
 // Reading repository files (see objectmodel/RpFile.h for the format) with
-// Xerces-C's SAX2 reader: a million-object file is read in one pass without
-// a DOM. Objects are created in file order, a few hundred at a time after
+// a Xerces-C scanner that calls the handler straight: a million-object file
+// is read in one pass without a DOM, and without a SAX2 layer copying each
+// element's attributes. Objects are created in file order, a few hundred at a time after
 // their elements are read. A child whose parent is already there is linked
 // at once; the others (a parent listed after its child, a child with a pos)
 // are linked once every object exists, ahead of the children their parent
@@ -23,12 +24,11 @@
 #include <unordered_map>
 #include <unordered_set>
 #include <xercesc/framework/MemBufInputSource.hpp>
+#include <xercesc/framework/XMLAttr.hpp>
+#include <xercesc/framework/XMLDocumentHandler.hpp>
+#include <xercesc/framework/XMLErrorReporter.hpp>
 #include <xercesc/framework/XMLPScanToken.hpp>
 #include <xercesc/sax/Locator.hpp>
-#include <xercesc/sax/SAXParseException.hpp>
-#include <xercesc/sax2/Attributes.hpp>
-#include <xercesc/sax2/DefaultHandler.hpp>
-#include <xercesc/sax2/SAX2XMLReader.hpp>
 #include <xercesc/util/XMLUni.hpp>
 
 #include "Expr/ToStringVisitor.h"
@@ -212,7 +212,28 @@ class LoadFailure {
   std::string message;
 };
 
-class Handler : public DefaultHandler {
+// An element's attributes as the scanner hands them over. Namespaces are
+// off, so an attribute's qualified name is its whole name.
+class AttrList {
+ public:
+  AttrList(const RefVectorOf<XMLAttr>& list, XMLSize_t count) : m_list(list), m_count(count) {}
+  XMLSize_t Length() const { return m_count; }
+  const XMLCh* QName(XMLSize_t i) const { return m_list.elementAt(i)->getQName(); }
+  const XMLCh* Value(XMLSize_t i) const { return m_list.elementAt(i)->getValue(); }
+  // The value of the attribute named name, or null.
+  const XMLCh* Value(const char16_t* name) const {
+    for (XMLSize_t i = 0; i < m_count; ++i) {
+      if (Equals(QName(i), name)) return Value(i);
+    }
+    return nullptr;
+  }
+
+ private:
+  const RefVectorOf<XMLAttr>& m_list;
+  XMLSize_t m_count;
+};
+
+class Handler : public XMLDocumentHandler, public XMLErrorReporter {
  public:
   // bLinkAtOnce: link a child whose parent is already loaded as it arrives.
   // Without, every link waits for the end and is applied in file order,
@@ -220,14 +241,33 @@ class Handler : public DefaultHandler {
   Handler(ARpGateway& rp, std::string source, bool bLinkAtOnce)
       : m_rp(rp), m_source(std::move(source)), m_bLinkAtOnce(bLinkAtOnce) {}
 
-  void setDocumentLocator(const Locator* const locator) override { m_locator = locator; }
-  void startElement(const XMLCh* const uri, const XMLCh* const localname, const XMLCh* const qname,
-                    const Attributes& attrs) override;
-  void endElement(const XMLCh* const uri, const XMLCh* const localname, const XMLCh* const qname) override;
-  void characters(const XMLCh* const chars, const XMLSize_t length) override;
-  void warning(const SAXParseException&) override {}
-  void error(const SAXParseException& e) override { FailXml(e); }
-  void fatalError(const SAXParseException& e) override { FailXml(e); }
+  void SetLocator(const Locator* locator) { m_locator = locator; }
+
+  // The scanner's events. An empty element gets no end event of its own.
+  void startElement(const XMLElementDecl& decl, const unsigned int, const XMLCh* const,
+                    const RefVectorOf<XMLAttr>& attrs, const XMLSize_t count, const bool bEmpty, const bool) override {
+    StartElement(decl.getFullName(), AttrList(attrs, count));
+    if (bEmpty) EndElement();
+  }
+  void endElement(const XMLElementDecl&, const unsigned int, const bool, const XMLCh* const) override { EndElement(); }
+  void docCharacters(const XMLCh* const chars, const XMLSize_t length, const bool) override {
+    Characters(chars, length);
+  }
+  void docComment(const XMLCh* const) override {}
+  void docPI(const XMLCh* const, const XMLCh* const) override {}
+  void startDocument() override {}
+  void endDocument() override {}
+  void resetDocument() override {}
+  void ignorableWhitespace(const XMLCh* const, const XMLSize_t, const bool) override {}
+  void startEntityReference(const XMLEntityDecl&) override {}
+  void endEntityReference(const XMLEntityDecl&) override {}
+  void XMLDecl(const XMLCh* const, const XMLCh* const, const XMLCh* const, const XMLCh* const) override {}
+  // Every error is a fault of the file; warnings are not.
+  void error(const unsigned int, const XMLCh* const, const XMLErrorReporter::ErrTypes type, const XMLCh* const text,
+             const XMLCh* const, const XMLCh* const, const XMLFileLoc line, const XMLFileLoc column) override {
+    if (type != XMLErrorReporter::ErrType_Warning) FailXml(text, line, column);
+  }
+  void resetErrors() override {}
 
   bool Failed() const { return m_failure.has_value(); }
   // Whether the fault recorded is the parser's (malformed XML).
@@ -273,14 +313,17 @@ class Handler : public DefaultHandler {
     if (!m_failure) m_failure = LoadFailure{at, std::move(message)};
   }
   [[gnu::cold, gnu::noinline]] void Fail(std::string message) { Fail(Here(), std::move(message)); }
-  void FailXml(const SAXParseException& e) {
+  void FailXml(const XMLCh* text, XMLFileLoc line, XMLFileLoc column) {
     m_bXmlFault = m_bXmlFault || !m_failure;
-    Fail(Pos{static_cast<std::uint64_t>(e.getLineNumber()), static_cast<std::uint64_t>(e.getColumnNumber())},
-         "malformed XML: " + Narrow(e.getMessage()));
+    Fail(Pos{static_cast<std::uint64_t>(line), static_cast<std::uint64_t>(column)}, "malformed XML: " + Narrow(text));
   }
 
+  void StartElement(const XMLCh* name, const AttrList& attrs);
+  void EndElement();
+  void Characters(const XMLCh* chars, XMLSize_t length);
+
   // Attribute text as code points, unescaped when the element says esc="1".
-  bool GetString(const Attributes& attrs, const char16_t* name, bool bEsc, VXString& out, bool bRequired);
+  bool GetString(const AttrList& attrs, const char16_t* name, bool bEsc, VXString& out, bool bRequired);
   bool Unescape(VXString& s);
   bool ParseID(const XMLCh* text, VoidID& id);
   bool ParseIDText(const VXString& text, VoidID& id);
@@ -289,15 +332,15 @@ class Handler : public DefaultHandler {
   bool ParseExpr(const VXString& text, const Pos& at, Expr& expr);
   VXString TakeText();
 
-  void StartObject(const Attributes& attrs);
+  void StartObject(const AttrList& attrs);
   void CreatePending();
   // The object, linked to its parent at once when it can be (see
   // m_bLinkAtOnce), else with its link kept for the end; null for an id
   // already taken.
   ARpObject* Create(const VoidID& id, VXString&& name, ParentLink link);
-  void StartProp(const Attributes& attrs, bool bEsc);
+  void StartProp(const AttrList& attrs, bool bEsc);
   void EndProp();
-  void StartTuple(const Attributes& attrs);
+  void StartTuple(const AttrList& attrs);
 
   // The links left for the end, in file order.
   void LinkDeferred(const std::vector<const ParentLink*>& order);
@@ -418,8 +461,8 @@ bool Handler::Unescape(VXString& s) {
   return true;
 }
 
-bool Handler::GetString(const Attributes& attrs, const char16_t* name, bool bEsc, VXString& out, bool bRequired) {
-  const XMLCh* v = attrs.getValue(name);
+bool Handler::GetString(const AttrList& attrs, const char16_t* name, bool bEsc, VXString& out, bool bRequired) {
+  const XMLCh* v = attrs.Value(name);
   out.clear();
   if (!v) {
     if (bRequired)
@@ -530,7 +573,7 @@ VXString Handler::TakeText() {
   return t;
 }
 
-void Handler::characters(const XMLCh* const chars, const XMLSize_t length) {
+void Handler::Characters(const XMLCh* chars, XMLSize_t length) {
   if (Failed()) throw Stop{};
   if (m_bCollectText) {
     m_text.append(chars, length);
@@ -547,8 +590,7 @@ void Handler::characters(const XMLCh* const chars, const XMLSize_t length) {
   }
 }
 
-void Handler::startElement(const XMLCh* const, const XMLCh* const, const XMLCh* const localname,
-                           const Attributes& attrs) {
+void Handler::StartElement(const XMLCh* localname, const AttrList& attrs) {
   // Namespaces are off, so the qualified name is the element's name.
   if (Failed()) throw Stop{};
   const El* pEl = nullptr;
@@ -611,14 +653,14 @@ void Handler::startElement(const XMLCh* const, const XMLCh* const, const XMLCh* 
   // the million objects of a large file skip a scan of their attributes
   // and a question to the locator.
   const bool bBare = el == El::kObject || el == El::kTuple;
-  const XMLCh* esc = bBare ? nullptr : attrs.getValue(u"esc");
+  const XMLCh* esc = bBare ? nullptr : attrs.Value(u"esc");
   const bool bEsc = esc && Equals(esc, u"1");
   m_stack.push_back(Frame{el, bEsc, bBare ? Pos{} : Here()});
 
   switch (el) {
     case El::kRepository: {
       m_bSawRoot = true;
-      const XMLCh* fmt = attrs.getValue(u"format");
+      const XMLCh* fmt = attrs.Value(u"format");
       if (!fmt || !Equals(fmt, u"1")) {
         Fail("unsupported repository file format " + Quote(Narrow(fmt)) + " (this reader knows format=\"1\")");
         return;
@@ -675,7 +717,7 @@ void Handler::startElement(const XMLCh* const, const XMLCh* const, const XMLCh* 
       m_bMapDone = false;
       break;
     case El::kTable: {
-      const XMLCh* id = attrs.getValue(u"id");
+      const XMLCh* id = attrs.Value(u"id");
       VoidID table;
       if (!id || !ParseID(id, table)) {
         Fail("<table> needs id=\"TYPE:NUMBER\"");
@@ -686,9 +728,9 @@ void Handler::startElement(const XMLCh* const, const XMLCh* const, const XMLCh* 
     }
     case El::kJoin: {
       VoidID l, r, j;
-      const XMLCh* a = attrs.getValue(u"left");
-      const XMLCh* b = attrs.getValue(u"right");
-      const XMLCh* c = attrs.getValue(u"join");
+      const XMLCh* a = attrs.Value(u"left");
+      const XMLCh* b = attrs.Value(u"right");
+      const XMLCh* c = attrs.Value(u"join");
       if (!a || !b || !c || !ParseID(a, l) || !ParseID(b, r) || !ParseID(c, j)) {
         Fail("<join> needs left, right and join ids (TYPE:NUMBER; 0:0 for none)");
         return;
@@ -699,7 +741,7 @@ void Handler::startElement(const XMLCh* const, const XMLCh* const, const XMLCh* 
   }
 }
 
-void Handler::StartObject(const Attributes& attrs) {
+void Handler::StartObject(const AttrList& attrs) {
   m_pObject = nullptr;
   // One pass over the attributes: a lookup by name scans them every time,
   // and a million objects each ask for five.
@@ -708,8 +750,8 @@ void Handler::StartObject(const Attributes& attrs) {
   const XMLCh* parent = nullptr;
   const XMLCh* pos = nullptr;
   const XMLCh* esc = nullptr;
-  for (XMLSize_t i = 0, n = attrs.getLength(); i < n; ++i) {
-    const XMLCh* q = attrs.getQName(i);
+  for (XMLSize_t i = 0, n = attrs.Length(); i < n; ++i) {
+    const XMLCh* q = attrs.QName(i);
     const XMLCh** slot = nullptr;
     switch (q[0]) {
       case u'i':
@@ -727,7 +769,7 @@ void Handler::StartObject(const Attributes& attrs) {
       default:
         break;
     }
-    if (slot) *slot = attrs.getValue(i);
+    if (slot) *slot = attrs.Value(i);
   }
   const bool bEsc = esc && Equals(esc, u"1");
   VoidID id;
@@ -827,9 +869,9 @@ bool Handler::MayLiveUnder(TypeID child, TypeID parent) {
   return std::find(m_allowed->begin(), m_allowed->end(), parent) != m_allowed->end();
 }
 
-void Handler::StartProp(const Attributes& attrs, bool bEsc) {
+void Handler::StartProp(const AttrList& attrs, bool bEsc) {
   m_propAt = Here();
-  const XMLCh* key = attrs.getValue(u"key");
+  const XMLCh* key = attrs.Value(u"key");
   if (!key) {
     Fail("<prop> without key");
     return;
@@ -844,7 +886,7 @@ void Handler::StartProp(const Attributes& attrs, bool bEsc) {
     return;
   }
   m_propType = PropType::kString;
-  if (const XMLCh* type = attrs.getValue(u"type")) {
+  if (const XMLCh* type = attrs.Value(u"type")) {
     bool bKnown = false;
     for (const PropTypeName& t : kPropTypes) {
       if (Equals(type, t.name)) {
@@ -876,9 +918,9 @@ void Handler::StartProp(const Attributes& attrs, bool bEsc) {
       break;
     case PropType::kSource: {
       m_sourceDefn = std::make_shared<RpSourceDefinition>();
-      const XMLCh* d = attrs.getValue(u"distinct");
+      const XMLCh* d = attrs.Value(u"distinct");
       m_sourceDefn->m_bDistinct = d && Equals(d, u"true");
-      const XMLCh* n = attrs.getValue(u"null");
+      const XMLCh* n = attrs.Value(u"null");
       m_bNullSource = n && Equals(n, u"true");
       break;
     }
@@ -981,16 +1023,16 @@ void Handler::EndProp() {
   m_pObject->SetProperty(m_propKey, std::move(value));
 }
 
-void Handler::StartTuple(const Attributes& attrs) {
+void Handler::StartTuple(const AttrList& attrs) {
   // One pass over the attributes, as for objects.
   const XMLCh* relText = nullptr;
   const XMLCh* argsText = nullptr;
-  for (XMLSize_t i = 0, n = attrs.getLength(); i < n; ++i) {
-    const XMLCh* q = attrs.getQName(i);
+  for (XMLSize_t i = 0, n = attrs.Length(); i < n; ++i) {
+    const XMLCh* q = attrs.QName(i);
     if (Equals(q, u"rel")) {
-      relText = attrs.getValue(i);
+      relText = attrs.Value(i);
     } else if (Equals(q, u"args")) {
-      argsText = attrs.getValue(i);
+      argsText = attrs.Value(i);
     }
   }
   if (!relText || !argsText) {
@@ -1040,7 +1082,7 @@ void Handler::StartTuple(const Attributes& attrs) {
   if (!m_bLinkAtOnce) m_tupleAt.push_back(Here());
 }
 
-void Handler::endElement(const XMLCh* const, const XMLCh* const, const XMLCh* const) {
+void Handler::EndElement() {
   if (Failed()) throw Stop{};
   if (m_stack.empty()) return;
   const Frame frame = m_stack.back();
@@ -1341,36 +1383,30 @@ std::unique_ptr<ARpGateway> ParseOnce(const char* data, std::size_t size, const 
   // Links that wait are made once every object exists; the name indexes
   // are built once at the end rather than kept through a million moves.
   ARpGateway::BulkLoad bulkLoad(*rp);
-  SUGDOM::UntrustedSAX2Reader sax = SUGDOM::NewUntrustedSAX2Reader();
-  SAX2XMLReader* reader = sax.reader.get();
   // A malformed file is read again token by token, and then with the full
   // scanner, so that its error reads the same whichever scanner met it.
-  if (bOneCall) SUGDOM::ChooseScanner(*reader, std::string_view(data, size));
-  reader->setContentHandler(&handler);
-  reader->setErrorHandler(&handler);
+  SUGDOM::UntrustedScanner scanner(bOneCall ? SUGDOM::ScannerFor(std::string_view(data, size)) : XMLUni::fgIGXMLScanner,
+                                   handler, handler);
+  handler.SetLocator(scanner.Get().getLocator());
   MemBufInputSource input(reinterpret_cast<const XMLByte*>(data), size, sourceName.c_str(), false);
   // The bytes outlive the parse, so the reader reads them in place rather
   // than from a copy of the whole file.
   input.setCopyBufToStream(false);
   // A fault the parser throws rather than reports to the handler.
   std::optional<std::string> xmlThrow;
-  Pos xmlThrowAt;
   try {
     if (bOneCall) {
-      reader->parse(input);
+      scanner.Get().scanDocument(input);
     } else {
       XMLPScanToken token;
-      bool bMore = reader->parseFirst(input, token);
-      while (bMore && !handler.Failed()) bMore = reader->parseNext(token);
-      reader->parseReset(token);
+      bool bMore = scanner.Get().scanFirst(input, token);
+      while (bMore && !handler.Failed()) bMore = scanner.Get().scanNext(token);
+      scanner.Get().scanReset(token);
     }
   } catch (const Handler::Stop&) {
     // The handler's fault is reported below.
   } catch (const XMLException& e) {
     xmlThrow = "malformed XML: " + Narrow(e.getMessage());
-  } catch (const SAXParseException& e) {
-    xmlThrow = "malformed XML: " + Narrow(e.getMessage());
-    xmlThrowAt = Pos{static_cast<std::uint64_t>(e.getLineNumber()), static_cast<std::uint64_t>(e.getColumnNumber())};
   }
   // The objects read and not created yet come before any fault met after
   // them.
@@ -1378,7 +1414,7 @@ std::unique_ptr<ARpGateway> ParseOnce(const char* data, std::size_t size, const 
   if (handler.FailedUnplaced()) throw RedoInFileOrder{};
   if (xmlThrow) {
     if (bOneCall) throw RedoTokenByToken{};
-    throw ParseError(data, size, sourceName, xmlThrowAt, *xmlThrow);
+    throw ParseError(data, size, sourceName, Pos{}, *xmlThrow);
   }
   if (!handler.Failed() && !handler.SawRoot()) {
     throw ParseError(data, size, sourceName, Pos{1, 1}, "no <repository> element (empty file?)");

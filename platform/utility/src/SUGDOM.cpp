@@ -4,6 +4,7 @@
 #include <mutex>
 #include <stdexcept>
 #include <xercesc/framework/MemBufInputSource.hpp>
+#include <xercesc/internal/XMLScannerResolver.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/sax/SAXParseException.hpp>
 #include <xercesc/sax2/XMLReaderFactory.hpp>
@@ -244,14 +245,21 @@ std::vector<DOMElement*> GetChildElements(const DOMElement* element) {
 VXString GetTextContent(const DOMNode* node) { return node ? ToVXString(node->getTextContent()) : VXString(); }
 }  // namespace SUGDOM
 
-SUGDOM::UntrustedSAX2Reader SUGDOM::NewUntrustedSAX2Reader() {
-  // Streamed files are large and flat; a handful of entities is all they
-  // could ever need.
+namespace {
+// Streamed files are large and flat; a handful of entities is all they
+// could ever need.
+std::unique_ptr<SecurityManager> NewStreamSecurity() {
   constexpr XMLSize_t kStreamEntityExpansionLimit = 1000;
+  auto security = std::make_unique<SecurityManager>();
+  security->setEntityExpansionLimit(kStreamEntityExpansionLimit);
+  return security;
+}
+}  // namespace
+
+SUGDOM::UntrustedSAX2Reader SUGDOM::NewUntrustedSAX2Reader() {
   Initialize();
   UntrustedSAX2Reader out;
-  out.security = std::make_unique<SecurityManager>();
-  out.security->setEntityExpansionLimit(kStreamEntityExpansionLimit);
+  out.security = NewStreamSecurity();
   out.reader.reset(XMLReaderFactory::createXMLReader());
   out.reader->setFeature(XMLUni::fgSAX2CoreNameSpaces, false);
   out.reader->setFeature(XMLUni::fgSAX2CoreValidation, false);
@@ -290,7 +298,27 @@ bool SUGDOM::HasPlainProlog(std::string_view bytes) {
   return false;
 }
 
+const XMLCh* SUGDOM::ScannerFor(std::string_view bytes) {
+  return HasPlainProlog(bytes) ? XMLUni::fgWFXMLScanner : XMLUni::fgIGXMLScanner;
+}
+
 void SUGDOM::ChooseScanner(SAX2XMLReader& reader, std::string_view bytes) {
-  if (HasPlainProlog(bytes))
-    reader.setProperty(XMLUni::fgXercesScannerName, const_cast<XMLCh*>(XMLUni::fgWFXMLScanner));
+  reader.setProperty(XMLUni::fgXercesScannerName, const_cast<XMLCh*>(ScannerFor(bytes)));
+}
+
+SUGDOM::UntrustedScanner::UntrustedScanner(const XMLCh* scannerName, XMLDocumentHandler& handler,
+                                           XMLErrorReporter& errors) {
+  Initialize();
+  // What NewUntrustedSAX2Reader's features set on the scanner beneath it.
+  m_security = NewStreamSecurity();
+  m_resolver = std::make_unique<GrammarResolver>(nullptr);
+  m_scanner.reset(
+      XMLScannerResolver::resolveScanner(scannerName, &handler, nullptr, nullptr, &errors, nullptr, m_resolver.get()));
+  if (!m_scanner) throw std::invalid_argument("unknown XML scanner");
+  m_scanner->setURIStringPool(m_resolver->getStringPool());
+  m_scanner->setDoNamespaces(false);
+  m_scanner->setValidationScheme(XMLScanner::Val_Never);
+  m_scanner->setLoadExternalDTD(false);
+  m_scanner->setDisableDefaultEntityResolution(true);
+  m_scanner->setSecurityManager(m_security.get());
 }

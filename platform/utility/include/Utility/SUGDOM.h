@@ -20,9 +20,13 @@
 #include <string_view>
 #include <vector>
 #include <xercesc/dom/DOM.hpp>
+#include <xercesc/framework/XMLDocumentHandler.hpp>
+#include <xercesc/framework/XMLErrorReporter.hpp>
+#include <xercesc/internal/XMLScanner.hpp>
 #include <xercesc/sax/ErrorHandler.hpp>
 #include <xercesc/sax2/SAX2XMLReader.hpp>
 #include <xercesc/util/SecurityManager.hpp>
+#include <xercesc/validators/common/GrammarResolver.hpp>
 
 #include "Utility/VXString.h"
 
@@ -95,6 +99,29 @@ bool HasPlainProlog(std::string_view bytes);
 // bring, which is why other documents keep the default one; its messages
 // for malformed XML are its own.
 void ChooseScanner(xercesc::SAX2XMLReader& reader, std::string_view bytes);
+// The scanner ChooseScanner picks for bytes, by its Xerces name.
+const XMLCh* ScannerFor(std::string_view bytes);
+
+// The same limits on a scanner that calls handler straight, without the
+// SAX2 layer in between: a reader of a million elements that reads every
+// attribute is spared the layer's calls and its copy of each attribute
+// list. scannerName is a Xerces scanner name (ScannerFor's, or
+// xercesc::XMLUni::fgIGXMLScanner for the default one). The scanner is
+// declared last so that it goes before the resolver and the manager it
+// points to.
+class UntrustedScanner {
+ public:
+  UntrustedScanner(const XMLCh* scannerName, xercesc::XMLDocumentHandler& handler, xercesc::XMLErrorReporter& errors);
+  ~UntrustedScanner() = default;
+  UntrustedScanner(const UntrustedScanner&) = delete;
+  UntrustedScanner& operator=(const UntrustedScanner&) = delete;
+  xercesc::XMLScanner& Get() { return *m_scanner; }
+
+ private:
+  std::unique_ptr<xercesc::SecurityManager> m_security;
+  std::unique_ptr<xercesc::GrammarResolver> m_resolver;
+  std::unique_ptr<xercesc::XMLScanner> m_scanner;
+};
 
 // Parses a file; with a non-empty schemaFile the document must be valid
 // against that (no-namespace) schema. Null when the file is missing or any
