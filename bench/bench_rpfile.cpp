@@ -103,14 +103,16 @@ void BM_LoadManyAliases(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadManyAliases)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
-// The same file through Xerces-C's SAX2 reader with the same features and
-// scanner as the loader and a handler that does nothing. bFullScanner: the
-// reader's default scanner instead, which the loader leaves for files with a
-// document type declaration (for reference only).
+// The same file through Xerces-C's SAX2 reader, on the scanner and with the
+// limits of the loader, and a handler that does nothing. The loader drives
+// that scanner without the SAX2 layer (SUGDOM::UntrustedScanner), which is
+// part of what it saves. bFullScanner: the reader's default scanner
+// instead, which the loader leaves for files with a document type
+// declaration (for reference only).
 void ParseWithEmptyHandler(const std::string& path, bool bFullScanner = false) {
   using namespace xercesc;
   SUFileUtility::MappedFile map(path, "repository file");
-  // The reader the loader uses, so that only the handler differs.
+  // The loader's scanner and limits, behind the SAX2 layer.
   SUGDOM::UntrustedSAX2Reader sax = SUGDOM::NewUntrustedSAX2Reader();
   SAX2XMLReader* reader = sax.reader.get();
   if (!bFullScanner) SUGDOM::ChooseScanner(*reader, std::string_view(map.Data(), map.Size()));

@@ -270,6 +270,7 @@ TEST(RpFileErrors, EachKindOfErrorNamesItsLine) {
       {"unknown type", "<object id=\"9999:1\" name=\"A\"/>\n", 3, "unknown type 9999"},
       {"bad id", "<object id=\"3023\" name=\"A\"/>\n", 3, "bad object id '3023'"},
       {"missing name", "<object id=\"3023:1\"/>\n", 3, "attribute name is missing"},
+      {"prefixed name", "<object id=\"3023:1\" x:name=\"A\"/>\n", 3, "attribute name is missing"},
       {"duplicate id", "<object id=\"3023:1\" name=\"A\"/>\n<object id=\"3023:1\" name=\"B\"/>\n", 4,
        "duplicate object id '3023:1'"},
       {"dangling parent", "<object id=\"3001:1\" name=\"T\" parent=\"3023:5\"/>\n", 3,
@@ -464,6 +465,25 @@ TEST(RpFileLoad, WhatADocumentTypeDeclarationBringsIsKept) {
       head + "<!ATTLIST repository name CDATA \"Shop\">]>\n<repository format=\"1\">\n" + objects;
   rp = RpFile::LoadFromMemory(attribute.data(), attribute.size());
   EXPECT_EQ(rp->GetLogicalName(), U"Shop");
+}
+
+TEST(RpFileErrors, AnEntityExpansionBombIsRefused) {
+  // Ten levels of ten references: 10^10 characters if expanded. The reader
+  // stops at its limit of entity expansions and names the line.
+  std::string doc = "<?xml version=\"1.0\"?>\n<!DOCTYPE repository [\n<!ENTITY a \"aaaaaaaaaa\">\n";
+  for (char c = 'b'; c <= 'k'; ++c) {
+    doc += std::string("<!ENTITY ") + c + " \"";
+    for (int i = 0; i < 10; ++i) doc += std::string("&") + char(c - 1) + ";";
+    doc += "\">\n";
+  }
+  doc += "]>\n<repository format=\"1\">\n<object id=\"3023:1\" name=\"&k;\"/>\n</repository>\n";
+  try {
+    RpFile::LoadFromMemory(doc.data(), doc.size(), "bomb.xml");
+    ADD_FAILURE() << "an entity bomb loaded";
+  } catch (const RpFileError& e) {
+    EXPECT_EQ(e.GetLine(), 16u) << e.what();
+    EXPECT_NE(e.GetMessage().find("malformed XML"), std::string::npos) << e.what();
+  }
 }
 
 TEST(RpFileErrors, BadBytesAreReportedWhereTheyAre) {

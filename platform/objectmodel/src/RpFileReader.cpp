@@ -218,7 +218,12 @@ class AttrList {
  public:
   AttrList(const RefVectorOf<XMLAttr>& list, XMLSize_t count) : m_list(list), m_count(count) {}
   XMLSize_t Length() const { return m_count; }
-  const XMLCh* QName(XMLSize_t i) const { return m_list.elementAt(i)->getQName(); }
+  // An unprefixed name, every name of a repository file, is its local
+  // part, read without the call that would put a prefixed name together.
+  const XMLCh* QName(XMLSize_t i) const {
+    const XMLAttr* a = m_list.elementAt(i);
+    return *a->getPrefix() ? a->getQName() : a->getName();
+  }
   const XMLCh* Value(XMLSize_t i) const { return m_list.elementAt(i)->getValue(); }
   // The value of the attribute named name, or null.
   const XMLCh* Value(const char16_t* name) const {
