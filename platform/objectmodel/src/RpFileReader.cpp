@@ -28,6 +28,7 @@
 #include <xercesc/framework/XMLDocumentHandler.hpp>
 #include <xercesc/framework/XMLErrorReporter.hpp>
 #include <xercesc/framework/XMLPScanToken.hpp>
+#include <xercesc/internal/XMLScanner.hpp>
 #include <xercesc/sax/Locator.hpp>
 #include <xercesc/util/XMLUni.hpp>
 

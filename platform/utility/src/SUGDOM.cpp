@@ -4,6 +4,7 @@
 #include <mutex>
 #include <stdexcept>
 #include <xercesc/framework/MemBufInputSource.hpp>
+#include <xercesc/internal/XMLScanner.hpp>
 #include <xercesc/internal/XMLScannerResolver.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/sax/SAXParseException.hpp>
@@ -13,6 +14,7 @@
 #include <xercesc/util/SecurityManager.hpp>
 #include <xercesc/util/XMLException.hpp>
 #include <xercesc/validators/common/Grammar.hpp>
+#include <xercesc/validators/common/GrammarResolver.hpp>
 
 #include "Utility/BaseStringUtil.h"
 #include "Utility/SUFileUtility.h"
@@ -322,3 +324,5 @@ SUGDOM::UntrustedScanner::UntrustedScanner(const XMLCh* scannerName, XMLDocument
   m_scanner->setDisableDefaultEntityResolution(true);
   m_scanner->setSecurityManager(m_security.get());
 }
+
+SUGDOM::UntrustedScanner::~UntrustedScanner() = default;

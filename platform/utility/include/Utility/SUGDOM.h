@@ -20,15 +20,18 @@
 #include <string_view>
 #include <vector>
 #include <xercesc/dom/DOM.hpp>
-#include <xercesc/framework/XMLDocumentHandler.hpp>
-#include <xercesc/framework/XMLErrorReporter.hpp>
-#include <xercesc/internal/XMLScanner.hpp>
 #include <xercesc/sax/ErrorHandler.hpp>
 #include <xercesc/sax2/SAX2XMLReader.hpp>
 #include <xercesc/util/SecurityManager.hpp>
-#include <xercesc/validators/common/GrammarResolver.hpp>
 
 #include "Utility/VXString.h"
+
+XERCES_CPP_NAMESPACE_BEGIN
+class GrammarResolver;
+class XMLDocumentHandler;
+class XMLErrorReporter;
+class XMLScanner;
+XERCES_CPP_NAMESPACE_END
 
 struct SUGDomError {
   enum class Severity { kWarning, kError, kFatal };
@@ -112,7 +115,7 @@ const XMLCh* ScannerFor(std::string_view bytes);
 class UntrustedScanner {
  public:
   UntrustedScanner(const XMLCh* scannerName, xercesc::XMLDocumentHandler& handler, xercesc::XMLErrorReporter& errors);
-  ~UntrustedScanner() = default;
+  ~UntrustedScanner();
   UntrustedScanner(const UntrustedScanner&) = delete;
   UntrustedScanner& operator=(const UntrustedScanner&) = delete;
   xercesc::XMLScanner& Get() { return *m_scanner; }
