@@ -1,13 +1,14 @@
 // Reading repository files (see objectmodel/RpFile.h for the format) with
 // a Xerces-C scanner that calls the handler straight: a million-object file
 // is read in one pass without a DOM, and without a SAX2 layer copying each
-// element's attributes. Objects are created in file order, a few hundred at a time after
-// their elements are read. A child whose parent is already there is linked
-// at once; the others (a parent listed after its child, a child with a pos)
-// are linked once every object exists, ahead of the children their parent
-// got at once, so that children keep the file's order. Relation tuples are
-// applied at the end too. The progressive parse lets the handler stop at the
-// first error without throwing through Xerces.
+// element's attributes. Objects are created in file order, a few hundred at
+// a time after their elements are read. A child whose parent is already
+// there is linked at once; the others (a parent listed after its child, a
+// child with a pos) are linked once every object exists, ahead of the
+// children their parent got at once, so that children keep the file's
+// order. Relation tuples are applied at the end too. The handler stops the
+// parse at its first fault by throwing out of the scanner; a file that is
+// not well-formed is read again token by token (see ParseOnce).
 #include <unicode/utf8.h>
 
 #include <algorithm>
