@@ -96,7 +96,7 @@ inline constexpr char32_t S_TRUE_[] = U"true";
 // unqualified general-ledger segment dimensions, whatever the rules file says.
 inline constexpr char32_t S_GL_SEGMENT_TABLE_PREFIX[] = U"GL Segment";
 
-// The application segment-rules file: <home>/S_BIFOUNDATION/S_SERVER/S_LIB/
+// The application segment-rules file: `<home>`/S_BIFOUNDATION/S_SERVER/S_LIB/
 // S_APPS/S_SEGMENT_RULES/S_APP_SEGMENT_RULES_FILE, validated against the
 // schema beside it. Kept under lib/ because it ships with the server, not with
 // an instance's configuration.

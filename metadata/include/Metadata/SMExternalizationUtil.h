@@ -65,7 +65,7 @@ class ExternalizationUtil {
   static void SetCustomDescription(Ref<ARpObject>& rpObject, bool bDisplayName, bool bKexUiHint);
 
   // ---- Generated names ---------------------------------------------------------
-  // VALUEOF(VX_SESSION.<variable>) for the object.
+  // `VALUEOF(VX_SESSION.<variable>)` for the object.
   static VXString GenerateCustomDisplayName(const Ref<ARpObject>& rpObject, bool bKexUiHint);
   static VXString GenerateCustomDescription(const Ref<ARpObject>& rpObject, bool bKexUiHint);
   // The reference the object would get if it were named sNewName.
@@ -133,7 +133,7 @@ class ExternalizationUtil {
   // ---- Translation keys and XML description -----------------------------------------
   static VXString GetTranslationKey(const Ref<ARpObject>& rpObject);
   static bool CouldHaveTranslationKey(const Ref<ARpObject>& rpObject);
-  // Opens <Object> with Name, Type and UpgradeID; the caller closes it with
+  // Opens `<Object>` with Name, Type and UpgradeID; the caller closes it with
   // XMLDescribeObjectEnd.
   static void XMLDescribeObjectStart(const Ref<ARpObject>& rpObject, VXString& s, int iDepth, bool bQualifiedName,
                                      bool bUseTranslationKeyIfApplicable);

@@ -18,12 +18,12 @@
 //   </repository>
 //
 // Property types (attribute type, "string" when absent): string, bool
-// (true/false), int, bytes (hex), id (type:number), strings (<s> children),
-// map (<entry key="..."> children), expr (the expression text form of
+// (true/false), int, bytes (hex), id (type:number), strings (`<s>` children),
+// map (`<entry key="...">` children), expr (the expression text form of
 // ToStringVisitor, format string in attribute format), multiplicity
 // (attributes start, end, lower, upper), source (a logical table source
-// mapping: <map><logical>expr</logical><physical>expr</physical></map>,
-// <table id=".."/>, <join left=".." right=".." join=".."/>, <where>expr</where>,
+// mapping: `<map><logical>expr</logical><physical>expr</physical></map>`,
+// `<table id=".."/>`, `<join left=".." right=".." join=".."/>`, `<where>expr</where>`,
 // attribute distinct; null="true" for no definition at all), null (no value).
 //
 // Order is kept: objects are listed by type in the order the types first
@@ -36,8 +36,8 @@
 //
 // Text that XML 1.0 cannot carry (control characters, NUL, unpaired
 // surrogates) is written with esc="1" on its element: every string of that
-// element (attributes and text) then uses "\\" for a backslash and
-// "\u{HEX}" for any code point.
+// element (attributes and text) then uses `"\\"` for a backslash and
+// `"\u{HEX}"` for any code point.
 //
 // Loading builds a fresh gateway and hands it over only when the whole file
 // was read: a broken file gives an RpFileError naming the line and column

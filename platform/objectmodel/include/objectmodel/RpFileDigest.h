@@ -9,8 +9,8 @@
 //     ... load both and compare the repositories; c.whyNot says what stopped the text comparison
 //   }
 //
-// Each top-level element is one range of bytes: an <object> with everything
-// in it (keyed by its id), a <tuple>, a <blob>. The comparison finds the bytes
+// Each top-level element is one range of bytes: an `<object>` with everything
+// in it (keyed by its id), a `<tuple>`, a `<blob>`. The comparison finds the bytes
 // both texts share at their start and at their end, and splits only what lies
 // between, so a rename in a 75 MB file splits a few elements. changed then
 // holds:
@@ -82,12 +82,12 @@ struct Element {
 //   for (Element e; s.Next(e, why) && e.kind != Element::Kind::kEnd;) ...;
 //   // false: why says what is not in the written layout
 //
-// Next gives kEnd once past </repository> and the blanks after it.
+// Next gives kEnd once past `</repository>` and the blanks after it.
 class Splitter {
  public:
   explicit Splitter(std::string_view text) : m_text(text) {}
   // Reads the prolog and the root's start tag. False when the prolog is not
-  // an XML declaration (UTF-8) and blanks, or the root is not <repository>.
+  // an XML declaration (UTF-8) and blanks, or the root is not `<repository>`.
   bool Start(std::string& whyNot);
   // Where the root's content starts, and its start tag's bytes.
   std::size_t ContentStart() const { return m_contentStart; }

@@ -1,4 +1,4 @@
-// SUFilePath: path text operations (no file-system access). Both "/" and "\"
+// SUFilePath: path text operations (no file-system access). Both `/` and `\`
 // separate directories, so Windows paths stored in repositories work too.
 //
 //   SUFilePath::VXPathStripExtension(U"rp/Sales.rpd");    // U"rp/Sales"

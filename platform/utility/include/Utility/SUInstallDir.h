@@ -9,7 +9,7 @@
 namespace SUInstallDir {
 // SMUTIL_DATA_DIR when it is set; otherwise the data directory of the
 // installation this library was loaded from, found from the library's own
-// file (<libdir>/../share/smutil for the usual layout). The build tree is
+// file (`<libdir>/../share/smutil` for the usual layout). The build tree is
 // laid out like an installation, so a library run from it finds the
 // project's samples the same way.
 std::string DataDirectory();
