@@ -72,7 +72,7 @@ bool Fails(ConsistencyMessageType type, ConsistencyMessageType failAt) {
 
 std::string RuleID(const ConsistencyMessage& m) {
   const ConsistencyCheck* check = CheckOfMessage(m);
-  return check ? check->m_id : "check-failed";
+  return check ? check->m_id : kCheckFailedRuleId;
 }
 
 nlohmann::json FindingsJson(const std::vector<ConsistencyMessage>& found) {

@@ -23,6 +23,7 @@
 
 #include "Commands.h"
 #include "Metadata/SMLookupCondition.h"
+#include "Metadata/SMNameResolution.h"
 #include "Metadata/SMUtil.h"
 #include "Output.h"
 #include "RepoLoad.h"
@@ -31,37 +32,12 @@
 namespace smutil_tool {
 namespace {
 
-using RetCode = NamedInterfaceTypeCondition::LookupFolderTreeRetCode;
-
 struct ResolveOptions {
   std::string layer = "presentation";
   std::string user, defaultSubjectArea, defaultCatalog;
   bool bAsNull = false, bColumn = false;
   std::vector<std::string> names;
 };
-
-struct CodeText {
-  const char* name;
-  const char* meaning;
-};
-
-CodeText TextOf(RetCode code) {
-  switch (code) {
-    case NamedInterfaceTypeCondition::kOK:
-      return {"kOK", "exactly one table found"};
-    case NamedInterfaceTypeCondition::kUnresovableTable:
-      return {"kUnresovableTable", "no default subject area to search"};
-    case NamedInterfaceTypeCondition::kAmbiguousTable:
-      return {"kAmbiguousTable", "more than one table bears the name"};
-    case NamedInterfaceTypeCondition::kAmbiguousCatalog:
-      return {"kAmbiguousCatalog", "more than one subject area bears the name"};
-    case NamedInterfaceTypeCondition::kInaccessibleTable:
-      return {"kInaccessibleTable", "tables bear the name but the user may read none of them"};
-    case NamedInterfaceTypeCondition::kNonexistentTable:
-      return {"kNonexistentTable", "no table bears the name"};
-  }
-  return {"?", "unknown outcome"};
-}
 
 std::string Written(const QualifiedName& q) { return ToNarrow(MetadataUtil::ToQualifiedName(q)); }
 
@@ -80,70 +56,9 @@ nlohmann::json NamesJson(const std::vector<QualifiedName>& names) {
 }
 
 // One name's answer, kept for both output forms.
-struct Answer {
+struct Answer : NameResolution {
   std::string text;  // as typed
-  bool bResolved = false;
-  // tables
-  RetCode code = NamedInterfaceTypeCondition::kNonexistentTable;
-  QualifiedNameIDPairVector pairs, candidates;
-  VoidID catalogFolderID;
-  // columns
-  bool bColumn = false, bInaccessibleColumns = false;
-  std::vector<QualifiedName> suggestions;
 };
-
-Answer ResolveTable(ARpGateway* rp, const std::string& text, const QualifiedName& name, ExprType layer, bool bAsNull) {
-  Answer a;
-  a.text = text;
-  VoidIDSet tables;
-  a.code = NamedInterfaceTypeCondition::LookupFolderTree(name, a.pairs, rp, layer, tables, a.catalogFolderID, bAsNull,
-                                                         false, a.candidates);
-  a.bResolved = a.code == NamedInterfaceTypeCondition::kOK;
-  if (a.code == NamedInterfaceTypeCondition::kNonexistentTable) {
-    NamedInterfaceTypeCondition::SuggestTableNames(rp, name, layer, a.suggestions);
-  }
-  return a;
-}
-
-Answer ResolveColumn(ARpGateway* rp, const std::string& text, const QualifiedName& name, ExprType layer, bool bAsNull) {
-  Answer a;
-  a.text = text;
-  a.bColumn = true;
-  VoidIDVector columns;
-  VoidIDSet tables;
-  NamedInterfaceTypeCondition::LookupFullyQualifiedColumn(name, columns, VoidID::NullID, rp, layer, tables, bAsNull,
-                                                          a.bInaccessibleColumns);
-  for (const VoidID& id : columns) {
-    QualifiedName q;
-    a.pairs.emplace_back(MetadataUtil::GenerateQualifiedName(rp->GetObject(id), q), id);
-  }
-  a.bResolved = !columns.empty();
-  if (a.bResolved || a.bInaccessibleColumns || name.size() < 2) return a;
-  // A miss: near names of the table when it does not resolve for the user,
-  // else near column names in it.
-  const QualifiedName tableName(name.begin(), name.end() - 1);
-  VoidIDVector found;
-  VoidID area;
-  VoidIDSet ignored;
-  NamedInterfaceTypeCondition::LookupFolder(tableName, found, rp, layer, ignored, area, bAsNull);
-  if (found.empty()) {
-    std::vector<QualifiedName> near;
-    NamedInterfaceTypeCondition::SuggestTableNames(rp, tableName, layer, near);
-    for (QualifiedName& q : near) {
-      q.push_back(name.back());
-      a.suggestions.push_back(std::move(q));
-    }
-    return a;
-  }
-  VXStringVector near;
-  NamedInterfaceTypeCondition::SuggestColumnNames(rp, found.front(), name.back(), layer, near);
-  for (const VXString& column : near) {
-    QualifiedName q = tableName;
-    q.push_back(column);
-    a.suggestions.push_back(std::move(q));
-  }
-  return a;
-}
 
 nlohmann::json AnswerJson(const Answer& a) {
   nlohmann::json doc{{"name", a.text}, {"resolved", a.bResolved}};
@@ -152,8 +67,8 @@ nlohmann::json AnswerJson(const Answer& a) {
     doc["inaccessibleColumns"] = a.bInaccessibleColumns;
   } else {
     doc["code"] = static_cast<int>(a.code);
-    doc["codeName"] = TextOf(a.code).name;
-    doc["meaning"] = TextOf(a.code).meaning;
+    doc["codeName"] = DescribeLookupOutcome(a.code).name;
+    doc["meaning"] = DescribeLookupOutcome(a.code).meaning;
     doc["pairs"] = PairsJson(a.pairs);
     doc["candidates"] = PairsJson(a.candidates);
     if (!a.catalogFolderID.IsNull()) doc["subjectArea"] = ToNarrow(a.catalogFolderID.ToString());
@@ -168,8 +83,10 @@ void WriteAnswer(std::ostream& out, const Answer& a) {
         << (a.bInaccessibleColumns ? " (matching columns the user may not read were left out)" : "") << '\n';
   } else {
     // A one-part name that names a subject area lists the area's tables.
-    const char* meaning = a.catalogFolderID.IsNull() ? TextOf(a.code).meaning : "a subject area; its tables:";
-    out << a.text << ": " << TextOf(a.code).name << " (" << static_cast<int>(a.code) << ") " << meaning << '\n';
+    const char* meaning =
+        a.catalogFolderID.IsNull() ? DescribeLookupOutcome(a.code).meaning : "a subject area; its tables:";
+    out << a.text << ": " << DescribeLookupOutcome(a.code).name << " (" << static_cast<int>(a.code) << ") " << meaning
+        << '\n';
   }
   for (const QualifiedNameIDPair& p : a.pairs)
     out << "  " << Written(p.m_qName) << '\t' << ToNarrow(p.m_id.ToString()) << '\n';
@@ -202,8 +119,10 @@ int RunResolve(Context& ctx, const ResolveOptions& o) {
   std::vector<Answer> answers;
   for (const std::string& text : o.names) {
     const QualifiedName name = QualifiedNameFromArgument(text);
-    answers.push_back(o.bColumn ? ResolveColumn(rp.get(), text, name, layer, o.bAsNull)
-                                : ResolveTable(rp.get(), text, name, layer, o.bAsNull));
+    Answer& a = answers.emplace_back();
+    static_cast<NameResolution&>(a) = o.bColumn ? ResolveColumnName(rp.get(), name, layer, o.bAsNull)
+                                                : ResolveTableName(rp.get(), name, layer, o.bAsNull);
+    a.text = text;
   }
   Emit(
       ctx,

@@ -1,6 +1,6 @@
-// Custom display names in the tool: the session a command shows them in
-// (bundle strings from the SQLite bundle store, --lang for the language),
-// and an object's custom texts when it has them.
+// Custom display names in the tool: the --lang option of the commands that
+// show them; the session and the texts come from the bundle store's box
+// (Bundles/DisplaySession.h).
 //
 //   std::string lang;
 //   AddLangOption(cmd, lang);
@@ -8,9 +8,9 @@
 //   CustomTexts texts = CustomTextsOf(rp.get(), obj);
 #pragma once
 
-#include <optional>
 #include <string>
 
+#include "Bundles/DisplaySession.h"
 #include "Metadata/SMUtil.h"
 
 namespace CLI {
@@ -19,18 +19,15 @@ class App;
 
 namespace smutil_tool {
 
+using smutil_bundles::CustomTexts;
+using smutil_bundles::CustomTextsOf;
+
 // --lang LANG: the session's language (USER_LANGUAGE) for bundle strings.
 void AddLangOption(CLI::App& cmd, std::string& lang);
 // Installs the bundle store's hook and sets the session's language when
 // lang is not empty.
-void PrepareDisplaySession(ARpGateway* rp, const std::string& lang);
-
-// The custom display name and description of obj, each present only when
-// the object has one (a presentation object or customer type whose text is
-// switched on).
-struct CustomTexts {
-  std::optional<VXString> displayName, description;
-};
-CustomTexts CustomTextsOf(ARpGateway* rp, const Ref<ARpObject>& obj);
+inline void PrepareDisplaySession(ARpGateway* rp, const std::string& lang) {
+  smutil_bundles::PrepareDisplaySession(rp, ToVXString(lang));
+}
 
 }  // namespace smutil_tool

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Metadata/SMNameText.h"
 #include "Metadata/SMUtil.h"
 #include "RepoLoad.h"
 #include "RepoNameArgs.h"
@@ -18,24 +19,7 @@ namespace smutil_tool {
 // one object per type that has an object of that exact name. With a type
 // other than 0 only that type is asked.
 inline RpObjectVector FindObjectsFromArgument(ARpGateway* rp, const std::string& text, TypeID type = 0) {
-  VoidID id;
-  if (VoidID::FromString(ToVXString(text), id)) {
-    Ref<ARpObject> obj = rp->GetObject(id);
-    if (!obj.IsNull() && (type == 0 || obj->GetTypeID() == type)) return {obj};
-  }
-  const QualifiedName qname = QualifiedNameFromArgument(text);
-  RpObjectVector found;
-  if (type != 0) {
-    Ref<ARpObject> obj = MetadataUtil::GetRpObjectFromQualifiedName(rp, type, qname);
-    if (!obj.IsNull()) found.push_back(obj);
-    return found;
-  }
-  const TypeIDVector types = rp->GetKnownTypes();
-  for (TypeID t : types) {
-    Ref<ARpObject> obj = MetadataUtil::GetRpObjectFromQualifiedName(rp, t, qname);
-    if (!obj.IsNull()) found.push_back(obj);
-  }
-  return found;
+  return FindObjectsNamedByText(rp, ToVXString(text), type);
 }
 
 // The object of type that the command-line words name (an id, or a

@@ -101,49 +101,13 @@ bool ResolveRenderMode(Context& ctx, const std::string& command, ARpGateway* rp,
   return true;
 }
 
-VXString RenderInMode(const Expr& expr, ARpGateway* rp, const ResolvedRenderMode& mode) {
-  const bool bByID = mode.flags.usingVoidID;
-  switch (mode.kind) {
-    case ResolvedRenderMode::kCatalog:
-      return ToPrettyStringVisitor::StringFrom(expr, rp, mode.catalog, mode.flags.customDisplayName);
-    case ResolvedRenderMode::kReparent:
-      return ToPrettyStringVisitor::StringFrom(expr, rp, mode.oldParent, mode.newParent, bByID);
-    case ResolvedRenderMode::kRenameDb:
-      return ToPrettyStringVisitor::StringFrom(expr, rp, mode.dbNames, bByID);
-    case ResolvedRenderMode::kFlags:
-      break;
-  }
-  return ToPrettyStringVisitor::StringFrom(expr, rp, mode.flags);
-}
-
-VXString FormatInMode(const Expr& expr, ARpGateway* rp, const ResolvedRenderMode& mode) {
-  const ToPrettyStringVisitor::Options& f = mode.flags;
-  switch (mode.kind) {
-    case ResolvedRenderMode::kCatalog:
-      return ToPrettyStringVisitor::GetFormatExpr(expr, rp, mode.catalog, f.customDisplayName);
-    case ResolvedRenderMode::kReparent:
-      return ToPrettyStringVisitor::GetFormatExpr(expr, rp, mode.oldParent, mode.newParent, f.usingVoidID);
-    case ResolvedRenderMode::kRenameDb:
-      return ToPrettyStringVisitor::GetFormatExpr(expr, rp, mode.dbNames, f.usingVoidID);
-    case ResolvedRenderMode::kFlags:
-      break;
-  }
-  return ToPrettyStringVisitor::GetFormatExpr(expr, rp, f.mandatoryDoubleQuotes, f.fullyQualified, f.singlePartName,
-                                              f.usingVoidID, f.customDisplayName);
-}
-
 std::optional<RpProp> ExpressionPropertyOf(Context& ctx, const std::string& command, const Ref<ARpObject>& obj) {
-  switch (obj->GetTypeID()) {
-    case kTIDAAttribute:
-    case kTIDARpVariable:
-      return RpProp::kExpr;
-    case kTIDAComplexJoin:
-      return RpProp::kJoinExpr;
-    default:
-      ctx.err << "smutil " << command << ": " << DescribeObject(obj)
-              << " holds no expression; use a LOGICAL COLUMN, JOIN or RP VARIABLE\n";
-      return std::nullopt;
+  const std::optional<RpProp> key = ExpressionPropertyOfType(obj->GetTypeID());
+  if (!key) {
+    ctx.err << "smutil " << command << ": " << DescribeObject(obj)
+            << " holds no expression; use a LOGICAL COLUMN, JOIN or RP VARIABLE\n";
   }
+  return key;
 }
 
 namespace {

@@ -15,6 +15,7 @@
 
 #include "Commands.h"
 #include "Metadata/SMPrettyStringVisitor.h"
+#include "Metadata/SMRenderMode.h"
 #include "objectmodel/RpGateway.h"
 
 namespace CLI {
@@ -41,14 +42,7 @@ struct RenderModeOptions {
 void AddRenderModeOptions(CLI::App& cmd, RenderModeOptions& o);
 
 // One mode, its objects found in the repository.
-struct ResolvedRenderMode {
-  enum Kind { kFlags, kCatalog, kReparent, kRenameDb } kind = kFlags;
-  ToPrettyStringVisitor::Options flags;
-  Ref<ACatalogFolder> catalog;
-  Ref<ARpObject> oldParent;
-  QualifiedName newParent;
-  OldDatabaseNameToNewDatabaseNameMap dbNames;
-};
+using ResolvedRenderMode = RenderMode;
 
 // Whether the mode needs a repository whatever the expression refers to.
 bool ModeNeedsRepository(const RenderModeOptions& o);
@@ -58,10 +52,8 @@ bool ModeNeedsRepository(const RenderModeOptions& o);
 bool ResolveRenderMode(Context& ctx, const std::string& command, ARpGateway* rp, const RenderModeOptions& o,
                        ResolvedRenderMode& resolved, bool& usage);
 
-VXString RenderInMode(const Expr& expr, ARpGateway* rp, const ResolvedRenderMode& mode);
-// The user's format string of expr shown in the mode (the rendering when it
-// has none).
-VXString FormatInMode(const Expr& expr, ARpGateway* rp, const ResolvedRenderMode& mode);
+using ::FormatInMode;
+using ::RenderInMode;
 
 // The expression property an object of the rendered kinds holds (a logical
 // column's formula, a complex join's condition, a variable's initializer);

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "Metadata/SMEverydayTypeNames.h"
 #include "Metadata/SMUtil.h"
 #include "Utility/VXAssert.h"
 #include "objectmodel/Condition.h"
@@ -42,16 +43,7 @@ const std::vector<std::pair<std::string, TypeID>>& TypeNames() {
         // Not in the type-name table: reachable by number only.
       }
     }
-    const std::pair<const char*, TypeID> plain[] = {
-        {"BUSINESS MODEL", kTIDASubjectArea},
-        {"PHYSICAL TABLE", kTIDATable},
-        {"PHYSICAL COLUMN", kTIDAColumn},
-        {"LOGICAL COLUMN", kTIDAAttribute},
-        {"PRESENTATION SUBJECT AREA", kTIDACatalogFolder},
-        {"PRESENTATION TABLE", kTIDAEntityFolder},
-        {"PRESENTATION COLUMN", kTIDAFolderAttr},
-    };
-    for (const auto& [name, t] : plain) v.emplace_back(name, t);
+    for (const EverydayTypeName& n : EverydayTypeNames()) v.emplace_back(n.name, n.type);
     return v;
   }();
   return names;

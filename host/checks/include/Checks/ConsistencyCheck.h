@@ -35,6 +35,8 @@
 // The finding a check reports when it throws: "[38220] Check %1 could not
 // finish on this object: %2", kept as a ready text (check id, exception text).
 inline constexpr MessageId kCheckFailedMessageId = 38220;
+// The rule name its findings go under.
+inline constexpr char kCheckFailedRuleId[] = "check-failed";
 
 // What a check is given: the object, and a way to report a finding about
 // it with the objects its message names.
