@@ -10,8 +10,9 @@ WORK=$(mktemp -d "${TMPDIR:-/tmp}/smutil-consumer.XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
 PREFIX="$WORK/prefix"
 cmake -S . -B "$BUILD_DIR" -G Ninja >/dev/null
-cmake --build "$BUILD_DIR" --target smutil
+cmake --build "$BUILD_DIR"
 cmake --install "$BUILD_DIR" --prefix "$PREFIX" >/dev/null
+PYTHON_MODULE=$(grep -c '^SMUTIL_PYTHON:BOOL=ON' "$BUILD_DIR/CMakeCache.txt" || true)
 cmake -S tests/consumer -B "$WORK/build" -G Ninja -DCMAKE_PREFIX_PATH="$PREFIX" >/dev/null
 cmake --build "$WORK/build"
 "$WORK/build/smutil_consumer"
@@ -22,3 +23,8 @@ cd "$WORK"
 "$PREFIX/bin/smutil" show --type TABLE '"Sales DW"."SALESDB"."dbo"."W_ORDERS_F"' >/dev/null
 "$PREFIX/bin/smutil" query --fq "$PREFIX/share/smutil/queries/orders_by_region.qry" >/dev/null
 "$PREFIX/bin/smutil" message 38009 2006:1
+# The installed Python module, when the build has one, from the same place.
+if [ "$PYTHON_MODULE" -gt 0 ]; then
+  PYTHONPATH=$(echo "$PREFIX"/lib/python3*/site-packages) /usr/bin/python3 -c \
+    "import smutil; r = smutil.Repository.load('$PREFIX/share/smutil/sample.rpd.xml'); print(r.resolve('Sales.Orders'))"
+fi
