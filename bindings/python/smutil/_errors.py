@@ -9,6 +9,7 @@ class Error(Exception):
 
     def __init__(self, message: str, source: Optional[str] = None,
                  line: Optional[int] = None, column: Optional[int] = None) -> None:
+        """The message, and where the fault is when that is known."""
         super().__init__(message)
         self.message = message
         self.source = source
@@ -16,6 +17,7 @@ class Error(Exception):
         self.column = column
 
     def __str__(self) -> str:
+        """ "source:line:column: message", with what is known of the position."""
         where = self.source or ""
         if self.line:
             where += f":{self.line}"

@@ -167,7 +167,8 @@ ARpGateway* OpenGateway(RepoState& state) {
 
 Ref<ARpObject> Resolve(ARpGateway* rp, const ObjectHandle& h) {
   Ref<ARpObject> obj = rp->GetObject(h.id);
-  if (obj.IsNull()) Raise(FaultKind::kNotFound, "object " + ToNarrow(h.id.ToString()) + " is no longer in the repository");
+  if (obj.IsNull())
+    Raise(FaultKind::kNotFound, "object " + ToNarrow(h.id.ToString()) + " is no longer in the repository");
   return obj;
 }
 
@@ -215,7 +216,8 @@ TypeID TypeFromPy(py::handle type) {
   py::object cls = EnumClass("ObjectType");
   py::dict members = cls.attr("__members__");
   if (!members.contains(word.c_str())) {
-    Raise(FaultKind::kUsage, "unknown type '" + type.cast<std::string>() + "'; give an ObjectType, such as ObjectType.TABLE");
+    Raise(FaultKind::kUsage,
+          "unknown type '" + type.cast<std::string>() + "'; give an ObjectType, such as ObjectType.TABLE");
   }
   return members[word.c_str()].cast<TypeID>();
 }

@@ -53,8 +53,8 @@ struct Fault {
 };
 
 // Throws a Fault, turned into the Python class of its kind.
-[[noreturn]] void Raise(FaultKind kind, std::string message, std::string source = std::string(),
-                        std::uint64_t line = 0, std::uint64_t column = 0);
+[[noreturn]] void Raise(FaultKind kind, std::string message, std::string source = std::string(), std::uint64_t line = 0,
+                        std::uint64_t column = 0);
 // Registers the translation of Fault and of the library's exceptions.
 void RegisterErrors(py::module_& m);
 

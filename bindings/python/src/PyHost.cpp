@@ -64,7 +64,11 @@ void BindFinding(py::module_& m) {
       "The Severity.");
   cls.def_readonly("check", &PyFinding::check, "The check's stable rule name (\"logical-column-unmapped\").");
   cls.def_property_readonly(
-      "object", [](const PyFinding& f) { return ObjectHandle{f.state, f.object}; }, "The object checked.");
+      "object",
+      [](const PyFinding& f) {
+        return ObjectHandle{f.state, f.object};
+      },
+      "The object checked.");
   cls.def_property_readonly(
       "objects",
       [](const PyFinding& f) {
@@ -107,7 +111,8 @@ void BindCheck(RepositoryClass& repository) {
           if (earlierPath) {
             std::unique_ptr<ARpGateway> earlier = RpFile::Load(*earlierPath);
             std::unordered_set<VoidID, VoidIDHash> changed = ChangedObjectScope(*g.rp, *earlier);
-            if (options.m_scope) std::erase_if(changed, [&](const VoidID& id) { return !options.m_scope->contains(id); });
+            if (options.m_scope)
+              std::erase_if(changed, [&](const VoidID& id) { return !options.m_scope->contains(id); });
             options.m_scope = std::move(changed);
           }
           found = RunConsistencyChecks(*g.rp, options);
@@ -135,7 +140,11 @@ struct PyDictEntry {
 void BindDict(py::module_& m, RepositoryClass& repository) {
   py::class_<PyDictEntry> cls(m, "DictEntry", "Where an object goes in the metadata dictionary.");
   cls.def_property_readonly(
-      "object", [](const PyDictEntry& e) { return ObjectHandle{e.state, e.id}; }, "The object.");
+      "object",
+      [](const PyDictEntry& e) {
+        return ObjectHandle{e.state, e.id};
+      },
+      "The object.");
   cls.def_property_readonly(
       "tag", [](const PyDictEntry& e) { return ToPy(e.tag); }, "The dictionary tag (\"PhysicalTable\").");
   cls.def_property_readonly(
@@ -358,7 +367,8 @@ void BindTranslations(py::module_& m, RepositoryClass& repository) {
       },
       py::arg("file"), py::kw_only(), py::arg("bundles"),
       "Loads the translations of an XLIFF 2.0 document into the bundle store (created when missing), in one "
-      "transaction. Returns an ImportResult. Raises TranslationError, changing nothing, for a document that is not valid XLIFF.");
+      "transaction. Returns an ImportResult. Raises TranslationError, changing nothing, for a document that is not "
+      "valid XLIFF.");
   cls.def(
       "check",
       [](const PyTranslations& t, const std::filesystem::path& bundles, py::handle language) {
@@ -406,7 +416,11 @@ std::string TypeList(const std::vector<TypeID>& types) {
 void BindEditing(py::module_& m, RepositoryClass& repository) {
   py::class_<PyDependent> cls(m, "Dependent", "An object that deleting another would take along, and why.");
   cls.def_property_readonly(
-      "object", [](const PyDependent& d) { return ObjectHandle{d.state, d.object}; }, "The object that would go.");
+      "object",
+      [](const PyDependent& d) {
+        return ObjectHandle{d.state, d.object};
+      },
+      "The object that would go.");
   cls.def_property_readonly(
       "from_object",
       [](const PyDependent& d) -> py::object {
@@ -420,7 +434,8 @@ void BindEditing(py::module_& m, RepositoryClass& repository) {
       "__repr__",
       [](const PyDependent& d) {
         return py::str("Dependent({!r}, {!r}, {!r})")
-            .format(ToPy(d.object.ToString()), d.relationshipName, d.from.IsNull() ? py::object(py::none()) : py::object(ToPy(d.from.ToString())));
+            .format(ToPy(d.object.ToString()), d.relationshipName,
+                    d.from.IsNull() ? py::object(py::none()) : py::object(ToPy(d.from.ToString())));
       },
       "The object's id, the relationship and the id it comes from.");
 
@@ -458,8 +473,8 @@ void BindEditing(py::module_& m, RepositoryClass& repository) {
         try {
           MetadataUtil::SetParent(obj, parent);
         } catch (const VXAssertException& e) {
-          Raise(FaultKind::kMove, "cannot move " + DescribeObject(obj) + " under " + DescribeObject(parent) + ": " +
-                                      e.GetCondition());
+          Raise(FaultKind::kMove,
+                "cannot move " + DescribeObject(obj) + " under " + DescribeObject(parent) + ": " + e.GetCondition());
         }
         return ObjectHandle{repo.state, obj->GetID()};
       },

@@ -95,8 +95,9 @@ void BindEnums(py::module_& m) {
     const std::string name = TypeMemberName(n.name);
     if (seen.insert(name).second) types.append(py::make_tuple(name, n.type));
   }
-  MakeEnum(m, "ObjectType", types, "The object types of the catalogue, by their display names, with the everyday names of the layers as "
-          "aliases (LOGICAL_COLUMN is ATTRIBUTE).");
+  MakeEnum(m, "ObjectType", types,
+           "The object types of the catalogue, by their display names, with the everyday names of the layers as "
+           "aliases (LOGICAL_COLUMN is ATTRIBUTE).");
 }
 
 void BindNames(py::module_& m) {

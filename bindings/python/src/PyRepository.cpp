@@ -217,7 +217,8 @@ void BindRepositoryMethods(RepositoryClass& cls) {
       },
       "The file and the number of objects.");
   cls.def_property(
-      "language", [](const PyRepository& r) -> py::object {
+      "language",
+      [](const PyRepository& r) -> py::object {
         if (r.state->language.empty()) return py::none();
         return ToPy(r.state->language);
       },
@@ -315,8 +316,8 @@ void BindResolve(py::module_& m, RepositoryClass& repository) {
   pair.def(
       "__repr__",
       [](const PyNamePair& p) {
-        return py::str("NamePair({!r}, {!r})").format(ToPy(MetadataUtil::ToQualifiedName(p.segments)),
-                                                       ToPy(p.id.ToString()));
+        return py::str("NamePair({!r}, {!r})")
+            .format(ToPy(MetadataUtil::ToQualifiedName(p.segments)), ToPy(p.id.ToString()));
       },
       "The name and the id.");
 
@@ -379,14 +380,16 @@ void BindResolve(py::module_& m, RepositoryClass& repository) {
         if (!p.r.bColumn) text += ", " + py::repr(EnumClass("Outcome")(static_cast<int>(p.r.code))).cast<std::string>();
         text += ", pairs=[";
         for (std::size_t i = 0; i < p.r.pairs.size(); ++i) {
-          text += (i ? ", " : "") + py::repr(py::cast(PyNamePair{p.r.pairs[i].m_qName, p.r.pairs[i].m_id})).cast<std::string>();
+          text += (i ? ", " : "") +
+                  py::repr(py::cast(PyNamePair{p.r.pairs[i].m_qName, p.r.pairs[i].m_id})).cast<std::string>();
         }
         text += "]";
         if (!p.r.candidates.empty()) text += ", candidates=" + std::to_string(p.r.candidates.size());
         if (!p.r.suggestions.empty()) {
           text += ", suggestions=[";
           for (std::size_t i = 0; i < p.r.suggestions.size(); ++i) {
-            text += (i ? ", " : "") + py::repr(ToPy(MetadataUtil::ToQualifiedName(p.r.suggestions[i]))).cast<std::string>();
+            text +=
+                (i ? ", " : "") + py::repr(ToPy(MetadataUtil::ToQualifiedName(p.r.suggestions[i]))).cast<std::string>();
           }
           text += "]";
         }
@@ -425,8 +428,9 @@ void BindResolve(py::module_& m, RepositoryClass& repository) {
         run(g.rp);
         return out;
       },
-      py::arg("name"), py::kw_only(), py::arg("user") = py::none(), py::arg("layer") = EnumClass("Layer").attr("PRESENTATION"),
-      py::arg("column") = false, py::arg("show_inaccessible_as_null") = false,
+      py::arg("name"), py::kw_only(), py::arg("user") = py::none(),
+      py::arg("layer") = EnumClass("Layer").attr("PRESENTATION"), py::arg("column") = false,
+      py::arg("show_inaccessible_as_null") = false,
       "Resolves a query's table name (or, with column=True, a table.column name) as the server does: in the "
       "layer, under the read denials of user when given (a user of the repository; NotFoundError otherwise), "
       "looking past them with show_inaccessible_as_null. Returns a Resolution; a name that does not resolve is "
