@@ -5,7 +5,10 @@
 // incremental check after one table was renamed: the scope computed against
 // an unchanged copy (loaded, or as the text of its file), and the checks run
 // on that scope only. Loading the repository files is not included
-// (bench_rpfile measures it).
+// (bench_rpfile measures it). Last, n physical tables (or logical tables, or
+// presentation columns) of one container that all share one name, and a
+// chain of n logical levels each under the one before: the cost per object
+// must stay flat as n grows.
 //
 //   ./bench_checks --benchmark_counters_tabular=true
 #include <benchmark/benchmark.h>
@@ -105,6 +108,56 @@ void BM_CheckChangedSinceAfterRenameByText(benchmark::State& state) {
   state.counters["findings"] = static_cast<double>(findings);
 }
 BENCHMARK(BM_CheckChangedSinceAfterRenameByText)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// n objects of type under one parent, all named alike but for case.
+std::unique_ptr<ARpGateway> SameNamed(TypeID type, std::size_t n) {
+  auto rp = std::make_unique<ARpGateway>();
+  VoidID parent;
+  if (type == kTIDATable) {
+    parent = rp->CreateObject(kTIDADatabase, U"DW").GetID();
+  } else if (type == kTIDALogicalTable) {
+    parent = rp->CreateObject(kTIDASubjectArea, U"Sales").GetID();
+  } else {
+    const VoidID area = rp->CreateObject(kTIDACatalogFolder, U"Sales").GetID();
+    parent = rp->CreateObject(kTIDAEntityFolder, U"Orders", area).GetID();
+  }
+  for (std::size_t i = 0; i < n; ++i) rp->CreateObject(type, i % 2 ? U"Same" : U"SAME", parent);
+  return rp;
+}
+
+void BM_CheckSameNamedObjects(benchmark::State& state) {
+  const auto type = static_cast<TypeID>(state.range(0));
+  const auto n = static_cast<std::size_t>(state.range(1));
+  const std::unique_ptr<ARpGateway> rp = SameNamed(type, n);
+  std::size_t findings = 0;
+  for (auto _ : state) findings = RunConsistencyChecks(*rp, {}).size();
+  state.counters["objects"] = static_cast<double>(n);
+  state.counters["findings"] = static_cast<double>(findings);
+  state.counters["ns_per_object"] = benchmark::Counter(
+      static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_CheckSameNamedObjects)
+    ->ArgsProduct({{kTIDATable, kTIDALogicalTable, kTIDAFolderAttr}, {10000, 20000, 40000, 100000}})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+// Findings of a deep chain hold qualified names as long as the chain is deep,
+// so the checks alone (no texts) are the figure; the texts of one object's
+// findings are built while they are sorted.
+void BM_CheckLevelChain(benchmark::State& state) {
+  const auto n = static_cast<std::size_t>(state.range(0));
+  ARpGateway rp;
+  const VoidID bm = rp.CreateObject(kTIDASubjectArea, U"Sales").GetID();
+  VoidID parent = rp.CreateObject(kTIDADimension, U"D", bm).GetID();
+  for (std::size_t i = 0; i < n; ++i) parent = rp.CreateObject(kTIDALevel, U"L", parent).GetID();
+  ConsistencyCheckOptions options;
+  options.m_types = {kTIDALevel};
+  std::size_t findings = 0;
+  for (auto _ : state) findings = RunConsistencyChecks(rp, options).size();
+  state.counters["levels"] = static_cast<double>(n);
+  state.counters["findings"] = static_cast<double>(findings);
+}
+BENCHMARK(BM_CheckLevelChain)->Arg(1000)->Arg(2000)->Arg(4000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 

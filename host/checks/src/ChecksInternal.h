@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <unordered_map>
 #include <vector>
 
 #include "Checks/ConsistencyCheck.h"
@@ -34,8 +35,28 @@ RpObjectVector SameNamedSiblings(const Ref<ARpObject>& obj);
 // (this, earlier) in the message's order.
 void ReportDuplicateName(const CheckContext& c);
 
+// The earliest (by id) of obj and its live same-named siblings of its type.
+VoidID EarliestSameNamed(const Ref<ARpObject>& obj);
+
+// Sorts findings as ConsistencyMessage::operator< orders them, building the
+// texts of the records about one object only while that group is sorted:
+// the record's own sort key would keep every text, and the texts of a deep
+// chain's qualified names add up to the square of its depth.
+void SortFindings(std::vector<ConsistencyMessage>& found);
+
 void AddLogicalChecks(std::vector<ConsistencyCheck>& table);
 void AddPhysicalChecks(std::vector<ConsistencyCheck>& table);
 void AddPresentationChecks(std::vector<ConsistencyCheck>& table);
 
 }  // namespace checks_detail
+
+// Same-named siblings are found once per name and type for the whole run:
+// asked for each of n objects that share a name, the siblings would be
+// listed n times, n each.
+class CheckRunMemo {
+ public:
+  VoidID EarliestSameNamed(const Ref<ARpObject>& obj);
+
+ private:
+  std::unordered_map<const ARpObject*, VoidID> m_earliest;
+};

@@ -128,10 +128,22 @@ bool IsGrandTotal(const Ref<ALevel>& level) {
   return !parent.IsNull() && parent->GetTypeID() == kTIDADimension;
 }
 
+// A level outside any dimension is the finding of the topmost level of its
+// chain (see LevelWithoutDimension); the message names the dimension.
 void LevelWithoutKey(const CheckContext& c) {
   const Ref<ALevel> level = As<ALevel>(c);
   if (IsGrandTotal(level) || Count(level->GetKeys()) != 0) return;
-  c.Report({c.Object(), Ref<ARpObject>(level->GetDimension())});
+  const Ref<ADimension> dimension = level->GetDimension();
+  if (!dimension.IsNull()) c.Report({c.Object(), Ref<ARpObject>(dimension)});
+}
+
+// A level whose parent is neither a dimension nor a level: it and the
+// levels below it belong to no dimension.
+void LevelWithoutDimension(const CheckContext& c) {
+  const Ref<ARpObject> parent = c.Object()->GetParentObject();
+  if (parent.IsNull() || (parent->GetTypeID() != kTIDADimension && parent->GetTypeID() != kTIDALevel)) {
+    c.Report({c.Object()});
+  }
 }
 
 void LevelWithoutColumns(const CheckContext& c) {
@@ -224,6 +236,12 @@ void AddLogicalChecks(std::vector<ConsistencyCheck>& table) {
            {kTIDALevel},
            LevelWithoutKey,
            "a logical level below the grand total with no key"},
+          {"level-without-dimension",
+           38036,
+           {kTIDALevel},
+           LevelWithoutDimension,
+           "a logical level that is in no dimension: neither a dimension nor a level is its parent (reported on "
+           "the topmost level of such a chain)"},
           {"level-without-columns",
            38026,
            {kTIDALevel},

@@ -12,18 +12,18 @@
 //
 // The name carries the session variable, the notes what a translator needs
 // to see and what matches the unit back to its object.
+#include <cstdio>
 #include <filesystem>
+#include <map>
 #include <string_view>
 #include <xercesc/dom/DOM.hpp>
 #include <xercesc/framework/LocalFileFormatTarget.hpp>
+#include <xercesc/sax/Locator.hpp>
 #include <xercesc/sax2/Attributes.hpp>
 #include <xercesc/sax2/DefaultHandler.hpp>
 #include <xercesc/sax2/SAX2XMLReader.hpp>
-#include <xercesc/sax2/XMLReaderFactory.hpp>
-#include <xercesc/util/SecurityManager.hpp>
 #include <xercesc/util/XMLException.hpp>
 #include <xercesc/util/XMLUni.hpp>
-#include <xercesc/validators/common/Grammar.hpp>
 
 #include "Translations/Translations.h"
 #include "Utility/BaseStringUtil.h"
@@ -82,16 +82,44 @@ struct ReleaseOutput {
   void operator()(DOMLSOutput* o) const { o->release(); }
 };
 
+// A character that XML 1.0 cannot carry: a control character other than
+// tab, line feed and carriage return, which only an XML 1.1 document can
+// bring in (as a character reference). A bundle text holding one would be
+// unwritable the next time it is exported.
+std::size_t FindControlCharacter(std::u16string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c < 0x20 && c != 0x9 && c != 0xA && c != 0xD) return i;
+  }
+  return std::u16string_view::npos;
+}
+
+std::string CodePoint(char16_t c) {
+  char text[8];
+  std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(c));
+  return text;
+}
+
 // Reads units as the parser streams them: a document of 10^5 units stays
-// out of memory, and the DOM's text buffers would grow quadratically.
+// out of memory, and the DOM's text buffers would grow quadratically. A
+// fault of the document's own (too deep, a unit twice, a control character)
+// is reported with its line and stops the parse.
 class UnitReader : public DefaultHandler {
  public:
+  explicit UnitReader(SUGDomErrorReporter& errors, const VXString& file) : m_errors(errors), m_file(file) {}
+
   std::vector<TranslationUnit> units;
   VXString version, targetLanguage, rootNamespace;
+  // Thrown out of the parser after a fault is reported.
+  struct Stop {};
+
+  void setDocumentLocator(const Locator* const locator) override { m_locator = locator; }
 
   void startElement(const XMLCh* const uri, const XMLCh* const localname, const XMLCh* const,
                     const Attributes& attrs) override {
-    ++m_depth;
+    if (++m_depth > static_cast<int>(SUGDOM::kMaxElementDepth)) {
+      Fail("elements nest deeper than " + std::to_string(SUGDOM::kMaxElementDepth) + " levels");
+    }
     const std::u16string_view name(localname);
     if (m_depth == 1) {
       rootNamespace = SUGDOM::ToVXString(uri);
@@ -99,11 +127,21 @@ class UnitReader : public DefaultHandler {
       targetLanguage = Attribute(attrs, u"trgLang");
     }
     if (m_pText) return;  // inline codes inside a source, target or note
-    if (name == u"unit") {
+    if (name == u"file") {
+      m_unitLines.clear();
+    } else if (name == u"unit") {
+      const VXString id = Attribute(attrs, u"id");
+      const auto [first, bNew] = m_unitLines.emplace(id, Line());
+      if (!bNew) {
+        Fail("the unit id '" + ToNarrow(id) + "' is used again (first at line " + std::to_string(first->second) +
+             "); each unit of a file needs an id of its own");
+      }
       m_pUnit = &units.emplace_back();
       m_pUnit->variable = Attribute(attrs, u"name");
       m_pUnit->key = BundleKeyOfVariable(m_pUnit->variable);
       m_pUnit->bDescription = Attribute(attrs, u"type") == kDescriptionUnit;
+      m_unitID = id;
+      m_lines.push_back(Line());
     } else if (m_pUnit && (name == u"source" || name == u"target")) {
       Capture(name == u"source" ? m_pUnit->source : m_pUnit->target);
     } else if (m_pUnit && name == u"note") {
@@ -122,22 +160,56 @@ class UnitReader : public DefaultHandler {
     --m_depth;
   }
   void characters(const XMLCh* const chars, const XMLSize_t length) override {
-    if (m_pText) m_pText->append(SUGDOM::ToVXString(std::u16string(chars, length).c_str()));
+    if (!m_pText) return;
+    const std::u16string_view text(chars, length);
+    if (const std::size_t at = FindControlCharacter(text); at != std::u16string_view::npos) {
+      Fail("unit '" + ToNarrow(m_unitID) + "' holds the control character " + CodePoint(text[at]) +
+           ", which XML 1.0 cannot carry and no bundle text may hold");
+    }
+    m_pText->append(SUGDOM::ToVXString(std::u16string(text).c_str()));
+  }
+
+  // Two units that give one bundle key and kind different translations:
+  // importing both would keep one of them without a word.
+  void CheckConflicts() {
+    std::map<std::pair<VXString, bool>, std::size_t> byKey;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+      const TranslationUnit& u = units[i];
+      if (u.target.empty()) continue;
+      const auto [first, bNew] = byKey.emplace(std::make_pair(u.key, u.bDescription), i);
+      if (bNew || units[first->second].target == u.target) continue;
+      m_errors.Report(SUGDomError::Severity::kFatal, m_file, m_lines[i], 0,
+                      U"the unit for " + u.variable + U" translates it again, differently from the unit at line " +
+                          ToVXString(std::to_string(m_lines[first->second])));
+      return;
+    }
   }
 
  private:
   static VXString Attribute(const Attributes& attrs, const char16_t* name) {
     return SUGDOM::ToVXString(attrs.getValue(name));
   }
+  std::uint64_t Line() const { return m_locator ? static_cast<std::uint64_t>(m_locator->getLineNumber()) : 0; }
+  [[noreturn]] void Fail(const std::string& message) {
+    m_errors.Report(SUGDomError::Severity::kFatal, m_file, Line(),
+                    m_locator ? static_cast<std::uint64_t>(m_locator->getColumnNumber()) : 0, ToVXString(message));
+    throw Stop{};
+  }
   void Capture(VXString& field) {
     m_pText = &field;
     m_textDepth = m_depth;
   }
 
+  SUGDomErrorReporter& m_errors;
+  VXString m_file;
+  const Locator* m_locator = nullptr;
   TranslationUnit* m_pUnit = nullptr;
+  VXString m_unitID;
   VXString* m_pText = nullptr;
   int m_depth = 0;
   int m_textDepth = 0;
+  std::map<VXString, std::uint64_t> m_unitLines;  // of the file being read
+  std::vector<std::uint64_t> m_lines;             // of each unit
 };
 
 }  // namespace
@@ -192,37 +264,26 @@ void WriteXliff(const std::vector<TranslationUnit>& units, const std::string& so
 
 std::vector<TranslationUnit> ReadXliff(const std::string& inFile, std::string& targetLanguage) {
   SUGDomErrorReporter errors;
-  UnitReader handler;
+  UnitReader handler(errors, ToVXString(inFile));
   if (!std::filesystem::is_regular_file(inFile)) {
     errors.Report(SUGDomError::Severity::kFatal, ToVXString(inFile), U"the file does not exist");
   } else {
-    SUGDOM::Initialize();
-    SecurityManager security;
-    security.setEntityExpansionLimit(1000);
-    std::unique_ptr<SAX2XMLReader> reader(XMLReaderFactory::createXMLReader());
-    reader->setFeature(XMLUni::fgSAX2CoreNameSpaces, true);
-    reader->setFeature(XMLUni::fgSAX2CoreValidation, true);
-    reader->setFeature(XMLUni::fgXercesDynamic, false);
-    reader->setFeature(XMLUni::fgXercesSchema, true);
-    reader->setFeature(XMLUni::fgXercesLoadExternalDTD, false);
-    // Our own copy of the schema, loaded first; schema locations named in
-    // the document are not followed.
-    reader->setFeature(XMLUni::fgXercesLoadSchema, false);
-    reader->setFeature(XMLUni::fgXercesUseCachedGrammarInParse, true);
-    reader->setProperty(XMLUni::fgXercesSecurityManager, &security);
-    reader->setErrorHandler(&errors);
-    reader->setContentHandler(&handler);
-    try {
-      const std::u16string schema = SUGDOM::ToXMLString(ToVXString(XliffSchemaFile()));
-      if (!reader->loadGrammar(schema.c_str(), Grammar::SchemaGrammarType, true) && !errors.HasErrors()) {
-        errors.Report(SUGDomError::Severity::kFatal, ToVXString(XliffSchemaFile()), U"the schema cannot be loaded");
+    // Our own copy of the schema, loaded first; schema locations, DTDs and
+    // external entities named in the document are not followed.
+    SUGDOM::UntrustedSAX2Reader sax = SUGDOM::NewValidatingSAX2Reader(XliffSchemaFile(), errors);
+    if (sax.reader) {
+      sax.reader->setContentHandler(&handler);
+      try {
+        sax.reader->parse(inFile.c_str());
+      } catch (const UnitReader::Stop&) {
+        // Reported by the handler.
+      } catch (const XMLException& e) {
+        errors.Report(SUGDomError::Severity::kFatal, ToVXString(inFile), SUGDOM::ToVXString(e.getMessage()));
+      } catch (const SAXException& e) {
+        errors.Report(SUGDomError::Severity::kFatal, ToVXString(inFile), SUGDOM::ToVXString(e.getMessage()));
       }
-      if (!errors.HasErrors()) reader->parse(inFile.c_str());
-    } catch (const XMLException& e) {
-      errors.Report(SUGDomError::Severity::kFatal, ToVXString(inFile), SUGDOM::ToVXString(e.getMessage()));
-    } catch (const SAXException& e) {
-      errors.Report(SUGDomError::Severity::kFatal, ToVXString(inFile), SUGDOM::ToVXString(e.getMessage()));
     }
+    if (!errors.HasErrors()) handler.CheckConflicts();
     if (!errors.HasErrors() && handler.rootNamespace != kXliffNamespace) {
       errors.Report(SUGDomError::Severity::kFatal, ToVXString(inFile),
                     U"the document element is not in the namespace " + VXString(kXliffNamespace));

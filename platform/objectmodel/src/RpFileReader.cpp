@@ -269,10 +269,17 @@ class Handler : public XMLDocumentHandler, public XMLErrorReporter {
   void startEntityReference(const XMLEntityDecl&) override {}
   void endEntityReference(const XMLEntityDecl&) override {}
   void XMLDecl(const XMLCh* const, const XMLCh* const, const XMLCh* const, const XMLCh* const) override {}
-  // Every error is a fault of the file; warnings are not.
-  void error(const unsigned int, const XMLCh* const, const XMLErrorReporter::ErrTypes type, const XMLCh* const text,
-             const XMLCh* const, const XMLCh* const, const XMLFileLoc line, const XMLFileLoc column) override {
-    if (type != XMLErrorReporter::ErrType_Warning) FailXml(text, line, column);
+  // Every error is a fault of the file; warnings are not. What the reader
+  // refused to open is no malformed XML.
+  void error(const unsigned int, const XMLCh* const domain, const XMLErrorReporter::ErrTypes type,
+             const XMLCh* const text, const XMLCh* const, const XMLCh* const, const XMLFileLoc line,
+             const XMLFileLoc column) override {
+    if (type == XMLErrorReporter::ErrType_Warning) return;
+    if (domain == SUGDOM::RefusalDomain()) {
+      Fail(Pos{static_cast<std::uint64_t>(line), static_cast<std::uint64_t>(column)}, Narrow(text));
+    } else {
+      FailXml(text, line, column);
+    }
   }
   void resetErrors() override {}
 

@@ -1,11 +1,17 @@
 #include "Utility/SUGDOM.h"
 
+#include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <mutex>
 #include <stdexcept>
+#include <xercesc/framework/LocalFileInputSource.hpp>
 #include <xercesc/framework/MemBufInputSource.hpp>
+#include <xercesc/framework/XMLEntityHandler.hpp>
+#include <xercesc/framework/XMLErrorReporter.hpp>
 #include <xercesc/internal/XMLScanner.hpp>
 #include <xercesc/internal/XMLScannerResolver.hpp>
+#include <xercesc/parsers/SAX2XMLReaderImpl.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/sax/SAXParseException.hpp>
 #include <xercesc/sax2/XMLReaderFactory.hpp>
@@ -13,6 +19,8 @@
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/SecurityManager.hpp>
 #include <xercesc/util/XMLException.hpp>
+#include <xercesc/util/XMLResourceIdentifier.hpp>
+#include <xercesc/util/XMLUni.hpp>
 #include <xercesc/validators/common/Grammar.hpp>
 #include <xercesc/validators/common/GrammarResolver.hpp>
 
@@ -59,6 +67,7 @@ const char32_t* SeverityText(SUGDomError::Severity s) {
 
 struct SUGDOMDocument::Impl {
   SecurityManager security;
+  SUGEntityGuard guard;
   XercesDOMParser parser;
 };
 
@@ -76,13 +85,10 @@ struct SUGDOMAccess {
     auto impl = std::make_unique<SUGDOMDocument::Impl>();
     XercesDOMParser& p = impl->parser;
     impl->security.setEntityExpansionLimit(kEntityExpansionLimit);
-    p.setSecurityManager(&impl->security);
-    p.setLoadExternalDTD(false);
-    p.setCreateEntityReferenceNodes(false);
     p.setErrorHandler(&reporter);
+    SUGDOM::Secure(p, impl->guard, impl->security);
     if (schemaFile.empty()) {
       p.setValidationScheme(XercesDOMParser::Val_Never);
-      p.setDisableDefaultEntityResolution(true);
     } else {
       std::u16string schema;
       if (!ToParserText(schemaFile, schema, reporter)) return nullptr;
@@ -95,28 +101,24 @@ struct SUGDOMAccess {
       p.setValidationScheme(XercesDOMParser::Val_Always);
       p.setValidationSchemaFullChecking(true);
       p.setValidationConstraintFatal(false);
-      if (schemaNamespace.empty()) {
-        p.setExternalNoNamespaceSchemaLocation(schema.c_str());
-      } else {
-        // The grammar is loaded from our file before the document is read and
-        // schema hints inside the document are ignored, so a file from
-        // elsewhere can neither swap the schema nor make the parser fetch one.
-        std::u16string ns;
-        if (!ToParserText(schemaNamespace, ns, reporter)) return nullptr;
-        try {
-          if (!p.loadGrammar(schema.c_str(), Grammar::SchemaGrammarType, true) || reporter.HasErrors()) {
-            if (!reporter.HasErrors()) {
-              reporter.Report(SUGDomError::Severity::kFatal, schemaFile, U"the schema cannot be loaded");
-            }
-            return nullptr;
+      // The grammar is loaded from our file before the document is read and
+      // schema hints inside the document are ignored, so a file from
+      // elsewhere can neither swap the schema nor make the parser fetch one.
+      impl->guard.AllowSchemaFolder(std::filesystem::path(ToNarrow(schemaFile)).parent_path().string());
+      try {
+        const LocalFileInputSource source(schema.c_str());
+        if (!p.loadGrammar(source, Grammar::SchemaGrammarType, true) || reporter.HasErrors()) {
+          if (!reporter.HasErrors()) {
+            reporter.Report(SUGDomError::Severity::kFatal, schemaFile, U"the schema cannot be loaded");
           }
-        } catch (const XMLException& e) {
-          reporter.Report(SUGDomError::Severity::kFatal, schemaFile, SUGDOM::ToVXString(e.getMessage()));
           return nullptr;
         }
-        p.useCachedGrammarInParse(true);
-        p.setLoadSchema(false);
+      } catch (const XMLException& e) {
+        reporter.Report(SUGDomError::Severity::kFatal, schemaFile, SUGDOM::ToVXString(e.getMessage()));
+        return nullptr;
       }
+      impl->guard.AllowSchemaFolder(std::string());
+      p.useCachedGrammarInParse(true);
     }
     try {
       parse(p);
@@ -158,6 +160,11 @@ void SUGDomErrorReporter::fatalError(const SAXParseException& e) {
 
 void SUGDomErrorReporter::Report(SUGDomError::Severity severity, const VXString& file, const VXString& message) {
   m_errors.push_back({severity, file, 0, 0, message});
+}
+
+void SUGDomErrorReporter::Report(SUGDomError::Severity severity, const VXString& file, std::uint64_t line,
+                                 std::uint64_t column, const VXString& message) {
+  m_errors.push_back({severity, file, line, column, message});
 }
 
 bool SUGDomErrorReporter::HasErrors() const {
@@ -248,6 +255,126 @@ VXString GetTextContent(const DOMNode* node) { return node ? ToVXString(node->ge
 }  // namespace SUGDOM
 
 namespace {
+std::u16string Utf16(const VXString& text) { return ToUtf16(text); }
+
+// A system id or base URI as a path: "file://" taken off and %XX decoded.
+std::string PathOf(const XMLCh* id) {
+  std::string text = id ? ToNarrow(SUGDOM::ToVXString(id)) : std::string();
+  if (text.starts_with("file://")) text.erase(0, 7);
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
+        std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
+      out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+bool IsSchemaResource(const XMLResourceIdentifier& r) {
+  switch (r.getResourceIdentifierType()) {
+    case XMLResourceIdentifier::SchemaGrammar:
+    case XMLResourceIdentifier::SchemaImport:
+    case XMLResourceIdentifier::SchemaInclude:
+    case XMLResourceIdentifier::SchemaRedefine:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Sends a refusal to the error handler a parser has at the time.
+SUGEntityGuard::RefusalSink ToErrorHandler(std::function<ErrorHandler*()> handler) {
+  return [handler](const XMLCh* message, const XMLCh* systemId, std::uint64_t line, std::uint64_t column) {
+    if (ErrorHandler* h = handler()) h->fatalError(SAXParseException(message, u"", systemId, line, column));
+  };
+}
+
+// The guard as the raw scanner's entity handler.
+class GuardEntityHandler : public XMLEntityHandler {
+ public:
+  explicit GuardEntityHandler(SUGEntityGuard& guard) : m_guard(guard) {}
+  void endInputSource(const InputSource&) override {}
+  bool expandSystemId(const XMLCh* const, XMLBuffer&) override { return false; }
+  void resetEntities() override {}
+  InputSource* resolveEntity(XMLResourceIdentifier* resource) override { return m_guard.resolveEntity(resource); }
+  void startInputSource(const InputSource&) override {}
+
+ private:
+  SUGEntityGuard& m_guard;
+};
+
+const XMLCh kRefusalDomain[] = u"http://smutil/refused-resource";
+}  // namespace
+
+void SUGEntityGuard::AllowSchemaFolder(const std::string& folder) {
+  std::error_code ec;
+  m_schemaFolder = folder.empty() ? std::string() : std::filesystem::weakly_canonical(folder, ec).string();
+  if (ec) m_schemaFolder.clear();
+}
+
+InputSource* SUGEntityGuard::resolveEntity(XMLResourceIdentifier* resource) {
+  namespace fs = std::filesystem;
+  const XMLCh* systemId = resource->getSystemId() ? resource->getSystemId() : u"";
+  if (!m_schemaFolder.empty() && IsSchemaResource(*resource)) {
+    fs::path path = PathOf(systemId);
+    if (path.is_relative()) path = fs::path(PathOf(resource->getBaseURI())).parent_path() / path;
+    std::error_code ec;
+    const fs::path canonical = fs::weakly_canonical(path, ec);
+    if (!ec && canonical.parent_path() == fs::path(m_schemaFolder) && fs::is_regular_file(canonical, ec)) {
+      const std::u16string file = Utf16(::ToVXString(canonical.string()));
+      return new LocalFileInputSource(file.c_str());
+    }
+  }
+  ++m_refusals;
+  const std::u16string message = u"'" + std::u16string(systemId) +
+                                 u"', which the document names, is not read: no external entity, DTD or schema "
+                                 u"that a document names is ever opened";
+  if (m_sink) {
+    const Locator* at = resource->getLocator();
+    m_sink(message.c_str(), at && at->getSystemId() ? at->getSystemId() : resource->getBaseURI(),
+           at ? static_cast<std::uint64_t>(at->getLineNumber()) : 0,
+           at ? static_cast<std::uint64_t>(at->getColumnNumber()) : 0);
+  }
+  // Read as empty text: the parser opens nothing, and the refusal above
+  // is what the reader reports.
+  static const XMLByte kNothing[] = {0};
+  return new MemBufInputSource(kNothing, 0, systemId, false);
+}
+
+void SUGDOM::Secure(XercesDOMParser& parser, SUGEntityGuard& guard, SecurityManager& security) {
+  parser.setSecurityManager(&security);
+  parser.setLoadExternalDTD(false);
+  parser.setDisableDefaultEntityResolution(true);
+  parser.setLoadSchema(false);
+  parser.setSkipDTDValidation(true);
+  parser.setCreateEntityReferenceNodes(false);
+  parser.setXMLEntityResolver(&guard);
+  guard.SetSink(ToErrorHandler([&parser] { return parser.getErrorHandler(); }));
+}
+
+void SUGDOM::Secure(SAX2XMLReader& reader, SUGEntityGuard& guard, SecurityManager& security) {
+  reader.setFeature(XMLUni::fgXercesLoadExternalDTD, false);
+  reader.setFeature(XMLUni::fgXercesDisableDefaultEntityResolution, true);
+  reader.setFeature(XMLUni::fgXercesLoadSchema, false);
+  reader.setFeature(XMLUni::fgXercesSkipDTDValidation, true);
+  reader.setProperty(XMLUni::fgXercesSecurityManager, &security);
+  // The factory's reader is the implementation, the one kind that takes an
+  // entity resolver with the resource's kind and place.
+  if (auto* impl = dynamic_cast<SAX2XMLReaderImpl*>(&reader)) {
+    impl->setXMLEntityResolver(&guard);
+  } else {
+    throw std::logic_error("the SAX2 reader takes no entity resolver");
+  }
+  guard.SetSink(ToErrorHandler([&reader] { return reader.getErrorHandler(); }));
+}
+
+const XMLCh* SUGDOM::RefusalDomain() { return kRefusalDomain; }
+
+namespace {
 // Streamed files are large and flat; a handful of entities is all they
 // could ever need.
 std::unique_ptr<SecurityManager> NewStreamSecurity() {
@@ -256,18 +383,51 @@ std::unique_ptr<SecurityManager> NewStreamSecurity() {
   security->setEntityExpansionLimit(kStreamEntityExpansionLimit);
   return security;
 }
+
+SUGDOM::UntrustedSAX2Reader NewStreamReader(bool bNamespaces) {
+  SUGDOM::Initialize();
+  SUGDOM::UntrustedSAX2Reader out;
+  out.security = NewStreamSecurity();
+  out.guard = std::make_unique<SUGEntityGuard>();
+  out.reader.reset(XMLReaderFactory::createXMLReader());
+  out.reader->setFeature(XMLUni::fgSAX2CoreNameSpaces, bNamespaces);
+  out.reader->setFeature(XMLUni::fgSAX2CoreValidation, false);
+  SUGDOM::Secure(*out.reader, *out.guard, *out.security);
+  return out;
+}
 }  // namespace
 
-SUGDOM::UntrustedSAX2Reader SUGDOM::NewUntrustedSAX2Reader() {
-  Initialize();
-  UntrustedSAX2Reader out;
-  out.security = NewStreamSecurity();
-  out.reader.reset(XMLReaderFactory::createXMLReader());
-  out.reader->setFeature(XMLUni::fgSAX2CoreNameSpaces, false);
-  out.reader->setFeature(XMLUni::fgSAX2CoreValidation, false);
-  out.reader->setFeature(XMLUni::fgXercesLoadExternalDTD, false);
-  out.reader->setFeature(XMLUni::fgXercesDisableDefaultEntityResolution, true);
-  out.reader->setProperty(XMLUni::fgXercesSecurityManager, out.security.get());
+SUGDOM::UntrustedSAX2Reader SUGDOM::NewUntrustedSAX2Reader() { return NewStreamReader(false); }
+
+SUGDOM::UntrustedSAX2Reader SUGDOM::NewValidatingSAX2Reader(const std::string& schemaFile,
+                                                            SUGDomErrorReporter& errors) {
+  UntrustedSAX2Reader out = NewStreamReader(true);
+  SAX2XMLReader& reader = *out.reader;
+  reader.setErrorHandler(&errors);
+  reader.setFeature(XMLUni::fgSAX2CoreValidation, true);
+  reader.setFeature(XMLUni::fgXercesDynamic, false);
+  reader.setFeature(XMLUni::fgXercesSchema, true);
+  reader.setFeature(XMLUni::fgXercesUseCachedGrammarInParse, true);
+  const VXString schemaName = ::ToVXString(schemaFile);
+  if (!std::filesystem::is_regular_file(schemaFile)) {
+    errors.Report(SUGDomError::Severity::kFatal, schemaName, U"the schema file does not exist");
+    out.reader.reset();
+    return out;
+  }
+  out.guard->AllowSchemaFolder(std::filesystem::path(schemaFile).parent_path().string());
+  try {
+    const std::u16string schema = ToXMLString(schemaName);
+    const LocalFileInputSource source(schema.c_str());
+    if (!reader.loadGrammar(source, Grammar::SchemaGrammarType, true) && !errors.HasErrors()) {
+      errors.Report(SUGDomError::Severity::kFatal, schemaName, U"the schema cannot be loaded");
+    }
+  } catch (const XMLException& e) {
+    errors.Report(SUGDomError::Severity::kFatal, schemaName, ToVXString(e.getMessage()));
+  } catch (const SAXException& e) {
+    errors.Report(SUGDomError::Severity::kFatal, schemaName, ToVXString(e.getMessage()));
+  }
+  out.guard->AllowSchemaFolder(std::string());
+  if (errors.HasErrors()) out.reader.reset();
   return out;
 }
 
@@ -300,8 +460,24 @@ bool SUGDOM::HasPlainProlog(std::string_view bytes) {
   return false;
 }
 
+namespace {
+// Whether some run of bytes between two "<" holds more than limit "=": the
+// bound on a start tag's attributes. Branch-free, so that the pass costs
+// little beside the parse.
+bool MayHoldManyAttributes(std::string_view bytes, std::size_t limit) {
+  std::size_t run = 0;
+  std::size_t most = 0;
+  for (const char c : bytes) {
+    run = (c == '<') ? 0 : run + (c == '=');
+    most = std::max(most, run);
+  }
+  return most > limit;
+}
+}  // namespace
+
 const XMLCh* SUGDOM::ScannerFor(std::string_view bytes) {
-  return HasPlainProlog(bytes) ? XMLUni::fgWFXMLScanner : XMLUni::fgIGXMLScanner;
+  return HasPlainProlog(bytes) && !MayHoldManyAttributes(bytes, kWellFormedScannerAttributes) ? XMLUni::fgWFXMLScanner
+                                                                                              : XMLUni::fgIGXMLScanner;
 }
 
 void SUGDOM::ChooseScanner(SAX2XMLReader& reader, std::string_view bytes) {
@@ -311,16 +487,23 @@ void SUGDOM::ChooseScanner(SAX2XMLReader& reader, std::string_view bytes) {
 SUGDOM::UntrustedScanner::UntrustedScanner(const XMLCh* scannerName, XMLDocumentHandler& handler,
                                            XMLErrorReporter& errors) {
   Initialize();
-  // What NewUntrustedSAX2Reader's features set on the scanner beneath it.
+  // What Secure sets on a SAX2 reader, set on the scanner beneath it.
   m_security = NewStreamSecurity();
+  m_guard = std::make_unique<SUGEntityGuard>(
+      [&errors](const XMLCh* message, const XMLCh* systemId, std::uint64_t line, std::uint64_t column) {
+        errors.error(0, kRefusalDomain, XMLErrorReporter::ErrType_Fatal, message, systemId, u"", line, column);
+      });
+  m_entities = std::make_unique<GuardEntityHandler>(*m_guard);
   m_resolver = std::make_unique<GrammarResolver>(nullptr);
-  m_scanner.reset(
-      XMLScannerResolver::resolveScanner(scannerName, &handler, nullptr, nullptr, &errors, nullptr, m_resolver.get()));
+  m_scanner.reset(XMLScannerResolver::resolveScanner(scannerName, &handler, nullptr, m_entities.get(), &errors, nullptr,
+                                                     m_resolver.get()));
   if (!m_scanner) throw std::invalid_argument("unknown XML scanner");
   m_scanner->setURIStringPool(m_resolver->getStringPool());
+  m_scanner->setEntityHandler(m_entities.get());
   m_scanner->setDoNamespaces(false);
   m_scanner->setValidationScheme(XMLScanner::Val_Never);
   m_scanner->setLoadExternalDTD(false);
+  m_scanner->setLoadSchema(false);
   m_scanner->setDisableDefaultEntityResolution(true);
   m_scanner->setSecurityManager(m_security.get());
 }

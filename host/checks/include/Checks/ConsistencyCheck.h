@@ -38,22 +38,29 @@ inline constexpr MessageId kCheckFailedMessageId = 38220;
 // The rule name its findings go under.
 inline constexpr char kCheckFailedRuleId[] = "check-failed";
 
+// What one run keeps for its checks so that no check compares an object
+// with all its same-named siblings again and again (see ChecksInternal.h).
+class CheckRunMemo;
+
 // What a check is given: the object, and a way to report a finding about
 // it with the objects its message names.
 class CheckContext {
  public:
   using Sink = std::function<void(const Ref<ARpObject>& mainObject, const RpObjectVector& arguments)>;
-  CheckContext(ARpGateway& rp, Ref<ARpObject> object, Sink sink)
-      : m_rp(rp), m_object(std::move(object)), m_sink(std::move(sink)) {}
+  CheckContext(ARpGateway& rp, Ref<ARpObject> object, Sink sink, CheckRunMemo* memo = nullptr)
+      : m_rp(rp), m_object(std::move(object)), m_sink(std::move(sink)), m_memo(memo) {}
   ARpGateway& Gateway() const { return m_rp; }
   const Ref<ARpObject>& Object() const { return m_object; }
   // Reports the check's message about the object checked.
   void Report(const RpObjectVector& arguments) const { m_sink(m_object, arguments); }
+  // The run's memo; null for a check called on its own.
+  CheckRunMemo* Memo() const { return m_memo; }
 
  private:
   ARpGateway& m_rp;
   Ref<ARpObject> m_object;
   Sink m_sink;
+  CheckRunMemo* m_memo;
 };
 
 struct ConsistencyCheck {

@@ -1,0 +1,95 @@
+// Many objects of one name, and levels outside any dimension: every later
+// same-named sibling names the earliest of its group, whatever the group's
+// size; a level whose chain reaches no dimension is a finding of its own,
+// never a check that could not finish; findings come out in the record's
+// own order.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "Checks/ConsistencyCheck.h"
+#include "checks/CleanModel.h"
+
+namespace {
+
+// (main object, second argument or null) of each finding of one message.
+std::vector<std::pair<VoidID, VoidID>> Of(const std::vector<ConsistencyMessage>& found, MessageId id) {
+  std::vector<std::pair<VoidID, VoidID>> out;
+  for (const ConsistencyMessage& m : found) {
+    if (m.GetMessageId() != id) continue;
+    const RpObjectVector objects = m.GetObjects();
+    out.emplace_back(m.GetMainObject().GetID(), objects.size() > 1 ? objects[1].GetID() : VoidID::NullID);
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+TEST(SameNamedObjects, EachLaterOneNamesTheEarliestOfItsGroup) {
+  CleanModel m;
+  // Created out of id order on purpose: the earliest by id is the middle one.
+  const Ref<ARpObject> a = m.rp.CreateObject(kTIDATable, U"Orders", m.db.GetID(), VoidID(kTIDATable, 50));
+  const Ref<ARpObject> b = m.rp.CreateObject(kTIDATable, U"oRDERS", m.db.GetID(), VoidID(kTIDATable, 20));
+  const Ref<ARpObject> c = m.rp.CreateObject(kTIDATable, U"orders", m.db.GetID(), VoidID(kTIDATable, 90));
+  // Another type of the same name is no duplicate of a table.
+  m.rp.CreateObject(kTIDACubeTable, U"ORDERS", m.db.GetID(), VoidID(kTIDACubeTable, 1));
+  const std::vector<ConsistencyMessage> found = RunConsistencyChecks(m.rp, {});
+  // The clean model's own ORDERS table is the earliest of them all.
+  const VoidID first = m.table.GetID();
+  ASSERT_LT(first, b.GetID());
+  const std::vector<std::pair<VoidID, VoidID>> expected = {
+      {b.GetID(), first}, {a.GetID(), first}, {c.GetID(), first}};
+  EXPECT_EQ(Of(found, 38179), expected);
+}
+
+TEST(SameNamedObjects, AThousandsStrongGroupIsReportedWhole) {
+  for (const TypeID type : std::vector<TypeID>{kTIDATable, kTIDALogicalTable, kTIDAFolderAttr}) {
+    SCOPED_TRACE(type);
+    CleanModel m;
+    const Ref<ARpObject> parent = type == kTIDATable ? m.db : type == kTIDALogicalTable ? m.bm : m.ptable;
+    constexpr int kCount = 5000;
+    std::vector<VoidID> ids;
+    for (int i = 0; i < kCount; ++i) {
+      ids.push_back(m.rp.CreateObject(type, i % 2 ? U"Same" : U"SAME", parent.GetID()).GetID());
+    }
+    const MessageId message = type == kTIDATable ? 38179 : type == kTIDALogicalTable ? 38106 : 38209;
+    ConsistencyCheckOptions options;
+    options.m_types = {type};
+    const std::vector<std::pair<VoidID, VoidID>> got = Of(RunConsistencyChecks(m.rp, options), message);
+    std::sort(ids.begin(), ids.end());
+    ASSERT_EQ(got.size(), static_cast<std::size_t>(kCount - 1));
+    for (std::size_t i = 0; i < got.size(); ++i) {
+      EXPECT_EQ(got[i].first, ids[i + 1]);
+      EXPECT_EQ(got[i].second, ids[0]);
+    }
+  }
+}
+
+TEST(LevelsOutsideDimensions, TheTopOfTheChainIsTheFinding) {
+  CleanModel m;
+  // A level straight under the business model, and one below it.
+  const Ref<ARpObject> stray = m.rp.CreateObject(kTIDALevel, U"Stray", m.bm.GetID());
+  const Ref<ARpObject> below = m.rp.CreateObject(kTIDALevel, U"Below", stray.GetID());
+  const std::vector<ConsistencyMessage> found = RunConsistencyChecks(m.rp, {});
+  for (const ConsistencyMessage& f : found) {
+    EXPECT_NE(f.GetMessageId(), kCheckFailedMessageId) << ToNarrow(f.GetText(false));
+    // A key finding names the dimension, which these levels do not have.
+    EXPECT_NE(f.GetMessageId(), 38011u) << ToNarrow(f.GetText(false));
+  }
+  const std::vector<std::pair<VoidID, VoidID>> expected = {{stray.GetID(), VoidID::NullID}};
+  EXPECT_EQ(Of(found, 38036), expected);
+  // The levels of the clean model's dimension are not reported.
+  EXPECT_EQ(Of(found, 38026).size(), 2u);  // Stray and Below have no columns
+}
+
+TEST(FindingsOrder, IsTheRecordsOwnOrder) {
+  CleanModel m;
+  // Several findings on one object (no columns, no key) and on many others.
+  Ref<ARpObject> level = m.total;
+  for (int i = 0; i < 50; ++i) level = m.rp.CreateObject(kTIDALevel, U"L", level.GetID());
+  for (int i = 0; i < 50; ++i) m.rp.CreateObject(kTIDATable, U"orders", m.db.GetID());
+  const std::vector<ConsistencyMessage> found = RunConsistencyChecks(m.rp, {});
+  ASSERT_GT(found.size(), 150u);
+  EXPECT_TRUE(std::is_sorted(found.begin(), found.end()));
+}
+
+}  // namespace
