@@ -36,8 +36,7 @@ TEST(SameNamedObjects, EachLaterOneNamesTheEarliestOfItsGroup) {
   // The clean model's own ORDERS table is the earliest of them all.
   const VoidID first = m.table.GetID();
   ASSERT_LT(first, b.GetID());
-  const std::vector<std::pair<VoidID, VoidID>> expected = {
-      {b.GetID(), first}, {a.GetID(), first}, {c.GetID(), first}};
+  const std::vector<std::pair<VoidID, VoidID>> expected = {{b.GetID(), first}, {a.GetID(), first}, {c.GetID(), first}};
   EXPECT_EQ(Of(found, 38179), expected);
 }
 

@@ -47,7 +47,8 @@ class XliffHostile : public ::testing::Test {
   fs::path dir;
 };
 
-constexpr char kOpen[] = R"(<xliff xmlns="urn:oasis:names:tc:xliff:document:2.0" version="2.0" srcLang="en" trgLang="fr">
+constexpr char kOpen[] =
+    R"(<xliff xmlns="urn:oasis:names:tc:xliff:document:2.0" version="2.0" srcLang="en" trgLang="fr">
 <file id="f1">
 )";
 constexpr char kClose[] = "</file>\n</xliff>\n";
@@ -62,8 +63,8 @@ TEST_F(XliffHostile, NamedFilesAreNeverRead) {
   const std::string secret = "file://" + (dir / "secret.txt").string();
   for (const std::string& url : {secret, fifo.Url()}) {
     const std::vector<std::pair<std::string, std::string>> docs = {
-        {"entity", "<!DOCTYPE xliff [<!ENTITY x SYSTEM \"" + url + "\">]>\n" + kOpen + Unit("u1", "VX_SESSION.A", "&x;") +
-                       kClose},
+        {"entity", "<!DOCTYPE xliff [<!ENTITY x SYSTEM \"" + url + "\">]>\n" + kOpen +
+                       Unit("u1", "VX_SESSION.A", "&x;") + kClose},
         {"DTD", "<!DOCTYPE xliff SYSTEM \"" + url + "\">\n" + kOpen + Unit("u1", "VX_SESSION.A", "t") + kClose},
     };
     for (const auto& [how, text] : docs) {

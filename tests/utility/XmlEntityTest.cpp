@@ -86,9 +86,9 @@ TEST(XmlEntities, TheDomReaderOpensNothingADocumentNames) {
 TEST(XmlEntities, RefusalsCarryTheLineOfTheReference) {
   Scratch s;
   SUGDomErrorReporter errors;
-  EXPECT_FALSE(SUGDOM::ParseMemoryDocument("<!DOCTYPE r [\n<!ENTITY x SYSTEM \"" + s.Url("secret.txt") +
-                                               "\">\n]>\n<r>\n\n&x;</r>",
-                                           U"mem.xml", U"", errors));
+  EXPECT_FALSE(SUGDOM::ParseMemoryDocument(
+      "<!DOCTYPE r [\n<!ENTITY x SYSTEM \"" + s.Url("secret.txt") + "\">\n]>\n<r>\n\n&x;</r>", U"mem.xml", U"",
+      errors));
   ASSERT_TRUE(errors.HasErrors());
   EXPECT_EQ(errors.GetErrors().front().line, 6u) << ToNarrow(errors.GetErrorText());
 }
@@ -98,9 +98,8 @@ TEST(XmlEntities, OnlyTheCallersSchemaValidates) {
   const VXString schema = ToVXString((s.dir / "rules.xsd").string());
   // <Other> is not in our schema; the lax schema the document names would
   // let anything through, and must not be the one used.
-  for (const std::string& hint :
-       {"xsi:noNamespaceSchemaLocation=\"" + s.Url("lax.xsd") + "\"", std::string("xsi:schemaLocation=\"urn:x ") +
-                                                                         s.Url("lax.xsd") + "\""}) {
+  for (const std::string& hint : {"xsi:noNamespaceSchemaLocation=\"" + s.Url("lax.xsd") + "\"",
+                                  std::string("xsi:schemaLocation=\"urn:x ") + s.Url("lax.xsd") + "\""}) {
     SCOPED_TRACE(hint);
     SUGDomErrorReporter errors;
     const VXString doc = s.Write(
@@ -110,7 +109,8 @@ TEST(XmlEntities, OnlyTheCallersSchemaValidates) {
   }
   // The same document without the stranger element is valid against ours.
   SUGDomErrorReporter ok;
-  EXPECT_TRUE(SUGDOM::ValidatedParseFileDocument(s.Write("ok.xml", "<Rules><Rule prefix=\"GL_\"/></Rules>"), schema, ok))
+  EXPECT_TRUE(
+      SUGDOM::ValidatedParseFileDocument(s.Write("ok.xml", "<Rules><Rule prefix=\"GL_\"/></Rules>"), schema, ok))
       << ToNarrow(ok.GetErrorText());
 }
 
