@@ -116,11 +116,11 @@ TEST(SiteScale, ABigContainerIsSplitIntoPagesAndItsPictureCut) {
   options.outDir = dir.Path();
   WriteSite(&rp, options);
   const fs::path base = dir.Path() / "BusinessModel";
-  for (const char* page : {"BM_Big.html", "BM_Big.children-2.html", "BM_Big.children-3.html"}) {
+  for (const char* page : {"BM_Big.html", "BM_Big~children-2.html", "BM_Big~children-3.html"}) {
     ASSERT_TRUE(fs::exists(base / page)) << page;
     EXPECT_LT(fs::file_size(base / page), 200u * 1024) << page;
   }
-  EXPECT_FALSE(fs::exists(base / "BM_Big.children-4.html"));
+  EXPECT_FALSE(fs::exists(base / "BM_Big~children-4.html"));
   EXPECT_NE(ReadFile(base / "BM_Big.html").find("60 of 1200 logical tables shown"), std::string::npos);
   const std::string svg = ReadFile(base / "BM_Big.svg");
   std::size_t nodes = 0;

@@ -1,8 +1,11 @@
 #include "SiteFiles.h"
 
+#include <fcntl.h>
 #include <openssl/evp.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <fstream>
 #include <sstream>
 
@@ -54,6 +57,49 @@ bool FromHex(const std::string& text, ShortHash& hash) {
 
 constexpr std::size_t kHexLength = 32;
 
+// Writes content to file without following a symbolic link there: a link
+// planted in the output folder is replaced by the page, never written
+// through. False when the file cannot be written.
+bool WriteFileNoFollow(const fs::path& file, const std::string& content) {
+  int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd < 0 && errno == ELOOP && ::unlink(file.c_str()) == 0) {
+    fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+  }
+  if (fd < 0) return false;
+  const char* p = content.data();
+  std::size_t left = content.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, p, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ::close(fd);
+      return false;
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return ::close(fd) == 0;
+}
+
+// Makes the folders from root down to dir, each a real folder: a symbolic
+// link in the way is removed first, so nothing is ever written beyond root.
+void MakeFoldersNoFollow(const fs::path& root, const fs::path& dir) {
+  fs::path at = root;
+  for (const fs::path& part : dir.lexically_relative(root)) {
+    at /= part;
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(at, ec);
+    if (fs::is_symlink(status)) {
+      fs::remove(at, ec);
+      if (ec) throw SiteError("cannot replace the link " + at.string() + ": " + ec.message());
+    } else if (fs::is_directory(status)) {
+      continue;
+    }
+    fs::create_directory(at, ec);
+    if (ec) throw SiteError("cannot create " + at.string() + ": " + ec.message());
+  }
+}
+
 }  // namespace
 
 FileSink::FileSink(fs::path root, bool bChangedOnly, SiteReport& report) : m_root(std::move(root)), m_report(report) {
@@ -63,7 +109,10 @@ FileSink::FileSink(fs::path root, bool bChangedOnly, SiteReport& report) : m_roo
   if (bChangedOnly) {
     // A line that does not read as "<32 hex digits> <path>" is ignored: its
     // file is then simply written again.
-    std::ifstream in(m_root / kHashFile);
+    // Only a file of our own: a link or a FIFO planted there is not read.
+    std::error_code ec;
+    std::ifstream in;
+    if (fs::is_regular_file(fs::symlink_status(m_root / kHashFile, ec))) in.open(m_root / kHashFile);
     std::string line;
     while (std::getline(in, line)) {
       Hash hash;
@@ -104,10 +153,7 @@ void FileSink::WriterLoop() {
       m_jobs.pop_front();
     }
     m_room.notify_one();
-    std::ofstream out(job.file, std::ios::binary | std::ios::trunc);
-    out.write(job.content.data(), static_cast<std::streamsize>(job.content.size()));
-    out.close();
-    if (!out) {
+    if (!WriteFileNoFollow(job.file, job.content)) {
       std::lock_guard<std::mutex> lock(m_mutex);
       if (m_failure.empty()) m_failure = "cannot write " + job.file.string();
     }
@@ -124,18 +170,15 @@ void FileSink::Write(const std::string& path, std::string content) {
   }
   fs::path file = m_root / path;
   auto previous = m_previous.find(path);
-  if (previous != m_previous.end() && previous->second == hash && fs::exists(file)) {
+  std::error_code ec;
+  if (previous != m_previous.end() && previous->second == hash && fs::is_regular_file(fs::symlink_status(file, ec))) {
     ++m_report.unchanged;
     return;
   }
   // Directories are made here, once each, so that writers never race to
   // make the same one.
   const fs::path parent = file.parent_path();
-  if (m_directories.insert(parent.string()).second) {
-    std::error_code ec;
-    fs::create_directories(parent, ec);
-    if (ec) throw SiteError("cannot create " + parent.string() + ": " + ec.message());
-  }
+  if (m_directories.insert(parent.string()).second) MakeFoldersNoFollow(m_root, parent);
   ++m_report.written;
   {
     std::unique_lock<std::mutex> lock(m_mutex);
@@ -149,10 +192,9 @@ void FileSink::Finish() {
   Stop();
   ThrowIfFailed();
   const fs::path file = m_root / kHashFile;
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  for (const auto& [path, hash] : m_current) out << Hex(hash) << ' ' << path << '\n';
-  out.close();
-  if (!out) throw SiteError("cannot write " + file.string());
+  std::string text;
+  for (const auto& [path, hash] : m_current) text += Hex(hash) + ' ' + path + '\n';
+  if (!WriteFileNoFollow(file, text)) throw SiteError("cannot write " + file.string());
 }
 
 std::string SearchKey(const VXString& name) {

@@ -361,7 +361,7 @@ std::size_t ChildPageCount(std::size_t children) {
 }
 
 std::string ChildPagePath(const std::string& path, std::size_t page) {
-  return page <= 1 ? path : SitePaths::Beside(path, (".children-" + std::to_string(page) + ".html").c_str());
+  return page <= 1 ? path : SitePaths::Beside(path, ("~children-" + std::to_string(page) + ".html").c_str());
 }
 
 void AppendChildList(SiteContext& ctx, std::string& out, const std::string& from, const std::string& path,

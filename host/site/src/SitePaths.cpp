@@ -17,12 +17,35 @@ Ref<ARpObject> Outermost(Ref<ARpObject> obj) {
 
 }  // namespace
 
+namespace {
+// A stem as a file name: "~" written twice, so that a single "~" is only
+// ever the collision suffix and the mapping stays one-to-one.
+std::string EscapedStem(const VXString& normalized) {
+  std::string out;
+  for (const char c : ToNarrow(normalized)) {
+    out += c;
+    if (c == '~') out += '~';
+  }
+  return out;
+}
+
+// The stem as a case-insensitive file system sees it (stems are ASCII:
+// the normalised name writes every other character as digits).
+std::string Folded(std::string stem) {
+  for (char& c : stem) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return stem;
+}
+}  // namespace
+
 SitePaths::SitePaths(ARpGateway* rp, const std::vector<TypeID>& types) : m_types(types.begin(), types.end()) {
   // Paths collide only between siblings (or between roots of one tag), so
-  // one pass over each object's children finds every collision. The first
-  // object of a name keeps it.
-  std::unordered_set<VXString> rootStems;
-  std::unordered_set<VXString> stems;
+  // one pass over each object's children finds every collision; stems that
+  // differ only in case collide too, as they would on a file system that
+  // ignores case. The first object of a name keeps it.
+  std::unordered_set<std::string> rootStems;
+  std::unordered_set<std::string> stems;
   VoidIDVector ids;
   for (TypeID type : rp->GetKnownTypes()) {
     ids.clear();
@@ -31,8 +54,8 @@ SitePaths::SitePaths(ARpGateway* rp, const std::vector<TypeID>& types) : m_types
       Ref<ARpObject> obj = rp->GetObject(id);
       if (obj.IsNull()) continue;
       if (obj->GetParentPointer() == nullptr && IsDocumented(obj)) {
-        const VXString key =
-            MetadataDictUtil::GetTagName(obj) + U"/" + MetadataDictUtil::GetDictNormalizedName(obj, m_cache);
+        const std::string key = ToNarrow(MetadataDictUtil::GetTagName(obj)) + "/" +
+                                Folded(EscapedStem(MetadataDictUtil::GetDictNormalizedName(obj, m_cache)));
         if (!rootStems.insert(key).second) m_suffixed.insert(id);
       }
       const ChildPointers children = obj->GetChildPointers();
@@ -41,7 +64,9 @@ SitePaths::SitePaths(ARpGateway* rp, const std::vector<TypeID>& types) : m_types
       for (ARpObject* child : children) {
         const Ref<ARpObject> c(child);
         if (!IsDocumented(c)) continue;
-        if (!stems.insert(MetadataDictUtil::GetDictNormalizedName(c, m_cache)).second) m_suffixed.insert(c.GetID());
+        if (!stems.insert(Folded(EscapedStem(MetadataDictUtil::GetDictNormalizedName(c, m_cache)))).second) {
+          m_suffixed.insert(c.GetID());
+        }
       }
     }
   }
@@ -57,7 +82,7 @@ bool SitePaths::HasPage(const Ref<ARpObject>& obj) const {
 }
 
 std::string SitePaths::Stem(const Ref<ARpObject>& obj) const {
-  std::string stem = ToNarrow(MetadataDictUtil::GetDictNormalizedName(obj, m_cache));
+  std::string stem = EscapedStem(MetadataDictUtil::GetDictNormalizedName(obj, m_cache));
   if (m_suffixed.count(obj.GetID())) stem += "~" + std::to_string(obj.GetID().m_uniqueNum);
   return stem;
 }

@@ -1,5 +1,7 @@
 // Where each object's page goes: the dictionary's relative path with ".html"
-// for ".xml", made unique where two siblings would share one.
+// for ".xml", mapped one-to-one to file names that stay apart on any file
+// system: a "~" of a name is written "~~", and a sibling whose stem matches
+// an earlier one's without regard to case gets "~" and its unique number.
 #pragma once
 
 #include <string>

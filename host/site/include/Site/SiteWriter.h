@@ -11,10 +11,13 @@
 // Layout. A page sits at MetadataDictUtil::GetDictRelativePath with ".html"
 // in place of ".xml" (a plain HTML file opens the same from disk and from any
 // web server; an XML document styled by XSLT does not load from file URLs in
-// current browsers). A picture sits beside its page with ".svg". Objects
-// whose dictionary names would collide (same type, same cleaned 20-character
-// name, no GUID, same parent) keep the plain name for the first of them and
-// get "~<unique number>" after the stem for the others. Objects of types the
+// current browsers). A picture sits beside its page with ".svg". The path
+// is mapped one-to-one to file names that stay apart on any file system: a
+// "~" of a name is written "~~", and siblings whose stems are the same
+// without regard to case (the same cleaned 20-character name without a
+// GUID, or names apart only in case) keep the plain stem for the first of
+// them and get "~<unique number>" after it for the others. A symbolic link
+// in the output folder is replaced, never written through. Objects of types the
 // dictionary does not document have no page and are shown as text.
 //
 // Scale. Pages are written one at a time and never hold more than one
