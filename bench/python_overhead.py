@@ -1,6 +1,8 @@
 """The Python module's overhead per call: resolve and quote timed from
 Python (timeit, best of several repeats) against the same library work in
-C++ (bench_python_calls, Google Benchmark).
+C++ (bench_python_calls, Google Benchmark, median of five). Both are CPU
+time of the process, so that other work on a shared machine counts in
+neither.
 
     PYTHONPATH=build/python python3 bench/python_overhead.py build/bench_python_calls samples/sample.rpd.xml
 """
@@ -8,13 +10,14 @@ C++ (bench_python_calls, Google Benchmark).
 import json
 import subprocess
 import sys
+import time
 import timeit
 
 import smutil
 
 
 def python_ns(stmt: str, env: dict, number: int = 200_000, repeat: int = 7) -> float:
-    best = min(timeit.repeat(stmt, globals=env, number=number, repeat=repeat))
+    best = min(timeit.repeat(stmt, globals=env, number=number, repeat=repeat, timer=time.process_time))
     return best / number * 1e9
 
 

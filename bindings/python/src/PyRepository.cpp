@@ -277,7 +277,7 @@ struct PyNamePair {
 };
 
 struct PyResolution {
-  std::string text;
+  py::object name;  // as given
   NameResolution r;
 };
 
@@ -294,8 +294,6 @@ ExprType LayerFromPy(py::handle layer) {
   }
   return static_cast<ExprType>(value);
 }
-
-std::string RepresentName(const QualifiedName& q) { return ToNarrow(MetadataUtil::ToQualifiedName(q)); }
 
 }  // namespace
 
@@ -324,7 +322,7 @@ void BindResolve(py::module_& m, RepositoryClass& repository) {
   py::class_<PyResolution> res(m, "Resolution",
                                "The answer of resolving one name: the outcome, what was found, and what to try.");
   res.def_property_readonly(
-      "name", [](const PyResolution& p) { return ToPy(p.text); }, "The name as given.");
+      "name", [](const PyResolution& p) { return p.name; }, "The name as given (segments as their written form).");
   res.def_property_readonly(
       "resolved", [](const PyResolution& p) { return p.r.bResolved; },
       "Tables: the outcome is OK; columns: a column was found.");
@@ -376,7 +374,7 @@ void BindResolve(py::module_& m, RepositoryClass& repository) {
   res.def(
       "__repr__",
       [](const PyResolution& p) {
-        std::string text = "Resolution(" + py::repr(ToPy(p.text)).cast<std::string>();
+        std::string text = "Resolution(" + py::repr(p.name).cast<std::string>();
         if (!p.r.bColumn) text += ", " + py::repr(EnumClass("Outcome")(static_cast<int>(p.r.code))).cast<std::string>();
         text += ", pairs=[";
         for (std::size_t i = 0; i < p.r.pairs.size(); ++i) {
@@ -403,7 +401,9 @@ void BindResolve(py::module_& m, RepositoryClass& repository) {
         const QualifiedName q = NameFromPy(name);
         const ExprType l = LayerFromPy(layer);
         PyResolution out;
-        out.text = PyUnicode_Check(name.ptr()) ? name.cast<std::string>() : RepresentName(q);
+        // The text as given is kept as it is: no conversion on the way back.
+        out.name = PyUnicode_Check(name.ptr()) ? py::reinterpret_borrow<py::object>(name)
+                                               : py::object(ToPy(MetadataUtil::ToQualifiedName(q)));
         const auto run = [&](ARpGateway* rp) {
           out.r = bColumn ? ResolveColumnName(rp, q, l, bAsNull) : ResolveTableName(rp, q, l, bAsNull);
         };
