@@ -2,8 +2,14 @@
 build of the libraries and the Python module, install it into a staging
 prefix, and pack the package with the libraries (smutil/lib, found through
 the extension's run path) and the data files (smutil/share/smutil, found by
-the libraries next to themselves)."""
+the libraries next to themselves).
 
+SMUTIL_WHEEL_BUILD_DIR and SMUTIL_WHEEL_BUILD_TYPE choose the CMake build
+directory (default: under setuptools' build directory) and build type
+(default: Release); a directory beside build/ shares the compiler cache's
+entries with it."""
+
+import os
 import pathlib
 import re
 import shutil
@@ -26,10 +32,11 @@ def version() -> str:
 class CMakeBuild(build_ext):
     def build_extension(self, ext: Extension) -> None:
         temp = pathlib.Path(self.build_temp).resolve()
-        build, stage = temp / "cmake", temp / "stage"
+        build = pathlib.Path(os.environ.get("SMUTIL_WHEEL_BUILD_DIR", temp / "cmake")).resolve()
+        stage = temp / "stage"
         shutil.rmtree(stage, ignore_errors=True)
         subprocess.check_call([
-            "cmake", "-S", str(ROOT), "-B", str(build), "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release",
+            "cmake", "-S", str(ROOT), "-B", str(build), "-G", "Ninja", "-DCMAKE_BUILD_TYPE=" + os.environ.get("SMUTIL_WHEEL_BUILD_TYPE", "Release"),
             f"-DPython3_EXECUTABLE={sys.executable}", "-DSMUTIL_PYTHON=ON", "-DSMUTIL_TESTS=OFF",
             "-DSMUTIL_BENCH=OFF", "-DSMUTIL_INSTALL=ON", "-DCMAKE_INSTALL_LIBDIR=lib",
             "-DSMUTIL_PYTHON_INSTALL_DIR=python", "-DSMUTIL_PYTHON_INSTALL_RPATH=$ORIGIN/lib"])
