@@ -17,11 +17,7 @@ inline constexpr const char* kSrc = "server/Metadata/Src/SMPrettyStringVisitor.c
 // The words of an operator with a Visit body of its own, from the operator
 // table in SMPrettyStringVisitorOperators.cpp: its opening, then the
 // keywords its body writes between operands, in the order the table gives.
-struct OwnBodyWords {
-  OpCode code;
-  std::u32string_view open;
-  std::array<std::u32string_view, 7> words;
-};
+using OwnBodyWords = ToPrettyStringVisitor::OwnBodySpelling;
 // The row of code; an operator without one is a broken invariant.
 const OwnBodyWords& WordsOf(int code);
 

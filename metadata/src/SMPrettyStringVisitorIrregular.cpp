@@ -33,11 +33,7 @@ class FlagScope {
   bool m_old;
 };
 
-// A parameter code stored in an operand and the text it is written as.
-struct ParameterText {
-  int code;
-  std::u32string_view text;
-};
+using ParameterText = ToPrettyStringVisitor::ParameterSpelling;
 
 // Interval kinds of TIMESTAMPADD / TIMESTAMPDIFF.
 constexpr ParameterText kIntervalTexts[] = {
@@ -112,6 +108,16 @@ std::u32string_view BinReturnText(std::int32_t spec) {
 }  // namespace
 
 // ---- parameter texts ---------------------------------------------------------------
+
+std::span<const ToPrettyStringVisitor::ParameterSpelling> ToPrettyStringVisitor::TimeFieldSpellings() {
+  return kTimeFieldTexts;
+}
+std::span<const ToPrettyStringVisitor::ParameterSpelling> ToPrettyStringVisitor::IntervalSpellings() {
+  return kIntervalTexts;
+}
+std::span<const ToPrettyStringVisitor::ParameterSpelling> ToPrettyStringVisitor::TruthSpellings() {
+  return kTruthTexts;
+}
 
 VXString ToPrettyStringVisitor::ChangeTSIToString(OpCode timeStampIntervalType) {
   const std::u32string_view* text = FindParameterText(kIntervalTexts, static_cast<int>(timeStampIntervalType));

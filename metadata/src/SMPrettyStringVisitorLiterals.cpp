@@ -13,19 +13,8 @@ using pretty_detail::Operands;
 
 namespace {
 
-// How a data type writes its length and scale after its keyword.
-enum class TypeParams : unsigned char {
-  kNone,            // no length
-  kOptionalLength,  // "( n )" when a length is given (n >= 0)
-  kLength,          // "( n )" always
-  kLengthAndScale,  // "( n )" or "( n, s )" when given
-  kNoSqlForm,       // no SQL text at all
-};
-
-struct DataTypeRow {
-  std::u32string_view keyword;
-  TypeParams params;
-};
+using TypeParams = ToPrettyStringVisitor::DataTypeSpelling;
+using DataTypeRow = ToPrettyStringVisitor::DataTypeSpelling;
 
 // The SQL text of each data type code of the server's data type enumeration,
 // indexed by code. Codes without an SQL form (uint4, money, interval, object,
@@ -81,6 +70,10 @@ VXString DataTypeText(std::int32_t code, std::int32_t length, std::int32_t scale
 }
 
 }  // namespace
+
+std::span<const ToPrettyStringVisitor::DataTypeSpelling> ToPrettyStringVisitor::DataTypeSpellings() {
+  return kDataTypes;
+}
 
 void ToPrettyStringVisitor::Visit(IntToken& token, AExpr::Iterator& context) {
   // Digits straight into the output: integers are among the commonest leaves.

@@ -333,13 +333,19 @@ const Spelling* ToPrettyStringVisitor::FindOperatorSpelling(int code) {
   return kRowsByCode[code - kFirstOpCode];
 }
 
-const pretty_detail::OwnBodyWords& pretty_detail::WordsOf(int code) {
+std::span<const Spelling* const> ToPrettyStringVisitor::OperatorSpellings() { return kRows; }
+
+const ToPrettyStringVisitor::OwnBodySpelling* ToPrettyStringVisitor::FindOwnBodySpelling(int code) {
   static const auto index = [] {
-    std::array<const OwnBodyWords*, kLastOpCode - kFirstOpCode + 1> byCode{};
-    for (const OwnBodyWords& row : kOwnBodyRows) byCode[row.code - kFirstOpCode] = &row;
+    std::array<const OwnBodySpelling*, kLastOpCode - kFirstOpCode + 1> byCode{};
+    for (const OwnBodySpelling& row : kOwnBodyRows) byCode[row.code - kFirstOpCode] = &row;
     return byCode;
   }();
-  const OwnBodyWords* row = code >= kFirstOpCode && code <= kLastOpCode ? index[code - kFirstOpCode] : nullptr;
+  return code >= kFirstOpCode && code <= kLastOpCode ? index[code - kFirstOpCode] : nullptr;
+}
+
+const pretty_detail::OwnBodyWords& pretty_detail::WordsOf(int code) {
+  const OwnBodyWords* row = ToPrettyStringVisitor::FindOwnBodySpelling(code);
   if (!row) VXAssert::handleLogicError(kSrc, __LINE__, "an operator with a body of its own has a row of words");
   return *row;
 }

@@ -35,9 +35,11 @@
 // point: no partial text is ever returned as a rendering.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -58,7 +60,6 @@
 class ARpGateway;
 namespace pretty_detail {
 class Operands;
-struct OwnBodyWords;
 }  // namespace pretty_detail
 
 // Old object id to new object id (id-substitution mode).
@@ -269,6 +270,43 @@ class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
   };
   // The row of a regular operator; null for the irregular ones.
   static const OperatorSpelling* FindOperatorSpelling(int code);
+  // Every regular operator's row, in table order: the logical SQL parser
+  // reads operators with the same rows this visitor writes them with.
+  static std::span<const OperatorSpelling* const> OperatorSpellings();
+
+  // The words of an operator with a Visit body of its own: its opening, then
+  // the keywords its body writes between operands, in the order it uses them.
+  struct OwnBodySpelling {
+    OpCode code;
+    std::u32string_view open;
+    std::array<std::u32string_view, 7> words;
+  };
+  // Null for an operator without a body of its own.
+  static const OwnBodySpelling* FindOwnBodySpelling(int code);
+
+  // A parameter code stored in an operand and the text it is written as.
+  struct ParameterSpelling {
+    int code;
+    std::u32string_view text;
+  };
+  static std::span<const ParameterSpelling> TimeFieldSpellings();  // EXTRACT, the field functions
+  static std::span<const ParameterSpelling> IntervalSpellings();   // TIMESTAMPADD, TIMESTAMPDIFF
+  static std::span<const ParameterSpelling> TruthSpellings();      // IS [NOT] TRUE / FALSE / UNKNOWN
+
+  // The SQL text of a data type code (the index) and how its length and
+  // scale follow the keyword.
+  struct DataTypeSpelling {
+    enum Params : unsigned char {
+      kNone,            // no length
+      kOptionalLength,  // "( n )" when a length is given (n >= 0)
+      kLength,          // "( n )" always
+      kLengthAndScale,  // "( n )" or "( n, s )" when given
+      kNoSqlForm,       // no SQL text at all
+    };
+    std::u32string_view keyword;
+    Params params;
+  };
+  static std::span<const DataTypeSpelling> DataTypeSpellings();
 
  protected:
   // Appends literal text.
@@ -288,12 +326,12 @@ class ToPrettyStringVisitor : public TokenVisitor, public OpExprVisitor {
   void RenderJoined(pretty_detail::Operands& ops, int count, std::u32string_view sep);
 
   // Shared bodies of the irregular operators that come in families.
-  void WriteCaseArms(pretty_detail::Operands& ops, const pretty_detail::OwnBodyWords& row);
+  void WriteCaseArms(pretty_detail::Operands& ops, const OwnBodySpelling& row);
   void WriteTimeStampArithmetic(std::u32string_view open, OpExpr& op, AExpr::Iterator& opContext);
-  void WriteEvaluate(const pretty_detail::OwnBodyWords& row, OpExpr& op, AExpr::Iterator& opContext);
+  void WriteEvaluate(const OwnBodySpelling& row, OpExpr& op, AExpr::Iterator& opContext);
   void WriteHierarchyDistance(std::u32string_view open, std::int32_t dummyDistance, OpExpr& op,
                               AExpr::Iterator& opContext);
-  void WriteCorrelation(const pretty_detail::OwnBodyWords& row, OpExpr& op, AExpr::Iterator& opContext);
+  void WriteCorrelation(const OwnBodySpelling& row, OpExpr& op, AExpr::Iterator& opContext);
 
   // The written name of an existing object in this mode (no missing-object
   // handling; ExtractName does that).
