@@ -1,0 +1,285 @@
+// The logical SQL front end: reads the queries people type, resolves every
+// name for one user through the presentation lookups, and says precisely
+// what is wrong, with positions.
+//
+//   const std::string text =
+//       "SELECT \"Customers\".\"Region\", SUM(Orders.Revenue) AS Total\n"
+//       "FROM \"Sales Analysis\"\n"
+//       "WHERE Orders.Status = 'SHIPPED'\n"
+//       "ORDER BY 2 DESC";
+//   logical_sql::BindResult r = logical_sql::ParseAndBind(text, pRp, U"anna.berg", {});
+//   for (const logical_sql::Diagnostic& d : r.diagnostics) {
+//     // d.range.start.line / .column (1-based, code points) and
+//     // d.range.start.offset / d.range.end.offset (bytes of text)
+//     std::cerr << d.range.start.line << ':' << d.range.start.column << ": " << ToNarrow(d.message) << '\n';
+//   }
+//   if (r.spec) {
+//     // A ListQuerySpec (or MultiListQuerySpec for UNION, INTERSECT, EXCEPT)
+//     // whose expressions hold object ids: every naming mode writes it.
+//     VXString sql = logical_sql::Format(*r.spec, pRp, {.mode = logical_sql::NamingMode::kById});
+//   }
+//   for (const logical_sql::BoundName& n : r.names) {
+//     // n.range: the bytes of the name in text; n.id: what it resolved to.
+//   }
+//
+// Two entry points. Parse reads text into a syntax tree with no repository
+// (for editors and tools that have none). ParseAndBind also resolves every
+// name and returns the query specification. Neither throws for anything a
+// user can type: every fault is a Diagnostic (severity, stable code,
+// catalogued message, byte and line/column range, and for names the lookup
+// outcome, the candidates on ambiguity and up to five did-you-mean names the
+// user may read). Parsing recovers at the next select item or clause, so one
+// run reports every fault of a query. Hostile text gets diagnostics too:
+// nesting deeper than kMaxNesting is refused at the level that goes too
+// deep, and time and memory grow linearly with the text.
+//
+// What was bound where: BindResult::names holds one record per name in the
+// text (subject areas, columns, variables), in text order, with the byte
+// range of the whole name, the outcome code and, when it resolved, the id,
+// type, qualified name and display name of the object. A language server
+// answers hover and go-to-definition from it; it is filled also when the
+// query has errors elsewhere.
+//
+// Operators are read with the spellings the expression renderer writes
+// (ToPrettyStringVisitor's operator table, own-body keywords, date parts,
+// interval kinds, truth tests and data types), so an operator added there is
+// read here without another table. Where two op codes render to the same
+// text the parser takes one of them; SameTextOpCodes() lists each pair and
+// the one taken.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ListQuerySpec/ListQuerySpec.h"
+#include "Metadata/SMLookupCondition.h"
+#include "Utility/VXString.h"
+#include "Utility/VoidID.h"
+
+class ARpGateway;
+
+namespace logical_sql {
+
+// A place in the text: line and column count from 1 (columns in code
+// points), offset counts bytes from 0.
+struct SourcePosition {
+  std::uint32_t line = 1;
+  std::uint32_t column = 1;
+  std::size_t offset = 0;
+  friend bool operator==(const SourcePosition&, const SourcePosition&) = default;
+};
+
+// From start up to (not including) end.
+struct SourceRange {
+  SourcePosition start;
+  SourcePosition end;
+  friend bool operator==(const SourceRange&, const SourceRange&) = default;
+};
+
+enum class Severity : std::uint8_t { kError, kWarning };
+
+// The outcome of resolving one name. The table outcomes have the values of
+// NamedInterfaceTypeCondition::LookupFolderTreeRetCode; the rest extend them
+// for columns, subject areas and variables.
+enum NameOutcome : int {
+  kOK = 0,
+  kUnresovableTable = 1,
+  kAmbiguousTable = 2,
+  kAmbiguousCatalog = 3,
+  kInaccessibleTable = 4,
+  kNonexistentTable = 5,
+  kAmbiguousColumn = 6,
+  kInaccessibleColumn = 7,
+  kNonexistentColumn = 8,
+  kNonexistentCatalog = 9,
+  kInaccessibleCatalog = 10,
+  kNonexistentVariable = 11,
+  kNotAnOutcome = -1,  // the diagnostic is not about a name
+};
+// "kAmbiguousColumn" and so on.
+std::string_view OutcomeName(NameOutcome outcome);
+
+// One fault found in the text.
+struct Diagnostic {
+  Severity severity = Severity::kError;
+  std::string code;  // stable, e.g. "sql.syntax.expected", "sql.name.inaccessible-column"
+  int messageId = 0;  // the message catalogue's number of message
+  VXString message;   // the catalogued text with its arguments filled in
+  SourceRange range;
+  NameOutcome outcome = kNotAnOutcome;
+  QualifiedNameIDPairVector candidates;   // on ambiguity: what the name could mean
+  std::vector<QualifiedName> suggestions;  // on a miss: up to five readable names
+};
+
+bool HasErrors(std::span<const Diagnostic> diagnostics);
+
+// ---- syntax tree ---------------------------------------------------------------
+
+// Nodes live in one vector of the tree and refer to each other by index.
+using NodeIndex = std::uint32_t;
+constexpr NodeIndex kNoNode = 0xFFFFFFFFu;
+
+struct ExprNode {
+  enum Kind : std::uint8_t {
+    kName,        // segments: a column, a select-item alias or a derived table's column
+    kInt,         // intValue
+    kFloat,       // floatValue
+    kNumber,      // text: a number too long for an int or with more digits than a double holds
+    kString,      // text
+    kDate,        // text (as written between the quotes)
+    kTime,        // text
+    kTimestamp,   // text
+    kParameter,   // intValue: a parameter code (date part, interval kind, truth value, data type code)
+    kOperator,    // opCode, children in stored order
+    kSubquery,    // query
+    kVariable,    // segments: VALUEOF(name) of a repository variable or a block's variable
+    kSessionVariable,  // segments[0]: VALUEOF(VX_SESSION."name"); children: an index when given
+  };
+  Kind kind = kInt;
+  int opCode = 0;
+  std::int64_t intValue = 0;
+  double floatValue = 0;
+  VXString text;
+  QualifiedName segments;
+  std::vector<NodeIndex> children;
+  NodeIndex query = kNoNode;  // for kSubquery
+  SourceRange range;
+};
+
+struct SelectItem {
+  NodeIndex expr = kNoNode;
+  VXString alias;  // empty when none was given
+  SourceRange aliasRange;
+};
+
+struct FromItem {
+  QualifiedName subjectArea;  // a subject area by name, or
+  NodeIndex derived = kNoNode;  // a derived table (a query node)
+  VXString alias;
+  SourceRange range;
+};
+
+struct OrderItem {
+  NodeIndex expr = kNoNode;   // an expression, or
+  std::int64_t position = 0;  // a select-item position (from 1) when expr is kNoNode
+  bool bDescending = false;
+  SourceRange range;
+};
+
+struct QueryNode {
+  enum Kind : std::uint8_t { kSelect, kSet };
+  Kind kind = kSelect;
+  // kSelect
+  bool bDistinct = false;
+  std::vector<SelectItem> items;
+  std::vector<FromItem> from;
+  NodeIndex where = kNoNode;
+  std::vector<NodeIndex> groupBy;
+  NodeIndex having = kNoNode;
+  // kSet: operands in order, combined by setOp
+  int setOp = 0;  // MultiListQuerySpec::CombineQueryOperation
+  bool bAll = false;
+  std::vector<NodeIndex> operands;
+  // both
+  std::vector<OrderItem> orderBy;
+  std::optional<std::int64_t> fetchFirst;
+  SourceRange range;
+};
+
+struct SyntaxTree {
+  std::vector<ExprNode> exprs;
+  std::vector<QueryNode> queries;
+  NodeIndex root = kNoNode;  // the statement's query, kNoNode when nothing parsed
+};
+
+// Deeper nesting of expressions and queries than this is refused.
+constexpr std::size_t kMaxNesting = 400;
+
+struct ParseResult {
+  SyntaxTree tree;
+  std::vector<Diagnostic> diagnostics;
+};
+
+// Text (UTF-8; invalid bytes are reported and read as U+FFFD) to a syntax
+// tree. No repository needed.
+ParseResult Parse(std::string_view text);
+
+// ---- binding ---------------------------------------------------------------------
+
+struct BindOptions {
+  // Look past read denials (the query then shows what the user may not read
+  // as nulls); off, the user's read security applies to every name.
+  bool bProjectInaccessibleAsNull = false;
+};
+
+// One name of the text and what it resolved to.
+struct BoundName {
+  enum Kind : std::uint8_t { kSubjectArea, kColumn, kVariable, kAlias, kDerivedColumn };
+  Kind kind = kColumn;
+  SourceRange range;
+  QualifiedName written;  // the segments as typed, quotes removed
+  NameOutcome outcome = kNonexistentColumn;
+  VoidID id;  // VoidID::NullID unless outcome is kOK
+  TypeID type = 0;
+  VXString qualifiedName;  // written form, quoted
+  VXString displayName;    // the custom display name when the object has one
+};
+
+struct BindResult {
+  // Null when the text did not parse into a query or a name did not bind.
+  std::unique_ptr<AbstractListQuerySpec> spec;
+  std::vector<Diagnostic> diagnostics;
+  std::vector<BoundName> names;
+  // FETCH FIRST n ROWS ONLY of the statement (the specification has no place for it).
+  std::optional<std::int64_t> fetchFirst;
+};
+
+// Parses text and binds it in pRp as the user userName (empty: the
+// gateway's current user). Signing on changes the gateway's current user
+// and read denials, as ARpGateway::SignOnAs does; the session's default
+// subject area is set to each query's FROM subject area while its names are
+// resolved and restored afterwards.
+BindResult ParseAndBind(std::string_view text, ARpGateway* pRp, const VXString& userName, const BindOptions& options);
+
+// ---- writing back ----------------------------------------------------------------
+
+enum class NamingMode : std::uint8_t {
+  kFullyQualified,  // "Subject Area"."Table"."Column", every part quoted
+  kById,            // "4010:3"
+  kDisplayNames,    // custom display names where objects have them
+};
+
+struct FormatOptions {
+  NamingMode mode = NamingMode::kFullyQualified;
+  std::optional<std::int64_t> fetchFirst = std::nullopt;  // written as FETCH FIRST n ROWS ONLY
+};
+
+// The specification as logical SQL in this front end's grammar: a text that
+// Parse reads back (in the fully qualified mode, ParseAndBind binds it to the
+// same specification).
+VXString Format(const AbstractListQuerySpec& spec, ARpGateway* pRp, const FormatOptions& options);
+
+// Pairs of op codes that render to the same text, and the one the parser
+// takes when it reads that text.
+struct SameTextPair {
+  int rendered;  // an op code whose text the parser reads as...
+  int parsedAs;  // ...this op code (or 0 when it reads as its operand alone)
+  std::string_view why;
+};
+std::span<const SameTextPair> SameTextOpCodes();
+
+// Data type codes that CAST writes with the same keyword, and the code the
+// parser takes for that keyword (codes as ToPrettyStringVisitor::DataTypeSpellings indexes them).
+struct SameTextDataType {
+  int rendered;
+  int parsedAs;
+};
+std::span<const SameTextDataType> SameTextDataTypes();
+
+}  // namespace logical_sql

@@ -1,0 +1,166 @@
+// Shared by the SMLogicalSQL*.cpp sources: the tokens of query text, the
+// operator patterns read from the renderer's tables, and diagnostic records.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Metadata/SMLogicalSQL.h"
+#include "Metadata/SMPrettyStringVisitor.h"
+
+namespace logical_sql::detail {
+
+// ---- tokens -------------------------------------------------------------------------
+
+enum class TokKind : std::uint8_t {
+  kEnd,
+  kWord,     // an unquoted name or keyword: letters, digits, '_', '$', '#'
+  kQuoted,   // "a name", doubled quotes inside
+  kString,   // 'a literal', doubled quotes inside
+  kNumber,   // digits with an optional fraction and exponent
+  kSymbol,   // punctuation, the two-character operators as one token
+  kInvalid,  // a character that starts no token, or an unclosed quote
+};
+
+struct Token {
+  TokKind kind = TokKind::kEnd;
+  std::uint32_t begin = 0;  // byte offsets into the text
+  std::uint32_t end = 0;
+  std::uint32_t line = 1;  // of begin
+  std::uint32_t column = 1;
+};
+
+// The text cut into tokens; comments and blanks are dropped. The last token
+// is always kEnd. Line and column of every token are counted as the text is
+// read, so a position costs nothing afterwards.
+class TokenList {
+ public:
+  explicit TokenList(std::string_view text);
+  const Token& operator[](std::size_t i) const { return m_tokens[i < m_tokens.size() ? i : m_tokens.size() - 1]; }
+  std::size_t Size() const { return m_tokens.size(); }
+  std::string_view Text(const Token& t) const { return m_text.substr(t.begin, t.end - t.begin); }
+  std::string_view Source() const { return m_text; }
+  // The position just past the token (tokens other than quoted ones and
+  // strings never cross a line).
+  SourcePosition EndOf(const Token& t) const;
+  SourcePosition StartOf(const Token& t) const { return {t.line, t.column, t.begin}; }
+  // A word or symbol equal to keyword (upper-case ASCII), ignoring case.
+  bool Is(std::size_t i, std::string_view keyword) const;
+  // Offsets of text that is not valid UTF-8 (reported once each).
+  const std::vector<std::uint32_t>& InvalidUtf8() const { return m_badUtf8; }
+
+ private:
+  std::string_view m_text;
+  std::vector<Token> m_tokens;
+  std::vector<std::uint32_t> m_badUtf8;
+};
+
+// The value of a quoted name or a string literal: the quotes dropped and
+// doubled quotes undoubled; the text widened from UTF-8.
+VXString QuotedValue(std::string_view tokenText);
+// Widens UTF-8 (invalid bytes become U+FFFD).
+VXString Widen(std::string_view utf8);
+
+// The upper-case key a spelling's token is matched by: a word's letters in
+// upper case, a symbol as it stands.
+std::string KeyOf(std::string_view tokenText, TokKind kind);
+
+// Cuts a spelling of the renderer (" SUM(DISTINCT ", " <=ANY ") into the
+// keys of its tokens, as the text a user types would be cut.
+std::vector<std::string> SpellingKeys(std::u32string_view spelling);
+
+// ---- operator patterns ----------------------------------------------------------------
+
+// One way to read an operator: the renderer's row (or an own body's words)
+// as token keys. Forms follow ToPrettyStringVisitor::OperatorSpelling.
+struct Pattern {
+  int code = 0;
+  ToPrettyStringVisitor::OperatorSpelling::Form form = ToPrettyStringVisitor::OperatorSpelling::kFunction1;
+  std::vector<std::string> open, between, rest, close;
+  int minArgs = 0;  // operands read from the text (leading parameters excluded)
+  int maxArgs = 0;  // -1: no limit
+  int leadingParam = -1;  // a parameter code stored as the first operand, or -1
+  bool bParamLast = false;  // the parameter is stored after the operands instead
+  bool bNegated = false;    // NOT IN, NOT LIKE, NOT BETWEEN, IS NOT NULL: the operator under a negation
+  int order = 0;  // table order: the earlier pattern wins when two read the same text
+};
+
+struct Grammar {
+  // Patterns that begin with a keyword or symbol of their own, by the key of
+  // their first token.
+  std::vector<std::pair<std::string, std::vector<const Pattern*>>> prefix;
+  // Patterns whose text begins with their first operand (infix and
+  // postfix), by the key of the token after it.
+  std::vector<std::pair<std::string, std::vector<const Pattern*>>> postfix;
+  std::vector<Pattern> all;
+  const std::vector<const Pattern*>* FindPrefix(const std::string& key) const;
+  const std::vector<const Pattern*>* FindPostfix(const std::string& key) const;
+};
+// Built once from the renderer's tables.
+const Grammar& GetGrammar();
+
+// Binding power of an infix or postfix operator (higher binds tighter).
+int PrecedenceOf(int code);
+constexpr int kPrecBy = 1;        // x BY a, b (aggregates with BY)
+constexpr int kPrecOr = 2;
+constexpr int kPrecAnd = 3;
+constexpr int kPrecNot = 4;
+constexpr int kPrecCompare = 5;   // comparisons, LIKE, BETWEEN, IN, IS
+constexpr int kPrecConcat = 6;
+constexpr int kPrecAdd = 7;
+constexpr int kPrecMultiply = 8;
+
+// ---- diagnostics --------------------------------------------------------------------
+
+// Message catalogue numbers of the front end.
+enum MessageNumber : int {
+  kMsgExpected = 47001,          // %1 expected, found %2
+  kMsgUnclosedQuote = 47002,     // unclosed %1
+  kMsgInvalidCharacter = 47003,  // character %1 cannot start a token
+  kMsgInvalidUtf8 = 47004,
+  kMsgTooDeep = 47005,           // nesting deeper than %1
+  kMsgUnknownFunction = 47006,   // %1
+  kMsgBadLiteral = 47007,        // %1 literal %2
+  kMsgTrailing = 47008,          // text after the end of the statement: %1
+  kMsgTooManyDiagnostics = 47009,
+  kMsgBadOperandCount = 47010,   // %1 takes %2 operands
+  kMsgNonexistentCatalog = 47020,
+  kMsgAmbiguousCatalog = 47021,
+  kMsgInaccessibleCatalog = 47022,
+  kMsgNotACatalog = 47023,
+  kMsgNonexistentTable = 47024,
+  kMsgAmbiguousTable = 47025,
+  kMsgInaccessibleTable = 47026,
+  kMsgNonexistentColumn = 47027,
+  kMsgAmbiguousColumn = 47028,
+  kMsgInaccessibleColumn = 47029,
+  kMsgNonexistentVariable = 47030,
+  kMsgBadPosition = 47031,  // ORDER BY position %1 of %2 items
+  kMsgUnknownUser = 47032,
+  kMsgTooManyNames = 47033,  // more than four segments
+  kMsgSetArity = 47034,      // the operands of %1 have %2 and %3 columns
+  kMsgGroupByNotSelected = 47035,
+  kMsgUnresolvableTable = 47036,
+  kMsgDuplicateAlias = 47037,
+  kMsgNoFrom = 47038,
+};
+
+// At most this many diagnostics per run; one more says that the rest were left out.
+constexpr std::size_t kMaxDiagnostics = 500;
+
+// Appends a diagnostic with the catalogued text of its message.
+class DiagnosticSink {
+ public:
+  explicit DiagnosticSink(std::vector<Diagnostic>& out) : m_out(out) {}
+  Diagnostic* Add(Severity severity, std::string_view code, int messageId, const SourceRange& range,
+                  std::initializer_list<VXString> args = {});
+  bool Full() const { return m_bFull; }
+
+ private:
+  std::vector<Diagnostic>& m_out;
+  bool m_bFull = false;
+};
+
+}  // namespace logical_sql::detail

@@ -1,0 +1,1190 @@
+// Query text to a syntax tree. Recursive descent for the clauses,
+// precedence climbing for the infix operators, and one matcher for every
+// operator pattern of the grammar: the patterns that share an opening are
+// followed side by side, an operand is read once for all of them, and the
+// words that come next decide which remain. Nothing is read twice, so the
+// time is linear in the text.
+//
+// A fault sets the failed flag; every caller returns at once, up to the
+// next recovery point (a select item, a clause), which skips to the next
+// comma or clause keyword and goes on. Nesting is counted: one level deeper
+// than kMaxNesting is refused there.
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <set>
+
+#include "Expr/OpCode.h"
+#include "Expr/OpExpr.h"
+#include "SMLogicalSQLInternal.h"
+#include "Utility/BaseStringUtil.h"
+
+namespace logical_sql::detail {
+namespace {
+
+using Spelling = ToPrettyStringVisitor::OperatorSpelling;
+
+constexpr std::string_view kClauseWords[] = {"FROM",  "WHERE",     "GROUP",  "HAVING", "ORDER",
+                                             "FETCH", "UNION",     "INTERSECT", "EXCEPT"};
+
+// Words that end an expression where they stand: never read as an unquoted
+// name (quote a column that bears one).
+constexpr std::string_view kReservedWords[] = {"SELECT", "AS",   "WHEN", "THEN",    "ELSE",   "END", "AND",
+                                               "OR",     "NOT",  "IS",   "IN",      "LIKE",   "BETWEEN",
+                                               "ESCAPE", "ASC",  "DESC", "DISTINCT", "ON"};
+
+// Unused length and scale of a data type.
+constexpr std::int64_t kNoLength = -1;
+
+class Parser {
+ public:
+  Parser(std::string_view text, ParseResult& out) : m_t(text), m_tree(out.tree), m_sink(out.diagnostics) {}
+
+  void Statement() {
+    for (std::uint32_t offset : m_t.InvalidUtf8()) {
+      const SourcePosition at = PositionOfOffset(offset);
+      m_sink.Add(Severity::kError, "sql.text.invalid-utf8", kMsgInvalidUtf8, {at, {at.line, at.column + 1, offset + 1}});
+    }
+    if (At().kind == TokKind::kEnd) {
+      Expected(U"SELECT");
+      return;
+    }
+    m_tree.root = QueryExpr();
+    if (m_bFailed) {
+      // A fault outside every recovery point: nothing more can be read.
+      return;
+    }
+    if (m_t.Is(m_pos, ";")) ++m_pos;
+    if (At().kind != TokKind::kEnd) {
+      m_sink.Add(Severity::kError, "sql.syntax.trailing", kMsgTrailing, RangeOf(m_pos), {Quote(m_pos)});
+    }
+  }
+
+ private:
+  // ---- tokens --------------------------------------------------------------------
+
+  const Token& At(std::size_t ahead = 0) const { return m_t[m_pos + ahead]; }
+  std::string KeyAt(std::size_t i) const { return KeyOf(m_t.Text(m_t[i]), m_t[i].kind); }
+  bool IsWordOrSymbol(std::size_t i) const { return m_t[i].kind == TokKind::kWord || m_t[i].kind == TokKind::kSymbol; }
+  bool Accept(std::string_view keyword) {
+    if (!m_t.Is(m_pos, keyword)) return false;
+    ++m_pos;
+    return true;
+  }
+  bool MatchesAt(std::size_t i, const std::vector<std::string>& keys) const {
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+      if (!IsWordOrSymbol(i + k) || KeyAt(i + k) != keys[k]) return false;
+    }
+    return true;
+  }
+  bool IsClauseWord(std::size_t i) const {
+    for (std::string_view w : kClauseWords) {
+      if (m_t.Is(i, w)) return true;
+    }
+    return false;
+  }
+  bool IsReserved(std::size_t i) const {
+    if (IsClauseWord(i)) return true;
+    for (std::string_view w : kReservedWords) {
+      if (m_t.Is(i, w)) return true;
+    }
+    return false;
+  }
+
+  SourceRange RangeOf(std::size_t i) const { return {m_t.StartOf(m_t[i]), m_t.EndOf(m_t[i])}; }
+  SourceRange RangeOf(std::size_t first, std::size_t last) const {
+    return {m_t.StartOf(m_t[first]), m_t.EndOf(m_t[last])};
+  }
+  // From token first to the token before the current one.
+  SourceRange RangeSince(std::size_t first) const { return RangeOf(first, m_pos > first ? m_pos - 1 : first); }
+  SourcePosition PositionOfOffset(std::uint32_t offset) const {
+    // Only for the rare invalid byte: counted from the token before it.
+    std::size_t i = 0;
+    while (i + 1 < m_t.Size() && m_t[i + 1].begin <= offset) ++i;
+    SourcePosition p = m_t.StartOf(m_t[i]);
+    const std::string_view s = m_t.Source();
+    for (std::size_t k = p.offset; k < offset && k < s.size(); ++k) {
+      if (s[k] == '\n') {
+        ++p.line;
+        p.column = 1;
+      } else if ((static_cast<unsigned char>(s[k]) & 0xC0) != 0x80) {
+        ++p.column;
+      }
+    }
+    p.offset = offset;
+    return p;
+  }
+
+  // What the token at i is, for a message: its text, or "the end of the text".
+  VXString Quote(std::size_t i) const {
+    const Token& t = m_t[i];
+    if (t.kind == TokKind::kEnd) return U"the end of the text";
+    std::string_view s = m_t.Text(t);
+    if (s.size() > 40) s = s.substr(0, 40);
+    return U"'" + Widen(s) + U"'";
+  }
+
+  void Fail() { m_bFailed = true; }
+  void Expected(const VXString& what) {
+    if (m_bFailed) return;
+    const Token& t = At();
+    if (t.kind == TokKind::kInvalid) {
+      const std::string_view s = m_t.Text(t);
+      if (!s.empty() && (s[0] == '"' || s[0] == '\'')) {
+        m_sink.Add(Severity::kError, "sql.syntax.unclosed-quote", kMsgUnclosedQuote, RangeOf(m_pos),
+                   {s[0] == '"' ? VXString(U"quoted name") : VXString(U"string literal")});
+      } else if (s.size() >= 2 && s[0] == '/' && s[1] == '*') {
+        m_sink.Add(Severity::kError, "sql.syntax.unclosed-quote", kMsgUnclosedQuote, RangeOf(m_pos),
+                   {VXString(U"comment")});
+      } else {
+        m_sink.Add(Severity::kError, "sql.syntax.invalid-character", kMsgInvalidCharacter, RangeOf(m_pos),
+                   {Quote(m_pos)});
+      }
+    } else {
+      m_sink.Add(Severity::kError, "sql.syntax.expected", kMsgExpected, RangeOf(m_pos), {what, Quote(m_pos)});
+    }
+    Fail();
+  }
+  bool Expect(std::string_view keyword) {
+    if (Accept(keyword)) return true;
+    Expected(Widen(keyword));
+    return false;
+  }
+
+  // Skips to the next comma or clause word outside parentheses, or to a
+  // closing parenthesis of an enclosing level; clears the failed flag.
+  void Recover(bool bStopAtComma) {
+    int depth = 0;
+    while (At().kind != TokKind::kEnd) {
+      if (depth == 0 && (IsClauseWord(m_pos) || m_t.Is(m_pos, ";") || (bStopAtComma && m_t.Is(m_pos, ",")))) break;
+      if (m_t.Is(m_pos, "(")) ++depth;
+      if (m_t.Is(m_pos, ")")) {
+        if (depth == 0) break;
+        --depth;
+      }
+      ++m_pos;
+    }
+    m_bFailed = false;
+  }
+
+  // ---- nodes ---------------------------------------------------------------------
+
+  NodeIndex NewExpr(ExprNode node) {
+    m_tree.exprs.push_back(std::move(node));
+    return static_cast<NodeIndex>(m_tree.exprs.size() - 1);
+  }
+  NodeIndex NewQuery(QueryNode node) {
+    m_tree.queries.push_back(std::move(node));
+    return static_cast<NodeIndex>(m_tree.queries.size() - 1);
+  }
+  NodeIndex Param(int code, const SourceRange& range) {
+    ExprNode n;
+    n.kind = ExprNode::kParameter;
+    n.intValue = code;
+    n.range = range;
+    return NewExpr(std::move(n));
+  }
+  NodeIndex IntLeaf(std::int64_t value, const SourceRange& range) {
+    ExprNode n;
+    n.kind = ExprNode::kInt;
+    n.intValue = value;
+    n.range = range;
+    return NewExpr(std::move(n));
+  }
+  NodeIndex Operator(int code, std::vector<NodeIndex> children, const SourceRange& range) {
+    ExprNode n;
+    n.kind = ExprNode::kOperator;
+    n.opCode = code;
+    n.children = std::move(children);
+    n.range = range;
+    return NewExpr(std::move(n));
+  }
+  SourceRange Span(NodeIndex first, const SourceRange& last) const { return {m_tree.exprs[first].range.start, last.end}; }
+
+  // Counts one level of nesting; false (and a diagnostic) when it is one too many.
+  bool Enter() {
+    if (++m_depth <= kMaxNesting) return true;
+    if (!m_bFailed) {
+      m_sink.Add(Severity::kError, "sql.syntax.too-deep", kMsgTooDeep, RangeOf(m_pos),
+                 {BaseStringUtil::StringFrom(static_cast<int>(kMaxNesting))});
+    }
+    Fail();
+    return false;
+  }
+  struct Level {
+    explicit Level(Parser& p) : m_p(p), m_bOk(p.Enter()) {}
+    ~Level() { --m_p.m_depth; }
+    Parser& m_p;
+    bool m_bOk;
+  };
+
+  // ---- queries --------------------------------------------------------------------
+
+  // SELECT ... [UNION [ALL] | INTERSECT | EXCEPT SELECT ...] [ORDER BY] [FETCH]
+  NodeIndex QueryExpr() {
+    Level level(*this);
+    if (!level.m_bOk) return kNoNode;
+    const std::size_t first = m_pos;
+    NodeIndex left = QueryTerm();
+    if (m_bFailed) return kNoNode;
+    while (m_t.Is(m_pos, "UNION") || m_t.Is(m_pos, "INTERSECT") || m_t.Is(m_pos, "EXCEPT")) {
+      const int op = m_t.Is(m_pos, "UNION")       ? MultiListQuerySpec::kUnion
+                     : m_t.Is(m_pos, "INTERSECT") ? MultiListQuerySpec::kIntersect
+                                                  : MultiListQuerySpec::kExcept;
+      ++m_pos;
+      const bool bAll = Accept("ALL");
+      const NodeIndex right = QueryTerm();
+      if (m_bFailed) return kNoNode;
+      QueryNode& l = m_tree.queries[left];
+      if (l.kind == QueryNode::kSet && l.setOp == op && l.bAll == bAll && !m_parenthesised.count(left)) {
+        l.operands.push_back(right);
+      } else {
+        QueryNode set;
+        set.kind = QueryNode::kSet;
+        set.setOp = op;
+        set.bAll = bAll;
+        set.operands = {left, right};
+        left = NewQuery(std::move(set));
+      }
+    }
+    QueryNode& q = m_tree.queries[left];
+    if (q.kind == QueryNode::kSet) {
+      // The ORDER BY and FETCH after the last operand belong to the set.
+      QueryNode& last = m_tree.queries[q.operands.back()];
+      if (!m_parenthesised.count(q.operands.back())) {
+        q.orderBy = std::move(last.orderBy);
+        last.orderBy.clear();
+        q.fetchFirst = last.fetchFirst;
+        last.fetchFirst.reset();
+      }
+      OrderAndFetch(m_tree.queries[left]);
+      m_tree.queries[left].range = RangeSince(first);
+    }
+    return left;
+  }
+
+  NodeIndex QueryTerm() {
+    if (m_t.Is(m_pos, "(")) {
+      ++m_pos;
+      const NodeIndex inner = QueryExpr();
+      if (m_bFailed) return kNoNode;
+      if (!Expect(")")) return kNoNode;
+      m_parenthesised.insert(inner);
+      return inner;
+    }
+    return Select();
+  }
+
+  NodeIndex Select() {
+    const std::size_t first = m_pos;
+    if (!Expect("SELECT")) return kNoNode;
+    QueryNode q;
+    q.bDistinct = Accept("DISTINCT");
+    // Select items, each a recovery point.
+    do {
+      SelectItem item;
+      const std::size_t itemStart = m_pos;
+      item.expr = Expr(0);
+      if (!m_bFailed) Alias(item);
+      if (m_bFailed) {
+        Recover(true);
+        if (m_pos == itemStart && !m_t.Is(m_pos, ",")) break;
+        continue;
+      }
+      q.items.push_back(std::move(item));
+    } while (Accept(","));
+    if (m_bFailed) return kNoNode;
+    if (!m_t.Is(m_pos, "FROM")) {
+      Expected(U"FROM");
+      Recover(false);
+    }
+    if (Accept("FROM")) {
+      do {
+        FromItem f;
+        const std::size_t fromStart = m_pos;
+        FromEntry(f);
+        if (m_bFailed) {
+          Recover(true);
+          continue;
+        }
+        f.range = RangeSince(fromStart);
+        q.from.push_back(std::move(f));
+      } while (Accept(","));
+    }
+    if (Accept("WHERE")) {
+      q.where = Expr(0);
+      if (m_bFailed) Recover(false);
+    }
+    if (m_t.Is(m_pos, "GROUP")) {
+      ++m_pos;
+      if (Expect("BY")) {
+        do {
+          const NodeIndex e = Expr(0);
+          if (m_bFailed) {
+            Recover(true);
+            continue;
+          }
+          q.groupBy.push_back(e);
+        } while (Accept(","));
+      } else {
+        Recover(false);
+      }
+    }
+    if (Accept("HAVING")) {
+      q.having = Expr(0);
+      if (m_bFailed) Recover(false);
+    }
+    OrderAndFetch(q);
+    q.range = RangeSince(first);
+    return NewQuery(std::move(q));
+  }
+
+  void Alias(SelectItem& item) {
+    const std::size_t at = m_pos;
+    const bool bAs = Accept("AS");
+    const Token& t = At();
+    if ((t.kind == TokKind::kWord && (bAs || !IsReserved(m_pos))) || t.kind == TokKind::kQuoted) {
+      item.alias = t.kind == TokKind::kQuoted ? QuotedValue(m_t.Text(t)) : Widen(m_t.Text(t));
+      item.aliasRange = RangeOf(m_pos);
+      ++m_pos;
+    } else if (bAs) {
+      m_pos = at + 1;
+      Expected(U"an alias");
+    }
+  }
+
+  void FromEntry(FromItem& f) {
+    if (m_t.Is(m_pos, "(")) {
+      ++m_pos;
+      f.derived = QueryExpr();
+      if (m_bFailed || !Expect(")")) return;
+      Accept("AS");
+      if (At().kind == TokKind::kWord || At().kind == TokKind::kQuoted) {
+        f.alias = At().kind == TokKind::kQuoted ? QuotedValue(m_t.Text(At())) : Widen(m_t.Text(At()));
+        ++m_pos;
+      } else {
+        Expected(U"an alias of the derived table");
+      }
+      return;
+    }
+    std::vector<SourceRange> ranges;
+    if (!Name(f.subjectArea, ranges)) {
+      Expected(U"a subject area");
+      return;
+    }
+  }
+
+  void OrderAndFetch(QueryNode& q) {
+    if (m_bFailed) return;
+    if (m_t.Is(m_pos, "ORDER")) {
+      ++m_pos;
+      if (!Expect("BY")) {
+        Recover(false);
+      } else {
+        do {
+          OrderItem o;
+          const std::size_t start = m_pos;
+          if (At().kind == TokKind::kNumber && (m_t.Is(m_pos + 1, ",") || m_t.Is(m_pos + 1, "ASC") ||
+                                                m_t.Is(m_pos + 1, "DESC") || IsEndOfClause(m_pos + 1))) {
+            o.position = NumberValue(m_pos).value_or(-1);
+            ++m_pos;
+          } else {
+            o.expr = Expr(0);
+          }
+          if (!m_bFailed) {
+            if (Accept("DESC")) {
+              o.bDescending = true;
+            } else {
+              Accept("ASC");
+            }
+          }
+          if (m_bFailed) {
+            Recover(true);
+            continue;
+          }
+          o.range = RangeSince(start);
+          q.orderBy.push_back(o);
+        } while (Accept(","));
+      }
+    }
+    if (m_t.Is(m_pos, "FETCH")) {
+      ++m_pos;
+      if (!(Accept("FIRST") || Expect("NEXT"))) {
+        Recover(false);
+        return;
+      }
+      if (At().kind != TokKind::kNumber || !NumberValue(m_pos)) {
+        Expected(U"a number of rows");
+        Recover(false);
+        return;
+      }
+      q.fetchFirst = *NumberValue(m_pos);
+      ++m_pos;
+      if (!(Accept("ROWS") || Expect("ROW")) || !Expect("ONLY")) Recover(false);
+    }
+  }
+  bool IsEndOfClause(std::size_t i) const {
+    return m_t[i].kind == TokKind::kEnd || IsClauseWord(i) || m_t.Is(i, ")") || m_t.Is(i, ";");
+  }
+  std::optional<std::int64_t> NumberValue(std::size_t i) const {
+    const std::string_view s = m_t.Text(m_t[i]);
+    std::int64_t v = 0;
+    const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (r.ec != std::errc() || r.ptr != s.data() + s.size()) return std::nullopt;
+    return v;
+  }
+
+  // ---- names ------------------------------------------------------------------------
+
+  // One to four segments, quoted or not, joined by full stops.
+  bool Name(QualifiedName& segments, std::vector<SourceRange>& ranges) {
+    const std::size_t first = m_pos;
+    while (true) {
+      const Token& t = At();
+      if (t.kind == TokKind::kQuoted) {
+        segments.push_back(QuotedValue(m_t.Text(t)));
+      } else if (t.kind == TokKind::kWord && !IsReserved(m_pos)) {
+        segments.push_back(Widen(m_t.Text(t)));
+      } else {
+        if (segments.empty()) return false;
+        Expected(U"a name after '.'");
+        return false;
+      }
+      ranges.push_back(RangeOf(m_pos));
+      ++m_pos;
+      if (!m_t.Is(m_pos, ".")) break;
+      ++m_pos;
+    }
+    if (segments.size() > 4) {
+      m_sink.Add(Severity::kError, "sql.syntax.too-many-segments", kMsgTooManyNames, RangeSince(first),
+                 {BaseStringUtil::StringFrom(static_cast<int>(segments.size()))});
+      Fail();
+      return false;
+    }
+    return true;
+  }
+
+  NodeIndex NameExpr() {
+    const std::size_t first = m_pos;
+    ExprNode n;
+    n.kind = ExprNode::kName;
+    std::vector<SourceRange> ranges;
+    if (!Name(n.segments, ranges)) {
+      Expected(U"an expression");
+      return kNoNode;
+    }
+    n.range = RangeSince(first);
+    return NewExpr(std::move(n));
+  }
+
+  // ---- expressions ----------------------------------------------------------------------
+
+  NodeIndex Expr(int minPrec) {
+    Level level(*this);
+    if (!level.m_bOk) return kNoNode;
+    NodeIndex left = Unary();
+    while (!m_bFailed && left != kNoNode) {
+      if (!IsWordOrSymbol(m_pos)) break;
+      const std::vector<const Pattern*>* cands = GetGrammar().FindPostfix(KeyAt(m_pos));
+      if (!cands) break;
+      // The longest words that match, among operators binding tightly enough.
+      const Pattern* chosen = nullptr;
+      std::size_t chosenLength = 0;
+      for (const Pattern* p : *cands) {
+        const std::vector<std::string>& words = p->form == Spelling::kFunction1 ? p->close : p->between;
+        if (PrecedenceOf(p->code) < minPrec || words.size() <= chosenLength || !MatchesAt(m_pos, words)) continue;
+        chosen = p;
+        chosenLength = words.size();
+      }
+      if (!chosen) break;
+      left = Postfix(left, *chosen, *cands, chosenLength);
+    }
+    return m_bFailed ? kNoNode : left;
+  }
+
+  // The operator after operand left: infix, postfix (IS NULL, IS TRUE) or
+  // headed (BETWEEN ... AND ..., LIKE ... ESCAPE ..., IN (...), BY).
+  NodeIndex Postfix(NodeIndex left, const Pattern& chosen, const std::vector<const Pattern*>& cands,
+                    std::size_t length) {
+    const int prec = PrecedenceOf(chosen.code);
+    const std::size_t opStart = m_pos;
+    m_pos += length;
+    if (chosen.form == Spelling::kFunction1) {
+      std::vector<NodeIndex> children{left};
+      if (chosen.leadingParam >= 0) children.push_back(Param(chosen.leadingParam, RangeOf(opStart, m_pos - 1)));
+      return Negated(chosen, Operator(chosen.code, std::move(children), Span(left, RangeOf(m_pos - 1))));
+    }
+    // Infix and headed operators with the same words: one operand, then the
+    // headed one's next words decide.
+    const std::vector<std::string>& words = chosen.between;
+    const Pattern* infix = nullptr;
+    const Pattern* headed = nullptr;
+    for (const Pattern* p : cands) {
+      if (p->bNegated != chosen.bNegated || p->between != words) continue;
+      if (p->form == Spelling::kInfix && !infix) infix = p;
+      if (p->form == Spelling::kHeaded && !headed) headed = p;
+    }
+    const int operandPrec = headed && !headed->close.empty() ? 0 : prec + 1;
+    std::vector<NodeIndex> children{left};
+    if (headed && !headed->close.empty() && headed->minArgs <= 1 && MatchesAt(m_pos, headed->close)) {
+      // IN () and the like: no operand after the words.
+      m_pos += headed->close.size();
+      return Negated(*headed, Operator(headed->code, std::move(children), Span(left, RangeOf(m_pos - 1))));
+    }
+    const NodeIndex first = Expr(operandPrec);
+    if (m_bFailed) return kNoNode;
+    children.push_back(first);
+    if (!headed || (infix && !(MatchesAt(m_pos, headed->rest) && !headed->rest.empty()) &&
+                    (headed->close.empty() || !MatchesAt(m_pos, headed->close)))) {
+      const Pattern& p = infix ? *infix : chosen;
+      if (p.form != Spelling::kInfix) {
+        // A headed operator whose list must go on.
+        Expected(Words(headed->rest.empty() ? headed->close : headed->rest));
+        return kNoNode;
+      }
+      return Negated(p, Operator(p.code, std::move(children), Span(left, m_tree.exprs[first].range)));
+    }
+    // The headed list: rest-separated operands, then the closing words.
+    const int maxOperands = headed->maxArgs;
+    while (!headed->rest.empty() && MatchesAt(m_pos, headed->rest) &&
+           (maxOperands < 0 || static_cast<int>(children.size()) < maxOperands)) {
+      m_pos += headed->rest.size();
+      const NodeIndex e = Expr(operandPrec);
+      if (m_bFailed) return kNoNode;
+      children.push_back(e);
+    }
+    if (!headed->close.empty()) {
+      if (!MatchesAt(m_pos, headed->close)) {
+        Expected(Words(headed->rest.empty() ? headed->close : std::vector<std::string>{headed->rest[0], headed->close[0]}));
+        return kNoNode;
+      }
+      m_pos += headed->close.size();
+    }
+    if (static_cast<int>(children.size()) < headed->minArgs) {
+      Expected(Words(headed->rest));
+      return kNoNode;
+    }
+    return Negated(*headed, Operator(headed->code, std::move(children), Span(left, RangeOf(m_pos - 1))));
+  }
+
+  NodeIndex Negated(const Pattern& p, NodeIndex e) {
+    if (!p.bNegated) return e;
+    return Operator(kNegation, {e}, m_tree.exprs[e].range);
+  }
+
+  static VXString Words(const std::vector<std::string>& keys) {
+    VXString out = U"'";
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+      if (i > 0) out += U' ';
+      out += Widen(keys[i]);
+    }
+    return out + U"'";
+  }
+
+  NodeIndex Unary() {
+    const std::size_t start = m_pos;
+    if (m_t.Is(m_pos, "-") || m_t.Is(m_pos, "+")) {
+      const bool bMinus = m_t.Is(m_pos, "-");
+      // -5 written without a blank is the negative literal the renderer writes.
+      if (At(1).kind == TokKind::kNumber && At(1).begin == At().end) {
+        ++m_pos;
+        const NodeIndex n = Number(bMinus);
+        if (n != kNoNode) m_tree.exprs[n].range = RangeSince(start);
+        return PostfixCall(n);
+      }
+      if (!m_t.Is(m_pos + 1, "(")) {
+        ++m_pos;
+        Level level(*this);
+        if (!level.m_bOk) return kNoNode;
+        const NodeIndex operand = Unary();
+        if (m_bFailed) return kNoNode;
+        return Operator(bMinus ? kUMinus : kUPlus, {operand}, RangeSince(start));
+      }
+    }
+    return PostfixCall(Primary());
+  }
+
+  // A quoted name or a parenthesised expression followed by a parenthesis:
+  // EVALUATE's wrapper, an operand called with arguments.
+  NodeIndex PostfixCall(NodeIndex e) {
+    if (m_bFailed || e == kNoNode || !m_t.Is(m_pos, "(")) return e;
+    const ExprNode& n = m_tree.exprs[e];
+    const bool bCallable = (n.kind == ExprNode::kName && m_t[m_pos - 1].kind == TokKind::kQuoted) ||
+                           (m_pos > 0 && m_t.Is(m_pos - 1, ")"));
+    if (!bCallable) return e;
+    ++m_pos;
+    std::vector<NodeIndex> children{e};
+    if (!m_t.Is(m_pos, ")")) {
+      do {
+        const NodeIndex a = Expr(0);
+        if (m_bFailed) return kNoNode;
+        children.push_back(a);
+      } while (Accept(","));
+    }
+    if (!Expect(")")) return kNoNode;
+    return Operator(kEvaluateWrapper, std::move(children), Span(e, RangeOf(m_pos - 1)));
+  }
+
+  NodeIndex Number(bool bNegative) {
+    const std::size_t at = m_pos;
+    const std::string_view s = m_t.Text(At());
+    ++m_pos;
+    ExprNode n;
+    n.range = RangeOf(at);
+    std::string text(bNegative ? "-" : "");
+    text += s;
+    const bool bFraction = s.find_first_of(".eE") != std::string_view::npos;
+    if (!bFraction) {
+      std::int32_t v = 0;
+      const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+      if (r.ec == std::errc() && r.ptr == text.data() + text.size()) {
+        n.kind = ExprNode::kInt;
+        n.intValue = v;
+        return NewExpr(std::move(n));
+      }
+      // Too large for an int: the exact decimal text.
+      n.kind = ExprNode::kNumber;
+      n.text = Widen(text);
+      return NewExpr(std::move(n));
+    }
+    double d = 0;
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), d);
+    if (r.ec != std::errc() || r.ptr != text.data() + text.size() || !std::isfinite(d)) {
+      m_sink.Add(Severity::kError, "sql.syntax.bad-literal", kMsgBadLiteral, n.range, {U"number", Widen(text)});
+      Fail();
+      return kNoNode;
+    }
+    n.kind = ExprNode::kFloat;
+    n.floatValue = d;
+    return NewExpr(std::move(n));
+  }
+
+  NodeIndex Primary() {
+    const Token& t = At();
+    const std::size_t start = m_pos;
+    switch (t.kind) {
+      case TokKind::kNumber:
+        return Number(false);
+      case TokKind::kString: {
+        ExprNode n;
+        n.kind = ExprNode::kString;
+        n.text = QuotedValue(m_t.Text(t));
+        n.range = RangeOf(m_pos);
+        ++m_pos;
+        const NodeIndex s = NewExpr(std::move(n));
+        // '5' DAY: an interval, the value then its qualifier.
+        if (At().kind == TokKind::kWord && TimeField(m_pos) >= 0) {
+          const NodeIndex qualifier = IntervalQualifier();
+          if (m_bFailed) return kNoNode;
+          return Operator(kInterPrim, {s, qualifier}, RangeSince(start));
+        }
+        return s;
+      }
+      case TokKind::kQuoted:
+        return NameExpr();
+      case TokKind::kWord:
+        return WordPrimary();
+      case TokKind::kSymbol:
+        if (m_t.Is(m_pos, "(")) return Parenthesised();
+        if (const NodeIndex e = Generic(); e != kNoNode || m_bFailed) return e;
+        break;
+      default:
+        break;
+    }
+    Expected(U"an expression");
+    return kNoNode;
+  }
+
+  NodeIndex WordPrimary() {
+    const std::size_t start = m_pos;
+    if ((m_t.Is(m_pos, "DATE") || m_t.Is(m_pos, "TIME") || m_t.Is(m_pos, "TIMESTAMP")) &&
+        At(1).kind == TokKind::kString) {
+      ExprNode n;
+      n.kind = m_t.Is(m_pos, "DATE") ? ExprNode::kDate : m_t.Is(m_pos, "TIME") ? ExprNode::kTime : ExprNode::kTimestamp;
+      n.text = QuotedValue(m_t.Text(At(1)));
+      m_pos += 2;
+      n.range = RangeSince(start);
+      return NewExpr(std::move(n));
+    }
+    if (m_t.Is(m_pos, "CASE")) return Case();
+    if (m_t.Is(m_pos, "VALUEOF") && m_t.Is(m_pos + 1, "(")) return ValueOf();
+    if (m_t.Is(m_pos, "SELECT")) return Subquery();
+    if (m_t.Is(m_pos, "INTERVAL") && At(1).kind == TokKind::kString) {
+      ++m_pos;
+      ExprNode n;
+      n.kind = ExprNode::kString;
+      n.text = QuotedValue(m_t.Text(At()));
+      n.range = RangeOf(m_pos);
+      ++m_pos;
+      const NodeIndex s = NewExpr(std::move(n));
+      const NodeIndex qualifier = IntervalQualifier();
+      if (m_bFailed) return kNoNode;
+      return Operator(kInterPrim, {s, qualifier}, RangeSince(start));
+    }
+    if (const NodeIndex e = Generic(); e != kNoNode || m_bFailed) return e;
+    if (m_t.Is(m_pos + 1, "(")) {
+      m_sink.Add(Severity::kError, "sql.syntax.unknown-function", kMsgUnknownFunction, RangeOf(m_pos), {Quote(m_pos)});
+      Fail();
+      return kNoNode;
+    }
+    return NameExpr();
+  }
+
+  NodeIndex Subquery() {
+    const std::size_t start = m_pos;
+    ExprNode n;
+    n.kind = ExprNode::kSubquery;
+    n.query = QueryExpr();
+    if (m_bFailed) return kNoNode;
+    n.range = RangeSince(start);
+    return NewExpr(std::move(n));
+  }
+
+  // ( expr ), ( SELECT ... ), or a list of operands ( a, b, ... ).
+  NodeIndex Parenthesised() {
+    const std::size_t start = m_pos;
+    ++m_pos;
+    if (m_t.Is(m_pos, ")")) {
+      ++m_pos;
+      return Operator(kEvaluateScriptListParameter, {}, RangeSince(start));
+    }
+    const NodeIndex first = Expr(0);
+    if (m_bFailed) return kNoNode;
+    if (!m_t.Is(m_pos, ",")) {
+      if (!Expect(")")) return kNoNode;
+      return first;
+    }
+    std::vector<NodeIndex> items{first};
+    while (Accept(",")) {
+      const NodeIndex e = Expr(0);
+      if (m_bFailed) return kNoNode;
+      items.push_back(e);
+    }
+    if (!Expect(")")) return kNoNode;
+    return Operator(kEvaluateScriptListParameter, std::move(items), RangeSince(start));
+  }
+
+  // ---- the operator patterns ---------------------------------------------------------------
+
+  // The patterns whose opening words match here, the longest first; reads
+  // them all in step. kNoNode without a fault when none matches.
+  NodeIndex Generic() {
+    if (!IsWordOrSymbol(m_pos)) return kNoNode;
+    const std::vector<const Pattern*>* cands = GetGrammar().FindPrefix(KeyAt(m_pos));
+    if (!cands) return kNoNode;
+    std::size_t length = 0;
+    std::vector<const Pattern*> live;
+    for (const Pattern* p : *cands) {
+      if (p->open.size() < length) break;
+      if (!MatchesAt(m_pos, p->open)) continue;
+      if (live.empty() || p->open == live.front()->open) {
+        length = p->open.size();
+        live.push_back(p);
+      }
+    }
+    if (live.empty()) return kNoNode;
+    const std::size_t start = m_pos;
+    m_pos += length;
+    return ReadPatterns(std::move(live), start);
+  }
+
+  // Where a pattern stands while it is read.
+  struct Reading {
+    const Pattern* p;
+    int stage;  // see Options
+  };
+  enum class Next { kOperand, kWords, kDone };
+  struct Option {
+    Next next;
+    const std::vector<std::string>* words = nullptr;
+    int stage = 0;  // stage after it
+  };
+
+  // What pattern p may read next at stage, with count operands read.
+  static void Options(const Pattern& p, int stage, int count, std::vector<Option>& out) {
+    const bool bRoom = p.maxArgs < 0 || count < p.maxArgs;
+    const auto closeOrDone = [&](int after) {
+      if (p.close.empty()) {
+        out.push_back({Next::kDone});
+      } else {
+        out.push_back({Next::kWords, &p.close, after});
+      }
+    };
+    switch (p.form) {
+      case Spelling::kNoOperand:
+        out.push_back({Next::kDone});
+        return;
+      case Spelling::kFunction1:
+        if (stage == 0) out.push_back({Next::kOperand, nullptr, 1});
+        if (stage == 1) closeOrDone(99);
+        break;
+      case Spelling::kFunction2:
+        if (stage == 0) out.push_back({Next::kOperand, nullptr, 1});
+        if (stage == 1) out.push_back({Next::kWords, &p.between, 2});
+        if (stage == 2) out.push_back({Next::kOperand, nullptr, 3});
+        if (stage == 3) closeOrDone(99);
+        break;
+      case Spelling::kVarList:
+      case Spelling::kHeaded: {
+        // Stage 0: before the first operand; 1: after an operand; 2: after
+        // a separator (an operand must follow).
+        const bool bHeaded = p.form == Spelling::kHeaded;
+        if (stage == 0) {
+          out.push_back({Next::kOperand, nullptr, 1});
+          if (!bHeaded && count >= p.minArgs) closeOrDone(99);
+        }
+        if (stage == 1) {
+          const std::vector<std::string>& sep = bHeaded && count > 1 ? p.rest : p.between;
+          if (bRoom && !sep.empty()) out.push_back({Next::kWords, &sep, bHeaded && count == 1 ? 3 : 2});
+          if (count >= p.minArgs) closeOrDone(99);
+        }
+        if (stage == 2) out.push_back({Next::kOperand, nullptr, 1});
+        if (stage == 3) {
+          // A headed list after its first words: the list may be empty.
+          out.push_back({Next::kOperand, nullptr, 1});
+          if (count >= p.minArgs) closeOrDone(99);
+        }
+        break;
+      }
+      case Spelling::kInfix:
+        break;
+    }
+  }
+
+  NodeIndex ReadPatterns(std::vector<const Pattern*> patterns, std::size_t start) {
+    std::vector<Reading> live;
+    for (const Pattern* p : patterns) live.push_back({p, 0});
+    std::vector<NodeIndex> operands;
+    std::vector<Option> options;
+    while (true) {
+      const int count = static_cast<int>(operands.size());
+      // The longest words any pattern may read next, if they are here.
+      const std::vector<std::string>* bestWords = nullptr;
+      bool bOperand = false;
+      const Reading* done = nullptr;
+      for (const Reading& r : live) {
+        options.clear();
+        Options(*r.p, r.stage, count, options);
+        for (const Option& o : options) {
+          if (o.next == Next::kOperand) bOperand = true;
+          if (o.next == Next::kDone && !done) done = &r;
+          if (o.next == Next::kWords && MatchesAt(m_pos, *o.words) &&
+              (!bestWords || o.words->size() > bestWords->size())) {
+            bestWords = o.words;
+          }
+        }
+      }
+      if (bestWords) {
+        std::vector<Reading> next;
+        const Reading* finished = nullptr;
+        for (const Reading& r : live) {
+          options.clear();
+          Options(*r.p, r.stage, count, options);
+          for (const Option& o : options) {
+            if (o.next != Next::kWords || *o.words != *bestWords) continue;
+            next.push_back({r.p, o.stage});
+            if (o.stage == 99 && !finished) finished = &next.back();
+            break;
+          }
+        }
+        m_pos += bestWords->size();
+        if (finished) return Finish(*finished->p, std::move(operands), start);
+        live = std::move(next);
+        continue;
+      }
+      if (bOperand) {
+        // Operand precedence: a pattern that ends right after its last
+        // operand (NOT x, EXISTS x) reads only as far as it binds.
+        int minPrec = 0;
+        for (const Reading& r : live) {
+          if (r.p->close.empty() && (r.p->form == Spelling::kFunction1)) {
+            minPrec = r.p->code == kNegation ? kPrecNot + 1 : kPrecMultiply + 1;
+          }
+        }
+        const NodeIndex e = OperandFor(live, count, minPrec);
+        if (m_bFailed) return kNoNode;
+        operands.push_back(e);
+        std::vector<Reading> next;
+        for (const Reading& r : live) {
+          options.clear();
+          Options(*r.p, r.stage, count, options);
+          for (const Option& o : options) {
+            if (o.next == Next::kOperand) {
+              next.push_back({r.p, o.stage});
+              break;
+            }
+          }
+        }
+        live = std::move(next);
+        continue;
+      }
+      if (done) return Finish(*done->p, std::move(operands), start);
+      // Nothing fits: say what would have.
+      VXString expected;
+      for (const Reading& r : live) {
+        options.clear();
+        Options(*r.p, r.stage, count, options);
+        for (const Option& o : options) {
+          if (o.next != Next::kWords) continue;
+          const VXString w = Words(*o.words);
+          if (expected.find(w) != VXString::npos) continue;
+          if (!expected.empty()) expected += U" or ";
+          expected += w;
+        }
+      }
+      Expected(expected.empty() ? VXString(U"an operand") : expected);
+      return kNoNode;
+    }
+  }
+
+  // An operand of the patterns being read: CAST's second one is a data type.
+  NodeIndex OperandFor(const std::vector<Reading>& live, int count, int minPrec) {
+    for (const Reading& r : live) {
+      if (r.p->code == kCast && count == 1) return DataType();
+    }
+    return Expr(minPrec);
+  }
+
+  NodeIndex Finish(const Pattern& p, std::vector<NodeIndex> operands, std::size_t start) {
+    const SourceRange range = RangeSince(start);
+    std::vector<NodeIndex> children;
+    if (p.leadingParam >= 0 && !p.bParamLast) children.push_back(Param(p.leadingParam, RangeOf(start, start + 1)));
+    for (NodeIndex o : operands) children.push_back(o);
+    // Optional operands that the renderer leaves out, as the model stores them.
+    if (p.code == kIsAncestor && children.size() == 2) children.push_back(IntLeaf(OpExprIsAncestor::kDummyIntLiteral, range));
+    if (p.code == kIsDescendant && children.size() == 2) {
+      children.push_back(IntLeaf(OpExprIsDescendant::kDummyIntLiteral, range));
+    }
+    return Operator(p.code, std::move(children), range);
+  }
+
+  // ---- the forms with words of their own ----------------------------------------------------
+
+  int TimeField(std::size_t i) const {
+    if (m_t[i].kind != TokKind::kWord) return -1;
+    const std::string key = KeyAt(i);
+    for (const auto& field : ToPrettyStringVisitor::TimeFieldSpellings()) {
+      const std::vector<std::string> keys = SpellingKeys(field.text);
+      if (keys.size() == 1 && keys[0] == key) return field.code;
+    }
+    return -1;
+  }
+
+  // DAY, or DAY TO SECOND.
+  NodeIndex IntervalQualifier() {
+    const std::size_t start = m_pos;
+    const int from = TimeField(m_pos);
+    if (from < 0) {
+      Expected(U"a date or time field");
+      return kNoNode;
+    }
+    const NodeIndex a = Operator(kTMField1, {Param(from, RangeOf(m_pos))}, RangeOf(m_pos));
+    ++m_pos;
+    if (!m_t.Is(m_pos, "TO")) return Operator(kInterQual1, {a}, RangeSince(start));
+    ++m_pos;
+    const int to = TimeField(m_pos);
+    if (to < 0) {
+      Expected(U"a date or time field");
+      return kNoNode;
+    }
+    const NodeIndex b = Operator(kTMField1, {Param(to, RangeOf(m_pos))}, RangeOf(m_pos));
+    ++m_pos;
+    return Operator(kInterQual2, {a, b}, RangeSince(start));
+  }
+
+  // A data type as CAST writes it, its keywords from the renderer's table.
+  NodeIndex DataType() {
+    const std::size_t start = m_pos;
+    if (Accept("INTERVAL")) {
+      const NodeIndex q = IntervalQualifier();
+      if (m_bFailed) return kNoNode;
+      return Operator(kDataTypeInterval, {q}, RangeSince(start));
+    }
+    const auto types = ToPrettyStringVisitor::DataTypeSpellings();
+    std::size_t best = 0;
+    for (std::size_t code = 0; code < types.size(); ++code) {
+      if (types[code].params == ToPrettyStringVisitor::DataTypeSpelling::kNoSqlForm) continue;
+      const std::vector<std::string> keys = SpellingKeys(types[code].keyword);
+      if (keys.size() > best && MatchesAt(m_pos, keys)) best = keys.size();
+    }
+    if (best == 0) {
+      Expected(U"a data type");
+      return kNoNode;
+    }
+    std::vector<std::string> keysHere;
+    for (std::size_t k = 0; k < best; ++k) keysHere.push_back(KeyAt(m_pos + k));
+    m_pos += best;
+    std::int64_t length = kNoLength;
+    std::int64_t scale = kNoLength;
+    const bool bLength = Accept("(");
+    if (bLength) {
+      if (At().kind != TokKind::kNumber || !NumberValue(m_pos)) {
+        Expected(U"a length");
+        return kNoNode;
+      }
+      length = *NumberValue(m_pos);
+      ++m_pos;
+      if (Accept(",")) {
+        if (At().kind != TokKind::kNumber || !NumberValue(m_pos)) {
+          Expected(U"a scale");
+          return kNoNode;
+        }
+        scale = *NumberValue(m_pos);
+        ++m_pos;
+      }
+      if (!Expect(")")) return kNoNode;
+    }
+    const int code = DataTypeCode(keysHere, bLength, scale != kNoLength);
+    if (code < 0) {
+      m_sink.Add(Severity::kError, "sql.syntax.bad-data-type", kMsgBadLiteral, RangeSince(start),
+                 {U"data type", Widen(m_t.Source().substr(m_t[start].begin, m_t[m_pos - 1].end - m_t[start].begin))});
+      Fail();
+      return kNoNode;
+    }
+    const SourceRange range = RangeSince(start);
+    if (length > INT32_MAX || scale > INT32_MAX) {
+      m_sink.Add(Severity::kError, "sql.syntax.bad-data-type", kMsgBadLiteral, range, {U"data type length", U""});
+      Fail();
+      return kNoNode;
+    }
+    return Operator(kDataType, {IntLeaf(code, range), IntLeaf(length, range), IntLeaf(scale, range)}, range);
+  }
+
+  // The type code that keys name and that takes what was given. Several
+  // codes share a keyword; the one a user means is taken (see SameTextDataTypes).
+  static int DataTypeCode(const std::vector<std::string>& keys, bool bLength, bool bScale) {
+    using DT = ToPrettyStringVisitor::DataTypeSpelling;
+    const auto types = ToPrettyStringVisitor::DataTypeSpellings();
+    int found = -1;
+    for (std::size_t code = 0; code < types.size(); ++code) {
+      const DT& t = types[code];
+      if (t.params == DT::kNoSqlForm || SpellingKeys(t.keyword) != keys) continue;
+      const bool bTakes = bLength ? t.params != DT::kNone && (!bScale || t.params == DT::kLengthAndScale)
+                                  : t.params != DT::kLength;
+      if (!bTakes) continue;
+      if (found < 0) found = static_cast<int>(code);
+      for (const SameTextDataType& same : SameTextDataTypes()) {
+        if (same.parsedAs == static_cast<int>(code) && same.rendered == found) found = static_cast<int>(code);
+      }
+    }
+    return found;
+  }
+
+  // CASE [operand] WHEN a THEN b ... [ELSE c] END, its words from the renderer.
+  NodeIndex Case() {
+    const std::size_t start = m_pos;
+    ++m_pos;
+    const auto* words = ToPrettyStringVisitor::FindOwnBodySpelling(kCaseIf);
+    const std::vector<std::string> when = SpellingKeys(words->words[0]);
+    const std::vector<std::string> then = SpellingKeys(words->words[1]);
+    const std::vector<std::string> otherwise = SpellingKeys(words->words[2]);
+    const std::vector<std::string> end = SpellingKeys(words->words[3]);
+    std::vector<NodeIndex> children;
+    int code = kCaseIf;
+    if (!MatchesAt(m_pos, when)) {
+      code = kCaseLookup;
+      const NodeIndex subject = Expr(0);
+      if (m_bFailed) return kNoNode;
+      children.push_back(subject);
+    }
+    bool bArm = false;
+    while (MatchesAt(m_pos, when)) {
+      m_pos += when.size();
+      const NodeIndex c = Expr(0);
+      if (m_bFailed) return kNoNode;
+      if (!MatchesAt(m_pos, then)) {
+        Expected(Words(then));
+        return kNoNode;
+      }
+      m_pos += then.size();
+      const NodeIndex v = Expr(0);
+      if (m_bFailed) return kNoNode;
+      children.push_back(c);
+      children.push_back(v);
+      bArm = true;
+    }
+    if (!bArm) {
+      Expected(Words(when));
+      return kNoNode;
+    }
+    if (MatchesAt(m_pos, otherwise)) {
+      m_pos += otherwise.size();
+      const NodeIndex e = Expr(0);
+      if (m_bFailed) return kNoNode;
+      children.push_back(e);
+    }
+    if (!MatchesAt(m_pos, end)) {
+      Expected(Words(otherwise) + U" or " + Words(end));
+      return kNoNode;
+    }
+    m_pos += end.size();
+    return Operator(code, std::move(children), RangeSince(start));
+  }
+
+  // VALUEOF(name), VALUEOF(VX_SESSION."name"), VALUEOF(n, VX_SESSION."name").
+  NodeIndex ValueOf() {
+    const std::size_t start = m_pos;
+    m_pos += 2;
+    ExprNode n;
+    NodeIndex index = kNoNode;
+    const auto isSession = [&](std::size_t i) {
+      return m_t[i].kind == TokKind::kWord &&
+             BaseStringUtil::IsCaseInsensitiveMatch(Widen(m_t.Text(m_t[i])), OpExprValueOfSession::VX_SESSION) &&
+             m_t.Is(i + 1, ".");
+    };
+    if (!isSession(m_pos) && !(m_t[m_pos].kind == TokKind::kQuoted || m_t[m_pos].kind == TokKind::kWord)) {
+      index = Expr(0);
+      if (m_bFailed) return kNoNode;
+      if (!Expect(",")) return kNoNode;
+      if (!isSession(m_pos)) {
+        Expected(U"VX_SESSION.\"name\"");
+        return kNoNode;
+      }
+    }
+    std::vector<SourceRange> ranges;
+    if (isSession(m_pos)) {
+      m_pos += 2;
+      n.kind = ExprNode::kSessionVariable;
+      const Token& t = At();
+      if (t.kind != TokKind::kQuoted && t.kind != TokKind::kWord) {
+        Expected(U"the name of a session variable");
+        return kNoNode;
+      }
+      n.segments.push_back(t.kind == TokKind::kQuoted ? QuotedValue(m_t.Text(t)) : Widen(m_t.Text(t)));
+      ++m_pos;
+      if (index != kNoNode) n.children.push_back(index);
+    } else {
+      n.kind = ExprNode::kVariable;
+      const std::size_t nameStart = m_pos;
+      if (!Name(n.segments, ranges)) {
+        Expected(U"the name of a variable");
+        return kNoNode;
+      }
+      (void)nameStart;
+    }
+    if (!Expect(")")) return kNoNode;
+    n.range = RangeSince(start);
+    return NewExpr(std::move(n));
+  }
+
+  TokenList m_t;
+  SyntaxTree& m_tree;
+  DiagnosticSink m_sink;
+  std::size_t m_pos = 0;
+  std::size_t m_depth = 0;
+  bool m_bFailed = false;
+  std::set<NodeIndex> m_parenthesised;
+};
+
+}  // namespace
+}  // namespace logical_sql::detail
+
+namespace logical_sql {
+
+ParseResult Parse(std::string_view text) {
+  ParseResult out;
+  detail::Parser(text, out).Statement();
+  return out;
+}
+
+}  // namespace logical_sql
