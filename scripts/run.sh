@@ -87,3 +87,10 @@ build/smutil --repo "$OUT/synthetic.rpd.xml" show --type TABLE DW_0.CAT_0.SCHEMA
 printf '<?xml version="1.0"?>\n<repository format="1">\n<object id="3001:1" name="T" parent="3023:9"/>\n</repository>\n' \
   > "$OUT/broken.rpd.xml"
 build/smutil --repo "$OUT/broken.rpd.xml" show --type TABLE T || true
+# Logical SQL as people type it: every fault with its place (exit 1), the
+# query written back in two naming modes, and what each name resolved to.
+build/smutil sql check samples/queries/broken_names.sql || true
+build/smutil sql check --user anna.berg samples/queries/secured_column.sql || true
+build/smutil sql format samples/queries/revenue_by_region.sql
+build/smutil sql format --by-id samples/queries/customers_union.sql
+build/smutil sql explain samples/queries/revenue_by_region.sql

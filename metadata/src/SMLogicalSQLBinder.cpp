@@ -32,8 +32,7 @@ using NIC = NamedInterfaceTypeCondition;
 // Sets the session's default subject area for a scope and puts the old one back.
 class DefaultSubjectArea {
  public:
-  DefaultSubjectArea(ARpGateway* pRp, const VXString& name)
-      : m_pRp(pRp), m_old(pRp->GetDefaultSubjectAreaName(false)) {
+  DefaultSubjectArea(ARpGateway* pRp, const VXString& name) : m_pRp(pRp), m_old(pRp->GetDefaultSubjectAreaName(false)) {
     m_pRp->SetDefaultSubjectAreaName(name);
   }
   ~DefaultSubjectArea() { m_pRp->SetDefaultSubjectAreaName(m_old); }
@@ -79,7 +78,8 @@ class Binder {
     }
     const std::size_t outerDepth = m_depth;
     m_depth = depth;
-    std::unique_ptr<AbstractListQuerySpec> spec = node.kind == QueryNode::kSet ? SetQuery(node, depth) : Select(node, depth);
+    std::unique_ptr<AbstractListQuerySpec> spec =
+        node.kind == QueryNode::kSet ? SetQuery(node, depth) : Select(node, depth);
     m_depth = outerDepth;
     return spec;
   }
@@ -103,8 +103,9 @@ class Binder {
       if (i == 0) {
         columns = n;
       } else if (n != columns) {
-        m_sink.Add(Severity::kError, "sql.query.set-arity", kMsgSetArity, m_tree.queries[node.operands[i]].range,
-                   {BaseStringUtil::StringFrom(static_cast<int>(columns)), BaseStringUtil::StringFrom(static_cast<int>(n))});
+        m_sink.Add(
+            Severity::kError, "sql.query.set-arity", kMsgSetArity, m_tree.queries[node.operands[i]].range,
+            {BaseStringUtil::StringFrom(static_cast<int>(columns)), BaseStringUtil::StringFrom(static_cast<int>(n))});
         bComplete = false;
       }
       set->AddSubquery(std::move(operand));
@@ -144,9 +145,10 @@ class Binder {
   }
 
   void BadPosition(const OrderItem& o, std::size_t columns) {
-    m_sink.Add(Severity::kError, "sql.query.order-position", kMsgBadPosition, o.range,
-               {BaseStringUtil::StringFrom(static_cast<int>(std::clamp<std::int64_t>(o.position, INT32_MIN, INT32_MAX))),
-                BaseStringUtil::StringFrom(static_cast<int>(columns))});
+    m_sink.Add(
+        Severity::kError, "sql.query.order-position", kMsgBadPosition, o.range,
+        {BaseStringUtil::StringFrom(static_cast<int>(std::clamp<std::int64_t>(o.position, INT32_MIN, INT32_MAX))),
+         BaseStringUtil::StringFrom(static_cast<int>(columns))});
   }
 
   std::unique_ptr<AbstractListQuerySpec> Select(const QueryNode& node, std::size_t depth) {
@@ -448,8 +450,8 @@ class Binder {
       QualifiedNameIDPairVector pairs;
       VoidIDSet seen;
       VoidID folder;
-      NIC::LookupFolderTree({area.name}, pairs, m_pRp, kSME_Logical, seen, folder,
-                            m_options.bProjectInaccessibleAsNull, false);
+      NIC::LookupFolderTree({area.name}, pairs, m_pRp, kSME_Logical, seen, folder, m_options.bProjectInaccessibleAsNull,
+                            false);
       for (const QualifiedNameIDPair& p : pairs) {
         if (std::find(tables.begin(), tables.end(), p.m_id) == tables.end()) tables.push_back(p.m_id);
       }
@@ -463,10 +465,10 @@ class Binder {
         if (std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
       }
     }
-    const NameOutcome outcome = ids.size() == 1   ? kOK
-                                : ids.size() > 1  ? kAmbiguousColumn
-                                : bInaccessible ? kInaccessibleColumn
-                                                  : kNonexistentColumn;
+    const NameOutcome outcome = ids.size() == 1  ? kOK
+                                : ids.size() > 1 ? kAmbiguousColumn
+                                : bInaccessible  ? kInaccessibleColumn
+                                                 : kNonexistentColumn;
     return ColumnOutcome(n, outcome, ids, tables);
   }
 

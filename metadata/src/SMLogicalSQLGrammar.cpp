@@ -170,8 +170,10 @@ Grammar Build() {
   // Longest opening first, then table order: the first pattern whose words
   // all match is the one that reads the text.
   const auto longestFirst = [](const Pattern* a, const Pattern* b) {
-    const std::size_t la = a->open.empty() ? (a->between.empty() ? a->close.size() : a->between.size()) : a->open.size();
-    const std::size_t lb = b->open.empty() ? (b->between.empty() ? b->close.size() : b->between.size()) : b->open.size();
+    const std::size_t la =
+        a->open.empty() ? (a->between.empty() ? a->close.size() : a->between.size()) : a->open.size();
+    const std::size_t lb =
+        b->open.empty() ? (b->between.empty() ? b->close.size() : b->between.size()) : b->open.size();
     if (la != lb) return la > lb;
     return a->order < b->order;
   };

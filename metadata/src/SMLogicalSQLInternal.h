@@ -79,12 +79,12 @@ struct Pattern {
   int code = 0;
   ToPrettyStringVisitor::OperatorSpelling::Form form = ToPrettyStringVisitor::OperatorSpelling::kFunction1;
   std::vector<std::string> open, between, rest, close;
-  int minArgs = 0;  // operands read from the text (leading parameters excluded)
-  int maxArgs = 0;  // -1: no limit
-  int leadingParam = -1;  // a parameter code stored as the first operand, or -1
+  int minArgs = 0;          // operands read from the text (leading parameters excluded)
+  int maxArgs = 0;          // -1: no limit
+  int leadingParam = -1;    // a parameter code stored as the first operand, or -1
   bool bParamLast = false;  // the parameter is stored after the operands instead
   bool bNegated = false;    // NOT IN, NOT LIKE, NOT BETWEEN, IS NOT NULL: the operator under a negation
-  int order = 0;  // table order: the earlier pattern wins when two read the same text
+  int order = 0;            // table order: the earlier pattern wins when two read the same text
 };
 
 struct Grammar {
@@ -103,11 +103,11 @@ const Grammar& GetGrammar();
 
 // Binding power of an infix or postfix operator (higher binds tighter).
 int PrecedenceOf(int code);
-constexpr int kPrecBy = 1;        // x BY a, b (aggregates with BY)
+constexpr int kPrecBy = 1;  // x BY a, b (aggregates with BY)
 constexpr int kPrecOr = 2;
 constexpr int kPrecAnd = 3;
 constexpr int kPrecNot = 4;
-constexpr int kPrecCompare = 5;   // comparisons, LIKE, BETWEEN, IN, IS
+constexpr int kPrecCompare = 5;  // comparisons, LIKE, BETWEEN, IN, IS
 constexpr int kPrecConcat = 6;
 constexpr int kPrecAdd = 7;
 constexpr int kPrecMultiply = 8;
@@ -120,12 +120,12 @@ enum MessageNumber : int {
   kMsgUnclosedQuote = 47002,     // unclosed %1
   kMsgInvalidCharacter = 47003,  // character %1 cannot start a token
   kMsgInvalidUtf8 = 47004,
-  kMsgTooDeep = 47005,           // nesting deeper than %1
-  kMsgUnknownFunction = 47006,   // %1
-  kMsgBadLiteral = 47007,        // %1 literal %2
-  kMsgTrailing = 47008,          // text after the end of the statement: %1
+  kMsgTooDeep = 47005,          // nesting deeper than %1
+  kMsgUnknownFunction = 47006,  // %1
+  kMsgBadLiteral = 47007,       // %1 literal %2
+  kMsgTrailing = 47008,         // text after the end of the statement: %1
   kMsgTooManyDiagnostics = 47009,
-  kMsgBadOperandCount = 47010,   // %1 takes %2 operands
+  kMsgBadOperandCount = 47010,  // %1 takes %2 operands
   kMsgNonexistentCatalog = 47020,
   kMsgAmbiguousCatalog = 47021,
   kMsgInaccessibleCatalog = 47022,

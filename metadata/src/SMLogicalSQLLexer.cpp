@@ -268,7 +268,8 @@ Diagnostic* DiagnosticSink::Add(Severity severity, std::string_view code, int me
     d.severity = Severity::kWarning;
     d.code = "sql.too-many-diagnostics";
     d.messageId = kMsgTooManyDiagnostics;
-    d.message = SUStrUtil::LoadMsgStringOnly(kMsgTooManyDiagnostics, BaseStringUtil::StringFrom(static_cast<int>(kMaxDiagnostics)));
+    d.message = SUStrUtil::LoadMsgStringOnly(kMsgTooManyDiagnostics,
+                                             BaseStringUtil::StringFrom(static_cast<int>(kMaxDiagnostics)));
     m_out.push_back(std::move(d));
     return nullptr;
   }

@@ -24,14 +24,14 @@ namespace {
 
 using Spelling = ToPrettyStringVisitor::OperatorSpelling;
 
-constexpr std::string_view kClauseWords[] = {"FROM",  "WHERE",     "GROUP",  "HAVING", "ORDER",
-                                             "FETCH", "UNION",     "INTERSECT", "EXCEPT"};
+constexpr std::string_view kClauseWords[] = {"FROM",  "WHERE", "GROUP",     "HAVING", "ORDER",
+                                             "FETCH", "UNION", "INTERSECT", "EXCEPT"};
 
 // Words that end an expression where they stand: never read as an unquoted
 // name (quote a column that bears one).
-constexpr std::string_view kReservedWords[] = {"SELECT", "AS",   "WHEN", "THEN",    "ELSE",   "END", "AND",
-                                               "OR",     "NOT",  "IS",   "IN",      "LIKE",   "BETWEEN",
-                                               "ESCAPE", "ASC",  "DESC", "DISTINCT", "ON"};
+constexpr std::string_view kReservedWords[] = {"SELECT",  "AS",     "WHEN", "THEN", "ELSE",     "END",
+                                               "AND",     "OR",     "NOT",  "IS",   "IN",       "LIKE",
+                                               "BETWEEN", "ESCAPE", "ASC",  "DESC", "DISTINCT", "ON"};
 
 // Unused length and scale of a data type.
 constexpr std::int64_t kNoLength = -1;
@@ -43,7 +43,8 @@ class Parser {
   void Statement() {
     for (std::uint32_t offset : m_t.InvalidUtf8()) {
       const SourcePosition at = PositionOfOffset(offset);
-      m_sink.Add(Severity::kError, "sql.text.invalid-utf8", kMsgInvalidUtf8, {at, {at.line, at.column + 1, offset + 1}});
+      m_sink.Add(Severity::kError, "sql.text.invalid-utf8", kMsgInvalidUtf8,
+                 {at, {at.line, at.column + 1, offset + 1}});
     }
     if (At().kind == TokKind::kEnd) {
       Expected(U"SELECT");
@@ -153,8 +154,14 @@ class Parser {
 
   // Skips to the next comma or clause word outside parentheses, or to a
   // closing parenthesis of an enclosing level; clears the failed flag.
-  void Recover(bool bStopAtComma) {
+  void Recover(bool bStopAtComma, std::size_t from = SIZE_MAX) {
+    // Parentheses opened since from (the start of the item or clause) are
+    // this level's own: their closing ones are skipped too.
     int depth = 0;
+    for (std::size_t i = from; i < m_pos; ++i) {
+      if (m_t.Is(i, "(")) ++depth;
+      if (m_t.Is(i, ")") && depth > 0) --depth;
+    }
     while (At().kind != TokKind::kEnd) {
       if (depth == 0 && (IsClauseWord(m_pos) || m_t.Is(m_pos, ";") || (bStopAtComma && m_t.Is(m_pos, ",")))) break;
       if (m_t.Is(m_pos, "(")) ++depth;
@@ -199,7 +206,9 @@ class Parser {
     n.range = range;
     return NewExpr(std::move(n));
   }
-  SourceRange Span(NodeIndex first, const SourceRange& last) const { return {m_tree.exprs[first].range.start, last.end}; }
+  SourceRange Span(NodeIndex first, const SourceRange& last) const {
+    return {m_tree.exprs[first].range.start, last.end};
+  }
 
   // Counts one level of nesting; false (and a diagnostic) when it is one too many.
   bool Enter() {
@@ -555,7 +564,8 @@ class Parser {
     }
     if (!headed->close.empty()) {
       if (!MatchesAt(m_pos, headed->close)) {
-        Expected(Words(headed->rest.empty() ? headed->close : std::vector<std::string>{headed->rest[0], headed->close[0]}));
+        Expected(
+            Words(headed->rest.empty() ? headed->close : std::vector<std::string>{headed->rest[0], headed->close[0]}));
         return kNoNode;
       }
       m_pos += headed->close.size();
@@ -609,8 +619,8 @@ class Parser {
   NodeIndex PostfixCall(NodeIndex e) {
     if (m_bFailed || e == kNoNode || !m_t.Is(m_pos, "(")) return e;
     const ExprNode& n = m_tree.exprs[e];
-    const bool bCallable = (n.kind == ExprNode::kName && m_t[m_pos - 1].kind == TokKind::kQuoted) ||
-                           (m_pos > 0 && m_t.Is(m_pos - 1, ")"));
+    const bool bCallable =
+        (n.kind == ExprNode::kName && m_t[m_pos - 1].kind == TokKind::kQuoted) || (m_pos > 0 && m_t.Is(m_pos - 1, ")"));
     if (!bCallable) return e;
     ++m_pos;
     std::vector<NodeIndex> children{e};
@@ -951,7 +961,8 @@ class Parser {
     if (p.leadingParam >= 0 && !p.bParamLast) children.push_back(Param(p.leadingParam, RangeOf(start, start + 1)));
     for (NodeIndex o : operands) children.push_back(o);
     // Optional operands that the renderer leaves out, as the model stores them.
-    if (p.code == kIsAncestor && children.size() == 2) children.push_back(IntLeaf(OpExprIsAncestor::kDummyIntLiteral, range));
+    if (p.code == kIsAncestor && children.size() == 2)
+      children.push_back(IntLeaf(OpExprIsAncestor::kDummyIntLiteral, range));
     if (p.code == kIsDescendant && children.size() == 2) {
       children.push_back(IntLeaf(OpExprIsDescendant::kDummyIntLiteral, range));
     }
@@ -1059,8 +1070,8 @@ class Parser {
     for (std::size_t code = 0; code < types.size(); ++code) {
       const DT& t = types[code];
       if (t.params == DT::kNoSqlForm || SpellingKeys(t.keyword) != keys) continue;
-      const bool bTakes = bLength ? t.params != DT::kNone && (!bScale || t.params == DT::kLengthAndScale)
-                                  : t.params != DT::kLength;
+      const bool bTakes =
+          bLength ? t.params != DT::kNone && (!bScale || t.params == DT::kLengthAndScale) : t.params != DT::kLength;
       if (!bTakes) continue;
       if (found < 0) found = static_cast<int>(code);
       for (const SameTextDataType& same : SameTextDataTypes()) {

@@ -108,12 +108,12 @@ std::string_view OutcomeName(NameOutcome outcome);
 // One fault found in the text.
 struct Diagnostic {
   Severity severity = Severity::kError;
-  std::string code;  // stable, e.g. "sql.syntax.expected", "sql.name.inaccessible-column"
+  std::string code;   // stable, e.g. "sql.syntax.expected", "sql.name.inaccessible-column"
   int messageId = 0;  // the message catalogue's number of message
   VXString message;   // the catalogued text with its arguments filled in
   SourceRange range;
   NameOutcome outcome = kNotAnOutcome;
-  QualifiedNameIDPairVector candidates;   // on ambiguity: what the name could mean
+  QualifiedNameIDPairVector candidates;    // on ambiguity: what the name could mean
   std::vector<QualifiedName> suggestions;  // on a miss: up to five readable names
 };
 
@@ -127,18 +127,18 @@ constexpr NodeIndex kNoNode = 0xFFFFFFFFu;
 
 struct ExprNode {
   enum Kind : std::uint8_t {
-    kName,        // segments: a column, a select-item alias or a derived table's column
-    kInt,         // intValue
-    kFloat,       // floatValue
-    kNumber,      // text: a number too long for an int or with more digits than a double holds
-    kString,      // text
-    kDate,        // text (as written between the quotes)
-    kTime,        // text
-    kTimestamp,   // text
-    kParameter,   // intValue: a parameter code (date part, interval kind, truth value, data type code)
-    kOperator,    // opCode, children in stored order
-    kSubquery,    // query
-    kVariable,    // segments: VALUEOF(name) of a repository variable or a block's variable
+    kName,             // segments: a column, a select-item alias or a derived table's column
+    kInt,              // intValue
+    kFloat,            // floatValue
+    kNumber,           // text: a number too long for an int or with more digits than a double holds
+    kString,           // text
+    kDate,             // text (as written between the quotes)
+    kTime,             // text
+    kTimestamp,        // text
+    kParameter,        // intValue: a parameter code (date part, interval kind, truth value, data type code)
+    kOperator,         // opCode, children in stored order
+    kSubquery,         // query
+    kVariable,         // segments: VALUEOF(name) of a repository variable or a block's variable
     kSessionVariable,  // segments[0]: VALUEOF(VX_SESSION."name"); children: an index when given
   };
   Kind kind = kInt;
@@ -159,7 +159,7 @@ struct SelectItem {
 };
 
 struct FromItem {
-  QualifiedName subjectArea;  // a subject area by name, or
+  QualifiedName subjectArea;    // a subject area by name, or
   NodeIndex derived = kNoNode;  // a derived table (a query node)
   VXString alias;
   SourceRange range;
