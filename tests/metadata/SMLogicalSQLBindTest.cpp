@@ -81,7 +81,8 @@ TEST_F(LogicalSQLBind, ClausesFillTheSpecification) {
   EXPECT_EQ(q.m_projection.m_edgeExprs[0].m_name, U"Region");
   EXPECT_EQ(q.m_projection.m_edgeExprs[1].m_name, U"Total");
   EXPECT_EQ(Item(r, 1), "Sum(#4010:3)");
-  EXPECT_EQ(ToNarrow(ToStringVisitor::StringFrom(q.m_detailFilter)), "And(Equal(#4010:7,'SHIPPED'),Greater(#4010:2,10))");
+  EXPECT_EQ(ToNarrow(ToStringVisitor::StringFrom(q.m_detailFilter)),
+            "And(Equal(#4010:7,'SHIPPED'),Greater(#4010:2,10))");
   EXPECT_EQ(ToNarrow(ToStringVisitor::StringFrom(q.m_summaryFilter)), "Greater(Sum(#4010:3),1000)");
   ASSERT_EQ(q.m_projection.m_breakSpecs.size(), 1u);
   EXPECT_EQ(q.m_projection.m_breakSpecs[0].m_identifiedExprID, U"Region");
@@ -115,8 +116,7 @@ TEST_F(LogicalSQLBind, SetOperationsAndSubqueries) {
   const std::string where = ToNarrow(ToStringVisitor::StringFrom(in.spec->ToListQuerySpec().m_detailFilter));
   EXPECT_EQ(where.rfind("In(#4010:2,", 0), 0u) << where;
 
-  const BindResult derived = Bind(
-      "SELECT t.Total FROM (SELECT SUM(Orders.Revenue) AS Total FROM Sales) t");
+  const BindResult derived = Bind("SELECT t.Total FROM (SELECT SUM(Orders.Revenue) AS Total FROM Sales) t");
   ASSERT_TRUE(derived.spec) << Errors(derived);
   EXPECT_EQ(Item(derived, 0), "Q['t','Total']");
 }

@@ -133,8 +133,8 @@ TEST_F(LogicalSQLRoundTrip, OperatorsWithWordsOfTheirOwn) {
   for (const Expr& e : cases) {
     std::string text, why;
     const Expr back = ReadBack(e, text, why);
-    EXPECT_EQ(back, e) << ToNarrow(ToStringVisitor::StringFrom(e)) << "\n  " << text << "\n" << why
-                       << "  read as " << ToNarrow(ToStringVisitor::StringFrom(back));
+    EXPECT_EQ(back, e) << ToNarrow(ToStringVisitor::StringFrom(e)) << "\n  " << text << "\n"
+                       << why << "  read as " << ToNarrow(ToStringVisitor::StringFrom(back));
   }
 }
 
@@ -328,8 +328,8 @@ TEST_F(LogicalSQLRoundTrip, RandomExpressionsOverTheSample) {
     const Expr back = ReadBack(e, text, why);
     if (back != e) {
       ++failures;
-      ADD_FAILURE() << ToNarrow(ToStringVisitor::StringFrom(e)) << "\n  " << text << "\n" << why << "  read as "
-                    << ToNarrow(ToStringVisitor::StringFrom(back));
+      ADD_FAILURE() << ToNarrow(ToStringVisitor::StringFrom(e)) << "\n  " << text << "\n"
+                    << why << "  read as " << ToNarrow(ToStringVisitor::StringFrom(back));
     }
   }
 }
