@@ -1,9 +1,9 @@
 // smutil sql: logical SQL as people type it, read against the repository.
 //
 //   $ smutil sql check --user anna.berg samples/queries/broken_names.sql
-//   samples/queries/broken_names.sql:2:8: error: No column is named "Orders"."Revenu". (did you mean "Orders"."Revenue"?)
-//   $ smutil sql format --by-id samples/queries/revenue_by_region.sql
-//   $ smutil sql explain samples/queries/revenue_by_region.sql
+//   samples/queries/broken_names.sql:2:8: error: No column is named "Orders"."Revenu". (did you mean
+//   "Orders"."Revenue"?) $ smutil sql format --by-id samples/queries/revenue_by_region.sql $ smutil sql explain
+//   samples/queries/revenue_by_region.sql
 //
 // check prints FILE:LINE:COL: error|warning: message per fault (--format
 // json or sarif for tools); exit 1 when there is an error, 0 when clean.
@@ -122,18 +122,17 @@ nlohmann::json SarifLog(const std::vector<logical_sql::Diagnostic>& diagnostics,
       ruleIndex[d.code] = rules.size();
       rules.push_back({{"id", d.code}, {"properties", {{"messageId", d.messageId}}}});
     }
-    nlohmann::json region{{"startLine", d.range.start.line},
-                          {"startColumn", d.range.start.column},
-                          {"endLine", d.range.end.line},
-                          {"endColumn", std::max(d.range.end.column, d.range.start.column)},
-                          {"byteOffset", d.range.start.offset},
-                          {"byteLength", d.range.end.offset - d.range.start.offset}};
-    results.push_back({{"ruleId", d.code},
-                       {"ruleIndex", ruleIndex[d.code]},
-                       {"level", d.severity == logical_sql::Severity::kError ? "error" : "warning"},
-                       {"message", {{"text", MessageLine(d)}}},
-                       {"locations",
-                        {{{"physicalLocation", {{"artifactLocation", {{"uri", uri}, {"index", 0}}}, {"region", region}}}}}}});
+    nlohmann::json region{
+        {"startLine", d.range.start.line},    {"startColumn", d.range.start.column},
+        {"endLine", d.range.end.line},        {"endColumn", std::max(d.range.end.column, d.range.start.column)},
+        {"byteOffset", d.range.start.offset}, {"byteLength", d.range.end.offset - d.range.start.offset}};
+    results.push_back(
+        {{"ruleId", d.code},
+         {"ruleIndex", ruleIndex[d.code]},
+         {"level", d.severity == logical_sql::Severity::kError ? "error" : "warning"},
+         {"message", {{"text", MessageLine(d)}}},
+         {"locations",
+          {{{"physicalLocation", {{"artifactLocation", {{"uri", uri}, {"index", 0}}}, {"region", region}}}}}}});
   }
   nlohmann::json run = {
       {"tool", {{"driver", {{"name", "smutil sql check"}, {"version", SMUtilVersion()}, {"rules", rules}}}}},
@@ -208,7 +207,7 @@ int RunFormat(Context& ctx, const SqlOptions& o) {
     return kExitFailed;
   }
   logical_sql::FormatOptions options;
-  options.mode = o.bById     ? logical_sql::NamingMode::kById
+  options.mode = o.bById      ? logical_sql::NamingMode::kById
                  : o.bDisplay ? logical_sql::NamingMode::kDisplayNames
                               : logical_sql::NamingMode::kFullyQualified;
   options.fetchFirst = b.result.fetchFirst;
