@@ -253,14 +253,24 @@ void ReplaceVariableWithValueAux(ARpGateway* pRp, VXString& inputOutput, bool er
                                  bool /*enablePropertyMapLock*/, const char32_t* pattern,
                                  ReplaceVariablesByQuotedStringsFunc pReplaceVariablesByQuotedStringsFunc,
                                  bool bEscapeSingleQuote, SubstitutionPassCounts* pCounts) {
-  VariablePositions refs;
-  FindVariablesAux(inputOutput, refs, pattern, 0);
+  std::vector<VariableSpan> refs;
+  FindVariableSpans(inputOutput, pattern, refs);
   if (refs.empty()) return;
   PassValues values(pRp, errorOnUndefinedVars, pReplaceVariablesByQuotedStringsFunc, bEscapeSingleQuote, pCounts);
   PassText text(inputOutput);
+  // One reference's record at a time, from the original text: memory stays
+  // linear in the text however deep references nest.
+  VariableTokenInfo ref;
+  const std::u32string_view original = inputOutput;
   try {
     for (auto it = refs.rbegin(); it != refs.rend(); ++it) {
-      text.Replace(it->m_position, it->m_endPosition, values.ValueOf(*it));
+      const std::u32string_view parameter = original.substr(it->m_paramBegin, it->m_paramEnd - it->m_paramBegin);
+      const std::size_t dot = parameter.find(U'.');
+      ref.m_position = it->m_position;
+      ref.m_endPosition = it->m_endPosition;
+      ref.m_qualifier.assign(dot == std::u32string_view::npos ? std::u32string_view() : parameter.substr(0, dot));
+      ref.m_varName.assign(dot == std::u32string_view::npos ? parameter : parameter.substr(dot + 1));
+      text.Replace(ref.m_position, ref.m_endPosition, values.ValueOf(ref));
     }
   } catch (...) {
     // The references after the one that failed stay replaced.

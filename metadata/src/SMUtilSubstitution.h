@@ -9,6 +9,8 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
+#include <vector>
 
 #include "Utility/VXString.h"
 #include "objectmodel/PropertyValue.h"
@@ -21,6 +23,18 @@ class ARpGateway;
 // the function's to keep or drop.
 using ReplaceVariablesByQuotedStringsFunc = VXString (*)(Heap<PropertyValue> pValue, const VXString& varName,
                                                          int valueIndex, bool bEscapeSingleQuote);
+
+// Where one reference stands: the text from m_position up to m_endPosition,
+// its parameter from m_paramBegin up to m_paramEnd. The substitution pass
+// records references so, without the copies of their names that
+// VariableTokenInfo holds: nested references would make those copies add up
+// to the square of the nesting depth.
+struct VariableSpan {
+  std::size_t m_position, m_endPosition, m_paramBegin, m_paramEnd;
+};
+// The references of one opening word (null: _S_VALUEOF_BRACKET), in the
+// order and at the places FindVariablesAux finds them.
+void FindVariableSpans(std::u32string_view text, const char32_t* patternToMatch, std::vector<VariableSpan>& spans);
 
 // What one pass did, for callers that want to see its cache at work.
 struct SubstitutionPassCounts {

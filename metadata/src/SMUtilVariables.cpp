@@ -8,6 +8,7 @@
 #include "Metadata/SMConstants.h"
 #include "Metadata/SMUtil.h"
 #include "Metadata/SMVariables.h"
+#include "SMUtilSubstitution.h"
 #include "Utility/BaseStringUtil.h"
 #include "objectmodel/Interfaces.h"
 #include "objectmodel/Ref.h"
@@ -120,8 +121,11 @@ std::size_t FindQuoteEnd(std::u32string_view text, std::size_t open, std::size_t
 // holds none, so a pass stays linear in the length of the text. A quote that
 // is never closed ends the search of the text it stands in; an opening word
 // without its ")" ends it for that word.
-void ScanPass(std::u32string_view text, const std::u32string_view* words, VariablePositions* const* outputs,
-              std::size_t count, std::size_t nAddOffset) {
+// emit(k, found, paramStart, closing) is called for each reference of word
+// k: the opening word at found, its parameter from paramStart up to the
+// closing parenthesis at closing.
+template <class Emit>
+void ScanPass(std::u32string_view text, const std::u32string_view* words, std::size_t count, Emit&& emit) {
   const OpeningMatcher matcher(words, count);
   struct Level {
     std::size_t m_begin, m_end, m_pos;  // in text
@@ -146,7 +150,7 @@ void ScanPass(std::u32string_view text, const std::u32string_view* words, Variab
           searched &= ~(1u << k);
           continue;
         }
-        AppendReference(text, i, paramStart, closing + level.m_begin, nAddOffset, *outputs[k]);
+        emit(k, i, paramStart, closing + level.m_begin);
         // Resume right after the opening word, so references nested in this
         // one's parentheses are found as well.
         resume = paramStart;
@@ -184,8 +188,17 @@ void FindVariablesAux(const VXString& inputOutput, VariablePositions& positions,
   const std::u32string_view pattern = patternToMatch != nullptr ? patternToMatch : _S_VALUEOF_BRACKET;
   // An empty opening would match everywhere without moving the search on.
   if (pattern.empty()) return;
-  VariablePositions* const output = &positions;
-  ScanPass(inputOutput, &pattern, &output, 1, nAddOffset);
+  ScanPass(inputOutput, &pattern, 1, [&](std::size_t, std::size_t found, std::size_t paramStart, std::size_t closing) {
+    AppendReference(inputOutput, found, paramStart, closing, nAddOffset, positions);
+  });
+}
+
+void FindVariableSpans(std::u32string_view text, const char32_t* patternToMatch, std::vector<VariableSpan>& spans) {
+  const std::u32string_view pattern = patternToMatch != nullptr ? patternToMatch : _S_VALUEOF_BRACKET;
+  if (pattern.empty()) return;
+  ScanPass(text, &pattern, 1, [&](std::size_t, std::size_t found, std::size_t paramStart, std::size_t closing) {
+    spans.push_back(VariableSpan{found, closing + 1, paramStart, closing});
+  });
 }
 
 bool MayHoldVariableReference(std::u32string_view text) noexcept {
@@ -222,8 +235,9 @@ void MetadataUtil::FindVariables(const VXString& inputOutput, VariablePositions&
   // had been searched in a pass of its own.
   static constexpr std::u32string_view kWords[] = {_S_VALUEOF_BRACKET, kValueListOfStr};
   VariablePositions lists;
-  VariablePositions* const outputs[] = {&positions, &lists};
-  ScanPass(inputOutput, kWords, outputs, 2, nAddOffset);
+  ScanPass(inputOutput, kWords, 2, [&](std::size_t k, std::size_t found, std::size_t paramStart, std::size_t closing) {
+    AppendReference(inputOutput, found, paramStart, closing, nAddOffset, k == 0 ? positions : lists);
+  });
   positions.insert(positions.end(), std::make_move_iterator(lists.begin()), std::make_move_iterator(lists.end()));
 }
 

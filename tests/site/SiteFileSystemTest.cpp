@@ -46,8 +46,8 @@ TEST(SiteFileSystem, NamesApartOnlyByCaseOrLikeASuffixGetFilesOfTheirOwn) {
   const SiteReport report = WriteSite(&rp, options);
   const std::map<std::string, int> names = FoldedNames(dir.Path() / "Database" / "DB_DW");
   const std::map<std::string, int> expected = {
-      {"pt_orders.html", 1},   {"pt_orders~4.html", 1}, {"pt_orders~8.html", 1},
-      {"pt_x.html", 1},        {"pt_x~~5.html", 1},     {"pt_x~5.html", 1},
+      {"pt_orders.html", 1}, {"pt_orders~4.html", 1}, {"pt_orders~8.html", 1},
+      {"pt_x.html", 1},      {"pt_x~~5.html", 1},     {"pt_x~5.html", 1},
   };
   EXPECT_EQ(names, expected);
   EXPECT_EQ(report.pages, 7u);  // the database and its six tables
@@ -75,7 +75,8 @@ TEST(SiteFileSystem, LinksInTheOutputFolderAreReplacedNotFollowed) {
 
   EXPECT_EQ(ReadFile(victim), "KEEP");
   EXPECT_TRUE(fs::is_empty(outside.Path() / "elsewhere"));
-  for (const fs::path& p : {dir.Path() / "index.html", dir.Path() / ".site-hashes", dir.Path() / "Database" / "DB_DW"}) {
+  for (const fs::path& p :
+       {dir.Path() / "index.html", dir.Path() / ".site-hashes", dir.Path() / "Database" / "DB_DW"}) {
     EXPECT_FALSE(fs::is_symlink(p)) << p;
   }
   EXPECT_TRUE(fs::is_regular_file(dir.Path() / "Database" / "DB_DW" / "PT_T.html"));
