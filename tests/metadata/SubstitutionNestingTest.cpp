@@ -29,10 +29,8 @@ TEST(SubstitutionNesting, OuterReferencesTakeTheRestOfTheText) {
   const Case cases[] = {
       // Inner VALUEOF(X) (undefined) goes; the outer range [2, 21) then
       // reaches past the shortened text's end.
-      {U"a VALUEOF(VALUEOF(X)) b", U"a "},
-      {U"a VALUEOF(X) b", U"a  b"},
-      {U"a " + Nested(3, U"X") + U" b", U"a "},
-      {U"a " + Nested(5000, U"X") + U" b", U"a "},
+      {U"a VALUEOF(VALUEOF(X)) b", U"a "},      {U"a VALUEOF(X) b", U"a  b"},
+      {U"a " + Nested(3, U"X") + U" b", U"a "}, {U"a " + Nested(5000, U"X") + U" b", U"a "},
       {U"a " + Nested(5000, U"X"), U"a "},
   };
   for (const Case& c : cases) {
@@ -44,8 +42,8 @@ TEST(SubstitutionNesting, OuterReferencesTakeTheRestOfTheText) {
 }
 
 TEST(SubstitutionNesting, SpansAreTheScannersReferences) {
-  for (const std::u32string& text :
-       {U"x VALUEOF(A.B) 'VALUEOF(C)' VALUEOF(D(E)) VALUEOF(", Nested(40, U"Q.R"), std::u32string(U"none")}) {
+  for (const std::u32string& text : {std::u32string(U"x VALUEOF(A.B) 'VALUEOF(C)' VALUEOF(D(E)) VALUEOF("),
+                                     Nested(40, U"Q.R"), std::u32string(U"none")}) {
     VariablePositions refs;
     FindVariablesAux(text, refs, nullptr, 0);
     std::vector<VariableSpan> spans;
@@ -55,8 +53,8 @@ TEST(SubstitutionNesting, SpansAreTheScannersReferences) {
       EXPECT_EQ(spans[i].m_position, refs[i].m_position);
       EXPECT_EQ(spans[i].m_endPosition, refs[i].m_endPosition);
       const std::u32string parameter = text.substr(spans[i].m_paramBegin, spans[i].m_paramEnd - spans[i].m_paramBegin);
-      EXPECT_EQ(parameter, refs[i].m_qualifier.empty() ? refs[i].m_varName
-                                                       : refs[i].m_qualifier + U"." + refs[i].m_varName);
+      EXPECT_EQ(parameter,
+                refs[i].m_qualifier.empty() ? refs[i].m_varName : refs[i].m_qualifier + U"." + refs[i].m_varName);
     }
   }
 }
