@@ -629,10 +629,9 @@ SEGMENT_RULES_XML = """<?xml version="1.0" encoding="UTF-8"?>
   <MappingRules Application="Ledger" UnqualifiedDimensionPrefix="Balancing Segment"/>
 </SegmentRules>
 """
-rules_dir = os.path.join(os.path.dirname(os.path.abspath(__file__)), "bifoundation", "server", "lib", "apps",
-                         "segmentrules")
+rules_dir = os.path.join(os.path.dirname(os.path.abspath(__file__)), "segment-rules")
 os.makedirs(rules_dir, exist_ok=True)
-for file_name, text in (("AppSegmentRules.xsd", SEGMENT_RULES_XSD), ("AppSegmentRules.xml", SEGMENT_RULES_XML)):
+for file_name, text in (("segment-rules.xsd", SEGMENT_RULES_XSD), ("segment-rules.xml", SEGMENT_RULES_XML)):
     with open(os.path.join(rules_dir, file_name), "w", encoding="utf-8") as f:
         f.write(text)
 

@@ -28,3 +28,6 @@ if [ "$PYTHON_MODULE" -gt 0 ]; then
   PYTHONPATH=$(echo "$PREFIX"/lib/python3*/site-packages) /usr/bin/python3 -c \
     "import smutil; r = smutil.Repository.load('$PREFIX/share/smutil/sample.rpd.xml'); print(r.resolve('Sales.Orders'))"
 fi
+# The segment rules and their schema are installed where the library reads them.
+test -f "$PREFIX/share/smutil/segment-rules/segment-rules.xml"
+test -f "$PREFIX/share/smutil/segment-rules/segment-rules.xsd"

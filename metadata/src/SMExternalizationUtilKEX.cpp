@@ -42,11 +42,7 @@ VXString JoinPath(VXString dir, const VXString& part) {
   return dir + part;
 }
 
-VXString SegmentRulesDirectory() {
-  VXString dir = SystemUtility::GetZirconBIHomeDirectory();
-  for (const char32_t* part : {S_BIFOUNDATION, S_SERVER, S_LIB, S_APPS, S_SEGMENT_RULES}) dir = JoinPath(dir, part);
-  return dir;
-}
+VXString SegmentRulesDirectory() { return JoinPath(SystemUtility::GetZirconBIHomeDirectory(), S_SEGMENT_RULES_FOLDER); }
 
 // The prefixes the rules file names; empty (and the reason logged) when the
 // file is missing, invalid or of another kind.
@@ -208,12 +204,10 @@ void ExternalizationUtil::SetHideObjectExpr(Ref<AFolderAttr>& presentationColumn
 
 // ---- unqualified segment tables ----------------------------------------------------
 
-VXString ExternalizationUtil::GetSegmentRulesFile() {
-  return JoinPath(SegmentRulesDirectory(), S_APP_SEGMENT_RULES_FILE);
-}
+VXString ExternalizationUtil::GetSegmentRulesFile() { return JoinPath(SegmentRulesDirectory(), S_SEGMENT_RULES_FILE); }
 
 VXString ExternalizationUtil::GetSegmentRulesSchemaFile() {
-  return JoinPath(SegmentRulesDirectory(), S_APP_SEGMENT_RULE_SCHEMA_FILE);
+  return JoinPath(SegmentRulesDirectory(), S_SEGMENT_RULES_SCHEMA_FILE);
 }
 
 void ExternalizationUtil::InitalizeUnqualifiedPrefixList() {

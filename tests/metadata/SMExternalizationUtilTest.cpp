@@ -345,11 +345,10 @@ class SegmentRules : public ::testing::Test {
  protected:
   void SetUp() override {
     home = std::filesystem::temp_directory_path() / ("smutil_rules_" + std::to_string(::getpid()));
-    dir = home / "bifoundation" / "server" / "lib" / "apps" / "segmentrules";
+    dir = home / "segment-rules";
     std::filesystem::create_directories(dir);
-    std::filesystem::copy_file(
-        std::filesystem::path(SMUTIL_SAMPLES_DIR) / "bifoundation/server/lib/apps/segmentrules/AppSegmentRules.xsd",
-        dir / "AppSegmentRules.xsd", std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(std::filesystem::path(SMUTIL_SAMPLES_DIR) / "segment-rules/segment-rules.xsd",
+                               dir / "segment-rules.xsd", std::filesystem::copy_options::overwrite_existing);
     const char* old = std::getenv("SMUTIL_HOME");
     if (old) oldHome = old;
     bHadHome = old != nullptr;
@@ -364,7 +363,7 @@ class SegmentRules : public ::testing::Test {
     EU::InitalizeUnqualifiedPrefixList();
     std::filesystem::remove_all(home);
   }
-  void WriteRules(const std::string& text) { std::ofstream(dir / "AppSegmentRules.xml") << text; }
+  void WriteRules(const std::string& text) { std::ofstream(dir / "segment-rules.xml") << text; }
 
   std::filesystem::path home, dir;
   std::string oldHome;

@@ -96,17 +96,12 @@ inline constexpr char32_t S_TRUE_[] = U"true";
 // unqualified general-ledger segment dimensions, whatever the rules file says.
 inline constexpr char32_t S_GL_SEGMENT_TABLE_PREFIX[] = U"GL Segment";
 
-// The application segment-rules file: `<home>`/S_BIFOUNDATION/S_SERVER/S_LIB/
-// S_APPS/S_SEGMENT_RULES/S_APP_SEGMENT_RULES_FILE, validated against the
-// schema beside it. Kept under lib/ because it ships with the server, not with
-// an instance's configuration.
-inline constexpr char32_t S_BIFOUNDATION[] = U"bifoundation";
-inline constexpr char32_t S_SERVER[] = U"server";
-inline constexpr char32_t S_LIB[] = U"lib";
-inline constexpr char32_t S_APPS[] = U"apps";
-inline constexpr char32_t S_SEGMENT_RULES[] = U"segmentrules";
-inline constexpr char32_t S_APP_SEGMENT_RULES_FILE[] = U"AppSegmentRules.xml";
-inline constexpr char32_t S_APP_SEGMENT_RULE_SCHEMA_FILE[] = U"AppSegmentRules.xsd";
+// The application segment-rules file and the schema it is validated against,
+// in their own folder below the installation home (by default the data
+// directory: `share/smutil/segment-rules/segment-rules.xml`).
+inline constexpr char32_t S_SEGMENT_RULES_FOLDER[] = U"segment-rules";
+inline constexpr char32_t S_SEGMENT_RULES_FILE[] = U"segment-rules.xml";
+inline constexpr char32_t S_SEGMENT_RULES_SCHEMA_FILE[] = U"segment-rules.xsd";
 // Element and attribute names inside that file.
 inline constexpr char32_t S_APP_SEGMENT_RULE_DOCUMENT[] = U"SegmentRules";
 inline constexpr char32_t S_APP_SEGMENT_RULE_MAPPING_RULES[] = U"MappingRules";
