@@ -9,6 +9,7 @@
 
 #include "Expr/ToStringVisitor.h"
 #include "Metadata/SMUtil.h"
+#include "Utility/Hex.h"
 #include "Utility/SUFileUtility.h"
 #include "objectmodel/TypeIDs.h"
 
@@ -53,16 +54,7 @@ std::optional<T> FindWord(std::initializer_list<std::pair<std::string_view, T>> 
 QueryFileError::QueryFileError(std::size_t line, const std::string& what)
     : std::runtime_error(LineText(line, what)), m_line(line) {}
 
-std::string HexFromBytes(const ByteVector& bytes) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(bytes.size() * 2);
-  for (uint8 b : bytes) {
-    out += kDigits[b >> 4];
-    out += kDigits[b & 15];
-  }
-  return out;
-}
+std::string HexFromBytes(const ByteVector& bytes) { return Hex::EncodeBytes(bytes); }
 
 class QueryFileReader::Impl {
  public:

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "SiteText.h"
+#include "Utility/Hex.h"
 
 namespace smutil_site {
 
@@ -30,29 +31,10 @@ ShortHash ContentHash(const std::string& content) {
   return hash;
 }
 
-std::string Hex(const ShortHash& hash) {
-  static const char kHex[] = "0123456789abcdef";
-  std::string out;
-  for (std::uint8_t b : hash) {
-    out += kHex[b >> 4];
-    out += kHex[b & 15];
-  }
-  return out;
-}
+std::string ToHex(const ShortHash& hash) { return Hex::EncodeBytes(hash, Hex::Letters::kLower); }
 
 bool FromHex(const std::string& text, ShortHash& hash) {
-  if (text.size() != 2 * hash.size()) return false;
-  auto nibble = [](char c) -> int {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-  };
-  for (std::size_t i = 0; i < hash.size(); ++i) {
-    const int hi = nibble(text[2 * i]), lo = nibble(text[2 * i + 1]);
-    if (hi < 0 || lo < 0) return false;
-    hash[i] = static_cast<std::uint8_t>(hi * 16 + lo);
-  }
-  return true;
+  return Hex::DecodeExactly(std::string_view(text), std::span<std::uint8_t>(hash));
 }
 
 constexpr std::size_t kHexLength = 32;
@@ -193,7 +175,7 @@ void FileSink::Finish() {
   ThrowIfFailed();
   const fs::path file = m_root / kHashFile;
   std::string text;
-  for (const auto& [path, hash] : m_current) text += Hex(hash) + ' ' + path + '\n';
+  for (const auto& [path, hash] : m_current) text += ToHex(hash) + ' ' + path + '\n';
   if (!WriteFileNoFollow(file, text)) throw SiteError("cannot write " + file.string());
 }
 

@@ -2,39 +2,28 @@
 
 #include <cstdio>
 
+#include "Utility/Hex.h"
+#include "Utility/XmlText.h"
+
 namespace smutil_site {
 
 std::string ToSafeUtf8(const VXString& text) {
   VXString safe;
   safe.reserve(text.size());
   for (char32_t c : text) {
-    const bool bControl = c < 0x20 && c != U'\t' && c != U'\n';
-    const bool bNonChar = (c >= 0xD800 && c <= 0xDFFF) || c == 0xFFFE || c == 0xFFFF || c > 0x10FFFF;
-    safe.push_back(bControl || bNonChar ? char32_t{0xFFFD} : c);
+    // Of the control characters, page text keeps tabs and line feeds only.
+    safe.push_back(!XmlText::IsXmlChar(c) || c == U'\r' ? char32_t{0xFFFD} : c);
   }
   return ToNarrow(safe);
 }
 
 void AppendEscaped(std::string& out, std::string_view utf8) {
   for (char c : utf8) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\'':
-        out += "&#39;";
-        break;
-      default:
-        out += c;
+    const std::string_view ref = XmlText::MarkupReference(static_cast<unsigned char>(c), XmlText::Apostrophe::kNumeric);
+    if (ref.empty()) {
+      out += c;
+    } else {
+      out += ref;
     }
   }
 }
@@ -48,7 +37,6 @@ std::string Escaped(const VXString& text) {
 }
 
 void AppendHref(std::string& out, std::string_view path) {
-  static const char kHex[] = "0123456789ABCDEF";
   for (unsigned char c : path) {
     const bool bPlain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
                         c == '.' || c == '_' || c == '~' || c == '/';
@@ -56,8 +44,7 @@ void AppendHref(std::string& out, std::string_view path) {
       out += static_cast<char>(c);
     } else {
       out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
+      Hex::AppendBytes(out, std::span<const std::uint8_t>(&c, 1));
     }
   }
 }

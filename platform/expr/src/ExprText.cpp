@@ -1,5 +1,6 @@
 // The internal text form: writer (ToStringVisitor) and parser, kept together
 // so that they change together. See ToStringVisitor.h for the grammar.
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -9,16 +10,13 @@
 #include "Expr/OpExpr.h"
 #include "Expr/ToStringVisitor.h"
 #include "ExprLayout.h"
+#include "Utility/Hex.h"
 
 ExprTextError::ExprTextError(const std::string& what, std::size_t position)
     : std::runtime_error("expression text at position " + std::to_string(position) + ": " + what),
       m_position(position) {}
 
 // ---------------------------------------------------------------- writer
-
-namespace {
-const char kHex[] = "0123456789abcdef";
-}
 
 void ToStringVisitor::Append(std::string_view ascii) {
   for (char c : ascii) m_str.push_back(static_cast<char32_t>(static_cast<unsigned char>(c)));
@@ -66,7 +64,7 @@ void ToStringVisitor::Visit(FloatToken& token, AExpr::Iterator& context) {
     // Infinities and NaNs (with their payload) keep their exact bits.
     const auto bits = std::bit_cast<std::uint64_t>(value);
     Append("F'");
-    for (int shift = 60; shift >= 0; shift -= 4) m_str.push_back(static_cast<char32_t>(kHex[(bits >> shift) & 15]));
+    Hex::AppendNumber(m_str, bits, Hex::Letters::kLower, 16);
     m_str.push_back(U'\'');
     return;
   }
@@ -114,10 +112,7 @@ void ToStringVisitor::Visit(VXDateTimeToken& token, AExpr::Iterator& context) {
 
 void ToStringVisitor::Visit(SubqueryToken& token, AExpr::Iterator& context) {
   Append("SQ'");
-  for (uint8 b : token.GetValue(context)) {
-    m_str.push_back(static_cast<char32_t>(kHex[b >> 4]));
-    m_str.push_back(static_cast<char32_t>(kHex[b & 15]));
-  }
+  Hex::AppendBytes(m_str, token.GetValue(context), Hex::Letters::kLower);
   m_str.push_back(U'\'');
 }
 
@@ -424,11 +419,12 @@ class TextParser {
   }
 
   void ParseFloatBits(const std::string& hex, std::size_t start) {
-    std::uint64_t bits = 0;
-    const auto r = std::from_chars(hex.data(), hex.data() + hex.size(), bits, 16);
-    if (hex.size() != 16 || r.ec != std::errc() || r.ptr != hex.data() + hex.size()) {
+    std::array<std::uint8_t, 8> big{};
+    if (!Hex::DecodeExactly(std::string_view(hex), std::span<std::uint8_t>(big))) {
       Fail("F'...' needs 16 hex digits", start);
     }
+    std::uint64_t bits = 0;
+    for (std::uint8_t b : big) bits = bits << 8 | b;
     const double value = std::bit_cast<double>(bits);
     Build([&] { m_builder.Float(value); }, start);
   }
@@ -438,10 +434,10 @@ class TextParser {
     ByteVector bytes;
     bytes.reserve(hex.size() / 2);
     for (std::size_t i = 0; i < hex.size(); i += 2) {
-      unsigned v = 0;
-      const auto r = std::from_chars(hex.data() + i, hex.data() + i + 2, v, 16);
-      if (r.ec != std::errc() || r.ptr != hex.data() + i + 2) Fail("SQ'...' holds a non-hex digit", start + 3 + i);
-      bytes.push_back(static_cast<uint8>(v));
+      const int hi = Hex::DigitValue(static_cast<unsigned char>(hex[i]));
+      const int lo = Hex::DigitValue(static_cast<unsigned char>(hex[i + 1]));
+      if (hi < 0 || lo < 0) Fail("SQ'...' holds a non-hex digit", start + 3 + i);
+      bytes.push_back(static_cast<uint8>(hi * 16 + lo));
     }
     Build([&] { m_builder.Subquery(bytes); }, start);
   }

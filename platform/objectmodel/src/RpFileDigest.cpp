@@ -12,6 +12,8 @@
 #include <unordered_map>
 #include <utility>
 
+#include "Utility/VoidIDText.h"
+
 namespace RpFileDigest {
 namespace {
 
@@ -90,25 +92,7 @@ bool ReadAttributes(std::string_view t, std::size_t& at, bool& bEmpty, std::stri
 }
 
 // An id written TYPE:NUMBER, read as the file reader reads it.
-bool ParseID(std::string_view text, VoidID& id) {
-  std::size_t i = 0;
-  const bool bNeg = i < text.size() && text[i] == '-';
-  if (bNeg) ++i;
-  std::int64_t type = 0;
-  std::size_t start = i;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && i - start < 11; ++i) type = type * 10 + (text[i] - '0');
-  if (i == start || i >= text.size() || text[i] != ':') return false;
-  if (bNeg) type = -type;
-  ++i;
-  std::uint64_t num = 0;
-  start = i;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && i - start < 11; ++i) {
-    num = num * 10 + static_cast<std::uint64_t>(text[i] - '0');
-  }
-  if (i == start || i != text.size() || type < INT32_MIN || type > INT32_MAX || num > UINT32_MAX) return false;
-  id = VoidID(static_cast<TypeID>(type), static_cast<std::uint32_t>(num));
-  return !id.IsNull();
-}
+bool ParseID(std::string_view text, VoidID& id) { return VoidIDText::Parse(text, id) && !id.IsNull(); }
 
 // The value of a pseudo-attribute of the XML declaration, or "".
 std::string DeclarationValue(std::string_view decl, std::string_view name) {

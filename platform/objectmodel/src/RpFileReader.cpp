@@ -35,9 +35,11 @@
 
 #include "Expr/ToStringVisitor.h"
 #include "Utility/DataBlobUtil.h"
+#include "Utility/Hex.h"
 #include "Utility/SUFileUtility.h"
 #include "Utility/SUGDOM.h"
 #include "Utility/VXAssert.h"
+#include "Utility/VoidIDText.h"
 #include "objectmodel/ObjectParent.h"
 #include "objectmodel/RpFile.h"
 
@@ -450,11 +452,7 @@ bool Handler::Unescape(VXString& s) {
       std::uint32_t v = 0;
       std::size_t digits = 0;
       for (; j < s.size() && s[j] != U'}' && digits <= 8; ++j, ++digits) {
-        const char32_t c = s[j];
-        int d = (c >= U'0' && c <= U'9')   ? int(c - U'0')
-                : (c >= U'A' && c <= U'F') ? int(c - U'A' + 10)
-                : (c >= U'a' && c <= U'f') ? int(c - U'a' + 10)
-                                           : -1;
+        const int d = Hex::DigitValue(s[j]);
         if (d < 0) break;
         v = v * 16 + static_cast<std::uint32_t>(d);
       }
@@ -487,36 +485,6 @@ bool Handler::GetString(const AttrList& attrs, const char16_t* name, bool bEsc, 
   return !bEsc || Unescape(out);
 }
 
-// type:number, both decimal; the type may be negative. Read straight from
-// the parser's UTF-16 or from collected text, without a copy; atEnd(p)
-// tells whether p is past the text (its end, or the NUL that ends an
-// attribute, which spares measuring it first).
-template <class CharT, class AtEnd>
-bool ParseIDFrom(const CharT* p, AtEnd atEnd, VoidID& id) {
-  const auto digit = [&] { return !atEnd(p) && *p >= CharT('0') && *p <= CharT('9'); };
-  const bool bNeg = !atEnd(p) && *p == CharT('-');
-  p += bNeg;
-  std::int64_t type = 0;
-  int digits = 0;
-  for (; digit() && digits < 11; ++p, ++digits) type = type * 10 + (*p - CharT('0'));
-  if (digits == 0 || atEnd(p) || *p != CharT(':')) return false;
-  if (bNeg) type = -type;
-  ++p;
-  std::uint64_t num = 0;
-  digits = 0;
-  for (; digit() && digits < 11; ++p, ++digits) num = num * 10 + static_cast<std::uint64_t>(*p - CharT('0'));
-  if (digits == 0 || !atEnd(p) || type < INT32_MIN || type > INT32_MAX || num > UINT32_MAX) return false;
-  id = VoidID(static_cast<TypeID>(type), static_cast<std::uint32_t>(num));
-  return true;
-}
-
-template <class CharT>
-bool ParseIDChars(std::basic_string_view<CharT> text, VoidID& id) {
-  const CharT* const end = text.data() + text.size();
-  return ParseIDFrom(
-      text.data(), [end](const CharT* p) { return p == end; }, id);
-}
-
 // A decimal number with an optional minus sign, the whole text; read from
 // the parser's UTF-16 or from collected text.
 template <class CharT>
@@ -530,32 +498,18 @@ bool ParseDecimal(std::basic_string_view<CharT> text, std::int64_t& v) {
   return ec == std::errc() && p == s.data() + s.size() && !s.empty();
 }
 
-bool Handler::ParseIDText(const VXString& text, VoidID& id) { return ParseIDChars(std::u32string_view(text), id); }
+bool Handler::ParseIDText(const VXString& text, VoidID& id) { return VoidIDText::Parse(std::u32string_view(text), id); }
 
+// Read straight from the parser's UTF-16, up to the NUL that ends an attribute.
 bool Handler::ParseID(const XMLCh* text, VoidID& id) {
-  return ParseIDFrom(
+  return VoidIDText::ParseFrom(
       text, [](const XMLCh* p) { return *p == 0; }, id);
 }
 
 bool Handler::ParseInt(const VXString& text, std::int64_t& v) { return ParseDecimal(std::u32string_view(text), v); }
 
 bool Handler::ParseHex(const VXString& text, ByteVector& bytes) {
-  bytes.clear();
-  if (text.size() % 2) return false;
-  bytes.reserve(text.size() / 2);
-  auto nib = [](char32_t c) -> int {
-    if (c >= U'0' && c <= U'9') return int(c - U'0');
-    if (c >= U'A' && c <= U'F') return int(c - U'A' + 10);
-    if (c >= U'a' && c <= U'f') return int(c - U'a' + 10);
-    return -1;
-  };
-  for (std::size_t i = 0; i < text.size(); i += 2) {
-    const int hi = nib(text[i]);
-    const int lo = nib(text[i + 1]);
-    if (hi < 0 || lo < 0) return false;
-    bytes.push_back(static_cast<uint8>(hi * 16 + lo));
-  }
-  return true;
+  return Hex::DecodeBytes(std::u32string_view(text), bytes);
 }
 
 bool Handler::ParseExpr(const VXString& text, const Pos& at, Expr& expr) {
@@ -1079,7 +1033,7 @@ void Handler::StartTuple(const AttrList& attrs) {
     if (i == start) break;
     VoidID id;
     const std::u16string_view one = args.substr(start, i - start);
-    if (!ParseIDChars(one, id) || id.IsNull()) {
+    if (!VoidIDText::Parse(one, id) || id.IsNull()) {
       Fail("bad id " + Quote(Narrow(std::u16string(one).c_str())) + " in tuple args (expected TYPE:NUMBER)");
       return;
     }

@@ -10,20 +10,16 @@
 #include <variant>
 
 #include "Expr/ToStringVisitor.h"
+#include "Utility/Hex.h"
+#include "Utility/XmlText.h"
 #include "objectmodel/RpFile.h"
 #include "objectmodel/RpObject.h"
 
 namespace {
 
-// Whether XML 1.0 can carry c (as itself or as a character reference).
-bool IsXmlChar(char32_t c) {
-  return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
-         (c >= 0x10000 && c <= 0x10FFFF);
-}
-
 bool NeedsEscape(const VXString& s) {
   for (char32_t c : s) {
-    if (!IsXmlChar(c)) return true;
+    if (!XmlText::IsXmlChar(c)) return true;
   }
   return false;
 }
@@ -31,43 +27,27 @@ bool NeedsEscape(const VXString& s) {
 // Appends s as XML text (attribute value or element content). With bEsc the
 // backslash escapes of the format apply (the element carries esc="1").
 void AppendText(std::string& out, const VXString& s, bool bEsc) {
-  static const char kHex[] = "0123456789ABCDEF";
   for (char32_t c : s) {
     if (c > 0x10FFFF) {
       throw RpFileError("", 0, 0,
                         "a text holds the value " + std::to_string(static_cast<std::uint32_t>(c)) +
                             ", beyond the last code point U+10FFFF; it cannot be written");
     }
-    if (bEsc && (c == U'\\' || !IsXmlChar(c))) {
+    if (bEsc && (c == U'\\' || !XmlText::IsXmlChar(c))) {
       if (c == U'\\') {
         out += "\\\\";
         continue;
       }
       out += "\\u{";
-      char buf[16];
-      int n = 0;
-      std::uint32_t v = c;
-      do {
-        buf[n++] = kHex[v & 0xF];
-        v >>= 4;
-      } while (v);
-      while (n) out.push_back(buf[--n]);
+      Hex::AppendNumber(out, c);
       out.push_back('}');
       continue;
     }
+    if (const std::string_view ref = XmlText::MarkupReference(c, XmlText::Apostrophe::kKeep); !ref.empty()) {
+      out += ref;
+      continue;
+    }
     switch (c) {
-      case U'&':
-        out += "&amp;";
-        break;
-      case U'<':
-        out += "&lt;";
-        break;
-      case U'>':
-        out += "&gt;";
-        break;
-      case U'"':
-        out += "&quot;";
-        break;
       // Written as references so that neither attribute normalisation nor
       // line-end handling changes them.
       case U'\t':
@@ -95,13 +75,7 @@ void AppendID(std::string& out, const VoidID& id) {
   out += std::to_string(id.m_uniqueNum);
 }
 
-void AppendHex(std::string& out, const ByteVector& bytes) {
-  static const char kHex[] = "0123456789ABCDEF";
-  for (uint8 b : bytes) {
-    out.push_back(kHex[b >> 4]);
-    out.push_back(kHex[b & 0xF]);
-  }
-}
+void AppendHex(std::string& out, const ByteVector& bytes) { Hex::AppendBytes(out, bytes); }
 
 class Writer {
  public:

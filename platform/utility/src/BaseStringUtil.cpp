@@ -4,6 +4,7 @@
 #include <unicode/uchar.h>
 
 #include "Utility/IdentifierQuoting.h"
+#include "Utility/XmlText.h"
 
 namespace {
 bool IsQuote(char32_t c) { return c == U'\'' || c == U'"'; }
@@ -25,13 +26,6 @@ std::size_t FindQuoteEnd(std::u32string_view text, std::size_t open) {
 
 bool IsSpace(char32_t c) { return c <= 0x10FFFF && u_isUWhiteSpace(static_cast<UChar32>(c)); }
 
-bool IsXmlChar(char32_t c) {
-  if (c == 0x9 || c == 0xA || c == 0xD) return true;
-  if (c < 0x20) return false;
-  if (c >= 0xD800 && c <= 0xDFFF) return false;
-  if (c == 0xFFFE || c == 0xFFFF) return false;
-  return c <= 0x10FFFF;
-}
 }  // namespace
 
 namespace BaseStringUtil {
@@ -174,25 +168,11 @@ VXString EscapeXMLChars(std::u32string_view text) {
   VXString out;
   out.reserve(text.size());
   for (char32_t c : text) {
-    switch (c) {
-      case U'&':
-        out += U"&amp;";
-        break;
-      case U'<':
-        out += U"&lt;";
-        break;
-      case U'>':
-        out += U"&gt;";
-        break;
-      case U'"':
-        out += U"&quot;";
-        break;
-      case U'\'':
-        out += U"&apos;";
-        break;
-      default:
-        out.push_back(IsXmlChar(c) ? c : U'\uFFFD');
-        break;
+    const std::string_view ref = XmlText::MarkupReference(c, XmlText::Apostrophe::kNamed);
+    if (!ref.empty()) {
+      out.append(ref.begin(), ref.end());
+    } else {
+      out.push_back(XmlText::IsXmlChar(c) ? c : U'\uFFFD');
     }
   }
   return out;

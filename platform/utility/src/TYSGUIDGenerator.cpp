@@ -4,16 +4,9 @@
 
 #include <stdexcept>
 
+#include "Utility/Hex.h"
+
 namespace {
-constexpr char32_t kHex[] = U"0123456789ABCDEF";
-
-int HexValue(char32_t c) {
-  if (c >= U'0' && c <= U'9') return static_cast<int>(c - U'0');
-  if (c >= U'A' && c <= U'F') return static_cast<int>(c - U'A' + 10);
-  if (c >= U'a' && c <= U'f') return static_cast<int>(c - U'a' + 10);
-  return -1;
-}
-
 bool IsDashPosition(std::size_t i) { return i == 8 || i == 13 || i == 18 || i == 23; }
 }  // namespace
 
@@ -23,8 +16,7 @@ VXString ByteVectorToGUIDString(const ByteVector& guid) {
   out.reserve(guid.size() * 2 + 4);
   for (std::size_t i = 0; i < guid.size(); ++i) {
     if (guid.size() == 16 && (i == 4 || i == 6 || i == 8 || i == 10)) out.push_back(U'-');
-    out.push_back(kHex[guid[i] >> 4]);
-    out.push_back(kHex[guid[i] & 0xF]);
+    Hex::AppendBytes(out, std::span<const std::uint8_t>(&guid[i], 1));
   }
   return out;
 }
@@ -41,8 +33,8 @@ bool GUIDStringToByteVector(const VXString& text, ByteVector& guid) {
       ++i;
       continue;
     }
-    const int hi = HexValue(t[i]);
-    const int lo = i + 1 < t.size() && !IsDashPosition(i + 1) ? HexValue(t[i + 1]) : -1;
+    const int hi = Hex::DigitValue(t[i]);
+    const int lo = i + 1 < t.size() && !IsDashPosition(i + 1) ? Hex::DigitValue(t[i + 1]) : -1;
     if (hi < 0 || lo < 0) return false;
     bytes.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
     i += 2;

@@ -1,7 +1,8 @@
 #include "Utility/VoidID.h"
 
-#include <charconv>
 #include <string>
+
+#include "Utility/VoidIDText.h"
 
 const VoidID VoidID::NullID{};
 
@@ -9,21 +10,7 @@ VXString VoidID::ToString() const {
   return ToVXString(std::to_string(m_interfaceTypeID) + ":" + std::to_string(m_uniqueNum));
 }
 
-bool VoidID::FromString(const VXString& text, VoidID& id) {
-  const std::string narrow = ToNarrow(text);
-  const auto colon = narrow.find(':');
-  if (colon == std::string::npos) return false;
-  const char* b = narrow.data();
-  const char* e = b + narrow.size();
-  TypeID type{};
-  std::uint32_t num{};
-  auto r1 = std::from_chars(b, b + colon, type);
-  if (r1.ec != std::errc() || r1.ptr != b + colon) return false;
-  auto r2 = std::from_chars(b + colon + 1, e, num);
-  if (r2.ec != std::errc() || r2.ptr != e || colon + 1 == narrow.size()) return false;
-  id = VoidID(type, num);
-  return true;
-}
+bool VoidID::FromString(const VXString& text, VoidID& id) { return VoidIDText::Parse(std::u32string_view(text), id); }
 
 namespace SORpPortable {
 void VoidIDToPStoredVoidIDFormat(const VoidID& id, std::uint8_t* out) {
