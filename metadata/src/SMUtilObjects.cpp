@@ -11,6 +11,7 @@
 #include "SMQualifiedNameWalk.h"
 #include "Utility/BaseStringUtil.h"
 #include "Utility/VXAssert.h"
+#include "objectmodel/NamePathWalk.h"
 #include "objectmodel/ObjectParent.h"
 #include "objectmodel/TypeIDs.h"
 
@@ -115,36 +116,22 @@ Ref<ARpObject> ScanForQualifiedName(ARpGateway* pRp, TypeID interfaceTypeID, con
 // When more than one object matches, the scan's lookup order decides, and
 // found is false.
 Ref<ARpObject> FindFromTop(const ARpGateway& rp, TypeID interfaceTypeID, const QualifiedName& segments, bool& found) {
-  struct Step {
-    const ARpObject* m_parent;  // null: the top level
-    std::size_t m_matched;      // segments matched down to m_parent
-  };
-  static const VXString kEmpty;
-  const bool bEmptyLevels = rp.HasEmptyNamedObjects();
   // Kept per thread: a lookup is too quick to pay for two allocations.
-  thread_local std::vector<Step> pending;
-  thread_local std::vector<ARpObject*> children;
-  pending.assign(1, Step{nullptr, 0});
+  thread_local NamePathWalk::Scratch scratch;
   ARpObject* match = nullptr;
   found = false;
-  while (!pending.empty()) {
-    const Step step = pending.back();
-    pending.pop_back();
-    children.clear();
-    rp.FindChildrenByExactName(step.m_parent, segments[step.m_matched], children);
-    for (ARpObject* child : children) {
-      if (step.m_matched + 1 < segments.size()) {
-        pending.push_back(Step{child, step.m_matched + 1});
-      } else if (child->GetTypeID() == interfaceTypeID) {
-        if (match) return Ref<ARpObject>();
+  const bool bOne = NamePathWalk::Walk(
+      segments, rp.HasEmptyNamedObjects(), scratch,
+      [&rp](const ARpObject* parent, const VXString& name, std::vector<ARpObject*>& out) {
+        rp.FindChildrenByExactName(parent, name, out);
+      },
+      [&](const ARpObject*, ARpObject* child) {
+        if (child->GetTypeID() != interfaceTypeID) return true;
+        if (match) return false;
         match = child;
-      }
-    }
-    if (!bEmptyLevels) continue;
-    children.clear();
-    rp.FindChildrenByExactName(step.m_parent, kEmpty, children);
-    for (ARpObject* child : children) pending.push_back(Step{child, step.m_matched});
-  }
+        return true;
+      });
+  if (!bOne) return Ref<ARpObject>();
   found = true;
   return match ? Ref<ARpObject>(match) : Ref<ARpObject>();
 }

@@ -9,6 +9,7 @@
 #include "Utility/BaseStringUtil.h"
 #include "Utility/DataBlobUtil.h"
 #include "Utility/VXStringCaseInsensitive.h"
+#include "objectmodel/NamePathWalk.h"
 #include "objectmodel/Networker.h"
 
 namespace {
@@ -413,40 +414,33 @@ bool ARpGateway::CollectOnPath(const LookupHint& hint, std::vector<ARpObject*>& 
   for (const VXString& segment : path) {
     if (!segment.empty()) names.push_back(&segment);
   }
-  struct Step {
-    const ARpObject* m_parent;  // null: the top level
-    std::size_t m_matched;      // named levels matched down to m_parent
-  };
-  static const VXString kEmpty;
-  const bool bEmptyLevels = m_emptyNamed != 0;
-  std::vector<Step> pending{Step{nullptr, 0}};
-  std::vector<ARpObject*> children;
-  while (!pending.empty()) {
-    const Step step = pending.back();
-    pending.pop_back();
-    const bool bLast = step.m_matched + 1 == names.size();
-    children.clear();
-    FindChildrenByNameNoCase(step.m_parent, *names[step.m_matched], children);
-    for (ARpObject* child : children) {
-      if (bLast) {
-        out.push_back(child);
-      } else {
-        pending.push_back(Step{child, step.m_matched + 1});
-      }
-    }
-    // A former name is the object's own, not its parents': only the last
-    // level is looked for among them (the parent is never null here: the
-    // first named level is the first segment).
-    if (bLast && hint.m_bPathAliases && step.m_parent) {
-      for (ARpObject* child : step.m_parent->GetChildPointers()) {
-        if (!child->GetAliasList().empty()) out.push_back(child);
-      }
-    }
-    if (!bEmptyLevels) continue;
-    children.clear();
-    FindChildrenByExactName(step.m_parent, kEmpty, children);
-    for (ARpObject* child : children) pending.push_back(Step{child, step.m_matched});
-  }
+  NamePathWalk::Scratch scratch;
+  NamePathWalk::Walk(
+      names, m_emptyNamed != 0, scratch,
+      [this](const ARpObject* parent, const VXString& name, std::vector<ARpObject*>& found) {
+        // Named levels match without regard to case; objects that drop out
+        // bear exactly the empty name.
+        if (name.empty()) {
+          FindChildrenByExactName(parent, name, found);
+        } else {
+          FindChildrenByNameNoCase(parent, name, found);
+        }
+      },
+      [&out](const ARpObject*, ARpObject* found) {
+        out.push_back(found);
+        return true;
+      },
+      [&](const ARpObject* parent) {
+        // A former name is the object's own, not its parents': only the last
+        // level is looked for among them (the parent is never null here: the
+        // first named level is the first segment).
+        if (hint.m_bPathAliases && parent) {
+          for (ARpObject* child : parent->GetChildPointers()) {
+            if (!child->GetAliasList().empty()) out.push_back(child);
+          }
+        }
+        return true;
+      });
   return true;
 }
 
