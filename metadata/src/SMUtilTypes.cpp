@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "Metadata/SMConstants.h"
+#include "Metadata/SMTypeNames.h"
 #include "Metadata/SMUtil.h"
 #include "Utility/VXAssert.h"
 #include "objectmodel/ObjectParent.h"
@@ -109,10 +110,19 @@ constexpr std::array<TypeID, 15> kHiddenObjectTypes = {
 
 }  // namespace
 
-VXString MetadataUtil::ToTypeName(TypeID typeID) {
+bool SMTypeNames::Find(TypeID typeID, VXString& name) {
   for (const TypeIDNamePair& pair : typeIDNamePairArray) {
-    if (pair.m_typeID == typeID) return VXString(pair.m_pName);
+    if (pair.m_typeID == typeID) {
+      name = pair.m_pName;
+      return true;
+    }
   }
+  return false;
+}
+
+VXString MetadataUtil::ToTypeName(TypeID typeID) {
+  VXString name;
+  if (SMTypeNames::Find(typeID, name)) return name;
   VXAssert::handleLogicError("server/Metadata/Src/SMUtil.cpp", 2015, "");
 }
 

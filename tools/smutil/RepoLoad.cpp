@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "Metadata/SMEverydayTypeNames.h"
+#include "Metadata/SMTypeNames.h"
 #include "Metadata/SMUtil.h"
-#include "Utility/VXAssert.h"
 #include "objectmodel/Condition.h"
 #include "objectmodel/ObjectParent.h"
 #include "objectmodel/RpFile.h"
@@ -37,11 +37,8 @@ const std::vector<std::pair<std::string, TypeID>>& TypeNames() {
   static const std::vector<std::pair<std::string, TypeID>> names = [] {
     std::vector<std::pair<std::string, TypeID>> v;
     for (TypeID t : AllCatalogueTypeIDs()) {
-      try {
-        v.emplace_back(ToNarrow(MetadataUtil::ToTypeName(t)), t);
-      } catch (const VXAssertException&) {
-        // Not in the type-name table: reachable by number only.
-      }
+      // A type not in the type-name table is reachable by number only.
+      if (VXString name; SMTypeNames::Find(t, name)) v.emplace_back(ToNarrow(name), t);
     }
     for (const EverydayTypeName& n : EverydayTypeNames()) v.emplace_back(n.name, n.type);
     return v;

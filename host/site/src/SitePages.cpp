@@ -6,6 +6,7 @@
 #include "Expr/ToStringVisitor.h"
 #include "Lineage.h"
 #include "Metadata/SMPrettyStringVisitor.h"
+#include "Metadata/SMTypeNames.h"
 #include "Metadata/SMUtil.h"
 #include "Related.h"
 #include "SiteText.h"
@@ -15,11 +16,8 @@ namespace smutil_site {
 namespace {
 
 std::string TypeLabel(TypeID type) {
-  try {
-    return ToNarrow(MetadataUtil::ToTypeName(type));
-  } catch (const std::exception&) {
-    return "TYPE " + std::to_string(type);
-  }
+  VXString name;
+  return SMTypeNames::Find(type, name) ? ToNarrow(name) : "TYPE " + std::to_string(type);
 }
 
 // A link to obj's page from the page at from, or the name as text when obj
@@ -77,16 +75,13 @@ void AppendFacts(SiteContext& ctx, std::string& out, const std::string& path, co
        Escaped(ToVXString(TypeLabel(obj->GetTypeID()))) + " <span class=\"kind\">" +
            Escaped(MetadataDictUtil::GetTagName(obj)) + "</span>");
   Fact(out, "Id", Escaped(obj.GetID().ToString()));
-  // Custom texts exist only where the object switches them on; a text that
-  // cannot be worked out is left off rather than stopping the page.
-  try {
-    if (obj->GetBool(RpProp::kDisplayNameUse)) {
-      Fact(out, "Display name", Escaped(MetadataUtil::GetCustomDisplayName(ctx.rp, obj)));
-    }
-    if (obj->GetBool(RpProp::kDisplayDescriptionUse)) {
-      Fact(out, "Display description", Escaped(MetadataUtil::GetCustomDescription(ctx.rp, obj)));
-    }
-  } catch (const std::exception&) {
+  // Custom texts exist only where the object switches them on. Undefined
+  // variables in them vanish; a failing bundle store is not hidden.
+  if (obj->GetBool(RpProp::kDisplayNameUse)) {
+    Fact(out, "Display name", Escaped(MetadataUtil::GetCustomDisplayName(ctx.rp, obj)));
+  }
+  if (obj->GetBool(RpProp::kDisplayDescriptionUse)) {
+    Fact(out, "Display description", Escaped(MetadataUtil::GetCustomDescription(ctx.rp, obj)));
   }
   if (!obj->GetDescription().empty()) Fact(out, "Description", Escaped(obj->GetDescription()));
   const VXStringVector& aliases = obj->GetAliasList();
