@@ -70,20 +70,6 @@ const TypeRow kDocumentedTypes[] = {
     {3031, U"Variable", U"VAR"},
 };
 
-TEST(MetadataDictTypes, TableHoldsEveryDocumentedTypeInOrderAndEndsWithTheEmptyRow) {
-  const TypeRelatedTuple* row = MetadataDictUtil::m_supportedTypes;
-  for (const TypeRow& expected : kDocumentedTypes) {
-    ASSERT_NE(row->m_typeID, 0) << "table ends early";
-    EXPECT_EQ(row->m_typeID, expected.type);
-    EXPECT_EQ(row->m_tagName, expected.tag);
-    EXPECT_EQ(row->m_shortTypeName, expected.shortName);
-    ++row;
-  }
-  EXPECT_EQ(row->m_typeID, 0);
-  EXPECT_EQ(row->m_tagName, U"");
-  EXPECT_EQ(row->m_shortTypeName, U"");
-}
-
 TEST(MetadataDictTypes, TagAndShortNameOfObjectsOfEachType) {
   ARpGateway rp;
   std::set<TypeID> made;

@@ -6,8 +6,9 @@
 // two languages need the bundle store: the tool's golden renderings have
 // them.)
 //
-// To refresh the golden file after a deliberate change:
-//   SMUTIL_UPDATE_GOLDEN=1 ./test_metadata --gtest_filter=PrettySample.*
+// The test never writes the golden file: after a deliberate change,
+// scripts/update-goldens.sh rewrites it (the test leaves its output in
+// SMUTIL_GOLDEN_OUT when that names a directory) and the change shows as a diff.
 // Each line is: object, tab, mode, tab, the text in brackets (so leading and
 // trailing blanks show); a rendering that throws shows the error instead.
 #include <gtest/gtest.h>
@@ -92,8 +93,8 @@ std::string RenderSample() {
 TEST(PrettySample, EveryExpressionOfTheSampleRepository) {
   const std::string rendered = RenderSample();
   ASSERT_FALSE(rendered.empty());
-  if (std::getenv("SMUTIL_UPDATE_GOLDEN")) {
-    std::ofstream(kGolden, std::ios::binary) << rendered;
+  if (const char* out = std::getenv("SMUTIL_GOLDEN_OUT")) {
+    std::ofstream(std::string(out) + "/render_sample.txt", std::ios::binary) << rendered;
   }
   std::ifstream in(kGolden, std::ios::binary);
   ASSERT_TRUE(in) << "missing " << kGolden;
