@@ -1,10 +1,9 @@
-#include "objectmodel/NamePathWalk.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "SampleRepository.h"
+#include "objectmodel/NamePathWalk.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
-#include "Utility/Hex.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
+
+#include "Utility/Hex.h"
 
 TEST(Hex, DigitValueReadsBothCasesAndRefusesTheRest) {
   const struct {
     char32_t c;
     int value;
-  } cases[] = {{U'0', 0}, {U'9', 9}, {U'A', 10}, {U'F', 15}, {U'a', 10}, {U'f', 15}, {U'G', -1},
+  } cases[] = {{U'0', 0},  {U'9', 9},  {U'A', 10}, {U'F', 15}, {U'a', 10}, {U'f', 15}, {U'G', -1},
                {U'g', -1}, {U'/', -1}, {U':', -1}, {U'@', -1}, {U'`', -1}, {U' ', -1}, {U'\uFF10', -1}};
   for (const auto& c : cases) {
     SCOPED_TRACE(static_cast<std::uint32_t>(c.c));
@@ -31,9 +31,15 @@ TEST(Hex, NumbersTakeTheDigitsTheyNeedOrTheLeastAskedFor) {
     std::uint64_t value;
     int minDigits;
     std::string text;
-  } cases[] = {{0, 1, "0"},         {0xF, 1, "F"},     {0x10, 1, "10"},
-               {0x10FFFF, 1, "10FFFF"}, {0x2A, 4, "002A"}, {0xFFFFFFFFFFFFFFFF, 1, "FFFFFFFFFFFFFFFF"},
-               {0x8000000000000000, 16, "8000000000000000"}, {1, 16, "0000000000000001"}, {1, 20, "0000000000000001"}};
+  } cases[] = {{0, 1, "0"},
+               {0xF, 1, "F"},
+               {0x10, 1, "10"},
+               {0x10FFFF, 1, "10FFFF"},
+               {0x2A, 4, "002A"},
+               {0xFFFFFFFFFFFFFFFF, 1, "FFFFFFFFFFFFFFFF"},
+               {0x8000000000000000, 16, "8000000000000000"},
+               {1, 16, "0000000000000001"},
+               {1, 20, "0000000000000001"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     std::string out;

@@ -1,6 +1,6 @@
-#include "Utility/VoidIDText.h"
-
 #include <gtest/gtest.h>
+
+#include "Utility/VoidIDText.h"
 
 TEST(VoidIDText, ReadsTypeColonNumberAndNothingElse) {
   const struct {
@@ -15,9 +15,9 @@ TEST(VoidIDText, ReadsTypeColonNumberAndNothingElse) {
       {"007:010", true, 7, 10},
       {"2147483647:4294967295", true, 2147483647, 4294967295u},
       {"-2147483648:0", true, -2147483647 - 1, 0},
-      {"2147483648:1", false, 0, 0},       // type past 32 bits signed
-      {"1:4294967296", false, 0, 0},       // number past 32 bits unsigned
-      {"000000000001:1", false, 0, 0},     // more than 11 digits
+      {"2147483648:1", false, 0, 0},    // type past 32 bits signed
+      {"1:4294967296", false, 0, 0},    // number past 32 bits unsigned
+      {"000000000001:1", false, 0, 0},  // more than 11 digits
       {"1:000000000001", false, 0, 0},
       {"3001:", false, 0, 0},
       {":42", false, 0, 0},
