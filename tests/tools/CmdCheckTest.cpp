@@ -144,7 +144,7 @@ TEST(CmdCheck, ExitCodesFollowTheWorstSeverity) {
   EXPECT_EQ(missing.exitCode, 1);
   EXPECT_NE(missing.err.find("no object named"), std::string::npos) << missing.err;
   const auto badEarlier = RunTool({"check", "--changed-since", "/nonexistent/earlier.rpd.xml"});
-  EXPECT_EQ(badEarlier.exitCode, 1);
+  EXPECT_EQ(badEarlier.exitCode, 3);
   EXPECT_NE(badEarlier.err.find("cannot load the earlier repository"), std::string::npos) << badEarlier.err;
 }
 
@@ -236,7 +236,7 @@ TEST(CmdCheck, ChangedSinceABrokenEarlierFileIsAnError) {
     const std::string earlier = WriteText(broken);
     ASSERT_FALSE(earlier.empty());
     const auto r = RunTool({"--repo", kBroken, "check", "--changed-since", earlier});
-    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_EQ(r.exitCode, 3) << r.out;
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("cannot load the earlier repository " + earlier + ": " + earlier + ":"), std::string::npos)
         << r.err;

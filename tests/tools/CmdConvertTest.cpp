@@ -30,12 +30,12 @@ TEST(CmdConvert, BrokenInputNamesLineAndLeavesOutputAlone) {
     g << "keep";
   }
   const auto r = RunTool({"convert", in, out});
-  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.exitCode, 3);
   EXPECT_NE(r.err.find("(line 3, column"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("dangling reference: parent 3023:9"), std::string::npos) << r.err;
   EXPECT_EQ(ReadFile(out), "keep");
   EXPECT_EQ(RunTool({"convert", in}).exitCode, 2);
-  EXPECT_EQ(RunTool({"convert", kSample, "/nonexistent/dir/x.xml"}).exitCode, 1);
+  EXPECT_EQ(RunTool({"convert", kSample, "/nonexistent/dir/x.xml"}).exitCode, 3);
   std::remove(in.c_str());
   std::remove(out.c_str());
 }

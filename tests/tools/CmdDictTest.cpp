@@ -69,7 +69,7 @@ TEST_F(CmdDict, OneObjectByQualifiedName) {
   EXPECT_EQ(r.out,
             "object      3003:1 COLUMN (3003) \"Sales\"...\"Order Lines\".\"Amount\"\n"
             "tag         PhysicalColumn\n"
-            "short name  PC\n"
+            "short name  PC (COLUMN)\n"
             "normalized  PC_Amount\n"
             "path        Database/DB_Sales3F2504E0/PT_Order_Lines/PC_Amount.xml\n"
             "url         StarSchema/Database/DB_Sales3F2504E0/PT_Order_Lines/PC_Amount.xml\n");

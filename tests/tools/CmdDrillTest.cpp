@@ -73,7 +73,7 @@ TEST(CmdDrill, WrongTypeOrMissingObject) {
   EXPECT_NE(r.err.find("no PRESENTATION LEVEL (4030) named"), std::string::npos) << r.err;
   r = RunTool({"siblings", "Sales Analysis.Customers.Customer.Country"});
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_NE(r.err.find("no FOLDER ATTRIBUTE (4010) named"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("no FOLDER ATTRIBUTE (4010, presentation column) named"), std::string::npos) << r.err;
   r = RunTool({"project", "Nobody's"});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "");

@@ -109,7 +109,7 @@ TEST_F(CmdFind, NothingFoundAndBadUsage) {
   EXPECT_EQ(Find({"--type"}).exitCode, 2);
 
   ToolRun missing = RunTool({"--repo", "/nonexistent/repo.rpd.xml", "find", "--type", "TABLE", "Orders"});
-  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_EQ(missing.exitCode, 3);
   EXPECT_NE(missing.err.find("cannot load repository"), std::string::npos) << missing.err;
 }
 

@@ -134,6 +134,6 @@ TEST(CmdArchive, WritesEveryObjectOnceColumnsAfterTheirTable) {
       EXPECT_EQ(records[next++].m_id, (*it).GetID());
     }
   }
-  EXPECT_EQ(RunTool({"archive", kSample, "/nonexistent/dir/a.rpa"}).exitCode, 1);
+  EXPECT_EQ(RunTool({"archive", kSample, "/nonexistent/dir/a.rpa"}).exitCode, 3);
   std::remove(out.c_str());
 }

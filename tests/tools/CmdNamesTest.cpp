@@ -51,7 +51,7 @@ TEST(CmdNames, ErrorsAndExitCodes) {
       {{"names", "--type", "NO SUCH TYPE"}, 2, "unknown type 'NO SUCH TYPE'"},
       {{"names", "--type", "99999"}, 2, "not a type id"},
       {{"names", "--type", "TABLE", "--parent-type", "SCHEMA", "--parent", "nowhere"}, 1, "no SCHEMA (3027)"},
-      {{"--repo", "/nonexistent.xml", "names", "--type", "TABLE"}, 1, "cannot load repository /nonexistent.xml"},
+      {{"--repo", "/nonexistent.xml", "names", "--type", "TABLE"}, 3, "cannot load repository /nonexistent.xml"},
   };
   for (const Case& c : cases) {
     const auto r = RunTool(c.args);

@@ -101,7 +101,7 @@ TEST(CmdQuery, FileErrorsNameTheLine) {
   for (const Case& c : cases) {
     const std::string path = WriteQueryFile(c.text);
     const ToolRun r = RunQueryTool({path});
-    EXPECT_EQ(r.exitCode, 1) << c.text;
+    EXPECT_EQ(r.exitCode, 3) << c.text;  // a file that does not read
     EXPECT_EQ(r.out, "") << c.text;
     EXPECT_NE(r.err.find(c.message), std::string::npos) << c.text << " gave: " << r.err;
     std::remove(path.c_str());
@@ -112,7 +112,7 @@ TEST(CmdQuery, UsageAndMissingFile) {
   EXPECT_EQ(RunQueryTool({}).exitCode, 2);
   EXPECT_EQ(RunQueryTool({"--bogus", "x"}).exitCode, 2);
   const ToolRun r = RunQueryTool({"/nonexistent/q.qry"});
-  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.exitCode, 3);
   EXPECT_NE(r.err.find("cannot open"), std::string::npos);
 }
 

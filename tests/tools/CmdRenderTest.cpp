@@ -97,7 +97,7 @@ TEST_F(CmdRender, ExpressionText) {
   EXPECT_EQ(r.out, " CASE  WHEN Fact.Revenue > 0 THEN 'up' ELSE 'down' END \n");
 
   r = RunTool({"--repo", "/nonexistent/repo.rpd.xml", "render", "--expr", "Add(#2006:1,1)"});
-  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.exitCode, 3);
   EXPECT_NE(r.err.find("/nonexistent/repo.rpd.xml"), std::string::npos) << r.err;
 }
 
@@ -124,10 +124,11 @@ TEST_F(CmdRender, Failures) {
   EXPECT_EQ(Render({}).exitCode, 2);
   EXPECT_EQ(Render({"--bogus", "--expr", "1"}).exitCode, 2);
 
-  // An object without an expression renders as nothing.
+  // An object without an expression has nothing to render, and says so.
   r = Render({"--type", "RP VARIABLE", "Empty"});
-  EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(r.out, "\n");
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find("\"Empty\" has no expression\n"), std::string::npos) << r.err;
 }
 
 // ---- the modes that need more than flags -------------------------------------------------

@@ -62,17 +62,17 @@ TEST_F(CmdSite, MessagesFromAFileShowOnTheirPages) {
 
   std::ofstream(messages) << R"([{"object": "9999:1", "messageId": 1}])";
   ToolRun bad = RunTool({"site", out, "--messages", messages});
-  EXPECT_EQ(bad.exitCode, 1);
+  EXPECT_EQ(bad.exitCode, 3);
   EXPECT_NE(bad.err.find("message 1 needs \"object\""), std::string::npos) << bad.err;
   std::ofstream(messages) << "not json";
-  EXPECT_EQ(RunTool({"site", out, "--messages", messages}).exitCode, 1);
+  EXPECT_EQ(RunTool({"site", out, "--messages", messages}).exitCode, 3);
 }
 
 TEST_F(CmdSite, AnOutputThatCannotBeWrittenIsAnError) {
   const std::string file = m_dir + "/plain-file";
   std::ofstream(file) << "x";
   ToolRun r = RunTool({"site", file + "/site"});
-  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.exitCode, 3);
   EXPECT_NE(r.err.find("smutil site: cannot create"), std::string::npos) << r.err;
 }
 

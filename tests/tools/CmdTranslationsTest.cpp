@@ -10,6 +10,7 @@
 #include <regex>
 
 #include "CmdToolRun.h"
+#include "Expr/ToStringVisitor.h"
 #include "Metadata/SMExternalizationUtil.h"
 #include "Translations/Translations.h"
 #include "Utility/SUGDOM.h"
@@ -112,6 +113,83 @@ TEST_F(Translations, ExternalizeRefusals) {
   EXPECT_FALSE(std::filesystem::exists(out));
 }
 
+// A text written by hand survives externalization as the default value of
+// its reference, and the export offers it for translation.
+TEST_F(Translations, ExternalizeKeepsHandWrittenTexts) {
+  const std::string out = Path("kept.rpd.xml");
+  // 4008:2 is Customers, displayed "Kunden & Märkte", described "Customers by
+  // region"; 4010:3 is Revenue, displayed through VALUEOF(VX_SESSION.LABEL_REVENUE).
+  const ToolRun r = RunTool(
+      {"--repo", kSample, "externalize", "--descriptions", "--type", "PRESENTATION TABLE", "4008:2", "--save", out});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("display name \"Kunden & Märkte\" kept as the default of CN_Sales_Analysis_Customers\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("description \"Customers by region\" kept as the default of CD_Sales_Analysis_Customers\n"),
+            std::string::npos)
+      << r.out;
+  {
+    const std::unique_ptr<ARpGateway> rp = RpFile::Load(out);
+    const Ref<ARpObject> table = rp->GetObject(VoidID(kTIDAEntityFolder, 2));
+    EXPECT_EQ(table->GetString(RpProp::kDisplayName), U"VALUEOF(VX_SESSION.CN_Sales_Analysis_Customers)");
+    EXPECT_EQ(table->GetString(RpProp::kDisplayDescription), U"VALUEOF(VX_SESSION.CD_Sales_Analysis_Customers)");
+    const Ref<ARpVariable> name =
+        smutil_translations::SessionVariableOf(rp.get(), U"VX_SESSION.CN_Sales_Analysis_Customers");
+    ASSERT_FALSE(name.IsNull());
+    EXPECT_EQ(name->GetVariableType(), ARpVariable::kSession);
+    EXPECT_EQ(ToStringVisitor::StringFrom(name->GetExpr()), U"'Kunden & Märkte'");
+  }
+  const std::string xlf = Path("kept.xlf");
+  ASSERT_EQ(RunTool({"--repo", out, "translations", "export", "--lang", "fr", xlf}).exitCode, 0);
+  const std::string text = ReadFile(xlf);
+  EXPECT_NE(text.find("<source>Kunden &amp; Märkte</source>"), std::string::npos) << text;
+  EXPECT_NE(text.find("<source>Customers by region</source>"), std::string::npos) << text;
+
+  // Once more on the saved file: the references are the generated ones, and
+  // the variables keep their texts.
+  const std::string again = Path("again.rpd.xml");
+  const ToolRun second = RunTool(
+      {"--repo", out, "externalize", "--descriptions", "--type", "PRESENTATION TABLE", "4008:2", "--save", again});
+  ASSERT_EQ(second.exitCode, 0) << second.err;
+  EXPECT_EQ(second.out.find("kept"), std::string::npos) << second.out;
+  const std::unique_ptr<ARpGateway> rp = RpFile::Load(again);
+  EXPECT_EQ(ToStringVisitor::StringFrom(
+                smutil_translations::SessionVariableOf(rp.get(), U"CN_Sales_Analysis_Customers")->GetExpr()),
+            U"'Kunden & Märkte'");
+}
+
+// A text that refers to variables of its own cannot be one default; the
+// object is named and left as it was.
+TEST_F(Translations, ExternalizeSkipsTextsWithReferences) {
+  const std::string out = Path("skipped.rpd.xml");
+  const ToolRun r =
+      RunTool({"--repo", kSample, "externalize", "--type", "PRESENTATION COLUMN", "4010:3", "--save", out});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find("smutil externalize: skipped "), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("\"VALUEOF(VX_SESSION.LABEL_REVENUE)\" refers to variables itself"), std::string::npos) << r.err;
+  const std::unique_ptr<ARpGateway> rp = RpFile::Load(out);
+  EXPECT_EQ(rp->GetObject(VoidID(kTIDAFolderAttr, 3))->GetString(RpProp::kDisplayName),
+            U"VALUEOF(VX_SESSION.LABEL_REVENUE)");
+}
+
+// A variable of the generated name that holds something else is not
+// overwritten, and the text stays where it was.
+TEST_F(Translations, ExternalizeLeavesATextWhoseVariableHoldsAnother) {
+  const std::string taken = Path("taken.rpd.xml"), out = Path("out.rpd.xml");
+  {
+    const std::unique_ptr<ARpGateway> rp = RpFile::Load(kSample);
+    Ref<ARpVariable> v(rp->CreateObject(kTIDARpVariable, U"CN_Sales_Analysis_Customers"));
+    v->SetVariableType(ARpVariable::kSession);
+    v->SetExpr(ToStringVisitor::ExprFrom(U"S'Customers'"));
+    RpFile::Save(*rp, taken);
+  }
+  const ToolRun r = RunTool({"--repo", taken, "externalize", "--type", "PRESENTATION TABLE", "4008:2", "--save", out});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find("the variable CN_Sales_Analysis_Customers holds another value"), std::string::npos) << r.err;
+  const std::unique_ptr<ARpGateway> rp = RpFile::Load(out);
+  EXPECT_EQ(rp->GetObject(VoidID(kTIDAEntityFolder, 2))->GetString(RpProp::kDisplayName), U"Kunden & Märkte");
+}
+
 TEST_F(Translations, RoundTripEndsWithFullCoverageInFrench) {
   const std::string repo = Path("all.rpd.xml"), store = Path("bundles.db");
   std::filesystem::copy_file(std::string(SMUTIL_GENERATED_DIR) + "/bundles.db", store);
@@ -158,7 +236,7 @@ TEST_F(Translations, InvalidXliffChangesNothing) {
       </unit></file></xliff>)";  // a segment needs its source
   for (const std::string& in : {kSample, wrongVersion, Path("missing.xlf")}) {
     const ToolRun r = RunTool({"--repo", kSample, "translations", "import", "--bundles", store, in});
-    EXPECT_EQ(r.exitCode, 1) << in;
+    EXPECT_EQ(r.exitCode, 3) << in;  // the input could not be read
     EXPECT_NE(r.err.find("not a valid XLIFF 2.0 document"), std::string::npos) << r.err;
   }
   EXPECT_EQ(ReadFile(store), before);

@@ -1,6 +1,6 @@
 // The command line's conventions, run as a user runs the tool: usage and
-// help, exit codes (0 done, 1 not found or failed, 2 bad usage) and the
-// message that names what was wrong.
+// help, exit codes (0 done, 1 findings or not found, 2 bad usage, 3 an input or
+// output that failed) and the message that names what was wrong.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -31,7 +31,9 @@ TEST(CmdUsage, HelpAndVersion) {
                             "render", "show", "split", "vars", "version"}) {
       EXPECT_NE(r.out.find(std::string("\n  ") + cmd + " "), std::string::npos) << cmd;
     }
-    EXPECT_NE(r.out.find("Exit codes: 0 done, 1 not found or failed, 2 bad usage."), std::string::npos);
+    EXPECT_NE(r.out.find("Exit codes: 0 done (nothing found wrong), 1 findings or not found, 2 bad usage,\n"
+                         "3 an input could not be read or an output could not be written."),
+              std::string::npos);
   }
   for (const std::vector<std::string>& args : {std::vector<std::string>{"version"}, {"--version"}}) {
     const ToolRun r = RunTool(args);
@@ -115,8 +117,8 @@ TEST(CmdUsage, DoubleDashEndsOptions) {
 TEST(CmdUsage, RepoMayFollowTheCommand) {
   const ToolRun before = RunTool({"--repo", "/nonexistent/r.xml", "names", "--type", "DATABASE"});
   const ToolRun after = RunTool({"names", "--type", "DATABASE", "--repo", "/nonexistent/r.xml"});
-  EXPECT_EQ(before.exitCode, 1);
-  EXPECT_EQ(after.exitCode, 1);
+  EXPECT_EQ(before.exitCode, 3);
+  EXPECT_EQ(after.exitCode, 3);
   EXPECT_NE(after.err.find("cannot load repository /nonexistent/r.xml"), std::string::npos) << after.err;
 }
 

@@ -209,13 +209,13 @@ int RunCheck(Context& ctx, const CheckOptions& o) {
     if (!MapOrExplain(ctx, earlierFile, o.changedSince, "earlier repository file",
                       "cannot load the earlier repository") ||
         !MapOrExplain(ctx, nowFile, ctx.repoPath, "repository file", "cannot load repository")) {
-      return kExitFailed;
+      return kExitIO;
     }
     rp = LoadMappedOrExplain(ctx, *nowFile);
   } else {
     rp = LoadRepositoryOrExplain(ctx);
   }
-  if (!rp) return kExitFailed;
+  if (!rp) return kExitIO;
   if (!o.objectText.empty()) {
     const RpObjectVector objects = FindObjectsFromArgument(rp.get(), o.objectText);
     if (objects.empty()) {
@@ -232,7 +232,7 @@ int RunCheck(Context& ctx, const CheckOptions& o) {
                                    std::string_view(earlierFile->Data(), earlierFile->Size()), o.changedSince);
     } catch (const RpFileError& e) {
       ctx.err << "smutil check: cannot load the earlier repository " << o.changedSince << ": " << e.what() << "\n";
-      return kExitFailed;
+      return kExitIO;
     }
     if (options.m_scope) {
       std::erase_if(changed.scope, [&](const VoidID& id) { return !options.m_scope->contains(id); });
@@ -269,16 +269,17 @@ RunFn DeclareCheck(CLI::App& cmd, Context&) {
   cmd.add_option("--changed-since", o->changedSince,
                  "check only what differs from this earlier repository file, and what refers to it")
       ->type_name("FILE");
-  const std::map<std::string, CheckFormat> formats{
+  const std::vector<std::pair<std::string, CheckFormat>> formats{
       {"text", CheckFormat::kText}, {"json", CheckFormat::kJson}, {"sarif", CheckFormat::kSarif}};
   cmd.add_option("--format", o->format, "output format: text (the default), json or sarif (SARIF 2.1.0)")
       ->type_name("FORMAT")
-      ->transform(CLI::CheckedTransformer(formats, CLI::ignore_case).description(""));
-  const std::map<std::string, ConsistencyMessageType> severities{{"warning", MSG_WARNING}, {"error", MSG_ERROR}};
+      ->transform(OneOf(formats));
+  const std::vector<std::pair<std::string, ConsistencyMessageType>> severities{{"warning", MSG_WARNING},
+                                                                               {"error", MSG_ERROR}};
   cmd.add_option("--max-severity", o->failAt,
                  "the lowest severity that makes the exit code 1: error (the default) or warning")
       ->type_name("LEVEL")
-      ->transform(CLI::CheckedTransformer(severities, CLI::ignore_case).description(""));
+      ->transform(OneOf(severities));
   return [o](Context& c) { return RunCheck(c, *o); };
 }
 

@@ -22,14 +22,14 @@ int RunConvert(Context& ctx, const ConvertOptions& o) {
   progress.Step("loading " + o.in);
   Context in{o.in, ctx.format, ctx.out, ctx.err};
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(in);
-  if (!rp) return kExitFailed;
+  if (!rp) return kExitIO;
   progress.Step("saving " + std::to_string(rp->GetObjectCount()) + " objects to " + o.out);
   try {
     RpFile::Save(*rp, o.out);
   } catch (const RpFileError& e) {
     progress.Done();
     ctx.err << "smutil convert: " << e.GetMessage() << "\n";
-    return kExitFailed;
+    return kExitIO;
   }
   progress.Done();
   ctx.out << o.in << ": " << rp->GetObjectCount() << " objects written to " << o.out << "\n";

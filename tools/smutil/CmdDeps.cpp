@@ -58,7 +58,7 @@ int RunDeps(Context& ctx, const DepsOptions& o) {
   TypeID type = 0;
   if (!ParseTypeArgument(ctx, o.typeText, type)) return kExitUsage;
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
-  if (!rp) return kExitFailed;
+  if (!rp) return kExitIO;
   const Ref<ARpObject> obj = FindNamedObject(ctx, rp.get(), "deps", type, o.typeText, o.words);
   if (obj.IsNull()) return kExitFailed;
   std::vector<MetadataUtil::DeleteDescendant> found;

@@ -70,7 +70,7 @@ void PrintOne(Context& ctx, ARpGateway* rp, const Ref<ARpObject>& obj) {
   const DictEntry e = EntryOf(rp, obj, cache, nullptr);
   ctx.out << "object      " << DescribeObject(obj) << "\n"
           << "tag         " << e.tag << "\n"
-          << "short name  " << e.shortName << "\n"
+          << "short name  " << ShortCodeExplained(obj) << "\n"
           << "normalized  " << e.normalized << "\n"
           << "path        " << e.path << "\n"
           << "url         " << e.url << "\n";
@@ -118,14 +118,14 @@ int PrintAll(Context& ctx, ARpGateway* rp, TypeID onlyType) {
   progress.Done();
   if (bJson) ctx.out << "\n]\n";
   ctx.out.flush();
-  return ctx.out ? kExitDone : kExitFailed;
+  return ctx.out ? kExitDone : kExitIO;
 }
 
 int RunDict(Context& ctx, const DictOptions& o) {
   TypeID type = 0;
   if (!o.typeText.empty() && !ParseTypeArgument(ctx, o.typeText, type)) return kExitUsage;
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
-  if (!rp) return kExitFailed;
+  if (!rp) return kExitIO;
   if (o.name.empty()) return PrintAll(ctx, rp.get(), type);
 
   const RpObjectVector found = FindObjectsFromArgument(rp.get(), o.name, type);
@@ -157,6 +157,22 @@ RunFn DeclareDict(CLI::App& cmd, Context& ctx) {
   cmd.add_option("--type", o->typeText, "only objects of this type")->type_name("TYPE");
   cmd.add_option("NAME", o->name, "one object, by qualified name or id (3001:7); without it, every object");
   AddFormatOption(cmd, ctx);
+  // The listing shows the short codes bare; the help says what they stand for.
+  std::string legend = "Short codes:";
+  std::size_t width = legend.size();
+  for (const TypeRelatedTuple* row = MetadataDictUtil::m_supportedTypes; row->m_typeID != 0; ++row) {
+    std::string name = TypeName(row->m_typeID);
+    if (name.empty()) name = ToNarrow(row->m_tagName);
+    const std::string item = " " + ToNarrow(row->m_shortTypeName) + " " + name + ",";
+    if (width + item.size() > 100) {
+      legend += "\n ";
+      width = 1;
+    }
+    legend += item;
+    width += item.size();
+  }
+  legend.back() = '.';
+  cmd.footer(legend);
   return [o](Context& c) { return RunDict(c, *o); };
 }
 

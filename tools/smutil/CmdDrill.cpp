@@ -76,7 +76,7 @@ void EmitObjects(Context& ctx, const RpObjectVector& objects) {
 int RunDrill(Context& ctx, const NavigateOptions& o) {
   if (!CheckType(ctx, "drill", o.typeText, kTIDAPresentationLevel)) return kExitUsage;
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
-  if (!rp) return kExitFailed;
+  if (!rp) return kExitIO;
   Ref<APresentationLevel> level =
       FindNamedObject(ctx, rp.get(), "drill", kTIDAPresentationLevel, TypeName(kTIDAPresentationLevel), o.words);
   if (level.IsNull()) return kExitFailed;
@@ -99,7 +99,7 @@ int RunDrill(Context& ctx, const NavigateOptions& o) {
 int RunSiblings(Context& ctx, const NavigateOptions& o) {
   if (!CheckType(ctx, "siblings", o.typeText, kTIDAFolderAttr)) return kExitUsage;
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
-  if (!rp) return kExitFailed;
+  if (!rp) return kExitIO;
   Ref<AFolderAttr> column =
       FindNamedObject(ctx, rp.get(), "siblings", kTIDAFolderAttr, TypeName(kTIDAFolderAttr), o.words);
   if (column.IsNull()) return kExitFailed;
@@ -111,7 +111,7 @@ int RunSiblings(Context& ctx, const NavigateOptions& o) {
 
 int RunProject(Context& ctx, const NavigateOptions& o) {
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
-  if (!rp) return kExitFailed;
+  if (!rp) return kExitIO;
   Ref<AProject> project = FindNamedObject(ctx, rp.get(), "project", kTIDAProject, TypeName(kTIDAProject), o.words);
   if (project.IsNull()) return kExitFailed;
   RpObjectVector kinds[5];

@@ -8,6 +8,11 @@
 //   display names: before 16 (off), after 4 (KEX)
 //   saved out.rpd.xml
 //
+// A text written by hand is never lost: a plain one becomes the default
+// value of its reference's session variable (created in the repository, and
+// listed as "kept"); one that refers to variables itself is left as it was,
+// and the object is named on stderr as skipped.
+//
 // Without QNAME every object of --type is chosen, without --type every
 // presentation object (subject areas, presentation tables, columns,
 // hierarchies, levels, customer types). --kex names the variables after the
@@ -101,30 +106,27 @@ bool ChooseObjects(Context& ctx, ARpGateway* rp, const ExternalizeOptions& o, Rp
 
 int RunExternalize(Context& ctx, const ExternalizeOptions& o) {
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
-  if (!rp) return kExitFailed;
+  if (!rp) return kExitIO;
   RpObjectVector objects;
   if (!ChooseObjects(ctx, rp.get(), o, objects)) return kExitFailed;
   const unsigned namesBefore = EU::GetDisplayNameState(objects);
   const unsigned descriptionsBefore = EU::GetCustomDescriptionState(objects);
-  for (Ref<ARpObject>& obj : objects) {
-    EU::SetDisplayName(obj, true, o.bKex);
-    if (o.bDescriptions) EU::SetCustomDescription(obj, true, o.bKex);
-  }
+  const smutil_translations::ExternalizeResult result =
+      smutil_translations::Externalize(rp.get(), objects, o.bDescriptions, o.bKex);
   const unsigned namesAfter = EU::GetDisplayNameState(objects);
   const unsigned descriptionsAfter = EU::GetCustomDescriptionState(objects);
   try {
     RpFile::Save(*rp, o.saveAs);
   } catch (const RpFileError& e) {
     ctx.err << "smutil externalize: " << e.GetMessage() << "\n";
-    return kExitFailed;
+    return kExitIO;
   }
   Emit(
       ctx,
       [&] {
-        nlohmann::json doc = {{"objects", objects.size()},
-                              {"kex", o.bKex},
-                              {"displayNames", StateJson(namesBefore, namesAfter)},
-                              {"saved", o.saveAs}};
+        nlohmann::json doc = {
+            {"objects", objects.size()}, {"kex", o.bKex},       {"displayNames", StateJson(namesBefore, namesAfter)},
+            {"saved", o.saveAs},         {"kept", result.kept}, {"skipped", result.skipped}};
         if (o.bDescriptions) doc["descriptions"] = StateJson(descriptionsBefore, descriptionsAfter);
         return doc;
       },
@@ -135,8 +137,10 @@ int RunExternalize(Context& ctx, const ExternalizeOptions& o) {
           out << "descriptions: before " << StateText(descriptionsBefore) << ", after " << StateText(descriptionsAfter)
               << "\n";
         }
+        for (const std::string& line : result.kept) out << "kept " << line << "\n";
         out << "saved " << o.saveAs << "\n";
       });
+  for (const std::string& line : result.skipped) ctx.err << "smutil externalize: skipped " << line << "\n";
   return kExitDone;
 }
 

@@ -63,7 +63,7 @@ int RunFind(Context& ctx, const FindOptions& o) {
   }
 
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
-  if (!rp) return kExitFailed;
+  if (!rp) return kExitIO;
   std::unique_ptr<ACondition> cond = MakeCondition(types, name, bFlexible, bAliases);
   if (o.bThroughBytes) {
     ByteVector bytes;

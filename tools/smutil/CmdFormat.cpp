@@ -47,7 +47,7 @@ int RunFormat(Context& ctx, const Options& o) {
   TypeID type = 0;
   if (!ParseTypeArgument(ctx, o.typeText, type)) return kExitUsage;
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
-  if (!rp) return kExitFailed;
+  if (!rp) return kExitIO;
   const Ref<ARpObject> obj = FindExpressionObject(ctx, "format", rp.get(), type, o.typeText, o.words);
   if (obj.IsNull()) return kExitFailed;
   const std::optional<RpProp> key = ExpressionPropertyOf(ctx, "format", obj);

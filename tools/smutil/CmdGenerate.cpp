@@ -2,6 +2,7 @@
 // objects (databases, tables, columns, business models, subject areas, with
 // column names reused across tables as in real repositories), saved as OUT.
 #include <CLI/CLI.hpp>
+#include <charconv>
 #include <memory>
 #include <ostream>
 
@@ -34,7 +35,7 @@ int RunGenerate(Context& ctx, const GenerateOptions& o) {
   } catch (const RpFileError& e) {
     progress.Done();
     ctx.err << "smutil generate: " << e.GetMessage() << "\n";
-    return kExitFailed;
+    return kExitIO;
   }
   progress.Done();
   ctx.out << rp->GetObjectCount() << " objects written to " << o.out << "\n";
@@ -45,7 +46,14 @@ RunFn DeclareGenerate(CLI::App& cmd, Context&) {
   auto o = std::make_shared<GenerateOptions>();
   cmd.add_option("N", o->count, "number of objects, e.g. 1000000")
       ->required()
-      ->check(CLI::Range(std::uint64_t{1}, kMaxObjects));
+      ->check(CLI::Validator(
+          [](std::string& v) {
+            std::uint64_t n = 0;
+            const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
+            if (ec == std::errc() && end == v.data() + v.size() && n >= 1 && n <= kMaxObjects) return std::string();
+            return "'" + v + "' is not a number of objects from 1 to " + std::to_string(kMaxObjects);
+          },
+          "", ""));
   cmd.add_option("OUT", o->out, "the repository file to write")->required();
   cmd.add_option("--seed", o->seed, "seed of the generator (a non-negative integer)")
       ->type_name("S")

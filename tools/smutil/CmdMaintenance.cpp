@@ -100,7 +100,7 @@ int RunRekey(Context& ctx, const RekeyOptions& o) {
   }
   Context in{o.file, ctx.format, ctx.out, ctx.err};
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(in);
-  if (!rp) return kExitFailed;
+  if (!rp) return kExitIO;
   const std::string target = o.out.empty() ? o.file : o.out;
   std::size_t count = 0;
   {
@@ -111,7 +111,7 @@ int RunRekey(Context& ctx, const RekeyOptions& o) {
       return kExitFailed;
     }
   }
-  if (!SaveOrExplain(ctx, "rekey", *rp, target)) return kExitFailed;
+  if (!SaveOrExplain(ctx, "rekey", *rp, target)) return kExitIO;
   ctx.out << o.file << ": " << count << " sealed passwords re-keyed, written to " << target << "\n";
   return kExitDone;
 }
@@ -140,9 +140,9 @@ int RunSanitize(Context& ctx, const CopyOptions& o) {
   }
   Context in{o.in, ctx.format, ctx.out, ctx.err};
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(in);
-  if (!rp) return kExitFailed;
+  if (!rp) return kExitIO;
   MetadataUtil::ClearConnectionInfo(rp.get());
-  if (!SaveOrExplain(ctx, "sanitize", *rp, o.out)) return kExitFailed;
+  if (!SaveOrExplain(ctx, "sanitize", *rp, o.out)) return kExitIO;
   const auto counted = [](std::size_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
   };
@@ -167,7 +167,7 @@ SMUTIL_COMMAND("sanitize", "copy a repository file without its connection detail
 int RunArchive(Context& ctx, const CopyOptions& o) {
   Context in{o.in, ctx.format, ctx.out, ctx.err};
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(in);
-  if (!rp) return kExitFailed;
+  if (!rp) return kExitIO;
   int count = 0;
   try {
     DiskFile file(o.out);
@@ -176,7 +176,7 @@ int RunArchive(Context& ctx, const CopyOptions& o) {
     file.Close();
   } catch (const ArchiveError& e) {
     ctx.err << "smutil archive: " << e.what() << "\n";
-    return kExitFailed;
+    return kExitIO;
   }
   ctx.out << o.in << ": " << count << " objects written to the archive " << o.out << "\n";
   return kExitDone;

@@ -57,7 +57,7 @@ int RunMessage(Context& ctx, const MessageOptions& o) {
   }
 
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
-  if (!rp) return kExitFailed;
+  if (!rp) return kExitIO;
   RpObjectVector objects;
   for (const std::string& arg : o.objects) {
     const RpObjectVector found = FindObjectsFromArgument(rp.get(), arg);

@@ -64,7 +64,7 @@ int RunMove(Context& ctx, const MoveOptions& o) {
     return kExitUsage;
   }
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
-  if (!rp) return kExitFailed;
+  if (!rp) return kExitIO;
   const Ref<ARpObject> obj = FindNamedObject(ctx, rp.get(), "move", type, o.typeText, o.words);
   if (obj.IsNull()) return kExitFailed;
   const Ref<ARpObject> parent =
@@ -95,7 +95,7 @@ int RunMove(Context& ctx, const MoveOptions& o) {
       RpFile::Save(*rp, o.saveAs);
     } catch (const RpFileError& e) {
       ctx.err << "smutil move: " << e.GetMessage() << "\n";
-      return kExitFailed;
+      return kExitIO;
     }
   }
   Emit(

@@ -24,6 +24,7 @@
 #include "Output.h"
 #include "RepoLoad.h"
 #include "RepoNameArgs.h"
+#include "Utility/BaseStringUtil.h"
 #include "objectmodel/ObjectModel.h"
 
 namespace smutil_tool {
@@ -59,8 +60,16 @@ RunFn DeclareParse(CLI::App& cmd, Context& ctx) {
   cmd.add_option("TEXT", *text, "written qualified-name text (\"A\".\"B\"); quote it for the shell")->required();
   AddFormatOption(cmd, ctx);
   return [text](Context& c) {
+    const VXString wide = ToVXString(*text);
     QualifiedName segments;
-    MetadataUtil::ParseQualifiedNameString(ToVXString(*text), segments, '.', true);
+    MetadataUtil::ParseQualifiedNameString(wide, segments, '.', true);
+    // The library keeps a doubled quote doubled inside a segment; the tool
+    // prints the names themselves, so that parse undoes what quote writes.
+    // Text that did not read as quoted segments comes back whole, as typed.
+    const bool bWhole = segments.size() == 1 && segments.front() == wide;
+    if (!bWhole) {
+      for (VXString& segment : segments) BaseStringUtil::ReplacePatternInString(segment, U"\"\"", U"\"");
+    }
     PrintSegments(c, segments);
     return kExitDone;
   };
@@ -117,7 +126,7 @@ int RunNames(Context& ctx, const NamesOptions& o) {
   const bool bParent = !o.parentTypeText.empty();
   if (bParent && !ParseTypeArgument(ctx, o.parentTypeText, parentType)) return kExitUsage;
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
-  if (!rp) return kExitFailed;
+  if (!rp) return kExitIO;
   VXStringVector names;
   Ref<ARpObject> parent;
   if (bParent) {

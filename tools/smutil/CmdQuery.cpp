@@ -52,7 +52,7 @@ struct QueryOptions {
 
 int RunQuery(Context& ctx, const QueryOptions& o) {
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
-  if (!rp) return kExitFailed;
+  if (!rp) return kExitIO;
   try {
     QueryFileReader reader(rp.get(), ToolTypes(ctx));
     reader.ReadFile(o.path);
@@ -72,7 +72,7 @@ int RunQuery(Context& ctx, const QueryOptions& o) {
     }
   } catch (const QueryFileError& e) {
     ctx.err << "smutil query: " << o.path << ": " << e.what() << "\n";
-    return kExitFailed;
+    return kExitIO;
   } catch (const std::exception& e) {
     ctx.err << "smutil query: " << e.what() << "\n";
     return kExitFailed;

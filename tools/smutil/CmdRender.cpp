@@ -74,24 +74,41 @@ int RunRender(Context& ctx, const Options& o) {
     expr.GetObjectIDsInExpr(ids, true);
     if (!ids.empty() || ModeNeedsRepository(o.mode)) {
       rp = LoadRepositoryOrExplain(ctx);
-      if (!rp) return kExitFailed;
+      if (!rp) return kExitIO;
     }
   } else {
     TypeID type = 0;
     if (!ParseTypeArgument(ctx, o.typeText, type)) return kExitUsage;
     rp = LoadRepositoryOrExplain(ctx);
-    if (!rp) return kExitFailed;
+    if (!rp) return kExitIO;
     const Ref<ARpObject> obj = FindExpressionObject(ctx, "render", rp.get(), type, o.typeText, o.words);
     if (obj.IsNull()) return kExitFailed;
     const std::optional<RpProp> key = ExpressionPropertyOf(ctx, "render", obj);
     if (!key) return kExitFailed;
     expr = obj->GetExprProperty(*key);
+    if (expr.IsEmpty()) {
+      // An empty line would read as a rendering of nothing in particular.
+      ctx.err << "smutil render: " << TypeLabelExplained(obj->GetTypeID()) << " "
+              << ToNarrow(MetadataUtil::GenerateQualifiedName(obj)) << " has no expression\n";
+      return kExitFailed;
+    }
   }
   ResolvedRenderMode mode;
   bool usage = false;
   if (!ResolveRenderMode(ctx, "render", rp.get(), o.mode, mode, usage)) return usage ? kExitUsage : kExitFailed;
   ctx.out << ToNarrow(RenderInMode(expr, rp.get(), mode)) << "\n";
-  return kExitDone;
+  // References to objects that are gone are written as the deleted-object
+  // placeholder; the text is printed, but it is not what was asked for.
+  VoidIDVector ids;
+  expr.GetObjectIDsInExpr(ids, true);
+  int exitCode = kExitDone;
+  for (const VoidID& id : ids) {
+    if (rp && !rp->GetObject(id).IsNull()) continue;
+    ctx.err << "smutil render: #" << ToNarrow(id.ToString()) << " names no object in " << ctx.repoPath
+            << "; it is written as the placeholder of a deleted object\n";
+    exitCode = kExitFailed;
+  }
+  return exitCode;
 }
 
 RunFn DeclareRender(CLI::App& cmd, Context&) {

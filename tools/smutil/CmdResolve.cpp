@@ -108,7 +108,7 @@ int RunResolve(Context& ctx, const ResolveOptions& o) {
     return kExitUsage;
   }
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
-  if (!rp) return kExitFailed;
+  if (!rp) return kExitIO;
   if (!o.user.empty() && !rp->SignOnAs(ToVXString(o.user))) {
     ctx.err << "smutil resolve: no user named '" << o.user << "' in " << ctx.repoPath << "\n";
     return kExitFailed;

@@ -78,11 +78,11 @@ int RunShow(Context& ctx, const ShowOptions& o) {
   if (!ParseTypeArgument(ctx, o.typeText, type)) return kExitUsage;
   const QualifiedName qname = QualifiedNameFromWords(o.words);
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
-  if (!rp) return kExitFailed;
+  if (!rp) return kExitIO;
   Ref<ARpObject> obj = MetadataUtil::GetRpObjectFromQualifiedName(rp.get(), type, qname);
   if (obj.IsNull()) {
-    ctx.err << "smutil show: no " << TypeLabel(type) << " named " << ToNarrow(MetadataUtil::ToQualifiedName(qname))
-            << " in " << ctx.repoPath << "\n";
+    ctx.err << "smutil show: no " << TypeLabelExplained(type) << " named "
+            << ToNarrow(MetadataUtil::ToQualifiedName(qname)) << " in " << ctx.repoPath << "\n";
     ExplainSimilarNames(ctx, rp.get(), type, qname, o.typeText);
     return kExitFailed;
   }

@@ -86,11 +86,11 @@ int RunSite(Context& ctx, const SiteOptions& o) {
     options.types.push_back(type);
   }
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
-  if (!rp) return kExitFailed;
+  if (!rp) return kExitIO;
   PrepareDisplaySession(rp.get(), o.lang);
   smutil_site::ConsistencyMessageMap messages;
   if (!o.messagesFile.empty()) {
-    if (!ReadMessages(ctx, rp.get(), o.messagesFile, messages)) return kExitFailed;
+    if (!ReadMessages(ctx, rp.get(), o.messagesFile, messages)) return kExitIO;
     options.messages = &messages;
   }
   options.outDir = o.outDir;
@@ -103,7 +103,7 @@ int RunSite(Context& ctx, const SiteOptions& o) {
   } catch (const std::exception& e) {
     progress.Done();
     ctx.err << "smutil site: " << e.what() << "\n";
-    return kExitFailed;
+    return kExitIO;
   }
   progress.Done();
   ctx.out << report.pages << " pages, " << report.pictures << " pictures in " << o.outDir << " (" << report.written

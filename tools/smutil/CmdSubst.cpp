@@ -103,7 +103,7 @@ int RunSubst(Context& ctx, const SubstOptions& o) {
   std::string text = o.words.front();
   for (std::size_t i = 1; i < o.words.size(); ++i) text += " " + o.words[i];
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
-  if (!rp) return kExitFailed;
+  if (!rp) return kExitIO;
   SetSession(*rp, o.session);
   VXString wide = ToVXString(text);
   try {
@@ -147,7 +147,7 @@ void SetCredentialsUser(ARpGateway& rp, const std::string& user) {
 int RunScripts(Context& ctx, const ScriptsOptions& o) {
   const QualifiedName qname = QualifiedNameFromWords(o.words);
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
-  if (!rp) return kExitFailed;
+  if (!rp) return kExitIO;
   const Ref<AConnectionPool> pool(MetadataUtil::GetRpObjectFromQualifiedName(rp.get(), kTIDAConnectionPool, qname));
   if (pool.IsNull()) {
     ctx.err << "smutil scripts: no " << TypeLabel(kTIDAConnectionPool) << " named "

@@ -125,14 +125,14 @@ int RunCheck(Context& ctx, const TranslationsOptions& o, ARpGateway* rp) {
 
 int RunTranslations(Context& ctx, const TranslationsOptions& o) {
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
-  if (!rp) return kExitFailed;
+  if (!rp) return kExitIO;
   try {
     if (o.exportCmd->parsed()) return RunExport(ctx, o, rp.get());
     if (o.importCmd->parsed()) return RunImport(ctx, o, rp.get());
     return RunCheck(ctx, o, rp.get());
   } catch (const tr::TranslationError& e) {
     ctx.err << "smutil translations: " << e.what() << "\n";
-    return kExitFailed;
+    return kExitIO;
   }
 }
 

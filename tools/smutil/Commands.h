@@ -29,16 +29,18 @@ namespace smutil_tool {
 enum class OutputFormat { kText, kJson };
 
 struct Context {
-  std::string repoPath;  // --repo FILE, or the bundled sample repository
+  std::string repoPath;  // --repo FILE, or the default repository (FindDefaultRepository)
   OutputFormat format = OutputFormat::kText;
   std::ostream& out;
   std::ostream& err;
 };
 
-// Exit codes of every command.
-constexpr int kExitDone = 0;
-constexpr int kExitFailed = 1;  // not found, or the work failed
-constexpr int kExitUsage = 2;   // bad usage: unknown option, missing value, stray argument
+// Exit codes of every command, so that a script can tell a broken model
+// from a broken file.
+constexpr int kExitDone = 0;    // done, or nothing found wrong
+constexpr int kExitFailed = 1;  // findings, or not found
+constexpr int kExitUsage = 2;   // bad usage: unknown option, missing or wrong value, stray argument
+constexpr int kExitIO = 3;      // an input could not be read or an output could not be written
 
 // Runs the command once its options are parsed; returns the exit code.
 using RunFn = std::function<int(Context&)>;
@@ -57,9 +59,18 @@ struct Registrar {
   explicit Registrar(Command c) { CommandTable().push_back(std::move(c)); }
 };
 
-// The default repository file when --repo is not given: the sample in the
-// data directory of the installation.
-std::string DefaultRepositoryPath();
+// The repository file read when --repo is not given, and where that choice
+// came from: the environment variable SMUTIL_REPO, else the first
+// repository path of the system configuration (SMUTIL_CONFIG, else the
+// installed config.ini), else the sample in the installation's data
+// directory.
+// Worked out once per process.
+struct DefaultRepository {
+  std::string path;
+  std::string source;       // "the environment variable SMUTIL_REPO", ...
+  std::string configError;  // why the configuration could not be read ("FILE:3: ..."); empty when it could
+};
+const DefaultRepository& FindDefaultRepository();
 
 }  // namespace smutil_tool
 

@@ -36,7 +36,7 @@ inline Ref<ARpObject> FindNamedObject(Context& ctx, ARpGateway* rp, const std::s
     Ref<ARpObject> obj = MetadataUtil::GetRpObjectFromQualifiedName(rp, type, qname);
     if (!obj.IsNull()) return obj;
   }
-  ctx.err << "smutil " << command << ": no " << TypeLabel(type) << " named "
+  ctx.err << "smutil " << command << ": no " << TypeLabelExplained(type) << " named "
           << ToNarrow(MetadataUtil::ToQualifiedName(qname)) << " in " << ctx.repoPath << "\n";
   ExplainSimilarNames(ctx, rp, type, qname, typeText);
   return Ref<ARpObject>();

@@ -1,7 +1,6 @@
 #include "Output.h"
 
 #include <CLI/CLI.hpp>
-#include <map>
 #include <ostream>
 
 #include "Metadata/SMUtil.h"
@@ -10,10 +9,24 @@
 namespace smutil_tool {
 
 void AddFormatOption(CLI::App& cmd, Context& ctx) {
-  const std::map<std::string, OutputFormat> formats{{"text", OutputFormat::kText}, {"json", OutputFormat::kJson}};
+  const std::vector<std::pair<std::string, OutputFormat>> formats{{"text", OutputFormat::kText},
+                                                                  {"json", OutputFormat::kJson}};
   cmd.add_option("--format", ctx.format, "output format: text (the default) or json")
       ->type_name("FORMAT")
-      ->transform(CLI::CheckedTransformer(formats, CLI::ignore_case).description(""));
+      ->transform(OneOf(formats));
+}
+
+void WriteError(std::ostream& err, const std::string& command, const std::string& text) {
+  err << "smutil" << (command.empty() ? std::string() : " " + command) << ": " << text << "\n";
+}
+
+std::string WordList(const std::vector<std::string>& words, const char* last) {
+  std::string out;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    if (i > 0) out += i + 1 == words.size() ? last : ", ";
+    out += words[i];
+  }
+  return out;
 }
 
 std::string DumpJson(const nlohmann::json& doc) {

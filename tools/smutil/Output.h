@@ -7,10 +7,14 @@
 //        [&](std::ostream& out) { out << "...\n"; });
 #pragma once
 
+#include <CLI/CLI.hpp>
+#include <cctype>
 #include <functional>
 #include <iosfwd>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "Commands.h"
 #include "objectmodel/RpGateway.h"
@@ -19,6 +23,35 @@ namespace smutil_tool {
 
 // --format text|json on a command, stored in ctx.format.
 void AddFormatOption(CLI::App& cmd, Context& ctx);
+
+// "smutil COMMAND: text" (or "smutil: text" without a command) on ctx.err:
+// the one shape of the tool's error lines.
+void WriteError(std::ostream& err, const std::string& command, const std::string& text);
+
+// "text or json", "text, json or sarif".
+std::string WordList(const std::vector<std::string>& words, const char* last = " or ");
+
+// An option that takes one of a few words, in any case: the word becomes
+// its value; another word is refused naming the words it may be
+// ("--format: 'yaml' is not one of text or json").
+template <typename T>
+CLI::Validator OneOf(const std::vector<std::pair<std::string, T>>& choices) {
+  std::vector<std::string> words;
+  for (const auto& c : choices) words.push_back(c.first);
+  return CLI::Validator(
+      [choices, words](std::string& value) {
+        std::string lower;
+        for (char c : value) lower.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+        for (const auto& [word, v] : choices) {
+          if (word == lower) {
+            value = std::to_string(static_cast<long long>(v));
+            return std::string();
+          }
+        }
+        return "'" + value + "' is not one of " + WordList(words);
+      },
+      "", "");
+}
 
 // doc() written as one JSON document and a line break under --format json,
 // text(ctx.out) otherwise.

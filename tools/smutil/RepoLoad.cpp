@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "Metadata/SMDictUtil.h"
 #include "Metadata/SMEverydayTypeNames.h"
 #include "Metadata/SMTypeNames.h"
 #include "Metadata/SMUtil.h"
@@ -46,9 +47,22 @@ const std::vector<std::pair<std::string, TypeID>>& TypeNames() {
   return names;
 }
 
+// The dictionary's short codes (LT, PRC, LLEV), each the code of one type.
+TypeID TypeOfShortCode(const std::string& word) {
+  for (const TypeRelatedTuple* row = MetadataDictUtil::m_supportedTypes; row->m_typeID != 0; ++row) {
+    if (NormalizeTypeWord(ToNarrow(row->m_shortTypeName)) == word) return row->m_typeID;
+  }
+  return 0;
+}
+
 }  // namespace
 
 std::unique_ptr<ARpGateway> LoadRepositoryOrExplain(Context& ctx) {
+  if (const std::string& broken = FindDefaultRepository().configError; !broken.empty()) {
+    ctx.err << "smutil: cannot read the system configuration " << broken << "\n"
+            << "  fix it, or name another with SMUTIL_CONFIG\n";
+    return nullptr;
+  }
   try {
     return RpFile::Load(ctx.repoPath);
   } catch (const RpFileError& e) {
@@ -82,7 +96,12 @@ bool ParseTypeArgument(Context& ctx, const std::string& text, TypeID& type) {
       return true;
     }
   }
-  ctx.err << "smutil: unknown type '" << text << "'; give a number or one of:\n ";
+  if (const TypeID t = TypeOfShortCode(word)) {
+    type = t;
+    return true;
+  }
+  ctx.err << "smutil: unknown type '" << text << "'; give a number, a short code of the dictionary (LT, PRC, ...) "
+          << "or one of:\n ";
   std::size_t width = 1;
   for (const auto& [name, t] : TypeNames()) {
     if (width + name.size() + 3 > 100) {
@@ -108,8 +127,39 @@ std::string TypeLabel(TypeID type) {
   return name.empty() ? std::to_string(type) : name + " (" + std::to_string(type) + ")";
 }
 
+std::string TypeLabelExplained(TypeID type) {
+  const std::string everyday = EverydayTypeLabel(type);
+  const std::string name = TypeName(type);
+  if (everyday.empty() || NormalizeTypeWord(everyday) == name) return TypeLabel(type);
+  return name + " (" + std::to_string(type) + ", " + everyday + ")";
+}
+
+std::string ShortCodeExplained(const Ref<ARpObject>& obj) {
+  const std::string code = ToNarrow(MetadataDictUtil::GetShortTypeName(obj));
+  if (code.empty()) return code;
+  const std::string everyday = EverydayTypeLabel(obj->GetTypeID());
+  return code + " (" + (everyday.empty() ? TypeName(obj->GetTypeID()) : everyday) + ")";
+}
+
+std::vector<TypeID> TypesNamed(ARpGateway* rp, const QualifiedName& qname, TypeID except) {
+  std::vector<TypeID> found;
+  if (qname.empty()) return found;
+  for (TypeID t : rp->GetKnownTypes()) {
+    if (t != except && !MetadataUtil::GetRpObjectFromQualifiedName(rp, t, qname).IsNull()) found.push_back(t);
+  }
+  return found;
+}
+
 void ExplainSimilarNames(Context& ctx, ARpGateway* rp, TypeID type, const QualifiedName& qname,
                          const std::string& typeText) {
+  // The name is right and the type is not: "SUBJECT AREA" is the
+  // catalogue's business model, while a user may mean the presentation one.
+  for (TypeID other : TypesNamed(rp, qname, type)) {
+    std::string word = EverydayTypeLabel(other);
+    for (char& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (word.empty()) word = TypeName(other);
+    ctx.err << "  a " << word << " (" << other << ") has that name: --type '" << word << "'\n";
+  }
   // Names compare exactly in lookups; offer the objects whose last name
   // matches in another case or through a former name.
   VoidIDVector ids;

@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Commands.h"
 #include "Metadata/SMUtil.h"
@@ -23,15 +24,23 @@ namespace smutil_tool {
 std::unique_ptr<ARpGateway> LoadRepositoryOrExplain(Context& ctx);
 
 // A type given as a number (3001) or a name of the type-name table, in any
-// case, blanks or underscores between words ("TABLE", "logical_table"), or
-// one of the tool's plain names: BUSINESS MODEL, PHYSICAL TABLE, PHYSICAL
-// COLUMN, LOGICAL COLUMN, PRESENTATION SUBJECT AREA, PRESENTATION TABLE,
-// PRESENTATION COLUMN. A word that names no type writes a message listing
-// the names to ctx.err and gives false.
+// case, blanks or underscores between words ("TABLE", "logical_table"), an
+// everyday name (PRESENTATION SUBJECT AREA, BUSINESS MODEL, ...; see
+// Metadata/SMTypeWords.h) or a short code of the dictionary (LT, PRC). A
+// word that names no type writes a message listing the names to ctx.err and
+// gives false.
 bool ParseTypeArgument(Context& ctx, const std::string& text, TypeID& type);
 // "TABLE (3001)" for messages and listings; the number alone when the type
 // has no name.
 std::string TypeLabel(TypeID type);
+// "CATALOG FOLDER (4004, presentation subject area)": TypeLabel with the
+// everyday name where the catalogue's name is not what users say.
+std::string TypeLabelExplained(TypeID type);
+// "PRC (presentation column)": the dictionary's short code of the object's
+// type with what it stands for; empty for a type without a code.
+std::string ShortCodeExplained(const Ref<ARpObject>& obj);
+// The types, other than except, that have an object of exactly this name.
+std::vector<TypeID> TypesNamed(ARpGateway* rp, const QualifiedName& qname, TypeID except);
 
 // After "no TYPE named QNAME": up to ten objects of the type whose last name
 // matches in another case or through a former name, or else how to list the

@@ -5,6 +5,7 @@
 
 #include "Expr/ToStringVisitor.h"
 #include "Lineage.h"
+#include "Metadata/SMEverydayTypeNames.h"
 #include "Metadata/SMPrettyStringVisitor.h"
 #include "Metadata/SMTypeNames.h"
 #include "Metadata/SMUtil.h"
@@ -15,9 +16,25 @@ namespace smutil_site {
 
 namespace {
 
+// The catalogue's name, with the everyday one where they differ
+// ("CATALOG FOLDER (presentation subject area)").
 std::string TypeLabel(TypeID type) {
-  VXString name;
-  return SMTypeNames::Find(type, name) ? ToNarrow(name) : "TYPE " + std::to_string(type);
+  VXString wide;
+  if (!SMTypeNames::Find(type, wide)) return "TYPE " + std::to_string(type);
+  const std::string name = ToNarrow(wide);
+  std::string everyday = EverydayTypeLabel(type);
+  std::string upper = everyday;
+  for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  return everyday.empty() || upper == name ? name : name + " (" + everyday + ")";
+}
+
+// A short code of the dictionary, with what it stands for as its tooltip.
+void AppendShortCode(std::string& out, const Ref<ARpObject>& obj) {
+  out += "<span class=\"kind\" title=\"";
+  AppendEscaped(out, ToVXString(TypeLabel(obj->GetTypeID())));
+  out += "\">";
+  AppendEscaped(out, MetadataDictUtil::GetShortTypeName(obj));
+  out += "</span>";
 }
 
 // A link to obj's page from the page at from, or the name as text when obj
@@ -386,9 +403,9 @@ void AppendChildList(SiteContext& ctx, std::string& out, const std::string& from
     const Ref<ARpObject> child(children[i]);
     out += "<li>";
     AppendObjectLink(ctx, out, from, child, child->GetName());
-    out += " <span class=\"kind\">";
-    AppendEscaped(out, MetadataDictUtil::GetShortTypeName(child));
-    out += "</span></li>\n";
+    out += " ";
+    AppendShortCode(out, child);
+    out += "</li>\n";
   }
   out += "</ul>\n";
   pager();

@@ -4,8 +4,10 @@
 
 #include <unordered_map>
 
+#include "Expr/ExprBuilder.h"
 #include "Metadata/SMConstants.h"
 #include "Metadata/SMExternalizationUtil.h"
+#include "Metadata/SMPrettyStringVisitor.h"
 #include "TranslationStore.h"
 #include "Utility/BaseStringUtil.h"
 #include "Utility/SUStrUtil.h"
@@ -58,9 +60,8 @@ bool UsesVariable(const Ref<ARpObject>& obj, const TranslationUnit& unit) {
   return false;
 }
 
-}  // namespace
-
-VXString BundleKeyOfVariable(const VXString& variable) {
+// The variable's name without the session block and the quotes around it.
+VXString BareVariableName(const VXString& variable) {
   VXString name = BaseStringUtil::TrimBoth(variable);
   if (BaseStringUtil::CaseInsensitiveFindPatternAtStart(name, g_sSessionPrefix)) {
     name.erase(0, g_sSessionPrefix.size());
@@ -69,6 +70,102 @@ VXString BundleKeyOfVariable(const VXString& variable) {
     name = name.substr(1, name.size() - 2);
     BaseStringUtil::ReplacePatternInString(name, U"\"\"", U"\"");
   }
+  return name;
+}
+
+VXString DefaultOf(ARpGateway* pRp, const Ref<ARpVariable>& variable) {
+  return ToPrettyStringVisitor::StringFromWithoutSingleQuote(variable->GetExpr(), pRp);
+}
+
+// One of an object's two texts: its display name or its custom description.
+struct TextSlot {
+  bool bDescription;
+  VXString Stored(const Ref<ARpObject>& obj) const {
+    return obj->GetString(bDescription ? RpProp::kDisplayDescription : RpProp::kDisplayName);
+  }
+  bool IsGenerated(const Ref<ARpObject>& obj, const VXString& text) const {
+    for (bool bKex : {false, true}) {
+      const VXString generated =
+          bDescription ? EU::GenerateCustomDescription(obj, bKex) : EU::GenerateCustomDisplayName(obj, bKex);
+      if (!generated.empty() && BaseStringUtil::IsCaseInsensitiveMatch(generated, text)) return true;
+    }
+    return false;
+  }
+  VXString VariableName(const Ref<ARpObject>& obj, bool bKex) const {
+    return bDescription ? EU::GenerateCustomDescriptionInternal(obj, bKex)
+                        : EU::GenerateCustomDisplayNameInternal(obj, bKex);
+  }
+  void Set(Ref<ARpObject>& obj, bool bKex) const {
+    if (bDescription) {
+      EU::SetCustomDescription(obj, true, bKex);
+    } else {
+      EU::SetDisplayName(obj, true, bKex);
+    }
+  }
+  const char* Word() const { return bDescription ? "description" : "display name"; }
+};
+
+// Whether the object's text may be replaced by its reference; a hand-written
+// text is first made the default of the reference's variable.
+bool KeepText(ARpGateway* pRp, const Ref<ARpObject>& obj, const TextSlot& slot, bool bKex, ExternalizeResult& result) {
+  const VXString text = slot.Stored(obj);
+  if (BaseStringUtil::TrimBoth(text).empty() || slot.IsGenerated(obj, text)) return true;
+  const std::string label = ObjectLabel(obj) + ": " + slot.Word() + " \"" + ToNarrow(text) + "\"";
+  VariablePositions refs;
+  MetadataUtil::FindVariables(text, refs);
+  if (!refs.empty()) {
+    result.skipped.push_back(label + " refers to variables itself; left as it was");
+    return false;
+  }
+  const VXString name = slot.VariableName(obj, bKex);
+  if (name.empty()) {
+    result.skipped.push_back(label + " has no generated reference; left as it was");
+    return false;
+  }
+  VoidIDVector ids;
+  pRp->LookupObjects(TypedObjectNameCondition(kTIDARpVariable, name, false), ids);
+  if (!ids.empty()) {
+    const Ref<ARpVariable> existing(pRp->GetObject(ids.front()));
+    if (existing.IsNull() || existing->GetVariableType() != ARpVariable::kSession || DefaultOf(pRp, existing) != text) {
+      result.skipped.push_back(label + " left as it was: the variable " + ToNarrow(name) + " holds another value");
+      return false;
+    }
+  } else {
+    Ref<ARpVariable> variable(pRp->CreateObject(kTIDARpVariable, name));
+    variable->SetVariableType(ARpVariable::kSession);
+    variable->SetExpr(ExprBuilder().String(text).Build());
+  }
+  result.kept.push_back(label + " kept as the default of " + ToNarrow(name));
+  return true;
+}
+
+}  // namespace
+
+ExternalizeResult Externalize(ARpGateway* pRp, RpObjectVector& objects, bool bDescriptions, bool bKex) {
+  ExternalizeResult result;
+  for (Ref<ARpObject>& obj : objects) {
+    for (const TextSlot slot : {TextSlot{false}, TextSlot{true}}) {
+      if (slot.bDescription && !bDescriptions) continue;
+      if (KeepText(pRp, obj, slot, bKex, result)) slot.Set(obj, bKex);
+    }
+  }
+  return result;
+}
+
+Ref<ARpVariable> SessionVariableOf(ARpGateway* pRp, const VXString& variable) {
+  const VXString name = BareVariableName(variable);
+  if (!pRp || name.empty()) return Ref<ARpVariable>();
+  VoidIDVector ids;
+  pRp->LookupObjects(TypedObjectNameCondition(kTIDARpVariable, name, false), ids);
+  for (const VoidID& id : ids) {
+    const Ref<ARpVariable> v(pRp->GetObject(id));
+    if (!v.IsNull() && v->GetVariableType() == ARpVariable::kSession) return v;
+  }
+  return Ref<ARpVariable>();
+}
+
+VXString BundleKeyOfVariable(const VXString& variable) {
+  VXString name = BareVariableName(variable);
   if (MetadataUtil::BeginsWithKEXBundlePrefix(name)) {
     VXString key = MetadataUtil::GetStringAfterKEXBundlePrefix(name);
     if (!key.empty()) return key;
@@ -109,7 +206,12 @@ std::vector<TranslationUnit> CollectTranslationUnits(ARpGateway* pRp, const std:
       u.logicalColumn = rows[i].logicalColumn;
       u.objectXml = objectXml;
       if (!store || !store->Lookup(u.key, sourceLanguage, u.source)) {
-        u.source = u.bDescription ? rows[i].s3 : obj->GetName();
+        const Ref<ARpVariable> variable = SessionVariableOf(pRp, u.variable);
+        if (!variable.IsNull()) {
+          u.source = DefaultOf(pRp, variable);
+        } else {
+          u.source = u.bDescription ? rows[i].s3 : obj->GetName();
+        }
       }
       units.push_back(std::move(u));
     }

@@ -1374,6 +1374,7 @@ std::unique_ptr<ARpGateway> ParseOnce(const char* data, std::size_t size, const 
   } catch (const Handler::Stop&) {
     // The handler's fault is reported below.
   } catch (const XMLException& e) {
+    // The scanner's locator is not to be asked once it has thrown.
     xmlThrow = "malformed XML: " + Narrow(e.getMessage());
   }
   // The objects read and not created yet come before any fault met after
@@ -1382,6 +1383,20 @@ std::unique_ptr<ARpGateway> ParseOnce(const char* data, std::size_t size, const 
   if (handler.FailedUnplaced()) throw RedoInFileOrder{};
   if (xmlThrow) {
     if (bOneCall) throw RedoTokenByToken{};
+    // A scanner that met a fault it did not report refuses the next token
+    // in words about itself; what the file lacks is what to say.
+    if (handler.Failed()) {
+      const LoadFailure& f = handler.Failure();
+      throw ParseError(data, size, sourceName, f.pos, f.message);
+    }
+    if (!handler.SawRoot()) {
+      // Where the text that is not markup begins.
+      Pos first{1, 1};
+      for (std::size_t i = 0; i < size && std::isspace(static_cast<unsigned char>(data[i])); ++i) {
+        first = data[i] == '\n' ? Pos{first.line + 1, 1} : Pos{first.line, first.column + 1};
+      }
+      throw ParseError(data, size, sourceName, first, "not an XML document (no <repository> element)");
+    }
     throw ParseError(data, size, sourceName, Pos{}, *xmlThrow);
   }
   if (!handler.Failed() && !handler.SawRoot()) {

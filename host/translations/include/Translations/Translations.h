@@ -64,9 +64,34 @@ VXString BundleKeyOfVariable(const VXString& variable);
 // customer types), in type order and then repository order.
 RpObjectVector PresentationObjects(ARpGateway* pRp);
 
+// What Externalize did with the texts the objects held before.
+struct ExternalizeResult {
+  // "PRESENTATION TABLE "Sales"."Customers": display name "Kunden & Märkte"
+  // kept as the default of CN_Sales_Customers"
+  std::vector<std::string> kept;
+  // Objects whose text was left as it was, and why.
+  std::vector<std::string> skipped;
+};
+
+// Switches the display names (and with bDescriptions the custom
+// descriptions) of the objects to their generated session-variable
+// references (KEX ones with bKex), never dropping a text that was written by
+// hand. A plain text becomes the default value of the reference's session
+// variable, which is created for it (or found holding that text already);
+// a text that refers to variables itself, or whose reference names a
+// variable that holds another value, is left as it was and the object is
+// named in skipped. A generated reference, or an empty text, is simply
+// replaced.
+ExternalizeResult Externalize(ARpGateway* pRp, RpObjectVector& objects, bool bDescriptions, bool bKex);
+
+// The session variable of the repository that a reference's variable text
+// names (VX_SESSION."A B" names A B), or null.
+Ref<ARpVariable> SessionVariableOf(ARpGateway* pRp, const VXString& variable);
+
 // The units of every externalized object. Source texts come from the store
 // in sourceLanguage when it has them (an empty file name: none), else from
-// the object's name (display names) or its default description.
+// the default value of the variable's session variable in the repository,
+// else from the object's name (display names) or its default description.
 std::vector<TranslationUnit> CollectTranslationUnits(ARpGateway* pRp, const std::string& storeFile,
                                                      const std::string& sourceLanguage);
 
