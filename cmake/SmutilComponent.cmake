@@ -1,8 +1,12 @@
 # One target per box: sources are every .cpp under <dir>/src, public headers
 # live under <dir>/include/<HeaderDir>/. Every box is a shared library (see
 # the top-level CMakeLists.txt for why); consumers name it smutil::<box>.
+#
+# With HOST the box is one of the hosts' (checks, site, translations): it is
+# installed as a component of the package of its own, which a consumer asks
+# for with find_package(smutil COMPONENTS <box>).
 function(smutil_component target dir header_dir)
-  cmake_parse_arguments(ARG "" "" "PUBLIC_LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "HOST" "" "PUBLIC_LIBS" ${ARGN})
   string(REPLACE "smutil_" "" box ${target})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/src/*.cpp)
   if(NOT sources)
@@ -29,8 +33,13 @@ function(smutil_component target dir header_dir)
   endif()
   set_target_properties(${target} PROPERTIES EXPORT_NAME ${box})
   add_library(smutil::${box} ALIAS ${target})
-  set_property(GLOBAL APPEND PROPERTY SMUTIL_COMPONENTS ${target})
-  set_property(GLOBAL APPEND PROPERTY SMUTIL_HEADER_DIRS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/include/${header_dir})
+  if(ARG_HOST)
+    set_property(GLOBAL APPEND PROPERTY SMUTIL_HOST_COMPONENTS ${box})
+    set_property(GLOBAL PROPERTY SMUTIL_HEADER_DIR_${box} ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/include/${header_dir})
+  else()
+    set_property(GLOBAL APPEND PROPERTY SMUTIL_COMPONENTS ${target})
+    set_property(GLOBAL APPEND PROPERTY SMUTIL_HEADER_DIRS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/include/${header_dir})
+  endif()
 endfunction()
 
 # One test program per box: every .cpp under tests/<box>.

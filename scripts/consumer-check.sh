@@ -5,13 +5,17 @@
 # build tree to install from.
 set -eu
 cd "$(dirname "$0")/.."
+SRC=$(pwd)
 BUILD_DIR="${BUILD_DIR:-build}"
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/smutil-consumer.XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
 PREFIX="$WORK/prefix"
 cmake -S . -B "$BUILD_DIR" -G Ninja >/dev/null
 cmake --build "$BUILD_DIR"
-cmake --install "$BUILD_DIR" --prefix "$PREFIX" >/dev/null
+# Stripped: the prefix weighs what a Release install does, whatever build
+# type the tree was built with (the developer build keeps debug information).
+cmake --install "$BUILD_DIR" --prefix "$PREFIX" --strip >/dev/null
+echo "installed prefix: $(du -sh "$PREFIX" | cut -f1)"
 PYTHON_MODULE=$(grep -c '^SMUTIL_PYTHON:BOOL=ON' "$BUILD_DIR/CMakeCache.txt" || true)
 cmake -S tests/consumer -B "$WORK/build" -G Ninja -DCMAKE_PREFIX_PATH="$PREFIX" >/dev/null
 cmake --build "$WORK/build"
@@ -31,3 +35,9 @@ fi
 # The segment rules and their schema are installed where the library reads them.
 test -f "$PREFIX/share/smutil/segment-rules/segment-rules.xml"
 test -f "$PREFIX/share/smutil/segment-rules/segment-rules.xsd"
+# An unknown component is refused by find_package.
+if cmake -S "$SRC/tests/consumer" -B "$WORK/build-bad" -G Ninja -DCMAKE_PREFIX_PATH="$PREFIX" \
+    -DSMUTIL_EXTRA_COMPONENT=nosuch >/dev/null 2>&1; then
+  echo "find_package accepted an unknown component" >&2
+  exit 1
+fi

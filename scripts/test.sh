@@ -5,6 +5,8 @@ set -eu
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 BUILD_DIR="${BUILD_DIR:-build}"
-cmake -S . -B "$BUILD_DIR" -G Ninja ${CMAKE_ARGS:-}
+# The developer build keeps its debug information; CMAKE_ARGS may choose
+# another build type (it comes later and wins).
+cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${CMAKE_ARGS:-}
 cmake --build "$BUILD_DIR"
 ctest --test-dir "$BUILD_DIR" --output-on-failure -j2

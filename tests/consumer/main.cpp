@@ -1,11 +1,13 @@
 // Uses the installed library as a host would: loads the installed sample
-// repository, resolves a name, renders an expression and checks that the
-// library's load-time registrations are seen from this program's own code
-// (one copy of the object model's registries in the process).
+// repository, resolves a name, renders an expression, runs a consistency
+// check of the checks component, and checks that the library's load-time
+// registrations are seen from this program's own code (one copy of the
+// object model's registries in the process).
 #include <iostream>
 #include <memory>
 #include <string>
 
+#include "Checks/ConsistencyCheck.h"
 #include "Expr/ToStringVisitor.h"
 #include "Metadata/SMPrettyStringVisitor.h"
 #include "Metadata/SMUtil.h"
@@ -53,6 +55,19 @@ int main() {
                                                                     false, false, false, false, false));
   Check(rendered == "Orders.Quantity * Orders.\"Unit Price\" - Orders.Discount",
         "a logical column's formula renders as logical SQL", rendered);
+
+  // The checks component: a logical table made without a source is found.
+  const Ref<ARpObject> model = rp->GetObject(VoidID(kTIDASubjectArea, 1));
+  const Ref<ARpObject> bare =
+      model.IsNull() ? Ref<ARpObject>() : rp->CreateObject(kTIDALogicalTable, U"No Source", model.GetID());
+  bool bFound = false;
+  if (!bare.IsNull()) {
+    ConsistencyCheckOptions options;
+    options.m_scope.emplace();
+    options.m_scope->insert(bare.GetID());
+    for (const ConsistencyMessage& m : RunConsistencyChecks(*rp, options)) bFound = bFound || m.GetMessageId() == 38017;
+  }
+  Check(bFound, "the checks component finds a logical table without a source");
 
   std::cout << passed << " passed, " << failed << " failed\n";
   return failed == 0 ? 0 : 1;
