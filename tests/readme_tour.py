@@ -6,7 +6,9 @@ tool.
 In every fenced block a line "$ build/smutil ..." is a command (a trailing
 backslash continues it on the next line); the lines after it, up to the next
 "$ " line or the end of the block, are what it prints on standard output and
-standard error together. A line "..." stands for any number of lines. A
+standard error together (blank lines at the end of either are not
+counted: a block cannot show them). A line "..." stands for any number of
+lines. A
 command shown without output is shown for its form only and is not run.
 Paths under /tmp/ stand for a scratch folder of this run, in the commands
 and in their output. Commands run in a folder of their own where samples/
@@ -80,6 +82,7 @@ def main():
     parser.add_argument("--smutil", required=True, help="the tool under test")
     parser.add_argument("--source", required=True, help="the source tree (README.md, samples/)")
     args = parser.parse_args()
+    args.smutil = os.path.abspath(args.smutil)
     with open(os.path.join(args.source, "README.md"), encoding="utf-8") as f:
         commands = shown_commands(f.read())
     if not commands:
@@ -101,6 +104,10 @@ def main():
             done = subprocess.run(["sh", "-c", run + " 2>&1"], cwd=work, env=env,
                                   stdout=subprocess.PIPE, timeout=120)
             actual = done.stdout.decode("utf-8", "replace").replace(scratch + "/", "/tmp/").splitlines()
+            while actual and not actual[-1].strip():
+                actual.pop()
+            while expected and not expected[-1].strip():
+                expected = expected[:-1]
             if not matches(expected, actual):
                 failures += 1
                 print(f"README.md:{line_no}: $ {command}")
