@@ -26,13 +26,13 @@ Ref<ARpObject> DescriptionFallback(const Ref<ARpObject>& obj) {
     case kTIDACatalogFolder:
       return Ref<ACatalogFolder>(obj)->GetSubjectArea();
     case kTIDAEntityFolder: {
-      // A presentation table has no logical object of its own; the logical
-      // table behind its first column is the one it presents.
+      // A presentation table has no logical object of its own: it stands
+      // for the logical column its first column presents, not for that
+      // column's table.
       BinaryRelIter<AFolderAttr> columns = Ref<AEntityFolder>(obj)->GetFolderAttrs();
       columns.ToBegin();
       if (columns.IsEnd()) return Ref<ARpObject>();
-      const Ref<AAttribute> logical = (*columns)->GetLogicalColumn();
-      return logical.IsNull() ? Ref<ARpObject>() : Ref<ARpObject>(logical->GetLogicalTable());
+      return (*columns)->GetLogicalColumn();
     }
     case kTIDAFolderAttr:
       return Ref<AFolderAttr>(obj)->GetLogicalColumn();

@@ -236,8 +236,14 @@ TEST(ConsistencyCheck, ThrowingCheckBecomesOneErrorAndTheRunGoesOn) {
          if (c.Object().GetID() == failing) throw std::runtime_error("index out of range at 7");
          c.Report({c.Object()});
        },
-       "throws on one table"},
-      {"reports", 38146, {kTIDATable}, [](const CheckContext& c) { c.Report({c.Object()}); }, "reports every table"},
+       "throws on one table",
+       ""},
+      {"reports",
+       38146,
+       {kTIDATable},
+       [](const CheckContext& c) { c.Report({c.Object()}); },
+       "reports every table",
+       ""},
   };
   const std::vector<ConsistencyMessage> found = RunConsistencyChecks(m.rp, {}, table);
   ASSERT_EQ(found.size(), 4u);  // explodes on EXTRA, reports on both, one failure
@@ -263,8 +269,8 @@ TEST(ConsistencyCheck, ThrowingCheckBecomesOneErrorAndTheRunGoesOn) {
 TEST(ConsistencyCheck, FindingThatCannotBeWrittenIsTheChecksFailure) {
   CleanModel m;
   const std::vector<ConsistencyCheck> table = {
-      {"too-few", 38011, {kTIDATable}, [](const CheckContext& c) { c.Report({c.Object()}); }, "one of two objects"},
-      {"null-object", 38146, {kTIDATable}, [](const CheckContext& c) { c.Report({Ref<ARpObject>()}); }, "null"},
+      {"too-few", 38011, {kTIDATable}, [](const CheckContext& c) { c.Report({c.Object()}); }, "one of two objects", ""},
+      {"null-object", 38146, {kTIDATable}, [](const CheckContext& c) { c.Report({Ref<ARpObject>()}); }, "null", ""},
   };
   const std::vector<ConsistencyMessage> found = RunConsistencyChecks(m.rp, {}, table);
   ASSERT_EQ(found.size(), 2u);

@@ -472,8 +472,29 @@ TEST_F(Externalization, DescriptionFallsBackToTheLogicalObject) {
   EXPECT_EQ(EU::GetExternalizationDescription(Obj(kexCol)), U"Own");
   EXPECT_EQ(EU::GetExternalizationDescription(Obj(net)), U"");
   EXPECT_EQ(EU::GetExternalizationDescription(Ref<ARpObject>()), U"");
+}
+
+// A presentation table without a description of its own reports the one of
+// the logical column its first presentation column presents; the logical
+// table that column belongs to does not count.
+TEST_F(Externalization, TableDescriptionFallsBackToTheFirstColumnsLogicalColumn) {
   b.At(Obj(amount)->GetParentObject().GetID()).Set(RpProp::kDescription, VXString(U"Facts table"));
-  EXPECT_EQ(EU::GetExternalizationDescription(Obj(tbl)), U"Facts table");
+  // The first column, Net Revenue, presents Plain, which has no description.
+  EXPECT_EQ(EU::GetExternalizationDescription(Obj(tbl)), U"");
+  b.At(plain).Set(RpProp::kDescription, VXString(U"Plain revenue"));
+  EXPECT_EQ(EU::GetExternalizationDescription(Obj(tbl)), U"Plain revenue");
+  b.At(tbl).Set(RpProp::kDescription, VXString(U"Orders"));
+  EXPECT_EQ(EU::GetExternalizationDescription(Obj(tbl)), U"Orders");
+
+  // A table whose first column presents no logical column has no fallback,
+  // even when a later column has one with a description.
+  const VoidID lone = b.At(sa).Child(kTIDAEntityFolder, U"Lone");
+  b.At(lone).Child(kTIDAFolderAttr, U"Unbound");
+  const VoidID bound = b.At(lone).Child(kTIDAFolderAttr, U"Bound");
+  b.Relate(RpRel::kLogicalToPresentationColumn, {amount, bound});
+  EXPECT_EQ(EU::GetExternalizationDescription(Obj(lone)), U"");
+  // And a table without columns has none either.
+  EXPECT_EQ(EU::GetExternalizationDescription(Obj(b.At(sa).Child(kTIDAEntityFolder, U"Empty"))), U"");
 }
 
 TEST_F(Externalization, ExportRowsInOrder) {

@@ -261,7 +261,7 @@ TEST(CmdCheck, SarifValidatesAgainstTheSchema) {
 
   // The validator can fail: a level outside SARIF's set, reported at that level.
   std::string bad = r.out;
-  bad.replace(bad.find("\"level\": \"error\""), 16, "\"level\": \"fatal\"");
+  bad.replace(bad.find("\"level\":\"error\"", bad.find("\"results\"")), 15, "\"level\":\"fatal\"");
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bad;
   const auto vBad =
       RunProgram("/usr/bin/env", {"python3", dir + "validate_sarif.py", dir + "sarif-schema-2.1.0.json", path});
@@ -278,7 +278,39 @@ TEST(CmdCheck, SarifValidatesAgainstTheSchema) {
     const auto& rule = rules[result["ruleIndex"].get<std::size_t>()];
     EXPECT_EQ(rule["id"], result["ruleId"]);
     EXPECT_EQ(rule["defaultConfiguration"]["level"], result["level"]);
+    EXPECT_EQ(rule["fullDescription"]["text"].get<std::string>().find('%'), std::string::npos) << rule;
   }
+  // The file by its name under the base set to its directory.
+  EXPECT_EQ(run["originalUriBaseIds"]["SRCROOT"]["uri"], "file://" + std::string(SMUTIL_SAMPLES_DIR) + "/");
+  EXPECT_EQ(run["artifacts"][0]["location"]["uri"], "broken.rpd.xml");
+  // The business model "Empty Model" is line 465 of the file:
+  // `  <object id="2000:902" name="Empty Model"/>`, 42 characters from column 3.
+  std::size_t placed = 0;
+  for (const auto& result : run["results"]) {
+    const auto& location = result["locations"][0];
+    if (location["logicalLocations"][0]["fullyQualifiedName"] != "\"Empty Model\"") continue;
+    ++placed;
+    EXPECT_EQ(location["physicalLocation"]["region"],
+              nlohmann::json::parse(R"({"startLine":465,"startColumn":3,"endLine":465,"endColumn":45})"));
+    EXPECT_EQ(location["physicalLocation"]["artifactLocation"]["uriBaseId"], "SRCROOT");
+  }
+  EXPECT_EQ(placed, 1u);
+}
+
+// What check --format json writes, site --messages reads: each finding shows
+// on its object's page with its text.
+TEST(CmdCheck, FindingsFileFeedsTheSite) {
+  const auto r = RunTool({"--repo", kBroken, "check", "--format", "json"});
+  ASSERT_EQ(r.exitCode, 1) << r.err;
+  const std::string dir = "/tmp/smutil_check_site_" + std::to_string(::getpid());
+  const std::string findings = dir + ".json";
+  std::ofstream(findings, std::ios::binary) << r.out;
+  const auto site = RunTool({"--repo", kBroken, "site", dir, "--messages", findings});
+  EXPECT_EQ(site.exitCode, 0) << site.err;
+  const auto grep =
+      RunProgram("/usr/bin/env", {"grep", "-rl", "Business model Empty Model has no logical tables.", dir});
+  EXPECT_EQ(grep.exitCode, 0) << "no page shows the finding";
+  RunProgram("/usr/bin/env", {"rm", "-rf", dir, findings});
 }
 
 }  // namespace

@@ -63,7 +63,11 @@ TEST_F(CmdSite, MessagesFromAFileShowOnTheirPages) {
   std::ofstream(messages) << R"([{"object": "9999:1", "messageId": 1}])";
   ToolRun bad = RunTool({"site", out, "--messages", messages});
   EXPECT_EQ(bad.exitCode, 3);
-  EXPECT_NE(bad.err.find("message 1 needs \"object\""), std::string::npos) << bad.err;
+  EXPECT_NE(bad.err.find("finding 1 needs \"object\""), std::string::npos) << bad.err;
+  // An object named by its id in an object, as check --format json writes it.
+  std::ofstream(messages) << R"([{"object": {"id": "3023:1"}, "messageId": 38009, "text": "By object"}])";
+  ASSERT_EQ(RunTool({"site", out, "--messages", messages}).exitCode, 0);
+  EXPECT_NE(cmdtest::ReadFile(out + "/Database/DB_Sales_DW5A3C0000.html").find("By object"), std::string::npos);
   std::ofstream(messages) << "not json";
   EXPECT_EQ(RunTool({"site", out, "--messages", messages}).exitCode, 3);
 }

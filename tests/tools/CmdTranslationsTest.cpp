@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
 
 #include "CmdToolRun.h"
@@ -242,27 +243,170 @@ TEST_F(Translations, InvalidXliffChangesNothing) {
   EXPECT_EQ(ReadFile(store), before);
 }
 
-TEST_F(Translations, UnitsThatMatchNoObjectAreReported) {
-  // Exported from the sample as it is, then the presentation table Balances
-  // renamed (its objects still match by upgrade identifier) and the Revenue
-  // column's description changed (it has no upgrade identifier).
-  const std::string xlf = Path("sample.xlf"), done = Path("done.xlf"), store = Path("new.db");
-  ASSERT_EQ(RunTool({"--repo", kSample, "translations", "export", "--lang", "fr", xlf}).exitCode, 0);
-  std::string text = ReadFile(xlf);
-  text = std::regex_replace(text, std::regex("&amp;quot;Balances&amp;quot;"), "&amp;quot;Old Balances&amp;quot;");
-  text = std::regex_replace(text, std::regex("\\.&amp;quot;Revenue&amp;quot;&lt;/Name&gt;"),
-                            ".&amp;quot;Turnover&amp;quot;&lt;/Name&gt;");
-  std::ofstream(xlf) << text;
+// The unit ids of an XLIFF document, each with its unit's name.
+std::map<std::string, std::string> UnitIds(const std::string& text) {
+  std::map<std::string, std::string> ids;
+  const std::regex unit("<unit id=\"([^\"]*)\" name=\"([^\"]*)\"");
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), unit); it != std::sregex_iterator(); ++it) {
+    ids.emplace((*it)[1], (*it)[2]);
+  }
+  return ids;
+}
+
+TEST(TranslationUnitIds, MadeFromTheKeyAndDistinctForDistinctKeys) {
+  const std::vector<std::pair<VXString, VXString>> cases = {
+      {U"CN_Ledger", U"CN_Ledger"},     {U"x.y_z09", U"x.y_z09"}, {U"CN Ledger", U"CN-20-Ledger"}, {U"a-b", U"a-2D-b"},
+      {U"\u00E9t\u00E9", U"-E9-t-E9-"}, {U"\u65E5", U"-65E5-"},   {U"\"q\"", U"-22-q-22-"},        {U"", U""},
+  };
+  for (const auto& [key, id] : cases) EXPECT_EQ(smutil_translations::UnitIdOfKey(key), id) << ToNarrow(key);
+  // A key that looks like an escape stays apart from the key it looks like.
+  EXPECT_NE(smutil_translations::UnitIdOfKey(U"a b"), smutil_translations::UnitIdOfKey(U"a-20-b"));
+}
+
+// Exporting again after an object was added keeps every unit's id, and the
+// new object's text gets a unit of its own.
+TEST_F(Translations, IdsStayWhenTheRepositoryChanges) {
+  const std::string repo = Path("all.rpd.xml"), grown = Path("grown.rpd.xml");
+  ASSERT_EQ(RunTool({"--repo", kSample, "externalize", "--descriptions", "--save", repo}).exitCode, 0);
+  ASSERT_EQ(RunTool({"--repo", repo, "translations", "export", "--lang", "fr", Path("before.xlf")}).exitCode, 0);
+  {
+    std::unique_ptr<ARpGateway> rp = RpFile::Load(repo);
+    const Ref<ARpObject> table =
+        MetadataUtil::GetRpObjectFromQualifiedName(rp.get(), kTIDAEntityFolder, QualifiedName{U"Ledger", U"Balances"});
+    ASSERT_FALSE(table.IsNull());
+    Ref<ARpObject> added = rp->CreateObject(kTIDAFolderAttr, U"Added Column", table.GetID());
+    added->SetProperty(RpProp::kDisplayNameUse, true);
+    added->SetProperty(RpProp::kDisplayName, VXString(U"VALUEOF(VX_SESSION.CN_Added)"));
+    RpFile::Save(*rp, grown);
+  }
+  ASSERT_EQ(RunTool({"--repo", grown, "translations", "export", "--lang", "fr", Path("after.xlf")}).exitCode, 0);
+  const auto before = UnitIds(ReadFile(Path("before.xlf")));
+  const auto after = UnitIds(ReadFile(Path("after.xlf")));
+  ASSERT_FALSE(before.empty());
+  for (const auto& [id, name] : before) {
+    auto it = after.find(id);
+    ASSERT_NE(it, after.end()) << id;
+    EXPECT_EQ(it->second, name) << id;
+  }
+  EXPECT_EQ(after.size(), before.size() + 1);
+  EXPECT_EQ(after.count("CN_Added"), 1u);
+  // The ids a translator's tool sees name the key, not a place in the file.
+  EXPECT_EQ(before.at("CN_Ledger_Balances_Account"), "VX_SESSION.CN_Ledger_Balances_Account");
+}
+
+// A document whose notes another tool dropped imports whole: units match by
+// id, not by their notes.
+TEST_F(Translations, UnitsWithoutNotesImport) {
+  const std::string repo = Path("all.rpd.xml"), xlf = Path("fr.xlf"), done = Path("done.xlf"), store = Path("s.db");
+  ASSERT_EQ(RunTool({"--repo", kSample, "externalize", "--descriptions", "--save", repo}).exitCode, 0);
+  ASSERT_EQ(RunTool({"--repo", repo, "translations", "export", "--lang", "fr", xlf}).exitCode, 0);
+  const std::string text = ReadFile(xlf);
+  EXPECT_NE(text.find("original=\"all.rpd.xml\""), std::string::npos);  // the file's name, not its path
+  std::ofstream(xlf) << std::regex_replace(text, std::regex("<notes>[^]*?</notes>"), "");
   Translate(xlf, done);
-  const ToolRun r = RunTool({"--repo", kSample, "translations", "import", "--bundles", store, done});
+  ASSERT_TRUE(IsValidXliff(done));
+  ASSERT_EQ(ReadFile(done).find("<note"), std::string::npos);
+  const ToolRun r = RunTool({"--repo", repo, "translations", "import", "--bundles", store, done});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "imported " + std::to_string(UnitIds(text).size()) + " strings for fr into " + store + "\n");
+  EXPECT_EQ(StoreText(store, "CN_Ledger_Balances_Account", "fr"), "[fr] Account");
+}
+
+// XLIFF 1.2 as translation tools write it: units by id, by a location
+// reference (a PO round trip), or by resname; a PO header unit is skipped;
+// a unit no object uses is reported and the others still import.
+TEST_F(Translations, ImportsXliff12) {
+  const std::string repo = Path("all.rpd.xml"), in = Path("fr12.xlf"), store = Path("s.db");
+  ASSERT_EQ(RunTool({"--repo", kSample, "externalize", "--descriptions", "--save", repo}).exitCode, 0);
+  std::ofstream(in) << R"(<?xml version="1.0" encoding="UTF-8"?>
+<xliff version="1.2" xmlns="urn:oasis:names:tc:xliff:document:1.2">
+  <file original="all.rpd.xml" source-language="en" target-language="fr" datatype="plaintext"><body>
+    <trans-unit id="1" restype="x-gettext-domain-header"><source>Project-Id-Version: x</source></trans-unit>
+    <trans-unit id="CN_Ledger_Balances_Account"><source>Account</source><target>Compte</target>
+      <note from="developer">ignored context</note></trans-unit>
+    <trans-unit id="7"><source>Amount</source><target>Montant</target>
+      <context-group name="po-reference" purpose="location">
+        <context context-type="sourcefile">CN_Ledger_Balances_Amount</context></context-group></trans-unit>
+    <trans-unit id="x9" resname="VX_SESSION.CD_Ledger_Balances_Amount"><source>B</source><target>Solde</target>
+    </trans-unit>
+    <trans-unit id="CN_Nothing_Here"><source>N</source><target>Rien</target></trans-unit>
+  </body></file>
+</xliff>)";
+  const ToolRun r = RunTool({"--repo", repo, "translations", "import", "--bundles", store, in});
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_NE(r.err.find("(VX_SESSION.LABEL_REVENUE): no object matches Presentation Column \"Revenue\""),
+  EXPECT_NE(r.err.find("unit 4 (id CN_Nothing_Here): no object of the repository uses the text it translates"),
             std::string::npos)
       << r.err;
-  EXPECT_EQ(StoreText(store, "LABEL_REVENUE", "fr"), "<none>");
-  EXPECT_EQ(StoreText(store, "CN_Ledger_Balances_Account", "fr"), "[fr] Account");
+  EXPECT_EQ(r.err.find("unit 5"), std::string::npos) << r.err;  // the header is no unit
+  EXPECT_NE(r.out.find("imported 3 strings for fr"), std::string::npos) << r.out;
+  EXPECT_EQ(StoreText(store, "CN_Ledger_Balances_Account", "fr"), "Compte");
+  EXPECT_EQ(StoreText(store, "CN_Ledger_Balances_Amount", "fr"), "Montant");
+  EXPECT_EQ(StoreText(store, "CD_Ledger_Balances_Amount", "fr"), "Solde");
 
-  // Into a repository whose objects no longer use the variables.
+  // Without a target language the document needs --lang; a trans-unit needs an id.
+  std::string text = ReadFile(in);
+  text = std::regex_replace(text, std::regex(" target-language=\"fr\""), "");
+  std::ofstream(in) << text;
+  const ToolRun noLanguage = RunTool({"--repo", repo, "translations", "import", "--bundles", store, in});
+  EXPECT_EQ(noLanguage.exitCode, 1);
+  EXPECT_NE(noLanguage.err.find("names no target language"), std::string::npos) << noLanguage.err;
+  EXPECT_NE(RunTool({"--repo", repo, "translations", "import", "--lang", "de", "--bundles", store, in})
+                .out.find("imported 3 strings for de"),
+            std::string::npos);
+  std::ofstream(in) << std::regex_replace(text, std::regex("<trans-unit id=\"7\">"), "<trans-unit>");
+  const ToolRun noId = RunTool({"--repo", repo, "translations", "import", "--lang", "fr", "--bundles", store, in});
+  EXPECT_EQ(noId.exitCode, 1);
+  EXPECT_NE(noId.err.find("not a valid XLIFF 1.2 document:\n  line 7: a trans-unit without an id"), std::string::npos)
+      << noId.err;
+}
+
+// Export, translate, import, and the French names show in the commands that
+// show display names: with --bundles, or the configuration's default store.
+TEST_F(Translations, ImportedTranslationsShow) {
+  const std::string repo = Path("all.rpd.xml"), xlf = Path("fr.xlf"), done = Path("done.xlf"), store = Path("s.db");
+  ASSERT_EQ(RunTool({"--repo", kSample, "externalize", "--descriptions", "--save", repo}).exitCode, 0);
+  ASSERT_EQ(RunTool({"--repo", repo, "translations", "export", "--lang", "fr", xlf}).exitCode, 0);
+  Translate(xlf, done);
+  ASSERT_EQ(RunTool({"--repo", repo, "translations", "import", "--bundles", store, done}).exitCode, 0);
+
+  const std::vector<std::string> show = {
+      "--repo", repo, "show", "--type", "PRESENTATION COLUMN", "\"Ledger\".\"Balances\".\"Account\""};
+  auto with = [](std::vector<std::string> args, const std::vector<std::string>& more) {
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+  };
+  const ToolRun french = RunTool(with(show, {"--lang", "fr", "--bundles", store}));
+  ASSERT_EQ(french.exitCode, 0) << french.err;
+  EXPECT_NE(french.out.find("display  [fr] Account\n"), std::string::npos) << french.out;
+  // Without the store the variable has no value: the object's name.
+  EXPECT_NE(RunTool(show).out.find("display  Account\n"), std::string::npos);
+  // A language the store lacks: the fallback language's string, here none.
+  EXPECT_NE(RunTool(with(show, {"--lang", "de", "--bundles", store})).out.find("display  Account\n"),
+            std::string::npos);
+
+  const ToolRun names = RunTool(
+      {"--repo", repo, "names", "--display", "--type", "PRESENTATION TABLE", "--lang", "fr", "--bundles", store});
+  ASSERT_EQ(names.exitCode, 0) << names.err;
+  EXPECT_NE(names.out.find("Balances\t[fr] Balances\n"), std::string::npos) << names.out;
+
+  // The configuration's default store.
+  const std::string config = Path("config.ini");
+  std::ofstream(config) << "[Translations]\nBundleStore = s.db\n";
+  const ToolRun configured = RunTool(with(show, {"--lang", "fr"}), {"SMUTIL_CONFIG=" + config});
+  EXPECT_NE(configured.out.find("display  [fr] Account\n"), std::string::npos) << configured.out << configured.err;
+
+  // A store that cannot be read is an error, not the names.
+  const ToolRun missing = RunTool(with(show, {"--lang", "fr", "--bundles", Path("none/x.db")}));
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_NE(missing.err.find("cannot read the bundle store " + Path("none/x.db")), std::string::npos) << missing.err;
+}
+
+// A unit whose text no object uses any more is reported; the others import.
+TEST_F(Translations, UnitsThatMatchNoObjectAreReported) {
+  const std::string xlf = Path("sample.xlf"), done = Path("done.xlf"), store = Path("new.db");
+  ASSERT_EQ(RunTool({"--repo", kSample, "translations", "export", "--lang", "fr", xlf}).exitCode, 0);
+  Translate(xlf, done);
+  // Into a repository whose Account column no longer uses its variable.
   const std::string off = Path("off.rpd.xml");
   ASSERT_EQ(RunTool({"--repo", kSample, "externalize", "--type", "PRESENTATION COLUMN",
                      "\"Ledger\".\"Balances\".\"Account\"", "--kex", "--save", off})
@@ -270,8 +414,12 @@ TEST_F(Translations, UnitsThatMatchNoObjectAreReported) {
             0);
   const ToolRun stale = RunTool({"--repo", off, "translations", "import", "--bundles", store, done});
   EXPECT_EQ(stale.exitCode, 1);
-  EXPECT_NE(stale.err.find("(VX_SESSION.CN_Ledger_Balances_Account): Presentation Column"), std::string::npos)
+  EXPECT_NE(stale.err.find("(id CN_Ledger_Balances_Account, VX_SESSION.CN_Ledger_Balances_Account): no object of "
+                           "the repository uses the text it translates"),
+            std::string::npos)
       << stale.err;
+  EXPECT_EQ(StoreText(store, "CN_Ledger_Balances_Account", "fr"), "<none>");
+  EXPECT_NE(StoreText(store, "LABEL_REVENUE", "fr"), "<none>");
 }
 
 }  // namespace

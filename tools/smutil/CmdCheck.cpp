@@ -9,7 +9,7 @@
 // of those types, --object one object and what it contains, --changed-since
 // the objects that differ from an earlier repository file and those that
 // refer to them. --format json writes an array of findings, --format sarif
-// a SARIF 2.1.0 log for code-scanning tools. Exit code 0 without errors, 1
+// a SARIF 2.1.0 log for code-scanning tools (both in Findings.h). Exit code 0 without errors, 1
 // with errors (or, with --max-severity warning, with warnings too), 2 for
 // bad usage.
 #include <CLI/CLI.hpp>
@@ -24,7 +24,7 @@
 
 #include "Checks/ConsistencyCheck.h"
 #include "Commands.h"
-#include "Metadata/SMVersion.h"
+#include "Findings.h"
 #include "ObjectArgs.h"
 #include "Output.h"
 #include "RepoLoad.h"
@@ -45,24 +45,6 @@ struct CheckOptions {
   ConsistencyMessageType failAt = MSG_ERROR;
 };
 
-const char* SeverityName(ConsistencyMessageType type) {
-  switch (type) {
-    case MSG_WARNING:
-      return "warning";
-    case MSG_BESTPRACTICE:
-      return "bestpractice";
-    case MSG_ERROR:
-      return "error";
-    default:
-      return "unknown";
-  }
-}
-
-// SARIF's levels: best practice is a note.
-const char* SarifLevel(ConsistencyMessageType type) {
-  return type == MSG_WARNING ? "warning" : type == MSG_BESTPRACTICE ? "note" : "error";
-}
-
 // Whether a finding of this severity fails the run when failAt is the
 // lowest severity that does (best practice never does).
 bool Fails(ConsistencyMessageType type, ConsistencyMessageType failAt) {
@@ -70,78 +52,11 @@ bool Fails(ConsistencyMessageType type, ConsistencyMessageType failAt) {
   return type == MSG_ERROR || type == MSG_UNKNOWN || failAt == MSG_WARNING;
 }
 
-std::string RuleID(const ConsistencyMessage& m) {
-  const ConsistencyCheck* check = CheckOfMessage(m);
-  return check ? check->m_id : kCheckFailedRuleId;
-}
-
-nlohmann::json FindingsJson(const std::vector<ConsistencyMessage>& found) {
-  nlohmann::json doc = nlohmann::json::array();
-  for (const ConsistencyMessage& m : found) {
-    nlohmann::json objects = nlohmann::json::array();
-    for (const Ref<ARpObject>& o : m.GetObjects()) objects.push_back(ObjectJson(o));
-    doc.push_back({{"messageId", m.GetMessageId()},
-                   {"severity", SeverityName(m.GetType())},
-                   {"check", RuleID(m)},
-                   {"object", ObjectJson(m.GetMainObject())},
-                   {"objects", objects},
-                   {"text", ToNarrow(m.GetText(false))}});
-  }
-  return doc;
-}
-
-nlohmann::json SarifRule(const std::string& id, MessageId messageId, const std::string& summary) {
-  const ConsistencyMessage probe(messageId, Ref<ARpObject>(), VXString());
-  return {{"id", id},
-          {"shortDescription", {{"text", summary}}},
-          {"fullDescription", {{"text", ToNarrow(SUStrUtil::LoadMsgStringOnly(messageId))}}},
-          {"defaultConfiguration", {{"level", SarifLevel(probe.GetType())}}},
-          {"properties", {{"messageId", messageId}}}};
-}
-
-nlohmann::json SarifLog(const std::vector<ConsistencyMessage>& found, const std::string& repoPath) {
-  nlohmann::json rules = nlohmann::json::array();
-  std::map<std::string, std::size_t> ruleIndex;
-  for (const ConsistencyCheck& check : ConsistencyCheckTable()) {
-    ruleIndex[check.m_id] = rules.size();
-    rules.push_back(SarifRule(check.m_id, check.m_messageId, check.m_summary));
-  }
-  ruleIndex["check-failed"] = rules.size();
-  rules.push_back(SarifRule("check-failed", kCheckFailedMessageId, "a check that could not finish on an object"));
-
-  nlohmann::json results = nlohmann::json::array();
-  for (const ConsistencyMessage& m : found) {
-    const Ref<ARpObject> obj = m.GetMainObject();
-    const std::string rule = RuleID(m);
-    const std::string qname = ToNarrow(MetadataUtil::GenerateQualifiedName(obj));
-    results.push_back(
-        {{"ruleId", rule},
-         {"ruleIndex", ruleIndex[rule]},
-         {"level", SarifLevel(m.GetType())},
-         {"message", {{"text", ToNarrow(m.GetText(false))}}},
-         {"locations",
-          {{{"physicalLocation", {{"artifactLocation", {{"uri", repoPath}, {"index", 0}}}}},
-            {"logicalLocations",
-             {{{"name", ToNarrow(obj->GetName())},
-               {"fullyQualifiedName", qname},
-               {"kind", ToNarrow(SUStrUtil::GetTypeName(obj->GetTypeID()))}}}}}}},
-         // Stable across runs as long as the object keeps its id.
-         {"partialFingerprints", {{"objectFinding/v1", rule + "/" + ToNarrow(obj->GetID().ToString())}}}});
-  }
-  nlohmann::json run = {
-      {"tool", {{"driver", {{"name", "smutil check"}, {"version", SMUtilVersion()}, {"rules", rules}}}}},
-      {"artifacts", {{{"location", {{"uri", repoPath}}}}}},
-      {"results", results}};
-  return {{"$schema", "https://docs.oasis-open.org/sarif/sarif/v2.1.0/os/schemas/sarif-schema-2.1.0.json"},
-          {"version", "2.1.0"},
-          {"runs", {run}}};
-}
-
 void WriteText(std::ostream& out, const std::vector<ConsistencyMessage>& found) {
   std::size_t counts[4] = {0, 0, 0, 0};
   for (const ConsistencyMessage& m : found) {
     ++counts[m.GetType()];
-    out << SeverityName(m.GetType()) << '\t' << m.GetMessageId() << '\t' << RuleID(m) << '\t'
+    out << SeverityName(m.GetType()) << '\t' << m.GetMessageId() << '\t' << CheckIdOf(m) << '\t'
         << ToNarrow(MetadataUtil::GenerateQualifiedName(m.GetMainObject())) << '\t' << ToNarrow(m.GetText(false))
         << '\n';
   }
@@ -205,9 +120,10 @@ int RunCheck(Context& ctx, const CheckOptions& o) {
   std::optional<SUFileUtility::MappedFile> nowFile;
   std::optional<SUFileUtility::MappedFile> earlierFile;
   std::unique_ptr<ARpGateway> rp;
-  if (!o.changedSince.empty()) {
-    if (!MapOrExplain(ctx, earlierFile, o.changedSince, "earlier repository file",
-                      "cannot load the earlier repository") ||
+  // SARIF places each finding in the file's text, read from the same bytes.
+  if (!o.changedSince.empty() || o.format == CheckFormat::kSarif) {
+    if ((!o.changedSince.empty() && !MapOrExplain(ctx, earlierFile, o.changedSince, "earlier repository file",
+                                                  "cannot load the earlier repository")) ||
         !MapOrExplain(ctx, nowFile, ctx.repoPath, "repository file", "cannot load repository")) {
       return kExitIO;
     }
@@ -242,10 +158,10 @@ int RunCheck(Context& ctx, const CheckOptions& o) {
   const std::vector<ConsistencyMessage> found = RunConsistencyChecks(*rp, options);
   switch (o.format) {
     case CheckFormat::kJson:
-      ctx.out << DumpJson(FindingsJson(found)) << '\n';
+      WriteFindingsJson(ctx.out, found);
       break;
     case CheckFormat::kSarif:
-      ctx.out << SarifLog(found, ctx.repoPath).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+      WriteFindingsSarif(ctx.out, found, ctx.repoPath, std::string_view(nowFile->Data(), nowFile->Size()));
       break;
     case CheckFormat::kText:
       WriteText(ctx.out, found);

@@ -88,7 +88,7 @@ RunFn DeclareSplit(CLI::App& cmd, Context& ctx) {
 }
 
 struct NamesOptions {
-  std::string typeText, parentTypeText, parentText, lang;
+  std::string typeText, parentTypeText, parentText, lang, bundles;
   bool bDisplay = false;
 };
 
@@ -141,7 +141,7 @@ int RunNames(Context& ctx, const NamesOptions& o) {
     }
   }
   if (o.bDisplay) {
-    PrepareDisplaySession(rp.get(), o.lang);
+    if (!PrepareDisplaySession(ctx, rp.get(), o.lang, o.bundles)) return kExitIO;
     PrintDisplayNames(ctx, rp.get(), type, parent, bParent);
     return kExitDone;
   }
@@ -168,8 +168,9 @@ RunFn DeclareNames(CLI::App& cmd, Context& ctx) {
   parent->needs(parentType);
   CLI::Option* display =
       cmd.add_flag("--display", o->bDisplay, "each object's name and custom display name, tab-separated");
-  AddLangOption(cmd, o->lang);
+  AddDisplayOptions(cmd, o->lang, o->bundles);
   cmd.get_option("--lang")->needs(display);
+  cmd.get_option("--bundles")->needs(display);
   AddFormatOption(cmd, ctx);
   return [o](Context& c) { return RunNames(c, *o); };
 }

@@ -31,7 +31,7 @@ namespace smutil_tool {
 namespace {
 
 struct ShowOptions {
-  std::string typeText, lang;
+  std::string typeText, lang, bundles;
   std::vector<std::string> words;
 };
 
@@ -86,7 +86,7 @@ int RunShow(Context& ctx, const ShowOptions& o) {
     ExplainSimilarNames(ctx, rp.get(), type, qname, o.typeText);
     return kExitFailed;
   }
-  PrepareDisplaySession(rp.get(), o.lang);
+  if (!PrepareDisplaySession(ctx, rp.get(), o.lang, o.bundles)) return kExitIO;
   const CustomTexts texts = CustomTextsOf(rp.get(), obj);
   Emit(
       ctx, [&] { return ShowJson(obj, texts); }, [&](std::ostream& out) { ShowText(out, obj, texts); });
@@ -99,7 +99,7 @@ RunFn DeclareShow(CLI::App& cmd, Context& ctx) {
       ->type_name("TYPE")
       ->required();
   cmd.add_option("QNAME", o->words, "its qualified name (\"A\".\"B\", or A.B, or one word a segment)")->required();
-  AddLangOption(cmd, o->lang);
+  AddDisplayOptions(cmd, o->lang, o->bundles);
   AddFormatOption(cmd, ctx);
   return [o](Context& c) { return RunShow(c, *o); };
 }

@@ -163,7 +163,10 @@ Bound BindFile(Context& ctx, const SqlOptions& o) {
     b.exit = kExitUnreadable;
     return b;
   }
-  PrepareDisplaySession(b.rp.get(), o.lang);
+  if (!PrepareDisplaySession(ctx, b.rp.get(), o.lang, "")) {
+    b.exit = kExitUnreadable;
+    return b;
+  }
   b.result = logical_sql::ParseAndBind(text, b.rp.get(), ToVXString(o.user), {});
   return b;
 }

@@ -9,14 +9,16 @@
 //   fr: every variable has a string
 //   coverage complete
 //
-// export writes one XLIFF 2.0 unit per variable of every externalized
-// object; the source texts come from the bundle store in English when it has
+// export writes one XLIFF 2.0 unit per bundle key of every externalized
+// object, its id made from the key; the source texts come from the bundle store in English when it has
 // them (--bundles), else from the objects. import writes the translations
-// into the bundle store for the document's target language; a file that is
-// not valid XLIFF 2.0 changes nothing (exit 1), and units that match no
+// into the bundle store for the document's target language, matching units
+// by id or name (XLIFF 2.0, or 1.2 and 1.1 as other tools write it); a file
+// that is not valid XLIFF changes nothing (exit 1), and units that match no
 // object are listed on stderr (exit 1, the others imported). check exits 1
 // when an object has no externalized name or a variable has no string.
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <memory>
 #include <ostream>
 #include <set>
@@ -45,7 +47,9 @@ struct TranslationsOptions {
 
 int RunExport(Context& ctx, const TranslationsOptions& o, ARpGateway* rp) {
   const std::vector<tr::TranslationUnit> units = tr::CollectTranslationUnits(rp, o.bundles, o.sourceLang);
-  tr::WriteXliff(units, o.sourceLang, o.lang, ctx.repoPath, o.file);
+  // The document names the repository by its file name: a path of this
+  // machine means nothing to a translator.
+  tr::WriteXliff(units, o.sourceLang, o.lang, std::filesystem::path(ctx.repoPath).filename().string(), o.file);
   std::set<VXString> objects;
   for (const tr::TranslationUnit& u : units) objects.insert(u.objectXml);
   Emit(
@@ -65,7 +69,7 @@ int RunExport(Context& ctx, const TranslationsOptions& o, ARpGateway* rp) {
 }
 
 int RunImport(Context& ctx, const TranslationsOptions& o, ARpGateway* rp) {
-  const tr::ImportResult r = tr::ImportXliff(rp, o.file, o.bundles);
+  const tr::ImportResult r = tr::ImportXliff(rp, o.file, o.bundles, o.lang);
   for (const std::string& line : r.unmatched) ctx.err << "smutil translations import: " << line << "\n";
   Emit(
       ctx,
@@ -146,10 +150,12 @@ RunFn DeclareTranslations(CLI::App& cmd, Context& ctx) {
   o->exportCmd->add_option("--bundles", o->bundles, "the bundle store the source texts come from")->type_name("FILE");
   o->exportCmd->add_option("OUT", o->file, "the XLIFF file to write")->required();
 
-  o->importCmd = cmd.add_subcommand("import", "load the translations of an XLIFF 2.0 document into the bundle store");
+  o->importCmd = cmd.add_subcommand(
+      "import", "load the translations of an XLIFF document (2.0, 1.2 or 1.1) into the bundle store");
   o->importCmd->add_option("--bundles", o->bundles, "the bundle store (SQLite; created when missing)")
       ->type_name("FILE")
       ->required();
+  o->importCmd->add_option("--lang", o->lang, "the target language, for a document that names none")->type_name("LANG");
   o->importCmd->add_option("IN", o->file, "the translated XLIFF file")->required();
 
   o->checkCmd = cmd.add_subcommand("check", "report what the bundle store lacks for the externalized texts");

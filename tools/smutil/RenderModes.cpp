@@ -16,7 +16,7 @@ void AddRenderModeOptions(CLI::App& cmd, RenderModeOptions& o) {
   cmd.add_flag("--by-id", o.bByID, "quoted ids instead of names");
   cmd.add_flag("--quotes", o.bQuotes, "quote every name part");
   cmd.add_flag("--display", o.bDisplay, "presentation objects by their custom display names (see --lang)");
-  AddLangOption(cmd, o.lang);
+  AddDisplayOptions(cmd, o.lang, o.bundles);
   CLI::Option* catalog =
       cmd.add_option("--catalog", o.catalog, "write references as presentation columns of this subject area")
           ->type_name("SUBJECT_AREA");
@@ -46,7 +46,9 @@ bool ResolveRenderMode(Context& ctx, const std::string& command, ARpGateway* rp,
                                                   .singlePartName = o.bSinglePart,
                                                   .usingVoidID = o.bByID,
                                                   .customDisplayName = o.bDisplay};
-  if (o.bDisplay || !o.lang.empty()) PrepareDisplaySession(rp, o.lang);
+  if ((o.bDisplay || !o.lang.empty() || !o.bundles.empty()) && !PrepareDisplaySession(ctx, rp, o.lang, o.bundles)) {
+    return false;
+  }
   // Each special mode fixes the naming flags itself; only the ones it takes
   // may be given with it.
   const bool bFlags = o.bQuotes || o.bFullyQualified || o.bSinglePart;

@@ -31,6 +31,7 @@ struct RenderModeOptions {
   bool bByID = false;
   bool bDisplay = false;
   std::string lang;
+  std::string bundles;
   std::string catalog;                  // --catalog SUBJECT_AREA
   std::string reparent;                 // --reparent OLD_PARENT
   std::string newParent;                // --to NEW_PARENT_NAME
@@ -38,7 +39,7 @@ struct RenderModeOptions {
 };
 
 // Adds --fully-qualified, --single-part, --by-id, --quotes, --display,
-// --lang, --catalog, --reparent/--to and --rename-db.
+// --lang, --bundles, --catalog, --reparent/--to and --rename-db.
 void AddRenderModeOptions(CLI::App& cmd, RenderModeOptions& o);
 
 // One mode, its objects found in the repository.

@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "Metadata/SMConstants.h"
 #include "Metadata/SMUtil.h"
@@ -95,14 +97,54 @@ std::string BundleFileOf(const Ref<ADatabase>& database) {
   return inData.string();
 }
 
-void InstallBundleHook() {
-  Repository::PopulateResourceBundleStrings = [](ARpGateway* pRp, const std::set<VXString>& keys,
-                                                 const Ref<ADatabase>& database) {
+void InstallBundleHook(const std::string& storeFile) {
+  Repository::PopulateResourceBundleStrings = [storeFile](ARpGateway* pRp, const std::set<VXString>& keys,
+                                                          const Ref<ADatabase>& database) {
     if (!pRp) return;
     Heap<PropertyValue> language;
     pRp->GetSessionVariableValue({kBundleBlock, kLanguageVariable}, language);
-    LoadBundleStrings(pRp, keys, BundleFileOf(database), language ? language->StringFrom() : kFallbackLanguage);
+    LoadBundleStrings(pRp, keys, storeFile.empty() ? BundleFileOf(database) : storeFile,
+                      language ? language->StringFrom() : kFallbackLanguage);
   };
+}
+
+bool LoadSessionStrings(ARpGateway* pRp, const std::string& storeFile, const VXString& language, std::string& why) {
+  sqlite3* raw = nullptr;
+  const int opened = sqlite3_open_v2(storeFile.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+  std::unique_ptr<sqlite3, CloseDb> db(raw);
+  sqlite3_stmt* rawSelect = nullptr;
+  // Rows of the language sort after the fallback's, so they win.
+  if (opened == SQLITE_OK) {
+    sqlite3_prepare_v2(db.get(),
+                       "SELECT key, text FROM bundle_strings WHERE language IN (?1, ?2) ORDER BY language = ?1", -1,
+                       &rawSelect, nullptr);
+  }
+  std::unique_ptr<sqlite3_stmt, FinalizeStatement> select(rawSelect);
+  if (!select) {
+    why = "cannot read the bundle store " + storeFile + " (" +
+          (db ? std::string(sqlite3_errmsg(db.get())) : std::string("out of memory")) + ")";
+    return false;
+  }
+  const std::string lang = ToNarrow(language), fallback = ToNarrow(kFallbackLanguage);
+  sqlite3_bind_text(select.get(), 1, lang.c_str(), static_cast<int>(lang.size()), SQLITE_TRANSIENT);
+  sqlite3_bind_text(select.get(), 2, fallback.c_str(), static_cast<int>(fallback.size()), SQLITE_TRANSIENT);
+  std::vector<std::pair<VXString, VXString>> rows;
+  int rc;
+  while ((rc = sqlite3_step(select.get())) == SQLITE_ROW) {
+    const auto* key = sqlite3_column_text(select.get(), 0);
+    const auto* text = sqlite3_column_text(select.get(), 1);
+    rows.emplace_back(ToVXString(std::string(key ? reinterpret_cast<const char*>(key) : "")),
+                      ToVXString(std::string(text ? reinterpret_cast<const char*>(text) : "")));
+  }
+  if (rc != SQLITE_DONE) {
+    why = "cannot read the bundle store " + storeFile + " (" + sqlite3_errmsg(db.get()) + ")";
+    return false;
+  }
+  if (!pRp) return true;
+  for (const auto& [key, text] : rows) {
+    pRp->SetSessionVariableValue({kBundleBlock, key}, Heap<PropertyValue>(new PropertyValueString(text)));
+  }
+  return true;
 }
 
 }  // namespace smutil_bundles

@@ -2,7 +2,9 @@
 // and the store's coverage.
 #include "Translations/Translations.h"
 
+#include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "Expr/ExprBuilder.h"
 #include "Metadata/SMConstants.h"
@@ -25,17 +27,6 @@ VXString DescribeObject(const Ref<ARpObject>& obj) {
   return s;
 }
 
-// The upgrade identifier written in an XML description; empty without one.
-VXString UpgradeIDIn(const VXString& objectXml) {
-  const VXString open = SUStrUtil::XMLMakeStartTag(_S_XML_UPGRADE_ID, 0);
-  const VXString close = SUStrUtil::XMLMakeEndTag(_S_XML_UPGRADE_ID, 0);
-  const std::size_t from = objectXml.find(open);
-  if (from == VXString::npos) return VXString();
-  const std::size_t begin = from + open.size();
-  const std::size_t end = objectXml.find(close, begin);
-  return end == VXString::npos ? VXString() : BaseStringUtil::TrimBoth(objectXml.substr(begin, end - begin));
-}
-
 std::string ObjectLabel(const Ref<ARpObject>& obj) {
   return ToNarrow(SUStrUtil::GetTypeName(obj->GetTypeID()) + U" " + MetadataUtil::GenerateQualifiedName(obj));
 }
@@ -47,17 +38,6 @@ std::size_t RowsOf(const Ref<ARpObject>& obj, std::vector<FourVXStrings>& rows) 
   VXStringVector displayVariables;
   EU::GetDisplayNameVariables(obj, displayVariables);
   return displayVariables.size();
-}
-
-bool UsesVariable(const Ref<ARpObject>& obj, const TranslationUnit& unit) {
-  std::vector<FourVXStrings> rows;
-  const std::size_t nDisplay = RowsOf(obj, rows);
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    if ((i >= nDisplay) == unit.bDescription && BaseStringUtil::IsCaseInsensitiveMatch(rows[i].s2, unit.variable)) {
-      return true;
-    }
-  }
-  return false;
 }
 
 // The variable's name without the session block and the quotes around it.
@@ -164,6 +144,25 @@ Ref<ARpVariable> SessionVariableOf(ARpGateway* pRp, const VXString& variable) {
   return Ref<ARpVariable>();
 }
 
+VXString UnitIdOfKey(const VXString& key) {
+  static constexpr char32_t kHex[] = U"0123456789ABCDEF";
+  VXString id;
+  for (const char32_t c : key) {
+    const bool bKept =
+        (c >= U'A' && c <= U'Z') || (c >= U'a' && c <= U'z') || (c >= U'0' && c <= U'9') || c == U'_' || c == U'.';
+    if (bKept) {
+      id += c;
+      continue;
+    }
+    id += U'-';
+    VXString hex;
+    for (std::uint32_t v = c; v != 0 || hex.empty(); v >>= 4) hex.insert(hex.begin(), kHex[v & 0xF]);
+    id += hex;
+    id += U'-';
+  }
+  return id;
+}
+
 VXString BundleKeyOfVariable(const VXString& variable) {
   VXString name = BareVariableName(variable);
   if (MetadataUtil::BeginsWithKEXBundlePrefix(name)) {
@@ -190,6 +189,7 @@ std::vector<TranslationUnit> CollectTranslationUnits(ARpGateway* pRp, const std:
   std::unique_ptr<TranslationStore> store;
   if (!storeFile.empty()) store = std::make_unique<TranslationStore>(storeFile, false);
   std::vector<TranslationUnit> units;
+  std::unordered_set<VXString> keys;
   std::vector<FourVXStrings> rows;
   for (const Ref<ARpObject>& obj : PresentationObjects(pRp)) {
     const std::size_t nDisplay = RowsOf(obj, rows);
@@ -200,6 +200,10 @@ std::vector<TranslationUnit> CollectTranslationUnits(ARpGateway* pRp, const std:
       TranslationUnit u;
       u.variable = rows[i].s2;
       u.key = BundleKeyOfVariable(u.variable);
+      // The store holds one string per key: a key shared by several texts
+      // is one unit.
+      if (u.key.empty() || !keys.insert(u.key).second) continue;
+      u.id = UnitIdOfKey(u.key);
       u.bDescription = i >= nDisplay;
       u.label = rows[i].s1;
       u.translationKey = translationKey;
@@ -219,42 +223,48 @@ std::vector<TranslationUnit> CollectTranslationUnits(ARpGateway* pRp, const std:
   return units;
 }
 
-ImportResult ImportXliff(ARpGateway* pRp, const std::string& inFile, const std::string& storeFile) {
+ImportResult ImportXliff(ARpGateway* pRp, const std::string& inFile, const std::string& storeFile,
+                         const std::string& language) {
   ImportResult result;
   const std::vector<TranslationUnit> units = ReadXliff(inFile, result.language);
-  if (result.language.empty()) throw TranslationError(inFile + " names no target language (trgLang)");
+  if (result.language.empty()) result.language = language;
+  if (result.language.empty()) {
+    throw TranslationError(inFile + " names no target language (trgLang or target-language); give it with --lang");
+  }
+  if (!language.empty() && language != result.language) {
+    throw TranslationError(inFile + " is a translation into " + result.language + ", not " + language);
+  }
 
-  std::unordered_map<VXString, Ref<ARpObject>> byDescription, byUpgradeID;
-  for (const Ref<ARpObject>& obj : PresentationObjects(pRp)) {
-    VXString description = DescribeObject(obj);
-    const VXString upgradeID = UpgradeIDIn(description);
-    byDescription.emplace(std::move(description), obj);
-    if (!upgradeID.empty()) byUpgradeID.emplace(upgradeID, obj);
+  // The units the repository has now, by id and by key.
+  std::unordered_map<VXString, VXString> keyOfId;
+  std::unordered_set<VXString> keys;
+  for (const TranslationUnit& u : CollectTranslationUnits(pRp, std::string(), kSourceLanguage)) {
+    keyOfId.emplace(u.id, u.key);
+    keys.insert(u.key);
   }
   std::vector<std::pair<VXString, VXString>> strings;
   for (std::size_t i = 0; i < units.size(); ++i) {
     const TranslationUnit& u = units[i];
-    const std::string where = "unit " + std::to_string(i + 1) + " (" + ToNarrow(u.variable) + ")";
-    Ref<ARpObject> obj;
-    if (auto it = byDescription.find(u.objectXml); it != byDescription.end()) {
-      obj = it->second;
-    } else if (auto byID = byUpgradeID.find(UpgradeIDIn(u.objectXml)); byID != byUpgradeID.end()) {
-      obj = byID->second;
-    }
-    if (obj.IsNull()) {
-      result.unmatched.push_back(where + ": no object matches " +
-                                 (u.label.empty() ? std::string("its description") : ToNarrow(u.label)));
-      continue;
-    }
-    if (u.variable.empty() || !UsesVariable(obj, u)) {
-      result.unmatched.push_back(where + ": " + ObjectLabel(obj) + " does not use the variable");
+    VXString key;
+    if (auto it = keyOfId.find(u.id); it != keyOfId.end()) {
+      key = it->second;
+    } else if (auto located = std::find_if(u.locations.begin(), u.locations.end(),
+                                           [&](const VXString& id) { return keyOfId.count(id) != 0; });
+               located != u.locations.end()) {
+      key = keyOfId.at(*located);
+    } else if (!u.key.empty() && keys.count(u.key)) {
+      key = u.key;
+    } else {
+      result.unmatched.push_back("unit " + std::to_string(i + 1) + " (id " + ToNarrow(u.id) +
+                                 (u.variable.empty() ? std::string() : ", " + ToNarrow(u.variable)) +
+                                 "): no object of the repository uses the text it translates");
       continue;
     }
     if (u.target.empty()) {
       ++result.untranslated;
       continue;
     }
-    strings.emplace_back(u.key, u.target);
+    strings.emplace_back(key, u.target);
   }
   TranslationStore store(storeFile, true);
   store.Begin();

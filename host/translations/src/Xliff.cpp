@@ -1,7 +1,7 @@
 // Translation units as an XLIFF 2.0 document, written with the Xerces-C DOM
-// and read back with Xerces-C's validating SAX2 reader. A unit is
+// and read back with Xerces-C's SAX2 reader. A unit is
 //
-//   <unit id="u1" name="VX_SESSION.CN_Ledger" type="smutil:displayName">
+//   <unit id="CN_Ledger" name="VX_SESSION.CN_Ledger" type="smutil:displayName">
 //     <notes>
 //       <note category="smutil:label">Subject Area "Ledger"</note>
 //       <note category="smutil:translationKey">LEDGER</note>
@@ -10,10 +10,27 @@
 //     <segment><source>Ledger</source><target>Grand livre</target></segment>
 //   </unit>
 //
-// The name carries the session variable, the notes what a translator needs
-// to see and what matches the unit back to its object.
+// The id is made from the bundle key the unit translates, the name carries
+// the session variable, the notes what a translator needs to see. A 2.0
+// document is validated against the core schema; an XLIFF 1.2 (or 1.1)
+// document, as many translation tools write it, is read as
+//
+//   <xliff version="1.2" xmlns="urn:oasis:names:tc:xliff:document:1.2">
+//     <file original="..." source-language="en" target-language="fr" datatype="plaintext"><body>
+//       <trans-unit id="CN_Ledger" resname="VX_SESSION.CN_Ledger">
+//         <source>Ledger</source><target>Grand livre</target>
+//       </trans-unit>
+//     </body></file>
+//   </xliff>
+//
+// without a schema (none ships for it): well-formed, in its namespace, with
+// an id on every trans-unit. A PO round trip (PO to XLIFF converters) gives
+// units new ids and keeps the old one as the unit's location reference,
+// <context-group purpose="location"><context context-type="sourcefile">;
+// those are kept as further ids, and the PO header's unit is skipped.
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string_view>
 #include <xercesc/dom/DOM.hpp>
@@ -129,21 +146,39 @@ class UnitReader : public DefaultHandler {
     if (m_pText) return;  // inline codes inside a source, target or note
     if (name == u"file") {
       m_unitLines.clear();
-    } else if (name == u"unit") {
+      if (targetLanguage.empty()) targetLanguage = Attribute(attrs, u"target-language");
+    } else if (name == u"unit" || name == u"trans-unit") {
+      const bool bTransUnit = name == u"trans-unit";
+      // A PO file's header, as PO converters write it into XLIFF 1.x, is no
+      // text of ours.
+      if (bTransUnit && Attribute(attrs, u"restype") == U"x-gettext-domain-header") return;
       const VXString id = Attribute(attrs, u"id");
+      if (bTransUnit && id.empty()) Fail("a trans-unit without an id");
       const auto [first, bNew] = m_unitLines.emplace(id, Line());
       if (!bNew) {
         Fail("the unit id '" + ToNarrow(id) + "' is used again (first at line " + std::to_string(first->second) +
              "); each unit of a file needs an id of its own");
       }
       m_pUnit = &units.emplace_back();
+      m_pUnit->id = id;
       m_pUnit->variable = Attribute(attrs, u"name");
+      if (bTransUnit) {
+        const VXString resname = Attribute(attrs, u"resname");
+        if (!resname.empty()) m_pUnit->variable = resname;
+      }
       m_pUnit->key = BundleKeyOfVariable(m_pUnit->variable);
-      m_pUnit->bDescription = Attribute(attrs, u"type") == kDescriptionUnit;
+      m_pUnit->bDescription = Attribute(attrs, bTransUnit ? u"restype" : u"type") == kDescriptionUnit;
+      m_pUnit->line = Line();
       m_unitID = id;
       m_lines.push_back(Line());
     } else if (m_pUnit && (name == u"source" || name == u"target")) {
       Capture(name == u"source" ? m_pUnit->source : m_pUnit->target);
+    } else if (m_pUnit && name == u"context-group") {
+      m_bLocationGroup = Attribute(attrs, u"purpose") == U"location";
+    } else if (m_pUnit && m_bLocationGroup && name == u"context" &&
+               Attribute(attrs, u"context-type") == U"sourcefile") {
+      // Where a PO round trip keeps the unit's id: its reference.
+      Capture(m_pUnit->locations.emplace_back());
     } else if (m_pUnit && name == u"note") {
       const VXString category = Attribute(attrs, u"category");
       VXString* field = category == kLabelNote            ? &m_pUnit->label
@@ -156,7 +191,9 @@ class UnitReader : public DefaultHandler {
   }
   void endElement(const XMLCh* const, const XMLCh* const localname, const XMLCh* const) override {
     if (m_pText && m_depth == m_textDepth) m_pText = nullptr;
-    if (!m_pText && std::u16string_view(localname) == u"unit") m_pUnit = nullptr;
+    const std::u16string_view name(localname);
+    if (!m_pText && (name == u"unit" || name == u"trans-unit")) m_pUnit = nullptr;
+    if (!m_pText && name == u"context-group") m_bLocationGroup = false;
     --m_depth;
   }
   void characters(const XMLCh* const chars, const XMLSize_t length) override {
@@ -175,7 +212,8 @@ class UnitReader : public DefaultHandler {
     std::map<std::pair<VXString, bool>, std::size_t> byKey;
     for (std::size_t i = 0; i < units.size(); ++i) {
       const TranslationUnit& u = units[i];
-      if (u.target.empty()) continue;
+      // A unit known by its id alone gets its key at the import.
+      if (u.target.empty() || u.key.empty()) continue;
       const auto [first, bNew] = byKey.emplace(std::make_pair(u.key, u.bDescription), i);
       if (bNew || units[first->second].target == u.target) continue;
       m_errors.Report(SUGDomError::Severity::kFatal, m_file, m_lines[i], 0,
@@ -208,6 +246,7 @@ class UnitReader : public DefaultHandler {
   VXString* m_pText = nullptr;
   int m_depth = 0;
   int m_textDepth = 0;
+  bool m_bLocationGroup = false;
   std::map<VXString, std::uint64_t> m_unitLines;  // of the file being read
   std::vector<std::uint64_t> m_lines;             // of each unit
 };
@@ -233,10 +272,9 @@ void WriteXliff(const std::vector<TranslationUnit>& units, const std::string& so
     DOMElement* file = w.Element(root, u"file");
     file->setAttribute(u"id", u"f1");
     file->setAttribute(u"original", XmlText(ToVXString(original)).c_str());
-    std::size_t number = 0;
     for (const TranslationUnit& u : units) {
       DOMElement* unit = w.Element(file, u"unit");
-      unit->setAttribute(u"id", XmlText(U"u" + BaseStringUtil::StringFrom(++number)).c_str());
+      unit->setAttribute(u"id", XmlText(u.id).c_str());
       unit->setAttribute(u"name", XmlText(u.variable).c_str());
       unit->setAttribute(u"type", XmlText(u.bDescription ? kDescriptionUnit : kDisplayNameUnit).c_str());
       DOMElement* notes = w.Element(unit, u"notes");
@@ -262,15 +300,35 @@ void WriteXliff(const std::vector<TranslationUnit>& units, const std::string& so
   }
 }
 
+namespace {
+// Whether a document names the XLIFF 1.x namespace near its start: it is
+// then read without a schema (none ships for 1.x).
+bool NamesXliff1(const std::string& inFile) {
+  std::ifstream in(inFile, std::ios::binary);
+  std::string head(4096, '\0');
+  in.read(head.data(), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<std::size_t>(in.gcount()));
+  return head.find(ToNarrow(kXliff1Namespace)) != std::string::npos ||
+         head.find(ToNarrow(kXliff11Namespace)) != std::string::npos;
+}
+}  // namespace
+
 std::vector<TranslationUnit> ReadXliff(const std::string& inFile, std::string& targetLanguage) {
   SUGDomErrorReporter errors;
   UnitReader handler(errors, ToVXString(inFile));
+  bool bVersion1 = false;
   if (!std::filesystem::is_regular_file(inFile)) {
     errors.Report(SUGDomError::Severity::kFatal, ToVXString(inFile), U"the file does not exist");
   } else {
+    bVersion1 = NamesXliff1(inFile);
     // Our own copy of the schema, loaded first; schema locations, DTDs and
     // external entities named in the document are not followed.
-    SUGDOM::UntrustedSAX2Reader sax = SUGDOM::NewValidatingSAX2Reader(XliffSchemaFile(), errors);
+    SUGDOM::UntrustedSAX2Reader sax =
+        bVersion1 ? SUGDOM::NewUntrustedSAX2Reader() : SUGDOM::NewValidatingSAX2Reader(XliffSchemaFile(), errors);
+    if (sax.reader && bVersion1) {
+      sax.reader->setFeature(XMLUni::fgSAX2CoreNameSpaces, true);
+      sax.reader->setErrorHandler(&errors);
+    }
     if (sax.reader) {
       sax.reader->setContentHandler(&handler);
       try {
@@ -284,11 +342,16 @@ std::vector<TranslationUnit> ReadXliff(const std::string& inFile, std::string& t
       }
     }
     if (!errors.HasErrors()) handler.CheckConflicts();
-    if (!errors.HasErrors() && handler.rootNamespace != kXliffNamespace) {
-      errors.Report(SUGDomError::Severity::kFatal, ToVXString(inFile),
-                    U"the document element is not in the namespace " + VXString(kXliffNamespace));
+    const bool bInNamespace =
+        bVersion1 ? handler.rootNamespace == kXliff1Namespace || handler.rootNamespace == kXliff11Namespace
+                  : handler.rootNamespace == kXliffNamespace;
+    if (!errors.HasErrors() && !bInNamespace) {
+      errors.Report(
+          SUGDomError::Severity::kFatal, ToVXString(inFile),
+          U"the document element is not in the namespace " + VXString(bVersion1 ? kXliff1Namespace : kXliffNamespace));
     }
   }
+  const char* what = bVersion1 ? "XLIFF 1.2" : "XLIFF 2.0";
   if (errors.HasErrors()) {
     // The first problems say what is wrong; a file of another kind would
     // otherwise give one line per element.
@@ -300,10 +363,13 @@ std::vector<TranslationUnit> ReadXliff(const std::string& inFile, std::string& t
               ToNarrow(all[i].message);
     }
     if (all.size() > kShown) text += "\n  ... and " + std::to_string(all.size() - kShown) + " more";
-    throw TranslationError(inFile + " is not a valid XLIFF 2.0 document:" + text);
+    throw TranslationError(inFile + " is not a valid " + what + " document:" + text);
   }
-  if (handler.version != U"2.0") {
-    throw TranslationError(inFile + " is XLIFF version " + ToNarrow(handler.version) + ", not 2.0");
+  const bool bKnownVersion =
+      bVersion1 ? handler.version == U"1.2" || handler.version == U"1.1" : handler.version == U"2.0";
+  if (!bKnownVersion) {
+    throw TranslationError(inFile + " is XLIFF version " + ToNarrow(handler.version) + ", not " +
+                           (bVersion1 ? "1.2 or 1.1" : "2.0"));
   }
   targetLanguage = ToNarrow(handler.targetLanguage);
   return std::move(handler.units);

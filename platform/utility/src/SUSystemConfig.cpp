@@ -134,6 +134,10 @@ SUSystemConfig SUSystemConfig::Parse(std::string_view text, const std::string& s
        [](SUSystemConfig& cfg, const VXString& v, const Reader&, const std::string&) { cfg.m_instanceName = v; }},
       {"Server", "ComponentName", false,
        [](SUSystemConfig& cfg, const VXString& v, const Reader&, const std::string&) { cfg.m_componentName = v; }},
+      {"Translations", "BundleStore", false,
+       [](SUSystemConfig& cfg, const VXString& v, const Reader&, const std::string& base) {
+         cfg.m_bundleStore = Resolve(v, base);
+       }},
   };
 
   SUSystemConfig cfg;
@@ -153,7 +157,7 @@ SUSystemConfig SUSystemConfig::Parse(std::string_view text, const std::string& s
       bool bKnownSection = false;
       for (const ConfigKey& k : kKeys) bKnownSection = bKnownSection || k.section == section;
       if (!bKnownSection) {
-        at.Fail("unknown section [" + section + "] (known: [Server], [Repository])");
+        at.Fail("unknown section [" + section + "] (known: [Server], [Repository], [Translations])");
       }
       continue;
     }

@@ -45,7 +45,15 @@ inline constexpr char32_t kLanguageVariable[] = U"USER_LANGUAGE";
 
 // Installs Repository::PopulateResourceBundleStrings reading BundleFileOf
 // the database in the session's language (kLanguageVariable; the fallback
-// language when it is unset).
-void InstallBundleHook();
+// language when it is unset); with a store file, that file instead, for
+// every bundle database.
+void InstallBundleHook(const std::string& storeFile = std::string());
+
+// Sets a session variable (in kBundleBlock) for every key the store holds
+// in language or the fallback language, to its text in language when it
+// has one: the strings that translations import put there for the
+// generated display-name and description variables. False, with why, when
+// the file is not a readable bundle store; nothing is set then.
+bool LoadSessionStrings(ARpGateway* pRp, const std::string& storeFile, const VXString& language, std::string& why);
 
 }  // namespace smutil_bundles

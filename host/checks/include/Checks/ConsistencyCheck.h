@@ -69,6 +69,7 @@ struct ConsistencyCheck {
   std::vector<TypeID> m_types;  // the object types it looks at
   std::function<void(const CheckContext&)> m_check;
   const char* m_summary;  // one line: what it finds
+  const char* m_help;     // what to do about a finding, in sentences
 };
 
 // Every check of the suite, in a fixed order.

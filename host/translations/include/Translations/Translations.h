@@ -9,13 +9,18 @@
 //   ImportResult r = ImportXliff(rp, "fr.xlf", "bundles.db");
 //   CoverageReport c = CheckCoverage(rp, "bundles.db", {"fr"});
 //
-// Each unit carries the object's translation key and XML description, so
-// that it finds its object again when the repository has changed since the
-// export: by the description first, then by the upgrade identifier written
-// in it. A unit whose object is gone, or whose object no longer uses the
-// unit's variable, is reported and not imported.
+// A unit's id is made from the bundle key it translates (UnitIdOfKey), so
+// exporting again after the repository changed keeps the id of every unit
+// whose text is still used, and a document that went through another tool
+// imports as long as that tool kept the ids: import matches a unit by its id,
+// else by its name (the session variable), against the units the repository
+// has now. Notes (the object's label, translation key and XML description)
+// are context for the translator only; a unit that no object uses any more
+// is reported and not imported. Import also reads XLIFF 1.2 and 1.1
+// (trans-unit id, resname, source and target).
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -27,6 +32,8 @@
 namespace smutil_translations {
 
 inline constexpr char32_t kXliffNamespace[] = U"urn:oasis:names:tc:xliff:document:2.0";
+inline constexpr char32_t kXliff1Namespace[] = U"urn:oasis:names:tc:xliff:document:1.2";
+inline constexpr char32_t kXliff11Namespace[] = U"urn:oasis:names:tc:xliff:document:1.1";
 // The language the default texts are written in.
 inline constexpr char kSourceLanguage[] = "en";
 
@@ -43,16 +50,24 @@ class TranslationError : public std::runtime_error {
 // One text to translate: a row of ExternalizationUtil::GetExternalizationInfo
 // with the object it came from.
 struct TranslationUnit {
+  VXString id;        // UnitIdOfKey(key)
   VXString variable;  // the session variable, as the text writes it
   VXString key;       // its key in the bundle store (BundleKeyOfVariable)
   bool bDescription = false;
-  VXString label;           // "Presentation Column "Revenue""
-  VXString translationKey;  // the object's translation key
-  VXString logicalColumn;   // the label of the logical column behind a presentation column
-  VXString objectXml;       // the object's XML description
-  VXString source;          // the text to translate
-  VXString target;          // the translation (import only)
+  VXString label;            // "Presentation Column "Revenue""
+  VXString translationKey;   // the object's translation key
+  VXString logicalColumn;    // the label of the logical column behind a presentation column
+  VXString objectXml;        // the object's XML description
+  VXString source;           // the text to translate
+  VXString target;           // the translation (import only)
+  VXStringVector locations;  // XLIFF 1.x location references, further ids (import only)
+  std::uint64_t line = 0;    // where the unit starts in the document read (import only)
 };
+
+// A unit's id: the bundle key with every character other than an ASCII
+// letter, digit, "_" or "." written as "-HEX-" (its code point), so that
+// distinct keys give distinct ids and every id is an NMTOKEN.
+VXString UnitIdOfKey(const VXString& key);
 
 // The key under which the bundle store keeps a variable's strings: the name
 // after the session block, unquoted; for a bundle variable the bundle key,
@@ -88,7 +103,8 @@ ExternalizeResult Externalize(ARpGateway* pRp, RpObjectVector& objects, bool bDe
 // names (VX_SESSION."A B" names A B), or null.
 Ref<ARpVariable> SessionVariableOf(ARpGateway* pRp, const VXString& variable);
 
-// The units of every externalized object. Source texts come from the store
+// The units of every externalized object, one per bundle key (the first
+// object that uses a key gives its unit). Source texts come from the store
 // in sourceLanguage when it has them (an empty file name: none), else from
 // the default value of the variable's session variable in the repository,
 // else from the object's name (display names) or its default description.
@@ -103,9 +119,10 @@ void WriteXliff(const std::vector<TranslationUnit>& units, const std::string& so
 // The XLIFF 2.0 core schema shipped with the tool.
 std::string XliffSchemaFile();
 
-// Reads an XLIFF document, validated against the core schema; throws
-// TranslationError with the parser's messages when it is not valid XLIFF
-// 2.0. targetLanguage receives trgLang.
+// Reads an XLIFF document: 2.0 validated against the core schema, 1.2 or
+// 1.1 as said above; throws TranslationError with the parser's messages
+// when it is neither. targetLanguage receives trgLang (2.0) or the first
+// file's target-language (1.x).
 std::vector<TranslationUnit> ReadXliff(const std::string& inFile, std::string& targetLanguage);
 
 struct ImportResult {
@@ -116,10 +133,14 @@ struct ImportResult {
 };
 
 // Reads inFile and writes the translations of the units that match an
-// object into the store (created when missing), all in one transaction.
-// Throws TranslationError, changing nothing, when the file is not valid
-// XLIFF, has no target language, or the store cannot be written.
-ImportResult ImportXliff(ARpGateway* pRp, const std::string& inFile, const std::string& storeFile);
+// object into the store (created when missing), all in one transaction. A
+// unit matches by its id, else by one of its location references, else by
+// its name. language stands for the target language of a document that
+// names none. Throws TranslationError, changing nothing, when the file is
+// not valid XLIFF, has no target language (or one other than a language
+// given), or the store cannot be written.
+ImportResult ImportXliff(ARpGateway* pRp, const std::string& inFile, const std::string& storeFile,
+                         const std::string& language = std::string());
 
 struct CoverageReport {
   std::vector<std::string> languages;

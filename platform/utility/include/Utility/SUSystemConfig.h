@@ -25,6 +25,8 @@
 //   [Repository]
 //   LogicalName = Star              ; repeat the key for each repository;
 //   Path = repository/Star.rpd      ; names and paths pair up by position
+//   [Translations]
+//   BundleStore = bundles.db        ; the bundle store display names are shown from
 //
 // Unknown sections or keys, a repeated single-valued key, and values that do
 // not read as their type are errors: a typo must not silently fall back to a
@@ -76,6 +78,7 @@ class SUSystemConfig {
   const VXString& GetHomeDirectory() const { return m_homeDirectory; }  // empty: not configured
   const VXString& GetInstanceName() const { return m_instanceName; }    // empty: not configured
   const VXString& GetComponentName() const { return m_componentName; }  // empty: not configured
+  const VXString& GetBundleStore() const { return m_bundleStore; }      // empty: not configured
 
   SUSystemConfig& SetCatalogDelimiter(VXString v) { return m_catalogDelimiter = std::move(v), *this; }
   SUSystemConfig& SetLogicalRepositoryNames(VXStringVector v) { return m_logicalNames = std::move(v), *this; }
@@ -85,6 +88,7 @@ class SUSystemConfig {
   SUSystemConfig& SetHomeDirectory(VXString v) { return m_homeDirectory = std::move(v), *this; }
   SUSystemConfig& SetInstanceName(VXString v) { return m_instanceName = std::move(v), *this; }
   SUSystemConfig& SetComponentName(VXString v) { return m_componentName = std::move(v), *this; }
+  SUSystemConfig& SetBundleStore(VXString v) { return m_bundleStore = std::move(v), *this; }
 
  private:
   VXString m_catalogDelimiter = U".";
@@ -95,6 +99,7 @@ class SUSystemConfig {
   VXString m_homeDirectory;
   VXString m_instanceName;
   VXString m_componentName;
+  VXString m_bundleStore;
 };
 
 // Installs a configuration for the current scope and restores the previous one.
