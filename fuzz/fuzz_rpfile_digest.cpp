@@ -15,18 +15,25 @@
 #include <vector>
 
 #include "Checks/ConsistencyCheck.h"
+#include "Checks/ObjectPlaces.h"
 #include "objectmodel/RpFile.h"
 #include "objectmodel/RpFileDigest.h"
 
 namespace {
 
 void SplitAll(std::string_view text) {
+  // The places of the objects: every one found lies within the text.
+  const ObjectPlaces places(text);
   RpFileDigest::Splitter s(text);
   std::string why;
   if (!s.Start(why)) return;
   std::vector<VoidID> args;
   for (RpFileDigest::Element e; s.Next(e, why) && e.kind != RpFileDigest::Element::Kind::kEnd;) {
     if (e.end > text.size() || e.begin >= e.end || e.posEnd > e.end) std::abort();
+    if (e.kind == RpFileDigest::Element::Kind::kObject) {
+      const ObjectPlace* p = places.Find(e.id);
+      if (!p || p->startLine == 0 || p->startColumn == 0 || p->endLine < p->startLine) std::abort();
+    }
     if (e.kind == RpFileDigest::Element::Kind::kTuple)
       RpFileDigest::TupleArgs(text.substr(e.begin, e.end - e.begin), args);
   }

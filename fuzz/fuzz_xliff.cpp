@@ -1,6 +1,7 @@
 // Arbitrary bytes as a translated XLIFF file: the reader validates against
-// the XLIFF 2.0 schema and either gives units or throws TranslationError;
-// it must never crash, hang or throw anything else.
+// the XLIFF 2.0 schema (or reads an XLIFF 1.x document, which names its
+// namespace, without one) and either gives units or throws
+// TranslationError; it must never crash, hang or throw anything else.
 #include <unistd.h>
 
 #include <cstddef>

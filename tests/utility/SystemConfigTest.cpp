@@ -49,6 +49,7 @@ TEST(SUSystemConfig, DefaultsWithoutAFile) {
   EXPECT_FALSE(cfg.IsLegacyInstanceMode());
   const auto empty = SUSystemConfig::Parse("# nothing\n\n", "x", "");
   EXPECT_EQ(empty.GetCatalogDelimiter(), U".");
+  EXPECT_EQ(empty.GetBundleStore(), U"");
 }
 
 TEST(SUSystemConfig, ReadsEveryKeyAndResolvesPaths) {
@@ -63,8 +64,11 @@ TEST(SUSystemConfig, ReadsEveryKeyAndResolvesPaths) {
       "LogicalName = Star\n"
       "Path = rp/Star.rpd\n"
       "LogicalName = Paint ; comment\n"
-      "Path = /abs/Paint.rpd\n",
+      "Path = /abs/Paint.rpd\n"
+      "[Translations]\n"
+      "BundleStore = i18n/fr.db\n",
       "t.ini", "/etc/smutil");
+  EXPECT_EQ(cfg.GetBundleStore(), U"/etc/smutil/i18n/fr.db");
   EXPECT_EQ(cfg.GetCatalogDelimiter(), U" :: ");
   EXPECT_EQ(cfg.GetMultiByteCodePage(), 1252);
   EXPECT_TRUE(cfg.IsLegacyInstanceMode());

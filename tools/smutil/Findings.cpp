@@ -210,12 +210,12 @@ void WriteFindingsSarif(std::ostream& out, const std::vector<ConsistencyMessage>
   const std::string reference = DocumentationUri("checks.md");
   std::vector<smutil_sarif::Rule> rules;
   for (const ConsistencyCheck& check : ConsistencyCheckTable()) {
-    rules.push_back(RuleOf(check.m_id, check.m_messageId, check.m_summary, check.m_help, reference + "#" + check.m_id));
+    rules.push_back(RuleOf(check.m_id, check.m_messageId, check.m_summary, check.m_help, reference));
   }
   const std::size_t failedRule = rules.size();
   rules.push_back(RuleOf(kCheckFailedId, kCheckFailedMessageId, "a check that could not finish on an object",
                          "The check has a fault: report the finding with the object. The other checks ran.",
-                         reference + "#" + kCheckFailedId));
+                         reference));
   const std::string directory = std::filesystem::path(repoPath).parent_path().string();
   smutil_sarif::SarifWriter writer(out, {"smutil check", SMUtilVersion(), reference}, rules,
                                    directory.empty() ? "." : directory, {repoPath});
