@@ -78,13 +78,8 @@ std::string FileUri(const std::string& absolutePath, bool bDirectory) {
   return uri;
 }
 
-std::string RelativeUri(const std::string& relativePath) {
-  std::string uri = EncodePath(relativePath);
-  // A first segment with a colon would read as a scheme.
-  const std::size_t colon = uri.find(':');
-  if (colon != std::string::npos && uri.find('/') > colon) uri = "./" + uri;
-  return uri;
-}
+// A colon is encoded too, so a first segment never reads as a scheme.
+std::string RelativeUri(const std::string& relativePath) { return EncodePath(relativePath); }
 
 SarifWriter::SarifWriter(std::ostream& out, const ToolInfo& tool, const std::vector<Rule>& rules,
                          const std::string& baseDirectory, const std::vector<std::string>& artifactPaths)
