@@ -327,6 +327,8 @@ std::vector<TranslationUnit> ReadXliff(const std::string& inFile, std::string& t
         bVersion1 ? SUGDOM::NewUntrustedSAX2Reader() : SUGDOM::NewValidatingSAX2Reader(XliffSchemaFile(), errors);
     if (sax.reader && bVersion1) {
       sax.reader->setFeature(XMLUni::fgSAX2CoreNameSpaces, true);
+      sax.reader->setFeature(XMLUni::fgXercesSchema, false);
+      sax.reader->setFeature(XMLUni::fgSAX2CoreValidation, false);
       sax.reader->setErrorHandler(&errors);
     }
     if (sax.reader) {
