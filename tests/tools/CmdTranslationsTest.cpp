@@ -348,14 +348,14 @@ TEST_F(Translations, ImportsXliff12) {
   text = std::regex_replace(text, std::regex(" target-language=\"fr\""), "");
   std::ofstream(in) << text;
   const ToolRun noLanguage = RunTool({"--repo", repo, "translations", "import", "--bundles", store, in});
-  EXPECT_EQ(noLanguage.exitCode, 1);
+  EXPECT_EQ(noLanguage.exitCode, 3);
   EXPECT_NE(noLanguage.err.find("names no target language"), std::string::npos) << noLanguage.err;
   EXPECT_NE(RunTool({"--repo", repo, "translations", "import", "--lang", "de", "--bundles", store, in})
                 .out.find("imported 3 strings for de"),
             std::string::npos);
   std::ofstream(in) << std::regex_replace(text, std::regex("<trans-unit id=\"7\">"), "<trans-unit>");
   const ToolRun noId = RunTool({"--repo", repo, "translations", "import", "--lang", "fr", "--bundles", store, in});
-  EXPECT_EQ(noId.exitCode, 1);
+  EXPECT_EQ(noId.exitCode, 3);
   EXPECT_NE(noId.err.find("not a valid XLIFF 1.2 document:\n  line 7: a trans-unit without an id"), std::string::npos)
       << noId.err;
 }
@@ -397,7 +397,7 @@ TEST_F(Translations, ImportedTranslationsShow) {
 
   // A store that cannot be read is an error, not the names.
   const ToolRun missing = RunTool(with(show, {"--lang", "fr", "--bundles", Path("none/x.db")}));
-  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_EQ(missing.exitCode, 3);
   EXPECT_NE(missing.err.find("cannot read the bundle store " + Path("none/x.db")), std::string::npos) << missing.err;
 }
 

@@ -38,7 +38,7 @@ struct SqlOptions {
   std::string user;
   std::string sqlFormat = "text";  // check: text, json, sarif
   bool bById = false, bDisplay = false, bFullyQualified = false;
-  std::string lang;
+  std::string lang, bundles;
 };
 
 bool ReadQueryText(Context& ctx, const std::string& path, std::string& text) {
@@ -163,7 +163,7 @@ Bound BindFile(Context& ctx, const SqlOptions& o) {
     b.exit = kExitUnreadable;
     return b;
   }
-  if (!PrepareDisplaySession(ctx, b.rp.get(), o.lang, "")) {
+  if (!PrepareDisplaySession(ctx, b.rp.get(), o.lang, o.bundles)) {
     b.exit = kExitUnreadable;
     return b;
   }
@@ -292,7 +292,7 @@ RunFn DeclareSql(CLI::App& cmd, Context& ctx) {
   format->add_flag("--fully-qualified", o->bFullyQualified, "every name in full, every part quoted (the default)");
   format->add_flag("--by-id", o->bById, "names as object ids");
   format->add_flag("--display", o->bDisplay, "custom display names where objects have them");
-  AddLangOption(*format, o->lang);
+  AddDisplayOptions(*format, o->lang, o->bundles);
   AddFormatOption(*explain, ctx);
   return [o, check, format](Context& c) {
     if (check->parsed()) return RunCheck(c, *o);

@@ -134,6 +134,20 @@ class ObjectType(enum.IntEnum):
     PRESENTATION_SUBJECT_AREA = 4004
     PRESENTATION_TABLE = 4008
     PRESENTATION_COLUMN = 4010
+    LOGICAL_JOIN = 2004
+    LOGICAL_DIMENSION = 2019
+    LOGICAL_LEVEL = 2025
+    PHYSICAL_KEY = 3008
+    PHYSICAL_FOREIGN_KEY = 3006
+    PHYSICAL_JOIN = 3012
+    COMPLEX_JOIN = 3012
+    PHYSICAL_CATALOG = 3025
+    PHYSICAL_SCHEMA = 3027
+    VARIABLE = 3031
+    REPOSITORY_VARIABLE = 3031
+    SESSION_VARIABLE = 3031
+    INITIALIZATION_BLOCK = 3033
+    INIT_BLOCK = 3033
 
 def quote(segments: Sequence[str]) -> str:
     """The written form of a qualified name: every segment quoted, joined by full stops."""

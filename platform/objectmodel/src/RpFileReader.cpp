@@ -1386,6 +1386,11 @@ std::unique_ptr<ARpGateway> ParseOnce(const char* data, std::size_t size, const 
     // A scanner that met a fault it did not report refuses the next token
     // in words about itself; what the file lacks is what to say.
     if (handler.Failed()) {
+      // The decoder reads ahead of the scanner: a byte it cannot decode is
+      // named where it is, not where the reading had got to.
+      if (const std::optional<BadByte> bad = FindBadByte(data, size)) {
+        throw RpFileError(sourceName, bad->at.line, bad->at.column, bad->message);
+      }
       const LoadFailure& f = handler.Failure();
       throw ParseError(data, size, sourceName, f.pos, f.message);
     }
