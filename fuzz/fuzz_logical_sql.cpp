@@ -1,7 +1,7 @@
 // Logical SQL from arbitrary bytes: parsing never crashes, reads past the
 // text or takes more than linear time; over a small repository a query that
 // binds is written back, and the text written binds to the same
-// specification.
+// query spec.
 #include <cstddef>
 #include <cstdint>
 #include <string>

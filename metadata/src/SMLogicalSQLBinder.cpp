@@ -1,6 +1,6 @@
 // Binding: every name of a syntax tree resolved through the presentation
 // lookups under the user's read security, and the tree turned into a query
-// specification whose expressions hold object ids.
+// query spec whose expressions hold object ids.
 //
 // The FROM clause names subject areas. A column name of three or more
 // segments names its table in full; two segments name a table of one of the

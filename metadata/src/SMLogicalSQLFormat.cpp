@@ -1,7 +1,7 @@
-// A query specification written back in the front end's grammar, one
+// A query spec written back in the front end's grammar, one
 // clause per line, every expression through ToPrettyStringVisitor in the
 // chosen naming mode. In the fully qualified mode the text binds again to
-// the same specification.
+// the same query spec.
 #include "Metadata/SMUtil.h"
 #include "SMLogicalSQLInternal.h"
 #include "Utility/BaseStringUtil.h"

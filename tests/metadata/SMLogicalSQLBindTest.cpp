@@ -65,7 +65,7 @@ TEST_F(LogicalSQLBind, ColumnNamesOfOneTwoAndThreeSegments) {
   }
 }
 
-TEST_F(LogicalSQLBind, ClausesFillTheSpecification) {
+TEST_F(LogicalSQLBind, ClausesFillTheQuerySpec) {
   const BindResult r = Bind(
       "SELECT DISTINCT Customers.Region, SUM(Orders.Revenue) AS Total\n"
       "FROM \"Sales Analysis\"\n"
@@ -233,7 +233,7 @@ TEST_F(LogicalSQLBind, ReadSecurityOfTheUser) {
   EXPECT_EQ(nobody.diagnostics[0].code, "sql.bind.unknown-user");
 }
 
-TEST_F(LogicalSQLBind, FormatWritesTextThatBindsToTheSameSpecification) {
+TEST_F(LogicalSQLBind, FormatWritesTextThatBindsToTheSameQuerySpec) {
   const BindResult r = Bind(
       "SELECT Customers.Region, SUM(Orders.Revenue) AS Total FROM Sales\n"
       "WHERE Orders.Status LIKE 'S%' GROUP BY Customers.Region ORDER BY Total DESC");

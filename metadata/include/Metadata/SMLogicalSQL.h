@@ -24,7 +24,7 @@
 //
 // Two entry points. Parse reads text into a syntax tree with no repository
 // (for editors and tools that have none). ParseAndBind also resolves every
-// name and returns the query specification. Neither throws for anything a
+// name and returns the query spec. Neither throws for anything a
 // user can type: every fault is a Diagnostic (severity, stable code,
 // catalogued message, byte and line/column range, and for names the lookup
 // outcome, the candidates on ambiguity and up to five did-you-mean names the
@@ -236,7 +236,7 @@ struct BindResult {
   std::unique_ptr<AbstractListQuerySpec> spec;
   std::vector<Diagnostic> diagnostics;
   std::vector<BoundName> names;
-  // FETCH FIRST n ROWS ONLY of the statement (the specification has no place for it).
+  // FETCH FIRST n ROWS ONLY of the statement (the query spec has no place for it).
   std::optional<std::int64_t> fetchFirst;
 };
 
@@ -260,9 +260,9 @@ struct FormatOptions {
   std::optional<std::int64_t> fetchFirst = std::nullopt;  // written as FETCH FIRST n ROWS ONLY
 };
 
-// The specification as logical SQL in this front end's grammar: a text that
+// The query spec as logical SQL in this front end's grammar: a text that
 // Parse reads back (in the fully qualified mode, ParseAndBind binds it to the
-// same specification).
+// same query spec).
 VXString Format(const AbstractListQuerySpec& spec, ARpGateway* pRp, const FormatOptions& options);
 
 // Pairs of op codes that render to the same text, and the one the parser
