@@ -339,10 +339,11 @@ InputSource* SUGEntityGuard::resolveEntity(XMLResourceIdentifier* resource) {
            at ? static_cast<std::uint64_t>(at->getLineNumber()) : 0,
            at ? static_cast<std::uint64_t>(at->getColumnNumber()) : 0);
   }
-  // Read as empty text: the parser opens nothing, and the refusal above
-  // is what the reader reports.
-  static const XMLByte kNothing[] = {0};
-  return new MemBufInputSource(kNothing, 0, systemId, false);
+  // No source at all: with default resolution off the parser opens nothing
+  // and adds its own "unable to open" after the refusal above. An empty
+  // source instead would be read, and the scanner leaks the entity it makes
+  // for an external DTD subset it then reads under validation.
+  return nullptr;
 }
 
 void SUGDOM::Secure(XercesDOMParser& parser, SUGEntityGuard& guard, SecurityManager& security) {
