@@ -45,14 +45,6 @@
 
 using namespace xercesc;
 
-RpFileError::RpFileError(const std::string& source, std::uint64_t line, std::uint64_t column,
-                         const std::string& message)
-    : std::runtime_error(source + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " + message),
-      m_source(source),
-      m_line(line),
-      m_column(column),
-      m_message(message) {}
-
 namespace {
 
 struct Pos {

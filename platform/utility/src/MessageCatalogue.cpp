@@ -69,11 +69,6 @@ VXString ParseText(std::string_view raw, const LineReader& at) {
 }
 }  // namespace
 
-MessageCatalogueError::MessageCatalogueError(const std::string& source, std::size_t line, const std::string& what)
-    : std::runtime_error(source + (line ? ":" + std::to_string(line) : std::string()) + ": " + what),
-      m_source(source),
-      m_line(line) {}
-
 MessageCatalogue MessageCatalogue::Parse(std::string_view text, const std::string& sourceName) {
   MessageCatalogue cat;
   std::unordered_map<MessageId, std::size_t> messageLines;

@@ -89,11 +89,6 @@ Slot& ConfigSlot() {
 }
 }  // namespace
 
-SystemConfigError::SystemConfigError(const std::string& source, std::size_t line, const std::string& what)
-    : std::runtime_error(source + (line ? ":" + std::to_string(line) : std::string()) + ": " + what),
-      m_source(source),
-      m_line(line) {}
-
 SUSystemConfig SUSystemConfig::Parse(std::string_view text, const std::string& sourceName,
                                      const std::string& baseDirectory) {
   // The keys of each section: whether a key may be given more than once,

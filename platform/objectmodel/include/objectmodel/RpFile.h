@@ -53,22 +53,13 @@
 #include <stdexcept>
 #include <string>
 
+#include "Utility/SourceError.h"
 #include "objectmodel/RpGateway.h"
 
-class RpFileError : public std::runtime_error {
+// what() reads "SOURCE:LINE:COLUMN: message" (line and column 0: unknown).
+class RpFileError : public SourceError {
  public:
-  // what() reads "SOURCE:LINE:COLUMN: message" (line and column 0: unknown).
-  RpFileError(const std::string& source, std::uint64_t line, std::uint64_t column, const std::string& message);
-  const std::string& GetSource() const { return m_source; }
-  std::uint64_t GetLine() const { return m_line; }
-  std::uint64_t GetColumn() const { return m_column; }
-  const std::string& GetMessage() const { return m_message; }
-
- private:
-  std::string m_source;
-  std::uint64_t m_line;
-  std::uint64_t m_column;
-  std::string m_message;
+  using SourceError::SourceError;
 };
 
 namespace RpFile {

@@ -29,21 +29,17 @@
 #include <unordered_map>
 #include <vector>
 
+#include "Utility/SourceError.h"
 #include "Utility/VXString.h"
 #include "Utility/VoidID.h"
 
 using MessageId = std::uint64_t;
 
-class MessageCatalogueError : public std::runtime_error {
+// "FILE:LINE: what"; line 0 when the file itself could not be read.
+class MessageCatalogueError : public SourceError {
  public:
-  MessageCatalogueError(const std::string& source, std::size_t line, const std::string& what);
-  const std::string& GetSource() const { return m_source; }
-  // 1-based line of the fault; 0 when the file itself could not be read.
-  std::size_t GetLine() const { return m_line; }
-
- private:
-  std::string m_source;
-  std::size_t m_line;
+  MessageCatalogueError(const std::string& source, std::size_t line, const std::string& what)
+      : SourceError(source, line, 0, what) {}
 };
 
 class MessageCatalogue {

@@ -38,17 +38,14 @@
 #include <string>
 #include <string_view>
 
+#include "Utility/SourceError.h"
 #include "Utility/VXString.h"
 
-class SystemConfigError : public std::runtime_error {
+// "FILE:LINE: what"; line 0: the file could not be read.
+class SystemConfigError : public SourceError {
  public:
-  SystemConfigError(const std::string& source, std::size_t line, const std::string& what);
-  const std::string& GetSource() const { return m_source; }
-  std::size_t GetLine() const { return m_line; }  // 0: the file could not be read
-
- private:
-  std::string m_source;
-  std::size_t m_line;
+  SystemConfigError(const std::string& source, std::size_t line, const std::string& what)
+      : SourceError(source, line, 0, what) {}
 };
 
 class SUSystemConfig {
