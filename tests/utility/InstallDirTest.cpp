@@ -11,36 +11,10 @@
 #include "Utility/SUStrUtil.h"
 #include "Utility/SUSystemConfig.h"
 #include "Utility/SystemUtility.h"
+#include "common/ScopedEnv.h"
 
 namespace {
-
-// Sets (or with null removes) one variable for the scope of a test.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : m_name(name) {
-    if (const char* old = std::getenv(name)) {
-      m_had = true;
-      m_old = old;
-    }
-    if (value) {
-      ::setenv(name, value, 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (m_had) {
-      ::setenv(m_name, m_old.c_str(), 1);
-    } else {
-      ::unsetenv(m_name);
-    }
-  }
-
- private:
-  const char* m_name;
-  bool m_had = false;
-  std::string m_old;
-};
+using testutil::ScopedEnv;
 
 TEST(InstallDir, DataDirectoryIsShareSmutilBesideTheLibrary) {
   const ScopedEnv noOverride("SMUTIL_DATA_DIR", nullptr);

@@ -1,12 +1,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 
-#include "Utility/Base64.h"
-#include "Utility/HALOStrongEncryption.h"
 #include "Utility/SUGDOM.h"
 
 namespace {
@@ -35,7 +32,6 @@ const char kSchema[] = R"(<?xml version="1.0"?>
 </xs:schema>
 )";
 
-ByteVector Bytes(const char* s) { return ByteVector(s, s + std::strlen(s)); }
 }  // namespace
 
 TEST(SUGDOM, ParsesAndValidatesAFile) {
@@ -143,79 +139,4 @@ TEST(SUGDOM, PlainPrologIsOnlyOneWithoutADocumentTypeDeclaration) {
         std::string("<!-- open <r/>"), std::string("<?xml version=\"1.0\"?>"), std::string()}) {
     EXPECT_FALSE(SUGDOM::HasPlainProlog(doc)) << doc;
   }
-}
-
-TEST(Base64, StrictRoundTrip) {
-  for (const char* s : {"", "f", "fo", "foo", "foob", "fooba", "foobar"}) {
-    ByteVector back;
-    ASSERT_TRUE(Base64::Decode(Base64::Encode(Bytes(s)), back)) << s;
-    EXPECT_EQ(back, Bytes(s));
-  }
-  EXPECT_EQ(Base64::Encode(Bytes("foobar")), "Zm9vYmFy");
-  ByteVector keep{7};
-  for (const char* bad : {"Zm9", "Zm9v!mFy", "Zg=a", "Zh==", "=Zg=", "Zg==Zg==", "Zm9vY===", "Zm 9v", "Zm9\n", " Zm9",
-                          "Zm9vYmF=", "Zm9=Zm9v", "===="}) {
-    EXPECT_FALSE(Base64::Decode(bad, keep)) << bad;
-  }
-  EXPECT_EQ(keep, ByteVector{7});
-}
-
-TEST(Base64, LongInputsRoundTripAcrossPieces) {
-  // Longer than one piece of work for the encoder and for the decoder.
-  ByteVector bytes((5u << 20) + 2);
-  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8>(i * 7 + (i >> 12));
-  const std::string text = Base64::Encode(bytes);
-  ASSERT_EQ(text.size(), (bytes.size() + 2) / 3 * 4);
-  EXPECT_EQ(text.substr(text.size() - 2), "==");  // one byte in the last group
-  ByteVector back;
-  ASSERT_TRUE(Base64::Decode(text, back));
-  EXPECT_EQ(back, bytes);
-}
-
-TEST(HALOStrongEncryption, KeysAreDeterministicAndSaltDependent) {
-  ByteVector k1, k2, k3, k4;
-  HALOStrongEncryption::GetPKCS5PBKDF2HMACSHA1(U"Pässword", k1);
-  HALOStrongEncryption::GetPKCS5PBKDF2HMACSHA1(U"Pässword", k2);
-  HALOStrongEncryption::GetPKCS5PBKDF2HMACSHA1(U"Password", k3);
-  EXPECT_EQ(k1.size(), HALOStrongEncryption::kKeySize);
-  EXPECT_EQ(k1, k2);
-  EXPECT_NE(k1, k3);
-  // RFC 6070 test vector 1 (first 20 bytes of the derived key).
-  HALOStrongEncryption::GetPKCS5PBKDF2HMACSHA1(U"password", Bytes("salt"), 1, k4);
-  const ByteVector rfc{0x0c, 0x60, 0xc8, 0x0f, 0x96, 0x1f, 0x0e, 0x71, 0xf3, 0xa9,
-                       0xb5, 0x24, 0xaf, 0x60, 0x12, 0x06, 0x2f, 0xe0, 0x37, 0xa6};
-  EXPECT_EQ(ByteVector(k4.begin(), k4.begin() + 20), rfc);
-  EXPECT_THROW(HALOStrongEncryption::GetPKCS5PBKDF2HMACSHA1(U"x", Bytes("s"), 0, k4), std::invalid_argument);
-}
-
-TEST(HALOStrongEncryption, RoundTripWrongKeyAndCorruptText) {
-  ByteVector key, other;
-  HALOStrongEncryption::GetPKCS5PBKDF2HMACSHA1(U"right", key);
-  HALOStrongEncryption::GetPKCS5PBKDF2HMACSHA1(U"wrong", other);
-  for (const char* secret : {"", "s3cret", "a much longer password with ünïcode bytes"}) {
-    const VXString sealed = HALOStrongEncryption::AESEncryptPasswordForScript(key, Bytes(secret));
-    EXPECT_NE(sealed, HALOStrongEncryption::AESEncryptPasswordForScript(key, Bytes(secret)));  // fresh nonce
-    ByteVector plain{9, 9};
-    ASSERT_TRUE(HALOStrongEncryption::DecryptAESPasswordForScript(sealed, key, plain));
-    EXPECT_EQ(plain, Bytes(secret));
-
-    ByteVector untouched{1, 2, 3};
-    EXPECT_FALSE(HALOStrongEncryption::DecryptAESPasswordForScript(sealed, other, untouched));
-    EXPECT_EQ(untouched, (ByteVector{1, 2, 3}));
-  }
-  const VXString sealed = HALOStrongEncryption::AESEncryptPasswordForScript(key, Bytes("s3cret"));
-  ByteVector out;
-  // Every single-character change is caught by the tag or the decoder.
-  for (std::size_t i = 0; i < sealed.size(); ++i) {
-    VXString bad = sealed;
-    bad[i] = bad[i] == U'A' ? U'B' : U'A';
-    EXPECT_FALSE(HALOStrongEncryption::DecryptAESPasswordForScript(bad, key, out)) << i;
-  }
-  EXPECT_FALSE(HALOStrongEncryption::DecryptAESPasswordForScript(sealed.substr(0, sealed.size() - 4), key, out));
-  EXPECT_FALSE(HALOStrongEncryption::DecryptAESPasswordForScript(U"not base64 at all", key, out));
-  EXPECT_FALSE(HALOStrongEncryption::DecryptAESPasswordForScript(U"", key, out));
-  EXPECT_FALSE(HALOStrongEncryption::DecryptAESPasswordForScript(U"ЖЖЖЖ", key, out));
-  EXPECT_FALSE(HALOStrongEncryption::DecryptAESPasswordForScript(sealed, ByteVector(16), out));
-  EXPECT_TRUE(out.empty());
-  EXPECT_THROW(HALOStrongEncryption::AESEncryptPasswordForScript(ByteVector(16), Bytes("x")), std::invalid_argument);
 }
