@@ -37,6 +37,7 @@ def timed(cmd):
 def survey(root):
     """Files of the site (the saved hash list, which is not served, apart)."""
     files, total, largest, largest_path, pages = 0, 0, 0, "", 0
+    pictures, picture_bytes, largest_picture, joins_pages = 0, 0, (0, ""), 0
     for dirpath, _, names in os.walk(root):
         for name in names:
             if name == ".site-hashes" and dirpath == root:
@@ -46,9 +47,14 @@ def survey(root):
             files += 1
             total += size
             pages += name.endswith(".html")
+            joins_pages += "~joins-" in name
+            if name.endswith(".svg"):
+                pictures += 1
+                picture_bytes += size
+                largest_picture = max(largest_picture, (size, os.path.relpath(path, root)))
             if size > largest:
                 largest, largest_path = size, os.path.relpath(path, root)
-    return files, pages, total, largest, largest_path
+    return files, pages, total, largest, largest_path, (pictures, picture_bytes, largest_picture, joins_pages)
 
 
 def main():
@@ -66,12 +72,14 @@ def main():
     shutil.rmtree(site, ignore_errors=True)
 
     wall, cpu, rss, out = timed([args.smutil, "--repo", repo, "site", site])
-    files, pages, total, largest, largest_path = survey(site)
+    files, pages, total, largest, largest_path, (pictures, picture_bytes, largest_picture, joins_pages) = survey(site)
     print("objects            %d (load average before: %.1f)" % (args.objects, os.getloadavg()[0]))
     print("smutil says        %s" % out)
     print("first run          %.1f s wall, %.1f s CPU, peak RSS %.0f MB" % (wall, cpu, rss))
     print("files              %d (%d HTML pages), %.0f MB in all" % (files, pages, total / 1e6))
     print("largest file       %.1f KB (%s)" % (largest / 1024.0, largest_path))
+    print("pictures           %d, %.1f MB; largest %.1f KB (%s); %d full-list pages behind capped pictures" % (
+        pictures, picture_bytes / 1e6, largest_picture[0] / 1024.0, largest_picture[1], joins_pages))
     print("hash list          %.1f MB (.site-hashes, for --changed-only)" %
           (os.path.getsize(os.path.join(site, ".site-hashes")) / 1e6))
     wall, cpu, _, out = timed([args.smutil, "--repo", repo, "site", site, "--changed-only"])

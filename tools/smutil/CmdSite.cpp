@@ -62,9 +62,12 @@ int RunSite(Context& ctx, const SiteOptions& o) {
     return kExitIO;
   }
   progress.Done();
+  // Removals are named only when there were any: a first run has none.
   ctx.out << report.pages << " pages, " << report.pictures << " pictures in " << o.outDir << " (" << report.written
-          << " files written, " << report.unchanged << " unchanged); largest file "
-          << (report.largestFile + 1023) / 1024 << " KB\n";
+          << " files written, " << report.unchanged << " unchanged";
+  if (report.removed) ctx.out << ", " << report.removed << " stale removed";
+  if (report.keptStale) ctx.out << ", " << report.keptStale << " stale kept: changed since the site wrote them";
+  ctx.out << "); largest file " << (report.largestFile + 1023) / 1024 << " KB\n";
   return kExitDone;
 }
 

@@ -16,7 +16,8 @@ pre{background:#f4f6f8;padding:.6em;white-space:pre-wrap;word-break:break-all}
 ul.children{columns:3 18em}
 .kind{color:#777;font-size:85%}
 .msg-2{color:#a40000}.msg-1{color:#8a5a00}.msg-3{color:#245}
-figure{margin:0}figure img{max-width:100%;height:auto;border:1px solid #e1e4e8}
+figure{margin:0}object.picture{display:block;max-width:100%;height:auto;border:1px solid #e1e4e8}
+ul.joins li{margin:.1em 0}
 figcaption{font-size:85%;color:#555}
 #results li{margin:.15em 0}
 )";
@@ -26,11 +27,14 @@ figcaption{font-size:85%;color:#555}
 const std::string& SearchScript() {
   // Loads search/shards.js, then for a query only the shards whose key could
   // hold a match, each once; results are built with textContent, never as
-  // markup, so names stay text.
+  // markup, so names stay text. A query is found at the start of any word of
+  // a name or display name (SearchKeys).
   static const std::string js = R"('use strict';
 var smutilSearch = (function () {
   var shardKeys = null, loaded = {}, entries = [], pending = 0;
-  function fold(s) { return s.toLowerCase().replace(/[^a-z0-9]/g, '_'); }
+  // As SearchKey folds: ASCII letters lower-cased, digits kept, anything else
+  // "_" (one for one, so positions stay those of the name).
+  function fold(s) { return s.replace(/[^A-Za-z0-9]/g, '_').toLowerCase(); }
   function load(src) {
     var s = document.createElement('script');
     s.src = src;
@@ -42,25 +46,41 @@ var smutilSearch = (function () {
       return base === '' ? q === '' : (q.indexOf(base) === 0 || base.indexOf(q) === 0);
     });
   }
+  // The keys a name is filed under, as SearchKeys makes them: the whole
+  // folded name, and the folded name from each later start of a word on.
+  function keys(s) {
+    var f = fold(s), out = [f];
+    for (var i = 1; i < s.length; i++) {
+      if (f[i] === '_') continue;
+      if (f[i - 1] === '_' || (/[A-Z]/.test(s[i]) && /[a-z]/.test(s[i - 1]))) out.push(f.substring(i));
+    }
+    return out;
+  }
+  function matches(e, q) {
+    var names = e.length > 4 ? [e[0], e[4]] : [e[0]];
+    return names.some(function (n) { return keys(n).some(function (k) { return k.indexOf(q) === 0; }); });
+  }
   function show() {
     var input = document.getElementById('q'), list = document.getElementById('results');
     var status = document.getElementById('status');
     var q = fold(input.value.trim());
     while (list.firstChild) list.removeChild(list.firstChild);
     if (!shardKeys) { status.textContent = 'Loading the index…'; return; }
-    if (q.length === 0) { status.textContent = 'Type the start of a name.'; return; }
-    var keys = wanted(q);
-    if (keys.length > 40) { status.textContent = 'Type more letters (' + keys.length + ' index parts match).'; return; }
-    keys.forEach(function (k) { if (!loaded[k]) { loaded[k] = 'loading'; pending++; load('search/' + k + '.js'); } });
-    var shown = 0;
+    if (q.length === 0) { status.textContent = 'Type a name or a word of one.'; return; }
+    var wantedKeys = wanted(q);
+    if (wantedKeys.length > 40) { status.textContent = 'Type more letters (' + wantedKeys.length + ' index parts match).'; return; }
+    wantedKeys.forEach(function (k) { if (!loaded[k]) { loaded[k] = 'loading'; pending++; load('search/' + k + '.js'); } });
+    var shown = 0, seen = {};
     entries.forEach(function (e) {
-      if (shown >= 200 || fold(e[0]).indexOf(q) !== 0) return;
+      // An object filed under several keys is listed once.
+      if (shown >= 200 || seen[e[3]] || !matches(e, q)) return;
+      seen[e[3]] = true;
       var li = document.createElement('li'), a = document.createElement('a');
       a.href = e[3];
       a.textContent = e[0];
       var kind = document.createElement('span');
       kind.className = 'kind';
-      kind.textContent = ' ' + e[1] + (e[2] ? ' in ' + e[2] : '');
+      kind.textContent = (e.length > 4 ? ' \u201c' + e[4] + '\u201d' : '') + ' ' + e[1] + (e[2] ? ' in ' + e[2] : '');
       li.appendChild(a);
       li.appendChild(kind);
       list.appendChild(li);

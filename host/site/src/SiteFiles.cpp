@@ -2,12 +2,15 @@
 
 #include <fcntl.h>
 #include <openssl/evp.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <fstream>
+#include <functional>
 #include <sstream>
+#include <string_view>
 
 #include "SiteText.h"
 #include "Utility/Hex.h"
@@ -84,13 +87,14 @@ void MakeFoldersNoFollow(const fs::path& root, const fs::path& dir) {
 
 }  // namespace
 
-FileSink::FileSink(fs::path root, bool bChangedOnly, SiteReport& report) : m_root(std::move(root)), m_report(report) {
+FileSink::FileSink(fs::path root, bool bChangedOnly, SiteReport& report)
+    : m_root(std::move(root)), m_report(report), m_bChangedOnly(bChangedOnly) {
   std::error_code ec;
   fs::create_directories(m_root, ec);
   if (ec) throw SiteError("cannot create " + m_root.string() + ": " + ec.message());
-  if (bChangedOnly) {
+  {
     // A line that does not read as "<32 hex digits> <path>" is ignored: its
-    // file is then simply written again.
+    // file is then simply written again, and never removed.
     // Only a file of our own: a link or a FIFO planted there is not read.
     std::error_code ec;
     std::ifstream in;
@@ -153,7 +157,8 @@ void FileSink::Write(const std::string& path, std::string content) {
   fs::path file = m_root / path;
   auto previous = m_previous.find(path);
   std::error_code ec;
-  if (previous != m_previous.end() && previous->second == hash && fs::is_regular_file(fs::symlink_status(file, ec))) {
+  if (m_bChangedOnly && previous != m_previous.end() && previous->second == hash &&
+      fs::is_regular_file(fs::symlink_status(file, ec))) {
     ++m_report.unchanged;
     return;
   }
@@ -177,6 +182,99 @@ void FileSink::Finish() {
   std::string text;
   for (const auto& [path, hash] : m_current) text += ToHex(hash) + ' ' + path + '\n';
   if (!WriteFileNoFollow(file, text)) throw SiteError("cannot write " + file.string());
+  RemoveStale();
+}
+
+bool IsSitePath(const std::string& path) {
+  if (path.empty() || path == kHashFile || path.find('\\') != std::string::npos ||
+      path.find('\0') != std::string::npos) {
+    return false;
+  }
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t slash = path.find('/', from);
+    const std::string_view part = std::string_view(path).substr(from, slash - from);
+    if (part.empty() || part == "." || part == "..") return false;
+    if (slash == std::string::npos) return true;
+    from = slash + 1;
+  }
+}
+
+namespace {
+
+// The content of a regular file, read without following a link; false for
+// anything else or a file that cannot be read.
+bool ReadFileNoFollow(const fs::path& file, std::string& content) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  content.clear();
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ::close(fd);
+      return false;
+    }
+    if (n == 0) break;
+    content.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return true;
+}
+
+// Whether every folder from root down to dir is a real folder (no link).
+bool RealFoldersBelow(const fs::path& root, const fs::path& dir) {
+  fs::path at = root;
+  for (const fs::path& part : dir.lexically_relative(root)) {
+    if (part == ".") continue;
+    at /= part;
+    std::error_code ec;
+    if (!fs::is_directory(fs::symlink_status(at, ec))) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void FileSink::RemoveStale() {
+  std::unordered_set<std::string> written;
+  written.reserve(m_current.size());
+  for (const auto& entry : m_current) written.insert(entry.first);
+  std::vector<std::string> stale;
+  for (const auto& entry : m_previous) {
+    if (!written.count(entry.first) && IsSitePath(entry.first)) stale.push_back(entry.first);
+  }
+  // Deepest first, so that a folder is emptied before it is tried.
+  std::sort(stale.begin(), stale.end(), std::greater<>());
+  std::string content;
+  for (const std::string& path : stale) {
+    const fs::path file = m_root / path;
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(file, ec);
+    if (!fs::exists(status)) continue;  // removed by hand already
+    if (!fs::is_regular_file(status) || !RealFoldersBelow(m_root, file.parent_path()) ||
+        !ReadFileNoFollow(file, content) || ContentHash(content) != m_previous.at(path)) {
+      ++m_report.keptStale;
+      continue;
+    }
+    if (::unlink(file.c_str()) != 0) {
+      ++m_report.keptStale;
+      continue;
+    }
+    ++m_report.removed;
+    // Folders that held only site files and are empty now; rmdir leaves any
+    // folder with something in it.
+    for (fs::path dir = file.parent_path(); dir != m_root && dir.native().size() > m_root.native().size();
+         dir = dir.parent_path()) {
+      if (::rmdir(dir.c_str()) != 0) break;
+    }
+  }
 }
 
 std::string SearchKey(const VXString& name) {
@@ -189,20 +287,49 @@ std::string SearchKey(const VXString& name) {
   return key;
 }
 
+std::vector<std::string> SearchKeys(const VXString& name) {
+  const std::string folded = SearchKey(name);
+  auto isLower = [](char32_t c) { return c >= U'a' && c <= U'z'; };
+  auto isUpper = [](char32_t c) { return c >= U'A' && c <= U'Z'; };
+  std::vector<std::string> keys;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    // The whole name is a key even when it starts with a character that
+    // folds to "_" ("<script>": "_script_" as well as "script_").
+    if (i == 0) {
+      keys.push_back(folded);
+      continue;
+    }
+    if (folded[i] == '_') continue;
+    const bool bStart = folded[i - 1] == '_' || (isUpper(name[i]) && isLower(name[i - 1]));
+    if (bStart) keys.push_back(folded.substr(i));
+  }
+  if (keys.empty()) keys.push_back(folded);  // the empty name
+  return keys;
+}
+
 void SearchIndex::Add(const VXString& name, const VXString& typeCode, const VXString& container,
-                      const std::string& pagePath) {
-  Entry e;
-  e.key = SearchKey(name);
-  e.json = "[";
-  AppendJsString(e.json, name);
-  e.json += ',';
-  AppendJsString(e.json, typeCode);
-  e.json += ',';
-  AppendJsString(e.json, container);
-  e.json += ',';
-  AppendJsString(e.json, ToVXString(pagePath));
-  e.json += ']';
-  m_entries.push_back(std::move(e));
+                      const std::string& pagePath, const VXString& displayName) {
+  std::string json = "[";
+  AppendJsString(json, name);
+  json += ',';
+  AppendJsString(json, typeCode);
+  json += ',';
+  AppendJsString(json, container);
+  json += ',';
+  AppendJsString(json, ToVXString(pagePath));
+  if (!displayName.empty() && displayName != name) {
+    json += ',';
+    AppendJsString(json, displayName);
+  }
+  json += ']';
+  std::vector<std::string> keys = SearchKeys(name);
+  if (!displayName.empty() && displayName != name) {
+    for (std::string& key : SearchKeys(displayName)) keys.push_back(std::move(key));
+  }
+  std::sort(keys.begin(), keys.end());
+  keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+  for (std::string& key : keys) m_entries.push_back(Entry{std::move(key), m_json.size()});
+  m_json.push_back(std::move(json));
 }
 
 void SearchIndex::WriteTo(FileSink& sink) {
@@ -220,8 +347,8 @@ void SearchIndex::WriteTo(FileSink& sink) {
       const std::string name = part == 1 ? key : key + "~" + std::to_string(part);
       std::string body = "smutilSearch.add(\"" + name + "\",[\n";
       std::size_t i = from;
-      for (; i < to && (i == from || body.size() + m_entries[i].json.size() + 8 <= kMaxShardBytes); ++i) {
-        body += m_entries[i].json + ",\n";
+      for (; i < to && (i == from || body.size() + m_json[m_entries[i].json].size() + 8 <= kMaxShardBytes); ++i) {
+        body += m_json[m_entries[i].json] + ",\n";
       }
       body.erase(body.size() - 2, 1);  // the last comma
       body += "]);\n";
@@ -234,7 +361,7 @@ void SearchIndex::WriteTo(FileSink& sink) {
   // Splits the sorted range [from, to), whose keys share length characters.
   auto split = [&](std::size_t from, std::size_t to, std::size_t length, auto&& self) -> void {
     std::size_t bytes = 0;
-    for (std::size_t i = from; i < to; ++i) bytes += m_entries[i].json.size() + 2;
+    for (std::size_t i = from; i < to; ++i) bytes += m_json[m_entries[i].json].size() + 2;
     const std::string key = m_entries[from].key.substr(0, length);
     bool bLonger = false;
     for (std::size_t i = from; i < to && !bLonger; ++i) bLonger = m_entries[i].key.size() > length;

@@ -54,6 +54,25 @@ std::vector<std::size_t> Neighbourhood(const Graph& graph, std::size_t limit) {
   return keep;
 }
 
+std::size_t GridColumns(std::size_t n) {
+  std::size_t columns = 1;
+  while (columns < kMaxGridColumns && columns * columns < n) ++columns;
+  return columns;
+}
+
+std::vector<std::size_t> UnconnectedNodes(const Graph& graph) {
+  std::vector<bool> joined(graph.nodes.size(), false);
+  for (const auto& [a, b] : graph.edges) {
+    if (a == b || a >= joined.size() || b >= joined.size()) continue;
+    joined[a] = joined[b] = true;
+  }
+  std::vector<std::size_t> alone;
+  for (std::size_t i = 0; i < joined.size(); ++i) {
+    if (!joined[i]) alone.push_back(i);
+  }
+  return alone;
+}
+
 Graph Restrict(const Graph& graph, const std::vector<std::size_t>& keep) {
   Graph out;
   out.bLeftToRight = graph.bLeftToRight;
@@ -143,6 +162,15 @@ std::string GraphRenderer::Svg(const Graph& graph) {
   }
   for (const auto& [a, b] : graph.edges) {
     if (a < nodes.size() && b < nodes.size()) agedge(g, nodes[a], nodes[b], nullptr, 1);
+  }
+  // The grid of unconnected nodes: each row a chain of invisible edges, so
+  // its nodes take consecutive ranks; the rows stack like any components.
+  const std::vector<std::size_t> alone = UnconnectedNodes(graph);
+  const std::size_t columns = GridColumns(alone.size());
+  for (std::size_t i = 0; i + 1 < alone.size(); ++i) {
+    if ((i + 1) % columns == 0) continue;  // the row ends here
+    Agedge_t* e = agedge(g, nodes[alone[i]], nodes[alone[i + 1]], nullptr, 1);
+    Set(e, "style", "invis");
   }
   std::string svg;
   if (gvLayout(m_gvc, g, "dot") != 0) {

@@ -194,6 +194,10 @@ void AppendMessages(SiteContext& ctx, std::string& out, const Ref<ARpObject>& ob
   out += "</ul>\n";
 }
 
+std::string TitleOf(const Ref<ARpObject>& obj) {
+  return Escaped(MetadataUtil::GenerateQualifiedName(obj)) + " · " + TypeLabel(obj->GetTypeID());
+}
+
 VXString ShortLabel(const Ref<ARpObject>& obj) {
   const Ref<ARpObject> parent = obj->GetParentObject();
   return parent.IsNull() ? obj->GetName() : parent->GetName() + U"." + obj->GetName();
@@ -217,15 +221,19 @@ std::size_t AddNode(SiteContext& ctx, Graph& graph, std::map<VoidID, std::size_t
   return it->second;
 }
 
+// The picture as an <object>, so that its nodes are links a reader can
+// follow (an <img> shows the same SVG but never lets its links be clicked);
+// the caption's link opens the picture alone.
 void AppendPicture(std::string& out, const std::string& path, const std::string& picture, const VXString& alt,
                    const std::string& caption) {
-  out += "<figure><a href=\"";
-  AppendHref(out, RelativeLink(path, picture));
-  out += "\"><img class=\"picture\" src=\"";
-  AppendHref(out, RelativeLink(path, picture));
-  out += "\" alt=\"";
+  const std::string link = RelativeLink(path, picture);
+  out += "<figure><object class=\"picture\" type=\"image/svg+xml\" data=\"";
+  AppendHref(out, link);
+  out += "\" aria-label=\"";
   AppendEscaped(out, alt);
-  out += "\"></a><figcaption>" + caption + "</figcaption></figure>\n";
+  out += "\"></object><figcaption>" + caption + " <a href=\"";
+  AppendHref(out, link);
+  out += "\">Picture alone</a>.</figcaption></figure>\n";
 }
 
 void AppendLineage(SiteContext& ctx, std::string& out, const std::string& path, const Ref<ARpObject>& obj) {
@@ -297,14 +305,19 @@ void CollectTables(const Ref<ARpObject>& folder, RpObjectVector& tables) {
 // A business model's logical tables joined by logical foreign keys and
 // logical joins; a database's tables joined by foreign keys and complex
 // joins. Empty for other objects.
-Graph JoinGraphOf(SiteContext& ctx, const Ref<ARpObject>& obj, const std::string& picture, std::string& what) {
+// members: the graph's objects, by node index.
+Graph JoinGraphOf(SiteContext& ctx, const Ref<ARpObject>& obj, const std::string& picture, std::string& what,
+                  RpObjectVector& members) {
   Graph graph;
   graph.bLeftToRight = true;
   std::map<VoidID, std::size_t> index;
   if (obj->GetTypeID() == kTIDASubjectArea) {
     what = "logical tables";
     const Ref<ASubjectArea> bm(obj);
-    for (const Ref<ALogicalTable>& table : All(bm->GetLogicalTables())) AddNode(ctx, graph, index, picture, table);
+    for (const Ref<ALogicalTable>& table : All(bm->GetLogicalTables())) {
+      AddNode(ctx, graph, index, picture, table);
+      if (members.size() < graph.nodes.size()) members.emplace_back(table);
+    }
     for (const Ref<ALogicalTable>& table : All(bm->GetLogicalTables())) {
       for (const Ref<ALogicalForeignKey>& fk : All(table->GetForeignKeys())) {
         const Ref<AKey> key = fk->GetReferencedKey();
@@ -327,7 +340,10 @@ Graph JoinGraphOf(SiteContext& ctx, const Ref<ARpObject>& obj, const std::string
     what = "physical tables";
     RpObjectVector tables;
     CollectTables(obj, tables);
-    for (const Ref<ARpObject>& table : tables) AddNode(ctx, graph, index, picture, table);
+    for (const Ref<ARpObject>& table : tables) {
+      AddNode(ctx, graph, index, picture, table);
+      if (members.size() < graph.nodes.size()) members.push_back(table);
+    }
     std::set<VoidID> joins;
     for (const Ref<ARpObject>& t : tables) {
       const Ref<ATable> table(t);
@@ -349,19 +365,81 @@ Graph JoinGraphOf(SiteContext& ctx, const Ref<ARpObject>& obj, const std::string
   return graph;
 }
 
+// The full list behind a join picture that could not show every table:
+// each table with the tables it joins, kChildrenPerPage tables a page.
+std::string JoinListPath(const std::string& path, std::size_t page) {
+  return SitePaths::Beside(path, ("~joins-" + std::to_string(page) + ".html").c_str());
+}
+
+void WriteJoinList(SiteContext& ctx, const Ref<ARpObject>& obj, const std::string& path, const Graph& graph,
+                   const RpObjectVector& members, const std::string& what) {
+  std::vector<std::vector<std::size_t>> joined(graph.nodes.size());
+  for (const auto& [a, b] : graph.edges) {
+    if (a == b || a >= joined.size() || b >= joined.size()) continue;
+    joined[a].push_back(b);
+    joined[b].push_back(a);
+  }
+  const std::size_t pages = (members.size() + kChildrenPerPage - 1) / kChildrenPerPage;
+  for (std::size_t page = 1; page <= pages; ++page) {
+    const std::string at = JoinListPath(path, page);
+    std::string html;
+    PageStart(html, at, TitleOf(obj) + " · " + what + ", page " + std::to_string(page));
+    html += "<h1>";
+    AppendObjectLink(ctx, html, at, obj, obj->GetName());
+    html += "</h1>\n<h2>All " + std::to_string(members.size()) + " " + what + " and what they join</h2>\n";
+    std::string pager;
+    if (pages > 1) {
+      pager = "<p>Page " + std::to_string(page) + " of " + std::to_string(pages) + ". ";
+      if (page > 1) {
+        pager += "<a href=\"";
+        AppendHref(pager, RelativeLink(at, JoinListPath(path, page - 1)));
+        pager += "\">previous</a> ";
+      }
+      if (page < pages) {
+        pager += "<a href=\"";
+        AppendHref(pager, RelativeLink(at, JoinListPath(path, page + 1)));
+        pager += "\">next</a>";
+      }
+      pager += "</p>\n";
+    }
+    html += pager + "<ul class=\"joins\">\n";
+    for (std::size_t i = (page - 1) * kChildrenPerPage; i < members.size() && i < page * kChildrenPerPage; ++i) {
+      html += "<li>";
+      AppendObjectLink(ctx, html, at, members[i]);
+      std::sort(joined[i].begin(), joined[i].end());
+      joined[i].erase(std::unique(joined[i].begin(), joined[i].end()), joined[i].end());
+      if (joined[i].empty()) html += " <span class=\"kind\">joins nothing</span>";
+      for (std::size_t k = 0; k < joined[i].size(); ++k) {
+        html += k ? ", " : " joins ";
+        AppendObjectLink(ctx, html, at, members[joined[i][k]]);
+      }
+      html += "</li>\n";
+    }
+    html += "</ul>\n" + pager;
+    PageEnd(html);
+    ctx.sink.Write(at, std::move(html));
+    ++ctx.report.pages;
+  }
+}
+
 void AppendJoinPicture(SiteContext& ctx, std::string& out, const std::string& path, const Ref<ARpObject>& obj) {
   const std::string picture = SitePaths::Beside(path, ".svg");
   std::string what;
-  const Graph full = JoinGraphOf(ctx, obj, picture, what);
+  RpObjectVector members;
+  const Graph full = JoinGraphOf(ctx, obj, picture, what, members);
   if (full.nodes.empty()) return;
   const std::vector<std::size_t> keep = Neighbourhood(full, kMaxPictureNodes);
   ctx.sink.Write(picture, ctx.graphs.Svg(Restrict(full, keep)));
   ++ctx.report.pictures;
   std::string caption = "The " + what + " and their joins.";
   if (keep.size() < full.nodes.size()) {
+    // The picture is capped; the list has them all.
     caption = std::to_string(keep.size()) + " of " + std::to_string(full.nodes.size()) + " " + what +
               " shown: the most joined ones and their neighbours (a picture holds at most " +
-              std::to_string(kMaxPictureNodes) + ").";
+              std::to_string(kMaxPictureNodes) + "). <a class=\"more\" href=\"";
+    AppendHref(caption, RelativeLink(path, JoinListPath(path, 1)));
+    caption += "\">More: all " + std::to_string(full.nodes.size()) + " " + what + "</a>.";
+    WriteJoinList(ctx, obj, path, full, members, what);
   }
   out += "<h2>Joins</h2>\n";
   AppendPicture(out, path, picture, U"Joins of " + obj->GetName(), caption);
@@ -409,10 +487,6 @@ void AppendChildList(SiteContext& ctx, std::string& out, const std::string& from
   }
   out += "</ul>\n";
   pager();
-}
-
-std::string TitleOf(const Ref<ARpObject>& obj) {
-  return Escaped(MetadataUtil::GenerateQualifiedName(obj)) + " · " + TypeLabel(obj->GetTypeID());
 }
 
 }  // namespace
@@ -498,8 +572,11 @@ void WriteObjectPage(SiteContext& ctx, const Ref<ARpObject>& obj) {
     ++ctx.report.pages;
   }
   const Ref<ARpObject> parent = obj->GetParentObject();
+  // Found by its display name too ("Kunden" finds the table named Customers).
+  const VXString shown =
+      obj->GetBool(RpProp::kDisplayNameUse) ? MetadataUtil::GetCustomDisplayName(ctx.rp, obj) : VXString();
   ctx.search.Add(obj->GetName(), MetadataDictUtil::GetShortTypeName(obj),
-                 parent.IsNull() ? VXString() : parent->GetName(), path);
+                 parent.IsNull() ? VXString() : parent->GetName(), path, shown);
 }
 
 }  // namespace smutil_site

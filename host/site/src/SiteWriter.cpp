@@ -67,7 +67,7 @@ void WriteSearchPage(SiteContext& ctx) {
   PageStart(out, "search.html", "Search · Metadata dictionary");
   out +=
       "<h1>Search</h1>\n<p><input id=\"q\" type=\"search\" size=\"40\" autofocus "
-      "placeholder=\"Start of a name\"> <span id=\"status\"></span></p>\n<ul id=\"results\"></ul>\n"
+      "placeholder=\"A name, or a word of one\"> <span id=\"status\"></span></p>\n<ul id=\"results\"></ul>\n"
       "<script src=\"search.js\"></script>\n<script>smutilSearch.start();</script>\n";
   PageEnd(out);
   ctx.sink.Write("search.html", out);

@@ -17,7 +17,11 @@
 // without regard to case (the same cleaned 20-character name without a
 // GUID, or names apart only in case) keep the plain stem for the first of
 // them and get "~<unique number>" after it for the others. A symbolic link
-// in the output folder is replaced, never written through. Objects of types the
+// in the output folder is replaced, never written through. A run into a
+// folder that holds an earlier site removes the earlier pages that this run
+// does not write (objects deleted or renamed since), by the list of files
+// the site keeps (.site-hashes); it never removes a file it did not write.
+// Objects of types the
 // dictionary does not document have no page and are shown as text.
 //
 // Scale. Pages are written one at a time and never hold more than one
@@ -68,6 +72,8 @@ struct SiteReport {
   std::uint64_t pictures = 0;   // SVG files
   std::uint64_t written = 0;    // files written this run
   std::uint64_t unchanged = 0;  // files left alone because their hash matched
+  std::uint64_t removed = 0;    // files of the last run this one did not write (removed)
+  std::uint64_t keptStale = 0;  // such files changed by someone else since (kept)
   std::uint64_t largestFile = 0;
   std::string largestPath;
 };
