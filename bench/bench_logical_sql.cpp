@@ -1,7 +1,8 @@
 // Logical SQL: parse and bind of a 200-item query over 50 presentation
 // tables of one subject area in a synthetic repository of 10^6 objects; and
 // parse alone of 10 KB, 1 MB and 10 MB of query text beside a bare loop that
-// only cuts the same text into tokens, in the same binary.
+// only cuts the same text into tokens, in the same binary, and the parser's
+// own tokenizer between the two.
 //
 //   ./bench_logical_sql --benchmark_counters_tabular=true
 #include <benchmark/benchmark.h>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "Metadata/SMLogicalSQL.h"
+#include "SMLogicalSQLInternal.h"
 #include "objectmodel/ObjectModel.h"
 #include "objectmodel/RpGenerator.h"
 
@@ -114,6 +116,18 @@ void BM_Parse(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 BENCHMARK(BM_Parse)->Arg(10 << 10)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond);
+
+// The parser's own first pass: the text cut into its token list (with
+// lines and columns), before any tree is built.
+void BM_Tokenize(benchmark::State& state) {
+  const std::string text = TextOfSize(static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state) {
+    logical_sql::detail::TokenList tokens(text);
+    benchmark::DoNotOptimize(tokens.Size());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_Tokenize)->Arg(10 << 10)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond);
 
 // The floor: one pass that cuts the same text into words, numbers, quoted
 // names, strings and symbols and counts them, skipping blanks and comments.

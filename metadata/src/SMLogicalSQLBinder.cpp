@@ -11,7 +11,11 @@
 // only what the user may read; candidates come from lookups that applied
 // the same security, so a secured name never shows in another's error.
 #include <algorithm>
+#include <deque>
+#include <map>
 #include <stdexcept>
+#include <unordered_set>
+#include <utility>
 
 #include "Expr/ExprBuilder.h"
 #include "Expr/OpCode.h"
@@ -19,8 +23,11 @@
 #include "ListQuerySpec/QuerySpecBuilder.h"
 #include "Metadata/SMUtil.h"
 #include "SMLogicalSQLInternal.h"
+#include "SMLookupAlgorithmsShared.h"
+#include "SMLookupConditionShared.h"
 #include "Utility/BaseStringUtil.h"
 #include "Utility/VXDateTime.h"
+#include "Utility/VXStringCaseInsensitive.h"
 #include "objectmodel/RpGateway.h"
 #include "objectmodel/TypeIDs.h"
 
@@ -187,8 +194,14 @@ class Binder {
     // The names of this query are resolved with its first subject area as
     // the session's default.
     DefaultSubjectArea defaultArea(m_pRp, scope.areas.empty() ? VXString() : scope.areas.front().name);
+    struct Restore {
+      VXString& current;
+      VXString outer;
+      ~Restore() { current = std::move(outer); }
+    } restore{m_defaultArea, std::exchange(m_defaultArea, scope.areas.empty() ? VXString() : scope.areas.front().name)};
     spec->m_bDistinct = node.bDistinct;
     std::vector<IdentifiedExpr>& items = spec->m_projection.m_edgeExprs;
+    std::unordered_set<VXString, VXStringCaseInsensitiveHash, VXStringCaseInsensitiveEqual> itemNames;
     for (std::size_t i = 0; i < node.items.size(); ++i) {
       const SelectItem& item = node.items[i];
       IdentifiedExpr e;
@@ -197,11 +210,9 @@ class Binder {
         continue;
       }
       e.m_name = item.alias.empty() ? ItemName(item.expr, i) : item.alias;
-      for (const IdentifiedExpr& other : items) {
-        if (BaseStringUtil::IsCaseInsensitiveMatch(other.m_name, e.m_name) && !item.alias.empty()) {
-          m_sink.Add(Severity::kWarning, "sql.query.duplicate-alias", kMsgDuplicateAlias, item.aliasRange,
-                     {item.alias});
-        }
+      // Each name once in a set: a wide query is not checked pair by pair.
+      if (!itemNames.insert(e.m_name).second && !item.alias.empty()) {
+        m_sink.Add(Severity::kWarning, "sql.query.duplicate-alias", kMsgDuplicateAlias, item.aliasRange, {item.alias});
       }
       items.push_back(std::move(e));
     }
@@ -299,18 +310,24 @@ class Binder {
       Record(BoundName::kSubjectArea, f.range, name, kNonexistentCatalog, VoidID::NullID);
       return VoidID::NullID;
     }
-    // Without a default subject area, a one-segment name can only be a
-    // subject area's.
-    DefaultSubjectArea none(m_pRp, VXString());
-    QualifiedNameIDPairVector pairs, candidates;
-    VoidIDSet tables;
-    VoidID area;
-    const auto code = NIC::LookupFolderTree(name, pairs, m_pRp, kSME_Logical, tables, area,
-                                            m_options.bProjectInaccessibleAsNull, false, candidates);
-    if (code == NIC::kOK && !area.IsNull()) {
-      Record(BoundName::kSubjectArea, f.range, name, kOK, area);
-      return area;
+    // The subject area alone, as the folder-tree lookup finds a one-segment
+    // name when no default subject area is set, without the list of every
+    // table of it that the lookup also writes (at 10^5 tables, that list
+    // was most of the time of binding a query).
+    static const TypeIDVector kSubjectAreaTypes{kTIDACatalogFolder};
+    VoidIDVector areas;
+    bool bInaccessible = false;
+    NIC::QueryWithSecurity(m_pRp, smlookup::FlexibleNameView(kSubjectAreaTypes, name, true), areas,
+                           m_options.bProjectInaccessibleAsNull, bInaccessible);
+    if (areas.size() == 1) {
+      Record(BoundName::kSubjectArea, f.range, name, kOK, areas.front());
+      return areas.front();
     }
+    QualifiedNameIDPairVector candidates;
+    if (areas.size() > 1) smlookup::AppendCandidates(m_pRp, areas, &candidates);
+    const auto code = areas.size() > 1 ? NIC::kAmbiguousCatalog
+                      : bInaccessible  ? NIC::kInaccessibleTable
+                                       : NIC::kNonexistentTable;
     NameOutcome outcome = kNonexistentCatalog;
     if (code == NIC::kAmbiguousCatalog) {
       NameError("sql.name.ambiguous-subject-area", kMsgAmbiguousCatalog, f.range, kAmbiguousCatalog, name,
@@ -336,7 +353,17 @@ class Binder {
     QualifiedNameIDPairVector candidates;
   };
 
-  TableAnswer Table(const QualifiedName& tableName) {
+  // One lookup per table name and query: a wide query names each table
+  // several times, and the answer depends only on the name, the user and the
+  // session's default subject area, which stay the same within a query.
+  const TableAnswer& Table(const QualifiedName& tableName) {
+    auto key = std::make_pair(m_defaultArea, tableName);
+    const auto it = m_tables.find(key);
+    if (it != m_tables.end()) return it->second;
+    return m_tables.emplace(std::move(key), LookUpTable(tableName)).first->second;
+  }
+
+  TableAnswer LookUpTable(const QualifiedName& tableName) {
     TableAnswer a;
     a.tableName = tableName;
     QualifiedNameIDPairVector pairs;
@@ -443,17 +470,33 @@ class Binder {
     return ColumnOutcome(n, outcome, ids, {found->id});
   }
 
+  // The tables of a FROM subject area the user may read, listed once per
+  // binding (one-segment names each search them all).
+  const VoidIDVector& TablesOf(const Scope::Area& area) {
+    for (const auto& [key, tables] : m_areaTables) {
+      if (key.first == area.id && key.second == m_defaultArea) return tables;
+    }
+    QualifiedNameIDPairVector pairs;
+    VoidIDSet seen;
+    VoidID folder;
+    NIC::LookupFolderTree({area.name}, pairs, m_pRp, kSME_Logical, seen, folder, m_options.bProjectInaccessibleAsNull,
+                          false);
+    VoidIDVector tables;
+    VoidIDSet listed;
+    for (const QualifiedNameIDPair& p : pairs) {
+      if (listed.insert(p.m_id).second) tables.push_back(p.m_id);
+    }
+    m_areaTables.emplace_back(std::make_pair(area.id, m_defaultArea), std::move(tables));
+    return m_areaTables.back().second;
+  }
+
   // A one-segment column name: any table of the FROM subject areas.
   VoidID ColumnOfAnyTable(const ExprNode& n) {
     VoidIDVector tables;
+    VoidIDSet listed;
     for (const Scope::Area& area : m_scope->areas) {
-      QualifiedNameIDPairVector pairs;
-      VoidIDSet seen;
-      VoidID folder;
-      NIC::LookupFolderTree({area.name}, pairs, m_pRp, kSME_Logical, seen, folder, m_options.bProjectInaccessibleAsNull,
-                            false);
-      for (const QualifiedNameIDPair& p : pairs) {
-        if (std::find(tables.begin(), tables.end(), p.m_id) == tables.end()) tables.push_back(p.m_id);
+      for (const VoidID& id : TablesOf(area)) {
+        if (listed.insert(id).second) tables.push_back(id);
       }
     }
     VoidIDVector ids;
@@ -725,6 +768,10 @@ class Binder {
   BindResult& m_out;
   DiagnosticSink m_sink;
   const Scope* m_scope = nullptr;
+  // The tables looked up (see Table), by the default subject area and the name.
+  std::map<std::pair<VXString, QualifiedName>, TableAnswer> m_tables;
+  std::deque<std::pair<std::pair<VoidID, VXString>, VoidIDVector>> m_areaTables;  // see TablesOf
+  VXString m_defaultArea;  // as the session has it while a query's names are resolved
   bool m_bExprOk = true;
   std::size_t m_depth = 0;
 };

@@ -9,6 +9,7 @@
 
 #include "Expr/OpCode.h"
 #include "SMLogicalSQLInternal.h"
+#include "Utility/VXAssert.h"
 
 namespace logical_sql::detail {
 namespace {
@@ -35,15 +36,15 @@ bool ReadByHand(int code) {
   }
 }
 
-void AddTo(std::vector<std::pair<std::string, std::vector<const Pattern*>>>& index, const std::string& key,
-           const Pattern* p) {
-  for (auto& [k, list] : index) {
-    if (k == key) {
-      list.push_back(p);
-      return;
-    }
-  }
-  index.push_back({key, {p}});
+void AddTo(std::vector<std::vector<const Pattern*>>& index, KeyId key, const Pattern* p) {
+  if (index.size() <= key) index.resize(key + 1u);
+  index[key].push_back(p);
+}
+
+std::uint32_t HashOf(std::string_view key) {
+  std::uint32_t h = 2166136261u;
+  for (const char c : key) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+  return h;
 }
 
 Grammar Build() {
@@ -57,10 +58,10 @@ Grammar Build() {
     Pattern p;
     p.code = row->code;
     p.form = row->form;
-    p.open = SpellingKeys(row->open);
-    p.between = SpellingKeys(row->between);
-    p.rest = SpellingKeys(row->rest);
-    p.close = SpellingKeys(row->close);
+    p.open = g.KeysOf(row->open);
+    p.between = g.KeysOf(row->between);
+    p.rest = g.KeysOf(row->rest);
+    p.close = g.KeysOf(row->close);
     p.minArgs = info ? info->minArgs : 0;
     p.maxArgs = info ? info->maxArgs : -1;
     p.order = order++;
@@ -68,21 +69,22 @@ Grammar Build() {
   }
   // Operators with bodies of their own whose text is regular once the
   // parameter in their first operand is fixed: one pattern per parameter.
-  const auto keysOf = [](std::initializer_list<std::u32string_view> parts) {
-    std::vector<std::string> keys;
+  const auto keysOf = [&](std::initializer_list<std::u32string_view> parts) {
+    Keys keys;
     for (std::u32string_view part : parts) {
-      for (std::string& k : SpellingKeys(part)) keys.push_back(std::move(k));
+      for (KeyId k : g.KeysOf(part)) keys.push_back(k);
     }
     return keys;
   };
-  const auto withParam = [&](int code, Spelling::Form form, std::vector<std::string> open, int minArgs, int maxArgs,
-                             int param) {
+  const KeyId comma = g.keys.Intern(",");
+  const KeyId close = g.keys.Intern(")");
+  const auto withParam = [&](int code, Spelling::Form form, Keys open, int minArgs, int maxArgs, int param) {
     Pattern p;
     p.code = code;
     p.form = form;
     p.open = std::move(open);
-    p.between = {","};
-    p.close = {")"};
+    p.between = {comma};
+    p.close = {close};
     p.minArgs = minArgs;
     p.maxArgs = maxArgs;
     p.leadingParam = param;
@@ -121,8 +123,8 @@ Grammar Build() {
     p.code = code;
     p.form = Spelling::kVarList;
     p.open = keysOf({words->open});
-    p.between = {","};
-    p.close = {")"};
+    p.between = {comma};
+    p.close = {close};
     p.minArgs = 2;
     p.maxArgs = 3;
     p.order = order++;
@@ -133,7 +135,7 @@ Grammar Build() {
     Pattern p;
     p.code = kTruth;
     p.form = Spelling::kFunction1;
-    p.close = SpellingKeys(truth.text);
+    p.close = g.KeysOf(truth.text);
     p.minArgs = p.maxArgs = 1;
     p.leadingParam = truth.code;
     p.bParamLast = true;
@@ -142,14 +144,16 @@ Grammar Build() {
   }
 
   // What users type for the negated forms: the operator under NOT.
+  const KeyId is = g.keys.Intern("IS"), in = g.keys.Intern("IN"), like = g.keys.Intern("LIKE"),
+              between = g.keys.Intern("BETWEEN"), negation = g.keys.Intern("NOT");
   const std::size_t regular = all.size();
   for (std::size_t i = 0; i < regular; ++i) {
     Pattern p = all[i];
     if (!p.open.empty() || p.leadingParam >= 0) continue;
-    if (p.form == Spelling::kFunction1 && p.close.size() == 2 && p.close[0] == "IS") {
-      p.close.insert(p.close.begin() + 1, "NOT");
-    } else if (!p.between.empty() && (p.between[0] == "IN" || p.between[0] == "LIKE" || p.between[0] == "BETWEEN")) {
-      p.between.insert(p.between.begin(), "NOT");
+    if (p.form == Spelling::kFunction1 && p.close.size() == 2 && p.close[0] == is) {
+      p.close.insert(p.close.begin() + 1, negation);
+    } else if (!p.between.empty() && (p.between[0] == in || p.between[0] == like || p.between[0] == between)) {
+      p.between.insert(p.between.begin(), negation);
     } else {
       continue;
     }
@@ -177,25 +181,116 @@ Grammar Build() {
     if (la != lb) return la > lb;
     return a->order < b->order;
   };
-  for (auto& [key, list] : g.prefix) std::stable_sort(list.begin(), list.end(), longestFirst);
-  for (auto& [key, list] : g.postfix) std::stable_sort(list.begin(), list.end(), longestFirst);
+  for (auto& list : g.prefix) std::stable_sort(list.begin(), list.end(), longestFirst);
+  for (auto& list : g.postfix) std::stable_sort(list.begin(), list.end(), longestFirst);
+
+  // The clause grammar's words.
+  for (std::string_view w : {"FROM", "WHERE", "GROUP", "HAVING", "ORDER", "FETCH", "UNION", "INTERSECT", "EXCEPT"}) {
+    const KeyId k = g.keys.Intern(w);
+    if (g.flags.size() <= k) g.flags.resize(k + 1u);
+    g.flags[k] |= Grammar::kClauseWord | Grammar::kReservedWord;
+  }
+  // Words that end an expression where they stand: never read as an
+  // unquoted name (quote a column that bears one).
+  for (std::string_view w : {"SELECT", "AS", "WHEN", "THEN", "ELSE", "END", "AND", "OR", "NOT", "IS", "IN", "LIKE",
+                             "BETWEEN", "ESCAPE", "ASC", "DESC", "DISTINCT", "ON"}) {
+    const KeyId k = g.keys.Intern(w);
+    if (g.flags.size() <= k) g.flags.resize(k + 1u);
+    g.flags[k] |= Grammar::kReservedWord;
+  }
+  for (const auto& field : ToPrettyStringVisitor::TimeFieldSpellings()) {
+    const Keys k = g.KeysOf(field.text);
+    if (k.size() != 1) continue;
+    if (g.timeField.size() <= k[0]) g.timeField.resize(k[0] + 1u, -1);
+    if (g.timeField[k[0]] < 0) g.timeField[k[0]] = field.code;
+  }
+  for (const auto& type : ToPrettyStringVisitor::DataTypeSpellings()) {
+    g.dataTypeKeys.push_back(
+        type.params == ToPrettyStringVisitor::DataTypeSpelling::kNoSqlForm ? Keys() : g.KeysOf(type.keyword));
+  }
+  if (const auto* words = ToPrettyStringVisitor::FindOwnBodySpelling(kCaseIf)) {
+    g.caseWhen = g.KeysOf(words->words[0]);
+    g.caseThen = g.KeysOf(words->words[1]);
+    g.caseElse = g.KeysOf(words->words[2]);
+    g.caseEnd = g.KeysOf(words->words[3]);
+  }
+  // Every key is known now: the tables indexed by key cover them all.
+  g.prefix.resize(g.keys.Size());
+  g.postfix.resize(g.keys.Size());
+  g.flags.resize(g.keys.Size());
+  g.timeField.resize(g.keys.Size(), -1);
   return g;
 }
 
 }  // namespace
 
-const std::vector<const Pattern*>* Grammar::FindPrefix(const std::string& key) const {
-  for (const auto& [k, list] : prefix) {
-    if (k == key) return &list;
-  }
-  return nullptr;
+Keys Grammar::KeysOf(std::u32string_view spelling) {
+  Keys out;
+  for (const std::string& k : SpellingKeys(spelling)) out.push_back(keys.Intern(k));
+  return out;
 }
 
-const std::vector<const Pattern*>* Grammar::FindPostfix(const std::string& key) const {
-  for (const auto& [k, list] : postfix) {
-    if (k == key) return &list;
+VXString Grammar::Quoted(const Keys& ks) const {
+  VXString out = U"'";
+  for (std::size_t i = 0; i < ks.size(); ++i) {
+    if (i > 0) out += U' ';
+    out += Widen(keys.Text(ks[i]));
   }
-  return nullptr;
+  return out + U"'";
+}
+
+KeyTable::KeyTable() : m_texts(1), m_hashes(1), m_slots(256, kNoKey) {}
+
+KeyId KeyTable::Lookup(std::string_view key, std::uint32_t hash) const {
+  const std::size_t mask = m_slots.size() - 1;
+  for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    const KeyId id = m_slots[i];
+    if (id == kNoKey) return kNoKey;
+    if (m_hashes[id] == hash && m_texts[id] == key) return id;
+  }
+}
+
+void KeyTable::Grow() {
+  std::vector<KeyId> slots(m_slots.size() * 2, kNoKey);
+  const std::size_t mask = slots.size() - 1;
+  for (std::size_t id = 1; id < m_texts.size(); ++id) {
+    std::size_t i = m_hashes[id] & mask;
+    while (slots[i] != kNoKey) i = (i + 1) & mask;
+    slots[i] = static_cast<KeyId>(id);
+  }
+  m_slots = std::move(slots);
+}
+
+KeyId KeyTable::Intern(std::string_view key) {
+  const std::uint32_t hash = HashOf(key);
+  if (const KeyId id = Lookup(key, hash); id != kNoKey) return id;
+  // A key too long to be looked up, or one past the id range, is never
+  // met in text; the grammar's are a few hundred short words.
+  if (key.size() > kMaxLength || m_texts.size() >= 0xFFFF) {
+    VXAssert::handleLogicError(__FILE__, __LINE__, "a logical SQL keyword too long or too many keywords");
+  }
+  if ((m_texts.size() + 1) * 2 > m_slots.size()) Grow();
+  const auto id = static_cast<KeyId>(m_texts.size());
+  m_texts.emplace_back(key);
+  m_hashes.push_back(hash);
+  const std::size_t mask = m_slots.size() - 1;
+  std::size_t i = hash & mask;
+  while (m_slots[i] != kNoKey) i = (i + 1) & mask;
+  m_slots[i] = id;
+  return id;
+}
+
+KeyId KeyTable::Find(std::string_view text, TokKind kind) const {
+  if ((kind != TokKind::kWord && kind != TokKind::kSymbol) || text.size() > kMaxLength) return kNoKey;
+  char buffer[kMaxLength];
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (kind == TokKind::kWord && c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    buffer[i] = c;
+  }
+  std::string_view key(buffer, text.size());
+  if (key == "!=") key = "<>";
+  return Lookup(key, HashOf(key));
 }
 
 const Grammar& GetGrammar() {

@@ -71,6 +71,34 @@ std::string KeyOf(std::string_view tokenText, TokKind kind);
 // keys of its tokens, as the text a user types would be cut.
 std::vector<std::string> SpellingKeys(std::u32string_view spelling);
 
+// A keyword or symbol of the grammar by number: every key the patterns and
+// the parser use is interned once, so that a token is looked up once (one
+// hash of its upper-cased bytes) and matching compares numbers.
+using KeyId = std::uint16_t;
+constexpr KeyId kNoKey = 0;  // a token that is no keyword of the grammar
+using Keys = std::vector<KeyId>;
+
+class KeyTable {
+ public:
+  KeyTable();
+  // The number of key (upper case, as KeyOf writes it), added when new.
+  KeyId Intern(std::string_view key);
+  // The number of a token's key; kNoKey when it is not one of the table's
+  // or the token is neither a word nor a symbol.
+  KeyId Find(std::string_view tokenText, TokKind kind) const;
+  std::string_view Text(KeyId id) const { return m_texts[id]; }
+  std::size_t Size() const { return m_texts.size(); }
+  // Keys no longer than this are interned; a longer word is no keyword.
+  static constexpr std::size_t kMaxLength = 48;
+
+ private:
+  KeyId Lookup(std::string_view key, std::uint32_t hash) const;
+  void Grow();
+  std::vector<std::string> m_texts;  // by id; [0] is empty
+  std::vector<std::uint32_t> m_hashes;
+  std::vector<KeyId> m_slots;  // open addressing, a power of two in size
+};
+
 // ---- operator patterns ----------------------------------------------------------------
 
 // One way to read an operator: the renderer's row (or an own body's words)
@@ -78,7 +106,7 @@ std::vector<std::string> SpellingKeys(std::u32string_view spelling);
 struct Pattern {
   int code = 0;
   ToPrettyStringVisitor::OperatorSpelling::Form form = ToPrettyStringVisitor::OperatorSpelling::kFunction1;
-  std::vector<std::string> open, between, rest, close;
+  Keys open, between, rest, close;
   int minArgs = 0;          // operands read from the text (leading parameters excluded)
   int maxArgs = 0;          // -1: no limit
   int leadingParam = -1;    // a parameter code stored as the first operand, or -1
@@ -88,15 +116,34 @@ struct Pattern {
 };
 
 struct Grammar {
-  // Patterns that begin with a keyword or symbol of their own, by the key of
-  // their first token.
-  std::vector<std::pair<std::string, std::vector<const Pattern*>>> prefix;
+  KeyTable keys;
+  std::vector<Pattern> all;
+  // Patterns that begin with a keyword or symbol of their own, by the key
+  // of their first token (indexed by KeyId; empty lists where none).
+  std::vector<std::vector<const Pattern*>> prefix;
   // Patterns whose text begins with their first operand (infix and
   // postfix), by the key of the token after it.
-  std::vector<std::pair<std::string, std::vector<const Pattern*>>> postfix;
-  std::vector<Pattern> all;
-  const std::vector<const Pattern*>* FindPrefix(const std::string& key) const;
-  const std::vector<const Pattern*>* FindPostfix(const std::string& key) const;
+  std::vector<std::vector<const Pattern*>> postfix;
+  // What a key is to the clause grammar, by KeyId.
+  enum Flag : std::uint8_t { kClauseWord = 1, kReservedWord = 2 };
+  std::vector<std::uint8_t> flags;
+  // The date or time field a one-word key names (-1: none), by KeyId.
+  std::vector<int> timeField;
+  // The keys of each data type's keyword, by type code (empty: no SQL form).
+  std::vector<Keys> dataTypeKeys;
+  // CASE's words: WHEN, THEN, ELSE, END.
+  Keys caseWhen, caseThen, caseElse, caseEnd;
+
+  const std::vector<const Pattern*>* FindPrefix(KeyId key) const {
+    return key < prefix.size() && !prefix[key].empty() ? &prefix[key] : nullptr;
+  }
+  const std::vector<const Pattern*>* FindPostfix(KeyId key) const {
+    return key < postfix.size() && !postfix[key].empty() ? &postfix[key] : nullptr;
+  }
+  bool Has(KeyId key, Flag flag) const { return key < flags.size() && (flags[key] & flag) != 0; }
+  Keys KeysOf(std::u32string_view spelling);
+  // The keys as the text a message quotes: 'IS NOT'.
+  VXString Quoted(const Keys& keys) const;
 };
 // Built once from the renderer's tables.
 const Grammar& GetGrammar();

@@ -24,21 +24,20 @@ namespace {
 
 using Spelling = ToPrettyStringVisitor::OperatorSpelling;
 
-constexpr std::string_view kClauseWords[] = {"FROM",  "WHERE", "GROUP",     "HAVING", "ORDER",
-                                             "FETCH", "UNION", "INTERSECT", "EXCEPT"};
-
-// Words that end an expression where they stand: never read as an unquoted
-// name (quote a column that bears one).
-constexpr std::string_view kReservedWords[] = {"SELECT",  "AS",     "WHEN", "THEN", "ELSE",     "END",
-                                               "AND",     "OR",     "NOT",  "IS",   "IN",       "LIKE",
-                                               "BETWEEN", "ESCAPE", "ASC",  "DESC", "DISTINCT", "ON"};
-
 // Unused length and scale of a data type.
 constexpr std::int64_t kNoLength = -1;
 
 class Parser {
  public:
-  Parser(std::string_view text, ParseResult& out) : m_t(text), m_tree(out.tree), m_sink(out.diagnostics) {}
+  Parser(std::string_view text, ParseResult& out)
+      : m_t(text), m_g(GetGrammar()), m_tree(out.tree), m_sink(out.diagnostics) {
+    // Each token's key once: from here on, matching compares numbers.
+    m_keys.reserve(m_t.Size());
+    for (std::size_t i = 0; i < m_t.Size(); ++i) m_keys.push_back(m_g.keys.Find(m_t.Text(m_t[i]), m_t[i].kind));
+    // About one node per two tokens; reserving keeps the vectors from
+    // moving every node as they grow.
+    m_tree.exprs.reserve(m_t.Size() / 2 + 1);
+  }
 
   void Statement() {
     for (std::uint32_t offset : m_t.InvalidUtf8()) {
@@ -65,32 +64,21 @@ class Parser {
   // ---- tokens --------------------------------------------------------------------
 
   const Token& At(std::size_t ahead = 0) const { return m_t[m_pos + ahead]; }
-  std::string KeyAt(std::size_t i) const { return KeyOf(m_t.Text(m_t[i]), m_t[i].kind); }
+  KeyId KeyAt(std::size_t i) const { return m_keys[i < m_keys.size() ? i : m_keys.size() - 1]; }
   bool IsWordOrSymbol(std::size_t i) const { return m_t[i].kind == TokKind::kWord || m_t[i].kind == TokKind::kSymbol; }
   bool Accept(std::string_view keyword) {
     if (!m_t.Is(m_pos, keyword)) return false;
     ++m_pos;
     return true;
   }
-  bool MatchesAt(std::size_t i, const std::vector<std::string>& keys) const {
+  bool MatchesAt(std::size_t i, const Keys& keys) const {
     for (std::size_t k = 0; k < keys.size(); ++k) {
-      if (!IsWordOrSymbol(i + k) || KeyAt(i + k) != keys[k]) return false;
+      if (KeyAt(i + k) != keys[k]) return false;
     }
     return true;
   }
-  bool IsClauseWord(std::size_t i) const {
-    for (std::string_view w : kClauseWords) {
-      if (m_t.Is(i, w)) return true;
-    }
-    return false;
-  }
-  bool IsReserved(std::size_t i) const {
-    if (IsClauseWord(i)) return true;
-    for (std::string_view w : kReservedWords) {
-      if (m_t.Is(i, w)) return true;
-    }
-    return false;
-  }
+  bool IsClauseWord(std::size_t i) const { return m_g.Has(KeyAt(i), Grammar::kClauseWord); }
+  bool IsReserved(std::size_t i) const { return m_g.Has(KeyAt(i), Grammar::kReservedWord); }
 
   SourceRange RangeOf(std::size_t i) const { return {m_t.StartOf(m_t[i]), m_t.EndOf(m_t[i])}; }
   SourceRange RangeOf(std::size_t first, std::size_t last) const {
@@ -494,13 +482,13 @@ class Parser {
     NodeIndex left = Unary();
     while (!m_bFailed && left != kNoNode) {
       if (!IsWordOrSymbol(m_pos)) break;
-      const std::vector<const Pattern*>* cands = GetGrammar().FindPostfix(KeyAt(m_pos));
+      const std::vector<const Pattern*>* cands = m_g.FindPostfix(KeyAt(m_pos));
       if (!cands) break;
       // The longest words that match, among operators binding tightly enough.
       const Pattern* chosen = nullptr;
       std::size_t chosenLength = 0;
       for (const Pattern* p : *cands) {
-        const std::vector<std::string>& words = p->form == Spelling::kFunction1 ? p->close : p->between;
+        const Keys& words = p->form == Spelling::kFunction1 ? p->close : p->between;
         if (PrecedenceOf(p->code) < minPrec || words.size() <= chosenLength || !MatchesAt(m_pos, words)) continue;
         chosen = p;
         chosenLength = words.size();
@@ -525,7 +513,7 @@ class Parser {
     }
     // Infix and headed operators with the same words: one operand, then the
     // headed one's next words decide.
-    const std::vector<std::string>& words = chosen.between;
+    const Keys& words = chosen.between;
     const Pattern* infix = nullptr;
     const Pattern* headed = nullptr;
     for (const Pattern* p : cands) {
@@ -564,8 +552,7 @@ class Parser {
     }
     if (!headed->close.empty()) {
       if (!MatchesAt(m_pos, headed->close)) {
-        Expected(
-            Words(headed->rest.empty() ? headed->close : std::vector<std::string>{headed->rest[0], headed->close[0]}));
+        Expected(Words(headed->rest.empty() ? headed->close : Keys{headed->rest[0], headed->close[0]}));
         return kNoNode;
       }
       m_pos += headed->close.size();
@@ -582,14 +569,7 @@ class Parser {
     return Operator(kNegation, {e}, m_tree.exprs[e].range);
   }
 
-  static VXString Words(const std::vector<std::string>& keys) {
-    VXString out = U"'";
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-      if (i > 0) out += U' ';
-      out += Widen(keys[i]);
-    }
-    return out + U"'";
-  }
+  VXString Words(const Keys& keys) const { return m_g.Quoted(keys); }
 
   NodeIndex Unary() {
     const std::size_t start = m_pos;
@@ -780,7 +760,7 @@ class Parser {
   // them all in step. kNoNode without a fault when none matches.
   NodeIndex Generic() {
     if (!IsWordOrSymbol(m_pos)) return kNoNode;
-    const std::vector<const Pattern*>* cands = GetGrammar().FindPrefix(KeyAt(m_pos));
+    const std::vector<const Pattern*>* cands = m_g.FindPrefix(KeyAt(m_pos));
     if (!cands) return kNoNode;
     std::size_t length = 0;
     std::vector<const Pattern*> live;
@@ -806,7 +786,7 @@ class Parser {
   enum class Next { kOperand, kWords, kDone };
   struct Option {
     Next next;
-    const std::vector<std::string>* words = nullptr;
+    const Keys* words = nullptr;
     int stage = 0;  // stage after it
   };
 
@@ -844,7 +824,7 @@ class Parser {
           if (!bHeaded && count >= p.minArgs) closeOrDone(99);
         }
         if (stage == 1) {
-          const std::vector<std::string>& sep = bHeaded && count > 1 ? p.rest : p.between;
+          const Keys& sep = bHeaded && count > 1 ? p.rest : p.between;
           if (bRoom && !sep.empty()) out.push_back({Next::kWords, &sep, bHeaded && count == 1 ? 3 : 2});
           if (count >= p.minArgs) closeOrDone(99);
         }
@@ -869,7 +849,7 @@ class Parser {
     while (true) {
       const int count = static_cast<int>(operands.size());
       // The longest words any pattern may read next, if they are here.
-      const std::vector<std::string>* bestWords = nullptr;
+      const Keys* bestWords = nullptr;
       bool bOperand = false;
       const Reading* done = nullptr;
       for (const Reading& r : live) {
@@ -972,13 +952,8 @@ class Parser {
   // ---- the forms with words of their own ----------------------------------------------------
 
   int TimeField(std::size_t i) const {
-    if (m_t[i].kind != TokKind::kWord) return -1;
-    const std::string key = KeyAt(i);
-    for (const auto& field : ToPrettyStringVisitor::TimeFieldSpellings()) {
-      const std::vector<std::string> keys = SpellingKeys(field.text);
-      if (keys.size() == 1 && keys[0] == key) return field.code;
-    }
-    return -1;
+    const KeyId k = KeyAt(i);
+    return m_t[i].kind == TokKind::kWord && k < m_g.timeField.size() ? m_g.timeField[k] : -1;
   }
 
   // DAY, or DAY TO SECOND.
@@ -1011,18 +986,15 @@ class Parser {
       if (m_bFailed) return kNoNode;
       return Operator(kDataTypeInterval, {q}, RangeSince(start));
     }
-    const auto types = ToPrettyStringVisitor::DataTypeSpellings();
     std::size_t best = 0;
-    for (std::size_t code = 0; code < types.size(); ++code) {
-      if (types[code].params == ToPrettyStringVisitor::DataTypeSpelling::kNoSqlForm) continue;
-      const std::vector<std::string> keys = SpellingKeys(types[code].keyword);
+    for (const Keys& keys : m_g.dataTypeKeys) {
       if (keys.size() > best && MatchesAt(m_pos, keys)) best = keys.size();
     }
     if (best == 0) {
       Expected(U"a data type");
       return kNoNode;
     }
-    std::vector<std::string> keysHere;
+    Keys keysHere;
     for (std::size_t k = 0; k < best; ++k) keysHere.push_back(KeyAt(m_pos + k));
     m_pos += best;
     std::int64_t length = kNoLength;
@@ -1063,13 +1035,13 @@ class Parser {
 
   // The type code that keys name and that takes what was given. Several
   // codes share a keyword; the one a user means is taken (see SameTextDataTypes).
-  static int DataTypeCode(const std::vector<std::string>& keys, bool bLength, bool bScale) {
+  int DataTypeCode(const Keys& keys, bool bLength, bool bScale) const {
     using DT = ToPrettyStringVisitor::DataTypeSpelling;
     const auto types = ToPrettyStringVisitor::DataTypeSpellings();
     int found = -1;
     for (std::size_t code = 0; code < types.size(); ++code) {
       const DT& t = types[code];
-      if (t.params == DT::kNoSqlForm || SpellingKeys(t.keyword) != keys) continue;
+      if (t.params == DT::kNoSqlForm || m_g.dataTypeKeys[code] != keys) continue;
       const bool bTakes =
           bLength ? t.params != DT::kNone && (!bScale || t.params == DT::kLengthAndScale) : t.params != DT::kLength;
       if (!bTakes) continue;
@@ -1085,11 +1057,10 @@ class Parser {
   NodeIndex Case() {
     const std::size_t start = m_pos;
     ++m_pos;
-    const auto* words = ToPrettyStringVisitor::FindOwnBodySpelling(kCaseIf);
-    const std::vector<std::string> when = SpellingKeys(words->words[0]);
-    const std::vector<std::string> then = SpellingKeys(words->words[1]);
-    const std::vector<std::string> otherwise = SpellingKeys(words->words[2]);
-    const std::vector<std::string> end = SpellingKeys(words->words[3]);
+    const Keys& when = m_g.caseWhen;
+    const Keys& then = m_g.caseThen;
+    const Keys& otherwise = m_g.caseElse;
+    const Keys& end = m_g.caseEnd;
     std::vector<NodeIndex> children;
     int code = kCaseIf;
     if (!MatchesAt(m_pos, when)) {
@@ -1179,6 +1150,8 @@ class Parser {
   }
 
   TokenList m_t;
+  const Grammar& m_g;
+  std::vector<KeyId> m_keys;  // by token
   SyntaxTree& m_tree;
   DiagnosticSink m_sink;
   std::size_t m_pos = 0;
