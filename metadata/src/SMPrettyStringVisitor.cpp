@@ -61,6 +61,17 @@ ToPrettyStringVisitor::SubqueryWriter ToPrettyStringVisitor::SetSubqueryWriter(S
 
 ToPrettyStringVisitor::SubqueryWriter ToPrettyStringVisitor::GetSubqueryWriter() { return g_subqueryWriter.load(); }
 
+namespace {
+thread_local ToPrettyStringVisitor::SubqueryWriter t_subqueryWriter = nullptr;
+}
+
+ToPrettyStringVisitor::SubqueryWriter pretty_detail::SetThreadSubqueryWriter(
+    ToPrettyStringVisitor::SubqueryWriter writer) {
+  return std::exchange(t_subqueryWriter, writer);
+}
+
+ToPrettyStringVisitor::SubqueryWriter pretty_detail::ThreadSubqueryWriter() { return t_subqueryWriter; }
+
 // ---- constructors -----------------------------------------------------------------
 
 ToPrettyStringVisitor::ToPrettyStringVisitor(ARpGateway* pRp, const Options& options)

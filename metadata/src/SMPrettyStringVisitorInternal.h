@@ -4,6 +4,7 @@
 
 #include <array>
 #include <climits>
+#include <span>
 #include <string_view>
 
 #include "Expr/OpExpr.h"
@@ -20,6 +21,18 @@ inline constexpr const char* kSrc = "server/Metadata/Src/SMPrettyStringVisitor.c
 using OwnBodyWords = ToPrettyStringVisitor::OwnBodySpelling;
 // The row of code; an operator without one is a broken invariant.
 const OwnBodyWords& WordsOf(int code);
+// The words BIN writes for its bucketing strategy (the default is
+// unwritten: an empty text) and BIN and WIDTH_BUCKET for what they return;
+// the logical SQL parser reads them back from here.
+std::span<const ToPrettyStringVisitor::ParameterSpelling> BinStrategySpellings();
+std::span<const ToPrettyStringVisitor::ParameterSpelling> BinReturnSpellings();
+// A subquery writer for this thread alone, taking precedence over the one
+// installed for every thread while it is set (null: none). The logical SQL
+// writer sets it while it writes a statement, so that subqueries inside its
+// expressions come out in its own grammar and no other thread's rendering
+// sees it.
+ToPrettyStringVisitor::SubqueryWriter SetThreadSubqueryWriter(ToPrettyStringVisitor::SubqueryWriter writer);
+ToPrettyStringVisitor::SubqueryWriter ThreadSubqueryWriter();
 
 // The operands of one operator, in stored order. The cursor knows how many
 // there are, so no body can step onto a sibling's tokens whatever counts an

@@ -109,6 +109,13 @@ std::u32string_view BinReturnText(std::int32_t spec) {
 
 // ---- parameter texts ---------------------------------------------------------------
 
+std::span<const ToPrettyStringVisitor::ParameterSpelling> pretty_detail::BinStrategySpellings() {
+  return kBinStrategyTexts;
+}
+std::span<const ToPrettyStringVisitor::ParameterSpelling> pretty_detail::BinReturnSpellings() {
+  return kBinReturnTexts;
+}
+
 std::span<const ToPrettyStringVisitor::ParameterSpelling> ToPrettyStringVisitor::TimeFieldSpellings() {
   return kTimeFieldTexts;
 }
@@ -448,12 +455,15 @@ void ToPrettyStringVisitor::WriteCorrelation(const pretty_detail::OwnBodyWords& 
                                              AExpr::Iterator& opContext) {
   // The separator before each operand after the first depends on its
   // position only; words: the separators before the second, third and
-  // fourth operands.
+  // fourth operands; the partition columns after the fourth are joined by
+  // commas.
   Operands ops(op, opContext);
   Append(row.open);
   while (!ops.AtEnd()) {
     const int i = ops.Index();
     if (i >= 1 && i < 4) Append(row.words[static_cast<std::size_t>(i - 1)]);
+    // The partition list goes on after its first column.
+    if (i >= 4) Append(U", ");
     RenderOperand(ops.Take());
   }
   Append(U")");

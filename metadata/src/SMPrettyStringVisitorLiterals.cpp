@@ -121,7 +121,8 @@ void ToPrettyStringVisitor::Visit(VXDateTimeToken& token, AExpr::Iterator& conte
 void ToPrettyStringVisitor::Visit(SubqueryToken& token, AExpr::Iterator& context) {
   // The query-text writer installs itself when the library loads; a host
   // that removed it broke the rendering of every subquery.
-  const SubqueryWriter writer = GetSubqueryWriter();
+  const SubqueryWriter own = pretty_detail::ThreadSubqueryWriter();
+  const SubqueryWriter writer = own ? own : GetSubqueryWriter();
   if (!writer) VXAssert::handleLogicError(pretty_detail::kSrc, __LINE__, "no query-text writer for a subquery");
   m_cumulativeStr += writer(token.GetValue(context), m_pRp, m_bFullyQualified);
 }

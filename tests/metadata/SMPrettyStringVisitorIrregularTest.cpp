@@ -162,7 +162,7 @@ TEST(PrettyIrregular, CorrelationAndCovariance) {
       {U"Correlation()", U" CORN()"},
       {U"Correlation(1)", U" CORN(1)"},
       {U"Correlation(1,2,3,4)", U" CORN(1, 2 AtGrain 3 Partition By 4)"},
-      {U"Correlation(1,2,3,4,5,6)", U" CORN(1, 2 AtGrain 3 Partition By 456)"},
+      {U"Correlation(1,2,3,4,5,6)", U" CORN(1, 2 AtGrain 3 Partition By 4, 5, 6)"},
       {U"Covariance(1,2)", U" COVA(1, 2)"},
       {U"Covariance(1,2,3)", U" COVA(1, 2 AtGrain 3)"},
   };
