@@ -666,6 +666,22 @@ class Binder {
       case ExprNode::kOperator:
         break;
     }
+    // An object reference the text leaves out (AGO without a level,
+    // PeriodRolling without a grain) is the null id the model stores.
+    if ((n.opCode == kAgo && n.children.size() == 2) || (n.opCode == kPeriodRolling && n.children.size() == 3)) {
+      b.Op(static_cast<OpCode>(n.opCode));
+      Build(n.children[0], b);
+      if (n.opCode == kAgo) {
+        b.ID(VoidID::NullID);
+        Build(n.children[1], b);
+      } else {
+        Build(n.children[1], b);
+        Build(n.children[2], b);
+        b.ID(VoidID::NullID);
+      }
+      b.End();
+      return;
+    }
     const OpInfo* info = GetOpInfo(n.opCode);
     const int count = static_cast<int>(n.children.size());
     if (!info || count < info->minArgs || (info->maxArgs >= 0 && count > info->maxArgs)) {

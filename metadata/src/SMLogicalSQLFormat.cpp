@@ -2,14 +2,42 @@
 // clause per line, every expression through ToPrettyStringVisitor in the
 // chosen naming mode. In the fully qualified mode the text binds again to
 // the same query spec.
+#include <memory>
+#include <utility>
+
 #include "Metadata/SMUtil.h"
 #include "SMLogicalSQLInternal.h"
+#include "SMPrettyStringVisitorInternal.h"
 #include "Utility/BaseStringUtil.h"
 #include "Utility/IdentifierQuoting.h"
 #include "objectmodel/RpGateway.h"
 
 namespace logical_sql::detail {
 namespace {
+
+// The options of the statement this thread is writing, for its subqueries.
+thread_local const FormatOptions* t_options = nullptr;
+
+VXString WriteSubquery(const ByteVector& bytes, ARpGateway* pRp, bool bFullyQualified);
+
+// Sets this thread's subquery writer to the logical SQL one while a
+// statement is written, and puts back what was there.
+class SubqueryScope {
+ public:
+  explicit SubqueryScope(const FormatOptions& options)
+      : m_oldOptions(std::exchange(t_options, &options)),
+        m_oldWriter(pretty_detail::SetThreadSubqueryWriter(&WriteSubquery)) {}
+  ~SubqueryScope() {
+    t_options = m_oldOptions;
+    pretty_detail::SetThreadSubqueryWriter(m_oldWriter);
+  }
+  SubqueryScope(const SubqueryScope&) = delete;
+  SubqueryScope& operator=(const SubqueryScope&) = delete;
+
+ private:
+  const FormatOptions* m_oldOptions;
+  ToPrettyStringVisitor::SubqueryWriter m_oldWriter;
+};
 
 class Writer {
  public:
@@ -160,6 +188,18 @@ class Writer {
   int m_derived = 0;
 };
 
+// A subquery inside an expression, in parentheses, in the statement's
+// grammar and naming mode: what Parse reads back as that subquery.
+VXString WriteSubquery(const ByteVector& bytes, ARpGateway* pRp, bool /*bFullyQualified*/) {
+  const std::unique_ptr<AbstractListQuerySpec> spec = AbstractListQuerySpec::FromByteVector(bytes);
+  FormatOptions options = t_options ? *t_options : FormatOptions{};
+  options.fetchFirst.reset();
+  VXString out = U" (";
+  Writer(out, pRp, options).Query(*spec, 1);
+  out += U") ";
+  return out;
+}
+
 }  // namespace
 }  // namespace logical_sql::detail
 
@@ -167,6 +207,7 @@ namespace logical_sql {
 
 VXString Format(const AbstractListQuerySpec& spec, ARpGateway* pRp, const FormatOptions& options) {
   VXString out;
+  const detail::SubqueryScope subqueries(options);
   detail::Writer(out, pRp, options).Query(spec, 0);
   if (options.fetchFirst) {
     out += U"\nFETCH FIRST ";

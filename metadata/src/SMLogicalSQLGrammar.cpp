@@ -9,6 +9,7 @@
 
 #include "Expr/OpCode.h"
 #include "SMLogicalSQLInternal.h"
+#include "SMPrettyStringVisitorInternal.h"
 #include "Utility/VXAssert.h"
 
 namespace logical_sql::detail {
@@ -214,6 +215,42 @@ Grammar Build() {
     g.caseElse = g.KeysOf(words->words[2]);
     g.caseEnd = g.KeysOf(words->words[3]);
   }
+  for (int code : {kMultiRank, kEvaluate, kEvaluateAggr, kEvaluateAnalytic, kJsonValue, kIsAncestorList,
+                   kIsDescendantList, kIsParentList, kIsChildList, kIsSiblingList, kAgo, kPeriodRolling, kCorrelation,
+                   kCovariance, kBin, kWidthBucket, kXSA, kRowID}) {
+    const auto* row = ToPrettyStringVisitor::FindOwnBodySpelling(code);
+    if (!row) continue;
+    Grammar::OwnBody own;
+    own.code = code;
+    own.open = g.KeysOf(row->open);
+    for (std::u32string_view w : row->words) own.words.push_back(g.KeysOf(w));
+    // The list forms of the hierarchy predicates open with their name alone.
+    if (own.open.size() == 1) own.open.push_back(g.keys.Intern("("));
+    g.ownBodies.push_back(std::move(own));
+  }
+  // BIN's attribute form opens with its first word.
+  if (const auto* bin = ToPrettyStringVisitor::FindOwnBodySpelling(kBin)) {
+    Grammar::OwnBody own;
+    own.code = kBin;
+    own.open = g.KeysOf(bin->words[0]);
+    for (std::u32string_view w : bin->words) own.words.push_back(g.KeysOf(w));
+    g.ownBodies.push_back(std::move(own));
+  }
+  std::stable_sort(g.ownBodies.begin(), g.ownBodies.end(),
+                   [](const Grammar::OwnBody& a, const Grammar::OwnBody& b) { return a.open.size() > b.open.size(); });
+  for (const Grammar::OwnBody& own : g.ownBodies) {
+    if (own.open.empty()) continue;
+    if (g.flags.size() <= own.open[0]) g.flags.resize(own.open[0] + 1u);
+    g.flags[own.open[0]] |= Grammar::kOwnBodyStart;
+  }
+  for (const auto& s : pretty_detail::BinStrategySpellings()) {
+    const Keys k = g.KeysOf(s.text);
+    if (k.size() == 1) g.binStrategies.emplace_back(k[0], s.code);
+  }
+  for (const auto& s : pretty_detail::BinReturnSpellings()) {
+    const Keys k = g.KeysOf(s.text);
+    if (k.size() == 1) g.binReturns.emplace_back(k[0], s.code);
+  }
   // Every key is known now: the tables indexed by key cover them all.
   g.prefix.resize(g.keys.Size());
   g.postfix.resize(g.keys.Size());
@@ -223,6 +260,13 @@ Grammar Build() {
 }
 
 }  // namespace
+
+const Grammar::OwnBody* Grammar::FindOwnBody(int code) const {
+  for (const OwnBody& own : ownBodies) {
+    if (own.code == code) return &own;
+  }
+  return nullptr;
+}
 
 Keys Grammar::KeysOf(std::u32string_view spelling) {
   Keys out;
@@ -324,6 +368,11 @@ int PrecedenceOf(int code) {
 
 namespace logical_sql {
 
+// Besides these op codes, two operand shapes read as another operator:
+// RANK over an aggregate with BY (RANK(x BY p)) reads as MULTI-RANK's BY,
+// and a two-operand hierarchy predicate whose second operand is a
+// parenthesised list (ISANCESTOR(m, (a, b))) as the list form; in both the
+// form a user types means the latter.
 std::span<const SameTextPair> SameTextOpCodes() {
   static constexpr SameTextPair kPairs[] = {
       {kMultiRank, kRank, "RANK(x) with one column, no direction and no BY reads as the one-operand RANK"},

@@ -125,7 +125,7 @@ struct Grammar {
   // postfix), by the key of the token after it.
   std::vector<std::vector<const Pattern*>> postfix;
   // What a key is to the clause grammar, by KeyId.
-  enum Flag : std::uint8_t { kClauseWord = 1, kReservedWord = 2 };
+  enum Flag : std::uint8_t { kClauseWord = 1, kReservedWord = 2, kOwnBodyStart = 4 };
   std::vector<std::uint8_t> flags;
   // The date or time field a one-word key names (-1: none), by KeyId.
   std::vector<int> timeField;
@@ -133,6 +133,20 @@ struct Grammar {
   std::vector<Keys> dataTypeKeys;
   // CASE's words: WHEN, THEN, ELSE, END.
   Keys caseWhen, caseThen, caseElse, caseEnd;
+  // The operators with bodies of their own that the parser reads by hand
+  // (RANK with directions or BY, EVALUATE, JSON_VALUE, the hierarchy lists,
+  // AGO, PeriodRolling, CORN, COVA, BIN, WIDTH_BUCKET, XSA, ROWID): their
+  // opening and words as keys, in the renderer's order.
+  struct OwnBody {
+    int code = 0;
+    Keys open;
+    std::vector<Keys> words;
+  };
+  std::vector<OwnBody> ownBodies;  // longest opening first
+  const OwnBody* FindOwnBody(int code) const;
+  // BIN's strategy words and what BIN and WIDTH_BUCKET return, as one-word
+  // keys with their parameter codes.
+  std::vector<std::pair<KeyId, int>> binStrategies, binReturns;
 
   const std::vector<const Pattern*>* FindPrefix(KeyId key) const {
     return key < prefix.size() && !prefix[key].empty() ? &prefix[key] : nullptr;

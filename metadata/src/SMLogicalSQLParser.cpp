@@ -284,7 +284,7 @@ class Parser {
       item.expr = Expr(0);
       if (!m_bFailed) Alias(item);
       if (m_bFailed) {
-        Recover(true);
+        Recover(true, itemStart);
         if (m_pos == itemStart && !m_t.Is(m_pos, ",")) break;
         continue;
       }
@@ -301,7 +301,7 @@ class Parser {
         const std::size_t fromStart = m_pos;
         FromEntry(f);
         if (m_bFailed) {
-          Recover(true);
+          Recover(true, fromStart);
           continue;
         }
         f.range = RangeSince(fromStart);
@@ -309,16 +309,18 @@ class Parser {
       } while (Accept(","));
     }
     if (Accept("WHERE")) {
+      const std::size_t whereStart = m_pos;
       q.where = Expr(0);
-      if (m_bFailed) Recover(false);
+      if (m_bFailed) Recover(false, whereStart);
     }
     if (m_t.Is(m_pos, "GROUP")) {
       ++m_pos;
       if (Expect("BY")) {
         do {
+          const std::size_t groupStart = m_pos;
           const NodeIndex e = Expr(0);
           if (m_bFailed) {
-            Recover(true);
+            Recover(true, groupStart);
             continue;
           }
           q.groupBy.push_back(e);
@@ -328,8 +330,9 @@ class Parser {
       }
     }
     if (Accept("HAVING")) {
+      const std::size_t havingStart = m_pos;
       q.having = Expr(0);
-      if (m_bFailed) Recover(false);
+      if (m_bFailed) Recover(false, havingStart);
     }
     OrderAndFetch(q);
     q.range = RangeSince(first);
@@ -396,7 +399,7 @@ class Parser {
             }
           }
           if (m_bFailed) {
-            Recover(true);
+            Recover(true, start);
             continue;
           }
           o.range = RangeSince(start);
@@ -697,6 +700,9 @@ class Parser {
       return NewExpr(std::move(n));
     }
     if (m_t.Is(m_pos, "CASE")) return Case();
+    if (m_g.Has(KeyAt(m_pos), Grammar::kOwnBodyStart)) {
+      if (const NodeIndex e = OwnBody(); e != kNoNode || m_bFailed) return e;
+    }
     if (m_t.Is(m_pos, "VALUEOF") && m_t.Is(m_pos + 1, "(")) return ValueOf();
     if (m_t.Is(m_pos, "SELECT")) return Subquery();
     if (m_t.Is(m_pos, "INTERVAL") && At(1).kind == TokKind::kString) {
@@ -1101,6 +1107,373 @@ class Parser {
     }
     m_pos += end.size();
     return Operator(code, std::move(children), RangeSince(start));
+  }
+
+  // ---- the operators with bodies of their own ------------------------------------------
+  //
+  // Read with the words the renderer writes them with (Grammar::ownBodies).
+  // Operands the text leaves out are given as the model stores them when
+  // not given: an unknown data type, a NULL clause, the hierarchy distance's
+  // marker; a missing level of AGO or grain of PeriodRolling is left out of
+  // the tree and filled in by the binder, as it is an object reference.
+  // An operand that a keyword of the form may follow is read above the
+  // precedence of BY, so that "x BY y" is the form's BY and not an
+  // aggregate's.
+
+  NodeIndex OwnBody() {
+    for (const Grammar::OwnBody& own : m_g.ownBodies) {
+      if (!MatchesAt(m_pos, own.open)) continue;
+      const std::size_t start = m_pos;
+      m_pos += own.open.size();
+      Level level(*this);
+      if (!level.m_bOk) return kNoNode;
+      const NodeIndex e = OwnBodyOperands(own, start);
+      if (m_bFailed) return kNoNode;
+      return e;
+    }
+    return kNoNode;
+  }
+
+  bool AcceptKeys(const Keys& keys) {
+    if (keys.empty() || !MatchesAt(m_pos, keys)) return false;
+    m_pos += keys.size();
+    return true;
+  }
+  bool ExpectClose() { return Expect(")"); }
+  NodeIndex Operand() { return Expr(kPrecBy + 1); }
+  NodeIndex UnknownDataType(const SourceRange& range) {
+    // The renderer leaves out the type it stores as unknown (code 25).
+    constexpr int kUnknownDataType = 25;
+    return Operator(kDataType, {IntLeaf(kUnknownDataType, range), IntLeaf(kNoLength, range), IntLeaf(kNoLength, range)},
+                    range);
+  }
+  NodeIndex Null(const SourceRange& range) { return Operator(kResultNull, {}, range); }
+  // A one-word parameter from table at the current token; -1 when none.
+  int ParameterWord(const std::vector<std::pair<KeyId, int>>& table) {
+    for (const auto& [key, code] : table) {
+      if (KeyAt(m_pos) == key) {
+        ++m_pos;
+        return code;
+      }
+    }
+    return -1;
+  }
+  // Operands separated by commas up to the closing parenthesis (none when it follows at once).
+  bool ListUntilClose(std::vector<NodeIndex>& out) {
+    if (!m_t.Is(m_pos, ")")) {
+      do {
+        const NodeIndex e = Expr(0);
+        if (m_bFailed) return false;
+        out.push_back(e);
+      } while (Accept(","));
+    }
+    return ExpectClose();
+  }
+
+  NodeIndex OwnBodyOperands(const Grammar::OwnBody& own, std::size_t start) {
+    const auto here = [&] { return RangeSince(start); };
+    std::vector<NodeIndex> children;
+    switch (own.code) {
+      case kMultiRank: {
+        // RANK(x [ASC|DESC], ... [BY p, ...]): one column written plainly is the one-operand RANK.
+        std::vector<NodeIndex> columns;
+        bool bPlain = true;
+        do {
+          const NodeIndex c = Operand();
+          if (m_bFailed) return kNoNode;
+          int direction = OpExprMultiRank::kDESC;
+          if (AcceptKeys(own.words[0])) {
+            direction = OpExprMultiRank::kASC;
+            bPlain = false;
+          } else if (Accept("DESC")) {
+            bPlain = false;
+          }
+          columns.push_back(c);
+          columns.push_back(IntLeaf(direction, RangeOf(m_pos - 1)));
+        } while (Accept(","));
+        std::vector<NodeIndex> partitions;
+        if (AcceptKeys(own.words[1])) {
+          do {
+            const NodeIndex p = Operand();
+            if (m_bFailed) return kNoNode;
+            partitions.push_back(p);
+          } while (Accept(","));
+        }
+        if (!ExpectClose()) return kNoNode;
+        if (bPlain && columns.size() == 2 && partitions.empty()) return Operator(kRank, {columns[0]}, here());
+        children.push_back(IntLeaf(static_cast<std::int64_t>(columns.size() / 2), here()));
+        children.push_back(IntLeaf(static_cast<std::int64_t>(partitions.size()), here()));
+        children.insert(children.end(), columns.begin(), columns.end());
+        children.insert(children.end(), partitions.begin(), partitions.end());
+        break;
+      }
+      case kEvaluate:
+      case kEvaluateAggr:
+      case kEvaluateAnalytic: {
+        // EVALUATE(script [AS type], operand, ...)
+        const NodeIndex script = Expr(0);
+        if (m_bFailed) return kNoNode;
+        children.push_back(script);
+        if (AcceptKeys(own.words[0])) {
+          const NodeIndex type = DataType();
+          if (m_bFailed) return kNoNode;
+          children.push_back(type);
+        } else {
+          children.push_back(UnknownDataType(m_tree.exprs[script].range));
+        }
+        while (Accept(",")) {
+          const NodeIndex e = Expr(0);
+          if (m_bFailed) return kNoNode;
+          children.push_back(e);
+        }
+        if (!ExpectClose()) return kNoNode;
+        break;
+      }
+      case kJsonValue: {
+        // JSON_VALUE(document, path [AS type])
+        const NodeIndex document = Expr(0);
+        if (m_bFailed || !Expect(",")) return kNoNode;
+        const NodeIndex path = Expr(0);
+        if (m_bFailed) return kNoNode;
+        children = {document, path};
+        if (AcceptKeys(own.words[0])) {
+          const NodeIndex type = DataType();
+          if (m_bFailed) return kNoNode;
+          children.push_back(type);
+        } else {
+          children.push_back(UnknownDataType(m_tree.exprs[path].range));
+        }
+        if (!ExpectClose()) return kNoNode;
+        break;
+      }
+      case kIsAncestorList:
+      case kIsDescendantList:
+      case kIsParentList:
+      case kIsChildList:
+      case kIsSiblingList:
+        return HierarchyList(own.code, start);
+      case kAgo: {
+        // AGO(measure[, level], offset): without a level, two operands.
+        if (!ListUntilClose(children)) return kNoNode;
+        if (children.size() < 2 || children.size() > 3) return OperandCount(own.code, start, U"2 or 3");
+        break;
+      }
+      case kPeriodRolling: {
+        // PeriodRolling(measure, from, to[, grain])
+        if (!ListUntilClose(children)) return kNoNode;
+        if (children.size() < 3 || children.size() > 4) return OperandCount(own.code, start, U"3 or 4");
+        break;
+      }
+      case kCorrelation:
+      case kCovariance: {
+        // CORN(a, b AtGrain c Partition By d, e ...): each separator belongs to its position.
+        if (!m_t.Is(m_pos, ")")) {
+          for (std::size_t i = 0;; ++i) {
+            const NodeIndex e = i < 3 ? Operand() : Expr(0);
+            if (m_bFailed) return kNoNode;
+            children.push_back(e);
+            const bool bNext = i < 3 ? AcceptKeys(own.words[i]) : Accept(",");
+            if (!bNext) break;
+          }
+        }
+        if (!ExpectClose()) return kNoNode;
+        break;
+      }
+      case kBin:
+        return Bin(own, start);
+      case kWidthBucket: {
+        // WIDTH_BUCKET(x, RETURN, n[, low, high][ by g])
+        const NodeIndex x = Expr(0);
+        if (m_bFailed || !Expect(",")) return kNoNode;
+        const SourceRange at = RangeOf(m_pos);
+        const int returns = ParameterWord(m_g.binReturns);
+        if (returns < 0) {
+          Expected(U"NUMBER, RANGE, RANGE_LOW or RANGE_HIGH");
+          return kNoNode;
+        }
+        if (!Expect(",")) return kNoNode;
+        const NodeIndex n = Operand();
+        if (m_bFailed) return kNoNode;
+        children = {x, IntLeaf(returns, at), n};
+        if (Accept(",")) {
+          const NodeIndex low = Operand();
+          if (m_bFailed || !Expect(",")) return kNoNode;
+          const NodeIndex high = Operand();
+          if (m_bFailed) return kNoNode;
+          children.push_back(low);
+          children.push_back(high);
+        } else {
+          children.push_back(Null(here()));
+          children.push_back(Null(here()));
+        }
+        if (AcceptKeys(own.words[0])) {
+          const NodeIndex g = Operand();
+          if (m_bFailed) return kNoNode;
+          children.push_back(g);
+        } else {
+          children.push_back(Null(here()));
+        }
+        if (!ExpectClose()) return kNoNode;
+        break;
+      }
+      case kXSA: {
+        // XSA('subject area').operand
+        if (At().kind != TokKind::kString) {
+          Expected(U"the subject area as a string literal");
+          return kNoNode;
+        }
+        ExprNode area;
+        area.kind = ExprNode::kString;
+        area.text = QuotedValue(m_t.Text(At()));
+        area.range = RangeOf(m_pos);
+        ++m_pos;
+        children.push_back(NewExpr(std::move(area)));
+        if (!ExpectClose() || !Expect(".")) return kNoNode;
+        const NodeIndex e = Primary();
+        if (m_bFailed) return kNoNode;
+        children.push_back(e);
+        break;
+      }
+      case kRowID: {
+        // ROWID('id'); ROWID() is how an operand other than a string is
+        // written, and reads as the empty string.
+        if (At().kind == TokKind::kString) {
+          ExprNode id;
+          id.kind = ExprNode::kString;
+          id.text = QuotedValue(m_t.Text(At()));
+          id.range = RangeOf(m_pos);
+          ++m_pos;
+          children.push_back(NewExpr(std::move(id)));
+        } else {
+          ExprNode id;
+          id.kind = ExprNode::kString;
+          id.range = RangeOf(m_pos);
+          children.push_back(NewExpr(std::move(id)));
+        }
+        if (!ExpectClose()) return kNoNode;
+        break;
+      }
+      default:
+        return kNoNode;
+    }
+    return Operator(own.code, std::move(children), here());
+  }
+
+  NodeIndex OperandCount(int code, std::size_t start, const VXString& counts) {
+    const OpInfo* info = GetOpInfo(code);
+    m_sink.Add(Severity::kError, "sql.syntax.bad-operands", kMsgBadOperandCount, RangeSince(start),
+               {info ? Widen(info->name) : VXString(U"?"), counts});
+    Fail();
+    return kNoNode;
+  }
+
+  // ISANCESTOR(m, (a, b)[, d]), ISPARENT(m, (a, b)) and the like; with an
+  // operand instead of the parenthesised list, the two-operand predicates
+  // (ISANCESTOR(m, a[, d]), ISPARENT(m, a)).
+  NodeIndex HierarchyList(int code, std::size_t start) {
+    const bool bDistance = code == kIsAncestorList || code == kIsDescendantList;
+    const NodeIndex member = Expr(0);
+    if (m_bFailed || !Expect(",")) return kNoNode;
+    if (m_t.Is(m_pos, "(")) {
+      ++m_pos;
+      std::vector<NodeIndex> list;
+      if (!ListUntilClose(list)) return kNoNode;
+      std::vector<NodeIndex> children;
+      if (bDistance) children.push_back(IntLeaf(static_cast<std::int64_t>(list.size()), RangeSince(start)));
+      children.push_back(member);
+      children.insert(children.end(), list.begin(), list.end());
+      if (bDistance && Accept(",")) {
+        const NodeIndex d = Expr(0);
+        if (m_bFailed) return kNoNode;
+        children.push_back(d);
+      }
+      if (!ExpectClose()) return kNoNode;
+      return Operator(code, std::move(children), RangeSince(start));
+    }
+    const int single = code == kIsAncestorList     ? kIsAncestor
+                       : code == kIsDescendantList ? kIsDescendant
+                       : code == kIsParentList     ? kIsParent
+                       : code == kIsChildList      ? kIsChild
+                                                   : kIsSibling;
+    std::vector<NodeIndex> children{member};
+    const NodeIndex other = Expr(0);
+    if (m_bFailed) return kNoNode;
+    children.push_back(other);
+    if (bDistance) {
+      if (Accept(",")) {
+        const NodeIndex d = Expr(0);
+        if (m_bFailed) return kNoNode;
+        children.push_back(d);
+      } else {
+        children.push_back(
+            IntLeaf(single == kIsAncestor ? OpExprIsAncestor::kDummyIntLiteral : OpExprIsDescendant::kDummyIntLiteral,
+                    RangeSince(start)));
+      }
+    }
+    if (!ExpectClose()) return kNoNode;
+    return Operator(single, std::move(children), RangeSince(start));
+  }
+
+  // BIN(x [by y] [where c] into n [EQUIDEPTH] bins [between a and b] returning R)
+  // and ATTRIBUTE(x [by y] [where c]); clauses not given are NULL.
+  NodeIndex Bin(const Grammar::OwnBody& own, std::size_t start) {
+    const bool bAttribute = own.open == own.words[0];
+    const NodeIndex x = Operand();
+    if (m_bFailed) return kNoNode;
+    std::vector<NodeIndex> children{x};
+    for (std::size_t clause : {1u, 2u}) {
+      if (AcceptKeys(own.words[clause])) {
+        const NodeIndex e = clause == 1 ? Operand() : Expr(0);
+        if (m_bFailed) return kNoNode;
+        children.push_back(e);
+      } else {
+        children.push_back(Null(RangeOf(m_pos)));
+      }
+    }
+    if (bAttribute) {
+      if (!ExpectClose()) return kNoNode;
+      children.push_back(IntLeaf(0, RangeSince(start)));
+      return Operator(kBin, std::move(children), RangeSince(start));
+    }
+    if (!AcceptKeys(own.words[3])) {
+      Expected(Words(own.words[3]));
+      return kNoNode;
+    }
+    const NodeIndex count = Expr(0);
+    if (m_bFailed) return kNoNode;
+    children.push_back(count);
+    const SourceRange strategyAt = RangeOf(m_pos);
+    int strategy = ParameterWord(m_g.binStrategies);
+    if (strategy < 0) strategy = BinningEnum::kEQUIWIDTH;
+    children.push_back(IntLeaf(strategy, strategyAt));
+    if (!AcceptKeys(own.words[4])) {
+      Expected(Words(own.words[4]));
+      return kNoNode;
+    }
+    if (AcceptKeys(own.words[5])) {
+      // The range is written "between low and high" for the stored low < high.
+      const std::size_t rangeStart = m_pos;
+      const NodeIndex low = Expr(kPrecAnd + 1);
+      if (m_bFailed || !Expect("AND")) return kNoNode;
+      const NodeIndex high = Expr(kPrecAnd + 1);
+      if (m_bFailed) return kNoNode;
+      children.push_back(Operator(kLess, {low, high}, RangeSince(rangeStart)));
+    } else {
+      children.push_back(Null(RangeOf(m_pos)));
+    }
+    if (!AcceptKeys(own.words[6])) {
+      Expected(Words(own.words[6]));
+      return kNoNode;
+    }
+    const SourceRange returnsAt = RangeOf(m_pos);
+    const int returns = ParameterWord(m_g.binReturns);
+    if (returns < 0) {
+      Expected(U"NUMBER, RANGE, RANGE_LOW or RANGE_HIGH");
+      return kNoNode;
+    }
+    children.push_back(IntLeaf(returns, returnsAt));
+    if (!ExpectClose()) return kNoNode;
+    return Operator(kBin, std::move(children), RangeSince(start));
   }
 
   // VALUEOF(name), VALUEOF(VX_SESSION."name"), VALUEOF(n, VX_SESSION."name").

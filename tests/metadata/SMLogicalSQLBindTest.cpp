@@ -246,4 +246,31 @@ TEST_F(LogicalSQLBind, FormatWritesTextThatBindsToTheSameQuerySpec) {
   EXPECT_NE(byId.find(U"\"4010:3\""), VXString::npos) << ToNarrow(byId);
 }
 
+// A subquery inside an expression is written in the same grammar (its FROM
+// names a subject area), so the text binds again to the same query spec.
+TEST_F(LogicalSQLBind, FormatOfSubqueriesInsideExpressionsReadsBack) {
+  const char* const queries[] = {
+      "SELECT Orders.\"Order Id\" FROM Sales\n"
+      "WHERE Orders.Quantity IN (SELECT \"Journal Entries\".Quantity FROM Finance)",
+      "SELECT Orders.\"Order Id\" FROM Sales\n"
+      "WHERE Orders.Quantity NOT IN (SELECT \"Journal Entries\".Quantity FROM Finance WHERE \"Journal "
+      "Entries\".Quantity > 2)"
+      " AND Orders.Revenue > 10",
+      "SELECT Orders.\"Order Id\" FROM Sales\n"
+      "WHERE Orders.Quantity IN (SELECT Orders.Quantity FROM Sales WHERE Orders.Revenue IN\n"
+      "  (SELECT Orders.Revenue FROM Sales WHERE Orders.Status = 'SHIPPED'))",
+  };
+  for (const char* query : queries) {
+    const BindResult r = Bind(query);
+    ASSERT_TRUE(r.spec) << query << "\n" << Errors(r);
+    const VXString text = Format(*r.spec, s_rp.get(), {});
+    // The inner query is written in the front end's grammar, not as SQL of the database.
+    EXPECT_NE(text.find(U"(SELECT "), VXString::npos) << ToNarrow(text);
+    const BindResult again = Bind(ToNarrow(text));
+    ASSERT_TRUE(again.spec) << ToNarrow(text) << "\n" << Errors(again);
+    EXPECT_TRUE(again.spec->Equals(*r.spec)) << ToNarrow(text);
+    EXPECT_EQ(again.spec->ToByteVector(), r.spec->ToByteVector()) << ToNarrow(text);
+  }
+}
+
 }  // namespace

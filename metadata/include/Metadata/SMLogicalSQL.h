@@ -136,7 +136,9 @@ struct ExprNode {
     kTime,             // text
     kTimestamp,        // text
     kParameter,        // intValue: a parameter code (date part, interval kind, truth value, data type code)
-    kOperator,         // opCode, children in stored order
+    kOperator,         // opCode, children in stored order (AGO without a level and
+                       // PeriodRolling without a grain have one fewer: the
+                       // binder gives the null reference the model stores)
     kSubquery,         // query
     kVariable,         // segments: VALUEOF(name) of a repository variable or a block's variable
     kSessionVariable,  // segments[0]: VALUEOF(VX_SESSION."name"); children: an index when given
