@@ -142,14 +142,27 @@ class Parser {
 
   // Skips to the next comma or clause word outside parentheses, or to a
   // closing parenthesis of an enclosing level; clears the failed flag.
+  // From the start of the item or clause (from), a parenthesis the item
+  // opened and the text closes later is the item's own: reading skips to
+  // after its closing one first (SUBSTRING(a FROM 1 TO 3), b goes on at b).
+  // One the text never closes is not: reading goes on at the next comma
+  // (SUM(, c goes on at c).
   void Recover(bool bStopAtComma, std::size_t from = SIZE_MAX) {
-    // Parentheses opened since from (the start of the item or clause) are
-    // this level's own: their closing ones are skipped too.
-    int depth = 0;
-    for (std::size_t i = from; i < m_pos; ++i) {
-      if (m_t.Is(i, "(")) ++depth;
-      if (m_t.Is(i, ")") && depth > 0) --depth;
+    if (from < m_pos) {
+      std::vector<std::size_t> open;
+      for (std::size_t i = from; i < m_pos; ++i) {
+        if (m_t.Is(i, "(")) open.push_back(i);
+        if (m_t.Is(i, ")") && !open.empty()) open.pop_back();
+      }
+      for (const std::size_t paren : open) {
+        const std::size_t close = ClosingOf(paren);
+        if (close != SIZE_MAX && close >= m_pos) {
+          m_pos = close + 1;
+          break;
+        }
+      }
     }
+    int depth = 0;
     while (At().kind != TokKind::kEnd) {
       if (depth == 0 && (IsClauseWord(m_pos) || m_t.Is(m_pos, ";") || (bStopAtComma && m_t.Is(m_pos, ",")))) break;
       if (m_t.Is(m_pos, "(")) ++depth;
@@ -160,6 +173,24 @@ class Parser {
       ++m_pos;
     }
     m_bFailed = false;
+  }
+
+  // The token that closes the parenthesis at i; SIZE_MAX when the text
+  // never closes it. The pairs are found in one pass, when a fault first
+  // needs them.
+  std::size_t ClosingOf(std::size_t i) {
+    if (m_closing.empty()) {
+      m_closing.assign(m_t.Size(), SIZE_MAX);
+      std::vector<std::size_t> open;
+      for (std::size_t k = 0; k < m_t.Size(); ++k) {
+        if (m_t.Is(k, "(")) open.push_back(k);
+        if (m_t.Is(k, ")") && !open.empty()) {
+          m_closing[open.back()] = k;
+          open.pop_back();
+        }
+      }
+    }
+    return i < m_closing.size() ? m_closing[i] : SIZE_MAX;
   }
 
   // ---- nodes ---------------------------------------------------------------------
@@ -1531,6 +1562,7 @@ class Parser {
   std::size_t m_depth = 0;
   bool m_bFailed = false;
   std::set<NodeIndex> m_parenthesised;
+  std::vector<std::size_t> m_closing;  // see ClosingOf
 };
 
 }  // namespace

@@ -219,6 +219,21 @@ TEST(LogicalSQLParse, RecoversAtTheNextItemAndClause) {
   EXPECT_EQ(Shape(r.tree, q.items[0].expr), "b");
   EXPECT_EQ(Shape(r.tree, q.items[1].expr), "c");
   EXPECT_EQ(q.orderBy.size(), 1u);
+
+  // A fault inside parentheses the item closes: reading goes on after
+  // them, at the next item, and every later fault is found.
+  const ParseResult inside = Parse(
+      "SELECT SUBSTRING(a FROM 1 TO 3), b, CASE WHEN x THEN 1 y END\n"
+      "FROM s WHERE c = 'open");
+  ASSERT_EQ(inside.diagnostics.size(), 3u);
+  EXPECT_EQ(inside.diagnostics[0].range.start.column, 27u);  // TO
+  EXPECT_EQ(inside.diagnostics[1].range.start.column, 56u);  // y
+  EXPECT_EQ(inside.diagnostics[2].range.start.line, 2u);     // the unclosed string
+  EXPECT_EQ(inside.diagnostics[2].range.start.column, 18u);
+  const QueryNode& iq = inside.tree.queries[inside.tree.root];
+  ASSERT_EQ(iq.items.size(), 1u);
+  EXPECT_EQ(Shape(inside.tree, iq.items[0].expr), "b");
+  EXPECT_EQ(iq.from.size(), 1u);
 }
 
 TEST(LogicalSQLParse, HostileTextIsRefusedCleanly) {
