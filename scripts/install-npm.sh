@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs the npm packages the tests check the tool's output with (the
-# SARIF validator, an XLIFF reader and writer), pinned by
+# SARIF validator, an XLIFF reader and writer, the LSP client libraries
+# editors build on), pinned by
 # tests/validators/package-lock.json, into tests/validators/node_modules.
 # Needs node and npm (scripts/install-deps.sh installs them). Safe to run
 # again: an installation that matches the lock file is kept.

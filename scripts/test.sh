@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 # The outside validators; without them (no registry reachable) the tests
 # that need them report themselves skipped.
-scripts/install-npm.sh || echo "test.sh: npm packages not installed; the SARIF and XLIFF tool tests will be skipped" >&2
+scripts/install-npm.sh || echo "test.sh: npm packages not installed; the SARIF, XLIFF and LSP client tests will be skipped" >&2
 BUILD_DIR="${BUILD_DIR:-build}"
 # The developer build keeps its debug information; CMAKE_ARGS may choose
 # another build type (it comes later and wins).
