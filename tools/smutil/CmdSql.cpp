@@ -1,9 +1,9 @@
 // smutil sql: logical SQL as people type it, read against the repository.
 //
 //   $ smutil sql check --user anna.berg samples/queries/broken_names.sql
-//   samples/queries/broken_names.sql:2:8: error: No column is named "Orders"."Revenu". (did you mean
-//   "Orders"."Revenue"?) $ smutil sql format --by-id samples/queries/revenue_by_region.sql $ smutil sql explain
-//   samples/queries/revenue_by_region.sql
+//   samples/queries/broken_names.sql:3:8: error: No column is named "Orders"."Revenu". (did you mean ...?)
+//   $ smutil sql format --by-id samples/queries/revenue_by_region.sql
+//   $ smutil sql explain samples/queries/revenue_by_region.sql
 //
 // check prints FILE:LINE:COL: error|warning: message per fault (--format
 // json or sarif for tools); exit 1 when there is an error, 0 when clean.
@@ -13,25 +13,28 @@
 // it resolved to. FILE "-" reads standard input; a file that cannot be read
 // exits 3.
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
 
 #include "Commands.h"
 #include "DisplayNames.h"
+#include "Findings.h"
 #include "Metadata/SMLogicalSQL.h"
 #include "Metadata/SMUtil.h"
 #include "Metadata/SMVersion.h"
 #include "Output.h"
 #include "RepoLoad.h"
+#include "Sarif/SarifWriter.h"
 
 namespace smutil_tool {
 namespace {
-
-constexpr int kExitUnreadable = 3;
 
 struct SqlOptions {
   std::string path;
@@ -112,36 +115,119 @@ nlohmann::json DiagnosticJson(const logical_sql::Diagnostic& d) {
   return doc;
 }
 
-// A SARIF 2.1.0 log with one result per fault, its region in the query file.
-nlohmann::json SarifLog(const std::vector<logical_sql::Diagnostic>& diagnostics, const std::string& uri) {
-  nlohmann::json rules = nlohmann::json::array();
-  std::map<std::string, std::size_t> ruleIndex;
-  nlohmann::json results = nlohmann::json::array();
-  for (const logical_sql::Diagnostic& d : diagnostics) {
-    if (!ruleIndex.count(d.code)) {
-      ruleIndex[d.code] = rules.size();
-      rules.push_back({{"id", d.code}, {"properties", {{"messageId", d.messageId}}}});
+// What each diagnostic code is about, for the rules of a SARIF log: a
+// summary and what to do, without the arguments a message fills in.
+struct SqlRule {
+  std::string_view code, summary, help;
+};
+constexpr SqlRule kSqlRules[] = {
+    {"sql.syntax.expected", "The text does not follow the grammar at this point",
+     "Write what the message names as expected; reading goes on at the next select item or clause."},
+    {"sql.syntax.unclosed-quote", "A quoted name, string literal or comment is not closed",
+     "Close it; a quote inside is written twice."},
+    {"sql.syntax.invalid-character", "A character that starts no token", "Remove it or put it inside quotes."},
+    {"sql.text.invalid-utf8", "Bytes that are not UTF-8", "Save the query as UTF-8."},
+    {"sql.syntax.too-deep", "Expressions or queries nested too deep", "Write the query with less nesting."},
+    {"sql.syntax.unknown-function", "A function name the grammar does not know",
+     "Check the spelling against the reference of logical SQL functions."},
+    {"sql.syntax.bad-literal", "A literal that cannot be read as its kind",
+     "Write dates as DATE 'YYYY-MM-DD', times as TIME 'hh:mm:ss' and numbers in decimal."},
+    {"sql.syntax.bad-data-type", "A data type that CAST cannot take", "Use one of the data types of the reference."},
+    {"sql.syntax.trailing", "Text after the end of the statement", "Remove it or start a new query file."},
+    {"sql.syntax.bad-operands", "An operator with the wrong number of operands",
+     "Give the operator as many operands as it takes."},
+    {"sql.syntax.too-many-segments", "A name of more than four segments",
+     "Name a column by subject area, table and column at most."},
+    {"sql.too-many-diagnostics", "Further faults were left out", "Correct the faults reported and check again."},
+    {"sql.name.nonexistent-subject-area", "No subject area bears the name",
+     "Name a subject area the user may read; the message suggests near names."},
+    {"sql.name.ambiguous-subject-area", "More than one subject area bears the name", "Name one of the candidates."},
+    {"sql.name.inaccessible-subject-area", "The subject area exists but the user may not read it",
+     "Ask for read access or use another subject area."},
+    {"sql.name.not-a-subject-area", "The FROM clause names something other than a subject area",
+     "Name a subject area of one segment in FROM."},
+    {"sql.name.nonexistent-table", "No table bears the name", "Correct the table's name; near names are suggested."},
+    {"sql.name.ambiguous-table", "More than one table bears the name", "Qualify the name so that one table fits."},
+    {"sql.name.inaccessible-table", "The table exists but the user may not read it",
+     "Ask for read access or leave the table out."},
+    {"sql.name.nonexistent-column", "No column bears the name", "Correct the column's name; near names are suggested."},
+    {"sql.name.ambiguous-column", "More than one column bears the name", "Qualify the name with its table."},
+    {"sql.name.inaccessible-column", "The column exists but the user may not read it",
+     "Ask for read access or leave the column out."},
+    {"sql.name.nonexistent-variable", "No repository variable bears the name", "Correct the variable's name."},
+    {"sql.name.ambiguous-variable", "More than one repository variable bears the name",
+     "Qualify the variable with its initialization block."},
+    {"sql.bind.unknown-user", "The user is not a user of the repository", "Give the name of a user of the repository."},
+    {"sql.query.order-position", "ORDER BY names a position that no select item has",
+     "Give a position from 1 to the number of select items."},
+    {"sql.query.set-arity", "The queries of a set operation have different numbers of columns",
+     "Select as many columns in each query."},
+    {"sql.query.group-by-not-selected", "GROUP BY names an expression that is not a select item",
+     "Group by a select item; other expressions are not kept."},
+    {"sql.query.duplicate-alias", "Two select items have the same name", "Give each select item its own alias."},
+};
+
+// "sql.name.nonexistent-column" -> "SqlNameNonexistentColumn".
+std::string RuleName(std::string_view code) {
+  std::string name;
+  bool bUpper = true;
+  for (const char c : code) {
+    if (c == '.' || c == '-') {
+      bUpper = true;
+    } else {
+      name += bUpper && c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+      bUpper = false;
     }
-    nlohmann::json region{
-        {"startLine", d.range.start.line},    {"startColumn", d.range.start.column},
-        {"endLine", d.range.end.line},        {"endColumn", std::max(d.range.end.column, d.range.start.column)},
-        {"byteOffset", d.range.start.offset}, {"byteLength", d.range.end.offset - d.range.start.offset}};
-    results.push_back(
-        {{"ruleId", d.code},
-         {"ruleIndex", ruleIndex[d.code]},
-         {"level", d.severity == logical_sql::Severity::kError ? "error" : "warning"},
-         {"message", {{"text", MessageLine(d)}}},
-         {"locations",
-          {{{"physicalLocation", {{"artifactLocation", {{"uri", uri}, {"index", 0}}}, {"region", region}}}}}}});
   }
-  nlohmann::json run = {
-      {"tool", {{"driver", {{"name", "smutil sql check"}, {"version", SMUtilVersion()}, {"rules", rules}}}}},
-      {"artifacts", {{{"location", {{"uri", uri}}}}}},
-      {"columnKind", "unicodeCodePoints"},
-      {"results", results}};
-  return {{"$schema", "https://docs.oasis-open.org/sarif/sarif/v2.1.0/os/schemas/sarif-schema-2.1.0.json"},
-          {"version", "2.1.0"},
-          {"runs", {run}}};
+  return name;
+}
+
+// A SARIF 2.1.0 log through the shared writer: one rule per code that
+// occurs (in order of first occurrence), one result per fault with its
+// region in the query file. Standard input has no file: its artifact is
+// named "<stdin>" and has no length.
+void WriteSarif(std::ostream& out, const std::vector<logical_sql::Diagnostic>& diagnostics, const std::string& path) {
+  const std::string reference = DocumentationUri("sql.md");
+  std::vector<smutil_sarif::Rule> rules;
+  std::map<std::string, std::size_t> ruleIndex;
+  for (const logical_sql::Diagnostic& d : diagnostics) {
+    if (ruleIndex.count(d.code)) continue;
+    ruleIndex[d.code] = rules.size();
+    const auto* known =
+        std::find_if(std::begin(kSqlRules), std::end(kSqlRules), [&](const SqlRule& r) { return r.code == d.code; });
+    const bool bKnown = known != std::end(kSqlRules);
+    smutil_sarif::Rule rule;
+    rule.id = d.code;
+    rule.name = RuleName(d.code);
+    rule.shortDescription = bKnown ? std::string(known->summary) + "." : "A fault of the query text.";
+    rule.fullDescription = rule.shortDescription + " Each result is message " + std::to_string(d.messageId) +
+                           " of the message catalogue, at the place in the query file it is about.";
+    rule.help = bKnown ? std::string(known->help) : "See the logical SQL reference.";
+    rule.helpUri = reference;
+    rule.defaultLevel =
+        d.severity == logical_sql::Severity::kError ? smutil_sarif::Level::kError : smutil_sarif::Level::kWarning;
+    rule.numberProperties = {{"messageId", static_cast<std::uint64_t>(d.messageId)}};
+    rules.push_back(std::move(rule));
+  }
+  const std::string artifact = DisplayPath(path);
+  const std::string directory = path == "-" ? std::string() : std::filesystem::path(path).parent_path().string();
+  smutil_sarif::SarifWriter writer(out, {"smutil sql check", SMUtilVersion(), reference}, rules,
+                                   directory.empty() ? "." : directory, {artifact});
+  for (const logical_sql::Diagnostic& d : diagnostics) {
+    smutil_sarif::Result r;
+    r.ruleIndex = ruleIndex[d.code];
+    r.level = d.severity == logical_sql::Severity::kError ? smutil_sarif::Level::kError : smutil_sarif::Level::kWarning;
+    r.message = MessageLine(d);
+    // A fault at the very end of the text is an empty region: it ends where it starts.
+    const bool bSameLine = d.range.end.line == d.range.start.line;
+    r.region =
+        smutil_sarif::Region{d.range.start.line, d.range.start.column, std::max(d.range.end.line, d.range.start.line),
+                             bSameLine ? std::max(d.range.end.column, d.range.start.column) : d.range.end.column};
+    r.regionBytes = std::make_pair(static_cast<std::uint64_t>(d.range.start.offset),
+                                   static_cast<std::uint64_t>(d.range.end.offset - d.range.start.offset));
+    writer.Add(r);
+  }
+  writer.Finish();
 }
 
 // Loads the repository and binds the file's query as the user.
@@ -155,16 +241,16 @@ Bound BindFile(Context& ctx, const SqlOptions& o) {
   Bound b;
   std::string text;
   if (!ReadQueryText(ctx, o.path, text)) {
-    b.exit = kExitUnreadable;
+    b.exit = kExitIO;
     return b;
   }
   b.rp = LoadRepositoryOrExplain(ctx);
   if (!b.rp) {
-    b.exit = kExitUnreadable;
+    b.exit = kExitIO;
     return b;
   }
   if (!PrepareDisplaySession(ctx, b.rp.get(), o.lang, o.bundles)) {
-    b.exit = kExitUnreadable;
+    b.exit = kExitIO;
     return b;
   }
   b.result = logical_sql::ParseAndBind(text, b.rp.get(), ToVXString(o.user), {});
@@ -187,7 +273,7 @@ int RunCheck(Context& ctx, const SqlOptions& o) {
   if (b.exit != kExitDone) return b.exit;
   const auto& ds = b.result.diagnostics;
   if (o.sqlFormat == "sarif") {
-    ctx.out << SarifLog(ds, DisplayPath(o.path)).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+    WriteSarif(ctx.out, ds, o.path);
   } else if (o.sqlFormat == "json") {
     nlohmann::json doc = nlohmann::json::array();
     for (const logical_sql::Diagnostic& d : ds) doc.push_back(DiagnosticJson(d));

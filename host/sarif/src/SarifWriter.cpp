@@ -140,6 +140,10 @@ void SarifWriter::Add(const Result& r) {
                           {"startColumn", r.region->startColumn},
                           {"endLine", r.region->endLine},
                           {"endColumn", r.region->endColumn}};
+    if (r.regionBytes) {
+      physical["region"]["byteOffset"] = r.regionBytes->first;
+      physical["region"]["byteLength"] = r.regionBytes->second;
+    }
   }
   nlohmann::json location = {{"physicalLocation", std::move(physical)}};
   if (r.logicalLocation) {

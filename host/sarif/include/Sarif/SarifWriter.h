@@ -62,6 +62,9 @@ struct Result {
   std::string message;  // one or more sentences, ending with a full stop
   std::size_t artifactIndex = 0;
   std::optional<Region> region;
+  // The region's byte offset and length in the artifact, where the caller
+  // knows them (written with the region).
+  std::optional<std::pair<std::uint64_t, std::uint64_t>> regionBytes;
   std::optional<LogicalLocation> logicalLocation;
   std::vector<std::pair<std::string, std::string>> partialFingerprints;
 };
