@@ -8,12 +8,13 @@
 from ._errors import (AmbiguousError, ClosedError, Error, InvariantError, LoadError, MoveError,
                       NotFoundError, TranslationError, UsageError, WriteError)
 from ._smutil import (CoverageReport, DictEntry, ImportResult, Dependent, Finding, Layer, NamePair, Object, ObjectType, Outcome,
-                      Repository, Resolution, Severity, SiteReport, Translations, __version__, parse,
-                      quote, segments, split)
+                      Repository, Resolution, Severity, SiteReport, Sql, SqlDiagnostic, SqlOutcome, SqlSeverity,
+                      Translations, __version__, parse, quote, segments, split)
 
 __all__ = [
     "AmbiguousError", "ClosedError", "CoverageReport", "ImportResult", "Dependent", "DictEntry", "Error", "Finding", "InvariantError",
     "Layer", "LoadError", "MoveError", "NamePair", "NotFoundError", "Object", "ObjectType", "Outcome",
-    "Repository", "Resolution", "Severity", "SiteReport", "TranslationError", "Translations",
+    "Repository", "Resolution", "Severity", "SiteReport", "Sql", "SqlDiagnostic", "SqlOutcome", "SqlSeverity",
+    "TranslationError", "Translations",
     "UsageError", "WriteError", "__version__", "parse", "quote", "segments", "split",
 ]

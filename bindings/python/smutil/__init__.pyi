@@ -40,6 +40,24 @@ class Outcome(enum.IntEnum):
     INACCESSIBLE_TABLE = 4
     NONEXISTENT_TABLE = 5
 
+class SqlSeverity(enum.IntEnum):
+    ERROR = 0
+    WARNING = 1
+
+class SqlOutcome(enum.IntEnum):
+    OK = 0
+    UNRESOVABLE_TABLE = 1
+    AMBIGUOUS_TABLE = 2
+    AMBIGUOUS_CATALOG = 3
+    INACCESSIBLE_TABLE = 4
+    NONEXISTENT_TABLE = 5
+    AMBIGUOUS_COLUMN = 6
+    INACCESSIBLE_COLUMN = 7
+    NONEXISTENT_COLUMN = 8
+    NONEXISTENT_CATALOG = 9
+    INACCESSIBLE_CATALOG = 10
+    NONEXISTENT_VARIABLE = 11
+
 class Layer(enum.IntEnum):
     PRESENTATION = 0
     PHYSICAL = 1
@@ -308,6 +326,42 @@ class CoverageReport:
     @property
     def complete(self) -> bool: ...
 
+class SqlDiagnostic:
+    """One fault of a logical SQL query, with its place in the text."""
+    @property
+    def severity(self) -> SqlSeverity: ...
+    @property
+    def code(self) -> str: ...
+    @property
+    def message_id(self) -> int: ...
+    @property
+    def message(self) -> str: ...
+    @property
+    def line(self) -> int: ...
+    @property
+    def column(self) -> int: ...
+    @property
+    def end_line(self) -> int: ...
+    @property
+    def end_column(self) -> int: ...
+    @property
+    def offset(self) -> int: ...
+    @property
+    def end_offset(self) -> int: ...
+    @property
+    def outcome(self) -> Optional[SqlOutcome]: ...
+    @property
+    def candidates(self) -> List[NamePair]: ...
+    @property
+    def suggestions(self) -> List[str]: ...
+
+class Sql:
+    """Logical SQL queries read against a repository (repo.sql)."""
+    def check(self, text: str, *, user: Optional[str] = ...) -> List[SqlDiagnostic]:
+        """Every fault of the query, in text order; empty when it is sound."""
+    def format(self, text: str, *, user: Optional[str] = ..., by_id: bool = ..., display: bool = ...) -> str:
+        """The query written back in one naming mode; UsageError at the first error."""
+
 class Repository:
     """An open repository."""
     @staticmethod
@@ -327,6 +381,8 @@ class Repository:
     def language(self, language: Optional[str]) -> None: ...
     @property
     def translations(self) -> Translations: ...
+    @property
+    def sql(self) -> Sql: ...
     def __enter__(self) -> Repository: ...
     def __exit__(self, exc_type: Optional[Type[BaseException]], exc: Optional[BaseException],
                  tb: Optional[TracebackType]) -> bool: ...

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "Metadata/SMLookupCondition.h"
 #include "Utility/VXString.h"
 #include "Utility/VoidID.h"
 #include "objectmodel/RpGateway.h"
@@ -118,6 +119,13 @@ Ref<ARpObject> FindOne(ARpGateway* rp, const StatePtr& state, py::handle name, T
 // "TABLE 3001:12 "Sales DW".""."dbo"."W_ORDERS_F"" for messages.
 std::string DescribeObject(const Ref<ARpObject>& obj);
 
+// smutil.NamePair: a qualified name with the id of the object it names.
+struct PyNamePair {
+  QualifiedName segments;
+  VoidID id;
+};
+py::list PairsToPy(const QualifiedNameIDPairVector& pairs);
+
 // ---- parts of the module -------------------------------------------------
 
 void BindEnums(py::module_& m);
@@ -127,8 +135,11 @@ void BindRepository(py::module_& m, RepositoryClass& repository);
 void BindResolve(py::module_& m, RepositoryClass& repository);
 void BindRender(py::module_& m, RepositoryClass& repository);
 void BindHost(py::module_& m, RepositoryClass& repository);
+void BindSql(py::module_& m, RepositoryClass& repository);
 
 // The enum classes made at import (smutil.Outcome, ...).
 py::object EnumClass(const char* name);
+// Makes smutil.<name>, an enum.IntEnum of (NAME, value) members.
+void MakeEnum(py::module_& m, const char* name, const py::list& members, const char* doc);
 
 }  // namespace smutil_python

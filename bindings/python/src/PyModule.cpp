@@ -47,14 +47,14 @@ std::string TypeMemberName(const std::string& typeName) {
   return out;
 }
 
+}  // namespace
+
 void MakeEnum(py::module_& m, const char* name, const py::list& members, const char* doc) {
   py::object cls = py::module_::import("enum").attr("IntEnum")(name, members, py::arg("module") = "smutil");
   cls.attr("__doc__") = doc;
   m.attr(name) = cls;
   Enums()[name] = cls;
 }
-
-}  // namespace
 
 py::object EnumClass(const char* name) { return Enums().at(name); }
 
@@ -156,4 +156,5 @@ PYBIND11_MODULE(_smutil, m) {
   BindResolve(m, repository);
   BindRender(m, repository);
   BindHost(m, repository);
+  BindSql(m, repository);
 }

@@ -271,21 +271,10 @@ void BindRepositoryMethods(RepositoryClass& cls) {
 
 // ---- resolving names -----------------------------------------------------
 
-struct PyNamePair {
-  QualifiedName segments;
-  VoidID id;
-};
-
 struct PyResolution {
   py::object name;  // as given
   NameResolution r;
 };
-
-py::list PairsToPy(const QualifiedNameIDPairVector& pairs) {
-  py::list out(pairs.size());
-  for (std::size_t i = 0; i < pairs.size(); ++i) out[i] = py::cast(PyNamePair{pairs[i].m_qName, pairs[i].m_id});
-  return out;
-}
 
 ExprType LayerFromPy(py::handle layer) {
   const int value = layer.cast<int>();
@@ -296,6 +285,12 @@ ExprType LayerFromPy(py::handle layer) {
 }
 
 }  // namespace
+
+py::list PairsToPy(const QualifiedNameIDPairVector& pairs) {
+  py::list out(pairs.size());
+  for (std::size_t i = 0; i < pairs.size(); ++i) out[i] = py::cast(PyNamePair{pairs[i].m_qName, pairs[i].m_id});
+  return out;
+}
 
 void BindRepository(py::module_& m, RepositoryClass& repository) {
   BindObject(m);
