@@ -150,7 +150,10 @@ class Writer {
     Sorts(q.m_projection.m_sortSpecs, indent);
   }
 
-  void Sorts(const std::vector<SortSpec>& sorts, int indent) {
+  // The ORDER BY of a query; for a set, items names the set's columns (the
+  // first operand's select items), which is all a set's ORDER BY may name:
+  // a sort on one of them is written as that item's name.
+  void Sorts(const std::vector<SortSpec>& sorts, int indent, const std::vector<IdentifiedExpr>* items = nullptr) {
     for (std::size_t i = 0; i < sorts.size(); ++i) {
       if (i == 0) {
         Line(indent);
@@ -158,9 +161,28 @@ class Writer {
       } else {
         m_out += U", ";
       }
-      Expression(sorts[i].m_sortSpecExpr);
+      const IdentifiedExpr* item = nullptr;
+      if (items) {
+        for (const IdentifiedExpr& e : *items) {
+          if (e.m_expr == sorts[i].m_sortSpecExpr) {
+            item = &e;
+            break;
+          }
+        }
+      }
+      if (item) {
+        Name(item->m_name);
+      } else {
+        Expression(sorts[i].m_sortSpecExpr);
+      }
       if (sorts[i].m_direction == SortSpec::kDescending) m_out += U" DESC";
     }
+  }
+
+  static const ListQuerySpec* FirstSelect(const AbstractListQuerySpec& q) {
+    if (q.m_queryType != AbstractListQuerySpec::kMultiQuery) return &q.ToListQuerySpec();
+    const MultiListQuerySpec& m = q.ToMultiListQuerySpec();
+    return m.GetNumSubqueries() > 0 ? FirstSelect(m.GetIthSubquery(0)) : nullptr;
   }
 
   void Set(const MultiListQuerySpec& q, int indent) {
@@ -179,7 +201,8 @@ class Writer {
       Query(q.GetIthSubquery(i), indent);
       if (bNested) m_out += U')';
     }
-    Sorts(q.GetSortSpecs(), indent);
+    const ListQuerySpec* first = FirstSelect(q);
+    Sorts(q.GetSortSpecs(), indent, first ? &first->m_projection.m_edgeExprs : nullptr);
   }
 
   VXString& m_out;
