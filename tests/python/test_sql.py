@@ -26,7 +26,9 @@ def test_each_fault_with_its_place_and_outcome(repo: smutil.Repository, text: st
     d = faults[0]
     assert d.severity is smutil.SqlSeverity.ERROR
     assert d.outcome is outcome
-    assert d.offset == len(text.split("\n")[0]) + 1 + column - 1 if line == 2 else d.offset == column - 1
+    # Bytes before the fault: the first line and its line break, then the columns before it.
+    before = (len(text.split("\n")[0]) + 1 if line == 2 else 0) + column - 1
+    assert d.offset == before
     assert d.end_offset > d.offset
     assert code in repr(d) and f"{line}:{column}" in repr(d)
 
