@@ -6,9 +6,10 @@
 // an unchanged copy (loaded, or as the text of its file), and the checks run
 // on that scope only. Loading the repository files is not included
 // (bench_rpfile measures it). Last, n physical tables (or logical tables, or
-// presentation columns) of one container that all share one name, and a
-// chain of n logical levels each under the one before: the cost per object
-// must stay flat as n grows.
+// presentation columns) of one container that all share one name, as many
+// presentation columns whose alias is that name, and a chain of n logical
+// levels each under the one before: the cost per object must stay flat as
+// n grows from 10^4 to 10^5.
 //
 //   ./bench_checks --benchmark_counters_tabular=true
 #include <benchmark/benchmark.h>
@@ -141,9 +142,36 @@ BENCHMARK(BM_CheckSameNamedObjects)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 
-// Findings of a deep chain hold qualified names as long as the chain is deep,
-// so the checks alone (no texts) are the figure; the texts of one object's
-// findings are built while they are sorted.
+// n presentation columns of one table, all named alike but for case and
+// all keeping that name (as it was before a case-only rename) as an alias:
+// each alias names n siblings.
+void BM_CheckSameNamedAliases(benchmark::State& state) {
+  const auto n = static_cast<std::size_t>(state.range(0));
+  ARpGateway rp;
+  const VoidID area = rp.CreateObject(kTIDACatalogFolder, U"Sales").GetID();
+  const VoidID table = rp.CreateObject(kTIDAEntityFolder, U"Orders", area).GetID();
+  for (std::size_t i = 0; i < n; ++i) {
+    rp.AddAlias(rp.CreateObject(kTIDAFolderAttr, i % 2 ? U"Same" : U"SAME", table).GetID(), U"same");
+  }
+  std::size_t findings = 0;
+  for (auto _ : state) findings = RunConsistencyChecks(rp, {}).size();
+  state.counters["objects"] = static_cast<double>(n);
+  state.counters["findings"] = static_cast<double>(findings);
+  state.counters["ns_per_object"] = benchmark::Counter(
+      static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_CheckSameNamedAliases)
+    ->Arg(10000)
+    ->Arg(20000)
+    ->Arg(40000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+// A chain of n logical levels, each under the one before: every level asks
+// for the dimension above it, and has two findings (no key, no columns)
+// whose order is that of their texts, which hold qualified names as long
+// as the chain is deep. The checks and the sort are the figure.
 void BM_CheckLevelChain(benchmark::State& state) {
   const auto n = static_cast<std::size_t>(state.range(0));
   ARpGateway rp;
@@ -156,8 +184,16 @@ void BM_CheckLevelChain(benchmark::State& state) {
   for (auto _ : state) findings = RunConsistencyChecks(rp, options).size();
   state.counters["levels"] = static_cast<double>(n);
   state.counters["findings"] = static_cast<double>(findings);
+  state.counters["ns_per_object"] = benchmark::Counter(
+      static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_CheckLevelChain)->Arg(1000)->Arg(2000)->Arg(4000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_CheckLevelChain)
+    ->Arg(10000)
+    ->Arg(20000)
+    ->Arg(40000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 }  // namespace
 

@@ -271,11 +271,14 @@ const Recipe* FindRecipe(MessageId id) {
   return r ? r->recipe : nullptr;
 }
 
-VXString BuildArgument(const ArgSpec& spec, const std::vector<Ref<ARpObject>>& objects) {
+using QualifiedNameFn = std::function<VXString(const Ref<ARpObject>&)>;
+
+VXString BuildArgument(const ArgSpec& spec, const std::vector<Ref<ARpObject>>& objects,
+                       const QualifiedNameFn* qualifiedName) {
   const Ref<ARpObject>& obj = objects.at(spec.object);
   switch (spec.kind) {
     case ArgKind::kQN:
-      return MetadataUtil::GenerateQualifiedName(obj);
+      return qualifiedName ? (*qualifiedName)(obj) : MetadataUtil::GenerateQualifiedName(obj);
     case ArgKind::kName:
       return obj->GetName();
     case ArgKind::kType:
@@ -326,7 +329,13 @@ ConsistencyMessageType ConsistencyMessage::GetType() const {
   return r ? r->type : MSG_ERROR;
 }
 
-VXString ConsistencyMessage::GetText(bool isCopyBtnCall) const {
+VXString ConsistencyMessage::GetText(bool isCopyBtnCall) const { return GetTextWith(isCopyBtnCall, nullptr); }
+
+VXString ConsistencyMessage::GetText(bool isCopyBtnCall, const QualifiedNameFn& qualifiedName) const {
+  return GetTextWith(isCopyBtnCall, &qualifiedName);
+}
+
+VXString ConsistencyMessage::GetTextWith(bool isCopyBtnCall, const QualifiedNameFn* qualifiedName) const {
   if (m_objects.empty() && !m_strMessageText.empty()) {
     return isCopyBtnCall ? m_strMessageText : RemoveErrorNo(m_strMessageText);
   }
@@ -335,7 +344,7 @@ VXString ConsistencyMessage::GetText(bool isCopyBtnCall) const {
 
   std::array<VXString, 5> args;
   for (std::size_t i = 0; i < recipe->count; ++i) {
-    args[i] = BuildArgument(recipe->args[i], m_objects);
+    args[i] = BuildArgument(recipe->args[i], m_objects, qualifiedName);
   }
   VXString text = SUStrUtil::LoadMsgString(m_messageId, std::span<const VXString>(args.data(), recipe->count));
   if (!isCopyBtnCall) StripErrorNo(text);

@@ -91,4 +91,56 @@ TEST(FindingsOrder, IsTheRecordsOwnOrder) {
   EXPECT_TRUE(std::is_sorted(found.begin(), found.end()));
 }
 
+// Texts of one object's findings that agree far into a deep object's
+// qualified name: the order is still that of the whole texts.
+TEST(FindingsOrder, TextsAlikeDeepIntoALongNameAreComparedWhole) {
+  CleanModel m;
+  // Two levels 60 deep, side by side: their names differ in the last segment only.
+  Ref<ARpObject> level = m.total;
+  for (int i = 0; i < 60; ++i) level = m.rp.CreateObject(kTIDALevel, U"L", level.GetID());
+  const Ref<ARpObject> b = m.rp.CreateObject(kTIDALevel, U"B", level.GetID());
+  const Ref<ARpObject> a = m.rp.CreateObject(kTIDALevel, U"A", level.GetID());
+  const Ref<ARpObject> c = m.rp.CreateObject(kTIDALevel, U"C", level.GetID());
+  // 38014 names its two objects by qualified name ("... source %1 ... of
+  // dimension %2 ..."): reported on the first level about B, C and A, in
+  // that order.
+  const VoidID first = m.total.GetID();
+  const std::vector<ConsistencyCheck> table = {
+      {"test-deep-names",
+       38014,
+       {kTIDALevel},
+       [&](const CheckContext& ctx) {
+         if (ctx.Object().GetID() != first) return;
+         for (const Ref<ARpObject>& other : {b, c, a}) ctx.Report({ctx.Object(), other});
+       },
+       "",
+       ""},
+  };
+  const std::vector<ConsistencyMessage> found = RunConsistencyChecks(m.rp, {}, table);
+  std::vector<VXString> second;
+  for (const ConsistencyMessage& f : found) second.push_back(f.GetObjects().at(1)->GetName());
+  EXPECT_EQ(second, (std::vector<VXString>{U"A", U"B", U"C"}));
+  EXPECT_TRUE(std::is_sorted(found.begin(), found.end()));
+}
+
+// Two findings on each level of a chain deeper than the names are cut at
+// (no key: "Logical level L of dimension ..."; no columns: "Logical level
+// Sales...."): each level's pair in the order of its texts.
+TEST(FindingsOrder, EachLevelOfADeepChainHasItsTwoFindingsInTextOrder) {
+  CleanModel m;
+  Ref<ARpObject> level = m.total;
+  for (int i = 0; i < 300; ++i) level = m.rp.CreateObject(kTIDALevel, U"L", level.GetID());
+  ConsistencyCheckOptions options;
+  options.m_types = {kTIDALevel};
+  const std::vector<ConsistencyMessage> found = RunConsistencyChecks(m.rp, options);
+  EXPECT_TRUE(std::is_sorted(found.begin(), found.end()));
+  std::size_t pairs = 0;
+  for (std::size_t i = 0; i + 1 < found.size(); ++i) {
+    if (found[i].GetMainObject() != found[i + 1].GetMainObject()) continue;
+    EXPECT_LT(found[i].GetText(false), found[i + 1].GetText(false));
+    ++pairs;
+  }
+  EXPECT_GE(pairs, 300u);
+}
+
 }  // namespace

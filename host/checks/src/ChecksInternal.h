@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -41,7 +42,9 @@ VoidID EarliestSameNamed(const Ref<ARpObject>& obj);
 // Sorts findings as ConsistencyMessage::operator< orders them, building the
 // texts of the records about one object only while that group is sorted:
 // the record's own sort key would keep every text, and the texts of a deep
-// chain's qualified names add up to the square of its depth.
+// chain's qualified names add up to the square of its depth. So the texts
+// are first compared with the names of deeply nested objects cut short,
+// and in full only where they agree up to a cut.
 void SortFindings(std::vector<ConsistencyMessage>& found);
 
 void AddLogicalChecks(std::vector<ConsistencyCheck>& table);
@@ -52,11 +55,31 @@ void AddPresentationChecks(std::vector<ConsistencyCheck>& table);
 
 // Same-named siblings are found once per name and type for the whole run:
 // asked for each of n objects that share a name, the siblings would be
-// listed n times, n each.
+// listed n times, n each. Likewise the dimension above a level is found
+// once per chain of levels: walked up from each of n nested levels, the
+// chain would be walked n times, n/2 levels each.
 class CheckRunMemo {
  public:
   VoidID EarliestSameNamed(const Ref<ARpObject>& obj);
+  // Whether a sibling of obj of obj's type other than obj is named name
+  // (without regard to case, NULs left out).
+  bool HasOtherSiblingNamed(const Ref<ARpObject>& obj, const VXString& name);
+  // What ALevel::GetDimension answers, the chain walked once.
+  ARpObject* DimensionOf(const ARpObject* level);
 
  private:
+  struct SiblingKey {
+    const ARpObject* parent;
+    TypeID type;
+    std::u32string folded;
+    bool operator==(const SiblingKey&) const = default;
+  };
+  struct SiblingKeyHash {
+    std::size_t operator()(const SiblingKey& k) const;
+  };
   std::unordered_map<const ARpObject*, VoidID> m_earliest;
+  // The first two siblings of each name asked for: enough to tell whether
+  // one other than the asking object exists.
+  std::unordered_map<SiblingKey, std::vector<const ARpObject*>, SiblingKeyHash> m_named;
+  std::unordered_map<const ARpObject*, ARpObject*> m_dimension;
 };

@@ -133,8 +133,9 @@ bool IsGrandTotal(const Ref<ALevel>& level) {
 void LevelWithoutKey(const CheckContext& c) {
   const Ref<ALevel> level = As<ALevel>(c);
   if (IsGrandTotal(level) || Count(level->GetKeys()) != 0) return;
-  const Ref<ADimension> dimension = level->GetDimension();
-  if (!dimension.IsNull()) c.Report({c.Object(), Ref<ARpObject>(dimension)});
+  const Ref<ARpObject> dimension =
+      c.Memo() ? Ref<ARpObject>(c.Memo()->DimensionOf(level.Get())) : Ref<ARpObject>(level->GetDimension());
+  if (!dimension.IsNull()) c.Report({c.Object(), dimension});
 }
 
 // A level whose parent is neither a dimension nor a level: it and the

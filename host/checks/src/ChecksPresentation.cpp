@@ -82,6 +82,12 @@ void AliasCollides(const CheckContext& c) {
   const Ref<ARpObject>& obj = c.Object();
   const VXStringVector& aliases = obj->GetAliasList();
   if (aliases.empty()) return;
+  if (CheckRunMemo* memo = c.Memo()) {
+    for (const VXString& alias : aliases) {
+      if (memo->HasOtherSiblingNamed(obj, alias)) return c.Report({obj});
+    }
+    return;
+  }
   std::vector<ARpObject*> found;
   for (const VXString& alias : aliases) {
     found.clear();

@@ -404,14 +404,15 @@ void WriteJoinList(SiteContext& ctx, const Ref<ARpObject>& obj, const std::strin
     }
     html += pager + "<ul class=\"joins\">\n";
     for (std::size_t i = (page - 1) * kChildrenPerPage; i < members.size() && i < page * kChildrenPerPage; ++i) {
+      // Names alone: every table of the list is in the one container.
       html += "<li>";
-      AppendObjectLink(ctx, html, at, members[i]);
+      AppendObjectLink(ctx, html, at, members[i], members[i]->GetName());
       std::sort(joined[i].begin(), joined[i].end());
       joined[i].erase(std::unique(joined[i].begin(), joined[i].end()), joined[i].end());
       if (joined[i].empty()) html += " <span class=\"kind\">joins nothing</span>";
       for (std::size_t k = 0; k < joined[i].size(); ++k) {
         html += k ? ", " : " joins ";
-        AppendObjectLink(ctx, html, at, members[joined[i][k]]);
+        AppendObjectLink(ctx, html, at, members[joined[i][k]], members[joined[i][k]]->GetName());
       }
       html += "</li>\n";
     }

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -61,6 +62,10 @@ class ConsistencyMessage {
   // Throws std::out_of_range when the id needs more objects than the record
   // holds.
   VXString GetText(bool isCopyBtnCall) const;
+  // The same text with each qualified-name argument written by
+  // qualifiedName instead of built in full: a caller that orders the texts
+  // of deeply nested objects passes a cached or shortened form.
+  VXString GetText(bool isCopyBtnCall, const std::function<VXString(const Ref<ARpObject>&)>& qualifiedName) const;
 
   // By main object (a handle without a gateway first, then by type id and
   // unique number), then by the display text without its error number.
@@ -75,6 +80,7 @@ class ConsistencyMessage {
   static std::optional<std::size_t> GetRecipeObjectCount(MessageId id);
 
  private:
+  VXString GetTextWith(bool isCopyBtnCall, const std::function<VXString(const Ref<ARpObject>&)>* qualifiedName) const;
   // The display text as ordering uses it (compared code point by code
   // point). Sorting compares the same record many times, and
   // building a text means formatting qualified names and loading a catalogue

@@ -43,11 +43,25 @@ const char* const kAttributes[] = {
 };
 const char* const kTablePrefixes[] = {"D_", "F_", "W_", "STG_", "A_", "LKP_"};
 
+// A table that later tables of its schema may refer to, with what a
+// reference needs: its key and key column, and its logical table when it
+// reached the business model being filled.
+struct JoinTarget {
+  VoidID m_table;
+  VXString m_name;
+  VoidID m_key;
+  VoidID m_keyColumn;
+  VoidID m_logical;     // null when not in the current business model
+  VoidID m_logicalKey;  // its logical key
+};
+
 // The physical, logical and presentation containers the generator fills,
 // started afresh when one grows full.
 struct Containers {
   VoidID m_tableParent;
   std::size_t m_tablesInParent = 0;
+  // Dimension and lookup tables of m_tableParent, the latest kJoinTargets.
+  std::vector<JoinTarget> m_targets;
   std::size_t m_database = 0;
   VoidID m_businessModel;
   std::size_t m_logicalTables = 0;
@@ -74,6 +88,16 @@ class Generator {
   }
   VoidID NextTableParent();
   void PickColumns(std::size_t count, std::vector<std::size_t>& picks);
+  // References of the table just made (see Run); false when full.
+  bool AddForeignKeys(const VoidID& table, const VXString& tableName, std::size_t count,
+                      std::vector<JoinTarget>& referenced);
+  bool AddComplexJoin(const VoidID& table, const VXString& tableName, const VoidID& column);
+  // The logical side of the physical references: a logical join, or one
+  // time in four a logical foreign key.
+  // referring: the logical columns that mirror the physical _WID columns,
+  // one for each of referenced.
+  bool AddLogicalReferences(const VoidID& logical, const VXString& logicalName,
+                            const std::vector<JoinTarget>& referenced, const VoidIDVector& referring);
 
   ARpGateway& m_rp;
   std::size_t m_target;
@@ -98,7 +122,78 @@ VoidID Generator::NextTableParent() {
   if (shape != 2 && !parent.IsNull()) parent = Create(kTIDASchema, U"SCHEMA_" + n, parent);
   m_c.m_tableParent = parent;
   m_c.m_tablesInParent = 0;
+  m_c.m_targets.clear();
   return parent;
+}
+
+constexpr std::size_t kJoinTargets = 50;
+
+bool Generator::AddForeignKeys(const VoidID& table, const VXString& tableName, std::size_t count,
+                               std::vector<JoinTarget>& referenced) {
+  referenced.clear();
+  for (std::size_t i = 0; i < count && !m_c.m_targets.empty(); ++i) {
+    const JoinTarget& target = m_c.m_targets[m_random.Between(0, m_c.m_targets.size() - 1)];
+    if (std::any_of(referenced.begin(), referenced.end(),
+                    [&](const JoinTarget& r) { return r.m_table == target.m_table; })) {
+      continue;
+    }
+    // The referring column is the target's name with _WID, as warehouse
+    // tables name their surrogate keys; no vocabulary name ends so.
+    const VoidID column = Create(kTIDAColumn, target.m_name + U"_WID", table);
+    const VoidID fk = Create(kTIDAForeignKey, tableName + U"_" + target.m_name + U"_FK", table);
+    if (column.IsNull() || fk.IsNull()) return false;
+    m_rp.InsertTuple(RpRel::kForeignKeyReference, {table, target.m_key, fk});
+    m_rp.InsertTuple(RpRel::kForeignKeyColumns, {fk, column});
+    referenced.push_back(target);
+  }
+  return true;
+}
+
+bool Generator::AddComplexJoin(const VoidID& table, const VXString& tableName, const VoidID& column) {
+  if (m_c.m_targets.empty()) return true;
+  const JoinTarget& target = m_c.m_targets[m_random.Between(0, m_c.m_targets.size() - 1)];
+  // Complex joins stand at the top level, as the physical layer keeps them.
+  const VoidID join = Create(kTIDAComplexJoin, tableName + U" to " + target.m_name, VoidID::NullID);
+  if (join.IsNull()) return false;
+  m_rp.InsertTuple(RpRel::kComplexJoin, {table, target.m_table, join});
+  const Ref<AComplexJoin> j(m_rp.GetObject(join));
+  j->SetJoinExpr(ExprBuilder().Op(kEqual).ID(column).ID(target.m_keyColumn).End().Build());
+  j->SetJoinType(0);
+  return true;
+}
+
+bool Generator::AddLogicalReferences(const VoidID& logical, const VXString& logicalName,
+                                     const std::vector<JoinTarget>& referenced, const VoidIDVector& referring) {
+  for (std::size_t i = 0; i < referenced.size(); ++i) {
+    const JoinTarget& target = referenced[i];
+    if (target.m_logical.IsNull()) continue;
+    const Ref<ARpObject> targetLogical = m_rp.GetObject(target.m_logical);
+    // A business model begun for this very table holds no earlier table.
+    if (targetLogical->GetParentObject().GetID() != m_c.m_businessModel) continue;
+    const VXString targetName = targetLogical->GetName();
+    if (m_random.Chance(25)) {
+      const VoidID fk = Create(kTIDALogicalForeignKey, logicalName + U" to " + targetName, logical);
+      if (fk.IsNull()) return false;
+      m_rp.InsertTuple(RpRel::kLogicalForeignKeyReference, {logical, target.m_logicalKey, fk});
+      if (i < referring.size()) m_rp.InsertTuple(RpRel::kLogicalForeignKeyColumns, {fk, referring[i]});
+      continue;
+    }
+    // A logical join: many rows of this table to one of the target's.
+    const VoidID join = Create(kTIDARelationship, logicalName + U" - " + targetName, m_c.m_businessModel);
+    const VoidID many = Create(kTIDARole, logicalName, join);
+    const VoidID one = Create(kTIDARole, targetName, join);
+    if (join.IsNull() || many.IsNull() || one.IsNull()) return false;
+    Multiplicity m;
+    m.m_startCardinality = MultiplicityTypes::kOne;
+    m.m_endCardinality = MultiplicityTypes::kMany;
+    const Ref<ARole> manyRole(m_rp.GetObject(many)), oneRole(m_rp.GetObject(one));
+    manyRole->SetMultiplicity(m);
+    manyRole->SetPlayer(Ref<AEntity>(m_rp.GetObject(logical)));
+    m.m_endCardinality = MultiplicityTypes::kOne;
+    oneRole->SetMultiplicity(m);
+    oneRole->SetPlayer(Ref<AEntity>(m_rp.GetObject(target.m_logical)));
+  }
+  return true;
 }
 
 void Generator::PickColumns(std::size_t count, std::vector<std::size_t>& picks) {
@@ -138,6 +233,33 @@ void Generator::Run() {
     if (key.IsNull()) return;
     m_rp.InsertTuple(RpRel::kKeyColumn, {columns.front(), key});
 
+    // Joins as a warehouse has them, within the table's schema: a fact
+    // table refers to two to four dimension or lookup tables, an aggregate
+    // to one or two, a warehouse table one time in three to one, a
+    // dimension one time in five to one (a snowflake); a staging table is
+    // joined to a dimension by a complex join one time in four. Dimension
+    // and lookup tables are what the others refer to.
+    const char* const prefix = kTablePrefixes[(m_tableNumber - 1) % std::size(kTablePrefixes)];
+    const std::string kind(prefix);
+    std::size_t references = 0;
+    if (kind == "F_") {
+      references = m_random.Between(2, 4);
+    } else if (kind == "A_") {
+      references = m_random.Between(1, 2);
+    } else if (kind == "W_") {
+      references = m_random.Chance(33) ? 1 : 0;
+    } else if (kind == "D_") {
+      references = m_random.Chance(20) ? 1 : 0;
+    }
+    std::vector<JoinTarget> referenced;
+    if (!AddForeignKeys(table, tableName, references, referenced)) return;
+    if (kind == "STG_" && m_random.Chance(25) && !AddComplexJoin(table, tableName, columns.front())) return;
+    const bool bTarget = kind == "D_" || kind == "LKP_";
+    if (bTarget) {
+      if (m_c.m_targets.size() >= kJoinTargets) m_c.m_targets.erase(m_c.m_targets.begin());
+      m_c.m_targets.push_back(JoinTarget{table, tableName, key, columns.front(), VoidID::NullID, VoidID::NullID});
+    }
+
     // A third of the tables reach the business model.
     if (!m_random.Chance(35)) continue;
     if (m_c.m_businessModel.IsNull() || m_c.m_logicalTables >= 2000) {
@@ -145,6 +267,8 @@ void Generator::Run() {
           Create(kTIDASubjectArea, U"Business Model " + ToVXString(std::to_string(m_tableNumber)), VoidID::NullID);
       if (m_c.m_businessModel.IsNull()) return;
       m_c.m_logicalTables = 0;
+      // Logical references stay within one business model.
+      for (JoinTarget& t : m_c.m_targets) t.m_logical = t.m_logicalKey = VoidID::NullID;
     }
     const VXString logicalName = ToVXString(std::string(kEntities[entity]) + " " + std::to_string(m_tableNumber));
     VoidID logical = Create(kTIDALogicalTable, logicalName, m_c.m_businessModel);
@@ -155,6 +279,12 @@ void Generator::Run() {
       VoidID c = Create(kTIDAAttribute, m_vocabulary[p], logical);
       if (c.IsNull()) return;
       logicalColumns.push_back(c);
+    }
+    VoidIDVector referring;
+    for (const JoinTarget& target : referenced) {
+      VoidID c = Create(kTIDAAttribute, target.m_name + U"_WID", logical);
+      if (c.IsNull()) return;
+      referring.push_back(c);
     }
     VoidID source = Create(kTIDALogicalTableSource, tableName, logical);
     if (source.IsNull()) return;
@@ -169,6 +299,11 @@ void Generator::Run() {
     VoidID logicalKey = Create(kTIDAKey, logicalName + U" Key", logical);
     if (logicalKey.IsNull()) return;
     m_rp.InsertTuple(RpRel::kKeyColumn, {logicalColumns.front(), logicalKey});
+    if (bTarget) {
+      m_c.m_targets.back().m_logical = logical;
+      m_c.m_targets.back().m_logicalKey = logicalKey;
+    }
+    if (!AddLogicalReferences(logical, logicalName, referenced, referring)) return;
 
     // Half of those are presented.
     if (!m_random.Chance(50)) continue;

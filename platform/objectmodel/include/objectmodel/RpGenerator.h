@@ -4,7 +4,14 @@
 // columns with a key, business models whose logical tables mirror some of the
 // physical ones (columns, a logical table source, a key), and subject areas
 // whose presentation tables show some logical tables, each presentation
-// column linked to its logical column.
+// column linked to its logical column. Tables are joined as in a warehouse
+// schema: fact and aggregate tables refer to dimension and lookup tables of
+// their schema by physical foreign keys (a column <TABLE>_WID each), some
+// warehouse and dimension tables too, and some staging tables are joined by
+// complex joins; where both ends reached one business model the reference
+// is a logical join there (a logical foreign key one time in four). At
+// 10^5 objects (seed 1): 3,150 tables, 1,908 foreign keys, 88 complex
+// joins, 791 logical tables, 161 logical joins, 50 logical foreign keys.
 //
 //   RpGenerator::Options options;
 //   options.m_objectCount = 1000000;
