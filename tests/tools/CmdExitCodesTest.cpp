@@ -138,6 +138,11 @@ TEST_F(ExitCodes, EveryCommand) {
       {3, {"--repo", garbage, "translations", "export", "--lang", "fr", Path("fr.xlf")}},
       {3, {"translations", "import", "--bundles", Path("b.db"), Path("missing.xlf")}},
       {1, {"translations", "check", "--lang", "fr", "--bundles", std::string(SMUTIL_GENERATED_DIR) + "/bundles.db"}},
+      // lsp: the input (here empty) ends without shutdown and exit: 1
+      {1, {"lsp"}},
+      {2, {"lsp", "--frob"}},
+      {3, {"--repo", garbage, "lsp"}},
+      {3, {"lsp", "--user", "nobody"}},
       // no repository
       {0, {"quote", "A", "B"}},
       {2, {"quote"}},

@@ -36,6 +36,7 @@ int RunLsp(Context& ctx, const LspOptions& o) {
     Context quiet{std::string(), OutputFormat::kText, messages, messages};
     if (PrepareDisplaySession(quiet, rp, o.lang, o.bundles)) return true;
     why = messages.str();
+    if (why.rfind("smutil: ", 0) == 0) why.erase(0, 8);  // said again after "smutil lsp: "
     while (!why.empty() && why.back() == '\n') why.pop_back();
     return false;
   };
