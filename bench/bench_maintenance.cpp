@@ -74,6 +74,7 @@ void BM_WriteToRPDAfterGroupingColumnsByTable(benchmark::State& state) {
     DiskFile file(path);
     ARpArchive archive(file);
     const int written = MetadataUtil::WriteToRPDAfterGroupingColumnsByTable(archive, g.map, nullptr);
+    archive.Finish();
     file.Close();
     if (static_cast<std::size_t>(written) != n) state.SkipWithError("not every object was written");
     bytes = file.GetPosition();

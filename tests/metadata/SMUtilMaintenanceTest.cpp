@@ -511,6 +511,7 @@ std::vector<ARpArchive::Record> WriteAndReadBack(ArchiveRepo& r, AFile* pDowngra
     ARpArchive archive(file);
     archive.m_typesNotDowngraded = notDowngraded;
     count = MetadataUtil::WriteToRPDAfterGroupingColumnsByTable(archive, r.map, pDowngrade);
+    archive.Finish();
     file.Close();
   }
   return ARpArchive::ReadFile(path);

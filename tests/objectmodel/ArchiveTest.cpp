@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "Utility/Crc32.h"
 #include "objectmodel/Networker.h"
 #include "objectmodel/Repository.h"
 #include "objectmodel/RpBuilder.h"
@@ -25,6 +26,7 @@ TEST(ARpArchive, RecordsComeBackFromTheFileInWriteOrder) {
     EXPECT_TRUE(archive.WriteObject(*table.Obj()));
     EXPECT_TRUE(archive.WriteObject(*db.Obj()));
     EXPECT_EQ(archive.GetRecordCount(), 2u);
+    archive.Finish();
     file.Close();
   }
   const std::vector<ARpArchive::Record> back = ARpArchive::ReadFile(path);
@@ -53,6 +55,7 @@ TEST(ARpArchive, DowngradeFileTakesOnlyTheTypesItCanHold) {
     EXPECT_TRUE(archive.WriteObject(*db.Obj(), &downgrade));
     EXPECT_GT(downgrade.GetPosition(), 0);
     EXPECT_EQ(file.GetPosition(), header);  // the archive itself took nothing
+    archive.Finish();
     file.Close();
     downgrade.Close();
   }
@@ -74,6 +77,7 @@ TEST(ARpArchive, ForeignOrDamagedFilesAreRefused) {
     DiskFile file(path);
     ARpArchive archive(file);
     archive.WriteObject(*db);
+    archive.Finish();
     file.Close();
   }
   ByteVector bytes;
@@ -92,6 +96,101 @@ TEST(ARpArchive, ForeignOrDamagedFilesAreRefused) {
   EXPECT_THROW(ARpArchive::ReadFile(Temp("missing.rpa")), ArchiveError);
   EXPECT_THROW(DiskFile("/nonexistent/dir/x.rpa"), ArchiveError);
   std::remove(path.c_str());
+}
+
+namespace {
+// Archive bytes written by hand: header, records, trailer.
+ByteVector Bytes(std::initializer_list<std::vector<std::uint8_t>> parts) {
+  ByteVector out;
+  for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+const std::vector<std::uint8_t> kMagic = {'S', 'M', 'R', 'P', 'A', 'R', 'C'};
+// DW (3023:1) at the top, Orders (3001:7) in it.
+const std::vector<std::uint8_t> kRecordDW = {0x00, 0x00, 0x0B, 0xCF, 0, 0, 0, 1, 0, 0,   0,
+                                             0,    0,    0,    0,    0, 0, 0, 0, 2, 'D', 'W'};
+const std::vector<std::uint8_t> kRecordOrders = {0x00, 0x00, 0x0B, 0xB9, 0, 0, 0, 7,   0x00, 0x00, 0x0B, 0xCF, 0,
+                                                 0,    0,    1,    0,    0, 0, 6, 'O', 'r',  'd',  'e',  'r',  's'};
+}  // namespace
+
+TEST(ARpArchive, ReadsTheCheckedFormatAndTheOlderOnes) {
+  // CRC-32 of everything before it, worked out apart from this code.
+  const ByteVector checked = Bytes({kMagic, {3}, kRecordDW, kRecordOrders, {0, 0, 0, 2}, {0xD5, 0x3A, 0x15, 0xB2}});
+  const ByteVector unchecked = Bytes({kMagic, {2}, kRecordDW, kRecordOrders});
+  for (const ByteVector& bytes : {checked, unchecked}) {
+    const std::vector<ARpArchive::Record> back = ARpArchive::ReadBytes(bytes);
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(back[0].m_id, VoidID(kTIDADatabase, 1));
+    EXPECT_TRUE(back[0].m_parent.IsNull());
+    EXPECT_EQ(back[0].m_name, U"DW");
+    EXPECT_EQ(back[1].m_id, VoidID(kTIDATable, 7));
+    EXPECT_EQ(back[1].m_parent, VoidID(kTIDADatabase, 1));
+    EXPECT_EQ(back[1].m_name, U"Orders");
+  }
+  // The writer writes exactly those bytes.
+  ARpGateway rp;
+  RpBuilder b(rp);
+  const auto dw = b.Add(kTIDADatabase, U"DW", VoidID::NullID, VoidID(kTIDADatabase, 1));
+  const auto orders = dw.Child(kTIDATable, U"Orders", VoidID(kTIDATable, 7));
+  struct Memory : AFile {
+    ByteVector bytes;
+    long GetPosition() const override { return static_cast<long>(bytes.size()); }
+    void Write(const uint8* data, std::size_t size) override { bytes.insert(bytes.end(), data, data + size); }
+  } memory;
+  ARpArchive archive(memory);
+  archive.WriteObject(*dw.Obj());
+  archive.WriteObject(*orders.Obj());
+  archive.Finish();
+  EXPECT_EQ(memory.bytes, checked);
+  EXPECT_THROW(archive.WriteObject(*dw.Obj()), ArchiveError);
+
+  // A count that disagrees with the records, under a matching checksum.
+  ByteVector miscounted = Bytes({kMagic, {3}, kRecordDW, kRecordOrders, {0, 0, 0, 3}});
+  const std::uint32_t crc = Crc32::Update(0, miscounted.data(), miscounted.size());
+  for (int shift = 24; shift >= 0; shift -= 8) miscounted.push_back(static_cast<uint8>(crc >> shift));
+  EXPECT_THROW(ARpArchive::ReadBytes(miscounted), ArchiveError);
+}
+
+TEST(Crc32, TheCheckValueOfTheStandard) {
+  EXPECT_EQ(Crc32::Update(0, "123456789", 9), 0xCBF43926u);
+  EXPECT_EQ(Crc32::Update(Crc32::Update(0, "1234", 4), "56789", 5), 0xCBF43926u);
+  EXPECT_EQ(Crc32::Update(0, "", 0), 0u);
+}
+
+TEST(ARpArchive, EveryBitFlipAndEveryTruncationIsRefused) {
+  ARpGateway rp;
+  RpBuilder b(rp);
+  const auto db = b.Add(kTIDADatabase, U"Sales DW");
+  const auto table = db.Child(kTIDATable, U"Orders");
+  const auto column = table.Child(kTIDAColumn, U"Amount \u00e9");
+  struct Memory : AFile {
+    ByteVector bytes;
+    long GetPosition() const override { return static_cast<long>(bytes.size()); }
+    void Write(const uint8* data, std::size_t size) override { bytes.insert(bytes.end(), data, data + size); }
+  } memory;
+  ARpArchive archive(memory);
+  for (const auto& o : {db, table, column}) archive.WriteObject(*o.Obj());
+  archive.Finish();
+  const ByteVector good = memory.bytes;
+  ASSERT_EQ(ARpArchive::ReadBytes(good).size(), 3u);
+  std::size_t readBack = 0;
+  for (std::size_t i = 0; i < good.size(); ++i) {
+    for (int bit = 0; bit < 8; ++bit) {
+      ByteVector flipped = good;
+      flipped[i] = static_cast<uint8>(flipped[i] ^ (1u << bit));
+      try {
+        ARpArchive::ReadBytes(flipped);
+        ++readBack;
+      } catch (const ArchiveError&) {
+      }
+    }
+  }
+  EXPECT_EQ(readBack, 0u);
+  // Every cut but the empty file (which holds no records, as a downgrade file may).
+  for (std::size_t n = 1; n < good.size(); ++n) {
+    EXPECT_THROW(ARpArchive::ReadBytes(ByteVector(good.begin(), good.begin() + static_cast<long>(n))), ArchiveError)
+        << n;
+  }
 }
 
 TEST(RpMgr, AnnouncedRepositoryIsClosedWhenDestroyed) {

@@ -183,9 +183,9 @@ TEST(CmdSqlUsage, ExitCodes) {
     const char* errContains;
   };
   const Case cases[] = {
-      {{"check", "/nonexistent/q.sql"}, 3, "/nonexistent/q.sql: cannot be read"},
-      {{"format", "/nonexistent/q.sql"}, 3, "cannot be read"},
-      {{"explain", "/nonexistent/q.sql"}, 3, "cannot be read"},
+      {{"check", "/nonexistent/q.sql"}, 3, "cannot open the query text /nonexistent/q.sql: there is no such file"},
+      {{"format", "/nonexistent/q.sql"}, 3, "there is no such file"},
+      {{"explain", "/nonexistent/q.sql"}, 3, "there is no such file"},
       {{"check", "--format", "yaml", kQueries + "secured_column.sql"}, 2, "'yaml'"},
       {{"format", "--by-id", "--display", kQueries + "secured_column.sql"}, 2, "give one of"},
       {{"check"}, 2, "FILE"},

@@ -235,10 +235,15 @@ TEST_F(Translations, InvalidXliffChangesNothing) {
   std::ofstream(wrongVersion) << R"(<xliff xmlns="urn:oasis:names:tc:xliff:document:2.0" version="2.0" srcLang="en"
       trgLang="fr"><file id="f"><unit id="u" name="VX_SESSION.CN_Ledger"><segment><target>x</target></segment>
       </unit></file></xliff>)";  // a segment needs its source
-  for (const std::string& in : {kSample, wrongVersion, Path("missing.xlf")}) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {kSample, "not a valid XLIFF 2.0 document"},
+      {wrongVersion, "not a valid XLIFF 2.0 document"},
+      {Path("missing.xlf"), "missing.xlf: there is no such file"},
+  };
+  for (const auto& [in, why] : cases) {
     const ToolRun r = RunTool({"--repo", kSample, "translations", "import", "--bundles", store, in});
     EXPECT_EQ(r.exitCode, 3) << in;  // the input could not be read
-    EXPECT_NE(r.err.find("not a valid XLIFF 2.0 document"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(why), std::string::npos) << r.err;
   }
   EXPECT_EQ(ReadFile(store), before);
 }
@@ -338,7 +343,15 @@ TEST_F(Translations, ImportsXliff12) {
             std::string::npos)
       << r.err;
   EXPECT_EQ(r.err.find("unit 5"), std::string::npos) << r.err;  // the header is no unit
-  EXPECT_NE(r.out.find("imported 3 strings for fr"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("nothing was imported"), std::string::npos) << r.err;
+  EXPECT_EQ(StoreText(store, "CN_Ledger_Balances_Account", "fr"), "<none>");
+
+  // Without the unit no object uses, the others go in.
+  std::ofstream(in) << std::regex_replace(ReadFile(in),
+                                          std::regex("<trans-unit id=\"CN_Nothing_Here\">.*</trans-unit>\n"), "");
+  const ToolRun matched = RunTool({"--repo", repo, "translations", "import", "--bundles", store, in});
+  EXPECT_EQ(matched.exitCode, 0) << matched.err;
+  EXPECT_NE(matched.out.find("imported 3 strings for fr"), std::string::npos) << matched.out;
   EXPECT_EQ(StoreText(store, "CN_Ledger_Balances_Account", "fr"), "Compte");
   EXPECT_EQ(StoreText(store, "CN_Ledger_Balances_Amount", "fr"), "Montant");
   EXPECT_EQ(StoreText(store, "CD_Ledger_Balances_Amount", "fr"), "Solde");
@@ -418,8 +431,10 @@ TEST_F(Translations, UnitsThatMatchNoObjectAreReported) {
                            "the repository uses the text it translates"),
             std::string::npos)
       << stale.err;
+  EXPECT_NE(stale.err.find("nothing was imported"), std::string::npos) << stale.err;
   EXPECT_EQ(StoreText(store, "CN_Ledger_Balances_Account", "fr"), "<none>");
-  EXPECT_NE(StoreText(store, "LABEL_REVENUE", "fr"), "<none>");
+  // Nor the units that do match: the store holds the whole document or nothing of it.
+  EXPECT_EQ(StoreText(store, "LABEL_REVENUE", "fr"), "<none>");
 }
 
 }  // namespace

@@ -24,6 +24,7 @@
 
 #include "Checks/ConsistencyCheck.h"
 #include "Commands.h"
+#include "FileArgs.h"
 #include "Findings.h"
 #include "ObjectArgs.h"
 #include "Output.h"
@@ -82,12 +83,20 @@ void KeepToTheEnd(std::unique_ptr<ARpGateway> rp) {
   kept.push_back(std::move(rp));
 }
 
-// Loads the repository from a file already mapped, with the explanation
+// The bytes of a repository file: mapped, or read whole from standard input.
+struct RepositoryBytes {
+  std::optional<SUFileUtility::MappedFile> map;
+  std::string read;
+  std::string_view View() const { return map ? std::string_view(map->Data(), map->Size()) : std::string_view(read); }
+};
+
+// Loads the repository from bytes already read, with the explanation
 // LoadRepositoryOrExplain gives.
-std::unique_ptr<ARpGateway> LoadMappedOrExplain(Context& ctx, const SUFileUtility::MappedFile& file) {
+std::unique_ptr<ARpGateway> LoadMappedOrExplain(Context& ctx, const RepositoryBytes& file) {
+  const std::string_view bytes = file.View();
   try {
-    if (file.Size() == 0) throw RpFileError(ctx.repoPath, 1, 1, "the file is empty (no <repository> element)");
-    return RpFile::LoadFromMemory(file.Data(), file.Size(), ctx.repoPath);
+    if (bytes.empty()) throw RpFileError(ShownInput(ctx.repoPath), 1, 1, "the file is empty (no <repository> element)");
+    return RpFile::LoadFromMemory(bytes.data(), bytes.size(), ShownInput(ctx.repoPath));
   } catch (const RpFileError& e) {
     ctx.err << "smutil: cannot load repository " << e.GetSource();
     if (e.GetLine() > 0) ctx.err << " (line " << e.GetLine() << ", column " << e.GetColumn() << ")";
@@ -97,10 +106,10 @@ std::unique_ptr<ARpGateway> LoadMappedOrExplain(Context& ctx, const SUFileUtilit
   return nullptr;
 }
 
-bool MapOrExplain(Context& ctx, std::optional<SUFileUtility::MappedFile>& file, const std::string& path,
-                  const char* what, const char* explain) {
+bool MapOrExplain(Context& ctx, RepositoryBytes& file, const std::string& path, const char* what, const char* explain) {
+  if (IsStdStream(path)) return ReadInput(ctx, "check", path, what, file.read, SUFileUtility::kMaxMappedFileBytes);
   try {
-    file.emplace(path, what);
+    file.map.emplace(path, what);
     return true;
   } catch (const SUFileUtility::SUFileError& e) {
     ctx.err << "smutil check: " << explain << " " << path << ": " << e.GetReason() << "\n";
@@ -117,8 +126,7 @@ int RunCheck(Context& ctx, const CheckOptions& o) {
   }
   // With --changed-since the current file is mapped once: the texts are
   // compared on the very bytes the repository is loaded from.
-  std::optional<SUFileUtility::MappedFile> nowFile;
-  std::optional<SUFileUtility::MappedFile> earlierFile;
+  RepositoryBytes nowFile, earlierFile;
   std::unique_ptr<ARpGateway> rp;
   // SARIF places each finding in the file's text, read from the same bytes.
   if (!o.changedSince.empty() || o.format == CheckFormat::kSarif) {
@@ -127,7 +135,7 @@ int RunCheck(Context& ctx, const CheckOptions& o) {
         !MapOrExplain(ctx, nowFile, ctx.repoPath, "repository file", "cannot load repository")) {
       return kExitIO;
     }
-    rp = LoadMappedOrExplain(ctx, *nowFile);
+    rp = LoadMappedOrExplain(ctx, nowFile);
   } else {
     rp = LoadRepositoryOrExplain(ctx);
   }
@@ -141,11 +149,10 @@ int RunCheck(Context& ctx, const CheckOptions& o) {
     options.m_scope.emplace();
     for (const Ref<ARpObject>& obj : objects) AddWithDescendants(*obj, *options.m_scope);
   }
-  if (earlierFile) {
+  if (!o.changedSince.empty()) {
     ChangedScopeFromText changed;
     try {
-      changed = ChangedObjectScope(*rp, std::string_view(nowFile->Data(), nowFile->Size()),
-                                   std::string_view(earlierFile->Data(), earlierFile->Size()), o.changedSince);
+      changed = ChangedObjectScope(*rp, nowFile.View(), earlierFile.View(), ShownInput(o.changedSince));
     } catch (const RpFileError& e) {
       ctx.err << "smutil check: cannot load the earlier repository " << o.changedSince << ": " << e.what() << "\n";
       return kExitIO;
@@ -161,7 +168,7 @@ int RunCheck(Context& ctx, const CheckOptions& o) {
       WriteFindingsJson(ctx.out, found);
       break;
     case CheckFormat::kSarif:
-      WriteFindingsSarif(ctx.out, found, ctx.repoPath, std::string_view(nowFile->Data(), nowFile->Size()));
+      WriteFindingsSarif(ctx.out, found, ctx.repoPath, nowFile.View());
       break;
     case CheckFormat::kText:
       WriteText(ctx.out, found);

@@ -1,11 +1,13 @@
 // smutil convert IN OUT: reads a repository file and writes it again (the
 // current format, objects in their canonical order). A file that does not
-// load is reported with its line and column and OUT is left alone.
+// load is reported with its line and column and OUT is left alone. "-" is
+// standard input for IN and standard output for OUT.
 #include <CLI/CLI.hpp>
 #include <memory>
 #include <ostream>
 
 #include "Commands.h"
+#include "FileArgs.h"
 #include "Progress.h"
 #include "RepoLoad.h"
 #include "objectmodel/RpFile.h"
@@ -18,28 +20,25 @@ struct ConvertOptions {
 };
 
 int RunConvert(Context& ctx, const ConvertOptions& o) {
+  if (!CheckNotAnInput(ctx, "convert", o.out, {o.in})) return kExitUsage;
   Progress progress(ctx, "convert");
-  progress.Step("loading " + o.in);
+  progress.Step("loading " + ShownInput(o.in));
   Context in{o.in, ctx.format, ctx.out, ctx.err};
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(in);
   if (!rp) return kExitIO;
-  progress.Step("saving " + std::to_string(rp->GetObjectCount()) + " objects to " + o.out);
-  try {
-    RpFile::Save(*rp, o.out);
-  } catch (const RpFileError& e) {
-    progress.Done();
-    ctx.err << "smutil convert: " << e.GetMessage() << "\n";
-    return kExitIO;
-  }
+  progress.Step("saving " + std::to_string(rp->GetObjectCount()) + " objects to " + ShownOutput(o.out));
+  const bool bSaved = SaveRepository(ctx, "convert", *rp, o.out);
   progress.Done();
-  ctx.out << o.in << ": " << rp->GetObjectCount() << " objects written to " << o.out << "\n";
+  if (!bSaved) return kExitIO;
+  StatusOf(ctx, o.out) << ShownInput(o.in) << ": " << rp->GetObjectCount() << " objects written to "
+                       << ShownOutput(o.out) << "\n";
   return kExitDone;
 }
 
 RunFn DeclareConvert(CLI::App& cmd, Context&) {
   auto o = std::make_shared<ConvertOptions>();
-  cmd.add_option("IN", o->in, "the repository file to load")->required();
-  cmd.add_option("OUT", o->out, "the file to save it as")->required();
+  cmd.add_option("IN", o->in, "the repository file to load (- for standard input)")->required();
+  cmd.add_option("OUT", o->out, "the file to save it as (- for standard output)")->required();
   return [o](Context& c) { return RunConvert(c, *o); };
 }
 

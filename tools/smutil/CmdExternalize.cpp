@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "Commands.h"
+#include "FileArgs.h"
 #include "Metadata/SMExternalizationUtil.h"
 #include "ObjectArgs.h"
 #include "Output.h"
@@ -105,6 +106,7 @@ bool ChooseObjects(Context& ctx, ARpGateway* rp, const ExternalizeOptions& o, Rp
 }
 
 int RunExternalize(Context& ctx, const ExternalizeOptions& o) {
+  if (!CheckNotAnInput(ctx, "externalize", o.saveAs, {ctx.repoPath})) return kExitUsage;
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
   if (!rp) return kExitIO;
   RpObjectVector objects;
@@ -115,14 +117,10 @@ int RunExternalize(Context& ctx, const ExternalizeOptions& o) {
       smutil_translations::Externalize(rp.get(), objects, o.bDescriptions, o.bKex);
   const unsigned namesAfter = EU::GetDisplayNameState(objects);
   const unsigned descriptionsAfter = EU::GetCustomDescriptionState(objects);
-  try {
-    RpFile::Save(*rp, o.saveAs);
-  } catch (const RpFileError& e) {
-    ctx.err << "smutil externalize: " << e.GetMessage() << "\n";
-    return kExitIO;
-  }
+  if (!SaveRepository(ctx, "externalize", *rp, o.saveAs)) return kExitIO;
+  Context status{ctx.repoPath, ctx.format, StatusOf(ctx, o.saveAs), ctx.err};
   Emit(
-      ctx,
+      status,
       [&] {
         nlohmann::json doc = {
             {"objects", objects.size()}, {"kex", o.bKex},       {"displayNames", StateJson(namesBefore, namesAfter)},
@@ -138,7 +136,7 @@ int RunExternalize(Context& ctx, const ExternalizeOptions& o) {
               << "\n";
         }
         for (const std::string& line : result.kept) out << "kept " << line << "\n";
-        out << "saved " << o.saveAs << "\n";
+        out << "saved " << ShownOutput(o.saveAs) << "\n";
       });
   for (const std::string& line : result.skipped) ctx.err << "smutil externalize: skipped " << line << "\n";
   return kExitDone;
@@ -151,7 +149,10 @@ RunFn DeclareExternalize(CLI::App& cmd, Context& ctx) {
   cmd.add_option("--type", o->typeText, "the type of the objects (\"PRESENTATION COLUMN\", 4010, ...)")
       ->type_name("TYPE");
   cmd.add_option("QNAME", o->names, "an object of --type, one argument each (\"A\".\"B\" or an id)");
-  cmd.add_option("--save", o->saveAs, "write the changed repository to this file")->type_name("OUT")->required();
+  cmd.add_option("--save", o->saveAs,
+                 "write the changed repository to this file (not the one read; - for standard output)")
+      ->type_name("OUT")
+      ->required();
   AddFormatOption(cmd, ctx);
   return [o](Context& c) { return RunExternalize(c, *o); };
 }

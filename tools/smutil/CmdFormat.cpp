@@ -19,6 +19,7 @@
 #include <string>
 
 #include "Commands.h"
+#include "FileArgs.h"
 #include "Metadata/SMPrettyStringVisitor.h"
 #include "RenderModes.h"
 #include "RepoLoad.h"
@@ -44,6 +45,7 @@ int RunFormat(Context& ctx, const Options& o) {
     ctx.err << "smutil format: --save goes with --set\n";
     return kExitUsage;
   }
+  if (!CheckNotAnInput(ctx, "format", o.savePath, {ctx.repoPath})) return kExitUsage;
   TypeID type = 0;
   if (!ParseTypeArgument(ctx, o.typeText, type)) return kExitUsage;
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
@@ -61,15 +63,8 @@ int RunFormat(Context& ctx, const Options& o) {
   if (o.text) {
     ToPrettyStringVisitor::SetFormatExpr(expr, rp.get(), ToVXString(*o.text));
     obj->SetProperty(*key, expr);
-    ctx.out << ToNarrow(expr.GetFormatStr()) << "\n";
-    if (!o.savePath.empty()) {
-      try {
-        RpFile::Save(*rp, o.savePath);
-      } catch (const std::exception& e) {
-        ctx.err << "smutil format: " << e.what() << "\n";
-        return kExitFailed;
-      }
-    }
+    if (!o.savePath.empty() && !SaveRepository(ctx, "format", *rp, o.savePath)) return kExitIO;
+    StatusOf(ctx, o.savePath) << ToNarrow(expr.GetFormatStr()) << "\n";
     return kExitDone;
   }
   ResolvedRenderMode mode;
@@ -86,7 +81,9 @@ RunFn DeclareFormat(CLI::App& cmd, Context&) {
       ->type_name("TYPE")
       ->required();
   cmd.add_option("--set", o->text, "store TEXT as the expression's format string")->type_name("TEXT");
-  cmd.add_option("--save", o->savePath, "write the repository with the stored text to OUT")->type_name("OUT");
+  cmd.add_option("--save", o->savePath,
+                 "write the repository with the stored text to OUT (not the one read; - for standard output)")
+      ->type_name("OUT");
   cmd.add_option("QNAME", o->words, "the object named with --type");
   return [o](Context& c) { return RunFormat(c, *o); };
 }

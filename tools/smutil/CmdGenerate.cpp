@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "Commands.h"
+#include "FileArgs.h"
 #include "Progress.h"
 #include "objectmodel/RpFile.h"
 #include "objectmodel/RpGenerator.h"
@@ -29,16 +30,11 @@ int RunGenerate(Context& ctx, const GenerateOptions& o) {
   Progress progress(ctx, "generate");
   progress.Step("generating " + std::to_string(o.count) + " objects");
   std::unique_ptr<ARpGateway> rp = RpGenerator::Generate(options);
-  progress.Step("saving " + o.out);
-  try {
-    RpFile::Save(*rp, o.out);
-  } catch (const RpFileError& e) {
-    progress.Done();
-    ctx.err << "smutil generate: " << e.GetMessage() << "\n";
-    return kExitIO;
-  }
+  progress.Step("saving " + ShownOutput(o.out));
+  const bool bSaved = SaveRepository(ctx, "generate", *rp, o.out);
   progress.Done();
-  ctx.out << rp->GetObjectCount() << " objects written to " << o.out << "\n";
+  if (!bSaved) return kExitIO;
+  StatusOf(ctx, o.out) << rp->GetObjectCount() << " objects written to " << ShownOutput(o.out) << "\n";
   return kExitDone;
 }
 
@@ -54,7 +50,7 @@ RunFn DeclareGenerate(CLI::App& cmd, Context&) {
             return "'" + v + "' is not a number of objects from 1 to " + std::to_string(kMaxObjects);
           },
           "", ""));
-  cmd.add_option("OUT", o->out, "the repository file to write")->required();
+  cmd.add_option("OUT", o->out, "the repository file to write (- for standard output)")->required();
   cmd.add_option("--seed", o->seed, "seed of the generator (a non-negative integer)")
       ->type_name("S")
       ->check(CLI::NonNegativeNumber);

@@ -6,16 +6,20 @@
 //
 // Pass phrases never come from the command line (other users can read it):
 // from the environment, or else as lines on standard input, old first.
+//
+// "-" is standard input for FILE and IN and standard output for --out and
+// OUT. rekey writes over FILE (it is meant to); sanitize and archive refuse
+// an OUT that is IN. Outputs are replaced whole (see FileArgs.h).
 #include <openssl/crypto.h>
 
 #include <CLI/CLI.hpp>
 #include <cstdlib>
-#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <ostream>
 
 #include "Commands.h"
+#include "FileArgs.h"
 #include "Metadata/SMUtil.h"
 #include "RepoLoad.h"
 #include "objectmodel/Repository.h"
@@ -47,10 +51,14 @@ struct WideSecret {
   }
 };
 
-// A pass phrase from the environment or the next line of standard input.
-bool ReadPassPhrase(Context& ctx, const char* envName, const char* what, Secret& out) {
+// A pass phrase from the environment or the next line of standard input
+// (unless the repository comes from there).
+bool ReadPassPhrase(Context& ctx, const char* envName, const char* what, bool bStdinIsFile, Secret& out) {
   if (const char* value = std::getenv(envName)) {
     out.text = value;
+  } else if (bStdinIsFile) {
+    ctx.err << "smutil rekey: no " << what << " pass phrase: FILE is standard input, so set " << envName << "\n";
+    return false;
   } else if (!std::getline(std::cin, out.text)) {
     ctx.err << "smutil rekey: no " << what << " pass phrase: set " << envName
             << " or give it as a line on standard input (old first, then new)\n";
@@ -64,22 +72,18 @@ bool ReadPassPhrase(Context& ctx, const char* envName, const char* what, Secret&
   return true;
 }
 
-// Saves rp to path; false (with the reason on ctx.err) when that fails.
-bool SaveOrExplain(Context& ctx, const char* command, ARpGateway& rp, const std::string& path) {
-  try {
-    RpFile::Save(rp, path);
-    return true;
-  } catch (const RpFileError& e) {
-    ctx.err << "smutil " << command << ": " << e.GetMessage() << "\n";
-    return false;
+// An archive built in memory, to be written whole.
+class BytesFile final : public AFile {
+ public:
+  long GetPosition() const override { return static_cast<long>(m_bytes.size()); }
+  void Write(const uint8* data, std::size_t size) override {
+    m_bytes.append(reinterpret_cast<const char*>(data), size);
   }
-}
+  const std::string& Bytes() const { return m_bytes; }
 
-bool SameFile(const std::string& a, const std::string& b) {
-  std::error_code ec;
-  if (std::filesystem::equivalent(a, b, ec)) return true;
-  return std::filesystem::weakly_canonical(a, ec) == std::filesystem::weakly_canonical(b, ec) && !ec;
-}
+ private:
+  std::string m_bytes;
+};
 
 std::size_t CountOfType(ARpGateway& rp, TypeID type) {
   VoidIDVector ids;
@@ -95,7 +99,9 @@ struct RekeyOptions {
 
 int RunRekey(Context& ctx, const RekeyOptions& o) {
   Secret oldPass, newPass;
-  if (!ReadPassPhrase(ctx, kOldPassEnv, "old", oldPass) || !ReadPassPhrase(ctx, kNewPassEnv, "new", newPass)) {
+  const bool bStdin = IsStdStream(o.file);
+  if (!ReadPassPhrase(ctx, kOldPassEnv, "old", bStdin, oldPass) ||
+      !ReadPassPhrase(ctx, kNewPassEnv, "new", bStdin, newPass)) {
     return kExitFailed;
   }
   Context in{o.file, ctx.format, ctx.out, ctx.err};
@@ -111,15 +117,18 @@ int RunRekey(Context& ctx, const RekeyOptions& o) {
       return kExitFailed;
     }
   }
-  if (!SaveOrExplain(ctx, "rekey", *rp, target)) return kExitIO;
-  ctx.out << o.file << ": " << count << " sealed passwords re-keyed, written to " << target << "\n";
+  if (!SaveRepository(ctx, "rekey", *rp, target)) return kExitIO;
+  StatusOf(ctx, target) << ShownInput(o.file) << ": " << count << " sealed passwords re-keyed, written to "
+                        << ShownOutput(target) << "\n";
   return kExitDone;
 }
 
 RunFn DeclareRekey(CLI::App& cmd, Context&) {
   auto o = std::make_shared<RekeyOptions>();
-  cmd.add_option("FILE", o->file, "the repository file whose sealed passwords are re-keyed")->required();
-  cmd.add_option("--out", o->out, "write the result here instead of over FILE")->type_name("OUT");
+  cmd.add_option("FILE", o->file, "the repository file whose sealed passwords are re-keyed (- for standard input)")
+      ->required();
+  cmd.add_option("--out", o->out, "write the result here instead of over FILE (- for standard output)")
+      ->type_name("OUT");
   cmd.footer(std::string("Pass phrases: ") + kOldPassEnv + " and " + kNewPassEnv +
              ", or two lines on standard input (old, then new).");
   return [o](Context& c) { return RunRekey(c, *o); };
@@ -134,29 +143,26 @@ struct CopyOptions {
 };
 
 int RunSanitize(Context& ctx, const CopyOptions& o) {
-  if (SameFile(o.in, o.out)) {
-    ctx.err << "smutil sanitize: OUT is the input file " << o.in << "; write the copy to another file\n";
-    return kExitUsage;
-  }
+  if (!CheckNotAnInput(ctx, "sanitize", o.out, {o.in})) return kExitUsage;
   Context in{o.in, ctx.format, ctx.out, ctx.err};
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(in);
   if (!rp) return kExitIO;
   MetadataUtil::ClearConnectionInfo(rp.get());
-  if (!SaveOrExplain(ctx, "sanitize", *rp, o.out)) return kExitIO;
+  if (!SaveRepository(ctx, "sanitize", *rp, o.out)) return kExitIO;
   const auto counted = [](std::size_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
   };
-  ctx.out << o.in << ": connection details cleared from "
-          << counted(CountOfType(*rp, kTIDAConnectionPool), "connection pool", "connection pools") << " and "
-          << counted(CountOfType(*rp, kTIDALdapServer), "LDAP server", "LDAP servers") << ", written to " << o.out
-          << "\n";
+  StatusOf(ctx, o.out) << ShownInput(o.in) << ": connection details cleared from "
+                       << counted(CountOfType(*rp, kTIDAConnectionPool), "connection pool", "connection pools")
+                       << " and " << counted(CountOfType(*rp, kTIDALdapServer), "LDAP server", "LDAP servers")
+                       << ", written to " << ShownOutput(o.out) << "\n";
   return kExitDone;
 }
 
 RunFn DeclareSanitize(CLI::App& cmd, Context&) {
   auto o = std::make_shared<CopyOptions>();
-  cmd.add_option("IN", o->in, "the repository file (left unchanged)")->required();
-  cmd.add_option("OUT", o->out, "the copy without connection details")->required();
+  cmd.add_option("IN", o->in, "the repository file (left unchanged; - for standard input)")->required();
+  cmd.add_option("OUT", o->out, "the copy without connection details (- for standard output)")->required();
   return [o](Context& c) { return RunSanitize(c, *o); };
 }
 
@@ -165,27 +171,24 @@ SMUTIL_COMMAND("sanitize", "copy a repository file without its connection detail
 // ---- archive -------------------------------------------------------------------
 
 int RunArchive(Context& ctx, const CopyOptions& o) {
+  if (!CheckNotAnInput(ctx, "archive", o.out, {o.in})) return kExitUsage;
   Context in{o.in, ctx.format, ctx.out, ctx.err};
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(in);
   if (!rp) return kExitIO;
-  int count = 0;
-  try {
-    DiskFile file(o.out);
-    ARpArchive archive(file);
-    count = MetadataUtil::WriteToRPDAfterGroupingColumnsByTable(archive, Repository::AllObjects(*rp), nullptr);
-    file.Close();
-  } catch (const ArchiveError& e) {
-    ctx.err << "smutil archive: " << e.what() << "\n";
-    return kExitIO;
-  }
-  ctx.out << o.in << ": " << count << " objects written to the archive " << o.out << "\n";
+  BytesFile file;
+  ARpArchive archive(file);
+  const int count = MetadataUtil::WriteToRPDAfterGroupingColumnsByTable(archive, Repository::AllObjects(*rp), nullptr);
+  archive.Finish();
+  if (!WriteOutput(ctx, "archive", o.out, "archive", file.Bytes())) return kExitIO;
+  StatusOf(ctx, o.out) << ShownInput(o.in) << ": " << count << " objects written to the archive " << ShownOutput(o.out)
+                       << "\n";
   return kExitDone;
 }
 
 RunFn DeclareArchive(CLI::App& cmd, Context&) {
   auto o = std::make_shared<CopyOptions>();
-  cmd.add_option("IN", o->in, "the repository file")->required();
-  cmd.add_option("OUT", o->out, "the archive to write")->required();
+  cmd.add_option("IN", o->in, "the repository file (- for standard input)")->required();
+  cmd.add_option("OUT", o->out, "the archive to write (- for standard output)")->required();
   return [o](Context& c) { return RunArchive(c, *o); };
 }
 

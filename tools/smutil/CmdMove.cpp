@@ -11,13 +11,13 @@
 // qualified name; several words are the segments themselves.
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <filesystem>
 #include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "Commands.h"
+#include "FileArgs.h"
 #include "Metadata/SMUtil.h"
 #include "ObjectArgs.h"
 #include "Output.h"
@@ -36,12 +36,6 @@ struct MoveOptions {
   std::string saveAs;
 };
 
-bool SameFile(const std::string& a, const std::string& b) {
-  std::error_code ec;
-  if (std::filesystem::equivalent(a, b, ec)) return true;
-  return std::filesystem::weakly_canonical(a, ec) == std::filesystem::weakly_canonical(b, ec);
-}
-
 // "TABLE (3001), CUBE TABLE (3039)".
 std::string TypeList(const std::vector<TypeID>& types) {
   std::string text;
@@ -59,10 +53,7 @@ nlohmann::json MovedJson(const Ref<ARpObject>& obj) {
 int RunMove(Context& ctx, const MoveOptions& o) {
   TypeID type = 0, toType = 0;
   if (!ParseTypeArgument(ctx, o.typeText, type) || !ParseTypeArgument(ctx, o.to[0], toType)) return kExitUsage;
-  if (!o.saveAs.empty() && SameFile(o.saveAs, ctx.repoPath)) {
-    ctx.err << "smutil move: --save " << o.saveAs << " would write over the repository read; give another file\n";
-    return kExitUsage;
-  }
+  if (!CheckNotAnInput(ctx, "move", o.saveAs, {ctx.repoPath})) return kExitUsage;
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
   if (!rp) return kExitIO;
   const Ref<ARpObject> obj = FindNamedObject(ctx, rp.get(), "move", type, o.typeText, o.words);
@@ -90,16 +81,10 @@ int RunMove(Context& ctx, const MoveOptions& o) {
             << e.GetCondition() << "\n";
     return kExitFailed;
   }
-  if (!o.saveAs.empty()) {
-    try {
-      RpFile::Save(*rp, o.saveAs);
-    } catch (const RpFileError& e) {
-      ctx.err << "smutil move: " << e.GetMessage() << "\n";
-      return kExitIO;
-    }
-  }
+  if (!o.saveAs.empty() && !SaveRepository(ctx, "move", *rp, o.saveAs)) return kExitIO;
+  Context status{ctx.repoPath, ctx.format, StatusOf(ctx, o.saveAs), ctx.err};
   Emit(
-      ctx, [&] { return MovedJson(obj); },
+      status, [&] { return MovedJson(obj); },
       [&](std::ostream& out) { out << ToNarrow(MetadataUtil::GenerateQualifiedName(obj)) << "\n"; });
   return kExitDone;
 }
@@ -114,7 +99,9 @@ RunFn DeclareMove(CLI::App& cmd, Context& ctx) {
       ->type_name("TYPE QNAME...")
       ->expected(2, CLI::detail::expected_max_vector_size)
       ->required();
-  cmd.add_option("--save", o->saveAs, "write the changed repository to this file (not the one read)")->type_name("OUT");
+  cmd.add_option("--save", o->saveAs,
+                 "write the changed repository to this file (not the one read; - for standard output)")
+      ->type_name("OUT");
   AddFormatOption(cmd, ctx);
   return [o](Context& c) { return RunMove(c, *o); };
 }

@@ -19,6 +19,7 @@
 #include <string>
 
 #include "Commands.h"
+#include "FileArgs.h"
 #include "Metadata/SMQueryFile.h"
 #include "Metadata/SMUtil.h"
 #include "RepoLoad.h"
@@ -53,9 +54,11 @@ struct QueryOptions {
 int RunQuery(Context& ctx, const QueryOptions& o) {
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
   if (!rp) return kExitIO;
+  std::string text;
+  if (!ReadInput(ctx, "query", o.path, "query file", text)) return kExitIO;
   try {
     QueryFileReader reader(rp.get(), ToolTypes(ctx));
-    reader.ReadFile(o.path);
+    reader.Read(text);
     const AbstractListQuerySpec& spec = reader.Get(o.queryName);
     if (o.bBytes) {
       ctx.out << HexFromBytes(spec.ToByteVector()) << "\n";
@@ -71,7 +74,7 @@ int RunQuery(Context& ctx, const QueryOptions& o) {
       ctx.out << ToNarrow(MetadataUtil::ToSQLStatement(spec, rp.get(), options)) << "\n";
     }
   } catch (const QueryFileError& e) {
-    ctx.err << "smutil query: " << o.path << ": " << e.what() << "\n";
+    ctx.err << "smutil query: " << ShownInput(o.path) << ": " << e.what() << "\n";
     return kExitIO;
   } catch (const std::exception& e) {
     ctx.err << "smutil query: " << e.what() << "\n";
@@ -89,7 +92,7 @@ RunFn DeclareQuery(CLI::App& cmd, Context&) {
   cmd.add_flag("--diag", o->bDiag, "the diagnostic form instead (single queries)");
   cmd.add_flag("--bytes", o->bBytes, "the query spec's byte form in hex instead");
   cmd.add_option("--query", o->queryName, "the query of the file to write (default: the last)")->type_name("NAME");
-  cmd.add_option("FILE", o->path, "the query file (see the samples' queries/)")->required();
+  cmd.add_option("FILE", o->path, "the query file (see the samples' queries/; - for standard input)")->required();
   return [o](Context& c) { return RunQuery(c, *o); };
 }
 

@@ -14,6 +14,7 @@
 
 #include "Commands.h"
 #include "DisplayNames.h"
+#include "FileArgs.h"
 #include "Findings.h"
 #include "Progress.h"
 #include "RepoLoad.h"
@@ -41,8 +42,9 @@ int RunSite(Context& ctx, const SiteOptions& o) {
   smutil_site::ConsistencyMessageMap messages;
   if (!o.messagesFile.empty()) {
     std::vector<ConsistencyMessage> found;
-    std::string error;
-    if (!ReadFindingsJson(rp.get(), o.messagesFile, found, error)) {
+    std::string text, error;
+    if (!ReadInput(ctx, "site", o.messagesFile, "findings file", text)) return kExitIO;
+    if (!ReadFindingsJson(rp.get(), ShownInput(o.messagesFile), text, found, error)) {
       ctx.err << "smutil site: " << error << "\n";
       return kExitIO;
     }
@@ -78,7 +80,8 @@ RunFn DeclareSite(CLI::App& cmd, Context&) {
       ->type_name("TYPE")
       ->allow_extra_args(false);
   cmd.add_flag("--changed-only", o->bChangedOnly, "rewrite only files whose content changed since the last run");
-  cmd.add_option("--messages", o->messagesFile, "consistency messages to show: a findings file of check --format json")
+  cmd.add_option("--messages", o->messagesFile,
+                 "consistency messages to show: a findings file of check --format json (- for standard input)")
       ->type_name("FILE");
   AddDisplayOptions(cmd, o->lang, o->bundles);
   return [o](Context& c) { return RunSite(c, *o); };

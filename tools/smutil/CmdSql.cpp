@@ -25,6 +25,7 @@
 
 #include "Commands.h"
 #include "DisplayNames.h"
+#include "FileArgs.h"
 #include "Findings.h"
 #include "Metadata/SMLogicalSQL.h"
 #include "Metadata/SMUtil.h"
@@ -45,25 +46,7 @@ struct SqlOptions {
 };
 
 bool ReadQueryText(Context& ctx, const std::string& path, std::string& text) {
-  if (path == "-") {
-    text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    if (std::cin.bad()) {
-      ctx.err << "smutil sql: standard input could not be read\n";
-      return false;
-    }
-    return true;
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    ctx.err << "smutil sql: " << path << ": cannot be read\n";
-    return false;
-  }
-  text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in.bad()) {
-    ctx.err << "smutil sql: " << path << ": cannot be read\n";
-    return false;
-  }
-  return true;
+  return ReadInput(ctx, "sql", path, "query text", text);
 }
 
 std::string DisplayPath(const std::string& path) { return path == "-" ? "<stdin>" : path; }

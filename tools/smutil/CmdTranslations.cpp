@@ -13,10 +13,14 @@
 // object, its id made from the key; the source texts come from the bundle store in English when it has
 // them (--bundles), else from the objects. import writes the translations
 // into the bundle store for the document's target language, matching units
-// by id or name (XLIFF 2.0, or 1.2 and 1.1 as other tools write it); a file
-// that is not valid XLIFF changes nothing (exit 1), and units that match no
-// object are listed on stderr (exit 1, the others imported). check exits 1
-// when an object has no externalized name or a variable has no string.
+// by id or name (XLIFF 2.0, or 1.2 and 1.1 as other tools write it). Import
+// is the whole document or nothing, in one transaction of the store: a file
+// that is not valid XLIFF or a store that cannot be written changes nothing
+// (exit 3), and units that match no object are listed on stderr and
+// nothing is imported (exit 1). check exits 1 when an object has no
+// externalized name or a variable has no string. "-" is standard output
+// for export's OUT and standard input for import's IN; a bundle store is a
+// regular file (SQLite opens it by name).
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <memory>
@@ -26,6 +30,7 @@
 #include <vector>
 
 #include "Commands.h"
+#include "FileArgs.h"
 #include "Output.h"
 #include "RepoLoad.h"
 #include "Translations/Translations.h"
@@ -49,11 +54,17 @@ int RunExport(Context& ctx, const TranslationsOptions& o, ARpGateway* rp) {
   const std::vector<tr::TranslationUnit> units = tr::CollectTranslationUnits(rp, o.bundles, o.sourceLang);
   // The document names the repository by its file name: a path of this
   // machine means nothing to a translator.
-  tr::WriteXliff(units, o.sourceLang, o.lang, std::filesystem::path(ctx.repoPath).filename().string(), o.file);
+  const std::string original =
+      IsStdStream(ctx.repoPath) ? std::string("repository") : std::filesystem::path(ctx.repoPath).filename().string();
+  if (!WriteOutput(ctx, "translations export", o.file, "XLIFF file",
+                   tr::XliffDocument(units, o.sourceLang, o.lang, original))) {
+    return kExitIO;
+  }
   std::set<VXString> objects;
   for (const tr::TranslationUnit& u : units) objects.insert(u.objectXml);
+  Context status{ctx.repoPath, ctx.format, StatusOf(ctx, o.file), ctx.err};
   Emit(
-      ctx,
+      status,
       [&] {
         return nlohmann::json{{"units", units.size()},
                               {"objects", objects.size()},
@@ -62,15 +73,22 @@ int RunExport(Context& ctx, const TranslationsOptions& o, ARpGateway* rp) {
                               {"trgLang", o.lang}};
       },
       [&](std::ostream& out) {
-        out << "exported " << units.size() << " units of " << objects.size() << " objects to " << o.file << " ("
-            << o.sourceLang << " -> " << o.lang << ")\n";
+        out << "exported " << units.size() << " units of " << objects.size() << " objects to " << ShownOutput(o.file)
+            << " (" << o.sourceLang << " -> " << o.lang << ")\n";
       });
   return kExitDone;
 }
 
 int RunImport(Context& ctx, const TranslationsOptions& o, ARpGateway* rp) {
-  const tr::ImportResult r = tr::ImportXliff(rp, o.file, o.bundles, o.lang);
+  std::string document;
+  if (!ReadInput(ctx, "translations import", o.file, "XLIFF file", document)) return kExitIO;
+  const tr::ImportResult r = tr::ImportXliffDocument(rp, document, ShownInput(o.file), o.bundles, o.lang);
   for (const std::string& line : r.unmatched) ctx.err << "smutil translations import: " << line << "\n";
+  if (!r.unmatched.empty()) {
+    ctx.err << "smutil translations import: nothing was imported: " << r.unmatched.size()
+            << (r.unmatched.size() == 1 ? " unit matches" : " units match") << " no object of "
+            << ShownInput(ctx.repoPath) << "; the bundle store " << o.bundles << " is as it was\n";
+  }
   Emit(
       ctx,
       [&] {
@@ -80,9 +98,9 @@ int RunImport(Context& ctx, const TranslationsOptions& o, ARpGateway* rp) {
                               {"unmatched", r.unmatched}};
       },
       [&](std::ostream& out) {
+        if (!r.unmatched.empty()) return;
         out << "imported " << r.imported << " strings for " << r.language << " into " << o.bundles << "\n";
         if (r.untranslated) out << r.untranslated << " units without a translation\n";
-        if (!r.unmatched.empty()) out << r.unmatched.size() << " units match no object (see above)\n";
       });
   return r.unmatched.empty() ? kExitDone : kExitFailed;
 }
@@ -128,14 +146,23 @@ int RunCheck(Context& ctx, const TranslationsOptions& o, ARpGateway* rp) {
 }
 
 int RunTranslations(Context& ctx, const TranslationsOptions& o) {
+  const bool bImport = o.importCmd->parsed();
+  const char* command = o.exportCmd->parsed() ? "translations export"
+                        : bImport             ? "translations import"
+                                              : "translations check";
+  if (o.exportCmd->parsed() && !CheckNotAnInput(ctx, command, o.file, {ctx.repoPath, o.bundles})) return kExitUsage;
+  if (bImport && !CheckNotAnInput(ctx, command, o.bundles, {ctx.repoPath, o.file})) return kExitUsage;
+  // Import creates a missing store; export reads one when named.
+  if (!o.bundles.empty() && !CheckInputFile(ctx, command, o.bundles, "bundle store", bImport)) return kExitIO;
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
   if (!rp) return kExitIO;
   try {
     if (o.exportCmd->parsed()) return RunExport(ctx, o, rp.get());
-    if (o.importCmd->parsed()) return RunImport(ctx, o, rp.get());
+    if (bImport) return RunImport(ctx, o, rp.get());
     return RunCheck(ctx, o, rp.get());
   } catch (const tr::TranslationError& e) {
-    ctx.err << "smutil translations: " << e.what() << "\n";
+    WriteError(ctx.err, command,
+               std::string(e.what()) + (bImport ? "; nothing was imported, the bundle store is as it was" : ""));
     return kExitIO;
   }
 }
@@ -148,7 +175,7 @@ RunFn DeclareTranslations(CLI::App& cmd, Context& ctx) {
   o->exportCmd->add_option("--source-lang", o->sourceLang, "the language of the source texts (default en)")
       ->type_name("LANG");
   o->exportCmd->add_option("--bundles", o->bundles, "the bundle store the source texts come from")->type_name("FILE");
-  o->exportCmd->add_option("OUT", o->file, "the XLIFF file to write")->required();
+  o->exportCmd->add_option("OUT", o->file, "the XLIFF file to write (- for standard output)")->required();
 
   o->importCmd = cmd.add_subcommand(
       "import", "load the translations of an XLIFF document (2.0, 1.2 or 1.1) into the bundle store");
@@ -156,7 +183,7 @@ RunFn DeclareTranslations(CLI::App& cmd, Context& ctx) {
       ->type_name("FILE")
       ->required();
   o->importCmd->add_option("--lang", o->lang, "the target language, for a document that names none")->type_name("LANG");
-  o->importCmd->add_option("IN", o->file, "the translated XLIFF file")->required();
+  o->importCmd->add_option("IN", o->file, "the translated XLIFF file (- for standard input)")->required();
 
   o->checkCmd = cmd.add_subcommand("check", "report what the bundle store lacks for the externalized texts");
   o->checkCmd->add_option("--lang", o->lang, "the language to check (default: every language of the store)")

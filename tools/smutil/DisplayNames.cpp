@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "Bundles/BundleStore.h"
+#include "FileArgs.h"
 #include "Utility/SUSystemConfig.h"
 
 namespace smutil_tool {
@@ -25,6 +26,7 @@ bool PrepareDisplaySession(Context& ctx, ARpGateway* rp, const std::string& lang
   smutil_bundles::PrepareDisplaySession(rp, ToVXString(lang));
   const std::string store = DisplayBundleStore(bundles);
   if (store.empty() || !rp) return true;
+  if (!CheckInputFile(ctx, "", store, "bundle store")) return false;
   smutil_bundles::InstallBundleHook(store);
   std::string why;
   if (!smutil_bundles::LoadSessionStrings(

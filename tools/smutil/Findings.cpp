@@ -163,16 +163,11 @@ void WriteFindingsJson(std::ostream& out, const std::vector<ConsistencyMessage>&
   out << (bFirst ? "]\n" : "\n]\n");
 }
 
-bool ReadFindingsJson(ARpGateway* rp, const std::string& file, std::vector<ConsistencyMessage>& found,
-                      std::string& error) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
-    error = "cannot read " + file;
-    return false;
-  }
+bool ReadFindingsJson(ARpGateway* rp, const std::string& file, const std::string& text,
+                      std::vector<ConsistencyMessage>& found, std::string& error) {
   nlohmann::json doc;
   try {
-    doc = nlohmann::json::parse(in);
+    doc = nlohmann::json::parse(text);
   } catch (const nlohmann::json::parse_error& e) {
     error = file + " is not JSON (at byte " + std::to_string(e.byte) + ")";
     return false;

@@ -35,10 +35,11 @@ std::string CheckIdOf(const ConsistencyMessage& m);
 
 void WriteFindingsJson(std::ostream& out, const std::vector<ConsistencyMessage>& found);
 
-// Reads a findings file against rp. False with error naming the file and
-// the finding (by number, from 1) that is wrong.
-bool ReadFindingsJson(ARpGateway* rp, const std::string& file, std::vector<ConsistencyMessage>& found,
-                      std::string& error);
+// Reads the text of a findings file against rp; file names it in errors.
+// False with error naming the file and the finding (by number, from 1)
+// that is wrong.
+bool ReadFindingsJson(ARpGateway* rp, const std::string& file, const std::string& text,
+                      std::vector<ConsistencyMessage>& found, std::string& error);
 
 // The SARIF 2.1.0 log of the findings of repoPath, whose text (the bytes
 // the repository was loaded from) places each finding on its object's

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "FileArgs.h"
 #include "Metadata/SMDictUtil.h"
 #include "Metadata/SMEverydayTypeNames.h"
 #include "Metadata/SMTypeNames.h"
@@ -64,7 +65,10 @@ std::unique_ptr<ARpGateway> LoadRepositoryOrExplain(Context& ctx) {
     return nullptr;
   }
   try {
-    return RpFile::Load(ctx.repoPath);
+    if (!IsStdStream(ctx.repoPath)) return RpFile::Load(ctx.repoPath);
+    std::string bytes;
+    if (!ReadInput(ctx, "", ctx.repoPath, "repository file", bytes, SUFileUtility::kMaxMappedFileBytes)) return nullptr;
+    return RpFile::LoadFromMemory(bytes.data(), bytes.size(), "standard input");
   } catch (const RpFileError& e) {
     ctx.err << "smutil: cannot load repository " << e.GetSource();
     if (e.GetLine() > 0) ctx.err << " (line " << e.GetLine() << ", column " << e.GetColumn() << ")";

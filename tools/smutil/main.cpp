@@ -1,6 +1,7 @@
 // smutil: the command-line face of the metadata utilities.
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -171,6 +172,9 @@ std::string RepositoryLine(const Context& ctx, const std::string& source) {
 
 int main(int argc, char** argv) {
   using namespace smutil_tool;
+  // A file-size limit then fails the write (EFBIG), which the tool reports
+  // with exit 3 and the old file whole, instead of killing the process.
+  std::signal(SIGXFSZ, SIG_IGN);
   const DefaultRepository& repository = FindDefaultRepository();
   Context ctx{repository.path, OutputFormat::kText, std::cout, std::cerr};
 

@@ -367,8 +367,9 @@ void BindTranslations(py::module_& m, RepositoryClass& repository) {
       },
       py::arg("file"), py::kw_only(), py::arg("bundles"),
       "Loads the translations of an XLIFF 2.0 document into the bundle store (created when missing), in one "
-      "transaction. Returns an ImportResult. Raises TranslationError, changing nothing, for a document that is not "
-      "valid XLIFF.");
+      "transaction: the whole document or nothing. Returns an ImportResult; when a unit matches no object, "
+      "nothing is imported and the units are listed in unmatched. Raises TranslationError, changing nothing, for a "
+      "document that is not valid XLIFF or a store that cannot be written.");
   cls.def(
       "check",
       [](const PyTranslations& t, const std::filesystem::path& bundles, py::handle language) {

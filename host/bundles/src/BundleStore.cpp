@@ -9,6 +9,7 @@
 
 #include "Metadata/SMConstants.h"
 #include "Metadata/SMUtil.h"
+#include "Utility/SUFileUtility.h"
 #include "Utility/SUInstallDir.h"
 #include "Utility/ServerLog.h"
 #include "objectmodel/ObjectModel.h"
@@ -43,14 +44,27 @@ bool Lookup(sqlite3_stmt* select, const std::string& key, const std::string& lan
   return true;
 }
 
+// Why file cannot be a bundle store without opening it (SQLite would wait
+// on a named pipe and read a device); empty when it is a regular file.
+std::string NotAStore(const std::string& file) {
+  if (file.empty()) return "no file named";
+  try {
+    SUFileUtility::CheckRegularFile(file, "bundle store");
+    return std::string();
+  } catch (const SUFileUtility::SUFileError& e) {
+    return e.GetReason();
+  }
+}
+
 }  // namespace
 
 void LoadBundleStrings(ARpGateway* pRp, const std::set<VXString>& keys, const std::string& file,
                        const VXString& language) {
   if (!pRp) return;
+  const std::string refused = NotAStore(file);
   sqlite3* raw = nullptr;
   const int opened =
-      file.empty() ? SQLITE_CANTOPEN : sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+      !refused.empty() ? SQLITE_CANTOPEN : sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
   std::unique_ptr<sqlite3, CloseDb> db(raw);
   sqlite3_stmt* rawSelect = nullptr;
   if (opened == SQLITE_OK) {
@@ -59,7 +73,7 @@ void LoadBundleStrings(ARpGateway* pRp, const std::set<VXString>& keys, const st
   }
   std::unique_ptr<sqlite3_stmt, FinalizeStatement> select(rawSelect);
   if (!select) {
-    const std::string why = db ? sqlite3_errmsg(db.get()) : "no file named";
+    const std::string why = !refused.empty() ? refused : db ? sqlite3_errmsg(db.get()) : "out of memory";
     ServerLog::LogError(U"Bundle strings: cannot read " + ToVXString(file) + U" (" + ToVXString(why) +
                             U"); the keys stand for their strings.",
                         1);
@@ -109,6 +123,10 @@ void InstallBundleHook(const std::string& storeFile) {
 }
 
 bool LoadSessionStrings(ARpGateway* pRp, const std::string& storeFile, const VXString& language, std::string& why) {
+  if (const std::string refused = NotAStore(storeFile); !refused.empty()) {
+    why = "cannot read the bundle store " + storeFile + ": " + refused;
+    return false;
+  }
   sqlite3* raw = nullptr;
   const int opened = sqlite3_open_v2(storeFile.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
   std::unique_ptr<sqlite3, CloseDb> db(raw);

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include "Translations/Translations.h"
+#include "Utility/SUFileUtility.h"
 
 namespace smutil_translations {
 
@@ -13,12 +14,25 @@ std::string ColumnText(sqlite3_stmt* s, int column) {
 }
 }  // namespace
 
+void TranslationStore::CloseDb::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+void TranslationStore::FinalizeStatement::operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
+
 TranslationStore::TranslationStore(const std::string& file, bool bWrite) : m_file(file) {
   const int flags = bWrite ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY;
   if (file.empty()) throw TranslationError("no bundle store named");
-  if (sqlite3_open_v2(file.c_str(), &m_db, flags, nullptr) != SQLITE_OK) Fail("cannot open");
+  // SQLite would wait on a named pipe and read a device; a store that
+  // import creates may be missing.
+  try {
+    SUFileUtility::CheckRegularFile(file, "bundle store", bWrite);
+  } catch (const SUFileUtility::SUFileError& e) {
+    throw TranslationError(e.what());
+  }
+  sqlite3* raw = nullptr;
+  const int opened = sqlite3_open_v2(file.c_str(), &raw, flags, nullptr);
+  m_db.reset(raw);  // closed even when the open failed
+  if (opened != SQLITE_OK) Fail("cannot open");
   // A busy store (another writer) waits a little instead of failing at once.
-  sqlite3_busy_timeout(m_db, 2000);
+  sqlite3_busy_timeout(m_db.get(), 2000);
   if (bWrite) {
     Exec(
         "CREATE TABLE IF NOT EXISTS bundle_strings (key TEXT NOT NULL, language TEXT NOT NULL, text TEXT NOT NULL,"
@@ -33,35 +47,37 @@ TranslationStore::TranslationStore(const std::string& file, bool bWrite) : m_fil
 }
 
 TranslationStore::~TranslationStore() {
-  if (m_bInTransaction) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-  sqlite3_finalize(m_lookup);
-  sqlite3_finalize(m_put);
-  sqlite3_close_v2(m_db);
+  m_lookup.reset();
+  m_put.reset();
+  if (m_bInTransaction) sqlite3_exec(m_db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 void TranslationStore::Fail(const std::string& what) {
-  const std::string why = m_db ? sqlite3_errmsg(m_db) : "out of memory";
+  const std::string why = m_db ? sqlite3_errmsg(m_db.get()) : "out of memory";
   throw TranslationError("bundle store " + m_file + ": " + what + " (" + why + ")");
 }
 
 void TranslationStore::Exec(const char* sql) {
-  if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) != SQLITE_OK) Fail(std::string("cannot run ") + sql);
+  if (sqlite3_exec(m_db.get(), sql, nullptr, nullptr, nullptr) != SQLITE_OK) Fail(std::string("cannot run ") + sql);
 }
 
-sqlite3_stmt* TranslationStore::Prepare(const char* sql) {
+TranslationStore::Statement TranslationStore::Prepare(const char* sql) {
   sqlite3_stmt* s = nullptr;
-  if (sqlite3_prepare_v2(m_db, sql, -1, &s, nullptr) != SQLITE_OK) Fail("not a bundle store");
-  return s;
+  const int rc = sqlite3_prepare_v2(m_db.get(), sql, -1, &s, nullptr);
+  Statement owned(s);
+  if (rc != SQLITE_OK) Fail("not a bundle store");
+  return owned;
 }
 
 bool TranslationStore::Lookup(const VXString& key, const std::string& language, VXString& text) {
   const std::string k = ToNarrow(key);
-  sqlite3_reset(m_lookup);
-  sqlite3_bind_text(m_lookup, 1, k.c_str(), static_cast<int>(k.size()), SQLITE_TRANSIENT);
-  sqlite3_bind_text(m_lookup, 2, language.c_str(), static_cast<int>(language.size()), SQLITE_TRANSIENT);
-  const int rc = sqlite3_step(m_lookup);
+  sqlite3_stmt* lookup = m_lookup.get();
+  sqlite3_reset(lookup);
+  sqlite3_bind_text(lookup, 1, k.c_str(), static_cast<int>(k.size()), SQLITE_TRANSIENT);
+  sqlite3_bind_text(lookup, 2, language.c_str(), static_cast<int>(language.size()), SQLITE_TRANSIENT);
+  const int rc = sqlite3_step(lookup);
   if (rc == SQLITE_ROW) {
-    text = ToVXString(ColumnText(m_lookup, 0));
+    text = ToVXString(ColumnText(lookup, 0));
     return true;
   }
   if (rc != SQLITE_DONE) Fail("cannot read");
@@ -69,22 +85,20 @@ bool TranslationStore::Lookup(const VXString& key, const std::string& language, 
 }
 
 std::vector<std::string> TranslationStore::Languages() {
-  sqlite3_stmt* s = Prepare("SELECT DISTINCT language FROM bundle_strings ORDER BY language");
+  const Statement s = Prepare("SELECT DISTINCT language FROM bundle_strings ORDER BY language");
   std::vector<std::string> out;
   int rc;
-  while ((rc = sqlite3_step(s)) == SQLITE_ROW) out.push_back(ColumnText(s, 0));
-  sqlite3_finalize(s);
+  while ((rc = sqlite3_step(s.get())) == SQLITE_ROW) out.push_back(ColumnText(s.get(), 0));
   if (rc != SQLITE_DONE) Fail("cannot read");
   return out;
 }
 
 std::set<VXString> TranslationStore::Keys(const std::string& language) {
-  sqlite3_stmt* s = Prepare("SELECT key FROM bundle_strings WHERE language = ?1");
-  sqlite3_bind_text(s, 1, language.c_str(), static_cast<int>(language.size()), SQLITE_TRANSIENT);
+  const Statement s = Prepare("SELECT key FROM bundle_strings WHERE language = ?1");
+  sqlite3_bind_text(s.get(), 1, language.c_str(), static_cast<int>(language.size()), SQLITE_TRANSIENT);
   std::set<VXString> out;
   int rc;
-  while ((rc = sqlite3_step(s)) == SQLITE_ROW) out.insert(ToVXString(ColumnText(s, 0)));
-  sqlite3_finalize(s);
+  while ((rc = sqlite3_step(s.get())) == SQLITE_ROW) out.insert(ToVXString(ColumnText(s.get(), 0)));
   if (rc != SQLITE_DONE) Fail("cannot read");
   return out;
 }
@@ -96,11 +110,12 @@ void TranslationStore::Begin() {
 
 void TranslationStore::Put(const VXString& key, const std::string& language, const VXString& text) {
   const std::string k = ToNarrow(key), t = ToNarrow(text);
-  sqlite3_reset(m_put);
-  sqlite3_bind_text(m_put, 1, k.c_str(), static_cast<int>(k.size()), SQLITE_TRANSIENT);
-  sqlite3_bind_text(m_put, 2, language.c_str(), static_cast<int>(language.size()), SQLITE_TRANSIENT);
-  sqlite3_bind_text(m_put, 3, t.c_str(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
-  if (sqlite3_step(m_put) != SQLITE_DONE) Fail("cannot write");
+  sqlite3_stmt* put = m_put.get();
+  sqlite3_reset(put);
+  sqlite3_bind_text(put, 1, k.c_str(), static_cast<int>(k.size()), SQLITE_TRANSIENT);
+  sqlite3_bind_text(put, 2, language.c_str(), static_cast<int>(language.size()), SQLITE_TRANSIENT);
+  sqlite3_bind_text(put, 3, t.c_str(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
+  if (sqlite3_step(put) != SQLITE_DONE) Fail("cannot write");
 }
 
 void TranslationStore::Commit() {

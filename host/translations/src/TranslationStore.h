@@ -18,7 +18,9 @@ namespace smutil_translations {
 class TranslationStore {
  public:
   // Opens the file read-only, or for writing (creating the file and the
-  // table when missing). Throws TranslationError naming the file.
+  // table when missing). Throws TranslationError naming the file, for a
+  // path that is not a regular file before anything opens it; what was
+  // opened is closed again then.
   TranslationStore(const std::string& file, bool bWrite);
   ~TranslationStore();
   TranslationStore(const TranslationStore&) = delete;
@@ -35,14 +37,24 @@ class TranslationStore {
   void Commit();
 
  private:
-  sqlite3_stmt* Prepare(const char* sql);
+  struct CloseDb {
+    void operator()(sqlite3* db) const;
+  };
+  struct FinalizeStatement {
+    void operator()(sqlite3_stmt* s) const;
+  };
+  using Statement = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
+
+  Statement Prepare(const char* sql);
   [[noreturn]] void Fail(const std::string& what);
   void Exec(const char* sql);
 
+  // Members that own, so a constructor that throws half-way still closes
+  // what it opened (statements before the database).
   std::string m_file;
-  sqlite3* m_db = nullptr;
-  sqlite3_stmt* m_lookup = nullptr;
-  sqlite3_stmt* m_put = nullptr;
+  std::unique_ptr<sqlite3, CloseDb> m_db;
+  Statement m_lookup;
+  Statement m_put;
   bool m_bInTransaction = false;
 };
 

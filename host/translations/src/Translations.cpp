@@ -12,6 +12,7 @@
 #include "Metadata/SMPrettyStringVisitor.h"
 #include "TranslationStore.h"
 #include "Utility/BaseStringUtil.h"
+#include "Utility/SUFileUtility.h"
 #include "Utility/SUStrUtil.h"
 #include "objectmodel/TypeIDs.h"
 
@@ -225,8 +226,19 @@ std::vector<TranslationUnit> CollectTranslationUnits(ARpGateway* pRp, const std:
 
 ImportResult ImportXliff(ARpGateway* pRp, const std::string& inFile, const std::string& storeFile,
                          const std::string& language) {
+  std::string document;
+  try {
+    document = SUFileUtility::ReadRegularFile(inFile, "XLIFF file");
+  } catch (const SUFileUtility::SUFileError& e) {
+    throw TranslationError(e.what());
+  }
+  return ImportXliffDocument(pRp, document, inFile, storeFile, language);
+}
+
+ImportResult ImportXliffDocument(ARpGateway* pRp, const std::string& document, const std::string& inFile,
+                                 const std::string& storeFile, const std::string& language) {
   ImportResult result;
-  const std::vector<TranslationUnit> units = ReadXliff(inFile, result.language);
+  const std::vector<TranslationUnit> units = ReadXliffDocument(document, inFile, result.language);
   if (result.language.empty()) result.language = language;
   if (result.language.empty()) {
     throw TranslationError(inFile + " names no target language (trgLang or target-language); give it with --lang");
@@ -266,6 +278,10 @@ ImportResult ImportXliff(ARpGateway* pRp, const std::string& inFile, const std::
     }
     strings.emplace_back(key, u.target);
   }
+  // A document with a unit the repository does not know is most likely
+  // meant for another repository (or another version of it): nothing of it
+  // is imported, so the store never holds half of a translation.
+  if (!result.unmatched.empty()) return result;
   TranslationStore store(storeFile, true);
   store.Begin();
   for (const auto& [key, text] : strings) store.Put(key, result.language, text);

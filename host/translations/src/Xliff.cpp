@@ -34,7 +34,8 @@
 #include <map>
 #include <string_view>
 #include <xercesc/dom/DOM.hpp>
-#include <xercesc/framework/LocalFileFormatTarget.hpp>
+#include <xercesc/framework/MemBufFormatTarget.hpp>
+#include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/sax/Locator.hpp>
 #include <xercesc/sax2/Attributes.hpp>
 #include <xercesc/sax2/DefaultHandler.hpp>
@@ -44,6 +45,7 @@
 
 #include "Translations/Translations.h"
 #include "Utility/BaseStringUtil.h"
+#include "Utility/SUFileUtility.h"
 #include "Utility/SUGDOM.h"
 #include "Utility/SUInstallDir.h"
 
@@ -255,8 +257,8 @@ class UnitReader : public DefaultHandler {
 
 std::string XliffSchemaFile() { return SUInstallDir::DataFile("xliff/xliff_core_2.0.xsd"); }
 
-void WriteXliff(const std::vector<TranslationUnit>& units, const std::string& sourceLanguage,
-                const std::string& targetLanguage, const std::string& original, const std::string& outFile) {
+std::string XliffDocument(const std::vector<TranslationUnit>& units, const std::string& sourceLanguage,
+                          const std::string& targetLanguage, const std::string& original) {
   // A file element needs at least one unit to be valid XLIFF.
   if (units.empty()) throw TranslationError("nothing to export: no presentation object has an externalized text");
   SUGDOM::Initialize();
@@ -289,38 +291,56 @@ void WriteXliff(const std::vector<TranslationUnit>& units, const std::string& so
     std::unique_ptr<DOMLSSerializer, ReleaseSerializer> serializer(impl->createLSSerializer());
     serializer->getDomConfig()->setParameter(XMLUni::fgDOMWRTFormatPrettyPrint, true);
     std::unique_ptr<DOMLSOutput, ReleaseOutput> output(impl->createLSOutput());
-    LocalFileFormatTarget target(outFile.c_str());
+    MemBufFormatTarget target;
     output->setByteStream(&target);
     output->setEncoding(u"UTF-8");
-    if (!serializer->write(doc.get(), output.get())) throw TranslationError("cannot write " + outFile);
+    if (!serializer->write(doc.get(), output.get())) throw TranslationError("cannot write the XLIFF document");
+    return std::string(reinterpret_cast<const char*>(target.getRawBuffer()), target.getLen());
   } catch (const XMLException& e) {
-    throw TranslationError("cannot write " + outFile + ": " + ToNarrow(SUGDOM::ToVXString(e.getMessage())));
+    throw TranslationError("cannot write the XLIFF document: " + ToNarrow(SUGDOM::ToVXString(e.getMessage())));
   } catch (const DOMException& e) {
-    throw TranslationError("cannot write " + outFile + ": " + ToNarrow(SUGDOM::ToVXString(e.getMessage())));
+    throw TranslationError("cannot write the XLIFF document: " + ToNarrow(SUGDOM::ToVXString(e.getMessage())));
+  }
+}
+
+void WriteXliff(const std::vector<TranslationUnit>& units, const std::string& sourceLanguage,
+                const std::string& targetLanguage, const std::string& original, const std::string& outFile) {
+  const std::string document = XliffDocument(units, sourceLanguage, targetLanguage, original);
+  try {
+    SUFileUtility::ReplaceFile(outFile, "XLIFF file", document);
+  } catch (const SUFileUtility::SUFileError& e) {
+    throw TranslationError(e.what());
   }
 }
 
 namespace {
 // Whether a document names the XLIFF 1.x namespace near its start: it is
 // then read without a schema (none ships for 1.x).
-bool NamesXliff1(const std::string& inFile) {
-  std::ifstream in(inFile, std::ios::binary);
-  std::string head(4096, '\0');
-  in.read(head.data(), static_cast<std::streamsize>(head.size()));
-  head.resize(static_cast<std::size_t>(in.gcount()));
-  return head.find(ToNarrow(kXliff1Namespace)) != std::string::npos ||
-         head.find(ToNarrow(kXliff11Namespace)) != std::string::npos;
+bool NamesXliff1(const std::string& document) {
+  const std::string_view head = std::string_view(document).substr(0, 4096);
+  return head.find(ToNarrow(kXliff1Namespace)) != std::string_view::npos ||
+         head.find(ToNarrow(kXliff11Namespace)) != std::string_view::npos;
 }
 }  // namespace
 
 std::vector<TranslationUnit> ReadXliff(const std::string& inFile, std::string& targetLanguage) {
+  std::string document;
+  try {
+    // Refuses a pipe or device before reading, and bounds the read.
+    document = SUFileUtility::ReadRegularFile(inFile, "XLIFF file");
+  } catch (const SUFileUtility::SUFileError& e) {
+    throw TranslationError(e.what());
+  }
+  return ReadXliffDocument(document, inFile, targetLanguage);
+}
+
+std::vector<TranslationUnit> ReadXliffDocument(const std::string& document, const std::string& inFile,
+                                               std::string& targetLanguage) {
   SUGDomErrorReporter errors;
   UnitReader handler(errors, ToVXString(inFile));
   bool bVersion1 = false;
-  if (!std::filesystem::is_regular_file(inFile)) {
-    errors.Report(SUGDomError::Severity::kFatal, ToVXString(inFile), U"the file does not exist");
-  } else {
-    bVersion1 = NamesXliff1(inFile);
+  {
+    bVersion1 = NamesXliff1(document);
     // Our own copy of the schema, loaded first; schema locations, DTDs and
     // external entities named in the document are not followed.
     SUGDOM::UntrustedSAX2Reader sax =
@@ -334,7 +354,10 @@ std::vector<TranslationUnit> ReadXliff(const std::string& inFile, std::string& t
     if (sax.reader) {
       sax.reader->setContentHandler(&handler);
       try {
-        sax.reader->parse(inFile.c_str());
+        const std::u16string systemId = SUGDOM::ToXMLString(ToVXString(inFile));
+        MemBufInputSource source(reinterpret_cast<const XMLByte*>(document.data()), document.size(),
+                                 reinterpret_cast<const XMLCh*>(systemId.c_str()));
+        sax.reader->parse(source);
       } catch (const UnitReader::Stop&) {
         // Reported by the handler.
       } catch (const XMLException& e) {

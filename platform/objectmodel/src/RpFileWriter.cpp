@@ -11,6 +11,7 @@
 
 #include "Expr/ToStringVisitor.h"
 #include "Utility/Hex.h"
+#include "Utility/SUFileUtility.h"
 #include "Utility/XmlText.h"
 #include "objectmodel/RpFile.h"
 #include "objectmodel/RpObject.h"
@@ -352,21 +353,10 @@ void Save(ARpGateway& rp, std::ostream& out) {
 
 void Save(ARpGateway& rp, const std::string& path) {
   const std::string text = SaveToString(rp);
-  const std::string tmp = path + ".tmp";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out)
-      throw RpFileError(path, 0, 0, "cannot write '" + tmp + "' (check that the directory exists and is writable)");
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) {
-      std::remove(tmp.c_str());
-      throw RpFileError(path, 0, 0, "writing '" + tmp + "' failed (disk full?)");
-    }
-  }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-    std::remove(tmp.c_str());
-    throw RpFileError(path, 0, 0, "cannot replace '" + path + "' with the written file");
+  try {
+    SUFileUtility::ReplaceFile(path, "repository file", text);
+  } catch (const SUFileUtility::SUFileError& e) {
+    throw RpFileError(path, 0, 0, e.what());
   }
 }
 

@@ -46,6 +46,11 @@ struct Descriptor {
 // waiting for a writer; a regular file reads the same either way.
 std::size_t OpenRegular(Descriptor& d, const std::string& path, const char* what, std::size_t maxBytes) {
   if (path.empty()) throw SUFileError(what, path, "no path given");
+  // Refused by name first, so a pipe's writer never sees a reader come;
+  // checked again on the descriptor, as the path may change in between.
+  struct stat named {};
+  if (::stat(path.c_str(), &named) == 0 && !S_ISREG(named.st_mode))
+    throw SUFileError(what, path, KindOf(named.st_mode));
   d.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (d.fd < 0) throw SUFileError(what, path, errno == ENOENT ? "there is no such file" : std::strerror(errno));
   struct stat st {};

@@ -111,8 +111,13 @@ Ref<ARpVariable> SessionVariableOf(ARpGateway* pRp, const VXString& variable);
 std::vector<TranslationUnit> CollectTranslationUnits(ARpGateway* pRp, const std::string& storeFile,
                                                      const std::string& sourceLanguage);
 
-// Writes the units as one XLIFF 2.0 document (one file element named after
-// original). Throws TranslationError when the file cannot be written.
+// The units as one XLIFF 2.0 document (one file element named after
+// original), in UTF-8.
+std::string XliffDocument(const std::vector<TranslationUnit>& units, const std::string& sourceLanguage,
+                          const std::string& targetLanguage, const std::string& original);
+// Writes that document to outFile, replaced whole or not at all (see
+// SUFileUtility::ReplacingFile). Throws TranslationError when the file
+// cannot be written; an old file is then as it was.
 void WriteXliff(const std::vector<TranslationUnit>& units, const std::string& sourceLanguage,
                 const std::string& targetLanguage, const std::string& original, const std::string& outFile);
 
@@ -123,7 +128,11 @@ std::string XliffSchemaFile();
 // 1.1 as said above; throws TranslationError with the parser's messages
 // when it is neither. targetLanguage receives trgLang (2.0) or the first
 // file's target-language (1.x).
+// A path that is not a regular file is refused before it is opened.
 std::vector<TranslationUnit> ReadXliff(const std::string& inFile, std::string& targetLanguage);
+// The same for a document's bytes; sourceName names it in errors.
+std::vector<TranslationUnit> ReadXliffDocument(const std::string& document, const std::string& sourceName,
+                                               std::string& targetLanguage);
 
 struct ImportResult {
   std::string language;
@@ -132,15 +141,20 @@ struct ImportResult {
   std::vector<std::string> unmatched;  // one line per unit that matches no object
 };
 
-// Reads inFile and writes the translations of the units that match an
-// object into the store (created when missing), all in one transaction. A
-// unit matches by its id, else by one of its location references, else by
-// its name. language stands for the target language of a document that
-// names none. Throws TranslationError, changing nothing, when the file is
-// not valid XLIFF, has no target language (or one other than a language
-// given), or the store cannot be written.
+// Reads inFile and writes the translations of its units into the store
+// (created when missing), all in one transaction: the whole document or
+// nothing. A unit matches by its id, else by one of its location
+// references, else by its name. language stands for the target language of
+// a document that names none. When a unit matches no object nothing is
+// written (imported 0) and the units are listed in unmatched. Throws
+// TranslationError, changing nothing, when the file is not valid XLIFF,
+// has no target language (or one other than a language given), or the
+// store cannot be written (the transaction is rolled back).
 ImportResult ImportXliff(ARpGateway* pRp, const std::string& inFile, const std::string& storeFile,
                          const std::string& language = std::string());
+// The same for a document's bytes; inFile names it in errors.
+ImportResult ImportXliffDocument(ARpGateway* pRp, const std::string& document, const std::string& inFile,
+                                 const std::string& storeFile, const std::string& language = std::string());
 
 struct CoverageReport {
   std::vector<std::string> languages;

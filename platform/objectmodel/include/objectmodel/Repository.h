@@ -5,12 +5,13 @@
 //   DiskFile file("objects.rpa");
 //   ARpArchive archive(file);
 //   archive.WriteObject(*obj);
+//   archive.Finish();
 //   file.Close();
 //   std::vector<ARpArchive::Record> back = ARpArchive::ReadFile("objects.rpa");
 #pragma once
 
-#include <cstdio>
 #include <functional>
+#include <memory>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -18,6 +19,10 @@
 #include <vector>
 
 #include "objectmodel/RpGateway.h"
+
+namespace SUFileUtility {
+class ReplacingFile;
+}
 
 class ArchiveError : public std::runtime_error {
  public:
@@ -34,8 +39,10 @@ class AFile {
   virtual void Write(const uint8* data, std::size_t size) = 0;
 };
 
-// An AFile on disk, created (or emptied) when opened. Writes are buffered;
-// Close flushes them. Throws ArchiveError when the file cannot be opened or
+// An AFile on disk that replaces the file at its path whole on Close, and
+// only then: the bytes go to a temporary file beside it (see
+// SUFileUtility::ReplacingFile), so a failed or abandoned write leaves an
+// old file as it was. Throws ArchiveError when the file cannot be made or
 // written.
 class DiskFile final : public AFile {
  public:
@@ -45,23 +52,31 @@ class DiskFile final : public AFile {
   DiskFile& operator=(const DiskFile&) = delete;
   long GetPosition() const override { return m_pos; }
   void Write(const uint8* data, std::size_t size) override;
-  // Flushes and closes; a second call does nothing.
+  // Flushes, syncs and puts the file in place; a second call does nothing.
   void Close();
 
  private:
-  std::FILE* m_file = nullptr;
+  std::unique_ptr<SUFileUtility::ReplacingFile> m_file;
   std::string m_path;
   long m_pos = 0;
+  bool m_bClosed = false;
 };
 
 // An archive of repository objects: one record per object, in the order
 // written, behind a header naming the format.
 //
 // File layout (integers big-endian, strings as DataBlobUtil writes them):
-//   "SMRPARC" and a format byte: 2 for archives, 1 for downgrade files;
-//   format 2 record: type, number, parent type, parent number (uint32 each),
-//                    name (string);
-//   format 1 record: type, number, name (older readers know no parents).
+//   "SMRPARC" and a format byte: 3 for archives, 1 for downgrade files
+//   (2 for archives written before the trailer came, still read);
+//   format 3 and 2 record: type, number, parent type, parent number (uint32
+//                          each), name (string);
+//   format 1 record: type, number, name (older readers know no parents);
+//   format 3 trailer, after the last record: the number of records and the
+//                    CRC-32 (IEEE 802.3, as zlib computes it) of every byte
+//                    before the CRC (uint32 each).
+// The trailer lets the reader refuse an archive that was cut short or had a
+// byte changed: the records alone read back from most such files, since a
+// record has no fixed size and any byte may start a name.
 //
 // A downgrade file given to WriteObject takes the record in format 1
 // instead of the archive, and only for types it can hold (those not in
@@ -69,7 +84,8 @@ class DiskFile final : public AFile {
 // file's position stays where it was.
 class ARpArchive {
  public:
-  static constexpr std::uint8_t kFormat = 2;
+  static constexpr std::uint8_t kFormat = 3;
+  static constexpr std::uint8_t kUncheckedFormat = 2;
   static constexpr std::uint8_t kDowngradeFormat = 1;
 
   struct Record {
@@ -80,23 +96,35 @@ class ARpArchive {
 
   // Writes the archive header to file, which must outlive the archive.
   explicit ARpArchive(AFile& file);
-  // False (nothing written) for a deleted object.
+  // False (nothing written) for a deleted object. Throws ArchiveError after
+  // Finish.
   bool WriteObject(const ARpObject& obj, AFile* pDowngradeFile = nullptr);
+  // Writes the trailer after the last record; an archive without it does not
+  // read back. A second call does nothing.
+  void Finish();
   // Records written to the archive itself (downgrade files not counted).
   std::size_t GetRecordCount() const { return m_recordCount; }
 
   // Reads an archive or downgrade file back. An empty file holds no records
   // (a downgrade file that received none). Throws ArchiveError for a file
-  // that cannot be read, a foreign header or a truncated record.
+  // that cannot be read (anything but a regular file is refused before it is
+  // opened, and one larger than kMaxArchiveBytes), a foreign header, a
+  // truncated record, or a format 3 archive whose trailer does not match
+  // its bytes.
   static std::vector<Record> ReadFile(const std::string& path);
   static std::vector<Record> ReadBytes(const ByteVector& bytes);
+  static constexpr std::size_t kMaxArchiveBytes = std::size_t{4} << 30;
 
   // Types that a downgrade file does not take.
   std::set<TypeID> m_typesNotDowngraded;
 
  private:
+  void Emit(AFile& file, const ByteVector& bytes);
+
   AFile& m_file;
   std::size_t m_recordCount = 0;
+  std::uint32_t m_crc = 0;  // of the bytes written to m_file so far
+  bool m_bFinished = false;
   ByteVector m_scratch;
 };
 
