@@ -19,8 +19,8 @@
 
 #include "Bundles/BundleStore.h"
 #include "CmdToolRun.h"
-#include "common/FifoTrap.h"
 #include "Translations/Translations.h"
+#include "common/FifoTrap.h"
 #include "objectmodel/Repository.h"
 #include "objectmodel/RpFile.h"
 
@@ -154,6 +154,27 @@ TEST_F(CmdFiles, AFullDiskLeavesTheOldFileWholeAndExits3) {
     EXPECT_EQ(r.out, "") << args[0];
   }
   EXPECT_EQ(ReadFile(repo), ReadFile(kSample));
+}
+
+TEST_F(CmdFiles, AFullDiskLeavesEverySitePageWholeOrAsItWas) {
+  const std::string site = Path("site");
+  fs::create_directories(site);
+  Write("site/index.html", "old");
+  constexpr long kLimit = 4096;
+  const ToolRun r = Run({"--repo", kSample, "site", site}, {.fileSizeLimit = kLimit});
+  EXPECT_EQ(r.exitCode, 3) << r.err;
+  EXPECT_NE(r.err.find("cannot write"), std::string::npos) << r.err;
+  std::size_t files = 0;
+  for (const auto& e : fs::recursive_directory_iterator(site)) {
+    if (!e.is_regular_file()) continue;
+    ++files;
+    // A write cut by the limit would leave a file of exactly kLimit bytes.
+    EXPECT_NE(e.file_size(), static_cast<std::uintmax_t>(kLimit)) << e.path();
+    EXPECT_NE(e.path().extension(), ".tmp") << e.path();  // no temporary file left
+  }
+  EXPECT_GE(files, 1u);
+  const std::string index = ReadFile(site + "/index.html");
+  EXPECT_TRUE(index == "old" || index.find("</html>") != std::string::npos) << index.substr(0, 200);
 }
 
 TEST_F(CmdFiles, AnOutputThatIsAnInputIsRefused) {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <fstream>
 #include <functional>
@@ -42,28 +43,38 @@ bool FromHex(const std::string& text, ShortHash& hash) {
 
 constexpr std::size_t kHexLength = 32;
 
-// Writes content to file without following a symbolic link there: a link
-// planted in the output folder is replaced by the page, never written
-// through. False when the file cannot be written.
+// Writes content to file without following a symbolic link there: the
+// bytes go to a temporary file beside it, renamed over it once they are all
+// written, so a full disk leaves the old page whole, and a link planted in
+// the output folder is replaced by the page (a rename never follows it),
+// never written through. Pages are not synced one by one: a site is many
+// small files, rebuilt from the repository at will. False when the file
+// cannot be written.
 bool WriteFileNoFollow(const fs::path& file, const std::string& content) {
-  int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (fd < 0 && errno == ELOOP && ::unlink(file.c_str()) == 0) {
-    fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
-  }
+  static std::atomic<unsigned> s_serial{0};
+  const fs::path temp = file.parent_path() / (".smutil-" + std::to_string(::getpid()) + "-" +
+                                              std::to_string(s_serial.fetch_add(1)) + ".tmp");
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) return false;
   const char* p = content.data();
   std::size_t left = content.size();
+  bool bWritten = true;
   while (left > 0) {
     const ssize_t n = ::write(fd, p, left);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      ::close(fd);
-      return false;
+      bWritten = false;
+      break;
     }
     p += n;
     left -= static_cast<std::size_t>(n);
   }
-  return ::close(fd) == 0;
+  bWritten = ::close(fd) == 0 && bWritten;
+  if (!bWritten || ::rename(temp.c_str(), file.c_str()) != 0) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  return true;
 }
 
 // Makes the folders from root down to dir, each a real folder: a symbolic
