@@ -375,6 +375,13 @@ TEST_F(CmdFiles, ImportIsTheWholeDocumentOrNothing) {
   EXPECT_NE(full.err.find("nothing was imported, the bundle store is as it was"), std::string::npos) << full.err;
   EXPECT_EQ(StoreRows(store), StoreRows(kStore));
   EXPECT_FALSE(fs::exists(store + "-journal"));
+  // A store the import would have made is not left behind, empty or half made.
+  const std::string fresh = Path("fresh.db");
+  const ToolRun none =
+      Run({"--repo", repo, "translations", "import", "--bundles", fresh, xlf}, {.fileSizeLimit = 1024});
+  EXPECT_EQ(none.exitCode, 3) << none.err;
+  EXPECT_FALSE(fs::exists(fresh));
+  EXPECT_FALSE(fs::exists(fresh + "-journal"));
   // The store still reads, and takes the same document when there is room.
   const ToolRun room = Run({"--repo", repo, "translations", "import", "--bundles", store, xlf});
   EXPECT_EQ(room.exitCode, 0) << room.err;

@@ -1,6 +1,7 @@
 #include "TranslationStore.h"
 
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include "Translations/Translations.h"
 #include "Utility/SUFileUtility.h"
@@ -23,17 +24,29 @@ TranslationStore::TranslationStore(const std::string& file, bool bWrite) : m_fil
   // SQLite would wait on a named pipe and read a device; a store that
   // import creates may be missing.
   try {
-    SUFileUtility::CheckRegularFile(file, "bundle store", bWrite);
+    m_bCreated = !SUFileUtility::CheckRegularFile(file, "bundle store", bWrite);
   } catch (const SUFileUtility::SUFileError& e) {
     throw TranslationError(e.what());
   }
+  try {
+    Open(flags, bWrite);
+  } catch (...) {
+    Close();
+    throw;
+  }
+}
+
+void TranslationStore::Open(int flags, bool bWrite) {
   sqlite3* raw = nullptr;
-  const int opened = sqlite3_open_v2(file.c_str(), &raw, flags, nullptr);
+  const int opened = sqlite3_open_v2(m_file.c_str(), &raw, flags, nullptr);
   m_db.reset(raw);  // closed even when the open failed
   if (opened != SQLITE_OK) Fail("cannot open");
   // A busy store (another writer) waits a little instead of failing at once.
   sqlite3_busy_timeout(m_db.get(), 2000);
   if (bWrite) {
+    // The table and its key are made inside the writer's transaction, so a
+    // refused import leaves even the schema as it was.
+    Begin();
     Exec(
         "CREATE TABLE IF NOT EXISTS bundle_strings (key TEXT NOT NULL, language TEXT NOT NULL, text TEXT NOT NULL,"
         " PRIMARY KEY (key, language))");
@@ -46,10 +59,17 @@ TranslationStore::TranslationStore(const std::string& file, bool bWrite) : m_fil
   m_lookup = Prepare("SELECT text FROM bundle_strings WHERE key = ?1 AND language = ?2");
 }
 
-TranslationStore::~TranslationStore() {
+TranslationStore::~TranslationStore() { Close(); }
+
+void TranslationStore::Close() {
   m_lookup.reset();
   m_put.reset();
   if (m_bInTransaction) sqlite3_exec(m_db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+  m_db.reset();
+  // A store this writer made and never committed to goes again.
+  if (m_bCreated) ::unlink(m_file.c_str());
+  m_bInTransaction = false;
+  m_bCreated = false;
 }
 
 void TranslationStore::Fail(const std::string& what) {
@@ -104,6 +124,7 @@ std::set<VXString> TranslationStore::Keys(const std::string& language) {
 }
 
 void TranslationStore::Begin() {
+  if (m_bInTransaction) return;
   Exec("BEGIN IMMEDIATE");
   m_bInTransaction = true;
 }
@@ -121,6 +142,7 @@ void TranslationStore::Put(const VXString& key, const std::string& language, con
 void TranslationStore::Commit() {
   Exec("COMMIT");
   m_bInTransaction = false;
+  m_bCreated = false;
 }
 
 }  // namespace smutil_translations

@@ -30,8 +30,9 @@ class TranslationStore {
   std::vector<std::string> Languages();
   std::set<VXString> Keys(const std::string& language);
 
-  // Writes go into one transaction: Commit makes them durable; without it
-  // the destructor rolls them back.
+  // Writes go into one transaction, begun when a writer opens the store:
+  // Commit makes them durable; without it the destructor rolls them back
+  // (and removes a store the writer created).
   void Begin();
   void Put(const VXString& key, const std::string& language, const VXString& text);
   void Commit();
@@ -45,6 +46,8 @@ class TranslationStore {
   };
   using Statement = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
 
+  void Open(int flags, bool bWrite);
+  void Close();
   Statement Prepare(const char* sql);
   [[noreturn]] void Fail(const std::string& what);
   void Exec(const char* sql);
@@ -56,6 +59,7 @@ class TranslationStore {
   Statement m_lookup;
   Statement m_put;
   bool m_bInTransaction = false;
+  bool m_bCreated = false;  // the file did not exist before this writer
 };
 
 }  // namespace smutil_translations
