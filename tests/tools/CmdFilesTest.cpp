@@ -42,7 +42,8 @@ struct Limits {
 };
 
 // Runs the tool in a child with the limits, killed by SIGALRM after 30 s.
-ToolRun Run(const std::vector<std::string>& args, const Limits& limits = {}, const std::vector<std::string>& env = {}) {
+ToolRun RunChild(const std::vector<std::string>& args, const Limits& limits = {},
+                 const std::vector<std::string>& env = {}) {
   char outPath[] = "/tmp/smutil_files_out_XXXXXX";
   char errPath[] = "/tmp/smutil_files_err_XXXXXX";
   const int outFd = ::mkstemp(outPath), errFd = ::mkstemp(errPath);
@@ -113,9 +114,9 @@ class CmdFiles : public ::testing::Test {
   // a translator gave back for it.
   void Translated(std::string& repo, std::string& xlf) const {
     repo = Path("ext.rpd.xml");
-    ASSERT_EQ(Run({"--repo", kSample, "externalize", "--save", repo}).exitCode, 0);
+    ASSERT_EQ(RunChild({"--repo", kSample, "externalize", "--save", repo}).exitCode, 0);
     const std::string exported = Path("out.xlf");
-    ASSERT_EQ(Run({"--repo", repo, "translations", "export", "--lang", "fr", exported}).exitCode, 0);
+    ASSERT_EQ(RunChild({"--repo", repo, "translations", "export", "--lang", "fr", exported}).exitCode, 0);
     xlf = Path("fr.xlf");
     std::ofstream(xlf) << std::regex_replace(ReadFile(exported), std::regex("<source>([^<]*)</source>"),
                                              "<source>$1</source><target>[fr] $1</target>");
@@ -146,7 +147,7 @@ TEST_F(CmdFiles, AFullDiskLeavesTheOldFileWholeAndExits3) {
   for (const std::vector<std::string>& args : WritingCommands(repo, Path("out"))) {
     Write("out", "old");
     // Each output is larger than 8 KB; the limit lets the tool start and fails its write.
-    const ToolRun r = Run(args, {.fileSizeLimit = 8192}, {kPassEnvOld, kPassEnvNew});
+    const ToolRun r = RunChild(args, {.fileSizeLimit = 8192}, {kPassEnvOld, kPassEnvNew});
     EXPECT_EQ(r.exitCode, 3) << args[0] << " " << args[1] << "\n" << r.err;
     EXPECT_NE(r.err.find("File too large; the file was left as it was"), std::string::npos) << r.err;
     EXPECT_EQ(ReadFile(Path("out")), "old") << args[0];
@@ -161,7 +162,7 @@ TEST_F(CmdFiles, AFullDiskLeavesEverySitePageWholeOrAsItWas) {
   fs::create_directories(site);
   Write("site/index.html", "old");
   constexpr long kLimit = 4096;
-  const ToolRun r = Run({"--repo", kSample, "site", site}, {.fileSizeLimit = kLimit});
+  const ToolRun r = RunChild({"--repo", kSample, "site", site}, {.fileSizeLimit = kLimit});
   EXPECT_EQ(r.exitCode, 3) << r.err;
   EXPECT_NE(r.err.find("cannot write"), std::string::npos) << r.err;
   std::size_t files = 0;
@@ -195,7 +196,7 @@ TEST_F(CmdFiles, AnOutputThatIsAnInputIsRefused) {
   cases.push_back({"--repo", repo, "translations", "export", "--lang", "fr", "--bundles", store, store});
   cases.push_back({"--repo", repo, "translations", "import", "--bundles", repo, repo});
   for (const std::vector<std::string>& args : cases) {
-    const ToolRun r = Run(args);
+    const ToolRun r = RunChild(args);
     EXPECT_EQ(r.exitCode, 2) << args[0] << " " << args.back() << "\n" << r.err;
     EXPECT_NE(r.err.find("is the input file"), std::string::npos) << r.err;
   }
@@ -208,7 +209,7 @@ TEST_F(CmdFiles, AReplacedFileKeepsItsModeAndItsLink) {
   // rekey over a private file: the sealed passwords stay private.
   const std::string secret = Copy(kSample, "secret.rpd.xml");
   ASSERT_EQ(::chmod(secret.c_str(), 0600), 0);
-  ASSERT_EQ(Run({"rekey", secret}, {}, {kPassEnvOld, kPassEnvNew}).exitCode, 0);
+  ASSERT_EQ(RunChild({"rekey", secret}, {}, {kPassEnvOld, kPassEnvNew}).exitCode, 0);
   struct stat st {};
   ASSERT_EQ(::stat(secret.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
@@ -219,7 +220,7 @@ TEST_F(CmdFiles, AReplacedFileKeepsItsModeAndItsLink) {
   Write("real/target.rpd.xml", "old");
   ASSERT_EQ(::chmod(Path("real/target.rpd.xml").c_str(), 0640), 0);
   ASSERT_EQ(::symlink("real/target.rpd.xml", Path("link.rpd.xml").c_str()), 0);
-  ASSERT_EQ(Run({"convert", kSample, Path("link.rpd.xml")}).exitCode, 0);
+  ASSERT_EQ(RunChild({"convert", kSample, Path("link.rpd.xml")}).exitCode, 0);
   EXPECT_TRUE(fs::is_symlink(Path("link.rpd.xml")));
   EXPECT_NE(ReadFile(Path("real/target.rpd.xml")).find("<repository"), std::string::npos);
   ASSERT_EQ(::stat(Path("real/target.rpd.xml").c_str(), &st), 0);
@@ -228,7 +229,7 @@ TEST_F(CmdFiles, AReplacedFileKeepsItsModeAndItsLink) {
   // A name of 252 bytes is written although name + suffix would pass the limit of 255.
   const std::string longName = std::string(240, 'n') + ".rpd.xml.xlf";
   ASSERT_EQ(longName.size(), 252u);
-  const ToolRun r = Run({"--repo", kSample, "translations", "export", "--lang", "fr", Path(longName)});
+  const ToolRun r = RunChild({"--repo", kSample, "translations", "export", "--lang", "fr", Path(longName)});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_TRUE(fs::is_regular_file(Path(longName)));
 }
@@ -255,11 +256,11 @@ TEST_F(CmdFiles, ADashIsStandardInputAndOutput) {
   };
   for (const Case& c : cases) {
     std::remove(file.c_str());
-    const ToolRun files = Run(c.withFiles);
+    const ToolRun files = RunChild(c.withFiles);
     const std::string expected = fs::exists(file) ? ReadFile(file) : files.out;
     Write("stdin", sampleText);
     const std::string in = Path("stdin");
-    const ToolRun dash = Run(c.withDash, {.stdinPath = in.c_str()});
+    const ToolRun dash = RunChild(c.withDash, {.stdinPath = in.c_str()});
     EXPECT_EQ(dash.exitCode, files.exitCode) << c.withDash[0] << "\n" << dash.err;
     // The XLIFF names its repository file; from standard input there is none.
     const std::string got =
@@ -276,8 +277,8 @@ TEST_F(CmdFiles, ADashIsStandardInputAndOutput) {
   for (const std::vector<std::string>& withFile : readers) {
     std::vector<std::string> withDash = withFile;
     withDash.back() = "-";
-    const ToolRun a = Run(withFile);
-    const ToolRun b = Run(withDash, {.stdinPath = withFile.back().c_str()});
+    const ToolRun a = RunChild(withFile);
+    const ToolRun b = RunChild(withDash, {.stdinPath = withFile.back().c_str()});
     EXPECT_EQ(a.exitCode, b.exitCode) << withDash[2];
     EXPECT_FALSE(a.out.empty()) << withDash[2];
     EXPECT_EQ(std::regex_replace(a.out, std::regex(withFile.back()), "-"),
@@ -286,11 +287,11 @@ TEST_F(CmdFiles, ADashIsStandardInputAndOutput) {
   }
 
   // Standard input is read once.
-  const ToolRun twice = Run({"--repo", "-", "query", "-"}, {.stdinPath = query.c_str()});
+  const ToolRun twice = RunChild({"--repo", "-", "query", "-"}, {.stdinPath = query.c_str()});
   EXPECT_EQ(twice.exitCode, 3);
   EXPECT_NE(twice.err.find("standard input is already read as the repository file"), std::string::npos) << twice.err;
   // Standard output that cannot take the bytes.
-  const ToolRun full = Run({"convert", kSample, "-"}, {.stdoutPath = "/dev/full"});
+  const ToolRun full = RunChild({"convert", kSample, "-"}, {.stdoutPath = "/dev/full"});
   EXPECT_EQ(full.exitCode, 3);
   EXPECT_NE(full.err.find("cannot write the repository file to standard output"), std::string::npos) << full.err;
 }
@@ -319,7 +320,7 @@ TEST_F(CmdFiles, SpecialFilesAreRefusedBeforeTheyAreOpened) {
         {"--repo", s.path, "check"},
     };
     for (const std::vector<std::string>& args : commands) {
-      const ToolRun r = Run(args);
+      const ToolRun r = RunChild(args);
       EXPECT_EQ(r.exitCode, 3) << s.kind << ": " << args[2] << " " << args[3] << "\n" << r.err;
       EXPECT_NE(r.err.find(s.kind), std::string::npos) << args[2] << " " << args[3] << "\n" << r.err;
       EXPECT_EQ(r.err.find("does not exist"), std::string::npos) << r.err;
@@ -359,7 +360,7 @@ TEST_F(CmdFiles, ImportIsTheWholeDocumentOrNothing) {
       ReadFile(xlf), std::regex("</file>"),
       "<unit id=\"CN_Nowhere\" name=\"VX_SESSION.CN_Nowhere\"><segment><source>N</source><target>Rien</target>"
       "</segment></unit></file>");
-  const ToolRun refused = Run({"--repo", repo, "translations", "import", "--bundles", store, stray});
+  const ToolRun refused = RunChild({"--repo", repo, "translations", "import", "--bundles", store, stray});
   EXPECT_EQ(refused.exitCode, 1) << refused.err;
   EXPECT_NE(refused.err.find("(id CN_Nowhere, VX_SESSION.CN_Nowhere): no object of the repository uses"),
             std::string::npos)
@@ -369,8 +370,8 @@ TEST_F(CmdFiles, ImportIsTheWholeDocumentOrNothing) {
   EXPECT_EQ(ReadFile(store), before);
 
   // A disk that fills while the transaction is written: rolled back, no journal left.
-  const ToolRun full =
-      Run({"--repo", repo, "translations", "import", "--bundles", store, xlf}, {.fileSizeLimit = (long)before.size()});
+  const ToolRun full = RunChild({"--repo", repo, "translations", "import", "--bundles", store, xlf},
+                                {.fileSizeLimit = (long)before.size()});
   EXPECT_EQ(full.exitCode, 3) << full.err;
   EXPECT_NE(full.err.find("nothing was imported, the bundle store is as it was"), std::string::npos) << full.err;
   EXPECT_EQ(StoreRows(store), StoreRows(kStore));
@@ -378,12 +379,12 @@ TEST_F(CmdFiles, ImportIsTheWholeDocumentOrNothing) {
   // A store the import would have made is not left behind, empty or half made.
   const std::string fresh = Path("fresh.db");
   const ToolRun none =
-      Run({"--repo", repo, "translations", "import", "--bundles", fresh, xlf}, {.fileSizeLimit = 1024});
+      RunChild({"--repo", repo, "translations", "import", "--bundles", fresh, xlf}, {.fileSizeLimit = 1024});
   EXPECT_EQ(none.exitCode, 3) << none.err;
   EXPECT_FALSE(fs::exists(fresh));
   EXPECT_FALSE(fs::exists(fresh + "-journal"));
   // The store still reads, and takes the same document when there is room.
-  const ToolRun room = Run({"--repo", repo, "translations", "import", "--bundles", store, xlf});
+  const ToolRun room = RunChild({"--repo", repo, "translations", "import", "--bundles", store, xlf});
   EXPECT_EQ(room.exitCode, 0) << room.err;
   EXPECT_NE(StoreRows(store), StoreRows(kStore));
 }

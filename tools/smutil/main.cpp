@@ -51,7 +51,9 @@ namespace {
 
 constexpr const char* kExitCodes =
     "Exit codes: 0 done (nothing found wrong), 1 findings or not found, 2 bad usage,\n"
-    "3 an input could not be read or an output could not be written.";
+    "3 an input could not be read or an output could not be written.\n"
+    "Files: - is standard input or output; an output is replaced whole or not at all, and never\n"
+    "one of the command's inputs.";
 
 // The subcommand the command line chose (the innermost one), or null.
 const CLI::App* Chosen(const CLI::App& app) {
