@@ -185,13 +185,13 @@ TEST_F(CmdFiles, AnOutputThatIsAnInputIsRefused) {
   ASSERT_EQ(::link(repo.c_str(), Path("hard.rpd.xml").c_str()), 0);
   const std::string before = ReadFile(repo), storeBefore = ReadFile(store);
   std::vector<std::vector<std::string>> cases;
-  // The repository itself under three names: as given, by a link, by a hard link.
-  for (const std::string& out :
-       {repo, Path("soft.rpd.xml"), Path("hard.rpd.xml"), (dir / "." / "in.rpd.xml").string()}) {
-    for (std::vector<std::string>& args : WritingCommands(repo, out)) {
-      if (args[0] == "generate" || args[0] == "rekey") continue;  // no input; rewrites FILE on purpose
-      cases.push_back(std::move(args));
-    }
+  // The repository itself under other names: by a link, by a hard link, by another path.
+  for (const std::string& out : {Path("soft.rpd.xml"), Path("hard.rpd.xml"), (dir / "." / "in.rpd.xml").string()}) {
+    cases.push_back({"convert", repo, out});
+  }
+  for (std::vector<std::string>& args : WritingCommands(repo, repo)) {
+    if (args[0] == "generate" || args[0] == "rekey") continue;  // no input; rewrites FILE on purpose
+    cases.push_back(std::move(args));
   }
   cases.push_back({"--repo", repo, "translations", "export", "--lang", "fr", "--bundles", store, store});
   cases.push_back({"--repo", repo, "translations", "import", "--bundles", repo, repo});
@@ -319,7 +319,10 @@ TEST_F(CmdFiles, SpecialFilesAreRefusedBeforeTheyAreOpened) {
         {"--repo", repo, "sql", "check", s.path},
         {"--repo", s.path, "check"},
     };
-    for (const std::vector<std::string>& args : commands) {
+    for (std::size_t i = 0; i < commands.size(); ++i) {
+      // Every reader with a pipe, the one that hangs; a few with the others.
+      if (s.kind != "named pipe" && i % 3 != 0) continue;
+      const std::vector<std::string>& args = commands[i];
       const ToolRun r = RunChild(args);
       EXPECT_EQ(r.exitCode, 3) << s.kind << ": " << args[2] << " " << args[3] << "\n" << r.err;
       EXPECT_NE(r.err.find(s.kind), std::string::npos) << args[2] << " " << args[3] << "\n" << r.err;
@@ -416,7 +419,7 @@ TEST_F(CmdFiles, AStoreThatCannotBeUsedLeavesNothingOpen) {
   std::vector<std::string> unwritable = {Path("text.db"), Path("zeros.db"), Path("folder.db"), Path("pipe.db")};
   if (::geteuid() != 0) unwritable.push_back(Path("readonly/new.db"));  // root writes anywhere
   const std::size_t before = OpenDescriptors();
-  for (int round = 0; round < 50; ++round) {
+  for (int round = 0; round < 20; ++round) {
     for (const std::string& store : stores) {
       EXPECT_THROW(smutil_translations::CheckCoverage(rp.get(), store, {"fr"}), smutil_translations::TranslationError)
           << store;
