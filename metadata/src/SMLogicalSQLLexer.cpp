@@ -4,6 +4,7 @@
 // its characters.
 #include <algorithm>
 
+#include "Metadata/SMUtil.h"
 #include "SMLogicalSQLInternal.h"
 #include "Utility/BaseStringUtil.h"
 #include "Utility/SUStrUtil.h"
@@ -287,6 +288,27 @@ Diagnostic* DiagnosticSink::Add(Severity severity, std::string_view code, int me
 namespace logical_sql {
 
 bool HasErrors(std::span<const Diagnostic> diagnostics) { return detail::HasErrorsImpl(diagnostics); }
+
+std::string MessageLine(const Diagnostic& d) {
+  std::string line = ToNarrow(d.message);
+  if (!d.suggestions.empty()) {
+    line += " (did you mean ";
+    for (std::size_t i = 0; i < d.suggestions.size(); ++i) {
+      if (i > 0) line += i + 1 == d.suggestions.size() ? " or " : ", ";
+      line += ToNarrow(MetadataUtil::ToQualifiedName(d.suggestions[i]));
+    }
+    line += "?)";
+  }
+  if (!d.candidates.empty()) {
+    line += " (candidates: ";
+    for (std::size_t i = 0; i < d.candidates.size(); ++i) {
+      if (i > 0) line += ", ";
+      line += ToNarrow(MetadataUtil::ToQualifiedName(d.candidates[i].m_qName));
+    }
+    line += ")";
+  }
+  return line;
+}
 
 std::string_view OutcomeName(NameOutcome outcome) {
   switch (outcome) {

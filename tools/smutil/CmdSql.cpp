@@ -53,28 +53,6 @@ std::string DisplayPath(const std::string& path) { return path == "-" ? "<stdin>
 
 std::string Written(const QualifiedName& q) { return ToNarrow(MetadataUtil::ToQualifiedName(q)); }
 
-// The message with what it suggests, as one line.
-std::string MessageLine(const logical_sql::Diagnostic& d) {
-  std::string line = ToNarrow(d.message);
-  if (!d.suggestions.empty()) {
-    line += " (did you mean ";
-    for (std::size_t i = 0; i < d.suggestions.size(); ++i) {
-      if (i > 0) line += i + 1 == d.suggestions.size() ? " or " : ", ";
-      line += Written(d.suggestions[i]);
-    }
-    line += "?)";
-  }
-  if (!d.candidates.empty()) {
-    line += " (candidates: ";
-    for (std::size_t i = 0; i < d.candidates.size(); ++i) {
-      if (i > 0) line += ", ";
-      line += Written(d.candidates[i].m_qName);
-    }
-    line += ")";
-  }
-  return line;
-}
-
 nlohmann::json PositionJson(const logical_sql::SourcePosition& p) {
   return {{"line", p.line}, {"column", p.column}, {"offset", p.offset}};
 }
@@ -200,7 +178,7 @@ void WriteSarif(std::ostream& out, const std::vector<logical_sql::Diagnostic>& d
     smutil_sarif::Result r;
     r.ruleIndex = ruleIndex[d.code];
     r.level = d.severity == logical_sql::Severity::kError ? smutil_sarif::Level::kError : smutil_sarif::Level::kWarning;
-    r.message = MessageLine(d);
+    r.message = logical_sql::MessageLine(d);
     // A fault at the very end of the text is an empty region: it ends where it starts.
     const bool bSameLine = d.range.end.line == d.range.start.line;
     r.region =
@@ -243,7 +221,8 @@ Bound BindFile(Context& ctx, const SqlOptions& o) {
 void WriteDiagnostics(std::ostream& out, const std::string& path, const std::vector<logical_sql::Diagnostic>& ds) {
   for (const logical_sql::Diagnostic& d : ds) {
     out << DisplayPath(path) << ':' << d.range.start.line << ':' << d.range.start.column << ": "
-        << (d.severity == logical_sql::Severity::kError ? "error" : "warning") << ": " << MessageLine(d) << '\n';
+        << (d.severity == logical_sql::Severity::kError ? "error" : "warning") << ": " << logical_sql::MessageLine(d)
+        << '\n';
   }
 }
 

@@ -394,7 +394,7 @@ json LanguageServer::Diagnostics(const std::string& uri) {
               {"severity", d.severity == logical_sql::Severity::kError ? 1 : 2},
               {"code", d.code},
               {"source", "smutil"},
-              {"message", MessageLine(d)}};
+              {"message", logical_sql::MessageLine(d)}};
     json related = json::array();
     for (const QualifiedNameIDPair& c : d.candidates) {
       json where = LocationOf(c.m_id);

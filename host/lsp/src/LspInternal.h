@@ -76,8 +76,6 @@ std::string Upper(std::string_view s);
 // Whether name starts with prefix, without regard to case.
 bool StartsWithNoCase(const VXString& name, const VXString& prefix);
 
-// The message of a diagnostic with what it suggests and its candidates.
-std::string MessageLine(const logical_sql::Diagnostic& d);
 // "presentation column" and so on.
 std::string TypeWords(TypeID type);
 

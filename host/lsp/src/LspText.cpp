@@ -258,27 +258,6 @@ NameSegments SegmentsOf(std::string_view text, std::size_t offset) {
   return out;
 }
 
-std::string MessageLine(const logical_sql::Diagnostic& d) {
-  std::string line = ToNarrow(d.message);
-  if (!d.suggestions.empty()) {
-    line += " (did you mean ";
-    for (std::size_t i = 0; i < d.suggestions.size(); ++i) {
-      if (i > 0) line += i + 1 == d.suggestions.size() ? " or " : ", ";
-      line += ToNarrow(MetadataUtil::ToQualifiedName(d.suggestions[i]));
-    }
-    line += "?)";
-  }
-  if (!d.candidates.empty()) {
-    line += " (candidates: ";
-    for (std::size_t i = 0; i < d.candidates.size(); ++i) {
-      if (i > 0) line += ", ";
-      line += ToNarrow(MetadataUtil::ToQualifiedName(d.candidates[i].m_qName));
-    }
-    line += ")";
-  }
-  return line;
-}
-
 std::string TypeWords(TypeID type) {
   std::string label = EverydayTypeLabel(type);
   if (!label.empty()) return label;

@@ -118,6 +118,9 @@ struct Diagnostic {
 };
 
 bool HasErrors(std::span<const Diagnostic> diagnostics);
+// The message with its did-you-mean names and candidates, as one line of
+// UTF-8: "... (did you mean A, B or C?)", "... (candidates: A, B)".
+std::string MessageLine(const Diagnostic& d);
 
 // ---- syntax tree ---------------------------------------------------------------
 
