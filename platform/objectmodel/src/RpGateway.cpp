@@ -61,10 +61,6 @@ std::uint64_t NameKeyOf(TypeID type, std::uint64_t nameHash) {
 }
 }  // namespace
 
-const VXString GlobalRpVariables::global_SessionBlockWildcard = U"*";
-const VXString GlobalRpVariables::global_SystemSessionBlock = U"VX_SYSTEM";
-const VXString GlobalRpVariables::kPUser = U":USER";
-
 // ---- RefHelper --------------------------------------------------------------
 
 ARpObject* RefHelper::GetObjectPointerFromGatway(ARpGateway* pRp, const VoidID& id) {
@@ -663,7 +659,7 @@ void ARpGateway::RemoveOne(ARpObject* obj) {
   UnindexName(obj, obj->m_name);
   RemoveFromTypeIndex(obj);
   DetachTuples(id);
-  m_deniedRead.erase(id);
+  m_session.AllowRead(id);
   m_byID.Erase(id, obj);
   RefHelper::ReleaseRef(obj);  // the gateway's own count
 }
@@ -961,83 +957,18 @@ void ARpGateway::DetachTuples(const VoidID& id) {
 
 // ---- session -------------------------------------------------------------------
 
-bool ARpGateway::GetSessionVariableValue(const std::pair<VXString, VXString>& blockAndName,
-                                         Heap<PropertyValue>& value) const {
-  const VXString name = BaseStringUtil::ToFoldedCase(blockAndName.second);
-  if (blockAndName.first == GlobalRpVariables::global_SessionBlockWildcard) {
-    auto it = m_sessionVars.lower_bound(SessionKey{VXString(), name});
-    if (it != m_sessionVars.end() && it->first.m_name == name && it->second.second) {
-      value.Reset(it->second.second->Clone().release());
-      return true;
-    }
-    return false;
-  }
-  auto it = m_sessionVars.find(SessionKey{BaseStringUtil::ToFoldedCase(blockAndName.first), name});
-  if (it == m_sessionVars.end() || !it->second.second) return false;
-  value.Reset(it->second.second->Clone().release());
-  return true;
-}
-
-bool ARpGateway::SetSessionVariableValue(const std::pair<VXString, VXString>& blockAndName, Heap<PropertyValue> value,
-                                         bool bOverwrite) {
-  if (blockAndName.first == GlobalRpVariables::global_SessionBlockWildcard) return false;
-  SessionKey key{BaseStringUtil::ToFoldedCase(blockAndName.first), BaseStringUtil::ToFoldedCase(blockAndName.second)};
-  auto it = m_sessionVars.find(key);
-  if (!value) {
-    if (it == m_sessionVars.end()) return false;
-    m_sessionVars.erase(it);
-    return true;
-  }
-  if (it != m_sessionVars.end()) {
-    if (!bOverwrite) return false;
-    it->second.second.reset(value.Release());
-    return true;
-  }
-  m_sessionVars.emplace(std::move(key),
-                        std::make_pair(blockAndName.first, std::unique_ptr<PropertyValue>(value.Release())));
-  return true;
-}
-
-void ARpGateway::ClearSessionVariables() { m_sessionVars.clear(); }
-
-void ARpGateway::SetCurrentUser(const VXString& user, const VXString& password) {
-  m_currentUser = user;
-  m_currentPassword = password;
-}
-
 bool ARpGateway::IsReadDenied(const VoidID& id) const {
-  if (m_deniedRead.empty()) return false;
+  if (!m_session.HasReadDenials()) return false;
   const ARpObject* p = Find(id);
   return p && IsReadDenied(*p);
 }
 
 bool ARpGateway::IsReadDenied(const ARpObject& obj) const {
-  if (m_deniedRead.empty()) return false;
+  if (!m_session.HasReadDenials()) return false;
   for (const ARpObject* p = &obj; p; p = p->m_pParent) {
-    if (m_deniedRead.count(p->GetID())) return true;
+    if (m_session.IsDeniedItself(p->GetID())) return true;
   }
   return false;
-}
-
-VXString ARpGateway::GetDefaultSubjectAreaName(bool bCatalogSpecified) const {
-  if (bCatalogSpecified && !m_bDefaultAppliesWhenCatalogSpecified) return VXString();
-  if (!m_defaultSubjectArea.empty()) return m_defaultSubjectArea;
-  // Without an explicit setting, the session's DEFAULT_SUBJECT_AREA variable.
-  Heap<PropertyValue> v;
-  if (GetSessionVariableValue({GlobalRpVariables::global_SessionBlockWildcard, U"DEFAULT_SUBJECT_AREA"}, v)) {
-    return v->StringFrom();
-  }
-  return VXString();
-}
-
-VXString ARpGateway::GetDefaultCatalogName(bool bCatalogSpecified) const {
-  if (bCatalogSpecified && !m_bDefaultAppliesWhenCatalogSpecified) return VXString();
-  if (!m_defaultCatalog.empty()) return m_defaultCatalog;
-  Heap<PropertyValue> v;
-  if (GetSessionVariableValue({GlobalRpVariables::global_SessionBlockWildcard, U"DEFAULT_CATALOG"}, v)) {
-    return v->StringFrom();
-  }
-  return VXString();
 }
 
 bool ARpGateway::SignOnAs(const VXString& userName) {

@@ -1,8 +1,8 @@
 // ARpGateway: an open, in-memory repository. It owns its objects, indexes
 // them by id, by type and by (type, case-folded name or former name), keeps
-// the relation tuples, and carries the state of the session that uses it
-// (session variables, current user, read authorization, default subject
-// area, numbered data blobs).
+// the relation tuples and numbered data blobs, and holds the state of the
+// session that uses it (an RpSession: session variables, current user, read
+// authorization, default subject area), answering for it.
 //
 //   ARpGateway rp;
 //   Ref<ARpObject> db = rp.CreateObject(kTIDADatabase, U"Sales");
@@ -11,8 +11,9 @@
 //   rp.LookupObjects(TypedObjectNameCondition(kTIDATable, U"orders", false), ids);
 //
 // Threads: any number of threads may read one gateway at once (lookups,
-// handles, names, relations, session reads). Changes need the gateway to
-// themselves. Handles count atomically, so they may be dropped anywhere.
+// handles, names, relations, session reads; session variables may also be
+// set meanwhile, see RpSession). Changes need the gateway to themselves.
+// Handles count atomically, so they may be dropped anywhere.
 #pragma once
 
 #include <cstdint>
@@ -27,17 +28,8 @@
 #include "objectmodel/ObjectHashIndex.h"
 #include "objectmodel/ObjectIDIndex.h"
 #include "objectmodel/PropertyValue.h"
+#include "objectmodel/RpSession.h"
 #include "objectmodel/TupleListIndex.h"
-
-// The names of the repository's global variables.
-struct GlobalRpVariables {
-  // The block name that asks for a session variable in whatever block it is.
-  static const VXString global_SessionBlockWildcard;
-  // The block of the system session variables (USER, ...).
-  static const VXString global_SystemSessionBlock;
-  // The colon variable of the user name in connection scripts.
-  static const VXString kPUser;
-};
 
 struct RpTypeInfo;
 
@@ -176,39 +168,45 @@ class ARpGateway {
   bool MoveChild(const VoidID& child, std::ptrdiff_t delta);
 
   // ---- session -------------------------------------------------------------
+  // The session's state; the calls below answer from it.
+  RpSession& GetSession() { return m_session; }
+  const RpSession& GetSession() const { return m_session; }
   // A session variable by (block, name); names compare without regard to
   // case. Block global_SessionBlockWildcard finds the name in any block.
-  bool GetSessionVariableValue(const std::pair<VXString, VXString>& blockAndName, Heap<PropertyValue>& value) const;
+  bool GetSessionVariableValue(const std::pair<VXString, VXString>& blockAndName, Heap<PropertyValue>& value) const {
+    return m_session.GetVariable(blockAndName, value);
+  }
   // Sets (or, with a null value, removes) a session variable. With
   // bOverwrite false an existing value is kept and false returned.
   bool SetSessionVariableValue(const std::pair<VXString, VXString>& blockAndName, Heap<PropertyValue> value,
-                               bool bOverwrite = true);
-  void ClearSessionVariables();
+                               bool bOverwrite = true) {
+    return m_session.SetVariable(blockAndName, std::move(value), bOverwrite);
+  }
+  void ClearSessionVariables() { m_session.ClearVariables(); }
 
-  void SetCurrentUser(const VXString& user, const VXString& password);
-  const VXString& GetCurrentUserName() const { return m_currentUser; }
-  const VXString& GetCurrentUserPassword() const { return m_currentPassword; }
+  void SetCurrentUser(const VXString& user, const VXString& password) { m_session.SetCurrentUser(user, password); }
+  const VXString& GetCurrentUserName() const { return m_session.GetCurrentUserName(); }
+  const VXString& GetCurrentUserPassword() const { return m_session.GetCurrentUserPassword(); }
 
   // Read authorization of the current user: objects denied (and everything
   // below them). Empty: the user may read everything.
-  void DenyRead(const VoidID& id) { m_deniedRead[id] = true; }
-  void AllowRead(const VoidID& id) { m_deniedRead.erase(id); }
-  void ClearReadDenials() { m_deniedRead.clear(); }
+  void DenyRead(const VoidID& id) { m_session.DenyRead(id); }
+  void AllowRead(const VoidID& id) { m_session.AllowRead(id); }
+  void ClearReadDenials() { m_session.ClearReadDenials(); }
   bool IsReadDenied(const VoidID& id) const;
   // The same for an object in hand.
   bool IsReadDenied(const ARpObject& obj) const;
 
-  // The session's default subject area. bCatalogSpecified tells that the
-  // query named a catalog itself; the default then applies only when
-  // SetDefaultSubjectAreaAppliesWhenCatalogSpecified allowed it (on by default).
-  VXString GetDefaultSubjectAreaName(bool bCatalogSpecified) const;
-  void SetDefaultSubjectAreaName(const VXString& name) { m_defaultSubjectArea = name; }
-  void SetDefaultSubjectAreaAppliesWhenCatalogSpecified(bool b) { m_bDefaultAppliesWhenCatalogSpecified = b; }
-  // The session's default physical catalog, written as a concatenated
-  // catalog name ("database.catalog"): the explicit setting, else the
-  // session variable DEFAULT_CATALOG. bCatalogSpecified as above.
-  VXString GetDefaultCatalogName(bool bCatalogSpecified) const;
-  void SetDefaultCatalogName(const VXString& name) { m_defaultCatalog = name; }
+  // The session's default subject area and catalog (see RpSession).
+  VXString GetDefaultSubjectAreaName(bool bCatalogSpecified) const {
+    return m_session.GetDefaultSubjectAreaName(bCatalogSpecified);
+  }
+  void SetDefaultSubjectAreaName(const VXString& name) { m_session.SetDefaultSubjectAreaName(name); }
+  void SetDefaultSubjectAreaAppliesWhenCatalogSpecified(bool b) { m_session.SetDefaultAppliesWhenCatalogSpecified(b); }
+  VXString GetDefaultCatalogName(bool bCatalogSpecified) const {
+    return m_session.GetDefaultCatalogName(bCatalogSpecified);
+  }
+  void SetDefaultCatalogName(const VXString& name) { m_session.SetDefaultCatalogName(name); }
   // Makes the repository's user of that name (any case) the current user
   // and takes its read authorization from the repository: the objects its
   // read denials (relationship 51) name. False, and nothing changed, when no
@@ -238,11 +236,6 @@ class ARpGateway {
   struct TypeIndex {
     SUHugePages::Vector<ARpObject*> m_slots;  // creation order; null where deleted
     std::size_t m_dead = 0;
-  };
-  struct SessionKey {
-    VXString m_block;  // folded
-    VXString m_name;   // folded
-    bool operator<(const SessionKey& o) const { return m_name != o.m_name ? m_name < o.m_name : m_block < o.m_block; }
   };
 
   ARpObject* Find(const VoidID& id) const;
@@ -318,13 +311,7 @@ class ARpGateway {
   std::vector<std::uint32_t> m_freeTuples;
   TupleListIndex m_tuplesOf;
 
-  std::map<SessionKey, std::pair<VXString, std::unique_ptr<PropertyValue>>> m_sessionVars;  // value: original block
-  VXString m_currentUser;
-  VXString m_currentPassword;
-  std::unordered_map<VoidID, bool, VoidIDHash> m_deniedRead;
-  VXString m_defaultSubjectArea;
-  bool m_bDefaultAppliesWhenCatalogSpecified = true;
-  VXString m_defaultCatalog;
+  RpSession m_session;
   std::map<int, ByteVector> m_blobs;
   int m_gatewayType = kServerGateway;
   VXString m_logicalName;
