@@ -1,7 +1,9 @@
 // Four threads read one repository loaded from the sample file at once:
 // they render every expression, resolve every object from its qualified
 // name, run a named lookup condition for it and build its dictionary path.
-// Each answer must equal the one a single thread gave before. The test is
+// Each answer must equal the one a single thread gave before. Session
+// variables are also set while readers ask for them, as display names do
+// when they load bundle strings. The test is
 // built on its own so that the thread-sanitizer build of CI needs nothing
 // else; that build reports any data race among the readers.
 #include <gtest/gtest.h>
@@ -107,6 +109,44 @@ TEST(SharedRepositoryRaces, FourThreadsReadTheSampleRepository) {
         DictUniqueNamesCache myCache;
         for (const Named& n : named) {
           if (MetadataDictUtil::GetDictRelativePath(n.obj, myCache) != n.dictPath) ++failures;
+        }
+      }
+    });
+  }
+  for (std::thread& th : threads) th.join();
+  EXPECT_EQ(failures.load(), 0);
+}
+
+TEST(SharedRepositoryRaces, SessionVariablesAreSetWhileOthersReadThem) {
+  ARpGateway rp;
+  rp.SetSessionVariableValue({U"VX_SYSTEM", U"DEFAULT_SUBJECT_AREA"},
+                             Heap<PropertyValue>(new PropertyValueString(U"Sales Analysis")));
+  constexpr int kVariables = 400;
+  std::atomic<int> published{0};  // variables 0 .. published-1 are set
+  std::atomic<int> failures{0};
+  std::vector<std::thread> threads;
+  // One thread fills variables in, one at a time, as a lazy loader would.
+  threads.emplace_back([&] {
+    for (int i = 0; i < kVariables; ++i) {
+      const VXString name = U"BUNDLE_" + ToVXString(std::to_string(i));
+      if (!rp.SetSessionVariableValue({U"NQ_SESSION", name}, Heap<PropertyValue>(new PropertyValueString(name)))) {
+        ++failures;
+      }
+      published.store(i + 1, std::memory_order_release);
+    }
+  });
+  for (int t = 0; t < kThreads - 1; ++t) {
+    threads.emplace_back([&] {
+      while (published.load(std::memory_order_acquire) < kVariables) {
+        const int seen = published.load(std::memory_order_acquire);
+        if (rp.GetDefaultSubjectAreaName(false) != U"Sales Analysis") ++failures;
+        if (seen == 0) continue;
+        // A variable once set reads back in any block and in any case.
+        const VXString name = U"bundle_" + ToVXString(std::to_string(seen - 1));
+        Heap<PropertyValue> v;
+        if (!rp.GetSessionVariableValue({GlobalRpVariables::global_SessionBlockWildcard, name}, v) ||
+            v->StringFrom() != U"BUNDLE_" + ToVXString(std::to_string(seen - 1))) {
+          ++failures;
         }
       }
     });
