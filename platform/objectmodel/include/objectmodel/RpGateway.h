@@ -4,6 +4,11 @@
 // session that uses it (an RpSession: session variables, current user, read
 // authorization, default subject area), answering for it.
 //
+// The gateway is a façade: the repository's rules live in the model behind
+// it (objects, containment and lookups; the name indexes; the relation
+// tuples; the data blobs, each a class of its own in src/), the session's
+// in RpSession.
+//
 //   ARpGateway rp;
 //   Ref<ARpObject> db = rp.CreateObject(kTIDADatabase, U"Sales");
 //   Ref<ARpObject> t = rp.CreateObject(kTIDATable, U"Orders", db.GetID());
@@ -31,7 +36,7 @@
 #include "objectmodel/RpSession.h"
 #include "objectmodel/TupleListIndex.h"
 
-struct RpTypeInfo;
+class RpModel;
 
 class ARpGateway {
  public:
@@ -83,17 +88,17 @@ class ARpGateway {
   // Whether the (parent, name) index behind FindChildrenByExactName is kept
   // up to date; it is not while a BulkLoad lives, and then a caller must
   // find objects another way.
-  bool IsChildNameIndexCurrent() const { return !m_bBulkLoad; }
+  bool IsChildNameIndexCurrent() const;
   // Whether some live object has an empty name (such a level drops out of
   // the written qualified names below it).
-  bool HasEmptyNamedObjects() const { return m_emptyNamed != 0; }
+  bool HasEmptyNamedObjects() const;
   // Unique to this gateway for the life of the process (an address may be
   // reused by a later gateway; this number is not).
   std::uint64_t GetInstanceID() const { return m_instanceID; }
   // Moves on whenever a written name may change: an object created,
   // renamed, moved or deleted. With GetInstanceID it lets a caller keep
   // names derived from the repository between calls.
-  std::uint64_t GetNamingRevision() const { return m_namingRevision; }
+  std::uint64_t GetNamingRevision() const;
   // Makes room for count objects in the indexes, for a loader that knows
   // how many are coming.
   void Reserve(std::size_t count);
@@ -121,11 +126,11 @@ class ARpGateway {
   // are left without parent. Every index and relation forgets the deleted
   // objects and their handles resolve to nothing. False when id names none.
   bool DeleteObject(const VoidID& id, bool bCascade = true);
-  std::size_t GetObjectCount() const { return m_byID.Size(); }
+  std::size_t GetObjectCount() const;
   // Every live object's id of one type, in creation order.
   void GetObjectIDsOfType(TypeID type, VoidIDVector& ids) const;
   // Types that have had objects, in order of first creation.
-  const TypeIDVector& GetKnownTypes() const { return m_typeOrder; }
+  const TypeIDVector& GetKnownTypes() const;
 
   // ---- relations -----------------------------------------------------------
   static constexpr std::uint32_t kNoTuple = 0xFFFFFFFFu;
@@ -215,106 +220,31 @@ class ARpGateway {
 
   // Numbered data blobs of the repository.
   bool GetDataBlob(int number, ByteVector& bytes) const;
-  void SetDataBlob(int number, const ByteVector& bytes) { m_blobs[number] = bytes; }
+  void SetDataBlob(int number, const ByteVector& bytes);
   // Every data blob, by number (repository files save them all).
-  const std::map<int, ByteVector>& GetDataBlobs() const { return m_blobs; }
+  const std::map<int, ByteVector>& GetDataBlobs() const;
   // Writes the credentials blob (1): user name, then password, as strings.
   void SetRepositoryCredentials(const VXString& user, const VXString& password);
   // Writes the script-key blob (15): a label, then the key bytes as a string
   // of one character (0 to 255) per byte.
   void SetScriptKey(const VXString& label, const ByteVector& key);
 
-  int GetGatewayType() const { return m_gatewayType; }
-  void SetGatewayType(int type) { m_gatewayType = type; }
+  int GetGatewayType() const;
+  void SetGatewayType(int type);
   // The repository's logical name (as the server configuration lists it).
-  const VXString& GetLogicalName() const { return m_logicalName; }
-  void SetLogicalName(const VXString& name) { m_logicalName = name; }
+  const VXString& GetLogicalName() const;
+  void SetLogicalName(const VXString& name);
 
  private:
   friend class RefHelper;
-  friend class ARpObject;
-  struct TypeIndex {
-    SUHugePages::Vector<ARpObject*> m_slots;  // creation order; null where deleted
-    std::size_t m_dead = 0;
-  };
 
   ARpObject* Find(const VoidID& id) const;
-  // bAlias: name is one of obj's former names rather than its own.
-  void IndexName(ARpObject* obj, const VXString& name, bool bAlias = false);
-  // Links child under newParent (null: top level) in the containment lists
-  // only; the caller keeps the (parent, name) index right.
-  static void LinkParent(ARpObject* child, ARpObject* newParent);
-  // Empties child's slot among parent's children (constant time; the slots
-  // are closed up once half of them are empty), and closes them up.
-  static void DropChildSlot(ARpObject* parent, ARpObject* child);
-  static void CompactChildren(ARpObject* parent);
-  // Keep the (parent, name) index, except during a bulk load. Unindex
-  // answers whether the object was indexed.
-  static std::uint64_t ChildKey(const ARpObject* parent, const VXString& name);
-  void IndexChild(ARpObject* obj);
-  bool UnindexChild(ARpObject* obj);
   void BeginBulkLoad();
   void EndBulkLoad();
-  void DropBulkNames();
-  void DropBulkChildren();
-  // Adds alias to p's aliases and the name index unless p already has it.
-  bool AppendAlias(ARpObject* p, const VXString& alias);
-  void UnindexName(ARpObject* obj, const VXString& name);
-  static std::uint64_t NameKey(TypeID type, std::u32string_view name);
-  void AddToTypeIndex(ARpObject* obj);
-  void RemoveFromTypeIndex(ARpObject* obj);
-  void DetachTuples(const VoidID& id);
-  // InsertTuples' batch: tuples [0, end) all resolve and are no containment
-  // links, and the gateway has never had tuples.
-  void InsertTuplesAtOnce(std::vector<RelTuple>& tuples, std::size_t end);
-  void RemoveOne(ARpObject* obj);
-  ARpObject* NewObject(const RpTypeInfo& info, const VoidID& id);
-  void CollectCandidates(const LookupHint& hint, std::vector<ARpObject*>& out) const;
-  // The objects a hint's path can name, found level by level through the
-  // (parent, name) index; false when the index cannot tell (see there).
-  bool CollectOnPath(const LookupHint& hint, std::vector<ARpObject*>& out) const;
 
-  ObjectIDIndex m_byID;
-  std::unordered_map<TypeID, TypeIndex> m_byType;
-  TypeIDVector m_typeOrder;
-  ObjectHashIndex m_byName;           // NameKey hashes of names and former names
-  ObjectHashIndex m_byParentAndName;  // ChildKey hashes of (parent, own name)
-  std::size_t m_emptyNamed = 0;
-  bool m_bBulkLoad = false;
-  // A bulk load's entries for the two name indexes, keyed as names and
-  // aliases were given, in that order: EndBulkLoad inserts them without
-  // reading an object or a name again. The name entries are kept only while
-  // every name of the gateway is among them (the load began on an empty
-  // gateway and nothing was renamed, deleted or lost an alias since); the
-  // (parent, name) entries, made as each object is created, also only while
-  // no object has moved.
-  ObjectHashIndex::Batch m_bulkByName;
-  ObjectHashIndex::Batch m_bulkByParent;
-  bool m_bBulkNamesComplete = false;
-  bool m_bBulkChildrenComplete = false;
-  // Where bulk loads put their objects; made by the first.
-  ObjectPool* m_pool = nullptr;
+  std::unique_ptr<RpModel> m_model;
   const std::uint64_t m_instanceID;
-  std::uint64_t m_namingRevision = 0;
-  std::unordered_map<TypeID, std::uint32_t> m_nextNum;
-  // CreateObjectWithID's records of the type it saw last (values of the
-  // maps above, which never move).
-  struct LastType {
-    TypeID m_type = 0;
-    const RpTypeInfo* m_info = nullptr;
-    std::uint32_t* m_next = nullptr;
-    TypeIndex* m_index = nullptr;
-  };
-  LastType m_lastType;
-
-  std::vector<RelTuple> m_tuples;  // handle = index; erased: m_rel null
-  std::vector<std::uint32_t> m_freeTuples;
-  TupleListIndex m_tuplesOf;
-
   RpSession m_session;
-  std::map<int, ByteVector> m_blobs;
-  int m_gatewayType = kServerGateway;
-  VXString m_logicalName;
 };
 
 // The objects an expression refers to: the expression collects the ids, the

@@ -317,7 +317,7 @@ class ARpObject {
   void SetParentLink(const Ref<ARpObject>& newParent);
 
  private:
-  friend class ARpGateway;
+  friend class RpModel;
   friend class RefHelper;
   friend class RpObjectFactory;
   static constexpr std::uint32_t kDeletedBit = 1;
