@@ -7,18 +7,52 @@
 #include "objectmodel/Networker.h"
 
 namespace {
+constexpr const char* kSrc = "server/objectmodel/RpGateway.cpp";
 std::atomic<std::uint64_t> g_nextGatewayInstance{1};
+std::uint64_t NextInstanceID() { return g_nextGatewayInstance.fetch_add(1, std::memory_order_relaxed); }
 }  // namespace
 
 ARpGateway::ARpGateway()
-    : m_model(std::make_unique<RpModel>(*this)),
-      m_instanceID(g_nextGatewayInstance.fetch_add(1, std::memory_order_relaxed)) {}
+    : m_ownModel(std::make_unique<RpModel>(*this)), m_model(m_ownModel.get()), m_instanceID(NextInstanceID()) {}
+
+ARpGateway::ARpGateway(std::shared_ptr<ARpGateway> repository)
+    : m_model(repository->m_model), m_repository(std::move(repository)), m_instanceID(NextInstanceID()) {}
 
 ARpGateway::~ARpGateway() {
+  if (!m_ownModel) return;
   // A repository announced to the repository manager and never closed is
   // closed now, while its objects can still be read.
   RpMgr::CloseIfOpen(*this);
-  m_model.reset();
+  m_ownModel.reset();
+}
+
+// ---- sessions and versions ---------------------------------------------------
+
+std::unique_ptr<ARpGateway> ARpGateway::OpenSession(std::shared_ptr<ARpGateway> repository) {
+  if (!repository) VXAssert::handleLogicError(kSrc, __LINE__, "a session needs a repository");
+  // Sessions of a session read its repository: there is one owner to keep.
+  if (repository->m_repository) repository = repository->m_repository;
+  return std::unique_ptr<ARpGateway>(new ARpGateway(std::move(repository)));
+}
+
+ARpGateway& ARpGateway::GetRepository() { return m_repository ? *m_repository : *this; }
+
+std::unique_ptr<ARpGateway> ARpGateway::CopyRepository() const {
+  auto copy = std::make_unique<ARpGateway>();
+  m_model->CopyInto(*copy->m_model);
+  return copy;
+}
+
+void ARpGateway::SwitchRepository(std::shared_ptr<ARpGateway> repository) {
+  if (m_ownModel) VXAssert::handleLogicError(kSrc, __LINE__, "a repository reads its own objects");
+  if (!repository) VXAssert::handleLogicError(kSrc, __LINE__, "a session needs a repository");
+  if (repository->m_repository) repository = repository->m_repository;
+  m_model = repository->m_model;
+  // The version left is let go here, after the switch: the last session to
+  // leave it frees it.
+  std::swap(m_repository, repository);
+  // Names kept by a caller for this gateway belong to the version left.
+  m_instanceID = NextInstanceID();
 }
 
 ARpObject* ARpGateway::Find(const VoidID& id) const { return m_model->Find(id); }

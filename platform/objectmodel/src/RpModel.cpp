@@ -69,6 +69,41 @@ void RpModel::RemoveFromTypeIndex(ARpObject* obj) {
   }
 }
 
+void RpModel::CopyInto(RpModel& to) const {
+  // Types keep their order of first creation, those whose objects are all
+  // gone included, and objects their creation order within each type.
+  for (TypeID t : m_typeOrder) to.m_byType.try_emplace(t);
+  to.m_typeOrder = m_typeOrder;
+  to.m_nextNum = m_nextNum;
+  to.BeginBulkLoad();
+  to.Reserve(m_byID.Size());
+  for (TypeID t : m_typeOrder) {
+    for (const ARpObject* p : m_byType.at(t).m_slots) {
+      if (!p) continue;
+      ARpObject* c = to.CreateObjectWithID(p->m_id, VXString(p->m_name), nullptr);
+      if (!p->m_extra) continue;
+      // Values are copied; source definitions are shared, as they are never
+      // changed in place.
+      if (!p->m_extra->m_props.empty()) c->GetExtra().m_props = p->m_extra->m_props;
+      for (const VXString& a : p->m_extra->m_aliases) to.AppendAlias(c, a);
+    }
+  }
+  // Each parent's children linked in their order make the same lists.
+  for (TypeID t : m_typeOrder) {
+    for (const ARpObject* p : m_byType.at(t).m_slots) {
+      if (!p || !p->m_extra) continue;
+      ARpObject* parent = to.Find(p->m_id);
+      for (const ARpObject* child : p->GetChildPointers()) to.SetObjectParent(to.Find(child->m_id), parent);
+    }
+  }
+  to.EndBulkLoad();
+  // Tuples name objects by id, so they copy as they are.
+  to.m_tuples = m_tuples;
+  to.m_blobs = m_blobs;
+  to.m_gatewayType = m_gatewayType;
+  to.m_logicalName = m_logicalName;
+}
+
 void RpModel::EndBulkLoad() {
   std::vector<RpNameIndex::TypeSlots> types;
   types.reserve(m_typeOrder.size());

@@ -33,6 +33,11 @@ class RpModel {
   RpModel& operator=(const RpModel&) = delete;
 
   ARpObject* Find(const VoidID& id) const { return m_byID.Find(id); }
+  // Fills to, an empty model, with a copy of this one: the same objects
+  // (ids, names, former names, properties), types and objects in the same
+  // order, children and tuples in the same order, the same blobs. Reads
+  // this model only, so sessions may go on reading it meanwhile.
+  void CopyInto(RpModel& to) const;
 
   // ---- objects -------------------------------------------------------------
   Ref<ARpObject> CreateObject(TypeID type, VXString name, const VoidID& parent, const VoidID& requestedID);

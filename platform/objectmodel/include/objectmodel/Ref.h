@@ -49,6 +49,9 @@ class Ref {
   VoidID m_ID;
 
   Ref() = default;
+  // A handle that resolves names the object's own gateway (see
+  // ARpGateway::OpenSession), so that handles found through different
+  // sessions of one repository compare equal.
   Ref(ARpGateway* pRp, const VoidID& id) : m_pRp(pRp), m_ID(id) {
     if (pRp && !id.IsNull()) Attach(RefHelper::GetObjectPointerFromGatway(pRp, id));
   }
@@ -147,6 +150,7 @@ class Ref {
     }
     if (t) {
       m_pObj = t;
+      m_pRp = RefHelper::GatewayOf(t);
       RefHelper::AddRef(t);
     }
   }

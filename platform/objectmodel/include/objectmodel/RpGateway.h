@@ -15,10 +15,31 @@
 //   VoidIDVector ids;
 //   rp.LookupObjects(TypedObjectNameCondition(kTIDATable, U"orders", false), ids);
 //
-// Threads: any number of threads may read one gateway at once (lookups,
-// handles, names, relations, session reads; session variables may also be
-// set meanwhile, see RpSession). Changes need the gateway to themselves.
-// Handles count atomically, so they may be dropped anywhere.
+// Sessions: the objects, names, relations and indexes are the repository,
+// read by every session opened on it; a session is a gateway of its own
+// (OpenSession) that holds only its user, read denials, session variables
+// and defaults, so a server keeps one repository for all its users. The
+// gateway that made the repository is a session too, the repository's own.
+// Handles name the objects' own gateway, whichever session found them; what
+// depends on the session (read denials, variables, defaults) is asked of the
+// gateway that an operation is given.
+//
+//   std::shared_ptr<ARpGateway> repository = RpFile::Load(path);
+//   std::unique_ptr<ARpGateway> alice = ARpGateway::OpenSession(repository);
+//   alice->DenyRead(payrollID);   // the others still read it
+//
+// Threads: any number of threads may read at once, each through a session
+// of its own or sharing one: lookups, handles, names, relations, session
+// reads; session variables may also be set meanwhile, as display names do
+// when they load bundle strings (see RpSession). A session's user, denials
+// and defaults are set before it serves readers. Changes to the objects
+// need every session of the repository idle; a server that edits while it
+// serves publishes versions instead (RpPublisher): the writer edits a copy
+// (CopyRepository) and publishes it whole, and each session moves to it
+// between calls (SwitchRepository), so that a reader sees a version before
+// an edit or after it, never in between, and keeps the version it started
+// with until its call returns. Handles count atomically, so they may be
+// dropped anywhere; a handle that outlives its version names nothing.
 #pragma once
 
 #include <cstdint>
@@ -92,8 +113,9 @@ class ARpGateway {
   // Whether some live object has an empty name (such a level drops out of
   // the written qualified names below it).
   bool HasEmptyNamedObjects() const;
-  // Unique to this gateway for the life of the process (an address may be
-  // reused by a later gateway; this number is not).
+  // Unique to this gateway and the repository version it reads, for the
+  // life of the process (an address may be reused by a later gateway; this
+  // number is not).
   std::uint64_t GetInstanceID() const { return m_instanceID; }
   // Moves on whenever a written name may change: an object created,
   // renamed, moved or deleted. With GetInstanceID it lets a caller keep
@@ -172,6 +194,26 @@ class ARpGateway {
   // Moves a child delta places among its parent's children (negative: up).
   bool MoveChild(const VoidID& child, std::ptrdiff_t delta);
 
+  // ---- sessions and versions -------------------------------------------------
+  // A new session on the objects of repository (not a copy; a session
+  // opened on a session shares that session's repository). It starts with
+  // no user, denials, variables or defaults, and keeps the repository alive.
+  static std::unique_ptr<ARpGateway> OpenSession(std::shared_ptr<ARpGateway> repository);
+  // The gateway whose objects this one reads: itself, or the repository a
+  // session was opened on.
+  ARpGateway& GetRepository();
+  // A copy of the repository this gateway reads, as a repository of its own:
+  // every object with its id, names, former names and properties, children
+  // and relations in their order, the data blobs, the type and logical name.
+  // The copy's session starts empty. What a writer edits before it
+  // publishes the copy as the next version.
+  std::unique_ptr<ARpGateway> CopyRepository() const;
+  // Makes a session opened by OpenSession read repository instead (a later
+  // version of its repository), keeping the session's state. Only between
+  // calls: nothing may be reading through the session meanwhile. A logic
+  // error on a gateway that owns its objects.
+  void SwitchRepository(std::shared_ptr<ARpGateway> repository);
+
   // ---- session -------------------------------------------------------------
   // The session's state; the calls below answer from it.
   RpSession& GetSession() { return m_session; }
@@ -238,12 +280,18 @@ class ARpGateway {
  private:
   friend class RefHelper;
 
+  // A session on repository (see OpenSession).
+  explicit ARpGateway(std::shared_ptr<ARpGateway> repository);
   ARpObject* Find(const VoidID& id) const;
   void BeginBulkLoad();
   void EndBulkLoad();
 
-  std::unique_ptr<RpModel> m_model;
-  const std::uint64_t m_instanceID;
+  // A repository owns its model; a session reads its repository's and holds
+  // the repository, so that the objects' gateway outlives the session.
+  std::unique_ptr<RpModel> m_ownModel;
+  RpModel* m_model;
+  std::shared_ptr<ARpGateway> m_repository;
+  std::uint64_t m_instanceID;
   RpSession m_session;
 };
 
