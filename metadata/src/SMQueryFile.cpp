@@ -15,10 +15,6 @@
 
 namespace {
 
-std::string LineText(std::size_t line, const std::string& what) {
-  return line == 0 ? what : "line " + std::to_string(line) + ": " + what;
-}
-
 // Views into the file's text: every step of a line costs only what it
 // consumes, however many references the line holds.
 std::string_view Trim(std::string_view s) {
@@ -51,16 +47,14 @@ std::optional<T> FindWord(std::initializer_list<std::pair<std::string_view, T>> 
 
 }  // namespace
 
-QueryFileError::QueryFileError(std::size_t line, const std::string& what)
-    : std::runtime_error(LineText(line, what)), m_line(line) {}
-
 std::string HexFromBytes(const ByteVector& bytes) { return Hex::EncodeBytes(bytes); }
 
 class QueryFileReader::Impl {
  public:
   Impl(ARpGateway* pRp, const QueryFileTypes& types) : m_pRp(pRp), m_types(types) {}
 
-  void Read(std::string_view text) {
+  void Read(std::string_view text, const std::string& sourceName) {
+    m_source = sourceName;
     std::size_t start = 0;
     while (start < text.size()) {
       std::size_t end = text.find('\n', start);
@@ -119,8 +113,10 @@ class QueryFileReader::Impl {
     Handler handler;
   };
 
-  [[noreturn]] void Fail(const std::string& what) const { throw QueryFileError(m_line, what); }
-  [[noreturn]] static void Fail(std::size_t line, const std::string& what) { throw QueryFileError(line, what); }
+  [[noreturn]] void Fail(const std::string& what) const { throw QueryFileError(m_source, m_line, what); }
+  [[noreturn]] void Fail(std::size_t line, const std::string& what) const {
+    throw QueryFileError(m_source, line, what);
+  }
 
   ListQuerySpec& Single() {
     if (!m_single) Fail("this line belongs inside a 'query NAME' block");
@@ -469,6 +465,7 @@ class QueryFileReader::Impl {
 
   ARpGateway* m_pRp;
   const QueryFileTypes& m_types;
+  std::string m_source;
   std::size_t m_line = 0;
   std::size_t m_startLine = 0;
   std::string m_name;
@@ -484,16 +481,16 @@ QueryFileReader::QueryFileReader(ARpGateway* pRp, QueryFileTypes types)
     : m_types(std::move(types)), m_impl(std::make_unique<Impl>(pRp, m_types)) {}
 QueryFileReader::~QueryFileReader() = default;
 
-void QueryFileReader::Read(std::string_view text) { m_impl->Read(text); }
+void QueryFileReader::Read(std::string_view text, const std::string& sourceName) { m_impl->Read(text, sourceName); }
 
 void QueryFileReader::ReadFile(const std::string& path) {
   std::string text;
   try {
     text = SUFileUtility::ReadRegularFile(path, "query file");
   } catch (const SUFileUtility::SUFileError& e) {
-    throw QueryFileError(0, "cannot open the query file: " + e.GetReason());
+    throw QueryFileError(path, 0, "cannot open the query file: " + e.GetReason());
   }
-  Read(text);
+  Read(text, path);
 }
 
 const AbstractListQuerySpec& QueryFileReader::Get(const std::string& name) const { return m_impl->Get(name); }

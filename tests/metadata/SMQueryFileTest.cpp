@@ -39,7 +39,7 @@ ARpGateway& Sample() {
 std::string ErrorOf(const std::string& text, const std::string& name = "") {
   try {
     QueryFileReader reader(&Sample(), NumberTypes());
-    reader.Read(text);
+    reader.Read(text, "q.qry");
     reader.Get(name);
   } catch (const QueryFileError& e) {
     return e.what();
@@ -52,22 +52,23 @@ TEST(QueryFile, EachMistakeIsRefusedWithItsLine) {
     const char* text;
     const char* error;
   } cases[] = {
-      {"", "the file is empty: it defines no query"},
-      {"# only a comment\n\n", "the file defines no query (a query starts with 'query NAME' or 'setquery NAME')"},
-      {"query q\n  select = 1\n", "line 2: a select item needs an alias: 'select ALIAS = EXPR'"},
-      {"query q\n  select \"\" = 1\n", "line 2: a select item needs an alias: 'select ALIAS = EXPR'"},
+      {"", "q.qry: the file is empty: it defines no query"},
+      {"# only a comment\n\n",
+       "q.qry: the file defines no query (a query starts with 'query NAME' or 'setquery NAME')"},
+      {"query q\n  select = 1\n", "q.qry:2: a select item needs an alias: 'select ALIAS = EXPR'"},
+      {"query q\n  select \"\" = 1\n", "q.qry:2: a select item needs an alias: 'select ALIAS = EXPR'"},
       {"query q\n  select x = 1\n  catalog #3001:1\n",
-       "line 3: 'catalog' needs a subject area (type 4004), found type 3001 #3001:1"},
+       "q.qry:3: 'catalog' needs a subject area (type 4004), found type 3001 #3001:1"},
       {"query q\n  select x = 1\n  catalog {TABLE:\"Sales DW\".\"SALESDB\".\"dbo\".\"W_ORDERS_F\"}\n",
-       "line 3: 'catalog' needs a subject area (type 4004), found type 3001"},
+       "q.qry:3: 'catalog' needs a subject area (type 4004), found type 3001"},
       {"query q\n  break 0 break y\n  select x = 1\n\nquery r\n  select z = 2\n",
-       "line 2: the break names 'y', which no select item of query 'q' has as its alias"},
-      {"query q\n  select x = 1\n  break 0 break \"x \"\n", "line 3: the break names 'x ', which no select"},
+       "q.qry:2: the break names 'y', which no select item of query 'q' has as its alias"},
+      {"query q\n  select x = 1\n  break 0 break \"x \"\n", "q.qry:3: the break names 'x ', which no select"},
       {"query q\n  select x = 1\nsetquery s union\n\nquery t\n  select y = 1\n",
-       "line 3: set query 's' has no operand"},
-      {"query q\n  select x = 1\n  frobnicate\n", "line 3: unknown keyword 'frobnicate'"},
-      {"query q\n  distinct please\n", "line 2: unexpected text after 'distinct': please"},
-      {"query q\n  select x = 1\n  from derived nothing\n", "line 3: no earlier query named 'nothing'"},
+       "q.qry:3: set query 's' has no operand"},
+      {"query q\n  select x = 1\n  frobnicate\n", "q.qry:3: unknown keyword 'frobnicate'"},
+      {"query q\n  distinct please\n", "q.qry:2: unexpected text after 'distinct': please"},
+      {"query q\n  select x = 1\n  from derived nothing\n", "q.qry:3: no earlier query named 'nothing'"},
   };
   for (const auto& c : cases) {
     const std::string error = ErrorOf(c.text);
@@ -79,7 +80,7 @@ TEST(QueryFile, EachMistakeIsRefusedWithItsLine) {
 
 TEST(QueryFile, AnUnknownQueryNameBelongsToNoLine) {
   const std::string text = "query a\n  select x = 1\n\nquery b\n  select y = 2\n";
-  EXPECT_EQ(ErrorOf(text, "c"), "no query named 'c'; the file defines a, b");
+  EXPECT_EQ(ErrorOf(text, "c"), "q.qry: no query named 'c'; the file defines a, b");
   EXPECT_EQ(ErrorOf(text, "a"), "");
 }
 
@@ -128,7 +129,7 @@ TEST(QueryFile, SubqueryChainsStopAtTheNestingBound) {
   EXPECT_EQ(ErrorOf(chain(200, plain)), "");
   // q200 is the 201st level; its where line is the file's last line.
   EXPECT_EQ(ErrorOf(chain(201, plain)),
-            "line 602: SQ(q199) would nest subqueries 201 levels deep in query 'q200'; at most 200 are allowed");
+            "q.qry:602: SQ(q199) would nest subqueries 201 levels deep in query 'q200'; at most 200 are allowed");
 
   // The subquery chain goes on through a derived table: q1 stands on q0's
   // subquery level, q2 selects from q1, q3 counts one more.

@@ -82,28 +82,30 @@ TEST(CmdQuery, BytesRoundTripThroughSubqueryTokens) {
   std::remove(outer.c_str());
 }
 
-TEST(CmdQuery, FileErrorsNameTheLine) {
+TEST(CmdQuery, FileErrorsNameTheFileAndLine) {
   struct Case {
     const char* text;
+    int line;  // 0: the fault belongs to the file, not to a line
     const char* message;
   };
   const Case cases[] = {
-      {"query q\n  frobnicate\n", "line 2: unknown keyword 'frobnicate'"},
-      {"select a = 1\n", "line 1: this line belongs inside a 'query NAME' block"},
-      {"query q\n\n  from {TABLE:\"No\".\"Such\"}\n", "line 3: no TABLE (3001) named \"No\".\"Such\""},
-      {"query q\n  where Add(1,\n", "line 2: bad expression"},
-      {"query q\n  from derived later\n", "line 2: no earlier query named 'later'"},
-      {"query q\n  from {NOTATYPE:\"x\"}\n", "line 2: "},
-      {"setquery s union\n", "has no operand"},
-      {"query q\nquery q\n", "line 2: a query named 'q' is already defined"},
-      {"# nothing\n", "the file defines no query"},
+      {"query q\n  frobnicate\n", 2, "unknown keyword 'frobnicate'"},
+      {"select a = 1\n", 1, "this line belongs inside a 'query NAME' block"},
+      {"query q\n\n  from {TABLE:\"No\".\"Such\"}\n", 3, "no TABLE (3001) named \"No\".\"Such\""},
+      {"query q\n  where Add(1,\n", 2, "bad expression"},
+      {"query q\n  from derived later\n", 2, "no earlier query named 'later'"},
+      {"query q\n  from {NOTATYPE:\"x\"}\n", 2, ""},
+      {"setquery s union\n", 1, "set query 's' has no operand"},
+      {"query q\nquery q\n", 2, "a query named 'q' is already defined"},
+      {"# nothing\n", 0, "the file defines no query"},
   };
   for (const Case& c : cases) {
     const std::string path = WriteQueryFile(c.text);
     const ToolRun r = RunQueryTool({path});
     EXPECT_EQ(r.exitCode, 3) << c.text;  // a file that does not read
     EXPECT_EQ(r.out, "") << c.text;
-    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.text << " gave: " << r.err;
+    const std::string place = c.line ? path + ":" + std::to_string(c.line) : path;
+    EXPECT_EQ(r.err.rfind("smutil query: " + place + ": " + c.message, 0), 0u) << c.text << " gave: " << r.err;
     std::remove(path.c_str());
   }
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 
@@ -47,6 +48,19 @@ class XliffHostile : public ::testing::Test {
   fs::path dir;
 };
 
+// Whether why places message at that line of in.xlf ("in.xlf:4:7: message",
+// the column as the parser knows it, or none).
+bool PlacedAt(const std::string& why, int line, const std::string& message) {
+  const std::string place = "in.xlf:" + std::to_string(line) + ":";
+  for (std::size_t at = why.find(place); at != std::string::npos; at = why.find(place, at + 1)) {
+    std::size_t after = at + place.size();
+    while (after < why.size() && std::isdigit(static_cast<unsigned char>(why[after]))) ++after;
+    if (after > at + place.size() && after < why.size() && why[after] == ':') ++after;
+    if (why.compare(after, message.size() + 1, " " + message) == 0) return true;
+  }
+  return false;
+}
+
 constexpr char kOpen[] =
     R"(<xliff xmlns="urn:oasis:names:tc:xliff:document:2.0" version="2.0" srcLang="en" trgLang="fr">
 <file id="f1">
@@ -70,8 +84,9 @@ TEST_F(XliffHostile, NamedFilesAreNeverRead) {
     for (const auto& [how, text] : docs) {
       SCOPED_TRACE(how + " " + url);
       const std::string why = Refusal(text);
-      EXPECT_NE(why.find("line "), std::string::npos) << why;
-      EXPECT_NE(why.find("'" + url + "', which the document names, is not read"), std::string::npos) << why;
+      EXPECT_TRUE(
+          PlacedAt(why, 1, "not a valid XLIFF 2.0 document: '" + url + "', which the document names, is not read"))
+          << why;
       EXPECT_EQ(why.find("PLANTED"), std::string::npos);
     }
   }
@@ -99,7 +114,7 @@ TEST_F(XliffHostile, AMillionNestedElementsAreRefusedAtTheLimit) {
   for (int i = 0; i < kDepth; ++i) text += "</pc>";
   text += "</source></segment></unit>\n" + std::string(kClose);
   const std::string why = Refusal(text);
-  EXPECT_NE(why.find("line 4: elements nest deeper than 256 levels"), std::string::npos) << why;
+  EXPECT_TRUE(PlacedAt(why, 4, "not a valid XLIFF 2.0 document: elements nest deeper than 256 levels")) << why;
 }
 
 TEST_F(XliffHostile, UnitsAreNotRepeated) {
@@ -110,9 +125,9 @@ TEST_F(XliffHostile, UnitsAreNotRepeated) {
   };
   const Case cases[] = {
       {"same id twice", Unit("u1", "VX_SESSION.A", "a") + Unit("u1", "VX_SESSION.B", "b"),
-       "line 4: the unit id 'u1' is used again (first at line 3)"},
+       "the unit id 'u1' is used again (first at line 3)"},
       {"one key translated two ways", Unit("u1", "VX_SESSION.A", "a") + Unit("u2", "VX_SESSION.A", "b"),
-       "line 4: the unit for VX_SESSION.A translates it again, differently from the unit at line 3"},
+       "the unit for VX_SESSION.A translates it again, differently from the unit at line 3"},
       {"one key translated alike", Unit("u1", "VX_SESSION.A", "a") + Unit("u2", "VX_SESSION.A", "a"), ""},
   };
   for (const Case& c : cases) {
@@ -121,7 +136,7 @@ TEST_F(XliffHostile, UnitsAreNotRepeated) {
     if (c.expected.empty()) {
       EXPECT_EQ(why, "");
     } else {
-      EXPECT_NE(why.find(c.expected), std::string::npos) << why;
+      EXPECT_TRUE(PlacedAt(why, 4, "not a valid XLIFF 2.0 document: " + c.expected)) << why;
     }
   }
   // Ids are a file's own: two files may each have a u1.
@@ -138,7 +153,7 @@ TEST_F(XliffHostile, ControlCharactersOfXml11AreRefused) {
   for (const char* ref : {"&#x1;", "&#x1B;", "&#x7;"}) {
     SCOPED_TRACE(ref);
     const std::string why = Refusal(open11 + Unit("u7", "VX_SESSION.A", std::string("a") + ref + "b") + kClose);
-    EXPECT_NE(why.find("line 4: unit 'u7' holds the control character U+00"), std::string::npos) << why;
+    EXPECT_TRUE(PlacedAt(why, 4, "not a valid XLIFF 2.0 document: unit 'u7' holds the control character U+00")) << why;
   }
   // Tab, line feed and carriage return are text.
   std::vector<TranslationUnit> units;

@@ -24,6 +24,8 @@ TEST(SourceError, ThePlaceIsWrittenAsFarAsItIsKnown) {
     EXPECT_STREQ(e.what(), c.expected);
     EXPECT_EQ(e.GetMessage(), "unknown element");
   }
+  // No input named: nothing to point at, and no stray ": " in front.
+  EXPECT_STREQ(SourceError("", 3, 4, "the store is locked").what(), "the store is locked");
 }
 
 TEST(SourceError, TheReadersErrorsAreCaughtAsOne) {

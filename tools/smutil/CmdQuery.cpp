@@ -22,6 +22,7 @@
 #include "FileArgs.h"
 #include "Metadata/SMQueryFile.h"
 #include "Metadata/SMUtil.h"
+#include "Output.h"
 #include "RepoLoad.h"
 
 namespace smutil_tool {
@@ -58,13 +59,13 @@ int RunQuery(Context& ctx, const QueryOptions& o) {
   if (!ReadInput(ctx, "query", o.path, "query file", text)) return kExitIO;
   try {
     QueryFileReader reader(rp.get(), ToolTypes(ctx));
-    reader.Read(text);
+    reader.Read(text, ShownInput(o.path));
     const AbstractListQuerySpec& spec = reader.Get(o.queryName);
     if (o.bBytes) {
       ctx.out << HexFromBytes(spec.ToByteVector()) << "\n";
     } else if (o.bDiag) {
       if (spec.m_queryType != AbstractListQuerySpec::kSingleQuery) {
-        ctx.err << "smutil query: --diag writes single queries only\n";
+        WriteError(ctx.err, "query", "--diag writes single queries only");
         return kExitUsage;
       }
       ctx.out << ToNarrow(MetadataUtil::ToString(spec.ToListQuerySpec(), rp.get(), o.bFQ)) << "\n";
@@ -74,10 +75,10 @@ int RunQuery(Context& ctx, const QueryOptions& o) {
       ctx.out << ToNarrow(MetadataUtil::ToSQLStatement(spec, rp.get(), options)) << "\n";
     }
   } catch (const QueryFileError& e) {
-    ctx.err << "smutil query: " << ShownInput(o.path) << ": " << e.what() << "\n";
+    WriteError(ctx.err, "query", e.what());
     return kExitIO;
   } catch (const std::exception& e) {
-    ctx.err << "smutil query: " << e.what() << "\n";
+    WriteError(ctx.err, "query", e.what());
     return kExitFailed;
   }
   return kExitDone;

@@ -128,7 +128,7 @@ void RegisterErrors(py::module_&) {
     } catch (const RpFileError& e) {
       SetError("LoadError", e.GetMessage(), e.GetSource(), e.GetLine(), e.GetColumn());
     } catch (const smutil_translations::TranslationError& e) {
-      SetError("TranslationError", e.what(), std::string(), 0, 0);
+      SetError("TranslationError", e.GetMessage(), e.GetSource(), e.GetLine(), e.GetColumn());
     } catch (const VXAssertException& e) {
       // A broken invariant of the library: where it broke, and what.
       SetError("InvariantError", e.GetCondition(), e.GetFile(), static_cast<std::uint64_t>(e.GetLine()), 0);

@@ -241,10 +241,10 @@ ImportResult ImportXliffDocument(ARpGateway* pRp, const std::string& document, c
   const std::vector<TranslationUnit> units = ReadXliffDocument(document, inFile, result.language);
   if (result.language.empty()) result.language = language;
   if (result.language.empty()) {
-    throw TranslationError(inFile + " names no target language (trgLang or target-language); give it with --lang");
+    throw TranslationError(inFile, 0, 0, "names no target language (trgLang or target-language); give it with --lang");
   }
   if (!language.empty() && language != result.language) {
-    throw TranslationError(inFile + " is a translation into " + result.language + ", not " + language);
+    throw TranslationError(inFile, 0, 0, "a translation into " + result.language + ", not " + language);
   }
 
   // The units the repository has now, by id and by key.

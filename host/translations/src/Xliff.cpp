@@ -378,23 +378,23 @@ std::vector<TranslationUnit> ReadXliffDocument(const std::string& document, cons
   }
   const char* what = bVersion1 ? "XLIFF 1.2" : "XLIFF 2.0";
   if (errors.HasErrors()) {
-    // The first problems say what is wrong; a file of another kind would
-    // otherwise give one line per element.
+    // The first problem is the fault, placed as an editor finds it; a few
+    // more follow, since a file of another kind would otherwise give one
+    // line per element.
     constexpr std::size_t kShown = 5;
-    std::string text;
     const std::vector<SUGDomError>& all = errors.GetErrors();
-    for (std::size_t i = 0; i < all.size() && i < kShown; ++i) {
-      text += "\n  " + (all[i].line ? "line " + std::to_string(all[i].line) + ": " : std::string()) +
-              ToNarrow(all[i].message);
+    std::string text = std::string("not a valid ") + what + " document: " + ToNarrow(all[0].message);
+    for (std::size_t i = 1; i < all.size() && i < kShown; ++i) {
+      text += "\n  " + SourceError::Format(inFile, all[i].line, all[i].column, ToNarrow(all[i].message));
     }
     if (all.size() > kShown) text += "\n  ... and " + std::to_string(all.size() - kShown) + " more";
-    throw TranslationError(inFile + " is not a valid " + what + " document:" + text);
+    throw TranslationError(inFile, all[0].line, all[0].column, text);
   }
   const bool bKnownVersion =
       bVersion1 ? handler.version == U"1.2" || handler.version == U"1.1" : handler.version == U"2.0";
   if (!bKnownVersion) {
-    throw TranslationError(inFile + " is XLIFF version " + ToNarrow(handler.version) + ", not " +
-                           (bVersion1 ? "1.2 or 1.1" : "2.0"));
+    throw TranslationError(
+        inFile, 0, 0, "XLIFF version " + ToNarrow(handler.version) + ", not " + (bVersion1 ? "1.2 or 1.1" : "2.0"));
   }
   targetLanguage = ToNarrow(handler.targetLanguage);
   return std::move(handler.units);

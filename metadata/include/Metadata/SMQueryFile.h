@@ -43,17 +43,16 @@
 #include <vector>
 
 #include "ListQuerySpec/ListQuerySpec.h"
+#include "Utility/SourceError.h"
 #include "objectmodel/RpGateway.h"
 
-// A problem in the query file, with its line (0 when the problem belongs to
-// no line: an unreadable or empty file, a query name not in the file).
-class QueryFileError : public std::runtime_error {
+// A problem in the query file: "FILE:LINE: what", the line left out when the
+// problem belongs to no line (an unreadable or empty file, a query name not
+// in the file).
+class QueryFileError : public SourceError {
  public:
-  QueryFileError(std::size_t line, const std::string& what);
-  std::size_t GetLine() const { return m_line; }
-
- private:
-  std::size_t m_line;
+  QueryFileError(const std::string& source, std::size_t line, const std::string& what)
+      : SourceError(source, line, 0, what) {}
 };
 
 // How the TYPE of {TYPE:name} is read and written back in messages.
@@ -68,9 +67,10 @@ class QueryFileReader {
   QueryFileReader(ARpGateway* pRp, QueryFileTypes types);
   ~QueryFileReader();
 
-  // Reads the queries of a file's text; throws QueryFileError naming the
-  // line and what was expected. A file that defines no query is an error.
-  void Read(std::string_view text);
+  // Reads the queries of a file's text; throws QueryFileError naming
+  // sourceName, the line and what was expected. A file that defines no query
+  // is an error.
+  void Read(std::string_view text, const std::string& sourceName = "<query file>");
   // The same for the regular file at path (line 0: the file itself could not
   // be read, the message says why).
   void ReadFile(const std::string& path);

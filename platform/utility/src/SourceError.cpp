@@ -10,6 +10,9 @@ SourceError::SourceError(const std::string& source, std::uint64_t line, std::uin
 
 std::string SourceError::Format(const std::string& source, std::uint64_t line, std::uint64_t column,
                                 const std::string& message) {
+  // A fault of no named input (a store, the command line) is its message
+  // alone.
+  if (source.empty()) return message;
   std::string out = source;
   if (line != 0) {
     out += ':' + std::to_string(line);

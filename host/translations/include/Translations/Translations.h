@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "Metadata/SMUtil.h"
+#include "Utility/SourceError.h"
 
 namespace smutil_translations {
 
@@ -41,10 +42,14 @@ inline constexpr char kSourceLanguage[] = "en";
 inline constexpr char32_t kDisplayNameUnit[] = U"smutil:displayName";
 inline constexpr char32_t kDescriptionUnit[] = U"smutil:description";
 
-// Any failure to read or write a file or the store; the message names it.
-class TranslationError : public std::runtime_error {
+// Any failure to read or write a file or the store. A fault of a document
+// reads "FILE:LINE:COLUMN: what" (as far as the place is known); one of the
+// store names the store in its message.
+class TranslationError : public SourceError {
  public:
-  using std::runtime_error::runtime_error;
+  explicit TranslationError(const std::string& what) : SourceError(std::string(), 0, 0, what) {}
+  TranslationError(const std::string& source, std::uint64_t line, std::uint64_t column, const std::string& what)
+      : SourceError(source, line, column, what) {}
 };
 
 // One text to translate: a row of ExternalizationUtil::GetExternalizationInfo
