@@ -98,10 +98,7 @@ std::unique_ptr<ARpGateway> LoadMappedOrExplain(Context& ctx, const RepositoryBy
     if (bytes.empty()) throw RpFileError(ShownInput(ctx.repoPath), 1, 1, "the file is empty (no <repository> element)");
     return RpFile::LoadFromMemory(bytes.data(), bytes.size(), ShownInput(ctx.repoPath));
   } catch (const RpFileError& e) {
-    ctx.err << "smutil: cannot load repository " << e.GetSource();
-    if (e.GetLine() > 0) ctx.err << " (line " << e.GetLine() << ", column " << e.GetColumn() << ")";
-    ctx.err << ": " << e.GetMessage() << "\n";
-    ctx.err << "  fix the file at that place, or give another file with --repo FILE\n";
+    WriteLoadError(ctx, e, "fix the file at that place, or give another file with --repo FILE");
   }
   return nullptr;
 }
@@ -112,7 +109,7 @@ bool MapOrExplain(Context& ctx, RepositoryBytes& file, const std::string& path, 
     file.map.emplace(path, what);
     return true;
   } catch (const SUFileUtility::SUFileError& e) {
-    ctx.err << "smutil check: " << explain << " " << path << ": " << e.GetReason() << "\n";
+    WriteError(ctx.err, "check", std::string(explain) + " " + path + ": " + e.GetReason());
   }
   return false;
 }
@@ -143,7 +140,7 @@ int RunCheck(Context& ctx, const CheckOptions& o) {
   if (!o.objectText.empty()) {
     const RpObjectVector objects = FindObjectsFromArgument(rp.get(), o.objectText);
     if (objects.empty()) {
-      ctx.err << "smutil check: no object named " << o.objectText << " in " << ctx.repoPath << "\n";
+      WriteError(ctx.err, "check", "no object named " + o.objectText + " in " + ctx.repoPath);
       return kExitFailed;
     }
     options.m_scope.emplace();
@@ -154,7 +151,7 @@ int RunCheck(Context& ctx, const CheckOptions& o) {
     try {
       changed = ChangedObjectScope(*rp, nowFile.View(), earlierFile.View(), ShownInput(o.changedSince));
     } catch (const RpFileError& e) {
-      ctx.err << "smutil check: cannot load the earlier repository " << o.changedSince << ": " << e.what() << "\n";
+      WriteError(ctx.err, "check", "cannot load the earlier repository " + o.changedSince + ": " + e.what());
       return kExitIO;
     }
     if (options.m_scope) {

@@ -130,8 +130,10 @@ int RunDict(Context& ctx, const DictOptions& o) {
 
   const RpObjectVector found = FindObjectsFromArgument(rp.get(), o.name, type);
   if (found.empty()) {
-    ctx.err << "smutil dict: nothing named " << o.name << (type ? " of type " + TypeLabel(type) : std::string())
-            << " in " << ctx.repoPath << "\n  names are matched exactly; list them with: smutil names --type TYPE\n";
+    WriteError(
+        ctx.err, "dict",
+        "nothing named " + o.name + (type ? " of type " + TypeLabel(type) : std::string()) + " in " + ctx.repoPath,
+        {"names are matched exactly; list them with: smutil names --type TYPE"});
     return kExitFailed;
   }
   // A name shared by objects of several types gives each of them: each has a

@@ -52,7 +52,7 @@ bool CheckType(Context& ctx, const char* command, const std::string& typeText, T
   TypeID type = 0;
   if (!ParseTypeArgument(ctx, typeText, type)) return false;
   if (type != required) {
-    ctx.err << "smutil " << command << ": works on a " << TypeLabel(required) << ", not a " << TypeLabel(type) << "\n";
+    WriteError(ctx.err, command, "works on a " + TypeLabel(required) + ", not a " + TypeLabel(type));
     return false;
   }
   return true;
@@ -87,10 +87,11 @@ int RunDrill(Context& ctx, const NavigateOptions& o) {
     const std::string name = ToNarrow(MetadataUtil::GenerateQualifiedName(level));
     Ref<ALevel> logical = level->GetLogicalLevel();
     if (logical.IsNull()) {
-      ctx.err << "smutil drill: " << name << " stands for no logical level, so it has no drill path\n";
+      WriteError(ctx.err, "drill", name + " stands for no logical level, so it has no drill path");
     } else {
-      ctx.err << "smutil drill: the preferred drill-down of " << ToNarrow(MetadataUtil::GenerateQualifiedName(logical))
-              << " leads to no presentation level\n";
+      WriteError(ctx.err, "drill",
+                 "the preferred drill-down of " + ToNarrow(MetadataUtil::GenerateQualifiedName(logical)) +
+                     " leads to no presentation level");
     }
   }
   return kExitDone;
@@ -143,8 +144,8 @@ int RunProject(Context& ctx, const NavigateOptions& o) {
   bool bEmpty = true;
   for (const RpObjectVector& v : kinds) bEmpty = bEmpty && v.empty();
   if (bEmpty) {
-    ctx.err << "smutil project: " << ToNarrow(project->GetName()) << (o.bExcluded ? " excludes" : " includes")
-            << " no presentation object\n";
+    WriteError(ctx.err, "project",
+               ToNarrow(project->GetName()) + (o.bExcluded ? " excludes" : " includes") + " no presentation object");
   }
   return kExitDone;
 }

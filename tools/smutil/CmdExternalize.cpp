@@ -79,11 +79,11 @@ bool ChooseObjects(Context& ctx, ARpGateway* rp, const ExternalizeOptions& o, Rp
       bPresentation = bPresentation || t == type;
     }
     if (!bPresentation) {
-      ctx.err << "smutil externalize: objects of type " << TypeLabel(type) << " have no display name\n";
+      WriteError(ctx.err, "externalize", "objects of type " + TypeLabel(type) + " have no display name");
       return false;
     }
   } else if (!o.names.empty()) {
-    ctx.err << "smutil externalize: give --type TYPE with the objects' names\n";
+    WriteError(ctx.err, "externalize", "give --type TYPE with the objects' names");
     return false;
   }
   if (o.names.empty()) {
@@ -98,8 +98,8 @@ bool ChooseObjects(Context& ctx, ARpGateway* rp, const ExternalizeOptions& o, Rp
     }
   }
   if (objects.empty()) {
-    ctx.err << "smutil externalize: no " << (type ? TypeLabel(type) : std::string("presentation object")) << " in "
-            << ctx.repoPath << "\n";
+    WriteError(ctx.err, "externalize",
+               "no " + (type ? TypeLabel(type) : std::string("presentation object")) + " in " + ctx.repoPath);
     return false;
   }
   return true;
@@ -138,7 +138,7 @@ int RunExternalize(Context& ctx, const ExternalizeOptions& o) {
         for (const std::string& line : result.kept) out << "kept " << line << "\n";
         out << "saved " << ShownOutput(o.saveAs) << "\n";
       });
-  for (const std::string& line : result.skipped) ctx.err << "smutil externalize: skipped " << line << "\n";
+  for (const std::string& line : result.skipped) WriteError(ctx.err, "externalize", "skipped " + line);
   return kExitDone;
 }
 

@@ -58,7 +58,7 @@ int RunFind(Context& ctx, const FindOptions& o) {
   const bool bFlexible = o.bFlexible, bAliases = o.bAliases;
   const QualifiedName name = QualifiedNameFromWords(o.words);
   if (name.empty()) {
-    ctx.err << "smutil find: the name \"" << o.words[0] << "\" has no segment\n";
+    WriteError(ctx.err, "find", "the name \"" + o.words[0] + "\" has no segment");
     return kExitUsage;
   }
 
@@ -71,8 +71,8 @@ int RunFind(Context& ctx, const FindOptions& o) {
     try {
       cond = ConditionRegistry::FromTaggedBytes(rp.get(), bytes.data(), bytes.data() + bytes.size());
     } catch (const BlobDecodeError& e) {
-      ctx.err << "smutil find: the condition did not read back from its " << bytes.size() << " bytes: " << e.what()
-              << "\n";
+      WriteError(ctx.err, "find",
+                 "the condition did not read back from its " + std::to_string(bytes.size()) + " bytes: " + e.what());
       return kExitFailed;
     }
   }
@@ -93,11 +93,12 @@ int RunFind(Context& ctx, const FindOptions& o) {
         }
       });
   if (ids.empty()) {
-    ctx.err << "smutil find: nothing of type";
-    for (TypeID t : types) ctx.err << ' ' << TypeLabel(t);
-    ctx.err << " matches " << ToNarrow(MetadataUtil::ToQualifiedName(name)) << (bFlexible ? " (flexible)" : "")
-            << " in " << ctx.repoPath << "\n";
-    if (!bAliases) ctx.err << "  --aliases would accept former names too\n";
+    std::string text = "nothing of type";
+    for (TypeID t : types) text += " " + TypeLabel(t);
+    text += " matches " + ToNarrow(MetadataUtil::ToQualifiedName(name)) + (bFlexible ? " (flexible)" : "") + " in " +
+            ctx.repoPath;
+    WriteError(ctx.err, "find", text);
+    if (!bAliases) WriteHint(ctx.err, "--aliases would accept former names too");
     return kExitFailed;
   }
   return kExitDone;

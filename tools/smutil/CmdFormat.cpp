@@ -21,6 +21,7 @@
 #include "Commands.h"
 #include "FileArgs.h"
 #include "Metadata/SMPrettyStringVisitor.h"
+#include "Output.h"
 #include "RenderModes.h"
 #include "RepoLoad.h"
 #include "objectmodel/RpFile.h"
@@ -38,11 +39,11 @@ struct Options {
 
 int RunFormat(Context& ctx, const Options& o) {
   if (o.words.empty()) {
-    ctx.err << "smutil format: --type needs the object's QNAME\n  run 'smutil help format' for the usage\n";
+    WriteError(ctx.err, "format", "--type needs the object's QNAME", {"run 'smutil help format' for the usage"});
     return kExitUsage;
   }
   if (!o.savePath.empty() && !o.text) {
-    ctx.err << "smutil format: --save goes with --set\n";
+    WriteError(ctx.err, "format", "--save goes with --set");
     return kExitUsage;
   }
   if (!CheckNotAnInput(ctx, "format", o.savePath, {ctx.repoPath})) return kExitUsage;
@@ -56,7 +57,7 @@ int RunFormat(Context& ctx, const Options& o) {
   if (!key) return kExitFailed;
   Expr expr = obj->GetExprProperty(*key);
   if (expr.IsEmpty()) {
-    ctx.err << "smutil format: " << ToNarrow(MetadataUtil::GenerateQualifiedName(obj)) << " has no expression\n";
+    WriteError(ctx.err, "format", ToNarrow(MetadataUtil::GenerateQualifiedName(obj)) + " has no expression");
     return kExitFailed;
   }
 

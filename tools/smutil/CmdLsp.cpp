@@ -14,6 +14,7 @@
 #include "Commands.h"
 #include "DisplayNames.h"
 #include "Lsp/LanguageServer.h"
+#include "Output.h"
 #include "RepoLoad.h"
 
 namespace smutil_tool {
@@ -25,7 +26,7 @@ struct LspOptions {
 
 int RunLsp(Context& ctx, const LspOptions& o) {
   if (const std::string& broken = FindDefaultRepository().configError; !broken.empty()) {
-    ctx.err << "smutil lsp: cannot read the system configuration " << broken << "\n";
+    WriteError(ctx.err, "lsp", "cannot read the system configuration " + broken);
     return kExitIO;
   }
   smutil_lsp::ServerOptions options;
@@ -43,7 +44,7 @@ int RunLsp(Context& ctx, const LspOptions& o) {
   smutil_lsp::LanguageServer server(options, smutil_lsp::FdSink(1));
   std::string why;
   if (!server.LoadRepository(why)) {
-    ctx.err << "smutil lsp: " << why << "\n";
+    WriteError(ctx.err, "lsp", why);
     return kExitIO;
   }
   // Nothing else may write to standard output from here on: it carries the protocol.

@@ -21,6 +21,7 @@
 #include "Commands.h"
 #include "FileArgs.h"
 #include "Metadata/SMUtil.h"
+#include "Output.h"
 #include "RepoLoad.h"
 #include "objectmodel/Repository.h"
 #include "objectmodel/RpFile.h"
@@ -57,16 +58,17 @@ bool ReadPassPhrase(Context& ctx, const char* envName, const char* what, bool bS
   if (const char* value = std::getenv(envName)) {
     out.text = value;
   } else if (bStdinIsFile) {
-    ctx.err << "smutil rekey: no " << what << " pass phrase: FILE is standard input, so set " << envName << "\n";
+    WriteError(ctx.err, "rekey", std::string("no ") + what + " pass phrase: FILE is standard input, so set " + envName);
     return false;
   } else if (!std::getline(std::cin, out.text)) {
-    ctx.err << "smutil rekey: no " << what << " pass phrase: set " << envName
-            << " or give it as a line on standard input (old first, then new)\n";
+    WriteError(ctx.err, "rekey",
+               std::string("no ") + what + " pass phrase: set " + envName +
+                   " or give it as a line on standard input (old first, then new)");
     return false;
   }
   if (!out.text.empty() && out.text.back() == '\r') out.text.pop_back();
   if (out.text.empty()) {
-    ctx.err << "smutil rekey: the " << what << " pass phrase is empty\n";
+    WriteError(ctx.err, "rekey", std::string("the ") + what + " pass phrase is empty");
     return false;
   }
   return true;
@@ -112,8 +114,9 @@ int RunRekey(Context& ctx, const RekeyOptions& o) {
   {
     const WideSecret oldWide(oldPass.text), newWide(newPass.text);
     if (!MetadataUtil::RekeyRepository(rp.get(), oldWide.text, newWide.text, count)) {
-      ctx.err << "smutil rekey: the old pass phrase does not open the sealed passwords of " << o.file
-              << " (or one of them is damaged); nothing was written\n";
+      WriteError(ctx.err, "rekey",
+                 "the old pass phrase does not open the sealed passwords of " + o.file +
+                     " (or one of them is damaged); nothing was written");
       return kExitFailed;
     }
   }

@@ -46,13 +46,15 @@ int RunMessage(Context& ctx, const MessageOptions& o) {
   const MessageId id = o.id;
   const std::optional<std::size_t> needed = ConsistencyMessage::GetRecipeObjectCount(id);
   if (!needed) {
-    ctx.err << "smutil message: the consistency check does not build message " << id << " from objects\n";
+    WriteError(ctx.err, "message",
+               "the consistency check does not build message " + std::to_string(id) + " from objects");
     return kExitFailed;
   }
   const std::size_t given = o.objects.size();
   if (given < *needed) {
-    ctx.err << "smutil message: message " << id << " names " << *needed << " object" << (*needed == 1 ? "" : "s")
-            << "; " << given << " given\n";
+    WriteError(ctx.err, "message",
+               "message " + std::to_string(id) + " names " + std::to_string(*needed) + " object" +
+                   (*needed == 1 ? "" : "s") + "; " + std::to_string(given) + " given");
     return kExitUsage;
   }
 
@@ -66,10 +68,10 @@ int RunMessage(Context& ctx, const MessageOptions& o) {
       continue;
     }
     if (found.empty()) {
-      ctx.err << "smutil message: nothing named " << arg << " in " << ctx.repoPath << "\n";
+      WriteError(ctx.err, "message", "nothing named " + arg + " in " + ctx.repoPath);
     } else {
-      ctx.err << "smutil message: " << arg << " names several objects; give one by its id:\n";
-      for (const Ref<ARpObject>& obj : found) ctx.err << "  " << DescribeObject(obj) << "\n";
+      WriteError(ctx.err, "message", arg + " names several objects; give one by its id:");
+      for (const Ref<ARpObject>& obj : found) WriteHint(ctx.err, DescribeObject(obj));
     }
     return kExitFailed;
   }

@@ -66,19 +66,20 @@ int RunMove(Context& ctx, const MoveOptions& o) {
   std::vector<TypeID> allowed;
   MetadataUtil::GetNewParentTypes(obj->GetTypeID(), allowed);
   if (allowed.empty()) {
-    ctx.err << "smutil move: a " << TypeLabel(obj->GetTypeID()) << " has no parent and cannot be moved\n";
+    WriteError(ctx.err, "move", "a " + TypeLabel(obj->GetTypeID()) + " has no parent and cannot be moved");
     return kExitFailed;
   }
   if (std::find(allowed.begin(), allowed.end(), parent->GetTypeID()) == allowed.end()) {
-    ctx.err << "smutil move: a " << TypeLabel(obj->GetTypeID()) << " cannot be moved under a "
-            << TypeLabel(parent->GetTypeID()) << "; it can be moved under: " << TypeList(allowed) << "\n";
+    WriteError(ctx.err, "move",
+               "a " + TypeLabel(obj->GetTypeID()) + " cannot be moved under a " + TypeLabel(parent->GetTypeID()) +
+                   "; it can be moved under: " + TypeList(allowed));
     return kExitFailed;
   }
   try {
     MetadataUtil::SetParent(obj, parent);
   } catch (const VXAssertException& e) {
-    ctx.err << "smutil move: cannot move " << DescribeObject(obj) << " under " << DescribeObject(parent) << ": "
-            << e.GetCondition() << "\n";
+    WriteError(ctx.err, "move",
+               "cannot move " + DescribeObject(obj) + " under " + DescribeObject(parent) + ": " + e.GetCondition());
     return kExitFailed;
   }
   if (!o.saveAs.empty() && !SaveRepository(ctx, "move", *rp, o.saveAs)) return kExitIO;

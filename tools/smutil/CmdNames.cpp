@@ -133,10 +133,10 @@ int RunNames(Context& ctx, const NamesOptions& o) {
     const QualifiedName qname = QualifiedNameFromArgument(o.parentText);
     parent = MetadataUtil::GetRpObjectFromQualifiedName(rp.get(), parentType, qname);
     if (parent.IsNull()) {
-      ctx.err << "smutil names: no " << TypeLabel(parentType) << " named "
-              << ToNarrow(MetadataUtil::ToQualifiedName(qname)) << " in " << ctx.repoPath
-              << " (names compare exactly, case included; list them with"
-              << " smutil names --type '" << o.parentTypeText << "')\n";
+      WriteError(ctx.err, "names",
+                 "no " + TypeLabel(parentType) + " named " + ToNarrow(MetadataUtil::ToQualifiedName(qname)) + " in " +
+                     ctx.repoPath + " (names compare exactly, case included; list them with smutil names --type '" +
+                     o.parentTypeText + "')");
       return kExitFailed;
     }
   }

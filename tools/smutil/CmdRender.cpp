@@ -34,6 +34,7 @@
 #include "Commands.h"
 #include "Expr/ToStringVisitor.h"
 #include "Metadata/SMPrettyStringVisitor.h"
+#include "Output.h"
 #include "RenderModes.h"
 #include "RepoLoad.h"
 
@@ -49,15 +50,16 @@ struct Options {
 
 int RunRender(Context& ctx, const Options& o) {
   if (o.typeText.empty() && o.exprText.empty()) {
-    ctx.err << "smutil render: give --type TYPE QNAME... or --expr TEXT\n  run 'smutil help render' for the usage\n";
+    WriteError(ctx.err, "render", "give --type TYPE QNAME... or --expr TEXT",
+               {"run 'smutil help render' for the usage"});
     return kExitUsage;
   }
   if (!o.typeText.empty() && o.words.empty()) {
-    ctx.err << "smutil render: --type needs the object's QNAME\n  run 'smutil help render' for the usage\n";
+    WriteError(ctx.err, "render", "--type needs the object's QNAME", {"run 'smutil help render' for the usage"});
     return kExitUsage;
   }
   if (!o.exprText.empty() && !o.words.empty()) {
-    ctx.err << "smutil render: unexpected argument '" << o.words.front() << "' after --expr\n";
+    WriteError(ctx.err, "render", "unexpected argument '" + o.words.front() + "' after --expr");
     return kExitUsage;
   }
 
@@ -67,7 +69,7 @@ int RunRender(Context& ctx, const Options& o) {
     try {
       expr = ToStringVisitor::ExprFrom(ToVXString(o.exprText));
     } catch (const ExprTextError& e) {
-      ctx.err << "smutil render: bad " << e.what() << "\n";
+      WriteError(ctx.err, "render", std::string("bad ") + e.what());
       return kExitFailed;
     }
     VoidIDVector ids;
@@ -88,8 +90,9 @@ int RunRender(Context& ctx, const Options& o) {
     expr = obj->GetExprProperty(*key);
     if (expr.IsEmpty()) {
       // An empty line would read as a rendering of nothing in particular.
-      ctx.err << "smutil render: " << TypeLabelExplained(obj->GetTypeID()) << " "
-              << ToNarrow(MetadataUtil::GenerateQualifiedName(obj)) << " has no expression\n";
+      WriteError(ctx.err, "render",
+                 TypeLabelExplained(obj->GetTypeID()) + " " + ToNarrow(MetadataUtil::GenerateQualifiedName(obj)) +
+                     " has no expression");
       return kExitFailed;
     }
   }
@@ -104,8 +107,9 @@ int RunRender(Context& ctx, const Options& o) {
   int exitCode = kExitDone;
   for (const VoidID& id : ids) {
     if (rp && !rp->GetObject(id).IsNull()) continue;
-    ctx.err << "smutil render: #" << ToNarrow(id.ToString()) << " names no object in " << ctx.repoPath
-            << "; it is written as the placeholder of a deleted object\n";
+    WriteError(ctx.err, "render",
+               "#" + ToNarrow(id.ToString()) + " names no object in " + ctx.repoPath +
+                   "; it is written as the placeholder of a deleted object");
     exitCode = kExitFailed;
   }
   return exitCode;

@@ -103,14 +103,14 @@ int RunResolve(Context& ctx, const ResolveOptions& o) {
   } else if (o.layer == "physical") {
     layer = kSME_Physical;
   } else if (o.layer != "presentation") {
-    ctx.err << "smutil resolve: --layer takes presentation, business or physical, not '" << o.layer << "'\n"
-            << "  run 'smutil help resolve' for the usage\n";
+    WriteError(ctx.err, "resolve", "--layer takes presentation, business or physical, not '" + o.layer + "'",
+               {"run 'smutil help resolve' for the usage"});
     return kExitUsage;
   }
   std::unique_ptr<ARpGateway> rp = LoadRepositoryOrExplain(ctx);
   if (!rp) return kExitIO;
   if (!o.user.empty() && !rp->SignOnAs(ToVXString(o.user))) {
-    ctx.err << "smutil resolve: no user named '" << o.user << "' in " << ctx.repoPath << "\n";
+    WriteError(ctx.err, "resolve", "no user named '" + o.user + "' in " + ctx.repoPath);
     return kExitFailed;
   }
   if (!o.defaultSubjectArea.empty()) rp->SetDefaultSubjectAreaName(ToVXString(o.defaultSubjectArea));

@@ -81,8 +81,9 @@ int RunShow(Context& ctx, const ShowOptions& o) {
   if (!rp) return kExitIO;
   Ref<ARpObject> obj = MetadataUtil::GetRpObjectFromQualifiedName(rp.get(), type, qname);
   if (obj.IsNull()) {
-    ctx.err << "smutil show: no " << TypeLabelExplained(type) << " named "
-            << ToNarrow(MetadataUtil::ToQualifiedName(qname)) << " in " << ctx.repoPath << "\n";
+    WriteError(ctx.err, "show",
+               "no " + TypeLabelExplained(type) + " named " + ToNarrow(MetadataUtil::ToQualifiedName(qname)) + " in " +
+                   ctx.repoPath);
     ExplainSimilarNames(ctx, rp.get(), type, qname, o.typeText);
     return kExitFailed;
   }

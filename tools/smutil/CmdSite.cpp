@@ -16,6 +16,7 @@
 #include "DisplayNames.h"
 #include "FileArgs.h"
 #include "Findings.h"
+#include "Output.h"
 #include "Progress.h"
 #include "RepoLoad.h"
 #include "Site/SiteWriter.h"
@@ -45,7 +46,7 @@ int RunSite(Context& ctx, const SiteOptions& o) {
     std::string text, error;
     if (!ReadInput(ctx, "site", o.messagesFile, "findings file", text)) return kExitIO;
     if (!ReadFindingsJson(rp.get(), ShownInput(o.messagesFile), text, found, error)) {
-      ctx.err << "smutil site: " << error << "\n";
+      WriteError(ctx.err, "site", error);
       return kExitIO;
     }
     for (ConsistencyMessage& m : found) messages[m.GetMainObject().GetID()].push_back(std::move(m));
@@ -60,7 +61,7 @@ int RunSite(Context& ctx, const SiteOptions& o) {
     report = smutil_site::WriteSite(rp.get(), options);
   } catch (const std::exception& e) {
     progress.Done();
-    ctx.err << "smutil site: " << e.what() << "\n";
+    WriteError(ctx.err, "site", e.what());
     return kExitIO;
   }
   progress.Done();

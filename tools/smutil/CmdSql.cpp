@@ -228,7 +228,7 @@ void WriteDiagnostics(std::ostream& out, const std::string& path, const std::vec
 
 int RunCheck(Context& ctx, const SqlOptions& o) {
   if (o.sqlFormat != "text" && o.sqlFormat != "json" && o.sqlFormat != "sarif") {
-    ctx.err << "smutil sql check: --format takes text, json or sarif, not '" << o.sqlFormat << "'\n";
+    WriteError(ctx.err, "sql check", "--format takes text, json or sarif, not '" + o.sqlFormat + "'");
     return kExitUsage;
   }
   Bound b = BindFile(ctx, o);
@@ -248,7 +248,7 @@ int RunCheck(Context& ctx, const SqlOptions& o) {
 
 int RunFormat(Context& ctx, const SqlOptions& o) {
   if (static_cast<int>(o.bById) + static_cast<int>(o.bDisplay) + static_cast<int>(o.bFullyQualified) > 1) {
-    ctx.err << "smutil sql format: give one of --fully-qualified, --by-id and --display\n";
+    WriteError(ctx.err, "sql format", "give one of --fully-qualified, --by-id and --display");
     return kExitUsage;
   }
   Bound b = BindFile(ctx, o);

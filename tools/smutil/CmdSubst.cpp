@@ -109,7 +109,7 @@ int RunSubst(Context& ctx, const SubstOptions& o) {
   try {
     MetadataUtil::ReplaceVariableWithValue(rp.get(), wide, o.bStrict, false, !o.bNoEscape);
   } catch (const ErrorMessage& e) {
-    ctx.err << "smutil subst: " << e.what() << "\n";
+    WriteError(ctx.err, "subst", e.what());
     return kExitFailed;
   }
   ctx.out << ToNarrow(wide) << "\n";
@@ -150,8 +150,9 @@ int RunScripts(Context& ctx, const ScriptsOptions& o) {
   if (!rp) return kExitIO;
   const Ref<AConnectionPool> pool(MetadataUtil::GetRpObjectFromQualifiedName(rp.get(), kTIDAConnectionPool, qname));
   if (pool.IsNull()) {
-    ctx.err << "smutil scripts: no " << TypeLabel(kTIDAConnectionPool) << " named "
-            << ToNarrow(MetadataUtil::ToQualifiedName(qname)) << " in " << ctx.repoPath << "\n";
+    WriteError(ctx.err, "scripts",
+               "no " + TypeLabel(kTIDAConnectionPool) + " named " + ToNarrow(MetadataUtil::ToQualifiedName(qname)) +
+                   " in " + ctx.repoPath);
     ExplainSimilarNames(ctx, rp.get(), kTIDAConnectionPool, qname, "CONNECTION POOL");
     return kExitFailed;
   }
@@ -161,7 +162,7 @@ int RunScripts(Context& ctx, const ScriptsOptions& o) {
   try {
     MetadataUtil::Personalize(rp.get(), pool, options);
   } catch (const ErrorMessage& e) {
-    ctx.err << "smutil scripts: " << e.what() << "\n";
+    WriteError(ctx.err, "scripts", e.what());
     return kExitFailed;
   }
   const std::pair<const char*, const VXStringVector*> lists[] = {

@@ -83,11 +83,12 @@ int RunImport(Context& ctx, const TranslationsOptions& o, ARpGateway* rp) {
   std::string document;
   if (!ReadInput(ctx, "translations import", o.file, "XLIFF file", document)) return kExitIO;
   const tr::ImportResult r = tr::ImportXliffDocument(rp, document, ShownInput(o.file), o.bundles, o.lang);
-  for (const std::string& line : r.unmatched) ctx.err << "smutil translations import: " << line << "\n";
+  for (const std::string& line : r.unmatched) WriteError(ctx.err, "translations import", line);
   if (!r.unmatched.empty()) {
-    ctx.err << "smutil translations import: nothing was imported: " << r.unmatched.size()
-            << (r.unmatched.size() == 1 ? " unit matches" : " units match") << " no object of "
-            << ShownInput(ctx.repoPath) << "; the bundle store " << o.bundles << " is as it was\n";
+    WriteError(ctx.err, "translations import",
+               "nothing was imported: " + std::to_string(r.unmatched.size()) +
+                   (r.unmatched.size() == 1 ? " unit matches" : " units match") + " no object of " +
+                   ShownInput(ctx.repoPath) + "; the bundle store " + o.bundles + " is as it was");
   }
   Emit(
       ctx,

@@ -5,6 +5,7 @@
 
 #include "Bundles/BundleStore.h"
 #include "FileArgs.h"
+#include "Output.h"
 #include "Utility/SUSystemConfig.h"
 
 namespace smutil_tool {
@@ -31,7 +32,7 @@ bool PrepareDisplaySession(Context& ctx, ARpGateway* rp, const std::string& lang
   std::string why;
   if (!smutil_bundles::LoadSessionStrings(
           rp, store, lang.empty() ? VXString(smutil_bundles::kFallbackLanguage) : ToVXString(lang), why)) {
-    ctx.err << "smutil: " << why << "\n";
+    WriteError(ctx.err, "", why);
     return false;
   }
   return true;

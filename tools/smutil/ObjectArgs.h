@@ -9,6 +9,7 @@
 
 #include "Metadata/SMNameText.h"
 #include "Metadata/SMUtil.h"
+#include "Output.h"
 #include "RepoLoad.h"
 #include "RepoNameArgs.h"
 #include "objectmodel/RpGateway.h"
@@ -36,8 +37,9 @@ inline Ref<ARpObject> FindNamedObject(Context& ctx, ARpGateway* rp, const std::s
     Ref<ARpObject> obj = MetadataUtil::GetRpObjectFromQualifiedName(rp, type, qname);
     if (!obj.IsNull()) return obj;
   }
-  ctx.err << "smutil " << command << ": no " << TypeLabelExplained(type) << " named "
-          << ToNarrow(MetadataUtil::ToQualifiedName(qname)) << " in " << ctx.repoPath << "\n";
+  WriteError(ctx.err, command,
+             "no " + TypeLabelExplained(type) + " named " + ToNarrow(MetadataUtil::ToQualifiedName(qname)) + " in " +
+                 ctx.repoPath);
   ExplainSimilarNames(ctx, rp, type, qname, typeText);
   return Ref<ARpObject>();
 }

@@ -16,9 +16,13 @@ void AddFormatOption(CLI::App& cmd, Context& ctx) {
       ->transform(OneOf(formats));
 }
 
-void WriteError(std::ostream& err, const std::string& command, const std::string& text) {
+void WriteError(std::ostream& err, const std::string& command, const std::string& text,
+                const std::vector<std::string>& hints) {
   err << "smutil" << (command.empty() ? std::string() : " " + command) << ": " << text << "\n";
+  for (const std::string& hint : hints) WriteHint(err, hint);
 }
+
+void WriteHint(std::ostream& err, const std::string& text) { err << "  " << text << "\n"; }
 
 std::string WordList(const std::vector<std::string>& words, const char* last) {
   std::string out;

@@ -25,8 +25,12 @@ namespace smutil_tool {
 void AddFormatOption(CLI::App& cmd, Context& ctx);
 
 // "smutil COMMAND: text" (or "smutil: text" without a command) on ctx.err:
-// the one shape of the tool's error lines.
-void WriteError(std::ostream& err, const std::string& command, const std::string& text);
+// the one shape of the tool's error lines; each hint follows on a line of its
+// own, indented, saying what to do about it.
+void WriteError(std::ostream& err, const std::string& command, const std::string& text,
+                const std::vector<std::string>& hints = {});
+// One more indented line under the error line just written.
+void WriteHint(std::ostream& err, const std::string& text);
 
 // "text or json", "text, json or sarif".
 std::string WordList(const std::vector<std::string>& words, const char* last = " or ");

@@ -5,6 +5,7 @@
 #include "DisplayNames.h"
 #include "Metadata/SMUtil.h"
 #include "ObjectArgs.h"
+#include "Output.h"
 #include "RepoNameArgs.h"
 #include "objectmodel/Condition.h"
 
@@ -53,15 +54,15 @@ bool ResolveRenderMode(Context& ctx, const std::string& command, ARpGateway* rp,
   // may be given with it.
   const bool bFlags = o.bQuotes || o.bFullyQualified || o.bSinglePart;
   if (ModeNeedsRepository(o) && bFlags) {
-    ctx.err << "smutil " << command
-            << ": --catalog, --reparent and --rename-db choose their own quoting and qualification; drop "
-               "--quotes, --fully-qualified and --single-part\n";
+    WriteError(ctx.err, command,
+               "--catalog, --reparent and --rename-db choose their own quoting and qualification; drop "
+               "--quotes, --fully-qualified and --single-part");
     usage = true;
     return false;
   }
   if (!o.catalog.empty()) {
     if (o.bByID) {
-      ctx.err << "smutil " << command << ": --catalog writes names, not ids; drop --by-id\n";
+      WriteError(ctx.err, command, "--catalog writes names, not ids; drop --by-id");
       usage = true;
       return false;
     }
@@ -72,15 +73,16 @@ bool ResolveRenderMode(Context& ctx, const std::string& command, ARpGateway* rp,
     return true;
   }
   if (o.bDisplay && (!o.reparent.empty() || !o.renamedDbs.empty())) {
-    ctx.err << "smutil " << command << ": --display goes with the plain modes and --catalog only\n";
+    WriteError(ctx.err, command, "--display goes with the plain modes and --catalog only");
     usage = true;
     return false;
   }
   if (!o.reparent.empty()) {
     const RpObjectVector found = FindObjectsFromArgument(rp, o.reparent);
     if (found.size() != 1) {
-      ctx.err << "smutil " << command << ": " << (found.empty() ? "no object" : "several objects") << " named "
-              << o.reparent << " in " << ctx.repoPath << " (give its id to choose)\n";
+      WriteError(ctx.err, command,
+                 std::string(found.empty() ? "no object" : "several objects") + " named " + o.reparent + " in " +
+                     ctx.repoPath + " (give its id to choose)");
       return false;
     }
     resolved.kind = ResolvedRenderMode::kReparent;
@@ -92,7 +94,7 @@ bool ResolveRenderMode(Context& ctx, const std::string& command, ARpGateway* rp,
     for (const std::string& pair : o.renamedDbs) {
       const std::size_t eq = pair.find('=');
       if (eq == 0 || eq == std::string::npos || eq + 1 == pair.size()) {
-        ctx.err << "smutil " << command << ": --rename-db wants OLD=NEW, not '" << pair << "'\n";
+        WriteError(ctx.err, command, "--rename-db wants OLD=NEW, not '" + pair + "'");
         usage = true;
         return false;
       }
@@ -106,8 +108,8 @@ bool ResolveRenderMode(Context& ctx, const std::string& command, ARpGateway* rp,
 std::optional<RpProp> ExpressionPropertyOf(Context& ctx, const std::string& command, const Ref<ARpObject>& obj) {
   const std::optional<RpProp> key = ExpressionPropertyOfType(obj->GetTypeID());
   if (!key) {
-    ctx.err << "smutil " << command << ": " << DescribeObject(obj)
-            << " holds no expression; use a LOGICAL COLUMN, JOIN or RP VARIABLE\n";
+    WriteError(ctx.err, command,
+               DescribeObject(obj) + " holds no expression; use a LOGICAL COLUMN, JOIN or RP VARIABLE");
   }
   return key;
 }
@@ -148,9 +150,9 @@ Ref<ARpObject> FindExpressionObject(Context& ctx, const std::string& command, AR
     if (!obj.IsNull()) found.push_back(obj);
   }
   if (found.empty()) {
-    ctx.err << "smutil " << command << ": no " << TypeLabel(type) << " named";
-    for (const std::string& w : words) ctx.err << " " << w;
-    ctx.err << " in " << ctx.repoPath << "\n";
+    std::string text = "no " + TypeLabel(type) + " named";
+    for (const std::string& w : words) text += " " + w;
+    WriteError(ctx.err, command, text + " in " + ctx.repoPath);
     ExplainSimilarNames(ctx, rp, type, qname, typeText);
     return Ref<ARpObject>();
   }

@@ -11,6 +11,7 @@
 #include "Metadata/SMEverydayTypeNames.h"
 #include "Metadata/SMTypeNames.h"
 #include "Metadata/SMUtil.h"
+#include "Output.h"
 #include "objectmodel/Condition.h"
 #include "objectmodel/ObjectParent.h"
 #include "objectmodel/RpFile.h"
@@ -60,8 +61,8 @@ TypeID TypeOfShortCode(const std::string& word) {
 
 std::unique_ptr<ARpGateway> LoadRepositoryOrExplain(Context& ctx) {
   if (const std::string& broken = FindDefaultRepository().configError; !broken.empty()) {
-    ctx.err << "smutil: cannot read the system configuration " << broken << "\n"
-            << "  fix it, or name another with SMUTIL_CONFIG\n";
+    WriteError(ctx.err, "", "cannot read the system configuration " + broken,
+               {"fix it, or name another with SMUTIL_CONFIG"});
     return nullptr;
   }
   try {
@@ -70,16 +71,20 @@ std::unique_ptr<ARpGateway> LoadRepositoryOrExplain(Context& ctx) {
     if (!ReadInput(ctx, "", ctx.repoPath, "repository file", bytes, SUFileUtility::kMaxMappedFileBytes)) return nullptr;
     return RpFile::LoadFromMemory(bytes.data(), bytes.size(), "standard input");
   } catch (const RpFileError& e) {
-    ctx.err << "smutil: cannot load repository " << e.GetSource();
-    if (e.GetLine() > 0) ctx.err << " (line " << e.GetLine() << ", column " << e.GetColumn() << ")";
-    ctx.err << ": " << e.GetMessage() << "\n";
-    if (e.GetLine() > 0) {
-      ctx.err << "  fix the file at that place, or give another file with --repo FILE\n";
-    } else {
-      ctx.err << "  give a readable repository file with --repo FILE (without it the bundled sample is used)\n";
-    }
+    WriteLoadError(ctx, e,
+                   e.GetLine() > 0
+                       ? "fix the file at that place, or give another file with --repo FILE"
+                       : "give a readable repository file with --repo FILE (without it the bundled sample is used)");
   }
   return nullptr;
+}
+
+void WriteLoadError(Context& ctx, const RpFileError& e, const std::string& hint) {
+  std::string place = e.GetSource();
+  if (e.GetLine() > 0) {
+    place += " (line " + std::to_string(e.GetLine()) + ", column " + std::to_string(e.GetColumn()) + ")";
+  }
+  WriteError(ctx.err, "", "cannot load repository " + place + ": " + e.GetMessage(), {hint});
 }
 
 bool ParseTypeArgument(Context& ctx, const std::string& text, TypeID& type) {
@@ -90,7 +95,7 @@ bool ParseTypeArgument(Context& ctx, const std::string& text, TypeID& type) {
       type = static_cast<TypeID>(number);
       return true;
     }
-    ctx.err << "smutil: " << text << " is not a type id of the catalogue (e.g. 3001 for TABLE)\n";
+    WriteError(ctx.err, "", text + " is not a type id of the catalogue (e.g. 3001 for TABLE)");
     return false;
   }
   const std::string word = NormalizeTypeWord(text);
@@ -104,18 +109,19 @@ bool ParseTypeArgument(Context& ctx, const std::string& text, TypeID& type) {
     type = t;
     return true;
   }
-  ctx.err << "smutil: unknown type '" << text << "'; give a number, a short code of the dictionary (LT, PRC, ...) "
-          << "or one of:\n ";
+  std::string names = " ";
   std::size_t width = 1;
   for (const auto& [name, t] : TypeNames()) {
     if (width + name.size() + 3 > 100) {
-      ctx.err << "\n ";
+      names += "\n ";
       width = 1;
     }
-    ctx.err << " \"" << name << "\"";
+    names += " \"" + name + "\"";
     width += name.size() + 3;
   }
-  ctx.err << "\n";
+  WriteError(
+      ctx.err, "",
+      "unknown type '" + text + "'; give a number, a short code of the dictionary (LT, PRC, ...) or one of:\n" + names);
   return false;
 }
 
@@ -162,17 +168,17 @@ void ExplainSimilarNames(Context& ctx, ARpGateway* rp, TypeID type, const Qualif
     std::string word = EverydayTypeLabel(other);
     for (char& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (word.empty()) word = TypeName(other);
-    ctx.err << "  a " << word << " (" << other << ") has that name: --type '" << word << "'\n";
+    WriteHint(ctx.err, "a " + word + " (" + std::to_string(other) + ") has that name: --type '" + word + "'");
   }
   // Names compare exactly in lookups; offer the objects whose last name
   // matches in another case or through a former name.
   VoidIDVector ids;
   if (!qname.empty()) rp->LookupObjects(TypedObjectNameCondition(type, qname.back(), true), ids);
-  if (!ids.empty()) ctx.err << "  objects of that type with a similar last name:\n";
+  if (!ids.empty()) WriteHint(ctx.err, "objects of that type with a similar last name:");
   for (std::size_t i = 0; i < ids.size() && i < 10; ++i) {
-    ctx.err << "    " << ToNarrow(MetadataUtil::GenerateQualifiedName(rp->GetObject(ids[i]))) << "\n";
+    WriteHint(ctx.err, "  " + ToNarrow(MetadataUtil::GenerateQualifiedName(rp->GetObject(ids[i]))));
   }
-  if (ids.empty()) ctx.err << "  list the names in use with: smutil names --type '" << typeText << "'\n";
+  if (ids.empty()) WriteHint(ctx.err, "list the names in use with: smutil names --type '" + typeText + "'");
 }
 
 }  // namespace smutil_tool

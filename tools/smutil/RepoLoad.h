@@ -14,6 +14,7 @@
 
 #include "Commands.h"
 #include "Metadata/SMUtil.h"
+#include "objectmodel/RpFile.h"
 #include "objectmodel/RpGateway.h"
 
 namespace smutil_tool {
@@ -22,6 +23,8 @@ namespace smutil_tool {
 // FILE: ..." with the file's line and column and a hint to ctx.err and
 // returns null (the caller exits with 1).
 std::unique_ptr<ARpGateway> LoadRepositoryOrExplain(Context& ctx);
+// That message for a repository file that did not load, with hint under it.
+void WriteLoadError(Context& ctx, const RpFileError& e, const std::string& hint);
 
 // A type given as a number (3001) or a name of the type-name table, in any
 // case, blanks or underscores between words ("TABLE", "logical_table"), an

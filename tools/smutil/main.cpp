@@ -225,7 +225,7 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& e) {
     const std::string name = CommandPath(Chosen(app));
     WriteError(ctx.err, name, UsageMessage(app, e, args));
-    ctx.err << "  run 'smutil help" << (name.empty() ? std::string() : " " + name) << "' for the usage\n";
+    WriteHint(ctx.err, "run 'smutil help" + (name.empty() ? std::string() : " " + name) + "' for the usage");
     return kExitUsage;
   }
 
