@@ -3,6 +3,8 @@
 // output that failed) and the message that names what was wrong.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -80,9 +82,22 @@ TEST(CmdUsage, BadUsageNamesTheProblem) {
       {{"frobnicate"}, "smutil: unknown command 'frobnicate'\n"},
       {{"show", "--type", "TABLE"}, "smutil show: QNAME is required\n"},
       {{"show", "Orders"}, "smutil show: --type is required\n"},
-      {{"message", "38x"}, "smutil message: "},
-      {{"generate", "0", "/tmp/never-written.xml"}, "smutil generate: "},
-      {{"show", "--type", "TABLE", "--format", "yaml", "x"}, "smutil show: "},
+      // A wrong value names what was expected: the words or the range.
+      {{"message", "38x"}, "smutil message: ID: '38x' is not a message number from 1 to 18446744073709551615\n"},
+      {{"generate", "0", "/tmp/never-written.xml"},
+       "smutil generate: N: '0' is not a number of objects from 1 to 50000000\n"},
+      {{"generate", "5", "/tmp/never-written.xml", "--seed", "-1"},
+       "smutil generate: --seed: '-1' is not a seed from 0 to 18446744073709551615\n"},
+      {{"show", "--type", "TABLE", "--format", "yaml", "x"},
+       "smutil show: --format: 'yaml' is not one of text or json\n"},
+      {{"check", "--format", "XML"}, "smutil check: --format: 'XML' is not one of text, json or sarif\n"},
+      {{"check", "--max-severity", "fatal"}, "smutil check: --max-severity: 'fatal' is not one of warning or error\n"},
+      {{"sql", "check", "--format", "yaml", "q.sql"},
+       "smutil sql check: --format takes text, json or sarif, not 'yaml'\n"},
+      {{"resolve", "--layer", "middle", "x"},
+       "smutil resolve: --layer takes presentation, business or physical, not 'middle'\n"},
+      {{"subst", "--session", "REGION", "x"}, "smutil subst: --session: expected BLOCK.NAME=VALUE, not \"REGION\"\n"},
+      {{"render", "--rename-db", "A", "--expr", "1"}, "smutil render: --rename-db wants OLD=NEW, not 'A'\n"},
       {{"names", "--type", "TABLE", "--parent", "X"}, "smutil names: --parent requires --parent-type\n"},
       {{"render", "--type", "TABLE", "--expr", "1"}, "smutil render: --type excludes --expr\n"},
   };
@@ -93,6 +108,49 @@ TEST(CmdUsage, BadUsageNamesTheProblem) {
     EXPECT_EQ(r.exitCode, 2) << line;
     EXPECT_EQ(r.out, "") << line;
     EXPECT_EQ(r.err.rfind(c.message, 0), 0u) << line << "\n" << r.err;
+  }
+}
+
+// A file that does not read is named with the line and column of its first
+// fault, in the form editors jump to where the format has one.
+TEST(CmdUsage, FileRefusalsNameThePlace) {
+  const std::string dir = ::testing::TempDir();
+  const auto write = [&](const std::string& name, const std::string& text) {
+    std::ofstream(dir + name, std::ios::binary) << text;
+    return dir + name;
+  };
+  const std::string repo = write("refused.rpd.xml", "<repository format=\"1\">\n  <object id=\"x\"/>\n");
+  const std::string query = write("refused.qry", "query q\n  select a = 1\n  frobnicate\n");
+  const std::string findings = write("refused.json", "[\n  {\"check\": }\n]\n");
+  const std::string xliff = write("refused.xlf",
+                                  "<xliff version=\"1.2\" xmlns=\"urn:oasis:names:tc:xliff:document:1.2\">\n"
+                                  "<file target-language=\"fr\"><body>\n<trans-unit><source>a</source></trans-unit>\n"
+                                  "</body></file></xliff>\n");
+  struct Case {
+    std::vector<std::string> args;
+    int exitCode;
+    std::string message;  // the start of standard error
+  };
+  const Case cases[] = {
+      {{"--repo", repo, "names", "--type", "TABLE"}, 3, "smutil: cannot load repository " + repo + " (line 2, column "},
+      {{"check", "--changed-since", repo},
+       3,
+       "smutil check: cannot load the earlier repository " + repo + " (line 2, column "},
+      {{"query", query}, 3, "smutil query: " + query + ":3: unknown keyword 'frobnicate'\n"},
+      {{"site", "--messages", findings, dir + "refused-site"}, 3, "smutil site: " + findings + ":2:13: not JSON\n"},
+      {{"translations", "import", "--bundles", dir + "refused.db", xliff},
+       3,
+       "smutil translations import: " + xliff + ":3:"},
+  };
+  for (const Case& c : cases) {
+    std::string line;
+    for (const std::string& a : c.args) line += a + " ";
+    const ToolRun r = RunTool(c.args);
+    EXPECT_EQ(r.exitCode, c.exitCode) << line << "\n" << r.err;
+    EXPECT_EQ(r.err.rfind(c.message, 0), 0u) << line << "\n" << r.err;
+  }
+  for (const char* name : {"refused.rpd.xml", "refused.qry", "refused.json", "refused.xlf", "refused.db"}) {
+    std::remove((dir + name).c_str());
   }
 }
 

@@ -151,7 +151,7 @@ int RunCheck(Context& ctx, const CheckOptions& o) {
     try {
       changed = ChangedObjectScope(*rp, nowFile.View(), earlierFile.View(), ShownInput(o.changedSince));
     } catch (const RpFileError& e) {
-      WriteError(ctx.err, "check", "cannot load the earlier repository " + o.changedSince + ": " + e.what());
+      WriteError(ctx.err, "check", "cannot load the earlier repository " + LoadFaultPlace(e) + ": " + e.GetMessage());
       return kExitIO;
     }
     if (options.m_scope) {

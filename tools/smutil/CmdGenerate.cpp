@@ -2,12 +2,14 @@
 // objects (databases, tables, columns, business models, subject areas, with
 // column names reused across tables as in real repositories), saved as OUT.
 #include <CLI/CLI.hpp>
-#include <charconv>
+#include <cstdint>
+#include <limits>
 #include <memory>
 #include <ostream>
 
 #include "Commands.h"
 #include "FileArgs.h"
+#include "Output.h"
 #include "Progress.h"
 #include "objectmodel/RpFile.h"
 #include "objectmodel/RpGenerator.h"
@@ -42,18 +44,11 @@ RunFn DeclareGenerate(CLI::App& cmd, Context&) {
   auto o = std::make_shared<GenerateOptions>();
   cmd.add_option("N", o->count, "number of objects, e.g. 1000000")
       ->required()
-      ->check(CLI::Validator(
-          [](std::string& v) {
-            std::uint64_t n = 0;
-            const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
-            if (ec == std::errc() && end == v.data() + v.size() && n >= 1 && n <= kMaxObjects) return std::string();
-            return "'" + v + "' is not a number of objects from 1 to " + std::to_string(kMaxObjects);
-          },
-          "", ""));
+      ->check(WholeNumber("a number of objects", 1, kMaxObjects));
   cmd.add_option("OUT", o->out, "the repository file to write (- for standard output)")->required();
   cmd.add_option("--seed", o->seed, "seed of the generator (a non-negative integer)")
       ->type_name("S")
-      ->check(CLI::NonNegativeNumber);
+      ->check(WholeNumber("a seed", 0, std::numeric_limits<std::uint64_t>::max()));
   return [o](Context& c) { return RunGenerate(c, *o); };
 }
 

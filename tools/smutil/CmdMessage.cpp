@@ -10,6 +10,7 @@
 // object may give both its type and its name). --format json prints
 // {"id","severity","text","objects":[{"id","type","typeName","name","qualifiedName"}]}.
 #include <CLI/CLI.hpp>
+#include <limits>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -95,7 +96,9 @@ int RunMessage(Context& ctx, const MessageOptions& o) {
 
 RunFn DeclareMessage(CLI::App& cmd, Context& ctx) {
   auto o = std::make_shared<MessageOptions>();
-  cmd.add_option("ID", o->id, "the message number, e.g. 38009")->required();
+  cmd.add_option("ID", o->id, "the message number, e.g. 38009")
+      ->required()
+      ->check(WholeNumber("a message number", 1, std::numeric_limits<MessageId>::max()));
   cmd.add_option("OBJECT", o->objects, "the objects, by qualified name or id (2006:14), main object first");
   AddFormatOption(cmd, ctx);
   return [o](Context& c) { return RunMessage(c, *o); };

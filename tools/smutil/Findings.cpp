@@ -1,5 +1,6 @@
 #include "Findings.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -12,6 +13,7 @@
 #include "Output.h"
 #include "Sarif/SarifWriter.h"
 #include "Utility/SUStrUtil.h"
+#include "Utility/SourceError.h"
 
 namespace smutil_tool {
 namespace {
@@ -163,13 +165,26 @@ void WriteFindingsJson(std::ostream& out, const std::vector<ConsistencyMessage>&
   out << (bFirst ? "]\n" : "\n]\n");
 }
 
+namespace {
+// The parser counts bytes from 1; editors count lines and columns.
+std::size_t LineOfByte(const std::string& text, std::size_t byte) {
+  const std::size_t end = std::min(byte == 0 ? 0 : byte - 1, text.size());
+  return 1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + static_cast<long>(end), '\n'));
+}
+std::size_t ColumnOfByte(const std::string& text, std::size_t byte) {
+  const std::size_t end = std::min(byte == 0 ? 0 : byte - 1, text.size());
+  const std::size_t lineStart = end == 0 ? 0 : text.rfind('\n', end - 1);
+  return lineStart == std::string::npos || end == 0 ? end + 1 : end - lineStart;
+}
+}  // namespace
+
 bool ReadFindingsJson(ARpGateway* rp, const std::string& file, const std::string& text,
                       std::vector<ConsistencyMessage>& found, std::string& error) {
   nlohmann::json doc;
   try {
     doc = nlohmann::json::parse(text);
   } catch (const nlohmann::json::parse_error& e) {
-    error = file + " is not JSON (at byte " + std::to_string(e.byte) + ")";
+    error = SourceError::Format(file, LineOfByte(text, e.byte), ColumnOfByte(text, e.byte), "not JSON");
     return false;
   }
   if (!doc.is_array()) {

@@ -1,6 +1,7 @@
 #include "Output.h"
 
 #include <CLI/CLI.hpp>
+#include <charconv>
 #include <ostream>
 
 #include "Metadata/SMUtil.h"
@@ -31,6 +32,17 @@ std::string WordList(const std::vector<std::string>& words, const char* last) {
     out += words[i];
   }
   return out;
+}
+
+CLI::Validator WholeNumber(const std::string& what, std::uint64_t min, std::uint64_t max) {
+  return CLI::Validator(
+      [what, min, max](std::string& v) {
+        std::uint64_t n = 0;
+        const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
+        if (ec == std::errc() && end == v.data() + v.size() && n >= min && n <= max) return std::string();
+        return "'" + v + "' is not " + what + " from " + std::to_string(min) + " to " + std::to_string(max);
+      },
+      "", "");
 }
 
 std::string DumpJson(const nlohmann::json& doc) {

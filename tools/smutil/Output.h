@@ -9,6 +9,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cctype>
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <nlohmann/json.hpp>
@@ -56,6 +57,11 @@ CLI::Validator OneOf(const std::vector<std::pair<std::string, T>>& choices) {
       },
       "", "");
 }
+
+// An option or argument that takes a whole number from min to max; anything
+// else is refused naming what the number is and its range ("N: '0' is not a
+// number of objects from 1 to 50000000").
+CLI::Validator WholeNumber(const std::string& what, std::uint64_t min, std::uint64_t max);
 
 // doc() written as one JSON document and a line break under --format json,
 // text(ctx.out) otherwise.

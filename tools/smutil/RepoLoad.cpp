@@ -79,12 +79,13 @@ std::unique_ptr<ARpGateway> LoadRepositoryOrExplain(Context& ctx) {
   return nullptr;
 }
 
+std::string LoadFaultPlace(const RpFileError& e) {
+  if (e.GetLine() == 0) return e.GetSource();
+  return e.GetSource() + " (line " + std::to_string(e.GetLine()) + ", column " + std::to_string(e.GetColumn()) + ")";
+}
+
 void WriteLoadError(Context& ctx, const RpFileError& e, const std::string& hint) {
-  std::string place = e.GetSource();
-  if (e.GetLine() > 0) {
-    place += " (line " + std::to_string(e.GetLine()) + ", column " + std::to_string(e.GetColumn()) + ")";
-  }
-  WriteError(ctx.err, "", "cannot load repository " + place + ": " + e.GetMessage(), {hint});
+  WriteError(ctx.err, "", "cannot load repository " + LoadFaultPlace(e) + ": " + e.GetMessage(), {hint});
 }
 
 bool ParseTypeArgument(Context& ctx, const std::string& text, TypeID& type) {

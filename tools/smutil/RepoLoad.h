@@ -25,6 +25,9 @@ namespace smutil_tool {
 std::unique_ptr<ARpGateway> LoadRepositoryOrExplain(Context& ctx);
 // That message for a repository file that did not load, with hint under it.
 void WriteLoadError(Context& ctx, const RpFileError& e, const std::string& hint);
+// "FILE (line 3, column 56)" for that message; the file alone when the fault
+// has no place in it.
+std::string LoadFaultPlace(const RpFileError& e);
 
 // A type given as a number (3001) or a name of the type-name table, in any
 // case, blanks or underscores between words ("TABLE", "logical_table"), an
