@@ -1,0 +1,354 @@
+#include "RpFileBuild.h"
+
+#include <algorithm>
+#include <string>
+
+#include "RadixSort.h"
+#include "objectmodel/ObjectParent.h"
+
+namespace RpFileLoad {
+
+namespace {
+
+std::string IDText(const VoidID& id) { return ToNarrow(id.ToString()); }
+
+std::string ClassName(TypeID type) {
+  const AMetaClass* meta = AMetaClass::FromTypeID(type);
+  return meta ? meta->GetClassName() : "?";
+}
+
+// Whether a type may live under another; the parent types of the type
+// asked last are kept at hand, since siblings come in runs.
+class ParentRule {
+ public:
+  bool Allows(TypeID child, TypeID parent) {
+    if (!m_allowed || m_child != child) {
+      m_child = child;
+      m_allowed = &GetParentTypeIDs(child);
+    }
+    return std::find(m_allowed->begin(), m_allowed->end(), parent) != m_allowed->end();
+  }
+
+ private:
+  TypeID m_child = 0;
+  const TypeIDVector* m_allowed = nullptr;
+};
+
+}  // namespace
+
+// ---- ids ----------------------------------------------------------------------
+
+Builder::IDIndex::PerType* Builder::IDIndex::TypeOf(TypeID type) {
+  return const_cast<PerType*>(static_cast<const IDIndex*>(this)->TypeOf(type));
+}
+
+const Builder::IDIndex::PerType* Builder::IDIndex::TypeOf(TypeID type) const {
+  // A file names a few dozen types, in runs.
+  if (m_last < m_types.size() && m_types[m_last].type == type) return &m_types[m_last];
+  for (std::size_t i = 0; i < m_types.size(); ++i) {
+    if (m_types[i].type == type) {
+      m_last = i;
+      return &m_types[i];
+    }
+  }
+  return nullptr;
+}
+
+template <class OnDuplicate>
+void Builder::IDIndex::Fill(const std::vector<Records::Object>& objects, OnDuplicate onDuplicate) {
+  for (const Records::Object& o : objects) {
+    PerType* t = TypeOf(o.id.m_interfaceTypeID);
+    if (!t) {
+      m_types.emplace_back();
+      m_types.back().type = o.id.m_interfaceTypeID;
+      m_last = m_types.size() - 1;
+      t = &m_types.back();
+    }
+    ++t->count;
+    t->maxNumber = std::max(t->maxNumber, o.id.m_uniqueNum);
+  }
+  // A table by number costs four bytes a number; past a few times the
+  // type's count the numbers are too sparse for one.
+  for (PerType& t : m_types) {
+    if (t.maxNumber / 4 < t.count + 1024) t.dense.assign(std::size_t{t.maxNumber} + 1, kNone);
+  }
+  for (std::uint32_t i = 0; i < objects.size(); ++i) {
+    const VoidID& id = objects[i].id;
+    PerType& t = *TypeOf(id.m_interfaceTypeID);
+    bool bTaken;
+    if (!t.dense.empty()) {
+      std::uint32_t& slot = t.dense[id.m_uniqueNum];
+      bTaken = slot != kNone;
+      if (!bTaken) slot = i;
+    } else {
+      bTaken = !t.sparse.emplace(id.m_uniqueNum, i).second;
+    }
+    if (bTaken) onDuplicate(i);
+  }
+}
+
+std::uint32_t Builder::IDIndex::Find(const VoidID& id) const {
+  const PerType* t = TypeOf(id.m_interfaceTypeID);
+  if (!t) return kNone;
+  if (!t->dense.empty()) return id.m_uniqueNum < t->dense.size() ? t->dense[id.m_uniqueNum] : kNone;
+  auto it = t->sparse.find(id.m_uniqueNum);
+  return it == t->sparse.end() ? kNone : it->second;
+}
+
+// ---- checks ---------------------------------------------------------------------
+
+void Builder::Check(bool bComplete, EarliestFault& faults) {
+  const std::vector<Records::Object>& objects = m_records.objects;
+  m_index.Fill(objects, [&](std::uint32_t i) {
+    if (m_duplicate.empty()) m_duplicate.resize(objects.size());
+    m_duplicate[i] = true;
+    faults.Offer(objects[i].at, "duplicate object id '" + IDText(objects[i].id) + "'");
+  });
+  CheckParents(bComplete, faults);
+  CheckCycles(faults);
+  if (bComplete) {
+    if (m_bPlaced) CheckPlaces(faults);
+    CheckTuples(faults);
+  }
+  CheckAliases(faults);
+}
+
+void Builder::CheckParents(bool bComplete, EarliestFault& faults) {
+  const std::vector<Records::Object>& objects = m_records.objects;
+  m_parent.assign(objects.size(), kNone);
+  ParentRule rule;
+  // Siblings come in runs: their parent is looked up once a run.
+  VoidID lastID;
+  std::uint32_t last = kNone;
+  for (std::uint32_t i = 0; i < objects.size(); ++i) {
+    const Records::Object& o = objects[i];
+    if (o.parent.IsNull() || (!m_duplicate.empty() && m_duplicate[i])) continue;
+    m_bPlaced = m_bPlaced || o.pos != Records::kNoPos;
+    if (last == kNone || o.parent != lastID) {
+      lastID = o.parent;
+      last = m_index.Find(o.parent);
+    }
+    if (last == kNone) {
+      if (bComplete) {
+        faults.Offer(o.at,
+                     "dangling reference: parent " + IDText(o.parent) + " of " + IDText(o.id) + " is not in the file");
+      }
+      continue;
+    }
+    const TypeID parentType = objects[last].id.m_interfaceTypeID;
+    if (!rule.Allows(o.id.m_interfaceTypeID, parentType)) {
+      faults.Offer(o.at, "an object of type " + std::to_string(o.id.m_interfaceTypeID) + " (" +
+                             ClassName(o.id.m_interfaceTypeID) + ") cannot live under " + IDText(o.parent) + " (" +
+                             ClassName(parentType) + ")");
+      continue;
+    }
+    m_parent[i] = last;
+  }
+}
+
+void Builder::CheckCycles(EarliestFault& faults) {
+  // Each object is walked up from once: a walk stops at an object an
+  // earlier walk passed, and meets itself only around a cycle. Read in
+  // file order, a cycle closes at its last link in the file.
+  const std::vector<Records::Object>& objects = m_records.objects;
+  constexpr std::uint32_t kUnseen = 0;
+  std::vector<std::uint32_t> walk(objects.size(), kUnseen);
+  for (std::uint32_t start = 0; start < objects.size(); ++start) {
+    if (walk[start] != kUnseen) continue;
+    const std::uint32_t mark = start + 1;
+    std::uint32_t j = start;
+    while (j != kNone && walk[j] == kUnseen) {
+      walk[j] = mark;
+      j = m_parent[j];
+    }
+    if (j == kNone || walk[j] != mark) continue;
+    std::uint32_t closing = j;
+    for (std::uint32_t k = m_parent[j]; k != j; k = m_parent[k]) closing = std::max(closing, k);
+    const Records::Object& o = objects[closing];
+    faults.Offer(o.at, "parent " + IDText(o.parent) + " of " + IDText(o.id) +
+                           " is one of its own descendants (a cycle of parents)");
+    m_parent[closing] = kNone;
+  }
+}
+
+void Builder::CheckPlaces(EarliestFault& faults) {
+  // A parent whose children carry places must give each one, 0 to n-1.
+  const std::vector<Records::Object>& objects = m_records.objects;
+  std::unordered_map<std::uint32_t, std::uint32_t> childCount;
+  struct Placed {
+    std::uint32_t parent;
+    std::int64_t pos;
+    std::uint32_t child;
+  };
+  std::vector<Placed> placed;
+  for (std::uint32_t i = 0; i < objects.size(); ++i) {
+    if (objects[i].pos != Records::kNoPos && m_parent[i] != kNone) placed.push_back({m_parent[i], objects[i].pos, i});
+  }
+  for (const Placed& p : placed) childCount.emplace(p.parent, 0);
+  for (std::uint32_t i = 0; i < objects.size(); ++i) {
+    if (m_parent[i] == kNone) continue;
+    if (auto it = childCount.find(m_parent[i]); it != childCount.end()) ++it->second;
+  }
+  std::sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) {
+    return a.parent != b.parent ? a.parent < b.parent : a.pos != b.pos ? a.pos < b.pos : a.child < b.child;
+  });
+  for (std::size_t i = 0; i < placed.size();) {
+    std::size_t end = i;
+    while (end < placed.size() && placed[end].parent == placed[i].parent) ++end;
+    const std::string parent = IDText(objects[placed[i].parent].id);
+    bool bGap = false;
+    for (std::size_t k = i; k < end && !bGap; ++k) {
+      const std::int64_t expected = static_cast<std::int64_t>(k - i);
+      if (placed[k].pos != expected) {
+        faults.Offer(objects[placed[k].child].at, "pos " + std::to_string(placed[k].pos) + " among the children of " +
+                                                      parent + " (expected " + std::to_string(expected) +
+                                                      ": places run 0, 1, ... without gaps or repeats)");
+        bGap = true;
+      }
+    }
+    if (!bGap && end - i != childCount[placed[i].parent]) {
+      faults.Offer(
+          objects[placed[end - 1].child].at,
+          "some children of " + parent + " have a pos and others not (give every child of that parent a pos, or none)");
+    }
+    i = end;
+  }
+}
+
+void Builder::CheckTuples(EarliestFault& faults) {
+  // Tuples are in file order: the first with an argument missing is the
+  // earliest.
+  for (std::size_t t = 0; t < m_records.tuples.size(); ++t) {
+    for (const VoidID& a : m_records.tuples[t].m_args) {
+      if (m_index.Find(a) == kNone) {
+        faults.Offer(m_records.tupleAt[t], "dangling reference: tuple argument " + IDText(a) + " is not in the file");
+        return;
+      }
+    }
+  }
+}
+
+void Builder::CheckAliases(EarliestFault& faults) {
+  // An object's aliases are listed together; the second of two equal ones
+  // is the fault. A few are compared in place, many are sorted.
+  const std::vector<Records::Alias>& aliases = m_records.aliases;
+  constexpr std::size_t kCompareLimit = 16;
+  std::vector<std::uint32_t> order;
+  for (std::size_t i = 0; i < aliases.size();) {
+    std::size_t end = i + 1;
+    while (end < aliases.size() && aliases[end].object == aliases[i].object) ++end;
+    std::size_t repeat = end;
+    if (end - i <= kCompareLimit) {
+      for (std::size_t k = i + 1; k < end && repeat == end; ++k) {
+        for (std::size_t m = i; m < k; ++m) {
+          if (aliases[m].text == aliases[k].text) {
+            repeat = k;
+            break;
+          }
+        }
+      }
+    } else {
+      order.resize(end - i);
+      for (std::size_t k = 0; k < order.size(); ++k) order[k] = static_cast<std::uint32_t>(i + k);
+      std::stable_sort(order.begin(), order.end(),
+                       [&](std::uint32_t a, std::uint32_t b) { return aliases[a].text < aliases[b].text; });
+      for (std::size_t k = 1; k < order.size(); ++k) {
+        if (aliases[order[k]].text == aliases[order[k - 1]].text) repeat = std::min<std::size_t>(repeat, order[k]);
+      }
+    }
+    if (repeat != end) {
+      faults.Offer(aliases[repeat].at, "alias '" + ToNarrow(aliases[repeat].text) + "' is empty or given twice");
+    }
+    i = end;
+  }
+}
+
+// ---- build ---------------------------------------------------------------------
+
+std::vector<std::pair<std::uint32_t, std::uint32_t>> Builder::ChildOrder() const {
+  // A stable counting sort by parent keeps the file's order among each
+  // parent's children; those with places are then put in place order.
+  const std::vector<Records::Object>& objects = m_records.objects;
+  std::vector<std::uint32_t> start(objects.size() + 1, 0);
+  for (std::uint32_t p : m_parent) {
+    if (p != kNone) ++start[p + 1];
+  }
+  for (std::size_t i = 1; i < start.size(); ++i) start[i] += start[i - 1];
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> order(start.back());
+  std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
+  for (std::uint32_t i = 0; i < objects.size(); ++i) {
+    if (m_parent[i] != kNone) order[next[m_parent[i]]++] = {m_parent[i], i};
+  }
+  if (m_bPlaced) {
+    for (std::size_t p = 0; p < objects.size(); ++p) {
+      const auto first = order.begin() + start[p];
+      const auto last = order.begin() + start[p + 1];
+      if (first == last || objects[first->second].pos == Records::kNoPos) continue;
+      std::sort(first, last,
+                [&](const auto& a, const auto& b) { return objects[a.second].pos < objects[b.second].pos; });
+    }
+  }
+  return order;
+}
+
+std::vector<ARpGateway::RelTuple> Builder::UniqueTuples() {
+  // Sorted by first argument (linear), then each run of tuples sharing it by
+  // what follows, the first of equal tuples in file order is kept.
+  std::vector<ARpGateway::RelTuple>& tuples = m_records.tuples;
+  std::vector<std::pair<std::uint64_t, std::uint32_t>> byFirst;
+  byFirst.reserve(tuples.size());
+  for (std::uint32_t i = 0; i < tuples.size(); ++i) byFirst.emplace_back(tuples[i].m_args[0].Packed(), i);
+  StableRadixSortByKey(byFirst);
+  std::vector<bool> repeated(tuples.size());
+  const auto before = [&](const std::pair<std::uint64_t, std::uint32_t>& a,
+                          const std::pair<std::uint64_t, std::uint32_t>& b) {
+    const ARpGateway::RelTuple& x = tuples[a.second];
+    const ARpGateway::RelTuple& y = tuples[b.second];
+    if (!(x.m_rel == y.m_rel)) return x.m_rel < y.m_rel;
+    if (x.m_args != y.m_args) return x.m_args < y.m_args;
+    return a.second < b.second;
+  };
+  for (std::size_t run = 0; run < byFirst.size();) {
+    std::size_t end = run + 1;
+    while (end < byFirst.size() && byFirst[end].first == byFirst[run].first) ++end;
+    if (end - run > 1) {
+      std::sort(byFirst.begin() + static_cast<std::ptrdiff_t>(run), byFirst.begin() + static_cast<std::ptrdiff_t>(end),
+                before);
+      for (std::size_t k = run + 1; k < end; ++k) {
+        const ARpGateway::RelTuple& x = tuples[byFirst[k - 1].second];
+        const ARpGateway::RelTuple& y = tuples[byFirst[k].second];
+        repeated[byFirst[k].second] = x.m_rel == y.m_rel && x.m_args == y.m_args;
+      }
+    }
+    run = end;
+  }
+  std::vector<ARpGateway::RelTuple> unique;
+  unique.reserve(tuples.size());
+  for (std::size_t i = 0; i < tuples.size(); ++i) {
+    if (!repeated[i]) unique.push_back(std::move(tuples[i]));
+  }
+  return unique;
+}
+
+std::unique_ptr<ARpGateway> Builder::Build() {
+  Records& r = m_records;
+  auto rp = std::make_unique<ARpGateway>();
+  if (r.bHasLogicalName) rp->SetLogicalName(r.logicalName);
+  for (Records::Blob& b : r.blobs) rp->SetDataBlob(b.number, b.bytes);
+  rp->Reserve(r.objects.size());
+  std::vector<ARpObject*> created(r.objects.size());
+  {
+    ARpGateway::BulkLoad bulkLoad(*rp);
+    for (std::size_t i = 0; i < r.objects.size(); ++i) {
+      created[i] = rp->CreateObjectWithID(r.objects[i].id, VXString(r.NameOf(r.objects[i])), nullptr);
+    }
+    for (const auto& [parent, child] : ChildOrder()) rp->SetObjectParent(created[child], created[parent]);
+    for (Records::Alias& a : r.aliases) rp->AddAlias(r.objects[a.object].id, a.text);
+    for (Records::Property& p : r.properties) created[p.object]->SetProperty(p.key, std::move(p.value));
+    std::vector<ARpGateway::RelTuple> tuples = UniqueTuples();
+    rp->InsertTuples(tuples);
+  }
+  return rp;
+}
+
+}  // namespace RpFileLoad
