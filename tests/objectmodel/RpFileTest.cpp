@@ -409,6 +409,72 @@ TEST(RpFileErrors, AFaultAmongObjectsNotCreatedYetIsTheOneReported) {
   ExpectEachFails(cases, "dup.xml");
 }
 
+TEST(RpFileErrors, TheEarliestFaultIsReportedWhicheverCheckFindsIt) {
+  // Faults of single elements are found as the file is read, the others
+  // once it is all read (or up to a fault of the first kind): the one
+  // reported is the one that stands first.
+  std::string manyAliases = "<object id=\"3023:1\" name=\"A\">\n";
+  for (int i = 0; i < 40; ++i) manyAliases += "<alias>a" + std::to_string(i == 30 ? 3 : i) + "</alias>\n";
+  manyAliases += "</object>\n";
+  const BrokenCase cases[] = {
+      {"wrong parent type, then malformed XML",
+       "<object id=\"3023:1\" name=\"D\"/>\n<object id=\"3003:1\" name=\"C\" parent=\"3023:1\"/>\n</objekt>\n", 4,
+       "cannot live under 3023:1"},
+      {"alias twice, then an unknown element",
+       "<object id=\"3023:1\" name=\"A\">\n<alias>x</alias>\n<alias>x</alias>\n</object>\n<thing/>\n", 5,
+       "alias 'x' is empty or given twice"},
+      {"one alias of forty repeats an early one", manyAliases, 34, "alias 'a3' is empty or given twice"},
+      {"dangling parent, then a place out of line",
+       "<object id=\"3023:1\" name=\"D\"/>\n<object id=\"3001:1\" name=\"T\" parent=\"3023:9\"/>\n"
+       "<object id=\"3001:2\" name=\"U\" parent=\"3023:1\" pos=\"2\"/>\n",
+       4, "dangling reference: parent 3023:9 of 3001:1"},
+      {"dangling tuple, then a repeated id",
+       "<object id=\"4206:1\" name=\"R\"/>\n<tuple rel=\"35\" args=\"4206:1 1501:3\"/>\n"
+       "<object id=\"4206:1\" name=\"S\"/>\n",
+       4, "dangling reference: tuple argument 1501:3"},
+      {"a cycle of three closes at its last link",
+       "<object id=\"4000:1\" name=\"A\" parent=\"4000:3\"/>\n<object id=\"4000:2\" name=\"B\" parent=\"4000:1\"/>\n"
+       "<object id=\"4000:3\" name=\"C\" parent=\"4000:2\"/>\n",
+       5, "parent 4000:2 of 4000:3 is one of its own descendants"},
+      {"an object its own parent", "<object id=\"4000:1\" name=\"A\" parent=\"4000:1\"/>\n", 3,
+       "parent 4000:1 of 4000:1 is one of its own descendants"},
+      {"a cycle read before a fault of the scan",
+       "<object id=\"4000:1\" name=\"A\" parent=\"4000:2\"/>\n<object id=\"4000:2\" name=\"B\" parent=\"4000:1\"/>\n"
+       "<object id=\"x\" name=\"C\"/>\n",
+       4, "one of its own descendants"},
+      {"a repeated id among numbers too far apart for a table",
+       "<object id=\"3023:4000000000\" name=\"A\"/>\n<object id=\"3023:1\" name=\"B\"/>\n"
+       "<object id=\"3023:4000000000\" name=\"C\"/>\n",
+       5, "duplicate object id '3023:4000000000'"},
+  };
+  ExpectEachFails(cases, "earliest.xml");
+}
+
+TEST(RpFileLoad, RepeatedTuplesSharingAFirstArgumentAreLoadedOnce) {
+  // One role stands first in every tuple, in two relations; repeats, near
+  // and far, are dropped and the rest keep their order in the file.
+  const std::string doc = Document(
+      "<object id=\"4206:1\" name=\"R\"/>\n<object id=\"4206:2\" name=\"S\"/>\n"
+      "<object id=\"1501:1\" name=\"u1\"/>\n<object id=\"1501:2\" name=\"u2\"/>\n<object id=\"1501:3\" name=\"u3\"/>\n"
+      "<tuple rel=\"35\" args=\"4206:1 1501:2\"/>\n<tuple rel=\"35\" args=\"4206:1 1501:1\"/>\n"
+      "<tuple rel=\"35\" args=\"4206:1 1501:2\"/>\n<tuple rel=\"36\" args=\"4206:1 4206:2\"/>\n"
+      "<tuple rel=\"35\" args=\"4206:1 1501:3\"/>\n<tuple rel=\"36\" args=\"4206:1 4206:2\"/>\n"
+      "<tuple rel=\"35\" args=\"4206:1 1501:1\"/>\n");
+  std::unique_ptr<ARpGateway> rp = RpFile::LoadFromMemory(doc.data(), doc.size());
+  std::vector<std::uint32_t> handles;
+  rp->FindTuplesOf(VoidID(4206, 1), handles);
+  std::string seen;
+  for (std::uint32_t h : handles) {
+    const ARpGateway::RelTuple* t = rp->GetTuple(h);
+    ASSERT_NE(t, nullptr);
+    seen += std::to_string(t->m_rel.m_systemID) + ":" + ToNarrow(t->m_args[1].ToString()) + " ";
+  }
+  EXPECT_EQ(seen, "35:1501:2 35:1501:1 36:4206:2 35:1501:3 ");
+  handles.clear();
+  rp->FindTuplesOf(VoidID(1501, 1), handles);
+  EXPECT_EQ(handles.size(), 1u);
+}
+
 TEST(RpFileErrors, BadExpressionTextIsPlacedAtItsCharacter) {
   const std::string line = "<prop key=\"Expr\" type=\"expr\">Add(1,Multiply(2,))</prop>";
   const std::string doc = Document("<object id=\"3001:1\" name=\"T\">\n" + line + "\n</object>\n");
