@@ -4,9 +4,10 @@
 // it mapped on their own, where the large index tables live). Beside the
 // load, a Xerces-C SAX2 parse of the same file with a handler that does
 // nothing: the floor that loading is compared with, also run in turn with
-// the load (BM_LoadAgainstParse, the ratio to report). Two shapes that a
+// the load (BM_LoadAgainstParse, the ratio to report). Shapes that a
 // generated repository does not have: a chain of folders each inside the one
-// before, and one object with very many aliases.
+// before, one object with very many aliases, and many tuples that share
+// their first argument (loaded at two sizes, for the growth between them).
 //
 //   ./bench_rpfile --benchmark_counters_tabular=true
 #include <benchmark/benchmark.h>
@@ -47,6 +48,19 @@ const std::string& RepositoryFile(std::size_t n) {
 std::size_t HeapInUse() {
   const struct mallinfo2 m = mallinfo2();
   return m.uordblks + m.hblkhd;
+}
+
+// CPU time of the process, for figures taken in turn within one benchmark.
+double ProcessCpuMs() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  const std::size_t m = v.size() / 2;
+  return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
 }
 
 // A file written here, once per run, by write.
@@ -102,6 +116,44 @@ void BM_LoadManyAliases(benchmark::State& state) {
             }));
 }
 BENCHMARK(BM_LoadManyAliases)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+// One role and n users, every tuple naming the role first: loading must
+// grow with n, not with n squared. Both sizes are loaded in turn, each in
+// CPU time, and the growth from 10^4 to 10^5 is the median of the rounds'
+// (10 for linear); past kMaxGrowth the benchmark fails.
+void BM_TupleGrowthSharedFirstArgument(benchmark::State& state) {
+  constexpr double kMaxGrowth = 25;
+  const auto file = [](std::size_t n) {
+    return ShapeFile("shared_first", n, [](std::ostream& out, std::size_t count) {
+      out << "<object id=\"4206:1\" name=\"Readers\"/>\n";
+      for (std::size_t i = 1; i <= count; ++i) out << "<object id=\"1501:" << i << "\" name=\"u" << i << "\"/>\n";
+      for (std::size_t i = 1; i <= count; ++i) out << "<tuple rel=\"35\" args=\"4206:1 1501:" << i << "\"/>\n";
+    });
+  };
+  const std::string& small = file(10000);
+  const std::string& large = file(100000);
+  std::vector<double> smallMs, largeMs, growth;
+  for (auto _ : state) {
+    double t0 = ProcessCpuMs();
+    std::unique_ptr<ARpGateway> a = RpFile::Load(small);
+    const double s = ProcessCpuMs() - t0;
+    t0 = ProcessCpuMs();
+    std::unique_ptr<ARpGateway> b = RpFile::Load(large);
+    const double l = ProcessCpuMs() - t0;
+    state.PauseTiming();
+    a.reset();
+    b.reset();
+    state.ResumeTiming();
+    smallMs.push_back(s);
+    largeMs.push_back(l);
+    growth.push_back(l / s);
+  }
+  state.counters["ms_1e4"] = Median(smallMs);
+  state.counters["ms_1e5"] = Median(largeMs);
+  state.counters["growth"] = Median(growth);
+  if (Median(growth) > kMaxGrowth) state.SkipWithError("loading tuples that share a first argument grows faster than n");
+}
+BENCHMARK(BM_TupleGrowthSharedFirstArgument)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
 // The same file through Xerces-C's SAX2 reader, on the scanner and with the
 // limits of the loader, and a handler that does nothing. The loader drives
@@ -170,18 +222,6 @@ BENCHMARK(BM_LoadRepositoryFile)
 // in CPU time: the machine's speed drifts over seconds, and a parse measured
 // a minute before the loads it is compared with can make the ratio 1.4x or
 // 1.9x on the same build. The ratio reported is the median of the rounds'.
-double ProcessCpuMs() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const std::size_t m = v.size() / 2;
-  return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
-}
-
 void BM_LoadAgainstParse(benchmark::State& state) {
   const std::string& path = RepositoryFile(static_cast<std::size_t>(state.range(0)));
   SUGDOM::Initialize();
