@@ -151,7 +151,8 @@ void BM_TupleGrowthSharedFirstArgument(benchmark::State& state) {
   state.counters["ms_1e4"] = Median(smallMs);
   state.counters["ms_1e5"] = Median(largeMs);
   state.counters["growth"] = Median(growth);
-  if (Median(growth) > kMaxGrowth) state.SkipWithError("loading tuples that share a first argument grows faster than n");
+  if (Median(growth) > kMaxGrowth)
+    state.SkipWithError("loading tuples that share a first argument grows faster than n");
 }
 BENCHMARK(BM_TupleGrowthSharedFirstArgument)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string>
 
-#include "RadixSort.h"
 #include "objectmodel/ObjectParent.h"
 
 namespace RpFileLoad {
@@ -265,7 +264,7 @@ void Builder::CheckAliases(EarliestFault& faults) {
 
 // ---- build ---------------------------------------------------------------------
 
-std::vector<std::pair<std::uint32_t, std::uint32_t>> Builder::ChildOrder() const {
+std::vector<std::uint32_t> Builder::ChildOrder() const {
   // A stable counting sort by parent keeps the file's order among each
   // parent's children; those with places are then put in place order.
   const std::vector<Records::Object>& objects = m_records.objects;
@@ -274,60 +273,23 @@ std::vector<std::pair<std::uint32_t, std::uint32_t>> Builder::ChildOrder() const
     if (p != kNone) ++start[p + 1];
   }
   for (std::size_t i = 1; i < start.size(); ++i) start[i] += start[i - 1];
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> order(start.back());
-  std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
+  std::vector<std::uint32_t> order(start.back());
   for (std::uint32_t i = 0; i < objects.size(); ++i) {
-    if (m_parent[i] != kNone) order[next[m_parent[i]]++] = {m_parent[i], i};
+    if (m_parent[i] != kNone) order[start[m_parent[i]]++] = i;
   }
+  // Each start has moved on to the next parent's.
   if (m_bPlaced) {
+    std::uint32_t first = 0;
     for (std::size_t p = 0; p < objects.size(); ++p) {
-      const auto first = order.begin() + start[p];
-      const auto last = order.begin() + start[p + 1];
-      if (first == last || objects[first->second].pos == Records::kNoPos) continue;
-      std::sort(first, last,
-                [&](const auto& a, const auto& b) { return objects[a.second].pos < objects[b.second].pos; });
+      const std::uint32_t last = start[p];
+      if (last != first && objects[order[first]].pos != Records::kNoPos) {
+        std::sort(order.begin() + first, order.begin() + last,
+                  [&](std::uint32_t a, std::uint32_t b) { return objects[a].pos < objects[b].pos; });
+      }
+      first = last;
     }
   }
   return order;
-}
-
-std::vector<ARpGateway::RelTuple> Builder::UniqueTuples() {
-  // Sorted by first argument (linear), then each run of tuples sharing it by
-  // what follows, the first of equal tuples in file order is kept.
-  std::vector<ARpGateway::RelTuple>& tuples = m_records.tuples;
-  std::vector<std::pair<std::uint64_t, std::uint32_t>> byFirst;
-  byFirst.reserve(tuples.size());
-  for (std::uint32_t i = 0; i < tuples.size(); ++i) byFirst.emplace_back(tuples[i].m_args[0].Packed(), i);
-  StableRadixSortByKey(byFirst);
-  std::vector<bool> repeated(tuples.size());
-  const auto before = [&](const std::pair<std::uint64_t, std::uint32_t>& a,
-                          const std::pair<std::uint64_t, std::uint32_t>& b) {
-    const ARpGateway::RelTuple& x = tuples[a.second];
-    const ARpGateway::RelTuple& y = tuples[b.second];
-    if (!(x.m_rel == y.m_rel)) return x.m_rel < y.m_rel;
-    if (x.m_args != y.m_args) return x.m_args < y.m_args;
-    return a.second < b.second;
-  };
-  for (std::size_t run = 0; run < byFirst.size();) {
-    std::size_t end = run + 1;
-    while (end < byFirst.size() && byFirst[end].first == byFirst[run].first) ++end;
-    if (end - run > 1) {
-      std::sort(byFirst.begin() + static_cast<std::ptrdiff_t>(run), byFirst.begin() + static_cast<std::ptrdiff_t>(end),
-                before);
-      for (std::size_t k = run + 1; k < end; ++k) {
-        const ARpGateway::RelTuple& x = tuples[byFirst[k - 1].second];
-        const ARpGateway::RelTuple& y = tuples[byFirst[k].second];
-        repeated[byFirst[k].second] = x.m_rel == y.m_rel && x.m_args == y.m_args;
-      }
-    }
-    run = end;
-  }
-  std::vector<ARpGateway::RelTuple> unique;
-  unique.reserve(tuples.size());
-  for (std::size_t i = 0; i < tuples.size(); ++i) {
-    if (!repeated[i]) unique.push_back(std::move(tuples[i]));
-  }
-  return unique;
 }
 
 std::unique_ptr<ARpGateway> Builder::Build() {
@@ -335,19 +297,20 @@ std::unique_ptr<ARpGateway> Builder::Build() {
   auto rp = std::make_unique<ARpGateway>();
   if (r.bHasLogicalName) rp->SetLogicalName(r.logicalName);
   for (Records::Blob& b : r.blobs) rp->SetDataBlob(b.number, b.bytes);
-  rp->Reserve(r.objects.size());
-  std::vector<ARpObject*> created(r.objects.size());
-  {
-    ARpGateway::BulkLoad bulkLoad(*rp);
-    for (std::size_t i = 0; i < r.objects.size(); ++i) {
-      created[i] = rp->CreateObjectWithID(r.objects[i].id, VXString(r.NameOf(r.objects[i])), nullptr);
-    }
-    for (const auto& [parent, child] : ChildOrder()) rp->SetObjectParent(created[child], created[parent]);
-    for (Records::Alias& a : r.aliases) rp->AddAlias(r.objects[a.object].id, a.text);
-    for (Records::Property& p : r.properties) created[p.object]->SetProperty(p.key, std::move(p.value));
-    std::vector<ARpGateway::RelTuple> tuples = UniqueTuples();
-    rp->InsertTuples(tuples);
+  ARpGateway::LoadBatch batch;
+  batch.m_objects.reserve(r.objects.size());
+  static_assert(kNone == ARpGateway::LoadBatch::kNoParent);
+  for (std::size_t i = 0; i < r.objects.size(); ++i) {
+    const Records::Object& o = r.objects[i];
+    batch.m_objects.push_back({o.id, m_parent[i], o.nameAt, o.nameLength});
   }
+  batch.m_names = r.names;
+  batch.m_children = ChildOrder();
+  batch.m_aliases.reserve(r.aliases.size());
+  for (Records::Alias& a : r.aliases) batch.m_aliases.push_back({a.object, std::move(a.text)});
+  batch.m_tuples = std::move(r.tuples);
+  const std::vector<ARpObject*> made = rp->Load(batch);
+  for (Records::Property& p : r.properties) made[p.object]->SetProperty(p.key, std::move(p.value));
   return rp;
 }
 

@@ -3,7 +3,8 @@
 // the child may not live under or among its own descendants, places among
 // children, tuple arguments, aliases given twice), then turned into a
 // repository in one go: every object in file order, each parent's children
-// in their order, the indexes and the tuples built in batches.
+// in their order, the indexes and the tuples built in batches (see
+// ARpGateway::Load).
 #pragma once
 
 #include <cstdint>
@@ -60,11 +61,9 @@ class Builder {
   void CheckPlaces(EarliestFault& faults);
   void CheckTuples(EarliestFault& faults);
   void CheckAliases(EarliestFault& faults);
-  // Each parent's children in their order, grouped by parent in the order
-  // of the parents' records: (parent, child) record indexes.
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> ChildOrder() const;
-  // The tuples without repeats (the first of equal ones kept), file order.
-  std::vector<ARpGateway::RelTuple> UniqueTuples();
+  // The children's record indexes, each parent's together and in their
+  // order, parents in the order of their records.
+  std::vector<std::uint32_t> ChildOrder() const;
 
   Records& m_records;
   IDIndex m_index;

@@ -187,6 +187,89 @@ ARpObject* RpModel::CreateObjectWithID(const VoidID& id, VXString&& name, ARpObj
   return obj;
 }
 
+std::vector<ARpObject*> RpModel::Load(ARpGateway::LoadBatch& batch) {
+  using Batch = ARpGateway::LoadBatch;
+  if (m_byID.Size() != 0 || !m_tuples.IsPristine()) {
+    VXAssert::handleLogicError(kSrc, __LINE__, "a batch loads into an empty gateway");
+  }
+  // Loaded objects are made together and mostly freed together (see
+  // ObjectPool).
+  if (!m_pool) m_pool = ObjectPool::Create();
+  ++m_namingRevision;
+  std::vector<ARpObject*> made(batch.m_objects.size());
+  for (std::size_t i = 0; i < batch.m_objects.size(); ++i) {
+    const Batch::Object& o = batch.m_objects[i];
+    const TypeID type = o.m_id.m_interfaceTypeID;
+    if (!m_lastType.m_info || m_lastType.m_type != type) {
+      const RpTypeInfo* info = FindTypeInfo(type);
+      if (!info) VXAssert::handleLogicError(kSrc, __LINE__, "unknown object type");
+      auto [it, inserted] = m_byType.try_emplace(type);
+      if (inserted) m_typeOrder.push_back(type);
+      m_lastType = LastType{type, info, &m_nextNum[type], &it->second};
+    }
+    ARpObject* obj = m_lastType.m_info->m_create(m_pool);
+    obj->m_pool = m_pool;
+    obj->m_id = o.m_id;
+    if (!m_byID.InsertUnique(o.m_id, obj)) {
+      delete obj;
+      VXAssert::handleLogicError(kSrc, __LINE__, "id already taken");
+    }
+    std::uint32_t& next = *m_lastType.m_next;
+    if (o.m_id.m_uniqueNum >= next && o.m_id.m_uniqueNum != 0xFFFFFFFFu) next = o.m_id.m_uniqueNum + 1;
+    obj->m_pRp = &m_home;
+    obj->m_name.assign(batch.m_names.substr(o.m_nameAt, o.m_nameLength));
+    if (obj->m_name.empty()) ++m_emptyNamed;
+    TypeIndex& ti = *m_lastType.m_index;
+    obj->m_typeSlot = static_cast<std::uint32_t>(ti.m_slots.size());
+    ti.m_slots.push_back(obj);
+    made[i] = obj;
+  }
+  // Each parent's child slots are made at their full length; a child is
+  // linked only as it is listed, so that every parent link is in a list.
+  const std::vector<std::uint32_t>& children = batch.m_children;
+  TypeID allowedFor = 0;
+  const TypeIDVector* allowed = nullptr;
+  for (std::size_t k = 0; k < children.size();) {
+    const std::uint32_t p = batch.m_objects[children[k]].m_parent;
+    std::size_t end = k + 1;
+    while (end < children.size() && batch.m_objects[children[end]].m_parent == p) ++end;
+    if (p >= made.size()) VXAssert::handleLogicError(kSrc, __LINE__, "a child without a parent in the batch");
+    ARpObject* parent = made[p];
+    std::vector<ARpObject*>& kids = parent->GetExtra().m_children;
+    kids.reserve(kids.size() + (end - k));
+    for (; k < end; ++k) {
+      ARpObject* child = made[children[k]];
+      if (!allowed || allowedFor != child->GetTypeID()) {
+        allowedFor = child->GetTypeID();
+        allowed = &FindTypeInfo(allowedFor)->m_parentTypes;
+      }
+      if (std::find(allowed->begin(), allowed->end(), parent->GetTypeID()) == allowed->end()) {
+        VXAssert::handleLogicError(kSrc, __LINE__, "parent type not allowed for this type");
+      }
+      if (child->m_pParent) VXAssert::handleLogicError(kSrc, __LINE__, "a child listed twice");
+      child->m_pParent = parent;
+      child->m_childSlot = static_cast<std::uint32_t>(kids.size());
+      kids.push_back(child);
+    }
+  }
+  // A few former names are compared in place, past that a set answers (see
+  // AppendAlias).
+  constexpr std::size_t kScanLimit = 16;
+  for (Batch::Alias& a : batch.m_aliases) made[a.m_object]->GetExtra().m_aliases.push_back(std::move(a.m_text));
+  for (const Batch::Alias& a : batch.m_aliases) {
+    ARpObject::Extra& extra = *made[a.m_object]->m_extra;
+    if (extra.m_aliases.size() > kScanLimit && !extra.m_aliasSet) {
+      extra.m_aliasSet = std::make_unique<std::unordered_set<VXString>>(extra.m_aliases.begin(), extra.m_aliases.end());
+    }
+  }
+  std::vector<RpNameIndex::TypeSlots> types;
+  types.reserve(m_typeOrder.size());
+  for (TypeID t : m_typeOrder) types.emplace_back(t, &m_byType[t].m_slots);
+  m_names.BuildAll(types, m_byID.Size());
+  m_tuples.InsertAtOnce(batch.m_tuples, batch.m_tuples.size());
+  return made;
+}
+
 bool RpModel::CollectOnPath(const LookupHint& hint, std::vector<ARpObject*>& out) const {
   // The written name of an object is its chain of names with empty levels
   // between them; matching it without regard to case means matching each

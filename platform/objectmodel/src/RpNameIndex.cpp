@@ -131,6 +131,28 @@ void RpNameIndex::EndBulkLoad(const std::vector<TypeSlots>& types, std::size_t o
   m_byName.InsertAll(byName);
 }
 
+void RpNameIndex::BuildAll(const std::vector<TypeSlots>& types, std::size_t objectCount) {
+  // Each name is hashed once for both indexes, and each index is filled in
+  // one batch (see InsertAll).
+  m_byParentAndName.Clear();
+  m_byName.Clear();
+  ObjectHashIndex::Batch byParent;
+  ObjectHashIndex::Batch byName;
+  byParent.reserve(objectCount);
+  byName.reserve(objectCount);
+  for (const auto& [t, slots] : types) {
+    for (ARpObject* obj : *slots) {
+      if (!obj) continue;
+      const std::uint64_t h = FoldedNameHash(obj->GetName());
+      byParent.emplace_back(ChildKeyOf(obj->GetParentPointer(), h), obj);
+      byName.emplace_back(NameKeyOf(t, h), obj);
+      for (const VXString& a : obj->GetAliasList()) byName.emplace_back(NameKey(t, a), obj);
+    }
+  }
+  m_byParentAndName.InsertAll(byParent);
+  m_byName.InsertAll(byName);
+}
+
 void RpNameIndex::IndexChild(ARpObject* obj) {
   if (!m_bBulkLoad) m_byParentAndName.Insert(ChildKey(obj->GetParentPointer(), obj->GetName()), obj);
 }

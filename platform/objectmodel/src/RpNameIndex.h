@@ -41,6 +41,9 @@ class RpNameIndex {
   void BeginBulkLoad(bool bEmptyModel);
   // Builds both indexes; types lists every type's objects in type order.
   void EndBulkLoad(const std::vector<TypeSlots>& types, std::size_t objectCount);
+  // Builds both indexes anew from every object's name, aliases and parent;
+  // types lists every type's objects in type order.
+  void BuildAll(const std::vector<TypeSlots>& types, std::size_t objectCount);
 
   // bAlias: name is one of obj's former names rather than its own.
   void IndexName(ARpObject* obj, const VXString& name, bool bAlias = false);

@@ -35,24 +35,33 @@ std::uint32_t RpTupleStore::Insert(RelID rel, const VoidIDVector& args) {
 void RpTupleStore::InsertAtOnce(std::vector<RelTuple>& tuples, std::size_t end) {
   if (end == 0) return;
   // A tuple equal to one before it is that one (Insert's rule): both list
-  // the same first argument, so only tuples sharing it are compared.
+  // the same first argument, so the tuples are sorted by it (linear), and
+  // only a run that shares one is sorted further, by relation and the other
+  // arguments, the first of equal tuples in file order ahead.
   std::vector<std::pair<std::uint64_t, std::uint32_t>> byFirst;
   byFirst.reserve(end);
   for (std::size_t i = 0; i < end; ++i)
     byFirst.emplace_back(tuples[i].m_args[0].Packed(), static_cast<std::uint32_t>(i));
   StableRadixSortByKey(byFirst);
+  const auto before = [&](const std::pair<std::uint64_t, std::uint32_t>& a,
+                          const std::pair<std::uint64_t, std::uint32_t>& b) {
+    const RelTuple& x = tuples[a.second];
+    const RelTuple& y = tuples[b.second];
+    if (!(x.m_rel == y.m_rel)) return x.m_rel < y.m_rel;
+    if (x.m_args != y.m_args) return x.m_args < y.m_args;
+    return a.second < b.second;
+  };
   std::vector<bool> repeated(end);
   for (std::size_t run = 0; run < byFirst.size();) {
     std::size_t runEnd = run + 1;
     while (runEnd < byFirst.size() && byFirst[runEnd].first == byFirst[run].first) ++runEnd;
-    for (std::size_t j = run + 1; j < runEnd; ++j) {
-      const RelTuple& t = tuples[byFirst[j].second];
-      for (std::size_t k = run; k < j; ++k) {
-        const RelTuple& u = tuples[byFirst[k].second];
-        if (!repeated[byFirst[k].second] && u.m_rel == t.m_rel && u.m_args == t.m_args) {
-          repeated[byFirst[j].second] = true;
-          break;
-        }
+    if (runEnd - run > 1) {
+      const auto first = byFirst.begin() + static_cast<std::ptrdiff_t>(run);
+      std::sort(first, byFirst.begin() + static_cast<std::ptrdiff_t>(runEnd), before);
+      for (std::size_t j = run + 1; j < runEnd; ++j) {
+        const RelTuple& u = tuples[byFirst[j - 1].second];
+        const RelTuple& t = tuples[byFirst[j].second];
+        repeated[byFirst[j].second] = u.m_rel == t.m_rel && u.m_args == t.m_args;
       }
     }
     run = runEnd;

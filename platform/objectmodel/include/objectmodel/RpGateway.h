@@ -174,6 +174,39 @@ class ARpGateway {
   // one batch: sorted by object, each object's list is made once at its full
   // length, instead of a map probe and a list append for every argument.
   std::size_t InsertTuples(std::vector<RelTuple>& tuples);
+
+  // ---- loading -------------------------------------------------------------
+  // A whole repository as a loader hands it over, to be built in one go:
+  // objects in creation order, each with the index of its parent among them
+  // and its name in m_names; the children (indexes), each parent's together
+  // and in their order; former names, each object's in their order; tuples
+  // (repeats are dropped, the first kept).
+  struct LoadBatch {
+    static constexpr std::uint32_t kNoParent = 0xFFFFFFFFu;
+    struct Object {
+      VoidID m_id;
+      std::uint32_t m_parent = kNoParent;
+      std::uint32_t m_nameAt = 0;
+      std::uint32_t m_nameLength = 0;
+    };
+    struct Alias {
+      std::uint32_t m_object;
+      VXString m_text;
+    };
+    std::vector<Object> m_objects;
+    std::u32string_view m_names;
+    std::vector<std::uint32_t> m_children;
+    std::vector<Alias> m_aliases;
+    std::vector<RelTuple> m_tuples;
+  };
+  // Builds the batch into a gateway that has no objects and no tuples, and
+  // answers the objects made, in batch order; the name and tuple indexes
+  // are built once, at the end. The loader has checked the batch: ids unique
+  // and of catalogue types, parents allowed and without cycles, aliases not
+  // empty nor repeated on one object, tuple arguments present, arities
+  // right, no containment tuple. What breaks that and is seen is a logic
+  // error. The aliases and tuples are moved from.
+  std::vector<ARpObject*> Load(LoadBatch& batch);
   bool EraseTuple(RelID rel, const VoidIDVector& args);
   bool EraseTuple(std::uint32_t handle);
   // Moves a tuple delta places in the order that its sorted argument's
