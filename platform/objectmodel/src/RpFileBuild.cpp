@@ -54,7 +54,7 @@ const Builder::IDIndex::PerType* Builder::IDIndex::TypeOf(TypeID type) const {
 }
 
 template <class OnDuplicate>
-void Builder::IDIndex::Fill(const std::vector<Records::Object>& objects, OnDuplicate onDuplicate) {
+void Builder::IDIndex::Fill(const SUHugePages::Vector<Records::Object>& objects, OnDuplicate onDuplicate) {
   for (const Records::Object& o : objects) {
     PerType* t = TypeOf(o.id.m_interfaceTypeID);
     if (!t) {
@@ -97,23 +97,24 @@ std::uint32_t Builder::IDIndex::Find(const VoidID& id) const {
 // ---- checks ---------------------------------------------------------------------
 
 void Builder::Check(bool bComplete, EarliestFault& faults) {
-  const std::vector<Records::Object>& objects = m_records.objects;
+  const SUHugePages::Vector<Records::Object>& objects = m_records.objects;
   m_index.Fill(objects, [&](std::uint32_t i) {
     if (m_duplicate.empty()) m_duplicate.resize(objects.size());
     m_duplicate[i] = true;
     faults.Offer(objects[i].at, "duplicate object id '" + IDText(objects[i].id) + "'");
   });
   CheckParents(bComplete, faults);
-  CheckCycles(faults);
+  // Only a parent listed at or after its child can close a cycle.
+  if (m_bForward) CheckCycles(faults);
   if (bComplete) {
-    if (m_bPlaced) CheckPlaces(faults);
+    OrderChildren(faults);
     CheckTuples(faults);
   }
   CheckAliases(faults);
 }
 
 void Builder::CheckParents(bool bComplete, EarliestFault& faults) {
-  const std::vector<Records::Object>& objects = m_records.objects;
+  const SUHugePages::Vector<Records::Object>& objects = m_records.objects;
   m_parent.assign(objects.size(), kNone);
   ParentRule rule;
   // Siblings come in runs: their parent is looked up once a run.
@@ -142,6 +143,7 @@ void Builder::CheckParents(bool bComplete, EarliestFault& faults) {
       continue;
     }
     m_parent[i] = last;
+    m_bForward = m_bForward || last >= i;
   }
 }
 
@@ -149,9 +151,9 @@ void Builder::CheckCycles(EarliestFault& faults) {
   // Each object is walked up from once: a walk stops at an object an
   // earlier walk passed, and meets itself only around a cycle. Read in
   // file order, a cycle closes at its last link in the file.
-  const std::vector<Records::Object>& objects = m_records.objects;
+  const SUHugePages::Vector<Records::Object>& objects = m_records.objects;
   constexpr std::uint32_t kUnseen = 0;
-  std::vector<std::uint32_t> walk(objects.size(), kUnseen);
+  SUHugePages::Vector<std::uint32_t> walk(objects.size(), kUnseen);
   for (std::uint32_t start = 0; start < objects.size(); ++start) {
     if (walk[start] != kUnseen) continue;
     const std::uint32_t mark = start + 1;
@@ -167,50 +169,6 @@ void Builder::CheckCycles(EarliestFault& faults) {
     faults.Offer(o.at, "parent " + IDText(o.parent) + " of " + IDText(o.id) +
                            " is one of its own descendants (a cycle of parents)");
     m_parent[closing] = kNone;
-  }
-}
-
-void Builder::CheckPlaces(EarliestFault& faults) {
-  // A parent whose children carry places must give each one, 0 to n-1.
-  const std::vector<Records::Object>& objects = m_records.objects;
-  std::unordered_map<std::uint32_t, std::uint32_t> childCount;
-  struct Placed {
-    std::uint32_t parent;
-    std::int64_t pos;
-    std::uint32_t child;
-  };
-  std::vector<Placed> placed;
-  for (std::uint32_t i = 0; i < objects.size(); ++i) {
-    if (objects[i].pos != Records::kNoPos && m_parent[i] != kNone) placed.push_back({m_parent[i], objects[i].pos, i});
-  }
-  for (const Placed& p : placed) childCount.emplace(p.parent, 0);
-  for (std::uint32_t i = 0; i < objects.size(); ++i) {
-    if (m_parent[i] == kNone) continue;
-    if (auto it = childCount.find(m_parent[i]); it != childCount.end()) ++it->second;
-  }
-  std::sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) {
-    return a.parent != b.parent ? a.parent < b.parent : a.pos != b.pos ? a.pos < b.pos : a.child < b.child;
-  });
-  for (std::size_t i = 0; i < placed.size();) {
-    std::size_t end = i;
-    while (end < placed.size() && placed[end].parent == placed[i].parent) ++end;
-    const std::string parent = IDText(objects[placed[i].parent].id);
-    bool bGap = false;
-    for (std::size_t k = i; k < end && !bGap; ++k) {
-      const std::int64_t expected = static_cast<std::int64_t>(k - i);
-      if (placed[k].pos != expected) {
-        faults.Offer(objects[placed[k].child].at, "pos " + std::to_string(placed[k].pos) + " among the children of " +
-                                                      parent + " (expected " + std::to_string(expected) +
-                                                      ": places run 0, 1, ... without gaps or repeats)");
-        bGap = true;
-      }
-    }
-    if (!bGap && end - i != childCount[placed[i].parent]) {
-      faults.Offer(
-          objects[placed[end - 1].child].at,
-          "some children of " + parent + " have a pos and others not (give every child of that parent a pos, or none)");
-    }
-    i = end;
   }
 }
 
@@ -264,32 +222,53 @@ void Builder::CheckAliases(EarliestFault& faults) {
 
 // ---- build ---------------------------------------------------------------------
 
-std::vector<std::uint32_t> Builder::ChildOrder() const {
+void Builder::OrderChildren(EarliestFault& faults) {
   // A stable counting sort by parent keeps the file's order among each
-  // parent's children; those with places are then put in place order.
-  const std::vector<Records::Object>& objects = m_records.objects;
-  std::vector<std::uint32_t> start(objects.size() + 1, 0);
+  // parent's children. A parent whose children carry places must give each
+  // one, 0 to n-1, and they are put in that order.
+  const SUHugePages::Vector<Records::Object>& objects = m_records.objects;
+  SUHugePages::Vector<std::uint32_t> start(objects.size() + 1, 0);
   for (std::uint32_t p : m_parent) {
     if (p != kNone) ++start[p + 1];
   }
   for (std::size_t i = 1; i < start.size(); ++i) start[i] += start[i - 1];
-  std::vector<std::uint32_t> order(start.back());
+  SUHugePages::Vector<std::uint32_t>& order = m_children;
+  order.resize(start.back());
   for (std::uint32_t i = 0; i < objects.size(); ++i) {
     if (m_parent[i] != kNone) order[start[m_parent[i]]++] = i;
   }
-  // Each start has moved on to the next parent's.
-  if (m_bPlaced) {
-    std::uint32_t first = 0;
-    for (std::size_t p = 0; p < objects.size(); ++p) {
-      const std::uint32_t last = start[p];
-      if (last != first && objects[order[first]].pos != Records::kNoPos) {
-        std::sort(order.begin() + first, order.begin() + last,
-                  [&](std::uint32_t a, std::uint32_t b) { return objects[a].pos < objects[b].pos; });
+  if (!m_bPlaced) return;
+  // Each start has moved on to the next parent's: a group runs from the
+  // end of the one before.
+  std::uint32_t first = 0;
+  for (std::size_t p = 0; p < objects.size(); first = start[p], ++p) {
+    const auto begin = order.begin() + first;
+    const auto end = order.begin() + start[p];
+    const auto hasPos = [&](std::uint32_t c) { return objects[c].pos != Records::kNoPos; };
+    if (std::none_of(begin, end, hasPos)) continue;
+    // Placed children first, by place, then the others in file order.
+    std::stable_sort(begin, end, [&](std::uint32_t a, std::uint32_t b) {
+      if (hasPos(a) != hasPos(b)) return hasPos(a);
+      return hasPos(a) && objects[a].pos < objects[b].pos;
+    });
+    const std::string parent = IDText(objects[p].id);
+    auto placedEnd = std::find_if_not(begin, end, hasPos);
+    bool bGap = false;
+    for (auto it = begin; it != placedEnd && !bGap; ++it) {
+      const std::int64_t expected = it - begin;
+      if (objects[*it].pos != expected) {
+        faults.Offer(objects[*it].at, "pos " + std::to_string(objects[*it].pos) + " among the children of " + parent +
+                                          " (expected " + std::to_string(expected) +
+                                          ": places run 0, 1, ... without gaps or repeats)");
+        bGap = true;
       }
-      first = last;
+    }
+    if (!bGap && placedEnd != end) {
+      faults.Offer(
+          objects[*(placedEnd - 1)].at,
+          "some children of " + parent + " have a pos and others not (give every child of that parent a pos, or none)");
     }
   }
-  return order;
 }
 
 std::unique_ptr<ARpGateway> Builder::Build() {
@@ -304,12 +283,12 @@ std::unique_ptr<ARpGateway> Builder::Build() {
     const Records::Object& o = r.objects[i];
     batch.m_objects.push_back({o.id, m_parent[i], o.nameAt, o.nameLength});
   }
-  batch.m_names = r.names;
-  batch.m_children = ChildOrder();
+  batch.m_names = r.Names();
+  batch.m_children = std::move(m_children);
   batch.m_aliases.reserve(r.aliases.size());
   for (Records::Alias& a : r.aliases) batch.m_aliases.push_back({a.object, std::move(a.text)});
   batch.m_tuples = std::move(r.tuples);
-  const std::vector<ARpObject*> made = rp->Load(batch);
+  const SUHugePages::Vector<ARpObject*> made = rp->Load(batch);
   for (Records::Property& p : r.properties) made[p.object]->SetProperty(p.key, std::move(p.value));
   return rp;
 }

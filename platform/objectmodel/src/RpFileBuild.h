@@ -39,7 +39,7 @@ class Builder {
     // Indexes the objects; an id taken before is answered by
     // onDuplicate(index) and keeps its first object.
     template <class OnDuplicate>
-    void Fill(const std::vector<Records::Object>& objects, OnDuplicate onDuplicate);
+    void Fill(const SUHugePages::Vector<Records::Object>& objects, OnDuplicate onDuplicate);
     std::uint32_t Find(const VoidID& id) const;
 
    private:
@@ -47,7 +47,7 @@ class Builder {
       TypeID type = 0;
       std::uint32_t count = 0;
       std::uint32_t maxNumber = 0;
-      std::vector<std::uint32_t> dense;  // empty: sparse is used
+      SUHugePages::Vector<std::uint32_t> dense;  // empty: sparse is used
       std::unordered_map<std::uint32_t, std::uint32_t> sparse;
     };
     PerType* TypeOf(TypeID type);
@@ -58,18 +58,21 @@ class Builder {
 
   void CheckParents(bool bComplete, EarliestFault& faults);
   void CheckCycles(EarliestFault& faults);
-  void CheckPlaces(EarliestFault& faults);
+  // Each parent's children in their order into m_children, with the faults
+  // of their places.
+  void OrderChildren(EarliestFault& faults);
   void CheckTuples(EarliestFault& faults);
   void CheckAliases(EarliestFault& faults);
-  // The children's record indexes, each parent's together and in their
-  // order, parents in the order of their records.
-  std::vector<std::uint32_t> ChildOrder() const;
 
   Records& m_records;
   IDIndex m_index;
-  std::vector<std::uint32_t> m_parent;  // each object's parent record, or kNone
-  std::vector<bool> m_duplicate;        // empty when no id is taken twice
-  bool m_bPlaced = false;               // some object has a pos
+  SUHugePages::Vector<std::uint32_t> m_parent;  // each object's parent record, or kNone
+  std::vector<bool> m_duplicate;                // empty when no id is taken twice
+  bool m_bPlaced = false;                       // some object has a pos
+  bool m_bForward = false;                      // some parent is listed at or after its child
+  // The children's record indexes, each parent's together and in their
+  // order, parents in the order of their records (a complete Check's).
+  SUHugePages::Vector<std::uint32_t> m_children;
 };
 
 }  // namespace RpFileLoad

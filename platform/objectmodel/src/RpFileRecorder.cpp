@@ -3,6 +3,8 @@
 // here, with the element's place; the rest wait for the build.
 #include "RpFileRecorder.h"
 
+#include <unicode/utf16.h>
+
 #include <algorithm>
 #include <charconv>
 #include <string_view>
@@ -194,6 +196,30 @@ bool ParseInt(const VXString& text, std::int64_t& v) { return ParseDecimal(std::
 bool ParseID(const XMLCh* text, VoidID& id) {
   return VoidIDText::ParseFrom(
       text, [](const XMLCh* p) { return *p == 0; }, id);
+}
+
+// Appends UTF-16 text as code points: each unit is widened in a loop that
+// the compiler vectorizes, and only text with a surrogate (rare) is written
+// again, a pair making one character and a lone surrogate kept as it is.
+void AppendUtf16(SUHugePages::Vector<char32_t>& out, std::u16string_view utf16) {
+  const std::size_t start = out.size();
+  const char16_t* s = utf16.data();
+  const std::size_t length = utf16.size();
+  out.resize(start + length);
+  char32_t* const first = out.data() + start;
+  unsigned surrogates = 0;
+  for (std::size_t i = 0; i < length; ++i) {
+    first[i] = s[i];
+    surrogates |= U16_IS_SURROGATE(s[i]);
+  }
+  if (!surrogates) return;
+  char32_t* w = first;
+  for (std::size_t i = 0; i < length;) {
+    UChar32 c;
+    U16_NEXT(s, i, length, c);
+    *w++ = static_cast<char32_t>(c);
+  }
+  out.resize(start + static_cast<std::size_t>(w - first));
 }
 
 std::uint64_t PropBit(RpProp key) { return std::uint64_t{1} << static_cast<unsigned>(key); }
@@ -558,13 +584,14 @@ void Recorder::StartObject(const AttrList& attrs) {
     Fail("bad pos " + Quote(Narrow(pos)) + " (a place among the parent's children: 0, 1, ...; needs parent)");
     return;
   }
-  std::u32string& names = m_records.names;
+  SUHugePages::Vector<char32_t>& names = m_records.names;
   const std::size_t nameAt = names.size();
-  AppendFromUtf16(names, std::u16string_view(nameText));
+  AppendUtf16(names, std::u16string_view(nameText));
   if (bEsc) {
-    VXString name = names.substr(nameAt);
+    VXString name(names.begin() + static_cast<std::ptrdiff_t>(nameAt), names.end());
     if (!Unescape(name)) return;
-    names.replace(nameAt, VXString::npos, name);
+    names.resize(nameAt);
+    names.insert(names.end(), name.begin(), name.end());
   }
   if (names.size() > UINT32_MAX || m_records.objects.size() >= UINT32_MAX) {
     Fail("too large: a repository file holds up to 4294967295 objects and characters of names");

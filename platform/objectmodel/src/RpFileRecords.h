@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "Utility/SUHugePages.h"
 #include "objectmodel/RpGateway.h"
 
 namespace RpFileLoad {
@@ -78,19 +79,18 @@ struct Records {
 
   bool bHasLogicalName = false;
   VXString logicalName;
-  std::vector<Object> objects;
+  // The large arrays are filled as soon as they are made, in huge pages.
+  SUHugePages::Vector<Object> objects;
   // Every object's name, one after another; names are read into one block
   // and each becomes its object's own string in the build.
-  std::u32string names;
+  SUHugePages::Vector<char32_t> names;
   std::vector<Property> properties;  // grouped by object, in file order
   std::vector<Alias> aliases;        // grouped by object, in file order
   std::vector<ARpGateway::RelTuple> tuples;
   std::vector<At> tupleAt;
   std::vector<Blob> blobs;
 
-  std::u32string_view NameOf(const Object& o) const {
-    return std::u32string_view(names).substr(o.nameAt, o.nameLength);
-  }
+  std::u32string_view Names() const { return std::u32string_view(names.data(), names.size()); }
 };
 
 }  // namespace RpFileLoad

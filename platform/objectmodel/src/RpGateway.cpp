@@ -132,7 +132,7 @@ const TypeIDVector& ARpGateway::GetKnownTypes() const { return m_model->GetKnown
 std::uint32_t ARpGateway::InsertTuple(RelID rel, const VoidIDVector& args) { return m_model->InsertTuple(rel, args); }
 
 std::size_t ARpGateway::InsertTuples(std::vector<RelTuple>& tuples) { return m_model->InsertTuples(tuples); }
-std::vector<ARpObject*> ARpGateway::Load(LoadBatch& batch) { return m_model->Load(batch); }
+SUHugePages::Vector<ARpObject*> ARpGateway::Load(LoadBatch& batch) { return m_model->Load(batch); }
 
 bool ARpGateway::EraseTuple(RelID rel, const VoidIDVector& args) { return m_model->EraseTuple(rel, args); }
 

@@ -187,7 +187,7 @@ ARpObject* RpModel::CreateObjectWithID(const VoidID& id, VXString&& name, ARpObj
   return obj;
 }
 
-std::vector<ARpObject*> RpModel::Load(ARpGateway::LoadBatch& batch) {
+SUHugePages::Vector<ARpObject*> RpModel::Load(ARpGateway::LoadBatch& batch) {
   using Batch = ARpGateway::LoadBatch;
   if (m_byID.Size() != 0 || !m_tuples.IsPristine()) {
     VXAssert::handleLogicError(kSrc, __LINE__, "a batch loads into an empty gateway");
@@ -196,7 +196,7 @@ std::vector<ARpObject*> RpModel::Load(ARpGateway::LoadBatch& batch) {
   // ObjectPool).
   if (!m_pool) m_pool = ObjectPool::Create();
   ++m_namingRevision;
-  std::vector<ARpObject*> made(batch.m_objects.size());
+  SUHugePages::Vector<ARpObject*> made(batch.m_objects.size());
   for (std::size_t i = 0; i < batch.m_objects.size(); ++i) {
     const Batch::Object& o = batch.m_objects[i];
     const TypeID type = o.m_id.m_interfaceTypeID;
@@ -226,7 +226,7 @@ std::vector<ARpObject*> RpModel::Load(ARpGateway::LoadBatch& batch) {
   }
   // Each parent's child slots are made at their full length; a child is
   // linked only as it is listed, so that every parent link is in a list.
-  const std::vector<std::uint32_t>& children = batch.m_children;
+  const SUHugePages::Vector<std::uint32_t>& children = batch.m_children;
   TypeID allowedFor = 0;
   const TypeIDVector* allowed = nullptr;
   for (std::size_t k = 0; k < children.size();) {
@@ -265,6 +265,9 @@ std::vector<ARpObject*> RpModel::Load(ARpGateway::LoadBatch& batch) {
   std::vector<RpNameIndex::TypeSlots> types;
   types.reserve(m_typeOrder.size());
   for (TypeID t : m_typeOrder) types.emplace_back(t, &m_byType[t].m_slots);
+  // Room for every (parent, name) key up front lets the batch go in by the
+  // table's own regions.
+  m_names.Reserve(m_byID.Size());
   m_names.BuildAll(types, m_byID.Size());
   m_tuples.InsertAtOnce(batch.m_tuples, batch.m_tuples.size());
   return made;

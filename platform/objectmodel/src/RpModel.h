@@ -64,7 +64,7 @@ class RpModel {
   bool MoveChild(const VoidID& child, std::ptrdiff_t delta);
   std::uint32_t InsertTuple(RelID rel, const VoidIDVector& args);
   std::size_t InsertTuples(std::vector<RelTuple>& tuples);
-  std::vector<ARpObject*> Load(ARpGateway::LoadBatch& batch);
+  SUHugePages::Vector<ARpObject*> Load(ARpGateway::LoadBatch& batch);
   bool EraseTuple(RelID rel, const VoidIDVector& args);
   bool HasTuple(RelID rel, const VoidIDVector& args) const;
   bool MoveTuple(RelID rel, const VoidIDVector& args, int delta);

@@ -51,13 +51,35 @@ void RpTupleStore::InsertAtOnce(std::vector<RelTuple>& tuples, std::size_t end) 
     if (x.m_args != y.m_args) return x.m_args < y.m_args;
     return a.second < b.second;
   };
+  constexpr std::size_t kLinearRun = 64;
+  std::vector<std::pair<std::uint64_t, std::uint32_t>> secondKey;
   std::vector<bool> repeated(end);
   for (std::size_t run = 0; run < byFirst.size();) {
     std::size_t runEnd = run + 1;
     while (runEnd < byFirst.size() && byFirst[runEnd].first == byFirst[run].first) ++runEnd;
     if (runEnd - run > 1) {
       const auto first = byFirst.begin() + static_cast<std::ptrdiff_t>(run);
-      std::sort(first, byFirst.begin() + static_cast<std::ptrdiff_t>(runEnd), before);
+      const auto last = byFirst.begin() + static_cast<std::ptrdiff_t>(runEnd);
+      // A long run (one object first in many tuples) is sorted by the second
+      // argument in linear time first (every relation takes two or more), so
+      // that the comparison sort only meets the few tuples sharing both.
+      if (runEnd - run > kLinearRun) {
+        secondKey.clear();
+        for (auto it = first; it != last; ++it)
+          secondKey.emplace_back(tuples[it->second].m_args[1].Packed(), it->second);
+        StableRadixSortByKey(secondKey);
+        for (std::size_t j = 0; j < secondKey.size(); ++j)
+          first[static_cast<std::ptrdiff_t>(j)].second = secondKey[j].second;
+        for (auto sub = first; sub != last;) {
+          const std::uint64_t second = tuples[sub->second].m_args[1].Packed();
+          auto subEnd = sub + 1;
+          while (subEnd != last && tuples[subEnd->second].m_args[1].Packed() == second) ++subEnd;
+          std::sort(sub, subEnd, before);
+          sub = subEnd;
+        }
+      } else {
+        std::sort(first, last, before);
+      }
       for (std::size_t j = run + 1; j < runEnd; ++j) {
         const RelTuple& u = tuples[byFirst[j - 1].second];
         const RelTuple& t = tuples[byFirst[j].second];

@@ -49,6 +49,7 @@
 #include <utility>
 #include <vector>
 
+#include "Utility/SUHugePages.h"
 #include "objectmodel/Condition.h"
 #include "objectmodel/Interfaces.h"
 #include "objectmodel/ObjectHashIndex.h"
@@ -193,9 +194,9 @@ class ARpGateway {
       std::uint32_t m_object;
       VXString m_text;
     };
-    std::vector<Object> m_objects;
+    SUHugePages::Vector<Object> m_objects;
     std::u32string_view m_names;
-    std::vector<std::uint32_t> m_children;
+    SUHugePages::Vector<std::uint32_t> m_children;
     std::vector<Alias> m_aliases;
     std::vector<RelTuple> m_tuples;
   };
@@ -206,7 +207,7 @@ class ARpGateway {
   // empty nor repeated on one object, tuple arguments present, arities
   // right, no containment tuple. What breaks that and is seen is a logic
   // error. The aliases and tuples are moved from.
-  std::vector<ARpObject*> Load(LoadBatch& batch);
+  SUHugePages::Vector<ARpObject*> Load(LoadBatch& batch);
   bool EraseTuple(RelID rel, const VoidIDVector& args);
   bool EraseTuple(std::uint32_t handle);
   // Moves a tuple delta places in the order that its sorted argument's
