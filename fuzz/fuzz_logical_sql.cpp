@@ -38,6 +38,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       FuzzCheck(d.range.start.offset <= text.size() && d.range.end.offset <= text.size());
       FuzzCheck(d.range.start.offset <= d.range.end.offset);
     }
+    // The tree's spans stay in the text, and its names read back.
+    const logical_sql::SyntaxTree& tree = r.tree;
+    for (const logical_sql::ExprNode& n : tree.exprs) {
+      FuzzCheck(n.range.begin <= n.range.end && n.range.end <= text.size());
+      FuzzCheck(n.value.begin <= n.value.end && n.value.end <= text.size());
+      FuzzCheck(n.firstChild + std::size_t{n.childCount} <= tree.children.size());
+      if (n.kind == logical_sql::ExprNode::kName) FuzzCheck(!tree.Segments(n.value).empty());
+    }
     return 0;
   }
   const logical_sql::BindResult r = logical_sql::ParseAndBind(text, &Repo(), U"", {});

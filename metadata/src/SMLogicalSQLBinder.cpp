@@ -73,7 +73,7 @@ struct Scope {
 class Binder {
  public:
   Binder(const SyntaxTree& tree, ARpGateway* pRp, const BindOptions& options, BindResult& out)
-      : m_tree(tree), m_pRp(pRp), m_options(options), m_out(out), m_sink(out.diagnostics) {}
+      : m_tree(tree), m_pRp(pRp), m_options(options), m_out(out), m_sink(out.diagnostics, tree.text) {}
 
   std::unique_ptr<AbstractListQuerySpec> Query(NodeIndex q, std::size_t depth) {
     if (q == kNoNode) return nullptr;
@@ -170,7 +170,7 @@ class Binder {
           continue;
         }
         Scope::Derived d;
-        d.alias = f.alias;
+        d.alias = m_tree.Value(f.alias);
         if (const ListQuerySpec* s = FirstSelect(*sub)) {
           for (const IdentifiedExpr& e : s->m_projection.m_edgeExprs) d.items.push_back(e.m_name);
         }
@@ -209,10 +209,11 @@ class Binder {
         bComplete = false;
         continue;
       }
-      e.m_name = item.alias.empty() ? ItemName(item.expr, i) : item.alias;
+      const VXString alias = m_tree.Value(item.alias);
+      e.m_name = alias.empty() ? ItemName(item.expr, i) : alias;
       // Each name once in a set: a wide query is not checked pair by pair.
-      if (!itemNames.insert(e.m_name).second && !item.alias.empty()) {
-        m_sink.Add(Severity::kWarning, "sql.query.duplicate-alias", kMsgDuplicateAlias, item.aliasRange, {item.alias});
+      if (!itemNames.insert(e.m_name).second && !alias.empty()) {
+        m_sink.Add(Severity::kWarning, "sql.query.duplicate-alias", kMsgDuplicateAlias, item.alias, {alias});
       }
       items.push_back(std::move(e));
     }
@@ -263,17 +264,20 @@ class Binder {
   // The name of an item without an alias: a column's own name, else EXPR<n>.
   VXString ItemName(NodeIndex e, std::size_t index) const {
     const ExprNode& n = m_tree.exprs[e];
-    if (n.kind == ExprNode::kName && !n.segments.empty()) return n.segments.back();
+    if (n.kind == ExprNode::kName) {
+      QualifiedName segments = m_tree.Segments(n.value);
+      if (!segments.empty()) return std::move(segments.back());
+    }
     return U"EXPR" + BaseStringUtil::StringFrom(static_cast<int>(index + 1));
   }
 
   // ---- names ---------------------------------------------------------------------------
 
-  BoundName& Record(BoundName::Kind kind, const SourceRange& range, const QualifiedName& written, NameOutcome outcome,
+  BoundName& Record(BoundName::Kind kind, TextSpan range, const QualifiedName& written, NameOutcome outcome,
                     const VoidID& id) {
     BoundName b;
     b.kind = kind;
-    b.range = range;
+    b.range = m_sink.Positions().Of(range);
     b.written = written;
     b.outcome = outcome;
     if (outcome == kOK && !id.IsNull()) {
@@ -291,7 +295,7 @@ class Binder {
     return m_out.names.back();
   }
 
-  Diagnostic* NameError(std::string_view code, int message, const SourceRange& range, NameOutcome outcome,
+  Diagnostic* NameError(std::string_view code, int message, TextSpan range, NameOutcome outcome,
                         const QualifiedName& written, QualifiedNameIDPairVector candidates = {},
                         std::vector<QualifiedName> suggestions = {}) {
     Diagnostic* d = m_sink.Add(Severity::kError, code, message, range, {Joined(written)});
@@ -304,7 +308,7 @@ class Binder {
   }
 
   VoidID SubjectArea(const FromItem& f) {
-    const QualifiedName& name = f.subjectArea;
+    const QualifiedName name = m_tree.Segments(f.subjectArea);
     if (name.size() != 1) {
       NameError("sql.name.not-a-subject-area", kMsgNotACatalog, f.range, kNonexistentCatalog, name);
       Record(BoundName::kSubjectArea, f.range, name, kNonexistentCatalog, VoidID::NullID);
@@ -406,10 +410,9 @@ class Binder {
 
   // A column name to its presentation column; VoidID::NullID (and a
   // diagnostic) when it does not resolve.
-  VoidID Column(const ExprNode& n) {
-    const QualifiedName& name = n.segments;
+  VoidID Column(const ExprNode& n, const QualifiedName& name) {
     const VXString& column = name.back();
-    if (name.size() == 1) return ColumnOfAnyTable(n);
+    if (name.size() == 1) return ColumnOfAnyTable(n, name);
     std::vector<TableAnswer> answers;
     if (name.size() == 2) {
       for (const Scope::Area& area : m_scope->areas) {
@@ -467,7 +470,7 @@ class Binder {
     VoidIDVector ids;
     bool bInaccessible = false;
     const NameOutcome outcome = Columns(found->id, column, ids, bInaccessible);
-    return ColumnOutcome(n, outcome, ids, {found->id});
+    return ColumnOutcome(n, name, outcome, ids, {found->id});
   }
 
   // The tables of a FROM subject area the user may read, listed once per
@@ -491,7 +494,7 @@ class Binder {
   }
 
   // A one-segment column name: any table of the FROM subject areas.
-  VoidID ColumnOfAnyTable(const ExprNode& n) {
+  VoidID ColumnOfAnyTable(const ExprNode& n, const QualifiedName& name) {
     VoidIDVector tables;
     VoidIDSet listed;
     for (const Scope::Area& area : m_scope->areas) {
@@ -503,7 +506,7 @@ class Binder {
     bool bInaccessible = false;
     for (const VoidID& table : tables) {
       VoidIDVector found;
-      Columns(table, n.segments.back(), found, bInaccessible);
+      Columns(table, name.back(), found, bInaccessible);
       for (const VoidID& id : found) {
         if (std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
       }
@@ -512,11 +515,11 @@ class Binder {
                                 : ids.size() > 1 ? kAmbiguousColumn
                                 : bInaccessible  ? kInaccessibleColumn
                                                  : kNonexistentColumn;
-    return ColumnOutcome(n, outcome, ids, tables);
+    return ColumnOutcome(n, name, outcome, ids, tables);
   }
 
-  VoidID ColumnOutcome(const ExprNode& n, NameOutcome outcome, const VoidIDVector& ids, const VoidIDVector& tables) {
-    const QualifiedName& name = n.segments;
+  VoidID ColumnOutcome(const ExprNode& n, const QualifiedName& name, NameOutcome outcome, const VoidIDVector& ids,
+                       const VoidIDVector& tables) {
     switch (outcome) {
       case kOK:
         Record(BoundName::kColumn, n.range, name, kOK, ids.front());
@@ -556,7 +559,8 @@ class Binder {
 
   // VALUEOF(name): a repository variable by its name or "block"."name".
   VoidID Variable(const ExprNode& n) {
-    NamedInterfaceTypeCondition condition(kTIDARpVariable, n.segments.back(), QualifiedName(), false);
+    const QualifiedName name = m_tree.Segments(n.value);
+    NamedInterfaceTypeCondition condition(kTIDARpVariable, name.back(), QualifiedName(), false);
     VoidIDVector ids;
     m_pRp->LookupObjects(condition, ids);
     VoidIDVector matches;
@@ -564,18 +568,18 @@ class Binder {
       QualifiedName q;
       MetadataUtil::GenerateQualifiedName(m_pRp->GetObject(id), q);
       MetadataUtil::StripQualifiedNameOfEmptyStrings(q);
-      if (MetadataUtil::IsQualifiedNameSection(n.segments, q, false)) matches.push_back(id);
+      if (MetadataUtil::IsQualifiedNameSection(name, q, false)) matches.push_back(id);
     }
     if (matches.size() == 1) {
-      Record(BoundName::kVariable, n.range, n.segments, kOK, matches.front());
+      Record(BoundName::kVariable, n.range, name, kOK, matches.front());
       return matches.front();
     }
     if (matches.empty()) {
-      NameError("sql.name.nonexistent-variable", kMsgNonexistentVariable, n.range, kNonexistentVariable, n.segments);
+      NameError("sql.name.nonexistent-variable", kMsgNonexistentVariable, n.range, kNonexistentVariable, name);
     } else {
-      NameError("sql.name.ambiguous-variable", 23010, n.range, kNotAnOutcome, n.segments, Candidates(matches));
+      NameError("sql.name.ambiguous-variable", 23010, n.range, kNotAnOutcome, name, Candidates(matches));
     }
-    Record(BoundName::kVariable, n.range, n.segments, kNonexistentVariable, VoidID::NullID);
+    Record(BoundName::kVariable, n.range, name, kNonexistentVariable, VoidID::NullID);
     return VoidID::NullID;
   }
 
@@ -610,10 +614,10 @@ class Binder {
         b.Float(n.floatValue);
         return;
       case ExprNode::kNumber:
-        b.ZirconNumber(ToNarrow(n.text));
+        b.ZirconNumber(std::string(m_tree.Source(n.value)));
         return;
       case ExprNode::kString:
-        b.String(n.text);
+        b.String(m_tree.Value(n.value));
         return;
       case ExprNode::kDate:
       case ExprNode::kTime:
@@ -634,12 +638,12 @@ class Binder {
         return;
       }
       case ExprNode::kSessionVariable:
-        if (n.children.empty()) {
-          b.Op(kValueOfSession).String(n.segments.front()).End();
+        if (n.childCount == 0) {
+          b.Op(kValueOfSession).String(m_tree.Value(n.value)).End();
         } else {
           b.Op(kValueOfSessionByIndex);
-          Build(n.children.front(), b);
-          b.String(n.segments.front()).End();
+          Build(m_tree.Children(n).front(), b);
+          b.String(m_tree.Value(n.value)).End();
         }
         return;
       case ExprNode::kSubquery: {
@@ -668,22 +672,23 @@ class Binder {
     }
     // An object reference the text leaves out (AGO without a level,
     // PeriodRolling without a grain) is the null id the model stores.
-    if ((n.opCode == kAgo && n.children.size() == 2) || (n.opCode == kPeriodRolling && n.children.size() == 3)) {
+    const std::span<const NodeIndex> children = m_tree.Children(n);
+    if ((n.opCode == kAgo && children.size() == 2) || (n.opCode == kPeriodRolling && children.size() == 3)) {
       b.Op(static_cast<OpCode>(n.opCode));
-      Build(n.children[0], b);
+      Build(children[0], b);
       if (n.opCode == kAgo) {
         b.ID(VoidID::NullID);
-        Build(n.children[1], b);
+        Build(children[1], b);
       } else {
-        Build(n.children[1], b);
-        Build(n.children[2], b);
+        Build(children[1], b);
+        Build(children[2], b);
         b.ID(VoidID::NullID);
       }
       b.End();
       return;
     }
     const OpInfo* info = GetOpInfo(n.opCode);
-    const int count = static_cast<int>(n.children.size());
+    const int count = static_cast<int>(children.size());
     if (!info || count < info->minArgs || (info->maxArgs >= 0 && count > info->maxArgs)) {
       VXString range = info ? BaseStringUtil::StringFrom(info->minArgs) : VXString(U"?");
       if (info && info->maxArgs != info->minArgs) {
@@ -696,12 +701,13 @@ class Binder {
       return;
     }
     b.Op(static_cast<OpCode>(n.opCode));
-    for (NodeIndex c : n.children) Build(c, b);
+    for (NodeIndex c : children) Build(c, b);
     b.End();
   }
 
   void DateLiteral(const ExprNode& n, ExprBuilder& b) {
-    const std::string text = ToNarrow(n.text);
+    const VXString value = m_tree.Value(n.value);
+    const std::string text = ToNarrow(value);
     bool bOk = false;
     if (n.kind == ExprNode::kDate) {
       VXDate d;
@@ -718,14 +724,14 @@ class Binder {
     }
     if (!bOk) {
       const VXString kind = n.kind == ExprNode::kDate ? U"DATE" : n.kind == ExprNode::kTime ? U"TIME" : U"TIMESTAMP";
-      m_sink.Add(Severity::kError, "sql.syntax.bad-literal", kMsgBadLiteral, n.range, {kind, U"'" + n.text + U"'"});
+      m_sink.Add(Severity::kError, "sql.syntax.bad-literal", kMsgBadLiteral, n.range, {kind, U"'" + value + U"'"});
       m_bExprOk = false;
       b.Int(0);
     }
   }
 
   void NameReference(const ExprNode& n, ExprBuilder& b) {
-    const QualifiedName& name = n.segments;
+    const QualifiedName name = m_tree.Segments(n.value);
     // A select item's alias, where the clause may name one, before a column.
     if (name.size() == 1 && m_scope->bItemAliases && m_scope->items) {
       for (const IdentifiedExpr& item : *m_scope->items) {
@@ -769,7 +775,7 @@ class Binder {
       b.Int(0);
       return;
     }
-    const VoidID id = Column(n);
+    const VoidID id = Column(n, name);
     if (id.IsNull()) {
       m_bExprOk = false;
       b.Int(0);

@@ -185,6 +185,7 @@ Grammar Build() {
   for (auto& list : g.prefix) std::stable_sort(list.begin(), list.end(), longestFirst);
   for (auto& list : g.postfix) std::stable_sort(list.begin(), list.end(), longestFirst);
 
+  for (std::size_t w = 0; w < std::size(kWordTexts); ++w) g.words[w] = g.keys.Intern(kWordTexts[w]);
   // The clause grammar's words.
   for (std::string_view w : {"FROM", "WHERE", "GROUP", "HAVING", "ORDER", "FETCH", "UNION", "INTERSECT", "EXCEPT"}) {
     const KeyId k = g.keys.Intern(w);

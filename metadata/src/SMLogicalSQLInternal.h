@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,30 +26,38 @@ enum class TokKind : std::uint8_t {
   kInvalid,  // a character that starts no token, or an unclosed quote
 };
 
+// A keyword or symbol of the grammar by number: every key the patterns and
+// the parser use is interned once, so that a token is looked up once (one
+// hash of its upper-cased bytes) and matching compares numbers.
+using KeyId = std::uint16_t;
+constexpr KeyId kNoKey = 0;  // a token that is no keyword of the grammar
+using Keys = std::vector<KeyId>;
+class KeyTable;
+
+// Twelve bytes a token: query text has a token every four or five bytes,
+// and lines and columns are counted only for a position that is shown.
 struct Token {
-  TokKind kind = TokKind::kEnd;
   std::uint32_t begin = 0;  // byte offsets into the text
   std::uint32_t end = 0;
-  std::uint32_t line = 1;  // of begin
-  std::uint32_t column = 1;
+  TokKind kind = TokKind::kEnd;
+  KeyId key = kNoKey;
 };
 
+// Reads the token that starts at or after pos, skipping blanks and
+// comments; pos is left after it. kEnd at the end of the text. Bytes of a
+// word that are not valid UTF-8 are added to badUtf8 when it is given.
+Token NextToken(std::string_view text, std::size_t& pos, std::vector<std::uint32_t>* badUtf8 = nullptr);
+
 // The text cut into tokens; comments and blanks are dropped. The last token
-// is always kEnd. Line and column of every token are counted as the text is
-// read, so a position costs nothing afterwards.
+// is always kEnd. With a key table, each token's key is looked up as it is read.
 class TokenList {
  public:
-  explicit TokenList(std::string_view text);
+  explicit TokenList(std::string_view text, const KeyTable* keys = nullptr);
   const Token& operator[](std::size_t i) const { return m_tokens[i < m_tokens.size() ? i : m_tokens.size() - 1]; }
   std::size_t Size() const { return m_tokens.size(); }
   std::string_view Text(const Token& t) const { return m_text.substr(t.begin, t.end - t.begin); }
   std::string_view Source() const { return m_text; }
-  // The position just past the token (tokens other than quoted ones and
-  // strings never cross a line).
-  SourcePosition EndOf(const Token& t) const;
-  SourcePosition StartOf(const Token& t) const { return {t.line, t.column, t.begin}; }
-  // A word or symbol equal to keyword (upper-case ASCII), ignoring case.
-  bool Is(std::size_t i, std::string_view keyword) const;
+  TextSpan SpanOf(const Token& t) const { return {t.begin, t.end}; }
   // Offsets of text that is not valid UTF-8 (reported once each).
   const std::vector<std::uint32_t>& InvalidUtf8() const { return m_badUtf8; }
 
@@ -70,13 +80,6 @@ std::string KeyOf(std::string_view tokenText, TokKind kind);
 // Cuts a spelling of the renderer (" SUM(DISTINCT ", " <=ANY ") into the
 // keys of its tokens, as the text a user types would be cut.
 std::vector<std::string> SpellingKeys(std::u32string_view spelling);
-
-// A keyword or symbol of the grammar by number: every key the patterns and
-// the parser use is interned once, so that a token is looked up once (one
-// hash of its upper-cased bytes) and matching compares numbers.
-using KeyId = std::uint16_t;
-constexpr KeyId kNoKey = 0;  // a token that is no keyword of the grammar
-using Keys = std::vector<KeyId>;
 
 class KeyTable {
  public:
@@ -115,8 +118,58 @@ struct Pattern {
   int order = 0;            // table order: the earlier pattern wins when two read the same text
 };
 
+// The words and symbols the parser reads by hand, compared by key.
+enum class Word : std::uint8_t {
+  kComma,
+  kDot,
+  kOpen,
+  kClose,
+  kSemicolon,
+  kPlus,
+  kMinus,
+  kAll,
+  kAnd,
+  kAs,
+  kAsc,
+  kBy,
+  kCase,
+  kDate,
+  kDesc,
+  kDistinct,
+  kExcept,
+  kFetch,
+  kFirst,
+  kFrom,
+  kGroup,
+  kHaving,
+  kIntersect,
+  kInterval,
+  kNext,
+  kOnly,
+  kOrder,
+  kRow,
+  kRows,
+  kSelect,
+  kTime,
+  kTimestamp,
+  kTo,
+  kUnion,
+  kValueOf,
+  kWhere,
+  kCount
+};
+// Their text, by Word.
+constexpr std::string_view kWordTexts[] = {
+    ",",     ".",    "(",      ")",      ";",         "+",        "-",        "ALL",     "AND",
+    "AS",    "ASC",  "BY",     "CASE",   "DATE",      "DESC",     "DISTINCT", "EXCEPT",  "FETCH",
+    "FIRST", "FROM", "GROUP",  "HAVING", "INTERSECT", "INTERVAL", "NEXT",     "ONLY",    "ORDER",
+    "ROW",   "ROWS", "SELECT", "TIME",   "TIMESTAMP", "TO",       "UNION",    "VALUEOF", "WHERE"};
+static_assert(std::size(kWordTexts) == static_cast<std::size_t>(Word::kCount));
+
 struct Grammar {
   KeyTable keys;
+  KeyId words[static_cast<std::size_t>(Word::kCount)] = {};  // by Word
+  KeyId Key(Word w) const { return words[static_cast<std::size_t>(w)]; }
   std::vector<Pattern> all;
   // Patterns that begin with a keyword or symbol of their own, by the key
   // of their first token (indexed by KeyId; empty lists where none).
@@ -211,16 +264,25 @@ enum MessageNumber : int {
 // At most this many diagnostics per run; one more says that the rest were left out.
 constexpr std::size_t kMaxDiagnostics = 500;
 
-// Appends a diagnostic with the catalogued text of its message.
+// Appends a diagnostic with the catalogued text of its message. A span is
+// turned into lines and columns of the sink's text, counted when the first
+// one is needed.
 class DiagnosticSink {
  public:
-  explicit DiagnosticSink(std::vector<Diagnostic>& out) : m_out(out) {}
+  explicit DiagnosticSink(std::vector<Diagnostic>& out, std::string_view text = {}) : m_out(out), m_text(text) {}
   Diagnostic* Add(Severity severity, std::string_view code, int messageId, const SourceRange& range,
                   std::initializer_list<VXString> args = {});
+  Diagnostic* Add(Severity severity, std::string_view code, int messageId, TextSpan span,
+                  std::initializer_list<VXString> args = {}) {
+    return Add(severity, code, messageId, Positions().Of(span), args);
+  }
+  const TextPositions& Positions();
   bool Full() const { return m_bFull; }
 
  private:
   std::vector<Diagnostic>& m_out;
+  std::string_view m_text;
+  std::optional<TextPositions> m_positions;
   bool m_bFull = false;
 };
 

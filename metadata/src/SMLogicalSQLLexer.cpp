@@ -1,7 +1,7 @@
 // Query text into tokens, in one pass over the bytes. Blanks and comments
-// ("--" to the end of the line, "/* */") are skipped; line and column are
-// counted on the way, columns in code points, so a UTF-8 name counts as
-// its characters.
+// ("--" to the end of the line, "/* */") are skipped. Lines and columns are
+// counted apart (TextPositions), columns in code points, so a UTF-8 name
+// counts as its characters.
 #include <algorithm>
 
 #include "Metadata/SMUtil.h"
@@ -36,46 +36,20 @@ std::size_t Utf8Length(const unsigned char* p, const unsigned char* end) {
 
 }  // namespace
 
-TokenList::TokenList(std::string_view text) : m_text(text) {
-  // Offsets are 32-bit; longer text is read up to that limit and the rest
-  // ends in an invalid token, so nothing is silently dropped.
-  const std::size_t size = std::min<std::size_t>(text.size(), 0xFFFFFFF0u);
+Token NextToken(std::string_view text, std::size_t& pos, std::vector<std::uint32_t>* badUtf8) {
   const auto* base = reinterpret_cast<const unsigned char*>(text.data());
-  const unsigned char* const end = base + size;
-  // Typical query text has a token per four or five bytes; growing past
-  // the reservation would copy every token read so far (pages reserved and
-  // never reached cost nothing).
-  m_tokens.reserve(size / 3 + 2);
-  std::uint32_t line = 1;
-  const unsigned char* lineStart = base;
-  std::uint32_t columnBase = 1;  // column of lineStart; counts code points, not bytes
-  // Code points between lineStart and p, advanced lazily.
-  const unsigned char* counted = base;
-  std::uint32_t countedColumn = 1;
-  const auto columnAt = [&](const unsigned char* p) {
-    if (counted < lineStart) {
-      counted = lineStart;
-      countedColumn = columnBase;
-    }
-    while (counted < p) {
-      if ((*counted & 0xC0) != 0x80) ++countedColumn;
-      ++counted;
-    }
-    return countedColumn;
+  const unsigned char* const end = base + text.size();
+  const unsigned char* p = base + std::min(pos, text.size());
+  Token t;
+  const auto finish = [&](TokKind kind, const unsigned char* q) {
+    t.kind = kind;
+    t.end = static_cast<std::uint32_t>(q - base);
+    pos = t.end;
+    return t;
   };
-  const auto newLine = [&](const unsigned char* next) {
-    ++line;
-    lineStart = next;
-    columnBase = 1;
-  };
-  const unsigned char* p = base;
   while (p < end) {
     const unsigned char c = *p;
-    if (c == '\n') {
-      newLine(++p);
-      continue;
-    }
-    if (c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v') {
+    if (c == ' ' || c == '\n' || c == '\t' || c == '\r' || c == '\f' || c == '\v') {
       ++p;
       continue;
     }
@@ -83,48 +57,28 @@ TokenList::TokenList(std::string_view text) : m_text(text) {
       while (p < end && *p != '\n') ++p;
       continue;
     }
-    Token t;
     t.begin = static_cast<std::uint32_t>(p - base);
-    t.line = line;
-    t.column = columnAt(p);
     if (c == '/' && p + 1 < end && p[1] == '*') {
       const unsigned char* q = p + 2;
-      while (q + 1 < end && !(q[0] == '*' && q[1] == '/')) {
-        if (*q == '\n') newLine(q + 1);
-        ++q;
-      }
-      if (q + 1 >= end) {
-        // An unclosed comment: reported as an invalid token over the rest.
-        t.kind = TokKind::kInvalid;
-        t.end = static_cast<std::uint32_t>(size);
-        m_tokens.push_back(t);
-        p = end;
-        break;
-      }
+      while (q + 1 < end && !(q[0] == '*' && q[1] == '/')) ++q;
+      // An unclosed comment: an invalid token over the rest.
+      if (q + 1 >= end) return finish(TokKind::kInvalid, end);
       p = q + 2;
       continue;
     }
     if (c == '"' || c == '\'') {
       const unsigned char* q = p + 1;
-      bool bClosed = false;
       while (q < end) {
         if (*q == c) {
           if (q + 1 < end && q[1] == c) {
             q += 2;
             continue;
           }
-          bClosed = true;
-          ++q;
-          break;
+          return finish(c == '"' ? TokKind::kQuoted : TokKind::kString, q + 1);
         }
-        if (*q == '\n') newLine(q + 1);
         ++q;
       }
-      t.kind = bClosed ? (c == '"' ? TokKind::kQuoted : TokKind::kString) : TokKind::kInvalid;
-      t.end = static_cast<std::uint32_t>(q - base);
-      m_tokens.push_back(t);
-      p = q;
-      continue;
+      return finish(TokKind::kInvalid, q);
     }
     if (IsDigit(c) || (c == '.' && p + 1 < end && IsDigit(p[1]))) {
       const unsigned char* q = p;
@@ -141,88 +95,59 @@ TokenList::TokenList(std::string_view text) : m_text(text) {
           q = r;
         }
       }
-      t.kind = TokKind::kNumber;
-      t.end = static_cast<std::uint32_t>(q - base);
-      m_tokens.push_back(t);
-      p = q;
-      continue;
+      return finish(TokKind::kNumber, q);
     }
     if (IsWordStart(c)) {
       const unsigned char* q = p;
       while (q < end && IsWordChar(*q)) {
-        if (*q >= 0x80) {
-          const std::size_t n = Utf8Length(q, end);
-          if (n == 0) {
-            m_badUtf8.push_back(static_cast<std::uint32_t>(q - base));
-            ++q;
-          } else {
-            q += n;
-          }
-        } else {
+        if (*q < 0x80) {
           ++q;
+          continue;
         }
+        const std::size_t n = Utf8Length(q, end);
+        if (n == 0 && badUtf8) badUtf8->push_back(static_cast<std::uint32_t>(q - base));
+        q += n == 0 ? 1 : n;
       }
-      t.kind = TokKind::kWord;
-      t.end = static_cast<std::uint32_t>(q - base);
-      m_tokens.push_back(t);
-      p = q;
-      continue;
+      return finish(TokKind::kWord, q);
     }
-    t.kind = TokKind::kInvalid;
-    std::size_t n = 1;
     if (p + 1 < end) {
       const std::string_view two(reinterpret_cast<const char*>(p), 2);
       if (std::find(std::begin(kTwoCharSymbols), std::end(kTwoCharSymbols), two) != std::end(kTwoCharSymbols)) {
-        t.kind = TokKind::kSymbol;
-        n = 2;
+        return finish(TokKind::kSymbol, p + 2);
       }
     }
-    if (t.kind != TokKind::kSymbol && kOneCharSymbols.find(static_cast<char>(c)) != std::string_view::npos) {
-      t.kind = TokKind::kSymbol;
-    }
-    t.end = static_cast<std::uint32_t>(p - base + n);
-    m_tokens.push_back(t);
-    p += n;
+    const bool bSymbol = kOneCharSymbols.find(static_cast<char>(c)) != std::string_view::npos;
+    return finish(bSymbol ? TokKind::kSymbol : TokKind::kInvalid, p + 1);
   }
-  Token last;
-  last.kind = TokKind::kEnd;
-  last.begin = last.end = static_cast<std::uint32_t>(size);
-  last.line = line;
-  last.column = columnAt(end);
-  m_tokens.push_back(last);
+  t.begin = static_cast<std::uint32_t>(text.size());
+  return finish(TokKind::kEnd, end);
+}
+
+TokenList::TokenList(std::string_view text, const KeyTable* keys)
+    // Offsets are 32-bit; longer text is read up to that limit and the rest
+    // ends in an invalid token, so nothing is silently dropped.
+    : m_text(text.substr(0, std::min<std::size_t>(text.size(), 0xFFFFFFF0u))) {
+  // Typical query text has a token per four or five bytes; growing past
+  // the reservation would copy every token read so far (pages reserved and
+  // never reached cost nothing).
+  m_tokens.reserve(m_text.size() / 3 + 2);
+  std::size_t pos = 0;
+  while (true) {
+    Token t = NextToken(m_text, pos, &m_badUtf8);
+    if (keys) t.key = keys->Find(Text(t), t.kind);
+    m_tokens.push_back(t);
+    if (t.kind == TokKind::kEnd) break;
+  }
   // Invalid UTF-8 inside quotes and strings is found where the value is
   // widened; in words it was found above.
 }
 
-SourcePosition TokenList::EndOf(const Token& t) const {
-  SourcePosition pos{t.line, t.column, t.begin};
-  for (std::size_t i = t.begin; i < t.end && i < m_text.size(); ++i) {
-    const auto c = static_cast<unsigned char>(m_text[i]);
-    if (c == '\n') {
-      ++pos.line;
-      pos.column = 1;
-    } else if ((c & 0xC0) != 0x80) {
-      ++pos.column;
-    }
-  }
-  pos.offset = t.end;
-  return pos;
-}
-
-bool TokenList::Is(std::size_t i, std::string_view keyword) const {
-  const Token& t = (*this)[i];
-  if (t.kind != TokKind::kWord && t.kind != TokKind::kSymbol) return false;
-  const std::string_view s = Text(t);
-  if (s.size() != keyword.size()) return false;
-  for (std::size_t k = 0; k < s.size(); ++k) {
-    char c = s[k];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (c != keyword[k]) return false;
-  }
-  return true;
-}
-
 VXString Widen(std::string_view utf8) { return ToVXString(utf8); }
+
+const TextPositions& DiagnosticSink::Positions() {
+  if (!m_positions) m_positions.emplace(m_text);
+  return *m_positions;
+}
 
 VXString QuotedValue(std::string_view tokenText) {
   if (tokenText.size() < 2) return VXString();
@@ -288,6 +213,63 @@ Diagnostic* DiagnosticSink::Add(Severity severity, std::string_view code, int me
 namespace logical_sql {
 
 bool HasErrors(std::span<const Diagnostic> diagnostics) { return detail::HasErrorsImpl(diagnostics); }
+
+TextPositions::TextPositions(std::string_view text) : m_text(text) {
+  m_lineStarts.push_back(0);
+  bool bAscii = true;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c == '\n') m_lineStarts.push_back(static_cast<std::uint32_t>(i + 1));
+    bAscii = bAscii && c < 0x80;
+  }
+  if (bAscii) return;
+  std::uint32_t codePoints = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (i % kBlock == 0) m_blockCodePoints.push_back(codePoints);
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ++codePoints;
+  }
+}
+
+std::size_t TextPositions::CodePointsBefore(std::size_t offset) const {
+  if (m_blockCodePoints.empty()) return offset;
+  const std::size_t block = offset / kBlock;
+  if (block >= m_blockCodePoints.size()) {
+    // Only the end of a text whose length is a multiple of the block.
+    return CodePointsBefore(offset - 1) + ((static_cast<unsigned char>(m_text[offset - 1]) & 0xC0) != 0x80);
+  }
+  std::size_t n = m_blockCodePoints[block];
+  for (std::size_t i = block * kBlock; i < offset; ++i) {
+    if ((static_cast<unsigned char>(m_text[i]) & 0xC0) != 0x80) ++n;
+  }
+  return n;
+}
+
+SourcePosition TextPositions::At(std::size_t offset) const {
+  offset = std::min(offset, m_text.size());
+  const auto next = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), offset);
+  const std::size_t lineStart = *(next - 1);
+  const std::size_t column = CodePointsBefore(offset) - CodePointsBefore(lineStart) + 1;
+  return {static_cast<std::uint32_t>(next - m_lineStarts.begin()), static_cast<std::uint32_t>(column), offset};
+}
+
+QualifiedName SyntaxTree::Segments(TextSpan name) const {
+  QualifiedName segments;
+  const std::string_view within = text.substr(0, std::min<std::size_t>(name.end, text.size()));
+  std::size_t pos = name.begin;
+  while (true) {
+    const detail::Token t = detail::NextToken(within, pos);
+    if (t.kind == detail::TokKind::kEnd) break;
+    if (t.kind == detail::TokKind::kQuoted || t.kind == detail::TokKind::kWord)
+      segments.push_back(Value({t.begin, t.end}));
+  }
+  return segments;
+}
+
+VXString SyntaxTree::Value(TextSpan token) const {
+  const std::string_view s = Source(token);
+  if (!s.empty() && (s[0] == '"' || s[0] == '\'')) return detail::QuotedValue(s);
+  return detail::Widen(s);
+}
 
 std::string MessageLine(const Diagnostic& d) {
   std::string line = ToNarrow(d.message);

@@ -29,19 +29,20 @@ constexpr std::int64_t kNoLength = -1;
 
 class Parser {
  public:
+  // Each token's key is looked up as it is read: from here on, matching
+  // compares numbers.
   Parser(std::string_view text, ParseResult& out)
-      : m_t(text), m_g(GetGrammar()), m_tree(out.tree), m_sink(out.diagnostics) {
-    // Each token's key once: from here on, matching compares numbers.
-    m_keys.reserve(m_t.Size());
-    for (std::size_t i = 0; i < m_t.Size(); ++i) m_keys.push_back(m_g.keys.Find(m_t.Text(m_t[i]), m_t[i].kind));
+      : m_g(GetGrammar()), m_t(text, &m_g.keys), m_tree(out.tree), m_sink(out.diagnostics, text) {
+    m_tree.text = text;
     // About one node per two tokens; reserving keeps the vectors from
     // moving every node as they grow.
     m_tree.exprs.reserve(m_t.Size() / 2 + 1);
+    m_tree.children.reserve(m_t.Size() / 2 + 1);
   }
 
   void Statement() {
     for (std::uint32_t offset : m_t.InvalidUtf8()) {
-      const SourcePosition at = PositionOfOffset(offset);
+      const SourcePosition at = m_sink.Positions().At(offset);
       m_sink.Add(Severity::kError, "sql.text.invalid-utf8", kMsgInvalidUtf8,
                  {at, {at.line, at.column + 1, offset + 1}});
     }
@@ -54,7 +55,7 @@ class Parser {
       // A fault outside every recovery point: nothing more can be read.
       return;
     }
-    if (m_t.Is(m_pos, ";")) ++m_pos;
+    if (Is(m_pos, Word::kSemicolon)) ++m_pos;
     if (At().kind != TokKind::kEnd) {
       m_sink.Add(Severity::kError, "sql.syntax.trailing", kMsgTrailing, RangeOf(m_pos), {Quote(m_pos)});
     }
@@ -64,10 +65,11 @@ class Parser {
   // ---- tokens --------------------------------------------------------------------
 
   const Token& At(std::size_t ahead = 0) const { return m_t[m_pos + ahead]; }
-  KeyId KeyAt(std::size_t i) const { return m_keys[i < m_keys.size() ? i : m_keys.size() - 1]; }
+  KeyId KeyAt(std::size_t i) const { return m_t[i].key; }
   bool IsWordOrSymbol(std::size_t i) const { return m_t[i].kind == TokKind::kWord || m_t[i].kind == TokKind::kSymbol; }
-  bool Accept(std::string_view keyword) {
-    if (!m_t.Is(m_pos, keyword)) return false;
+  bool Is(std::size_t i, Word w) const { return KeyAt(i) == m_g.Key(w); }
+  bool Accept(Word w) {
+    if (!Is(m_pos, w)) return false;
     ++m_pos;
     return true;
   }
@@ -80,29 +82,10 @@ class Parser {
   bool IsClauseWord(std::size_t i) const { return m_g.Has(KeyAt(i), Grammar::kClauseWord); }
   bool IsReserved(std::size_t i) const { return m_g.Has(KeyAt(i), Grammar::kReservedWord); }
 
-  SourceRange RangeOf(std::size_t i) const { return {m_t.StartOf(m_t[i]), m_t.EndOf(m_t[i])}; }
-  SourceRange RangeOf(std::size_t first, std::size_t last) const {
-    return {m_t.StartOf(m_t[first]), m_t.EndOf(m_t[last])};
-  }
+  TextSpan RangeOf(std::size_t i) const { return m_t.SpanOf(m_t[i]); }
+  TextSpan RangeOf(std::size_t first, std::size_t last) const { return {m_t[first].begin, m_t[last].end}; }
   // From token first to the token before the current one.
-  SourceRange RangeSince(std::size_t first) const { return RangeOf(first, m_pos > first ? m_pos - 1 : first); }
-  SourcePosition PositionOfOffset(std::uint32_t offset) const {
-    // Only for the rare invalid byte: counted from the token before it.
-    std::size_t i = 0;
-    while (i + 1 < m_t.Size() && m_t[i + 1].begin <= offset) ++i;
-    SourcePosition p = m_t.StartOf(m_t[i]);
-    const std::string_view s = m_t.Source();
-    for (std::size_t k = p.offset; k < offset && k < s.size(); ++k) {
-      if (s[k] == '\n') {
-        ++p.line;
-        p.column = 1;
-      } else if ((static_cast<unsigned char>(s[k]) & 0xC0) != 0x80) {
-        ++p.column;
-      }
-    }
-    p.offset = offset;
-    return p;
-  }
+  TextSpan RangeSince(std::size_t first) const { return RangeOf(first, m_pos > first ? m_pos - 1 : first); }
 
   // What the token at i is, for a message: its text, or "the end of the text".
   VXString Quote(std::size_t i) const {
@@ -134,9 +117,9 @@ class Parser {
     }
     Fail();
   }
-  bool Expect(std::string_view keyword) {
-    if (Accept(keyword)) return true;
-    Expected(Widen(keyword));
+  bool Expect(Word w) {
+    if (Accept(w)) return true;
+    Expected(Widen(kWordTexts[static_cast<std::size_t>(w)]));
     return false;
   }
 
@@ -151,8 +134,8 @@ class Parser {
     if (from < m_pos) {
       std::vector<std::size_t> open;
       for (std::size_t i = from; i < m_pos; ++i) {
-        if (m_t.Is(i, "(")) open.push_back(i);
-        if (m_t.Is(i, ")") && !open.empty()) open.pop_back();
+        if (Is(i, Word::kOpen)) open.push_back(i);
+        if (Is(i, Word::kClose) && !open.empty()) open.pop_back();
       }
       for (const std::size_t paren : open) {
         const std::size_t close = ClosingOf(paren);
@@ -164,9 +147,11 @@ class Parser {
     }
     int depth = 0;
     while (At().kind != TokKind::kEnd) {
-      if (depth == 0 && (IsClauseWord(m_pos) || m_t.Is(m_pos, ";") || (bStopAtComma && m_t.Is(m_pos, ",")))) break;
-      if (m_t.Is(m_pos, "(")) ++depth;
-      if (m_t.Is(m_pos, ")")) {
+      if (depth == 0 &&
+          (IsClauseWord(m_pos) || Is(m_pos, Word::kSemicolon) || (bStopAtComma && Is(m_pos, Word::kComma))))
+        break;
+      if (Is(m_pos, Word::kOpen)) ++depth;
+      if (Is(m_pos, Word::kClose)) {
         if (depth == 0) break;
         --depth;
       }
@@ -183,8 +168,8 @@ class Parser {
       m_closing.assign(m_t.Size(), SIZE_MAX);
       std::vector<std::size_t> open;
       for (std::size_t k = 0; k < m_t.Size(); ++k) {
-        if (m_t.Is(k, "(")) open.push_back(k);
-        if (m_t.Is(k, ")") && !open.empty()) {
+        if (Is(k, Word::kOpen)) open.push_back(k);
+        if (Is(k, Word::kClose) && !open.empty()) {
           m_closing[open.back()] = k;
           open.pop_back();
         }
@@ -195,39 +180,84 @@ class Parser {
 
   // ---- nodes ---------------------------------------------------------------------
 
-  NodeIndex NewExpr(ExprNode node) {
-    m_tree.exprs.push_back(std::move(node));
+  NodeIndex NewExpr(const ExprNode& node) {
+    m_tree.exprs.push_back(node);
     return static_cast<NodeIndex>(m_tree.exprs.size() - 1);
+  }
+  NodeIndex NewExpr(ExprNode node, std::span<const NodeIndex> children) {
+    node.firstChild = static_cast<std::uint32_t>(m_tree.children.size());
+    node.childCount = static_cast<std::uint32_t>(children.size());
+    m_tree.children.insert(m_tree.children.end(), children.begin(), children.end());
+    return NewExpr(node);
   }
   NodeIndex NewQuery(QueryNode node) {
     m_tree.queries.push_back(std::move(node));
     return static_cast<NodeIndex>(m_tree.queries.size() - 1);
   }
-  NodeIndex Param(int code, const SourceRange& range) {
+  NodeIndex Param(int code, TextSpan range) {
     ExprNode n;
     n.kind = ExprNode::kParameter;
     n.intValue = code;
     n.range = range;
-    return NewExpr(std::move(n));
+    return NewExpr(n);
   }
-  NodeIndex IntLeaf(std::int64_t value, const SourceRange& range) {
+  NodeIndex IntLeaf(std::int64_t value, TextSpan range) {
     ExprNode n;
     n.kind = ExprNode::kInt;
     n.intValue = value;
     n.range = range;
-    return NewExpr(std::move(n));
+    return NewExpr(n);
   }
-  NodeIndex Operator(int code, std::vector<NodeIndex> children, const SourceRange& range) {
+  // A literal or name whose value is its own text.
+  NodeIndex TextLeaf(ExprNode::Kind kind, TextSpan text) {
+    ExprNode n;
+    n.kind = kind;
+    n.range = n.value = text;
+    return NewExpr(n);
+  }
+  NodeIndex Operator(int code, std::span<const NodeIndex> children, TextSpan range) {
     ExprNode n;
     n.kind = ExprNode::kOperator;
     n.opCode = code;
-    n.children = std::move(children);
     n.range = range;
-    return NewExpr(std::move(n));
+    return NewExpr(n, children);
   }
-  SourceRange Span(NodeIndex first, const SourceRange& last) const {
-    return {m_tree.exprs[first].range.start, last.end};
+  NodeIndex Operator(int code, std::initializer_list<NodeIndex> children, TextSpan range) {
+    return Operator(code, std::span<const NodeIndex>(children.begin(), children.size()), range);
   }
+  TextSpan Span(NodeIndex first, TextSpan last) const { return {m_tree.exprs[first].range.begin, last.end}; }
+
+  // A list being read, kept on a stack that every level of the parse
+  // shares instead of in a vector of its own: what a level pushed is
+  // popped when it is done, so the stack's memory is reused all along.
+  // Only the list on top of the stack may grow; size() counts up to the top.
+  template <class T>
+  class Scratch {
+   public:
+    explicit Scratch(std::vector<T>& stack) : m_stack(stack), m_base(stack.size()) {}
+    ~Scratch() { m_stack.resize(m_base); }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+    void push_back(T e) { m_stack.push_back(e); }
+    std::size_t size() const { return m_stack.size() - m_base; }
+    T operator[](std::size_t i) const { return m_stack[m_base + i]; }
+    std::span<const T> View() const { return std::span<const T>(m_stack).subspan(m_base); }
+    // Keeps the entries for which keep (which may change them) is true, in
+    // order. Only for the list on top of the stack.
+    template <class F>
+    void KeepIf(F keep) {
+      std::size_t kept = m_base;
+      for (std::size_t i = m_base; i < m_stack.size(); ++i) {
+        if (keep(m_stack[i])) m_stack[kept++] = m_stack[i];
+      }
+      m_stack.resize(kept);
+    }
+
+   private:
+    std::vector<T>& m_stack;
+    std::size_t m_base;
+  };
+  using Operands = Scratch<NodeIndex>;
 
   // Counts one level of nesting; false (and a diagnostic) when it is one too many.
   bool Enter() {
@@ -255,12 +285,12 @@ class Parser {
     const std::size_t first = m_pos;
     NodeIndex left = QueryTerm();
     if (m_bFailed) return kNoNode;
-    while (m_t.Is(m_pos, "UNION") || m_t.Is(m_pos, "INTERSECT") || m_t.Is(m_pos, "EXCEPT")) {
-      const int op = m_t.Is(m_pos, "UNION")       ? MultiListQuerySpec::kUnion
-                     : m_t.Is(m_pos, "INTERSECT") ? MultiListQuerySpec::kIntersect
-                                                  : MultiListQuerySpec::kExcept;
+    while (Is(m_pos, Word::kUnion) || Is(m_pos, Word::kIntersect) || Is(m_pos, Word::kExcept)) {
+      const int op = Is(m_pos, Word::kUnion)       ? MultiListQuerySpec::kUnion
+                     : Is(m_pos, Word::kIntersect) ? MultiListQuerySpec::kIntersect
+                                                   : MultiListQuerySpec::kExcept;
       ++m_pos;
-      const bool bAll = Accept("ALL");
+      const bool bAll = Accept(Word::kAll);
       const NodeIndex right = QueryTerm();
       if (m_bFailed) return kNoNode;
       QueryNode& l = m_tree.queries[left];
@@ -292,11 +322,11 @@ class Parser {
   }
 
   NodeIndex QueryTerm() {
-    if (m_t.Is(m_pos, "(")) {
+    if (Is(m_pos, Word::kOpen)) {
       ++m_pos;
       const NodeIndex inner = QueryExpr();
       if (m_bFailed) return kNoNode;
-      if (!Expect(")")) return kNoNode;
+      if (!Expect(Word::kClose)) return kNoNode;
       m_parenthesised.insert(inner);
       return inner;
     }
@@ -305,9 +335,9 @@ class Parser {
 
   NodeIndex Select() {
     const std::size_t first = m_pos;
-    if (!Expect("SELECT")) return kNoNode;
+    if (!Expect(Word::kSelect)) return kNoNode;
     QueryNode q;
-    q.bDistinct = Accept("DISTINCT");
+    q.bDistinct = Accept(Word::kDistinct);
     // Select items, each a recovery point.
     do {
       SelectItem item;
@@ -316,17 +346,17 @@ class Parser {
       if (!m_bFailed) Alias(item);
       if (m_bFailed) {
         Recover(true, itemStart);
-        if (m_pos == itemStart && !m_t.Is(m_pos, ",")) break;
+        if (m_pos == itemStart && !Is(m_pos, Word::kComma)) break;
         continue;
       }
       q.items.push_back(std::move(item));
-    } while (Accept(","));
+    } while (Accept(Word::kComma));
     if (m_bFailed) return kNoNode;
-    if (!m_t.Is(m_pos, "FROM")) {
+    if (!Is(m_pos, Word::kFrom)) {
       Expected(U"FROM");
       Recover(false);
     }
-    if (Accept("FROM")) {
+    if (Accept(Word::kFrom)) {
       do {
         FromItem f;
         const std::size_t fromStart = m_pos;
@@ -337,16 +367,16 @@ class Parser {
         }
         f.range = RangeSince(fromStart);
         q.from.push_back(std::move(f));
-      } while (Accept(","));
+      } while (Accept(Word::kComma));
     }
-    if (Accept("WHERE")) {
+    if (Accept(Word::kWhere)) {
       const std::size_t whereStart = m_pos;
       q.where = Expr(0);
       if (m_bFailed) Recover(false, whereStart);
     }
-    if (m_t.Is(m_pos, "GROUP")) {
+    if (Is(m_pos, Word::kGroup)) {
       ++m_pos;
-      if (Expect("BY")) {
+      if (Expect(Word::kBy)) {
         do {
           const std::size_t groupStart = m_pos;
           const NodeIndex e = Expr(0);
@@ -355,12 +385,12 @@ class Parser {
             continue;
           }
           q.groupBy.push_back(e);
-        } while (Accept(","));
+        } while (Accept(Word::kComma));
       } else {
         Recover(false);
       }
     }
-    if (Accept("HAVING")) {
+    if (Accept(Word::kHaving)) {
       const std::size_t havingStart = m_pos;
       q.having = Expr(0);
       if (m_bFailed) Recover(false, havingStart);
@@ -372,11 +402,10 @@ class Parser {
 
   void Alias(SelectItem& item) {
     const std::size_t at = m_pos;
-    const bool bAs = Accept("AS");
+    const bool bAs = Accept(Word::kAs);
     const Token& t = At();
     if ((t.kind == TokKind::kWord && (bAs || !IsReserved(m_pos))) || t.kind == TokKind::kQuoted) {
-      item.alias = t.kind == TokKind::kQuoted ? QuotedValue(m_t.Text(t)) : Widen(m_t.Text(t));
-      item.aliasRange = RangeOf(m_pos);
+      item.alias = RangeOf(m_pos);
       ++m_pos;
     } else if (bAs) {
       m_pos = at + 1;
@@ -385,21 +414,20 @@ class Parser {
   }
 
   void FromEntry(FromItem& f) {
-    if (m_t.Is(m_pos, "(")) {
+    if (Is(m_pos, Word::kOpen)) {
       ++m_pos;
       f.derived = QueryExpr();
-      if (m_bFailed || !Expect(")")) return;
-      Accept("AS");
+      if (m_bFailed || !Expect(Word::kClose)) return;
+      Accept(Word::kAs);
       if (At().kind == TokKind::kWord || At().kind == TokKind::kQuoted) {
-        f.alias = At().kind == TokKind::kQuoted ? QuotedValue(m_t.Text(At())) : Widen(m_t.Text(At()));
+        f.alias = RangeOf(m_pos);
         ++m_pos;
       } else {
         Expected(U"an alias of the derived table");
       }
       return;
     }
-    std::vector<SourceRange> ranges;
-    if (!Name(f.subjectArea, ranges)) {
+    if (!Name(f.subjectArea)) {
       Expected(U"a subject area");
       return;
     }
@@ -407,26 +435,26 @@ class Parser {
 
   void OrderAndFetch(QueryNode& q) {
     if (m_bFailed) return;
-    if (m_t.Is(m_pos, "ORDER")) {
+    if (Is(m_pos, Word::kOrder)) {
       ++m_pos;
-      if (!Expect("BY")) {
+      if (!Expect(Word::kBy)) {
         Recover(false);
       } else {
         do {
           OrderItem o;
           const std::size_t start = m_pos;
-          if (At().kind == TokKind::kNumber && (m_t.Is(m_pos + 1, ",") || m_t.Is(m_pos + 1, "ASC") ||
-                                                m_t.Is(m_pos + 1, "DESC") || IsEndOfClause(m_pos + 1))) {
+          if (At().kind == TokKind::kNumber && (Is(m_pos + 1, Word::kComma) || Is(m_pos + 1, Word::kAsc) ||
+                                                Is(m_pos + 1, Word::kDesc) || IsEndOfClause(m_pos + 1))) {
             o.position = NumberValue(m_pos).value_or(-1);
             ++m_pos;
           } else {
             o.expr = Expr(0);
           }
           if (!m_bFailed) {
-            if (Accept("DESC")) {
+            if (Accept(Word::kDesc)) {
               o.bDescending = true;
             } else {
-              Accept("ASC");
+              Accept(Word::kAsc);
             }
           }
           if (m_bFailed) {
@@ -435,12 +463,12 @@ class Parser {
           }
           o.range = RangeSince(start);
           q.orderBy.push_back(o);
-        } while (Accept(","));
+        } while (Accept(Word::kComma));
       }
     }
-    if (m_t.Is(m_pos, "FETCH")) {
+    if (Is(m_pos, Word::kFetch)) {
       ++m_pos;
-      if (!(Accept("FIRST") || Expect("NEXT"))) {
+      if (!(Accept(Word::kFirst) || Expect(Word::kNext))) {
         Recover(false);
         return;
       }
@@ -451,11 +479,11 @@ class Parser {
       }
       q.fetchFirst = *NumberValue(m_pos);
       ++m_pos;
-      if (!(Accept("ROWS") || Expect("ROW")) || !Expect("ONLY")) Recover(false);
+      if (!(Accept(Word::kRows) || Expect(Word::kRow)) || !Expect(Word::kOnly)) Recover(false);
     }
   }
   bool IsEndOfClause(std::size_t i) const {
-    return m_t[i].kind == TokKind::kEnd || IsClauseWord(i) || m_t.Is(i, ")") || m_t.Is(i, ";");
+    return m_t[i].kind == TokKind::kEnd || IsClauseWord(i) || Is(i, Word::kClose) || Is(i, Word::kSemicolon);
   }
   std::optional<std::int64_t> NumberValue(std::size_t i) const {
     const std::string_view s = m_t.Text(m_t[i]);
@@ -467,45 +495,39 @@ class Parser {
 
   // ---- names ------------------------------------------------------------------------
 
-  // One to four segments, quoted or not, joined by full stops.
-  bool Name(QualifiedName& segments, std::vector<SourceRange>& ranges) {
+  // One to four segments, quoted or not, joined by full stops; name is
+  // set to the span of them all.
+  bool Name(TextSpan& name) {
     const std::size_t first = m_pos;
+    int segments = 0;
     while (true) {
       const Token& t = At();
-      if (t.kind == TokKind::kQuoted) {
-        segments.push_back(QuotedValue(m_t.Text(t)));
-      } else if (t.kind == TokKind::kWord && !IsReserved(m_pos)) {
-        segments.push_back(Widen(m_t.Text(t)));
-      } else {
-        if (segments.empty()) return false;
-        Expected(U"a name after '.'");
+      if (t.kind != TokKind::kQuoted && !(t.kind == TokKind::kWord && !IsReserved(m_pos))) {
+        if (segments > 0) Expected(U"a name after '.'");
         return false;
       }
-      ranges.push_back(RangeOf(m_pos));
+      ++segments;
       ++m_pos;
-      if (!m_t.Is(m_pos, ".")) break;
+      if (!Is(m_pos, Word::kDot)) break;
       ++m_pos;
     }
-    if (segments.size() > 4) {
+    if (segments > 4) {
       m_sink.Add(Severity::kError, "sql.syntax.too-many-segments", kMsgTooManyNames, RangeSince(first),
-                 {BaseStringUtil::StringFrom(static_cast<int>(segments.size()))});
+                 {BaseStringUtil::StringFrom(segments)});
       Fail();
       return false;
     }
+    name = RangeSince(first);
     return true;
   }
 
   NodeIndex NameExpr() {
-    const std::size_t first = m_pos;
-    ExprNode n;
-    n.kind = ExprNode::kName;
-    std::vector<SourceRange> ranges;
-    if (!Name(n.segments, ranges)) {
+    TextSpan name;
+    if (!Name(name)) {
       Expected(U"an expression");
       return kNoNode;
     }
-    n.range = RangeSince(first);
-    return NewExpr(std::move(n));
+    return TextLeaf(ExprNode::kName, name);
   }
 
   // ---- expressions ----------------------------------------------------------------------
@@ -541,9 +563,10 @@ class Parser {
     const std::size_t opStart = m_pos;
     m_pos += length;
     if (chosen.form == Spelling::kFunction1) {
-      std::vector<NodeIndex> children{left};
-      if (chosen.leadingParam >= 0) children.push_back(Param(chosen.leadingParam, RangeOf(opStart, m_pos - 1)));
-      return Negated(chosen, Operator(chosen.code, std::move(children), Span(left, RangeOf(m_pos - 1))));
+      const TextSpan range = Span(left, RangeOf(m_pos - 1));
+      if (chosen.leadingParam < 0) return Negated(chosen, Operator(chosen.code, {left}, range));
+      const NodeIndex param = Param(chosen.leadingParam, RangeOf(opStart, m_pos - 1));
+      return Negated(chosen, Operator(chosen.code, {left, param}, range));
     }
     // Infix and headed operators with the same words: one operand, then the
     // headed one's next words decide.
@@ -556,15 +579,13 @@ class Parser {
       if (p->form == Spelling::kHeaded && !headed) headed = p;
     }
     const int operandPrec = headed && !headed->close.empty() ? 0 : prec + 1;
-    std::vector<NodeIndex> children{left};
     if (headed && !headed->close.empty() && headed->minArgs <= 1 && MatchesAt(m_pos, headed->close)) {
       // IN () and the like: no operand after the words.
       m_pos += headed->close.size();
-      return Negated(*headed, Operator(headed->code, std::move(children), Span(left, RangeOf(m_pos - 1))));
+      return Negated(*headed, Operator(headed->code, {left}, Span(left, RangeOf(m_pos - 1))));
     }
     const NodeIndex first = Expr(operandPrec);
     if (m_bFailed) return kNoNode;
-    children.push_back(first);
     if (!headed || (infix && !(MatchesAt(m_pos, headed->rest) && !headed->rest.empty()) &&
                     (headed->close.empty() || !MatchesAt(m_pos, headed->close)))) {
       const Pattern& p = infix ? *infix : chosen;
@@ -573,9 +594,12 @@ class Parser {
         Expected(Words(headed->rest.empty() ? headed->close : headed->rest));
         return kNoNode;
       }
-      return Negated(p, Operator(p.code, std::move(children), Span(left, m_tree.exprs[first].range)));
+      return Negated(p, Operator(p.code, {left, first}, Span(left, m_tree.exprs[first].range)));
     }
     // The headed list: rest-separated operands, then the closing words.
+    Operands children(m_operands);
+    children.push_back(left);
+    children.push_back(first);
     const int maxOperands = headed->maxArgs;
     while (!headed->rest.empty() && MatchesAt(m_pos, headed->rest) &&
            (maxOperands < 0 || static_cast<int>(children.size()) < maxOperands)) {
@@ -595,7 +619,7 @@ class Parser {
       Expected(Words(headed->rest));
       return kNoNode;
     }
-    return Negated(*headed, Operator(headed->code, std::move(children), Span(left, RangeOf(m_pos - 1))));
+    return Negated(*headed, Operator(headed->code, children.View(), Span(left, RangeOf(m_pos - 1))));
   }
 
   NodeIndex Negated(const Pattern& p, NodeIndex e) {
@@ -607,8 +631,8 @@ class Parser {
 
   NodeIndex Unary() {
     const std::size_t start = m_pos;
-    if (m_t.Is(m_pos, "-") || m_t.Is(m_pos, "+")) {
-      const bool bMinus = m_t.Is(m_pos, "-");
+    if (Is(m_pos, Word::kMinus) || Is(m_pos, Word::kPlus)) {
+      const bool bMinus = Is(m_pos, Word::kMinus);
       // -5 written without a blank is the negative literal the renderer writes.
       if (At(1).kind == TokKind::kNumber && At(1).begin == At().end) {
         ++m_pos;
@@ -616,7 +640,7 @@ class Parser {
         if (n != kNoNode) m_tree.exprs[n].range = RangeSince(start);
         return PostfixCall(n);
       }
-      if (!m_t.Is(m_pos + 1, "(")) {
+      if (!Is(m_pos + 1, Word::kOpen)) {
         ++m_pos;
         Level level(*this);
         if (!level.m_bOk) return kNoNode;
@@ -631,56 +655,58 @@ class Parser {
   // A quoted name or a parenthesised expression followed by a parenthesis:
   // EVALUATE's wrapper, an operand called with arguments.
   NodeIndex PostfixCall(NodeIndex e) {
-    if (m_bFailed || e == kNoNode || !m_t.Is(m_pos, "(")) return e;
+    if (m_bFailed || e == kNoNode || !Is(m_pos, Word::kOpen)) return e;
     const ExprNode& n = m_tree.exprs[e];
-    const bool bCallable =
-        (n.kind == ExprNode::kName && m_t[m_pos - 1].kind == TokKind::kQuoted) || (m_pos > 0 && m_t.Is(m_pos - 1, ")"));
+    const bool bCallable = (n.kind == ExprNode::kName && m_t[m_pos - 1].kind == TokKind::kQuoted) ||
+                           (m_pos > 0 && Is(m_pos - 1, Word::kClose));
     if (!bCallable) return e;
     ++m_pos;
-    std::vector<NodeIndex> children{e};
-    if (!m_t.Is(m_pos, ")")) {
+    Operands children(m_operands);
+    children.push_back(e);
+    if (!Is(m_pos, Word::kClose)) {
       do {
         const NodeIndex a = Expr(0);
         if (m_bFailed) return kNoNode;
         children.push_back(a);
-      } while (Accept(","));
+      } while (Accept(Word::kComma));
     }
-    if (!Expect(")")) return kNoNode;
-    return Operator(kEvaluateWrapper, std::move(children), Span(e, RangeOf(m_pos - 1)));
+    if (!Expect(Word::kClose)) return kNoNode;
+    return Operator(kEvaluateWrapper, children.View(), Span(e, RangeOf(m_pos - 1)));
   }
 
+  // The number at the current token; negative, the minus sign is the token
+  // just before it, with nothing between.
   NodeIndex Number(bool bNegative) {
     const std::size_t at = m_pos;
-    const std::string_view s = m_t.Text(At());
     ++m_pos;
     ExprNode n;
     n.range = RangeOf(at);
-    std::string text(bNegative ? "-" : "");
-    text += s;
-    const bool bFraction = s.find_first_of(".eE") != std::string_view::npos;
+    n.value = bNegative ? RangeOf(at - 1, at) : n.range;
+    const std::string_view text = m_tree.Source(n.value);
+    const char* const end = text.data() + text.size();
+    const bool bFraction = text.find_first_of(".eE") != std::string_view::npos;
     if (!bFraction) {
       std::int32_t v = 0;
-      const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
-      if (r.ec == std::errc() && r.ptr == text.data() + text.size()) {
+      const auto r = std::from_chars(text.data(), end, v);
+      if (r.ec == std::errc() && r.ptr == end) {
         n.kind = ExprNode::kInt;
         n.intValue = v;
-        return NewExpr(std::move(n));
+        return NewExpr(n);
       }
       // Too large for an int: the exact decimal text.
       n.kind = ExprNode::kNumber;
-      n.text = Widen(text);
-      return NewExpr(std::move(n));
+      return NewExpr(n);
     }
     double d = 0;
-    const auto r = std::from_chars(text.data(), text.data() + text.size(), d);
-    if (r.ec != std::errc() || r.ptr != text.data() + text.size() || !std::isfinite(d)) {
+    const auto r = std::from_chars(text.data(), end, d);
+    if (r.ec != std::errc() || r.ptr != end || !std::isfinite(d)) {
       m_sink.Add(Severity::kError, "sql.syntax.bad-literal", kMsgBadLiteral, n.range, {U"number", Widen(text)});
       Fail();
       return kNoNode;
     }
     n.kind = ExprNode::kFloat;
     n.floatValue = d;
-    return NewExpr(std::move(n));
+    return NewExpr(n);
   }
 
   NodeIndex Primary() {
@@ -690,12 +716,8 @@ class Parser {
       case TokKind::kNumber:
         return Number(false);
       case TokKind::kString: {
-        ExprNode n;
-        n.kind = ExprNode::kString;
-        n.text = QuotedValue(m_t.Text(t));
-        n.range = RangeOf(m_pos);
+        const NodeIndex s = TextLeaf(ExprNode::kString, RangeOf(m_pos));
         ++m_pos;
-        const NodeIndex s = NewExpr(std::move(n));
         // '5' DAY: an interval, the value then its qualifier.
         if (At().kind == TokKind::kWord && TimeField(m_pos) >= 0) {
           const NodeIndex qualifier = IntervalQualifier();
@@ -709,7 +731,7 @@ class Parser {
       case TokKind::kWord:
         return WordPrimary();
       case TokKind::kSymbol:
-        if (m_t.Is(m_pos, "(")) return Parenthesised();
+        if (Is(m_pos, Word::kOpen)) return Parenthesised();
         if (const NodeIndex e = Generic(); e != kNoNode || m_bFailed) return e;
         break;
       default:
@@ -721,35 +743,33 @@ class Parser {
 
   NodeIndex WordPrimary() {
     const std::size_t start = m_pos;
-    if ((m_t.Is(m_pos, "DATE") || m_t.Is(m_pos, "TIME") || m_t.Is(m_pos, "TIMESTAMP")) &&
+    if ((Is(m_pos, Word::kDate) || Is(m_pos, Word::kTime) || Is(m_pos, Word::kTimestamp)) &&
         At(1).kind == TokKind::kString) {
       ExprNode n;
-      n.kind = m_t.Is(m_pos, "DATE") ? ExprNode::kDate : m_t.Is(m_pos, "TIME") ? ExprNode::kTime : ExprNode::kTimestamp;
-      n.text = QuotedValue(m_t.Text(At(1)));
+      n.kind = Is(m_pos, Word::kDate)   ? ExprNode::kDate
+               : Is(m_pos, Word::kTime) ? ExprNode::kTime
+                                        : ExprNode::kTimestamp;
+      n.value = RangeOf(m_pos + 1);
       m_pos += 2;
       n.range = RangeSince(start);
-      return NewExpr(std::move(n));
+      return NewExpr(n);
     }
-    if (m_t.Is(m_pos, "CASE")) return Case();
+    if (Is(m_pos, Word::kCase)) return Case();
     if (m_g.Has(KeyAt(m_pos), Grammar::kOwnBodyStart)) {
       if (const NodeIndex e = OwnBody(); e != kNoNode || m_bFailed) return e;
     }
-    if (m_t.Is(m_pos, "VALUEOF") && m_t.Is(m_pos + 1, "(")) return ValueOf();
-    if (m_t.Is(m_pos, "SELECT")) return Subquery();
-    if (m_t.Is(m_pos, "INTERVAL") && At(1).kind == TokKind::kString) {
+    if (Is(m_pos, Word::kValueOf) && Is(m_pos + 1, Word::kOpen)) return ValueOf();
+    if (Is(m_pos, Word::kSelect)) return Subquery();
+    if (Is(m_pos, Word::kInterval) && At(1).kind == TokKind::kString) {
       ++m_pos;
-      ExprNode n;
-      n.kind = ExprNode::kString;
-      n.text = QuotedValue(m_t.Text(At()));
-      n.range = RangeOf(m_pos);
+      const NodeIndex s = TextLeaf(ExprNode::kString, RangeOf(m_pos));
       ++m_pos;
-      const NodeIndex s = NewExpr(std::move(n));
       const NodeIndex qualifier = IntervalQualifier();
       if (m_bFailed) return kNoNode;
       return Operator(kInterPrim, {s, qualifier}, RangeSince(start));
     }
     if (const NodeIndex e = Generic(); e != kNoNode || m_bFailed) return e;
-    if (m_t.Is(m_pos + 1, "(")) {
+    if (Is(m_pos + 1, Word::kOpen)) {
       m_sink.Add(Severity::kError, "sql.syntax.unknown-function", kMsgUnknownFunction, RangeOf(m_pos), {Quote(m_pos)});
       Fail();
       return kNoNode;
@@ -764,31 +784,32 @@ class Parser {
     n.query = QueryExpr();
     if (m_bFailed) return kNoNode;
     n.range = RangeSince(start);
-    return NewExpr(std::move(n));
+    return NewExpr(n);
   }
 
   // ( expr ), ( SELECT ... ), or a list of operands ( a, b, ... ).
   NodeIndex Parenthesised() {
     const std::size_t start = m_pos;
     ++m_pos;
-    if (m_t.Is(m_pos, ")")) {
+    if (Is(m_pos, Word::kClose)) {
       ++m_pos;
       return Operator(kEvaluateScriptListParameter, {}, RangeSince(start));
     }
     const NodeIndex first = Expr(0);
     if (m_bFailed) return kNoNode;
-    if (!m_t.Is(m_pos, ",")) {
-      if (!Expect(")")) return kNoNode;
+    if (!Is(m_pos, Word::kComma)) {
+      if (!Expect(Word::kClose)) return kNoNode;
       return first;
     }
-    std::vector<NodeIndex> items{first};
-    while (Accept(",")) {
+    Operands items(m_operands);
+    items.push_back(first);
+    while (Accept(Word::kComma)) {
       const NodeIndex e = Expr(0);
       if (m_bFailed) return kNoNode;
       items.push_back(e);
     }
-    if (!Expect(")")) return kNoNode;
-    return Operator(kEvaluateScriptListParameter, std::move(items), RangeSince(start));
+    if (!Expect(Word::kClose)) return kNoNode;
+    return Operator(kEvaluateScriptListParameter, items.View(), RangeSince(start));
   }
 
   // ---- the operator patterns ---------------------------------------------------------------
@@ -800,19 +821,19 @@ class Parser {
     const std::vector<const Pattern*>* cands = m_g.FindPrefix(KeyAt(m_pos));
     if (!cands) return kNoNode;
     std::size_t length = 0;
-    std::vector<const Pattern*> live;
+    Readings live(m_readings);
     for (const Pattern* p : *cands) {
       if (p->open.size() < length) break;
       if (!MatchesAt(m_pos, p->open)) continue;
-      if (live.empty() || p->open == live.front()->open) {
+      if (live.size() == 0 || p->open == live[0].p->open) {
         length = p->open.size();
-        live.push_back(p);
+        live.push_back({p, 0});
       }
     }
-    if (live.empty()) return kNoNode;
+    if (live.size() == 0) return kNoNode;
     const std::size_t start = m_pos;
     m_pos += length;
-    return ReadPatterns(std::move(live), start);
+    return ReadPatterns(live, start);
   }
 
   // Where a pattern stands while it is read.
@@ -820,6 +841,7 @@ class Parser {
     const Pattern* p;
     int stage;  // see Options
   };
+  using Readings = Scratch<Reading>;
   enum class Next { kOperand, kWords, kDone };
   struct Option {
     Next next;
@@ -827,8 +849,18 @@ class Parser {
     int stage = 0;  // stage after it
   };
 
+  // The few ways one pattern may go on (two at most).
+  struct OptionList {
+    Option items[4];
+    std::size_t n = 0;
+    void push_back(const Option& o) { items[n++] = o; }
+    const Option* begin() const { return items; }
+    const Option* end() const { return items + n; }
+  };
+
   // What pattern p may read next at stage, with count operands read.
-  static void Options(const Pattern& p, int stage, int count, std::vector<Option>& out) {
+  static OptionList Options(const Pattern& p, int stage, int count) {
+    OptionList out;
     const bool bRoom = p.maxArgs < 0 || count < p.maxArgs;
     const auto closeOrDone = [&](int after) {
       if (p.close.empty()) {
@@ -840,7 +872,7 @@ class Parser {
     switch (p.form) {
       case Spelling::kNoOperand:
         out.push_back({Next::kDone});
-        return;
+        break;
       case Spelling::kFunction1:
         if (stage == 0) out.push_back({Next::kOperand, nullptr, 1});
         if (stage == 1) closeOrDone(99);
@@ -876,25 +908,23 @@ class Parser {
       case Spelling::kInfix:
         break;
     }
+    return out;
   }
 
-  NodeIndex ReadPatterns(std::vector<const Pattern*> patterns, std::size_t start) {
-    std::vector<Reading> live;
-    for (const Pattern* p : patterns) live.push_back({p, 0});
-    std::vector<NodeIndex> operands;
-    std::vector<Option> options;
+  // Reads the live patterns side by side; each step keeps those that can
+  // take what comes next.
+  NodeIndex ReadPatterns(Readings& live, std::size_t start) {
+    Operands operands(m_operands);
     while (true) {
       const int count = static_cast<int>(operands.size());
       // The longest words any pattern may read next, if they are here.
       const Keys* bestWords = nullptr;
       bool bOperand = false;
-      const Reading* done = nullptr;
-      for (const Reading& r : live) {
-        options.clear();
-        Options(*r.p, r.stage, count, options);
-        for (const Option& o : options) {
+      const Pattern* done = nullptr;
+      for (std::size_t r = 0; r < live.size(); ++r) {
+        for (const Option& o : Options(*live[r].p, live[r].stage, count)) {
           if (o.next == Next::kOperand) bOperand = true;
-          if (o.next == Next::kDone && !done) done = &r;
+          if (o.next == Next::kDone && !done) done = live[r].p;
           if (o.next == Next::kWords && MatchesAt(m_pos, *o.words) &&
               (!bestWords || o.words->size() > bestWords->size())) {
             bestWords = o.words;
@@ -902,56 +932,52 @@ class Parser {
         }
       }
       if (bestWords) {
-        std::vector<Reading> next;
-        const Reading* finished = nullptr;
-        for (const Reading& r : live) {
-          options.clear();
-          Options(*r.p, r.stage, count, options);
-          for (const Option& o : options) {
+        const Pattern* finished = nullptr;
+        live.KeepIf([&](Reading& r) {
+          for (const Option& o : Options(*r.p, r.stage, count)) {
             if (o.next != Next::kWords || *o.words != *bestWords) continue;
-            next.push_back({r.p, o.stage});
-            if (o.stage == 99 && !finished) finished = &next.back();
-            break;
+            r.stage = o.stage;
+            if (o.stage == 99 && !finished) finished = r.p;
+            return true;
           }
-        }
+          return false;
+        });
         m_pos += bestWords->size();
-        if (finished) return Finish(*finished->p, std::move(operands), start);
-        live = std::move(next);
+        if (finished) return Finish(*finished, operands, start);
         continue;
       }
       if (bOperand) {
         // Operand precedence: a pattern that ends right after its last
         // operand (NOT x, EXISTS x) reads only as far as it binds.
         int minPrec = 0;
-        for (const Reading& r : live) {
-          if (r.p->close.empty() && (r.p->form == Spelling::kFunction1)) {
-            minPrec = r.p->code == kNegation ? kPrecNot + 1 : kPrecMultiply + 1;
+        bool bDataType = false;
+        for (std::size_t r = 0; r < live.size(); ++r) {
+          const Pattern& p = *live[r].p;
+          if (p.close.empty() && (p.form == Spelling::kFunction1)) {
+            minPrec = p.code == kNegation ? kPrecNot + 1 : kPrecMultiply + 1;
           }
+          // CAST's second operand is a data type.
+          bDataType = bDataType || (p.code == kCast && count == 1);
         }
-        const NodeIndex e = OperandFor(live, count, minPrec);
+        const NodeIndex e = bDataType ? DataType() : Expr(minPrec);
         if (m_bFailed) return kNoNode;
         operands.push_back(e);
-        std::vector<Reading> next;
-        for (const Reading& r : live) {
-          options.clear();
-          Options(*r.p, r.stage, count, options);
-          for (const Option& o : options) {
+        live.KeepIf([&](Reading& r) {
+          for (const Option& o : Options(*r.p, r.stage, count)) {
             if (o.next == Next::kOperand) {
-              next.push_back({r.p, o.stage});
-              break;
+              r.stage = o.stage;
+              return true;
             }
           }
-        }
-        live = std::move(next);
+          return false;
+        });
         continue;
       }
-      if (done) return Finish(*done->p, std::move(operands), start);
+      if (done) return Finish(*done, operands, start);
       // Nothing fits: say what would have.
       VXString expected;
-      for (const Reading& r : live) {
-        options.clear();
-        Options(*r.p, r.stage, count, options);
-        for (const Option& o : options) {
+      for (std::size_t r = 0; r < live.size(); ++r) {
+        for (const Option& o : Options(*live[r].p, live[r].stage, count)) {
           if (o.next != Next::kWords) continue;
           const VXString w = Words(*o.words);
           if (expected.find(w) != VXString::npos) continue;
@@ -964,26 +990,19 @@ class Parser {
     }
   }
 
-  // An operand of the patterns being read: CAST's second one is a data type.
-  NodeIndex OperandFor(const std::vector<Reading>& live, int count, int minPrec) {
-    for (const Reading& r : live) {
-      if (r.p->code == kCast && count == 1) return DataType();
-    }
-    return Expr(minPrec);
-  }
-
-  NodeIndex Finish(const Pattern& p, std::vector<NodeIndex> operands, std::size_t start) {
-    const SourceRange range = RangeSince(start);
-    std::vector<NodeIndex> children;
+  NodeIndex Finish(const Pattern& p, const Operands& operands, std::size_t start) {
+    const TextSpan range = RangeSince(start);
+    const std::size_t count = operands.size();  // before children grow on the same stack
+    Operands children(m_operands);
     if (p.leadingParam >= 0 && !p.bParamLast) children.push_back(Param(p.leadingParam, RangeOf(start, start + 1)));
-    for (NodeIndex o : operands) children.push_back(o);
+    for (std::size_t i = 0; i < count; ++i) children.push_back(operands[i]);
     // Optional operands that the renderer leaves out, as the model stores them.
     if (p.code == kIsAncestor && children.size() == 2)
       children.push_back(IntLeaf(OpExprIsAncestor::kDummyIntLiteral, range));
     if (p.code == kIsDescendant && children.size() == 2) {
       children.push_back(IntLeaf(OpExprIsDescendant::kDummyIntLiteral, range));
     }
-    return Operator(p.code, std::move(children), range);
+    return Operator(p.code, children.View(), range);
   }
 
   // ---- the forms with words of their own ----------------------------------------------------
@@ -1003,7 +1022,7 @@ class Parser {
     }
     const NodeIndex a = Operator(kTMField1, {Param(from, RangeOf(m_pos))}, RangeOf(m_pos));
     ++m_pos;
-    if (!m_t.Is(m_pos, "TO")) return Operator(kInterQual1, {a}, RangeSince(start));
+    if (!Is(m_pos, Word::kTo)) return Operator(kInterQual1, {a}, RangeSince(start));
     ++m_pos;
     const int to = TimeField(m_pos);
     if (to < 0) {
@@ -1018,7 +1037,7 @@ class Parser {
   // A data type as CAST writes it, its keywords from the renderer's table.
   NodeIndex DataType() {
     const std::size_t start = m_pos;
-    if (Accept("INTERVAL")) {
+    if (Accept(Word::kInterval)) {
       const NodeIndex q = IntervalQualifier();
       if (m_bFailed) return kNoNode;
       return Operator(kDataTypeInterval, {q}, RangeSince(start));
@@ -1036,7 +1055,7 @@ class Parser {
     m_pos += best;
     std::int64_t length = kNoLength;
     std::int64_t scale = kNoLength;
-    const bool bLength = Accept("(");
+    const bool bLength = Accept(Word::kOpen);
     if (bLength) {
       if (At().kind != TokKind::kNumber || !NumberValue(m_pos)) {
         Expected(U"a length");
@@ -1044,7 +1063,7 @@ class Parser {
       }
       length = *NumberValue(m_pos);
       ++m_pos;
-      if (Accept(",")) {
+      if (Accept(Word::kComma)) {
         if (At().kind != TokKind::kNumber || !NumberValue(m_pos)) {
           Expected(U"a scale");
           return kNoNode;
@@ -1052,7 +1071,7 @@ class Parser {
         scale = *NumberValue(m_pos);
         ++m_pos;
       }
-      if (!Expect(")")) return kNoNode;
+      if (!Expect(Word::kClose)) return kNoNode;
     }
     const int code = DataTypeCode(keysHere, bLength, scale != kNoLength);
     if (code < 0) {
@@ -1061,7 +1080,7 @@ class Parser {
       Fail();
       return kNoNode;
     }
-    const SourceRange range = RangeSince(start);
+    const TextSpan range = RangeSince(start);
     if (length > INT32_MAX || scale > INT32_MAX) {
       m_sink.Add(Severity::kError, "sql.syntax.bad-data-type", kMsgBadLiteral, range, {U"data type length", U""});
       Fail();
@@ -1098,7 +1117,7 @@ class Parser {
     const Keys& then = m_g.caseThen;
     const Keys& otherwise = m_g.caseElse;
     const Keys& end = m_g.caseEnd;
-    std::vector<NodeIndex> children;
+    Operands children(m_operands);
     int code = kCaseIf;
     if (!MatchesAt(m_pos, when)) {
       code = kCaseLookup;
@@ -1137,7 +1156,7 @@ class Parser {
       return kNoNode;
     }
     m_pos += end.size();
-    return Operator(code, std::move(children), RangeSince(start));
+    return Operator(code, children.View(), RangeSince(start));
   }
 
   // ---- the operators with bodies of their own ------------------------------------------
@@ -1170,15 +1189,15 @@ class Parser {
     m_pos += keys.size();
     return true;
   }
-  bool ExpectClose() { return Expect(")"); }
+  bool ExpectClose() { return Expect(Word::kClose); }
   NodeIndex Operand() { return Expr(kPrecBy + 1); }
-  NodeIndex UnknownDataType(const SourceRange& range) {
+  NodeIndex UnknownDataType(TextSpan range) {
     // The renderer leaves out the type it stores as unknown (code 25).
     constexpr int kUnknownDataType = 25;
     return Operator(kDataType, {IntLeaf(kUnknownDataType, range), IntLeaf(kNoLength, range), IntLeaf(kNoLength, range)},
                     range);
   }
-  NodeIndex Null(const SourceRange& range) { return Operator(kResultNull, {}, range); }
+  NodeIndex Null(TextSpan range) { return Operator(kResultNull, {}, range); }
   // A one-word parameter from table at the current token; -1 when none.
   int ParameterWord(const std::vector<std::pair<KeyId, int>>& table) {
     for (const auto& [key, code] : table) {
@@ -1191,12 +1210,12 @@ class Parser {
   }
   // Operands separated by commas up to the closing parenthesis (none when it follows at once).
   bool ListUntilClose(std::vector<NodeIndex>& out) {
-    if (!m_t.Is(m_pos, ")")) {
+    if (!Is(m_pos, Word::kClose)) {
       do {
         const NodeIndex e = Expr(0);
         if (m_bFailed) return false;
         out.push_back(e);
-      } while (Accept(","));
+      } while (Accept(Word::kComma));
     }
     return ExpectClose();
   }
@@ -1216,19 +1235,19 @@ class Parser {
           if (AcceptKeys(own.words[0])) {
             direction = OpExprMultiRank::kASC;
             bPlain = false;
-          } else if (Accept("DESC")) {
+          } else if (Accept(Word::kDesc)) {
             bPlain = false;
           }
           columns.push_back(c);
           columns.push_back(IntLeaf(direction, RangeOf(m_pos - 1)));
-        } while (Accept(","));
+        } while (Accept(Word::kComma));
         std::vector<NodeIndex> partitions;
         if (AcceptKeys(own.words[1])) {
           do {
             const NodeIndex p = Operand();
             if (m_bFailed) return kNoNode;
             partitions.push_back(p);
-          } while (Accept(","));
+          } while (Accept(Word::kComma));
         }
         if (!ExpectClose()) return kNoNode;
         if (bPlain && columns.size() == 2 && partitions.empty()) return Operator(kRank, {columns[0]}, here());
@@ -1252,7 +1271,7 @@ class Parser {
         } else {
           children.push_back(UnknownDataType(m_tree.exprs[script].range));
         }
-        while (Accept(",")) {
+        while (Accept(Word::kComma)) {
           const NodeIndex e = Expr(0);
           if (m_bFailed) return kNoNode;
           children.push_back(e);
@@ -1263,7 +1282,7 @@ class Parser {
       case kJsonValue: {
         // JSON_VALUE(document, path [AS type])
         const NodeIndex document = Expr(0);
-        if (m_bFailed || !Expect(",")) return kNoNode;
+        if (m_bFailed || !Expect(Word::kComma)) return kNoNode;
         const NodeIndex path = Expr(0);
         if (m_bFailed) return kNoNode;
         children = {document, path};
@@ -1298,12 +1317,12 @@ class Parser {
       case kCorrelation:
       case kCovariance: {
         // CORN(a, b AtGrain c Partition By d, e ...): each separator belongs to its position.
-        if (!m_t.Is(m_pos, ")")) {
+        if (!Is(m_pos, Word::kClose)) {
           for (std::size_t i = 0;; ++i) {
             const NodeIndex e = i < 3 ? Operand() : Expr(0);
             if (m_bFailed) return kNoNode;
             children.push_back(e);
-            const bool bNext = i < 3 ? AcceptKeys(own.words[i]) : Accept(",");
+            const bool bNext = i < 3 ? AcceptKeys(own.words[i]) : Accept(Word::kComma);
             if (!bNext) break;
           }
         }
@@ -1315,20 +1334,20 @@ class Parser {
       case kWidthBucket: {
         // WIDTH_BUCKET(x, RETURN, n[, low, high][ by g])
         const NodeIndex x = Expr(0);
-        if (m_bFailed || !Expect(",")) return kNoNode;
-        const SourceRange at = RangeOf(m_pos);
+        if (m_bFailed || !Expect(Word::kComma)) return kNoNode;
+        const TextSpan at = RangeOf(m_pos);
         const int returns = ParameterWord(m_g.binReturns);
         if (returns < 0) {
           Expected(U"NUMBER, RANGE, RANGE_LOW or RANGE_HIGH");
           return kNoNode;
         }
-        if (!Expect(",")) return kNoNode;
+        if (!Expect(Word::kComma)) return kNoNode;
         const NodeIndex n = Operand();
         if (m_bFailed) return kNoNode;
         children = {x, IntLeaf(returns, at), n};
-        if (Accept(",")) {
+        if (Accept(Word::kComma)) {
           const NodeIndex low = Operand();
-          if (m_bFailed || !Expect(",")) return kNoNode;
+          if (m_bFailed || !Expect(Word::kComma)) return kNoNode;
           const NodeIndex high = Operand();
           if (m_bFailed) return kNoNode;
           children.push_back(low);
@@ -1353,13 +1372,9 @@ class Parser {
           Expected(U"the subject area as a string literal");
           return kNoNode;
         }
-        ExprNode area;
-        area.kind = ExprNode::kString;
-        area.text = QuotedValue(m_t.Text(At()));
-        area.range = RangeOf(m_pos);
+        children.push_back(TextLeaf(ExprNode::kString, RangeOf(m_pos)));
         ++m_pos;
-        children.push_back(NewExpr(std::move(area)));
-        if (!ExpectClose() || !Expect(".")) return kNoNode;
+        if (!ExpectClose() || !Expect(Word::kDot)) return kNoNode;
         const NodeIndex e = Primary();
         if (m_bFailed) return kNoNode;
         children.push_back(e);
@@ -1369,17 +1384,14 @@ class Parser {
         // ROWID('id'); ROWID() is how an operand other than a string is
         // written, and reads as the empty string.
         if (At().kind == TokKind::kString) {
-          ExprNode id;
-          id.kind = ExprNode::kString;
-          id.text = QuotedValue(m_t.Text(At()));
-          id.range = RangeOf(m_pos);
+          children.push_back(TextLeaf(ExprNode::kString, RangeOf(m_pos)));
           ++m_pos;
-          children.push_back(NewExpr(std::move(id)));
         } else {
           ExprNode id;
           id.kind = ExprNode::kString;
           id.range = RangeOf(m_pos);
-          children.push_back(NewExpr(std::move(id)));
+          id.value = {id.range.begin, id.range.begin};
+          children.push_back(NewExpr(id));
         }
         if (!ExpectClose()) return kNoNode;
         break;
@@ -1404,8 +1416,8 @@ class Parser {
   NodeIndex HierarchyList(int code, std::size_t start) {
     const bool bDistance = code == kIsAncestorList || code == kIsDescendantList;
     const NodeIndex member = Expr(0);
-    if (m_bFailed || !Expect(",")) return kNoNode;
-    if (m_t.Is(m_pos, "(")) {
+    if (m_bFailed || !Expect(Word::kComma)) return kNoNode;
+    if (Is(m_pos, Word::kOpen)) {
       ++m_pos;
       std::vector<NodeIndex> list;
       if (!ListUntilClose(list)) return kNoNode;
@@ -1413,7 +1425,7 @@ class Parser {
       if (bDistance) children.push_back(IntLeaf(static_cast<std::int64_t>(list.size()), RangeSince(start)));
       children.push_back(member);
       children.insert(children.end(), list.begin(), list.end());
-      if (bDistance && Accept(",")) {
+      if (bDistance && Accept(Word::kComma)) {
         const NodeIndex d = Expr(0);
         if (m_bFailed) return kNoNode;
         children.push_back(d);
@@ -1431,7 +1443,7 @@ class Parser {
     if (m_bFailed) return kNoNode;
     children.push_back(other);
     if (bDistance) {
-      if (Accept(",")) {
+      if (Accept(Word::kComma)) {
         const NodeIndex d = Expr(0);
         if (m_bFailed) return kNoNode;
         children.push_back(d);
@@ -1473,7 +1485,7 @@ class Parser {
     const NodeIndex count = Expr(0);
     if (m_bFailed) return kNoNode;
     children.push_back(count);
-    const SourceRange strategyAt = RangeOf(m_pos);
+    const TextSpan strategyAt = RangeOf(m_pos);
     int strategy = ParameterWord(m_g.binStrategies);
     if (strategy < 0) strategy = BinningEnum::kEQUIWIDTH;
     children.push_back(IntLeaf(strategy, strategyAt));
@@ -1485,7 +1497,7 @@ class Parser {
       // The range is written "between low and high" for the stored low < high.
       const std::size_t rangeStart = m_pos;
       const NodeIndex low = Expr(kPrecAnd + 1);
-      if (m_bFailed || !Expect("AND")) return kNoNode;
+      if (m_bFailed || !Expect(Word::kAnd)) return kNoNode;
       const NodeIndex high = Expr(kPrecAnd + 1);
       if (m_bFailed) return kNoNode;
       children.push_back(Operator(kLess, {low, high}, RangeSince(rangeStart)));
@@ -1496,7 +1508,7 @@ class Parser {
       Expected(Words(own.words[6]));
       return kNoNode;
     }
-    const SourceRange returnsAt = RangeOf(m_pos);
+    const TextSpan returnsAt = RangeOf(m_pos);
     const int returns = ParameterWord(m_g.binReturns);
     if (returns < 0) {
       Expected(U"NUMBER, RANGE, RANGE_LOW or RANGE_HIGH");
@@ -1516,18 +1528,17 @@ class Parser {
     const auto isSession = [&](std::size_t i) {
       return m_t[i].kind == TokKind::kWord &&
              BaseStringUtil::IsCaseInsensitiveMatch(Widen(m_t.Text(m_t[i])), OpExprValueOfSession::VX_SESSION) &&
-             m_t.Is(i + 1, ".");
+             Is(i + 1, Word::kDot);
     };
     if (!isSession(m_pos) && !(m_t[m_pos].kind == TokKind::kQuoted || m_t[m_pos].kind == TokKind::kWord)) {
       index = Expr(0);
       if (m_bFailed) return kNoNode;
-      if (!Expect(",")) return kNoNode;
+      if (!Expect(Word::kComma)) return kNoNode;
       if (!isSession(m_pos)) {
         Expected(U"VX_SESSION.\"name\"");
         return kNoNode;
       }
     }
-    std::vector<SourceRange> ranges;
     if (isSession(m_pos)) {
       m_pos += 2;
       n.kind = ExprNode::kSessionVariable;
@@ -1536,32 +1547,31 @@ class Parser {
         Expected(U"the name of a session variable");
         return kNoNode;
       }
-      n.segments.push_back(t.kind == TokKind::kQuoted ? QuotedValue(m_t.Text(t)) : Widen(m_t.Text(t)));
+      n.value = RangeOf(m_pos);
       ++m_pos;
-      if (index != kNoNode) n.children.push_back(index);
     } else {
       n.kind = ExprNode::kVariable;
-      const std::size_t nameStart = m_pos;
-      if (!Name(n.segments, ranges)) {
+      if (!Name(n.value)) {
         Expected(U"the name of a variable");
         return kNoNode;
       }
-      (void)nameStart;
     }
-    if (!Expect(")")) return kNoNode;
+    if (!Expect(Word::kClose)) return kNoNode;
     n.range = RangeSince(start);
-    return NewExpr(std::move(n));
+    if (index == kNoNode) return NewExpr(n);
+    return NewExpr(n, std::span<const NodeIndex>(&index, 1));
   }
 
-  TokenList m_t;
   const Grammar& m_g;
-  std::vector<KeyId> m_keys;  // by token
+  TokenList m_t;
   SyntaxTree& m_tree;
   DiagnosticSink m_sink;
   std::size_t m_pos = 0;
   std::size_t m_depth = 0;
   bool m_bFailed = false;
   std::set<NodeIndex> m_parenthesised;
+  std::vector<NodeIndex> m_operands;  // see Scratch
+  std::vector<Reading> m_readings;
   std::vector<std::size_t> m_closing;  // see ClosingOf
 };
 

@@ -2,6 +2,8 @@
 // clauses, and each syntax fault with its exact place.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <span>
 #include <string>
 
 #include "Expr/OpCode.h"
@@ -16,8 +18,9 @@ std::string Shape(const SyntaxTree& t, NodeIndex i) {
   const ExprNode& n = t.exprs[i];
   switch (n.kind) {
     case ExprNode::kName: {
+      const QualifiedName segments = t.Segments(n.value);
       std::string s;
-      for (std::size_t k = 0; k < n.segments.size(); ++k) s += (k ? "." : "") + ToNarrow(n.segments[k]);
+      for (std::size_t k = 0; k < segments.size(); ++k) s += (k ? "." : "") + ToNarrow(segments[k]);
       return s;
     }
     case ExprNode::kInt:
@@ -27,7 +30,7 @@ std::string Shape(const SyntaxTree& t, NodeIndex i) {
     case ExprNode::kFloat:
       return "f";
     case ExprNode::kString:
-      return "'" + ToNarrow(n.text) + "'";
+      return "'" + ToNarrow(t.Value(n.value)) + "'";
     case ExprNode::kDate:
       return "date";
     case ExprNode::kSubquery:
@@ -41,12 +44,14 @@ std::string Shape(const SyntaxTree& t, NodeIndex i) {
   }
   std::string s(GetOpInfo(n.opCode) ? GetOpInfo(n.opCode)->name : "?");
   s += "(";
-  for (std::size_t k = 0; k < n.children.size(); ++k) s += (k ? "," : "") + Shape(t, n.children[k]);
+  const std::span<const NodeIndex> children = t.Children(n);
+  for (std::size_t k = 0; k < children.size(); ++k) s += (k ? "," : "") + Shape(t, children[k]);
   return s + ")";
 }
 
 std::string FirstItem(const std::string& expr) {
-  const ParseResult r = Parse("SELECT " + expr + " FROM s");
+  const std::string text = "SELECT " + expr + " FROM s";
+  const ParseResult r = Parse(text);
   if (!r.diagnostics.empty()) return "error: " + ToNarrow(r.diagnostics[0].message);
   return Shape(r.tree, r.tree.queries[r.tree.root].items.at(0).expr);
 }
@@ -130,13 +135,13 @@ TEST(LogicalSQLParse, Clauses) {
   const QueryNode& q = r.tree.queries[r.tree.root];
   EXPECT_TRUE(q.bDistinct);
   ASSERT_EQ(q.items.size(), 3u);
-  EXPECT_EQ(q.items[0].alias, U"x");
-  EXPECT_EQ(q.items[1].alias, U"y");
-  EXPECT_EQ(q.items[2].alias, U"");
+  EXPECT_EQ(r.tree.Value(q.items[0].alias), U"x");
+  EXPECT_EQ(r.tree.Value(q.items[1].alias), U"y");
+  EXPECT_TRUE(q.items[2].alias.empty());
   ASSERT_EQ(q.from.size(), 2u);
-  EXPECT_EQ(q.from[0].subjectArea, QualifiedName{U"s1"});
+  EXPECT_EQ(r.tree.Segments(q.from[0].subjectArea), QualifiedName{U"s1"});
   EXPECT_NE(q.from[1].derived, kNoNode);
-  EXPECT_EQ(q.from[1].alias, U"t");
+  EXPECT_EQ(r.tree.Value(q.from[1].alias), U"t");
   EXPECT_NE(q.where, kNoNode);
   EXPECT_EQ(q.groupBy.size(), 2u);
   EXPECT_NE(q.having, kNoNode);
@@ -154,6 +159,60 @@ TEST(LogicalSQLParse, Clauses) {
   ASSERT_EQ(top.operands.size(), 2u);
   EXPECT_EQ(set.tree.queries[top.operands[0]].kind, QueryNode::kSet);
   EXPECT_EQ(top.orderBy.size(), 1u);
+}
+
+TEST(LogicalSQLParse, NamesAndLiteralsAreReadFromTheirText) {
+  const std::string text =
+      "SELECT \"Sales \"\"Q1\"\"\".\"Re venue\", x . /* the table */ \"y\", 'it''s', \"\" "
+      "FROM \"\xC3\x96l\"";
+  const ParseResult r = Parse(text);
+  ASSERT_TRUE(r.diagnostics.empty()) << ToNarrow(r.diagnostics[0].message);
+  const SyntaxTree& t = r.tree;
+  const QueryNode& q = t.queries[t.root];
+  ASSERT_EQ(q.items.size(), 4u);
+  EXPECT_EQ(t.Segments(t.exprs[q.items[0].expr].value), (QualifiedName{U"Sales \"Q1\"", U"Re venue"}));
+  EXPECT_EQ(t.Segments(t.exprs[q.items[1].expr].value), (QualifiedName{U"x", U"y"}));
+  EXPECT_EQ(t.Value(t.exprs[q.items[2].expr].value), U"it's");
+  EXPECT_EQ(t.Segments(t.exprs[q.items[3].expr].value), QualifiedName{U""});
+  EXPECT_EQ(t.Segments(q.from[0].subjectArea), QualifiedName{U"\u00D6l"});
+}
+
+TEST(LogicalSQLParse, PositionsCountLinesAndCodePoints) {
+  struct Case {
+    std::string text;
+    std::size_t offset;
+    std::uint32_t line, column;
+  };
+  const std::string e300 = [] {
+    std::string s;
+    for (int i = 0; i < 300; ++i) s += "\xC3\xA9";  // 600 bytes, 300 characters
+    return s;
+  }();
+  const Case cases[] = {
+      {"a\n\xC3\xA7\xC3\xA9 x\n", 0, 1, 1},
+      {"a\n\xC3\xA7\xC3\xA9 x\n", 2, 2, 1},
+      {"a\n\xC3\xA7\xC3\xA9 x\n", 4, 2, 2},
+      {"a\n\xC3\xA7\xC3\xA9 x\n", 7, 2, 4},
+      {"a\n\xC3\xA7\xC3\xA9 x\n", 9, 3, 1},
+      {"a\n\xC3\xA7\xC3\xA9 x\n", 100, 3, 1},  // past the end: the end
+      {e300 + "x", 600, 1, 301},               // a line longer than the counting blocks
+      {e300 + "x", 601, 1, 302},
+      {"ab\n" + e300 + "x", 603, 2, 301},
+      {std::string(256, 'a'), 256, 1, 257},  // the end of a text of whole blocks
+      {"", 0, 1, 1},
+  };
+  for (const Case& c : cases) {
+    const SourcePosition p = TextPositions(c.text).At(c.offset);
+    EXPECT_EQ(p.line, c.line) << c.offset;
+    EXPECT_EQ(p.column, c.column) << c.offset;
+    EXPECT_EQ(p.offset, std::min(c.offset, c.text.size()));
+  }
+  // A fault after text that is not ASCII: its column counts characters.
+  const ParseResult r = Parse("SELECT '\xC3\xA9\xC3\xA9\xC3\xA9', ) FROM s");
+  ASSERT_FALSE(r.diagnostics.empty());
+  EXPECT_EQ(r.diagnostics[0].range.start.column, 15u);
+  EXPECT_EQ(r.diagnostics[0].range.start.offset, 17u);
+  EXPECT_EQ(r.diagnostics[0].range.end.column, 16u);
 }
 
 TEST(LogicalSQLParse, SyntaxFaultsSayWhatWasExpectedAndWhere) {

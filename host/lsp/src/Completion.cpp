@@ -54,8 +54,8 @@ Scope ScopeAt(ARpGateway* rp, const logical_sql::SyntaxTree& tree, std::size_t o
   const logical_sql::QueryNode* best = nullptr;
   for (const logical_sql::QueryNode& q : tree.queries) {
     if (q.kind != logical_sql::QueryNode::kSelect || q.from.empty()) continue;
-    if (q.range.start.offset <= offset && offset <= q.range.end.offset &&
-        (!best || q.range.end.offset - q.range.start.offset < best->range.end.offset - best->range.start.offset)) {
+    if (q.range.begin <= offset && offset <= q.range.end &&
+        (!best || q.range.end - q.range.begin < best->range.end - best->range.begin)) {
       best = &q;
     }
   }
@@ -63,8 +63,8 @@ Scope ScopeAt(ARpGateway* rp, const logical_sql::SyntaxTree& tree, std::size_t o
     for (const logical_sql::FromItem& f : q.from) {
       if (f.derived != logical_sql::kNoNode) {
         scope.derived.push_back(&f);
-      } else if (f.subjectArea.size() == 1) {
-        for (ARpObject* a : SubjectAreasNamed(rp, f.subjectArea.front())) {
+      } else if (const QualifiedName area = tree.Segments(f.subjectArea); area.size() == 1) {
+        for (ARpObject* a : SubjectAreasNamed(rp, area.front())) {
           if (std::find(scope.areas.begin(), scope.areas.end(), a) == scope.areas.end()) scope.areas.push_back(a);
         }
       }
@@ -151,10 +151,11 @@ void AddDerivedColumns(ItemList& items, const logical_sql::SyntaxTree& tree, con
   if (f.derived >= tree.queries.size()) return;
   const logical_sql::QueryNode& q = tree.queries[f.derived];
   for (const logical_sql::SelectItem& item : q.items) {
-    VXString name = item.alias;
+    VXString name = tree.Value(item.alias);
     if (name.empty() && item.expr != logical_sql::kNoNode &&
-        tree.exprs[item.expr].kind == logical_sql::ExprNode::kName && !tree.exprs[item.expr].segments.empty()) {
-      name = tree.exprs[item.expr].segments.back();
+        tree.exprs[item.expr].kind == logical_sql::ExprNode::kName) {
+      const QualifiedName segments = tree.Segments(tree.exprs[item.expr].value);
+      if (!segments.empty()) name = segments.back();
     }
     if (!name.empty()) items.AddName(name, kFieldKind, "(derived table column)", "0");
   }
@@ -181,8 +182,8 @@ json LanguageServer::Completion(const std::string& uri, const Position& at) {
   }
   // The scope is read from the text without what is typed of the name: an
   // opening quote not yet closed would otherwise run to the end of the text.
-  const logical_sql::ParseResult parsed =
-      logical_sql::Parse(text.substr(0, ctx.replaceStart) + text.substr(std::min(offset, text.size())));
+  const std::string scopeText = text.substr(0, ctx.replaceStart) + text.substr(std::min(offset, text.size()));
+  const logical_sql::ParseResult parsed = logical_sql::Parse(scopeText);
   const Scope scope = ScopeAt(rp, parsed.tree, ctx.replaceStart);
   const auto addColumns = [&](ARpObject* table) {
     for (ARpObject* child : table->GetChildPointers()) {
@@ -205,7 +206,7 @@ json LanguageServer::Completion(const std::string& uri, const Position& at) {
     // A table of the FROM subject areas, a derived table's alias, or a
     // subject area whose tables follow.
     for (const logical_sql::FromItem* f : scope.derived) {
-      if (BaseStringUtil::IsCaseInsensitiveMatch(f->alias, ToVXString(ctx.qualifier[0]))) {
+      if (BaseStringUtil::IsCaseInsensitiveMatch(parsed.tree.Value(f->alias), ToVXString(ctx.qualifier[0]))) {
         AddDerivedColumns(items, parsed.tree, *f);
       }
     }
@@ -230,7 +231,7 @@ json LanguageServer::Completion(const std::string& uri, const Position& at) {
     for (ARpObject* t : tables) items.AddObject(t, kClassKind);
   }
   for (const logical_sql::FromItem* f : scope.derived) {
-    if (!f->alias.empty()) items.AddName(f->alias, kClassKind, "(derived table)", "0");
+    if (!f->alias.empty()) items.AddName(parsed.tree.Value(f->alias), kClassKind, "(derived table)", "0");
   }
   for (const FunctionEntry& f : Functions()) items.AddWord(f.name, kFunctionKind, f.signatures.front().label, "1");
   for (std::string_view w : ClauseKeywords()) items.AddWord(std::string(w), kKeywordKind, "keyword", "2");

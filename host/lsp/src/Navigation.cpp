@@ -95,9 +95,9 @@ std::string HoverText(ARpGateway* rp, const Ref<ARpObject>& obj) {
 }
 
 // The source text of a range, blanks run together, cut to a length a list can show.
-std::string Excerpt(const std::string& text, const logical_sql::SourceRange& r) {
-  const std::size_t start = std::min(r.start.offset, text.size());
-  const std::size_t end = std::clamp(r.end.offset, start, text.size());
+std::string Excerpt(const std::string& text, logical_sql::TextSpan r) {
+  const std::size_t start = std::min<std::size_t>(r.begin, text.size());
+  const std::size_t end = std::clamp<std::size_t>(r.end, start, text.size());
   std::string out;
   for (std::size_t i = start; i < end; ++i) {
     const char c = text[i];
@@ -132,8 +132,8 @@ struct SymbolWriter {
     json children = Children(index, depth);
     return {{"name", name},
             {"kind", kModuleSymbol},
-            {"range", RangeJson(q.range.start.offset, q.range.end.offset)},
-            {"selectionRange", RangeJson(q.range.start.offset, q.range.start.offset)},
+            {"range", RangeJson(q.range.begin, q.range.end)},
+            {"selectionRange", RangeJson(q.range.begin, q.range.begin)},
             {"children", std::move(children)}};
   }
 
@@ -149,15 +149,15 @@ struct SymbolWriter {
     }
     for (const logical_sql::SelectItem& item : q.items) {
       if (item.expr == logical_sql::kNoNode) continue;
-      const logical_sql::SourceRange& er = tree.exprs[item.expr].range;
+      const logical_sql::TextSpan er = tree.exprs[item.expr].range;
       const std::string expr = Excerpt(doc.Text(), er);
       const bool bAlias = !item.alias.empty();
-      const std::size_t end = bAlias ? std::max(er.end.offset, item.aliasRange.end.offset) : er.end.offset;
-      json symbol{{"name", bAlias ? ToNarrow(item.alias) : expr},
-                  {"kind", kFieldSymbol},
-                  {"range", RangeJson(er.start.offset, end)},
-                  {"selectionRange", bAlias ? RangeJson(item.aliasRange.start.offset, item.aliasRange.end.offset)
-                                            : RangeJson(er.start.offset, er.end.offset)}};
+      const std::size_t end = bAlias ? std::max(er.end, item.alias.end) : er.end;
+      json symbol{
+          {"name", bAlias ? ToNarrow(tree.Value(item.alias)) : expr},
+          {"kind", kFieldSymbol},
+          {"range", RangeJson(er.begin, end)},
+          {"selectionRange", bAlias ? RangeJson(item.alias.begin, item.alias.end) : RangeJson(er.begin, er.end)}};
       if (bAlias) symbol["detail"] = expr;
       out.push_back(std::move(symbol));
     }
@@ -165,7 +165,7 @@ struct SymbolWriter {
       if (f.derived == logical_sql::kNoNode) continue;
       const logical_sql::NodeIndex sub = f.derived;
       if (sub >= tree.queries.size()) continue;
-      out.push_back(Query(sub, f.alias.empty() ? "derived table" : ToNarrow(f.alias), depth + 1));
+      out.push_back(Query(sub, f.alias.empty() ? "derived table" : ToNarrow(tree.Value(f.alias)), depth + 1));
     }
     return out;
   }
@@ -233,7 +233,7 @@ json LanguageServer::Formatting(const std::string& uri, std::string& refusal) {
   const logical_sql::ParseResult parsed = logical_sql::Parse(text);
   std::size_t statementStart = 0;
   if (parsed.tree.root != logical_sql::kNoNode) {
-    statementStart = std::min(parsed.tree.queries[parsed.tree.root].range.start.offset, text.size());
+    statementStart = std::min<std::size_t>(parsed.tree.queries[parsed.tree.root].range.begin, text.size());
   }
   std::string newText = text.substr(0, statementStart) + formatted;
   if (!text.empty() && text.back() == '\n' && (newText.empty() || newText.back() != '\n')) newText += '\n';

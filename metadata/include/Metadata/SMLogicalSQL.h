@@ -124,57 +124,87 @@ std::string MessageLine(const Diagnostic& d);
 
 // ---- syntax tree ---------------------------------------------------------------
 
+// Bytes of the text, from begin up to (not including) end.
+struct TextSpan {
+  std::uint32_t begin = 0;
+  std::uint32_t end = 0;
+  bool empty() const { return begin == end; }
+  friend bool operator==(const TextSpan&, const TextSpan&) = default;
+};
+
+// Lines and columns of byte offsets in one text. The tree keeps offsets
+// only, since most of its positions are never shown; this answers for the
+// few that are, after one pass over the text.
+class TextPositions {
+ public:
+  explicit TextPositions(std::string_view text);
+  // Offsets past the end are taken as the end.
+  SourcePosition At(std::size_t offset) const;
+  SourceRange Of(TextSpan span) const { return {At(span.begin), At(span.end)}; }
+
+ private:
+  // Code points before every kBlock-th byte, so that a column is counted
+  // over at most one block; empty when the text is all ASCII.
+  static constexpr std::size_t kBlock = 256;
+  std::size_t CodePointsBefore(std::size_t offset) const;
+  std::string_view m_text;
+  std::vector<std::uint32_t> m_lineStarts;
+  std::vector<std::uint32_t> m_blockCodePoints;
+};
+
 // Nodes live in one vector of the tree and refer to each other by index.
 using NodeIndex = std::uint32_t;
 constexpr NodeIndex kNoNode = 0xFFFFFFFFu;
 
+// Nodes hold spans of the text rather than copies of it: SyntaxTree's
+// Segments and Value read a name or a literal when someone asks.
 struct ExprNode {
   enum Kind : std::uint8_t {
-    kName,             // segments: a column, a select-item alias or a derived table's column
+    kName,             // value: the name (a column, a select-item alias or a derived table's column)
     kInt,              // intValue
     kFloat,            // floatValue
-    kNumber,           // text: a number too long for an int or with more digits than a double holds
-    kString,           // text
-    kDate,             // text (as written between the quotes)
-    kTime,             // text
-    kTimestamp,        // text
+    kNumber,           // value: a number too long for an int or with more digits than a double holds
+    kString,           // value: the quoted literal (empty for ROWID(), which reads as '')
+    kDate,             // value: the quoted literal after DATE
+    kTime,             // value: ... after TIME
+    kTimestamp,        // value: ... after TIMESTAMP
     kParameter,        // intValue: a parameter code (date part, interval kind, truth value, data type code)
     kOperator,         // opCode, children in stored order (AGO without a level and
                        // PeriodRolling without a grain have one fewer: the
                        // binder gives the null reference the model stores)
     kSubquery,         // query
-    kVariable,         // segments: VALUEOF(name) of a repository variable or a block's variable
-    kSessionVariable,  // segments[0]: VALUEOF(VX_SESSION."name"); children: an index when given
+    kVariable,         // value: the name in VALUEOF(name) of a repository variable or a block's variable
+    kSessionVariable,  // value: the name in VALUEOF(VX_SESSION."name"); children: an index when given
   };
   Kind kind = kInt;
   int opCode = 0;
+  TextSpan range;  // all of the node's text
+  TextSpan value;  // see Kind
+  // The node's children are SyntaxTree::children[firstChild, firstChild + childCount).
+  std::uint32_t firstChild = 0;
+  std::uint32_t childCount = 0;
   std::int64_t intValue = 0;
   double floatValue = 0;
-  VXString text;
-  QualifiedName segments;
-  std::vector<NodeIndex> children;
   NodeIndex query = kNoNode;  // for kSubquery
-  SourceRange range;
 };
 
 struct SelectItem {
   NodeIndex expr = kNoNode;
-  VXString alias;  // empty when none was given
-  SourceRange aliasRange;
+  TextSpan alias;  // empty when none was given
 };
 
 struct FromItem {
-  QualifiedName subjectArea;    // a subject area by name, or
+  TextSpan subjectArea;         // a subject area by name, or
   NodeIndex derived = kNoNode;  // a derived table (a query node)
-  VXString alias;
-  SourceRange range;
+  TextSpan alias;
+  TextSpan range;
 };
 
 struct OrderItem {
   NodeIndex expr = kNoNode;   // an expression, or
   std::int64_t position = 0;  // a select-item position (from 1) when expr is kNoNode
   bool bDescending = false;
-  SourceRange range;
+  TextSpan range;
 };
 
 struct QueryNode {
@@ -194,13 +224,26 @@ struct QueryNode {
   // both
   std::vector<OrderItem> orderBy;
   std::optional<std::int64_t> fetchFirst;
-  SourceRange range;
+  TextSpan range;
 };
 
+// The tree refers into the text it was parsed from, which must outlive it.
 struct SyntaxTree {
+  std::string_view text;
   std::vector<ExprNode> exprs;
+  std::vector<NodeIndex> children;  // see ExprNode::firstChild
   std::vector<QueryNode> queries;
   NodeIndex root = kNoNode;  // the statement's query, kNoNode when nothing parsed
+
+  std::span<const NodeIndex> Children(const ExprNode& n) const {
+    return std::span<const NodeIndex>(children).subspan(n.firstChild, n.childCount);
+  }
+  std::string_view Source(TextSpan s) const { return text.substr(s.begin, s.end - s.begin); }
+  // The segments of a name, quotes removed: "Sales"."Order Date" is Sales, Order Date.
+  QualifiedName Segments(TextSpan name) const;
+  // The value of one quoted name or string literal (quotes removed, doubled
+  // quotes undoubled), or a word as written.
+  VXString Value(TextSpan token) const;
 };
 
 // Deeper nesting of expressions and queries than this is refused.
