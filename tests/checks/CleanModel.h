@@ -1,8 +1,10 @@
-// A small repository with no defect for the check tests, built in code.
+// A small repository with no defect for the check tests, built with the
+// fixture builder.
 #pragma once
 
 #include "Expr/ExprBuilder.h"
 #include "objectmodel/Interfaces.h"
+#include "objectmodel/RpBuilder.h"
 #include "objectmodel/RpGateway.h"
 
 // A small model with no defect: a database with one table, a business
@@ -13,34 +15,33 @@ struct CleanModel {
   Ref<ARpObject> db, table, colA, colB, bm, ltable, lcol, lts, lkey, dim, total, level, levelKey, sa, ptable, pcol;
 
   CleanModel() {
-    db = rp.CreateObject(kTIDADatabase, U"DW");
-    rp.CreateObject(kTIDAConnectionPool, U"DW Pool", db.GetID());
-    table = rp.CreateObject(kTIDATable, U"ORDERS", db.GetID());
-    colA = rp.CreateObject(kTIDAColumn, U"ID", table.GetID());
-    colB = rp.CreateObject(kTIDAColumn, U"AMOUNT", table.GetID());
-    Ref<AColumn>(colA)->SetDataType(U"INTEGER");
-    Ref<AColumn>(colB)->SetDataType(U"DECIMAL");
-    bm = rp.CreateObject(kTIDASubjectArea, U"Sales");
-    ltable = rp.CreateObject(kTIDALogicalTable, U"Orders", bm.GetID());
-    lcol = rp.CreateObject(kTIDAAttribute, U"Id", ltable.GetID());
-    lts = rp.CreateObject(kTIDALogicalTableSource, U"LTS1 ORDERS", ltable.GetID());
+    RpBuilder b(rp);
+    auto dw = b.Add(kTIDADatabase, U"DW");
+    dw.Child(kTIDAConnectionPool, U"DW Pool");
+    auto orders = dw.Child(kTIDATable, U"ORDERS");
+    auto id = orders.Child(kTIDAColumn, U"ID").Set(RpProp::kDataType, VXString(U"INTEGER"));
+    auto amount = orders.Child(kTIDAColumn, U"AMOUNT").Set(RpProp::kDataType, VXString(U"DECIMAL"));
+    auto sales = b.Add(kTIDASubjectArea, U"Sales");
+    auto lorders = sales.Child(kTIDALogicalTable, U"Orders");
+    auto lid = lorders.Child(kTIDAAttribute, U"Id");
+    auto source = lorders.Child(kTIDALogicalTableSource, U"LTS1 ORDERS");
+    auto key = lorders.Child(kTIDAKey, U"Orders Key").Relate(RpRel::kKeyColumn, 1, {lid});
+    auto orderDim = sales.Child(kTIDADimension, U"Order Dim");
+    auto totalLevel = orderDim.Child(kTIDALevel, U"Total");
+    auto orderLevel = totalLevel.Child(kTIDALevel, U"Order").Relate(RpRel::kLevelAttributes, 0, {lid});
+    auto orderKey = orderLevel.Child(kTIDAKey, U"Order Key").Relate(RpRel::kKeyColumn, 1, {lid});
+    auto area = b.Add(kTIDACatalogFolder, U"Sales Area").Set(RpProp::kSubjectArea, sales.Id());
+    auto porders = area.Child(kTIDAEntityFolder, U"Orders");
+    auto pid = porders.Child(kTIDAFolderAttr, U"Id");
+    b.Relate(RpRel::kLogicalToPresentationColumn, {lid, pid});
+    db = dw.Obj(), table = orders.Obj(), colA = id.Obj(), colB = amount.Obj(), bm = sales.Obj();
+    ltable = lorders.Obj(), lcol = lid.Obj(), lts = source.Obj(), lkey = key.Obj(), dim = orderDim.Obj();
+    total = totalLevel.Obj(), level = orderLevel.Obj(), levelKey = orderKey.Obj(), sa = area.Obj();
+    ptable = porders.Obj(), pcol = pid.Obj();
     RpSourceDefinition defn;
     defn.m_logicalToPhysical.emplace_back(RefExpr(lcol), RefExpr(colA));
     defn.m_physicalTables.push_back(table.GetID());
     Ref<ALogicalTableSource>(lts)->SetSourceDefinition(defn);
-    lkey = rp.CreateObject(kTIDAKey, U"Orders Key", ltable.GetID());
-    rp.InsertTuple(RpRel::kKeyColumn, {lcol.GetID(), lkey.GetID()});
-    dim = rp.CreateObject(kTIDADimension, U"Order Dim", bm.GetID());
-    total = rp.CreateObject(kTIDALevel, U"Total", dim.GetID());
-    level = rp.CreateObject(kTIDALevel, U"Order", total.GetID());
-    rp.InsertTuple(RpRel::kLevelAttributes, {level.GetID(), lcol.GetID()});
-    levelKey = rp.CreateObject(kTIDAKey, U"Order Key", level.GetID());
-    rp.InsertTuple(RpRel::kKeyColumn, {lcol.GetID(), levelKey.GetID()});
-    sa = rp.CreateObject(kTIDACatalogFolder, U"Sales Area");
-    Ref<ACatalogFolder>(sa)->SetSubjectArea(Ref<ASubjectArea>(bm));
-    ptable = rp.CreateObject(kTIDAEntityFolder, U"Orders", sa.GetID());
-    pcol = rp.CreateObject(kTIDAFolderAttr, U"Id", ptable.GetID());
-    rp.InsertTuple(RpRel::kLogicalToPresentationColumn, {lcol.GetID(), pcol.GetID()});
   }
 
   // An expression that is one reference to obj.
