@@ -3,8 +3,6 @@
 // here, with the element's place; the rest wait for the build.
 #include "RpFileRecorder.h"
 
-#include <unicode/utf16.h>
-
 #include <algorithm>
 #include <charconv>
 #include <string_view>
@@ -14,6 +12,7 @@
 #include "Expr/ToStringVisitor.h"
 #include "Utility/Hex.h"
 #include "Utility/SUGDOM.h"
+#include "Utility/Utf16Widen.h"
 #include "Utility/VoidIDText.h"
 #include "objectmodel/ObjectParent.h"
 
@@ -198,28 +197,10 @@ bool ParseID(const XMLCh* text, VoidID& id) {
       text, [](const XMLCh* p) { return *p == 0; }, id);
 }
 
-// Appends UTF-16 text as code points: each unit is widened in a loop that
-// the compiler vectorizes, and only text with a surrogate (rare) is written
-// again, a pair making one character and a lone surrogate kept as it is.
 void AppendUtf16(SUHugePages::Vector<char32_t>& out, std::u16string_view utf16) {
   const std::size_t start = out.size();
-  const char16_t* s = utf16.data();
-  const std::size_t length = utf16.size();
-  out.resize(start + length);
-  char32_t* const first = out.data() + start;
-  unsigned surrogates = 0;
-  for (std::size_t i = 0; i < length; ++i) {
-    first[i] = s[i];
-    surrogates |= U16_IS_SURROGATE(s[i]);
-  }
-  if (!surrogates) return;
-  char32_t* w = first;
-  for (std::size_t i = 0; i < length;) {
-    UChar32 c;
-    U16_NEXT(s, i, length, c);
-    *w++ = static_cast<char32_t>(c);
-  }
-  out.resize(start + static_cast<std::size_t>(w - first));
+  out.resize(start + utf16.size());
+  out.resize(start + WidenUtf16(utf16, out.data() + start));
 }
 
 std::uint64_t PropBit(RpProp key) { return std::uint64_t{1} << static_cast<unsigned>(key); }

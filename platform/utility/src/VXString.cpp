@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+#include "Utility/Utf16Widen.h"
+
 namespace {
 constexpr char32_t kReplacement = 0xFFFD;
 
@@ -92,28 +94,10 @@ bool IsValidUtf8(std::string_view bytes) {
 
 void AppendFromUtf16(VXString& out, std::u16string_view utf16) {
   // Sized once and written in place: every name of a large repository file
-  // passes here. Each unit is first widened to a character in one loop that
-  // also notes surrogates, without a branch, so that the compiler
-  // vectorizes it; text with a surrogate (rare) is then written again, a
-  // pair making one character and a lone surrogate kept as it is.
+  // passes here.
   const std::size_t start = out.size();
-  const char16_t* s = utf16.data();
-  const std::size_t length = utf16.size();
-  out.resize(start + length);
-  char32_t* const first = out.data() + start;
-  unsigned surrogates = 0;
-  for (std::size_t i = 0; i < length; ++i) {
-    first[i] = s[i];
-    surrogates |= U16_IS_SURROGATE(s[i]);
-  }
-  if (!surrogates) return;
-  char32_t* w = first;
-  for (std::size_t i = 0; i < length;) {
-    UChar32 c;
-    U16_NEXT(s, i, length, c);
-    *w++ = static_cast<char32_t>(c);
-  }
-  out.resize(start + static_cast<std::size_t>(w - first));
+  out.resize(start + utf16.size());
+  out.resize(start + WidenUtf16(utf16, out.data() + start));
 }
 
 VXString FromUtf16(std::u16string_view utf16) {
