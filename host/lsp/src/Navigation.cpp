@@ -173,29 +173,27 @@ struct SymbolWriter {
 
 }  // namespace
 
+LanguageServer::CursorObject LanguageServer::ObjectUnderCursor(const std::string& uri, const Position& at) {
+  CursorObject c;
+  c.open = Find(uri);
+  if (!c.open || !m_workspace.rp) return c;
+  const std::size_t offset = c.open->doc.OffsetOf(at, m_encoding);
+  c.name = NameAt(Bound(*c.open), offset);
+  if (c.name) c.obj = ObjectAt(m_workspace.rp.get(), c.open->doc.Text(), *c.name, offset);
+  return c;
+}
+
 json LanguageServer::Hover(const std::string& uri, const Position& at) {
-  OpenDocument* open = Find(uri);
-  if (!open || !m_workspace.rp) return nullptr;
-  const std::size_t offset = open->doc.OffsetOf(at, m_encoding);
-  const logical_sql::BindResult& r = Bound(*open);
-  const logical_sql::BoundName* n = NameAt(r, offset);
-  if (!n) return nullptr;
-  const Ref<ARpObject> obj = ObjectAt(m_workspace.rp.get(), open->doc.Text(), *n, offset);
-  if (obj.IsNull()) return nullptr;
-  return {{"contents", {{"kind", "markdown"}, {"value", HoverText(m_workspace.rp.get(), obj)}}},
-          {"range", ToJson(open->doc.RangeOf(n->range.start.offset, n->range.end.offset, m_encoding))}};
+  const CursorObject c = ObjectUnderCursor(uri, at);
+  if (c.obj.IsNull()) return nullptr;
+  return {{"contents", {{"kind", "markdown"}, {"value", HoverText(m_workspace.rp.get(), c.obj)}}},
+          {"range", ToJson(c.open->doc.RangeOf(c.name->range.start.offset, c.name->range.end.offset, m_encoding))}};
 }
 
 json LanguageServer::Definition(const std::string& uri, const Position& at) {
-  OpenDocument* open = Find(uri);
-  if (!open || !m_workspace.rp) return nullptr;
-  const std::size_t offset = open->doc.OffsetOf(at, m_encoding);
-  const logical_sql::BindResult& r = Bound(*open);
-  const logical_sql::BoundName* n = NameAt(r, offset);
-  if (!n) return nullptr;
-  const Ref<ARpObject> obj = ObjectAt(m_workspace.rp.get(), open->doc.Text(), *n, offset);
-  if (obj.IsNull()) return nullptr;
-  return LocationOf(obj->GetID());
+  const CursorObject c = ObjectUnderCursor(uri, at);
+  if (c.obj.IsNull()) return nullptr;
+  return LocationOf(c.obj->GetID());
 }
 
 json LanguageServer::DocumentSymbols(const std::string& uri) {

@@ -140,6 +140,14 @@ class LanguageServer {
   void Publish(const std::string& uri);
   OpenDocument* Find(const std::string& uri);
   const logical_sql::BindResult& Bound(OpenDocument& open);
+  // The object a name under the cursor stands for, with that name and its
+  // document; obj is null where the cursor is on no resolved name.
+  struct CursorObject {
+    OpenDocument* open = nullptr;
+    const logical_sql::BoundName* name = nullptr;
+    Ref<ARpObject> obj;
+  };
+  CursorObject ObjectUnderCursor(const std::string& uri, const Position& at);
   nlohmann::json LocationOf(const VoidID& id);
   void Respond(const nlohmann::json& id, nlohmann::json result);
   void RespondError(const nlohmann::json& id, int code, const std::string& message);
