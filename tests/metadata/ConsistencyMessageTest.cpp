@@ -40,16 +40,17 @@ TEST(ConsistencyMessageType, EveryIdAroundTheWarningRanges) {
 }
 
 TEST(ConsistencyMessageType, BestPracticeAndFarIds) {
-  EXPECT_EQ(TypeOf(89000), MSG_ERROR);
-  EXPECT_EQ(TypeOf(89001), MSG_BESTPRACTICE);
-  EXPECT_EQ(TypeOf(89002), MSG_ERROR);
-  EXPECT_EQ(TypeOf(0), MSG_ERROR);
-  EXPECT_EQ(TypeOf(std::numeric_limits<MessageId>::max()), MSG_ERROR);
-  EXPECT_EQ(TypeOf(39003), MSG_ERROR);
-  EXPECT_EQ(TypeOf(39004), MSG_WARNING);
-}
-
-TEST(ConsistencyMessageType, FollowsSetMessageId) {
+  const std::pair<MessageId, ConsistencyMessageType> cases[] = {
+      {89000, MSG_ERROR},
+      {89001, MSG_BESTPRACTICE},
+      {89002, MSG_ERROR},
+      {0, MSG_ERROR},
+      {39003, MSG_ERROR},
+      {39004, MSG_WARNING},
+      {std::numeric_limits<MessageId>::max(), MSG_ERROR},
+  };
+  for (const auto& [id, type] : cases) EXPECT_EQ(TypeOf(id), type) << id;
+  // The type follows a changed id.
   ConsistencyMessage m(39004, Ref<ARpObject>(), U"x");
   m.SetMessageId(39003);
   EXPECT_EQ(m.GetMessageId(), 39003u);
@@ -163,19 +164,15 @@ TEST_F(ConsistencyMessageText, TooFewObjectsRaiseOutOfRange) {
   EXPECT_THROW(ConsistencyMessage(39080, column, RpObjectVector{column}).GetText(true), std::out_of_range);
 }
 
-TEST_F(ConsistencyMessageText, IdWithoutRecipeGivesEmptyText) {
+// An id without a recipe has no text; one whose recipe takes no arguments
+// needs no objects; objects win over a ready text.
+TEST_F(ConsistencyMessageText, TextsOfIdsObjectsAndReadyTexts) {
   EXPECT_EQ(ConsistencyMessage(39003, column, RpObjectVector{column}).GetText(false), U"");
   EXPECT_EQ(ConsistencyMessage(0, column, RpObjectVector{column}, U"[1] ready").GetText(true), U"");
   EXPECT_EQ(ConsistencyMessage().GetText(false), U"");
-}
-
-TEST_F(ConsistencyMessageText, RecipeWithoutArgumentsNeedsNoObjects) {
   EXPECT_EQ(ConsistencyMessage(38076, column, RpObjectVector{}).GetText(false), SUStrUtil::LoadMsgStringOnly(38076));
-}
-
-TEST_F(ConsistencyMessageText, ObjectsWinOverReadyText) {
-  const ConsistencyMessage m(38009, column, RpObjectVector{column}, U"[1] ready");
-  EXPECT_EQ(m.GetText(false), SUStrUtil::LoadMsgStringOnly(38009, QN(column)));
+  EXPECT_EQ(ConsistencyMessage(38009, column, RpObjectVector{column}, U"[1] ready").GetText(false),
+            SUStrUtil::LoadMsgStringOnly(38009, QN(column)));
 }
 
 TEST(ConsistencyMessageReadyText, ErrorNumberRemoval) {
@@ -238,39 +235,32 @@ class ConsistencyMessageOrder : public ::testing::Test {
   Ref<ARpObject> db, t1, t2, col;
 };
 
-TEST_F(ConsistencyMessageOrder, MainObjectComesBeforeText) {
+// Each row: a, b, whether a < b and whether b < a.
+TEST_F(ConsistencyMessageOrder, ByMainObjectThenTextWithoutErrorNumber) {
   ASSERT_LT(t1.GetID(), t2.GetID());
-  const ConsistencyMessage a(1, t1, U"[1] zzz");
-  const ConsistencyMessage b(2, t2, U"[2] aaa");
-  EXPECT_TRUE(a < b);
-  EXPECT_FALSE(b < a);
-
-  // By type id first: a table (3001) before a database (3023) whatever the numbers.
-  const ConsistencyMessage onDb(1, db, U"[1] a");
-  EXPECT_TRUE(a < onDb);
-  EXPECT_FALSE(onDb < a);
   ASSERT_LT(t1.GetID().m_interfaceTypeID, col.GetID().m_interfaceTypeID);
-  EXPECT_TRUE(ConsistencyMessage(1, t2, U"[1] z") < ConsistencyMessage(1, col, U"[1] a"));
-}
-
-TEST_F(ConsistencyMessageOrder, NullMainObjectFirst) {
-  const ConsistencyMessage none(1, Ref<ARpObject>(), U"[1] zzz");
-  const ConsistencyMessage some(1, t1, U"[1] aaa");
-  EXPECT_TRUE(none < some);
-  EXPECT_FALSE(some < none);
-  EXPECT_TRUE(ConsistencyMessage(1, Ref<ARpObject>(), U"[9] a") < none);
-}
-
-TEST_F(ConsistencyMessageOrder, SameObjectByTextWithoutErrorNumber) {
-  // With their numbers "[10] b" would sort before "[9] a".
-  const ConsistencyMessage ten(10, t1, U"[10] b");
-  const ConsistencyMessage nine(9, t1, U"[9] a");
-  EXPECT_TRUE(nine < ten);
-  EXPECT_FALSE(ten < nine);
-  const ConsistencyMessage same(11, t1, U"[11] a");
-  EXPECT_FALSE(nine < same);
-  EXPECT_FALSE(same < nine);
-  EXPECT_FALSE(nine < nine);
+  const Ref<ARpObject> none;
+  struct Case {
+    const char* what;
+    ConsistencyMessage a, b;
+    bool aFirst, bFirst;
+  };
+  const Case cases[] = {
+      {"main object before text", {1, t1, U"[1] zzz"}, {2, t2, U"[2] aaa"}, true, false},
+      // By type id first: a table (3001) before a database (3023) whatever the numbers.
+      {"type before number", {1, t1, U"[1] zzz"}, {1, db, U"[1] a"}, true, false},
+      {"table before column", {1, t2, U"[1] z"}, {1, col, U"[1] a"}, true, false},
+      {"null main object first", {1, none, U"[1] zzz"}, {1, t1, U"[1] aaa"}, true, false},
+      {"null main objects by text", {1, none, U"[9] a"}, {1, none, U"[1] zzz"}, true, false},
+      // With their numbers "[10] b" would sort before "[9] a".
+      {"text without its number", {9, t1, U"[9] a"}, {10, t1, U"[10] b"}, true, false},
+      {"same text", {9, t1, U"[9] a"}, {11, t1, U"[11] a"}, false, false},
+      {"itself", {9, t1, U"[9] a"}, {9, t1, U"[9] a"}, false, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.a < c.b, c.aFirst) << c.what;
+    EXPECT_EQ(c.b < c.a, c.bFirst) << c.what;
+  }
 }
 
 TEST_F(ConsistencyMessageOrder, TextsCompareByCodePoint) {

@@ -18,6 +18,11 @@ namespace {
 using NITC = NamedInterfaceTypeCondition;
 using Code = NITC::LookupFolderTreeRetCode;
 
+constexpr const char* kAdmin = "Administrator";
+// Flags of a tree lookup: project denied objects as null; list a subject
+// area's tables without read security.
+enum { kAsNull = 1, kListAll = 2 };
+
 class LookupAlgorithms : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { s_rp = RpFile::Load(std::string(SMUTIL_SAMPLES_DIR) + "/sample.rpd.xml"); }
@@ -79,128 +84,83 @@ TEST_F(LookupAlgorithms, FolderTreeOutcomesOnTheSample) {
   const VoidID ltCostCenter = Id(kTIDALogicalTable, {U"Sales", U"Cost Center Segment"});
   const VoidID ltBalances = Id(kTIDALogicalTable, {U"Sales", U"Ledger Balances"});
   const VoidID balances = Table(U"Ledger", U"Balances");
+  const VoidIDVector allOfSales{orders, customers, products, time, margins};
+  const VoidIDVector allLogical{ltOrders,    ltCustomers, ltProducts,   ltTime,
+                                ltLocalized, ltSegments,  ltCostCenter, ltBalances};
+  const VoidIDVector kioskLogical{ltOrders, ltProducts, ltTime, ltLocalized, ltSegments, ltCostCenter, ltBalances};
 
   struct Case {
     const char* user;
     ExprType layer;
     QualifiedName name;
     const char32_t* defaultArea;  // the session's default subject area
-    bool bAsNull, bListWithoutSecurity;
+    int flags;                    // kAsNull, kListAll
     Code code;
     VoidIDVector ids;  // tables of the pairs, in order
   };
   const Case cases[] = {
       // presentation: three parts, by name and through the area's former name
-      {"Administrator", kSME_Logical, {U"Sales Analysis", U"", U"Orders"}, U"", false, false, NITC::kOK, {orders}},
-      {"Administrator", kSME_Logical, {U"sales", U"", U"ORDERS"}, U"", false, false, NITC::kOK, {orders}},
-      {"Administrator", kSME_Logical, {U"Sales", U"", U"Nothing"}, U"", false, false, NITC::kNonexistentTable, {}},
+      {kAdmin, kSME_Logical, {U"Sales Analysis", U"", U"Orders"}, U"", 0, NITC::kOK, {orders}},
+      {kAdmin, kSME_Logical, {U"sales", U"", U"ORDERS"}, U"", 0, NITC::kOK, {orders}},
+      {kAdmin, kSME_Logical, {U"Sales", U"", U"Nothing"}, U"", 0, NITC::kNonexistentTable, {}},
       // two parts are widened to area, "", table
-      {"Administrator", kSME_Logical, {U"Sales", U"Orders"}, U"", false, false, NITC::kOK, {orders}},
-      {"Administrator", kSME_Logical, {U"Finance", U"Journal"}, U"", false, false, NITC::kOK, {journal}},
-      {"Administrator", kSME_Logical, {U"Fin", U"Ledger"}, U"", false, false, NITC::kAmbiguousTable, {}},
-      {"Administrator", kSME_Logical, {U"Fin", U"Ledger"}, U"", true, false, NITC::kAmbiguousTable, {}},
-      {"Administrator", kSME_Logical, {U"Sales", U"Margin"}, U"", false, false, NITC::kNonexistentTable, {}},
+      {kAdmin, kSME_Logical, {U"Sales", U"Orders"}, U"", 0, NITC::kOK, {orders}},
+      {kAdmin, kSME_Logical, {U"Finance", U"Journal"}, U"", 0, NITC::kOK, {journal}},
+      {kAdmin, kSME_Logical, {U"Fin", U"Ledger"}, U"", 0, NITC::kAmbiguousTable, {}},
+      {kAdmin, kSME_Logical, {U"Fin", U"Ledger"}, U"", kAsNull, NITC::kAmbiguousTable, {}},
+      {kAdmin, kSME_Logical, {U"Sales", U"Margin"}, U"", 0, NITC::kNonexistentTable, {}},
       // one part: a subject area lists its tables, else the default area is searched
-      {"Administrator",
-       kSME_Logical,
-       {U"Sales Analysis"},
-       U"",
-       false,
-       false,
-       NITC::kOK,
-       {orders, customers, products, time, margins}},
-      {"Administrator", kSME_Logical, {U"Finance"}, U"", false, false, NITC::kOK, {ledger, journal}},
-      {"Administrator", kSME_Logical, {U"Fin"}, U"", false, false, NITC::kAmbiguousCatalog, {}},
-      {"Administrator", kSME_Logical, {U"Customers"}, U"", false, false, NITC::kNonexistentTable, {}},
-      {"Administrator", kSME_Logical, {U"Customers"}, U"Sales Analysis", false, false, NITC::kOK, {customers}},
-      {"Administrator", kSME_Logical, {U"clients"}, U"Sales Analysis", false, false, NITC::kOK, {customers}},
-      {"Administrator", kSME_Logical, {U"Customers"}, U"marketing insights", false, false, NITC::kOK, {miCustomers}},
+      {kAdmin, kSME_Logical, {U"Sales Analysis"}, U"", 0, NITC::kOK, allOfSales},
+      {kAdmin, kSME_Logical, {U"Finance"}, U"", 0, NITC::kOK, {ledger, journal}},
+      {kAdmin, kSME_Logical, {U"Fin"}, U"", 0, NITC::kAmbiguousCatalog, {}},
+      {kAdmin, kSME_Logical, {U"Customers"}, U"", 0, NITC::kNonexistentTable, {}},
+      {kAdmin, kSME_Logical, {U"Customers"}, U"Sales Analysis", 0, NITC::kOK, {customers}},
+      {kAdmin, kSME_Logical, {U"clients"}, U"Sales Analysis", 0, NITC::kOK, {customers}},
+      {kAdmin, kSME_Logical, {U"Customers"}, U"marketing insights", 0, NITC::kOK, {miCustomers}},
       // a subject area of that name comes before the default area's table
-      {"Administrator", kSME_Logical, {U"Ledger"}, U"Finance", false, false, NITC::kOK, {balances}},
-      {"Administrator", kSME_Logical, {U"Journal Entries"}, U"Finance", false, false, NITC::kOK, {journal}},
-      {"Administrator", kSME_Logical, {U"Nothing"}, U"Sales Analysis", false, false, NITC::kNonexistentTable, {}},
+      {kAdmin, kSME_Logical, {U"Ledger"}, U"Finance", 0, NITC::kOK, {balances}},
+      {kAdmin, kSME_Logical, {U"Journal Entries"}, U"Finance", 0, NITC::kOK, {journal}},
+      {kAdmin, kSME_Logical, {U"Nothing"}, U"Sales Analysis", 0, NITC::kNonexistentTable, {}},
       // a default that names no subject area leaves nothing to search
-      {"Administrator", kSME_Logical, {U"Customers"}, U"Nowhere", false, false, NITC::kUnresovableTable, {}},
+      {kAdmin, kSME_Logical, {U"Customers"}, U"Nowhere", 0, NITC::kUnresovableTable, {}},
       // two parts found in no area fall through to the default area
-      {"Administrator",
-       kSME_Logical,
-       {U"Nowhere", U"Orders"},
-       U"Sales Analysis",
-       false,
-       false,
-       NITC::kNonexistentTable,
-       {}},
+      {kAdmin, kSME_Logical, {U"Nowhere", U"Orders"}, U"Sales Analysis", 0, NITC::kNonexistentTable, {}},
       // read security
-      {"kiosk", kSME_Logical, {U"Sales Analysis"}, U"", false, false, NITC::kOK, {products, time}},
-      {"kiosk",
-       kSME_Logical,
-       {U"Sales Analysis"},
-       U"",
-       false,
-       true,
-       NITC::kOK,
-       {orders, customers, products, time, margins}},
-      {"kiosk", kSME_Logical, {U"Sales", U"Orders"}, U"", false, false, NITC::kInaccessibleTable, {}},
-      {"kiosk", kSME_Logical, {U"Sales", U"Orders"}, U"", true, false, NITC::kOK, {orders}},
-      {"kiosk", kSME_Logical, {U"Sales Analysis", U"", U"Time"}, U"", false, false, NITC::kOK, {time}},
-      {"kiosk", kSME_Logical, {U"Finance"}, U"", false, false, NITC::kInaccessibleTable, {}},
-      {"kiosk", kSME_Logical, {U"Fin", U"Ledger"}, U"", false, false, NITC::kInaccessibleTable, {}},
-      {"kiosk", kSME_Logical, {U"Orders"}, U"Sales Analysis", false, false, NITC::kInaccessibleTable, {}},
-      {"kiosk", kSME_Logical, {U"Products"}, U"Sales Analysis", false, false, NITC::kOK, {products}},
-      {"tom.ito", kSME_Logical, {U"Sales", U"Margins"}, U"", false, false, NITC::kInaccessibleTable, {}},
-      {"anna.berg", kSME_Logical, {U"Marketing Insights"}, U"", false, false, NITC::kInaccessibleTable, {}},
-      {"anna.berg", kSME_Logical, {U"Fin", U"Ledger"}, U"", false, false, NITC::kAmbiguousTable, {}},
+      {"kiosk", kSME_Logical, {U"Sales Analysis"}, U"", 0, NITC::kOK, {products, time}},
+      {"kiosk", kSME_Logical, {U"Sales Analysis"}, U"", kListAll, NITC::kOK, allOfSales},
+      {"kiosk", kSME_Logical, {U"Sales", U"Orders"}, U"", 0, NITC::kInaccessibleTable, {}},
+      {"kiosk", kSME_Logical, {U"Sales", U"Orders"}, U"", kAsNull, NITC::kOK, {orders}},
+      {"kiosk", kSME_Logical, {U"Sales Analysis", U"", U"Time"}, U"", 0, NITC::kOK, {time}},
+      {"kiosk", kSME_Logical, {U"Finance"}, U"", 0, NITC::kInaccessibleTable, {}},
+      {"kiosk", kSME_Logical, {U"Fin", U"Ledger"}, U"", 0, NITC::kInaccessibleTable, {}},
+      {"kiosk", kSME_Logical, {U"Orders"}, U"Sales Analysis", 0, NITC::kInaccessibleTable, {}},
+      {"kiosk", kSME_Logical, {U"Products"}, U"Sales Analysis", 0, NITC::kOK, {products}},
+      {"tom.ito", kSME_Logical, {U"Sales", U"Margins"}, U"", 0, NITC::kInaccessibleTable, {}},
+      {"anna.berg", kSME_Logical, {U"Marketing Insights"}, U"", 0, NITC::kInaccessibleTable, {}},
+      {"anna.berg", kSME_Logical, {U"Fin", U"Ledger"}, U"", 0, NITC::kAmbiguousTable, {}},
       // business model: two parts, one part listing the logical tables
-      {"Administrator", kSME_BusinessModel, {U"Sales", U"orders"}, U"", false, false, NITC::kOK, {ltOrders}},
-      {"Administrator", kSME_BusinessModel, {U"Sales", U"Nothing"}, U"", false, false, NITC::kNonexistentTable, {}},
-      {"Administrator",
-       kSME_BusinessModel,
-       {U"Sales"},
-       U"",
-       false,
-       false,
-       NITC::kOK,
-       {ltOrders, ltCustomers, ltProducts, ltTime, ltLocalized, ltSegments, ltCostCenter, ltBalances}},
-      {"kiosk",
-       kSME_BusinessModel,
-       {U"Sales"},
-       U"",
-       false,
-       false,
-       NITC::kOK,
-       {ltOrders, ltProducts, ltTime, ltLocalized, ltSegments, ltCostCenter, ltBalances}},
-      {"kiosk",
-       kSME_BusinessModel,
-       {U"Sales"},
-       U"",
-       false,
-       true,
-       NITC::kOK,
-       {ltOrders, ltCustomers, ltProducts, ltTime, ltLocalized, ltSegments, ltCostCenter, ltBalances}},
-      {"kiosk", kSME_BusinessModel, {U"Sales", U"Customers"}, U"", false, false, NITC::kInaccessibleTable, {}},
-      {"kiosk", kSME_BusinessModel, {U"Sales", U"Customers"}, U"", true, false, NITC::kOK, {ltCustomers}},
+      {kAdmin, kSME_BusinessModel, {U"Sales", U"orders"}, U"", 0, NITC::kOK, {ltOrders}},
+      {kAdmin, kSME_BusinessModel, {U"Sales", U"Nothing"}, U"", 0, NITC::kNonexistentTable, {}},
+      {kAdmin, kSME_BusinessModel, {U"Sales"}, U"", 0, NITC::kOK, allLogical},
+      {"kiosk", kSME_BusinessModel, {U"Sales"}, U"", 0, NITC::kOK, kioskLogical},
+      {"kiosk", kSME_BusinessModel, {U"Sales"}, U"", kListAll, NITC::kOK, allLogical},
+      {"kiosk", kSME_BusinessModel, {U"Sales", U"Customers"}, U"", 0, NITC::kInaccessibleTable, {}},
+      {"kiosk", kSME_BusinessModel, {U"Sales", U"Customers"}, U"", kAsNull, NITC::kOK, {ltCustomers}},
       // three segments name no logical table
-      {"Administrator", kSME_BusinessModel, {U"Sales", U"", U"Orders"}, U"", false, false, NITC::kNonexistentTable, {}},
+      {kAdmin, kSME_BusinessModel, {U"Sales", U"", U"Orders"}, U"", 0, NITC::kNonexistentTable, {}},
       // physical: aligned with the end of the name, concatenated catalogs split
-      {"Administrator", kSME_Physical, {U"SALESDB", U"dbo", U"W_ORDERS_F"}, U"", false, false, NITC::kOK, {w_orders}},
-      {"Administrator",
-       kSME_Physical,
-       {U"Sales DW.SALESDB", U"dbo", U"W_ORDERS_F"},
-       U"",
-       false,
-       false,
-       NITC::kOK,
-       {w_orders}},
-      {"Administrator", kSME_Physical, {U"Marketing", U"RESPONSES"}, U"", false, false, NITC::kOK, {responses}},
-      {"Administrator", kSME_Physical, {U"stage", U"customers"}, U"", false, false, NITC::kOK, {stageCustomers}},
-      {"Administrator", kSME_Physical, {U"CUSTOMERS"}, U"", false, false, NITC::kAmbiguousTable, {}},
-      {"Administrator", kSME_Physical, {U"Sales OLAP.SalesCubes", U"Sales"}, U"", false, false, NITC::kOK, {salesCube}},
+      {kAdmin, kSME_Physical, {U"SALESDB", U"dbo", U"W_ORDERS_F"}, U"", 0, NITC::kOK, {w_orders}},
+      {kAdmin, kSME_Physical, {U"Sales DW.SALESDB", U"dbo", U"W_ORDERS_F"}, U"", 0, NITC::kOK, {w_orders}},
+      {kAdmin, kSME_Physical, {U"Marketing", U"RESPONSES"}, U"", 0, NITC::kOK, {responses}},
+      {kAdmin, kSME_Physical, {U"stage", U"customers"}, U"", 0, NITC::kOK, {stageCustomers}},
+      {kAdmin, kSME_Physical, {U"CUSTOMERS"}, U"", 0, NITC::kAmbiguousTable, {}},
+      {kAdmin, kSME_Physical, {U"Sales OLAP.SalesCubes", U"Sales"}, U"", 0, NITC::kOK, {salesCube}},
       // a catalog alone is a database name with no catalog part
-      {"Administrator", kSME_Physical, {U"SalesCubes", U"Sales"}, U"", false, false, NITC::kNonexistentTable, {}},
-      {"Administrator", kSME_Physical, {U"dbo", U"NOTHING"}, U"", false, false, NITC::kNonexistentTable, {}},
-      {"kiosk", kSME_Physical, {U"CUSTOMERS"}, U"", false, false, NITC::kOK, {stageCustomers}},
-      {"kiosk", kSME_Physical, {U"campaigns", U"CUSTOMERS"}, U"", false, false, NITC::kInaccessibleTable, {}},
-      {"kiosk", kSME_Physical, {U"campaigns", U"CUSTOMERS"}, U"", true, false, NITC::kOK, {campaignCustomers}},
+      {kAdmin, kSME_Physical, {U"SalesCubes", U"Sales"}, U"", 0, NITC::kNonexistentTable, {}},
+      {kAdmin, kSME_Physical, {U"dbo", U"NOTHING"}, U"", 0, NITC::kNonexistentTable, {}},
+      {"kiosk", kSME_Physical, {U"CUSTOMERS"}, U"", 0, NITC::kOK, {stageCustomers}},
+      {"kiosk", kSME_Physical, {U"campaigns", U"CUSTOMERS"}, U"", 0, NITC::kInaccessibleTable, {}},
+      {"kiosk", kSME_Physical, {U"campaigns", U"CUSTOMERS"}, U"", kAsNull, NITC::kOK, {campaignCustomers}},
   };
   for (const Case& c : cases) {
     As(c.user);
@@ -210,7 +170,7 @@ TEST_F(LookupAlgorithms, FolderTreeOutcomesOnTheSample) {
     QualifiedNameIDPairVector pairs{QualifiedNameIDPair({U"stale"}, VoidID::NullID)};
     VoidIDSet tables;
     VoidID area;
-    EXPECT_EQ(NITC::LookupFolderTree(c.name, pairs, rp, c.layer, tables, area, c.bAsNull, c.bListWithoutSecurity),
+    EXPECT_EQ(NITC::LookupFolderTree(c.name, pairs, rp, c.layer, tables, area, c.flags & kAsNull, c.flags & kListAll),
               c.code)
         << label;
     EXPECT_EQ(DistinctIDs(pairs), c.ids) << label;
@@ -329,6 +289,8 @@ TEST_F(LookupAlgorithms, DefaultCatalogSettlesAShortPhysicalName) {
 TEST_F(LookupAlgorithms, FolderLookupNarrowsByTheDefaultSubjectArea) {
   const VoidID customers = Table(U"Sales Analysis", U"Customers");
   const VoidID miCustomers = Table(U"Marketing Insights", U"Customers");
+  const VoidID time = Table(U"Sales Analysis", U"Time"), ltTime = Id(kTIDALogicalTable, {U"Sales", U"Time"});
+  const VoidIDVector ledgers{Table(U"Finance", U"Ledger"), Table(U"Finance Archive", U"Ledger")};
   struct Case {
     const char* user;
     ExprType layer;
@@ -340,50 +302,20 @@ TEST_F(LookupAlgorithms, FolderLookupNarrowsByTheDefaultSubjectArea) {
   };
   const Case cases[] = {
       // without a default area every candidate counts
-      {"Administrator", kSME_Logical, {U"Customers"}, U"", NITC::kAmbiguousTable, {customers, miCustomers}, true},
-      {"Administrator", kSME_Logical, {U"Journal"}, U"", NITC::kOK, {Table(U"Finance", U"Journal Entries")}, true},
-      {"Administrator",
-       kSME_Logical,
-       {U"Customers"},
-       U"Nowhere",
-       NITC::kAmbiguousTable,
-       {customers, miCustomers},
-       true},
-      {"Administrator", kSME_Logical, {U"Customers"}, U"MARKETING INSIGHTS", NITC::kOK, {miCustomers}, true},
-      {"Administrator", kSME_Logical, {U"Customers"}, U"Finance", NITC::kNonexistentTable, {}, false},
-      {"Administrator", kSME_Logical, {U"Sales", U"Customers"}, U"", NITC::kOK, {customers}, true},
-      {"Administrator",
-       kSME_Logical,
-       {U"Fin", U"Ledger"},
-       U"",
-       NITC::kAmbiguousTable,
-       {Table(U"Finance", U"Ledger"), Table(U"Finance Archive", U"Ledger")},
-       true},
-      {"Administrator",
-       kSME_Logical,
-       {U"Sales Analysis", U"", U"Time"},
-       U"",
-       NITC::kOK,
-       {Table(U"Sales Analysis", U"Time")},
-       true},
+      {kAdmin, kSME_Logical, {U"Customers"}, U"", NITC::kAmbiguousTable, {customers, miCustomers}, true},
+      {kAdmin, kSME_Logical, {U"Journal"}, U"", NITC::kOK, {Table(U"Finance", U"Journal Entries")}, true},
+      {kAdmin, kSME_Logical, {U"Customers"}, U"Nowhere", NITC::kAmbiguousTable, {customers, miCustomers}, true},
+      {kAdmin, kSME_Logical, {U"Customers"}, U"MARKETING INSIGHTS", NITC::kOK, {miCustomers}, true},
+      {kAdmin, kSME_Logical, {U"Customers"}, U"Finance", NITC::kNonexistentTable, {}, false},
+      {kAdmin, kSME_Logical, {U"Sales", U"Customers"}, U"", NITC::kOK, {customers}, true},
+      {kAdmin, kSME_Logical, {U"Fin", U"Ledger"}, U"", NITC::kAmbiguousTable, ledgers, true},
+      {kAdmin, kSME_Logical, {U"Sales Analysis", U"", U"Time"}, U"", NITC::kOK, {time}, true},
       {"anna.berg", kSME_Logical, {U"Customers"}, U"", NITC::kOK, {customers}, true},
       {"kiosk", kSME_Logical, {U"Orders"}, U"", NITC::kInaccessibleTable, {}, false},
       {"kiosk", kSME_Logical, {U"Nothing"}, U"", NITC::kNonexistentTable, {}, false},
-      {"Administrator",
-       kSME_BusinessModel,
-       {U"Sales", U"Time"},
-       U"",
-       NITC::kOK,
-       {Id(kTIDALogicalTable, {U"Sales", U"Time"})},
-       false},
+      {kAdmin, kSME_BusinessModel, {U"Sales", U"Time"}, U"", NITC::kOK, {ltTime}, false},
       {"kiosk", kSME_BusinessModel, {U"Customers"}, U"", NITC::kInaccessibleTable, {}, false},
-      {"Administrator",
-       kSME_Physical,
-       {U"RESPONSES"},
-       U"",
-       NITC::kOK,
-       {Id(kTIDATable, {U"Marketing", U"RESPONSES"})},
-       false},
+      {kAdmin, kSME_Physical, {U"RESPONSES"}, U"", NITC::kOK, {Id(kTIDATable, {U"Marketing", U"RESPONSES"})}, false},
   };
   for (const Case& c : cases) {
     As(c.user);
@@ -414,18 +346,18 @@ TEST_F(LookupAlgorithms, ColumnLookupsUnderReadSecurity) {
     bool bInaccessible;
   };
   const Case cases[] = {
-      {"Administrator", kSME_Logical, {U"Sales", U"Orders", U"revenue"}, false, {revenue}, false},
-      {"Administrator", kSME_Logical, {U"Sales Analysis", U"", U"Orders", U"Discount"}, false, {discount}, false},
-      {"Administrator", kSME_Logical, {U"Sales", U"Orders", U"Nothing"}, false, {}, false},
-      {"Administrator", kSME_Logical, {U"Orders"}, false, {}, false},  // one segment: nothing
-      {"Administrator", kSME_Logical, {U"Nowhere", U"Orders", U"Revenue"}, false, {}, false},
+      {kAdmin, kSME_Logical, {U"Sales", U"Orders", U"revenue"}, false, {revenue}, false},
+      {kAdmin, kSME_Logical, {U"Sales Analysis", U"", U"Orders", U"Discount"}, false, {discount}, false},
+      {kAdmin, kSME_Logical, {U"Sales", U"Orders", U"Nothing"}, false, {}, false},
+      {kAdmin, kSME_Logical, {U"Orders"}, false, {}, false},  // one segment: nothing
+      {kAdmin, kSME_Logical, {U"Nowhere", U"Orders", U"Revenue"}, false, {}, false},
       {"anna.berg", kSME_Logical, {U"Sales", U"Orders", U"Discount"}, false, {}, true},
       {"anna.berg", kSME_Logical, {U"Sales", U"Orders", U"Discount"}, true, {discount}, false},
       // the table is found although the user may not read it
       {"kiosk", kSME_Logical, {U"Sales", U"Orders", U"Revenue"}, false, {}, true},
       {"kiosk", kSME_Logical, {U"Sales", U"Orders", U"Revenue"}, true, {revenue}, false},
-      {"Administrator", kSME_BusinessModel, {U"Sales", U"Orders", U"REVENUE"}, false, {ltRevenue}, false},
-      {"Administrator", kSME_Physical, {U"dbo", U"W_ORDERS_F", U"order_id"}, false, {orderId}, false},
+      {kAdmin, kSME_BusinessModel, {U"Sales", U"Orders", U"REVENUE"}, false, {ltRevenue}, false},
+      {kAdmin, kSME_Physical, {U"dbo", U"W_ORDERS_F", U"order_id"}, false, {orderId}, false},
       {"kiosk", kSME_Physical, {U"Marketing", U"RESPONSES", U"CUSTOMER_ID"}, false, {}, true},
   };
   for (const Case& c : cases) {
@@ -440,7 +372,7 @@ TEST_F(LookupAlgorithms, ColumnLookupsUnderReadSecurity) {
   }
 
   // The presentation table whose column matched is collected.
-  As("Administrator");
+  As(kAdmin);
   VoidIDVector columns;
   VoidIDSet tables;
   bool bInaccessible = false;
@@ -486,7 +418,7 @@ TEST_F(LookupAlgorithms, AllColumnsOfTables) {
   EXPECT_EQ(ids[5], column(U"Sales Analysis", U"Orders", U"Discount"));
 
   // Presentation columns by custom display name.
-  As("Administrator");
+  As(kAdmin);
   NameIDPairVector pairs;
   VoidIDSet collected;
   NITC::LookupAllColumnsFromFolderVector({products}, pairs, rp, kSME_Logical, collected, false);
@@ -714,28 +646,28 @@ TEST_F(LookupAlgorithms, SuggestionsComeOnlyFromReadableObjects) {
   };
   const Case cases[] = {
       // one letter away
-      {"Administrator", kSME_Logical, {U"Sales", U"Margin"}, {{U"Sales Analysis", U"Margins"}}},
+      {kAdmin, kSME_Logical, {U"Sales", U"Margin"}, {{U"Sales Analysis", U"Margins"}}},
       // the leak case: the same table, denied to the user, is never offered
       {"tom.ito", kSME_Logical, {U"Sales", U"Margin"}, {}},
       {"kiosk", kSME_Logical, {U"Sales", U"Margin"}, {}},
       // a former name one letter away suggests the table's name
-      {"Administrator", kSME_Logical, {U"Finance", U"Jornal"}, {{U"Finance", U"Journal Entries"}}},
+      {kAdmin, kSME_Logical, {U"Finance", U"Jornal"}, {{U"Finance", U"Journal Entries"}}},
       // the same name in another subject area or case; the given area first
-      {"Administrator", kSME_Logical, {U"Marketing Insights", U"ORDERS"}, {{U"Sales Analysis", U"Orders"}}},
-      {"Administrator",
+      {kAdmin, kSME_Logical, {U"Marketing Insights", U"ORDERS"}, {{U"Sales Analysis", U"Orders"}}},
+      {kAdmin,
        kSME_Logical,
        {U"Marketing Insights", U"Custmers"},
        {{U"Marketing Insights", U"Customers"}, {U"Sales Analysis", U"Customers"}}},
       {"anna.berg", kSME_Logical, {U"Marketing Insights", U"Custmers"}, {{U"Sales Analysis", U"Customers"}}},
       {"kiosk", kSME_Logical, {U"Fin", U"Ledgr"}, {}},
       // one segment: subject areas too
-      {"Administrator", kSME_Logical, {U"Finanse"}, {{U"Finance"}}},
-      {"Administrator", kSME_BusinessModel, {U"Sales", U"Order"}, {{U"Sales", U"Orders"}}},
+      {kAdmin, kSME_Logical, {U"Finanse"}, {{U"Finance"}}},
+      {kAdmin, kSME_BusinessModel, {U"Sales", U"Order"}, {{U"Sales", U"Orders"}}},
       {"kiosk", kSME_BusinessModel, {U"Sales", U"Customer"}, {}},
-      {"Administrator", kSME_Physical, {U"RESPONSE"}, {{U"Marketing", U"", U"", U"RESPONSES"}}},
+      {kAdmin, kSME_Physical, {U"RESPONSE"}, {{U"Marketing", U"", U"", U"RESPONSES"}}},
       {"kiosk", kSME_Physical, {U"RESPONSE"}, {}},
       // nothing near
-      {"Administrator", kSME_Logical, {U"Sales", U"Zebra"}, {}},
+      {kAdmin, kSME_Logical, {U"Sales", U"Zebra"}, {}},
   };
   for (const Case& c : cases) {
     As(c.user);

@@ -44,40 +44,29 @@ std::unique_ptr<T> DecodeAs(const ByteVector& b) {
   return std::unique_ptr<T>(t);
 }
 
+// A maker of a fresh condition of type T from these arguments.
+template <class T, class... Args>
+std::function<std::unique_ptr<ACondition>()> Make(Args... args) {
+  return [=] { return std::make_unique<T>(args...); };
+}
+
 // The conditions the round-trip and truncation tests run over.
 std::vector<std::function<std::unique_ptr<ACondition>()>> SampleConditions() {
   return {
-      [] {
-        return std::make_unique<Named>(kTIDAEntityFolder, QualifiedName{U"Sales", U"", U"orders old"}, true);
-      },
-      [] { return std::make_unique<Named>(kTIDAEntityFolder, QualifiedName{U"Orders"}, false); },
-      [] {
-        return std::make_unique<Named>(TypeIDVector{kTIDATable, kTIDAEntityFolder}, U"orders", QualifiedName{}, false);
-      },
-      [] {
-        return std::make_unique<Named>(kTIDATable, U"Orders", QualifiedName{U"Sales DB", U"", U""}, false);
-      },
-      [] {
-        return std::make_unique<Named>(kTIDACatalogFolder, QualifiedName{U"Say \"hi\"", U"Ünï.code"}, true);
-      },
-      [] { return std::make_unique<Named>(TypeIDVector{}, QualifiedName{}, false); },
-      [] {
-        return std::make_unique<Flexible>(TypeIDVector{kTIDAEntityFolder}, QualifiedName{U"", U"Orders"}, false);
-      },
-      [] {
-        return std::make_unique<Flexible>(TypeIDVector{kTIDAEntityFolder}, QualifiedName{U"old sales", U"", U"Orders"},
-                                          true);
-      },
-      [] {
-        return std::make_unique<Flexible>(TypeIDVector{kTIDAEntityFolder}, QualifiedName{U"", U""}, false);
-      },
-      [] {
-        return std::make_unique<Flexible>(TypeIDVector{kTIDATable, kTIDACubeTable}, QualifiedName{U"Orders"}, true);
-      },
-      [] { return std::make_unique<Flexible>(TypeIDVector{}, QualifiedName{}, false); },
-      [] { return std::make_unique<WildcardNameCondition>(U"ord*s", false); },
-      [] { return std::make_unique<WildcardNameCondition>(U"*old", true); },
-      [] { return std::make_unique<WildcardNameCondition>(U"", false); },
+      Make<Named>(kTIDAEntityFolder, QualifiedName{U"Sales", U"", U"orders old"}, true),
+      Make<Named>(kTIDAEntityFolder, QualifiedName{U"Orders"}, false),
+      Make<Named>(TypeIDVector{kTIDATable, kTIDAEntityFolder}, U"orders", QualifiedName{}, false),
+      Make<Named>(kTIDATable, U"Orders", QualifiedName{U"Sales DB", U"", U""}, false),
+      Make<Named>(kTIDACatalogFolder, QualifiedName{U"Say \"hi\"", U"Ünï.code"}, true),
+      Make<Named>(TypeIDVector{}, QualifiedName{}, false),
+      Make<Flexible>(TypeIDVector{kTIDAEntityFolder}, QualifiedName{U"", U"Orders"}, false),
+      Make<Flexible>(TypeIDVector{kTIDAEntityFolder}, QualifiedName{U"old sales", U"", U"Orders"}, true),
+      Make<Flexible>(TypeIDVector{kTIDAEntityFolder}, QualifiedName{U"", U""}, false),
+      Make<Flexible>(TypeIDVector{kTIDATable, kTIDACubeTable}, QualifiedName{U"Orders"}, true),
+      Make<Flexible>(TypeIDVector{}, QualifiedName{}, false),
+      Make<WildcardNameCondition>(U"ord*s", false),
+      Make<WildcardNameCondition>(U"*old", true),
+      Make<WildcardNameCondition>(U"", false),
   };
 }
 

@@ -15,39 +15,26 @@ struct LookupTestRepo {
   VoidID sales, salesOrders, salesAmount, salesRenamed, hr, hrOrders, schemaFolder, deepOrders;
 
   LookupTestRepo() {
-    const auto d = b.Add(kTIDADatabase, U"Sales DB");
-    db = d;
-    const auto c = d.Child(kTIDACatalog, U"Cat");
-    cat = c;
-    const auto s = c.Child(kTIDASchema, U"dbo");
-    schema = s;
-    ordersInSchema = s.Child(kTIDATable, U"Orders");
-    const auto t = d.Child(kTIDATable, U"Orders");
-    ordersInDb = t;
-    orderId = t.Child(kTIDAColumn, U"Id");
+    db = b.Add(kTIDADatabase, U"Sales DB");
+    cat = b.At(db).Child(kTIDACatalog, U"Cat");
+    schema = b.At(cat).Child(kTIDASchema, U"dbo");
+    ordersInSchema = b.At(schema).Child(kTIDATable, U"Orders");
+    ordersInDb = b.At(db).Child(kTIDATable, U"Orders");
+    orderId = b.At(ordersInDb).Child(kTIDAColumn, U"Id");
 
-    const auto m = b.Add(kTIDASubjectArea, U"BM");
-    bm = m;
-    const auto l = m.Child(kTIDALogicalTable, U"Fact");
-    lt = l;
-    revenue = l.Child(kTIDAAttribute, U"Revenue");
+    bm = b.Add(kTIDASubjectArea, U"BM");
+    lt = b.At(bm).Child(kTIDALogicalTable, U"Fact");
+    revenue = b.At(lt).Child(kTIDAAttribute, U"Revenue");
 
     // "Sales" was called "Old Sales"; its table "Shipments" was "Orders Old".
-    const auto a = b.Add(kTIDACatalogFolder, U"Old Sales");
-    a.Rename(U"Sales");
-    sales = a;
-    const auto o = a.Child(kTIDAEntityFolder, U"Orders");
-    salesOrders = o;
-    salesAmount = o.Child(kTIDAFolderAttr, U"Amount");
-    const auto r = a.Child(kTIDAEntityFolder, U"Orders Old");
-    r.Rename(U"Shipments");
-    salesRenamed = r;
-    const auto h = b.Add(kTIDACatalogFolder, U"HR");
-    hr = h;
-    hrOrders = h.Child(kTIDAEntityFolder, U"ORDERS");
-    const auto f = h.Child(kTIDASchemaFolder, U"Folder");
-    schemaFolder = f;
-    deepOrders = f.Child(kTIDAEntityFolder, U"Orders");
+    sales = b.Add(kTIDACatalogFolder, U"Old Sales").Rename(U"Sales");
+    salesOrders = b.At(sales).Child(kTIDAEntityFolder, U"Orders");
+    salesAmount = b.At(salesOrders).Child(kTIDAFolderAttr, U"Amount");
+    salesRenamed = b.At(sales).Child(kTIDAEntityFolder, U"Orders Old").Rename(U"Shipments");
+    hr = b.Add(kTIDACatalogFolder, U"HR");
+    hrOrders = b.At(hr).Child(kTIDAEntityFolder, U"ORDERS");
+    schemaFolder = b.At(hr).Child(kTIDASchemaFolder, U"Folder");
+    deepOrders = b.At(schemaFolder).Child(kTIDAEntityFolder, U"Orders");
   }
 
   Ref<ARpObject> Get(const VoidID& id) { return rp.GetObject(id); }

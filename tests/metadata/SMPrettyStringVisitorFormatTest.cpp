@@ -19,19 +19,14 @@ struct Repo {
   VoidID fact, revenue, revenueTax, cost, db, orders, amount, dynVar;
 
   Repo() {
-    auto t = b.Add(kTIDASubjectArea, U"Retail").Child(kTIDALogicalTable, U"Fact");
-    fact = t;
-    revenue = t.Child(kTIDAAttribute, U"Revenue");
-    revenueTax = t.Child(kTIDAAttribute, U"Revenue Tax");
-    cost = t.Child(kTIDAAttribute, U"Cost");
-    auto d = b.Add(kTIDADatabase, U"DW");
-    db = d;
-    auto o = d.Child(kTIDATable, U"Orders");
-    orders = o;
-    amount = o.Child(kTIDAColumn, U"Amount");
-    auto v = b.Add(kTIDARpVariable, U"CurDay");
-    Ref<ARpVariable>(v.Obj())->SetVariableType(ARpVariable::kDynamic);
-    dynVar = v;
+    fact = b.Add(kTIDASubjectArea, U"Retail").Child(kTIDALogicalTable, U"Fact");
+    revenue = b.At(fact).Child(kTIDAAttribute, U"Revenue");
+    revenueTax = b.At(fact).Child(kTIDAAttribute, U"Revenue Tax");
+    cost = b.At(fact).Child(kTIDAAttribute, U"Cost");
+    db = b.Add(kTIDADatabase, U"DW");
+    orders = b.At(db).Child(kTIDATable, U"Orders");
+    amount = b.At(orders).Child(kTIDAColumn, U"Amount");
+    dynVar = b.Add(kTIDARpVariable, U"CurDay").Set(RpProp::kVariableType, std::int64_t{ARpVariable::kDynamic});
   }
   VXString Q(const VoidID& id) const { return U"\"" + id.ToString() + U"\""; }
   VXString FullyQualified(const Expr& e) {

@@ -27,31 +27,23 @@ struct Repo {
   VoidID dynVar, staticVar, block, region;
 
   Repo() {
-    auto m = b.Add(kTIDASubjectArea, U"Retail");
-    bm = m;
-    auto t = m.Child(kTIDALogicalTable, U"Fact");
-    fact = t;
-    revenue = t.Child(kTIDAAttribute, U"Revenue");
-    cost = t.Child(kTIDAAttribute, U"Cost");
-    margin = t.Child(kTIDAAttribute, U"Margin");
-    unshown = t.Child(kTIDAAttribute, U"Unshown");
+    bm = b.Add(kTIDASubjectArea, U"Retail");
+    fact = b.At(bm).Child(kTIDALogicalTable, U"Fact");
+    revenue = b.At(fact).Child(kTIDAAttribute, U"Revenue");
+    cost = b.At(fact).Child(kTIDAAttribute, U"Cost");
+    margin = b.At(fact).Child(kTIDAAttribute, U"Margin");
+    unshown = b.At(fact).Child(kTIDAAttribute, U"Unshown");
 
-    auto s = b.Add(kTIDACatalogFolder, U"Sales");
-    sales = s;
-    auto o = s.Child(kTIDAEntityFolder, U"Orders");
-    orders = o;
-    amount = o.Child(kTIDAFolderAttr, U"Amount");
-    orderCost = o.Child(kTIDAFolderAttr, U"Cost");
-    auto d = s.Child(kTIDAEntityFolder, U"Details");
-    details = d;
-    auto l = d.Child(kTIDAFolder, U"Lines");
-    lines = l;
-    lineAmount = l.Child(kTIDAFolderAttr, U"Line Amount");
-    auto x = b.Add(kTIDACatalogFolder, U"Other");
-    other = x;
-    auto xt = x.Child(kTIDAEntityFolder, U"Costs");
-    otherTable = xt;
-    otherCost = xt.Child(kTIDAFolderAttr, U"Cost");
+    sales = b.Add(kTIDACatalogFolder, U"Sales");
+    orders = b.At(sales).Child(kTIDAEntityFolder, U"Orders");
+    amount = b.At(orders).Child(kTIDAFolderAttr, U"Amount");
+    orderCost = b.At(orders).Child(kTIDAFolderAttr, U"Cost");
+    details = b.At(sales).Child(kTIDAEntityFolder, U"Details");
+    lines = b.At(details).Child(kTIDAFolder, U"Lines");
+    lineAmount = b.At(lines).Child(kTIDAFolderAttr, U"Line Amount");
+    other = b.Add(kTIDACatalogFolder, U"Other");
+    otherTable = b.At(other).Child(kTIDAEntityFolder, U"Costs");
+    otherCost = b.At(otherTable).Child(kTIDAFolderAttr, U"Cost");
     // Other's Cost is mapped first: it is first in Cost's own order but lies
     // in another catalog.
     b.Relate(RpRel::kLogicalToPresentationColumn, {cost, otherCost});
@@ -59,17 +51,11 @@ struct Repo {
     b.Relate(RpRel::kLogicalToPresentationColumn, {revenue, amount});
     b.Relate(RpRel::kLogicalToPresentationColumn, {revenue, lineAmount});
 
-    auto v1 = b.Add(kTIDARpVariable, U"CurDay");
-    Ref<ARpVariable>(v1.Obj())->SetVariableType(ARpVariable::kDynamic);
-    dynVar = v1;
-    auto v2 = b.Add(kTIDARpVariable, U"Max Year");
-    Ref<ARpVariable>(v2.Obj())->SetVariableType(ARpVariable::kStatic);
-    staticVar = v2;
-    auto blk = b.Add(kTIDASessionVariableBlock, U"Init Block");
-    block = blk;
-    auto v3 = blk.Child(kTIDARpVariable, U"Region");
-    Ref<ARpVariable>(v3.Obj())->SetVariableType(ARpVariable::kSession);
-    region = v3;
+    dynVar = b.Add(kTIDARpVariable, U"CurDay").Set(RpProp::kVariableType, std::int64_t{ARpVariable::kDynamic});
+    staticVar = b.Add(kTIDARpVariable, U"Max Year").Set(RpProp::kVariableType, std::int64_t{ARpVariable::kStatic});
+    block = b.Add(kTIDASessionVariableBlock, U"Init Block");
+    region =
+        b.At(block).Child(kTIDARpVariable, U"Region").Set(RpProp::kVariableType, std::int64_t{ARpVariable::kSession});
   }
 
   void SetDisplay(const VoidID& id, const VXString& text) {

@@ -25,28 +25,18 @@ struct Repo {
   VoidID db, orders, amount, bm, lt, revenue, oddName, dynVar, staticVar, sa, presTable, presCol;
 
   Repo() {
-    auto d = b.Add(kTIDADatabase, U"Sales DB");
-    db = d;
-    auto o = d.Child(kTIDATable, U"Orders");
-    orders = o;
-    amount = o.Child(kTIDAColumn, U"Amount");
-    auto m = b.Add(kTIDASubjectArea, U"Retail");
-    bm = m;
-    auto t = m.Child(kTIDALogicalTable, U"Fact");
-    lt = t;
-    revenue = t.Child(kTIDAAttribute, U"Revenue");
-    oddName = t.Child(kTIDAAttribute, U"Unit \"Price\"");
-    auto v1 = b.Add(kTIDARpVariable, U"CurDay");
-    Ref<ARpVariable>(v1.Obj())->SetVariableType(ARpVariable::kDynamic);
-    dynVar = v1;
-    auto v2 = b.Add(kTIDARpVariable, U"Max Year");
-    Ref<ARpVariable>(v2.Obj())->SetVariableType(ARpVariable::kStatic);
-    staticVar = v2;
-    auto a = b.Add(kTIDACatalogFolder, U"Sales Area");
-    sa = a;
-    auto pt = a.Child(kTIDAEntityFolder, U"Orders Table");
-    presTable = pt;
-    presCol = pt.Child(kTIDAFolderAttr, U"Amount");
+    db = b.Add(kTIDADatabase, U"Sales DB");
+    orders = b.At(db).Child(kTIDATable, U"Orders");
+    amount = b.At(orders).Child(kTIDAColumn, U"Amount");
+    bm = b.Add(kTIDASubjectArea, U"Retail");
+    lt = b.At(bm).Child(kTIDALogicalTable, U"Fact");
+    revenue = b.At(lt).Child(kTIDAAttribute, U"Revenue");
+    oddName = b.At(lt).Child(kTIDAAttribute, U"Unit \"Price\"");
+    dynVar = b.Add(kTIDARpVariable, U"CurDay").Set(RpProp::kVariableType, std::int64_t{ARpVariable::kDynamic});
+    staticVar = b.Add(kTIDARpVariable, U"Max Year").Set(RpProp::kVariableType, std::int64_t{ARpVariable::kStatic});
+    sa = b.Add(kTIDACatalogFolder, U"Sales Area");
+    presTable = b.At(sa).Child(kTIDAEntityFolder, U"Orders Table");
+    presCol = b.At(presTable).Child(kTIDAFolderAttr, U"Amount");
   }
 
   // Add(ref, 1): a reference inside an operator, as expressions hold them.

@@ -10,11 +10,14 @@
 #include "Metadata/SMUtil.h"
 #include "Utility/HALOStrongEncryption.h"
 #include "Utility/VXAssert.h"
+#include "common/Caught.h"
 #include "objectmodel/Networker.h"
 #include "objectmodel/Repository.h"
 #include "objectmodel/RpBuilder.h"
 
 namespace {
+
+using testutil::Caught;
 
 ByteVector Bytes(const std::string& s) { return ByteVector(s.begin(), s.end()); }
 
@@ -325,31 +328,23 @@ TEST(SMUtilMaintenance, WebServiceTableInTheWrongPlaceIsALogicError) {
   Ref<ASchema> s;
   Ref<ACatalog> c;
   for (const VoidID& table : {tableInDb.Id(), tableInDbSchema.Id()}) {
-    try {
-      MetadataUtil::GetParentsForWSTable(Ref<ATable>(rp.GetObject(table)), s, c);
-      ADD_FAILURE() << "no logic error";
-    } catch (const VXAssertException& e) {
-      EXPECT_TRUE(e.IsLogicError());
-    }
+    const auto e =
+        Caught<VXAssertException>([&] { MetadataUtil::GetParentsForWSTable(Ref<ATable>(rp.GetObject(table)), s, c); });
+    EXPECT_TRUE(e && e->IsLogicError());
   }
   // A schema left without its container is a broken invariant.
   const auto loose = b.Add(kTIDADatabase, U"Other").Child(kTIDASchema, U"Loose");
   const auto looseTable = loose.Child(kTIDATable, U"T");
   rp.SetObjectParent(loose.Obj().Get(), nullptr);
-  try {
-    MetadataUtil::GetParentsForWSTable(looseTable.As<ATable>(), s, c);
-    ADD_FAILURE() << "no assertion";
-  } catch (const VXAssertException& e) {
-    EXPECT_FALSE(e.IsLogicError());
-    EXPECT_EQ(e.GetCondition(), "!refSchema->GetContainer().IsNull()");
-  }
+  const auto parents = [&] { MetadataUtil::GetParentsForWSTable(looseTable.As<ATable>(), s, c); };
+  const auto noContainer = Caught<VXAssertException>(parents);
+  ASSERT_TRUE(noContainer);
+  EXPECT_FALSE(noContainer->IsLogicError());
+  EXPECT_EQ(noContainer->GetCondition(), "!refSchema->GetContainer().IsNull()");
   rp.SetObjectParent(looseTable.Obj().Get(), nullptr);
-  try {
-    MetadataUtil::GetParentsForWSTable(looseTable.As<ATable>(), s, c);
-    ADD_FAILURE() << "no assertion";
-  } catch (const VXAssertException& e) {
-    EXPECT_EQ(e.GetCondition(), "!rpObject.IsNull()");
-  }
+  const auto noParent = Caught<VXAssertException>(parents);
+  ASSERT_TRUE(noParent);
+  EXPECT_EQ(noParent->GetCondition(), "!rpObject.IsNull()");
 }
 
 // ---- dimension cache -------------------------------------------------------------

@@ -37,56 +37,48 @@ struct Repo {
 
   Repo() {
     RpBuilder b(rp);
-    auto d = b.Add(kTIDADatabase, U"DB");
-    db = d;
-    auto c = d.Child(kTIDACatalog, U"Cat");
-    cat = c;
-    auto s = c.Child(kTIDASchema, U"Sch");
-    sch = s;
-    auto sNoCat = d.Child(kTIDASchema, U"S2");
-    s2 = sNoCat;
+    db = b.Add(kTIDADatabase, U"DB");
+    cat = b.At(db).Child(kTIDACatalog, U"Cat");
+    sch = b.At(cat).Child(kTIDASchema, U"Sch");
+    s2 = b.At(db).Child(kTIDASchema, U"S2");
 
-    auto cu = s.Child(kTIDATable, U"Customers");
-    customers = cu;
-    custID = cu.Child(kTIDAColumn, U"ID");
-    custRegion = cu.Child(kTIDAColumn, U"REGION");
-    auto o = s.Child(kTIDATable, U"Orders");
-    orders = o;
-    ordRegion = o.Child(kTIDAColumn, U"region");
-    ordID = o.Child(kTIDAColumn, U"id");
-    ordAmount = o.Child(kTIDAColumn, U"AMOUNT");
-    auto l = c.Child(kTIDATable, U"Lines");
-    lines = l;
-    lineID = l.Child(kTIDAColumn, U"ID");
-    solo = sNoCat.Child(kTIDATable, U"Solo");
-    top = d.Child(kTIDATable, U"Top");
+    customers = b.At(sch).Child(kTIDATable, U"Customers");
+    custID = b.At(customers).Child(kTIDAColumn, U"ID");
+    custRegion = b.At(customers).Child(kTIDAColumn, U"REGION");
+    orders = b.At(sch).Child(kTIDATable, U"Orders");
+    ordRegion = b.At(orders).Child(kTIDAColumn, U"region");
+    ordID = b.At(orders).Child(kTIDAColumn, U"id");
+    ordAmount = b.At(orders).Child(kTIDAColumn, U"AMOUNT");
+    lines = b.At(cat).Child(kTIDATable, U"Lines");
+    lineID = b.At(lines).Child(kTIDAColumn, U"ID");
+    solo = b.At(s2).Child(kTIDATable, U"Solo");
+    top = b.At(db).Child(kTIDATable, U"Top");
 
-    auto key = cu.Child(kTIDATableKey, U"PK");
+    const auto column = [&](const VoidID& id) { return Ref<AColumn>(rp.GetObject(id)); };
+    const auto key = b.At(customers).Child(kTIDATableKey, U"PK");
     pk = key;
-    key.As<ATableKey>()->AddColumn(Ref<AColumn>(rp.GetObject(custID)));
-    key.As<ATableKey>()->AddColumn(Ref<AColumn>(rp.GetObject(custRegion)));
-    auto key2 = cu.Child(kTIDATableKey, U"PK_ID");
+    key.As<ATableKey>()->AddColumn(column(custID));
+    key.As<ATableKey>()->AddColumn(column(custRegion));
+    const auto key2 = b.At(customers).Child(kTIDATableKey, U"PK_ID");
     pkIDOnly = key2;
-    key2.As<ATableKey>()->AddColumn(Ref<AColumn>(rp.GetObject(custID)));
+    key2.As<ATableKey>()->AddColumn(column(custID));
 
     // Orders -> Customers on both key columns; the foreign key lists its
     // columns in another order and has one column more.
-    auto f = o.Child(kTIDAForeignKey, U"FK_ORD_CUST");
-    fk = f;
-    f.As<AForeignKey>()->SetTableKey(key.As<ATableKey>());
-    for (VoidID col : {ordRegion, ordAmount, ordID}) f.As<AForeignKey>()->AddComponent(Ref<AColumn>(rp.GetObject(col)));
+    const auto foreignKey = [&](const VoidID& table, const VXString& name, const RpBuilder::Node& to,
+                                std::initializer_list<VoidID> columns) {
+      Ref<AForeignKey> f = b.At(table).Child(kTIDAForeignKey, name).As<AForeignKey>();
+      f->SetTableKey(to.As<ATableKey>());
+      for (VoidID col : columns) f->AddComponent(column(col));
+      return f.GetID();
+    };
+    fk = foreignKey(orders, U"FK_ORD_CUST", key, {ordRegion, ordAmount, ordID});
     // Two columns named like the key column: only the first is used.
-    auto f2 = l.Child(kTIDAForeignKey, U"FK_FIRST");
-    fkFirstMatch = f2;
-    f2.As<AForeignKey>()->SetTableKey(key2.As<ATableKey>());
-    for (VoidID col : {lineID, ordID}) f2.As<AForeignKey>()->AddComponent(Ref<AColumn>(rp.GetObject(col)));
+    fkFirstMatch = foreignKey(lines, U"FK_FIRST", key2, {lineID, ordID});
     // No column name in common: no condition.
-    auto f3 = o.Child(kTIDAForeignKey, U"FK_NONE");
-    fkNoMatch = f3;
-    f3.As<AForeignKey>()->SetTableKey(key2.As<ATableKey>());
-    f3.As<AForeignKey>()->AddComponent(Ref<AColumn>(rp.GetObject(ordAmount)));
+    fkNoMatch = foreignKey(orders, U"FK_NONE", key2, {ordAmount});
 
-    auto j = b.Add(kTIDAComplexJoin, U"Orders to Lines");
+    const auto j = b.Add(kTIDAComplexJoin, U"Orders to Lines");
     cj = j;
     j.As<AComplexJoin>()->SetTables(Ref<ATable>(rp.GetObject(orders)), Ref<ATable>(rp.GetObject(lines)));
     cjExpr = ExprBuilder().Op(kEqual).ID(ordID).ID(lineID).End().Build();

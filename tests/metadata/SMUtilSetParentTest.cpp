@@ -11,6 +11,7 @@
 
 #include "Metadata/SMUtil.h"
 #include "Utility/VXAssert.h"
+#include "common/Caught.h"
 #include "objectmodel/ObjectParent.h"
 
 namespace {
@@ -276,14 +277,11 @@ TEST_F(SMUtilSetParent, RefusedParentsAreLogicErrors) {
     SCOPED_TRACE(std::string(objName) + " -> " + parentName);
     const Ref<ARpObject> obj = O(objName);
     const Ref<ARpObject> before = MetadataUtil::GetParent(obj);
-    try {
-      MetadataUtil::SetParent(obj, O(parentName));
-      ADD_FAILURE() << "no logic error";
-    } catch (const VXAssertException& e) {
-      EXPECT_TRUE(e.IsLogicError());
-      EXPECT_EQ(e.GetFile(), kSMUtilSource);
-      EXPECT_GT(e.GetLine(), 0);
-    }
+    const auto e = testutil::Caught<VXAssertException>([&] { MetadataUtil::SetParent(obj, O(parentName)); });
+    ASSERT_TRUE(e);
+    EXPECT_TRUE(e->IsLogicError());
+    EXPECT_EQ(e->GetFile(), kSMUtilSource);
+    EXPECT_GT(e->GetLine(), 0);
     EXPECT_EQ(MetadataUtil::GetParent(obj), before);
   }
 }

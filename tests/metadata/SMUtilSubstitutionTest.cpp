@@ -11,6 +11,7 @@
 #include "Utility/ErrorMessage.h"
 #include "Utility/SystemUtility.h"
 #include "Utility/VXAssert.h"
+#include "common/Caught.h"
 #include "objectmodel/GatewayOptions.h"
 #include "objectmodel/Interfaces.h"
 #include "objectmodel/RpBuilder.h"
@@ -166,26 +167,21 @@ TEST_F(Substitution, UndefinedAmbiguousAndNonStaticVariables) {
     SCOPED_TRACE(ToNarrow(c.text));
     EXPECT_EQ(Replaced(c.text), c.lenient);
     VXString text = c.text;
-    try {
-      MetadataUtil::ReplaceVariableWithValue(&rp, text, true, false, false);
-      ADD_FAILURE() << "no error";
-    } catch (const ErrorMessage& e) {
-      EXPECT_EQ(e.GetMessageNumber(), c.id);
-      EXPECT_EQ(e.GetArguments(), c.args);
-      EXPECT_EQ(e.GetFile(), "server/Metadata/Src/SMUtil.cpp");
-      EXPECT_EQ(e.GetLine(), c.line);
-    }
+    const auto e =
+        testutil::Caught<ErrorMessage>([&] { MetadataUtil::ReplaceVariableWithValue(&rp, text, true, false, false); });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->GetMessageNumber(), c.id);
+    EXPECT_EQ(e->GetArguments(), c.args);
+    EXPECT_EQ(e->GetFile(), "server/Metadata/Src/SMUtil.cpp");
+    EXPECT_EQ(e->GetLine(), c.line);
     EXPECT_EQ(text, c.text);
   }
 }
 
 VXString ReplacedUntilError(ARpGateway& rp, VXString text, MessageId expectedId) {
-  try {
-    MetadataUtil::ReplaceVariableWithValue(&rp, text, true, false, false);
-    ADD_FAILURE() << "no error";
-  } catch (const ErrorMessage& e) {
-    EXPECT_EQ(e.GetMessageNumber(), expectedId);
-  }
+  const auto e =
+      testutil::Caught<ErrorMessage>([&] { MetadataUtil::ReplaceVariableWithValue(&rp, text, true, false, false); });
+  EXPECT_EQ(e ? e->GetMessageNumber() : 0, expectedId);
   return text;
 }
 
@@ -341,13 +337,10 @@ TEST_F(PersonalizeTest, AnUndefinedVariableStopsInListOrder) {
   pool->SetPreDisConnectStrings({U"VALUEOF(YEAR) VALUEOF(NOSUCH)", U"VALUEOF(YEAR)"});
   pool->SetBeforeQueryStrings({U"VALUEOF(YEAR)"});
   GatewayOptions options;
-  try {
-    MetadataUtil::Personalize(&rp, pool, options);
-    ADD_FAILURE() << "no error";
-  } catch (const ErrorMessage& e) {
-    EXPECT_EQ(e.GetMessageNumber(), 23005u);
-    EXPECT_EQ(e.GetArguments(), (VXStringVector{U"NOSUCH"}));
-  }
+  const auto e = testutil::Caught<ErrorMessage>([&] { MetadataUtil::Personalize(&rp, pool, options); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->GetMessageNumber(), 23005u);
+  EXPECT_EQ(e->GetArguments(), (VXStringVector{U"NOSUCH"}));
   EXPECT_EQ(options.m_postConnectStrings, (VXStringVector{U"ok 2024"}));
   EXPECT_EQ(options.m_preDisconnectStrings, (VXStringVector{U"VALUEOF(YEAR) VALUEOF(NOSUCH)", U"VALUEOF(YEAR)"}));
   EXPECT_EQ(options.m_beforeQueryStrings, (VXStringVector{U"VALUEOF(YEAR)"}));

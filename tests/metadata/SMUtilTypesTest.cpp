@@ -5,6 +5,7 @@
 
 #include "Metadata/SMUtil.h"
 #include "Utility/VXAssert.h"
+#include "common/Caught.h"
 #include "objectmodel/ObjectParent.h"
 #include "objectmodel/TypeIDs.h"
 
@@ -34,15 +35,12 @@ TEST(SMUtilTypes, ToTypeNameTable) {
 TEST(SMUtilTypes, ToTypeNameOfUnknownIdIsLogicError) {
   // 2003 is an implementation class id: never on a VoidID, never in the table.
   for (TypeID type : std::vector<TypeID>{2003, 0, -1, kTIDARpObject, kTIDAPhysicalDimension, kEndLogicalTypes}) {
-    try {
-      MetadataUtil::ToTypeName(type);
-      ADD_FAILURE() << "no logic error for " << type;
-    } catch (const VXAssertException& e) {
-      EXPECT_TRUE(e.IsLogicError());
-      EXPECT_EQ(e.GetFile(), "server/Metadata/Src/SMUtil.cpp");
-      EXPECT_EQ(e.GetLine(), 2015);
-      EXPECT_EQ(e.GetCondition(), "");
-    }
+    const auto e = testutil::Caught<VXAssertException>([&] { MetadataUtil::ToTypeName(type); });
+    ASSERT_TRUE(e) << type;
+    EXPECT_TRUE(e->IsLogicError());
+    EXPECT_EQ(e->GetFile(), "server/Metadata/Src/SMUtil.cpp");
+    EXPECT_EQ(e->GetLine(), 2015);
+    EXPECT_EQ(e->GetCondition(), "");
   }
 }
 

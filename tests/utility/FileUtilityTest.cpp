@@ -18,8 +18,11 @@
 #include "Utility/MessageCatalogue.h"
 #include "Utility/SUFileUtility.h"
 #include "Utility/SUSystemConfig.h"
+#include "common/Caught.h"
 
 namespace {
+
+using testutil::Caught;
 
 // A scratch directory holding a regular file, a named pipe and a
 // subdirectory; removed at the end.
@@ -86,23 +89,17 @@ TEST(FileUtility, ReadsStopAtTheirBound) {
 TEST(FileUtility, CatalogueAndConfigurationNameTheFileAndTheProblem) {
   Scratch s;
   for (const std::string& path : {s.dir + "/sub", s.dir + "/pipe", std::string("/dev/zero")}) {
-    try {
-      MessageCatalogue::LoadFile(path);
-      ADD_FAILURE() << "catalogue read from " << path;
-    } catch (const MessageCatalogueError& e) {
-      EXPECT_EQ(e.GetSource(), path);
-      EXPECT_EQ(e.GetLine(), 0u);
-      EXPECT_NE(std::string(e.what()).find("cannot open the message catalogue: it is a"), std::string::npos)
-          << e.what();
-    }
-    try {
-      SUSystemConfig::LoadFile(path);
-      ADD_FAILURE() << "configuration read from " << path;
-    } catch (const SystemConfigError& e) {
-      EXPECT_EQ(e.GetSource(), path);
-      EXPECT_NE(std::string(e.what()).find("cannot open the system configuration: it is a"), std::string::npos)
-          << e.what();
-    }
+    const auto catalogue = Caught<MessageCatalogueError>([&] { MessageCatalogue::LoadFile(path); }, path);
+    ASSERT_TRUE(catalogue);
+    EXPECT_EQ(catalogue->GetSource(), path);
+    EXPECT_EQ(catalogue->GetLine(), 0u);
+    EXPECT_NE(std::string(catalogue->what()).find("cannot open the message catalogue: it is a"), std::string::npos)
+        << catalogue->what();
+    const auto config = Caught<SystemConfigError>([&] { SUSystemConfig::LoadFile(path); }, path);
+    ASSERT_TRUE(config);
+    EXPECT_EQ(config->GetSource(), path);
+    EXPECT_NE(std::string(config->what()).find("cannot open the system configuration: it is a"), std::string::npos)
+        << config->what();
   }
 }
 
