@@ -42,9 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const logical_sql::SyntaxTree& tree = r.tree;
     for (const logical_sql::ExprNode& n : tree.exprs) {
       FuzzCheck(n.range.begin <= n.range.end && n.range.end <= text.size());
-      FuzzCheck(n.value.begin <= n.value.end && n.value.end <= text.size());
-      FuzzCheck(n.firstChild + std::size_t{n.childCount} <= tree.children.size());
-      if (n.kind == logical_sql::ExprNode::kName) FuzzCheck(!tree.Segments(n.value).empty());
+      FuzzCheck(n.Value().begin <= n.Value().end && n.Value().end <= text.size());
+      FuzzCheck(n.FirstChild() + std::size_t{n.ChildCount()} <= tree.children.size());
+      if (n.kind == logical_sql::ExprNode::kName) FuzzCheck(!tree.Segments(n.Value()).empty());
     }
     return 0;
   }

@@ -265,7 +265,7 @@ class Binder {
   VXString ItemName(NodeIndex e, std::size_t index) const {
     const ExprNode& n = m_tree.exprs[e];
     if (n.kind == ExprNode::kName) {
-      QualifiedName segments = m_tree.Segments(n.value);
+      QualifiedName segments = m_tree.Segments(n.Value());
       if (!segments.empty()) return std::move(segments.back());
     }
     return U"EXPR" + BaseStringUtil::StringFrom(static_cast<int>(index + 1));
@@ -559,7 +559,7 @@ class Binder {
 
   // VALUEOF(name): a repository variable by its name or "block"."name".
   VoidID Variable(const ExprNode& n) {
-    const QualifiedName name = m_tree.Segments(n.value);
+    const QualifiedName name = m_tree.Segments(n.Value());
     NamedInterfaceTypeCondition condition(kTIDARpVariable, name.back(), QualifiedName(), false);
     VoidIDVector ids;
     m_pRp->LookupObjects(condition, ids);
@@ -608,16 +608,16 @@ class Binder {
     switch (n.kind) {
       case ExprNode::kInt:
       case ExprNode::kParameter:
-        b.Int(static_cast<std::int32_t>(n.intValue));
+        b.Int(static_cast<std::int32_t>(n.IntValue()));
         return;
       case ExprNode::kFloat:
-        b.Float(n.floatValue);
+        b.Float(n.FloatValue());
         return;
       case ExprNode::kNumber:
-        b.ZirconNumber(std::string(m_tree.Source(n.value)));
+        b.ZirconNumber(std::string(m_tree.Source(n.Value())));
         return;
       case ExprNode::kString:
-        b.String(m_tree.Value(n.value));
+        b.String(m_tree.Value(n.Value()));
         return;
       case ExprNode::kDate:
       case ExprNode::kTime:
@@ -638,18 +638,18 @@ class Binder {
         return;
       }
       case ExprNode::kSessionVariable:
-        if (n.childCount == 0) {
-          b.Op(kValueOfSession).String(m_tree.Value(n.value)).End();
+        if (n.ChildCount() == 0) {
+          b.Op(kValueOfSession).String(m_tree.Value(n.Value())).End();
         } else {
           b.Op(kValueOfSessionByIndex);
           Build(m_tree.Children(n).front(), b);
-          b.String(m_tree.Value(n.value)).End();
+          b.String(m_tree.Value(n.Value())).End();
         }
         return;
       case ExprNode::kSubquery: {
         const Scope* outer = m_scope;
         const bool bOuterOk = m_bExprOk;
-        std::unique_ptr<AbstractListQuerySpec> sub = Query(n.query, m_depth + 1);
+        std::unique_ptr<AbstractListQuerySpec> sub = Query(n.Query(), m_depth + 1);
         m_scope = outer;
         m_bExprOk = bOuterOk;
         if (!sub) {
@@ -706,7 +706,7 @@ class Binder {
   }
 
   void DateLiteral(const ExprNode& n, ExprBuilder& b) {
-    const VXString value = m_tree.Value(n.value);
+    const VXString value = m_tree.Value(n.Value());
     const std::string text = ToNarrow(value);
     bool bOk = false;
     if (n.kind == ExprNode::kDate) {
@@ -731,7 +731,7 @@ class Binder {
   }
 
   void NameReference(const ExprNode& n, ExprBuilder& b) {
-    const QualifiedName name = m_tree.Segments(n.value);
+    const QualifiedName name = m_tree.Segments(n.Value());
     // A select item's alias, where the clause may name one, before a column.
     if (name.size() == 1 && m_scope->bItemAliases && m_scope->items) {
       for (const IdentifiedExpr& item : *m_scope->items) {

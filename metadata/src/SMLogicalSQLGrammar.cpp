@@ -322,7 +322,26 @@ KeyId KeyTable::Intern(std::string_view key) {
   std::size_t i = hash & mask;
   while (m_slots[i] != kNoKey) i = (i + 1) & mask;
   m_slots[i] = id;
+  if (key.size() == 1 && static_cast<unsigned char>(key[0]) < 128) m_oneChar[static_cast<unsigned char>(key[0])] = id;
   return id;
+}
+
+KeyId KeyTable::FindWord(const char* p, std::size_t n, std::uint32_t hash) const {
+  const std::size_t mask = m_slots.size() - 1;
+  for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    const KeyId id = m_slots[i];
+    if (id == kNoKey) return kNoKey;
+    if (m_hashes[id] != hash) continue;
+    const std::string& key = m_texts[id];
+    if (key.size() != n) continue;
+    std::size_t k = 0;
+    for (; k < n; ++k) {
+      auto c = static_cast<unsigned char>(p[k]);
+      if (c >= 'a' && c <= 'z') c = static_cast<unsigned char>(c - 'a' + 'A');
+      if (c != static_cast<unsigned char>(key[k])) break;
+    }
+    if (k == n) return id;
+  }
 }
 
 KeyId KeyTable::Find(std::string_view text, TokKind kind) const {

@@ -40,30 +40,54 @@ struct Token {
   std::uint32_t begin = 0;  // byte offsets into the text
   std::uint32_t end = 0;
   TokKind kind = TokKind::kEnd;
+  std::uint8_t spare = 0;
   KeyId key = kNoKey;
 };
 
-// Reads the token that starts at or after pos, skipping blanks and
+// Reads the token that starts at or after pos into out, skipping blanks and
 // comments; pos is left after it. kEnd at the end of the text. Bytes of a
-// word that are not valid UTF-8 are added to badUtf8 when it is given.
-Token NextToken(std::string_view text, std::size_t& pos, std::vector<std::uint32_t>* badUtf8 = nullptr);
+// word that are not valid UTF-8 are added to badUtf8 when it is given; with
+// a key table, a word's or symbol's key is looked up as it is read.
+void ReadToken(std::string_view text, std::size_t& pos, Token& out, std::vector<std::uint32_t>* badUtf8 = nullptr,
+               const KeyTable* keys = nullptr);
+inline Token NextToken(std::string_view text, std::size_t& pos, std::vector<std::uint32_t>* badUtf8 = nullptr,
+                       const KeyTable* keys = nullptr) {
+  Token t;
+  ReadToken(text, pos, t, badUtf8, keys);
+  return t;
+}
 
-// The text cut into tokens; comments and blanks are dropped. The last token
-// is always kEnd. With a key table, each token's key is looked up as it is read.
-class TokenList {
+// The tokens of a text, read as the parser asks for them: a ring holds the
+// last kWindow tokens read, so that the memory does not grow with the text
+// and the tokens stay in the cache. Tokens are numbered from 0 in text
+// order; the parser looks at most a few tokens back from where it is and a
+// few ahead (a pattern's words), well inside the window. Past the end, every
+// token is kEnd.
+class TokenStream {
  public:
-  explicit TokenList(std::string_view text, const KeyTable* keys = nullptr);
-  const Token& operator[](std::size_t i) const { return m_tokens[i < m_tokens.size() ? i : m_tokens.size() - 1]; }
-  std::size_t Size() const { return m_tokens.size(); }
+  explicit TokenStream(std::string_view text, const KeyTable* keys = nullptr);
+  const Token& operator[](std::size_t i) {
+    while (i >= m_read) Read();
+    return m_ring[i & (kWindow - 1)];
+  }
   std::string_view Text(const Token& t) const { return m_text.substr(t.begin, t.end - t.begin); }
   std::string_view Source() const { return m_text; }
-  TextSpan SpanOf(const Token& t) const { return {t.begin, t.end}; }
-  // Offsets of text that is not valid UTF-8 (reported once each).
+  static TextSpan SpanOf(const Token& t) { return {t.begin, t.end}; }
+  // Reads what is left of the text, for InvalidUtf8.
+  void ReadToEnd();
+  // Offsets of text that is not valid UTF-8 (reported once each), in the
+  // text read so far.
   const std::vector<std::uint32_t>& InvalidUtf8() const { return m_badUtf8; }
 
+  static constexpr std::size_t kWindow = 64;
+
  private:
+  void Read();
   std::string_view m_text;
-  std::vector<Token> m_tokens;
+  const KeyTable* m_keys;
+  std::size_t m_pos = 0;   // the byte after the last token read
+  std::size_t m_read = 0;  // tokens read
+  Token m_ring[kWindow];
   std::vector<std::uint32_t> m_badUtf8;
 };
 
@@ -89,6 +113,16 @@ class KeyTable {
   // The number of a token's key; kNoKey when it is not one of the table's
   // or the token is neither a word nor a symbol.
   KeyId Find(std::string_view tokenText, TokKind kind) const;
+  // The key of a word whose bytes fold (ASCII letters in upper case) to
+  // the hash given (see FoldHash); kNoKey when it is none.
+  KeyId FindWord(const char* p, std::size_t n, std::uint32_t hash) const;
+  // The key of a one-character symbol.
+  KeyId FindSymbol(unsigned char c) const { return c < 128 ? m_oneChar[c] : kNoKey; }
+  static std::uint32_t FoldHashStep(std::uint32_t h, unsigned char c) {
+    if (c >= 'a' && c <= 'z') c = static_cast<unsigned char>(c - 'a' + 'A');
+    return (h ^ c) * 16777619u;
+  }
+  static constexpr std::uint32_t kHashStart = 2166136261u;
   std::string_view Text(KeyId id) const { return m_texts[id]; }
   std::size_t Size() const { return m_texts.size(); }
   // Keys no longer than this are interned; a longer word is no keyword.
@@ -100,6 +134,7 @@ class KeyTable {
   std::vector<std::string> m_texts;  // by id; [0] is empty
   std::vector<std::uint32_t> m_hashes;
   std::vector<KeyId> m_slots;  // open addressing, a power of two in size
+  KeyId m_oneChar[128] = {};   // the keys of one-character symbols
 };
 
 // ---- operator patterns ----------------------------------------------------------------

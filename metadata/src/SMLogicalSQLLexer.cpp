@@ -3,6 +3,8 @@
 // counted apart (TextPositions), columns in code points, so a UTF-8 name
 // counts as its characters.
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
 
 #include "Metadata/SMUtil.h"
 #include "SMLogicalSQLInternal.h"
@@ -12,13 +14,27 @@
 namespace logical_sql::detail {
 namespace {
 
-bool IsWordStart(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0x80; }
-bool IsWordChar(unsigned char c) { return IsWordStart(c) || (c >= '0' && c <= '9') || c == '$' || c == '#'; }
-bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-
-// Two-character operators read as one token.
-constexpr std::string_view kTwoCharSymbols[] = {"<=", ">=", "<>", "!=", "||"};
+// What a byte may be, as bits: one table lookup per byte in the loops below.
+enum : std::uint8_t { kBlank = 1, kWordStart = 2, kWordChar = 4, kDigit = 8, kSymbolChar = 16 };
 constexpr std::string_view kOneCharSymbols = "()[],.;*+-/=<>?%|:{}";
+
+struct CharClasses {
+  std::uint8_t of[256] = {};
+  constexpr CharClasses() {
+    for (int c = 0; c < 256; ++c) {
+      std::uint8_t k = 0;
+      if (c == ' ' || c == '\n' || c == '\t' || c == '\r' || c == '\f' || c == '\v') k |= kBlank;
+      if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0x80) k |= kWordStart | kWordChar;
+      if (c >= '0' && c <= '9') k |= kDigit | kWordChar;
+      if (c == '$' || c == '#') k |= kWordChar;
+      if (kOneCharSymbols.find(static_cast<char>(c)) != std::string_view::npos) k |= kSymbolChar;
+      of[c] = k;
+    }
+  }
+};
+constexpr CharClasses kClasses;
+
+bool Has(unsigned char c, std::uint8_t k) { return (kClasses.of[c] & k) != 0; }
 
 // The length of the UTF-8 sequence at p, 0 when it is not valid.
 std::size_t Utf8Length(const unsigned char* p, const unsigned char* end) {
@@ -34,112 +50,137 @@ std::size_t Utf8Length(const unsigned char* p, const unsigned char* end) {
   return n;
 }
 
+// The two-character operators read as one token: <= >= <> != ||.
+bool IsTwoCharSymbol(unsigned char a, unsigned char b) {
+  return ((a == '<' || a == '>' || a == '!') && b == '=') || (a == '<' && b == '>') || (a == '|' && b == '|');
+}
+
 }  // namespace
 
-Token NextToken(std::string_view text, std::size_t& pos, std::vector<std::uint32_t>* badUtf8) {
+void ReadToken(std::string_view text, std::size_t& pos, Token& out, std::vector<std::uint32_t>* badUtf8,
+               const KeyTable* keys) {
   const auto* base = reinterpret_cast<const unsigned char*>(text.data());
   const unsigned char* const end = base + text.size();
   const unsigned char* p = base + std::min(pos, text.size());
-  Token t;
-  const auto finish = [&](TokKind kind, const unsigned char* q) {
-    t.kind = kind;
-    t.end = static_cast<std::uint32_t>(q - base);
-    pos = t.end;
-    return t;
-  };
+  TokKind kind = TokKind::kEnd;
+  KeyId key = kNoKey;
+  const unsigned char* q = end;
   while (p < end) {
     const unsigned char c = *p;
-    if (c == ' ' || c == '\n' || c == '\t' || c == '\r' || c == '\f' || c == '\v') {
+    if (Has(c, kBlank)) {
       ++p;
       continue;
     }
-    if (c == '-' && p + 1 < end && p[1] == '-') {
-      while (p < end && *p != '\n') ++p;
-      continue;
-    }
-    t.begin = static_cast<std::uint32_t>(p - base);
-    if (c == '/' && p + 1 < end && p[1] == '*') {
-      const unsigned char* q = p + 2;
-      while (q + 1 < end && !(q[0] == '*' && q[1] == '/')) ++q;
-      // An unclosed comment: an invalid token over the rest.
-      if (q + 1 >= end) return finish(TokKind::kInvalid, end);
-      p = q + 2;
-      continue;
+    if (Has(c, kWordStart)) {
+      // Words are most of the tokens: the key's hash is taken as the bytes go by.
+      q = p;
+      std::uint32_t hash = KeyTable::kHashStart;
+      bool bAscii = true;
+      while (q < end && Has(*q, kWordChar)) {
+        if (*q < 0x80) {
+          hash = KeyTable::FoldHashStep(hash, *q);
+          ++q;
+          continue;
+        }
+        bAscii = false;
+        const std::size_t n = Utf8Length(q, end);
+        if (n == 0 && badUtf8) badUtf8->push_back(static_cast<std::uint32_t>(q - base));
+        q += n == 0 ? 1 : n;
+      }
+      // Keys are ASCII: a word with other bytes is no keyword.
+      const auto n = static_cast<std::size_t>(q - p);
+      if (keys && bAscii && n <= KeyTable::kMaxLength) key = keys->FindWord(reinterpret_cast<const char*>(p), n, hash);
+      kind = TokKind::kWord;
+      break;
     }
     if (c == '"' || c == '\'') {
-      const unsigned char* q = p + 1;
+      q = p + 1;
+      kind = TokKind::kInvalid;
       while (q < end) {
         if (*q == c) {
           if (q + 1 < end && q[1] == c) {
             q += 2;
             continue;
           }
-          return finish(c == '"' ? TokKind::kQuoted : TokKind::kString, q + 1);
+          kind = c == '"' ? TokKind::kQuoted : TokKind::kString;
+          ++q;
+          break;
         }
         ++q;
       }
-      return finish(TokKind::kInvalid, q);
+      break;
     }
-    if (IsDigit(c) || (c == '.' && p + 1 < end && IsDigit(p[1]))) {
-      const unsigned char* q = p;
-      while (q < end && IsDigit(*q)) ++q;
+    if (Has(c, kDigit) || (c == '.' && p + 1 < end && Has(p[1], kDigit))) {
+      q = p;
+      while (q < end && Has(*q, kDigit)) ++q;
       if (q < end && *q == '.') {
         ++q;
-        while (q < end && IsDigit(*q)) ++q;
+        while (q < end && Has(*q, kDigit)) ++q;
       }
       if (q < end && (*q == 'e' || *q == 'E')) {
         const unsigned char* r = q + 1;
         if (r < end && (*r == '+' || *r == '-')) ++r;
-        if (r < end && IsDigit(*r)) {
-          while (r < end && IsDigit(*r)) ++r;
+        if (r < end && Has(*r, kDigit)) {
+          while (r < end && Has(*r, kDigit)) ++r;
           q = r;
         }
       }
-      return finish(TokKind::kNumber, q);
+      kind = TokKind::kNumber;
+      break;
     }
-    if (IsWordStart(c)) {
-      const unsigned char* q = p;
-      while (q < end && IsWordChar(*q)) {
-        if (*q < 0x80) {
-          ++q;
-          continue;
-        }
-        const std::size_t n = Utf8Length(q, end);
-        if (n == 0 && badUtf8) badUtf8->push_back(static_cast<std::uint32_t>(q - base));
-        q += n == 0 ? 1 : n;
+    if (c == '-' && p + 1 < end && p[1] == '-') {
+      while (p < end && *p != '\n') ++p;
+      continue;
+    }
+    if (c == '/' && p + 1 < end && p[1] == '*') {
+      const unsigned char* r = p + 2;
+      while (r + 1 < end && !(r[0] == '*' && r[1] == '/')) ++r;
+      if (r + 1 >= end) {
+        // An unclosed comment: an invalid token over the rest.
+        kind = TokKind::kInvalid;
+        q = end;
+        break;
       }
-      return finish(TokKind::kWord, q);
+      p = r + 2;
+      continue;
     }
-    if (p + 1 < end) {
-      const std::string_view two(reinterpret_cast<const char*>(p), 2);
-      if (std::find(std::begin(kTwoCharSymbols), std::end(kTwoCharSymbols), two) != std::end(kTwoCharSymbols)) {
-        return finish(TokKind::kSymbol, p + 2);
-      }
+    kind = TokKind::kSymbol;
+    if (p + 1 < end && IsTwoCharSymbol(c, p[1])) {
+      q = p + 2;
+      if (keys) key = keys->Find(std::string_view(reinterpret_cast<const char*>(p), 2), TokKind::kSymbol);
+    } else if (Has(c, kSymbolChar)) {
+      q = p + 1;
+      if (keys) key = keys->FindSymbol(c);
+    } else {
+      q = p + 1;
+      kind = TokKind::kInvalid;
     }
-    const bool bSymbol = kOneCharSymbols.find(static_cast<char>(c)) != std::string_view::npos;
-    return finish(bSymbol ? TokKind::kSymbol : TokKind::kInvalid, p + 1);
+    break;
   }
-  t.begin = static_cast<std::uint32_t>(text.size());
-  return finish(TokKind::kEnd, end);
+  if (kind == TokKind::kEnd) p = end;
+  // Written as two whole words: the parser copies the token soon after, and
+  // a copy that reads bytes stored apart waits for the stores to finish.
+  const std::uint64_t span =
+      std::uint64_t{static_cast<std::uint32_t>(q - base)} << 32 | static_cast<std::uint32_t>(p - base);
+  const std::uint32_t rest = static_cast<std::uint32_t>(kind) | std::uint32_t{key} << 16;
+  static_assert(offsetof(Token, end) == 4 && offsetof(Token, kind) == 8 && offsetof(Token, key) == 10);
+  std::memcpy(static_cast<void*>(&out), &span, sizeof span);
+  std::memcpy(reinterpret_cast<unsigned char*>(static_cast<void*>(&out)) + 8, &rest, sizeof rest);
+  pos = static_cast<std::size_t>(q - base);
 }
 
-TokenList::TokenList(std::string_view text, const KeyTable* keys)
+TokenStream::TokenStream(std::string_view text, const KeyTable* keys)
     // Offsets are 32-bit; longer text is read up to that limit and the rest
     // ends in an invalid token, so nothing is silently dropped.
-    : m_text(text.substr(0, std::min<std::size_t>(text.size(), 0xFFFFFFF0u))) {
-  // Typical query text has a token per four or five bytes; growing past
-  // the reservation would copy every token read so far (pages reserved and
-  // never reached cost nothing).
-  m_tokens.reserve(m_text.size() / 3 + 2);
-  std::size_t pos = 0;
-  while (true) {
-    Token t = NextToken(m_text, pos, &m_badUtf8);
-    if (keys) t.key = keys->Find(Text(t), t.kind);
-    m_tokens.push_back(t);
-    if (t.kind == TokKind::kEnd) break;
-  }
-  // Invalid UTF-8 inside quotes and strings is found where the value is
-  // widened; in words it was found above.
+    : m_text(text.substr(0, std::min<std::size_t>(text.size(), 0xFFFFFFF0u))), m_keys(keys) {}
+
+void TokenStream::Read() {
+  ReadToken(m_text, m_pos, m_ring[m_read & (kWindow - 1)], &m_badUtf8, m_keys);
+  ++m_read;
+}
+
+void TokenStream::ReadToEnd() {
+  while (m_pos < m_text.size()) NextToken(m_text, m_pos, &m_badUtf8);
 }
 
 VXString Widen(std::string_view utf8) { return ToVXString(utf8); }
@@ -174,9 +215,10 @@ std::string KeyOf(std::string_view tokenText, TokKind kind) {
 
 std::vector<std::string> SpellingKeys(std::u32string_view spelling) {
   const std::string narrow = ToNarrow(spelling);
-  TokenList tokens(narrow);
   std::vector<std::string> keys;
-  for (std::size_t i = 0; i + 1 < tokens.Size(); ++i) keys.push_back(KeyOf(tokens.Text(tokens[i]), tokens[i].kind));
+  std::size_t pos = 0;
+  for (Token t = NextToken(narrow, pos); t.kind != TokKind::kEnd; t = NextToken(narrow, pos))
+    keys.push_back(KeyOf(std::string_view(narrow).substr(t.begin, t.end - t.begin), t.kind));
   return keys;
 }
 

@@ -32,20 +32,35 @@ class Parser {
   // Each token's key is looked up as it is read: from here on, matching
   // compares numbers.
   Parser(std::string_view text, ParseResult& out)
-      : m_g(GetGrammar()), m_t(text, &m_g.keys), m_tree(out.tree), m_sink(out.diagnostics, text) {
+      : m_g(GetGrammar()),
+        m_t(text, &m_g.keys),
+        m_tree(out.tree),
+        m_out(out.diagnostics),
+        m_sink(out.diagnostics, text) {
     m_tree.text = text;
-    // About one node per two tokens; reserving keeps the vectors from
-    // moving every node as they grow.
-    m_tree.exprs.reserve(m_t.Size() / 2 + 1);
-    m_tree.children.reserve(m_t.Size() / 2 + 1);
+    // Query text has a node about every ten bytes and a child about as
+    // often; reserving for one every six keeps the vectors from moving their
+    // nodes as they grow (pages reserved and never reached cost nothing).
+    m_tree.exprs.reserve(text.size() / 6 + 16);
+    m_tree.children.reserve(text.size() / 6 + 16);
   }
 
   void Statement() {
+    Body();
+    // Faults in the text's bytes come first, wherever they are.
+    m_t.ReadToEnd();
+    if (m_t.InvalidUtf8().empty()) return;
+    std::vector<Diagnostic> bytes;
+    DiagnosticSink sink(bytes);
     for (std::uint32_t offset : m_t.InvalidUtf8()) {
       const SourcePosition at = m_sink.Positions().At(offset);
-      m_sink.Add(Severity::kError, "sql.text.invalid-utf8", kMsgInvalidUtf8,
-                 {at, {at.line, at.column + 1, offset + 1}});
+      sink.Add(Severity::kError, "sql.text.invalid-utf8", kMsgInvalidUtf8, {at, {at.line, at.column + 1, offset + 1}});
     }
+    m_out.insert(m_out.begin(), std::make_move_iterator(bytes.begin()), std::make_move_iterator(bytes.end()));
+  }
+
+ private:
+  void Body() {
     if (At().kind == TokKind::kEnd) {
       Expected(U"SELECT");
       return;
@@ -61,10 +76,18 @@ class Parser {
     }
   }
 
- private:
   // ---- tokens --------------------------------------------------------------------
 
-  const Token& At(std::size_t ahead = 0) const { return m_t[m_pos + ahead]; }
+  // Where a part of the text starts: its first token's number and offset.
+  // The offset is kept since the token itself is soon out of the stream's
+  // window.
+  struct Mark {
+    std::size_t index;
+    std::uint32_t begin;
+  };
+  Mark Here() const { return {m_pos, At().begin}; }
+
+  Token At(std::size_t ahead = 0) const { return m_t[m_pos + ahead]; }
   KeyId KeyAt(std::size_t i) const { return m_t[i].key; }
   bool IsWordOrSymbol(std::size_t i) const { return m_t[i].kind == TokKind::kWord || m_t[i].kind == TokKind::kSymbol; }
   bool Is(std::size_t i, Word w) const { return KeyAt(i) == m_g.Key(w); }
@@ -82,14 +105,15 @@ class Parser {
   bool IsClauseWord(std::size_t i) const { return m_g.Has(KeyAt(i), Grammar::kClauseWord); }
   bool IsReserved(std::size_t i) const { return m_g.Has(KeyAt(i), Grammar::kReservedWord); }
 
-  TextSpan RangeOf(std::size_t i) const { return m_t.SpanOf(m_t[i]); }
-  TextSpan RangeOf(std::size_t first, std::size_t last) const { return {m_t[first].begin, m_t[last].end}; }
-  // From token first to the token before the current one.
-  TextSpan RangeSince(std::size_t first) const { return RangeOf(first, m_pos > first ? m_pos - 1 : first); }
+  TextSpan RangeOf(std::size_t i) const { return TokenStream::SpanOf(m_t[i]); }
+  // From the token at first to the token before the current one.
+  TextSpan RangeSince(Mark first) const {
+    return {first.begin, m_t[m_pos > first.index ? m_pos - 1 : first.index].end};
+  }
 
   // What the token at i is, for a message: its text, or "the end of the text".
   VXString Quote(std::size_t i) const {
-    const Token& t = m_t[i];
+    const Token t = m_t[i];
     if (t.kind == TokKind::kEnd) return U"the end of the text";
     std::string_view s = m_t.Text(t);
     if (s.size() > 40) s = s.substr(0, 40);
@@ -99,7 +123,7 @@ class Parser {
   void Fail() { m_bFailed = true; }
   void Expected(const VXString& what) {
     if (m_bFailed) return;
-    const Token& t = At();
+    const Token t = At();
     if (t.kind == TokKind::kInvalid) {
       const std::string_view s = m_t.Text(t);
       if (!s.empty() && (s[0] == '"' || s[0] == '\'')) {
@@ -130,17 +154,25 @@ class Parser {
   // after its closing one first (SUBSTRING(a FROM 1 TO 3), b goes on at b).
   // One the text never closes is not: reading goes on at the next comma
   // (SUM(, c goes on at c).
-  void Recover(bool bStopAtComma, std::size_t from = SIZE_MAX) {
-    if (from < m_pos) {
-      std::vector<std::size_t> open;
-      for (std::size_t i = from; i < m_pos; ++i) {
-        if (Is(i, Word::kOpen)) open.push_back(i);
-        if (Is(i, Word::kClose) && !open.empty()) open.pop_back();
+  void Recover(bool bStopAtComma, std::optional<Mark> from = std::nullopt) {
+    if (from && from->index < m_pos) {
+      // The parentheses the item opened and has not closed, read again
+      // from its text.
+      std::vector<std::uint32_t> open;
+      const std::uint32_t here = At().begin;
+      std::size_t pos = from->begin;
+      for (Token t = NextToken(m_t.Source(), pos); t.kind != TokKind::kEnd && t.begin < here;
+           t = NextToken(m_t.Source(), pos)) {
+        if (t.kind != TokKind::kSymbol || t.end != t.begin + 1) continue;
+        const char c = m_t.Source()[t.begin];
+        if (c == '(') open.push_back(t.begin);
+        if (c == ')' && !open.empty()) open.pop_back();
       }
-      for (const std::size_t paren : open) {
-        const std::size_t close = ClosingOf(paren);
-        if (close != SIZE_MAX && close >= m_pos) {
-          m_pos = close + 1;
+      for (const std::uint32_t paren : open) {
+        const std::uint32_t close = ClosingOf(paren);
+        if (close != kNotClosed && close >= here) {
+          while (At().kind != TokKind::kEnd && At().begin < close) ++m_pos;
+          ++m_pos;
           break;
         }
       }
@@ -160,22 +192,29 @@ class Parser {
     m_bFailed = false;
   }
 
-  // The token that closes the parenthesis at i; SIZE_MAX when the text
-  // never closes it. The pairs are found in one pass, when a fault first
-  // needs them.
-  std::size_t ClosingOf(std::size_t i) {
-    if (m_closing.empty()) {
-      m_closing.assign(m_t.Size(), SIZE_MAX);
-      std::vector<std::size_t> open;
-      for (std::size_t k = 0; k < m_t.Size(); ++k) {
-        if (Is(k, Word::kOpen)) open.push_back(k);
-        if (Is(k, Word::kClose) && !open.empty()) {
-          m_closing[open.back()] = k;
-          open.pop_back();
+  // The offset of the parenthesis that closes the one at offset open;
+  // kNotClosed when the text never closes it. The pairs are found in one
+  // pass over the text, when a fault first needs them.
+  static constexpr std::uint32_t kNotClosed = 0xFFFFFFFFu;
+  std::uint32_t ClosingOf(std::uint32_t open) {
+    if (!m_bPairs) {
+      m_bPairs = true;
+      std::vector<std::size_t> stack;
+      std::size_t pos = 0;
+      const std::string_view text = m_t.Source();
+      for (Token t = NextToken(text, pos); t.kind != TokKind::kEnd; t = NextToken(text, pos)) {
+        if (t.kind != TokKind::kSymbol || t.end != t.begin + 1) continue;
+        if (text[t.begin] == '(') {
+          stack.push_back(m_pairs.size());
+          m_pairs.push_back({t.begin, kNotClosed});
+        } else if (text[t.begin] == ')' && !stack.empty()) {
+          m_pairs[stack.back()].second = t.begin;
+          stack.pop_back();
         }
       }
     }
-    return i < m_closing.size() ? m_closing[i] : SIZE_MAX;
+    const auto it = std::lower_bound(m_pairs.begin(), m_pairs.end(), std::pair<std::uint32_t, std::uint32_t>{open, 0});
+    return it != m_pairs.end() && it->first == open ? it->second : kNotClosed;
   }
 
   // ---- nodes ---------------------------------------------------------------------
@@ -184,43 +223,25 @@ class Parser {
     m_tree.exprs.push_back(node);
     return static_cast<NodeIndex>(m_tree.exprs.size() - 1);
   }
-  NodeIndex NewExpr(ExprNode node, std::span<const NodeIndex> children) {
-    node.firstChild = static_cast<std::uint32_t>(m_tree.children.size());
-    node.childCount = static_cast<std::uint32_t>(children.size());
+  std::uint32_t NewChildren(std::span<const NodeIndex> children) {
+    const auto first = static_cast<std::uint32_t>(m_tree.children.size());
     m_tree.children.insert(m_tree.children.end(), children.begin(), children.end());
-    return NewExpr(node);
+    return first;
   }
   NodeIndex NewQuery(QueryNode node) {
     m_tree.queries.push_back(std::move(node));
     return static_cast<NodeIndex>(m_tree.queries.size() - 1);
   }
-  NodeIndex Param(int code, TextSpan range) {
-    ExprNode n;
-    n.kind = ExprNode::kParameter;
-    n.intValue = code;
-    n.range = range;
-    return NewExpr(n);
-  }
+  NodeIndex Param(int code, TextSpan range) { return NewExpr(ExprNode::Int(ExprNode::kParameter, code, range)); }
+  // Counts, lengths and directions: a length past the int range is refused before.
   NodeIndex IntLeaf(std::int64_t value, TextSpan range) {
-    ExprNode n;
-    n.kind = ExprNode::kInt;
-    n.intValue = value;
-    n.range = range;
-    return NewExpr(n);
+    return NewExpr(ExprNode::Int(ExprNode::kInt, static_cast<std::int32_t>(value), range));
   }
   // A literal or name whose value is its own text.
-  NodeIndex TextLeaf(ExprNode::Kind kind, TextSpan text) {
-    ExprNode n;
-    n.kind = kind;
-    n.range = n.value = text;
-    return NewExpr(n);
-  }
+  NodeIndex TextLeaf(ExprNode::Kind kind, TextSpan text) { return NewExpr(ExprNode::Text(kind, text, text)); }
   NodeIndex Operator(int code, std::span<const NodeIndex> children, TextSpan range) {
-    ExprNode n;
-    n.kind = ExprNode::kOperator;
-    n.opCode = code;
-    n.range = range;
-    return NewExpr(n, children);
+    const std::uint32_t first = NewChildren(children);
+    return NewExpr(ExprNode::Operator(code, range, first, static_cast<std::uint32_t>(children.size())));
   }
   NodeIndex Operator(int code, std::initializer_list<NodeIndex> children, TextSpan range) {
     return Operator(code, std::span<const NodeIndex>(children.begin(), children.size()), range);
@@ -282,7 +303,7 @@ class Parser {
   NodeIndex QueryExpr() {
     Level level(*this);
     if (!level.m_bOk) return kNoNode;
-    const std::size_t first = m_pos;
+    const Mark first = Here();
     NodeIndex left = QueryTerm();
     if (m_bFailed) return kNoNode;
     while (Is(m_pos, Word::kUnion) || Is(m_pos, Word::kIntersect) || Is(m_pos, Word::kExcept)) {
@@ -334,19 +355,19 @@ class Parser {
   }
 
   NodeIndex Select() {
-    const std::size_t first = m_pos;
+    const Mark first = Here();
     if (!Expect(Word::kSelect)) return kNoNode;
     QueryNode q;
     q.bDistinct = Accept(Word::kDistinct);
     // Select items, each a recovery point.
     do {
       SelectItem item;
-      const std::size_t itemStart = m_pos;
+      const Mark itemStart = Here();
       item.expr = Expr(0);
       if (!m_bFailed) Alias(item);
       if (m_bFailed) {
         Recover(true, itemStart);
-        if (m_pos == itemStart && !Is(m_pos, Word::kComma)) break;
+        if (m_pos == itemStart.index && !Is(m_pos, Word::kComma)) break;
         continue;
       }
       q.items.push_back(std::move(item));
@@ -359,7 +380,7 @@ class Parser {
     if (Accept(Word::kFrom)) {
       do {
         FromItem f;
-        const std::size_t fromStart = m_pos;
+        const Mark fromStart = Here();
         FromEntry(f);
         if (m_bFailed) {
           Recover(true, fromStart);
@@ -370,7 +391,7 @@ class Parser {
       } while (Accept(Word::kComma));
     }
     if (Accept(Word::kWhere)) {
-      const std::size_t whereStart = m_pos;
+      const Mark whereStart = Here();
       q.where = Expr(0);
       if (m_bFailed) Recover(false, whereStart);
     }
@@ -378,7 +399,7 @@ class Parser {
       ++m_pos;
       if (Expect(Word::kBy)) {
         do {
-          const std::size_t groupStart = m_pos;
+          const Mark groupStart = Here();
           const NodeIndex e = Expr(0);
           if (m_bFailed) {
             Recover(true, groupStart);
@@ -391,7 +412,7 @@ class Parser {
       }
     }
     if (Accept(Word::kHaving)) {
-      const std::size_t havingStart = m_pos;
+      const Mark havingStart = Here();
       q.having = Expr(0);
       if (m_bFailed) Recover(false, havingStart);
     }
@@ -403,7 +424,7 @@ class Parser {
   void Alias(SelectItem& item) {
     const std::size_t at = m_pos;
     const bool bAs = Accept(Word::kAs);
-    const Token& t = At();
+    const Token t = At();
     if ((t.kind == TokKind::kWord && (bAs || !IsReserved(m_pos))) || t.kind == TokKind::kQuoted) {
       item.alias = RangeOf(m_pos);
       ++m_pos;
@@ -442,7 +463,7 @@ class Parser {
       } else {
         do {
           OrderItem o;
-          const std::size_t start = m_pos;
+          const Mark start = Here();
           if (At().kind == TokKind::kNumber && (Is(m_pos + 1, Word::kComma) || Is(m_pos + 1, Word::kAsc) ||
                                                 Is(m_pos + 1, Word::kDesc) || IsEndOfClause(m_pos + 1))) {
             o.position = NumberValue(m_pos).value_or(-1);
@@ -498,10 +519,10 @@ class Parser {
   // One to four segments, quoted or not, joined by full stops; name is
   // set to the span of them all.
   bool Name(TextSpan& name) {
-    const std::size_t first = m_pos;
+    const Mark first = Here();
     int segments = 0;
     while (true) {
-      const Token& t = At();
+      const Token t = At();
       if (t.kind != TokKind::kQuoted && !(t.kind == TokKind::kWord && !IsReserved(m_pos))) {
         if (segments > 0) Expected(U"a name after '.'");
         return false;
@@ -560,12 +581,12 @@ class Parser {
   NodeIndex Postfix(NodeIndex left, const Pattern& chosen, const std::vector<const Pattern*>& cands,
                     std::size_t length) {
     const int prec = PrecedenceOf(chosen.code);
-    const std::size_t opStart = m_pos;
+    const Mark opStart = Here();
     m_pos += length;
     if (chosen.form == Spelling::kFunction1) {
       const TextSpan range = Span(left, RangeOf(m_pos - 1));
       if (chosen.leadingParam < 0) return Negated(chosen, Operator(chosen.code, {left}, range));
-      const NodeIndex param = Param(chosen.leadingParam, RangeOf(opStart, m_pos - 1));
+      const NodeIndex param = Param(chosen.leadingParam, {opStart.begin, m_t[m_pos - 1].end});
       return Negated(chosen, Operator(chosen.code, {left, param}, range));
     }
     // Infix and headed operators with the same words: one operand, then the
@@ -630,7 +651,7 @@ class Parser {
   VXString Words(const Keys& keys) const { return m_g.Quoted(keys); }
 
   NodeIndex Unary() {
-    const std::size_t start = m_pos;
+    const Mark start = Here();
     if (Is(m_pos, Word::kMinus) || Is(m_pos, Word::kPlus)) {
       const bool bMinus = Is(m_pos, Word::kMinus);
       // -5 written without a blank is the negative literal the renderer writes.
@@ -677,42 +698,32 @@ class Parser {
   // The number at the current token; negative, the minus sign is the token
   // just before it, with nothing between.
   NodeIndex Number(bool bNegative) {
-    const std::size_t at = m_pos;
+    const TextSpan range = RangeOf(m_pos);
+    const TextSpan value = bNegative ? TextSpan{m_t[m_pos - 1].begin, range.end} : range;
     ++m_pos;
-    ExprNode n;
-    n.range = RangeOf(at);
-    n.value = bNegative ? RangeOf(at - 1, at) : n.range;
-    const std::string_view text = m_tree.Source(n.value);
+    const std::string_view text = m_tree.Source(value);
     const char* const end = text.data() + text.size();
     const bool bFraction = text.find_first_of(".eE") != std::string_view::npos;
     if (!bFraction) {
       std::int32_t v = 0;
       const auto r = std::from_chars(text.data(), end, v);
-      if (r.ec == std::errc() && r.ptr == end) {
-        n.kind = ExprNode::kInt;
-        n.intValue = v;
-        return NewExpr(n);
-      }
+      if (r.ec == std::errc() && r.ptr == end) return NewExpr(ExprNode::Int(ExprNode::kInt, v, range));
       // Too large for an int: the exact decimal text.
-      n.kind = ExprNode::kNumber;
-      return NewExpr(n);
+      return NewExpr(ExprNode::Text(ExprNode::kNumber, range, value));
     }
     double d = 0;
     const auto r = std::from_chars(text.data(), end, d);
     if (r.ec != std::errc() || r.ptr != end || !std::isfinite(d)) {
-      m_sink.Add(Severity::kError, "sql.syntax.bad-literal", kMsgBadLiteral, n.range, {U"number", Widen(text)});
+      m_sink.Add(Severity::kError, "sql.syntax.bad-literal", kMsgBadLiteral, range, {U"number", Widen(text)});
       Fail();
       return kNoNode;
     }
-    n.kind = ExprNode::kFloat;
-    n.floatValue = d;
-    return NewExpr(n);
+    return NewExpr(ExprNode::Float(d, range));
   }
 
   NodeIndex Primary() {
-    const Token& t = At();
-    const std::size_t start = m_pos;
-    switch (t.kind) {
+    const Mark start = Here();
+    switch (At().kind) {
       case TokKind::kNumber:
         return Number(false);
       case TokKind::kString: {
@@ -742,17 +753,15 @@ class Parser {
   }
 
   NodeIndex WordPrimary() {
-    const std::size_t start = m_pos;
+    const Mark start = Here();
     if ((Is(m_pos, Word::kDate) || Is(m_pos, Word::kTime) || Is(m_pos, Word::kTimestamp)) &&
         At(1).kind == TokKind::kString) {
-      ExprNode n;
-      n.kind = Is(m_pos, Word::kDate)   ? ExprNode::kDate
-               : Is(m_pos, Word::kTime) ? ExprNode::kTime
-                                        : ExprNode::kTimestamp;
-      n.value = RangeOf(m_pos + 1);
+      const ExprNode::Kind kind = Is(m_pos, Word::kDate)   ? ExprNode::kDate
+                                  : Is(m_pos, Word::kTime) ? ExprNode::kTime
+                                                           : ExprNode::kTimestamp;
+      const TextSpan value = RangeOf(m_pos + 1);
       m_pos += 2;
-      n.range = RangeSince(start);
-      return NewExpr(n);
+      return NewExpr(ExprNode::Text(kind, RangeSince(start), value));
     }
     if (Is(m_pos, Word::kCase)) return Case();
     if (m_g.Has(KeyAt(m_pos), Grammar::kOwnBodyStart)) {
@@ -778,18 +787,15 @@ class Parser {
   }
 
   NodeIndex Subquery() {
-    const std::size_t start = m_pos;
-    ExprNode n;
-    n.kind = ExprNode::kSubquery;
-    n.query = QueryExpr();
+    const Mark start = Here();
+    const NodeIndex query = QueryExpr();
     if (m_bFailed) return kNoNode;
-    n.range = RangeSince(start);
-    return NewExpr(n);
+    return NewExpr(ExprNode::Subquery(query, RangeSince(start)));
   }
 
   // ( expr ), ( SELECT ... ), or a list of operands ( a, b, ... ).
   NodeIndex Parenthesised() {
-    const std::size_t start = m_pos;
+    const Mark start = Here();
     ++m_pos;
     if (Is(m_pos, Word::kClose)) {
       ++m_pos;
@@ -831,9 +837,11 @@ class Parser {
       }
     }
     if (live.size() == 0) return kNoNode;
-    const std::size_t start = m_pos;
+    const Mark start = Here();
+    // A leading parameter stands for the first two tokens (TIMESTAMPADD(SQL_TSI_DAY, ...).
+    const TextSpan opening{start.begin, m_t[m_pos + 1].end};
     m_pos += length;
-    return ReadPatterns(live, start);
+    return ReadPatterns(live, start, opening);
   }
 
   // Where a pattern stands while it is read.
@@ -913,7 +921,7 @@ class Parser {
 
   // Reads the live patterns side by side; each step keeps those that can
   // take what comes next.
-  NodeIndex ReadPatterns(Readings& live, std::size_t start) {
+  NodeIndex ReadPatterns(Readings& live, Mark start, TextSpan opening) {
     Operands operands(m_operands);
     while (true) {
       const int count = static_cast<int>(operands.size());
@@ -943,7 +951,7 @@ class Parser {
           return false;
         });
         m_pos += bestWords->size();
-        if (finished) return Finish(*finished, operands, start);
+        if (finished) return Finish(*finished, operands, start, opening);
         continue;
       }
       if (bOperand) {
@@ -973,7 +981,7 @@ class Parser {
         });
         continue;
       }
-      if (done) return Finish(*done, operands, start);
+      if (done) return Finish(*done, operands, start, opening);
       // Nothing fits: say what would have.
       VXString expected;
       for (std::size_t r = 0; r < live.size(); ++r) {
@@ -990,11 +998,11 @@ class Parser {
     }
   }
 
-  NodeIndex Finish(const Pattern& p, const Operands& operands, std::size_t start) {
+  NodeIndex Finish(const Pattern& p, const Operands& operands, Mark start, TextSpan opening) {
     const TextSpan range = RangeSince(start);
     const std::size_t count = operands.size();  // before children grow on the same stack
     Operands children(m_operands);
-    if (p.leadingParam >= 0 && !p.bParamLast) children.push_back(Param(p.leadingParam, RangeOf(start, start + 1)));
+    if (p.leadingParam >= 0 && !p.bParamLast) children.push_back(Param(p.leadingParam, opening));
     for (std::size_t i = 0; i < count; ++i) children.push_back(operands[i]);
     // Optional operands that the renderer leaves out, as the model stores them.
     if (p.code == kIsAncestor && children.size() == 2)
@@ -1014,7 +1022,7 @@ class Parser {
 
   // DAY, or DAY TO SECOND.
   NodeIndex IntervalQualifier() {
-    const std::size_t start = m_pos;
+    const Mark start = Here();
     const int from = TimeField(m_pos);
     if (from < 0) {
       Expected(U"a date or time field");
@@ -1036,7 +1044,7 @@ class Parser {
 
   // A data type as CAST writes it, its keywords from the renderer's table.
   NodeIndex DataType() {
-    const std::size_t start = m_pos;
+    const Mark start = Here();
     if (Accept(Word::kInterval)) {
       const NodeIndex q = IntervalQualifier();
       if (m_bFailed) return kNoNode;
@@ -1076,7 +1084,7 @@ class Parser {
     const int code = DataTypeCode(keysHere, bLength, scale != kNoLength);
     if (code < 0) {
       m_sink.Add(Severity::kError, "sql.syntax.bad-data-type", kMsgBadLiteral, RangeSince(start),
-                 {U"data type", Widen(m_t.Source().substr(m_t[start].begin, m_t[m_pos - 1].end - m_t[start].begin))});
+                 {U"data type", Widen(m_tree.Source(RangeSince(start)))});
       Fail();
       return kNoNode;
     }
@@ -1111,7 +1119,7 @@ class Parser {
 
   // CASE [operand] WHEN a THEN b ... [ELSE c] END, its words from the renderer.
   NodeIndex Case() {
-    const std::size_t start = m_pos;
+    const Mark start = Here();
     ++m_pos;
     const Keys& when = m_g.caseWhen;
     const Keys& then = m_g.caseThen;
@@ -1173,7 +1181,7 @@ class Parser {
   NodeIndex OwnBody() {
     for (const Grammar::OwnBody& own : m_g.ownBodies) {
       if (!MatchesAt(m_pos, own.open)) continue;
-      const std::size_t start = m_pos;
+      const Mark start = Here();
       m_pos += own.open.size();
       Level level(*this);
       if (!level.m_bOk) return kNoNode;
@@ -1220,7 +1228,7 @@ class Parser {
     return ExpectClose();
   }
 
-  NodeIndex OwnBodyOperands(const Grammar::OwnBody& own, std::size_t start) {
+  NodeIndex OwnBodyOperands(const Grammar::OwnBody& own, Mark start) {
     const auto here = [&] { return RangeSince(start); };
     std::vector<NodeIndex> children;
     switch (own.code) {
@@ -1387,11 +1395,8 @@ class Parser {
           children.push_back(TextLeaf(ExprNode::kString, RangeOf(m_pos)));
           ++m_pos;
         } else {
-          ExprNode id;
-          id.kind = ExprNode::kString;
-          id.range = RangeOf(m_pos);
-          id.value = {id.range.begin, id.range.begin};
-          children.push_back(NewExpr(id));
+          const TextSpan at = RangeOf(m_pos);
+          children.push_back(NewExpr(ExprNode::Text(ExprNode::kString, at, {at.begin, at.begin})));
         }
         if (!ExpectClose()) return kNoNode;
         break;
@@ -1402,7 +1407,7 @@ class Parser {
     return Operator(own.code, std::move(children), here());
   }
 
-  NodeIndex OperandCount(int code, std::size_t start, const VXString& counts) {
+  NodeIndex OperandCount(int code, Mark start, const VXString& counts) {
     const OpInfo* info = GetOpInfo(code);
     m_sink.Add(Severity::kError, "sql.syntax.bad-operands", kMsgBadOperandCount, RangeSince(start),
                {info ? Widen(info->name) : VXString(U"?"), counts});
@@ -1413,7 +1418,7 @@ class Parser {
   // ISANCESTOR(m, (a, b)[, d]), ISPARENT(m, (a, b)) and the like; with an
   // operand instead of the parenthesised list, the two-operand predicates
   // (ISANCESTOR(m, a[, d]), ISPARENT(m, a)).
-  NodeIndex HierarchyList(int code, std::size_t start) {
+  NodeIndex HierarchyList(int code, Mark start) {
     const bool bDistance = code == kIsAncestorList || code == kIsDescendantList;
     const NodeIndex member = Expr(0);
     if (m_bFailed || !Expect(Word::kComma)) return kNoNode;
@@ -1459,7 +1464,7 @@ class Parser {
 
   // BIN(x [by y] [where c] into n [EQUIDEPTH] bins [between a and b] returning R)
   // and ATTRIBUTE(x [by y] [where c]); clauses not given are NULL.
-  NodeIndex Bin(const Grammar::OwnBody& own, std::size_t start) {
+  NodeIndex Bin(const Grammar::OwnBody& own, Mark start) {
     const bool bAttribute = own.open == own.words[0];
     const NodeIndex x = Operand();
     if (m_bFailed) return kNoNode;
@@ -1495,7 +1500,7 @@ class Parser {
     }
     if (AcceptKeys(own.words[5])) {
       // The range is written "between low and high" for the stored low < high.
-      const std::size_t rangeStart = m_pos;
+      const Mark rangeStart = Here();
       const NodeIndex low = Expr(kPrecAnd + 1);
       if (m_bFailed || !Expect(Word::kAnd)) return kNoNode;
       const NodeIndex high = Expr(kPrecAnd + 1);
@@ -1521,9 +1526,8 @@ class Parser {
 
   // VALUEOF(name), VALUEOF(VX_SESSION."name"), VALUEOF(n, VX_SESSION."name").
   NodeIndex ValueOf() {
-    const std::size_t start = m_pos;
+    const Mark start = Here();
     m_pos += 2;
-    ExprNode n;
     NodeIndex index = kNoNode;
     const auto isSession = [&](std::size_t i) {
       return m_t[i].kind == TokKind::kWord &&
@@ -1539,32 +1543,31 @@ class Parser {
         return kNoNode;
       }
     }
-    if (isSession(m_pos)) {
+    TextSpan name;
+    const bool bSession = isSession(m_pos);
+    if (bSession) {
       m_pos += 2;
-      n.kind = ExprNode::kSessionVariable;
-      const Token& t = At();
-      if (t.kind != TokKind::kQuoted && t.kind != TokKind::kWord) {
+      const TokKind kind = At().kind;
+      if (kind != TokKind::kQuoted && kind != TokKind::kWord) {
         Expected(U"the name of a session variable");
         return kNoNode;
       }
-      n.value = RangeOf(m_pos);
+      name = RangeOf(m_pos);
       ++m_pos;
-    } else {
-      n.kind = ExprNode::kVariable;
-      if (!Name(n.value)) {
-        Expected(U"the name of a variable");
-        return kNoNode;
-      }
+    } else if (!Name(name)) {
+      Expected(U"the name of a variable");
+      return kNoNode;
     }
     if (!Expect(Word::kClose)) return kNoNode;
-    n.range = RangeSince(start);
-    if (index == kNoNode) return NewExpr(n);
-    return NewExpr(n, std::span<const NodeIndex>(&index, 1));
+    if (!bSession) return NewExpr(ExprNode::Text(ExprNode::kVariable, RangeSince(start), name));
+    const NodeIndex indexAt = index == kNoNode ? kNoNode : NewChildren(std::span<const NodeIndex>(&index, 1));
+    return NewExpr(ExprNode::SessionVariable(RangeSince(start), name, indexAt));
   }
 
   const Grammar& m_g;
-  TokenList m_t;
+  mutable TokenStream m_t;
   SyntaxTree& m_tree;
+  std::vector<Diagnostic>& m_out;
   DiagnosticSink m_sink;
   std::size_t m_pos = 0;
   std::size_t m_depth = 0;
@@ -1572,7 +1575,8 @@ class Parser {
   std::set<NodeIndex> m_parenthesised;
   std::vector<NodeIndex> m_operands;  // see Scratch
   std::vector<Reading> m_readings;
-  std::vector<std::size_t> m_closing;  // see ClosingOf
+  bool m_bPairs = false;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> m_pairs;  // see ClosingOf: (open, close) by open
 };
 
 }  // namespace

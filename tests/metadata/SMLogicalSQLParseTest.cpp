@@ -18,19 +18,19 @@ std::string Shape(const SyntaxTree& t, NodeIndex i) {
   const ExprNode& n = t.exprs[i];
   switch (n.kind) {
     case ExprNode::kName: {
-      const QualifiedName segments = t.Segments(n.value);
+      const QualifiedName segments = t.Segments(n.Value());
       std::string s;
       for (std::size_t k = 0; k < segments.size(); ++k) s += (k ? "." : "") + ToNarrow(segments[k]);
       return s;
     }
     case ExprNode::kInt:
-      return std::to_string(n.intValue);
+      return std::to_string(n.IntValue());
     case ExprNode::kParameter:
-      return "#" + std::to_string(n.intValue);
+      return "#" + std::to_string(n.IntValue());
     case ExprNode::kFloat:
       return "f";
     case ExprNode::kString:
-      return "'" + ToNarrow(t.Value(n.value)) + "'";
+      return "'" + ToNarrow(t.Value(n.Value())) + "'";
     case ExprNode::kDate:
       return "date";
     case ExprNode::kSubquery:
@@ -170,10 +170,10 @@ TEST(LogicalSQLParse, NamesAndLiteralsAreReadFromTheirText) {
   const SyntaxTree& t = r.tree;
   const QueryNode& q = t.queries[t.root];
   ASSERT_EQ(q.items.size(), 4u);
-  EXPECT_EQ(t.Segments(t.exprs[q.items[0].expr].value), (QualifiedName{U"Sales \"Q1\"", U"Re venue"}));
-  EXPECT_EQ(t.Segments(t.exprs[q.items[1].expr].value), (QualifiedName{U"x", U"y"}));
-  EXPECT_EQ(t.Value(t.exprs[q.items[2].expr].value), U"it's");
-  EXPECT_EQ(t.Segments(t.exprs[q.items[3].expr].value), QualifiedName{U""});
+  EXPECT_EQ(t.Segments(t.exprs[q.items[0].expr].Value()), (QualifiedName{U"Sales \"Q1\"", U"Re venue"}));
+  EXPECT_EQ(t.Segments(t.exprs[q.items[1].expr].Value()), (QualifiedName{U"x", U"y"}));
+  EXPECT_EQ(t.Value(t.exprs[q.items[2].expr].Value()), U"it's");
+  EXPECT_EQ(t.Segments(t.exprs[q.items[3].expr].Value()), QualifiedName{U""});
   EXPECT_EQ(t.Segments(q.from[0].subjectArea), QualifiedName{U"\u00D6l"});
 }
 

@@ -154,7 +154,7 @@ void AddDerivedColumns(ItemList& items, const logical_sql::SyntaxTree& tree, con
     VXString name = tree.Value(item.alias);
     if (name.empty() && item.expr != logical_sql::kNoNode &&
         tree.exprs[item.expr].kind == logical_sql::ExprNode::kName) {
-      const QualifiedName segments = tree.Segments(tree.exprs[item.expr].value);
+      const QualifiedName segments = tree.Segments(tree.exprs[item.expr].Value());
       if (!segments.empty()) name = segments.back();
     }
     if (!name.empty()) items.AddName(name, kFieldKind, "(derived table column)", "0");

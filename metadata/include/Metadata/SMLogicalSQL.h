@@ -48,6 +48,7 @@
 // the one taken.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -59,6 +60,7 @@
 
 #include "ListQuerySpec/ListQuerySpec.h"
 #include "Metadata/SMLookupCondition.h"
+#include "Utility/SUHugePages.h"
 #include "Utility/VXString.h"
 #include "Utility/VoidID.h"
 
@@ -157,36 +159,98 @@ using NodeIndex = std::uint32_t;
 constexpr NodeIndex kNoNode = 0xFFFFFFFFu;
 
 // Nodes hold spans of the text rather than copies of it: SyntaxTree's
-// Segments and Value read a name or a literal when someone asks.
+// Segments and Value read a name or a literal when someone asks. A node is
+// 24 bytes, its payload one of a span, a list of children, a number or a
+// query, by kind; a tree of 10 MB of text has about a million of them.
 struct ExprNode {
   enum Kind : std::uint8_t {
-    kName,             // value: the name (a column, a select-item alias or a derived table's column)
-    kInt,              // intValue
-    kFloat,            // floatValue
-    kNumber,           // value: a number too long for an int or with more digits than a double holds
-    kString,           // value: the quoted literal (empty for ROWID(), which reads as '')
-    kDate,             // value: the quoted literal after DATE
-    kTime,             // value: ... after TIME
-    kTimestamp,        // value: ... after TIMESTAMP
-    kParameter,        // intValue: a parameter code (date part, interval kind, truth value, data type code)
+    kName,             // Value(): the name (a column, a select-item alias or a derived table's column)
+    kInt,              // IntValue()
+    kFloat,            // FloatValue()
+    kNumber,           // Value(): a number too long for an int or with more digits than a double holds
+    kString,           // Value(): the quoted literal (empty for ROWID(), which reads as '')
+    kDate,             // Value(): the quoted literal after DATE
+    kTime,             // Value(): ... after TIME
+    kTimestamp,        // Value(): ... after TIMESTAMP
+    kParameter,        // IntValue(): a parameter code (date part, interval kind, truth value, data type code)
     kOperator,         // opCode, children in stored order (AGO without a level and
                        // PeriodRolling without a grain have one fewer: the
                        // binder gives the null reference the model stores)
-    kSubquery,         // query
-    kVariable,         // value: the name in VALUEOF(name) of a repository variable or a block's variable
-    kSessionVariable,  // value: the name in VALUEOF(VX_SESSION."name"); children: an index when given
+    kSubquery,         // Query()
+    kVariable,         // Value(): the name in VALUEOF(name) of a repository variable or a block's variable
+    kSessionVariable,  // Value(): the name in VALUEOF(VX_SESSION."name"); one child, the index, when given
   };
   Kind kind = kInt;
-  int opCode = 0;
+  int opCode = 0;  // kOperator
   TextSpan range;  // all of the node's text
-  TextSpan value;  // see Kind
-  // The node's children are SyntaxTree::children[firstChild, firstChild + childCount).
-  std::uint32_t firstChild = 0;
-  std::uint32_t childCount = 0;
-  std::int64_t intValue = 0;
-  double floatValue = 0;
-  NodeIndex query = kNoNode;  // for kSubquery
+
+  static ExprNode Text(Kind kind, TextSpan range, TextSpan value) {
+    ExprNode n(kind, range);
+    n.m_a = value.begin;
+    n.m_b = value.end;
+    return n;
+  }
+  static ExprNode Int(Kind kind, std::int32_t value, TextSpan range) {
+    ExprNode n(kind, range);
+    n.m_a = static_cast<std::uint32_t>(value);
+    return n;
+  }
+  static ExprNode Float(double value, TextSpan range) {
+    ExprNode n(kFloat, range);
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    n.m_a = static_cast<std::uint32_t>(bits);
+    n.m_b = static_cast<std::uint32_t>(bits >> 32);
+    return n;
+  }
+  static ExprNode Operator(int code, TextSpan range, std::uint32_t firstChild, std::uint32_t childCount) {
+    ExprNode n(kOperator, range);
+    n.opCode = code;
+    n.m_a = firstChild;
+    n.m_b = childCount;
+    return n;
+  }
+  static ExprNode Subquery(NodeIndex query, TextSpan range) {
+    ExprNode n(kSubquery, range);
+    n.m_a = query;
+    return n;
+  }
+  // The index, when given, is SyntaxTree::children[indexAt].
+  static ExprNode SessionVariable(TextSpan range, TextSpan name, NodeIndex indexAt = kNoNode) {
+    ExprNode n = Text(kSessionVariable, range, name);
+    n.opCode = static_cast<int>(indexAt);
+    return n;
+  }
+
+  // The span the kind reads its value from; the whole range for kinds without one.
+  TextSpan Value() const {
+    switch (kind) {
+      case kInt:
+      case kFloat:
+      case kParameter:
+      case kOperator:
+      case kSubquery:
+        return range;
+      default:
+        return {m_a, m_b};
+    }
+  }
+  std::int32_t IntValue() const { return static_cast<std::int32_t>(m_a); }
+  double FloatValue() const { return std::bit_cast<double>(std::uint64_t{m_b} << 32 | m_a); }
+  NodeIndex Query() const { return m_a; }
+  // The children are SyntaxTree::children[FirstChild(), FirstChild() + ChildCount()).
+  std::uint32_t FirstChild() const {
+    return kind == kOperator ? m_a : kind == kSessionVariable && opCode != -1 ? static_cast<std::uint32_t>(opCode) : 0;
+  }
+  std::uint32_t ChildCount() const { return kind == kOperator ? m_b : kind == kSessionVariable && opCode != -1; }
+
+  ExprNode() = default;
+
+ private:
+  ExprNode(Kind k, TextSpan r) : kind(k), range(r) {}
+  std::uint32_t m_a = 0;
+  std::uint32_t m_b = 0;
 };
+static_assert(sizeof(ExprNode) == 24);
 
 struct SelectItem {
   NodeIndex expr = kNoNode;
@@ -230,13 +294,15 @@ struct QueryNode {
 // The tree refers into the text it was parsed from, which must outlive it.
 struct SyntaxTree {
   std::string_view text;
-  std::vector<ExprNode> exprs;
-  std::vector<NodeIndex> children;  // see ExprNode::firstChild
+  // Advised as huge pages when large: filling fresh memory a 4 KB page at a
+  // time was most of the time of a large parse.
+  SUHugePages::Vector<ExprNode> exprs;
+  SUHugePages::Vector<NodeIndex> children;  // see ExprNode::FirstChild
   std::vector<QueryNode> queries;
   NodeIndex root = kNoNode;  // the statement's query, kNoNode when nothing parsed
 
   std::span<const NodeIndex> Children(const ExprNode& n) const {
-    return std::span<const NodeIndex>(children).subspan(n.firstChild, n.childCount);
+    return std::span<const NodeIndex>(children).subspan(n.FirstChild(), n.ChildCount());
   }
   std::string_view Source(TextSpan s) const { return text.substr(s.begin, s.end - s.begin); }
   // The segments of a name, quotes removed: "Sales"."Order Date" is Sales, Order Date.
