@@ -42,10 +42,12 @@ void AddTo(std::vector<std::vector<const Pattern*>>& index, KeyId key, const Pat
   index[key].push_back(p);
 }
 
-std::uint32_t HashOf(std::string_view key) {
-  std::uint32_t h = 2166136261u;
-  for (const char c : key) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
-  return h;
+std::uint32_t HashOfKey(std::string_view key, std::uint64_t& head) {
+  return KeyTable::HashOf(key.data(), key.size(), key.size(), head);
+}
+std::uint32_t HashOfKey(std::string_view key) {
+  std::uint64_t head = 0;
+  return HashOfKey(key, head);
 }
 
 Grammar Build() {
@@ -163,7 +165,8 @@ Grammar Build() {
     all.push_back(std::move(p));
   }
 
-  for (const Pattern& p : all) {
+  for (Pattern& p : all) {
+    p.prec = PrecedenceOf(p.code);
     if (!p.open.empty()) {
       AddTo(g.prefix, p.open.front(), &p);
     } else if ((p.form == Spelling::kInfix || p.form == Spelling::kHeaded) && !p.between.empty()) {
@@ -284,63 +287,66 @@ VXString Grammar::Quoted(const Keys& ks) const {
   return out + U"'";
 }
 
-KeyTable::KeyTable() : m_texts(1), m_hashes(1), m_slots(256, kNoKey) {}
+KeyTable::KeyTable() : m_texts(1), m_slots(256) {}
 
 KeyId KeyTable::Lookup(std::string_view key, std::uint32_t hash) const {
   const std::size_t mask = m_slots.size() - 1;
   for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-    const KeyId id = m_slots[i];
-    if (id == kNoKey) return kNoKey;
-    if (m_hashes[id] == hash && m_texts[id] == key) return id;
+    const Slot slot = m_slots[i];
+    if (slot.id == kNoKey) return kNoKey;
+    if (slot.hash == hash && m_texts[slot.id] == key) return slot.id;
   }
 }
 
 void KeyTable::Grow() {
-  std::vector<KeyId> slots(m_slots.size() * 2, kNoKey);
+  std::vector<Slot> slots(m_slots.size() * 2);
   const std::size_t mask = slots.size() - 1;
-  for (std::size_t id = 1; id < m_texts.size(); ++id) {
-    std::size_t i = m_hashes[id] & mask;
-    while (slots[i] != kNoKey) i = (i + 1) & mask;
-    slots[i] = static_cast<KeyId>(id);
+  for (const Slot& slot : m_slots) {
+    if (slot.id == kNoKey) continue;
+    std::size_t i = slot.hash & mask;
+    while (slots[i].id != kNoKey) i = (i + 1) & mask;
+    slots[i] = slot;
   }
   m_slots = std::move(slots);
 }
 
 KeyId KeyTable::Intern(std::string_view key) {
-  const std::uint32_t hash = HashOf(key);
+  std::uint64_t head = 0;
+  const std::uint32_t hash = HashOfKey(key, head);
   if (const KeyId id = Lookup(key, hash); id != kNoKey) return id;
   // A key too long to be looked up, or one past the id range, is never
   // met in text; the grammar's are a few hundred short words.
   if (key.size() > kMaxLength || m_texts.size() >= 0xFFFF) {
     VXAssert::handleLogicError(__FILE__, __LINE__, "a logical SQL keyword too long or too many keywords");
   }
-  if ((m_texts.size() + 1) * 2 > m_slots.size()) Grow();
+  // A quarter full at most: most words of a query are names, and a miss
+  // ends at the first empty slot.
+  if ((m_texts.size() + 1) * 4 > m_slots.size()) Grow();
   const auto id = static_cast<KeyId>(m_texts.size());
   m_texts.emplace_back(key);
-  m_hashes.push_back(hash);
   const std::size_t mask = m_slots.size() - 1;
   std::size_t i = hash & mask;
-  while (m_slots[i] != kNoKey) i = (i + 1) & mask;
-  m_slots[i] = id;
+  while (m_slots[i].id != kNoKey) i = (i + 1) & mask;
+  m_slots[i] = {head, hash, id, static_cast<std::uint8_t>(key.size())};
   if (key.size() == 1 && static_cast<unsigned char>(key[0]) < 128) m_oneChar[static_cast<unsigned char>(key[0])] = id;
   return id;
 }
 
-KeyId KeyTable::FindWord(const char* p, std::size_t n, std::uint32_t hash) const {
+KeyId KeyTable::FindWord(const char* p, std::size_t n, std::uint32_t hash, std::uint64_t head) const {
   const std::size_t mask = m_slots.size() - 1;
   for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-    const KeyId id = m_slots[i];
-    if (id == kNoKey) return kNoKey;
-    if (m_hashes[id] != hash) continue;
-    const std::string& key = m_texts[id];
-    if (key.size() != n) continue;
-    std::size_t k = 0;
+    const Slot& slot = m_slots[i];
+    if (slot.id == kNoKey) return kNoKey;
+    if (slot.hash != hash || slot.length != n || slot.head != head) continue;
+    if (n <= 8) return slot.id;
+    const std::string& key = m_texts[slot.id];
+    std::size_t k = 8;
     for (; k < n; ++k) {
       auto c = static_cast<unsigned char>(p[k]);
       if (c >= 'a' && c <= 'z') c = static_cast<unsigned char>(c - 'a' + 'A');
       if (c != static_cast<unsigned char>(key[k])) break;
     }
-    if (k == n) return id;
+    if (k == n) return slot.id;
   }
 }
 
@@ -354,7 +360,7 @@ KeyId KeyTable::Find(std::string_view text, TokKind kind) const {
   }
   std::string_view key(buffer, text.size());
   if (key == "!=") key = "<>";
-  return Lookup(key, HashOf(key));
+  return Lookup(key, HashOfKey(key));
 }
 
 const Grammar& GetGrammar() {

@@ -2,7 +2,9 @@
 // operator patterns read from the renderer's tables, and diagnostic records.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -113,16 +115,36 @@ class KeyTable {
   // The number of a token's key; kNoKey when it is not one of the table's
   // or the token is neither a word nor a symbol.
   KeyId Find(std::string_view tokenText, TokKind kind) const;
-  // The key of a word whose bytes fold (ASCII letters in upper case) to
-  // the hash given (see FoldHash); kNoKey when it is none.
-  KeyId FindWord(const char* p, std::size_t n, std::uint32_t hash) const;
+  // The key of a word of n bytes at p whose HashOf is hash; kNoKey when it is none.
+  KeyId FindWord(const char* p, std::size_t n, std::uint32_t hash, std::uint64_t head) const;
   // The key of a one-character symbol.
   KeyId FindSymbol(unsigned char c) const { return c < 128 ? m_oneChar[c] : kNoKey; }
-  static std::uint32_t FoldHashStep(std::uint32_t h, unsigned char c) {
-    if (c >= 'a' && c <= 'z') c = static_cast<unsigned char>(c - 'a' + 'A');
-    return (h ^ c) * 16777619u;
+  // The hash of n bytes at p with ASCII letters folded to upper case (each
+  // byte's bit 0x20 cleared: over the bytes of a word, that is a case fold
+  // and nothing else), and the first eight of them folded, as one number,
+  // into head. avail bytes from p may be read; a chunk of eight is loaded
+  // whole, so a word costs a multiply per eight bytes.
+  static std::uint32_t HashOf(const char* p, std::size_t n, std::size_t avail, std::uint64_t& head) {
+    constexpr std::uint64_t kFold = 0xDFDFDFDFDFDFDFDFull;
+    constexpr std::uint64_t kMix = 0x9E3779B97F4A7C15ull;
+    std::uint64_t h = n * kMix;
+    head = 0;
+    for (std::size_t i = 0; i < n; i += 8) {
+      std::uint64_t v = 0;
+      if (i + 8 <= avail) {
+        std::memcpy(&v, p + i, 8);
+        // Little-endian: the first bytes are the low ones.
+        if (n - i < 8) v &= ~std::uint64_t{0} >> (64 - 8 * (n - i));
+      } else {
+        for (std::size_t k = std::min(n, i + 8); k > i; --k) v = v << 8 | static_cast<unsigned char>(p[k - 1]);
+      }
+      v &= kFold;
+      if (i == 0) head = v;
+      h = (h ^ v) * kMix;
+      h ^= h >> 29;
+    }
+    return static_cast<std::uint32_t>(h >> 32);
   }
-  static constexpr std::uint32_t kHashStart = 2166136261u;
   std::string_view Text(KeyId id) const { return m_texts[id]; }
   std::size_t Size() const { return m_texts.size(); }
   // Keys no longer than this are interned; a longer word is no keyword.
@@ -132,9 +154,16 @@ class KeyTable {
   KeyId Lookup(std::string_view key, std::uint32_t hash) const;
   void Grow();
   std::vector<std::string> m_texts;  // by id; [0] is empty
-  std::vector<std::uint32_t> m_hashes;
-  std::vector<KeyId> m_slots;  // open addressing, a power of two in size
-  KeyId m_oneChar[128] = {};   // the keys of one-character symbols
+  // A key's first eight bytes are kept in its slot: a word is matched
+  // without reading the key's text unless it is longer.
+  struct Slot {
+    std::uint64_t head = 0;
+    std::uint32_t hash = 0;
+    KeyId id = kNoKey;
+    std::uint8_t length = 0;
+  };
+  std::vector<Slot> m_slots;  // open addressing, a power of two in size
+  KeyId m_oneChar[128] = {};  // the keys of one-character symbols
 };
 
 // ---- operator patterns ----------------------------------------------------------------
@@ -151,6 +180,7 @@ struct Pattern {
   bool bParamLast = false;  // the parameter is stored after the operands instead
   bool bNegated = false;    // NOT IN, NOT LIKE, NOT BETWEEN, IS NOT NULL: the operator under a negation
   int order = 0;            // table order: the earlier pattern wins when two read the same text
+  int prec = 0;             // PrecedenceOf(code)
 };
 
 // The words and symbols the parser reads by hand, compared by key.

@@ -72,13 +72,10 @@ void ReadToken(std::string_view text, std::size_t& pos, Token& out, std::vector<
       continue;
     }
     if (Has(c, kWordStart)) {
-      // Words are most of the tokens: the key's hash is taken as the bytes go by.
       q = p;
-      std::uint32_t hash = KeyTable::kHashStart;
       bool bAscii = true;
       while (q < end && Has(*q, kWordChar)) {
         if (*q < 0x80) {
-          hash = KeyTable::FoldHashStep(hash, *q);
           ++q;
           continue;
         }
@@ -89,7 +86,12 @@ void ReadToken(std::string_view text, std::size_t& pos, Token& out, std::vector<
       }
       // Keys are ASCII: a word with other bytes is no keyword.
       const auto n = static_cast<std::size_t>(q - p);
-      if (keys && bAscii && n <= KeyTable::kMaxLength) key = keys->FindWord(reinterpret_cast<const char*>(p), n, hash);
+      if (keys && bAscii && n <= KeyTable::kMaxLength) {
+        const auto* word = reinterpret_cast<const char*>(p);
+        std::uint64_t head = 0;
+        const std::uint32_t hash = KeyTable::HashOf(word, n, static_cast<std::size_t>(end - p), head);
+        key = keys->FindWord(word, n, hash, head);
+      }
       kind = TokKind::kWord;
       break;
     }

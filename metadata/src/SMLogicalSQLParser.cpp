@@ -43,6 +43,8 @@ class Parser {
     // nodes as they grow (pages reserved and never reached cost nothing).
     m_tree.exprs.reserve(text.size() / 6 + 16);
     m_tree.children.reserve(text.size() / 6 + 16);
+    // A select item is rarely shorter than a dozen bytes.
+    m_items.reserve(text.size() / 12 + 16);
   }
 
   void Statement() {
@@ -252,10 +254,10 @@ class Parser {
   // shares instead of in a vector of its own: what a level pushed is
   // popped when it is done, so the stack's memory is reused all along.
   // Only the list on top of the stack may grow; size() counts up to the top.
-  template <class T>
+  template <class T, class Stack = std::vector<T>>
   class Scratch {
    public:
-    explicit Scratch(std::vector<T>& stack) : m_stack(stack), m_base(stack.size()) {}
+    explicit Scratch(Stack& stack) : m_stack(stack), m_base(stack.size()) {}
     ~Scratch() { m_stack.resize(m_base); }
     Scratch(const Scratch&) = delete;
     Scratch& operator=(const Scratch&) = delete;
@@ -269,13 +271,16 @@ class Parser {
     void KeepIf(F keep) {
       std::size_t kept = m_base;
       for (std::size_t i = m_base; i < m_stack.size(); ++i) {
-        if (keep(m_stack[i])) m_stack[kept++] = m_stack[i];
+        // Changed as a whole copy: storing a field and then copying the
+        // entry over it waits for the store.
+        T e = m_stack[i];
+        if (keep(e)) m_stack[kept++] = e;
       }
       m_stack.resize(kept);
     }
 
    private:
-    std::vector<T>& m_stack;
+    Stack& m_stack;
     std::size_t m_base;
   };
   using Operands = Scratch<NodeIndex>;
@@ -359,7 +364,10 @@ class Parser {
     if (!Expect(Word::kSelect)) return kNoNode;
     QueryNode q;
     q.bDistinct = Accept(Word::kDistinct);
-    // Select items, each a recovery point.
+    // Select items, each a recovery point. They are gathered on the shared
+    // stack and the query's vector made once at its size: a wide query's
+    // vector grown by doubling copied its items into fresh pages each time.
+    Scratch<SelectItem, TreeVector<SelectItem>> items(m_items);
     do {
       SelectItem item;
       const Mark itemStart = Here();
@@ -370,9 +378,10 @@ class Parser {
         if (m_pos == itemStart.index && !Is(m_pos, Word::kComma)) break;
         continue;
       }
-      q.items.push_back(std::move(item));
+      items.push_back(item);
     } while (Accept(Word::kComma));
     if (m_bFailed) return kNoNode;
+    q.items.assign(items.View().begin(), items.View().end());
     if (!Is(m_pos, Word::kFrom)) {
       Expected(U"FROM");
       Recover(false);
@@ -566,7 +575,7 @@ class Parser {
       std::size_t chosenLength = 0;
       for (const Pattern* p : *cands) {
         const Keys& words = p->form == Spelling::kFunction1 ? p->close : p->between;
-        if (PrecedenceOf(p->code) < minPrec || words.size() <= chosenLength || !MatchesAt(m_pos, words)) continue;
+        if (p->prec < minPrec || words.size() <= chosenLength || !MatchesAt(m_pos, words)) continue;
         chosen = p;
         chosenLength = words.size();
       }
@@ -580,7 +589,7 @@ class Parser {
   // headed (BETWEEN ... AND ..., LIKE ... ESCAPE ..., IN (...), BY).
   NodeIndex Postfix(NodeIndex left, const Pattern& chosen, const std::vector<const Pattern*>& cands,
                     std::size_t length) {
-    const int prec = PrecedenceOf(chosen.code);
+    const int prec = chosen.prec;
     const Mark opStart = Here();
     m_pos += length;
     if (chosen.form == Spelling::kFunction1) {
@@ -753,6 +762,21 @@ class Parser {
   }
 
   NodeIndex WordPrimary() {
+    // Most words of a query are names and no keyword: none of the forms below start with one.
+    if (KeyAt(m_pos) != kNoKey) {
+      if (const NodeIndex e = KeywordPrimary(); e != kNoNode || m_bFailed) return e;
+    }
+    if (Is(m_pos + 1, Word::kOpen)) {
+      m_sink.Add(Severity::kError, "sql.syntax.unknown-function", kMsgUnknownFunction, RangeOf(m_pos), {Quote(m_pos)});
+      Fail();
+      return kNoNode;
+    }
+    return NameExpr();
+  }
+
+  // A form that starts with the keyword at the current token; kNoNode
+  // without a fault when none does.
+  NodeIndex KeywordPrimary() {
     const Mark start = Here();
     if ((Is(m_pos, Word::kDate) || Is(m_pos, Word::kTime) || Is(m_pos, Word::kTimestamp)) &&
         At(1).kind == TokKind::kString) {
@@ -777,13 +801,7 @@ class Parser {
       if (m_bFailed) return kNoNode;
       return Operator(kInterPrim, {s, qualifier}, RangeSince(start));
     }
-    if (const NodeIndex e = Generic(); e != kNoNode || m_bFailed) return e;
-    if (Is(m_pos + 1, Word::kOpen)) {
-      m_sink.Add(Severity::kError, "sql.syntax.unknown-function", kMsgUnknownFunction, RangeOf(m_pos), {Quote(m_pos)});
-      Fail();
-      return kNoNode;
-    }
-    return NameExpr();
+    return Generic();
   }
 
   NodeIndex Subquery() {
@@ -831,7 +849,7 @@ class Parser {
     for (const Pattern* p : *cands) {
       if (p->open.size() < length) break;
       if (!MatchesAt(m_pos, p->open)) continue;
-      if (live.size() == 0 || p->open == live[0].p->open) {
+      if (live.size() == 0 || &p->open == &live[0].p->open || p->open == live[0].p->open) {
         length = p->open.size();
         live.push_back({p, 0});
       }
@@ -943,7 +961,7 @@ class Parser {
         const Pattern* finished = nullptr;
         live.KeepIf([&](Reading& r) {
           for (const Option& o : Options(*r.p, r.stage, count)) {
-            if (o.next != Next::kWords || *o.words != *bestWords) continue;
+            if (o.next != Next::kWords || (o.words != bestWords && *o.words != *bestWords)) continue;
             r.stage = o.stage;
             if (o.stage == 99 && !finished) finished = r.p;
             return true;
@@ -1574,6 +1592,7 @@ class Parser {
   bool m_bFailed = false;
   std::set<NodeIndex> m_parenthesised;
   std::vector<NodeIndex> m_operands;  // see Scratch
+  TreeVector<SelectItem> m_items;
   std::vector<Reading> m_readings;
   bool m_bPairs = false;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> m_pairs;  // see ClosingOf: (open, close) by open
