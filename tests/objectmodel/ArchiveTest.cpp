@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "Utility/Crc32.h"
+#include "common/Caught.h"
 #include "objectmodel/Networker.h"
 #include "objectmodel/Repository.h"
 #include "objectmodel/RpBuilder.h"
@@ -95,6 +96,14 @@ TEST(ARpArchive, ForeignOrDamagedFilesAreRefused) {
   EXPECT_THROW(ARpArchive::ReadBytes(future), ArchiveError);
   EXPECT_THROW(ARpArchive::ReadFile(Temp("missing.rpa")), ArchiveError);
   EXPECT_THROW(DiskFile("/nonexistent/dir/x.rpa"), ArchiveError);
+  // A write after the file was closed names the file first.
+  DiskFile closed(path);
+  closed.Close();
+  const uint8 byte = 0;
+  const auto late = testutil::Caught<ArchiveError>([&] { closed.Write(&byte, 1); });
+  ASSERT_TRUE(late);
+  EXPECT_EQ(late->GetSource(), path);
+  EXPECT_EQ(std::string(late->what()), path + ": write after close");
   std::remove(path.c_str());
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "Utility/MessageCatalogue.h"
+#include "Utility/SUFileUtility.h"
 #include "Utility/SUSystemConfig.h"
 #include "Utility/SourceError.h"
 
@@ -44,6 +45,14 @@ TEST(SourceError, TheReadersErrorsAreCaughtAsOne) {
   } catch (const SourceError& e) {
     EXPECT_EQ(e.GetSource(), "smutil.ini");
     EXPECT_EQ(e.GetLine(), 1u);
+  }
+  // The file utility's refusal names the path in its message: no source.
+  try {
+    (void)SUFileUtility::ReadRegularFile("/nonexistent/rules.xml", "rules file");
+    FAIL() << "a missing file was read";
+  } catch (const SourceError& e) {
+    EXPECT_EQ(e.GetSource(), "");
+    EXPECT_STREQ(e.what(), "cannot open the rules file /nonexistent/rules.xml: there is no such file");
   }
 }
 

@@ -63,7 +63,7 @@ DiskFile::DiskFile(const std::string& path) : m_path(path) {
 DiskFile::~DiskFile() = default;
 
 void DiskFile::Write(const uint8* data, std::size_t size) {
-  if (m_bClosed) throw ArchiveError("write after close: " + m_path);
+  if (m_bClosed) throw ArchiveError("write after close", m_path);
   try {
     m_file->Write(reinterpret_cast<const char*>(data), size);
   } catch (const SUFileUtility::SUFileError& e) {

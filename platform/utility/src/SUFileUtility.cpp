@@ -125,7 +125,7 @@ std::string TemporaryName(const std::string& dir, const std::string& base) {
 
 SUFileError::SUFileError(const std::string& what, const std::string& path, const std::string& reason,
                          const char* action)
-    : std::runtime_error(std::string("cannot ") + action + " the " + what + " " + path + ": " + reason),
+    : SourceError("", 0, 0, std::string("cannot ") + action + " the " + what + " " + path + ": " + reason),
       m_path(path),
       m_reason(reason) {}
 

@@ -43,6 +43,7 @@
 #include <vector>
 
 #include "Metadata/ConsistencyMessage.h"
+#include "Utility/SourceError.h"
 #include "objectmodel/RpGateway.h"
 
 namespace smutil_site {
@@ -78,9 +79,11 @@ struct SiteReport {
   std::string largestPath;
 };
 
-class SiteError : public std::runtime_error {
+// A fault while the site is written; its message names the file or
+// directory at fault, so it has no source of its own.
+class SiteError : public SourceError {
  public:
-  using std::runtime_error::runtime_error;
+  explicit SiteError(const std::string& message) : SourceError("", 0, 0, message) {}
 };
 
 SiteReport WriteSite(ARpGateway* rp, const SiteOptions& options);

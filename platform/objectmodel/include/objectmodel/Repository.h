@@ -18,15 +18,19 @@
 #include <unordered_map>
 #include <vector>
 
+#include "Utility/SourceError.h"
 #include "objectmodel/RpGateway.h"
 
 namespace SUFileUtility {
 class ReplacingFile;
 }
 
-class ArchiveError : public std::runtime_error {
+// A fault of an archive: "PATH: what" when it names the archive's file,
+// else its message alone (a message from the file utility names the path
+// itself).
+class ArchiveError : public SourceError {
  public:
-  using std::runtime_error::runtime_error;
+  explicit ArchiveError(const std::string& message, const std::string& path = "") : SourceError(path, 0, 0, message) {}
 };
 
 // A file that repository writers append to: the writers look at nothing but

@@ -20,6 +20,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "Utility/SourceError.h"
 #include "Utility/VXString.h"
 
 namespace SUFileUtility {
@@ -34,9 +35,10 @@ inline constexpr std::size_t kMaxTextFileBytes = std::size_t{64} << 20;
 // Repository files are mapped, never copied, up to this size.
 inline constexpr std::size_t kMaxMappedFileBytes = std::size_t{16} << 30;
 
-class SUFileError : public std::runtime_error {
+class SUFileError : public SourceError {
  public:
-  // "cannot ACTION the WHAT PATH: REASON" (action "open" or "write").
+  // "cannot ACTION the WHAT PATH: REASON" (action "open" or "write"): the
+  // message names the path, so the error has no source of its own.
   SUFileError(const std::string& what, const std::string& path, const std::string& reason, const char* action = "open");
   const std::string& GetPath() const { return m_path; }
   const std::string& GetReason() const { return m_reason; }

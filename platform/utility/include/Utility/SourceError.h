@@ -3,6 +3,11 @@
 // reads "SOURCE:LINE:COLUMN: message" as compilers and editors expect. A
 // place not known is left out: no column gives "SOURCE:LINE: message", and
 // no line either "SOURCE: message" (a file that could not be opened).
+// An error whose message names its file itself (the file utility's "cannot
+// open the archive /x/a.rpa: there is no such file") or that concerns no
+// named input has no source and is written as its message alone; so the
+// loaders' and utilities' errors (the file utility's, the archive's, the
+// dictionary site's) all derive from this one class and read alike.
 //
 //   try {
 //     config = SUSystemConfig::LoadFile("smutil.ini");
