@@ -12,10 +12,10 @@
 // area showing the column.
 struct CleanModel {
   ARpGateway rp;
+  RpBuilder b{rp};
   Ref<ARpObject> db, table, colA, colB, bm, ltable, lcol, lts, lkey, dim, total, level, levelKey, sa, ptable, pcol;
 
   CleanModel() {
-    RpBuilder b(rp);
     auto dw = b.Add(kTIDADatabase, U"DW");
     dw.Child(kTIDAConnectionPool, U"DW Pool");
     auto orders = dw.Child(kTIDATable, U"ORDERS");
@@ -44,6 +44,10 @@ struct CleanModel {
     Ref<ALogicalTableSource>(lts)->SetSourceDefinition(defn);
   }
 
+  // A new object of the model, under parent when one is given.
+  Ref<ARpObject> Add(TypeID type, const VXString& name, const Ref<ARpObject>& parent = Ref<ARpObject>()) {
+    return b.Add(type, name, parent.GetID()).Obj();
+  }
   // An expression that is one reference to obj.
   static Expr RefExpr(const Ref<ARpObject>& obj) { return ExprBuilder().ID(obj.GetID()).Build(); }
 };

@@ -48,8 +48,7 @@ struct BreakCase {
 
 TEST(ConsistencyCheck, EachBreakIsReportedOnceByItsCheck) {
   const std::vector<BreakCase> cases = {
-      {"logical-column-unmapped", 38009,
-       [](CleanModel& m) { return m.rp.CreateObject(kTIDAAttribute, U"Unmapped", m.ltable.GetID()); }},
+      {"logical-column-unmapped", 38009, [](CleanModel& m) { return m.Add(kTIDAAttribute, U"Unmapped", m.ltable); }},
       {"logical-table-without-source", 38017,
        [](CleanModel& m) {
          m.rp.DeleteObject(m.lts.GetID());
@@ -57,14 +56,11 @@ TEST(ConsistencyCheck, EachBreakIsReportedOnceByItsCheck) {
        }},
       {"derived-column-empty", 38055,
        [](CleanModel& m) {
-         Ref<ARpObject> c = m.rp.CreateObject(kTIDAAttribute, U"Formula", m.ltable.GetID());
-         Ref<AAttribute>(c)->SetDerived(true);
-         return c;
+         return m.b.At(m.ltable.GetID()).Child(kTIDAAttribute, U"Formula").Set(RpProp::kDerived, true).Obj();
        }},
       {"derived-column-uses-itself", 38052,
        [](CleanModel& m) {
-         Ref<ARpObject> c = m.rp.CreateObject(kTIDAAttribute, U"Twice", m.ltable.GetID());
-         Ref<AAttribute>(c)->SetDerived(true);
+         Ref<ARpObject> c = m.b.At(m.ltable.GetID()).Child(kTIDAAttribute, U"Twice").Set(RpProp::kDerived, true).Obj();
          Ref<AAttribute>(c)->SetExpr(ExprBuilder().Op(kMultiply).ID(c.GetID()).Int(2).End().Build());
          return c;
        }},
@@ -76,16 +72,19 @@ TEST(ConsistencyCheck, EachBreakIsReportedOnceByItsCheck) {
        }},
       {"expression-refers-to-deleted", 38202,
        [](CleanModel& m) {
-         Ref<ARpObject> other = m.rp.CreateObject(kTIDAAttribute, U"Doomed", m.ltable.GetID());
-         Ref<ARpObject> c = m.rp.CreateObject(kTIDAAttribute, U"Uses Doomed", m.ltable.GetID());
-         Ref<AAttribute>(c)->SetDerived(true);
-         Ref<AAttribute>(c)->SetExpr(ExprBuilder().Op(kAdd).ID(other.GetID()).Int(1).End().Build());
+         Ref<ARpObject> other = m.Add(kTIDAAttribute, U"Doomed", m.ltable);
+         const Expr uses = ExprBuilder().Op(kAdd).ID(other.GetID()).Int(1).End().Build();
+         Ref<ARpObject> c = m.b.At(m.ltable.GetID())
+                                .Child(kTIDAAttribute, U"Uses Doomed")
+                                .Set(RpProp::kDerived, true)
+                                .Set(RpProp::kExpr, uses)
+                                .Obj();
          m.rp.DeleteObject(other.GetID());
          return c;
        }},
       {"source-reads-deleted-table", 38107,
        [](CleanModel& m) {
-         Ref<ARpObject> gone = m.rp.CreateObject(kTIDATable, U"GONE", m.db.GetID());
+         Ref<ARpObject> gone = m.Add(kTIDATable, U"GONE", m.db);
          RpSourceDefinition defn = Ref<ALogicalTableSource>(m.lts)->GetSourceDefinition();
          defn.m_physicalTables.push_back(gone.GetID());
          Ref<ALogicalTableSource>(m.lts)->SetSourceDefinition(defn);
@@ -95,18 +94,18 @@ TEST(ConsistencyCheck, EachBreakIsReportedOnceByItsCheck) {
       {"source-maps-nothing", 38010,
        [](CleanModel& m) {
          RpSourceDefinition defn = Ref<ALogicalTableSource>(m.lts)->GetSourceDefinition();
-         Ref<ARpObject> second = m.rp.CreateObject(kTIDALogicalTableSource, U"LTS2", m.ltable.GetID());
+         Ref<ARpObject> second = m.Add(kTIDALogicalTableSource, U"LTS2", m.ltable);
          defn.m_logicalToPhysical.front().second = Expr();
          Ref<ALogicalTableSource>(second)->SetSourceDefinition(defn);
          return second;
        }},
-      {"logical-key-without-columns", 38084,
-       [](CleanModel& m) { return m.rp.CreateObject(kTIDAKey, U"Empty", m.ltable.GetID()); }},
+      {"logical-key-without-columns", 38084, [](CleanModel& m) { return m.Add(kTIDAKey, U"Empty", m.ltable); }},
       {"level-without-key", 38011,
        [](CleanModel& m) {
-         Ref<ARpObject> lv = m.rp.CreateObject(kTIDALevel, U"Detail", m.level.GetID());
-         m.rp.InsertTuple(RpRel::kLevelAttributes, {lv.GetID(), m.lcol.GetID()});
-         return lv;
+         return m.b.At(m.level.GetID())
+             .Child(kTIDALevel, U"Detail")
+             .Relate(RpRel::kLevelAttributes, 0, {m.lcol.GetID()})
+             .Obj();
        }},
       {"presentation-column-without-logical", 38073,
        [](CleanModel& m) {
@@ -115,25 +114,23 @@ TEST(ConsistencyCheck, EachBreakIsReportedOnceByItsCheck) {
        }},
       {"presentation-column-duplicate-name", 38209,
        [](CleanModel& m) {
-         Ref<ARpObject> twin = m.rp.CreateObject(kTIDAFolderAttr, U"ID", m.ptable.GetID());
+         Ref<ARpObject> twin = m.Add(kTIDAFolderAttr, U"ID", m.ptable);
          m.rp.InsertTuple(RpRel::kLogicalToPresentationColumn, {m.lcol.GetID(), twin.GetID()});
          return twin;
        }},
       {"physical-table-duplicate-name", 38179,
        [](CleanModel& m) {
-         Ref<ARpObject> twin = m.rp.CreateObject(kTIDATable, U"Orders", m.db.GetID());
-         Ref<AColumn>(m.rp.CreateObject(kTIDAColumn, U"ID", twin.GetID()))->SetDataType(U"INTEGER");
-         return twin;
+         auto twin = m.b.At(m.db.GetID()).Child(kTIDATable, U"Orders");
+         twin.Child(kTIDAColumn, U"ID").Set(RpProp::kDataType, VXString(U"INTEGER"));
+         return twin.Obj();
        }},
       {"alias-collides-with-sibling", 38210,
        [](CleanModel& m) {
-         Ref<ARpObject> other = m.rp.CreateObject(kTIDATable, U"ARCHIVE", m.db.GetID());
-         Ref<AColumn>(m.rp.CreateObject(kTIDAColumn, U"ID", other.GetID()))->SetDataType(U"INTEGER");
-         m.rp.AddAlias(other.GetID(), U"orders");
-         return other;
+         auto other = m.b.At(m.db.GetID()).Child(kTIDATable, U"ARCHIVE").Alias(U"orders");
+         other.Child(kTIDAColumn, U"ID").Set(RpProp::kDataType, VXString(U"INTEGER"));
+         return other.Obj();
        }},
-      {"physical-column-without-type", 38150,
-       [](CleanModel& m) { return m.rp.CreateObject(kTIDAColumn, U"NOTE", m.table.GetID()); }},
+      {"physical-column-without-type", 38150, [](CleanModel& m) { return m.Add(kTIDAColumn, U"NOTE", m.table); }},
       {"subject-area-without-business-model", 38213,
        [](CleanModel& m) {
          Ref<ACatalogFolder>(m.sa)->SetSubjectArea(Ref<ASubjectArea>());
@@ -141,12 +138,12 @@ TEST(ConsistencyCheck, EachBreakIsReportedOnceByItsCheck) {
        }},
       {"description-undefined-session-variable", 38203,
        [](CleanModel& m) {
-         Ref<AFolderAttr>(m.pcol)->SetDisplayDescription(U"Ids for VALUEOF(VX_SESSION.NOT_DEFINED)");
-         Ref<AFolderAttr>(m.pcol)->SetDisplayDescriptionUse(true);
+         m.b.At(m.pcol.GetID())
+             .Set(RpProp::kDisplayDescription, VXString(U"Ids for VALUEOF(VX_SESSION.NOT_DEFINED)"))
+             .Set(RpProp::kDisplayDescriptionUse, true);
          return m.pcol;
        }},
-      {"variable-initializer-broken", 39053,
-       [](CleanModel& m) { return m.rp.CreateObject(kTIDARpVariable, U"EMPTY_VAR"); }},
+      {"variable-initializer-broken", 39053, [](CleanModel& m) { return m.Add(kTIDARpVariable, U"EMPTY_VAR"); }},
   };
   for (const BreakCase& c : cases) {
     SCOPED_TRACE(c.check);

@@ -14,10 +14,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "Expr/ExprBuilder.h"
 #include "Metadata/SMExternalizationUtil.h"
 #include "Utility/ServerLog.h"
+#include "common/ScopedEnv.h"
 #include "objectmodel/RpBuilder.h"
 
 namespace {
@@ -349,25 +351,17 @@ class SegmentRules : public ::testing::Test {
     std::filesystem::create_directories(dir);
     std::filesystem::copy_file(std::filesystem::path(SMUTIL_SAMPLES_DIR) / "segment-rules/segment-rules.xsd",
                                dir / "segment-rules.xsd", std::filesystem::copy_options::overwrite_existing);
-    const char* old = std::getenv("SMUTIL_HOME");
-    if (old) oldHome = old;
-    bHadHome = old != nullptr;
-    ::setenv("SMUTIL_HOME", home.c_str(), 1);
+    env.emplace("SMUTIL_HOME", home.c_str());
   }
   void TearDown() override {
-    if (bHadHome) {
-      ::setenv("SMUTIL_HOME", oldHome.c_str(), 1);
-    } else {
-      ::unsetenv("SMUTIL_HOME");
-    }
+    env.reset();
     EU::InitalizeUnqualifiedPrefixList();
     std::filesystem::remove_all(home);
   }
   void WriteRules(const std::string& text) { std::ofstream(dir / "segment-rules.xml") << text; }
 
   std::filesystem::path home, dir;
-  std::string oldHome;
-  bool bHadHome = false;
+  std::optional<testutil::ScopedEnv> env;
 };
 
 TEST_F(SegmentRules, PrefixesOfTheFileAndTheBuiltInOne) {
@@ -382,7 +376,7 @@ TEST_F(SegmentRules, PrefixesOfTheFileAndTheBuiltInOne) {
 }
 
 TEST_F(SegmentRules, TheSampleRulesFileIsValid) {
-  ::setenv("SMUTIL_HOME", SMUTIL_SAMPLES_DIR, 1);
+  const testutil::ScopedEnv samples("SMUTIL_HOME", SMUTIL_SAMPLES_DIR);
   ScopedLogCapture capture;
   EU::InitalizeUnqualifiedPrefixList();
   EXPECT_TRUE(EU::IsKEXUnqualifiedSegmentTable(U"Cost Center Segment"));

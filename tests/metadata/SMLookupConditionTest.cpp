@@ -8,6 +8,7 @@
 #include "Metadata/SMUtil.h"
 #include "SMLookupConditionShared.h"
 #include "SMLookupConditionTestRepo.h"
+#include "common/Caught.h"
 
 namespace {
 
@@ -232,12 +233,9 @@ TEST(LookupConditionWildcard, Matching) {
 TEST(LookupConditionText, NoLanguageHasATextForm) {
   const Named named(kTIDATable, QualifiedName{U"A"}, false);
   const WildcardNameCondition wildcard(U"*", false);
-  try {
-    named.ToConditionString(kQL_ODBCSql);
-    FAIL() << "expected UnsupportedLanguage";
-  } catch (const UnsupportedLanguage& e) {
-    EXPECT_EQ(e.GetLanguage(), kQL_ODBCSql);
-  }
+  const auto e = testutil::Caught<UnsupportedLanguage>([&] { named.ToConditionString(kQL_ODBCSql); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->GetLanguage(), kQL_ODBCSql);
   EXPECT_THROW(wildcard.ToConditionString(kQL_ODBCSql), UnsupportedLanguage);
 }
 

@@ -6,6 +6,7 @@
 #include "Expr/ExprBuilder.h"
 #include "SMPrettyStringVisitorTestUtil.h"
 #include "Utility/SUStrUtil.h"
+#include "common/ScopedEnv.h"
 #include "objectmodel/ObjectModel.h"
 #include "objectmodel/Repository.h"
 
@@ -189,7 +190,6 @@ TEST(PrettyFormat, GenerateQualifiedNameForSetFormatExpr) {
 
 TEST(PrettyFormat, RipAndReplaceModeIsReadOnce) {
   const bool first = ToPrettyStringVisitor::IsRipAndReplaceNoExprModeOn();
-  setenv("RIP_AND_REPLACE_MODE", first ? "false" : "true", 1);
+  const testutil::ScopedEnv flipped("RIP_AND_REPLACE_MODE", first ? "false" : "true");
   EXPECT_EQ(ToPrettyStringVisitor::IsRipAndReplaceNoExprModeOn(), first);
-  unsetenv("RIP_AND_REPLACE_MODE");
 }

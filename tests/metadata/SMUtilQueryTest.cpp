@@ -1,7 +1,11 @@
 // Query text: ToSQLStatement in its four modes, set queries, join graphs and
-// the diagnostic form.
+// the diagnostic form; join descriptions; subqueries nested both ways.
+#include <memory>
+
 #include "SMUtilQueryTestRepo.h"
+#include "Utility/DataBlobUtil.h"
 #include "Utility/VXAssert.h"
+#include "Utility/VXThread.h"
 
 using namespace query_test;
 
@@ -353,6 +357,221 @@ TEST(QueryText, DiagnosticForm) {
                             kOrdersAmountFQ + U" asc";
   EXPECT_EQ(Show(MetadataUtil::ToString(q, rp, true)), Show(expected));
   EXPECT_EQ(Show(MetadataUtil::ToString(ListQuerySpec(), rp, false)), Show(U"select \nBreak spec: \n"));
+}
+
+// ---- join descriptions: join-graph tables, fully qualified table names, link
+// conditions and the complex join between two tables.
+
+TEST(QueryJoinText, FullyQualifiedTableNameByContainer) {
+  Repo r;
+  struct Row {
+    VoidID id;
+    const char32_t* expected;
+  };
+  const Row rows[] = {
+      {r.customers, U"\"Cat\".\"Sch\".\"Customers\""},  // schema under a catalog
+      {r.lines, U"\"Cat\".\"Lines\""},                  // directly under a catalog
+      {r.solo, U"\"S2\".\"Solo\""},                     // schema under the database
+      {r.top, U"\"Top\""},                              // directly under the database
+      {r.pk, U"\"PK\""},                                // not a table: its name alone
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(Show(MetadataUtil::GetFullyQualifiedTableName(r.rp.GetObject(row.id))), Show(row.expected));
+  }
+}
+
+TEST(QueryJoinText, GraphTablesSeparatorsAndMissingNodes) {
+  Repo r;
+  JoinGraph one;
+  one.AddNode(r.orders);
+  EXPECT_EQ(Show(MetadataUtil::ToString(one, r.Rp(), false, true)), Show(U"Orders"));
+
+  JoinGraph three;
+  three.AddNode(r.orders);
+  three.AddNode(VoidID(3001, 999));
+  three.AddNode(r.lines);
+  EXPECT_EQ(Show(MetadataUtil::ToString(three, r.Rp(), false, true)),
+            Show(U"Orders,\n\t\tMissing RP object,\n\t\tLines"));
+  EXPECT_EQ(Show(MetadataUtil::ToString(three, r.Rp(), true, false)),
+            Show(U"\"Cat\".\"Sch\".\"Orders\",\nMissing RP object,\n\"Cat\".\"Lines\""));
+  EXPECT_EQ(MetadataUtil::ToString(JoinGraph(), r.Rp(), true, true), U"");
+}
+
+TEST(QueryJoinText, ForeignKeyPairsKeyColumnsByNameIgnoringCase) {
+  Repo r;
+  VXString out = U"x";
+  MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.fk, out, r.Rp(), false);
+  // Key order, key side left, table names always fully qualified.
+  EXPECT_EQ(Show(out), Show(U"x \"Cat\".\"Sch\".\"Customers\".\"ID\"=\"Cat\".\"Sch\".\"Orders\".\"id\" AND "
+                            U"\"Cat\".\"Sch\".\"Customers\".\"REGION\"=\"Cat\".\"Sch\".\"Orders\".\"region\""));
+
+  out.clear();
+  MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.fkFirstMatch, out, r.Rp(), false);
+  EXPECT_EQ(Show(out), Show(U" \"Cat\".\"Sch\".\"Customers\".\"ID\"=\"Cat\".\"Lines\".\"ID\""));
+
+  out.clear();
+  MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.fkNoMatch, out, r.Rp(), true);
+  EXPECT_EQ(out, U"");
+}
+
+TEST(QueryJoinText, ComplexJoinAndOtherIds) {
+  Repo r;
+  // The join expression Orders.id = Lines.ID, behind one blank.
+  VXString out;
+  MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.cj, out, r.Rp(), false);
+  EXPECT_EQ(Show(out), Show(U" \"Orders\".\"id\" = \"Lines\".\"ID\""));
+  out.clear();
+  MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.cj, out, r.Rp(), true);
+  EXPECT_EQ(Show(out), Show(U" \"DB\".\"Cat\".\"Sch\".\"Orders\".\"id\" = \"DB\".\"Cat\".\"\".\"Lines\".\"ID\""));
+
+  out.clear();
+  MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.orders, out, r.Rp(), true);          // a table
+  MetadataUtil::ChangeForeignKeyOrJoinIDToString(VoidID(3006, 77), out, r.Rp(), true);  // gone
+  MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.fk, out, nullptr, true);             // no repository
+  EXPECT_EQ(out, U"");
+}
+
+TEST(QueryJoinText, ComplexJoinBetweenTables) {
+  Repo r;
+  auto get = [&](VoidID id) { return r.rp.GetObject(id); };
+  EXPECT_EQ(MetadataUtil::FindComplexJoinBetweenTables(get(r.orders), get(r.lines)).GetID(), r.cj);
+  // Either side order finds it: the relation is tested from the left table's view.
+  EXPECT_EQ(MetadataUtil::FindComplexJoinBetweenTables(get(r.lines), get(r.orders)).GetID(), r.cj);
+  Ref<ARpObject> none = MetadataUtil::FindComplexJoinBetweenTables(get(r.orders), get(r.customers));
+  EXPECT_TRUE(none.IsNull());
+  EXPECT_EQ(none.GetID(), VoidID::NullID);
+  EXPECT_EQ(none.GetGateway(), nullptr);
+  EXPECT_TRUE(MetadataUtil::FindComplexJoinBetweenTables(get(r.pk), get(r.lines)).IsNull());
+}
+
+// ---- subqueries inside expressions and derived tables, nested both ways; the
+// stack guard and the cancellation point on the way down.
+
+// WHERE EXISTS (subquery).
+Expr ExistsOf(const AbstractListQuerySpec& sub) {
+  return ExprBuilder().Op(kExists).Subquery(sub.ToByteVector()).End().Build();
+}
+
+// q as the only FROM entry of a new query (moved, not copied).
+ListQuerySpec Wrap(ListQuerySpec q) {
+  ListQuerySpec outer;
+  outer.m_fromTables.emplace_back(std::make_unique<SqlDerivedTable>(std::make_unique<ListQuerySpec>(std::move(q))));
+  return outer;
+}
+
+// Restores the process-wide stack limit.
+struct StackLimit {
+  std::size_t previous;
+  explicit StackLimit(std::size_t bytes) : previous(VXThread::SetStackLimit(bytes)) {}
+  ~StackLimit() { VXThread::SetStackLimit(previous); }
+};
+
+TEST(QueryNesting, SubqueryTokenIsWrittenAsNativeSQLWithTabs) {
+  Repo r;
+  ARpGateway* rp = r.Rp();
+  const ListQuerySpec inner =
+      QuerySpecBuilder().Select(U"id", ExprBuilder().ID(r.ordID).Build()).From(r.orders).Build();
+  const ListQuerySpec outer = QuerySpecBuilder().Select(U"c", Parse(U"1")).Where(ExistsOf(inner)).Build();
+  for (bool bFQ : {false, true}) {
+    const VXString column = bFQ ? U"\"DB\".\"Cat\".\"Sch\".\"Orders\".\"id\"" : U"\"Orders\".\"id\"";
+    const VXString innerText =
+        MetadataUtil::ToSQLStatement(inner, rp, {.fullyQualified = bFQ, .tabs = true, .nativeSQL = true});
+    EXPECT_EQ(Show(innerText), Show(T + U"SELECT \n" + T + column + U" as id" + T + U"\n" + T + U"FROM \nOrders\n"));
+    // Whatever mode the outer statement is in, the subquery is native with tabs.
+    const VXString outerText =
+        MetadataUtil::ToSQLStatement(outer, rp, {.fullyQualified = bFQ, .shortExternalMode = true});
+    const std::size_t where = outerText.find(U"WHERE\n");
+    ASSERT_NE(where, VXString::npos);
+    EXPECT_NE(outerText.find(innerText, where), VXString::npos) << ToNarrow(outerText);
+  }
+}
+
+TEST(QueryNesting, BothWays) {
+  Repo r;
+  ARpGateway* rp = r.Rp();
+  // Innermost: a plain query; level 2 reads it as a derived table and has a
+  // subquery filter; level 3 filters on level 2 and reads a derived table
+  // whose own filter holds a subquery.
+  const ListQuerySpec q1 = QuerySpecBuilder().Select(U"a", Parse(U"1")).From(r.lines).Build();
+  const ListQuerySpec q2 =
+      QuerySpecBuilder().Select(U"b", Parse(U"2")).From(QuerySpecBuilder::Derived(q1)).Where(ExistsOf(q1)).Build();
+  const ListQuerySpec q3 =
+      QuerySpecBuilder().Select(U"c", Parse(U"3")).From(QuerySpecBuilder::Derived(q2)).Where(ExistsOf(q2)).Build();
+  const VXString t1 = MetadataUtil::ToSQLStatement(q1, rp, {.tabs = true, .nativeSQL = true});
+  const VXString t2 = MetadataUtil::ToSQLStatement(q2, rp, {.tabs = true, .nativeSQL = true});
+  EXPECT_EQ(Show(t1), Show(T + U"SELECT \n" + T + U"1 as a" + T + U"\n" + T + U"FROM \nLines\n"));
+  // EXISTS and the subquery as native SQL with tabs, nothing around it.
+  const VXString exists1 = U" EXISTS " + t1;
+  EXPECT_EQ(Show(t2), Show(T + U"SELECT \n" + T + U"2 as b" + T + U"\n" + T + U"FROM \n" + t1 + U"\n" + T + U"WHERE\n" +
+                           T + exists1 + U"\n"));
+  const VXString t3 = MetadataUtil::ToSQLStatement(q3, rp, {.nativeSQL = true});
+  EXPECT_EQ(Show(t3), Show(U"SELECT \n3 as c\nFROM \n" + t2 + U"\nWHERE\n EXISTS " + t2 + U"\n"));
+  // Level 1 shows up four times in level 3: twice under each of level 2's copies.
+  std::size_t count = 0;
+  for (std::size_t at = t3.find(t1); at != VXString::npos; at = t3.find(t1, at + 1)) ++count;
+  EXPECT_EQ(count, 4u);
+}
+
+TEST(QueryNesting, CorruptSubqueryBytesFailClearly) {
+  const Expr bad = ExprBuilder().Op(kExists).Subquery(ByteVector{'Q', 'S', 1, 0, 0xff}).End().Build();
+  const ListQuerySpec q = QuerySpecBuilder().Where(bad).Build();
+  EXPECT_THROW(MetadataUtil::ToSQLStatement(q, nullptr, {}), BlobDecodeError);
+}
+
+TEST(QueryNesting, DeepDerivedTablesStopAtTheStackGuard) {
+  StackLimit limit(256 * 1024);
+  ListQuerySpec q = QuerySpecBuilder().Select(U"x", Parse(U"1")).Build();
+  for (int i = 0; i < 5000; ++i) q = Wrap(std::move(q));
+  EXPECT_THROW(MetadataUtil::ToSQLStatement(q, nullptr, {.nativeSQL = true}), VXStackOverflowException);
+  EXPECT_THROW(MetadataUtil::ToString(q, nullptr, false), VXStackOverflowException);
+  // A shallow one still renders under the same limit.
+  ListQuerySpec shallow = QuerySpecBuilder().Select(U"x", Parse(U"1")).Build();
+  for (int i = 0; i < 20; ++i) shallow = Wrap(std::move(shallow));
+  EXPECT_NO_THROW(MetadataUtil::ToSQLStatement(shallow, nullptr, {.nativeSQL = true}));
+}
+
+TEST(QueryNesting, DeepSubqueryTokensStopAtTheStackGuard) {
+  StackLimit limit(256 * 1024);
+  // Each level's filter holds the previous level as subquery bytes, so
+  // nothing bounds the depth but the stack.
+  ListQuerySpec q = QuerySpecBuilder().Select(U"x", Parse(U"1")).Build();
+  for (int i = 0; i < 1500; ++i) q = QuerySpecBuilder().Where(ExistsOf(q)).Build();
+  EXPECT_THROW(MetadataUtil::ToSQLStatement(q, nullptr, {.nativeSQL = true}), VXStackOverflowException);
+}
+
+TEST(QueryNesting, CancelledJobStopsRendering) {
+  const ListQuerySpec inner = QuerySpecBuilder().Select(U"x", Parse(U"1")).Build();
+  const ListQuerySpec q = QuerySpecBuilder().Select(U"y", Parse(U"2")).Where(ExistsOf(inner)).Build();
+  auto job = std::make_shared<VXJobCancellation>();
+  VXThreadJobMgr::ScopedJob bind(job);
+  EXPECT_NO_THROW(MetadataUtil::ToSQLStatement(q, nullptr, {}));
+  job->Cancel();
+  EXPECT_THROW(MetadataUtil::ToSQLStatement(q, nullptr, {}), VXJobCancelledException);
+  EXPECT_THROW(MetadataUtil::ToSQLStatement(JoinGraph(), nullptr, {}), VXJobCancelledException);
+}
+
+// The job is cancelled while the outer statement is being written: the
+// nested statement's entry notices.
+std::shared_ptr<VXJobCancellation> g_jobToCancel;
+ToPrettyStringVisitor::SubqueryWriter g_realWriter = nullptr;
+VXString CancellingWriter(const ByteVector& bytes, ARpGateway* pRp, bool bFullyQualified) {
+  g_jobToCancel->Cancel();
+  return g_realWriter(bytes, pRp, bFullyQualified);
+}
+
+TEST(QueryNesting, CancellationReachesNestedStatements) {
+  const ListQuerySpec inner = QuerySpecBuilder().Select(U"x", Parse(U"1")).Build();
+  const ListQuerySpec q = QuerySpecBuilder().Select(U"y", Parse(U"2")).Where(ExistsOf(inner)).Build();
+  g_jobToCancel = std::make_shared<VXJobCancellation>();
+  g_realWriter = ToPrettyStringVisitor::SetSubqueryWriter(&CancellingWriter);
+  ASSERT_NE(g_realWriter, nullptr) << "the query text writer installs itself when the library loads";
+  {
+    VXThreadJobMgr::ScopedJob bind(g_jobToCancel);
+    EXPECT_THROW(MetadataUtil::ToSQLStatement(q, nullptr, {}), VXJobCancelledException);
+  }
+  ToPrettyStringVisitor::SetSubqueryWriter(g_realWriter);
+  // Without the job the same statement renders.
+  EXPECT_NO_THROW(MetadataUtil::ToSQLStatement(q, nullptr, {}));
 }
 
 }  // namespace

@@ -6,12 +6,14 @@
 #include "Expr/ToStringVisitor.h"
 #include "Metadata/SMConstants.h"
 #include "Metadata/SMUtil.h"
+#include "Metadata/SMVariables.h"
 #include "SMUtilSubstitution.h"
 #include "Utility/DataBlobUtil.h"
 #include "Utility/ErrorMessage.h"
 #include "Utility/SystemUtility.h"
 #include "Utility/VXAssert.h"
 #include "common/Caught.h"
+#include "common/ScopedEnv.h"
 #include "objectmodel/GatewayOptions.h"
 #include "objectmodel/Interfaces.h"
 #include "objectmodel/RpBuilder.h"
@@ -131,9 +133,10 @@ TEST_F(Substitution, RepositoryVariablesAndBuiltInNames) {
   EXPECT_EQ(Replaced(U"Y = VALUEOF(YEAR), C = 'VALUEOF(COMPANY)'", true), U"Y = 2024, C = 'O'Neil & Co'");
   EXPECT_EQ(Replaced(U"valueof(year)"), U"2024");
   EXPECT_EQ(Replaced(U"VALUEOF(HALO_HOST_NAME)"), SystemUtility::GetHostName());
-  ASSERT_EQ(setenv("SMUTIL_INSTANCE_NAME", "inst-7", 1), 0);
-  EXPECT_EQ(Replaced(U"[VALUEOF(HALO_INSTANCE_NAME)]"), U"[inst-7]");
-  unsetenv("SMUTIL_INSTANCE_NAME");
+  {
+    const testutil::ScopedEnv instance("SMUTIL_INSTANCE_NAME", "inst-7");
+    EXPECT_EQ(Replaced(U"[VALUEOF(HALO_INSTANCE_NAME)]"), U"[inst-7]");
+  }
   EXPECT_EQ(Replaced(U"VALUEOF(HALO_COMPONENT_NAME)"), U"mine");
   // Built-in names compare exactly.
   EXPECT_EQ(Replaced(U"<VALUEOF(halo_host_name)>"), U"<>");
@@ -387,6 +390,58 @@ TEST(RetrieveUserNamePassword, MissingOrDamagedBlobLeavesTheStrings) {
   EXPECT_THROW(MetadataUtil::RetrieveUserNamePassword(&rp, user, password), BlobDecodeError);
   EXPECT_EQ(user, U"u");
   EXPECT_EQ(password, U"p");
+}
+
+// References nested in references: each is replaced in place from the last
+// to the first, with positions of the text as given, so an outer reference
+// whose range now runs past the end takes the rest of the text with it.
+// Deep nesting gives the same answer as shallow nesting, and the pass finds
+// the same references the scanner lists.
+std::u32string Nested(std::size_t depth, const std::u32string& inner) {
+  std::u32string text;
+  for (std::size_t i = 0; i < depth; ++i) text += U"VALUEOF(";
+  text += inner;
+  text.append(depth, U')');
+  return text;
+}
+
+TEST(SubstitutionNesting, OuterReferencesTakeTheRestOfTheText) {
+  ARpGateway rp;
+  struct Case {
+    std::u32string text;
+    std::u32string expected;
+  };
+  const Case cases[] = {
+      // Inner VALUEOF(X) (undefined) goes; the outer range [2, 21) then
+      // reaches past the shortened text's end.
+      {U"a VALUEOF(VALUEOF(X)) b", U"a "},      {U"a VALUEOF(X) b", U"a  b"},
+      {U"a " + Nested(3, U"X") + U" b", U"a "}, {U"a " + Nested(1500, U"X") + U" b", U"a "},
+      {U"a " + Nested(1500, U"X"), U"a "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text.size());
+    VXString text = c.text;
+    MetadataUtil::ReplaceVariableWithValue(&rp, text, false, false, false);
+    EXPECT_EQ(text, c.expected);
+  }
+}
+
+TEST(SubstitutionNesting, SpansAreTheScannersReferences) {
+  for (const std::u32string& text : {std::u32string(U"x VALUEOF(A.B) 'VALUEOF(C)' VALUEOF(D(E)) VALUEOF("),
+                                     Nested(40, U"Q.R"), std::u32string(U"none")}) {
+    VariablePositions refs;
+    FindVariablesAux(text, refs, nullptr, 0);
+    std::vector<VariableSpan> spans;
+    FindVariableSpans(text, nullptr, spans);
+    ASSERT_EQ(spans.size(), refs.size());
+    for (std::size_t i = 0; i < refs.size(); ++i) {
+      EXPECT_EQ(spans[i].m_position, refs[i].m_position);
+      EXPECT_EQ(spans[i].m_endPosition, refs[i].m_endPosition);
+      const std::u32string parameter = text.substr(spans[i].m_paramBegin, spans[i].m_paramEnd - spans[i].m_paramBegin);
+      EXPECT_EQ(parameter,
+                refs[i].m_qualifier.empty() ? refs[i].m_varName : refs[i].m_qualifier + U"." + refs[i].m_varName);
+    }
+  }
 }
 
 }  // namespace

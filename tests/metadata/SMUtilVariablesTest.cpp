@@ -7,10 +7,13 @@
 #include "Metadata/SMVariables.h"
 #include "Utility/BaseStringUtil.h"
 #include "Utility/SUStrUtil.h"
+#include "objectmodel/Interfaces.h"
+#include "objectmodel/RpBuilder.h"
 
 namespace {
 
-struct Ref {
+// A reference the scanner finds: its span and its two parts.
+struct Found {
   std::size_t pos;
   std::size_t end;
   VXString qualifier;
@@ -21,7 +24,7 @@ struct ScanCase {
   const char* what;
   VXString text;
   const char32_t* pattern;  // null: VALUEOF then VALUELISTOF
-  std::vector<Ref> expected;
+  std::vector<Found> expected;
 };
 
 std::string Show(const VariablePositions& refs) {
@@ -33,7 +36,7 @@ std::string Show(const VariablePositions& refs) {
   return s;
 }
 
-void ExpectRefs(const VariablePositions& got, const std::vector<Ref>& expected, const char* what) {
+void ExpectRefs(const VariablePositions& got, const std::vector<Found>& expected, const char* what) {
   ASSERT_EQ(got.size(), expected.size()) << what << ": " << Show(got);
   for (std::size_t i = 0; i < got.size(); ++i) {
     EXPECT_EQ(got[i].m_position, expected[i].pos) << what << " #" << i;
@@ -296,6 +299,50 @@ TEST(ParseMultiVar, SplitsAtFirstToken) {
     EXPECT_EQ(var, c.var) << ToNarrow(c.in);
     EXPECT_EQ(source, c.source) << ToNarrow(c.in);
   }
+}
+
+// The variable form: a session variable's name splits; a variable without
+// the token, one of a repository block, a null or deleted handle do not.
+class ParseMultiVarOfVariable : public ::testing::Test {
+ protected:
+  // A session block (it fills a session variable) and a repository block.
+  ParseMultiVarOfVariable() {
+    auto session = b.Add(kTIDASessionVariableBlock, U"Session Init")
+                       .Set(RpProp::kBlockType, std::int64_t{ASessionVariableBlock::kSessionScope});
+    sessionMulti = session.Child(kTIDARpVariable, U"REGION" + token + U"ORCL")
+                       .Set(RpProp::kVariableType, std::int64_t{ARpVariable::kSession})
+                       .As<ARpVariable>();
+    sessionPlain = session.Child(kTIDARpVariable, U"REGION")
+                       .Set(RpProp::kVariableType, std::int64_t{ARpVariable::kSession})
+                       .As<ARpVariable>();
+    auto repository = b.Add(kTIDASessionVariableBlock, U"Nightly")
+                          .Set(RpProp::kBlockType, std::int64_t{ASessionVariableBlock::kRepositoryScope});
+    repositoryMulti = repository.Child(kTIDARpVariable, U"RATE" + token + U"ORCL")
+                          .Set(RpProp::kVariableType, std::int64_t{ARpVariable::kDynamic})
+                          .As<ARpVariable>();
+  }
+
+  const VXString token = _S_MULTI_VAR_TOKEN;
+  ARpGateway rp;
+  RpBuilder b{rp};
+  Ref<ARpVariable> sessionMulti, sessionPlain, repositoryMulti;
+};
+
+TEST_F(ParseMultiVarOfVariable, OnlyASessionVariableIsSplit) {
+  VXString var, source;
+  ASSERT_TRUE(MetadataUtil::ParseMultiVar(sessionMulti, var, source));
+  EXPECT_EQ(var, U"REGION");
+  EXPECT_EQ(source, U"ORCL");
+  var = source = U"-";
+  EXPECT_FALSE(MetadataUtil::ParseMultiVar(sessionPlain, var, source));
+  EXPECT_FALSE(MetadataUtil::ParseMultiVar(repositoryMulti, var, source));
+  EXPECT_FALSE(MetadataUtil::ParseMultiVar(Ref<ARpVariable>(), var, source));
+  // A handle whose object was deleted resolves to nothing.
+  Ref<ARpVariable> gone = sessionMulti;
+  rp.DeleteObject(sessionMulti.m_ID);
+  EXPECT_FALSE(MetadataUtil::ParseMultiVar(gone, var, source));
+  EXPECT_EQ(var, U"-");
+  EXPECT_EQ(source, U"-");
 }
 
 // The scanner relies on these properties of the shared constants.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "Utility/DataBlobUtil.h"
+#include "common/Caught.h"
 
 namespace {
 ByteVector Encode(const VXStringVector& names, const std::vector<int>& ints, bool flag) {
@@ -57,12 +58,9 @@ TEST(DataBlobUtil, CorruptBooleanAndUtf8AreRefusedWithOffset) {
   const ByteVector badBool{0, 0, 0, 0, 7};
   BlobCursor c(badBool);
   c.ReadInt32();
-  try {
-    c.ReadBool();
-    FAIL() << "a byte of 7 is not a boolean";
-  } catch (const BlobDecodeError& e) {
-    EXPECT_EQ(e.GetOffset(), 4u);
-  }
+  const auto e = testutil::Caught<BlobDecodeError>([&] { c.ReadBool(); }, "a byte of 7");
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->GetOffset(), 4u);
   const ByteVector badUtf8{0, 0, 0, 2, 0xC0, 0x80};  // overlong NUL
   VXString s;
   EXPECT_THROW(DataBlobUtil::FromByteVector(badUtf8.data(), badUtf8.data() + badUtf8.size(), s), BlobDecodeError);

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "Utility/SUGDOM.h"
+#include "common/Caught.h"
 
 namespace {
 // A scratch directory removed at the end of the test.
@@ -100,12 +101,9 @@ TEST(SUGDOM, TextForTheParserIsExactOrRefused) {
   const VXString t = U"a\U0001F600\uFFFD\u00E9";
   EXPECT_EQ(SUGDOM::ToVXString(SUGDOM::ToXMLString(t).c_str()), t);
   // A NUL would end the text early: refused, not dropped or replaced.
-  try {
-    SUGDOM::ToXMLString(VXString(U"a") + U'\0' + U"b");
-    ADD_FAILURE() << "a NUL was accepted";
-  } catch (const UnencodableTextError& e) {
-    EXPECT_EQ(e.GetPosition(), 1u);
-  }
+  const auto nul = testutil::Caught<UnencodableTextError>([] { SUGDOM::ToXMLString(VXString(U"a") + U'\0' + U"b"); });
+  ASSERT_TRUE(nul);
+  EXPECT_EQ(nul->GetPosition(), 1u);
   EXPECT_THROW(SUGDOM::ToXMLString(VXString(1, char32_t(0xD800))), UnencodableTextError);
 
   // A path cut short by a NUL must not name the file before it.
