@@ -11,6 +11,7 @@
 #include "objectmodel/Repository.h"
 
 using pretty_test::Show;
+using PSV = ToPrettyStringVisitor;
 
 namespace {
 
@@ -30,9 +31,7 @@ struct Repo {
     dynVar = b.Add(kTIDARpVariable, U"CurDay").Set(RpProp::kVariableType, std::int64_t{ARpVariable::kDynamic});
   }
   VXString Q(const VoidID& id) const { return U"\"" + id.ToString() + U"\""; }
-  VXString FullyQualified(const Expr& e) {
-    return ToPrettyStringVisitor::GetFormatExpr(e, &rp, true, true, false, false, false);
-  }
+  VXString FullyQualified(const Expr& e) { return PSV::GetFormatExpr(e, &rp, true, true, false, false, false); }
 };
 
 // Revenue * 2 + Cost
@@ -59,77 +58,77 @@ bool RejectMissing(ARpGateway*, const VXString& text, VXString& error, int exprT
 TEST(PrettyFormat, WithoutAFormatStringTheRenderingIsShown) {
   Repo r;
   const Expr e = Formula(r);
-  EXPECT_EQ(Show(r.FullyQualified(e)), Show(U"\"Retail\".\"Fact\".\"Revenue\" * 2 + \"Retail\".\"Fact\".\"Cost\""));
-  EXPECT_EQ(Show(ToPrettyStringVisitor::GetFormatExpr(Expr(), &r.rp, true, true, false, false, false)), Show(U""));
+  EXPECT_EQ(r.FullyQualified(e), U"\"Retail\".\"Fact\".\"Revenue\" * 2 + \"Retail\".\"Fact\".\"Cost\"");
+  EXPECT_EQ(PSV::GetFormatExpr(Expr(), &r.rp, true, true, false, false, false), U"");
 }
 
 TEST(PrettyFormat, TextEqualToThePlainRenderingStoresNothing) {
   Repo r;
   Expr e = Formula(r);
-  ToPrettyStringVisitor::SetFormatExpr(e, &r.rp, U"\"Retail\".\"Fact\".\"Revenue\" * 2 + \"Retail\".\"Fact\".\"Cost\"");
-  EXPECT_EQ(Show(e.GetFormatStr()), Show(U""));
+  PSV::SetFormatExpr(e, &r.rp, U"\"Retail\".\"Fact\".\"Revenue\" * 2 + \"Retail\".\"Fact\".\"Cost\"");
+  EXPECT_EQ(e.GetFormatStr(), U"");
 }
 
 TEST(PrettyFormat, StoredTextSurvivesRenames) {
   Repo r;
   Expr e = Formula(r);
   // The user's own layout: a comment, other blanks, the short names.
-  ToPrettyStringVisitor::SetFormatExpr(e, &r.rp, U"(Fact.Revenue*2) + Retail.Fact.Cost /* 'Fact.Cost' */");
-  EXPECT_EQ(Show(e.GetFormatStr()), Show(U"(" + r.Q(r.revenue) + U"*2) + " + r.Q(r.cost) + U" /* 'Fact.Cost' */"));
+  PSV::SetFormatExpr(e, &r.rp, U"(Fact.Revenue*2) + Retail.Fact.Cost /* 'Fact.Cost' */");
+  EXPECT_EQ(e.GetFormatStr(), U"(" + r.Q(r.revenue) + U"*2) + " + r.Q(r.cost) + U" /* 'Fact.Cost' */");
   ASSERT_TRUE(r.rp.RenameObject(r.revenue, U"Net Revenue"));
   ASSERT_TRUE(r.rp.RenameObject(r.fact, U"Sales"));
-  EXPECT_EQ(Show(r.FullyQualified(e)), Show(U"(\"Retail\".\"Sales\".\"Net Revenue\"*2) + \"Retail\".\"Sales\".\"Cost\" "
-                                            U"/* 'Fact.Cost' */"));
+  EXPECT_EQ(r.FullyQualified(e),
+            U"(\"Retail\".\"Sales\".\"Net Revenue\"*2) + \"Retail\".\"Sales\".\"Cost\" "
+            U"/* 'Fact.Cost' */");
   // In the plain mode, with the plain mode's names.
-  EXPECT_EQ(Show(ToPrettyStringVisitor::GetFormatExpr(e, &r.rp, false, false, false, false, false)),
-            Show(U"(Sales.\"Net Revenue\"*2) + Sales.Cost /* 'Fact.Cost' */"));
+  EXPECT_EQ(PSV::GetFormatExpr(e, &r.rp, false, false, false, false, false),
+            U"(Sales.\"Net Revenue\"*2) + Sales.Cost /* 'Fact.Cost' */");
 }
 
 TEST(PrettyFormat, ADeletedObjectShowsMissingAndTheFormatStringHeals) {
   Repo r;
   Expr e = Formula(r);
-  ToPrettyStringVisitor::SetFormatExpr(e, &r.rp, U"Fact.Revenue*2 + Fact.Cost");
+  PSV::SetFormatExpr(e, &r.rp, U"Fact.Revenue*2 + Fact.Cost");
   const VXString stored = e.GetFormatStr();
-  ASSERT_EQ(Show(stored), Show(r.Q(r.revenue) + U"*2 + " + r.Q(r.cost)));
+  ASSERT_EQ(stored, r.Q(r.revenue) + U"*2 + " + r.Q(r.cost));
   ASSERT_TRUE(r.rp.DeleteObject(r.cost));
   // The id of the deleted column turns into MISSING.
   ToPrettyStringVisitor visitor(&r.rp, true, true, false, false, false);
-  EXPECT_EQ(Show(ToPrettyStringVisitor::GetFormatExprHelper(e, &r.rp, visitor, U"default", false)),
-            Show(U"\"Retail\".\"Fact\".\"Revenue\"*2 + \"MISSING\""));
-  EXPECT_EQ(Show(e.GetFormatStr()), Show(stored));
+  EXPECT_EQ(PSV::GetFormatExprHelper(e, &r.rp, visitor, U"default", false),
+            U"\"Retail\".\"Fact\".\"Revenue\"*2 + \"MISSING\"");
+  EXPECT_EQ(e.GetFormatStr(), stored);
   {
     // The server's check rejects that text: it goes, the rendering stays.
     HookScope hook(&RejectMissing);
-    EXPECT_EQ(Show(ToPrettyStringVisitor::GetFormatExprHelper(e, &r.rp, visitor, U"default", false)), Show(U"default"));
-    EXPECT_EQ(Show(e.GetFormatStr()), Show(U""));
+    EXPECT_EQ(PSV::GetFormatExprHelper(e, &r.rp, visitor, U"default", false), U"default");
+    EXPECT_EQ(e.GetFormatStr(), U"");
     EXPECT_EQ(g_lastLayer, 0);  // a logical column came first
   }
   // Shown through GetFormatExpr, the rendering itself drops the stale text.
   e.SetFormatStr(stored);
-  EXPECT_EQ(Show(r.FullyQualified(e)),
-            Show(U"\"Retail\".\"Fact\".\"Revenue\" * 2 + " + SUStrUtil::LoadMsgStringOnly(29005)));
-  EXPECT_EQ(Show(e.GetFormatStr()), Show(U""));
+  EXPECT_EQ(r.FullyQualified(e), U"\"Retail\".\"Fact\".\"Revenue\" * 2 + " + SUStrUtil::LoadMsgStringOnly(29005));
+  EXPECT_EQ(e.GetFormatStr(), U"");
 }
 
 TEST(PrettyFormat, TheValidityHookSeesTheLayerOfTheFirstPhysicalOrLogicalId) {
   Repo r;
   Expr e = ExprBuilder().Op(kAdd).ID(r.dynVar).ID(r.amount).End().Build();
-  ToPrettyStringVisitor::SetFormatExpr(e, &r.rp, U"CurDay + DW...Orders.Amount");
-  EXPECT_EQ(Show(e.GetFormatStr()), Show(r.Q(r.dynVar) + U" + " + r.Q(r.amount)));
+  PSV::SetFormatExpr(e, &r.rp, U"CurDay + DW...Orders.Amount");
+  EXPECT_EQ(e.GetFormatStr(), r.Q(r.dynVar) + U" + " + r.Q(r.amount));
   HookScope hook(&RejectMissing);
-  EXPECT_EQ(Show(r.FullyQualified(e)), Show(U"\"CurDay\" + \"DW\".\"\".\"\".\"Orders\".\"Amount\""));
+  EXPECT_EQ(r.FullyQualified(e), U"\"CurDay\" + \"DW\".\"\".\"\".\"Orders\".\"Amount\"");
   EXPECT_EQ(g_lastLayer, 1);  // the variable (3031) is physical-range too
 }
 
 TEST(PrettyFormat, LongerNamesAreReplacedFirstAndLiteralsAreLeftAlone) {
   Repo r;
   Expr e = ExprBuilder().Op(kConcat).ID(r.revenue).ID(r.revenueTax).End().Build();
-  ToPrettyStringVisitor::SetFormatExpr(e, &r.rp, U"Fact.Revenue || 'Fact.Revenue' || Fact.Revenue Tax||''");
-  EXPECT_EQ(Show(e.GetFormatStr()), Show(r.Q(r.revenue) + U" || 'Fact.Revenue' || " + r.Q(r.revenueTax) + U"||''"));
+  PSV::SetFormatExpr(e, &r.rp, U"Fact.Revenue || 'Fact.Revenue' || Fact.Revenue Tax||''");
+  EXPECT_EQ(e.GetFormatStr(), r.Q(r.revenue) + U" || 'Fact.Revenue' || " + r.Q(r.revenueTax) + U"||''");
   // Text without any known name stays as typed.
   Expr other = Formula(r);
-  ToPrettyStringVisitor::SetFormatExpr(other, &r.rp, U"nothing 'known'");
-  EXPECT_EQ(Show(other.GetFormatStr()), Show(U"nothing 'known'"));
+  PSV::SetFormatExpr(other, &r.rp, U"nothing 'known'");
+  EXPECT_EQ(other.GetFormatStr(), U"nothing 'known'");
 }
 
 TEST(PrettyFormat, EveryFormAnIdMayTakeBecomesTheName) {
@@ -141,8 +140,8 @@ TEST(PrettyFormat, EveryFormAnIdMayTakeBecomesTheName) {
   // The doubly quoted form keeps one pair of quotes: the bare id in it is
   // quoted first, the three quotes each side are then one pair around the
   // quoted form.
-  EXPECT_EQ(Show(ToPrettyStringVisitor::GetFormatExpr(e, &r.rp, false, false, true, false, false)),
-            Show(U"Revenue | Revenue | \"Revenue\" | Revenue | Revenue | Cost"));
+  EXPECT_EQ(PSV::GetFormatExpr(e, &r.rp, false, false, true, false, false),
+            U"Revenue | Revenue | \"Revenue\" | Revenue | Revenue | Cost");
 }
 
 TEST(PrettyFormat, AnIdIsNeverReplacedInsideALongerOne) {
@@ -159,37 +158,34 @@ TEST(PrettyFormat, AnIdIsNeverReplacedInsideALongerOne) {
   const VoidID& longId = cols[longer];
   Expr e = ExprBuilder().Op(kAdd).ID(shortId).ID(longId).End().Build();
   e.SetFormatStr(U"\"" + shortId.ToString() + U"\"+\"" + longId.ToString() + U"\"");
-  EXPECT_EQ(Show(ToPrettyStringVisitor::GetFormatExpr(e, &rp, false, false, true, false, false)),
-            Show(U"C1+C" + ToVXString(std::to_string(longer))));
+  EXPECT_EQ(PSV::GetFormatExpr(e, &rp, false, false, true, false, false), U"C1+C" + ToVXString(std::to_string(longer)));
 }
 
 TEST(PrettyFormat, SortByNameLength) {
   VXStringVector names{U"ab", U"abcd", U"", U"abc", U"xy"};
   VoidIDVector ids{VoidID(1, 1), VoidID(1, 2), VoidID(1, 3), VoidID(1, 4), VoidID(1, 5)};
-  ToPrettyStringVisitor::SortByNameLength(names, ids);
+  PSV::SortByNameLength(names, ids);
   EXPECT_EQ(names, (VXStringVector{U"abcd", U"abc", U"ab", U"xy", U""}));
   EXPECT_EQ(ids, (VoidIDVector{VoidID(1, 2), VoidID(1, 4), VoidID(1, 1), VoidID(1, 5), VoidID(1, 3)}));
 }
 
 TEST(PrettyFormat, ReplaceNamesInToken) {
   VXString token = U"A.B + B + C";
-  EXPECT_TRUE(ToPrettyStringVisitor::ReplaceNamesInToken(token, {VoidID(2006, 1)}, {U"A.B"},
-                                                         {VoidID(2006, 2), VoidID(2006, 3)}, {U"C", U""}));
-  EXPECT_EQ(Show(token), Show(U"\"2006:1\" + B + \"2006:2\""));
+  EXPECT_TRUE(
+      PSV::ReplaceNamesInToken(token, {VoidID(2006, 1)}, {U"A.B"}, {VoidID(2006, 2), VoidID(2006, 3)}, {U"C", U""}));
+  EXPECT_EQ(token, U"\"2006:1\" + B + \"2006:2\"");
   VXString same = U"nothing";
-  EXPECT_FALSE(ToPrettyStringVisitor::ReplaceNamesInToken(same, {VoidID(2006, 1)}, {U"A.B"}, {}, {}));
+  EXPECT_FALSE(PSV::ReplaceNamesInToken(same, {VoidID(2006, 1)}, {U"A.B"}, {}, {}));
 }
 
 TEST(PrettyFormat, GenerateQualifiedNameForSetFormatExpr) {
   Repo r;
-  EXPECT_EQ(Show(ToPrettyStringVisitor::GenerateQualifiedNameForSetFormatExpr(r.rp.GetObject(r.dynVar))),
-            Show(U"CurDay"));
-  EXPECT_EQ(Show(ToPrettyStringVisitor::GenerateQualifiedNameForSetFormatExpr(r.rp.GetObject(r.revenue))),
-            Show(U"\"Retail\".\"Fact\".\"Revenue\""));
+  EXPECT_EQ(PSV::GenerateQualifiedNameForSetFormatExpr(r.rp.GetObject(r.dynVar)), U"CurDay");
+  EXPECT_EQ(PSV::GenerateQualifiedNameForSetFormatExpr(r.rp.GetObject(r.revenue)), U"\"Retail\".\"Fact\".\"Revenue\"");
 }
 
 TEST(PrettyFormat, RipAndReplaceModeIsReadOnce) {
-  const bool first = ToPrettyStringVisitor::IsRipAndReplaceNoExprModeOn();
+  const bool first = PSV::IsRipAndReplaceNoExprModeOn();
   const testutil::ScopedEnv flipped("RIP_AND_REPLACE_MODE", first ? "false" : "true");
-  EXPECT_EQ(ToPrettyStringVisitor::IsRipAndReplaceNoExprModeOn(), first);
+  EXPECT_EQ(PSV::IsRipAndReplaceNoExprModeOn(), first);
 }

@@ -11,6 +11,7 @@
 #include "objectmodel/ObjectModel.h"
 
 using pretty_test::Show;
+using PSV = ToPrettyStringVisitor;
 
 namespace {
 
@@ -63,7 +64,7 @@ struct Repo {
   }
   Ref<ACatalogFolder> Catalog(const VoidID& id) { return Ref<ACatalogFolder>(rp.GetObject(id)); }
   VXString InCatalog(const VoidID& ref, const VoidID& catalog, bool bDisplay) {
-    return ToPrettyStringVisitor::StringFrom(ExprBuilder().ID(ref).Build(), &rp, Catalog(catalog), bDisplay);
+    return PSV::StringFrom(ExprBuilder().ID(ref).Build(), &rp, Catalog(catalog), bDisplay);
   }
 };
 
@@ -101,7 +102,7 @@ TEST(PrettyCatalog, ReferencesWrittenThroughTheCatalog) {
       {&Repo::fact, &Repo::sales, U"\"Retail\".\"Fact\""},
   };
   for (const Case& c : kCases) {
-    EXPECT_EQ(Show(r.InCatalog(r.*(c.ref), r.*(c.catalog), false)), Show(c.expected));
+    EXPECT_EQ(r.InCatalog(r.*(c.ref), r.*(c.catalog), false), c.expected);
   }
 }
 
@@ -109,23 +110,23 @@ TEST(PrettyCatalog, AColumnTheUserMayNotReadIsNeverWrittenThroughTheCatalog) {
   Repo r;
   // Revenue's first column is denied: the second one (nested) is written.
   r.rp.DenyRead(r.amount);
-  EXPECT_EQ(Show(r.InCatalog(r.revenue, r.sales, false)), Show(U"\"Sales\".\"Details\".\"Lines\".\"Line Amount\""));
+  EXPECT_EQ(r.InCatalog(r.revenue, r.sales, false), U"\"Sales\".\"Details\".\"Lines\".\"Line Amount\"");
   // A denied folder hides its columns too.
   r.rp.DenyRead(r.lines);
-  EXPECT_EQ(Show(r.InCatalog(r.revenue, r.sales, false)), Show(U"\"Fact\".\"Revenue\""));
-  EXPECT_EQ(Show(r.InCatalog(r.lineAmount, r.sales, false)), Show(U"\"Lines\".\"Line Amount\""));
+  EXPECT_EQ(r.InCatalog(r.revenue, r.sales, false), U"\"Fact\".\"Revenue\"");
+  EXPECT_EQ(r.InCatalog(r.lineAmount, r.sales, false), U"\"Lines\".\"Line Amount\"");
   // A presentation column named directly obeys the same rule.
-  EXPECT_EQ(Show(r.InCatalog(r.amount, r.sales, false)), Show(U"\"Orders\".\"Amount\""));
+  EXPECT_EQ(r.InCatalog(r.amount, r.sales, false), U"\"Orders\".\"Amount\"");
   r.rp.ClearReadDenials();
   r.rp.DenyRead(r.orderCost);
-  EXPECT_EQ(Show(r.InCatalog(r.cost, r.sales, false)), Show(U"\"Fact\".\"Cost\""));
+  EXPECT_EQ(r.InCatalog(r.cost, r.sales, false), U"\"Fact\".\"Cost\"");
   // The external hook has the last word.
   r.rp.ClearReadDenials();
   const auto saved = Authorization::g_externalAuthorizationHook;
   Authorization::g_externalAuthorizationHook = [&r](ARpGateway*, const Ref<ARpObject>& obj) {
     return obj->GetID() != r.orders;
   };
-  EXPECT_EQ(Show(r.InCatalog(r.revenue, r.sales, false)), Show(U"\"Sales\".\"Details\".\"Lines\".\"Line Amount\""));
+  EXPECT_EQ(r.InCatalog(r.revenue, r.sales, false), U"\"Sales\".\"Details\".\"Lines\".\"Line Amount\"");
   Authorization::g_externalAuthorizationHook = saved;
 }
 
@@ -134,8 +135,7 @@ TEST(PrettyCatalog, AColumnTheUserMayNotReadIsNeverWrittenThroughTheCatalog) {
 TEST(PrettyCatalog, FoldersSharedBySeveralReferencesOfOneExpression) {
   Repo r;
   const auto sum = [&r](const VoidID& a, const VoidID& b, bool bDisplay) {
-    return Show(ToPrettyStringVisitor::StringFrom(ExprBuilder().Op(kAdd).ID(a).ID(b).End().Build(), &r.rp,
-                                                  r.Catalog(r.sales), bDisplay));
+    return Show(PSV::StringFrom(ExprBuilder().Op(kAdd).ID(a).ID(b).End().Build(), &r.rp, r.Catalog(r.sales), bDisplay));
   };
   const auto saved = Authorization::g_externalAuthorizationHook;
   VoidID hidden = r.orders;
@@ -172,11 +172,11 @@ TEST(PrettyCatalog, CustomDisplayNamesForEveryPart) {
   r.SetDisplay(r.orders, U"Commandes");
   r.SetDisplay(r.amount, U"Montant");
   r.SetDisplay(r.details, U"Détails");
-  EXPECT_EQ(Show(r.InCatalog(r.revenue, r.sales, true)), Show(U"\"Ventes\".\"Commandes\".\"Montant\""));
-  EXPECT_EQ(Show(r.InCatalog(r.amount, r.sales, true)), Show(U"\"Commandes\".\"Montant\""));
+  EXPECT_EQ(r.InCatalog(r.revenue, r.sales, true), U"\"Ventes\".\"Commandes\".\"Montant\"");
+  EXPECT_EQ(r.InCatalog(r.amount, r.sales, true), U"\"Commandes\".\"Montant\"");
   // Parts without a display name show their own names.
-  EXPECT_EQ(Show(r.InCatalog(r.lineAmount, r.sales, true)), Show(U"\"Détails\".\"Lines\".\"Line Amount\""));
-  EXPECT_EQ(Show(r.InCatalog(r.revenue, r.sales, false)), Show(U"\"Sales\".\"Orders\".\"Amount\""));
+  EXPECT_EQ(r.InCatalog(r.lineAmount, r.sales, true), U"\"Détails\".\"Lines\".\"Line Amount\"");
+  EXPECT_EQ(r.InCatalog(r.revenue, r.sales, false), U"\"Sales\".\"Orders\".\"Amount\"");
 }
 
 TEST(PrettyCatalog, AMissingObjectWritesTheMessageAndEmptiesTheFormatString) {
@@ -184,8 +184,7 @@ TEST(PrettyCatalog, AMissingObjectWritesTheMessageAndEmptiesTheFormatString) {
   Expr e = ExprBuilder().Op(kAdd).ID(r.revenue).ID(r.cost).End().Build();
   e.SetFormatStr(U"\"" + r.revenue.ToString() + U"\" + \"" + r.cost.ToString() + U"\"");
   ASSERT_TRUE(r.rp.DeleteObject(r.revenue));
-  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, r.Catalog(r.sales), false)),
-            Show(Deleted() + U" + \"Sales\".\"Orders\".\"Cost\""));
+  EXPECT_EQ(PSV::StringFrom(e, &r.rp, r.Catalog(r.sales), false), Deleted() + U" + \"Sales\".\"Orders\".\"Cost\"");
   EXPECT_TRUE(e.GetFormatStr().empty());
 }
 
@@ -198,15 +197,13 @@ TEST(PrettyDisplayNames, PresentationColumnsAndEntityFolders) {
   const Expr e = ExprBuilder().Op(kAdd).ID(r.amount).ID(r.orderCost).End().Build();
   // Plain mode with display names: the presentation column by its display
   // name alone, quoted where needed.
-  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, false, true, false, false, true)),
-            Show(U"\"Montant \"\"net\"\"\" + Cost"));
-  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, false, true, false, false, false)),
-            Show(U"Sales.\"\".Orders.Amount + Sales.\"\".Orders.Cost"));
+  EXPECT_EQ(PSV::StringFrom(e, &r.rp, false, true, false, false, true), U"\"Montant \"\"net\"\"\" + Cost");
+  EXPECT_EQ(PSV::StringFrom(e, &r.rp, false, true, false, false, false),
+            U"Sales.\"\".Orders.Amount + Sales.\"\".Orders.Cost");
   // Entity-folder mode: the folder's display name, then the column's.
   const QualifiedNameIDPairVector pairs{{{U"Sales", U"Orders"}, r.amount}};
-  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, pairs, true)),
-            Show(U"\"Commandes\".\"Montant \"\"net\"\"\" + \"Cost\""));
-  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, pairs, false)), Show(U"\"Orders\".\"Amount\" + \"Cost\""));
+  EXPECT_EQ(PSV::StringFrom(e, &r.rp, pairs, true), U"\"Commandes\".\"Montant \"\"net\"\"\" + \"Cost\"");
+  EXPECT_EQ(PSV::StringFrom(e, &r.rp, pairs, false), U"\"Orders\".\"Amount\" + \"Cost\"");
 }
 
 // ---- re-parenting ----------------------------------------------------------------------
@@ -214,33 +211,29 @@ TEST(PrettyDisplayNames, PresentationColumnsAndEntityFolders) {
 TEST(PrettyReparenting, TheFourCases) {
   Repo r;
   const auto under = [&r](const VoidID& ref, const VoidID& oldParent, const QualifiedName& newParent) {
-    return ToPrettyStringVisitor::StringFrom(ExprBuilder().ID(ref).Build(), &r.rp, r.rp.GetObject(oldParent), newParent,
-                                             false);
+    return PSV::StringFrom(ExprBuilder().ID(ref).Build(), &r.rp, r.rp.GetObject(oldParent), newParent, false);
   };
   // No business model has the new name: the first part is replaced.
-  EXPECT_EQ(Show(under(r.revenue, r.fact, {U"Wholesale", U"Fact"})), Show(U"\"Wholesale\".\"Fact\".\"Revenue\""));
+  EXPECT_EQ(under(r.revenue, r.fact, {U"Wholesale", U"Fact"}), U"\"Wholesale\".\"Fact\".\"Revenue\"");
   // The business model exists and the object is a child of the old parent:
   // the new parent's name, then the object's own name.
   r.b.Add(kTIDASubjectArea, U"Wholesale");
-  EXPECT_EQ(Show(under(r.revenue, r.fact, {U"Wholesale", U"New \"Fact\""})),
-            Show(U"\"Wholesale\".\"New \"\"Fact\"\"\".\"Revenue\""));
+  EXPECT_EQ(under(r.revenue, r.fact, {U"Wholesale", U"New \"Fact\""}),
+            U"\"Wholesale\".\"New \"\"Fact\"\"\".\"Revenue\"");
   // Another parent in the business model the old parent lives in, named by
   // the new parent (in another case): the object keeps its own name.
   const VoidID dim = r.b.At(r.bm).Child(kTIDALogicalTable, U"Dim");
   const VoidID units = r.b.At(dim).Child(kTIDAAttribute, U"Units");
-  EXPECT_EQ(Show(under(units, r.fact, {U"RETAIL", U"Fact 2"})), Show(U"\"Retail\".\"Dim\".\"Units\""));
+  EXPECT_EQ(under(units, r.fact, {U"RETAIL", U"Fact 2"}), U"\"Retail\".\"Dim\".\"Units\"");
   // Another parent, elsewhere: the whole rendering is empty.
   const Expr both = ExprBuilder().Op(kAdd).ID(r.revenue).ID(units).End().Build();
-  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(both, &r.rp, r.rp.GetObject(r.fact),
-                                                   QualifiedName{U"Wholesale", U"Fact"}, false)),
-            Show(U""));
+  EXPECT_EQ(PSV::StringFrom(both, &r.rp, r.rp.GetObject(r.fact), QualifiedName{U"Wholesale", U"Fact"}, false), U"");
   ToPrettyStringVisitor visitor(&r.rp, r.rp.GetObject(r.fact), QualifiedName{U"Wholesale", U"Fact"}, false);
-  EXPECT_EQ(Show(visitor.ExtractName(units)), Show(U""));
-  EXPECT_EQ(Show(visitor.ExtractName(r.revenue)), Show(U"\"Wholesale\".\"Fact\".\"Revenue\""));
+  EXPECT_EQ(visitor.ExtractName(units), U"");
+  EXPECT_EQ(visitor.ExtractName(r.revenue), U"\"Wholesale\".\"Fact\".\"Revenue\"");
   // By id the parents do not matter.
-  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(both, &r.rp, r.rp.GetObject(r.fact),
-                                                   QualifiedName{U"Wholesale", U"Fact"}, true)),
-            Show(U"\"" + r.revenue.ToString() + U"\" + \"" + units.ToString() + U"\""));
+  EXPECT_EQ(PSV::StringFrom(both, &r.rp, r.rp.GetObject(r.fact), QualifiedName{U"Wholesale", U"Fact"}, true),
+            U"\"" + r.revenue.ToString() + U"\" + \"" + units.ToString() + U"\"");
 }
 
 // ---- VALUEOF --------------------------------------------------------------------------
@@ -253,30 +246,29 @@ TEST(PrettyValueOf, RepositoryVariables) {
   Repo r;
   const Expr staticRef = ValueOf(kValueOf, r.staticVar);
   const Expr dynRef = ValueOf(kValueOf, r.dynVar);
-  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(staticRef, &r.rp)), Show(U" VALUEOF(\"Max Year\")"));
+  EXPECT_EQ(PSV::SimpleStringFrom(staticRef, &r.rp), U" VALUEOF(\"Max Year\")");
   // The qualified name, even for a dynamic variable.
-  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(dynRef, &r.rp)), Show(U" VALUEOF(\"CurDay\")"));
-  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(staticRef, &r.rp, false, false, false, true, false)),
-            Show(U" VALUEOF(\"" + r.staticVar.ToString() + U"\")"));
+  EXPECT_EQ(PSV::SimpleStringFrom(dynRef, &r.rp), U" VALUEOF(\"CurDay\")");
+  EXPECT_EQ(PSV::StringFrom(staticRef, &r.rp, false, false, false, true, false),
+            U" VALUEOF(\"" + r.staticVar.ToString() + U"\")");
   // Id substitution writes the new id as any reference.
   const VoidIDToVoidIDMap map{{r.staticVar, VoidID(kTIDARpVariable, 77)}};
-  EXPECT_EQ(Show(ToPrettyStringVisitor::Expr2StringFromExpr1(staticRef, &r.rp, map)), Show(U" VALUEOF( \"3031:77\")"));
+  EXPECT_EQ(PSV::Expr2StringFromExpr1(staticRef, &r.rp, map), U" VALUEOF( \"3031:77\")");
   Expr gone = ValueOf(kValueOf, r.staticVar);
   gone.SetFormatStr(U"VALUEOF(x)");
   ASSERT_TRUE(r.rp.DeleteObject(r.staticVar));
-  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(gone, &r.rp)),
-            Show(U" VALUEOF(<The RpVariable has been deleted>)"));
+  EXPECT_EQ(PSV::SimpleStringFrom(gone, &r.rp), U" VALUEOF(<The RpVariable has been deleted>)");
   EXPECT_TRUE(gone.GetFormatStr().empty());
 }
 
 TEST(PrettyValueOf, BlockVariableByIdUsesMessage29010WithTheQuotedId) {
   Repo r;
   const Expr e = ValueOf(kValueOfSessionVariableBlockNew, r.region);
-  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(e, &r.rp)), Show(U" VALUEOF(\"Init Block\".\"Region\")"));
+  EXPECT_EQ(PSV::SimpleStringFrom(e, &r.rp), U" VALUEOF(\"Init Block\".\"Region\")");
   const VXString id = r.region.ToString();
   ASSERT_TRUE(r.rp.DeleteObject(r.region));
-  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(e, &r.rp)),
-            Show(U" VALUEOF(" + SUStrUtil::LoadMsgStringOnly(29010, U"\"" + id + U"\"") + U")"));
+  EXPECT_EQ(PSV::SimpleStringFrom(e, &r.rp),
+            U" VALUEOF(" + SUStrUtil::LoadMsgStringOnly(29010, U"\"" + id + U"\"") + U")");
 }
 
 TEST(PrettyValueOf, SessionVariables) {
@@ -285,23 +277,21 @@ TEST(PrettyValueOf, SessionVariables) {
   const Expr byIndex = ExprBuilder().Op(kValueOfSessionByIndex).Int(2).String(U"List").End().Build();
   const Expr byId = ValueOf(kValueOfSessionNew, r.region);
   const Expr byIdIndex = ExprBuilder().Op(kValueOfSessionNewByIndex).Int(3).ID(r.region).End().Build();
-  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(byName, &r.rp)), Show(U" VALUEOF(VX_SESSION.\"USER\")"));
-  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(byIndex, &r.rp)), Show(U" VALUEOF(2, VX_SESSION.\"List\")"));
+  EXPECT_EQ(PSV::SimpleStringFrom(byName, &r.rp), U" VALUEOF(VX_SESSION.\"USER\")");
+  EXPECT_EQ(PSV::SimpleStringFrom(byIndex, &r.rp), U" VALUEOF(2, VX_SESSION.\"List\")");
   // The name is double-quoted though it needs no quotes.
-  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(byId, &r.rp)), Show(U" VALUEOF(VX_SESSION.\"Region\")"));
-  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(byIdIndex, &r.rp)),
-            Show(U" VALUEOF(3, VX_SESSION.\"Region\")"));
-  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(byId, &r.rp, false, false, false, true, false)),
-            Show(U" VALUEOF(VX_SESSION.\"" + r.region.ToString() + U"\")"));
+  EXPECT_EQ(PSV::SimpleStringFrom(byId, &r.rp), U" VALUEOF(VX_SESSION.\"Region\")");
+  EXPECT_EQ(PSV::SimpleStringFrom(byIdIndex, &r.rp), U" VALUEOF(3, VX_SESSION.\"Region\")");
+  EXPECT_EQ(PSV::StringFrom(byId, &r.rp, false, false, false, true, false),
+            U" VALUEOF(VX_SESSION.\"" + r.region.ToString() + U"\")");
   const VoidIDToVoidIDMap map{{r.region, VoidID(kTIDARpVariable, 5)}};
-  EXPECT_EQ(Show(ToPrettyStringVisitor::Expr2StringFromExpr1(byIdIndex, &r.rp, map)),
-            Show(U" VALUEOF(3, VX_SESSION. \"3031:5\")"));
+  EXPECT_EQ(PSV::Expr2StringFromExpr1(byIdIndex, &r.rp, map), U" VALUEOF(3, VX_SESSION. \"3031:5\")");
   const VXString id = r.region.ToString();
   Expr gone = ValueOf(kValueOfSessionNew, r.region);
   gone.SetFormatStr(U"x");
   ASSERT_TRUE(r.rp.DeleteObject(r.region));
-  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(gone, &r.rp)),
-            Show(U" VALUEOF(VX_SESSION.<The session variable " + id + U" has been deleted>)"));
+  EXPECT_EQ(PSV::SimpleStringFrom(gone, &r.rp),
+            U" VALUEOF(VX_SESSION.<The session variable " + id + U" has been deleted>)");
   EXPECT_TRUE(gone.GetFormatStr().empty());
 }
 
@@ -311,19 +301,16 @@ TEST(PrettyValueOf, InitializationBlockVariableByName) {
     return ExprBuilder().Op(kValueOfSessionVariableBlock).ID(r.block).String(name).End().Build();
   };
   // Found without regard to case, written as the variable is spelled.
-  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(blockRef(U"REGION"), &r.rp)),
-            Show(U" VALUEOF(\"Init Block\".\"Region\")"));
+  EXPECT_EQ(PSV::SimpleStringFrom(blockRef(U"REGION"), &r.rp), U" VALUEOF(\"Init Block\".\"Region\")");
   Expr unknown = blockRef(U"Nope");
-  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(unknown, &r.rp)),
-            Show(U" VALUEOF(\"Init Block\".<The session variable Nopehas been deleted>)"));
+  EXPECT_EQ(PSV::SimpleStringFrom(unknown, &r.rp),
+            U" VALUEOF(\"Init Block\".<The session variable Nopehas been deleted>)");
   const VoidIDToVoidIDMap map{{r.block, VoidID(kTIDASessionVariableBlock, 8)}};
-  EXPECT_EQ(Show(ToPrettyStringVisitor::Expr2StringFromExpr1(blockRef(U"Region"), &r.rp, map)),
-            Show(U" VALUEOF( \"3033:8\")"));
+  EXPECT_EQ(PSV::Expr2StringFromExpr1(blockRef(U"Region"), &r.rp, map), U" VALUEOF( \"3033:8\")");
   Expr gone = blockRef(U"Region");
   gone.SetFormatStr(U"x");
   ASSERT_TRUE(r.rp.DeleteObject(r.block));
-  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(gone, &r.rp)),
-            Show(U" VALUEOF(<The variable initialization block has been deleted>)"));
+  EXPECT_EQ(PSV::SimpleStringFrom(gone, &r.rp), U" VALUEOF(<The variable initialization block has been deleted>)");
   EXPECT_TRUE(gone.GetFormatStr().empty());
 }
 
@@ -332,25 +319,20 @@ TEST(PrettyValueOf, InitializationBlockVariableByName) {
 TEST(PrettyCatalog, FormatStringsNameObjectsAsExtractNameDoes) {
   Repo r;
   Expr e = ExprBuilder().Op(kAdd).ID(r.revenue).ID(r.cost).End().Build();
-  ToPrettyStringVisitor::SetFormatExpr(e, &r.rp, U"Fact.Revenue+Fact.Cost");
-  ASSERT_EQ(Show(e.GetFormatStr()), Show(U"\"" + r.revenue.ToString() + U"\"+\"" + r.cost.ToString() + U"\""));
+  PSV::SetFormatExpr(e, &r.rp, U"Fact.Revenue+Fact.Cost");
+  ASSERT_EQ(e.GetFormatStr(), U"\"" + r.revenue.ToString() + U"\"+\"" + r.cost.ToString() + U"\"");
   // The stored ids become names through ExtractName, which knows no catalog:
   // quoted, the last two parts.
-  EXPECT_EQ(Show(ToPrettyStringVisitor::GetFormatExpr(e, &r.rp, r.Catalog(r.sales), false)),
-            Show(U"\"Fact\".\"Revenue\"+\"Fact\".\"Cost\""));
+  EXPECT_EQ(PSV::GetFormatExpr(e, &r.rp, r.Catalog(r.sales), false), U"\"Fact\".\"Revenue\"+\"Fact\".\"Cost\"");
   // The entity-folder overload names them with the folders of its pairs.
   const QualifiedNameIDPairVector pairs{{{U"Sales", U"Orders"}, r.revenue}};
-  EXPECT_EQ(Show(ToPrettyStringVisitor::GetFormatExpr(e, &r.rp, pairs, false)),
-            Show(U"\"Orders\".\"Revenue\"+\"Cost\""));
+  EXPECT_EQ(PSV::GetFormatExpr(e, &r.rp, pairs, false), U"\"Orders\".\"Revenue\"+\"Cost\"");
   // Re-parenting and database-rename overloads.
-  EXPECT_EQ(Show(ToPrettyStringVisitor::GetFormatExpr(e, &r.rp, r.rp.GetObject(r.fact),
-                                                      QualifiedName{U"Retail", U"Sales Fact"}, false)),
-            Show(U"\"Retail\".\"Sales Fact\".\"Revenue\"+\"Retail\".\"Sales Fact\".\"Cost\""));
-  EXPECT_EQ(
-      Show(ToPrettyStringVisitor::GetFormatExpr(e, &r.rp, OldDatabaseNameToNewDatabaseNameMap{{U"x", U"y"}}, false)),
-      Show(U"\"Retail\".\"Fact\".\"Revenue\"+\"Retail\".\"Fact\".\"Cost\""));
+  EXPECT_EQ(PSV::GetFormatExpr(e, &r.rp, r.rp.GetObject(r.fact), QualifiedName{U"Retail", U"Sales Fact"}, false),
+            U"\"Retail\".\"Sales Fact\".\"Revenue\"+\"Retail\".\"Sales Fact\".\"Cost\"");
+  EXPECT_EQ(PSV::GetFormatExpr(e, &r.rp, OldDatabaseNameToNewDatabaseNameMap{{U"x", U"y"}}, false),
+            U"\"Retail\".\"Fact\".\"Revenue\"+\"Retail\".\"Fact\".\"Cost\"");
   // Id-to-text: the reference's own text is the mapped one, the stored
   // ids become the names of the mode (fully qualified, quoted where needed).
-  EXPECT_EQ(Show(ToPrettyStringVisitor::GetFormatExpr(e, &r.rp, VoidIDVXStringMap{{r.cost, U"c"}})),
-            Show(U"Retail.Fact.Revenue+Retail.Fact.Cost"));
+  EXPECT_EQ(PSV::GetFormatExpr(e, &r.rp, VoidIDVXStringMap{{r.cost, U"c"}}), U"Retail.Fact.Revenue+Retail.Fact.Cost");
 }

@@ -16,6 +16,7 @@
 using pretty_test::Parse;
 using pretty_test::Render;
 using pretty_test::Show;
+using PSV = ToPrettyStringVisitor;
 
 namespace {
 
@@ -43,12 +44,11 @@ struct Repo {
   static Expr Ref1(const VoidID& id) { return ExprBuilder().Op(kAdd).ID(id).Int(1).End().Build(); }
   static Expr Just(const VoidID& id) { return ExprBuilder().ID(id).Build(); }
 
-  VXString Plain(const Expr& e) { return ToPrettyStringVisitor::SimpleStringFrom(e, &rp); }
+  VXString Plain(const Expr& e) { return PSV::SimpleStringFrom(e, &rp); }
   VXString Mode(const Expr& e, bool q, bool fq, bool single, bool byId) {
-    return ToPrettyStringVisitor::StringFrom(
+    return PSV::StringFrom(
         e, &rp,
-        ToPrettyStringVisitor::Options{
-            .mandatoryDoubleQuotes = q, .fullyQualified = fq, .singlePartName = single, .usingVoidID = byId});
+        PSV::Options{.mandatoryDoubleQuotes = q, .fullyQualified = fq, .singlePartName = single, .usingVoidID = byId});
   }
 };
 
@@ -81,25 +81,22 @@ TEST(PrettyNames, ModifyName) {
       {U"Caf\u00e9", false, U"Caf\u00e9"},
   };
   for (const Case& c : kCases) {
-    EXPECT_EQ(Show(ToPrettyStringVisitor::ModifyName(c.name, c.mandatory)), Show(c.expected))
-        << ToNarrow(c.name) << " mandatory=" << c.mandatory;
+    EXPECT_EQ(PSV::ModifyName(c.name, c.mandatory), c.expected) << ToNarrow(c.name) << " mandatory=" << c.mandatory;
   }
 }
 
 TEST(PrettyNames, SymbolsAndQualifiedSymbols) {
-  EXPECT_EQ(Show(Render(U"S'Revenue'")), Show(U"Revenue"));
-  EXPECT_EQ(Show(Render(U"S'from'")), Show(U"\"from\""));
-  EXPECT_EQ(Show(Render(U"S'a\"b'")), Show(U"\"a\"\"b\""));
+  EXPECT_EQ(Render(U"S'Revenue'"), U"Revenue");
+  EXPECT_EQ(Render(U"S'from'"), U"\"from\"");
+  EXPECT_EQ(Render(U"S'a\"b'"), U"\"a\"\"b\"");
   Expr e = Parse(U"S'Revenue'");
-  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, nullptr,
-                                                   ToPrettyStringVisitor::Options{.mandatoryDoubleQuotes = true})),
-            Show(U"\"Revenue\""));
+  EXPECT_EQ(PSV::StringFrom(e, nullptr, PSV::Options{.mandatoryDoubleQuotes = true}), U"\"Revenue\"");
   // One part is written as it stands, even when it would need quotes.
-  EXPECT_EQ(Show(Render(U"Q['Unit Price']")), Show(U"Unit Price"));
+  EXPECT_EQ(Render(U"Q['Unit Price']"), U"Unit Price");
   // Several parts are each quoted as they are, inner quotes not doubled.
-  EXPECT_EQ(Show(Render(U"Q['Sales','Unit Price']")), Show(U"\"Sales\".\"Unit Price\""));
-  EXPECT_EQ(Show(Render(U"Q['A\"B','C']")), Show(U"\"A\"B\".\"C\""));
-  EXPECT_EQ(Show(Render(U"Q[]")), Show(U""));
+  EXPECT_EQ(Render(U"Q['Sales','Unit Price']"), U"\"Sales\".\"Unit Price\"");
+  EXPECT_EQ(Render(U"Q['A\"B','C']"), U"\"A\"B\".\"C\"");
+  EXPECT_EQ(Render(U"Q[]"), U"");
 }
 
 // ---- literals -------------------------------------------------------------------------
@@ -118,21 +115,21 @@ TEST(PrettyLiterals, NumbersDatesAndTimes) {
   // Floats carry the approximate-number suffix, except where a value is
   // substituted into text.
   Expr f = Parse(U"2.5");
-  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(f, nullptr)), Show(U"2.5E0"));
-  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFromWithoutSingleQuote(f, nullptr)), Show(U"2.5"));
+  EXPECT_EQ(PSV::SimpleStringFrom(f, nullptr), U"2.5E0");
+  EXPECT_EQ(PSV::StringFromWithoutSingleQuote(f, nullptr), U"2.5");
 }
 
 TEST(PrettyLiterals, StringQuoting) {
-  EXPECT_EQ(Show(Render(U"'abc'")), Show(U"'abc'"));
-  EXPECT_EQ(Show(Render(U"'it''s'")), Show(U"'it''s'"));
-  EXPECT_EQ(Show(Render(U"''")), Show(U"''"));
-  EXPECT_EQ(Show(Render(U"Concat('a''b','\"c\"')")), Show(U" CONCAT('a''b', '\"c\"')"));
+  EXPECT_EQ(Render(U"'abc'"), U"'abc'");
+  EXPECT_EQ(Render(U"'it''s'"), U"'it''s'");
+  EXPECT_EQ(Render(U"''"), U"''");
+  EXPECT_EQ(Render(U"Concat('a''b','\"c\"')"), U" CONCAT('a''b', '\"c\"')");
   Expr e = Parse(U"Concat('it''s',S'x')");
-  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFromWithoutSingleQuote(e, nullptr)), Show(U" CONCAT(it's, \"x\")"));
+  EXPECT_EQ(PSV::StringFromWithoutSingleQuote(e, nullptr), U" CONCAT(it's, \"x\")");
   // The literal ends at a NUL; unquoted, the value is written whole.
   Expr nul = ExprBuilder().String(VXString(U"ab\0cd", 5)).Build();
-  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(nul, nullptr)), Show(U"'ab'"));
-  EXPECT_EQ(ToPrettyStringVisitor::StringFromWithoutSingleQuote(nul, nullptr), VXString(U"ab\0cd", 5));
+  EXPECT_EQ(PSV::SimpleStringFrom(nul, nullptr), U"'ab'");
+  EXPECT_EQ(PSV::StringFromWithoutSingleQuote(nul, nullptr), VXString(U"ab\0cd", 5));
 }
 
 namespace {
@@ -144,60 +141,58 @@ VXString FakeQueryText(const ByteVector& bytes, ARpGateway*, bool bFullyQualifie
 
 TEST(PrettyLiterals, SubqueryGoesThroughTheQueryTextWriter) {
   Expr e = Parse(U"Exists(SQ'0102')");
-  ToPrettyStringVisitor::SubqueryWriter before = ToPrettyStringVisitor::SetSubqueryWriter(nullptr);
-  EXPECT_THROW(ToPrettyStringVisitor::SimpleStringFrom(e, nullptr), VXAssertException);
-  ToPrettyStringVisitor::SetSubqueryWriter(&FakeQueryText);
-  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(e, nullptr)), Show(U" EXISTS (SELECT 2)"));
-  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(
-                e, nullptr, ToPrettyStringVisitor::Options{.mandatoryDoubleQuotes = true, .fullyQualified = true})),
-            Show(U" EXISTS (SELECT 2 FQ)"));
-  ToPrettyStringVisitor::SetSubqueryWriter(before);
+  PSV::SubqueryWriter before = PSV::SetSubqueryWriter(nullptr);
+  EXPECT_THROW(PSV::SimpleStringFrom(e, nullptr), VXAssertException);
+  PSV::SetSubqueryWriter(&FakeQueryText);
+  EXPECT_EQ(PSV::SimpleStringFrom(e, nullptr), U" EXISTS (SELECT 2)");
+  EXPECT_EQ(PSV::StringFrom(e, nullptr, PSV::Options{.mandatoryDoubleQuotes = true, .fullyQualified = true}),
+            U" EXISTS (SELECT 2 FQ)");
+  PSV::SetSubqueryWriter(before);
 }
 
 // ---- references by naming mode -------------------------------------------------------------
 
 TEST(PrettyReferences, PlainModeWritesTheLastTwoParts) {
   Repo r;
-  EXPECT_EQ(Show(r.Plain(Repo::Ref1(r.revenue))), Show(U"Fact.Revenue + 1"));
-  EXPECT_EQ(Show(r.Plain(Repo::Just(r.amount))), Show(U"Orders.Amount"));
-  EXPECT_EQ(Show(r.Plain(Repo::Just(r.oddName))), Show(U"Fact.\"Unit \"\"Price\"\"\""));
+  EXPECT_EQ(r.Plain(Repo::Ref1(r.revenue)), U"Fact.Revenue + 1");
+  EXPECT_EQ(r.Plain(Repo::Just(r.amount)), U"Orders.Amount");
+  EXPECT_EQ(r.Plain(Repo::Just(r.oddName)), U"Fact.\"Unit \"\"Price\"\"\"");
   // A top-level object has one part only.
-  EXPECT_EQ(Show(r.Plain(Repo::Just(r.bm))), Show(U"Retail"));
+  EXPECT_EQ(r.Plain(Repo::Just(r.bm)), U"Retail");
 }
 
 TEST(PrettyReferences, FullyQualifiedSinglePartAndById) {
   Repo r;
   const Expr col = Repo::Just(r.revenue);
   const Expr phys = Repo::Just(r.amount);
-  EXPECT_EQ(Show(r.Mode(col, true, true, false, false)), Show(U"\"Retail\".\"Fact\".\"Revenue\""));
-  EXPECT_EQ(Show(r.Mode(col, false, true, false, false)), Show(U"Retail.Fact.Revenue"));
+  EXPECT_EQ(r.Mode(col, true, true, false, false), U"\"Retail\".\"Fact\".\"Revenue\"");
+  EXPECT_EQ(r.Mode(col, false, true, false, false), U"Retail.Fact.Revenue");
   // The physical name has the empty catalog and schema levels.
-  EXPECT_EQ(Show(r.Mode(phys, true, true, false, false)), Show(U"\"Sales DB\".\"\".\"\".\"Orders\".\"Amount\""));
-  EXPECT_EQ(Show(r.Mode(phys, false, true, false, false)), Show(U"\"Sales DB\".\"\".\"\".Orders.Amount"));
-  EXPECT_EQ(Show(r.Mode(col, false, false, false, false)), Show(U"Fact.Revenue"));
-  EXPECT_EQ(Show(r.Mode(col, true, false, false, false)), Show(U"\"Fact\".\"Revenue\""));
-  EXPECT_EQ(Show(r.Mode(col, false, true, true, false)), Show(U"Revenue"));
-  EXPECT_EQ(Show(r.Mode(col, true, false, true, false)), Show(U"\"Revenue\""));
+  EXPECT_EQ(r.Mode(phys, true, true, false, false), U"\"Sales DB\".\"\".\"\".\"Orders\".\"Amount\"");
+  EXPECT_EQ(r.Mode(phys, false, true, false, false), U"\"Sales DB\".\"\".\"\".Orders.Amount");
+  EXPECT_EQ(r.Mode(col, false, false, false, false), U"Fact.Revenue");
+  EXPECT_EQ(r.Mode(col, true, false, false, false), U"\"Fact\".\"Revenue\"");
+  EXPECT_EQ(r.Mode(col, false, true, true, false), U"Revenue");
+  EXPECT_EQ(r.Mode(col, true, false, true, false), U"\"Revenue\"");
   const VXString byId = U"\"" + r.revenue.ToString() + U"\"";
-  EXPECT_EQ(Show(r.Mode(col, false, true, true, true)), Show(byId));
-  EXPECT_EQ(Show(r.Mode(Repo::Ref1(r.revenue), false, false, false, true)), Show(byId + U" + 1"));
+  EXPECT_EQ(r.Mode(col, false, true, true, true), byId);
+  EXPECT_EQ(r.Mode(Repo::Ref1(r.revenue), false, false, false, true), byId + U" + 1");
 }
 
 TEST(PrettyReferences, RepositoryVariables) {
   Repo r;
   // A dynamic variable is known by its name alone; a static one by its
   // qualified name; both by id in id mode.
-  EXPECT_EQ(Show(r.Mode(Repo::Just(r.dynVar), true, true, false, false)), Show(U"\"CurDay\""));
-  EXPECT_EQ(Show(r.Plain(Repo::Just(r.dynVar))), Show(U"CurDay"));
-  EXPECT_EQ(Show(r.Plain(Repo::Just(r.staticVar))), Show(U"\"Max Year\""));
-  EXPECT_EQ(Show(r.Mode(Repo::Just(r.dynVar), false, false, false, true)), Show(U"\"" + r.dynVar.ToString() + U"\""));
+  EXPECT_EQ(r.Mode(Repo::Just(r.dynVar), true, true, false, false), U"\"CurDay\"");
+  EXPECT_EQ(r.Plain(Repo::Just(r.dynVar)), U"CurDay");
+  EXPECT_EQ(r.Plain(Repo::Just(r.staticVar)), U"\"Max Year\"");
+  EXPECT_EQ(r.Mode(Repo::Just(r.dynVar), false, false, false, true), U"\"" + r.dynVar.ToString() + U"\"");
 }
 
 TEST(PrettyReferences, NoGatewayWritesTheBareId) {
   Repo r;
-  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(Repo::Ref1(r.revenue), nullptr)),
-            Show(r.revenue.ToString() + U" + 1"));
-  EXPECT_EQ(Show(Render(U"#2006:17")), Show(U"2006:17"));
+  EXPECT_EQ(PSV::SimpleStringFrom(Repo::Ref1(r.revenue), nullptr), r.revenue.ToString() + U" + 1");
+  EXPECT_EQ(Render(U"#2006:17"), U"2006:17");
 }
 
 TEST(PrettyReferences, DeletedObjectWritesTheMessageAndDropsTheFormatString) {
@@ -205,7 +200,7 @@ TEST(PrettyReferences, DeletedObjectWritesTheMessageAndDropsTheFormatString) {
   Expr e = Repo::Ref1(r.revenue);
   e.SetFormatStr(U"\"" + r.revenue.ToString() + U"\" + 1");
   ASSERT_TRUE(r.rp.DeleteObject(r.revenue));
-  EXPECT_EQ(Show(r.Mode(e, true, true, false, false)), Show(Deleted() + U" + 1"));
+  EXPECT_EQ(r.Mode(e, true, true, false, false), Deleted() + U" + 1");
   EXPECT_TRUE(e.GetFormatStr().empty());
   EXPECT_FALSE(Deleted().empty());
 }
@@ -216,23 +211,22 @@ TEST(PrettyReferences, IdSubstitutionReadsTheCallersMap) {
   VoidIDToVoidIDMap map{{r.revenue, VoidID(2006, 900)}};
   // Mapped ids are written as the quoted new id after a blank; the others
   // follow the remaining rules (plain mode, all flags off).
-  EXPECT_EQ(Show(ToPrettyStringVisitor::Expr2StringFromExpr1(e, &r.rp, map)), Show(U" \"2006:900\" + Orders.Amount"));
+  EXPECT_EQ(PSV::Expr2StringFromExpr1(e, &r.rp, map), U" \"2006:900\" + Orders.Amount");
   // The map is borrowed: a change before the walk shows in the text.
   ToPrettyStringVisitor visitor(&r.rp, map);
   map[r.amount] = VoidID(3003, 901);
   const_cast<Expr&>(e).Accept(visitor);
-  EXPECT_EQ(Show(visitor.GetAccumulatedString()), Show(U" \"2006:900\" +  \"3003:901\""));
+  EXPECT_EQ(visitor.GetAccumulatedString(), U" \"2006:900\" +  \"3003:901\"");
   // An empty map is no map.
   const VoidIDToVoidIDMap empty;
-  EXPECT_EQ(Show(ToPrettyStringVisitor::Expr2StringFromExpr1(e, &r.rp, empty)), Show(U"Fact.Revenue + Orders.Amount"));
+  EXPECT_EQ(PSV::Expr2StringFromExpr1(e, &r.rp, empty), U"Fact.Revenue + Orders.Amount");
 }
 
 TEST(PrettyReferences, IdToText) {
   Repo r;
   const Expr e = ExprBuilder().Op(kAdd).ID(r.revenue).ID(r.amount).End().Build();
   const VoidIDVXStringMap map{{r.revenue, U"x * 2"}};
-  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, map)),
-            Show(U"(x * 2) + \"Sales DB\".\"\".\"\".Orders.Amount"));
+  EXPECT_EQ(PSV::StringFrom(e, &r.rp, map), U"(x * 2) + \"Sales DB\".\"\".\"\".Orders.Amount");
 }
 
 TEST(PrettyReferences, DatabaseRename) {
@@ -240,52 +234,48 @@ TEST(PrettyReferences, DatabaseRename) {
   const Expr e = ExprBuilder().Op(kAdd).ID(r.amount).ID(r.revenue).End().Build();
   const OldDatabaseNameToNewDatabaseNameMap map{{U"SALES db", U"Stores"}};
   // Inner empty levels are written as nothing between their separators.
-  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, map, false)),
-            Show(U"\"Stores\"...\"Orders\".\"Amount\" + \"Retail\".\"Fact\".\"Revenue\""));
-  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, map, true)),
-            Show(U"\"" + r.amount.ToString() + U"\" + \"" + r.revenue.ToString() + U"\""));
+  EXPECT_EQ(PSV::StringFrom(e, &r.rp, map, false),
+            U"\"Stores\"...\"Orders\".\"Amount\" + \"Retail\".\"Fact\".\"Revenue\"");
+  EXPECT_EQ(PSV::StringFrom(e, &r.rp, map, true),
+            U"\"" + r.amount.ToString() + U"\" + \"" + r.revenue.ToString() + U"\"");
 }
 
 TEST(PrettyReferences, EntityFolders) {
   Repo r;
   const Expr e = Repo::Just(r.revenue);
   const QualifiedNameIDPairVector pairs{{{U"Sales Area", U"Sales Table"}, r.revenue}};
-  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, pairs, false)), Show(U"\"Sales Table\".\"Revenue\""));
+  EXPECT_EQ(PSV::StringFrom(e, &r.rp, pairs, false), U"\"Sales Table\".\"Revenue\"");
   const QualifiedNameIDPairVector unnamed{{{}, r.revenue}};
-  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, unnamed, false)), Show(U"\"Revenue\""));
+  EXPECT_EQ(PSV::StringFrom(e, &r.rp, unnamed, false), U"\"Revenue\"");
   const QualifiedNameIDPairVector other{{{U"Other"}, r.amount}};
-  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, other, false)), Show(U"\"Revenue\""));
+  EXPECT_EQ(PSV::StringFrom(e, &r.rp, other, false), U"\"Revenue\"");
   ToPrettyStringVisitor v(&r.rp, pairs, false);
-  EXPECT_EQ(Show(v.ExtractNameUsingEntityFolder(r.revenue)), Show(U"\"Sales Table\".\"Revenue\""));
+  EXPECT_EQ(v.ExtractNameUsingEntityFolder(r.revenue), U"\"Sales Table\".\"Revenue\"");
   ASSERT_TRUE(r.rp.DeleteObject(r.revenue));
-  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, pairs, false)), Show(Deleted()));
+  EXPECT_EQ(PSV::StringFrom(e, &r.rp, pairs, false), Deleted());
 }
 
 TEST(PrettyReferences, DeletedObjectInsideACatalogAndCustomNamesOfOtherObjects) {
   Repo r;
   const Expr e = Repo::Just(r.revenue);
   // Re-parenting by id writes the id whatever the parents.
-  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, r.rp.GetObject(r.lt), QualifiedName{U"New BM"}, true)),
-            Show(U"\"" + r.revenue.ToString() + U"\""));
+  EXPECT_EQ(PSV::StringFrom(e, &r.rp, r.rp.GetObject(r.lt), QualifiedName{U"New BM"}, true),
+            U"\"" + r.revenue.ToString() + U"\"");
   // Custom display names concern presentation columns only.
-  EXPECT_EQ(
-      Show(ToPrettyStringVisitor::StringFrom(e, &r.rp, ToPrettyStringVisitor::Options{.customDisplayName = true})),
-      Show(U"Fact.Revenue"));
+  EXPECT_EQ(PSV::StringFrom(e, &r.rp, PSV::Options{.customDisplayName = true}), U"Fact.Revenue");
   Expr withFormat = Repo::Just(r.revenue);
   withFormat.SetFormatStr(U"\"" + r.revenue.ToString() + U"\"");
   ASSERT_TRUE(r.rp.DeleteObject(r.revenue));
-  EXPECT_EQ(
-      Show(ToPrettyStringVisitor::StringFrom(withFormat, &r.rp, Ref<ACatalogFolder>(r.rp.GetObject(r.sa)), false)),
-      Show(Deleted()));
+  EXPECT_EQ(PSV::StringFrom(withFormat, &r.rp, Ref<ACatalogFolder>(r.rp.GetObject(r.sa)), false), Deleted());
   EXPECT_TRUE(withFormat.GetFormatStr().empty());
 }
 
 TEST(PrettyReferences, NamesAreCurrentOnEachRendering) {
   Repo r;
   const Expr e = ExprBuilder().Op(kAdd).ID(r.revenue).ID(r.revenue).End().Build();
-  EXPECT_EQ(Show(r.Plain(e)), Show(U"Fact.Revenue + Fact.Revenue"));
+  EXPECT_EQ(r.Plain(e), U"Fact.Revenue + Fact.Revenue");
   ASSERT_TRUE(r.rp.RenameObject(r.revenue, U"Net Revenue"));
-  EXPECT_EQ(Show(r.Plain(e)), Show(U"Fact.\"Net Revenue\" + Fact.\"Net Revenue\""));
+  EXPECT_EQ(r.Plain(e), U"Fact.\"Net Revenue\" + Fact.\"Net Revenue\"");
 }
 
 TEST(PrettyReferences, GetVoidIDReadsTheStoredId) {
@@ -304,15 +294,13 @@ TEST(PrettyReferences, GetVoidIDReadsTheStoredId) {
 TEST(PrettyFrame, EntryPointsAgree) {
   Repo r;
   const Expr e = Parse(U"Add(Multiply(#" + r.revenue.ToString() + U",2),'x')");
-  EXPECT_EQ(ToPrettyStringVisitor::SimpleStringFrom(e, &r.rp),
-            ToPrettyStringVisitor::StringFrom(e, &r.rp, ToPrettyStringVisitor::Options{}));
-  EXPECT_EQ(Show(ToPrettyStringVisitor::StringFromWithoutSingleQuote(e, &r.rp)),
-            Show(U"\"Retail\".\"Fact\".\"Revenue\" * 2 + x"));
-  EXPECT_TRUE(ToPrettyStringVisitor::AreExprStringsEqual(e, Parse(ToStringVisitor::StringFrom(e)), &r.rp));
+  EXPECT_EQ(PSV::SimpleStringFrom(e, &r.rp), PSV::StringFrom(e, &r.rp, PSV::Options{}));
+  EXPECT_EQ(PSV::StringFromWithoutSingleQuote(e, &r.rp), U"\"Retail\".\"Fact\".\"Revenue\" * 2 + x");
+  EXPECT_TRUE(PSV::AreExprStringsEqual(e, Parse(ToStringVisitor::StringFrom(e)), &r.rp));
   // Texts that differ only in letter case are different texts.
-  EXPECT_FALSE(ToPrettyStringVisitor::AreExprStringsEqual(Parse(U"S'abc'"), Parse(U"S'ABC'"), &r.rp));
+  EXPECT_FALSE(PSV::AreExprStringsEqual(Parse(U"S'abc'"), Parse(U"S'ABC'"), &r.rp));
   // An empty expression renders as nothing.
-  EXPECT_EQ(ToPrettyStringVisitor::SimpleStringFrom(Expr(), &r.rp), VXString());
+  EXPECT_EQ(PSV::SimpleStringFrom(Expr(), &r.rp), VXString());
 }
 
 namespace {
@@ -327,10 +315,10 @@ TEST(PrettyFrame, NullifiedRenderingIsEmpty) {
   NullifyingVisitor v(nullptr, false, false, false, false, false);
   Expr e = Parse(U"Add(1,2)");
   e.Accept(v);
-  EXPECT_EQ(Show(v.GetAccumulatedString()), Show(U"1 + 2"));
+  EXPECT_EQ(v.GetAccumulatedString(), U"1 + 2");
   v.Nullify();
   EXPECT_TRUE(v.GetAccumulatedString().empty());
-  EXPECT_EQ(Show(v.Raw()), Show(U"1 + 2"));
+  EXPECT_EQ(v.Raw(), U"1 + 2");
 }
 
 TEST(PrettyFrame, DeepNestingRendersAndHostileNestingEndsInAnError) {
@@ -339,7 +327,7 @@ TEST(PrettyFrame, DeepNestingRendersAndHostileNestingEndsInAnError) {
   for (int i = 0; i < 2000; ++i) deep.Op(kUMinus);
   deep.Int(1);
   for (int i = 0; i < 2000; ++i) deep.End();
-  const VXString text = ToPrettyStringVisitor::SimpleStringFrom(deep.Build(), nullptr);
+  const VXString text = PSV::SimpleStringFrom(deep.Build(), nullptr);
   EXPECT_EQ(text.size(), 2000u * 3 + 1);
 
   // A million levels cannot fit on any stack: a clear error, no crash.
@@ -349,7 +337,7 @@ TEST(PrettyFrame, DeepNestingRendersAndHostileNestingEndsInAnError) {
   hostile.Int(1);
   for (int i = 0; i < kLevels; ++i) hostile.End();
   const Expr chain = hostile.Build();
-  EXPECT_THROW(ToPrettyStringVisitor::SimpleStringFrom(chain, nullptr), VXStackOverflowException);
+  EXPECT_THROW(PSV::SimpleStringFrom(chain, nullptr), VXStackOverflowException);
 
   // The same on a thread with a small stack.
   struct Job {
@@ -358,7 +346,7 @@ TEST(PrettyFrame, DeepNestingRendersAndHostileNestingEndsInAnError) {
     static void* Run(void* p) {
       Job* job = static_cast<Job*>(p);
       try {
-        ToPrettyStringVisitor::SimpleStringFrom(*job->chain, nullptr);
+        PSV::SimpleStringFrom(*job->chain, nullptr);
       } catch (const VXStackOverflowException&) {
         job->bThrew = true;
       }
@@ -397,7 +385,7 @@ TEST(PrettyReferences, ManyObjectsReferencedRepeatedly) {
     }
   }
   expected += U")";
-  EXPECT_EQ(ToPrettyStringVisitor::SimpleStringFrom(eb.Build(), &rp), expected);
+  EXPECT_EQ(PSV::SimpleStringFrom(eb.Build(), &rp), expected);
 }
 
 TEST(PrettyReferences, NamesRepeatedInsideAndAroundOperandsWrittenApart) {
@@ -409,13 +397,14 @@ TEST(PrettyReferences, NamesRepeatedInsideAndAroundOperandsWrittenApart) {
   const VXString amt = U"#" + r.amount.ToString();
   const Expr e = Parse(U"Coalesce(" + rev + U",Bin(" + rev + U"," + amt + U",Greater(" + amt + U"," + rev +
                        U"),0,0,ResultNull(),0)," + amt + U"," + rev + U"," + amt + U")");
-  EXPECT_EQ(Show(r.Plain(e)), Show(U" COALESCE(Fact.Revenue,  ATTRIBUTE(Fact.Revenue by Orders.Amount where "
-                                   U"Orders.Amount > Fact.Revenue), Orders.Amount, Fact.Revenue, Orders.Amount)"));
-  EXPECT_EQ(Show(r.Mode(e, true, true, false, false)),
-            Show(U" COALESCE(\"Retail\".\"Fact\".\"Revenue\",  ATTRIBUTE(\"Retail\".\"Fact\".\"Revenue\" by "
-                 U"\"Sales DB\".\"\".\"\".\"Orders\".\"Amount\" where \"Sales DB\".\"\".\"\".\"Orders\".\"Amount\" > "
-                 U"\"Retail\".\"Fact\".\"Revenue\"), \"Sales DB\".\"\".\"\".\"Orders\".\"Amount\", "
-                 U"\"Retail\".\"Fact\".\"Revenue\", \"Sales DB\".\"\".\"\".\"Orders\".\"Amount\")"));
+  EXPECT_EQ(r.Plain(e),
+            U" COALESCE(Fact.Revenue,  ATTRIBUTE(Fact.Revenue by Orders.Amount where "
+            U"Orders.Amount > Fact.Revenue), Orders.Amount, Fact.Revenue, Orders.Amount)");
+  EXPECT_EQ(r.Mode(e, true, true, false, false),
+            U" COALESCE(\"Retail\".\"Fact\".\"Revenue\",  ATTRIBUTE(\"Retail\".\"Fact\".\"Revenue\" by "
+            U"\"Sales DB\".\"\".\"\".\"Orders\".\"Amount\" where \"Sales DB\".\"\".\"\".\"Orders\".\"Amount\" > "
+            U"\"Retail\".\"Fact\".\"Revenue\"), \"Sales DB\".\"\".\"\".\"Orders\".\"Amount\", "
+            U"\"Retail\".\"Fact\".\"Revenue\", \"Sales DB\".\"\".\"\".\"Orders\".\"Amount\")");
 }
 
 TEST(PrettyReferences, NameStorageReusedBetweenRenderingsKeepsNoStaleName) {
@@ -434,16 +423,16 @@ TEST(PrettyReferences, NameStorageReusedBetweenRenderingsKeepsNoStaleName) {
   ASSERT_EQ(otherRevenue, first.revenue) << "ids are expected to be handed out in the same order";
   const VXString otherName = U"T.A" + ToVXString(std::to_string(n - 1)) + U" + 1";
   const Expr e = Repo::Ref1(first.revenue);
-  EXPECT_EQ(Show(first.Plain(e)), Show(U"Fact.Revenue + 1"));
-  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(e, &other)), Show(otherName));
+  EXPECT_EQ(first.Plain(e), U"Fact.Revenue + 1");
+  EXPECT_EQ(PSV::SimpleStringFrom(e, &other), otherName);
 
   ToPrettyStringVisitor outer(&first.rp, false, false, false, false, false);
   Expr outerExpr = ExprBuilder().Op(kAdd).ID(first.revenue).ID(first.revenue).End().Build();
   outerExpr.Accept(outer);
-  EXPECT_EQ(Show(ToPrettyStringVisitor::SimpleStringFrom(e, &other)), Show(otherName));
+  EXPECT_EQ(PSV::SimpleStringFrom(e, &other), otherName);
   Expr again = ExprBuilder().Op(kSubtract).ID(first.revenue).Int(2).End().Build();
   again.Accept(outer);
-  EXPECT_EQ(Show(outer.GetAccumulatedString()), Show(U"Fact.Revenue + Fact.RevenueFact.Revenue - 2"));
+  EXPECT_EQ(outer.GetAccumulatedString(), U"Fact.Revenue + Fact.RevenueFact.Revenue - 2");
 }
 
 TEST(PrettyReferences, NamesLongerThanAStorageBlock) {
@@ -459,7 +448,7 @@ TEST(PrettyReferences, NamesLongerThanAStorageBlock) {
   const VXString tc = longName + U".\"" + quotes + U"\"";
   // Compared as a whole, but only the sizes and the first difference are
   // worth printing.
-  const VXString text = ToPrettyStringVisitor::SimpleStringFrom(e, &rp);
+  const VXString text = PSV::SimpleStringFrom(e, &rp);
   const VXString expected = ta + U" + " + tc + U" + " + ta;
   ASSERT_EQ(text.size(), expected.size());
   const auto diff = std::mismatch(text.begin(), text.end(), expected.begin());
@@ -472,16 +461,16 @@ TEST(PrettyReferences, NamesKeptBetweenRenderingsFollowEveryChange) {
   // the walk that generated it.
   Repo r;
   const Expr e = Repo::Ref1(r.revenue);
-  const auto fq = [&] { return Show(r.Mode(e, true, true, false, false)); };
-  EXPECT_EQ(fq(), Show(U"\"Retail\".\"Fact\".\"Revenue\" + 1"));
-  EXPECT_EQ(fq(), Show(U"\"Retail\".\"Fact\".\"Revenue\" + 1"));
+  const auto fq = [&] { return r.Mode(e, true, true, false, false); };
+  EXPECT_EQ(fq(), U"\"Retail\".\"Fact\".\"Revenue\" + 1");
+  EXPECT_EQ(fq(), U"\"Retail\".\"Fact\".\"Revenue\" + 1");
   // Another mode right after keeps to its own spelling.
-  EXPECT_EQ(Show(r.Plain(e)), Show(U"Fact.Revenue + 1"));
+  EXPECT_EQ(r.Plain(e), U"Fact.Revenue + 1");
   ASSERT_TRUE(r.rp.RenameObject(r.lt, U"Sales Fact"));
-  EXPECT_EQ(fq(), Show(U"\"Retail\".\"Sales Fact\".\"Revenue\" + 1"));
+  EXPECT_EQ(fq(), U"\"Retail\".\"Sales Fact\".\"Revenue\" + 1");
   const VoidID other = r.b.Add(kTIDASubjectArea, U"Other").Child(kTIDALogicalTable, U"T");
   r.rp.SetObjectParent(r.rp.GetObject(r.revenue).Get(), r.rp.GetObject(other).Get());
-  EXPECT_EQ(fq(), Show(U"\"Other\".\"T\".\"Revenue\" + 1"));
+  EXPECT_EQ(fq(), U"\"Other\".\"T\".\"Revenue\" + 1");
 
   ToPrettyStringVisitor visitor(&r.rp, false, false, false, false, false);
   Expr first = Repo::Just(r.revenue);
@@ -489,24 +478,24 @@ TEST(PrettyReferences, NamesKeptBetweenRenderingsFollowEveryChange) {
   ASSERT_TRUE(r.rp.RenameObject(r.revenue, U"Net"));
   Expr second = Repo::Just(r.revenue);
   second.Accept(visitor);
-  EXPECT_EQ(Show(visitor.GetAccumulatedString()), Show(U"T.RevenueT.Net"));
+  EXPECT_EQ(visitor.GetAccumulatedString(), U"T.RevenueT.Net");
 
   ASSERT_TRUE(r.rp.DeleteObject(r.revenue));
-  EXPECT_EQ(fq(), Show(Deleted() + U" + 1"));
+  EXPECT_EQ(fq(), Deleted() + U" + 1");
 }
 
 TEST(PrettyReferences, AppendToWritesAfterTheCallersTextAndLeavesItOnFailure) {
   Repo r;
-  ToPrettyStringVisitor::Options fq;
+  PSV::Options fq;
   fq.mandatoryDoubleQuotes = true;
   fq.fullyQualified = true;
   VXString out = U"x = ";
-  ToPrettyStringVisitor::AppendTo(out, Repo::Ref1(r.revenue), &r.rp, fq);
-  EXPECT_EQ(Show(out), Show(U"x = \"Retail\".\"Fact\".\"Revenue\" + 1"));
+  PSV::AppendTo(out, Repo::Ref1(r.revenue), &r.rp, fq);
+  EXPECT_EQ(out, U"x = \"Retail\".\"Fact\".\"Revenue\" + 1");
   // The same object twice in one buffer, each rendering naming it afresh.
   ASSERT_TRUE(r.rp.RenameObject(r.revenue, U"Net"));
-  ToPrettyStringVisitor::AppendTo(out, Repo::Just(r.revenue), &r.rp, fq);
-  EXPECT_EQ(Show(out), Show(U"x = \"Retail\".\"Fact\".\"Revenue\" + 1\"Retail\".\"Fact\".\"Net\""));
+  PSV::AppendTo(out, Repo::Just(r.revenue), &r.rp, fq);
+  EXPECT_EQ(out, U"x = \"Retail\".\"Fact\".\"Revenue\" + 1\"Retail\".\"Fact\".\"Net\"");
 
   // A rendering that fails adds nothing, not even the text before the failure.
   ExprBuilder deep;
@@ -516,14 +505,14 @@ TEST(PrettyReferences, AppendToWritesAfterTheCallersTextAndLeavesItOnFailure) {
   for (int i = 0; i < 1000000; ++i) deep.End();
   deep.End();
   const VXString before = out;
-  EXPECT_THROW(ToPrettyStringVisitor::AppendTo(out, deep.Build(), &r.rp, fq), VXStackOverflowException);
-  EXPECT_EQ(Show(out), Show(before));
+  EXPECT_THROW(PSV::AppendTo(out, deep.Build(), &r.rp, fq), VXStackOverflowException);
+  EXPECT_EQ(out, before);
 
   // A reference to a deleted object appends the deleted-object message.
   ASSERT_TRUE(r.rp.DeleteObject(r.revenue));
   VXString tail = U"[";
-  ToPrettyStringVisitor::AppendTo(tail, Repo::Just(r.revenue), &r.rp, fq);
-  EXPECT_EQ(Show(tail), Show(U"[" + Deleted()));
+  PSV::AppendTo(tail, Repo::Just(r.revenue), &r.rp, fq);
+  EXPECT_EQ(tail, U"[" + Deleted());
 }
 
 TEST(PrettyReferences, ANameCopiedFromItsLatestCopyStaysWhole) {
@@ -543,7 +532,8 @@ TEST(PrettyReferences, ANameCopiedFromItsLatestCopyStaysWhole) {
                      .End()
                      .Build();
   VXString out = U"y: ";
-  ToPrettyStringVisitor::AppendTo(out, e, &r.rp, ToPrettyStringVisitor::Options{});
-  EXPECT_EQ(Show(out), Show(U"y:  COALESCE(Fact.Revenue, Orders.Amount, Fact.Revenue, Fact.Revenue, "
-                            U"Fact.\"Unit \"\"Price\"\"\", Orders.Amount, Fact.Revenue)"));
+  PSV::AppendTo(out, e, &r.rp, PSV::Options{});
+  EXPECT_EQ(out,
+            U"y:  COALESCE(Fact.Revenue, Orders.Amount, Fact.Revenue, Fact.Revenue, "
+            U"Fact.\"Unit \"\"Price\"\"\", Orders.Amount, Fact.Revenue)");
 }

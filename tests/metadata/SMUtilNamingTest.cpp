@@ -52,7 +52,7 @@ TEST(SMUtilNaming, ParseQualifiedNameStringTable) {
   for (const ParseCase& c : cases) {
     QualifiedName result{U"stale", U"stale"};
     MetadataUtil::ParseQualifiedNameString(c.text, result, '.', c.strip);
-    EXPECT_EQ(Show(result), Show(c.expected)) << ToNarrow(c.text) << " strip=" << c.strip;
+    EXPECT_EQ(result, c.expected) << ToNarrow(c.text) << " strip=" << c.strip;
   }
 }
 
@@ -166,7 +166,7 @@ TEST(SMUtilNaming, ConvertNameToQualifiedNameTable) {
   for (const auto& [text, expected] : cases) {
     QualifiedName q{U"stale"};
     MetadataUtil::ConvertNameToQualifiedName(text, q);
-    EXPECT_EQ(Show(q), Show(expected)) << ToNarrow(text);
+    EXPECT_EQ(q, expected) << ToNarrow(text);
   }
 }
 

@@ -24,9 +24,9 @@ const VXString kCustomersIdFQ = U"\"DB\".\"Cat\".\"Sch\".\"Customers\".\"ID\"";
 const VXString kLinesIdFQ = U"\"DB\".\"Cat\".\"\".\"Lines\".\"ID\"";
 
 TEST(QueryText, EmptyRequest) {
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(ListQuerySpec(), nullptr, {})), Show(U"SELECT \n\nBREAK SPEC: \n"));
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(ListQuerySpec(), nullptr, {.tabs = true, .nativeSQL = true})),
-            Show(T + U"SELECT \n" + T + T + U"\n" + T));
+  EXPECT_EQ(MetadataUtil::ToSQLStatement(ListQuerySpec(), nullptr, {}), U"SELECT \n\nBREAK SPEC: \n");
+  EXPECT_EQ(MetadataUtil::ToSQLStatement(ListQuerySpec(), nullptr, {.tabs = true, .nativeSQL = true}),
+            T + U"SELECT \n" + T + T + U"\n" + T);
 }
 
 TEST(QueryText, SelectItemFormsByMode) {
@@ -44,9 +44,8 @@ TEST(QueryText, SelectItemFormsByMode) {
       {true, true, U"SELECT \n1 + 2 * 3, 7\n"},
   };
   for (const Row& row : rows) {
-    EXPECT_EQ(
-        Show(MetadataUtil::ToSQLStatement(q, nullptr, {.nativeSQL = row.bNative, .shortExternalMode = row.bShort})),
-        Show(row.expected))
+    EXPECT_EQ(MetadataUtil::ToSQLStatement(q, nullptr, {.nativeSQL = row.bNative, .shortExternalMode = row.bShort}),
+              row.expected)
         << row.bNative << row.bShort;
   }
 }
@@ -104,7 +103,7 @@ TEST(QueryText, FullStatementWithTabs) {
       T + fkText + U" AND " + kOrdersIdFQ + U" = " + kLinesIdFQ + U" AND (" + detailText + U")\n" + T + U"HAVING\n" +
       T + revenueText + U" > 1000\n" +  //
       T + U"ORDER BY\n" + T + kCustomersRegionFQ + U" asc, " + revenueText + U" desc, 1 \n";
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(q, rp, {.fullyQualified = true, .tabs = true})), Show(expected));
+  EXPECT_EQ(MetadataUtil::ToSQLStatement(q, rp, {.fullyQualified = true, .tabs = true}), expected);
   // Without full qualification a column is its last two segments.
   EXPECT_NE(MetadataUtil::ToSQLStatement(q, rp, {.tabs = true})
                 .find(IdText(r.custRegion) + U" \"Customers\".\"REGION\" as \"Region\""),
@@ -134,15 +133,15 @@ TEST(QueryText, FromEntriesJoinsAndSeparators) {
             .From(r.top)
             .Build();
     const VXString kw = row.keyword;
-    EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(q, rp, {.nativeSQL = true})),
-              Show(U"SELECT \n\nFROM \n( ( Orders" + kw + U"Customers )" + kw + U"Lines )\n\t\tTop\n"));
+    EXPECT_EQ(MetadataUtil::ToSQLStatement(q, rp, {.nativeSQL = true}),
+              U"SELECT \n\nFROM \n( ( Orders" + kw + U"Customers )" + kw + U"Lines )\n\t\tTop\n");
   }
   // Tables of other kinds write nothing; the separators stay.
   ListQuerySpec other = QuerySpecBuilder()
                             .From(SqlTableRef(std::make_unique<SqlNullTable>()))
                             .From(SqlTableRef(std::make_unique<SqlExternalTable>(QualifiedName{U"X"})))
                             .Build();
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(other, rp, {.nativeSQL = true})), Show(U"SELECT \n\nFROM \n\n\t\t\n"));
+  EXPECT_EQ(MetadataUtil::ToSQLStatement(other, rp, {.nativeSQL = true}), U"SELECT \n\nFROM \n\n\t\t\n");
 }
 
 TEST(QueryText, DerivedTableIsRenderedWithTabs) {
@@ -156,10 +155,9 @@ TEST(QueryText, DerivedTableIsRenderedWithTabs) {
     EXPECT_EQ(inner.substr(0, 2), T);
     const VXString items = bNative ? VXString(U"1 as b") : VXString(U"1 1 as \"b\"");
     const VXString breaks = bNative ? VXString() : VXString(U"BREAK SPEC: \n");
-    EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(
-                  q, rp, {.fullyQualified = true, .nativeSQL = bNative, .shortExternalMode = true})),
-              Show(U"SELECT \n" + (bNative ? VXString(U"1") : VXString(U"1 1")) + U"\n" + breaks + U"FROM \n" + inner +
-                   U"\n"));
+    EXPECT_EQ(
+        MetadataUtil::ToSQLStatement(q, rp, {.fullyQualified = true, .nativeSQL = bNative, .shortExternalMode = true}),
+        U"SELECT \n" + (bNative ? VXString(U"1") : VXString(U"1 1")) + U"\n" + breaks + U"FROM \n" + inner + U"\n");
     EXPECT_NE(MetadataUtil::ToSQLStatement(q, rp, {.fullyQualified = true, .nativeSQL = bNative}).find(items),
               VXString::npos);
   }
@@ -178,8 +176,8 @@ TEST(QueryText, JoinConditionsOnceInIdOrder) {
   g.AddNode(r.customers).AddLink(DirectedLink(r.fk, r.orders));
   const VXString graph = U"Lines,\nOrders,\nCustomers\n";
   ASSERT_LT(VoidID(r.fk), VoidID(r.cj));
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(g, rp, {})),
-            Show(U"SELECT \n\nBREAK SPEC: \n" + graph + U"WHERE\n" + fkText + U" AND" + cjText + U"\n"));
+  EXPECT_EQ(MetadataUtil::ToSQLStatement(g, rp, {}),
+            U"SELECT \n\nBREAK SPEC: \n" + graph + U"WHERE\n" + fkText + U" AND" + cjText + U"\n");
 
   // Ids order by signed type, then unsigned number; " AND" stands between
   // ids even when one of them writes nothing.
@@ -188,8 +186,8 @@ TEST(QueryText, JoinConditionsOnceInIdOrder) {
       .AddLink(DirectedLink(VoidID(r.fk.m_interfaceTypeID, 0xFFFFFFFFu), r.customers))
       .AddLink(DirectedLink(r.fk, r.customers))
       .AddLink(DirectedLink(VoidID(-5, 1), r.customers));
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(odd, rp, {.nativeSQL = true})),
-            Show(U"SELECT \n\nOrders\nWHERE\n AND" + fkText + U" AND\n"));
+  EXPECT_EQ(MetadataUtil::ToSQLStatement(odd, rp, {.nativeSQL = true}),
+            U"SELECT \n\nOrders\nWHERE\n AND" + fkText + U" AND\n");
 }
 
 TEST(QueryText, WhereClauseForms) {
@@ -198,15 +196,14 @@ TEST(QueryText, WhereClauseForms) {
   const Expr filter = ExprBuilder().Op(kLess).ID(r.ordAmount).Int(5).End().Build();
   const VXString f = kOrdersAmount + U" < 5";
   ListQuerySpec onlyFilter = QuerySpecBuilder().Where(filter).Build();
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(onlyFilter, rp, {.nativeSQL = true})),
-            Show(U"SELECT \n\nWHERE\n" + f + U"\n"));
+  EXPECT_EQ(MetadataUtil::ToSQLStatement(onlyFilter, rp, {.nativeSQL = true}), U"SELECT \n\nWHERE\n" + f + U"\n");
   ListQuerySpec both = QuerySpecBuilder().Where(filter).JoinNode(r.orders, {DirectedLink(r.cj, r.lines)}).Build();
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(both, rp, {.nativeSQL = true})),
-            Show(U"SELECT \n\nOrders\nWHERE\n \"Orders\".\"id\" = \"Lines\".\"ID\" AND (" + f + U")\n"));
+  EXPECT_EQ(MetadataUtil::ToSQLStatement(both, rp, {.nativeSQL = true}),
+            U"SELECT \n\nOrders\nWHERE\n \"Orders\".\"id\" = \"Lines\".\"ID\" AND (" + f + U")\n");
   // A graph without links writes no WHERE.
   ListQuerySpec graphOnly = QuerySpecBuilder().JoinNode(r.orders).Build();
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(graphOnly, rp, {.tabs = true, .nativeSQL = true})),
-            Show(T + U"SELECT \n" + T + T + U"\n" + T + T + U"Orders\n"));
+  EXPECT_EQ(MetadataUtil::ToSQLStatement(graphOnly, rp, {.tabs = true, .nativeSQL = true}),
+            T + U"SELECT \n" + T + T + U"\n" + T + T + U"Orders\n");
 }
 
 TEST(QueryText, ShortExternalDerivedDataset) {
@@ -215,8 +212,8 @@ TEST(QueryText, ShortExternalDerivedDataset) {
   // The FROM clause comes from the first item (from its XSA keyword to the
   // closing parenthesis) and runs straight into the next clause.
   ListQuerySpec q = QuerySpecBuilder().Select(U"x", xsa).Select(U"y", Parse(U"2")).Having(having).Build();
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(q, nullptr, {.nativeSQL = true, .shortExternalMode = true})),
-            Show(U"SELECT \nXSA('ds').\"T\".\"C\", 2\nFROM XSA('ds')HAVING\n1 > 0\n"));
+  EXPECT_EQ(MetadataUtil::ToSQLStatement(q, nullptr, {.nativeSQL = true, .shortExternalMode = true}),
+            U"SELECT \nXSA('ds').\"T\".\"C\", 2\nFROM XSA('ds')HAVING\n1 > 0\n");
 
   struct Row {
     const char32_t* firstItem;
@@ -232,8 +229,8 @@ TEST(QueryText, ShortExternalDerivedDataset) {
   };
   for (const Row& row : rows) {
     ListQuerySpec one = QuerySpecBuilder().Select(U"x", Parse(row.firstItem)).Build();
-    EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(one, nullptr, {.nativeSQL = true, .shortExternalMode = true})),
-              Show(row.statement));
+    EXPECT_EQ(MetadataUtil::ToSQLStatement(one, nullptr, {.nativeSQL = true, .shortExternalMode = true}),
+              row.statement);
   }
   // A first item whose text starts with "." has nothing in front of the
   // "." to name a dataset: no FROM clause.
@@ -263,12 +260,12 @@ TEST(QueryText, CatalogFolderFrom) {
     const VXString got =
         MetadataUtil::ToSQLStatement(q, rp, {.nativeSQL = row.bNative, .shortExternalMode = row.bShort});
     const std::size_t at = got.find(U"FROM");
-    EXPECT_EQ(Show(at == VXString::npos ? VXString() : got.substr(at)), Show(row.from));
+    EXPECT_EQ(at == VXString::npos ? VXString() : got.substr(at), row.from);
   }
   // Tables win over the folder.
   ListQuerySpec q = QuerySpecBuilder().CatalogFolder(r.subjectArea).From(r.orders).Build();
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(q, rp, {.nativeSQL = true, .shortExternalMode = true})),
-            Show(U"SELECT \n\nFROM \nOrders\n"));
+  EXPECT_EQ(MetadataUtil::ToSQLStatement(q, rp, {.nativeSQL = true, .shortExternalMode = true}),
+            U"SELECT \n\nFROM \nOrders\n");
 }
 
 TEST(QueryText, SetQueries) {
@@ -278,7 +275,7 @@ TEST(QueryText, SetQueries) {
   const VXString tb = MetadataUtil::ToSQLStatement(b, nullptr, {.nativeSQL = true});
 
   MultiListQuerySpec single = QuerySpecBuilder::SetQuery(MultiListQuerySpec::kIntersect, true, {&a});
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(single, nullptr, {.nativeSQL = true})), Show(ta));
+  EXPECT_EQ(MetadataUtil::ToSQLStatement(single, nullptr, {.nativeSQL = true}), ta);
 
   struct Row {
     int op;
@@ -294,14 +291,13 @@ TEST(QueryText, SetQueries) {
     MultiListQuerySpec u = QuerySpecBuilder::SetQuery(static_cast<MultiListQuerySpec::CombineQueryOperation>(row.op),
                                                       row.bAll, {&a, &b, &a});
     const AbstractListQuerySpec& abstract = u;
-    EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(abstract, nullptr, {.nativeSQL = true})),
-              Show(ta + row.sep + tb + row.sep + ta));
+    EXPECT_EQ(MetadataUtil::ToSQLStatement(abstract, nullptr, {.nativeSQL = true}), ta + row.sep + tb + row.sep + ta);
   }
   MultiListQuerySpec sorted = QuerySpecBuilder::SetQuery(
       MultiListQuerySpec::kUnion, false, {&a, &b},
       {SortSpec{SortSpec::kDescending, Parse(U"1")}, SortSpec{SortSpec::kDontCare, Parse(U"2")}});
-  EXPECT_EQ(Show(MetadataUtil::ToSQLStatement(sorted, nullptr, {.nativeSQL = true})),
-            Show(ta + U"\nUNION\n" + tb + U"\norder by 1 desc, 2 "));
+  EXPECT_EQ(MetadataUtil::ToSQLStatement(sorted, nullptr, {.nativeSQL = true}),
+            ta + U"\nUNION\n" + tb + U"\norder by 1 desc, 2 ");
 }
 
 TEST(QueryText, EnumerationsOutsideTheirCasesAreLogicErrors) {
@@ -355,8 +351,8 @@ TEST(QueryText, DiagnosticForm) {
                             U"( Customers inner join Lines )\"Cat\".\"Sch\".\"Orders\",\n\"Cat\".\"Sch\".\"Customers\""
                             U"\nwhere 1 > 0\nhaving 1 > 0\norder by " +
                             kOrdersAmountFQ + U" asc";
-  EXPECT_EQ(Show(MetadataUtil::ToString(q, rp, true)), Show(expected));
-  EXPECT_EQ(Show(MetadataUtil::ToString(ListQuerySpec(), rp, false)), Show(U"select \nBreak spec: \n"));
+  EXPECT_EQ(MetadataUtil::ToString(q, rp, true), expected);
+  EXPECT_EQ(MetadataUtil::ToString(ListQuerySpec(), rp, false), U"select \nBreak spec: \n");
 }
 
 // ---- join descriptions: join-graph tables, fully qualified table names, link
@@ -376,7 +372,7 @@ TEST(QueryJoinText, FullyQualifiedTableNameByContainer) {
       {r.pk, U"\"PK\""},                                // not a table: its name alone
   };
   for (const Row& row : rows) {
-    EXPECT_EQ(Show(MetadataUtil::GetFullyQualifiedTableName(r.rp.GetObject(row.id))), Show(row.expected));
+    EXPECT_EQ(MetadataUtil::GetFullyQualifiedTableName(r.rp.GetObject(row.id)), row.expected);
   }
 }
 
@@ -384,16 +380,15 @@ TEST(QueryJoinText, GraphTablesSeparatorsAndMissingNodes) {
   Repo r;
   JoinGraph one;
   one.AddNode(r.orders);
-  EXPECT_EQ(Show(MetadataUtil::ToString(one, r.Rp(), false, true)), Show(U"Orders"));
+  EXPECT_EQ(MetadataUtil::ToString(one, r.Rp(), false, true), U"Orders");
 
   JoinGraph three;
   three.AddNode(r.orders);
   three.AddNode(VoidID(3001, 999));
   three.AddNode(r.lines);
-  EXPECT_EQ(Show(MetadataUtil::ToString(three, r.Rp(), false, true)),
-            Show(U"Orders,\n\t\tMissing RP object,\n\t\tLines"));
-  EXPECT_EQ(Show(MetadataUtil::ToString(three, r.Rp(), true, false)),
-            Show(U"\"Cat\".\"Sch\".\"Orders\",\nMissing RP object,\n\"Cat\".\"Lines\""));
+  EXPECT_EQ(MetadataUtil::ToString(three, r.Rp(), false, true), U"Orders,\n\t\tMissing RP object,\n\t\tLines");
+  EXPECT_EQ(MetadataUtil::ToString(three, r.Rp(), true, false),
+            U"\"Cat\".\"Sch\".\"Orders\",\nMissing RP object,\n\"Cat\".\"Lines\"");
   EXPECT_EQ(MetadataUtil::ToString(JoinGraph(), r.Rp(), true, true), U"");
 }
 
@@ -402,12 +397,13 @@ TEST(QueryJoinText, ForeignKeyPairsKeyColumnsByNameIgnoringCase) {
   VXString out = U"x";
   MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.fk, out, r.Rp(), false);
   // Key order, key side left, table names always fully qualified.
-  EXPECT_EQ(Show(out), Show(U"x \"Cat\".\"Sch\".\"Customers\".\"ID\"=\"Cat\".\"Sch\".\"Orders\".\"id\" AND "
-                            U"\"Cat\".\"Sch\".\"Customers\".\"REGION\"=\"Cat\".\"Sch\".\"Orders\".\"region\""));
+  EXPECT_EQ(out,
+            U"x \"Cat\".\"Sch\".\"Customers\".\"ID\"=\"Cat\".\"Sch\".\"Orders\".\"id\" AND "
+            U"\"Cat\".\"Sch\".\"Customers\".\"REGION\"=\"Cat\".\"Sch\".\"Orders\".\"region\"");
 
   out.clear();
   MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.fkFirstMatch, out, r.Rp(), false);
-  EXPECT_EQ(Show(out), Show(U" \"Cat\".\"Sch\".\"Customers\".\"ID\"=\"Cat\".\"Lines\".\"ID\""));
+  EXPECT_EQ(out, U" \"Cat\".\"Sch\".\"Customers\".\"ID\"=\"Cat\".\"Lines\".\"ID\"");
 
   out.clear();
   MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.fkNoMatch, out, r.Rp(), true);
@@ -419,10 +415,10 @@ TEST(QueryJoinText, ComplexJoinAndOtherIds) {
   // The join expression Orders.id = Lines.ID, behind one blank.
   VXString out;
   MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.cj, out, r.Rp(), false);
-  EXPECT_EQ(Show(out), Show(U" \"Orders\".\"id\" = \"Lines\".\"ID\""));
+  EXPECT_EQ(out, U" \"Orders\".\"id\" = \"Lines\".\"ID\"");
   out.clear();
   MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.cj, out, r.Rp(), true);
-  EXPECT_EQ(Show(out), Show(U" \"DB\".\"Cat\".\"Sch\".\"Orders\".\"id\" = \"DB\".\"Cat\".\"\".\"Lines\".\"ID\""));
+  EXPECT_EQ(out, U" \"DB\".\"Cat\".\"Sch\".\"Orders\".\"id\" = \"DB\".\"Cat\".\"\".\"Lines\".\"ID\"");
 
   out.clear();
   MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.orders, out, r.Rp(), true);          // a table
@@ -476,7 +472,7 @@ TEST(QueryNesting, SubqueryTokenIsWrittenAsNativeSQLWithTabs) {
     const VXString column = bFQ ? U"\"DB\".\"Cat\".\"Sch\".\"Orders\".\"id\"" : U"\"Orders\".\"id\"";
     const VXString innerText =
         MetadataUtil::ToSQLStatement(inner, rp, {.fullyQualified = bFQ, .tabs = true, .nativeSQL = true});
-    EXPECT_EQ(Show(innerText), Show(T + U"SELECT \n" + T + column + U" as id" + T + U"\n" + T + U"FROM \nOrders\n"));
+    EXPECT_EQ(innerText, T + U"SELECT \n" + T + column + U" as id" + T + U"\n" + T + U"FROM \nOrders\n");
     // Whatever mode the outer statement is in, the subquery is native with tabs.
     const VXString outerText =
         MetadataUtil::ToSQLStatement(outer, rp, {.fullyQualified = bFQ, .shortExternalMode = true});
@@ -499,13 +495,13 @@ TEST(QueryNesting, BothWays) {
       QuerySpecBuilder().Select(U"c", Parse(U"3")).From(QuerySpecBuilder::Derived(q2)).Where(ExistsOf(q2)).Build();
   const VXString t1 = MetadataUtil::ToSQLStatement(q1, rp, {.tabs = true, .nativeSQL = true});
   const VXString t2 = MetadataUtil::ToSQLStatement(q2, rp, {.tabs = true, .nativeSQL = true});
-  EXPECT_EQ(Show(t1), Show(T + U"SELECT \n" + T + U"1 as a" + T + U"\n" + T + U"FROM \nLines\n"));
+  EXPECT_EQ(t1, T + U"SELECT \n" + T + U"1 as a" + T + U"\n" + T + U"FROM \nLines\n");
   // EXISTS and the subquery as native SQL with tabs, nothing around it.
   const VXString exists1 = U" EXISTS " + t1;
-  EXPECT_EQ(Show(t2), Show(T + U"SELECT \n" + T + U"2 as b" + T + U"\n" + T + U"FROM \n" + t1 + U"\n" + T + U"WHERE\n" +
-                           T + exists1 + U"\n"));
+  EXPECT_EQ(t2, T + U"SELECT \n" + T + U"2 as b" + T + U"\n" + T + U"FROM \n" + t1 + U"\n" + T + U"WHERE\n" + T +
+                    exists1 + U"\n");
   const VXString t3 = MetadataUtil::ToSQLStatement(q3, rp, {.nativeSQL = true});
-  EXPECT_EQ(Show(t3), Show(U"SELECT \n3 as c\nFROM \n" + t2 + U"\nWHERE\n EXISTS " + t2 + U"\n"));
+  EXPECT_EQ(t3, U"SELECT \n3 as c\nFROM \n" + t2 + U"\nWHERE\n EXISTS " + t2 + U"\n");
   // Level 1 shows up four times in level 3: twice under each of level 2's copies.
   std::size_t count = 0;
   for (std::size_t at = t3.find(t1); at != VXString::npos; at = t3.find(t1, at + 1)) ++count;
