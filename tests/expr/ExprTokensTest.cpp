@@ -6,6 +6,7 @@
 
 #include "Expr/ExprBuilder.h"
 #include "Expr/OpExpr.h"
+#include "Expr/ToStringVisitor.h"
 #include "Expr/Tokens.h"
 #include "Utility/DataBlobUtil.h"
 #include "Utility/VXAssert.h"
@@ -46,23 +47,8 @@ TEST(ExprTokens, OperatorHeaderRecordsCountAndSubtreeLength) {
 }
 
 TEST(ExprTokens, IncrementStepsOverWholeOperands) {
-  // Or(And(x, Not(y)), Between(1, 2, 3), 'z' in a CaseIf)
-  Expr e = ExprBuilder()
-               .Op(kCaseIf)
-               .Op(kAnd)
-               .Symbol(U"x")
-               .Op(kNegation)
-               .Symbol(U"y")
-               .End()
-               .End()
-               .Op(kBetween)
-               .Int(1)
-               .Int(2)
-               .Int(3)
-               .End()
-               .String(U"z")
-               .End()
-               .Build();
+  // CaseIf(And(x, Not(y)), Between(1, 2, 3), 'z')
+  Expr e = ToStringVisitor::ExprFrom(U"CaseIf(And(S'x',Negation(S'y')),Between(1,2,3),'z')");
   AExpr::Iterator root = e.Begin();
   OpExpr& caseIf = OpCodeToken::Instance().GetOpExpr(root);
   EXPECT_EQ(caseIf.GetOpCode(), kCaseIf);
@@ -252,16 +238,7 @@ TEST(ExprTokens, CorruptBytesRaiseAnErrorWithTheOffset) {
 }
 
 TEST(ExprTokens, EveryPrefixOfAValidExpressionIsRejected) {
-  Expr e = ExprBuilder()
-               .Op(kIn)
-               .QualifiedSymbol({U"A", U"B"})
-               .Op(kConcat)
-               .String(U"x")
-               .ZirconNumber("1.5")
-               .End()
-               .DateTime(VXDateTime())
-               .End()
-               .Build();
+  Expr e = ToStringVisitor::ExprFrom(U"In(Q['A','B'],Concat('x',Z'1.5'),TS'2024-02-29 12:30:05')");
   const ByteVector& all = e.GetTokenBytes();
   for (std::size_t n = 1; n < all.size(); ++n) {
     EXPECT_THROW(Expr(ByteVector(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(n))), BlobDecodeError) << n;

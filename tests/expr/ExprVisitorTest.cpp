@@ -58,23 +58,8 @@ TEST(ExprVisitor, AcceptSetsTheTargetThenDispatchesOnlyTheRoot) {
 }
 
 TEST(ExprVisitor, EachLeafReachesItsOwnSlot) {
-  Expr e = ExprBuilder()
-               .Op(kCoalesce)
-               .Symbol(U"s")
-               .QualifiedSymbol({U"q"})
-               .ID(VoidID(1, 1))
-               .Float(1)
-               .Int(1)
-               .String(U"v")
-               .Op(kPi)
-               .End()
-               .Date(VXDate())
-               .Time(VXTime())
-               .DateTime(VXDateTime())
-               .Subquery({})
-               .ZirconNumber("1")
-               .End()
-               .Build();
+  Expr e = ToStringVisitor::ExprFrom(
+      U"Coalesce(S's',Q['q'],#1:1,1.5,1,'v',Pi(),D'2024-02-29',T'12:30:05',TS'2024-02-29 12:30:05',SQ'',Z'1')");
   RecordingTokenVisitor v;
   AExpr::Iterator root = e.Begin();
   OpExpr& op = OpCodeToken::Instance().GetOpExpr(root);
@@ -132,23 +117,7 @@ TEST(ExprVisitor, OpCodesFixedByStoredExpressions) {
 
 TEST(ExprVisitor, CollectorsFindEveryObjectReference) {
   // ids at several depths, one repeated, one inside a nested operator's last operand
-  Expr e = ExprBuilder()
-               .Op(kCaseIf)
-               .Op(kEqual)
-               .ID(VoidID(3003, 7))
-               .Int(1)
-               .End()
-               .ID(VoidID(3003, 8))
-               .Op(kUMinus)
-               .Op(kAbs)
-               .ID(VoidID(3003, 7))
-               .End()
-               .End()
-               .Op(kValueOf)
-               .ID(VoidID(4001, 2))
-               .End()
-               .End()
-               .Build();
+  Expr e = ToStringVisitor::ExprFrom(U"CaseIf(Equal(#3003:7,1),#3003:8,UMinus(Abs(#3003:7)),ValueOf(#4001:2))");
   const VoidIDVector all{VoidID(3003, 7), VoidID(3003, 8), VoidID(3003, 7), VoidID(4001, 2)};
   const VoidIDVector unique{VoidID(3003, 7), VoidID(3003, 8), VoidID(4001, 2)};
 

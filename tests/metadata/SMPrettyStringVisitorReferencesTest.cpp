@@ -520,17 +520,10 @@ TEST(PrettyReferences, ANameCopiedFromItsLatestCopyStaysWhole) {
   // in a buffer that starts with the caller's text, and with other names and
   // a differently long name in between.
   Repo r;
-  const Expr e = ExprBuilder()
-                     .Op(kCoalesce)
-                     .ID(r.revenue)
-                     .ID(r.amount)
-                     .ID(r.revenue)
-                     .ID(r.revenue)
-                     .ID(r.oddName)
-                     .ID(r.amount)
-                     .ID(r.revenue)
-                     .End()
-                     .Build();
+  const VXString rev = U"#" + r.revenue.ToString(), amt = U"#" + r.amount.ToString();
+  const VXString odd = U"#" + r.oddName.ToString();
+  const Expr e =
+      Parse(U"Coalesce(" + rev + U"," + amt + U"," + rev + U"," + rev + U"," + odd + U"," + amt + U"," + rev + U")");
   VXString out = U"y: ";
   PSV::AppendTo(out, e, &r.rp, PSV::Options{});
   EXPECT_EQ(out,
