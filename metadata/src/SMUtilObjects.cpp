@@ -143,13 +143,9 @@ Ref<ARpObject> MetadataUtil::GetRpObjectFromQualifiedName(ARpGateway* pRpGateway
   StripQualifiedNameOfEmptyStrings(refQName);
   // A name of nothing but empty levels names no object.
   if (!pRpGateway || refQName.empty()) return Ref<ARpObject>();
-  // While a bulk load is open the index knows nothing; only the scan can say
-  // that no object bears the name.
-  if (pRpGateway->IsChildNameIndexCurrent()) {
-    bool found = false;
-    Ref<ARpObject> obj = FindFromTop(*pRpGateway, interfaceTypeID, refQName, found);
-    if (found) return obj;
-  }
+  bool found = false;
+  Ref<ARpObject> obj = FindFromTop(*pRpGateway, interfaceTypeID, refQName, found);
+  if (found) return obj;
   return ScanForQualifiedName(pRpGateway, interfaceTypeID, refQName);
 }
 

@@ -138,22 +138,33 @@ TEST_F(SMUtilNamingObjects, UnnamedTopLevelObjectIsWrittenAsTwoQuotes) {
   }
 }
 
-TEST_F(SMUtilNamingObjects, FindsByNameWhileABulkLoadIsOpen) {
-  ARpGateway loading;
-  {
-    ARpGateway::BulkLoad bulk(loading);
-    const Ref<ARpObject> dbObj = loading.CreateObject(kTIDADatabase, U"DB");
-    const Ref<ARpObject> tableObj = loading.CreateObject(kTIDATable, U"T", dbObj.GetID());
-    const Ref<ARpObject> column = loading.CreateObject(kTIDAColumn, U"C", tableObj.GetID());
-    EXPECT_EQ(MetadataUtil::GetRpObjectFromQualifiedName(&loading, kTIDAColumn, {U"DB", U"", U"", U"T", U"C"}).GetID(),
-              column.GetID());
-    EXPECT_EQ(MetadataUtil::GetRpObjectFromQualifiedName(&loading, kTIDATable, {U"DB", U"T"}).GetID(),
-              tableObj.GetID());
-    // Only a name that no object bears gives nothing.
-    EXPECT_TRUE(MetadataUtil::GetRpObjectFromQualifiedName(&loading, kTIDAColumn, {U"DB", U"T", U"D"}).IsNull());
-    EXPECT_TRUE(MetadataUtil::GetRpObjectFromQualifiedName(&loading, kTIDAColumn, {U"DB", U"t", U"C"}).IsNull());
-  }
-  EXPECT_FALSE(MetadataUtil::GetRpObjectFromQualifiedName(&loading, kTIDAColumn, {U"DB", U"T", U"C"}).IsNull());
+TEST_F(SMUtilNamingObjects, FindsByNameRightAfterABatchLoad) {
+  // A database, its table and the table's column, built as a loader builds a
+  // file: the name indexes are made once, at the end, and the first lookup
+  // goes through them.
+  using Batch = ARpGateway::LoadBatch;
+  ARpGateway loaded;
+  const std::u32string names = U"DBTC";
+  Batch batch;
+  batch.m_objects.push_back({VoidID(kTIDADatabase, 1), Batch::kNoParent, 0, 2});
+  batch.m_objects.push_back({VoidID(kTIDATable, 1), 0, 2, 1});
+  batch.m_objects.push_back({VoidID(kTIDAColumn, 1), 1, 3, 1});
+  batch.m_children.push_back(1);
+  batch.m_children.push_back(2);
+  batch.m_names = names;
+  loaded.Load(batch);
+  EXPECT_EQ(MetadataUtil::GetRpObjectFromQualifiedName(&loaded, kTIDAColumn, {U"DB", U"", U"", U"T", U"C"}).GetID(),
+            VoidID(kTIDAColumn, 1));
+  EXPECT_EQ(MetadataUtil::GetRpObjectFromQualifiedName(&loaded, kTIDATable, {U"DB", U"T"}).GetID(),
+            VoidID(kTIDATable, 1));
+  EXPECT_EQ(MetadataUtil::GetRpObjectFromQualifiedName(&loaded, kTIDAColumn, {U"DB", U"T", U"C"}).GetID(),
+            VoidID(kTIDAColumn, 1));
+  // Only a name that no object bears gives nothing, and case counts.
+  EXPECT_TRUE(MetadataUtil::GetRpObjectFromQualifiedName(&loaded, kTIDAColumn, {U"DB", U"T", U"D"}).IsNull());
+  EXPECT_TRUE(MetadataUtil::GetRpObjectFromQualifiedName(&loaded, kTIDAColumn, {U"DB", U"t", U"C"}).IsNull());
+  // An object made after the load is found at once too.
+  const Ref<ARpObject> d = loaded.CreateObject(kTIDAColumn, U"D", VoidID(kTIDATable, 1));
+  EXPECT_EQ(MetadataUtil::GetRpObjectFromQualifiedName(&loaded, kTIDAColumn, {U"DB", U"T", U"D"}).GetID(), d.GetID());
 }
 
 TEST_F(SMUtilNamingObjects, NamesOfRootObjectsIncludeSubjectAreaSubFolders) {

@@ -301,94 +301,79 @@ TEST(ChildNameIndex, EmptyNamesAreCountedThroughRenamesAndDeletion) {
 
 }  // namespace
 
-// While a bulk load is open the index by name and alias is not kept: a
-// lookup by name must still find exactly what a scan of every object finds,
-// through creations, renames, aliases, moves and deletions, and so must the
-// indexes rebuilt when the load ends. A load that only creates, adds
-// aliases and moves builds them from the names hashed on the way; one that
-// renames or deletes, or began on a gateway with objects, reads every name
-// again; one that moves an object reads every parent again. All must give
-// the same indexes.
-TEST(NameIndex, LookupsByNameAgreeWithAScanDuringAndAfterABulkLoad) {
-  enum class Edits { kCreateAlias, kCreateAliasMove, kAll, kOnNonEmptyGateway };
-  // 300 objects, and enough that the end of the load builds both name
-  // indexes in dealt batches.
+// The index by name and alias and the (parent, name) index are kept right
+// through creations, renames, aliases, moves and deletions, and a copy of
+// the repository, built in one batch as a load builds a file, makes both
+// whole again: in each, a lookup by name finds exactly what a scan of every
+// object finds.
+TEST(NameIndex, LookupsByNameAgreeWithAScanThroughEditsAndInACopy) {
+  // 300 objects, and enough that the copy builds both name indexes in dealt
+  // batches.
   for (const int count : {300, 100000}) {
-    for (const Edits edits : {Edits::kCreateAlias, Edits::kCreateAliasMove, Edits::kAll, Edits::kOnNonEmptyGateway}) {
-      ARpGateway rp;
-      std::mt19937 random(11);
-      // The kelvin sign folds to an ASCII k: a name that starts with it
-      // must hash as the all-ASCII names it equals.
-      const VXString names[] = {U"Sales", U"SALES", U"Orders", U"", U"Amount", U"x", U"KEY", U"\u212Aey", U"keY"};
-      constexpr unsigned kNames = std::size(names);
-      const int mode = static_cast<int>(edits);
-      auto expectLookupsAgreeWithScan = [&rp, &names, count, mode](const char* when) {
-        VoidIDVector all;
-        rp.GetObjectIDsOfType(kTIDATable, all);
-        for (const VXString& name : names) {
-          for (bool bAliases : {false, true}) {
-            VoidIDVector found;
-            rp.LookupObjects(TypedObjectNameCondition(kTIDATable, name, bAliases), found);
-            VoidIDVector expected;
-            for (const VoidID& id : all) {
-              const Ref<ARpObject> obj = rp.GetObject(id);
-              bool bMatch = VXCaseFold::Equal(obj->GetName(), name);
-              for (const VXString& a : obj->GetAliasList()) bMatch = bMatch || (bAliases && VXCaseFold::Equal(a, name));
-              if (bMatch) expected.push_back(id);
-            }
-            EXPECT_EQ(found, expected) << count << " edits " << mode << " " << when << " name '" << ToNarrow(name)
-                                       << "' aliases " << bAliases;
+    ARpGateway rp;
+    std::mt19937 random(11);
+    // The kelvin sign folds to an ASCII k: a name that starts with it must
+    // hash as the all-ASCII names it equals.
+    const VXString names[] = {U"Sales", U"SALES", U"Orders", U"", U"Amount", U"x", U"KEY", U"\u212Aey", U"keY"};
+    constexpr unsigned kNames = std::size(names);
+    VoidID dbs[2];
+    const auto expectLookupsAgreeWithScan = [&names, &dbs, count](ARpGateway& g, const char* when) {
+      VoidIDVector all;
+      g.GetObjectIDsOfType(kTIDATable, all);
+      for (const VXString& name : names) {
+        for (bool bAliases : {false, true}) {
+          VoidIDVector found;
+          g.LookupObjects(TypedObjectNameCondition(kTIDATable, name, bAliases), found);
+          VoidIDVector expected;
+          for (const VoidID& id : all) {
+            const Ref<ARpObject> obj = g.GetObject(id);
+            bool bMatch = VXCaseFold::Equal(obj->GetName(), name);
+            for (const VXString& a : obj->GetAliasList()) bMatch = bMatch || (bAliases && VXCaseFold::Equal(a, name));
+            if (bMatch) expected.push_back(id);
           }
+          EXPECT_EQ(found, expected) << count << " " << when << " name '" << ToNarrow(name) << "' aliases " << bAliases;
         }
-      };
-      std::vector<VoidID> tables;
-      VoidID dbs[2];
-      if (edits == Edits::kOnNonEmptyGateway) {
-        dbs[0] = rp.CreateObject(kTIDADatabase, U"DB").GetID();
-        for (int i = 0; i < 20; ++i) tables.push_back(rp.CreateObject(kTIDATable, names[i % kNames], dbs[0]).GetID());
       }
-      {
-        ARpGateway::BulkLoad bulk(rp);
-        if (dbs[0].IsNull()) dbs[0] = rp.CreateObject(kTIDADatabase, U"DB").GetID();
-        dbs[1] = rp.CreateObject(kTIDADatabase, U"Other").GetID();
-        for (int i = 0; i < count; ++i) {
-          tables.push_back(rp.CreateObject(kTIDATable, names[random() % kNames], dbs[random() % 2]).GetID());
-          const VoidID t = tables[random() % tables.size()];
-          Ref<ARpObject> obj = rp.GetObject(t);
-          if (obj.IsNull()) continue;
-          switch (random() % 5) {
-            case 0:
-              if (edits >= Edits::kAll) rp.RenameObject(t, names[random() % kNames], random() % 2 == 0);
-              break;
-            case 1:
-              rp.AddAlias(t, names[random() % kNames]);
-              break;
-            case 2:
-              if (edits >= Edits::kAll) rp.DeleteObject(t);
-              break;
-            case 3:
-              if (edits != Edits::kCreateAlias) rp.SetObjectParent(obj.Get(), rp.GetObject(dbs[random() % 2]).Get());
-              break;
-            default:
-              break;
-          }
-        }
-        expectLookupsAgreeWithScan("during the load");
-      }
-      expectLookupsAgreeWithScan("after the load");
-      // The (parent, name) index built at the end holds each table under
-      // its own name and its present parent.
+      // Each table under its own name and its present parent.
       for (const VoidID& db : dbs) {
-        ARpObject* parent = rp.GetObject(db).Get();
+        ARpObject* parent = g.GetObject(db).Get();
         for (const VXString& name : names) {
           std::vector<ARpObject*> found, expected;
-          rp.FindChildrenByExactName(parent, name, found);
+          g.FindChildrenByExactName(parent, name, found);
           for (ARpObject* child : parent->GetChildPointers()) {
             if (child->GetName() == name) expected.push_back(child);
           }
-          EXPECT_EQ(Sorted(found), Sorted(expected)) << count << " edits " << mode << " '" << ToNarrow(name) << "'";
+          EXPECT_EQ(Sorted(found), Sorted(expected)) << count << " " << when << " '" << ToNarrow(name) << "'";
         }
       }
+    };
+    std::vector<VoidID> tables;
+    dbs[0] = rp.CreateObject(kTIDADatabase, U"DB").GetID();
+    dbs[1] = rp.CreateObject(kTIDADatabase, U"Other").GetID();
+    for (int i = 0; i < count; ++i) {
+      tables.push_back(rp.CreateObject(kTIDATable, names[random() % kNames], dbs[random() % 2]).GetID());
+      const VoidID t = tables[random() % tables.size()];
+      Ref<ARpObject> obj = rp.GetObject(t);
+      if (obj.IsNull()) continue;
+      switch (random() % 5) {
+        case 0:
+          rp.RenameObject(t, names[random() % kNames], random() % 2 == 0);
+          break;
+        case 1:
+          rp.AddAlias(t, names[random() % kNames]);
+          break;
+        case 2:
+          rp.DeleteObject(t);
+          break;
+        case 3:
+          rp.SetObjectParent(obj.Get(), rp.GetObject(dbs[random() % 2]).Get());
+          break;
+        default:
+          break;
+      }
     }
+    expectLookupsAgreeWithScan(rp, "after the edits");
+    const std::unique_ptr<ARpGateway> copy = rp.CopyRepository();
+    expectLookupsAgreeWithScan(*copy, "in the copy");
   }
 }

@@ -68,6 +68,17 @@ TEST(SharedRepository, SessionsShareObjectsButNotState) {
   std::unique_ptr<ARpGateway> carol = ARpGateway::OpenSession(std::shared_ptr<ARpGateway>(std::move(bob)));
   EXPECT_EQ(&carol->GetRepository(), rp.get());
   EXPECT_EQ(Variable(*carol, U"language"), U"(unset)");
+
+  // A deletion leaves every session's denials alone, whichever session
+  // deleted: an object made again under the id is denied alike everywhere.
+  alice->DenyRead(repo->presAmount);
+  carol->DenyRead(repo->presAmount);
+  const Ref<ARpObject> table = alice->GetObject(repo->presAmount)->GetParentObject();
+  ASSERT_TRUE(alice->DeleteObject(repo->presAmount));
+  ASSERT_FALSE(rp->CreateObject(kTIDAFolderAttr, U"Amount", table.GetID(), repo->presAmount).IsNull());
+  EXPECT_TRUE(alice->IsReadDenied(repo->presAmount));
+  EXPECT_TRUE(carol->IsReadDenied(repo->presAmount));
+  EXPECT_FALSE(rp->IsReadDenied(repo->presAmount));
 }
 
 TEST(SharedRepository, SessionsKeepTheirRepositoryAlive) {

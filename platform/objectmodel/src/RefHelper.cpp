@@ -1,5 +1,6 @@
 // Handles: a handle resolves through its gateway by id, and counts on the
-// object it caches.
+// keeper of the object it caches (see ObjectKeeper).
+#include "ObjectKeeper.h"
 #include "RpModel.h"
 #include "objectmodel/Ref.h"
 
@@ -15,11 +16,9 @@ void RefHelper::ReleaseRef(ARpGateway* pRp, const VoidID& id) {
   if (ARpObject* p = GetObjectPointerFromGatway(pRp, id)) ReleaseRef(p);
 }
 
-void RefHelper::AddRef(ARpObject* pObj) { pObj->m_refCount.fetch_add(1, std::memory_order_relaxed); }
+void RefHelper::AddRef(ARpObject* pObj) { pObj->m_keeper->Acquire(); }
 
-void RefHelper::ReleaseRef(ARpObject* pObj) {
-  if (pObj->m_refCount.fetch_sub(1, std::memory_order_acq_rel) == 1) delete pObj;
-}
+void RefHelper::ReleaseRef(ARpObject* pObj) { pObj->m_keeper->Release(); }
 
 bool RefHelper::IsLive(const ARpObject* pObj) { return !pObj->IsDeleted(); }
 ARpGateway* RefHelper::GatewayOf(const ARpObject* pObj) { return pObj->m_pRp; }

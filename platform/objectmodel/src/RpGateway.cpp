@@ -63,10 +63,6 @@ Ref<ARpObject> ARpGateway::CreateObject(TypeID type, VXString name, const VoidID
   return m_model->CreateObject(type, std::move(name), parent, requestedID);
 }
 
-ARpObject* ARpGateway::CreateObjectWithID(const VoidID& id, VXString&& name, ARpObject* parent) {
-  return m_model->CreateObjectWithID(id, std::move(name), parent);
-}
-
 Ref<ARpObject> ARpGateway::GetObject(const VoidID& id) { return Ref<ARpObject>(Find(id)); }
 
 void ARpGateway::GetObjects(const VoidIDVector& ids, RpObjectVector& objects) {
@@ -101,12 +97,8 @@ void ARpGateway::FindChildrenByNameNoCase(const ARpObject* parent, const VXStrin
   m_model->Names().FindChildrenByNameNoCase(parent, name, out);
 }
 
-bool ARpGateway::IsChildNameIndexCurrent() const { return !m_model->Names().IsBulkLoad(); }
 bool ARpGateway::HasEmptyNamedObjects() const { return m_model->HasEmptyNamedObjects(); }
 std::uint64_t ARpGateway::GetNamingRevision() const { return m_model->GetNamingRevision(); }
-void ARpGateway::Reserve(std::size_t count) { m_model->Reserve(count); }
-void ARpGateway::BeginBulkLoad() { m_model->BeginBulkLoad(); }
-void ARpGateway::EndBulkLoad() { m_model->EndBulkLoad(); }
 
 bool ARpGateway::RenameObject(const VoidID& id, const VXString& newName, bool bKeepOldAsAlias) {
   return m_model->RenameObject(id, newName, bKeepOldAsAlias);
@@ -115,10 +107,11 @@ bool ARpGateway::RenameObject(const VoidID& id, const VXString& newName, bool bK
 bool ARpGateway::AddAlias(const VoidID& id, const VXString& alias) { return m_model->AddAlias(id, alias); }
 
 bool ARpGateway::DeleteObject(const VoidID& id, bool bCascade) {
+  // The denials of every session stay as they were, this one's too: a
+  // denial of an id that names nothing denies nothing, and an object made
+  // again under the id is denied to the same users in every session alike.
   VoidIDVector removed;
-  if (!m_model->DeleteObject(id, bCascade, removed)) return false;
-  for (const VoidID& r : removed) m_session.AllowRead(r);
-  return true;
+  return m_model->DeleteObject(id, bCascade, removed);
 }
 
 std::size_t ARpGateway::GetObjectCount() const { return m_model->GetObjectCount(); }

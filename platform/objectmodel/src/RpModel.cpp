@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ObjectKeeper.h"
 #include "TypeTable.h"
 #include "Utility/VXStringCaseInsensitive.h"
 #include "objectmodel/NamePathWalk.h"
@@ -11,6 +12,8 @@ namespace {
 constexpr const char* kSrc = "server/objectmodel/RpModel.cpp";
 }  // namespace
 
+RpModel::RpModel(ARpGateway& home) : m_home(home), m_keeper(ObjectKeeper::Create()) {}
+
 RpModel::~RpModel() {
   std::vector<ARpObject*> all;
   m_byID.GetAll(all);
@@ -19,22 +22,17 @@ RpModel::~RpModel() {
     obj->m_pParent = nullptr;
     if (obj->m_extra) obj->m_extra->m_children.clear();
   }
-  for (ARpObject* obj : all) RefHelper::ReleaseRef(obj);
-  // The loaded objects' memory goes with the last of them.
-  if (m_pool) m_pool->Release();
+  // Freed now, or by the last handle onto any of them.
+  m_keeper->Retire(std::move(all));
 }
 
 ARpObject* RpModel::NewObject(const RpTypeInfo& info, const VoidID& id) {
-  // Objects a bulk load creates are made together and mostly freed together
-  // (see ObjectPool); others, made one by one as the repository is edited,
-  // are the heap's, so that deleting them gives their memory back.
-  ObjectPool* pool = nullptr;
-  if (m_names.IsBulkLoad()) {
-    if (!m_pool) m_pool = ObjectPool::Create();
-    pool = m_pool;
-  }
-  ARpObject* obj = info.m_create(pool);
-  obj->m_pool = pool;
+  // Objects a load creates are made together in a pool (see Load); those
+  // made one by one as the repository is edited are the heap's, so that
+  // deleting them gives their memory back (once no handle is held, see
+  // ObjectKeeper).
+  ARpObject* obj = info.m_create(nullptr);
+  obj->m_keeper = m_keeper;
   // With its id from the start, an object refused at once is deleted as
   // one of its type.
   obj->m_id = id;
@@ -70,45 +68,62 @@ void RpModel::RemoveFromTypeIndex(ARpObject* obj) {
 }
 
 void RpModel::CopyInto(RpModel& to) const {
-  // Types keep their order of first creation, those whose objects are all
-  // gone included, and objects their creation order within each type.
+  // Built as a file is loaded: one batch, the indexes made whole at the
+  // end. Types keep their order of first creation, those whose objects are
+  // all gone included, and objects their creation order within each type.
   for (TypeID t : m_typeOrder) to.m_byType.try_emplace(t);
   to.m_typeOrder = m_typeOrder;
-  to.m_nextNum = m_nextNum;
-  to.BeginBulkLoad();
-  to.Reserve(m_byID.Size());
+  using Batch = ARpGateway::LoadBatch;
+  Batch batch;
+  batch.m_objects.reserve(m_byID.Size());
+  // Each object's place in the batch, by type and type slot.
+  std::unordered_map<TypeID, std::vector<std::uint32_t>> place;
+  std::vector<const ARpObject*> sources;
+  sources.reserve(m_byID.Size());
+  std::u32string names;
   for (TypeID t : m_typeOrder) {
-    for (const ARpObject* p : m_byType.at(t).m_slots) {
+    const TypeIndex& ti = m_byType.at(t);
+    std::vector<std::uint32_t>& at = place[t];
+    at.resize(ti.m_slots.size(), Batch::kNoParent);
+    for (const ARpObject* p : ti.m_slots) {
       if (!p) continue;
-      ARpObject* c = to.CreateObjectWithID(p->m_id, VXString(p->m_name), nullptr);
-      if (!p->m_extra) continue;
-      // Values are copied; source definitions are shared, as they are never
-      // changed in place.
-      if (!p->m_extra->m_props.empty()) c->GetExtra().m_props = p->m_extra->m_props;
-      for (const VXString& a : p->m_extra->m_aliases) to.AppendAlias(c, a);
+      at[p->m_typeSlot] = static_cast<std::uint32_t>(batch.m_objects.size());
+      Batch::Object o;
+      o.m_id = p->m_id;
+      o.m_nameAt = static_cast<std::uint32_t>(names.size());
+      o.m_nameLength = static_cast<std::uint32_t>(p->m_name.size());
+      names += p->m_name;
+      batch.m_objects.push_back(o);
+      sources.push_back(p);
     }
   }
-  // Each parent's children linked in their order make the same lists.
-  for (TypeID t : m_typeOrder) {
-    for (const ARpObject* p : m_byType.at(t).m_slots) {
-      if (!p || !p->m_extra) continue;
-      ARpObject* parent = to.Find(p->m_id);
-      for (const ARpObject* child : p->GetChildPointers()) to.SetObjectParent(to.Find(child->m_id), parent);
+  for (std::uint32_t i = 0; i < sources.size(); ++i) {
+    const ARpObject* p = sources[i];
+    if (!p->m_extra) continue;
+    for (const VXString& a : p->m_extra->m_aliases) batch.m_aliases.push_back({i, a});
+    // Each parent's children in their order make the same lists.
+    for (const ARpObject* child : p->GetChildPointers()) {
+      const std::uint32_t c = place.at(child->GetTypeID())[child->m_typeSlot];
+      batch.m_objects[c].m_parent = i;
+      batch.m_children.push_back(c);
     }
   }
-  to.EndBulkLoad();
+  batch.m_names = names;
+  const SUHugePages::Vector<ARpObject*> made = to.Load(batch);
+  // Values are copied; source definitions are shared, as they are never
+  // changed in place.
+  for (std::size_t i = 0; i < sources.size(); ++i) {
+    if (sources[i]->m_extra && !sources[i]->m_extra->m_props.empty()) {
+      made[i]->GetExtra().m_props = sources[i]->m_extra->m_props;
+    }
+  }
+  // Numbers of deleted objects stay taken.
+  to.m_nextNum = m_nextNum;
   // Tuples name objects by id, so they copy as they are.
   to.m_tuples = m_tuples;
   to.m_blobs = m_blobs;
   to.m_gatewayType = m_gatewayType;
   to.m_logicalName = m_logicalName;
-}
-
-void RpModel::EndBulkLoad() {
-  std::vector<RpNameIndex::TypeSlots> types;
-  types.reserve(m_typeOrder.size());
-  for (TypeID t : m_typeOrder) types.emplace_back(t, &m_byType[t].m_slots);
-  m_names.EndBulkLoad(types, m_byID.Size());
 }
 
 Ref<ARpObject> RpModel::CreateObject(TypeID type, VXString name, const VoidID& parent, const VoidID& requestedID) {
@@ -148,45 +163,6 @@ Ref<ARpObject> RpModel::CreateObject(TypeID type, VXString name, const VoidID& p
   return Ref<ARpObject>(obj);
 }
 
-ARpObject* RpModel::CreateObjectWithID(const VoidID& id, VXString&& name, ARpObject* parent) {
-  const TypeID type = id.m_interfaceTypeID;
-  if (!m_lastType.m_info || m_lastType.m_type != type) {
-    const RpTypeInfo* info = FindTypeInfo(type);
-    if (!info) VXAssert::handleLogicError(kSrc, __LINE__, "unknown object type");
-    m_lastType = LastType{type, info, &m_nextNum[type], nullptr};
-  }
-  if (parent) {
-    const TypeIDVector& allowed = m_lastType.m_info->m_parentTypes;
-    if (std::find(allowed.begin(), allowed.end(), parent->GetTypeID()) == allowed.end()) {
-      VXAssert::handleLogicError(kSrc, __LINE__, "parent type not allowed for this type");
-    }
-  }
-  ARpObject* obj = NewObject(*m_lastType.m_info, id);
-  // One probe both refuses a taken id and finds the slot for a new one.
-  if (!m_byID.InsertUnique(id, obj)) {
-    delete obj;
-    return nullptr;
-  }
-  ++m_namingRevision;
-  std::uint32_t& next = *m_lastType.m_next;
-  if (id.m_uniqueNum >= next && id.m_uniqueNum != 0xFFFFFFFFu) next = id.m_uniqueNum + 1;
-  obj->m_pRp = &m_home;
-  obj->m_name = std::move(name);
-  if (!m_lastType.m_index) {
-    auto [it, inserted] = m_byType.try_emplace(type);
-    if (inserted) m_typeOrder.push_back(type);
-    m_lastType.m_index = &it->second;
-  }
-  TypeIndex& ti = *m_lastType.m_index;
-  obj->m_typeSlot = static_cast<std::uint32_t>(ti.m_slots.size());
-  ti.m_slots.push_back(obj);
-  if (parent) LinkParent(obj, parent);
-  m_names.IndexName(obj, obj->m_name);
-  m_names.IndexChild(obj);
-  if (obj->m_name.empty()) ++m_emptyNamed;
-  return obj;
-}
-
 SUHugePages::Vector<ARpObject*> RpModel::Load(ARpGateway::LoadBatch& batch) {
   using Batch = ARpGateway::LoadBatch;
   if (m_byID.Size() != 0 || !m_tuples.IsPristine()) {
@@ -194,7 +170,7 @@ SUHugePages::Vector<ARpObject*> RpModel::Load(ARpGateway::LoadBatch& batch) {
   }
   // Loaded objects are made together and mostly freed together (see
   // ObjectPool).
-  if (!m_pool) m_pool = ObjectPool::Create();
+  ObjectPool* const pool = m_keeper->Pool();
   ++m_namingRevision;
   SUHugePages::Vector<ARpObject*> made(batch.m_objects.size());
   for (std::size_t i = 0; i < batch.m_objects.size(); ++i) {
@@ -207,8 +183,9 @@ SUHugePages::Vector<ARpObject*> RpModel::Load(ARpGateway::LoadBatch& batch) {
       if (inserted) m_typeOrder.push_back(type);
       m_lastType = LastType{type, info, &m_nextNum[type], &it->second};
     }
-    ARpObject* obj = m_lastType.m_info->m_create(m_pool);
-    obj->m_pool = m_pool;
+    ARpObject* obj = m_lastType.m_info->m_create(pool);
+    obj->m_keeper = m_keeper;
+    obj->m_state.store(ARpObject::kPooledBit, std::memory_order_relaxed);
     obj->m_id = o.m_id;
     if (!m_byID.InsertUnique(o.m_id, obj)) {
       delete obj;
@@ -277,13 +254,12 @@ bool RpModel::CollectOnPath(const LookupHint& hint, std::vector<ARpObject*>& out
   // The written name of an object is its chain of names with empty levels
   // between them; matching it without regard to case means matching each
   // name so. Where the index cannot decide, the caller visits every object
-  // bearing the name instead: while a bulk load leaves the index empty; for
-  // a name with a NUL (written names leave NULs out, so a NUL-only name
+  // bearing the name instead: for a name with a NUL (written names leave NULs out, so a NUL-only name
   // writes like an empty one); for an empty first segment (it may stand for
   // a NUL-only top-level name, which no index probe finds); and for a name
   // too short to have a parent.
   const std::span<const VXString> path = hint.m_path;
-  if (m_names.IsBulkLoad() || path.size() < 2 || path.front().empty() || path.back().empty()) return false;
+  if (path.size() < 2 || path.front().empty() || path.back().empty()) return false;
   for (const VXString& segment : path) {
     if (segment.find(U'\0') != VXString::npos) return false;
   }
@@ -338,14 +314,6 @@ void RpModel::CollectCandidates(const LookupHint& hint, std::vector<ARpObject*>&
       const std::size_t first = out.size();
       if (bOnPath) {
         out.insert(out.end(), onPath.begin(), onPath.end());
-      } else if (m_names.IsBulkLoad()) {
-        // The name index is built when the load ends: until then every
-        // object of the type is a candidate.
-        if (auto it = m_byType.find(t); it != m_byType.end()) {
-          for (ARpObject* p : it->second.m_slots) {
-            if (p) out.push_back(p);
-          }
-        }
       } else {
         m_names.FindByName(t, hint.m_name, out);
       }
@@ -415,7 +383,7 @@ bool RpModel::AppendAlias(ARpObject* p, const VXString& alias) {
     }
   }
   aliases.push_back(alias);
-  m_names.IndexName(p, alias, true);
+  m_names.IndexName(p, alias);
   return true;
 }
 
@@ -537,15 +505,16 @@ void RpModel::RemoveOne(ARpObject* obj, VoidIDVector& removed) {
   m_tuples.Detach(id);
   removed.push_back(id);
   m_byID.Erase(id, obj);
-  RefHelper::ReleaseRef(obj);  // the gateway's own count
+  // Handles may still hold it: the keeper frees it once none can.
+  m_keeper->Bury(obj);
 }
 
 bool RpModel::DeleteObject(const VoidID& id, bool bCascade, VoidIDVector& removed) {
   ARpObject* obj = Find(id);
   if (!obj) return false;
   std::vector<ARpObject*> doomed{obj};
-  RpObjectVector dependents;
   if (bCascade) {
+    RpObjectVector dependents;
     Ref<ARpObject> root(obj);
     RpObjectDeleteContext context(root);
     ANetworker::ForType(obj->GetTypeID()).GetDeleteDependents(&m_home, root, dependents, context);
@@ -557,6 +526,9 @@ bool RpModel::DeleteObject(const VoidID& id, bool bCascade, VoidIDVector& remove
   // of a parent that goes too.
   for (ARpObject* p : doomed) p->m_state.fetch_or(ARpObject::kDeletedBit, std::memory_order_release);
   for (ARpObject* p : doomed) RemoveOne(p, removed);
+  // An edit has the model to itself: with no handle held anywhere, nothing
+  // can reach the deleted objects any more.
+  m_keeper->FreeBuriedIfUnheld();
   return true;
 }
 

@@ -18,6 +18,7 @@
 #include "objectmodel/ObjectIDIndex.h"
 #include "objectmodel/RpGateway.h"
 
+class ObjectKeeper;
 struct RpTypeInfo;
 
 class RpModel {
@@ -25,7 +26,7 @@ class RpModel {
   using RelTuple = ARpGateway::RelTuple;
 
   // Objects name home as their gateway.
-  explicit RpModel(ARpGateway& home) : m_home(home) {}
+  explicit RpModel(ARpGateway& home);
   // Objects still held by handles stay as tombstones until their last
   // handle goes; everything else is freed now.
   ~RpModel();
@@ -41,15 +42,11 @@ class RpModel {
 
   // ---- objects -------------------------------------------------------------
   Ref<ARpObject> CreateObject(TypeID type, VXString name, const VoidID& parent, const VoidID& requestedID);
-  ARpObject* CreateObjectWithID(const VoidID& id, VXString&& name, ARpObject* parent);
   void LookupObjects(const ACondition& condition, std::vector<ARpObject*>& objects) const;
   void FindChildrenByName(const VoidID& parent, TypeID type, const VXString& name, VoidIDVector& out) const;
   const RpNameIndex& Names() const { return m_names; }
   bool HasEmptyNamedObjects() const { return m_emptyNamed != 0; }
   std::uint64_t GetNamingRevision() const { return m_namingRevision; }
-  void Reserve(std::size_t count) { m_names.Reserve(count); }
-  void BeginBulkLoad() { m_names.BeginBulkLoad(m_byID.Size() == 0); }
-  void EndBulkLoad();
   bool RenameObject(const VoidID& id, const VXString& newName, bool bKeepOldAsAlias);
   bool AddAlias(const VoidID& id, const VXString& alias);
   // Deletes the object (and with bCascade its delete dependents); removed
@@ -109,11 +106,12 @@ class RpModel {
   TypeIDVector m_typeOrder;
   RpNameIndex m_names;
   std::size_t m_emptyNamed = 0;
-  // Where bulk loads put their objects; made by the first.
-  ObjectPool* m_pool = nullptr;
+  // Keeps the objects' storage while the model or a handle lives; loaded
+  // objects are made in its pool.
+  ObjectKeeper* m_keeper;
   std::uint64_t m_namingRevision = 0;
   std::unordered_map<TypeID, std::uint32_t> m_nextNum;
-  // CreateObjectWithID's records of the type it saw last (values of the
+  // Load's records of the type it saw last (values of the
   // maps above, which never move).
   struct LastType {
     TypeID m_type = 0;

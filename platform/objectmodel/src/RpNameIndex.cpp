@@ -71,66 +71,6 @@ std::uint64_t RpNameIndex::ChildKey(const ARpObject* parent, const VXString& nam
   return ChildKeyOf(parent, FoldedNameHash(name));
 }
 
-void RpNameIndex::Reserve(std::size_t count) {
-  m_byParentAndName.Reserve(count);
-  if (m_bBulkNamesComplete) m_bulkByName.reserve(count);
-  if (m_bBulkChildrenComplete) m_bulkByParent.reserve(count);
-}
-
-void RpNameIndex::BeginBulkLoad(bool bEmptyModel) {
-  m_bBulkLoad = true;
-  m_bulkByName.clear();
-  m_bulkByParent.clear();
-  m_bBulkNamesComplete = bEmptyModel;
-  m_bBulkChildrenComplete = m_bBulkNamesComplete;
-}
-
-void RpNameIndex::DropBulkNames() {
-  ObjectHashIndex::Batch().swap(m_bulkByName);
-  m_bBulkNamesComplete = false;
-  DropBulkChildren();
-}
-
-void RpNameIndex::DropBulkChildren() {
-  ObjectHashIndex::Batch().swap(m_bulkByParent);
-  m_bBulkChildrenComplete = false;
-}
-
-void RpNameIndex::EndBulkLoad(const std::vector<TypeSlots>& types, std::size_t objectCount) {
-  // Both name indexes are built here in one go: inserting a million random
-  // keys one by one as objects arrive waits on memory for each, while a
-  // batch can be put in the order of the table (see InsertAll).
-  m_bBulkLoad = false;
-  m_byParentAndName.Clear();
-  m_byName.Clear();
-  // The entries kept on the way are used as they are: no object or name is
-  // read again. Those not kept are made now, in creation order, type by
-  // type.
-  ObjectHashIndex::Batch byParent;
-  ObjectHashIndex::Batch byName;
-  const bool bNames = !m_bBulkNamesComplete;
-  const bool bChildren = !m_bBulkChildrenComplete;
-  byName.swap(m_bulkByName);
-  byParent.swap(m_bulkByParent);
-  if (bNames || bChildren) {
-    if (bNames) byName.reserve(objectCount);
-    if (bChildren) byParent.reserve(objectCount);
-    for (const auto& [t, slots] : types) {
-      for (ARpObject* obj : *slots) {
-        if (!obj) continue;
-        const std::uint64_t h = FoldedNameHash(obj->GetName());
-        if (bChildren) byParent.emplace_back(ChildKeyOf(obj->GetParentPointer(), h), obj);
-        if (!bNames) continue;
-        byName.emplace_back(NameKeyOf(t, h), obj);
-        for (const VXString& a : obj->GetAliasList()) byName.emplace_back(NameKey(t, a), obj);
-      }
-    }
-  }
-  DropBulkNames();
-  m_byParentAndName.InsertAll(byParent);
-  m_byName.InsertAll(byName);
-}
-
 void RpNameIndex::BuildAll(const std::vector<TypeSlots>& types, std::size_t objectCount) {
   // Each name is hashed once for both indexes, and each index is filled in
   // one batch (see InsertAll).
@@ -154,43 +94,19 @@ void RpNameIndex::BuildAll(const std::vector<TypeSlots>& types, std::size_t obje
 }
 
 void RpNameIndex::IndexChild(ARpObject* obj) {
-  if (!m_bBulkLoad) m_byParentAndName.Insert(ChildKey(obj->GetParentPointer(), obj->GetName()), obj);
+  m_byParentAndName.Insert(ChildKey(obj->GetParentPointer(), obj->GetName()), obj);
 }
 
 bool RpNameIndex::UnindexChild(ARpObject* obj) {
-  if (!m_bBulkLoad) return m_byParentAndName.Erase(ChildKey(obj->GetParentPointer(), obj->GetName()), obj);
-  // The object moves or changes its name: its entry kept for the end would
-  // be stale, and the end makes them all again.
-  if (m_bBulkChildrenComplete) DropBulkChildren();
-  return false;
+  return m_byParentAndName.Erase(ChildKey(obj->GetParentPointer(), obj->GetName()), obj);
 }
 
-void RpNameIndex::IndexName(ARpObject* obj, const VXString& name, bool bAlias) {
-  if (!m_bBulkLoad) {
-    m_byName.Insert(NameKey(obj->GetTypeID(), name), obj);
-  } else if (m_bBulkNamesComplete) {
-    // Keyed now, while the name is at hand. An own name reaches here only
-    // as the object is created, already linked: its (parent, name) entry
-    // too. Out of memory here, the lists would miss a name: they are
-    // dropped, and EndBulkLoad reads every name.
-    try {
-      const std::uint64_t h = FoldedNameHash(name);
-      m_bulkByName.emplace_back(NameKeyOf(obj->GetTypeID(), h), obj);
-      if (!bAlias && m_bBulkChildrenComplete) m_bulkByParent.emplace_back(ChildKeyOf(obj->GetParentPointer(), h), obj);
-    } catch (...) {
-      DropBulkNames();
-      throw;
-    }
-  }
+void RpNameIndex::IndexName(ARpObject* obj, const VXString& name) {
+  m_byName.Insert(NameKey(obj->GetTypeID(), name), obj);
 }
 
 void RpNameIndex::UnindexName(ARpObject* obj, const VXString& name) {
-  if (!m_bBulkLoad) {
-    m_byName.Erase(NameKey(obj->GetTypeID(), name), obj);
-  } else if (m_bBulkNamesComplete) {
-    // A name gone from the list's object: EndBulkLoad reads every name.
-    DropBulkNames();
-  }
+  m_byName.Erase(NameKey(obj->GetTypeID(), name), obj);
 }
 
 void RpNameIndex::FindChildrenByExactName(const ARpObject* parent, const VXString& name,

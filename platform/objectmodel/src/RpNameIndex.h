@@ -1,11 +1,10 @@
 // RpNameIndex: the two name indexes of a model, by (type, case-folded name
-// or former name) and by (parent, case-folded own name), and what a bulk
-// load keeps for them until it ends.
+// or former name) and by (parent, case-folded own name).
 //
 // Keys are hashes: a probe gives candidates, and the caller drops those
-// whose names do not match. While a bulk load runs neither index is kept;
-// EndBulkLoad builds both in one pass, from the entries kept on the way when
-// they are complete, or from every object.
+// whose names do not match. A load builds both whole in one pass (BuildAll);
+// an edit keeps them right as it goes. Both are complete whenever a reader
+// can see the model, so a lookup only reads them.
 #pragma once
 
 #include <cstdint>
@@ -33,23 +32,16 @@ class RpNameIndex {
   // exact one.
   static std::uint64_t ChildKey(const ARpObject* parent, const VXString& name);
 
-  bool IsBulkLoad() const { return m_bBulkLoad; }
-  // Room for count more objects.
-  void Reserve(std::size_t count);
-  // bEmptyModel: the load starts with no object, so the entries kept on the
-  // way can be all there is.
-  void BeginBulkLoad(bool bEmptyModel);
-  // Builds both indexes; types lists every type's objects in type order.
-  void EndBulkLoad(const std::vector<TypeSlots>& types, std::size_t objectCount);
+  // Room for count objects in the (parent, name) index.
+  void Reserve(std::size_t count) { m_byParentAndName.Reserve(count); }
   // Builds both indexes anew from every object's name, aliases and parent;
   // types lists every type's objects in type order.
   void BuildAll(const std::vector<TypeSlots>& types, std::size_t objectCount);
 
-  // bAlias: name is one of obj's former names rather than its own.
-  void IndexName(ARpObject* obj, const VXString& name, bool bAlias = false);
+  void IndexName(ARpObject* obj, const VXString& name);
   void UnindexName(ARpObject* obj, const VXString& name);
-  // Keep the (parent, name) index, except during a bulk load. Unindex
-  // answers whether the object was indexed.
+  // Keep the (parent, name) index. Unindex answers whether the object was
+  // indexed.
   void IndexChild(ARpObject* obj);
   bool UnindexChild(ARpObject* obj);
 
@@ -63,21 +55,6 @@ class RpNameIndex {
   void FindChildrenByNameNoCase(const ARpObject* parent, const VXString& name, std::vector<ARpObject*>& out) const;
 
  private:
-  void DropBulkNames();
-  void DropBulkChildren();
-
   ObjectHashIndex m_byName;           // NameKey hashes of names and former names
   ObjectHashIndex m_byParentAndName;  // ChildKey hashes of (parent, own name)
-  bool m_bBulkLoad = false;
-  // A bulk load's entries for the two name indexes, keyed as names and
-  // aliases were given, in that order: EndBulkLoad inserts them without
-  // reading an object or a name again. The name entries are kept only while
-  // every name of the model is among them (the load began on an empty
-  // model and nothing was renamed, deleted or lost an alias since); the
-  // (parent, name) entries, made as each object is created, also only while
-  // no object has moved.
-  ObjectHashIndex::Batch m_bulkByName;
-  ObjectHashIndex::Batch m_bulkByParent;
-  bool m_bBulkNamesComplete = false;
-  bool m_bBulkChildrenComplete = false;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ObjectKeeper.h"
 #include "TypeTable.h"
 #include "Utility/BaseStringUtil.h"
 #include "objectmodel/Interfaces.h"
@@ -66,7 +67,7 @@ bool SamePropValue(const RpPropValue& a, const RpPropValue& b) {
 ARpObject::~ARpObject() = default;
 
 void ARpObject::operator delete(ARpObject* p, std::destroying_delete_t) {
-  ObjectPool* const pool = p->m_pool;
+  ObjectPool* const pool = p->m_state.load(std::memory_order_relaxed) & kPooledBit ? p->m_keeper->Pool() : nullptr;
   void* const block = dynamic_cast<void*>(p);
   const RpTypeInfo* info = pool && ObjectPool::kPoisons ? FindTypeInfo(p->GetTypeID()) : nullptr;
   const std::size_t bytes = info ? info->m_size : 0;

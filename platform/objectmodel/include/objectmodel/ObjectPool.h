@@ -1,4 +1,4 @@
-// ObjectPool: memory for the objects a bulk load creates, handed out front to
+// ObjectPool: memory for the objects a load creates, handed out front to
 // back from large chunks rather than one heap block per object. A million
 // objects then cost a million pointer bumps instead of a million trips
 // through the heap, and lie in memory in the order they were read.

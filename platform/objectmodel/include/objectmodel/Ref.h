@@ -6,11 +6,14 @@
 //
 // A handle holds its gateway (m_pRp), the object's id (m_ID) and a cached
 // object pointer (m_pObj). While the pointer is cached the handle holds one
-// count on the object, so the object's storage outlives the handle even when
-// the object is deleted from the repository: deletion only marks it, and the
-// handle then resolves to nothing. The storage goes away with the last count.
-// Counts are atomic, so handles may be copied and dropped on many threads
-// reading one repository. A handle whose id did not resolve when it was made
+// count on the storage of the objects of the object's repository, so the
+// object's storage outlives the handle even when the object is deleted or
+// its repository closed: deletion only marks it, and the handle then
+// resolves to nothing. The storage goes away with the repository and the
+// last count. Counts are atomic and kept apart from the objects, one
+// counter for each of a few threads, so handles may be copied and dropped
+// on many threads reading one repository without those threads writing
+// anything another one reads. A handle whose id did not resolve when it was made
 // asks the gateway again on each access (an object may be created later with
 // that id); such a handle must not outlive its gateway.
 #pragma once

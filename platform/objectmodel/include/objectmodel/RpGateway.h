@@ -40,6 +40,10 @@
 // an edit or after it, never in between, and keeps the version it started
 // with until its call returns. Handles count atomically, so they may be
 // dropped anywhere; a handle that outlives its version names nothing.
+// Readers write nothing that the repository holds: its indexes are built
+// whole when it is loaded or edited, and handles count apart from the
+// objects (see Ref.h), so that threads on several cores do not pass the
+// objects' cache lines between them.
 #pragma once
 
 #include <cstdint>
@@ -80,11 +84,6 @@ class ARpGateway {
   // is a logic error.
   Ref<ARpObject> CreateObject(TypeID type, VXString name, const VoidID& parent = VoidID::NullID,
                               const VoidID& requestedID = VoidID::NullID);
-  // For loaders: an object with the id given (of a catalogue type), under
-  // parent (null: top level; a parent the type may not have is a logic
-  // error), or null when the id is taken. Objects of one type in a row
-  // look the type's records up once.
-  ARpObject* CreateObjectWithID(const VoidID& id, VXString&& name, ARpObject* parent);
   Ref<ARpObject> GetObject(const VoidID& id);
   // The objects for ids, in order; ids that do not resolve give null handles
   // so positions stay aligned with ids.
@@ -107,10 +106,6 @@ class ARpGateway {
   // The same for names equal to name without regard to case, NUL characters
   // left out (as in written names).
   void FindChildrenByNameNoCase(const ARpObject* parent, const VXString& name, std::vector<ARpObject*>& out) const;
-  // Whether the (parent, name) index behind FindChildrenByExactName is kept
-  // up to date; it is not while a BulkLoad lives, and then a caller must
-  // find objects another way.
-  bool IsChildNameIndexCurrent() const;
   // Whether some live object has an empty name (such a level drops out of
   // the written qualified names below it).
   bool HasEmptyNamedObjects() const;
@@ -122,24 +117,6 @@ class ARpGateway {
   // renamed, moved or deleted. With GetInstanceID it lets a caller keep
   // names derived from the repository between calls.
   std::uint64_t GetNamingRevision() const;
-  // Makes room for count objects in the indexes, for a loader that knows
-  // how many are coming.
-  void Reserve(std::size_t count);
-  // For loaders that create every object first and link parents after:
-  // while a BulkLoad lives, the (parent, name) index and the index by name
-  // and alias are not kept (exact-name lookups find nothing; lookups by
-  // condition visit every object of the type) and both are rebuilt in one
-  // pass when it ends.
-  class BulkLoad {
-   public:
-    explicit BulkLoad(ARpGateway& rp) : m_rp(rp) { m_rp.BeginBulkLoad(); }
-    ~BulkLoad() { m_rp.EndBulkLoad(); }
-    BulkLoad(const BulkLoad&) = delete;
-    BulkLoad& operator=(const BulkLoad&) = delete;
-
-   private:
-    ARpGateway& m_rp;
-  };
   // Renames an object; with bKeepOldAsAlias the former name is recorded
   // among its aliases (unless it only changed case or is already there).
   bool RenameObject(const VoidID& id, const VXString& newName, bool bKeepOldAsAlias = true);
@@ -148,6 +125,9 @@ class ARpGateway {
   // it (its delete dependents, see ANetworker) go too; without, its children
   // are left without parent. Every index and relation forgets the deleted
   // objects and their handles resolve to nothing. False when id names none.
+  // Their memory goes now when no handle onto any object of the repository
+  // is held, else with the repository (a handle keeps it until then). Read
+  // denials of the deleted ids stay in every session (see RpGateway.cpp).
   bool DeleteObject(const VoidID& id, bool bCascade = true);
   std::size_t GetObjectCount() const;
   // Every live object's id of one type, in creation order.
@@ -317,8 +297,6 @@ class ARpGateway {
   // A session on repository (see OpenSession).
   explicit ARpGateway(std::shared_ptr<ARpGateway> repository);
   ARpObject* Find(const VoidID& id) const;
-  void BeginBulkLoad();
-  void EndBulkLoad();
 
   // A repository owns its model; a session reads its repository's and holds
   // the repository, so that the objects' gateway outlives the session.

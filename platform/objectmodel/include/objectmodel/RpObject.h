@@ -40,6 +40,8 @@
 #include "objectmodel/Relation.h"
 #include "objectmodel/TypeIDs.h"
 
+class ObjectKeeper;
+
 using TypeIDVector = std::vector<TypeID>;
 using VXStringStringMap = std::map<VXString, VXString>;
 
@@ -218,7 +220,7 @@ class ARpObject {
   ARpObject(const ARpObject&) = delete;
   ARpObject& operator=(const ARpObject&) = delete;
   virtual ~ARpObject();
-  // Objects live on the heap or in their gateway's ObjectPool; deleting one
+  // Objects live on the heap or in their model's ObjectPool; deleting one
   // gives its memory back to whichever holds it.
   static void operator delete(ARpObject* p, std::destroying_delete_t);
 
@@ -334,8 +336,8 @@ class ARpObject {
   };
   Extra& GetExtra();
 
-  // Starts at 1: the gateway's own count while the object is live.
-  std::atomic<std::uint32_t> m_refCount{1};
+  static constexpr std::uint32_t kPooledBit = 2;  // in the keeper's pool, not on the heap
+
   std::atomic<std::uint32_t> m_state{0};
   VoidID m_id;
   ARpGateway* m_pRp = nullptr;
@@ -344,5 +346,7 @@ class ARpObject {
   std::uint32_t m_childSlot = 0;  // position in the parent's child slots
   VXString m_name;
   std::unique_ptr<Extra> m_extra;
-  ObjectPool* m_pool = nullptr;  // null: on the heap
+  // Holds the object's storage while its model or a handle onto any of the
+  // model's objects lives; handles count there (see ObjectKeeper).
+  ObjectKeeper* m_keeper = nullptr;
 };
