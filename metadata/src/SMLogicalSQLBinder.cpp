@@ -29,27 +29,13 @@
 #include "Utility/VXDateTime.h"
 #include "Utility/VXStringCaseInsensitive.h"
 #include "objectmodel/RpGateway.h"
+#include "objectmodel/ScopedDefaultSubjectArea.h"
 #include "objectmodel/TypeIDs.h"
 
 namespace logical_sql::detail {
 namespace {
 
 using NIC = NamedInterfaceTypeCondition;
-
-// Sets the session's default subject area for a scope and puts the old one back.
-class DefaultSubjectArea {
- public:
-  DefaultSubjectArea(ARpGateway* pRp, const VXString& name) : m_pRp(pRp), m_old(pRp->GetDefaultSubjectAreaName(false)) {
-    m_pRp->SetDefaultSubjectAreaName(name);
-  }
-  ~DefaultSubjectArea() { m_pRp->SetDefaultSubjectAreaName(m_old); }
-  DefaultSubjectArea(const DefaultSubjectArea&) = delete;
-  DefaultSubjectArea& operator=(const DefaultSubjectArea&) = delete;
-
- private:
-  ARpGateway* m_pRp;
-  VXString m_old;
-};
 
 VXString Joined(const QualifiedName& q) { return MetadataUtil::ToQualifiedName(q); }
 
@@ -192,8 +178,10 @@ class Binder {
     // FROM faults say why.
     if (!bComplete || node.from.empty()) return nullptr;
     // The names of this query are resolved with its first subject area as
-    // the session's default.
-    DefaultSubjectArea defaultArea(m_pRp, scope.areas.empty() ? VXString() : scope.areas.front().name);
+    // the session's default, passed down on this thread only: other threads
+    // may read through the same session meanwhile.
+    const ScopedDefaultSubjectArea defaultArea(m_pRp->GetSession(),
+                                               scope.areas.empty() ? VXString() : scope.areas.front().name);
     struct Restore {
       VXString& current;
       VXString outer;

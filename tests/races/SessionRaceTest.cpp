@@ -1,28 +1,38 @@
 // Many sessions on one repository at once: eight threads, four users with
 // different read denials and languages, display names with bundle strings,
-// and one thread that edits the sample repository and publishes each edit
-// as a new version while the others read. Every answer a reader gives must
+// checks and the dictionary site, and one thread that edits the sample
+// repository and publishes each edit as a new version while the others
+// read. Every answer a reader gives must
 // equal the answer of a single-threaded run on the same version for the
 // same user. Built into the thread-sanitizer run of CI, which reports any
 // data race among readers, the writer and the sessions' lazily filled
 // values; under the address sanitizer it checks that versions outlive the
 // readers that hold them.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "Checks/ConsistencyCheck.h"
 #include "Metadata/SMDictUtil.h"
+#include "Metadata/SMLogicalSQL.h"
 #include "Metadata/SMLookupCondition.h"
 #include "Metadata/SMPrettyStringVisitor.h"
 #include "Metadata/SMUtil.h"
+#include "Site/SiteWriter.h"
 #include "objectmodel/ObjectModel.h"
 #include "objectmodel/RpFile.h"
 #include "objectmodel/RpGenerator.h"
 #include "objectmodel/RpPublisher.h"
+#include "objectmodel/ScopedDefaultSubjectArea.h"
 
 namespace {
 
@@ -58,7 +68,8 @@ bool IsPresentation(TypeID type) { return type >= kBeginPresentationTypes && typ
 // What a reader shows for the objects ids name, through one session: names,
 // resolution by name, lookups, read permission, renderings, display names
 // and descriptions (loading bundle strings into the session), dictionary
-// paths, the tables of each subject area, and one text with variables.
+// paths, the tables of each subject area, the findings of every check on
+// those objects, and one text with variables.
 std::vector<VXString> Answers(ARpGateway* session, const VoidIDVector& ids) {
   std::vector<VXString> out;
   DictUniqueNamesCache cache;
@@ -86,6 +97,17 @@ std::vector<VXString> Answers(ARpGateway* session, const VoidIDVector& ids) {
       out.push_back(MetadataUtil::GetCustomDisplayName(session, obj));
       out.push_back(MetadataUtil::GetCustomDescription(session, obj));
     }
+    if (type == kTIDAFolderAttr && name.size() >= 3) {
+      // A query of the column from its subject area (the first segment; the
+      // table and the column are the last two): bound under the query's
+      // subject area as the default, through the same session.
+      const std::string sql = "SELECT \"" + ToNarrow(name[name.size() - 2]) + "\".\"" + ToNarrow(name.back()) +
+                              "\" FROM \"" + ToNarrow(name.front()) + "\"";
+      const logical_sql::BindResult bound = logical_sql::ParseAndBind(sql, session, VXString(), {});
+      out.push_back(bound.spec ? U"bound" : U"not bound");
+      for (const logical_sql::Diagnostic& d : bound.diagnostics) out.push_back(Text(logical_sql::MessageLine(d)));
+      for (const logical_sql::BoundName& n : bound.names) out.push_back(n.qualifiedName + Text(n.id));
+    }
     if (type == kTIDAEntityFolder) {
       QualifiedNameIDPairVector pairs;
       VoidIDSet tables;
@@ -97,10 +119,39 @@ std::vector<VXString> Answers(ARpGateway* session, const VoidIDVector& ids) {
     }
     out.push_back(MetadataDictUtil::GetDictRelativePath(obj, cache));
   }
+  ConsistencyCheckOptions checks;
+  checks.m_scope.emplace(ids.begin(), ids.end());
+  for (const ConsistencyMessage& m : RunConsistencyChecks(*session, checks)) out.push_back(m.GetText(false));
   VXString text = U"VALUEOF(VX_SESSION.USER_LANGUAGE) for VALUEOF(NQ_SESSION.USER)";
   MetadataUtil::ReplaceVariableWithValue(session, text, false, false, false);
   out.push_back(text);
   return out;
+}
+
+// The dictionary site of a session's presentation tables, written into a
+// folder of its own: every file by its path in the folder, with its text.
+std::map<std::string, std::string> Site(ARpGateway* session, const std::string& name) {
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("smutil-race-" + std::to_string(getpid()) + "-" + name);
+  std::filesystem::remove_all(dir);
+  smutil_site::SiteOptions options;
+  options.outDir = dir;
+  options.types = {kTIDAEntityFolder};
+  std::map<std::string, std::string> files;
+  try {
+    smutil_site::WriteSite(session, options);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+      if (!entry.is_regular_file()) continue;
+      std::ifstream in(entry.path(), std::ios::binary);
+      std::ostringstream text;
+      text << in.rdbuf();
+      files[std::filesystem::relative(entry.path(), dir).string()] = text.str();
+    }
+  } catch (const std::exception& e) {
+    files["error"] = e.what();
+  }
+  std::filesystem::remove_all(dir);
+  return files;
 }
 
 // The first objects of a type, in creation order.
@@ -205,11 +256,20 @@ TEST(SessionRaces, EightThreadsFourUsersOneWriterPublishing) {
   // Edits show: renamed, moved and deleted objects answer differently.
   ASSERT_NE(expected[0][0], expected[kEdits][0]);
   ASSERT_NE(expected[0][0], expected[0][3]);
+  // Queries of presentation columns bind.
+  ASSERT_NE(std::count(expected[0][0].begin(), expected[0][0].end(), U"bound"), 0);
   std::vector<std::vector<VXString>> expectedGenerated;
   for (const User& user : generatedUsers) {
     expectedGenerated.push_back(Answers(SignOn(generated, user).get(), generatedIDs));
   }
   ASSERT_NE(expectedGenerated[0], expectedGenerated[2]);
+  // Each reader writes the site of its user on the last version.
+  std::vector<std::map<std::string, std::string>> expectedSite;
+  for (int u = 0; u < kUsers; ++u) {
+    expectedSite.push_back(Site(SignOn(versions.back(), users[u]).get(), "expected" + std::to_string(u)));
+    ASSERT_GT(expectedSite.back().size(), 2u);
+    ASSERT_EQ(expectedSite.back().count("error"), 0u);
+  }
 
   // The generated repository's sessions are shared: two readers fill the
   // same session's values at once.
@@ -249,12 +309,62 @@ TEST(SessionRaces, EightThreadsFourUsersOneWriterPublishing) {
         if (Answers(shared[u].get(), generatedIDs) != expectedGenerated[u]) ++failures;
         ++rounds;
       }
+      // The writer is done: this is the last version.
+      if (Site(mine.get(), "reader" + std::to_string(r)) != expectedSite[u]) ++failures;
     });
   }
   for (std::thread& t : threads) t.join();
   EXPECT_EQ(failures.load(), 0);
   // Some reader moved from one version to another.
   EXPECT_GT(versionsSeen.load(), kReaders);
+}
+
+// A default subject area passed down on one thread (as the logical SQL
+// binder does for each query) is seen on that thread only, nested scopes
+// give the inner one, and the session's own default, the variable it falls
+// back on included, is what the other threads see meanwhile and what comes
+// back afterwards.
+TEST(SessionRaces, ADefaultSubjectAreaPassedDownIsSeenOnItsThreadOnly) {
+  auto repository = std::make_shared<ARpGateway>();
+  std::unique_ptr<ARpGateway> session = ARpGateway::OpenSession(repository);
+  session->SetSessionVariableValue({U"NQ_SESSION", U"DEFAULT_SUBJECT_AREA"},
+                                   Heap<PropertyValue>(new PropertyValueString(U"From Variable")));
+  std::unique_ptr<ARpGateway> other = ARpGateway::OpenSession(repository);
+  other->SetDefaultSubjectAreaName(U"Other");
+  std::atomic<int> wrong{0};
+  std::atomic<bool> done{false};
+  std::thread watcher([&] {
+    while (!done) {
+      if (session->GetDefaultSubjectAreaName(false) != U"From Variable") ++wrong;
+    }
+  });
+  std::vector<std::thread> binders;
+  for (int t = 0; t < 2; ++t) {
+    binders.emplace_back([&, t] {
+      const VXString mine = U"Area " + Text(std::to_string(t));
+      for (int i = 0; i < 2000; ++i) {
+        const ScopedDefaultSubjectArea outer(session->GetSession(), mine);
+        if (session->GetDefaultSubjectAreaName(false) != mine) ++wrong;
+        {
+          // An empty name is no explicit setting: the variable answers.
+          const ScopedDefaultSubjectArea inner(session->GetSession(), VXString());
+          if (session->GetDefaultSubjectAreaName(false) != U"From Variable") ++wrong;
+        }
+        if (session->GetDefaultSubjectAreaName(false) != mine) ++wrong;
+        // Another session is not in the scope.
+        if (other->GetDefaultSubjectAreaName(false) != U"Other") ++wrong;
+      }
+      if (session->GetDefaultSubjectAreaName(false) != U"From Variable") ++wrong;
+    });
+  }
+  for (std::thread& b : binders) b.join();
+  done = true;
+  watcher.join();
+  EXPECT_EQ(wrong.load(), 0);
+  // The explicit setting wins over the variable, and the scope over both.
+  session->SetDefaultSubjectAreaName(U"Set");
+  const ScopedDefaultSubjectArea scope(session->GetSession(), U"Scoped");
+  EXPECT_EQ(session->GetDefaultSubjectAreaName(false), U"Scoped");
 }
 
 }  // namespace

@@ -383,10 +383,10 @@ struct BindResult {
 };
 
 // Parses text and binds it in pRp as the user userName (empty: the
-// gateway's current user). Signing on changes the gateway's current user
-// and read denials, as ARpGateway::SignOnAs does; the session's default
-// subject area is set to each query's FROM subject area while its names are
-// resolved and restored afterwards.
+// gateway's current user, and the session is only read). Signing on changes
+// the current user and read denials, as ARpGateway::SignOnAs does. A query's
+// names resolve with its FROM subject area as the default, passed down on
+// the calling thread (ScopedDefaultSubjectArea), never set on the session.
 BindResult ParseAndBind(std::string_view text, ARpGateway* pRp, const VXString& userName, const BindOptions& options);
 
 // ---- writing back ----------------------------------------------------------------

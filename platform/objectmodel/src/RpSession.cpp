@@ -3,6 +3,26 @@
 #include <mutex>
 
 #include "Utility/BaseStringUtil.h"
+#include "objectmodel/ScopedDefaultSubjectArea.h"
+
+namespace {
+// The innermost scope of this thread.
+thread_local const ScopedDefaultSubjectArea* t_innermostDefault = nullptr;
+}  // namespace
+
+ScopedDefaultSubjectArea::ScopedDefaultSubjectArea(const RpSession& session, VXString name)
+    : m_session(&session), m_name(std::move(name)), m_outer(t_innermostDefault) {
+  t_innermostDefault = this;
+}
+
+ScopedDefaultSubjectArea::~ScopedDefaultSubjectArea() { t_innermostDefault = m_outer; }
+
+const VXString* ScopedDefaultSubjectArea::For(const RpSession& session) {
+  for (const ScopedDefaultSubjectArea* s = t_innermostDefault; s; s = s->m_outer) {
+    if (s->m_session == &session) return &s->m_name;
+  }
+  return nullptr;
+}
 
 const VXString GlobalRpVariables::global_SessionBlockWildcard = U"*";
 const VXString GlobalRpVariables::global_SystemSessionBlock = U"VX_SYSTEM";
@@ -60,7 +80,9 @@ VXString RpSession::VariableText(const VXString& name) const {
 
 VXString RpSession::GetDefaultSubjectAreaName(bool bCatalogSpecified) const {
   if (bCatalogSpecified && !m_bDefaultAppliesWhenCatalogSpecified) return VXString();
-  return m_defaultSubjectArea.empty() ? VariableText(U"DEFAULT_SUBJECT_AREA") : m_defaultSubjectArea;
+  const VXString* scoped = ScopedDefaultSubjectArea::For(*this);
+  const VXString& name = scoped ? *scoped : m_defaultSubjectArea;
+  return name.empty() ? VariableText(U"DEFAULT_SUBJECT_AREA") : name;
 }
 
 VXString RpSession::GetDefaultCatalogName(bool bCatalogSpecified) const {
