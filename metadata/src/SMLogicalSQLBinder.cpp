@@ -161,7 +161,7 @@ class Binder {
           for (const IdentifiedExpr& e : s->m_projection.m_edgeExprs) d.items.push_back(e.m_name);
         }
         scope.derived.push_back(std::move(d));
-        spec->m_fromTables.push_back(QuerySpecBuilder::Derived(*sub));
+        spec->m_fromTables.push_back(QuerySpecBuilder::Derived(*sub, scope.derived.back().alias));
         continue;
       }
       const VoidID area = SubjectArea(f);

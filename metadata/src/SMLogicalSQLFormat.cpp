@@ -83,10 +83,15 @@ class Writer {
     const SqlAbstractTable* t = ref.GetLeftTable();
     if (!t) return;
     if (t->GetTableType() == SqlAbstractTable::kDerivedTable) {
+      const auto* derived = static_cast<const SqlDerivedTable*>(t);
       m_out += U'(';
-      Query(static_cast<const SqlDerivedTable*>(t)->GetSubquery(), indent + 1);
+      Query(derived->GetSubquery(), indent + 1);
       m_out += U") ";
-      Name(U"T" + BaseStringUtil::StringFrom(++m_derived));
+      // The query's expressions name the table's columns by its alias; a
+      // table made without one (a query spec from bytes or from code) is
+      // given T1, T2, ... in the order written.
+      ++m_derived;
+      Name(derived->GetAlias().empty() ? U"T" + BaseStringUtil::StringFrom(m_derived) : derived->GetAlias());
       return;
     }
     if (t->GetTableType() != SqlAbstractTable::kAtomicTable) return;

@@ -246,6 +246,25 @@ TEST_F(LogicalSQLBind, FormatWritesTextThatBindsToTheSameQuerySpec) {
   EXPECT_NE(byId.find(U"\"4010:3\""), VXString::npos) << ToNarrow(byId);
 }
 
+// A derived table keeps the alias the user gave it: the outer query names
+// its columns through it, so the text written back names it the same way
+// and binds again.
+TEST_F(LogicalSQLBind, FormatKeepsTheAliasOfADerivedTable) {
+  const BindResult r = Bind("SELECT x.Total FROM (SELECT SUM(Orders.Revenue) AS Total FROM Sales) x");
+  ASSERT_TRUE(r.spec) << Errors(r);
+  const VXString text = Format(*r.spec, s_rp.get(), {});
+  // Sales is a former name of "Sales Analysis", written by its name; a
+  // presentation column's full name has the table's empty accordion level.
+  EXPECT_EQ(ToNarrow(text),
+            "SELECT \"x\".\"Total\" AS \"Total\"\n"
+            "FROM (SELECT SUM(\"Sales Analysis\".\"\".\"Orders\".\"Revenue\") AS \"Total\"\n"
+            "  FROM \"Sales Analysis\") \"x\"\n");
+  const BindResult again = Bind(ToNarrow(text));
+  ASSERT_TRUE(again.spec) << ToNarrow(text) << "\n" << Errors(again);
+  EXPECT_TRUE(again.spec->Equals(*r.spec)) << ToNarrow(text);
+  EXPECT_EQ(Format(*again.spec, s_rp.get(), {}), text);
+}
+
 // A subquery inside an expression is written in the same grammar (its FROM
 // names a subject area), so the text binds again to the same query spec.
 TEST_F(LogicalSQLBind, FormatOfSubqueriesInsideExpressionsReadsBack) {

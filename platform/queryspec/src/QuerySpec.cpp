@@ -27,15 +27,19 @@ bool SqlAtomicTable::Equals(const SqlAbstractTable& other) const {
   return other.GetTableType() == kAtomicTable && static_cast<const SqlAtomicTable&>(other).m_objID == m_objID;
 }
 
-SqlDerivedTable::SqlDerivedTable(std::unique_ptr<AbstractListQuerySpec> subquery) : m_subquery(std::move(subquery)) {
+SqlDerivedTable::SqlDerivedTable(std::unique_ptr<AbstractListQuerySpec> subquery, VXString alias)
+    : m_subquery(std::move(subquery)), m_alias(std::move(alias)) {
   if (!m_subquery) throw std::invalid_argument("a derived table needs a subquery");
 }
 
 SqlDerivedTable::SqlDerivedTable(const SqlDerivedTable& other)
-    : SqlAbstractTable(other), m_subquery(other.m_subquery->Clone()) {}
+    : SqlAbstractTable(other), m_subquery(other.m_subquery->Clone()), m_alias(other.m_alias) {}
 
 SqlDerivedTable& SqlDerivedTable::operator=(const SqlDerivedTable& other) {
-  if (this != &other) m_subquery = other.m_subquery->Clone();
+  if (this != &other) {
+    m_subquery = other.m_subquery->Clone();
+    m_alias = other.m_alias;
+  }
   return *this;
 }
 

@@ -69,8 +69,8 @@ SqlTableRef QuerySpecBuilder::Table(const VoidID& tableID) {
   return SqlTableRef(std::make_unique<SqlAtomicTable>(tableID));
 }
 
-SqlTableRef QuerySpecBuilder::Derived(const AbstractListQuerySpec& subquery) {
-  return SqlTableRef(std::make_unique<SqlDerivedTable>(subquery.Clone()));
+SqlTableRef QuerySpecBuilder::Derived(const AbstractListQuerySpec& subquery, VXString alias) {
+  return SqlTableRef(std::make_unique<SqlDerivedTable>(subquery.Clone(), std::move(alias)));
 }
 
 SqlTableRef QuerySpecBuilder::Join(SqlTableRef left, SqlTableRef right, SqlTableRef::JoinType type, Expr on) {

@@ -44,7 +44,7 @@ class QuerySpecBuilder {
 
   // FROM entries.
   static SqlTableRef Table(const VoidID& tableID);
-  static SqlTableRef Derived(const AbstractListQuerySpec& subquery);
+  static SqlTableRef Derived(const AbstractListQuerySpec& subquery, VXString alias = {});
   static SqlTableRef Join(SqlTableRef left, SqlTableRef right, SqlTableRef::JoinType type, Expr on = {});
   // A set query of copies of the given operands, in order.
   static MultiListQuerySpec SetQuery(MultiListQuerySpec::CombineQueryOperation op, bool bAll,

@@ -59,10 +59,14 @@ class SqlAtomicTable : public SqlAbstractTable {
   VoidID m_objID;
 };
 
-// A subquery standing as a table.
+// A subquery standing as a table. Its alias is the name the query that
+// reads it gives it ("x" in FROM (SELECT ...) x); the query's expressions
+// name its columns through it, so text written from the query uses it
+// again. The byte form does not carry it (a table read from bytes has none)
+// and Equals does not compare it: the table is its subquery.
 class SqlDerivedTable : public SqlAbstractTable {
  public:
-  explicit SqlDerivedTable(std::unique_ptr<AbstractListQuerySpec> subquery);
+  explicit SqlDerivedTable(std::unique_ptr<AbstractListQuerySpec> subquery, VXString alias = {});
   SqlDerivedTable(const SqlDerivedTable& other);
   SqlDerivedTable& operator=(const SqlDerivedTable& other);
   ~SqlDerivedTable() override;
@@ -71,9 +75,12 @@ class SqlDerivedTable : public SqlAbstractTable {
   bool Equals(const SqlAbstractTable& other) const override;
 
   const AbstractListQuerySpec& GetSubquery() const { return *m_subquery; }
+  // Empty when the table has none.
+  const VXString& GetAlias() const { return m_alias; }
 
  private:
   std::unique_ptr<AbstractListQuerySpec> m_subquery;  // never null
+  VXString m_alias;
 };
 
 // A table that lives outside the repository (an external dataset), named by
