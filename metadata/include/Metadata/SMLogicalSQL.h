@@ -292,26 +292,29 @@ struct QueryNode {
   TextSpan range;
 };
 
-// The allocator of the tree's large vectors: blocks of kAdviseFrom and more
-// are aligned to a huge page and advised whole (see SUHugePages), so that a
-// large tree is filled with a page fault per 2 MB from its first byte. An
-// unaligned block would leave up to 2 MB at its start in small pages, a few
-// hundred page faults per vector.
+// The allocator of the tree's vectors. Blocks of kFreshFrom and more, which
+// the C library maps afresh for every allocation, are aligned to a huge page
+// and advised whole (see SUHugePages), so that a large tree is filled with a
+// page fault per 2 MB from its first byte (an unaligned block leaves up to
+// 2 MB at its start in small pages, a few hundred page faults). Smaller
+// blocks are the heap's, which a program parsing one text after another
+// gets back without a page fault.
 template <class T>
 struct TreeAllocator {
   using value_type = T;
   static constexpr std::size_t kAlign = std::size_t{2} << 20;
+  static constexpr std::size_t kFreshFrom = std::size_t{32} << 20;
   TreeAllocator() = default;
   template <class U>
   TreeAllocator(const TreeAllocator<U>&) noexcept {}
   T* allocate(std::size_t n) {
-    if (n * sizeof(T) < SUHugePages::kAdviseFrom) return std::allocator<T>().allocate(n);
+    if (n * sizeof(T) < kFreshFrom) return std::allocator<T>().allocate(n);
     void* p = ::operator new (n * sizeof(T), std::align_val_t{kAlign});
     SUHugePages::Advise(p, n * sizeof(T));
     return static_cast<T*>(p);
   }
   void deallocate(T* p, std::size_t n) noexcept {
-    if (n * sizeof(T) < SUHugePages::kAdviseFrom) return std::allocator<T>().deallocate(p, n);
+    if (n * sizeof(T) < kFreshFrom) return std::allocator<T>().deallocate(p, n);
     ::operator delete (p, std::align_val_t{kAlign});
   }
   friend bool operator==(const TreeAllocator&, const TreeAllocator&) { return true; }
