@@ -55,22 +55,21 @@ bool RejectMissing(ARpGateway*, const VXString& text, VXString& error, int exprT
 
 }  // namespace
 
-TEST(PrettyFormat, WithoutAFormatStringTheRenderingIsShown) {
+class PrettyFormat : public ::testing::Test {
+ protected:
   Repo r;
-  const Expr e = Formula(r);
+};
+
+TEST_F(PrettyFormat, WithoutAFormatStringTheRenderingIsShown) {
+  Expr e = Formula(r);
   EXPECT_EQ(r.FullyQualified(e), U"\"Retail\".\"Fact\".\"Revenue\" * 2 + \"Retail\".\"Fact\".\"Cost\"");
   EXPECT_EQ(PSV::GetFormatExpr(Expr(), &r.rp, true, true, false, false, false), U"");
-}
-
-TEST(PrettyFormat, TextEqualToThePlainRenderingStoresNothing) {
-  Repo r;
-  Expr e = Formula(r);
+  // A text equal to the plain rendering stores nothing.
   PSV::SetFormatExpr(e, &r.rp, U"\"Retail\".\"Fact\".\"Revenue\" * 2 + \"Retail\".\"Fact\".\"Cost\"");
   EXPECT_EQ(e.GetFormatStr(), U"");
 }
 
-TEST(PrettyFormat, StoredTextSurvivesRenames) {
-  Repo r;
+TEST_F(PrettyFormat, StoredTextSurvivesRenames) {
   Expr e = Formula(r);
   // The user's own layout: a comment, other blanks, the short names.
   PSV::SetFormatExpr(e, &r.rp, U"(Fact.Revenue*2) + Retail.Fact.Cost /* 'Fact.Cost' */");
@@ -85,8 +84,7 @@ TEST(PrettyFormat, StoredTextSurvivesRenames) {
             U"(Sales.\"Net Revenue\"*2) + Sales.Cost /* 'Fact.Cost' */");
 }
 
-TEST(PrettyFormat, ADeletedObjectShowsMissingAndTheFormatStringHeals) {
-  Repo r;
+TEST_F(PrettyFormat, ADeletedObjectShowsMissingAndTheFormatStringHeals) {
   Expr e = Formula(r);
   PSV::SetFormatExpr(e, &r.rp, U"Fact.Revenue*2 + Fact.Cost");
   const VXString stored = e.GetFormatStr();
@@ -110,8 +108,7 @@ TEST(PrettyFormat, ADeletedObjectShowsMissingAndTheFormatStringHeals) {
   EXPECT_EQ(e.GetFormatStr(), U"");
 }
 
-TEST(PrettyFormat, TheValidityHookSeesTheLayerOfTheFirstPhysicalOrLogicalId) {
-  Repo r;
+TEST_F(PrettyFormat, TheValidityHookSeesTheLayerOfTheFirstPhysicalOrLogicalId) {
   Expr e = ExprBuilder().Op(kAdd).ID(r.dynVar).ID(r.amount).End().Build();
   PSV::SetFormatExpr(e, &r.rp, U"CurDay + DW...Orders.Amount");
   EXPECT_EQ(e.GetFormatStr(), r.Q(r.dynVar) + U" + " + r.Q(r.amount));
@@ -120,8 +117,7 @@ TEST(PrettyFormat, TheValidityHookSeesTheLayerOfTheFirstPhysicalOrLogicalId) {
   EXPECT_EQ(g_lastLayer, 1);  // the variable (3031) is physical-range too
 }
 
-TEST(PrettyFormat, LongerNamesAreReplacedFirstAndLiteralsAreLeftAlone) {
-  Repo r;
+TEST_F(PrettyFormat, LongerNamesAreReplacedFirstAndLiteralsAreLeftAlone) {
   Expr e = ExprBuilder().Op(kConcat).ID(r.revenue).ID(r.revenueTax).End().Build();
   PSV::SetFormatExpr(e, &r.rp, U"Fact.Revenue || 'Fact.Revenue' || Fact.Revenue Tax||''");
   EXPECT_EQ(e.GetFormatStr(), r.Q(r.revenue) + U" || 'Fact.Revenue' || " + r.Q(r.revenueTax) + U"||''");
@@ -131,8 +127,7 @@ TEST(PrettyFormat, LongerNamesAreReplacedFirstAndLiteralsAreLeftAlone) {
   EXPECT_EQ(other.GetFormatStr(), U"nothing 'known'");
 }
 
-TEST(PrettyFormat, EveryFormAnIdMayTakeBecomesTheName) {
-  Repo r;
+TEST_F(PrettyFormat, EveryFormAnIdMayTakeBecomesTheName) {
   Expr e = ExprBuilder().Op(kAdd).ID(r.revenue).ID(r.cost).End().Build();
   const VXString rev = r.revenue.ToString();
   e.SetFormatStr(rev + U" | \"" + rev + U"\" | \"\"" + rev + U"\"\" | <<" + rev + U">> | <<\"" + rev + U"\">> | " +
@@ -144,7 +139,7 @@ TEST(PrettyFormat, EveryFormAnIdMayTakeBecomesTheName) {
             U"Revenue | Revenue | \"Revenue\" | Revenue | Revenue | Cost");
 }
 
-TEST(PrettyFormat, AnIdIsNeverReplacedInsideALongerOne) {
+TEST_F(PrettyFormat, AnIdIsNeverReplacedInsideALongerOne) {
   ARpGateway rp;
   RpBuilder b(rp);
   auto t = b.Add(kTIDASubjectArea, U"M").Child(kTIDALogicalTable, U"T");
@@ -161,7 +156,7 @@ TEST(PrettyFormat, AnIdIsNeverReplacedInsideALongerOne) {
   EXPECT_EQ(PSV::GetFormatExpr(e, &rp, false, false, true, false, false), U"C1+C" + ToVXString(std::to_string(longer)));
 }
 
-TEST(PrettyFormat, SortByNameLength) {
+TEST_F(PrettyFormat, SortByNameLength) {
   VXStringVector names{U"ab", U"abcd", U"", U"abc", U"xy"};
   VoidIDVector ids{VoidID(1, 1), VoidID(1, 2), VoidID(1, 3), VoidID(1, 4), VoidID(1, 5)};
   PSV::SortByNameLength(names, ids);
@@ -169,7 +164,7 @@ TEST(PrettyFormat, SortByNameLength) {
   EXPECT_EQ(ids, (VoidIDVector{VoidID(1, 2), VoidID(1, 4), VoidID(1, 1), VoidID(1, 5), VoidID(1, 3)}));
 }
 
-TEST(PrettyFormat, ReplaceNamesInToken) {
+TEST_F(PrettyFormat, ReplaceNamesInToken) {
   VXString token = U"A.B + B + C";
   EXPECT_TRUE(
       PSV::ReplaceNamesInToken(token, {VoidID(2006, 1)}, {U"A.B"}, {VoidID(2006, 2), VoidID(2006, 3)}, {U"C", U""}));
@@ -178,13 +173,12 @@ TEST(PrettyFormat, ReplaceNamesInToken) {
   EXPECT_FALSE(PSV::ReplaceNamesInToken(same, {VoidID(2006, 1)}, {U"A.B"}, {}, {}));
 }
 
-TEST(PrettyFormat, GenerateQualifiedNameForSetFormatExpr) {
-  Repo r;
+TEST_F(PrettyFormat, GenerateQualifiedNameForSetFormatExpr) {
   EXPECT_EQ(PSV::GenerateQualifiedNameForSetFormatExpr(r.rp.GetObject(r.dynVar)), U"CurDay");
   EXPECT_EQ(PSV::GenerateQualifiedNameForSetFormatExpr(r.rp.GetObject(r.revenue)), U"\"Retail\".\"Fact\".\"Revenue\"");
 }
 
-TEST(PrettyFormat, RipAndReplaceModeIsReadOnce) {
+TEST_F(PrettyFormat, RipAndReplaceModeIsReadOnce) {
   const bool first = PSV::IsRipAndReplaceNoExprModeOn();
   const testutil::ScopedEnv flipped("RIP_AND_REPLACE_MODE", first ? "false" : "true");
   EXPECT_EQ(PSV::IsRipAndReplaceNoExprModeOn(), first);

@@ -69,13 +69,19 @@ struct Repo {
 };
 
 VXString Deleted() { return SUStrUtil::LoadMsgStringOnly(29005); }
+class PrettyCatalog : public ::testing::Test {
+ protected:
+  Repo r;
+};
+using PrettyDisplayNames = PrettyCatalog;
+using PrettyReparenting = PrettyCatalog;
+using PrettyValueOf = PrettyCatalog;
 
 }  // namespace
 
 // ---- presentation catalog ---------------------------------------------------------------
 
-TEST(PrettyCatalog, ReferencesWrittenThroughTheCatalog) {
-  Repo r;
+TEST_F(PrettyCatalog, ReferencesWrittenThroughTheCatalog) {
   struct Case {
     VoidID Repo::*ref;
     VoidID Repo::*catalog;
@@ -106,8 +112,7 @@ TEST(PrettyCatalog, ReferencesWrittenThroughTheCatalog) {
   }
 }
 
-TEST(PrettyCatalog, AColumnTheUserMayNotReadIsNeverWrittenThroughTheCatalog) {
-  Repo r;
+TEST_F(PrettyCatalog, AColumnTheUserMayNotReadIsNeverWrittenThroughTheCatalog) {
   // Revenue's first column is denied: the second one (nested) is written.
   r.rp.DenyRead(r.amount);
   EXPECT_EQ(r.InCatalog(r.revenue, r.sales, false), U"\"Sales\".\"Details\".\"Lines\".\"Line Amount\"");
@@ -123,7 +128,7 @@ TEST(PrettyCatalog, AColumnTheUserMayNotReadIsNeverWrittenThroughTheCatalog) {
   // The external hook has the last word.
   r.rp.ClearReadDenials();
   const auto saved = Authorization::g_externalAuthorizationHook;
-  Authorization::g_externalAuthorizationHook = [&r](ARpGateway*, const Ref<ARpObject>& obj) {
+  Authorization::g_externalAuthorizationHook = [this](ARpGateway*, const Ref<ARpObject>& obj) {
     return obj->GetID() != r.orders;
   };
   EXPECT_EQ(r.InCatalog(r.revenue, r.sales, false), U"\"Sales\".\"Details\".\"Lines\".\"Line Amount\"");
@@ -132,9 +137,8 @@ TEST(PrettyCatalog, AColumnTheUserMayNotReadIsNeverWrittenThroughTheCatalog) {
 
 // Several references in one walk: a folder's read permission and written
 // name, once settled for one column, hold for the next column of the folder.
-TEST(PrettyCatalog, FoldersSharedBySeveralReferencesOfOneExpression) {
-  Repo r;
-  const auto sum = [&r](const VoidID& a, const VoidID& b, bool bDisplay) {
+TEST_F(PrettyCatalog, FoldersSharedBySeveralReferencesOfOneExpression) {
+  const auto sum = [this](const VoidID& a, const VoidID& b, bool bDisplay) {
     return Show(PSV::StringFrom(ExprBuilder().Op(kAdd).ID(a).ID(b).End().Build(), &r.rp, r.Catalog(r.sales), bDisplay));
   };
   const auto saved = Authorization::g_externalAuthorizationHook;
@@ -166,8 +170,7 @@ TEST(PrettyCatalog, FoldersSharedBySeveralReferencesOfOneExpression) {
             Show(U"\"Ventes\".\"Bons de commande\".\"Montant\" + \"Ventes\".\"Bons de commande\".\"Cost\""));
 }
 
-TEST(PrettyCatalog, CustomDisplayNamesForEveryPart) {
-  Repo r;
+TEST_F(PrettyCatalog, CustomDisplayNamesForEveryPart) {
   r.SetDisplay(r.sales, U"Ventes");
   r.SetDisplay(r.orders, U"Commandes");
   r.SetDisplay(r.amount, U"Montant");
@@ -179,8 +182,7 @@ TEST(PrettyCatalog, CustomDisplayNamesForEveryPart) {
   EXPECT_EQ(r.InCatalog(r.revenue, r.sales, false), U"\"Sales\".\"Orders\".\"Amount\"");
 }
 
-TEST(PrettyCatalog, AMissingObjectWritesTheMessageAndEmptiesTheFormatString) {
-  Repo r;
+TEST_F(PrettyCatalog, AMissingObjectWritesTheMessageAndEmptiesTheFormatString) {
   Expr e = ExprBuilder().Op(kAdd).ID(r.revenue).ID(r.cost).End().Build();
   e.SetFormatStr(U"\"" + r.revenue.ToString() + U"\" + \"" + r.cost.ToString() + U"\"");
   ASSERT_TRUE(r.rp.DeleteObject(r.revenue));
@@ -190,8 +192,7 @@ TEST(PrettyCatalog, AMissingObjectWritesTheMessageAndEmptiesTheFormatString) {
 
 // ---- custom display names --------------------------------------------------------------
 
-TEST(PrettyDisplayNames, PresentationColumnsAndEntityFolders) {
-  Repo r;
+TEST_F(PrettyDisplayNames, PresentationColumnsAndEntityFolders) {
   r.SetDisplay(r.amount, U"Montant \"net\"");
   r.SetDisplay(r.orders, U"Commandes");
   const Expr e = ExprBuilder().Op(kAdd).ID(r.amount).ID(r.orderCost).End().Build();
@@ -208,9 +209,8 @@ TEST(PrettyDisplayNames, PresentationColumnsAndEntityFolders) {
 
 // ---- re-parenting ----------------------------------------------------------------------
 
-TEST(PrettyReparenting, TheFourCases) {
-  Repo r;
-  const auto under = [&r](const VoidID& ref, const VoidID& oldParent, const QualifiedName& newParent) {
+TEST_F(PrettyReparenting, TheFourCases) {
+  const auto under = [this](const VoidID& ref, const VoidID& oldParent, const QualifiedName& newParent) {
     return PSV::StringFrom(ExprBuilder().ID(ref).Build(), &r.rp, r.rp.GetObject(oldParent), newParent, false);
   };
   // No business model has the new name: the first part is replaced.
@@ -242,8 +242,7 @@ namespace {
 Expr ValueOf(OpCode code, const VoidID& id) { return ExprBuilder().Op(code).ID(id).End().Build(); }
 }  // namespace
 
-TEST(PrettyValueOf, RepositoryVariables) {
-  Repo r;
+TEST_F(PrettyValueOf, RepositoryVariables) {
   const Expr staticRef = ValueOf(kValueOf, r.staticVar);
   const Expr dynRef = ValueOf(kValueOf, r.dynVar);
   EXPECT_EQ(PSV::SimpleStringFrom(staticRef, &r.rp), U" VALUEOF(\"Max Year\")");
@@ -261,8 +260,7 @@ TEST(PrettyValueOf, RepositoryVariables) {
   EXPECT_TRUE(gone.GetFormatStr().empty());
 }
 
-TEST(PrettyValueOf, BlockVariableByIdUsesMessage29010WithTheQuotedId) {
-  Repo r;
+TEST_F(PrettyValueOf, BlockVariableByIdUsesMessage29010WithTheQuotedId) {
   const Expr e = ValueOf(kValueOfSessionVariableBlockNew, r.region);
   EXPECT_EQ(PSV::SimpleStringFrom(e, &r.rp), U" VALUEOF(\"Init Block\".\"Region\")");
   const VXString id = r.region.ToString();
@@ -271,8 +269,7 @@ TEST(PrettyValueOf, BlockVariableByIdUsesMessage29010WithTheQuotedId) {
             U" VALUEOF(" + SUStrUtil::LoadMsgStringOnly(29010, U"\"" + id + U"\"") + U")");
 }
 
-TEST(PrettyValueOf, SessionVariables) {
-  Repo r;
+TEST_F(PrettyValueOf, SessionVariables) {
   const Expr byName = ExprBuilder().Op(kValueOfSession).String(U"USER").End().Build();
   const Expr byIndex = ExprBuilder().Op(kValueOfSessionByIndex).Int(2).String(U"List").End().Build();
   const Expr byId = ValueOf(kValueOfSessionNew, r.region);
@@ -295,9 +292,8 @@ TEST(PrettyValueOf, SessionVariables) {
   EXPECT_TRUE(gone.GetFormatStr().empty());
 }
 
-TEST(PrettyValueOf, InitializationBlockVariableByName) {
-  Repo r;
-  const auto blockRef = [&r](const VXString& name) {
+TEST_F(PrettyValueOf, InitializationBlockVariableByName) {
+  const auto blockRef = [this](const VXString& name) {
     return ExprBuilder().Op(kValueOfSessionVariableBlock).ID(r.block).String(name).End().Build();
   };
   // Found without regard to case, written as the variable is spelled.
@@ -316,8 +312,7 @@ TEST(PrettyValueOf, InitializationBlockVariableByName) {
 
 // ---- format strings in these modes -------------------------------------------------------
 
-TEST(PrettyCatalog, FormatStringsNameObjectsAsExtractNameDoes) {
-  Repo r;
+TEST_F(PrettyCatalog, FormatStringsNameObjectsAsExtractNameDoes) {
   Expr e = ExprBuilder().Op(kAdd).ID(r.revenue).ID(r.cost).End().Build();
   PSV::SetFormatExpr(e, &r.rp, U"Fact.Revenue+Fact.Cost");
   ASSERT_EQ(e.GetFormatStr(), U"\"" + r.revenue.ToString() + U"\"+\"" + r.cost.ToString() + U"\"");

@@ -53,6 +53,11 @@ struct Repo {
 };
 
 VXString Deleted() { return SUStrUtil::LoadMsgStringOnly(29005); }
+class PrettyReferences : public ::testing::Test {
+ protected:
+  Repo r;
+};
+using PrettyFrame = PrettyReferences;
 
 }  // namespace
 
@@ -152,8 +157,7 @@ TEST(PrettyLiterals, SubqueryGoesThroughTheQueryTextWriter) {
 
 // ---- references by naming mode -------------------------------------------------------------
 
-TEST(PrettyReferences, PlainModeWritesTheLastTwoParts) {
-  Repo r;
+TEST_F(PrettyReferences, PlainModeWritesTheLastTwoParts) {
   EXPECT_EQ(r.Plain(Repo::Ref1(r.revenue)), U"Fact.Revenue + 1");
   EXPECT_EQ(r.Plain(Repo::Just(r.amount)), U"Orders.Amount");
   EXPECT_EQ(r.Plain(Repo::Just(r.oddName)), U"Fact.\"Unit \"\"Price\"\"\"");
@@ -161,8 +165,7 @@ TEST(PrettyReferences, PlainModeWritesTheLastTwoParts) {
   EXPECT_EQ(r.Plain(Repo::Just(r.bm)), U"Retail");
 }
 
-TEST(PrettyReferences, FullyQualifiedSinglePartAndById) {
-  Repo r;
+TEST_F(PrettyReferences, FullyQualifiedSinglePartAndById) {
   const Expr col = Repo::Just(r.revenue);
   const Expr phys = Repo::Just(r.amount);
   EXPECT_EQ(r.Mode(col, true, true, false, false), U"\"Retail\".\"Fact\".\"Revenue\"");
@@ -179,8 +182,7 @@ TEST(PrettyReferences, FullyQualifiedSinglePartAndById) {
   EXPECT_EQ(r.Mode(Repo::Ref1(r.revenue), false, false, false, true), byId + U" + 1");
 }
 
-TEST(PrettyReferences, RepositoryVariables) {
-  Repo r;
+TEST_F(PrettyReferences, RepositoryVariables) {
   // A dynamic variable is known by its name alone; a static one by its
   // qualified name; both by id in id mode.
   EXPECT_EQ(r.Mode(Repo::Just(r.dynVar), true, true, false, false), U"\"CurDay\"");
@@ -189,14 +191,12 @@ TEST(PrettyReferences, RepositoryVariables) {
   EXPECT_EQ(r.Mode(Repo::Just(r.dynVar), false, false, false, true), U"\"" + r.dynVar.ToString() + U"\"");
 }
 
-TEST(PrettyReferences, NoGatewayWritesTheBareId) {
-  Repo r;
+TEST_F(PrettyReferences, NoGatewayWritesTheBareId) {
   EXPECT_EQ(PSV::SimpleStringFrom(Repo::Ref1(r.revenue), nullptr), r.revenue.ToString() + U" + 1");
   EXPECT_EQ(Render(U"#2006:17"), U"2006:17");
 }
 
-TEST(PrettyReferences, DeletedObjectWritesTheMessageAndDropsTheFormatString) {
-  Repo r;
+TEST_F(PrettyReferences, DeletedObjectWritesTheMessageAndDropsTheFormatString) {
   Expr e = Repo::Ref1(r.revenue);
   e.SetFormatStr(U"\"" + r.revenue.ToString() + U"\" + 1");
   ASSERT_TRUE(r.rp.DeleteObject(r.revenue));
@@ -205,8 +205,7 @@ TEST(PrettyReferences, DeletedObjectWritesTheMessageAndDropsTheFormatString) {
   EXPECT_FALSE(Deleted().empty());
 }
 
-TEST(PrettyReferences, IdSubstitutionReadsTheCallersMap) {
-  Repo r;
+TEST_F(PrettyReferences, IdSubstitutionReadsTheCallersMap) {
   const Expr e = ExprBuilder().Op(kAdd).ID(r.revenue).ID(r.amount).End().Build();
   VoidIDToVoidIDMap map{{r.revenue, VoidID(2006, 900)}};
   // Mapped ids are written as the quoted new id after a blank; the others
@@ -222,15 +221,13 @@ TEST(PrettyReferences, IdSubstitutionReadsTheCallersMap) {
   EXPECT_EQ(PSV::Expr2StringFromExpr1(e, &r.rp, empty), U"Fact.Revenue + Orders.Amount");
 }
 
-TEST(PrettyReferences, IdToText) {
-  Repo r;
+TEST_F(PrettyReferences, IdToText) {
   const Expr e = ExprBuilder().Op(kAdd).ID(r.revenue).ID(r.amount).End().Build();
   const VoidIDVXStringMap map{{r.revenue, U"x * 2"}};
   EXPECT_EQ(PSV::StringFrom(e, &r.rp, map), U"(x * 2) + \"Sales DB\".\"\".\"\".Orders.Amount");
 }
 
-TEST(PrettyReferences, DatabaseRename) {
-  Repo r;
+TEST_F(PrettyReferences, DatabaseRename) {
   const Expr e = ExprBuilder().Op(kAdd).ID(r.amount).ID(r.revenue).End().Build();
   const OldDatabaseNameToNewDatabaseNameMap map{{U"SALES db", U"Stores"}};
   // Inner empty levels are written as nothing between their separators.
@@ -240,8 +237,7 @@ TEST(PrettyReferences, DatabaseRename) {
             U"\"" + r.amount.ToString() + U"\" + \"" + r.revenue.ToString() + U"\"");
 }
 
-TEST(PrettyReferences, EntityFolders) {
-  Repo r;
+TEST_F(PrettyReferences, EntityFolders) {
   const Expr e = Repo::Just(r.revenue);
   const QualifiedNameIDPairVector pairs{{{U"Sales Area", U"Sales Table"}, r.revenue}};
   EXPECT_EQ(PSV::StringFrom(e, &r.rp, pairs, false), U"\"Sales Table\".\"Revenue\"");
@@ -255,8 +251,7 @@ TEST(PrettyReferences, EntityFolders) {
   EXPECT_EQ(PSV::StringFrom(e, &r.rp, pairs, false), Deleted());
 }
 
-TEST(PrettyReferences, DeletedObjectInsideACatalogAndCustomNamesOfOtherObjects) {
-  Repo r;
+TEST_F(PrettyReferences, DeletedObjectInsideACatalogAndCustomNamesOfOtherObjects) {
   const Expr e = Repo::Just(r.revenue);
   // Re-parenting by id writes the id whatever the parents.
   EXPECT_EQ(PSV::StringFrom(e, &r.rp, r.rp.GetObject(r.lt), QualifiedName{U"New BM"}, true),
@@ -270,16 +265,14 @@ TEST(PrettyReferences, DeletedObjectInsideACatalogAndCustomNamesOfOtherObjects) 
   EXPECT_TRUE(withFormat.GetFormatStr().empty());
 }
 
-TEST(PrettyReferences, NamesAreCurrentOnEachRendering) {
-  Repo r;
+TEST_F(PrettyReferences, NamesAreCurrentOnEachRendering) {
   const Expr e = ExprBuilder().Op(kAdd).ID(r.revenue).ID(r.revenue).End().Build();
   EXPECT_EQ(r.Plain(e), U"Fact.Revenue + Fact.Revenue");
   ASSERT_TRUE(r.rp.RenameObject(r.revenue, U"Net Revenue"));
   EXPECT_EQ(r.Plain(e), U"Fact.\"Net Revenue\" + Fact.\"Net Revenue\"");
 }
 
-TEST(PrettyReferences, GetVoidIDReadsTheStoredId) {
-  Repo r;
+TEST_F(PrettyReferences, GetVoidIDReadsTheStoredId) {
   Expr e = Repo::Just(r.amount);
   ToPrettyStringVisitor v(&r.rp, false, false, false, false, false);
   AExpr::Iterator it = e.Begin();
@@ -291,8 +284,7 @@ TEST(PrettyReferences, GetVoidIDReadsTheStoredId) {
 
 // ---- the frame ----------------------------------------------------------------------------
 
-TEST(PrettyFrame, EntryPointsAgree) {
-  Repo r;
+TEST_F(PrettyFrame, EntryPointsAgree) {
   const Expr e = Parse(U"Add(Multiply(#" + r.revenue.ToString() + U",2),'x')");
   EXPECT_EQ(PSV::SimpleStringFrom(e, &r.rp), PSV::StringFrom(e, &r.rp, PSV::Options{}));
   EXPECT_EQ(PSV::StringFromWithoutSingleQuote(e, &r.rp), U"\"Retail\".\"Fact\".\"Revenue\" * 2 + x");
@@ -311,7 +303,7 @@ struct NullifyingVisitor : ToPrettyStringVisitor {
 };
 }  // namespace
 
-TEST(PrettyFrame, NullifiedRenderingIsEmpty) {
+TEST_F(PrettyFrame, NullifiedRenderingIsEmpty) {
   NullifyingVisitor v(nullptr, false, false, false, false, false);
   Expr e = Parse(U"Add(1,2)");
   e.Accept(v);
@@ -321,7 +313,7 @@ TEST(PrettyFrame, NullifiedRenderingIsEmpty) {
   EXPECT_EQ(v.Raw(), U"1 + 2");
 }
 
-TEST(PrettyFrame, DeepNestingRendersAndHostileNestingEndsInAnError) {
+TEST_F(PrettyFrame, DeepNestingRendersAndHostileNestingEndsInAnError) {
   // A few thousand levels are an ordinary (if silly) expression.
   ExprBuilder deep;
   for (int i = 0; i < 2000; ++i) deep.Op(kUMinus);
@@ -363,7 +355,7 @@ TEST(PrettyFrame, DeepNestingRendersAndHostileNestingEndsInAnError) {
   EXPECT_TRUE(job.bThrew);
 }
 
-TEST(PrettyReferences, ManyObjectsReferencedRepeatedly) {
+TEST_F(PrettyReferences, ManyObjectsReferencedRepeatedly) {
   // Enough distinct objects to make the per-rendering name table grow
   // several times; every reference must still get its own object's name.
   ARpGateway rp;
@@ -388,11 +380,10 @@ TEST(PrettyReferences, ManyObjectsReferencedRepeatedly) {
   EXPECT_EQ(PSV::SimpleStringFrom(eb.Build(), &rp), expected);
 }
 
-TEST(PrettyReferences, NamesRepeatedInsideAndAroundOperandsWrittenApart) {
+TEST_F(PrettyReferences, NamesRepeatedInsideAndAroundOperandsWrittenApart) {
   // BIN writes its BY and WHERE operands into texts of their own before it
   // assembles them: a name first met in the main text and repeated inside,
   // and one first met inside and repeated outside, keep their spelling.
-  Repo r;
   const VXString rev = U"#" + r.revenue.ToString();
   const VXString amt = U"#" + r.amount.ToString();
   const Expr e = Parse(U"Coalesce(" + rev + U",Bin(" + rev + U"," + amt + U",Greater(" + amt + U"," + rev +
@@ -407,7 +398,7 @@ TEST(PrettyReferences, NamesRepeatedInsideAndAroundOperandsWrittenApart) {
             U"\"Retail\".\"Fact\".\"Revenue\", \"Sales DB\".\"\".\"\".\"Orders\".\"Amount\")");
 }
 
-TEST(PrettyReferences, NameStorageReusedBetweenRenderingsKeepsNoStaleName) {
+TEST_F(PrettyReferences, NameStorageReusedBetweenRenderingsKeepsNoStaleName) {
   // Two repositories whose objects carry the same ids under other names:
   // each rendering, and a rendering started while another is under way on
   // the same thread, must name the objects of its own repository.
@@ -435,7 +426,7 @@ TEST(PrettyReferences, NameStorageReusedBetweenRenderingsKeepsNoStaleName) {
   EXPECT_EQ(outer.GetAccumulatedString(), U"Fact.Revenue + Fact.RevenueFact.Revenue - 2");
 }
 
-TEST(PrettyReferences, NamesLongerThanAStorageBlock) {
+TEST_F(PrettyReferences, NamesLongerThanAStorageBlock) {
   ARpGateway rp;
   RpBuilder b(rp);
   const VXString longName(20000, U'x');
@@ -455,11 +446,10 @@ TEST(PrettyReferences, NamesLongerThanAStorageBlock) {
   EXPECT_EQ(diff.first - text.begin(), static_cast<std::ptrdiff_t>(text.size()));
 }
 
-TEST(PrettyReferences, NamesKeptBetweenRenderingsFollowEveryChange) {
+TEST_F(PrettyReferences, NamesKeptBetweenRenderingsFollowEveryChange) {
   // Each kind of change to the repository must show in the next rendering,
   // also for a visitor that walks again after the change: no name outlives
   // the walk that generated it.
-  Repo r;
   const Expr e = Repo::Ref1(r.revenue);
   const auto fq = [&] { return r.Mode(e, true, true, false, false); };
   EXPECT_EQ(fq(), U"\"Retail\".\"Fact\".\"Revenue\" + 1");
@@ -484,8 +474,7 @@ TEST(PrettyReferences, NamesKeptBetweenRenderingsFollowEveryChange) {
   EXPECT_EQ(fq(), Deleted() + U" + 1");
 }
 
-TEST(PrettyReferences, AppendToWritesAfterTheCallersTextAndLeavesItOnFailure) {
-  Repo r;
+TEST_F(PrettyReferences, AppendToWritesAfterTheCallersTextAndLeavesItOnFailure) {
   PSV::Options fq;
   fq.mandatoryDoubleQuotes = true;
   fq.fullyQualified = true;
@@ -515,11 +504,10 @@ TEST(PrettyReferences, AppendToWritesAfterTheCallersTextAndLeavesItOnFailure) {
   EXPECT_EQ(tail, U"[" + Deleted());
 }
 
-TEST(PrettyReferences, ANameCopiedFromItsLatestCopyStaysWhole) {
+TEST_F(PrettyReferences, ANameCopiedFromItsLatestCopyStaysWhole) {
   // Each repeated reference copies the name from the one written before it,
   // in a buffer that starts with the caller's text, and with other names and
   // a differently long name in between.
-  Repo r;
   const VXString rev = U"#" + r.revenue.ToString(), amt = U"#" + r.amount.ToString();
   const VXString odd = U"#" + r.oddName.ToString();
   const Expr e =

@@ -13,6 +13,15 @@ namespace {
 
 const VXString T = U"\t\t";
 
+// Every test gets a fresh copy of the small physical layer.
+class QueryText : public ::testing::Test {
+ protected:
+  Repo r;
+  ARpGateway* rp = r.Rp();
+};
+using QueryJoinText = QueryText;
+using QueryNesting = QueryText;
+
 Expr Id(VoidID id) { return ExprBuilder().ID(id).Build(); }
 
 // Columns of the test repository as the query writer quotes them.
@@ -22,14 +31,20 @@ const VXString kOrdersIdFQ = U"\"DB\".\"Cat\".\"Sch\".\"Orders\".\"id\"";
 const VXString kCustomersRegionFQ = U"\"DB\".\"Cat\".\"Sch\".\"Customers\".\"REGION\"";
 const VXString kCustomersIdFQ = U"\"DB\".\"Cat\".\"Sch\".\"Customers\".\"ID\"";
 const VXString kLinesIdFQ = U"\"DB\".\"Cat\".\"\".\"Lines\".\"ID\"";
+// The foreign key Orders -> Customers and the complex join Orders -> Lines as
+// conditions: the key's columns paired by name, key side first.
+const VXString kFkText =
+    U" \"Cat\".\"Sch\".\"Customers\".\"ID\"=\"Cat\".\"Sch\".\"Orders\".\"id\" AND "
+    U"\"Cat\".\"Sch\".\"Customers\".\"REGION\"=\"Cat\".\"Sch\".\"Orders\".\"region\"";
+const VXString kCjText = U" \"Orders\".\"id\" = \"Lines\".\"ID\"";
 
-TEST(QueryText, EmptyRequest) {
+TEST_F(QueryText, EmptyRequest) {
   EXPECT_EQ(MetadataUtil::ToSQLStatement(ListQuerySpec(), nullptr, {}), U"SELECT \n\nBREAK SPEC: \n");
   EXPECT_EQ(MetadataUtil::ToSQLStatement(ListQuerySpec(), nullptr, {.tabs = true, .nativeSQL = true}),
             T + U"SELECT \n" + T + T + U"\n" + T);
 }
 
-TEST(QueryText, SelectItemFormsByMode) {
+TEST_F(QueryText, SelectItemFormsByMode) {
   const Expr e = Parse(U"Add(1,Multiply(2,3))");
   const ListQuerySpec q = QuerySpecBuilder().Select(U"N", e).Select(U"M", Parse(U"7")).Build();
   // Internal form, blank, rendering: Add and Multiply are infix, no parentheses.
@@ -51,9 +66,7 @@ TEST(QueryText, SelectItemFormsByMode) {
 }
 
 // Every clause at once, with tabs.
-TEST(QueryText, FullStatementWithTabs) {
-  Repo r;
-  ARpGateway* rp = r.Rp();
+TEST_F(QueryText, FullStatementWithTabs) {
   const Expr region = Id(r.custRegion);
   const Expr revenue = ExprBuilder().Op(kSum).ID(r.ordAmount).End().Build();
   const Expr detail = ExprBuilder().Op(kGreater).ID(r.ordAmount).Int(100).End().Build();
@@ -82,12 +95,7 @@ TEST(QueryText, FullStatementWithTabs) {
           .OrderBy(revenue, SortSpec::kDescending)
           .OrderBy(one, SortSpec::kDontCare)
           .Build();
-  // The foreign key pairs key column ID with "id" and REGION with "region",
-  // key side first, tables fully qualified; then the complex join; then the
-  // detail filter in parentheses.
-  const VXString fkText =
-      U" \"Cat\".\"Sch\".\"Customers\".\"ID\"=\"Cat\".\"Sch\".\"Orders\".\"id\" AND "
-      U"\"Cat\".\"Sch\".\"Customers\".\"REGION\"=\"Cat\".\"Sch\".\"Orders\".\"region\"";
+  // The foreign key, then the complex join, then the detail filter in parentheses.
   const VXString revenueText = U" SUM(" + kOrdersAmountFQ + U")";
   const VXString detailText = kOrdersAmountFQ + U" > 100";
   const VXString expected =
@@ -100,7 +108,7 @@ TEST(QueryText, FullStatementWithTabs) {
       U"BREAK SPEC: 0 kBreak Region, -1 kBody Revenue\n" +                                                          //
       T + U"FROM \nOrders\n\t\t( Customers left join Lines on " + kCustomersIdFQ + U" = " + kLinesIdFQ + U" )\n" +  //
       T + U"\"Cat\".\"Sch\".\"Orders\",\n\t\t\"Cat\".\"Sch\".\"Customers\",\n\t\t\"Cat\".\"Lines\"\n" + T + U"WHERE\n" +
-      T + fkText + U" AND " + kOrdersIdFQ + U" = " + kLinesIdFQ + U" AND (" + detailText + U")\n" + T + U"HAVING\n" +
+      T + kFkText + U" AND " + kOrdersIdFQ + U" = " + kLinesIdFQ + U" AND (" + detailText + U")\n" + T + U"HAVING\n" +
       T + revenueText + U" > 1000\n" +  //
       T + U"ORDER BY\n" + T + kCustomersRegionFQ + U" asc, " + revenueText + U" desc, 1 \n";
   EXPECT_EQ(MetadataUtil::ToSQLStatement(q, rp, {.fullyQualified = true, .tabs = true}), expected);
@@ -110,9 +118,7 @@ TEST(QueryText, FullStatementWithTabs) {
             VXString::npos);
 }
 
-TEST(QueryText, FromEntriesJoinsAndSeparators) {
-  Repo r;
-  ARpGateway* rp = r.Rp();
+TEST_F(QueryText, FromEntriesJoinsAndSeparators) {
   struct Row {
     SqlTableRef::JoinType type;
     const char32_t* keyword;
@@ -144,9 +150,7 @@ TEST(QueryText, FromEntriesJoinsAndSeparators) {
   EXPECT_EQ(MetadataUtil::ToSQLStatement(other, rp, {.nativeSQL = true}), U"SELECT \n\nFROM \n\n\t\t\n");
 }
 
-TEST(QueryText, DerivedTableIsRenderedWithTabs) {
-  Repo r;
-  ARpGateway* rp = r.Rp();
+TEST_F(QueryText, DerivedTableIsRenderedWithTabs) {
   const ListQuerySpec sub = QuerySpecBuilder().Select(U"a", Id(r.ordID)).From(r.orders).Build();
   const ListQuerySpec q = QuerySpecBuilder().Select(U"b", Parse(U"1")).From(QuerySpecBuilder::Derived(sub)).Build();
   for (bool bNative : {false, true}) {
@@ -163,12 +167,7 @@ TEST(QueryText, DerivedTableIsRenderedWithTabs) {
   }
 }
 
-TEST(QueryText, JoinConditionsOnceInIdOrder) {
-  Repo r;
-  ARpGateway* rp = r.Rp();
-  VXString fkText, cjText;
-  MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.fk, fkText, rp, false);
-  MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.cj, cjText, rp, false);
+TEST_F(QueryText, JoinConditionsOnceInIdOrder) {
   // The graph lists the complex join first and the foreign key from both ends.
   JoinGraph g;
   g.AddNode(r.lines).AddLink(DirectedLink(r.cj, r.orders));
@@ -177,7 +176,7 @@ TEST(QueryText, JoinConditionsOnceInIdOrder) {
   const VXString graph = U"Lines,\nOrders,\nCustomers\n";
   ASSERT_LT(VoidID(r.fk), VoidID(r.cj));
   EXPECT_EQ(MetadataUtil::ToSQLStatement(g, rp, {}),
-            U"SELECT \n\nBREAK SPEC: \n" + graph + U"WHERE\n" + fkText + U" AND" + cjText + U"\n");
+            U"SELECT \n\nBREAK SPEC: \n" + graph + U"WHERE\n" + kFkText + U" AND" + kCjText + U"\n");
 
   // Ids order by signed type, then unsigned number; " AND" stands between
   // ids even when one of them writes nothing.
@@ -187,12 +186,10 @@ TEST(QueryText, JoinConditionsOnceInIdOrder) {
       .AddLink(DirectedLink(r.fk, r.customers))
       .AddLink(DirectedLink(VoidID(-5, 1), r.customers));
   EXPECT_EQ(MetadataUtil::ToSQLStatement(odd, rp, {.nativeSQL = true}),
-            U"SELECT \n\nOrders\nWHERE\n AND" + fkText + U" AND\n");
+            U"SELECT \n\nOrders\nWHERE\n AND" + kFkText + U" AND\n");
 }
 
-TEST(QueryText, WhereClauseForms) {
-  Repo r;
-  ARpGateway* rp = r.Rp();
+TEST_F(QueryText, WhereClauseForms) {
   const Expr filter = ExprBuilder().Op(kLess).ID(r.ordAmount).Int(5).End().Build();
   const VXString f = kOrdersAmount + U" < 5";
   ListQuerySpec onlyFilter = QuerySpecBuilder().Where(filter).Build();
@@ -206,7 +203,7 @@ TEST(QueryText, WhereClauseForms) {
             T + U"SELECT \n" + T + T + U"\n" + T + T + U"Orders\n");
 }
 
-TEST(QueryText, ShortExternalDerivedDataset) {
+TEST_F(QueryText, ShortExternalDerivedDataset) {
   const Expr xsa = Parse(U"XSA('ds',Q['T','C'])");
   const Expr having = Parse(U"Greater(1,0)");
   // The FROM clause comes from the first item (from its XSA keyword to the
@@ -241,9 +238,7 @@ TEST(QueryText, ShortExternalDerivedDataset) {
   EXPECT_NO_THROW(MetadataUtil::ToSQLStatement(dot, nullptr, {.nativeSQL = true}));
 }
 
-TEST(QueryText, CatalogFolderFrom) {
-  Repo r;
-  ARpGateway* rp = r.Rp();
+TEST_F(QueryText, CatalogFolderFrom) {
   struct Row {
     VoidID folder;
     bool bNative, bShort;
@@ -268,7 +263,7 @@ TEST(QueryText, CatalogFolderFrom) {
             U"SELECT \n\nFROM \nOrders\n");
 }
 
-TEST(QueryText, SetQueries) {
+TEST_F(QueryText, SetQueries) {
   const ListQuerySpec a = QuerySpecBuilder().Select(U"a", Parse(U"1")).Build();
   const ListQuerySpec b = QuerySpecBuilder().Select(U"b", Parse(U"2")).Build();
   const VXString ta = MetadataUtil::ToSQLStatement(a, nullptr, {.nativeSQL = true});
@@ -300,7 +295,7 @@ TEST(QueryText, SetQueries) {
             ta + U"\nUNION\n" + tb + U"\norder by 1 desc, 2 ");
 }
 
-TEST(QueryText, EnumerationsOutsideTheirCasesAreLogicErrors) {
+TEST_F(QueryText, EnumerationsOutsideTheirCasesAreLogicErrors) {
   auto expectLogicError = [](auto&& render, const char* what) {
     try {
       render();
@@ -327,9 +322,7 @@ TEST(QueryText, EnumerationsOutsideTheirCasesAreLogicErrors) {
   expectLogicError([&] { MetadataUtil::ToSQLStatement(abstract, nullptr, {.nativeSQL = true}); }, "kind");
 }
 
-TEST(QueryText, DiagnosticForm) {
-  Repo r;
-  ARpGateway* rp = r.Rp();
+TEST_F(QueryText, DiagnosticForm) {
   const Expr amount = Id(r.ordAmount);
   const Expr filter = Parse(U"Greater(1,0)");
   const ListQuerySpec q = QuerySpecBuilder()
@@ -358,8 +351,7 @@ TEST(QueryText, DiagnosticForm) {
 // ---- join descriptions: join-graph tables, fully qualified table names, link
 // conditions and the complex join between two tables.
 
-TEST(QueryJoinText, FullyQualifiedTableNameByContainer) {
-  Repo r;
+TEST_F(QueryJoinText, FullyQualifiedTableNameByContainer) {
   struct Row {
     VoidID id;
     const char32_t* expected;
@@ -376,8 +368,7 @@ TEST(QueryJoinText, FullyQualifiedTableNameByContainer) {
   }
 }
 
-TEST(QueryJoinText, GraphTablesSeparatorsAndMissingNodes) {
-  Repo r;
+TEST_F(QueryJoinText, GraphTablesSeparatorsAndMissingNodes) {
   JoinGraph one;
   one.AddNode(r.orders);
   EXPECT_EQ(MetadataUtil::ToString(one, r.Rp(), false, true), U"Orders");
@@ -392,43 +383,34 @@ TEST(QueryJoinText, GraphTablesSeparatorsAndMissingNodes) {
   EXPECT_EQ(MetadataUtil::ToString(JoinGraph(), r.Rp(), true, true), U"");
 }
 
-TEST(QueryJoinText, ForeignKeyPairsKeyColumnsByNameIgnoringCase) {
-  Repo r;
-  VXString out = U"x";
-  MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.fk, out, r.Rp(), false);
-  // Key order, key side left, table names always fully qualified.
-  EXPECT_EQ(out,
-            U"x \"Cat\".\"Sch\".\"Customers\".\"ID\"=\"Cat\".\"Sch\".\"Orders\".\"id\" AND "
-            U"\"Cat\".\"Sch\".\"Customers\".\"REGION\"=\"Cat\".\"Sch\".\"Orders\".\"region\"");
-
-  out.clear();
-  MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.fkFirstMatch, out, r.Rp(), false);
-  EXPECT_EQ(out, U" \"Cat\".\"Sch\".\"Customers\".\"ID\"=\"Cat\".\"Lines\".\"ID\"");
-
-  out.clear();
-  MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.fkNoMatch, out, r.Rp(), true);
-  EXPECT_EQ(out, U"");
+// A foreign key pairs key columns with its columns by name, ignoring case, in
+// key order, key side left, tables always fully qualified; a complex join is
+// its expression behind one blank. The text is appended to the caller's.
+TEST_F(QueryJoinText, LinkConditions) {
+  struct Row {
+    VoidID id;
+    bool bFullyQualified;
+    ARpGateway* gateway;
+    VXString expected;
+  };
+  const Row rows[] = {
+      {r.fk, false, rp, kFkText},
+      {r.fkFirstMatch, false, rp, U" \"Cat\".\"Sch\".\"Customers\".\"ID\"=\"Cat\".\"Lines\".\"ID\""},
+      {r.fkNoMatch, true, rp, U""},
+      {r.cj, false, rp, kCjText},
+      {r.cj, true, rp, U" \"DB\".\"Cat\".\"Sch\".\"Orders\".\"id\" = \"DB\".\"Cat\".\"\".\"Lines\".\"ID\""},
+      {r.orders, true, rp, U""},          // a table
+      {VoidID(3006, 77), true, rp, U""},  // gone
+      {r.fk, true, nullptr, U""},         // no repository
+  };
+  for (const Row& row : rows) {
+    VXString out = U"x";
+    MetadataUtil::ChangeForeignKeyOrJoinIDToString(row.id, out, row.gateway, row.bFullyQualified);
+    EXPECT_EQ(out, U"x" + row.expected) << ToNarrow(row.id.ToString());
+  }
 }
 
-TEST(QueryJoinText, ComplexJoinAndOtherIds) {
-  Repo r;
-  // The join expression Orders.id = Lines.ID, behind one blank.
-  VXString out;
-  MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.cj, out, r.Rp(), false);
-  EXPECT_EQ(out, U" \"Orders\".\"id\" = \"Lines\".\"ID\"");
-  out.clear();
-  MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.cj, out, r.Rp(), true);
-  EXPECT_EQ(out, U" \"DB\".\"Cat\".\"Sch\".\"Orders\".\"id\" = \"DB\".\"Cat\".\"\".\"Lines\".\"ID\"");
-
-  out.clear();
-  MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.orders, out, r.Rp(), true);          // a table
-  MetadataUtil::ChangeForeignKeyOrJoinIDToString(VoidID(3006, 77), out, r.Rp(), true);  // gone
-  MetadataUtil::ChangeForeignKeyOrJoinIDToString(r.fk, out, nullptr, true);             // no repository
-  EXPECT_EQ(out, U"");
-}
-
-TEST(QueryJoinText, ComplexJoinBetweenTables) {
-  Repo r;
+TEST_F(QueryJoinText, ComplexJoinBetweenTables) {
   auto get = [&](VoidID id) { return r.rp.GetObject(id); };
   EXPECT_EQ(MetadataUtil::FindComplexJoinBetweenTables(get(r.orders), get(r.lines)).GetID(), r.cj);
   // Either side order finds it: the relation is tested from the left table's view.
@@ -462,9 +444,7 @@ struct StackLimit {
   ~StackLimit() { VXThread::SetStackLimit(previous); }
 };
 
-TEST(QueryNesting, SubqueryTokenIsWrittenAsNativeSQLWithTabs) {
-  Repo r;
-  ARpGateway* rp = r.Rp();
+TEST_F(QueryNesting, SubqueryTokenIsWrittenAsNativeSQLWithTabs) {
   const ListQuerySpec inner =
       QuerySpecBuilder().Select(U"id", ExprBuilder().ID(r.ordID).Build()).From(r.orders).Build();
   const ListQuerySpec outer = QuerySpecBuilder().Select(U"c", Parse(U"1")).Where(ExistsOf(inner)).Build();
@@ -482,9 +462,7 @@ TEST(QueryNesting, SubqueryTokenIsWrittenAsNativeSQLWithTabs) {
   }
 }
 
-TEST(QueryNesting, BothWays) {
-  Repo r;
-  ARpGateway* rp = r.Rp();
+TEST_F(QueryNesting, BothWays) {
   // Innermost: a plain query; level 2 reads it as a derived table and has a
   // subquery filter; level 3 filters on level 2 and reads a derived table
   // whose own filter holds a subquery.
@@ -502,19 +480,15 @@ TEST(QueryNesting, BothWays) {
                     exists1 + U"\n");
   const VXString t3 = MetadataUtil::ToSQLStatement(q3, rp, {.nativeSQL = true});
   EXPECT_EQ(t3, U"SELECT \n3 as c\nFROM \n" + t2 + U"\nWHERE\n EXISTS " + t2 + U"\n");
-  // Level 1 shows up four times in level 3: twice under each of level 2's copies.
-  std::size_t count = 0;
-  for (std::size_t at = t3.find(t1); at != VXString::npos; at = t3.find(t1, at + 1)) ++count;
-  EXPECT_EQ(count, 4u);
 }
 
-TEST(QueryNesting, CorruptSubqueryBytesFailClearly) {
+TEST_F(QueryNesting, CorruptSubqueryBytesFailClearly) {
   const Expr bad = ExprBuilder().Op(kExists).Subquery(ByteVector{'Q', 'S', 1, 0, 0xff}).End().Build();
   const ListQuerySpec q = QuerySpecBuilder().Where(bad).Build();
   EXPECT_THROW(MetadataUtil::ToSQLStatement(q, nullptr, {}), BlobDecodeError);
 }
 
-TEST(QueryNesting, DeepDerivedTablesStopAtTheStackGuard) {
+TEST_F(QueryNesting, DeepDerivedTablesStopAtTheStackGuard) {
   StackLimit limit(256 * 1024);
   ListQuerySpec q = QuerySpecBuilder().Select(U"x", Parse(U"1")).Build();
   for (int i = 0; i < 5000; ++i) q = Wrap(std::move(q));
@@ -526,7 +500,7 @@ TEST(QueryNesting, DeepDerivedTablesStopAtTheStackGuard) {
   EXPECT_NO_THROW(MetadataUtil::ToSQLStatement(shallow, nullptr, {.nativeSQL = true}));
 }
 
-TEST(QueryNesting, DeepSubqueryTokensStopAtTheStackGuard) {
+TEST_F(QueryNesting, DeepSubqueryTokensStopAtTheStackGuard) {
   StackLimit limit(256 * 1024);
   // Each level's filter holds the previous level as subquery bytes, so
   // nothing bounds the depth but the stack.
@@ -535,7 +509,7 @@ TEST(QueryNesting, DeepSubqueryTokensStopAtTheStackGuard) {
   EXPECT_THROW(MetadataUtil::ToSQLStatement(q, nullptr, {.nativeSQL = true}), VXStackOverflowException);
 }
 
-TEST(QueryNesting, CancelledJobStopsRendering) {
+TEST_F(QueryNesting, CancelledJobStopsRendering) {
   const ListQuerySpec inner = QuerySpecBuilder().Select(U"x", Parse(U"1")).Build();
   const ListQuerySpec q = QuerySpecBuilder().Select(U"y", Parse(U"2")).Where(ExistsOf(inner)).Build();
   auto job = std::make_shared<VXJobCancellation>();
@@ -555,7 +529,7 @@ VXString CancellingWriter(const ByteVector& bytes, ARpGateway* pRp, bool bFullyQ
   return g_realWriter(bytes, pRp, bFullyQualified);
 }
 
-TEST(QueryNesting, CancellationReachesNestedStatements) {
+TEST_F(QueryNesting, CancellationReachesNestedStatements) {
   const ListQuerySpec inner = QuerySpecBuilder().Select(U"x", Parse(U"1")).Build();
   const ListQuerySpec q = QuerySpecBuilder().Select(U"y", Parse(U"2")).Where(ExistsOf(inner)).Build();
   g_jobToCancel = std::make_shared<VXJobCancellation>();

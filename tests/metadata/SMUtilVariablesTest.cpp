@@ -105,20 +105,6 @@ TEST(FindVariables, ScanTable) {
   }
 }
 
-TEST(FindVariables, EveryRecordSpansOneWholeReference) {
-  for (const auto& c : ScanCases()) {
-    VariablePositions refs;
-    MetadataUtil::FindVariables(c.text, refs, c.pattern, 0);
-    for (const auto& r : refs) {
-      ASSERT_LT(r.m_position, r.m_endPosition) << c.what;
-      ASSERT_LE(r.m_endPosition, c.text.size()) << c.what;
-      const std::u32string_view span = std::u32string_view(c.text).substr(r.m_position, r.m_endPosition - r.m_position);
-      EXPECT_EQ(span.back(), U')') << c.what;
-      EXPECT_TRUE(BaseStringUtil::CaseInsensitiveFindPatternAtStart(span, U"value")) << c.what;
-    }
-  }
-}
-
 TEST(FindVariables, OffsetIsAddedAndPositionsAreAppended) {
   VariablePositions refs{{99, 100, U"keep", U"me"}};
   MetadataUtil::FindVariables(U"'VALUEOF(A.B)'", refs, nullptr, 5);
@@ -358,31 +344,8 @@ TEST(VariableConstants, OpeningsAreLowerCaseAndEndWithBracket) {
   EXPECT_EQ(std::u32string_view(_S_MULTI_VAR_TOKEN).find_first_of(U".,()'\":"), std::u32string_view::npos);
 }
 
-std::size_t CountPlaceholders(std::u32string_view format) {
-  std::size_t n = 0;
-  for (std::size_t at = format.find(U"%ls"); at != std::u32string_view::npos; at = format.find(U"%ls", at + 3)) ++n;
-  return n;
-}
-
-// The name schemes take one argument per level (message texts with %1 ...),
-// and a generated name must read back as one variable when put into a
-// reference.
-TEST(VariableConstants, NameFormatsTakeOneTextPerLevel) {
-  EXPECT_EQ(CountPlaceholders(S_VALUE_OF_LS), 1u);
-  EXPECT_EQ(std::u32string_view(S_VALUE_OF_LS).find(U'%'), std::u32string_view(S_VALUE_OF_LS).find(U"%ls"));
-  const std::vector<std::pair<MessageId, std::size_t>> schemes = {
-      {S_IDS_DEFAULT_CUSTOM_NAME_1, 1}, {S_IDS_DEFAULT_CUSTOM_NAME_2, 2},  {S_IDS_DEFAULT_CUSTOM_NAME_3, 3},
-      {S_IDS_DEFAULT_CUSTOM_NAME_4, 4}, {S_IDS_DEFAULT_DESCRIPTION_1, 1},  {S_IDS_DEFAULT_DESCRIPTION_2, 2},
-      {S_IDS_DEFAULT_DESCRIPTION_3, 3}, {S_IDS_DEFAULT_DESCRIPTION_4, 4},  {S_IDS_KEX_CUSTOM_NAME_2, 2},
-      {S_IDS_KEX_CUSTOM_NAME_3, 3},     {S_IDS_KEX_CUSTOM_DESCRIPTION, 3},
-  };
-  for (const auto& [id, n] : schemes) {
-    ASSERT_TRUE(SUStrUtil::HasMessage(id)) << id;
-    const VXString text = SUStrUtil::LoadMsgStringOnly(id);
-    for (std::size_t k = 1; k <= n + 1; ++k) {
-      EXPECT_EQ(text.find(U"%" + ToVXString(std::to_string(k))) != VXString::npos, k <= n) << id << " %" << k;
-    }
-  }
+// A generated name must read back as one variable when put into a reference.
+TEST(VariableConstants, GeneratedNameReadsBackAsOneVariable) {
   const VXString name = SUStrUtil::LoadMsgStringOnly(S_IDS_DEFAULT_CUSTOM_NAME_3, U"Sales", U"Orders", U"Amount");
   EXPECT_EQ(name, U"CN_Sales_Orders_Amount");
   const VXString reference = BaseStringUtil::VXString_sprintf(S_VALUE_OF_LS, VXString(U"VX_SESSION.") + name);
