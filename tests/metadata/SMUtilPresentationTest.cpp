@@ -1,15 +1,10 @@
 // Presentation ordering and drill paths against a repository built in code:
 // sorting into the five kinds, project splits, a column's siblings, the
-// preferred-table choice for keys and level attributes, drill-to levels; and
-// the drill paths of the sample repository.
+// preferred-table choice for keys and level attributes, drill-to levels.
 #include <gtest/gtest.h>
-
-#include <memory>
-#include <string>
 
 #include "Metadata/SMUtil.h"
 #include "objectmodel/RpBuilder.h"
-#include "objectmodel/RpFile.h"
 
 namespace {
 
@@ -307,52 +302,4 @@ TEST_F(SMUtilPresentation, DrillToLevelsWithoutAHierarchy) {
   b.Relate(RpRel::kLogicalToPresentationLevel, {household, loneHousehold});
   EXPECT_EQ(DrillTo(detached), (VoidIDVector{mCustomer, loneHousehold, sRegion}));
   EXPECT_EQ(DrillTo(mCountry), (VoidIDVector{mCustomer, inSales, sRegion}));
-}
-
-// The sample repository's drill paths: Country drills to Customer, then
-// Region; Year to Month. Marketing Insights' Customer Geography shows
-// Country and Customer only.
-TEST(SMUtilPresentationSample, DrillPathsAndLevelAttributes) {
-  std::unique_ptr<ARpGateway> rp = RpFile::Load(std::string(SMUTIL_SAMPLES_DIR) + "/sample.rpd.xml");
-  const auto level = [&](std::initializer_list<VXString> qname) {
-    Ref<APresentationLevel> l(MetadataUtil::GetRpObjectFromQualifiedName(rp.get(), kTIDAPresentationLevel, qname));
-    EXPECT_FALSE(l.IsNull()) << ToNarrow(MetadataUtil::ToQualifiedName(qname));
-    return l;
-  };
-  const auto names = [](const RpObjectVector& objects) {
-    VXStringVector out;
-    for (const Ref<ARpObject>& o : objects) out.push_back(MetadataUtil::GenerateQualifiedName(o));
-    return out;
-  };
-  const struct {
-    QualifiedName level;
-    VXStringVector drillTo;
-  } cases[] = {
-      {{U"Sales Analysis", U"Customers", U"Customer", U"Country"},
-       {U"\"Sales Analysis\"..\"Customers\".\"Customer\".\"Customer\"",
-        U"\"Sales Analysis\"..\"Customers\".\"Customer\".\"Region\""}},
-      {{U"Marketing Insights", U"Customers", U"Customer Geography", U"Country"},
-       {U"\"Marketing Insights\"..\"Customers\".\"Customer Geography\".\"Customer\"",
-        U"\"Sales Analysis\"..\"Customers\".\"Customer\".\"Region\""}},
-      {{U"Sales Analysis", U"Time", U"Time", U"Year"}, {U"\"Sales Analysis\"..\"Time\".\"Time\".\"Month\""}},
-      {{U"Sales Analysis", U"Time", U"Time", U"Month"}, {}},
-      {{U"Marketing Insights", U"Customers", U"Customer Geography", U"Key Accounts"}, {}},
-  };
-  for (const auto& c : cases) {
-    RpObjectVector out;
-    MetadataUtil::GetDrillToLevelsByPreferredDrillPath(
-        Ref<APresentationLevel>(MetadataUtil::GetRpObjectFromQualifiedName(rp.get(), kTIDAPresentationLevel, c.level)),
-        out);
-    EXPECT_EQ(names(out), c.drillTo) << ToNarrow(MetadataUtil::ToQualifiedName(c.level));
-  }
-  // The Customer level's attributes are Customer Id (never shown), Customer
-  // Name, City and Segment. From Marketing Insights' hierarchy: Customer
-  // Name and Segment from its own table, City (shown only in Sales Analysis)
-  // from there.
-  RpObjectVector attrs;
-  MetadataUtil::GetPresentationLevelAttributes(
-      level({U"Marketing Insights", U"Customers", U"Customer Geography", U"Customer"}), attrs);
-  EXPECT_EQ(names(attrs), (VXStringVector{U"\"Marketing Insights\"..\"Customers\".\"Customer Name\"",
-                                          U"\"Sales Analysis\"..\"Customers\".\"City\"",
-                                          U"\"Marketing Insights\"..\"Customers\".\"Segment\""}));
 }
