@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "Expr/ToStringVisitor.h"
 #include "Metadata/SMPrettyStringVisitor.h"
@@ -42,5 +44,18 @@ template <std::size_t N>
 void CheckRows(const Row (&rows)[N]) {
   CheckRows(rows, N);
 }
+
+// The blank-separated words of text, for long lists of names.
+inline std::vector<VXString> Words(const VXString& text) {
+  std::vector<VXString> words;
+  for (std::size_t from = 0; from < text.size();) {
+    const std::size_t end = std::min(text.find(U' ', from), text.size());
+    if (end > from) words.push_back(text.substr(from, end - from));
+    from = end + 1;
+  }
+  return words;
+}
+
+inline VXString Number(long long n) { return ToVXString(std::to_string(n)); }
 
 }  // namespace pretty_test

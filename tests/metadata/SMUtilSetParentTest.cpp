@@ -286,21 +286,6 @@ TEST_F(SMUtilSetParent, RefusedParentsAreLogicErrors) {
   }
 }
 
-TEST_F(SMUtilSetParent, EachRowReportsItsOwnLine) {
-  auto lineOf = [&](const char* obj, const char* parent) {
-    try {
-      MetadataUtil::SetParent(O(obj), O(parent));
-    } catch (const VXAssertException& e) {
-      return e.GetLine();
-    }
-    return 0;
-  };
-  // Two wrong parents of one type are the same case; another type another.
-  EXPECT_EQ(lineOf("t1", "t2"), lineOf("t1", "sa1"));
-  EXPECT_NE(lineOf("t1", "t2"), lineOf("col", "sch1"));
-  EXPECT_NE(lineOf("db1", "db2"), lineOf("sa1", "sa2"));
-}
-
 TEST_F(SMUtilSetParent, ObjectUnderItselfIsRefused) {
   for (const char* name : {"lv1", "f1", "role1", "pl1"}) {
     EXPECT_THROW(MetadataUtil::SetParent(O(name), O(name)), VXAssertException) << name;
