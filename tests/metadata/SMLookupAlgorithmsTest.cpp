@@ -46,6 +46,16 @@ class LookupAlgorithms : public ::testing::Test {
   }
   VoidID Table(const char32_t* area, const char32_t* table) { return Id(kTIDAEntityFolder, {area, table}); }
   VoidID Area(const char32_t* area) { return Id(kTIDACatalogFolder, {area}); }
+  // A tree lookup into fresh pairs, tables, area and candidates.
+  Code Tree(const QualifiedName& name, ExprType layer = kSME_Logical) {
+    pairs.clear();
+    tables.clear();
+    area = VoidID();
+    return NITC::LookupFolderTree(name, pairs, rp, layer, tables, area, false, false, candidates);
+  }
+  QualifiedNameIDPairVector pairs, candidates;
+  VoidIDSet tables;
+  VoidID area;
 
   static std::unique_ptr<ARpGateway> s_rp;
   ARpGateway* rp = nullptr;
@@ -180,11 +190,7 @@ TEST_F(LookupAlgorithms, FolderTreeOutcomesOnTheSample) {
 
 TEST_F(LookupAlgorithms, PairsCarryEveryNameAndIdCollectionTheTableFound) {
   const VoidID customers = Table(U"Sales Analysis", U"Customers");
-  QualifiedNameIDPairVector pairs;
-  VoidIDSet tables;
-  VoidID area;
-  ASSERT_EQ(NITC::LookupFolderTree({U"Sales", U"Clients"}, pairs, rp, kSME_Logical, tables, area, false, false),
-            NITC::kOK);
+  ASSERT_EQ(Tree({U"Sales", U"Clients"}), NITC::kOK);
   const QualifiedNameIDPairVector expected{
       {{U"Sales Analysis", U"", U"Customers"}, customers},
       {{U"Sales Analysis", U"", U"Customer"}, customers},
@@ -203,59 +209,44 @@ TEST_F(LookupAlgorithms, PairsCarryEveryNameAndIdCollectionTheTableFound) {
 
   // A table reached only through its former name: pairs for both names.
   const VoidID journal = Table(U"Finance", U"Journal Entries");
-  ASSERT_EQ(NITC::LookupFolderTree({U"Finance", U"", U"journal"}, pairs, rp, kSME_Logical, tables, area, false, false),
-            NITC::kOK);
+  ASSERT_EQ(Tree({U"Finance", U"", U"journal"}), NITC::kOK);
   EXPECT_EQ(pairs, (QualifiedNameIDPairVector{{{U"Finance", U"", U"Journal Entries"}, journal},
                                               {{U"Finance", U"", U"Journal"}, journal}}));
 
   // A subject area's name: its id in catalogFolderID, its tables listed but
   // not collected (no table name was resolved).
-  VoidIDSet none;
-  ASSERT_EQ(NITC::LookupFolderTree({U"Finance"}, pairs, rp, kSME_Logical, none, area, false, false), NITC::kOK);
+  ASSERT_EQ(Tree({U"Finance"}), NITC::kOK);
   EXPECT_EQ(area, Area(U"Finance"));
-  EXPECT_TRUE(none.empty());
+  EXPECT_TRUE(tables.empty());
 
   // Physical and business-model pairs carry the name as given.
   const VoidID w_orders = Id(kTIDATable, {U"Sales DW", U"SALESDB", U"dbo", U"W_ORDERS_F"});
-  VoidIDSet physical;
-  ASSERT_EQ(NITC::LookupFolderTree({U"dbo", U"w_orders_f"}, pairs, rp, kSME_Physical, physical, area, false, false),
-            NITC::kOK);
+  ASSERT_EQ(Tree({U"dbo", U"w_orders_f"}, kSME_Physical), NITC::kOK);
   EXPECT_EQ(pairs, (QualifiedNameIDPairVector{{{U"dbo", U"w_orders_f"}, w_orders}}));
-  EXPECT_EQ(physical, VoidIDSet{w_orders});
-  VoidIDSet business;
-  ASSERT_EQ(NITC::LookupFolderTree({U"sales", U"orders"}, pairs, rp, kSME_BusinessModel, business, area, false, false),
-            NITC::kOK);
+  EXPECT_EQ(tables, VoidIDSet{w_orders});
+  ASSERT_EQ(Tree({U"sales", U"orders"}, kSME_BusinessModel), NITC::kOK);
   EXPECT_EQ(pairs, (QualifiedNameIDPairVector{{{U"sales", U"orders"}, Id(kTIDALogicalTable, {U"Sales", U"Orders"})}}));
-  EXPECT_TRUE(business.empty());
+  EXPECT_TRUE(tables.empty());
 }
 
 TEST_F(LookupAlgorithms, AmbiguityNamesItsCandidates) {
-  QualifiedNameIDPairVector pairs, candidates;
-  VoidIDSet tables;
-  VoidID area;
-  EXPECT_EQ(
-      NITC::LookupFolderTree({U"Fin", U"Ledger"}, pairs, rp, kSME_Logical, tables, area, false, false, candidates),
-      NITC::kAmbiguousTable);
+  EXPECT_EQ(Tree({U"Fin", U"Ledger"}), NITC::kAmbiguousTable);
   EXPECT_EQ(candidates,
             (QualifiedNameIDPairVector{{{U"Finance", U"", U"Ledger"}, Table(U"Finance", U"Ledger")},
                                        {{U"Finance Archive", U"", U"Ledger"}, Table(U"Finance Archive", U"Ledger")}}));
   EXPECT_TRUE(pairs.empty());
   EXPECT_TRUE(tables.empty());
 
-  EXPECT_EQ(NITC::LookupFolderTree({U"fin"}, pairs, rp, kSME_Logical, tables, area, false, false, candidates),
-            NITC::kAmbiguousCatalog);
+  EXPECT_EQ(Tree({U"fin"}), NITC::kAmbiguousCatalog);
   EXPECT_EQ(candidates, (QualifiedNameIDPairVector{{{U"Finance"}, Area(U"Finance")},
                                                    {{U"Finance Archive"}, Area(U"Finance Archive")}}));
   EXPECT_TRUE(area.IsNull());
 
-  EXPECT_EQ(NITC::LookupFolderTree({U"CUSTOMERS"}, pairs, rp, kSME_Physical, tables, area, false, false, candidates),
-            NITC::kAmbiguousTable);
+  EXPECT_EQ(Tree({U"CUSTOMERS"}, kSME_Physical), NITC::kAmbiguousTable);
   EXPECT_EQ(candidates.size(), 2u);
 
   // Resolved names leave no stale candidates behind.
-  EXPECT_EQ(
-      NITC::LookupFolderTree({U"Sales", U"Orders"}, pairs, rp, kSME_Logical, tables, area, false, false, candidates),
-      NITC::kOK);
+  EXPECT_EQ(Tree({U"Sales", U"Orders"}), NITC::kOK);
   EXPECT_TRUE(candidates.empty());
 }
 

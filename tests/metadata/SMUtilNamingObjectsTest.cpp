@@ -33,6 +33,11 @@ class SMUtilNamingObjects : public ::testing::Test {
   }
 
   Ref<ARpObject> Obj(const VoidID& id) { return rp.GetObject(id); }
+  // The object of that type and written name, or the null id.
+  static VoidID Find(ARpGateway& in, TypeID type, const QualifiedName& name) {
+    return MetadataUtil::GetRpObjectFromQualifiedName(&in, type, name).GetID();
+  }
+  VoidID Find(TypeID type, const QualifiedName& name) { return Find(rp, type, name); }
 
   ARpGateway rp;
   RpBuilder b{rp};
@@ -70,31 +75,26 @@ TEST_F(SMUtilNamingObjects, GeneratedSegmentsWithGivenParentOrNoObject) {
 
 TEST_F(SMUtilNamingObjects, GetRpObjectFromQualifiedName) {
   // Accordion levels are not needed to find the object...
-  EXPECT_EQ(MetadataUtil::GetRpObjectFromQualifiedName(&rp, kTIDATable, {U"Sales DB", U"Orders"}).GetID(), ordersInDb);
-  EXPECT_EQ(MetadataUtil::GetRpObjectFromQualifiedName(&rp, kTIDATable, {U"Sales DB", U"", U"", U"Orders"}).GetID(),
-            ordersInDb);
+  EXPECT_EQ(Find(kTIDATable, {U"Sales DB", U"Orders"}), ordersInDb);
+  EXPECT_EQ(Find(kTIDATable, {U"Sales DB", U"", U"", U"Orders"}), ordersInDb);
   // ...and two tables of one name are told apart by their containers.
-  EXPECT_EQ(
-      MetadataUtil::GetRpObjectFromQualifiedName(&rp, kTIDATable, {U"Sales DB", U"Cat", U"dbo", U"Orders"}).GetID(),
-      ordersInSchema);
-  EXPECT_EQ(MetadataUtil::GetRpObjectFromQualifiedName(&rp, kTIDAFolderAttr, {U"Sales", U"Orders", U"Amount"}).GetID(),
-            presAmount);
+  EXPECT_EQ(Find(kTIDATable, {U"Sales DB", U"Cat", U"dbo", U"Orders"}), ordersInSchema);
+  EXPECT_EQ(Find(kTIDAFolderAttr, {U"Sales", U"Orders", U"Amount"}), presAmount);
   // Case counts here, in any segment, though the name index ignores it.
-  EXPECT_TRUE(MetadataUtil::GetRpObjectFromQualifiedName(&rp, kTIDATable, {U"sales db", U"Orders"}).IsNull());
-  EXPECT_TRUE(MetadataUtil::GetRpObjectFromQualifiedName(&rp, kTIDATable, {U"Sales DB", U"ORDERS"}).IsNull());
+  EXPECT_EQ(Find(kTIDATable, {U"sales db", U"Orders"}), VoidID::NullID);
+  EXPECT_EQ(Find(kTIDATable, {U"Sales DB", U"ORDERS"}), VoidID::NullID);
   // Wrong type, partial name, nothing at all.
-  EXPECT_TRUE(MetadataUtil::GetRpObjectFromQualifiedName(&rp, kTIDAColumn, {U"Sales DB", U"Orders"}).IsNull());
-  EXPECT_TRUE(MetadataUtil::GetRpObjectFromQualifiedName(&rp, kTIDATable, {U"Orders"}).IsNull());
-  EXPECT_TRUE(MetadataUtil::GetRpObjectFromQualifiedName(&rp, kTIDATable, {U"", U""}).IsNull());
-  EXPECT_TRUE(MetadataUtil::GetRpObjectFromQualifiedName(&rp, kTIDATable, {}).IsNull());
+  EXPECT_EQ(Find(kTIDAColumn, {U"Sales DB", U"Orders"}), VoidID::NullID);
+  EXPECT_EQ(Find(kTIDATable, {U"Orders"}), VoidID::NullID);
+  EXPECT_EQ(Find(kTIDATable, {U"", U""}), VoidID::NullID);
+  EXPECT_EQ(Find(kTIDATable, {}), VoidID::NullID);
 }
 
 TEST_F(SMUtilNamingObjects, FindsRenamedObjectOnlyByItsCurrentName) {
   b.At(ordersInDb).Rename(U"Order Headers");
-  EXPECT_EQ(MetadataUtil::GetRpObjectFromQualifiedName(&rp, kTIDATable, {U"Sales DB", U"Order Headers"}).GetID(),
-            ordersInDb);
+  EXPECT_EQ(Find(kTIDATable, {U"Sales DB", U"Order Headers"}), ordersInDb);
   // The name index finds it by its former name, but the exact comparison does not.
-  EXPECT_TRUE(MetadataUtil::GetRpObjectFromQualifiedName(&rp, kTIDATable, {U"Sales DB", U"Orders"}).IsNull());
+  EXPECT_EQ(Find(kTIDATable, {U"Sales DB", U"Orders"}), VoidID::NullID);
 }
 
 TEST_F(SMUtilNamingObjects, IsQualifiedNameMatch) {
@@ -153,18 +153,15 @@ TEST_F(SMUtilNamingObjects, FindsByNameRightAfterABatchLoad) {
   batch.m_children.push_back(2);
   batch.m_names = names;
   loaded.Load(batch);
-  EXPECT_EQ(MetadataUtil::GetRpObjectFromQualifiedName(&loaded, kTIDAColumn, {U"DB", U"", U"", U"T", U"C"}).GetID(),
-            VoidID(kTIDAColumn, 1));
-  EXPECT_EQ(MetadataUtil::GetRpObjectFromQualifiedName(&loaded, kTIDATable, {U"DB", U"T"}).GetID(),
-            VoidID(kTIDATable, 1));
-  EXPECT_EQ(MetadataUtil::GetRpObjectFromQualifiedName(&loaded, kTIDAColumn, {U"DB", U"T", U"C"}).GetID(),
-            VoidID(kTIDAColumn, 1));
+  EXPECT_EQ(Find(loaded, kTIDAColumn, {U"DB", U"", U"", U"T", U"C"}), VoidID(kTIDAColumn, 1));
+  EXPECT_EQ(Find(loaded, kTIDATable, {U"DB", U"T"}), VoidID(kTIDATable, 1));
+  EXPECT_EQ(Find(loaded, kTIDAColumn, {U"DB", U"T", U"C"}), VoidID(kTIDAColumn, 1));
   // Only a name that no object bears gives nothing, and case counts.
-  EXPECT_TRUE(MetadataUtil::GetRpObjectFromQualifiedName(&loaded, kTIDAColumn, {U"DB", U"T", U"D"}).IsNull());
-  EXPECT_TRUE(MetadataUtil::GetRpObjectFromQualifiedName(&loaded, kTIDAColumn, {U"DB", U"t", U"C"}).IsNull());
+  EXPECT_EQ(Find(loaded, kTIDAColumn, {U"DB", U"T", U"D"}), VoidID::NullID);
+  EXPECT_EQ(Find(loaded, kTIDAColumn, {U"DB", U"t", U"C"}), VoidID::NullID);
   // An object made after the load is found at once too.
   const Ref<ARpObject> d = loaded.CreateObject(kTIDAColumn, U"D", VoidID(kTIDATable, 1));
-  EXPECT_EQ(MetadataUtil::GetRpObjectFromQualifiedName(&loaded, kTIDAColumn, {U"DB", U"T", U"D"}).GetID(), d.GetID());
+  EXPECT_EQ(Find(loaded, kTIDAColumn, {U"DB", U"T", U"D"}), d.GetID());
 }
 
 TEST_F(SMUtilNamingObjects, NamesOfRootObjectsIncludeSubjectAreaSubFolders) {

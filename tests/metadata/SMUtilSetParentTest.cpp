@@ -22,105 +22,80 @@ constexpr const char* kSMUtilSource = "server/Metadata/Src/SMUtil.cpp";
 class SMUtilSetParent : public ::testing::Test {
  protected:
   void SetUp() override {
-    Add("sa1", kTIDASubjectArea);
-    Add("sa2", kTIDASubjectArea);
+    Add(kTIDASubjectArea, {{"sa1", ""}, {"sa2", ""}});
     Add("e1", kTIDAEntity, "sa1");
-    Add("lt1", kTIDALogicalTable, "sa1");
-    Add("lt2", kTIDALogicalTable, "sa2");
-    Add("d1", kTIDADimension, "sa1");
-    Add("d2", kTIDADimension, "sa2");
+    Add(kTIDALogicalTable, {{"lt1", "sa1"}, {"lt2", "sa2"}});
+    Add(kTIDADimension, {{"d1", "sa1"}, {"d2", "sa2"}});
     Add("ldf", kTIDALogicalDisplayFolder, "sa1");
-    Add("rel1", kTIDARelationship, "sa1");
-    Add("rel2", kTIDARelationship, "sa2");
+    Add(kTIDARelationship, {{"rel1", "sa1"}, {"rel2", "sa2"}});
     Add("l2l", kTIDALevelToLevel, "d1");
     Add("role", kTIDARole, "rel1");
-    Add("attr", kTIDAAttribute, "lt1");
-    Add("attr2", kTIDAAttribute, "lt1");
+    Add(kTIDAAttribute, {{"attr", "lt1"}, {"attr2", "lt1"}});
     Add("key", kTIDAKey, "lt1");
     Add("lfk", kTIDALogicalForeignKey, "lt1");
     Add("lts", kTIDALogicalTableSource, "lt1");
     Add("lsf", kTIDALogicalSourceFolder, "lt2");
-    Add("md", kTIDAMeasureDefn, "attr");
-    Add("md2", kTIDAMeasureDefn, "attr2");
+    Add(kTIDAMeasureDefn, {{"md", "attr"}, {"md2", "attr2"}});
     Add("ar", kTIDAAggrRule, "md");
     Add("oar", kTIDAOverrideAggrRule, "md");
-    Add("lv1", kTIDALevel, "d1");
-    Add("lv2", kTIDALevel, "lv1");
-    Add("lv3", kTIDALevel, "d2");
+    Add(kTIDALevel, {{"lv1", "d1"}, {"lv2", "lv1"}, {"lv3", "d2"}});
     Add("rsn", kTIDARelativeSequenceNumber, "lv1");
 
-    Add("db1", kTIDADatabase);
-    Add("db2", kTIDADatabase);
-    Add("cat1", kTIDACatalog, "db1");
-    Add("cat2", kTIDACatalog, "db2");
+    Add(kTIDADatabase, {{"db1", ""}, {"db2", ""}});
+    Add(kTIDACatalog, {{"cat1", "db1"}, {"cat2", "db2"}});
     Add("sch1", kTIDASchema, "cat1");
-    Add("t1", kTIDATable, "sch1");
-    Add("t2", kTIDATable, "db2");
+    Add(kTIDATable, {{"t1", "sch1"}, {"t2", "db2"}});
     Add("col", kTIDAColumn, "t1");
     Add("fk", kTIDAForeignKey, "t1");
     Add("tk", kTIDATableKey, "t1");
     Add("cj", kTIDAComplexJoin);
     Add("cp", kTIDAConnectionPool, "db1");
-    Add("ib1", kTIDAInitBlock);
-    Add("ib2", kTIDAInitBlock);
+    Add(kTIDAInitBlock, {{"ib1", ""}, {"ib2", ""}});
     Add("var", kTIDARpVariable, "ib1");
     Add("pdf", kTIDAPhysicalDisplayFolder, "db1");
-    Add("ctab1", kTIDACubeTable, "db1");
-    Add("ctab2", kTIDACubeTable, "db2");
+    Add(kTIDACubeTable, {{"ctab1", "db1"}, {"ctab2", "db2"}});
     Add("ccol", kTIDACubeColumn, "ctab1");
-    Add("h1", kTIDAHierarchy, "ctab1");
-    Add("h2", kTIDAHierarchy, "ctab2");
-    Add("pl1", kTIDAPhysicalLevel, "h1");
-    Add("pl2", kTIDAPhysicalLevel, "h1");
-    Add("pl3", kTIDAPhysicalLevel, "h2");
-    Add("pl4", kTIDAPhysicalLevel, "h2");
-    Add("pd1", kTIDAPhysicalDimension, "ctab1");
-    Add("pd2", kTIDAPhysicalDimension, "ctab2");
-    Add("aw1", kTIDAAnalyticWorkspace, "cat1");
-    Add("aw2", kTIDAAnalyticWorkspace, "cat2");
-    Add("awd1", kTIDAAWDimension, "aw1");
-    Add("awd2", kTIDAAWDimension, "aw2");
+    Add(kTIDAHierarchy, {{"h1", "ctab1"}, {"h2", "ctab2"}});
+    Add(kTIDAPhysicalLevel, {{"pl1", "h1"}, {"pl2", "h1"}, {"pl3", "h2"}, {"pl4", "h2"}});
+    Add(kTIDAPhysicalDimension, {{"pd1", "ctab1"}, {"pd2", "ctab2"}});
+    Add(kTIDAAnalyticWorkspace, {{"aw1", "cat1"}, {"aw2", "cat2"}});
+    Add(kTIDAAWDimension, {{"awd1", "aw1"}, {"awd2", "aw2"}});
     Add("awc", kTIDAAWCube, "aw1");
-    Add("awh1", kTIDAAWHierarchy, "awd1");
-    Add("awh2", kTIDAAWHierarchy, "awd2");
-    Add("awl1", kTIDAAWLevel, "awh1");
-    Add("awl2", kTIDAAWLevel, "awh2");
+    Add(kTIDAAWHierarchy, {{"awh1", "awd1"}, {"awh2", "awd2"}});
+    Add(kTIDAAWLevel, {{"awl1", "awh1"}, {"awl2", "awh2"}});
     Add("awcol", kTIDAAWColumn, "awd1");
     Add("adefn", kTIDAAttributeDefn);
     Add("edefn", kTIDAEntityDefn);
     Add("rdefn", kTIDARelationshipDefn);
 
-    Add("cf1", kTIDACatalogFolder);
-    Add("cf2", kTIDACatalogFolder);
+    Add(kTIDACatalogFolder, {{"cf1", ""}, {"cf2", ""}});
     Add("sf", kTIDASchemaFolder, "cf1");
-    Add("ef1", kTIDAEntityFolder, "cf1");
-    Add("ef2", kTIDAEntityFolder, "cf2");
-    Add("f1", kTIDAFolder, "ef1");
-    Add("f2", kTIDAFolder, "ef2");
+    Add(kTIDAEntityFolder, {{"ef1", "cf1"}, {"ef2", "cf2"}});
+    Add(kTIDAFolder, {{"f1", "ef1"}, {"f2", "ef2"}});
     Add("ea", kTIDAEntityAttr, "ef1");
     Add("fa", kTIDAFolderAttr, "ef1");
-    Add("ph1", kTIDAPresentationHierarchy, "ef1");
-    Add("ph2", kTIDAPresentationHierarchy, "ef2");
+    Add(kTIDAPresentationHierarchy, {{"ph1", "ef1"}, {"ph2", "ef2"}});
     Add("plv", kTIDAPresentationLevel, "ph1");
     Add("link", kTIDAMktg_CatalogLink);
-    Add("ct1", kTIDAMktg_CustomerType);
-    Add("ct2", kTIDAMktg_CustomerType);
+    Add(kTIDAMktg_CustomerType, {{"ct1", ""}, {"ct2", ""}});
     Add("list", kTIDAMktg_ListCatalog);
-    Add("qi1", kTIDAMktg_QualifiedItem);
-    Add("qi2", kTIDAMktg_QualifiedItem);
+    Add(kTIDAMktg_QualifiedItem, {{"qi1", ""}, {"qi2", ""}});
     Add("qk", kTIDAMktg_QualifyingKey, "qi1");
     Add("st", kTIDAMktg_SamplingTable, "ct1");
     Add("sc", kTIDAMktg_SegmentationCatalog, "ct1");
     Add("proj", kTIDAProject);
     Add("ldap", kTIDALdapServer);
     Add("user", kTIDAUser);
-    Add("role1", kTIDASecurityRole);
-    Add("role2", kTIDASecurityRole);
+    Add(kTIDASecurityRole, {{"role1", ""}, {"role2", ""}});
   }
 
   void Add(const std::string& name, TypeID type, const std::string& parent = "") {
     const VoidID parentID = parent.empty() ? VoidID::NullID : ids.at(parent);
     ids[name] = rp.CreateObject(type, ToVXString(name), parentID).GetID();
+  }
+  // Objects of one type, each {name, parent name or ""}.
+  void Add(TypeID type, std::initializer_list<std::pair<const char*, const char*>> objects) {
+    for (const auto& [name, parent] : objects) Add(name, type, parent);
   }
   Ref<ARpObject> O(const std::string& name) { return rp.GetObject(ids.at(name)); }
   static bool Lists(const Ref<ARpObject>& parent, const Ref<ARpObject>& obj) {
