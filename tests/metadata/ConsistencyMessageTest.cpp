@@ -180,28 +180,6 @@ TEST(ConsistencyMessageReadyText, ErrorNumberRemoval) {
   }
 }
 
-TEST(ConsistencyMessageRecord, ConstructorsAndAccessors) {
-  ARpGateway rp;
-  const Ref<ARpObject> db = rp.CreateObject(kTIDADatabase, U"D");
-  const Ref<ARpObject> t = rp.CreateObject(kTIDATable, U"T", db.GetID());
-
-  const ConsistencyMessage empty;
-  EXPECT_EQ(empty.GetMessageId(), 0u);
-  EXPECT_TRUE(empty.GetMainObject().IsNull());
-  EXPECT_EQ(empty.GetMainObject().GetID(), VoidID::NullID);
-  EXPECT_TRUE(empty.GetObjects().empty());
-
-  const ConsistencyMessage all(38014, t, RpObjectVector{t, db}, U"[7] seven");
-  EXPECT_EQ(all.GetMessageId(), 38014u);
-  EXPECT_EQ(all.GetMainObject(), t);
-  ASSERT_EQ(all.GetObjects().size(), 2u);
-  EXPECT_EQ(all.GetObjects()[1], db);
-
-  const ConsistencyMessage textOnly(5, db, U"[5] five");
-  EXPECT_TRUE(textOnly.GetObjects().empty());
-  EXPECT_EQ(textOnly.GetText(false), U"five");
-}
-
 // ---- Ordering ---------------------------------------------------------------------
 
 class ConsistencyMessageOrder : public ::testing::Test {

@@ -294,11 +294,6 @@ TEST(DeleteDescendants, LevelTakesItsParentLinkRoles) {
 
 // ---- the walk with the installed checker -----------------------------------------
 
-TEST(DeleteDescendants, LibraryInstalledItsChecker) {
-  EXPECT_NE(dynamic_cast<const VXSModelDependencyChecker*>(ANetworker::global_specialDeleteDependencyPredicate),
-            nullptr);
-}
-
 TEST(DeleteDescendants, NullOrStaleHandleEmptiesTheVector) {
   Scratch s;
   RpObjectVector children{s.Get(s.db), s.Get(s.table)};

@@ -78,16 +78,6 @@ void PutInt(ByteVector& b, std::int32_t v) { DataBlobUtil::ToByteVector(b, v); }
 
 }  // namespace
 
-TEST(LookupConditionBytes, LibraryRegisteredItsKinds) {
-  for (ACondition::ConditionType t :
-       {ACondition::NamedInterfaceType, ACondition::FlexibleNamedInterfaceType, ACondition::WildCardName}) {
-    ASSERT_TRUE(ConditionRegistry::IsRegistered(t)) << t;
-    std::unique_ptr<ACondition> c = ConditionRegistry::Create(t);
-    ASSERT_NE(c, nullptr);
-    EXPECT_EQ(c->GetConditionType(), t);
-  }
-}
-
 // The fields in the order a receiver reads them: the name condition first
 // (the last segment and the alias flag), then each kind's own. The written
 // name is not in the bytes; a flexible condition's flag comes before its name.

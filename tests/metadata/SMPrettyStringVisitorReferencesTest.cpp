@@ -265,13 +265,6 @@ TEST_F(PrettyReferences, DeletedObjectInsideACatalogAndCustomNamesOfOtherObjects
   EXPECT_TRUE(withFormat.GetFormatStr().empty());
 }
 
-TEST_F(PrettyReferences, NamesAreCurrentOnEachRendering) {
-  const Expr e = ExprBuilder().Op(kAdd).ID(r.revenue).ID(r.revenue).End().Build();
-  EXPECT_EQ(r.Plain(e), U"Fact.Revenue + Fact.Revenue");
-  ASSERT_TRUE(r.rp.RenameObject(r.revenue, U"Net Revenue"));
-  EXPECT_EQ(r.Plain(e), U"Fact.\"Net Revenue\" + Fact.\"Net Revenue\"");
-}
-
 TEST_F(PrettyReferences, GetVoidIDReadsTheStoredId) {
   Expr e = Repo::Just(r.amount);
   ToPrettyStringVisitor v(&r.rp, false, false, false, false, false);

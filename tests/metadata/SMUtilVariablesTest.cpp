@@ -331,19 +331,6 @@ TEST_F(ParseMultiVarOfVariable, OnlyASessionVariableIsSplit) {
   EXPECT_EQ(source, U"-");
 }
 
-// The scanner relies on these properties of the shared constants.
-TEST(VariableConstants, OpeningsAreLowerCaseAndEndWithBracket) {
-  for (std::u32string_view opening : {std::u32string_view(_S_VALUEOF_BRACKET), std::u32string_view(kValueListOfStr),
-                                      std::u32string_view(kValueNameOfStr)}) {
-    EXPECT_EQ(BaseStringUtil::ToLowerCase(opening), VXString(opening));
-    EXPECT_EQ(opening.back(), U'(');
-  }
-  EXPECT_EQ(std::u32string_view(KEX_BUNDLE_DELIMITER).size(), KEX_BUNDLE_DELIMITER_LENGTH);
-  EXPECT_EQ(std::u32string_view(S_KEX_BUNDLE_PREFIX).size(), KEX_BUNDLE_LENGTH);
-  // The multi-source token must not cut a reference apart when it is scanned.
-  EXPECT_EQ(std::u32string_view(_S_MULTI_VAR_TOKEN).find_first_of(U".,()'\":"), std::u32string_view::npos);
-}
-
 // A generated name must read back as one variable when put into a reference.
 TEST(VariableConstants, GeneratedNameReadsBackAsOneVariable) {
   const VXString name = SUStrUtil::LoadMsgStringOnly(S_IDS_DEFAULT_CUSTOM_NAME_3, U"Sales", U"Orders", U"Amount");
