@@ -278,17 +278,17 @@ TEST(DeleteDescendants, LevelTakesItsParentLinkRoles) {
   MetadataUtil::GetDeleteDescendants(s.Get(s.twice), found);
   // Both roles go with the level; Many then takes Single, whose last link
   // it is, and Single its child Leaf.
-  ASSERT_EQ(found.size(), 4u);
-  EXPECT_EQ(found[0].m_obj.GetID(), s.many);
-  EXPECT_EQ(found[1].m_obj.GetID(), s.many2);
-  EXPECT_EQ(found[2].m_obj.GetID(), s.single);
-  EXPECT_EQ(found[3].m_obj.GetID(), s.leaf);
-  EXPECT_EQ(found[0].m_rel.GetInternalSystemRelationshipID(), 109);
-  EXPECT_EQ(found[0].m_from.GetID(), s.twice);
-  EXPECT_EQ(found[2].m_rel.GetInternalSystemRelationshipID(), 109);
-  EXPECT_EQ(found[2].m_from.GetID(), s.many);
-  EXPECT_EQ(found[3].m_rel.GetInternalSystemRelationshipID(), 1);
-  EXPECT_EQ(found[3].m_from.GetID(), s.single);
+  const struct {
+    VoidID obj;
+    int rel;
+    VoidID from;
+  } expected[] = {{s.many, 109, s.twice}, {s.many2, 109, s.twice}, {s.single, 109, s.many}, {s.leaf, 1, s.single}};
+  ASSERT_EQ(found.size(), std::size(expected));
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    EXPECT_EQ(found[i].m_obj.GetID(), expected[i].obj) << i;
+    EXPECT_EQ(found[i].m_rel.GetInternalSystemRelationshipID(), expected[i].rel) << i;
+    EXPECT_EQ(found[i].m_from.GetID(), expected[i].from) << i;
+  }
   EXPECT_STREQ(found[3].m_relName, "containment");
 }
 

@@ -142,11 +142,8 @@ class MetadataDictPaths : public ::testing::Test {
   Ref<ARpObject> database, column, presColumn;
 };
 
-TEST_F(MetadataDictPaths, TopLevelObject) {
-  EXPECT_EQ(MetadataDictUtil::GetDictRelativePath(database, cache), U"Database/DB_Sales402504E0.xml");
-}
-
 TEST_F(MetadataDictPaths, NestedObjectsCarryEveryContainer) {
+  EXPECT_EQ(MetadataDictUtil::GetDictRelativePath(database, cache), U"Database/DB_Sales402504E0.xml");
   EXPECT_EQ(MetadataDictUtil::GetDictRelativePath(column, cache),
             U"Database/DB_Sales402504E0/PCAT_Cat412504E0/PT_Order_Lines422504E0/PC_Amount_N432504E0.xml");
   EXPECT_EQ(MetadataDictUtil::GetDictRelativePath(presColumn, cache),

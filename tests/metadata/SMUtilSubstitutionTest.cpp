@@ -371,12 +371,10 @@ TEST(RetrieveUserNamePassword, OnlyServerAndOfflineGatewaysAnswer) {
     EXPECT_EQ(user, U"u");
     EXPECT_EQ(password, U"p");
   }
-}
-
-TEST(RetrieveUserNamePassword, MissingOrDamagedBlobLeavesTheStrings) {
-  ARpGateway rp;
+  // A missing or damaged blob leaves the strings.
+  ARpGateway fresh;
   VXString user = U"u", password = U"p";
-  MetadataUtil::RetrieveUserNamePassword(&rp, user, password);
+  MetadataUtil::RetrieveUserNamePassword(&fresh, user, password);
   MetadataUtil::RetrieveUserNamePassword(nullptr, user, password);
   EXPECT_EQ(user, U"u");
   EXPECT_EQ(password, U"p");
@@ -386,8 +384,8 @@ TEST(RetrieveUserNamePassword, MissingOrDamagedBlobLeavesTheStrings) {
   DataBlobUtil::ToByteVector(blob, VXString(U"svc_bi"));
   DataBlobUtil::ToByteVector(blob, VXString(U"password"));
   blob.resize(blob.size() - 3);
-  rp.SetDataBlob(ARpGateway::kCredentialsBlob, blob);
-  EXPECT_THROW(MetadataUtil::RetrieveUserNamePassword(&rp, user, password), BlobDecodeError);
+  fresh.SetDataBlob(ARpGateway::kCredentialsBlob, blob);
+  EXPECT_THROW(MetadataUtil::RetrieveUserNamePassword(&fresh, user, password), BlobDecodeError);
   EXPECT_EQ(user, U"u");
   EXPECT_EQ(password, U"p");
 }
