@@ -39,6 +39,18 @@ class LogicalSQLBind : public ::testing::Test {
     }
     return s;
   }
+  // The text Format writes for r, which must bind again to the same query
+  // spec and format to the same text.
+  static VXString Reformatted(const BindResult& r) {
+    const VXString text = Format(*r.spec, s_rp.get(), {});
+    const BindResult again = Bind(ToNarrow(text));
+    EXPECT_TRUE(again.spec && again.spec->Equals(*r.spec)) << ToNarrow(text) << "\n" << Errors(again);
+    if (again.spec) {
+      EXPECT_EQ(Format(*again.spec, s_rp.get(), {}), text);
+      EXPECT_EQ(again.spec->ToByteVector(), r.spec->ToByteVector());
+    }
+    return text;
+  }
   static std::unique_ptr<ARpGateway> s_rp;
 };
 std::unique_ptr<ARpGateway> LogicalSQLBind::s_rp;
@@ -238,10 +250,7 @@ TEST_F(LogicalSQLBind, FormatWritesTextThatBindsToTheSameQuerySpec) {
       "SELECT Customers.Region, SUM(Orders.Revenue) AS Total FROM Sales\n"
       "WHERE Orders.Status LIKE 'S%' GROUP BY Customers.Region ORDER BY Total DESC");
   ASSERT_TRUE(r.spec) << Errors(r);
-  const VXString text = Format(*r.spec, s_rp.get(), {});
-  const BindResult again = Bind(ToNarrow(text));
-  ASSERT_TRUE(again.spec) << ToNarrow(text) << "\n" << Errors(again);
-  EXPECT_TRUE(again.spec->Equals(*r.spec)) << ToNarrow(text);
+  Reformatted(r);
   const VXString byId = Format(*r.spec, s_rp.get(), {.mode = NamingMode::kById});
   EXPECT_NE(byId.find(U"\"4010:3\""), VXString::npos) << ToNarrow(byId);
 }
@@ -252,17 +261,13 @@ TEST_F(LogicalSQLBind, FormatWritesTextThatBindsToTheSameQuerySpec) {
 TEST_F(LogicalSQLBind, FormatKeepsTheAliasOfADerivedTable) {
   const BindResult r = Bind("SELECT x.Total FROM (SELECT SUM(Orders.Revenue) AS Total FROM Sales) x");
   ASSERT_TRUE(r.spec) << Errors(r);
-  const VXString text = Format(*r.spec, s_rp.get(), {});
+  const VXString text = Reformatted(r);
   // Sales is a former name of "Sales Analysis", written by its name; a
   // presentation column's full name has the table's empty accordion level.
   EXPECT_EQ(ToNarrow(text),
             "SELECT \"x\".\"Total\" AS \"Total\"\n"
             "FROM (SELECT SUM(\"Sales Analysis\".\"\".\"Orders\".\"Revenue\") AS \"Total\"\n"
             "  FROM \"Sales Analysis\") \"x\"\n");
-  const BindResult again = Bind(ToNarrow(text));
-  ASSERT_TRUE(again.spec) << ToNarrow(text) << "\n" << Errors(again);
-  EXPECT_TRUE(again.spec->Equals(*r.spec)) << ToNarrow(text);
-  EXPECT_EQ(Format(*again.spec, s_rp.get(), {}), text);
 }
 
 // A subquery inside an expression is written in the same grammar (its FROM
@@ -282,13 +287,8 @@ TEST_F(LogicalSQLBind, FormatOfSubqueriesInsideExpressionsReadsBack) {
   for (const char* query : queries) {
     const BindResult r = Bind(query);
     ASSERT_TRUE(r.spec) << query << "\n" << Errors(r);
-    const VXString text = Format(*r.spec, s_rp.get(), {});
     // The inner query is written in the front end's grammar, not as SQL of the database.
-    EXPECT_NE(text.find(U"(SELECT "), VXString::npos) << ToNarrow(text);
-    const BindResult again = Bind(ToNarrow(text));
-    ASSERT_TRUE(again.spec) << ToNarrow(text) << "\n" << Errors(again);
-    EXPECT_TRUE(again.spec->Equals(*r.spec)) << ToNarrow(text);
-    EXPECT_EQ(again.spec->ToByteVector(), r.spec->ToByteVector()) << ToNarrow(text);
+    EXPECT_NE(Reformatted(r).find(U"(SELECT "), VXString::npos);
   }
 }
 
