@@ -499,9 +499,13 @@ TEST_F(Externalization, ExportRowsInOrder) {
       .Set(RpProp::kDisplayDescription,
            VXString(U"VALUEOF(VX_SESSION.KEX_TOOLTIP_X)\nVALUEOF(VX_SESSION.D) VALUEOF(REPO_VAR)"));
   SetText(sa, U"VALUEOF(VX_SESSION.S)");
+  // A column that presents no logical column says so.
+  auto loose = b.At(tbl).Child(kTIDAFolderAttr, U"Loose");
+  SetText(loose, U"VALUEOF(VX_SESSION.L)");
   std::vector<FourVXStrings> rows{{U"kept", U"", U"", U""}};
-  EU::GetExternalizationInfo({Obj(kexCol), Obj(amount), Obj(net), Obj(sa)}, rows);
-  ASSERT_EQ(rows.size(), 5u);
+  EU::GetExternalizationInfo({Obj(kexCol), Obj(amount), Obj(net), Obj(sa), Obj(loose)}, rows);
+  ASSERT_EQ(rows.size(), 6u);
+  EXPECT_EQ(rows[5].logicalColumn, U"(no logical column)");
   EXPECT_EQ(rows[0].s1, U"kept");
   const VXString label = U"Presentation Column \"Kex Amount\"";
   const VXString logical = U"Logical Column \"\"BM\".\"Facts\".\"Amount\"\"";
@@ -518,15 +522,6 @@ TEST_F(Externalization, ExportRowsInOrder) {
     EXPECT_EQ(rows[i + 1].s3, expected[i].s3);
     EXPECT_EQ(rows[i + 1].logicalColumn, expected[i].logicalColumn);
   }
-}
-
-TEST_F(Externalization, ExportRowOfAColumnWithoutLogicalColumn) {
-  auto loose = b.At(tbl).Child(kTIDAFolderAttr, U"Loose");
-  SetText(loose, U"VALUEOF(VX_SESSION.L)");
-  std::vector<FourVXStrings> rows;
-  EU::GetExternalizationInfo({Obj(loose)}, rows);
-  ASSERT_EQ(rows.size(), 1u);
-  EXPECT_EQ(rows[0].logicalColumn, U"(no logical column)");
 }
 
 }  // namespace

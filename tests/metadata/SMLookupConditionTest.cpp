@@ -29,7 +29,7 @@ class Counting : public Base {
 
 }  // namespace
 
-TEST(LookupConditionNamed, ConstructorsSetNameAndMode) {
+TEST(LookupCondition, ConstructorsSetNameAndMode) {
   const Named oneSegment(kTIDACatalogFolder, QualifiedName{U"Sales"}, false);
   EXPECT_TRUE(oneSegment.IsQualifiedNameMatch());  // whatever the segment count
   EXPECT_EQ(oneSegment.GetObjectName(), U"Sales");
@@ -51,6 +51,20 @@ TEST(LookupConditionNamed, ConstructorsSetNameAndMode) {
   EXPECT_EQ(withParent.GetQName(), MetadataUtil::ToQualifiedName(QualifiedName{U"Sales", U"", U"Orders"}));
   EXPECT_TRUE(withParent.IsFullyQualifiedSearch());
   EXPECT_EQ(withParent.GetConditionType(), ACondition::NamedInterfaceType);
+
+  // The flexible condition.
+  const Flexible one(TypeIDVector{kTIDAEntityFolder}, QualifiedName{U"Orders"}, false);
+  EXPECT_FALSE(one.IsFlexibleNameMatch());
+  EXPECT_FALSE(one.IsFullyQualifiedSearch());
+  EXPECT_EQ(one.GetNameSize(), 1);
+  const Flexible two(TypeIDVector{kTIDAEntityFolder}, QualifiedName{U"", U"Orders"}, true);
+  EXPECT_TRUE(two.IsFlexibleNameMatch());
+  EXPECT_TRUE(two.IsFullyQualifiedSearch());
+  EXPECT_EQ(two.GetObjectName(), U"Orders");
+  EXPECT_EQ(two.GetConditionType(), ACondition::FlexibleNamedInterfaceType);
+  const Flexible none(TypeIDVector{kTIDAEntityFolder}, QualifiedName{}, false);
+  EXPECT_EQ(none.GetObjectName(), U"");
+  EXPECT_EQ(none.GetNameSize(), 0);
 }
 
 TEST(LookupConditionNamed, Matching) {
@@ -94,21 +108,6 @@ TEST(LookupConditionNamed, Matching) {
     for (const VoidID& id : c.expected) EXPECT_TRUE(c.cond(r.Get(id)));
   }
   EXPECT_FALSE(Named(kTIDAEntityFolder, U"Orders", QualifiedName{}, false)(Ref<ARpObject>()));
-}
-
-TEST(LookupConditionFlexible, ConstructorSetsMode) {
-  const Flexible one(TypeIDVector{kTIDAEntityFolder}, QualifiedName{U"Orders"}, false);
-  EXPECT_FALSE(one.IsFlexibleNameMatch());
-  EXPECT_FALSE(one.IsFullyQualifiedSearch());
-  EXPECT_EQ(one.GetNameSize(), 1);
-  const Flexible two(TypeIDVector{kTIDAEntityFolder}, QualifiedName{U"", U"Orders"}, true);
-  EXPECT_TRUE(two.IsFlexibleNameMatch());
-  EXPECT_TRUE(two.IsFullyQualifiedSearch());
-  EXPECT_EQ(two.GetObjectName(), U"Orders");
-  EXPECT_EQ(two.GetConditionType(), ACondition::FlexibleNamedInterfaceType);
-  const Flexible none(TypeIDVector{kTIDAEntityFolder}, QualifiedName{}, false);
-  EXPECT_EQ(none.GetObjectName(), U"");
-  EXPECT_EQ(none.GetNameSize(), 0);
 }
 
 TEST(LookupConditionFlexible, Matching) {

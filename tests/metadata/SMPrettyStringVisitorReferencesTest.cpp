@@ -157,15 +157,13 @@ TEST(PrettyLiterals, SubqueryGoesThroughTheQueryTextWriter) {
 
 // ---- references by naming mode -------------------------------------------------------------
 
-TEST_F(PrettyReferences, PlainModeWritesTheLastTwoParts) {
+TEST_F(PrettyReferences, EveryNamingMode) {
+  // The plain mode writes the last two parts.
   EXPECT_EQ(r.Plain(Repo::Ref1(r.revenue)), U"Fact.Revenue + 1");
   EXPECT_EQ(r.Plain(Repo::Just(r.amount)), U"Orders.Amount");
   EXPECT_EQ(r.Plain(Repo::Just(r.oddName)), U"Fact.\"Unit \"\"Price\"\"\"");
   // A top-level object has one part only.
   EXPECT_EQ(r.Plain(Repo::Just(r.bm)), U"Retail");
-}
-
-TEST_F(PrettyReferences, FullyQualifiedSinglePartAndById) {
   const Expr col = Repo::Just(r.revenue);
   const Expr phys = Repo::Just(r.amount);
   EXPECT_EQ(r.Mode(col, true, true, false, false), U"\"Retail\".\"Fact\".\"Revenue\"");

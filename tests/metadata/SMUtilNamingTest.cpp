@@ -88,9 +88,7 @@ TEST(SMUtilNaming, ParseReusesResultAcrossShrinkingAndGrowing) {
   EXPECT_EQ(result, (QualifiedName{U"x"}));
   MetadataUtil::ParseQualifiedNameString(U"\"p\"..\"q\"", result, '.', true);
   EXPECT_EQ(result, (QualifiedName{U"p", U"", U"q"}));
-}
-
-TEST(SMUtilNaming, ParseAndChopInPlace) {
+  // Parsed and chopped in place.
   QualifiedName names{U"x", U"\"A\".\"B\""};
   MetadataUtil::ParseQualifiedNameString(names[1], names, '.', true);
   EXPECT_EQ(names, (QualifiedName{U"A", U"B"}));
