@@ -74,7 +74,17 @@ void ExpectDecodeError(const ByteVector& b) {
   EXPECT_THROW(ConditionRegistry::FromTaggedBytes(nullptr, b.data(), b.data() + b.size()), BlobDecodeError);
 }
 
-void PutInt(ByteVector& b, std::int32_t v) { DataBlobUtil::ToByteVector(b, v); }
+// Bytes written field by field, for hostile input.
+struct Wire {
+  ByteVector b;
+  Wire& Int(std::int32_t v) { return DataBlobUtil::ToByteVector(b, v), *this; }
+  Wire& Flag(bool v) { return DataBlobUtil::ToByteVector(b, v), *this; }
+  Wire& Text(const VXString& v) { return DataBlobUtil::ToByteVector(b, v), *this; }
+  Wire& Types(const std::vector<int>& v) { return DataBlobUtil::ToByteVector(b, v), *this; }
+  Wire& Raw(std::initializer_list<std::uint8_t> v) { return b.insert(b.end(), v), *this; }
+  // The name condition's fields: last segment T, no alias matching.
+  Wire& NameT() { return ObjectNameCondition(U"T", false).ToByteVector(nullptr, b), *this; }
+};
 
 }  // namespace
 
@@ -185,91 +195,38 @@ TEST(LookupConditionBytes, FailedDecodeLeavesTheConditionAsItWas) {
 
 TEST(LookupConditionBytes, HostileFlexibleCounts) {
   // Everything of a flexible condition up to its segment count.
-  auto head = [](ByteVector& b) {
-    PutInt(b, ACondition::FlexibleNamedInterfaceType);
-    ObjectNameCondition(U"T", false).ToByteVector(nullptr, b);
-    DataBlobUtil::ToByteVector(b, std::vector<int>{kTIDAEntityFolder});
-    DataBlobUtil::ToByteVector(b, true);
+  const auto head = [] {
+    return Wire().Int(ACondition::FlexibleNamedInterfaceType).NameT().Types({kTIDAEntityFolder}).Flag(true);
   };
-  const std::int32_t counts[] = {2147483647, 3, 1000000};
-  for (std::int32_t count : counts) {
+  for (std::int32_t count : {2147483647, 3, 1000000}) {
     SCOPED_TRACE(count);
-    ByteVector b;
-    head(b);
-    PutInt(b, count);
-    DataBlobUtil::ToByteVector(b, VXString(U"A"));
-    DataBlobUtil::ToByteVector(b, VXString(U"T"));  // two segments where count says otherwise
-    ExpectDecodeError(b);
+    // two segments where count says otherwise
+    ExpectDecodeError(head().Int(count).Text(U"A").Text(U"T").b);
   }
   // A zero count reads no segment.
-  ByteVector zero;
-  head(zero);
-  PutInt(zero, 0);
-  auto back = DecodeAs<Flexible>(zero);
+  auto back = DecodeAs<Flexible>(head().Int(0).b);
   ASSERT_NE(back, nullptr);
   EXPECT_EQ(back->GetNameSize(), 0);
   EXPECT_TRUE(back->GetFlexibleName().empty());
 
   // A negative count, too, reads no segment and leaves what follows alone.
-  ByteVector negative;
-  head(negative);
-  PutInt(negative, -2147483647 - 1);
-  auto neg = DecodeAs<Flexible>(negative);
+  auto neg = DecodeAs<Flexible>(head().Int(-2147483647 - 1).b);
   ASSERT_NE(neg, nullptr);
   EXPECT_EQ(neg->GetNameSize(), -2147483647 - 1);
   EXPECT_TRUE(neg->GetFlexibleName().empty());
 }
 
 TEST(LookupConditionBytes, HostileCountsAndValues) {
-  std::vector<std::pair<const char*, ByteVector>> cases;
-  {
-    ByteVector b;  // huge type count
-    PutInt(b, ACondition::NamedInterfaceType);
-    ObjectNameCondition(U"T", false).ToByteVector(nullptr, b);
-    PutInt(b, 0x7FFFFFFF);
-    PutInt(b, kTIDATable);
-    cases.emplace_back("type count", b);
-  }
-  {
-    ByteVector b;  // huge segment count of the qualified name
-    PutInt(b, ACondition::NamedInterfaceType);
-    ObjectNameCondition(U"T", false).ToByteVector(nullptr, b);
-    DataBlobUtil::ToByteVector(b, std::vector<int>{kTIDATable});
-    PutInt(b, -1);
-    DataBlobUtil::ToByteVector(b, VXString(U"T"));
-    DataBlobUtil::ToByteVector(b, true);
-    cases.emplace_back("name count", b);
-  }
-  {
-    ByteVector b;  // a string longer than the bytes
-    PutInt(b, ACondition::WildCardName);
-    PutInt(b, 0x7FFFFFF0);
-    b.push_back('a');
-    b.push_back(0);
-    cases.emplace_back("string length", b);
-  }
-  {
-    ByteVector b;  // a flag that is neither 0 nor 1
-    PutInt(b, ACondition::WildCardName);
-    DataBlobUtil::ToByteVector(b, VXString(U"a"));
-    b.push_back(2);
-    cases.emplace_back("flag", b);
-  }
-  {
-    ByteVector b;  // a pattern that is not UTF-8
-    PutInt(b, ACondition::WildCardName);
-    PutInt(b, 2);
-    b.push_back(0xC3);
-    b.push_back(0x28);
-    b.push_back(0);
-    cases.emplace_back("utf-8", b);
-  }
-  for (std::int32_t tag : {-1, 0, 6, 7, 9, 11, 0x7FFFFFFF}) {
-    ByteVector b;  // tags nobody registered
-    PutInt(b, tag);
-    DataBlobUtil::ToByteVector(b, VXString(U"a"));
-    DataBlobUtil::ToByteVector(b, false);
-    cases.emplace_back("tag", b);
+  std::vector<std::pair<const char*, ByteVector>> cases = {
+      {"type count", Wire().Int(ACondition::NamedInterfaceType).NameT().Int(0x7FFFFFFF).Int(kTIDATable).b},
+      {"name count",
+       Wire().Int(ACondition::NamedInterfaceType).NameT().Types({kTIDATable}).Int(-1).Text(U"T").Flag(true).b},
+      {"string length", Wire().Int(ACondition::WildCardName).Int(0x7FFFFFF0).Raw({'a', 0}).b},
+      {"flag", Wire().Int(ACondition::WildCardName).Text(U"a").Raw({2}).b},  // neither 0 nor 1
+      {"utf-8", Wire().Int(ACondition::WildCardName).Int(2).Raw({0xC3, 0x28, 0}).b},
+  };
+  for (std::int32_t tag : {-1, 0, 6, 7, 9, 11, 0x7FFFFFFF}) {  // tags nobody registered
+    cases.emplace_back("tag", Wire().Int(tag).Text(U"a").Flag(false).b);
   }
   for (const auto& [what, bytes] : cases) {
     SCOPED_TRACE(what);

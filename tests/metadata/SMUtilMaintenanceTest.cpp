@@ -45,11 +45,19 @@ HALOStrongEncryption::CallCounts Since(const HALOStrongEncryption::CallCounts& b
           now.m_decryptions - before.m_decryptions};
 }
 
+// A repository of its own for each test.
+class SMUtilMaintenance : public ::testing::Test {
+ protected:
+  ARpGateway rp;
+  RpBuilder b{rp};
+};
+using SMUtilMaintenanceCrypto = SMUtilMaintenance;
+
 }  // namespace
 
 // ---- sealed passwords ----------------------------------------------------------
 
-TEST(SMUtilMaintenanceCrypto, ReKeyedStringOpensWithTheNewPassPhraseOnly) {
+TEST_F(SMUtilMaintenanceCrypto, ReKeyedStringOpensWithTheNewPassPhraseOnly) {
   const VXString sealed = Seal(U"old phrase", "s3cret");
   VXString resealed = U"untouched";
   ASSERT_TRUE(MetadataUtil::GetNewAESString(U"old phrase", sealed, U"new phrase", resealed));
@@ -58,7 +66,7 @@ TEST(SMUtilMaintenanceCrypto, ReKeyedStringOpensWithTheNewPassPhraseOnly) {
   EXPECT_EQ(Open(U"old phrase", resealed), "<does not open>");
 }
 
-TEST(SMUtilMaintenanceCrypto, EqualPassPhrasesCopyWithoutAnyCryptography) {
+TEST_F(SMUtilMaintenanceCrypto, EqualPassPhrasesCopyWithoutAnyCryptography) {
   const VXString sealed = Seal(U"same", "pw");
   const auto before = HALOStrongEncryption::GetCallCounts();
   VXString out;
@@ -71,7 +79,7 @@ TEST(SMUtilMaintenanceCrypto, EqualPassPhrasesCopyWithoutAnyCryptography) {
   EXPECT_EQ(out, U"not sealed");
 }
 
-TEST(SMUtilMaintenanceCrypto, WrongPassPhraseOrDamagedStringAnswersFalseAndLeavesOutputs) {
+TEST_F(SMUtilMaintenanceCrypto, WrongPassPhraseOrDamagedStringAnswersFalseAndLeavesOutputs) {
   const VXString sealed = Seal(U"right", "pw");
   for (const auto& [phrase, text] : std::vector<std::pair<VXString, VXString>>{
            {U"wrong", sealed}, {U"right", Damaged(sealed)}, {U"right", U"%%%not base64%%%"}, {U"right", U""}}) {
@@ -84,7 +92,7 @@ TEST(SMUtilMaintenanceCrypto, WrongPassPhraseOrDamagedStringAnswersFalseAndLeave
   }
 }
 
-TEST(SMUtilMaintenanceCrypto, ListStopsAtTheFirstStringThatDoesNotOpen) {
+TEST_F(SMUtilMaintenanceCrypto, ListStopsAtTheFirstStringThatDoesNotOpen) {
   VXStringVector sealed{Seal(U"old", "one"), Seal(U"old", "two"), Damaged(Seal(U"old", "three")), Seal(U"old", "four")};
   VXStringVector out{U"earlier"};
   EXPECT_FALSE(MetadataUtil::GetNewAESStrings(U"old", sealed, U"new", out));
@@ -94,7 +102,7 @@ TEST(SMUtilMaintenanceCrypto, ListStopsAtTheFirstStringThatDoesNotOpen) {
   EXPECT_EQ(Open(U"new", out[2]), "two");
 }
 
-TEST(SMUtilMaintenanceCrypto, ListDerivesEachKeyOnceAndHasNoEqualPhraseShortcut) {
+TEST_F(SMUtilMaintenanceCrypto, ListDerivesEachKeyOnceAndHasNoEqualPhraseShortcut) {
   VXStringVector sealed;
   for (int i = 0; i < 6; ++i) sealed.push_back(Seal(U"old", "pw" + std::to_string(i)));
   auto before = HALOStrongEncryption::GetCallCounts();
@@ -113,8 +121,7 @@ TEST(SMUtilMaintenanceCrypto, ListDerivesEachKeyOnceAndHasNoEqualPhraseShortcut)
   EXPECT_EQ(Since(before).m_encryptions, 1u);
 }
 
-TEST(SMUtilMaintenanceCrypto, RepositoryScriptKeyOpensWhatItSealed) {
-  ARpGateway rp;
+TEST_F(SMUtilMaintenanceCrypto, RepositoryScriptKeyOpensWhatItSealed) {
   ByteVector plain = Bytes("keep");
   const VXString sealed = Seal(U"phrase", "db-pass");
   EXPECT_FALSE(MetadataUtil::DecryptAESPassword(&rp, sealed, plain));  // no blob 15
@@ -129,9 +136,7 @@ TEST(SMUtilMaintenanceCrypto, RepositoryScriptKeyOpensWhatItSealed) {
   EXPECT_EQ(plain, Bytes("db-pass"));
 }
 
-TEST(SMUtilMaintenanceCrypto, RekeyRepositoryIsAllOrNothing) {
-  ARpGateway rp;
-  RpBuilder b(rp);
+TEST_F(SMUtilMaintenanceCrypto, RekeyRepositoryIsAllOrNothing) {
   const auto db = b.Add(kTIDADatabase, U"DB");
   Ref<AConnectionPool> pool = db.Child(kTIDAConnectionPool, U"Pool").As<AConnectionPool>();
   Ref<AConnectionPool> empty = db.Child(kTIDAConnectionPool, U"No password").As<AConnectionPool>();
@@ -165,9 +170,7 @@ TEST(SMUtilMaintenanceCrypto, RekeyRepositoryIsAllOrNothing) {
 
 // ---- sanitising ------------------------------------------------------------------
 
-TEST(SMUtilMaintenance, ClearConnectionInfoReplacesDetailsOfPoolsAndLdapServersOnly) {
-  ARpGateway rp;
-  RpBuilder b(rp);
+TEST_F(SMUtilMaintenance, ClearConnectionInfoReplacesDetailsOfPoolsAndLdapServersOnly) {
   const auto db = b.Add(kTIDADatabase, U"DB");
   Ref<AConnectionPool> pool = db.Child(kTIDAConnectionPool, U"Pool").As<AConnectionPool>();
   pool->SetDataSourceName(U"PROD");
@@ -199,7 +202,7 @@ TEST(SMUtilMaintenance, ClearConnectionInfoReplacesDetailsOfPoolsAndLdapServersO
 
 // ---- storage option ----------------------------------------------------------------
 
-TEST(SMUtilMaintenance, ZOVApplicationByTargetTypeAndValue) {
+TEST_F(SMUtilMaintenance, ZOVApplicationByTargetTypeAndValue) {
   struct Case {
     int targetType;
     VXString value;
@@ -219,8 +222,7 @@ TEST(SMUtilMaintenance, ZOVApplicationByTargetTypeAndValue) {
   }
 }
 
-TEST(SMUtilMaintenance, ZOVApplicationReadsThePropertyOfTheApplication) {
-  ARpGateway rp;
+TEST_F(SMUtilMaintenance, ZOVApplicationReadsThePropertyOfTheApplication) {
   Ref<ADatabase> db(rp.CreateObject(kTIDADatabase, U"Cube"));
   db->SetTargetType(58);
   db->SetDatabaseProperty(U"STORAGE_OPTION", U"", U"ZOV");
@@ -235,9 +237,7 @@ TEST(SMUtilMaintenance, ZOVApplicationReadsThePropertyOfTheApplication) {
 
 // ---- presentation table names ----------------------------------------------------
 
-TEST(SMUtilMaintenance, PresentationTableNameByLengthAndVisibility) {
-  ARpGateway rp;
-  RpBuilder b(rp);
+TEST_F(SMUtilMaintenance, PresentationTableNameByLengthAndVisibility) {
   const auto area = b.Add(kTIDACatalogFolder, U"Sales");
   area.Child(kTIDAEntityFolder, U"Orders");
   const auto hidden = b.Add(kTIDACatalogFolder, U"Payroll");
@@ -271,9 +271,7 @@ TEST(SMUtilMaintenance, PresentationTableNameByLengthAndVisibility) {
 
 // ---- column mapping ----------------------------------------------------------------
 
-TEST(SMUtilMaintenance, LogicalColumnMappedOnlyToANonEmptyPhysicalExpression) {
-  ARpGateway rp;
-  RpBuilder b(rp);
+TEST_F(SMUtilMaintenance, LogicalColumnMappedOnlyToANonEmptyPhysicalExpression) {
   const auto table = b.Add(kTIDASubjectArea, U"BM").Child(kTIDALogicalTable, U"Orders");
   const auto amount = table.Child(kTIDAAttribute, U"Amount");
   const auto note = table.Child(kTIDAAttribute, U"Note");
@@ -305,9 +303,7 @@ TEST(SMUtilMaintenance, LogicalColumnMappedOnlyToANonEmptyPhysicalExpression) {
 
 // A web-service table lives in a schema of a catalog; anywhere else is a
 // logic error.
-TEST(SMUtilMaintenance, WebServiceTableParentsAreSchemaAndCatalog) {
-  ARpGateway rp;
-  RpBuilder b(rp);
+TEST_F(SMUtilMaintenance, WebServiceTableParentsAreSchemaAndCatalog) {
   const auto db = b.Add(kTIDADatabase, U"WS");
   const auto catalog = db.Child(kTIDACatalog, U"Service");
   const auto schema = catalog.Child(kTIDASchema, U"Port");
@@ -369,7 +365,7 @@ struct LaterSink : RpMgr::Notifications {
 };
 }  // namespace
 
-TEST(SMUtilMaintenance, ProcessDimensionCacheSetsAndClearsEveryLevel) {
+TEST_F(SMUtilMaintenance, ProcessDimensionCacheSetsAndClearsEveryLevel) {
   DimensionRepo r;
   MetadataUtil::ProcessDimensionCache(&r.rp, true);
   for (const VoidID& level : {r.total, r.year, r.month}) EXPECT_EQ(r.Cached(level), r.dim);
@@ -377,7 +373,7 @@ TEST(SMUtilMaintenance, ProcessDimensionCacheSetsAndClearsEveryLevel) {
   for (const VoidID& level : {r.total, r.year, r.month}) EXPECT_TRUE(r.Cached(level).IsNull());
 }
 
-TEST(SMUtilMaintenance, LoadedLibraryCachesDimensionsOfEveryRepositoryButOfflineOnes) {
+TEST_F(SMUtilMaintenance, LoadedLibraryCachesDimensionsOfEveryRepositoryButOfflineOnes) {
   LaterSink later;
   {
     DimensionRepo offline;
@@ -434,7 +430,7 @@ struct JoinGraphRepo {
 };
 }  // namespace
 
-TEST(SMUtilMaintenance, MostDetailedTableOfAManyToOneChainIsItsStart) {
+TEST_F(SMUtilMaintenance, MostDetailedTableOfAManyToOneChainIsItsStart) {
   JoinGraphRepo g;
   const VoidID fact = g.Table(U"F"), day = g.Table(U"DAY"), month = g.Table(U"MONTH"), year = g.Table(U"YEAR");
   g.ManyToOne(fact, day);
@@ -446,7 +442,7 @@ TEST(SMUtilMaintenance, MostDetailedTableOfAManyToOneChainIsItsStart) {
   EXPECT_EQ(g.Detailed(), (std::set<VXString>{U"F", U"F2"}));
 }
 
-TEST(SMUtilMaintenance, JoinsWithoutCardinalityOrInBothDirectionsOrderNothing) {
+TEST_F(SMUtilMaintenance, JoinsWithoutCardinalityOrInBothDirectionsOrderNothing) {
   JoinGraphRepo g;
   const VoidID a = g.Table(U"A"), b = g.Table(U"B"), c = g.Table(U"C");
   g.defn.m_joins.push_back({{a, b}, VoidID::NullID});  // an unnamed join
