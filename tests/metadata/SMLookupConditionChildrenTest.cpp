@@ -39,9 +39,7 @@ TEST(LookupConditionChildren, EveryContainerTypeListsItsChildrenInOrder) {
   const auto rel = bm.Child(kTIDARelationship, U"Join");
   rows.push_back({"business model", bm, {ldf, lt, dim}});
 
-  const auto role1 = rel.Child(kTIDARole, U"R1");
-  const auto role2 = rel.Child(kTIDARole, U"R2");
-  rows.push_back({"relationship", rel, {role1, role2}});
+  rows.push_back({"relationship", rel, {rel.Child(kTIDARole, U"R1"), rel.Child(kTIDARole, U"R2")}});
 
   const auto source = lt.Child(kTIDALogicalTableSource, U"Src");
   const auto fk = lt.Child(kTIDALogicalForeignKey, U"FK");
@@ -65,8 +63,7 @@ TEST(LookupConditionChildren, EveryContainerTypeListsItsChildrenInOrder) {
   const auto levelKey = year.Child(kTIDAKey, U"YearKey");
   rows.push_back({"dimension", dim, {year, month}});
   rows.push_back({"level", year, {levelKey, seq}});
-  const auto l2lRole = l2l.Child(kTIDARole, U"Up");
-  rows.push_back({"level-to-level relationship", l2l, {l2lRole}});
+  rows.push_back({"level-to-level relationship", l2l, {l2l.Child(kTIDARole, U"Up")}});
 
   // Physical layer.
   const auto db = b.Add(kTIDADatabase, U"DB");
@@ -99,14 +96,12 @@ TEST(LookupConditionChildren, EveryContainerTypeListsItsChildrenInOrder) {
   const auto hier = cube.Child(kTIDAHierarchy, U"H");
   cube.Child(kTIDACubeColumn, U"CC");  // not among a cube table's children here
   rows.push_back({"cube table", cube, {hier, pdim}});
-  const auto plevel1 = hier.Child(kTIDAPhysicalLevel, U"L1");
-  const auto plevel2 = hier.Child(kTIDAPhysicalLevel, U"L2");
-  rows.push_back({"physical hierarchy", hier, {plevel1, plevel2}});
+  rows.push_back(
+      {"physical hierarchy", hier, {hier.Child(kTIDAPhysicalLevel, U"L1"), hier.Child(kTIDAPhysicalLevel, U"L2")}});
 
   const auto block = b.Add(kTIDASessionVariableBlock, U"Init");
-  const auto var1 = block.Child(kTIDARpVariable, U"V1");
-  const auto var2 = block.Child(kTIDARpVariable, U"V2");
-  rows.push_back({"initialization block", block, {var1, var2}});
+  rows.push_back(
+      {"initialization block", block, {block.Child(kTIDARpVariable, U"V1"), block.Child(kTIDARpVariable, U"V2")}});
 
   const auto awDim = aw.Child(kTIDAAWDimension, U"AWD");
   const auto awCube = aw.Child(kTIDAAWCube, U"AWC");
@@ -127,8 +122,7 @@ TEST(LookupConditionChildren, EveryContainerTypeListsItsChildrenInOrder) {
   const auto phier = table.Child(kTIDAPresentationHierarchy, U"PH");
   const auto pcol = table.Child(kTIDAFolderAttr, U"Amount");
   rows.push_back({"presentation table", table, {pcol, phier}});
-  const auto plevel = phier.Child(kTIDAPresentationLevel, U"PL");
-  rows.push_back({"presentation hierarchy", phier, {plevel}});
+  rows.push_back({"presentation hierarchy", phier, {phier.Child(kTIDAPresentationLevel, U"PL")}});
   rows.push_back({"presentation column", pcol, {}});
 
   const auto customer = b.Add(kTIDAMktg_CustomerType, U"Customer");
@@ -136,8 +130,7 @@ TEST(LookupConditionChildren, EveryContainerTypeListsItsChildrenInOrder) {
   const auto sampling = customer.Child(kTIDAMktg_SamplingTable, U"Sample");
   rows.push_back({"customer type", customer, {sampling, segCat}});
   const auto item = b.Add(kTIDAMktg_QualifiedItem, U"Item");
-  const auto qkey = item.Child(kTIDAMktg_QualifyingKey, U"QK");
-  rows.push_back({"qualified item", item, {qkey}});
+  rows.push_back({"qualified item", item, {item.Child(kTIDAMktg_QualifyingKey, U"QK")}});
 
   for (const Row& row : rows) {
     SCOPED_TRACE(row.parent);

@@ -14,6 +14,7 @@ namespace {
 
 using Named = NamedInterfaceTypeCondition;
 using Flexible = FlexibleNamedInterfaceTypeCondition;
+using Q = QualifiedName;
 
 // Counts the objects the gateway hands it, to see the index narrowing.
 template <class Base>
@@ -30,39 +31,39 @@ class Counting : public Base {
 }  // namespace
 
 TEST(LookupCondition, ConstructorsSetNameAndMode) {
-  const Named oneSegment(kTIDACatalogFolder, QualifiedName{U"Sales"}, false);
+  const Named oneSegment(kTIDACatalogFolder, Q{U"Sales"}, false);
   EXPECT_TRUE(oneSegment.IsQualifiedNameMatch());  // whatever the segment count
   EXPECT_EQ(oneSegment.GetObjectName(), U"Sales");
-  EXPECT_EQ(oneSegment.GetQName(), MetadataUtil::ToQualifiedName(QualifiedName{U"Sales"}));
+  EXPECT_EQ(oneSegment.GetQName(), MetadataUtil::ToQualifiedName(Q{U"Sales"}));
   EXPECT_FALSE(oneSegment.IsFullyQualifiedSearch());
 
-  const Named empty(TypeIDVector{kTIDATable, kTIDACubeTable}, QualifiedName{}, true);
+  const Named empty(TypeIDVector{kTIDATable, kTIDACubeTable}, Q{}, true);
   EXPECT_EQ(empty.GetObjectName(), U"");
   EXPECT_EQ(empty.GetEligibleTypes(), (TypeIDVector{kTIDATable, kTIDACubeTable}));
   EXPECT_TRUE(empty.IsAliasMatching());
 
-  const Named noParent(kTIDAEntityFolder, U"Orders", QualifiedName{}, false);
+  const Named noParent(kTIDAEntityFolder, U"Orders", Q{}, false);
   EXPECT_FALSE(noParent.IsQualifiedNameMatch());
-  EXPECT_EQ(noParent.GetQualifiedName(), QualifiedName{U"Orders"});
+  EXPECT_EQ(noParent.GetQualifiedName(), Q{U"Orders"});
 
-  const Named withParent(TypeIDVector{kTIDAEntityFolder}, U"Orders", QualifiedName{U"Sales", U""}, false);
+  const Named withParent(TypeIDVector{kTIDAEntityFolder}, U"Orders", Q{U"Sales", U""}, false);
   EXPECT_TRUE(withParent.IsQualifiedNameMatch());
-  EXPECT_EQ(withParent.GetQualifiedName(), (QualifiedName{U"Sales", U"", U"Orders"}));
-  EXPECT_EQ(withParent.GetQName(), MetadataUtil::ToQualifiedName(QualifiedName{U"Sales", U"", U"Orders"}));
+  EXPECT_EQ(withParent.GetQualifiedName(), (Q{U"Sales", U"", U"Orders"}));
+  EXPECT_EQ(withParent.GetQName(), MetadataUtil::ToQualifiedName(Q{U"Sales", U"", U"Orders"}));
   EXPECT_TRUE(withParent.IsFullyQualifiedSearch());
   EXPECT_EQ(withParent.GetConditionType(), ACondition::NamedInterfaceType);
 
   // The flexible condition.
-  const Flexible one(TypeIDVector{kTIDAEntityFolder}, QualifiedName{U"Orders"}, false);
+  const Flexible one(TypeIDVector{kTIDAEntityFolder}, Q{U"Orders"}, false);
   EXPECT_FALSE(one.IsFlexibleNameMatch());
   EXPECT_FALSE(one.IsFullyQualifiedSearch());
   EXPECT_EQ(one.GetNameSize(), 1);
-  const Flexible two(TypeIDVector{kTIDAEntityFolder}, QualifiedName{U"", U"Orders"}, true);
+  const Flexible two(TypeIDVector{kTIDAEntityFolder}, Q{U"", U"Orders"}, true);
   EXPECT_TRUE(two.IsFlexibleNameMatch());
   EXPECT_TRUE(two.IsFullyQualifiedSearch());
   EXPECT_EQ(two.GetObjectName(), U"Orders");
   EXPECT_EQ(two.GetConditionType(), ACondition::FlexibleNamedInterfaceType);
-  const Flexible none(TypeIDVector{kTIDAEntityFolder}, QualifiedName{}, false);
+  const Flexible none(TypeIDVector{kTIDAEntityFolder}, Q{}, false);
   EXPECT_EQ(none.GetObjectName(), U"");
   EXPECT_EQ(none.GetNameSize(), 0);
 }
@@ -75,31 +76,29 @@ TEST(LookupConditionNamed, Matching) {
     VoidIDVector expected;
   };
   const Case cases[] = {
-      {"whole name, any case",
-       Named(kTIDAEntityFolder, QualifiedName{U"sales", U"", U"ORDERS"}, false),
-       {r.salesOrders}},
-      {"whole name without the empty level", Named(kTIDAEntityFolder, QualifiedName{U"Sales", U"Orders"}, false), {}},
-      {"one segment still compares the whole name", Named(kTIDAEntityFolder, QualifiedName{U"Orders"}, false), {}},
-      {"one segment names a top-level object", Named(kTIDACatalogFolder, QualifiedName{U"sales"}, false), {r.sales}},
+      {"whole name, any case", Named(kTIDAEntityFolder, Q{U"sales", U"", U"ORDERS"}, false), {r.salesOrders}},
+      {"whole name without the empty level", Named(kTIDAEntityFolder, Q{U"Sales", U"Orders"}, false), {}},
+      {"one segment still compares the whole name", Named(kTIDAEntityFolder, Q{U"Orders"}, false), {}},
+      {"one segment names a top-level object", Named(kTIDACatalogFolder, Q{U"sales"}, false), {r.sales}},
       {"empty parent: the object name alone",
-       Named(kTIDAEntityFolder, U"orders", QualifiedName{}, false),
+       Named(kTIDAEntityFolder, U"orders", Q{}, false),
        {r.salesOrders, r.hrOrders, r.deepOrders}},
-      {"type not eligible", Named(kTIDATable, QualifiedName{U"Sales", U"", U"Orders"}, false), {}},
+      {"type not eligible", Named(kTIDATable, Q{U"Sales", U"", U"Orders"}, false), {}},
       {"several types",
-       Named(TypeIDVector{kTIDATable, kTIDAEntityFolder}, U"Orders", QualifiedName{}, false),
+       Named(TypeIDVector{kTIDATable, kTIDAEntityFolder}, U"Orders", Q{}, false),
        {r.ordersInSchema, r.ordersInDb, r.salesOrders, r.hrOrders, r.deepOrders}},
       {"physical name with accordion levels",
-       Named(kTIDATable, U"Orders", QualifiedName{U"Sales DB", U"", U""}, false),
+       Named(kTIDATable, U"Orders", Q{U"Sales DB", U"", U""}, false),
        {r.ordersInDb}},
       {"former name of the table without alias matching",
-       Named(kTIDAEntityFolder, QualifiedName{U"Sales", U"", U"Orders Old"}, false),
+       Named(kTIDAEntityFolder, Q{U"Sales", U"", U"Orders Old"}, false),
        {}},
       {"former name of the table with alias matching",
-       Named(kTIDAEntityFolder, QualifiedName{U"Sales", U"", U"orders old"}, true),
+       Named(kTIDAEntityFolder, Q{U"Sales", U"", U"orders old"}, true),
        {r.salesRenamed}},
-      {"former name alone, alias matching", Named(kTIDACatalogFolder, U"old sales", QualifiedName{}, true), {r.sales}},
-      {"former name alone, no alias matching", Named(kTIDACatalogFolder, U"old sales", QualifiedName{}, false), {}},
-      {"no eligible types", Named(TypeIDVector{}, U"Orders", QualifiedName{}, false), {}},
+      {"former name alone, alias matching", Named(kTIDACatalogFolder, U"old sales", Q{}, true), {r.sales}},
+      {"former name alone, no alias matching", Named(kTIDACatalogFolder, U"old sales", Q{}, false), {}},
+      {"no eligible types", Named(TypeIDVector{}, U"Orders", Q{}, false), {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -107,7 +106,7 @@ TEST(LookupConditionNamed, Matching) {
     // The gateway's answer is the condition's own answer over every object.
     for (const VoidID& id : c.expected) EXPECT_TRUE(c.cond(r.Get(id)));
   }
-  EXPECT_FALSE(Named(kTIDAEntityFolder, U"Orders", QualifiedName{}, false)(Ref<ARpObject>()));
+  EXPECT_FALSE(Named(kTIDAEntityFolder, U"Orders", Q{}, false)(Ref<ARpObject>()));
 }
 
 TEST(LookupConditionFlexible, Matching) {
@@ -120,54 +119,50 @@ TEST(LookupConditionFlexible, Matching) {
   };
   const Case cases[] = {
       {"empty lead: any subject area",
-       Flexible(tables, QualifiedName{U"", U"Orders"}, false),
+       Flexible(tables, Q{U"", U"Orders"}, false),
        {r.salesOrders, r.hrOrders, r.deepOrders}},
       {"empty lead reaches a table through its former name",
-       Flexible(tables, QualifiedName{U"", U"ORDERS OLD"}, false),
+       Flexible(tables, Q{U"", U"ORDERS OLD"}, false),
        {r.salesRenamed}},
-      {"full name", Flexible(tables, QualifiedName{U"Sales", U"", U"Orders"}, true), {r.salesOrders}},
+      {"full name", Flexible(tables, Q{U"Sales", U"", U"Orders"}, true), {r.salesOrders}},
       {"full name through the subject area's former name",
-       Flexible(tables, QualifiedName{U"old sales", U"", U"Orders"}, true),
+       Flexible(tables, Q{U"old sales", U"", U"Orders"}, true),
        {r.salesOrders}},
-      {"both former names", Flexible(tables, QualifiedName{U"Old Sales", U"", U"Orders Old"}, false), {r.salesRenamed}},
+      {"both former names", Flexible(tables, Q{U"Old Sales", U"", U"Orders Old"}, false), {r.salesRenamed}},
       // The subject area's former name only counts when the whole name is
       // given; the lookups widen a two-segment name first.
-      {"two segments skip the empty level", Flexible(tables, QualifiedName{U"Sales", U"Orders"}, false), {}},
-      {"folder level", Flexible(tables, QualifiedName{U"Folder", U"Orders"}, false), {r.deepOrders}},
-      {"longer than any name", Flexible(tables, QualifiedName{U"", U"Sales", U"", U"Orders"}, false), {}},
+      {"two segments skip the empty level", Flexible(tables, Q{U"Sales", U"Orders"}, false), {}},
+      {"folder level", Flexible(tables, Q{U"Folder", U"Orders"}, false), {r.deepOrders}},
+      {"longer than any name", Flexible(tables, Q{U"", U"Sales", U"", U"Orders"}, false), {}},
       {"only empty segments",
-       Flexible(tables, QualifiedName{U"", U""}, false),
+       Flexible(tables, Q{U"", U""}, false),
        {r.salesOrders, r.salesRenamed, r.hrOrders, r.deepOrders}},
-      {"one segment, no alias matching", Flexible(tables, QualifiedName{U"orders old"}, false), {}},
-      {"one segment, alias matching", Flexible(tables, QualifiedName{U"orders old"}, true), {r.salesRenamed}},
+      {"one segment, no alias matching", Flexible(tables, Q{U"orders old"}, false), {}},
+      {"one segment, alias matching", Flexible(tables, Q{U"orders old"}, true), {r.salesRenamed}},
       {"other types compare plainly",
-       Flexible(TypeIDVector{kTIDATable}, QualifiedName{U"", U"dbo", U"orders"}, false),
+       Flexible(TypeIDVector{kTIDATable}, Q{U"", U"dbo", U"orders"}, false),
        {r.ordersInSchema}},
       {"physical tables at any depth",
-       Flexible(TypeIDVector{kTIDATable}, QualifiedName{U"", U"Orders"}, false),
+       Flexible(TypeIDVector{kTIDATable}, Q{U"", U"Orders"}, false),
        {r.ordersInSchema, r.ordersInDb}},
-      {"business model and logical table",
-       Flexible(TypeIDVector{kTIDALogicalTable}, QualifiedName{U"bm", U"fact"}, false),
-       {r.lt}},
+      {"business model and logical table", Flexible(TypeIDVector{kTIDALogicalTable}, Q{U"bm", U"fact"}, false), {r.lt}},
       {"whole physical name",
-       Flexible(TypeIDVector{kTIDATable}, QualifiedName{U"sales db", U"CAT", U"Dbo", U"orders"}, false),
+       Flexible(TypeIDVector{kTIDATable}, Q{U"sales db", U"CAT", U"Dbo", U"orders"}, false),
        {r.ordersInSchema}},
       // Only the outermost segment differs: the name does not fit, whatever
       // the type (a subject area's former name is a presentation rule).
       {"whole physical name, other database",
-       Flexible(TypeIDVector{kTIDATable}, QualifiedName{U"Old Sales", U"Cat", U"dbo", U"Orders"}, false),
+       Flexible(TypeIDVector{kTIDATable}, Q{U"Old Sales", U"Cat", U"dbo", U"Orders"}, false),
        {}},
-      {"whole presentation name, other subject area",
-       Flexible(tables, QualifiedName{U"Finance", U"", U"Orders"}, true),
-       {}},
+      {"whole presentation name, other subject area", Flexible(tables, Q{U"Finance", U"", U"Orders"}, true), {}},
       {"a subject area's former name reaches its own tables only",
-       Flexible(tables, QualifiedName{U"Old Sales", U"", U"ORDERS"}, false),
+       Flexible(tables, Q{U"Old Sales", U"", U"ORDERS"}, false),
        {r.salesOrders}},
-      {"the empty level must be empty", Flexible(tables, QualifiedName{U"Sales", U"X", U"Orders"}, false), {}},
+      {"the empty level must be empty", Flexible(tables, Q{U"Sales", U"X", U"Orders"}, false), {}},
       {"a folder level in a whole name (no empty level below a folder)",
-       Flexible(tables, QualifiedName{U"hr", U"folder", U"orders"}, false),
+       Flexible(tables, Q{U"hr", U"folder", U"orders"}, false),
        {r.deepOrders}},
-      {"empty lead, inner segment differs", Flexible(tables, QualifiedName{U"", U"Other", U"Orders"}, false), {}},
+      {"empty lead, inner segment differs", Flexible(tables, Q{U"", U"Other", U"Orders"}, false), {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -177,9 +172,9 @@ TEST(LookupConditionFlexible, Matching) {
                                           c.cond.IsAliasMatching());
     EXPECT_EQ(r.Lookup(view), c.expected);
   }
-  const Flexible any(tables, QualifiedName{U"", U"Orders"}, false);
+  const Flexible any(tables, Q{U"", U"Orders"}, false);
   EXPECT_FALSE(any(Ref<ARpObject>()));
-  EXPECT_FALSE(any.IsNameFlexibleMatch(Ref<ARpObject>(), QualifiedName{U"", U"Orders"}));
+  EXPECT_FALSE(any.IsNameFlexibleMatch(Ref<ARpObject>(), Q{U"", U"Orders"}));
   // A presentation table that has lost its subject area matches nothing.
   r.rp.DeleteObject(r.hr, false);
   EXPECT_FALSE(any(r.Get(r.hrOrders)));
@@ -189,28 +184,28 @@ TEST(LookupConditionHints, GatewayVisitsOnlyCandidates) {
   LookupTestRepo r;
   for (int i = 0; i < 40; ++i) r.b.At(r.sales).Child(kTIDAEntityFolder, U"T" + ToVXString(std::to_string(i)));
 
-  Counting<Named> named(kTIDAEntityFolder, QualifiedName{U"Sales", U"", U"orders old"}, true);
+  Counting<Named> named(kTIDAEntityFolder, Q{U"Sales", U"", U"orders old"}, true);
   EXPECT_EQ(r.Lookup(named), (VoidIDVector{r.salesRenamed}));
   EXPECT_EQ(named.m_visits, 1);
 
   // Through the table's former name and the area's: still one candidate.
-  Counting<Flexible> flexible(TypeIDVector{kTIDAEntityFolder}, QualifiedName{U"Old Sales", U"", U"Orders Old"}, false);
+  Counting<Flexible> flexible(TypeIDVector{kTIDAEntityFolder}, Q{U"Old Sales", U"", U"Orders Old"}, false);
   EXPECT_EQ(r.Lookup(flexible), (VoidIDVector{r.salesRenamed}));
   EXPECT_EQ(flexible.m_visits, 1);
 
   // An empty last segment gives no name to narrow by: every table is seen.
-  Counting<Flexible> anyName(TypeIDVector{kTIDAEntityFolder}, QualifiedName{U"HR", U""}, false);
+  Counting<Flexible> anyName(TypeIDVector{kTIDAEntityFolder}, Q{U"HR", U""}, false);
   EXPECT_TRUE(r.Lookup(anyName).empty());
   EXPECT_EQ(anyName.m_visits, 44);
 
   // A hint borrows from its condition, which therefore outlives it here.
   LookupHint hint;
-  const Named tables(TypeIDVector{kTIDATable, kTIDACubeTable}, U"X", QualifiedName{}, false);
+  const Named tables(TypeIDVector{kTIDATable, kTIDACubeTable}, U"X", Q{}, false);
   ASSERT_TRUE(tables.GetLookupHint(hint));
   EXPECT_TRUE(hint.m_bHasTypes && hint.m_bHasName);
   EXPECT_EQ(TypeIDVector(hint.m_types.begin(), hint.m_types.end()), (TypeIDVector{kTIDATable, kTIDACubeTable}));
   EXPECT_EQ(hint.m_name, U"X");
-  const Named unnamed(kTIDATable, QualifiedName{U"A", U""}, false);
+  const Named unnamed(kTIDATable, Q{U"A", U""}, false);
   ASSERT_TRUE(unnamed.GetLookupHint(hint));
   EXPECT_FALSE(hint.m_bHasName);
   EXPECT_FALSE(WildcardNameCondition(U"Ord*", false).GetLookupHint(hint));
@@ -230,7 +225,7 @@ TEST(LookupConditionWildcard, Matching) {
 }
 
 TEST(LookupConditionText, NoLanguageHasATextForm) {
-  const Named named(kTIDATable, QualifiedName{U"A"}, false);
+  const Named named(kTIDATable, Q{U"A"}, false);
   const WildcardNameCondition wildcard(U"*", false);
   const auto e = testutil::Caught<UnsupportedLanguage>([&] { named.ToConditionString(kQL_ODBCSql); });
   ASSERT_TRUE(e);
@@ -271,17 +266,16 @@ TEST(LookupConditionParent, ShapesAndTypes) {
   }
   // The parent types of several types, each once.
   std::unique_ptr<Named> p(
-      Named(TypeIDVector{kTIDATable, kTIDACubeTable}, QualifiedName{U"D", U"", U"", U"T"}, false).GetParentCondition());
+      Named(TypeIDVector{kTIDATable, kTIDACubeTable}, Q{U"D", U"", U"", U"T"}, false).GetParentCondition());
   EXPECT_EQ(p->GetEligibleTypes(), (TypeIDVector{kTIDASchema, kTIDACatalog, kTIDADatabase}));
 }
 
 TEST(LookupConditionParent, ParentConditionFindsTheContainer) {
   LookupTestRepo r;
-  std::unique_ptr<Named> area(
-      Named(kTIDAEntityFolder, QualifiedName{U"sales", U"", U"Orders"}, false).GetParentCondition());
+  std::unique_ptr<Named> area(Named(kTIDAEntityFolder, Q{U"sales", U"", U"Orders"}, false).GetParentCondition());
   EXPECT_EQ(r.Lookup(*area), (VoidIDVector{r.sales}));
   std::unique_ptr<Flexible> folder(
-      Flexible(TypeIDVector{kTIDAEntityFolder}, QualifiedName{U"", U"Folder", U"Orders"}, false).GetParentCondition());
+      Flexible(TypeIDVector{kTIDAEntityFolder}, Q{U"", U"Folder", U"Orders"}, false).GetParentCondition());
   EXPECT_EQ(r.Lookup(*folder), (VoidIDVector{r.schemaFolder}));
 }
 
@@ -345,10 +339,10 @@ TEST(LookupConditionRecords, DefaultsAndEquality) {
   EXPECT_EQ(NameIDPair(U"a", VoidID(1, 2)), NameIDPair(U"a", VoidID(1, 2)));
   EXPECT_FALSE(NameIDPair(U"a", VoidID(1, 2)) == NameIDPair(U"A", VoidID(1, 2)));
   EXPECT_FALSE(NameIDPair(U"a", VoidID(1, 2)) == NameIDPair(U"a", VoidID(1, 3)));
-  const QualifiedNameIDPair ab(QualifiedName{U"a", U"b"}, VoidID(1, 2));
-  EXPECT_EQ(ab, QualifiedNameIDPair(QualifiedName{U"a", U"b"}, VoidID(1, 2)));
-  EXPECT_FALSE(ab == QualifiedNameIDPair(QualifiedName{U"a"}, VoidID(1, 2)));
-  EXPECT_FALSE(ab == QualifiedNameIDPair(QualifiedName{U"a", U"b"}, VoidID(2, 2)));
+  const QualifiedNameIDPair ab(Q{U"a", U"b"}, VoidID(1, 2));
+  EXPECT_EQ(ab, QualifiedNameIDPair(Q{U"a", U"b"}, VoidID(1, 2)));
+  EXPECT_FALSE(ab == QualifiedNameIDPair(Q{U"a"}, VoidID(1, 2)));
+  EXPECT_FALSE(ab == QualifiedNameIDPair(Q{U"a", U"b"}, VoidID(2, 2)));
 }
 
 TEST(LookupConditionRecords, Orderings) {

@@ -50,13 +50,13 @@ TEST_F(SMUtilNamingObjects, GeneratedSegmentsCarryAccordionLevels) {
   QualifiedName q{U"stale"};
   EXPECT_EQ(MetadataUtil::GenerateQualifiedName(Obj(db), q), (QualifiedName{U"Sales DB"}));
   // A table straight under its database has empty catalog and schema levels.
-  MetadataUtil::GenerateQualifiedName(Obj(orderId), q);
-  EXPECT_EQ(q, (QualifiedName{U"Sales DB", U"", U"", U"Orders", U"Id"}));
-  MetadataUtil::GenerateQualifiedName(Obj(ordersInSchema), q);
-  EXPECT_EQ(q, (QualifiedName{U"Sales DB", U"Cat", U"dbo", U"Orders"}));
+  EXPECT_EQ(MetadataUtil::GenerateQualifiedName(Obj(orderId), q),
+            (QualifiedName{U"Sales DB", U"", U"", U"Orders", U"Id"}));
+  EXPECT_EQ(MetadataUtil::GenerateQualifiedName(Obj(ordersInSchema), q),
+            (QualifiedName{U"Sales DB", U"Cat", U"dbo", U"Orders"}));
   // A presentation table directly in its subject area has an empty folder level.
-  MetadataUtil::GenerateQualifiedName(Obj(presAmount), q);
-  EXPECT_EQ(q, (QualifiedName{U"Sales", U"", U"Orders", U"Amount"}));
+  EXPECT_EQ(MetadataUtil::GenerateQualifiedName(Obj(presAmount), q),
+            (QualifiedName{U"Sales", U"", U"Orders", U"Amount"}));
   // The written form is the object model's.
   EXPECT_EQ(MetadataUtil::GenerateQualifiedName(Obj(presAmount)), U"\"Sales\"..\"Orders\".\"Amount\"");
 }
