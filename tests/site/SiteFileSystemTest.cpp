@@ -6,7 +6,6 @@
 
 #include <fstream>
 #include <map>
-#include <set>
 
 #include "Site/SiteWriter.h"
 #include "SiteTestUtil.h"
@@ -41,10 +40,8 @@ TEST(SiteFileSystem, NamesApartOnlyByCaseOrLikeASuffixGetFilesOfTheirOwn) {
   db.Child(kTIDATable, U"x~5", VoidID(kTIDATable, 2));
   db.Child(kTIDATable, U"x", VoidID(kTIDATable, 5));
   TempDir dir;
-  SiteOptions options;
-  options.outDir = dir.Path();
-  const SiteReport report = WriteSite(&rp, options);
-  const std::map<std::string, int> names = FoldedNames(dir.Path() / "Database" / "DB_DW");
+  const SiteReport report = WriteSiteIn(&rp, dir);
+  const std::map<std::string, int> names = FoldedNames(dir.Dir() / "Database" / "DB_DW");
   const std::map<std::string, int> expected = {
       {"pt_orders.html", 1}, {"pt_orders~4.html", 1}, {"pt_orders~8.html", 1},
       {"pt_x.html", 1},      {"pt_x~~5.html", 1},     {"pt_x~5.html", 1},
@@ -55,32 +52,31 @@ TEST(SiteFileSystem, NamesApartOnlyByCaseOrLikeASuffixGetFilesOfTheirOwn) {
 
 TEST(SiteFileSystem, LinksInTheOutputFolderAreReplacedNotFollowed) {
   TempDir outside;
-  const fs::path victim = outside.Path() / "victim.txt";
+  const fs::path victim = outside.Dir() / "victim.txt";
   std::ofstream(victim) << "KEEP";
-  fs::create_directories(outside.Path() / "elsewhere");
+  fs::create_directories(outside.Dir() / "elsewhere");
 
   ARpGateway rp;
   RpBuilder b(rp);
   b.Add(kTIDADatabase, U"DW").Child(kTIDATable, U"T");
   TempDir dir;
   // A page, a folder and the hash list, each a link to somewhere else.
-  fs::create_directories(dir.Path() / "Database");
-  fs::create_symlink(outside.Path() / "elsewhere", dir.Path() / "Database" / "DB_DW");
-  fs::create_symlink(victim, dir.Path() / "index.html");
-  fs::create_symlink(victim, dir.Path() / ".site-hashes");
+  fs::create_directories(dir.Dir() / "Database");
+  fs::create_symlink(outside.Dir() / "elsewhere", dir.Dir() / "Database" / "DB_DW");
+  fs::create_symlink(victim, dir.Dir() / "index.html");
+  fs::create_symlink(victim, dir.Dir() / ".site-hashes");
   SiteOptions options;
-  options.outDir = dir.Path();
+  options.outDir = dir.Dir();
   options.bChangedOnly = true;
   WriteSite(&rp, options);
 
   EXPECT_EQ(ReadFile(victim), "KEEP");
-  EXPECT_TRUE(fs::is_empty(outside.Path() / "elsewhere"));
-  for (const fs::path& p :
-       {dir.Path() / "index.html", dir.Path() / ".site-hashes", dir.Path() / "Database" / "DB_DW"}) {
+  EXPECT_TRUE(fs::is_empty(outside.Dir() / "elsewhere"));
+  for (const fs::path& p : {dir.Dir() / "index.html", dir.Dir() / ".site-hashes", dir.Dir() / "Database" / "DB_DW"}) {
     EXPECT_FALSE(fs::is_symlink(p)) << p;
   }
-  EXPECT_TRUE(fs::is_regular_file(dir.Path() / "Database" / "DB_DW" / "PT_T.html"));
-  EXPECT_NE(ReadFile(dir.Path() / "index.html").find("<html"), std::string::npos);
+  EXPECT_TRUE(fs::is_regular_file(dir.Dir() / "Database" / "DB_DW" / "PT_T.html"));
+  EXPECT_NE(ReadFile(dir.Dir() / "index.html").find("<html"), std::string::npos);
 }
 
 }  // namespace

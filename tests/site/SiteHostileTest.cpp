@@ -33,12 +33,10 @@ TEST(SiteHostile, MarkupInNamesStaysText) {
   auto fk = t2.Child(kTIDAForeignKey, U"FK");
   b.Relate(RpRel::kForeignKeyReference, {t2, key, fk});
   TempDir dir;
-  SiteOptions options;
-  options.outDir = dir.Path();
-  WriteSite(&rp, options);
+  WriteSiteIn(&rp, dir);
 
   std::size_t pages = 0;
-  for (const fs::path& page : FilesWithExtension(dir.Path(), ".html")) {
+  for (const fs::path& page : FilesWithExtension(dir.Dir(), ".html")) {
     const std::string html = ReadFile(page);
     for (const char* raw : {"<script>alert", "<img src=x", "</title>\"", "a\"b'c"}) {
       EXPECT_EQ(html.find(raw), std::string::npos) << page << " holds " << raw;
@@ -50,7 +48,7 @@ TEST(SiteHostile, MarkupInNamesStaysText) {
   }
   EXPECT_EQ(pages, 7u + 3u);  // the seven objects, index, search and the list of databases
 
-  const std::vector<fs::path> pictures = FilesWithExtension(dir.Path(), ".svg");
+  const std::vector<fs::path> pictures = FilesWithExtension(dir.Dir(), ".svg");
   ASSERT_EQ(pictures.size(), 1u);
   const std::string svg = ReadFile(pictures.front());
   SUGDomErrorReporter reporter;
@@ -61,7 +59,7 @@ TEST(SiteHostile, MarkupInNamesStaysText) {
   // The search shards are scripts: a name there is a string with every
   // markup character escaped.
   bool bFound = false;
-  for (const fs::path& shard : FilesWithExtension(dir.Path() / "search", ".js")) {
+  for (const fs::path& shard : FilesWithExtension(dir.Dir() / "search", ".js")) {
     const std::string js = ReadFile(shard);
     EXPECT_EQ(js.find("<script"), std::string::npos);
     bFound = bFound || js.find("\\u003Cscript\\u003Ealert(1)") != std::string::npos;
@@ -95,11 +93,9 @@ TEST(SitePaths, CollidingDictionaryNamesGetPagesOfTheirOwn) {
   db.Child(kTIDATable, U"CUSTOMER_ACCOUNTS_HISTORY_1");
   db.Child(kTIDATable, U"CUSTOMER_ACCOUNTS_HISTORY_2");
   TempDir dir;
-  SiteOptions options;
-  options.outDir = dir.Path();
-  const SiteReport report = WriteSite(&rp, options);
+  const SiteReport report = WriteSiteIn(&rp, dir);
   EXPECT_EQ(report.pages, 3u);
-  const std::vector<fs::path> tables = FilesWithExtension(dir.Path() / "Database" / "DB_DW", ".html");
+  const std::vector<fs::path> tables = FilesWithExtension(dir.Dir() / "Database" / "DB_DW", ".html");
   ASSERT_EQ(tables.size(), 2u);
   std::set<std::string> names;
   for (const fs::path& t : tables) names.insert(t.filename().string());
@@ -112,10 +108,8 @@ TEST(SiteScale, ABigContainerIsSplitIntoPagesAndItsPictureCut) {
   auto bm = b.Add(kTIDASubjectArea, U"Big");
   for (int i = 0; i < 1200; ++i) bm.Child(kTIDALogicalTable, U"T" + ToVXString(std::to_string(i)));
   TempDir dir;
-  SiteOptions options;
-  options.outDir = dir.Path();
-  WriteSite(&rp, options);
-  const fs::path base = dir.Path() / "BusinessModel";
+  WriteSiteIn(&rp, dir);
+  const fs::path base = dir.Dir() / "BusinessModel";
   for (const char* page : {"BM_Big.html", "BM_Big~children-2.html", "BM_Big~children-3.html"}) {
     ASSERT_TRUE(fs::exists(base / page)) << page;
     EXPECT_LT(fs::file_size(base / page), 200u * 1024) << page;
@@ -160,13 +154,13 @@ TEST(SiteSearch, ShardsStayUnderTheirSizeWhateverTheNames) {
   TempDir dir;
   SiteReport report;
   {
-    FileSink sink(dir.Path(), false, report);
+    FileSink sink(dir.Dir(), false, report);
     index.WriteTo(sink);
     sink.Finish();
   }
   std::size_t entries = 0;
   std::set<std::string> shards;
-  for (const fs::path& file : FilesWithExtension(dir.Path() / "search", ".js")) {
+  for (const fs::path& file : FilesWithExtension(dir.Dir() / "search", ".js")) {
     const std::string js = ReadFile(file);
     if (file.filename() == "shards.js") continue;
     EXPECT_LE(js.size(), SearchIndex::kMaxShardBytes) << file;
@@ -180,7 +174,7 @@ TEST(SiteSearch, ShardsStayUnderTheirSizeWhateverTheNames) {
   EXPECT_TRUE(shards.count("warehouse_cost"));
   EXPECT_TRUE(shards.count("warehouse_cost~2"));
   EXPECT_TRUE(shards.count("-"));  // the empty name
-  const std::string manifest = ReadFile(dir.Path() / "search" / "shards.js");
+  const std::string manifest = ReadFile(dir.Dir() / "search" / "shards.js");
   for (const std::string& shard : shards) EXPECT_NE(manifest.find("\"" + shard + "\""), std::string::npos) << shard;
 }
 
@@ -190,9 +184,9 @@ TEST(SiteFiles, AFileThatCannotBeWrittenIsReported) {
   b.Add(kTIDADatabase, U"DW");
   TempDir dir;
   // A directory where the index page should go.
-  fs::create_directories(dir.Path() / "index.html");
+  fs::create_directories(dir.Dir() / "index.html");
   SiteOptions options;
-  options.outDir = dir.Path();
+  options.outDir = dir.Dir();
   try {
     WriteSite(&rp, options);
     FAIL() << "no error";

@@ -120,12 +120,10 @@ std::size_t Occurrences(const std::string& text, const std::string& what) {
 TEST(SitePictureCap, ABusinessModelOfMoreThanSixtyTablesLinksToTheFullList) {
   BigModel m(520);
   TempDir dir;
-  SiteOptions options;
-  options.outDir = dir.Path();
-  WriteSite(&m.rp, options);
+  WriteSiteIn(&m.rp, dir);
   for (const VoidID& container : {m.bm, m.db}) {
     const std::string path = m.PagePath(container);
-    const std::string html = ReadFile(dir.Path() / path);
+    const std::string html = ReadFile(dir.Dir() / path);
     EXPECT_NE(html.find("60 of 520"), std::string::npos) << path;
     EXPECT_NE(html.find("class=\"more\""), std::string::npos) << path;
     // The picture is an object, so its nodes can be followed.
@@ -133,20 +131,20 @@ TEST(SitePictureCap, ABusinessModelOfMoreThanSixtyTablesLinksToTheFullList) {
     EXPECT_EQ(html.find("<img"), std::string::npos);
     // 520 tables, 500 a page: two list pages, linked to each other.
     const std::string stem = path.substr(0, path.size() - 5);
-    const std::string first = ReadFile(dir.Path() / (stem + "~joins-1.html"));
-    const std::string second = ReadFile(dir.Path() / (stem + "~joins-2.html"));
-    EXPECT_FALSE(fs::exists(dir.Path() / (stem + "~joins-3.html")));
+    const std::string first = ReadFile(dir.Dir() / (stem + "~joins-1.html"));
+    const std::string second = ReadFile(dir.Dir() / (stem + "~joins-2.html"));
+    EXPECT_FALSE(fs::exists(dir.Dir() / (stem + "~joins-3.html")));
     EXPECT_EQ(Occurrences(first, "joins nothing"), 500u);
     EXPECT_EQ(Occurrences(second, "joins nothing"), 20u);
     EXPECT_NE(first.find(">next</a>"), std::string::npos);
     EXPECT_NE(second.find(">previous</a>"), std::string::npos);
     for (const std::string& page : {first, second}) {
       for (const std::string& link : LinksOf(page)) {
-        EXPECT_TRUE(fs::exists((dir.Path() / path).parent_path() / PercentDecoded(link))) << link;
+        EXPECT_TRUE(fs::exists((dir.Dir() / path).parent_path() / PercentDecoded(link))) << link;
       }
     }
     // The picture holds 60 nodes, each a link to its table's page.
-    const std::string svg = ReadFile(dir.Path() / (stem + ".svg"));
+    const std::string svg = ReadFile(dir.Dir() / (stem + ".svg"));
     EXPECT_EQ(Occurrences(svg, "class=\"node\""), 60u);
     EXPECT_EQ(Occurrences(svg, "<a xlink:href=\""), 60u);
   }
@@ -155,14 +153,12 @@ TEST(SitePictureCap, ABusinessModelOfMoreThanSixtyTablesLinksToTheFullList) {
 TEST(SitePictureCap, SixtyTablesFitAndGetNoList) {
   BigModel m(60);
   TempDir dir;
-  SiteOptions options;
-  options.outDir = dir.Path();
-  WriteSite(&m.rp, options);
+  WriteSiteIn(&m.rp, dir);
   const std::string path = m.PagePath(m.bm);
-  const std::string html = ReadFile(dir.Path() / path);
+  const std::string html = ReadFile(dir.Dir() / path);
   EXPECT_NE(html.find("The logical tables and their joins."), std::string::npos);
   EXPECT_EQ(html.find("class=\"more\""), std::string::npos);
-  EXPECT_FALSE(fs::exists(dir.Path() / (path.substr(0, path.size() - 5) + "~joins-1.html")));
+  EXPECT_FALSE(fs::exists(dir.Dir() / (path.substr(0, path.size() - 5) + "~joins-1.html")));
 }
 
 TEST(SitePaths, OnlyPlainRelativePathsAreTheSitesOwn) {
@@ -186,7 +182,7 @@ class StalePages : public ::testing::Test {
     keep = b.At(db).Child(kTIDATable, U"KEEP");
     gone = b.At(db).Child(kTIDATable, U"GONE");
     b.At(gone).Child(kTIDAColumn, U"ID");
-    options.outDir = dir.Path();
+    options.outDir = dir.Dir();
   }
   std::string PagePath(const VoidID& id) {
     DictUniqueNamesCache cache;
@@ -202,27 +198,27 @@ class StalePages : public ::testing::Test {
 
 TEST_F(StalePages, ARebuildRemovesThePagesOfDeletedObjectsAndNothingElse) {
   const std::string gonePage = PagePath(gone);
-  const fs::path goneFolder = (dir.Path() / gonePage).parent_path() / fs::path(gonePage).stem();
+  const fs::path goneFolder = (dir.Dir() / gonePage).parent_path() / fs::path(gonePage).stem();
   WriteSite(&rp, options);
-  ASSERT_TRUE(fs::exists(dir.Path() / gonePage));
+  ASSERT_TRUE(fs::exists(dir.Dir() / gonePage));
   ASSERT_TRUE(fs::is_directory(goneFolder));  // its column's page is in there
   // Files of the user's own, beside the pages and in the site's folders.
-  std::ofstream(dir.Path() / "notes.txt") << "mine";
-  std::ofstream((dir.Path() / PagePath(keep)).parent_path() / "README") << "mine too";
+  std::ofstream(dir.Dir() / "notes.txt") << "mine";
+  std::ofstream((dir.Dir() / PagePath(keep)).parent_path() / "README") << "mine too";
   rp.DeleteObject(gone);
   const SiteReport report = WriteSite(&rp, options);
   // The table's page and its column's, and the search shards of the names
   // no object has now (g.js for GONE, i.js for ID; DW and KEEP stay).
   EXPECT_EQ(report.removed, 4u);
-  EXPECT_FALSE(fs::exists(dir.Path() / "search" / "g.js"));
-  EXPECT_FALSE(fs::exists(dir.Path() / "search" / "i.js"));
-  EXPECT_TRUE(fs::exists(dir.Path() / "search" / "k.js"));
+  EXPECT_FALSE(fs::exists(dir.Dir() / "search" / "g.js"));
+  EXPECT_FALSE(fs::exists(dir.Dir() / "search" / "i.js"));
+  EXPECT_TRUE(fs::exists(dir.Dir() / "search" / "k.js"));
   EXPECT_EQ(report.keptStale, 0u);
-  EXPECT_FALSE(fs::exists(dir.Path() / gonePage));
+  EXPECT_FALSE(fs::exists(dir.Dir() / gonePage));
   EXPECT_FALSE(fs::exists(goneFolder));  // emptied, so removed
-  EXPECT_EQ(ReadFile(dir.Path() / "notes.txt"), "mine");
-  EXPECT_EQ(ReadFile((dir.Path() / PagePath(keep)).parent_path() / "README"), "mine too");
-  EXPECT_TRUE(fs::exists(dir.Path() / PagePath(keep)));
+  EXPECT_EQ(ReadFile(dir.Dir() / "notes.txt"), "mine");
+  EXPECT_EQ(ReadFile((dir.Dir() / PagePath(keep)).parent_path() / "README"), "mine too");
+  EXPECT_TRUE(fs::exists(dir.Dir() / PagePath(keep)));
   // The list now names only what this run wrote: a third run removes nothing.
   EXPECT_EQ(WriteSite(&rp, options).removed, 0u);
 }
@@ -230,12 +226,12 @@ TEST_F(StalePages, ARebuildRemovesThePagesOfDeletedObjectsAndNothingElse) {
 TEST_F(StalePages, AStalePageChangedByHandIsKept) {
   const std::string gonePage = PagePath(gone);
   WriteSite(&rp, options);
-  std::ofstream(dir.Path() / gonePage, std::ios::app) << "<!-- my notes -->";
+  std::ofstream(dir.Dir() / gonePage, std::ios::app) << "<!-- my notes -->";
   rp.DeleteObject(gone);
   const SiteReport report = WriteSite(&rp, options);
   EXPECT_EQ(report.keptStale, 1u);
   EXPECT_EQ(report.removed, 3u);  // the column's page, unchanged, and the shards g.js and i.js
-  EXPECT_NE(ReadFile(dir.Path() / gonePage).find("my notes"), std::string::npos);
+  EXPECT_NE(ReadFile(dir.Dir() / gonePage).find("my notes"), std::string::npos);
 }
 
 TEST_F(StalePages, ALinkInPlaceOfAStalePageIsNotFollowed) {
@@ -243,15 +239,15 @@ TEST_F(StalePages, ALinkInPlaceOfAStalePageIsNotFollowed) {
   WriteSite(&rp, options);
   // The page replaced by a link to a file outside, with the page's content.
   TempDir outside;
-  const fs::path target = outside.Path() / "precious.html";
-  fs::copy_file(dir.Path() / gonePage, target);
-  fs::remove(dir.Path() / gonePage);
-  fs::create_symlink(target, dir.Path() / gonePage);
+  const fs::path target = outside.Dir() / "precious.html";
+  fs::copy_file(dir.Dir() / gonePage, target);
+  fs::remove(dir.Dir() / gonePage);
+  fs::create_symlink(target, dir.Dir() / gonePage);
   rp.DeleteObject(gone);
   const SiteReport report = WriteSite(&rp, options);
   EXPECT_EQ(report.keptStale, 1u);
   EXPECT_TRUE(fs::exists(target));
-  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir.Path() / gonePage)));
+  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir.Dir() / gonePage)));
 }
 
 TEST_F(StalePages, AListNamingFilesOutsideTheSiteRemovesNone) {
@@ -259,14 +255,14 @@ TEST_F(StalePages, AListNamingFilesOutsideTheSiteRemovesNone) {
   // A list written by someone else, naming a file beside the site with its
   // true hash: still not the site's to remove.
   TempDir outside;
-  const fs::path victim = outside.Path() / "victim.html";
+  const fs::path victim = outside.Dir() / "victim.html";
   std::ofstream(victim) << "x";
   const std::string line = "2d711642b726b04401627ca9fbac32f5 ";  // SHA-256 of "x", first 16 bytes
-  std::ofstream(dir.Path() / ".site-hashes", std::ios::app)
+  std::ofstream(dir.Dir() / ".site-hashes", std::ios::app)
       << line << "../" << victim.parent_path().filename().string() << "/victim.html\n"
       << line << victim.string() << "\n";
   // The site's folder is a sibling of outside's under the temporary folder.
-  ASSERT_EQ(dir.Path().parent_path(), outside.Path().parent_path());
+  ASSERT_EQ(dir.Dir().parent_path(), outside.Dir().parent_path());
   const SiteReport report = WriteSite(&rp, options);
   EXPECT_EQ(report.removed, 0u);
   EXPECT_TRUE(fs::exists(victim));
@@ -297,11 +293,9 @@ TEST(SiteSearchKeys, ShardsFileAnObjectUnderItsWordsAndItsDisplayName) {
   auto table = b.At(area).Child(kTIDAEntityFolder, U"Customers");
   table.Set(RpProp::kDisplayNameUse, true).Set(RpProp::kDisplayName, VXString(U"Kunden"));
   TempDir dir;
-  SiteOptions options;
-  options.outDir = dir.Path();
-  WriteSite(&rp, options);
+  WriteSiteIn(&rp, dir);
   // Few names: every shard is one letter; each word's letter has the entry.
-  auto shard = [&](const char* key) { return ReadFile(dir.Path() / "search" / (std::string(key) + ".js")); };
+  auto shard = [&](const char* key) { return ReadFile(dir.Dir() / "search" / (std::string(key) + ".js")); };
   for (const char* key : {"w", "o", "f"}) EXPECT_NE(shard(key).find("\"W_ORDERS_F\""), std::string::npos) << key;
   EXPECT_NE(shard("k").find("\"Customers\""), std::string::npos);
   EXPECT_NE(shard("k").find("\"Kunden\""), std::string::npos);

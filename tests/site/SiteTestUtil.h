@@ -1,41 +1,27 @@
-// Helpers of the site tests: a fresh output directory, reading the written
-// files, and the local links of a page.
+// Helpers of the site tests: a fresh output directory, the site written
+// into it, reading the written files, and the local links of a page.
 #pragma once
 
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "Site/SiteWriter.h"
+#include "common/ScratchDir.h"
 
 namespace site_test {
 
 namespace fs = std::filesystem;
 
-class TempDir {
- public:
-  TempDir() {
-    std::random_device rd;
-    m_path = fs::temp_directory_path() / ("smutil-site-test-" + std::to_string(rd()) + std::to_string(rd()));
-    fs::create_directories(m_path);
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::remove_all(m_path, ec);
-  }
-  const fs::path& Path() const { return m_path; }
+using TempDir = testutil::ScratchDir;
+using testutil::ReadFile;
 
- private:
-  fs::path m_path;
-};
-
-inline std::string ReadFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+// The site of rp written into dir with the default options.
+inline smutil_site::SiteReport WriteSiteIn(ARpGateway* rp, const TempDir& dir) {
+  smutil_site::SiteOptions options;
+  options.outDir = dir.Dir();
+  return smutil_site::WriteSite(rp, options);
 }
 
 inline std::vector<fs::path> FilesWithExtension(const fs::path& root, const std::string& ext) {

@@ -44,7 +44,7 @@ class SampleSite : public ::testing::Test {
     s_dir = new TempDir();
     s_rp = LoadSample().release();
     SiteOptions options;
-    options.outDir = s_dir->Path();
+    options.outDir = s_dir->Dir();
     s_report = WriteSite(s_rp, options);
   }
   static void TearDownTestSuite() {
@@ -72,18 +72,18 @@ TEST_F(SampleSite, EveryDocumentedObjectHasItsPageAtTheDictionaryPath) {
       std::string path = ToNarrow(MetadataDictUtil::GetDictRelativePath(obj, cache));
       if (path.front() == '/') continue;  // under a container the dictionary does not document
       path.replace(path.size() - 4, 4, ".html");
-      EXPECT_TRUE(fs::exists(s_dir->Path() / path)) << path;
+      EXPECT_TRUE(fs::exists(s_dir->Dir() / path)) << path;
       ++checked;
     }
   }
   EXPECT_GT(checked, 200u);
-  EXPECT_TRUE(fs::exists(s_dir->Path() / "index.html"));
-  EXPECT_TRUE(fs::exists(s_dir->Path() / "search.html"));
+  EXPECT_TRUE(fs::exists(s_dir->Dir() / "index.html"));
+  EXPECT_TRUE(fs::exists(s_dir->Dir() / "search.html"));
 }
 
 TEST_F(SampleSite, EveryLinkOfEveryPageLeadsToAFileOfTheSite) {
   std::size_t links = 0;
-  for (const fs::path& page : FilesWithExtension(s_dir->Path(), ".html")) {
+  for (const fs::path& page : FilesWithExtension(s_dir->Dir(), ".html")) {
     const std::string html = ReadFile(page);
     EXPECT_LT(html.size(), 200u * 1024) << page;
     for (const std::string& link : LinksOf(html)) {
@@ -97,7 +97,7 @@ TEST_F(SampleSite, EveryLinkOfEveryPageLeadsToAFileOfTheSite) {
 }
 
 TEST_F(SampleSite, PicturesAreXmlWithoutOutsideReferences) {
-  const std::vector<fs::path> pictures = FilesWithExtension(s_dir->Path(), ".svg");
+  const std::vector<fs::path> pictures = FilesWithExtension(s_dir->Dir(), ".svg");
   EXPECT_EQ(pictures.size(), s_report.pictures);
   ASSERT_FALSE(pictures.empty());
   for (const fs::path& file : pictures) {
@@ -160,14 +160,14 @@ TEST_F(SampleSite, APresentationColumnPageLinksItsWholeLineage) {
   const Ref<ARpObject> region = Find(s_rp, kTIDAFolderAttr, U"Customers", U"Region");
   std::string path = ToNarrow(MetadataDictUtil::GetDictRelativePath(region, cache));
   path.replace(path.size() - 4, 4, ".html");
-  const std::string html = ReadFile(s_dir->Path() / path);
+  const std::string html = ReadFile(s_dir->Dir() / path);
   std::set<fs::path> targets;
   for (const std::string& link : LinksOf(html)) {
-    targets.insert(fs::weakly_canonical(s_dir->Path() / fs::path(path).parent_path() / PercentDecoded(link)));
+    targets.insert(fs::weakly_canonical(s_dir->Dir() / fs::path(path).parent_path() / PercentDecoded(link)));
   }
   auto pageOf = [&](const Ref<ARpObject>& obj) {
     std::string p = ToNarrow(MetadataDictUtil::GetDictRelativePath(obj, cache));
-    return fs::weakly_canonical(s_dir->Path() / p.replace(p.size() - 4, 4, ".html"));
+    return fs::weakly_canonical(s_dir->Dir() / p.replace(p.size() - 4, 4, ".html"));
   };
   const Ref<ARpObject> logical = Find(s_rp, kTIDAAttribute, U"Customers", U"Region");
   const Ref<ARpObject> name = Find(s_rp, kTIDAColumn, U"W_REGION_D", U"NAME");
@@ -179,7 +179,7 @@ TEST_F(SampleSite, APresentationColumnPageLinksItsWholeLineage) {
   // The lineage picture is the logical column's, beside its page.
   std::string svg = ToNarrow(MetadataDictUtil::GetDictRelativePath(logical, cache));
   svg.replace(svg.size() - 4, 4, ".svg");
-  EXPECT_TRUE(targets.count(fs::weakly_canonical(s_dir->Path() / svg))) << svg;
+  EXPECT_TRUE(targets.count(fs::weakly_canonical(s_dir->Dir() / svg))) << svg;
   EXPECT_NE(html.find("<title>"), std::string::npos);
 }
 
@@ -190,7 +190,7 @@ TEST_F(SampleSite, ABusinessModelPictureShowsItsTablesAndForeignKeys) {
   const Ref<ARpObject> bm = s_rp->GetObject(ids.front());
   std::string svg = ToNarrow(MetadataDictUtil::GetDictRelativePath(bm, cache));
   svg.replace(svg.size() - 4, 4, ".svg");
-  const std::string text = ReadFile(s_dir->Path() / svg);
+  const std::string text = ReadFile(s_dir->Dir() / svg);
   for (const char* table : {"Sales.Orders", "Sales.Customers", "Sales.Products", "Sales.Time"}) {
     EXPECT_NE(text.find(table), std::string::npos) << table;
   }
@@ -207,7 +207,7 @@ TEST(SiteIncremental, ASecondRunRewritesOnlyWhatChanged) {
   TempDir dir;
   std::unique_ptr<ARpGateway> rp = LoadSample();
   SiteOptions options;
-  options.outDir = dir.Path();
+  options.outDir = dir.Dir();
   const SiteReport first = WriteSite(rp.get(), options);
   EXPECT_EQ(first.unchanged, 0u);
   options.bChangedOnly = true;
@@ -224,9 +224,9 @@ TEST(SiteIncremental, ASecondRunRewritesOnlyWhatChanged) {
   DictUniqueNamesCache cache;
   std::string path = ToNarrow(MetadataDictUtil::GetDictRelativePath(quantity, cache));
   path.replace(path.size() - 4, 4, ".html");
-  fs::remove(dir.Path() / path);
+  fs::remove(dir.Dir() / path);
   EXPECT_EQ(WriteSite(rp.get(), options).written, 1u);
-  EXPECT_NE(ReadFile(dir.Path() / path).find("Units ordered."), std::string::npos);
+  EXPECT_NE(ReadFile(dir.Dir() / path).find("Units ordered."), std::string::npos);
 }
 
 TEST(SiteMessages, GivenMessagesShowOnTheirObjectsPages) {
@@ -236,13 +236,13 @@ TEST(SiteMessages, GivenMessagesShowOnTheirObjectsPages) {
   ConsistencyMessageMap messages;
   messages[status.GetID()].emplace_back(38009, status, VXString(U"Column <b>STATUS</b> is never mapped"));
   SiteOptions options;
-  options.outDir = dir.Path();
+  options.outDir = dir.Dir();
   options.messages = &messages;
   WriteSite(rp.get(), options);
   DictUniqueNamesCache cache;
   std::string path = ToNarrow(MetadataDictUtil::GetDictRelativePath(status, cache));
   path.replace(path.size() - 4, 4, ".html");
-  const std::string html = ReadFile(dir.Path() / path);
+  const std::string html = ReadFile(dir.Dir() / path);
   EXPECT_NE(html.find("Consistency messages"), std::string::npos);
   EXPECT_NE(html.find("Column &lt;b&gt;STATUS&lt;/b&gt; is never mapped"), std::string::npos);
 }
