@@ -1,24 +1,15 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
 
 #include "Utility/SUGDOM.h"
 #include "common/Caught.h"
+#include "common/ScratchDir.h"
 
 namespace {
-// A scratch directory removed at the end of the test.
-struct TempDir {
-  TempDir() : path(std::filesystem::temp_directory_path() / ("smutil_utility_" + std::to_string(::getpid()))) {
-    std::filesystem::create_directories(path);
-  }
-  ~TempDir() { std::filesystem::remove_all(path); }
+// A scratch directory whose files are named as the DOM reader takes them.
+struct TempDir : testutil::ScratchDir {
   VXString Write(const std::string& name, const std::string& text) const {
-    std::ofstream(path / name, std::ios::binary) << text;
-    return ToVXString((path / name).string());
+    return ToVXString(ScratchDir::Write(name, text));
   }
-  std::filesystem::path path;
 };
 
 const char kSchema[] = R"(<?xml version="1.0"?>

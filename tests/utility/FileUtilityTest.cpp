@@ -12,34 +12,29 @@
 #include <cstdlib>
 #include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 
 #include "Utility/MessageCatalogue.h"
 #include "Utility/SUFileUtility.h"
 #include "Utility/SUSystemConfig.h"
 #include "common/Caught.h"
+#include "common/ScratchDir.h"
 
 namespace {
 
 using testutil::Caught;
 
-// A scratch directory holding a regular file, a named pipe and a
-// subdirectory; removed at the end.
-struct Scratch {
-  std::string dir;
+// A scratch directory, for reading holding a regular file, a named pipe and
+// a subdirectory.
+struct WriteScratch : testutil::ScratchDir {
+  const std::string dir = Dir().string();
+};
+struct Scratch : WriteScratch {
   Scratch() {
-    char path[] = "/tmp/smutil_file_test_XXXXXX";
-    dir = ::mkdtemp(path) ? path : "";
-    std::ofstream(dir + "/plain.txt") << "abc\ndef\n";
-    std::ofstream(dir + "/empty.txt");
+    Write("plain.txt", "abc\ndef\n");
+    Write("empty.txt", "");
     ::mkfifo((dir + "/pipe").c_str(), 0600);
     ::mkdir((dir + "/sub").c_str(), 0700);
-  }
-  ~Scratch() {
-    for (const char* f : {"/plain.txt", "/empty.txt", "/pipe"}) ::unlink((dir + f).c_str());
-    ::rmdir((dir + "/sub").c_str());
-    ::rmdir(dir.c_str());
   }
 };
 
@@ -105,13 +100,6 @@ TEST(FileUtility, CatalogueAndConfigurationNameTheFileAndTheProblem) {
 
 // ---- writing -------------------------------------------------------------------
 
-std::string Content(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 std::set<std::string> Entries(const std::string& dir) {
   std::set<std::string> names;
   if (DIR* d = ::opendir(dir.c_str())) {
@@ -135,15 +123,6 @@ std::string WriteRefusalOf(const std::string& path, const std::string& bytes = "
   return "";
 }
 
-struct WriteScratch {
-  std::string dir;
-  WriteScratch() {
-    char path[] = "/tmp/smutil_write_test_XXXXXX";
-    dir = ::mkdtemp(path) ? path : "";
-  }
-  ~WriteScratch() { std::system(("rm -rf '" + dir + "'").c_str()); }
-};
-
 TEST(ReplacingFile, TheTargetChangesOnlyAtCommit) {
   WriteScratch s;
   const std::string path = s.dir + "/out.txt";
@@ -152,17 +131,17 @@ TEST(ReplacingFile, TheTargetChangesOnlyAtCommit) {
     SUFileUtility::ReplacingFile out(path, "test file");
     out.Write("new ", 4);
     out.Write("text", 4);
-    EXPECT_EQ(Content(path), "old");
+    EXPECT_EQ(testutil::ReadFile(path), "old");
     EXPECT_EQ(out.GetSize(), 8u);
     out.Commit();
     out.Commit();
   }
-  EXPECT_EQ(Content(path), "new text");
+  EXPECT_EQ(testutil::ReadFile(path), "new text");
   {
     SUFileUtility::ReplacingFile abandoned(path, "test file");
     abandoned.Write("lost", 4);
   }
-  EXPECT_EQ(Content(path), "new text");
+  EXPECT_EQ(testutil::ReadFile(path), "new text");
   // No temporary file is left behind either way.
   EXPECT_EQ(Entries(s.dir), std::set<std::string>{"out.txt"});
 }
@@ -209,8 +188,8 @@ TEST(ReplacingFile, WritesThroughSymbolicLinks) {
     ASSERT_EQ(::lstat((s.dir + link).c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode)) << link;
   }
-  EXPECT_EQ(Content(s.dir + "/real/target.txt"), "new");
-  EXPECT_EQ(Content(s.dir + "/real/later.txt"), "later");
+  EXPECT_EQ(testutil::ReadFile(s.dir + "/real/target.txt"), "new");
+  EXPECT_EQ(testutil::ReadFile(s.dir + "/real/later.txt"), "later");
   EXPECT_EQ(Entries(s.dir + "/real"), (std::set<std::string>{"later.txt", "target.txt"}));
 }
 
@@ -232,7 +211,7 @@ TEST(ReplacingFile, RefusalsNameWhatIsAtFault) {
       {"", "no path given"},
   };
   for (const auto& c : cases) EXPECT_EQ(WriteRefusalOf(c.path), c.reason) << c.path;
-  EXPECT_EQ(Content(s.dir + "/plain"), "x");
+  EXPECT_EQ(testutil::ReadFile(s.dir + "/plain"), "x");
 }
 
 // The temporary name is short: a name of 252 bytes, and one of 255, the
@@ -242,7 +221,7 @@ TEST(ReplacingFile, LongNamesAreWritten) {
   for (std::size_t length : {252u, 255u}) {
     const std::string path = s.dir + "/" + std::string(length - 4, 'n') + ".xml";
     EXPECT_EQ(WriteRefusalOf(path), "") << length;
-    EXPECT_EQ(Content(path), "new");
+    EXPECT_EQ(testutil::ReadFile(path), "new");
   }
   EXPECT_EQ(Entries(s.dir).size(), 2u);
 }
@@ -263,12 +242,12 @@ TEST(ReplacingFile, AFullDiskLeavesTheOldFileWhole) {
     ::setrlimit(RLIMIT_FSIZE, &limit);
     const std::string reason = WriteRefusalOf(path, std::string(200000, 'n'));
     const bool bNamed = reason == "File too large; the file was left as it was";
-    std::_Exit(bNamed && Content(path) == old && Entries(s.dir).size() == 1 ? 0 : 1);
+    std::_Exit(bNamed && testutil::ReadFile(path) == old && Entries(s.dir).size() == 1 ? 0 : 1);
   }
   int status = 0;
   ::waitpid(child, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  EXPECT_EQ(Content(path), old);
+  EXPECT_EQ(testutil::ReadFile(path), old);
 }
 
 TEST(FileUtility, SameFileIsTheSameInode) {

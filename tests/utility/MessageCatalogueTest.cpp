@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <set>
 
 #include "Utility/ErrorMessage.h"

@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include "Utility/SUFileUtility.h"
 #include "Utility/SUSystemConfig.h"

@@ -3,7 +3,6 @@
 // FIFO are refused with their place, and nothing is read from them. The
 // DOM reader with a schema is the segment-rules reader.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -11,14 +10,15 @@
 
 #include "Utility/SUGDOM.h"
 #include "common/FifoTrap.h"
+#include "common/ScratchDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Scratch {
-  Scratch() : dir(fs::temp_directory_path() / ("smutil_xmlentity_" + std::to_string(::getpid()))) {
-    fs::create_directories(dir);
+struct Scratch : testutil::ScratchDir {
+  const fs::path dir = Dir();
+  Scratch() {
     std::ofstream(dir / "secret.txt") << "PLANTED-SECRET";
     std::ofstream(dir / "rules.xsd") << R"(<?xml version="1.0"?>
 <xs:schema xmlns:xs="http://www.w3.org/2001/XMLSchema">
@@ -36,13 +36,10 @@ struct Scratch {
 <xs:schema xmlns:xs="http://www.w3.org/2001/XMLSchema"><xs:element name="Rules"/></xs:schema>
 )";
   }
-  ~Scratch() { fs::remove_all(dir); }
   VXString Write(const std::string& name, const std::string& text) const {
-    std::ofstream(dir / name) << text;
-    return ToVXString((dir / name).string());
+    return ToVXString(ScratchDir::Write(name, text));
   }
-  std::string Url(const std::string& name) const { return "file://" + (dir / name).string(); }
-  fs::path dir;
+  std::string Url(const std::string& name) const { return "file://" + Path(name); }
 };
 
 // Documents that name a resource: where, and how.
