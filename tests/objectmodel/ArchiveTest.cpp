@@ -2,17 +2,19 @@
 // downgrade file, and the repository manager's close on destruction.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
 
 #include "Utility/Crc32.h"
 #include "common/Caught.h"
+#include "common/ScratchDir.h"
 #include "objectmodel/Networker.h"
 #include "objectmodel/Repository.h"
 #include "objectmodel/RpBuilder.h"
 
 namespace {
-std::string Temp(const std::string& name) { return ::testing::TempDir() + "archive_test_" + name; }
+// A folder of the test binary's own, removed when it ends.
+const testutil::ScratchDir kScratch;
+std::string Temp(const std::string& name) { return kScratch.Path(name); }
 }  // namespace
 
 TEST(ARpArchive, RecordsComeBackFromTheFileInWriteOrder) {
@@ -37,7 +39,6 @@ TEST(ARpArchive, RecordsComeBackFromTheFileInWriteOrder) {
   EXPECT_EQ(back[0].m_name, U"Orders \u00e9");
   EXPECT_EQ(back[1].m_id, db.Id());
   EXPECT_TRUE(back[1].m_parent.IsNull());
-  std::remove(path.c_str());
 }
 
 TEST(ARpArchive, DowngradeFileTakesOnlyTheTypesItCanHold) {
@@ -66,8 +67,6 @@ TEST(ARpArchive, DowngradeFileTakesOnlyTheTypesItCanHold) {
   EXPECT_EQ(back[0].m_name, U"DB");
   EXPECT_TRUE(back[0].m_parent.IsNull());  // the older format has no parents
   EXPECT_TRUE(ARpArchive::ReadFile(path).empty());
-  std::remove(path.c_str());
-  std::remove(old.c_str());
 }
 
 TEST(ARpArchive, ForeignOrDamagedFilesAreRefused) {
@@ -104,7 +103,6 @@ TEST(ARpArchive, ForeignOrDamagedFilesAreRefused) {
   ASSERT_TRUE(late);
   EXPECT_EQ(late->GetSource(), path);
   EXPECT_EQ(std::string(late->what()), path + ": write after close");
-  std::remove(path.c_str());
 }
 
 namespace {

@@ -64,8 +64,6 @@ TEST(Conditions, AliasMatchingThroughTheIndex) {
   EXPECT_EQ(ids, (VoidIDVector{s.sa}));
   s.rp.LookupObjects(ObjectNameCondition(U"orders", false), ids);
   EXPECT_EQ(ids.size(), 2u);  // the physical table and the presentation table
-  s.rp.LookupObjects(InterfaceTypeCondition(TypeIDVector{kTIDATable, kTIDADatabase, kTIDATable}), ids);
-  EXPECT_EQ(ids, (VoidIDVector{s.orders, s.items, s.catTable, s.db}));
   s.rp.LookupObjects(LookupAllCondition(), ids);
   EXPECT_EQ(ids.size(), s.rp.GetObjectCount());
   // A renamed object is found under its new name and (with aliases) its old one.

@@ -3,18 +3,13 @@
 // place without the file being opened, and a long attribute list is read
 // (or its repeated attribute refused) like a short one.
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
 
 #include "common/FifoTrap.h"
+#include "common/ScratchDir.h"
 #include "objectmodel/RpFile.h"
 #include "objectmodel/RpGateway.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 std::string Refusal(const std::string& doc) {
   try {
@@ -26,24 +21,20 @@ std::string Refusal(const std::string& doc) {
 }
 
 TEST(RpFileHostile, EntitiesNamingFilesAreRefusedWhereTheyStand) {
-  const fs::path dir = fs::temp_directory_path() / ("smutil_rpfile_hostile_" + std::to_string(::getpid()));
-  fs::create_directories(dir);
-  std::ofstream(dir / "secret.txt") << "PLANTED-SECRET";
-  {
-    testutil::FifoTrap fifo(dir / "fifo");
-    for (const std::string& url : {"file://" + (dir / "secret.txt").string(), fifo.Url()}) {
-      SCOPED_TRACE(url);
-      const std::string why = Refusal("<!DOCTYPE repository [<!ENTITY x SYSTEM \"" + url +
-                                      "\">]>\n<repository format=\"1\" name=\"r\">\n"
-                                      "<object id=\"3023:1\" name=\"db\">\n"
-                                      "<prop key=\"Description\">a&x;b</prop>\n</object>\n</repository>\n");
-      EXPECT_NE(why.find("hostile.xml:4:"), std::string::npos) << why;
-      EXPECT_NE(why.find("'" + url + "', which the document names, is not read"), std::string::npos) << why;
-      EXPECT_EQ(why.find("malformed"), std::string::npos) << why;
-    }
-    EXPECT_FALSE(fifo.Opened());
+  const testutil::ScratchDir dir;
+  const std::string secret = dir.Write("secret.txt", "PLANTED-SECRET");
+  testutil::FifoTrap fifo(dir.Dir() / "fifo");
+  for (const std::string& url : {"file://" + secret, fifo.Url()}) {
+    SCOPED_TRACE(url);
+    const std::string why = Refusal("<!DOCTYPE repository [<!ENTITY x SYSTEM \"" + url +
+                                    "\">]>\n<repository format=\"1\" name=\"r\">\n"
+                                    "<object id=\"3023:1\" name=\"db\">\n"
+                                    "<prop key=\"Description\">a&x;b</prop>\n</object>\n</repository>\n");
+    EXPECT_NE(why.find("hostile.xml:4:"), std::string::npos) << why;
+    EXPECT_NE(why.find("'" + url + "', which the document names, is not read"), std::string::npos) << why;
+    EXPECT_EQ(why.find("malformed"), std::string::npos) << why;
   }
-  fs::remove_all(dir);
+  EXPECT_FALSE(fifo.Opened());
 }
 
 TEST(RpFileHostile, ALongAttributeListIsReadWhole) {

@@ -3,14 +3,12 @@
 // every kind of broken file is refused with its line and column.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "Expr/ExprBuilder.h"
 #include "Expr/ToStringVisitor.h"
 #include "common/Caught.h"
+#include "common/ScratchDir.h"
 #include "objectmodel/ObjectModel.h"
 #include "objectmodel/RpFile.h"
 #include "objectmodel/RpGenerator.h"
@@ -20,13 +18,6 @@ namespace {
 using testutil::Caught;
 
 const std::string kSample = std::string(SMUTIL_SAMPLES_DIR) + "/sample.rpd.xml";
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 std::unique_ptr<ARpGateway> Reload(ARpGateway& rp) {
   const std::string text = RpFile::SaveToString(rp);
@@ -43,7 +34,7 @@ TEST(RpFileRoundTrip, SampleLoadsAndSavesToTheSameBytes) {
   EXPECT_GT(rp->GetObjectCount(), 150u);
   EXPECT_EQ(rp->GetLogicalName(), U"SampleApp");
   // The committed sample is in the writer's canonical form.
-  EXPECT_EQ(RpFile::SaveToString(*rp), ReadAll(kSample));
+  EXPECT_EQ(RpFile::SaveToString(*rp), testutil::ReadFile(kSample));
   ExpectSame(*rp, *Reload(*rp));
 }
 
@@ -588,14 +579,14 @@ TEST(RpFileErrors, OnlyExistingRegularFilesAreLoaded) {
 }
 
 TEST(RpFileSave, ReplacesAnExistingFileWhole) {
-  const std::string path = ::testing::TempDir() + "rpfile_save_test.xml";
+  const testutil::ScratchDir dir;
+  const std::string path = dir.Path("saved.xml");
   std::unique_ptr<ARpGateway> rp = RpFile::Load(kSample);
   RpFile::Save(*rp, path);
   ARpGateway empty;
   RpFile::Save(empty, path);
   std::unique_ptr<ARpGateway> back = RpFile::Load(path);
   EXPECT_EQ(back->GetObjectCount(), 0u);
-  std::remove(path.c_str());
 }
 
 }  // namespace

@@ -16,36 +16,27 @@ struct SampleRepository {
   VoidID sa, presOrders, presId, presAmount;
 
   SampleRepository() {
-    auto d = b.Add(kTIDADatabase, U"Sales DB");
-    db = d;
-    auto c = d.Child(kTIDACatalog, U"Cat");
-    cat = c;
-    auto s = c.Child(kTIDASchema, U"dbo");
-    schema = s;
-    auto o = s.Child(kTIDATable, U"Orders");
-    orders = o;
-    orderId = o.Child(kTIDAColumn, U"Id");
-    amount = o.Child(kTIDAColumn, U"Amount");
-    auto i = d.Child(kTIDATable, U"Items");
-    items = i;
-    itemId = i.Child(kTIDAColumn, U"Id");
-    shortSchema = d.Child(kTIDASchema, U"s2");
-    catTable = c.Child(kTIDATable, U"CatTable");
+    db = b.Add(kTIDADatabase, U"Sales DB");
+    cat = b.At(db).Child(kTIDACatalog, U"Cat");
+    schema = b.At(cat).Child(kTIDASchema, U"dbo");
+    orders = b.At(schema).Child(kTIDATable, U"Orders");
+    orderId = b.At(orders).Child(kTIDAColumn, U"Id");
+    amount = b.At(orders).Child(kTIDAColumn, U"Amount");
+    items = b.At(db).Child(kTIDATable, U"Items");
+    itemId = b.At(items).Child(kTIDAColumn, U"Id");
+    shortSchema = b.At(db).Child(kTIDASchema, U"s2");
+    catTable = b.At(cat).Child(kTIDATable, U"CatTable");
 
-    auto m = b.Add(kTIDASubjectArea, U"BM");
-    bm = m;
-    auto t = m.Child(kTIDALogicalTable, U"LT");
-    lt = t;
-    revenue = t.Child(kTIDAAttribute, U"Revenue");
-    custKey = t.Child(kTIDAKey, U"CustKey");
+    bm = b.Add(kTIDASubjectArea, U"BM");
+    lt = b.At(bm).Child(kTIDALogicalTable, U"LT");
+    revenue = b.At(lt).Child(kTIDAAttribute, U"Revenue");
+    custKey = b.At(lt).Child(kTIDAKey, U"CustKey");
 
-    auto a = b.Add(kTIDACatalogFolder, U"Sales");
-    sa = a;
-    a.Rename(U"Sales Area");  // "Sales" becomes a former name
-    auto pt = a.Child(kTIDAEntityFolder, U"Orders");
-    presOrders = pt;
-    presId = pt.Child(kTIDAFolderAttr, U"Id");
-    presAmount = pt.Child(kTIDAFolderAttr, U"Amount");
+    sa = b.Add(kTIDACatalogFolder, U"Sales");
+    b.At(sa).Rename(U"Sales Area");  // "Sales" becomes a former name
+    presOrders = b.At(sa).Child(kTIDAEntityFolder, U"Orders");
+    presId = b.At(presOrders).Child(kTIDAFolderAttr, U"Id");
+    presAmount = b.At(presOrders).Child(kTIDAFolderAttr, U"Amount");
   }
 
   Ref<ARpObject> Get(const VoidID& id) { return rp.GetObject(id); }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "Expr/ExprBuilder.h"
 #include "SampleRepository.h"
 #include "Utility/DataBlobUtil.h"
 
@@ -191,11 +192,8 @@ TEST(Properties, TypedAccessorsOfTheInterfaces) {
   EXPECT_FALSE(sa->HasDisplayName());
   sa->SetDisplayNameUse(true);
   sa->SetDisplayName(U"VALUEOF(VX_SESSION.SA_NAME)");
-  sa->SetTranslationKey(U"SA_KEY");
   EXPECT_TRUE(sa->HasDisplayName());
   EXPECT_EQ(sa->GetDisplayName(), U"VALUEOF(VX_SESSION.SA_NAME)");
-  EXPECT_EQ(sa->GetTranslationKey(), U"SA_KEY");
-  EXPECT_EQ(sa->GetDisplayDescription(), U"");
 
   auto pool = s.b.At(s.db).Child(kTIDAConnectionPool, U"Pool");
   Ref<AConnectionPool> cp(pool.Obj());
@@ -205,10 +203,6 @@ TEST(Properties, TypedAccessorsOfTheInterfaces) {
   EXPECT_EQ(scripts, (VXStringVector{U"set a", U"set b"}));
   cp->GetEnabledAfterQueryStrings(scripts);
   EXPECT_TRUE(scripts.empty());
-  cp->SetDataSourceName(U"DSN");
-  cp->SetEncryptedPassword({9, 9});
-  EXPECT_EQ(cp->GetDataSourceName(), U"DSN");
-  EXPECT_EQ(cp->GetEncryptedPassword(), (ByteVector{9, 9}));
   EXPECT_EQ(cp->GetDatabase().GetID(), s.db);
 
   Ref<ADatabase> db(s.Get(s.db));
@@ -235,10 +229,6 @@ TEST(Properties, TypedAccessorsOfTheInterfaces) {
 
   Ref<ARpObject> o = s.Get(s.orders);
   o->SetGUID({0xde, 0xad});
-  EXPECT_EQ(o->GetGUID(), (ByteVector{0xde, 0xad}));
-  EXPECT_TRUE(o->GetUpgradeID().empty());
-  o->SetPropertyMap({{U"k", U"v"}});
-  EXPECT_EQ(o->GetPropertyMap().at(U"k"), U"v");
   o->SetProperty(RpProp::kGUID, RpPropValue{});
   EXPECT_FALSE(o->HasProperty(RpProp::kGUID));
   RpProp key;
@@ -248,11 +238,6 @@ TEST(Properties, TypedAccessorsOfTheInterfaces) {
   EXPECT_FALSE(RpPropFromName("NoSuch", key));
 }
 
-}  // namespace
-
-#include "Expr/ExprBuilder.h"
-
-namespace {
 TEST(Properties, ExpressionMembersAndTheirObjects) {
   SampleRepository s;
   Expr e = ExprBuilder().Op(kAdd).Op(kAdd).ID(s.orderId).ID(VoidID(kTIDAColumn, 999)).End().ID(s.orderId).End().Build();
@@ -267,4 +252,5 @@ TEST(Properties, ExpressionMembersAndTheirObjects) {
   e.GetObjectsInExpr(&s.rp, objs, false);
   EXPECT_EQ(objs.size(), 2u);
 }
+
 }  // namespace
