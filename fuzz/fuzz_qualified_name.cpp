@@ -2,9 +2,9 @@
 // what they read must agree with what the writers write.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <utility>
 
+#include "FuzzText.h"
 #include "Metadata/SMUtil.h"
 
 namespace {
@@ -27,17 +27,13 @@ VXString TextFrom(const std::uint8_t* data, std::size_t size) {
   return text;
 }
 
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
-
 void CheckParse(const VXString& text, char separator) {
   QualifiedName stripped, kept;
   MetadataUtil::ParseQualifiedNameString(text, stripped, separator, true);
   MetadataUtil::ParseQualifiedNameString(text, kept, separator, false);
-  Check(stripped.size() == kept.size());
+  FuzzCheck(stripped.size() == kept.size());
   if (text.empty()) {
-    Check(stripped.empty());
+    FuzzCheck(stripped.empty());
     return;
   }
   const bool fallback = kept.size() == 1 && kept[0] == text;
@@ -46,9 +42,9 @@ void CheckParse(const VXString& text, char separator) {
     total += stripped[i].size();
     if (fallback && stripped[0] == text) continue;
     // A closed segment loses exactly its two enclosing quotes; an empty level is empty both ways.
-    Check(kept[i].size() == stripped[i].size() + 2 || (kept[i].empty() && stripped[i].empty()));
+    FuzzCheck(kept[i].size() == stripped[i].size() + 2 || (kept[i].empty() && stripped[i].empty()));
   }
-  Check(total <= text.size());
+  FuzzCheck(total <= text.size());
 }
 
 // Segments cut from the text at '/', without NULs: written, then read back.
@@ -81,15 +77,15 @@ void CheckRoundTrip(const VXString& text) {
     }
     expected.push_back(e);
   }
-  if (readable) Check(back == expected);
+  if (readable) FuzzCheck(back == expected);
 
   QualifiedName chopped;
   MetadataUtil::ChopAQualifiedName(segments, chopped);
-  Check(chopped.size() + 1 == segments.size());
-  Check(MetadataUtil::IsQualifiedNameSection(QualifiedName{}, segments, true));
+  FuzzCheck(chopped.size() + 1 == segments.size());
+  FuzzCheck(MetadataUtil::IsQualifiedNameSection(QualifiedName{}, segments, true));
   QualifiedName nonEmpty = segments;
   MetadataUtil::StripQualifiedNameOfEmptyStrings(nonEmpty);
-  if (!nonEmpty.empty()) Check(MetadataUtil::IsQualifiedNameSection(nonEmpty, nonEmpty, false));
+  if (!nonEmpty.empty()) FuzzCheck(MetadataUtil::IsQualifiedNameSection(nonEmpty, nonEmpty, false));
 }
 
 void CheckConvert(const VXString& text) {
@@ -97,7 +93,7 @@ void CheckConvert(const VXString& text) {
   MetadataUtil::ConvertNameToQualifiedName(text, q);
   std::size_t total = 0;
   for (const VXString& s : q) total += s.size();
-  Check(total <= text.size());
+  FuzzCheck(total <= text.size());
   if (text.find(U'"') == VXString::npos) {
     // Without quotes it is a plain split at full stops that skips empty pieces.
     QualifiedName plain;
@@ -108,13 +104,13 @@ void CheckConvert(const VXString& text) {
       else if (!piece.empty())
         plain.push_back(std::exchange(piece, VXString()));
     }
-    Check(q == plain);
+    FuzzCheck(q == plain);
   }
 }
 
 void CheckCatalogName(const VXString& text) {
   const QualifiedName parts = MetadataUtil::SplitConcatenatedCatalogName(text);
-  Check(parts.size() == 2);
+  FuzzCheck(parts.size() == 2);
   const std::size_t cut = text.size() / 2;
   const VXString db = text.substr(0, cut), catalog = text.substr(cut);
   const VXString joined = MetadataUtil::ToConcatenatedCatalogName(db, catalog);
@@ -125,8 +121,8 @@ void CheckCatalogName(const VXString& text) {
   const VXString delimiter = delimiterProbe.substr(0, delimiterProbe.size() - 1);
   const bool cleanCut = catalog.empty() ? db.find(delimiter) == VXString::npos : joined.find(delimiter) == db.size();
   if (!delimiter.empty() && cleanCut && db.find(U"//") == VXString::npos && catalog.find(U"//") == VXString::npos) {
-    Check(back[0] == db);
-    Check(back[1] == catalog);
+    FuzzCheck(back[0] == db);
+    FuzzCheck(back[1] == catalog);
   }
 }
 

@@ -6,46 +6,25 @@
 // value, and ASCII text comes through unchanged in every ASCII-based page.
 // Only pages that are not narrow (UTF-16, UTF-32) may be refused; a lone
 // surrogate from a Unicode byte form (SCSU, BOCU-1) comes out as U+FFFD.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <stdexcept>
 #include <string_view>
 
+#include "FuzzText.h"
 #include "Utility/BaseStringUtil.h"
 
 namespace {
-void Check(bool ok) {
-  if (!ok) __builtin_trap();
-}
-
 constexpr int kCodePages[] = {0,   65001, 1252,  1250, 1251, 1253, 28591, 28592, 28605, 20127, 932, 936,
                               949, 950,   54936, 37,   500,  1140, 50220, 51932, 1200,  1201,  437, 850};
 // Pages of the table whose first 128 byte values are ASCII (EBCDIC pages and
 // ISO-2022 escapes are not; a number outside the table is not known to be).
+constexpr int kAsciiBased[] = {0,     65001, 1252, 1250, 1251, 1253,  28591, 28592, 28605,
+                               20127, 932,   936,  949,  950,  54936, 51932, 437,   850};
 bool IsAsciiBased(int codePage) {
-  switch (codePage) {
-    case 0:
-    case 65001:
-    case 1252:
-    case 1250:
-    case 1251:
-    case 1253:
-    case 28591:
-    case 28592:
-    case 28605:
-    case 20127:
-    case 932:
-    case 936:
-    case 949:
-    case 950:
-    case 54936:
-    case 51932:
-    case 437:
-    case 850:
-      return true;
-    default:
-      return false;
-  }
+  return std::find(std::begin(kAsciiBased), std::end(kAsciiBased), codePage) != std::end(kAsciiBased);
 }
 }  // namespace
 
@@ -60,20 +39,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     wide = BaseStringUtil::StdStringToString(text, codePage);
   } catch (const std::invalid_argument&) {
     // Only pages that are not narrow (UTF-16, UTF-32) are refused.
-    Check(!IsAsciiBased(codePage));
+    FuzzCheck(!IsAsciiBased(codePage));
     return 0;
   }
-  Check(codePage != 1200 && codePage != 1201);
-  for (char32_t c : wide) Check(c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF));
+  FuzzCheck(codePage != 1200 && codePage != 1201);
+  for (char32_t c : wide) FuzzCheck(c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF));
   if (codePage == 28591) {
-    Check(wide.size() == text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) Check(wide[i] == static_cast<unsigned char>(text[i]));
+    FuzzCheck(wide.size() == text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) FuzzCheck(wide[i] == static_cast<unsigned char>(text[i]));
   }
   bool bAscii = true;
   for (char c : text) bAscii = bAscii && static_cast<unsigned char>(c) < 0x80;
   if (bAscii && IsAsciiBased(codePage)) {
-    Check(wide.size() == text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) Check(wide[i] == static_cast<unsigned char>(text[i]));
+    FuzzCheck(wide.size() == text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) FuzzCheck(wide[i] == static_cast<unsigned char>(text[i]));
   }
   return 0;
 }

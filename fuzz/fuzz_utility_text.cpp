@@ -6,15 +6,10 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "FuzzText.h"
 #include "Utility/BaseStringUtil.h"
 #include "Utility/TYSGUIDGenerator.h"
 #include "Utility/VXDateTime.h"
-
-namespace {
-void Check(bool ok) {
-  if (!ok) __builtin_trap();
-}
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
@@ -23,28 +18,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   switch (data[0] % 6) {
     case 0: {
       VXDateTime ts;
-      if (VXDateTime::FromString(narrow, ts)) Check(ts.IsValid() && ts.GetDate().ToString() == narrow.substr(0, 10));
+      if (VXDateTime::FromString(narrow, ts))
+        FuzzCheck(ts.IsValid() && ts.GetDate().ToString() == narrow.substr(0, 10));
       VXDate d;
       if (VXDate::FromString(narrow, d)) {
-        Check(d.ToString() == narrow);
-        Check(ToNarrow(DateTimeMetaData::Convert(d, DateTimeMetaData::global_stdInternationalDateFormat)) == narrow);
+        FuzzCheck(d.ToString() == narrow);
+        FuzzCheck(ToNarrow(DateTimeMetaData::Convert(d, DateTimeMetaData::global_stdInternationalDateFormat)) ==
+                  narrow);
       }
       VXTime t;
-      if (VXTime::FromString(narrow, t)) Check(t.IsValid());
+      if (VXTime::FromString(narrow, t)) FuzzCheck(t.IsValid());
       break;
     }
     case 1: {
       ByteVector g;
       if (TYSGUIDGenerator::GUIDStringToByteVector(wide, g)) {
         ByteVector back;
-        Check(TYSGUIDGenerator::GUIDStringToByteVector(TYSGUIDGenerator::ByteVectorToGUIDString(g), back) && back == g);
+        FuzzCheck(TYSGUIDGenerator::GUIDStringToByteVector(TYSGUIDGenerator::ByteVectorToGUIDString(g), back) &&
+                  back == g);
       }
       break;
     }
     case 2: {
       const std::size_t cut = wide.size() / 2;
       BaseStringUtil::IsWildcardCaseInsensitiveMatch(wide.substr(0, cut), wide.substr(cut));
-      Check(BaseStringUtil::IsWildcardCaseInsensitiveMatch(wide, U"*"));
+      FuzzCheck(BaseStringUtil::IsWildcardCaseInsensitiveMatch(wide, U"*"));
       break;
     }
     case 3: {
@@ -52,12 +50,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       for (std::size_t start = 0;;) {
         const std::size_t found = BaseStringUtil::FindFirstUnquoted(wide, U"(", start, &parts);
         if (found == VXString::npos) break;
-        Check(found >= start && found < wide.size());
+        FuzzCheck(found >= start && found < wide.size());
         const std::size_t close = BaseStringUtil::FindClosingParenthesis(wide, found + 1);
-        Check(close == VXString::npos || (close > found && wide[close] == U')'));
+        FuzzCheck(close == VXString::npos || (close > found && wide[close] == U')'));
         start = found + 1;
       }
-      for (const auto& [open, close] : parts) Check(open < close && close < wide.size() && wide[open] == wide[close]);
+      for (const auto& [open, close] : parts)
+        FuzzCheck(open < close && close < wide.size() && wide[open] == wide[close]);
       break;
     }
     case 4: {
@@ -68,8 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       break;
     }
     default: {
-      Check(BaseStringUtil::ToLowerCase(wide).size() == wide.size());
-      Check(BaseStringUtil::ToFoldedCase(BaseStringUtil::ToUpperCase(wide)).size() == wide.size());
+      FuzzCheck(BaseStringUtil::ToLowerCase(wide).size() == wide.size());
+      FuzzCheck(BaseStringUtil::ToFoldedCase(BaseStringUtil::ToUpperCase(wide)).size() == wide.size());
       VXString copy = wide;
       BaseStringUtil::ReplaceSubstring(copy, U"a", U"bb", true, false);
       BaseStringUtil::EscapeXMLChars(wide);

@@ -3,18 +3,12 @@
 // default search finds what separate passes for its two words find.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string_view>
 
+#include "FuzzText.h"
 #include "Metadata/SMConstants.h"
 #include "Metadata/SMUtil.h"
 #include "Metadata/SMVariables.h"
-
-namespace {
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
@@ -44,10 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   VariablePositions refs;
   MetadataUtil::FindVariables(text, refs, pattern, offset);
   for (const VariableTokenInfo& r : refs) {
-    Check(r.m_position >= offset && r.m_position < text.size() + offset);
-    Check(r.m_endPosition >= r.m_position && r.m_endPosition <= text.size() + offset);
-    Check(text[r.m_endPosition - offset - 1] == U')');
-    Check(r.m_qualifier.size() + r.m_varName.size() < r.m_endPosition - r.m_position);
+    FuzzCheck(r.m_position >= offset && r.m_position < text.size() + offset);
+    FuzzCheck(r.m_endPosition >= r.m_position && r.m_endPosition <= text.size() + offset);
+    FuzzCheck(text[r.m_endPosition - offset - 1] == U')');
+    FuzzCheck(r.m_qualifier.size() + r.m_varName.size() < r.m_endPosition - r.m_position);
   }
 
   if (pattern == nullptr) {
@@ -55,22 +49,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     VariablePositions apart;
     FindVariablesAux(text, apart, _S_VALUEOF_BRACKET, offset);
     FindVariablesAux(text, apart, kValueListOfStr, offset);
-    Check(apart.size() == refs.size());
+    FuzzCheck(apart.size() == refs.size());
     for (std::size_t i = 0; i < refs.size(); ++i) {
-      Check(apart[i].m_position == refs[i].m_position && apart[i].m_endPosition == refs[i].m_endPosition &&
-            apart[i].m_qualifier == refs[i].m_qualifier && apart[i].m_varName == refs[i].m_varName);
+      FuzzCheck(apart[i].m_position == refs[i].m_position && apart[i].m_endPosition == refs[i].m_endPosition &&
+                apart[i].m_qualifier == refs[i].m_qualifier && apart[i].m_varName == refs[i].m_varName);
     }
   }
 
   VariableTokenInfo v;
-  if (MetadataUtil::HasVariablesStartedWithPattern(text, S_KEX_LABEL, v)) Check(!v.m_qualifier.empty());
+  if (MetadataUtil::HasVariablesStartedWithPattern(text, S_KEX_LABEL, v)) FuzzCheck(!v.m_qualifier.empty());
   SetVariableTokenInfoIfIsSingleKEXBundleVariable(refs, v);
   MetadataUtil::BeginsWithKEXBundlePrefix(text);
-  Check(MetadataUtil::GetStringAfterKEXBundlePrefix(text).size() <= text.size());
-  Check(MetadataUtil::GetKeyFromKEXBundleVariable(text).size() <= text.size());
+  FuzzCheck(MetadataUtil::GetStringAfterKEXBundlePrefix(text).size() <= text.size());
+  FuzzCheck(MetadataUtil::GetKeyFromKEXBundleVariable(text).size() <= text.size());
   VXString var, source;
   if (MetadataUtil::ParseMultiVar(text, var, source)) {
-    Check(!var.empty() && var.size() + source.size() < text.size());
+    FuzzCheck(!var.empty() && var.size() + source.size() < text.size());
   }
   return 0;
 }
