@@ -9,14 +9,11 @@
 // values; under the address sanitizer it checks that versions outlive the
 // readers that hold them.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,6 +25,7 @@
 #include "Metadata/SMPrettyStringVisitor.h"
 #include "Metadata/SMUtil.h"
 #include "Site/SiteWriter.h"
+#include "common/ScratchDir.h"
 #include "objectmodel/ObjectModel.h"
 #include "objectmodel/RpFile.h"
 #include "objectmodel/RpGenerator.h"
@@ -130,10 +128,9 @@ std::vector<VXString> Answers(ARpGateway* session, const VoidIDVector& ids) {
 
 // The dictionary site of a session's presentation tables, written into a
 // folder of its own: every file by its path in the folder, with its text.
-std::map<std::string, std::string> Site(ARpGateway* session, const std::string& name) {
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("smutil-race-" + std::to_string(getpid()) + "-" + name);
-  std::filesystem::remove_all(dir);
+std::map<std::string, std::string> Site(ARpGateway* session) {
+  const testutil::ScratchDir scratch;
+  const std::filesystem::path& dir = scratch.Dir();
   smutil_site::SiteOptions options;
   options.outDir = dir;
   options.types = {kTIDAEntityFolder};
@@ -141,16 +138,12 @@ std::map<std::string, std::string> Site(ARpGateway* session, const std::string& 
   try {
     smutil_site::WriteSite(session, options);
     for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
-      if (!entry.is_regular_file()) continue;
-      std::ifstream in(entry.path(), std::ios::binary);
-      std::ostringstream text;
-      text << in.rdbuf();
-      files[std::filesystem::relative(entry.path(), dir).string()] = text.str();
+      if (entry.is_regular_file())
+        files[std::filesystem::relative(entry.path(), dir)] = testutil::ReadFile(entry.path());
     }
   } catch (const std::exception& e) {
     files["error"] = e.what();
   }
-  std::filesystem::remove_all(dir);
   return files;
 }
 
@@ -266,7 +259,7 @@ TEST(SessionRaces, EightThreadsFourUsersOneWriterPublishing) {
   // Each reader writes the site of its user on the last version.
   std::vector<std::map<std::string, std::string>> expectedSite;
   for (int u = 0; u < kUsers; ++u) {
-    expectedSite.push_back(Site(SignOn(versions.back(), users[u]).get(), "expected" + std::to_string(u)));
+    expectedSite.push_back(Site(SignOn(versions.back(), users[u]).get()));
     ASSERT_GT(expectedSite.back().size(), 2u);
     ASSERT_EQ(expectedSite.back().count("error"), 0u);
   }
@@ -310,7 +303,7 @@ TEST(SessionRaces, EightThreadsFourUsersOneWriterPublishing) {
         ++rounds;
       }
       // The writer is done: this is the last version.
-      if (Site(mine.get(), "reader" + std::to_string(r)) != expectedSite[u]) ++failures;
+      if (Site(mine.get()) != expectedSite[u]) ++failures;
     });
   }
   for (std::thread& t : threads) t.join();
