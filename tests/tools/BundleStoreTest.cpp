@@ -10,6 +10,7 @@
 #include "Bundles/BundleStore.h"
 #include "Metadata/SMUtil.h"
 #include "Utility/ServerLog.h"
+#include "common/ScratchDir.h"
 #include "objectmodel/ObjectModel.h"
 
 namespace {
@@ -17,8 +18,6 @@ namespace {
 class BundleStore : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = std::filesystem::temp_directory_path() / ("smutil_bundles_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
     file = (dir / "b.db").string();
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
@@ -30,7 +29,6 @@ class BundleStore : public ::testing::Test {
               SQLITE_OK);
     sqlite3_close(db);
   }
-  void TearDown() override { std::filesystem::remove_all(dir); }
 
   VXString Value(const VXString& key) {
     Heap<PropertyValue> value;
@@ -38,7 +36,8 @@ class BundleStore : public ::testing::Test {
     return value->StringFrom();
   }
 
-  std::filesystem::path dir;
+  testutil::ScratchDir scratch;
+  const std::filesystem::path dir = scratch.Dir();
   std::string file;
   ARpGateway rp;
 };

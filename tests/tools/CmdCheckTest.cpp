@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <tuple>
@@ -159,18 +157,19 @@ TEST(CmdCheck, ObjectScopeTakesTheObjectAndWhatItContains) {
   EXPECT_EQ(found, expected);
 }
 
+// Files the tests write, each of a name of its own.
+const testutil::ScratchDir kScratch;
+std::string WriteText(const std::string& text) {
+  static int n = 0;
+  return kScratch.Write("file" + std::to_string(++n), text);
+}
+
 // A copy of the broken sample with one line changed.
 std::string WriteChanged(const std::string& from, const std::string& to) {
   std::string text = ReadFile(kBroken);
   const std::size_t at = text.find(from);
   if (at == std::string::npos) return "";
-  text.replace(at, from.size(), to);
-  char path[] = "/tmp/smutil_check_changed_XXXXXX";
-  const int fd = mkstemp(path);
-  if (fd < 0) return "";
-  close(fd);
-  std::ofstream(path, std::ios::binary) << text;
-  return path;
+  return WriteText(text.replace(at, from.size(), to));
 }
 
 TEST(CmdCheck, ChangedSinceChecksOnlyWhatDiffersAndWhatRefersToIt) {
@@ -198,18 +197,6 @@ TEST(CmdCheck, ChangedSinceChecksOnlyWhatDiffersAndWhatRefersToIt) {
       std::find(found.begin(), found.end(), Planted{"physical-table-duplicate-name", 38179, R"("Defects DB"..."T3")"}),
       found.end())
       << c.out;
-  std::remove(renamed.c_str());
-  std::remove(clash.c_str());
-}
-
-// A file with text of its own, written next to the others.
-std::string WriteText(const std::string& text) {
-  char path[] = "/tmp/smutil_check_earlier_XXXXXX";
-  const int fd = mkstemp(path);
-  if (fd < 0) return "";
-  close(fd);
-  std::ofstream(path, std::ios::binary) << text;
-  return path;
 }
 
 TEST(CmdCheck, ChangedSinceGivesTheSameFindingsWhenTheEarlierFileMustBeLoaded) {
@@ -225,8 +212,6 @@ TEST(CmdCheck, ChangedSinceGivesTheSameFindingsWhenTheEarlierFileMustBeLoaded) {
   EXPECT_EQ(r.exitCode, 1) << r.err;
   const std::vector<Planted> expected = {{"physical-table-without-columns", 38146, R"("Defects DB"..."EMPTY_TABLE")"}};
   EXPECT_EQ(FindingsOf(r.out), expected);
-  std::remove(renamed.c_str());
-  std::remove(earlier.c_str());
 }
 
 TEST(CmdCheck, ChangedSinceABrokenEarlierFileIsAnError) {
@@ -241,7 +226,6 @@ TEST(CmdCheck, ChangedSinceABrokenEarlierFileIsAnError) {
     // Worded as the repository's own load fault, its place named once.
     EXPECT_NE(r.err.find("cannot load the earlier repository " + earlier + " (line "), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find(earlier + ":"), std::string::npos) << r.err;
-    std::remove(earlier.c_str());
   }
 }
 
@@ -250,11 +234,7 @@ TEST(CmdCheck, ChangedSinceABrokenEarlierFileIsAnError) {
 TEST(CmdCheck, SarifValidatesAgainstTheSchema) {
   const auto r = RunTool({"--repo", kBroken, "check", "--format", "sarif"});
   ASSERT_EQ(r.exitCode, 1) << r.err;
-  char path[] = "/tmp/smutil_check_sarif_XXXXXX";
-  const int fd = mkstemp(path);
-  ASSERT_GE(fd, 0);
-  close(fd);
-  std::ofstream(path, std::ios::binary) << r.out;
+  const std::string path = WriteText(r.out);
   const std::string dir = std::string(SMUTIL_SAMPLES_DIR) + "/../tests/tools/sarif/";
   const auto v =
       RunProgram("/usr/bin/env", {"python3", dir + "validate_sarif.py", dir + "sarif-schema-2.1.0.json", path});
@@ -263,12 +243,10 @@ TEST(CmdCheck, SarifValidatesAgainstTheSchema) {
   // The validator can fail: a level outside SARIF's set, reported at that level.
   std::string bad = r.out;
   bad.replace(bad.find("\"level\":\"error\"", bad.find("\"results\"")), 15, "\"level\":\"fatal\"");
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bad;
-  const auto vBad =
-      RunProgram("/usr/bin/env", {"python3", dir + "validate_sarif.py", dir + "sarif-schema-2.1.0.json", path});
+  const auto vBad = RunProgram("/usr/bin/env",
+                               {"python3", dir + "validate_sarif.py", dir + "sarif-schema-2.1.0.json", WriteText(bad)});
   EXPECT_EQ(vBad.exitCode, 1) << vBad.err;
   EXPECT_NE(vBad.err.find("runs/0/results/0/level: 'fatal' is not one of"), std::string::npos) << vBad.err;
-  std::remove(path);
 
   const auto log = nlohmann::json::parse(r.out);
   EXPECT_EQ(log["version"], "2.1.0");
@@ -303,15 +281,12 @@ TEST(CmdCheck, SarifValidatesAgainstTheSchema) {
 TEST(CmdCheck, FindingsFileFeedsTheSite) {
   const auto r = RunTool({"--repo", kBroken, "check", "--format", "json"});
   ASSERT_EQ(r.exitCode, 1) << r.err;
-  const std::string dir = "/tmp/smutil_check_site_" + std::to_string(::getpid());
-  const std::string findings = dir + ".json";
-  std::ofstream(findings, std::ios::binary) << r.out;
+  const std::string dir = kScratch.Path("site"), findings = WriteText(r.out);
   const auto site = RunTool({"--repo", kBroken, "site", dir, "--messages", findings});
   EXPECT_EQ(site.exitCode, 0) << site.err;
   const auto grep =
       RunProgram("/usr/bin/env", {"grep", "-rl", "Business model Empty Model has no logical tables.", dir});
   EXPECT_EQ(grep.exitCode, 0) << "no page shows the finding";
-  RunProgram("/usr/bin/env", {"rm", "-rf", dir, findings});
 }
 
 }  // namespace

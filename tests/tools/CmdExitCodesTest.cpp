@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "CmdToolRun.h"
+#include "common/ScratchDir.h"
 
 namespace {
 
@@ -24,14 +24,9 @@ const std::string kNoDir = "/nonexistent-smutil-dir";
 
 class ExitCodes : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = std::filesystem::temp_directory_path() / ("smutil_exit_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    std::ofstream(Path("garbage.xml")) << "this is not a repository\n";
-  }
-  void TearDown() override { std::filesystem::remove_all(dir); }
-  std::string Path(const std::string& name) const { return (dir / name).string(); }
-  std::filesystem::path dir;
+  void SetUp() override { dir.Write("garbage.xml", "this is not a repository\n"); }
+  std::string Path(const std::string& name) const { return dir.Path(name); }
+  testutil::ScratchDir dir;
 };
 
 struct Case {
@@ -49,26 +44,38 @@ TEST_F(ExitCodes, EveryCommand) {
       {2, {"check", "--format", "yaml"}},
       {3, {"--repo", garbage, "check"}},
       {3, {"--repo", Path("missing.xml"), "check"}},
+      {3, {"--repo", "/nonexistent/r.xml", "names", "--type", "DATABASE"}},
       // show, find, names, dict, deps: not found is 1
       {0, {"show", "--type", "TABLE", "\"Sales DW\".\"SALESDB\".\"dbo\".\"W_ORDERS_F\""}},
       {1, {"show", "--type", "TABLE", "No.Such.Table"}},
       {2, {"show", "--type", "NO SUCH TYPE", "x"}},
+      {2, {"show"}},
       {3, {"--repo", garbage, "show", "--type", "TABLE", "x"}},
       {0, {"find", "--type", "PRESENTATION TABLE", "Customers"}},
       {1, {"find", "--type", "TABLE", "NoSuchTable"}},
       {2, {"find", "--type", "TABLE", ""}},
+      {2, {"find", "Orders"}},
+      {2, {"find", "--type", "TABLE"}},
+      {2, {"find", "--type"}},
       {3, {"--repo", garbage, "find", "--type", "TABLE", "x"}},
       {0, {"names", "--type", "DATABASE"}},
       {1, {"names", "--type", "COLUMN", "--parent-type", "TABLE", "--parent", "No.Such"}},
       {2, {"names", "--type", "NO SUCH TYPE"}},
+      {2, {"names", "--lang", "fr", "--type", "4004"}},
       {3, {"--repo", garbage, "names", "--type", "DATABASE"}},
       {0, {"dict", "\"Sales DW\".\"SALESDB\".\"dbo\".\"W_ORDERS_F\""}},
       {1, {"dict", "No.Such"}},
       {2, {"dict", "a", "b"}},
+      {2, {"dict", "--type", "NO SUCH TYPE"}},
       {3, {"--repo", garbage, "dict"}},
       {0, {"deps", "--type", "TABLE", "\"Sales DW\".\"SALESDB\".\"dbo\".\"W_REGION_D\""}},
       {1, {"deps", "--type", "TABLE", "No.Such"}},
       {2, {"deps", "--bogus"}},
+      {2, {"deps"}},
+      {2, {"deps", "x"}},
+      {2, {"deps", "--type", "TABLE"}},
+      {2, {"deps", "--type", "BOGUS", "X"}},
+      {2, {"deps", "--format", "xml", "--type", "TABLE", "X"}},
       {3, {"--repo", garbage, "deps", "--type", "TABLE", "x"}},
       // render and format
       {0, {"render", "--expr", "Add(1,2)"}},
@@ -83,13 +90,17 @@ TEST_F(ExitCodes, EveryCommand) {
       // message, resolve, query, subst, scripts
       {0, {"message", "38009", "2006:1"}},
       {2, {"message", "38x"}},
+      {2, {"message"}},
       {3, {"--repo", garbage, "message", "38009", "2006:1"}},
       {0, {"resolve", "Sales.Orders"}},
       {1, {"resolve", "No.Such"}},
       {2, {"resolve", "--bogus"}},
+      {2, {"resolve"}},
       {3, {"--repo", garbage, "resolve", "Sales.Orders"}},
       {0, {"query", "--fq", kQuery}},
       {2, {"query", "--query"}},
+      {2, {"query"}},
+      {2, {"query", "--bogus", "x"}},
       {3, {"query", "--fq", Path("missing.qry")}},
       {3, {"--repo", garbage, "query", "--fq", kQuery}},
       {0, {"subst", "VALUEOF(VX_SESSION.APP_ROLE)"}},
@@ -101,18 +112,27 @@ TEST_F(ExitCodes, EveryCommand) {
       {0, {"siblings", "\"Sales Analysis\"..\"Time\".\"Month\""}},
       {1, {"siblings", "No.Such"}},
       {3, {"--repo", garbage, "siblings", "No.Such"}},
+      {2, {"siblings", "--type", "4030", "X"}},
+      {2, {"siblings"}},
       {0, {"project", "Sales Reporting"}},
       {1, {"project", "No Such Project"}},
       {3, {"--repo", garbage, "project", "x"}},
+      {2, {"project"}},
       {1, {"drill", "--type", "PRESENTATION LEVEL", "No.Such"}},
       {3, {"--repo", garbage, "drill", "--type", "PRESENTATION LEVEL", "No.Such"}},
+      {2, {"drill", "--type", "TABLE", "X"}},
+      {2, {"drill"}},
       // commands that write
       {0, {"convert", kSample, out}},
       {2, {"convert", "a", "b", "c"}},
+      {2, {"convert", "a"}},
       {3, {"convert", garbage, out}},
       {3, {"convert", kSample, kNoDir + "/out.rpd.xml"}},
       {0, {"generate", "50", out}},
       {2, {"generate", "0", out}},
+      {2, {"generate"}},
+      {2, {"generate", "ten", out}},
+      {2, {"generate", "10"}},
       {3, {"generate", "50", kNoDir + "/out.rpd.xml"}},
       {0, {"sanitize", kSample, out}},
       {3, {"sanitize", garbage, out}},
@@ -130,8 +150,12 @@ TEST_F(ExitCodes, EveryCommand) {
         "CUBE TABLE", "\"Sales OLAP\".\"SalesCubes\"..\"Sales\"", "--save", out}},
       {1, {"move", "--type", "TABLE", "No.Such", "--to-type", "SCHEMA", "No.Schema", "--save", out}},
       {3, {"--repo", garbage, "move", "--type", "TABLE", "x", "--to-type", "SCHEMA", "y", "--save", out}},
+      {2, {"move", "--type", "CUBE COLUMN", "X"}},
+      {2, {"move", "--type", "CUBE COLUMN", "X", "--to-type", "CUBE TABLE"}},
+      {2, {"move", "--type", "BOGUS", "X", "--to-type", "CUBE TABLE", "Y"}},
       {0, {"site", Path("site")}},
       {3, {"--repo", garbage, "site", Path("site")}},
+      {2, {"site", "--type", "NO SUCH TYPE", Path("site")}},
       {0, {"translations", "export", "--lang", "fr", Path("fr.xlf")}},
       {2, {"translations", "export", Path("fr.xlf")}},
       {2, {"translations"}},
@@ -150,6 +174,9 @@ TEST_F(ExitCodes, EveryCommand) {
       {0, {"split", "A.B"}},
       {0, {"vars", "VALUEOF(VX_SESSION.USER)"}},
       {2, {"vars"}},
+      {2, {"vars", "--pattern"}},
+      {2, {"vars", "--pattern", "valueof("}},
+      {2, {"vars", "--pattern", "", "x"}},
       {0, {"help", "translations", "export"}},
       {2, {"help", "frobnicate"}},
       {0, {"version"}},
@@ -159,6 +186,13 @@ TEST_F(ExitCodes, EveryCommand) {
     for (const std::string& a : c.args) line += a + " ";
     const ToolRun r = RunTool(c.args);
     EXPECT_EQ(r.exitCode, c.expected) << line << "\n" << r.err;
+    // A refusal says why on standard error, and bad usage prints nothing else.
+    if (c.expected >= 2) {
+      EXPECT_NE(r.err, "") << line;
+    }
+    if (c.expected == 2) {
+      EXPECT_EQ(r.out, "") << line;
+    }
   }
   for (const std::string& p : {std::string("copy.rpd.xml")}) {
     std::filesystem::copy_file(kSample, Path(p));
@@ -176,7 +210,7 @@ TEST_F(ExitCodes, AFileThatIsNotARepositorySaysWhere) {
   EXPECT_NE(r.err.find("cannot load repository " + Path("garbage.xml") + " (line 1, column 1): "), std::string::npos)
       << r.err;
   EXPECT_EQ(r.err.find("scanNext"), std::string::npos) << r.err;
-  std::ofstream(Path("cut.xml")) << "<repository>\n  <object id=\"3023:1\" name=\"A\">\n";
+  dir.Write("cut.xml", "<repository>\n  <object id=\"3023:1\" name=\"A\">\n");
   const ToolRun cut = RunTool({"--repo", Path("cut.xml"), "show", "--type", "DATABASE", "A"});
   EXPECT_EQ(cut.exitCode, 3);
   EXPECT_NE(cut.err.find("cannot load repository " + Path("cut.xml") + " (line "), std::string::npos) << cut.err;

@@ -50,15 +50,6 @@ TEST(CmdFirstSteps, ParseUndoesQuote) {
   }
 }
 
-TEST(CmdFirstSteps, ParseKeepsTextThatIsNotQuotedSegments) {
-  // Such text comes back whole, as typed, doubled quotes included.
-  for (const std::string text : {"A..B", "A.B", "\"A\".B", "A\"\"B"}) {
-    const ToolRun r = RunTool({"parse", text});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, "1\t" + text + "\n");
-  }
-}
-
 TEST(CmdFirstSteps, EverydayTypeNamesAndShortCodes) {
   struct Case {
     std::string type;
@@ -148,13 +139,9 @@ TEST(CmdFirstSteps, HelpOfANestedCommand) {
 
 class DefaultRepository : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = std::filesystem::temp_directory_path() / ("smutil_default_repo_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir); }
-  std::string Path(const std::string& name) const { return (dir / name).string(); }
-  std::filesystem::path dir;
+  std::string Path(const std::string& name) const { return scratch.Path(name); }
+  testutil::ScratchDir scratch;
+  const std::filesystem::path dir = scratch.Dir();
 };
 
 TEST_F(DefaultRepository, ChosenByEnvironmentThenConfigurationThenSample) {

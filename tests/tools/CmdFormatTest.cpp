@@ -2,7 +2,6 @@
 // renames, run as a user would run it.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -27,16 +26,7 @@ class CmdFormat : public ::testing::Test {
     cost = fact.Child(kTIDAAttribute, U"Cost");
     const auto margin = fact.Child(kTIDAAttribute, U"Margin");
     Ref<AAttribute>(margin.Obj())->SetExpr(ExprBuilder().Op(kSubtract).ID(revenue).ID(cost).End().Build());
-    m_repoPath = TempPath("repo");
-    m_savedPath = TempPath("saved");
     RpFile::Save(rp, m_repoPath);
-  }
-  void TearDown() override {
-    std::remove(m_repoPath.c_str());
-    std::remove(m_savedPath.c_str());
-  }
-  static std::string TempPath(const char* what) {
-    return "/tmp/smutil_format_" + std::string(what) + "_" + std::to_string(::getpid()) + ".rpd.xml";
   }
   ToolRun Format(const std::string& repo, std::vector<std::string> args) {
     args.insert(args.begin(), {"--repo", repo, "format", "--type", "LOGICAL COLUMN"});
@@ -44,7 +34,8 @@ class CmdFormat : public ::testing::Test {
   }
   std::string Q(const VoidID& id) const { return "\"" + ToNarrow(id.ToString()) + "\""; }
 
-  std::string m_repoPath, m_savedPath;
+  testutil::ScratchDir m_dir;
+  const std::string m_repoPath = m_dir.Path("repo.rpd.xml"), m_savedPath = m_dir.Path("saved.rpd.xml");
   VoidID factID, revenue, cost;
 };
 

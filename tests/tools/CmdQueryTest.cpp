@@ -4,12 +4,9 @@
 // scripts/update-goldens.sh rewrites them from the output the test leaves in
 // SMUTIL_GOLDEN_OUT when that names a directory.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,13 +26,11 @@ ToolRun RunQueryTool(std::vector<std::string> args) {
 const std::string kSamples = SMUTIL_SAMPLES_DIR;
 const std::string kGolden = std::string(SMUTIL_SAMPLES_DIR) + "/../tests/metadata/golden/";
 
-// A query file written for one test.
+// Query files written for one test.
+const testutil::ScratchDir kScratch;
 std::string WriteQueryFile(const std::string& text) {
-  char path[] = "/tmp/smutil_query_file_XXXXXX";
-  const int fd = mkstemp(path);
-  if (fd >= 0) close(fd);
-  std::ofstream(path) << text;
-  return path;
+  static int n = 0;
+  return kScratch.Write("q" + std::to_string(++n) + ".qry", text);
 }
 
 TEST(CmdQuery, ExampleQueriesMatchTheirGoldenFiles) {
@@ -78,8 +73,6 @@ TEST(CmdQuery, BytesRoundTripThroughSubqueryTokens) {
   const ToolRun b = RunQueryTool({"--native", "--tabs", base});
   ASSERT_EQ(a.exitCode, 0) << a.err;
   EXPECT_NE(a.out.find(b.out.substr(0, b.out.size() - 1)), std::string::npos) << a.out;
-  std::remove(base.c_str());
-  std::remove(outer.c_str());
 }
 
 TEST(CmdQuery, FileErrorsNameTheFileAndLine) {
@@ -106,13 +99,10 @@ TEST(CmdQuery, FileErrorsNameTheFileAndLine) {
     EXPECT_EQ(r.out, "") << c.text;
     const std::string place = c.line ? path + ":" + std::to_string(c.line) : path;
     EXPECT_EQ(r.err.rfind("smutil query: " + place + ": " + c.message, 0), 0u) << c.text << " gave: " << r.err;
-    std::remove(path.c_str());
   }
 }
 
-TEST(CmdQuery, UsageAndMissingFile) {
-  EXPECT_EQ(RunQueryTool({}).exitCode, 2);
-  EXPECT_EQ(RunQueryTool({"--bogus", "x"}).exitCode, 2);
+TEST(CmdQuery, AMissingFileIsNamed) {
   const ToolRun r = RunQueryTool({"/nonexistent/q.qry"});
   EXPECT_EQ(r.exitCode, 3);
   EXPECT_NE(r.err.find("cannot open"), std::string::npos);

@@ -17,32 +17,17 @@ using cmdtest::ToolRun;
 // A message needs as many objects as the highest object position its text
 // uses: 38126 takes the type and the name of one object, 39080 those of two.
 TEST(CmdMessageObjects, CountedByHighestPosition) {
-  const ToolRun one = RunTool({"message", "38126", "2006:24"});
-  ASSERT_EQ(one.exitCode, 0) << one.err;
-  EXPECT_EQ(one.out,
-            "ERROR [38126] Logical Column \"Sales\".\"Orders\".\"Revenue\" refers to an object in another business "
-            "model.\n");
-  EXPECT_EQ(one.err, "");
-
-  const ToolRun tooFew = RunTool({"message", "39080", "2006:24"});
-  EXPECT_EQ(tooFew.exitCode, 2);
-  EXPECT_NE(tooFew.err.find("message 39080 names 2 objects; 1 given"), std::string::npos) << tooFew.err;
-
-  const ToolRun two = RunTool({"message", "39080", "3001:1", "2006:24"});
-  ASSERT_EQ(two.exitCode, 0) << two.err;
-  EXPECT_EQ(two.out,
-            "WARNING [39080] Physical Table \"Sales DW\".\"SALESDB\".\"dbo\".\"W_ORDERS_F\" and Logical Column "
-            "\"Sales\".\"Orders\".\"Revenue\" have the same external name.\n");
-}
-
-TEST(CmdRenderNames, VariableByItsOwnName) {
-  // LAST_LOAD_DATE lives in the initialization block "Refresh Dates".
-  const ToolRun own = RunTool({"render", "--type", "RP VARIABLE", "LAST_LOAD_DATE"});
-  ASSERT_EQ(own.exitCode, 0) << own.err;
-  EXPECT_EQ(own.out, " DATE '2024-06-30'\n");
-  const ToolRun qualified = RunTool({"render", "--type", "RP VARIABLE", "\"Refresh Dates\".\"LAST_LOAD_DATE\""});
-  ASSERT_EQ(qualified.exitCode, 0) << qualified.err;
-  EXPECT_EQ(qualified.out, own.out);
+  cmdtest::ExpectRuns({
+      {{"message", "38126", "2006:24"},
+       0,
+       "ERROR [38126] Logical Column \"Sales\".\"Orders\".\"Revenue\" refers to an object in another business "
+       "model.\n"},
+      {{"message", "39080", "2006:24"}, 2, "", "message 39080 names 2 objects; 1 given"},
+      {{"message", "39080", "3001:1", "2006:24"},
+       0,
+       "WARNING [39080] Physical Table \"Sales DW\".\"SALESDB\".\"dbo\".\"W_ORDERS_F\" and Logical Column "
+       "\"Sales\".\"Orders\".\"Revenue\" have the same external name.\n"},
+  });
 }
 
 TEST(CmdRenderNames, NotFoundListsSimilarNamesAndTheNameAsWritten) {
@@ -65,23 +50,20 @@ TEST(CmdRenderNames, BadExpressionStatesThePositionOnce) {
   EXPECT_EQ(r.err.find("character"), std::string::npos) << r.err;
 }
 
-// Quoted and bare segments mix: "Sales DW".SALESDB is two segments.
+// Quoted and bare segments mix: "Sales DW".SALESDB is two segments; a
+// variable is found by its own name and by its block's.
 TEST(CmdNamesOnTheCommandLine, MixedQuotingIsSegmentBySegment) {
-  struct Case {
-    std::string text;
-    std::string found;  // the schema's line, or "" for none
-  };
-  const Case cases[] = {
-      {"\"Sales DW\".SALESDB.dbo", "\"Sales DW\".\"SALESDB\".\"dbo\"\t3027:1\n"},
-      {"\"Sales DW\".\"SALESDB\".dbo", "\"Sales DW\".\"SALESDB\".\"dbo\"\t3027:1\n"},
-      {"Sales DW.SALESDB.\"dbo\"", "\"Sales DW\".\"SALESDB\".\"dbo\"\t3027:1\n"},
-      {"\"Sales DW.SALESDB\".dbo", ""},  // one quoted segment keeps its full stop
-  };
-  for (const Case& c : cases) {
-    const ToolRun r = RunTool({"find", "--type", "SCHEMA", c.text});
-    EXPECT_EQ(r.exitCode, c.found.empty() ? 1 : 0) << c.text << "\n" << r.err;
-    EXPECT_EQ(r.out, c.found) << c.text;
-  }
+  const std::string schema = "\"Sales DW\".\"SALESDB\".\"dbo\"\t3027:1\n";
+  cmdtest::ExpectRuns({
+      {{"find", "--type", "SCHEMA", "\"Sales DW\".SALESDB.dbo"}, 0, schema},
+      {{"find", "--type", "SCHEMA", "\"Sales DW\".\"SALESDB\".dbo"}, 0, schema},
+      {{"find", "--type", "SCHEMA", "Sales DW.SALESDB.\"dbo\""}, 0, schema},
+      // One quoted segment keeps its full stop.
+      {{"find", "--type", "SCHEMA", "\"Sales DW.SALESDB\".dbo"}, 1},
+      // LAST_LOAD_DATE lives in the initialization block "Refresh Dates".
+      {{"render", "--type", "RP VARIABLE", "LAST_LOAD_DATE"}, 0, " DATE '2024-06-30'\n"},
+      {{"render", "--type", "RP VARIABLE", "\"Refresh Dates\".\"LAST_LOAD_DATE\""}, 0, " DATE '2024-06-30'\n"},
+  });
 }
 
 TEST(CmdFindHints, AliasesSuggestedOnlyWhenNotGiven) {

@@ -44,15 +44,4 @@ TEST(CmdShow, NotFoundSuggestsOtherCase) {
   EXPECT_NE(r.err.find("\"Sales DW\".\"SALESDB\".\"dbo\".\"W_ORDERS_F\""), std::string::npos) << r.err;
 }
 
-TEST(CmdShow, UsageErrors) {
-  for (const std::vector<std::string>& args : {std::vector<std::string>{"show"},
-                                               {"show", "X"},
-                                               {"show", "--type", "TABLE"},
-                                               {"show", "--type", "BOGUS", "X"}}) {
-    const auto r = RunTool(args);
-    EXPECT_EQ(r.exitCode, 2) << r.err;
-    EXPECT_NE(r.err, "");
-  }
-}
-
 }  // namespace

@@ -1,7 +1,6 @@
 // smutil site run as a user would: the summary line, --changed-only on a
 // second run, --type, --messages and its errors.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -17,13 +16,8 @@ using cmdtest::ToolRun;
 
 class CmdSite : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/smutil_site_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    m_dir = tmpl;
-  }
-  void TearDown() override { fs::remove_all(m_dir); }
-  std::string m_dir;
+  testutil::ScratchDir m_scratch;
+  const std::string m_dir = m_scratch.Dir().string();
 };
 
 TEST_F(CmdSite, WritesTheSiteThenOnlyWhatChanged) {
@@ -48,7 +42,6 @@ TEST_F(CmdSite, TypesChooseThePages) {
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_TRUE(fs::exists(out + "/Database/DB_Sales_DW5A3C0000.html"));
   EXPECT_FALSE(fs::exists(out + "/Database/DB_Sales_DW5A3C0000/PCAT_SALESDB.html"));
-  EXPECT_EQ(RunTool({"site", "--type", "NO SUCH TYPE", out}).exitCode, 2);
 }
 
 TEST_F(CmdSite, MessagesFromAFileShowOnTheirPages) {

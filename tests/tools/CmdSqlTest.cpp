@@ -73,29 +73,36 @@ TEST(CmdSqlCheck, SyntaxFaultsAllReportedWithWhatWasExpected) {
   EXPECT_EQ(lines[3], file + ":6:23: error: Unclosed string literal: it runs to the end of the text.");
 }
 
-TEST(CmdSqlCheck, ReadSecurityOfTheUser) {
-  const std::string file = kQueries + "secured_column.sql";
-  // Line 2 "SELECT Orders."Order Id", Orders.Discount": the second name is at 27.
-  const ToolRun denied = Sql({"check", "--user", "anna.berg", file});
-  EXPECT_EQ(denied.exitCode, 1) << denied.err;
-  EXPECT_EQ(denied.out,
-            file + ":2:27: error: The column \"Orders\".\"Discount\" exists but the user may not read it.\n");
-  // Without a user the gateway's own user reads every column.
-  const ToolRun allowed = Sql({"check", file});
-  EXPECT_EQ(allowed.exitCode, 0) << allowed.out << allowed.err;
-  EXPECT_EQ(allowed.out, "");
+TEST(CmdSqlCheck, ReadSecurityOfTheUserCleanQueriesAndUsage) {
+  const std::string secured = kQueries + "secured_column.sql";
+  cmdtest::ExpectRuns(
+      {
+          // Line 2 "SELECT Orders."Order Id", Orders.Discount": the second name is at 27.
+          {{"check", "--user", "anna.berg", secured},
+           1,
+           secured + ":2:27: error: The column \"Orders\".\"Discount\" exists but the user may not read it.\n"},
+          // Without a user the gateway's own user reads every column.
+          {{"check", secured}, 0},
+          {{"check", kQueries + "revenue_by_region.sql"}, 0},
+          {{"check", kQueries + "customers_union.sql"}, 0},
+          {{"check", kQueries + "product_mix.sql"}, 0},
+          {{"check", "/nonexistent/q.sql"},
+           3,
+           "",
+           "cannot open the query text /nonexistent/q.sql: there is no such file"},
+          {{"format", "/nonexistent/q.sql"}, 3, "", "there is no such file"},
+          {{"explain", "/nonexistent/q.sql"}, 3, "", "there is no such file"},
+          {{"format", "--by-id", "--display", secured}, 2, "", "give one of"},
+          {{"check"}, 2, "", "FILE"},
+          {{"frobnicate", secured}, 2},
+      },
+      {"--repo", kSample, "sql"});
   // A user the repository does not have.
-  const ToolRun nobody = Sql({"check", "--user", "no.such.user", file});
+  const ToolRun nobody = Sql({"check", "--user", "no.such.user", secured});
   EXPECT_EQ(nobody.exitCode, 1);
   EXPECT_NE(nobody.out.find("No user named no.such.user in the repository."), std::string::npos) << nobody.out;
-}
-
-TEST(CmdSqlCheck, CleanQueriesExitZeroSilently) {
-  for (const char* name : {"revenue_by_region.sql", "customers_union.sql", "product_mix.sql"}) {
-    const ToolRun r = Sql({"check", kQueries + name});
-    EXPECT_EQ(r.exitCode, 0) << name << "\n" << r.out << r.err;
-    EXPECT_EQ(r.out, "") << name;
-  }
+  // A repository that cannot be read.
+  EXPECT_EQ(RunTool({"--repo", "/nonexistent/repo.xml", "sql", "check", kQueries + "product_mix.sql"}).exitCode, 3);
 }
 
 TEST(CmdSqlCheck, StandardInput) {
@@ -175,31 +182,6 @@ TEST(CmdSqlCheck, SarifResultsHaveRegionsInTheQueryFile) {
 }
 
 // ---- usage and inputs that cannot be read --------------------------------------------
-
-TEST(CmdSqlUsage, ExitCodes) {
-  struct Case {
-    std::vector<std::string> args;
-    int exitCode;
-    const char* errContains;
-  };
-  const Case cases[] = {
-      {{"check", "/nonexistent/q.sql"}, 3, "cannot open the query text /nonexistent/q.sql: there is no such file"},
-      {{"format", "/nonexistent/q.sql"}, 3, "there is no such file"},
-      {{"explain", "/nonexistent/q.sql"}, 3, "there is no such file"},
-      {{"check", "--format", "yaml", kQueries + "secured_column.sql"}, 2, "'yaml'"},
-      {{"format", "--by-id", "--display", kQueries + "secured_column.sql"}, 2, "give one of"},
-      {{"check"}, 2, "FILE"},
-      {{"frobnicate", kQueries + "secured_column.sql"}, 2, ""},
-  };
-  for (const Case& c : cases) {
-    const ToolRun r = Sql(c.args);
-    EXPECT_EQ(r.exitCode, c.exitCode) << c.args[0] << " " << c.args.back() << "\n" << r.err;
-    EXPECT_NE(r.err.find(c.errContains), std::string::npos) << r.err;
-  }
-  // A repository that cannot be read.
-  const ToolRun noRepo = RunTool({"--repo", "/nonexistent/repo.xml", "sql", "check", kQueries + "product_mix.sql"});
-  EXPECT_EQ(noRepo.exitCode, 3) << noRepo.err;
-}
 
 // ---- format: the statement written back through the renderer --------------------------
 

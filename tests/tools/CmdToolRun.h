@@ -4,19 +4,22 @@
 // variable, "NAME" alone removes it.
 //
 //   ToolRun r = RunTool({"--repo", file, "dict"}, {"SMUTIL_CONFIG=" + cfg});
+//
+// ExpectRuns runs a table of command lines, each with what it must give.
 #pragma once
 
 #include <fcntl.h>
-#include <spawn.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "common/ScratchDir.h"
 
 extern char** environ;
 
@@ -28,12 +31,7 @@ struct ToolRun {
   std::string err;
 };
 
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using testutil::ReadFile;
 
 inline std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -58,8 +56,17 @@ inline std::vector<std::string> ChildEnvironment(const std::vector<std::string>&
   return env;
 }
 
+// Where the child's standard streams come from and go, and what it may write.
+struct Limits {
+  const char* stdinPath = "/dev/null";
+  const char* stdoutPath = nullptr;  // captured by default
+  long fileSizeLimit = -1;           // RLIMIT_FSIZE of the child, -1 for none
+};
+
+// The child is killed by SIGALRM after two minutes, so a program that waits
+// fails the test instead of hanging it.
 inline ToolRun RunProgram(const std::string& program, const std::vector<std::string>& args,
-                          const std::vector<std::string>& envChanges = {}, const char* stdinPath = "/dev/null") {
+                          const std::vector<std::string>& envChanges = {}, const Limits& limits = {}) {
   char outPath[] = "/tmp/smutil_cmd_out_XXXXXX";
   char errPath[] = "/tmp/smutil_cmd_err_XXXXXX";
   const int outFd = mkstemp(outPath);
@@ -75,18 +82,27 @@ inline ToolRun RunProgram(const std::string& program, const std::vector<std::str
   std::vector<char*> envp;
   for (auto& e : env) envp.push_back(e.data());
   envp.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, stdinPath, O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, outFd, 1);
-  posix_spawn_file_actions_adddup2(&actions, errFd, 2);
-  pid_t pid = 0;
-  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    // Opened without waiting, so a named pipe with no writer cannot stop the child here.
+    const int in = ::open(limits.stdinPath, O_RDONLY | O_NONBLOCK);
+    if (in >= 0) {
+      ::fcntl(in, F_SETFL, ::fcntl(in, F_GETFL) & ~O_NONBLOCK);
+      ::dup2(in, 0);
+    }
+    ::dup2(limits.stdoutPath ? ::open(limits.stdoutPath, O_WRONLY) : outFd, 1);
+    ::dup2(errFd, 2);
+    if (limits.fileSizeLimit >= 0) {
+      const rlimit limit{static_cast<rlim_t>(limits.fileSizeLimit), static_cast<rlim_t>(limits.fileSizeLimit)};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ::alarm(120);  // kept across exec
+    ::execve(argv[0], argv.data(), envp.data());
+    ::_exit(127);
   }
-  posix_spawn_file_actions_destroy(&actions);
+  int status = 0;
+  if (pid > 0) ::waitpid(pid, &status, 0);
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   close(outFd);
   close(errFd);
   run.out = ReadFile(outPath);
@@ -109,9 +125,44 @@ inline ToolRun RunToolWithInput(const std::vector<std::string>& args, const std:
   const bool bWritten = write(fd, stdinText.data(), stdinText.size()) == static_cast<ssize_t>(stdinText.size());
   close(fd);
   ToolRun run;
-  if (bWritten) run = RunProgram(SMUTIL_TOOL_PATH, args, envChanges, inPath);
+  if (bWritten) run = RunProgram(SMUTIL_TOOL_PATH, args, envChanges, {.stdinPath = inPath});
   std::remove(inPath);
   return run;
+}
+
+// One command line and what it must give: its exit code, the whole of
+// standard output, and a text standard error holds (for a run that exits 0
+// with none given, standard error must be empty; bad usage and unreadable
+// input always say why).
+struct RunCase {
+  std::vector<std::string> args;
+  int exitCode = 0;
+  std::string out = {};
+  std::string err = {};
+};
+
+// Runs each case with prefix before its arguments and the environment
+// changes given.
+inline void ExpectRuns(const std::vector<RunCase>& cases, const std::vector<std::string>& prefix = {},
+                       const std::vector<std::string>& envChanges = {}) {
+  for (const RunCase& c : cases) {
+    std::vector<std::string> args = prefix;
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    std::string line;
+    for (const std::string& a : args) line += a + " ";
+    SCOPED_TRACE(line);
+    const ToolRun r = RunTool(args, envChanges);
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+    EXPECT_EQ(r.out, c.out);
+    if (c.exitCode == 0 && c.err.empty()) {
+      EXPECT_EQ(r.err, "");
+    } else {
+      EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    }
+    if (c.exitCode >= 2) {
+      EXPECT_NE(r.err, "");
+    }
+  }
 }
 
 }  // namespace cmdtest

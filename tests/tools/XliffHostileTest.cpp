@@ -3,7 +3,6 @@
 // characters that only XML 1.1 allows. Each is refused with its line, and
 // nothing outside the document is read.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cctype>
 #include <filesystem>
@@ -11,6 +10,7 @@
 
 #include "Translations/Translations.h"
 #include "common/FifoTrap.h"
+#include "common/ScratchDir.h"
 
 namespace {
 
@@ -21,12 +21,7 @@ using smutil_translations::TranslationUnit;
 
 class XliffHostile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("smutil_xliff_hostile_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    std::ofstream(dir / "secret.txt") << "PLANTED-SECRET";
-  }
-  void TearDown() override { fs::remove_all(dir); }
+  void SetUp() override { std::ofstream(dir / "secret.txt") << "PLANTED-SECRET"; }
 
   std::string Write(const std::string& text) const {
     const std::string file = (dir / "in.xlf").string();
@@ -45,7 +40,8 @@ class XliffHostile : public ::testing::Test {
     }
   }
 
-  fs::path dir;
+  testutil::ScratchDir scratch;
+  const fs::path dir = scratch.Dir();
 };
 
 // Whether why places message at that line of in.xlf ("in.xlf:4:7: message",
