@@ -1,7 +1,6 @@
 // The internal text form: exact round trips and positioned errors.
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <limits>
 
 #include "Expr/ExprBuilder.h"

@@ -4,9 +4,9 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "Lsp/LanguageServer.h"
+#include "common/ScratchDir.h"
 
 namespace {
 
@@ -216,34 +216,29 @@ TEST(LanguageServerCompletion, WhatTheUserMayReadInTheScopeTyped) {
   EXPECT_TRUE(Has(labels, "Finance Archive"));
   EXPECT_FALSE(Has(labels, "Marketing Insights"));
   EXPECT_FALSE(Has(labels, "SUM"));
-  labels = h.CompletionLabels("SELECT a FROM Fin|");
-  EXPECT_EQ(labels, (std::vector<std::string>{"Finance", "Finance Archive"}));
   // The tables of the FROM subject area (Sales is an alias of Sales Analysis), then functions and keywords.
   labels = h.CompletionLabels("SELECT | FROM Sales");
   for (const char* t : {"Orders", "Customers", "Products", "Time", "Margins", "SUM", "COUNT", "CASE", "DISTINCT"}) {
     EXPECT_TRUE(Has(labels, t)) << t;
   }
   EXPECT_FALSE(Has(labels, "Ledger"));  // Finance's table, not in this FROM
-  // A table's columns, without Discount.
-  labels = h.CompletionLabels("SELECT Orders.| FROM Sales");
-  EXPECT_EQ(labels,
-            (std::vector<std::string>{"Order Id", "Quantity", "Revenue", "Net Revenue", "Order Count", "Status"}));
-  labels = h.CompletionLabels("SELECT Orders.Re| FROM Sales");
-  EXPECT_EQ(labels, (std::vector<std::string>{"Revenue"}));
-  // The table by a former name, and under a subject area written out.
-  labels = h.CompletionLabels("SELECT Clients.C| FROM \"Sales Analysis\"");
-  EXPECT_EQ(labels, (std::vector<std::string>{"Customer Name", "City", "Country"}));
-  labels = h.CompletionLabels("SELECT \"Sales Analysis\".Customers.Reg| FROM \"Sales Analysis\"");
-  EXPECT_EQ(labels, (std::vector<std::string>{"Region"}));
-  // A subject area as qualifier: its tables.
-  labels = h.CompletionLabels("SELECT Finance.| FROM Finance");
-  EXPECT_EQ(labels, (std::vector<std::string>{"Ledger", "Journal Entries"}));
-  // The columns of a derived table.
-  labels = h.CompletionLabels("SELECT t.| FROM (SELECT Products.Category, SUM(Orders.Revenue) AS Total FROM Sales) t");
-  EXPECT_EQ(labels, (std::vector<std::string>{"Category", "Total"}));
-  // Nothing inside a string or a comment.
-  EXPECT_TRUE(h.CompletionLabels("SELECT 'Orders.| FROM Sales").empty());
-  EXPECT_TRUE(h.CompletionLabels("SELECT a -- Orders.|\nFROM Sales").empty());
+  const std::pair<const char*, std::vector<std::string>> cases[] = {
+      {"SELECT a FROM Fin|", {"Finance", "Finance Archive"}},
+      // A table's columns, without Discount.
+      {"SELECT Orders.| FROM Sales", {"Order Id", "Quantity", "Revenue", "Net Revenue", "Order Count", "Status"}},
+      {"SELECT Orders.Re| FROM Sales", {"Revenue"}},
+      // The table by a former name, and under a subject area written out.
+      {"SELECT Clients.C| FROM \"Sales Analysis\"", {"Customer Name", "City", "Country"}},
+      {"SELECT \"Sales Analysis\".Customers.Reg| FROM \"Sales Analysis\"", {"Region"}},
+      // A subject area as qualifier: its tables.
+      {"SELECT Finance.| FROM Finance", {"Ledger", "Journal Entries"}},
+      // The columns of a derived table.
+      {"SELECT t.| FROM (SELECT Products.Category, SUM(Orders.Revenue) AS Total FROM Sales) t", {"Category", "Total"}},
+      // Nothing inside a string or a comment.
+      {"SELECT 'Orders.| FROM Sales", {}},
+      {"SELECT a -- Orders.|\nFROM Sales", {}},
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(h.CompletionLabels(text), expected) << text;
 }
 
 TEST(LanguageServerCompletion, InsertedTextIsQuotedWhereTheRulesNeedIt) {
@@ -371,16 +366,13 @@ TEST(LanguageServerFormatting, RewritesInFullKeepsTheLeadingCommentAndRefusesBro
 }
 
 TEST(LanguageServerReload, AChangedRepositoryFileIsReadAgainAndABrokenOneKeepsTheOld) {
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "smutil-lsp-reload";
-  std::filesystem::create_directories(dir);
-  const std::filesystem::path repo = dir / "repo.rpd.xml";
+  const testutil::ScratchDir dir;
+  const std::filesystem::path repo = dir.Path("repo.rpd.xml");
   std::filesystem::copy_file(kSample, repo, std::filesystem::copy_options::overwrite_existing);
   Harness h(repo.string());
   EXPECT_TRUE(Has(h.CompletionLabels("SELECT Orders.Sta| FROM Sales"), "Status"));
   // Rename Status in the file, tell the server: the new name is offered.
-  std::stringstream text;
-  text << std::ifstream(repo).rdbuf();
-  std::string s = text.str();
+  std::string s = testutil::ReadFile(repo);
   const std::string from = "name=\"Status\" parent=\"4008:1\"";
   ASSERT_NE(s.find(from), std::string::npos);
   s.replace(s.find(from), from.size(), "name=\"State\" parent=\"4008:1\"");
@@ -404,7 +396,6 @@ TEST(LanguageServerReload, AChangedRepositoryFileIsReadAgainAndABrokenOneKeepsTh
                    {"method", "textDocument/didSave"},
                    {"params", {{"textDocument", {{"uri", smutil_lsp::FileUri(repo.string())}}}}}});
   EXPECT_EQ(h.CompletionLabels("SELECT Orders.Sta| FROM Sales"), (std::vector<std::string>{"Status"}));
-  std::filesystem::remove_all(dir);
 }
 
 TEST(LanguageServerUris, FileUrisRoundTrip) {

@@ -1,6 +1,5 @@
 // The server over a pipe, as an editor starts it: bytes in, framed
 // answers out, broken input answered and passed over.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
