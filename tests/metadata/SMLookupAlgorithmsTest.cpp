@@ -560,33 +560,30 @@ TEST(LookupAlgorithmsNested, SubFoldersAndMatchesBelowThem) {
   const VoidID nested = folder.Child(kTIDAEntityFolder, U"Orders");
   const VoidID hidden = folder.Child(kTIDAEntityFolder, U"Hidden");
   rp.DenyRead(hidden);
+  const Ref<AFolder> root(rp.GetObject(area));
 
   QualifiedNameIDPairVector pairs;
-  NITC::GetSubFolderIDs(&rp, Ref<AFolder>(rp.GetObject(area)), pairs, false);
+  NITC::GetSubFolderIDs(&rp, root, pairs, false);
   EXPECT_EQ(DistinctIDs(pairs), VoidIDVector{top});
   pairs.clear();
-  NITC::GatherEntityFolders(&rp, Ref<AFolder>(rp.GetObject(area)), pairs, false);
+  NITC::GatherEntityFolders(&rp, root, pairs, false);
   EXPECT_EQ(DistinctIDs(pairs), (VoidIDVector{top, nested}));
   pairs.clear();
-  NITC::GatherEntityFolders(&rp, Ref<AFolder>(rp.GetObject(area)), pairs, true);
+  NITC::GatherEntityFolders(&rp, root, pairs, true);
   EXPECT_EQ(DistinctIDs(pairs), (VoidIDVector{top, nested, hidden}));
 
   VoidIDVector ids;
-  EXPECT_EQ(NITC::GatherMatchedEntityFolders(&rp, Ref<AFolder>(rp.GetObject(area)), {U"orders"}, ids, false),
-            NITC::kAmbiguousTable);
+  EXPECT_EQ(NITC::GatherMatchedEntityFolders(&rp, root, {U"orders"}, ids, false), NITC::kAmbiguousTable);
   EXPECT_EQ(ids, (VoidIDVector{top, nested}));
   ids.clear();
-  EXPECT_EQ(NITC::GatherMatchedEntityFolders(&rp, Ref<AFolder>(rp.GetObject(area)), {U"More", U"Orders"}, ids, false),
-            NITC::kOK);
+  EXPECT_EQ(NITC::GatherMatchedEntityFolders(&rp, root, {U"More", U"Orders"}, ids, false), NITC::kOK);
   EXPECT_EQ(ids, VoidIDVector{nested});
   ids.clear();
-  EXPECT_EQ(NITC::GatherMatchedEntityFolders(&rp, Ref<AFolder>(rp.GetObject(area)), {U"Hidden"}, ids, false),
-            NITC::kInaccessibleTable);
+  EXPECT_EQ(NITC::GatherMatchedEntityFolders(&rp, root, {U"Hidden"}, ids, false), NITC::kInaccessibleTable);
   EXPECT_TRUE(ids.empty());
-  EXPECT_EQ(NITC::GatherMatchedEntityFolders(&rp, Ref<AFolder>(rp.GetObject(area)), {U"Hidden"}, ids, true), NITC::kOK);
+  EXPECT_EQ(NITC::GatherMatchedEntityFolders(&rp, root, {U"Hidden"}, ids, true), NITC::kOK);
   ids.clear();
-  EXPECT_EQ(NITC::GatherMatchedEntityFolders(&rp, Ref<AFolder>(rp.GetObject(area)), {U"Gone"}, ids, false),
-            NITC::kNonexistentTable);
+  EXPECT_EQ(NITC::GatherMatchedEntityFolders(&rp, root, {U"Gone"}, ids, false), NITC::kNonexistentTable);
 
   // Two parts that the widened form misses are searched in the default area.
   rp.SetDefaultSubjectAreaName(U"Sales");

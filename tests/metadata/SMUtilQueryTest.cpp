@@ -28,7 +28,6 @@ VXString IdText(const VoidID& id) { return U"#" + id.ToString(); }
 // has all the segments of its qualified name, so one of the table "Lines"
 // (under the catalog, no schema) has an empty schema segment:
 // "DB"."Cat".""."Lines"."ID". Otherwise a column is its last two segments.
-
 struct Repo {
   ARpGateway rp;
   VoidID db, cat, sch, s2;
