@@ -52,14 +52,10 @@ class Externalization : public ::testing::Test {
     avg = attr(U"Avg");
     summed = attr(U"Summed");
     twice = attr(U"Twice");
-    b.At(avg)
-        .Child(kTIDAMeasureDefn, U"M")
-        .Child(kTIDAAggrRule, U"R")
-        .Set(RpProp::kAggrExpr, ExprBuilder().Op(kAvg).ID(c1).End().Build());
-    b.At(summed)
-        .Child(kTIDAMeasureDefn, U"M")
-        .Child(kTIDAAggrRule, U"R")
-        .Set(RpProp::kAggrExpr, ExprBuilder().Op(kSum).ID(c1).End().Build());
+    for (const auto& [column, op] : {std::pair{avg, kAvg}, std::pair{summed, kSum}}) {
+      const Expr rule = ExprBuilder().Op(op).ID(c1).End().Build();
+      b.At(column).Child(kTIDAMeasureDefn, U"M").Child(kTIDAAggrRule, U"R").Set(RpProp::kAggrExpr, rule);
+    }
     const auto id = [](const VoidID& v) { return ExprBuilder().ID(v).Build(); };
     ALogicalTableSource::SourceDefinition first, second;
     first.m_logicalToPhysical = {
