@@ -2,8 +2,6 @@
 // downgrade file, and the repository manager's close on destruction.
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "Utility/Crc32.h"
 #include "common/Caught.h"
 #include "common/ScratchDir.h"
@@ -80,13 +78,8 @@ TEST(ARpArchive, ForeignOrDamagedFilesAreRefused) {
     archive.Finish();
     file.Close();
   }
-  ByteVector bytes;
-  {
-    std::ifstream in(path, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-  ByteVector truncated(bytes.begin(), bytes.end() - 2);
-  EXPECT_THROW(ARpArchive::ReadBytes(truncated), ArchiveError);
+  const std::string text = testutil::ReadFile(path);
+  const ByteVector bytes(text.begin(), text.end());
   ByteVector foreign = bytes;
   foreign[0] = 'X';
   EXPECT_THROW(ARpArchive::ReadBytes(foreign), ArchiveError);
@@ -112,6 +105,12 @@ ByteVector Bytes(std::initializer_list<std::vector<std::uint8_t>> parts) {
   for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
   return out;
 }
+// An archive written into memory.
+struct MemoryFile : AFile {
+  ByteVector bytes;
+  long GetPosition() const override { return static_cast<long>(bytes.size()); }
+  void Write(const uint8* data, std::size_t size) override { bytes.insert(bytes.end(), data, data + size); }
+};
 const std::vector<std::uint8_t> kMagic = {'S', 'M', 'R', 'P', 'A', 'R', 'C'};
 // DW (3023:1) at the top, Orders (3001:7) in it.
 const std::vector<std::uint8_t> kRecordDW = {0x00, 0x00, 0x0B, 0xCF, 0, 0, 0, 1, 0, 0,   0,
@@ -139,11 +138,7 @@ TEST(ARpArchive, ReadsTheCheckedFormatAndTheOlderOnes) {
   RpBuilder b(rp);
   const auto dw = b.Add(kTIDADatabase, U"DW", VoidID::NullID, VoidID(kTIDADatabase, 1));
   const auto orders = dw.Child(kTIDATable, U"Orders", VoidID(kTIDATable, 7));
-  struct Memory : AFile {
-    ByteVector bytes;
-    long GetPosition() const override { return static_cast<long>(bytes.size()); }
-    void Write(const uint8* data, std::size_t size) override { bytes.insert(bytes.end(), data, data + size); }
-  } memory;
+  MemoryFile memory;
   ARpArchive archive(memory);
   archive.WriteObject(*dw.Obj());
   archive.WriteObject(*orders.Obj());
@@ -170,11 +165,7 @@ TEST(ARpArchive, EveryBitFlipAndEveryTruncationIsRefused) {
   const auto db = b.Add(kTIDADatabase, U"Sales DW");
   const auto table = db.Child(kTIDATable, U"Orders");
   const auto column = table.Child(kTIDAColumn, U"Amount \u00e9");
-  struct Memory : AFile {
-    ByteVector bytes;
-    long GetPosition() const override { return static_cast<long>(bytes.size()); }
-    void Write(const uint8* data, std::size_t size) override { bytes.insert(bytes.end(), data, data + size); }
-  } memory;
+  MemoryFile memory;
   ARpArchive archive(memory);
   for (const auto& o : {db, table, column}) archive.WriteObject(*o.Obj());
   archive.Finish();

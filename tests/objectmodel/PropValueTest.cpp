@@ -2,6 +2,7 @@
 // other kind as the value it is.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 #include "Expr/ExprBuilder.h"
@@ -29,21 +30,18 @@ TEST(PropValue, SourceDefinitionsCompareByWhatTheyHold) {
   EXPECT_FALSE(SamePropValue(RpPropValue(SourcePtr()), a));
 
   // Each member counts.
-  RpSourceDefinition d = Source();
-  d.m_bDistinct = true;
-  EXPECT_FALSE(SamePropValue(a, std::make_shared<const RpSourceDefinition>(d)));
-  d = Source();
-  d.m_whereClause = ExprBuilder().String(U"closed").Build();
-  EXPECT_FALSE(SamePropValue(a, std::make_shared<const RpSourceDefinition>(d)));
-  d = Source();
-  d.m_joins[0].second = VoidID(3005, 1);
-  EXPECT_FALSE(SamePropValue(a, std::make_shared<const RpSourceDefinition>(d)));
-  d = Source();
-  d.m_physicalTables.push_back(VoidID(3001, 8));
-  EXPECT_FALSE(SamePropValue(a, std::make_shared<const RpSourceDefinition>(d)));
-  d = Source();
-  d.m_logicalToPhysical[0].second = ExprBuilder().ID(VoidID(3003, 5)).Build();
-  EXPECT_FALSE(SamePropValue(a, std::make_shared<const RpSourceDefinition>(d)));
+  const std::function<void(RpSourceDefinition&)> changes[] = {
+      [](RpSourceDefinition& d) { d.m_bDistinct = true; },
+      [](RpSourceDefinition& d) { d.m_whereClause = ExprBuilder().String(U"closed").Build(); },
+      [](RpSourceDefinition& d) { d.m_joins[0].second = VoidID(3005, 1); },
+      [](RpSourceDefinition& d) { d.m_physicalTables.push_back(VoidID(3001, 8)); },
+      [](RpSourceDefinition& d) { d.m_logicalToPhysical[0].second = ExprBuilder().ID(VoidID(3003, 5)).Build(); },
+  };
+  for (const auto& change : changes) {
+    RpSourceDefinition d = Source();
+    change(d);
+    EXPECT_FALSE(SamePropValue(a, std::make_shared<const RpSourceDefinition>(d)));
+  }
 }
 
 TEST(PropValue, OtherKindsCompareAsValuesAndKindsNeverMix) {
