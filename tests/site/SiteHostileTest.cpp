@@ -11,6 +11,7 @@
 #include "SiteGraphs.h"
 #include "SiteTestUtil.h"
 #include "Utility/SUGDOM.h"
+#include "common/Caught.h"
 #include "objectmodel/RpBuilder.h"
 
 namespace smutil_site {
@@ -187,13 +188,10 @@ TEST(SiteFiles, AFileThatCannotBeWrittenIsReported) {
   fs::create_directories(dir.Dir() / "index.html");
   SiteOptions options;
   options.outDir = dir.Dir();
-  try {
-    WriteSite(&rp, options);
-    FAIL() << "no error";
-  } catch (const SiteError& e) {
-    EXPECT_NE(std::string(e.what()).find("cannot write"), std::string::npos) << e.what();
-    EXPECT_NE(std::string(e.what()).find("index.html"), std::string::npos) << e.what();
-  }
+  const auto e = testutil::Caught<SiteError>([&] { WriteSite(&rp, options); });
+  ASSERT_TRUE(e);
+  EXPECT_NE(std::string(e->what()).find("cannot write"), std::string::npos) << e->what();
+  EXPECT_NE(std::string(e->what()).find("index.html"), std::string::npos) << e->what();
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <regex>
 #include <set>
 
-#include "Metadata/SMDictUtil.h"
 #include "Site/SiteWriter.h"
 #include "SiteFiles.h"
 #include "SiteGraphs.h"
@@ -104,11 +103,7 @@ struct BigModel {
       b.At(db).Child(kTIDATable, ToVXString("T_" + std::to_string(i)));
     }
   }
-  std::string PagePath(const VoidID& id) {
-    DictUniqueNamesCache cache;
-    std::string path = ToNarrow(MetadataDictUtil::GetDictRelativePath(rp.GetObject(id), cache));
-    return path.replace(path.size() - 4, 4, ".html");
-  }
+  std::string PagePath(const VoidID& id) { return SiteFileOf(rp.GetObject(id)); }
 };
 
 std::size_t Occurrences(const std::string& text, const std::string& what) {
@@ -184,11 +179,7 @@ class StalePages : public ::testing::Test {
     b.At(gone).Child(kTIDAColumn, U"ID");
     options.outDir = dir.Dir();
   }
-  std::string PagePath(const VoidID& id) {
-    DictUniqueNamesCache cache;
-    std::string path = ToNarrow(MetadataDictUtil::GetDictRelativePath(rp.GetObject(id), cache));
-    return path.replace(path.size() - 4, 4, ".html");
-  }
+  std::string PagePath(const VoidID& id) { return SiteFileOf(rp.GetObject(id)); }
   ARpGateway rp;
   RpBuilder b;
   VoidID db, keep, gone;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Metadata/SMDictUtil.h"
 #include "Site/SiteWriter.h"
 #include "common/ScratchDir.h"
 
@@ -22,6 +23,13 @@ inline smutil_site::SiteReport WriteSiteIn(ARpGateway* rp, const TempDir& dir) {
   smutil_site::SiteOptions options;
   options.outDir = dir.Dir();
   return smutil_site::WriteSite(rp, options);
+}
+
+// The file of obj in the site: its dictionary path with ext for ".xml".
+inline std::string SiteFileOf(const Ref<ARpObject>& obj, const char* ext = ".html") {
+  DictUniqueNamesCache cache;
+  std::string path = ToNarrow(MetadataDictUtil::GetDictRelativePath(obj, cache));
+  return path.replace(path.size() - 4, 4, ext);
 }
 
 inline std::vector<fs::path> FilesWithExtension(const fs::path& root, const std::string& ext) {

@@ -184,13 +184,9 @@ TEST_F(SampleSite, APresentationColumnPageLinksItsWholeLineage) {
 }
 
 TEST_F(SampleSite, ABusinessModelPictureShowsItsTablesAndForeignKeys) {
-  DictUniqueNamesCache cache;
   VoidIDVector ids;
   s_rp->GetObjectIDsOfType(kTIDASubjectArea, ids);
-  const Ref<ARpObject> bm = s_rp->GetObject(ids.front());
-  std::string svg = ToNarrow(MetadataDictUtil::GetDictRelativePath(bm, cache));
-  svg.replace(svg.size() - 4, 4, ".svg");
-  const std::string text = ReadFile(s_dir->Dir() / svg);
+  const std::string text = ReadFile(s_dir->Dir() / SiteFileOf(s_rp->GetObject(ids.front()), ".svg"));
   for (const char* table : {"Sales.Orders", "Sales.Customers", "Sales.Products", "Sales.Time"}) {
     EXPECT_NE(text.find(table), std::string::npos) << table;
   }
@@ -221,9 +217,7 @@ TEST(SiteIncremental, ASecondRunRewritesOnlyWhatChanged) {
   const SiteReport changed = WriteSite(rp.get(), options);
   EXPECT_EQ(changed.written, 1u);
   // A page removed by hand is written again although its hash is known.
-  DictUniqueNamesCache cache;
-  std::string path = ToNarrow(MetadataDictUtil::GetDictRelativePath(quantity, cache));
-  path.replace(path.size() - 4, 4, ".html");
+  const std::string path = SiteFileOf(quantity);
   fs::remove(dir.Dir() / path);
   EXPECT_EQ(WriteSite(rp.get(), options).written, 1u);
   EXPECT_NE(ReadFile(dir.Dir() / path).find("Units ordered."), std::string::npos);
