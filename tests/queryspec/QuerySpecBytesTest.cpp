@@ -8,6 +8,7 @@
 #include "ListQuerySpec/QuerySpecBuilder.h"
 #include "Utility/DataBlobUtil.h"
 #include "Utility/VXAssert.h"
+#include "common/Caught.h"
 
 namespace {
 
@@ -129,13 +130,10 @@ TEST(QuerySpecBytes, CorruptFieldsAreRefusedAtTheirOffset) {
     } else {
       b[c.pos] = static_cast<uint8>(c.value);
     }
-    try {
-      AbstractListQuerySpec::FromByteVector(b);
-      ADD_FAILURE() << c.name << " was accepted";
-    } catch (const BlobDecodeError& e) {
-      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << c.name << ": " << e.what();
-      EXPECT_EQ(e.GetOffset(), c.pos) << c.name;
-    }
+    const auto e = testutil::Caught<BlobDecodeError>([&] { AbstractListQuerySpec::FromByteVector(b); }, c.name);
+    if (!e) continue;
+    EXPECT_NE(std::string(e->what()).find(c.message), std::string::npos) << c.name << ": " << e->what();
+    EXPECT_EQ(e->GetOffset(), c.pos) << c.name;
   }
 }
 
@@ -158,14 +156,11 @@ TEST(QuerySpecBytes, InvalidExpressionIsRefusedInsideTheBlob) {
   const std::size_t at = 3 + 1 + 12 + 4;
   ASSERT_TRUE(std::equal(tokens.begin(), tokens.end(), b.begin() + at));
   b[at] = 0x7f;  // no such token type
-  try {
-    AbstractListQuerySpec::FromByteVector(b);
-    FAIL();
-  } catch (const BlobDecodeError& e) {
-    EXPECT_GE(e.GetOffset(), at);
-    EXPECT_LT(e.GetOffset(), at + tokens.size());
-    EXPECT_NE(std::string(e.what()).find("detail filter"), std::string::npos);
-  }
+  const auto e = testutil::Caught<BlobDecodeError>([&] { AbstractListQuerySpec::FromByteVector(b); });
+  ASSERT_TRUE(e);
+  EXPECT_GE(e->GetOffset(), at);
+  EXPECT_LT(e->GetOffset(), at + tokens.size());
+  EXPECT_NE(std::string(e->what()).find("detail filter"), std::string::npos);
 }
 
 TEST(QuerySpecBytes, TrailingBytesAreRefused) {
@@ -191,12 +186,9 @@ TEST(QuerySpecBytes, NestingIsBoundedBothWays) {
   }
   const ByteVector inner = ListQuerySpec().ToByteVector();
   b.insert(b.end(), inner.begin() + 3, inner.end());
-  try {
-    AbstractListQuerySpec::FromByteVector(b);
-    FAIL();
-  } catch (const BlobDecodeError& e) {
-    EXPECT_NE(std::string(e.what()).find("nests deeper"), std::string::npos);
-  }
+  const auto e = testutil::Caught<BlobDecodeError>([&] { AbstractListQuerySpec::FromByteVector(b); });
+  ASSERT_TRUE(e);
+  EXPECT_NE(std::string(e->what()).find("nests deeper"), std::string::npos);
 }
 
 TEST(QuerySpecBytes, JoinShapesAreChecked) {

@@ -6,6 +6,7 @@
 #include "Utility/MessageCatalogue.h"
 #include "Utility/SUStrUtil.h"
 #include "Utility/ServerLog.h"
+#include "common/Caught.h"
 
 namespace {
 const std::string kSampleCatalogue = std::string(SMUTIL_SAMPLES_DIR) + "/messages.txt";
@@ -69,13 +70,11 @@ TEST(MessageCatalogue, BadFilesNameTheLine) {
   for (const Row& r : rows) {
     EXPECT_EQ(ErrorLine(r.text), r.line) << r.text;
   }
-  try {
-    MessageCatalogue::LoadFile("/nonexistent/messages.txt");
-    FAIL();
-  } catch (const MessageCatalogueError& e) {
-    EXPECT_EQ(e.GetLine(), 0u);
-    EXPECT_NE(std::string(e.what()).find("/nonexistent/messages.txt"), std::string::npos);
-  }
+  const auto e =
+      testutil::Caught<MessageCatalogueError>([&] { MessageCatalogue::LoadFile("/nonexistent/messages.txt"); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->GetLine(), 0u);
+  EXPECT_NE(std::string(e->what()).find("/nonexistent/messages.txt"), std::string::npos);
 }
 
 TEST(MessageCatalogue, FormatFillsPlaceholdersAndKeepsMissingOnes) {
@@ -193,17 +192,15 @@ TEST(SampleCatalogue, HoldsTheLibraryMessagesWithTheirArguments) {
 
 TEST(ErrorMessage, ThrownWithPlaceAndCatalogueText) {
   CatalogueOverride cat("23005 = Repository variable %1 is not defined.\n");
-  try {
-    SUGThrow("server/Metadata/Src/SMUtil.cpp", 2299, ErrorMessage(23005, {U"MyVar"}));
-    FAIL();
-  } catch (const ErrorMessage& e) {
-    EXPECT_EQ(e.GetMessageNumber(), 23005u);
-    EXPECT_EQ(e.GetArguments(), VXStringVector{U"MyVar"});
-    EXPECT_EQ(e.GetFile(), "server/Metadata/Src/SMUtil.cpp");
-    EXPECT_EQ(e.GetLine(), 2299);
-    EXPECT_STREQ(e.what(), "[23005] Repository variable MyVar is not defined.");
-    EXPECT_EQ(e.GetText(), U"[23005] Repository variable MyVar is not defined.");
-  }
+  const auto e = testutil::Caught<ErrorMessage>(
+      [&] { SUGThrow("server/Metadata/Src/SMUtil.cpp", 2299, ErrorMessage(23005, {U"MyVar"})); });
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->GetMessageNumber(), 23005u);
+  EXPECT_EQ(e->GetArguments(), VXStringVector{U"MyVar"});
+  EXPECT_EQ(e->GetFile(), "server/Metadata/Src/SMUtil.cpp");
+  EXPECT_EQ(e->GetLine(), 2299);
+  EXPECT_STREQ(e->what(), "[23005] Repository variable MyVar is not defined.");
+  EXPECT_EQ(e->GetText(), U"[23005] Repository variable MyVar is not defined.");
   ErrorMessage two(23006);
   two.AddArgument(U"Q").AddArgument(U"V");
   EXPECT_EQ(two.GetArguments().size(), 2u);
