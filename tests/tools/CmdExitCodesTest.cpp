@@ -1,6 +1,7 @@
 // The exit codes, command by command, as a script reads them: 0 done or
 // nothing found wrong, 1 findings or not found, 2 bad usage, 3 an input that
-// could not be read or an output that could not be written.
+// could not be read or an output that could not be written. (The bad usage
+// whose message CmdUsage pins is not repeated here.)
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -65,7 +66,6 @@ TEST_F(ExitCodes, EveryCommand) {
       {3, {"--repo", garbage, "names", "--type", "DATABASE"}},
       {0, {"dict", "\"Sales DW\".\"SALESDB\".\"dbo\".\"W_ORDERS_F\""}},
       {1, {"dict", "No.Such"}},
-      {2, {"dict", "a", "b"}},
       {2, {"dict", "--type", "NO SUCH TYPE"}},
       {3, {"--repo", garbage, "dict"}},
       {0, {"deps", "--type", "TABLE", "\"Sales DW\".\"SALESDB\".\"dbo\".\"W_REGION_D\""}},
@@ -89,7 +89,6 @@ TEST_F(ExitCodes, EveryCommand) {
       {3, {"--repo", garbage, "format", "--type", "LOGICAL COLUMN", "Sales.Orders.Revenue"}},
       // message, resolve, query, subst, scripts
       {0, {"message", "38009", "2006:1"}},
-      {2, {"message", "38x"}},
       {2, {"message"}},
       {3, {"--repo", garbage, "message", "38009", "2006:1"}},
       {0, {"resolve", "Sales.Orders"}},
@@ -98,7 +97,6 @@ TEST_F(ExitCodes, EveryCommand) {
       {2, {"resolve"}},
       {3, {"--repo", garbage, "resolve", "Sales.Orders"}},
       {0, {"query", "--fq", kQuery}},
-      {2, {"query", "--query"}},
       {2, {"query"}},
       {2, {"query", "--bogus", "x"}},
       {3, {"query", "--fq", Path("missing.qry")}},
@@ -124,12 +122,10 @@ TEST_F(ExitCodes, EveryCommand) {
       {2, {"drill"}},
       // commands that write
       {0, {"convert", kSample, out}},
-      {2, {"convert", "a", "b", "c"}},
       {2, {"convert", "a"}},
       {3, {"convert", garbage, out}},
       {3, {"convert", kSample, kNoDir + "/out.rpd.xml"}},
       {0, {"generate", "50", out}},
-      {2, {"generate", "0", out}},
       {2, {"generate"}},
       {2, {"generate", "ten", out}},
       {2, {"generate", "10"}},
@@ -178,7 +174,6 @@ TEST_F(ExitCodes, EveryCommand) {
       {2, {"vars", "--pattern", "valueof("}},
       {2, {"vars", "--pattern", "", "x"}},
       {0, {"help", "translations", "export"}},
-      {2, {"help", "frobnicate"}},
       {0, {"version"}},
   };
   for (const Case& c : cases) {
