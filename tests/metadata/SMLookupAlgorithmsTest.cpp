@@ -400,21 +400,21 @@ TEST_F(LookupAlgorithms, PresentationColumnsAnswerToFormerNames) {
 TEST_F(LookupAlgorithms, AllColumnsOfTables) {
   const VoidID orders = Table(U"Sales Analysis", U"Orders");
   const VoidID products = Table(U"Localized Sales", U"Products");
-  auto column = [&](const char32_t* area, const char32_t* table, const char32_t* name) {
-    return Id(kTIDAFolderAttr, {area, table, name});
+  // A column of a table of Sales Analysis.
+  auto column = [&](const char32_t* table, const char32_t* name) {
+    return Id(kTIDAFolderAttr, {U"Sales Analysis", table, name});
   };
   As("anna.berg");  // may not read Discount
   VoidIDVector ids;
   VoidIDSet tables;
   NITC::LookupAllColumnsFromFolder(orders, ids, rp, kSME_Logical, tables, false);
-  const VoidIDVector readable{
-      column(U"Sales Analysis", U"Orders", U"Order Id"),    column(U"Sales Analysis", U"Orders", U"Quantity"),
-      column(U"Sales Analysis", U"Orders", U"Revenue"),     column(U"Sales Analysis", U"Orders", U"Net Revenue"),
-      column(U"Sales Analysis", U"Orders", U"Order Count"), column(U"Sales Analysis", U"Orders", U"Status")};
+  const VoidIDVector readable{column(U"Orders", U"Order Id"),    column(U"Orders", U"Quantity"),
+                              column(U"Orders", U"Revenue"),     column(U"Orders", U"Net Revenue"),
+                              column(U"Orders", U"Order Count"), column(U"Orders", U"Status")};
   EXPECT_EQ(ids, readable);
   NITC::LookupAllColumnsFromFolder(orders, ids, rp, kSME_Logical, tables, true);
   EXPECT_EQ(ids.size(), readable.size() + 1);
-  EXPECT_EQ(ids[5], column(U"Sales Analysis", U"Orders", U"Discount"));
+  EXPECT_EQ(ids[5], column(U"Orders", U"Discount"));
 
   // Presentation columns by custom display name.
   As(kAdmin);
@@ -422,7 +422,8 @@ TEST_F(LookupAlgorithms, AllColumnsOfTables) {
   VoidIDSet collected;
   NITC::LookupAllColumnsFromFolderVector({products}, pairs, rp, kSME_Logical, collected, false);
   ASSERT_EQ(pairs.size(), 3u);
-  EXPECT_EQ(pairs[0], NameIDPair(U"Product number", column(U"Localized Sales", U"Products", U"Product Id")));
+  EXPECT_EQ(pairs[0],
+            NameIDPair(U"Product number", Id(kTIDAFolderAttr, {U"Localized Sales", U"Products", U"Product Id"})));
   EXPECT_EQ(collected, VoidIDSet{products});
   // A folder without readable columns is not collected.
   As("kiosk");
@@ -430,18 +431,16 @@ TEST_F(LookupAlgorithms, AllColumnsOfTables) {
   pairs.clear();
   collected.clear();
   NITC::LookupAllColumnsFromFolderVector({orders, saProducts}, pairs, rp, kSME_Logical, collected, false);
-  const NameIDPairVector expected{
-      {U"Product Name", column(U"Sales Analysis", U"Products", U"Product Name")},
-      {U"Brand", column(U"Sales Analysis", U"Products", U"Brand")},
-      {U"Category", column(U"Sales Analysis", U"Products", U"Category")},
-      {U"List Price", column(U"Sales Analysis", U"Products", U"List Price")},
-  };
+  const NameIDPairVector expected{{U"Product Name", column(U"Products", U"Product Name")},
+                                  {U"Brand", column(U"Products", U"Brand")},
+                                  {U"Category", column(U"Products", U"Category")},
+                                  {U"List Price", column(U"Products", U"List Price")}};
   EXPECT_EQ(pairs, expected);
   EXPECT_EQ(collected, VoidIDSet{saProducts});
   pairs.clear();
   NITC::LookupAllColumnsFromFolderVector({orders}, pairs, rp, kSME_Logical, collected, true);
   EXPECT_EQ(pairs.size(), 7u);
-  EXPECT_EQ(pairs[0], NameIDPair(U"Order Id", column(U"Sales Analysis", U"Orders", U"Order Id")));
+  EXPECT_EQ(pairs[0], NameIDPair(U"Order Id", column(U"Orders", U"Order Id")));
   EXPECT_EQ(collected, (VoidIDSet{saProducts, orders}));
 
   // Logical and physical columns by their own names.

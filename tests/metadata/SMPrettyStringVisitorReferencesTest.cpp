@@ -53,6 +53,15 @@ struct Repo {
 };
 
 VXString Deleted() { return SUStrUtil::LoadMsgStringOnly(29005); }
+
+// A million levels of NOT around 1: more than any stack holds.
+Expr HostileChain() {
+  ExprBuilder b;
+  for (int i = 0; i < 1000000; ++i) b.Op(kNegation);
+  b.Int(1);
+  for (int i = 0; i < 1000000; ++i) b.End();
+  return b.Build();
+}
 class PrettyReferences : public ::testing::Test {
  protected:
   Repo r;
@@ -314,12 +323,7 @@ TEST_F(PrettyFrame, DeepNestingRendersAndHostileNestingEndsInAnError) {
   EXPECT_EQ(text.size(), 2000u * 3 + 1);
 
   // A million levels cannot fit on any stack: a clear error, no crash.
-  ExprBuilder hostile;
-  constexpr int kLevels = 1000000;
-  for (int i = 0; i < kLevels; ++i) hostile.Op(kNegation);
-  hostile.Int(1);
-  for (int i = 0; i < kLevels; ++i) hostile.End();
-  const Expr chain = hostile.Build();
+  const Expr chain = HostileChain();
   EXPECT_THROW(PSV::SimpleStringFrom(chain, nullptr), VXStackOverflowException);
 
   // The same on a thread with a small stack.
@@ -478,14 +482,9 @@ TEST_F(PrettyReferences, AppendToWritesAfterTheCallersTextAndLeavesItOnFailure) 
   EXPECT_EQ(out, U"x = \"Retail\".\"Fact\".\"Revenue\" + 1\"Retail\".\"Fact\".\"Net\"");
 
   // A rendering that fails adds nothing, not even the text before the failure.
-  ExprBuilder deep;
-  deep.Op(kAdd).ID(r.revenue);
-  for (int i = 0; i < 1000000; ++i) deep.Op(kNegation);
-  deep.Int(1);
-  for (int i = 0; i < 1000000; ++i) deep.End();
-  deep.End();
   const VXString before = out;
-  EXPECT_THROW(PSV::AppendTo(out, deep.Build(), &r.rp, fq), VXStackOverflowException);
+  const Expr failing = ExprBuilder().Op(kAdd).ID(r.revenue).Append(HostileChain()).End().Build();
+  EXPECT_THROW(PSV::AppendTo(out, failing, &r.rp, fq), VXStackOverflowException);
   EXPECT_EQ(out, before);
 
   // A reference to a deleted object appends the deleted-object message.
