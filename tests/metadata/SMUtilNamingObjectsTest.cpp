@@ -6,6 +6,7 @@
 #include "Metadata/SMUtil.h"
 #include "Utility/SUSystemConfig.h"
 #include "Utility/VXAssert.h"
+#include "common/Caught.h"
 #include "objectmodel/ObjectParent.h"
 #include "objectmodel/RpBuilder.h"
 
@@ -255,14 +256,12 @@ TEST_F(SMUtilNamingObjects, MeasureName) {
   // A definition that lost its column names nothing.
   rp.SetObjectParent(Obj(defn).Get(), nullptr);
   EXPECT_EQ(MetadataUtil::GetName(defn, &rp), U"");
-  try {
-    MetadataUtil::GetName(VoidID(kTIDAMeasureDefn, 777), &rp);
-    ADD_FAILURE() << "no logic error";
-  } catch (const VXAssertException& e) {
-    EXPECT_TRUE(e.IsLogicError());
-    EXPECT_EQ(e.GetFile(), "server/Metadata/Src/SMUtil.cpp");
-    EXPECT_EQ(e.GetLine(), 3143);
-  }
+  const auto e =
+      testutil::Caught<VXAssertException>([&] { MetadataUtil::GetName(VoidID(kTIDAMeasureDefn, 777), &rp); });
+  ASSERT_TRUE(e);
+  EXPECT_TRUE(e->IsLogicError());
+  EXPECT_EQ(e->GetFile(), "server/Metadata/Src/SMUtil.cpp");
+  EXPECT_EQ(e->GetLine(), 3143);
 }
 
 TEST_F(SMUtilNamingObjects, LayerToQueryFollowsSelectPhysical) {

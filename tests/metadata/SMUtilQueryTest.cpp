@@ -12,6 +12,7 @@
 #include "Utility/DataBlobUtil.h"
 #include "Utility/VXAssert.h"
 #include "Utility/VXThread.h"
+#include "common/Caught.h"
 #include "objectmodel/Relation.h"
 #include "objectmodel/RpBuilder.h"
 
@@ -375,13 +376,8 @@ TEST_F(QueryText, SetQueries) {
 
 TEST_F(QueryText, EnumerationsOutsideTheirCasesAreLogicErrors) {
   auto expectLogicError = [](auto&& render, const char* what) {
-    try {
-      render();
-      ADD_FAILURE() << what << " was rendered";
-    } catch (const VXAssertException& e) {
-      EXPECT_TRUE(e.IsLogicError()) << what;
-      EXPECT_EQ(e.GetFile(), "server/Metadata/Src/SMUtil.cpp") << what;
-    }
+    const auto e = testutil::Caught<VXAssertException>(render, what);
+    EXPECT_TRUE(e && e->IsLogicError() && e->GetFile() == "server/Metadata/Src/SMUtil.cpp") << what;
   };
   ListQuerySpec badBreak = QuerySpecBuilder().Break(static_cast<BreakSpec::LevelType>(3), 0, U"x").Build();
   expectLogicError([&] { MetadataUtil::ToSQLStatement(badBreak, nullptr, {}); }, "break");
