@@ -16,32 +16,21 @@ using namespace logical_sql;
 // The tree of the first select item as op codes and leaves: Add(name,1).
 std::string Shape(const SyntaxTree& t, NodeIndex i) {
   const ExprNode& n = t.exprs[i];
-  switch (n.kind) {
-    case ExprNode::kName: {
-      const QualifiedName segments = t.Segments(n.Value());
-      std::string s;
-      for (std::size_t k = 0; k < segments.size(); ++k) s += (k ? "." : "") + ToNarrow(segments[k]);
-      return s;
-    }
-    case ExprNode::kInt:
-      return std::to_string(n.IntValue());
-    case ExprNode::kParameter:
-      return "#" + std::to_string(n.IntValue());
-    case ExprNode::kFloat:
-      return "f";
-    case ExprNode::kString:
-      return "'" + ToNarrow(t.Value(n.Value())) + "'";
-    case ExprNode::kDate:
-      return "date";
-    case ExprNode::kSubquery:
-      return "subquery";
-    case ExprNode::kVariable:
-      return "var";
-    case ExprNode::kSessionVariable:
-      return "session";
-    default:
-      break;
+  using K = ExprNode;
+  if (n.kind == K::kName) {
+    const QualifiedName segments = t.Segments(n.Value());
+    std::string s;
+    for (std::size_t k = 0; k < segments.size(); ++k) s += (k ? "." : "") + ToNarrow(segments[k]);
+    return s;
   }
+  if (n.kind == K::kInt) return std::to_string(n.IntValue());
+  if (n.kind == K::kParameter) return "#" + std::to_string(n.IntValue());
+  if (n.kind == K::kFloat) return "f";
+  if (n.kind == K::kString) return "'" + ToNarrow(t.Value(n.Value())) + "'";
+  if (n.kind == K::kDate) return "date";
+  if (n.kind == K::kSubquery) return "subquery";
+  if (n.kind == K::kVariable) return "var";
+  if (n.kind == K::kSessionVariable) return "session";
   std::string s(GetOpInfo(n.opCode) ? GetOpInfo(n.opCode)->name : "?");
   s += "(";
   const std::span<const NodeIndex> children = t.Children(n);

@@ -355,22 +355,12 @@ class Generator {
     return kAtomic;
   }
   static int PrecedenceFor(int code) {
-    switch (code) {
-      case kOr:
-        return 2;
-      case kAnd:
-        return 3;
-      case kConcatenate:
-        return 6;
-      case kAdd:
-      case kSubtract:
-        return 7;
-      case kMultiply:
-      case kDivide:
-        return 8;
-      default:
-        return 5;
-    }
+    if (code == kOr) return 2;
+    if (code == kAnd) return 3;
+    if (code == kConcatenate) return 6;
+    if (code == kAdd || code == kSubtract) return 7;
+    if (code == kMultiply || code == kDivide) return 8;
+    return 5;
   }
   static bool Wrapped(unsigned char mask, int code) {
     constexpr int kParen[] = {kAdd, kSubtract, kDivide, kMultiply, kAnd, kOr};
@@ -413,20 +403,17 @@ class Generator {
     return prec > level;
   }
 
+  // Half the leaves are columns.
   void Leaf(ExprBuilder& b) {
-    switch (Pick(6)) {
-      case 0:
-        b.Int(static_cast<std::int32_t>(Pick(2000)) - 1000);
-        break;
-      case 1:
-        b.Float(static_cast<double>(Pick(1000)) + 0.25);
-        break;
-      case 2:
-        b.String(Pick(2) ? U"it's" : U"x");
-        break;
-      default:
-        b.ID(m_columns[Pick(m_columns.size())]);
-        break;
+    const std::size_t kind = Pick(6);
+    if (kind == 0) {
+      b.Int(static_cast<std::int32_t>(Pick(2000)) - 1000);
+    } else if (kind == 1) {
+      b.Float(static_cast<double>(Pick(1000)) + 0.25);
+    } else if (kind == 2) {
+      b.String(Pick(2) ? U"it's" : U"x");
+    } else {
+      b.ID(m_columns[Pick(m_columns.size())]);
     }
   }
 
