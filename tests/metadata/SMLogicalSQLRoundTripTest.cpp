@@ -62,26 +62,21 @@ int ParsedAs(int code) {
 Expr RowExpression(const Spelling& row) {
   const OpInfo* info = GetOpInfo(row.code);
   ExprBuilder b;
-  const auto qualifier = [&](bool bTwo) {
-    b.Op(bTwo ? kInterQual2 : kInterQual1).Op(kTMField1).Int(Par_DAY).End();
-    if (bTwo) b.Op(kTMField1).Int(Par_SECOND).End();
-    b.End();
+  // An interval qualifier: DAY, or DAY TO SECOND, after what x holds.
+  const auto qualifier = [](bool bTwo, ExprBuilder& x) {
+    x.Op(bTwo ? kInterQual2 : kInterQual1).Op(kTMField1).Int(Par_DAY).End();
+    if (bTwo) x.Op(kTMField1).Int(Par_SECOND).End();
+    x.End();
   };
-  switch (row.code) {
-    case kCast:
-      return b.Op(kCast).ID(kColumns[0]).Op(kDataType).Int(2).Int(20).Int(-1).End().End().Build();
-    case kDataTypeInterval:
-      b.Op(kCast).ID(kColumns[0]).Op(kDataTypeInterval);
-      qualifier(true);
-      return b.End().End().Build();
-    case kInterPrim:
-    case kInterQual1:
-    case kInterQual2:
-      b.Op(kInterPrim).String(U"5");
-      qualifier(row.code == kInterQual2);
-      return b.End().Build();
-    default:
-      break;
+  const int code = row.code;
+  if (code == kCast) return b.Op(kCast).ID(kColumns[0]).Op(kDataType).Int(2).Int(20).Int(-1).End().End().Build();
+  if (code == kDataTypeInterval) {
+    qualifier(true, b.Op(kCast).ID(kColumns[0]).Op(kDataTypeInterval));
+    return b.End().End().Build();
+  }
+  if (code == kInterPrim || code == kInterQual1 || code == kInterQual2) {
+    qualifier(code == kInterQual2, b.Op(kInterPrim).String(U"5"));
+    return b.End().Build();
   }
   int n = info->minArgs;
   // Lists of two, so that a parenthesised list is not one operand in parentheses.

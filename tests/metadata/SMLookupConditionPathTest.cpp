@@ -62,44 +62,34 @@ void Disturb(ARpGateway& rp, std::mt19937& random, std::size_t steps) {
   };
   for (std::size_t i = 0; i < steps; ++i) {
     ARpObject* obj = pick();
-    switch (random() % 8) {
-      case 0:  // the name of another object, maybe in another case
-        rp.RenameObject(obj->GetID(), FlipCase(pick()->GetName(), random), random() % 2 == 0);
-        break;
-      case 1:  // the same name in another case (no former name is kept)
-        rp.RenameObject(obj->GetID(), FlipCase(obj->GetName(), random));
-        break;
-      case 2:
-        rp.RenameObject(obj->GetID(), U"");
-        break;
-      case 3:
-        rp.AddAlias(obj->GetID(), FlipCase(pick()->GetName(), random));
-        break;
-      case 4: {  // a move to another parent of the same type as its own
-        ARpObject* parent = obj->GetParentPointer();
-        if (!parent) break;
-        VoidIDVector candidates;
-        rp.GetObjectIDsOfType(parent->GetTypeID(), candidates);
-        ARpObject* to = rp.GetObject(candidates[random() % candidates.size()]).Get();
-        if (!to) break;
-        bool bCycle = false;
-        for (ARpObject* a = to; a; a = a->GetParentPointer()) bCycle = bCycle || a == obj;
-        if (!bCycle) rp.SetObjectParent(obj, to);
-        break;
-      }
-      case 5:
-        rp.DeleteObject(obj->GetID(), random() % 2 == 0);
-        break;
-      case 6: {  // a sibling with the same name, or the same name but for case
-        ARpObject* parent = obj->GetParentPointer();
-        const VXString name = random() % 2 ? obj->GetName() : FlipCase(obj->GetName(), random);
-        Ref<ARpObject> twin = rp.CreateObject(obj->GetTypeID(), name, parent ? parent->GetID() : VoidID::NullID);
-        all.push_back(twin.GetID());
-        break;
-      }
-      default:
-        rp.RenameObject(obj->GetID(), obj->GetName() + U"_" + ToVXString(std::to_string(i)), true);
-        break;
+    const auto kind = random() % 8;
+    if (kind == 0) {  // the name of another object, maybe in another case
+      rp.RenameObject(obj->GetID(), FlipCase(pick()->GetName(), random), random() % 2 == 0);
+    } else if (kind == 1) {  // the same name in another case (no former name is kept)
+      rp.RenameObject(obj->GetID(), FlipCase(obj->GetName(), random));
+    } else if (kind == 2) {
+      rp.RenameObject(obj->GetID(), U"");
+    } else if (kind == 3) {
+      rp.AddAlias(obj->GetID(), FlipCase(pick()->GetName(), random));
+    } else if (kind == 4) {  // a move to another parent of the same type as its own
+      ARpObject* parent = obj->GetParentPointer();
+      if (!parent) continue;
+      VoidIDVector candidates;
+      rp.GetObjectIDsOfType(parent->GetTypeID(), candidates);
+      ARpObject* to = rp.GetObject(candidates[random() % candidates.size()]).Get();
+      if (!to) continue;
+      bool bCycle = false;
+      for (ARpObject* a = to; a; a = a->GetParentPointer()) bCycle = bCycle || a == obj;
+      if (!bCycle) rp.SetObjectParent(obj, to);
+    } else if (kind == 5) {
+      rp.DeleteObject(obj->GetID(), random() % 2 == 0);
+    } else if (kind == 6) {  // a sibling with the same name, or the same name but for case
+      ARpObject* parent = obj->GetParentPointer();
+      const VXString name = random() % 2 ? obj->GetName() : FlipCase(obj->GetName(), random);
+      Ref<ARpObject> twin = rp.CreateObject(obj->GetTypeID(), name, parent ? parent->GetID() : VoidID::NullID);
+      all.push_back(twin.GetID());
+    } else {
+      rp.RenameObject(obj->GetID(), obj->GetName() + U"_" + ToVXString(std::to_string(i)), true);
     }
   }
 }
