@@ -5,30 +5,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "FuzzRepository.h"
 #include "Metadata/SMLookupCondition.h"
 #include "Utility/DataBlobUtil.h"
-#include "objectmodel/RpBuilder.h"
-
-namespace {
-ARpGateway& Repo() {
-  static ARpGateway* rp = [] {
-    auto* g = new ARpGateway;
-    RpBuilder b(*g);
-    auto db = b.Add(kTIDADatabase, U"DB");
-    db.Child(kTIDATable, U"Orders").Alias(U"Old").Child(kTIDAColumn, U"Id");
-    db.Child(kTIDACatalog, U"Cat").Child(kTIDASchema, U"dbo").Child(kTIDATable, U"Orders");
-    auto area = b.Add(kTIDACatalogFolder, U"Sales").Alias(U"Old Sales");
-    area.Child(kTIDAEntityFolder, U"Orders").Alias(U"Shipments").Child(kTIDAFolderAttr, U"Amount");
-    area.Child(kTIDASchemaFolder, U"Folder").Child(kTIDAEntityFolder, U"Orders");
-    b.Add(kTIDASubjectArea, U"BM").Child(kTIDALogicalTable, U"Fact").Child(kTIDAAttribute, U"Revenue");
-    return g;
-  }();
-  return *rp;
-}
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  ARpGateway& rp = Repo();
+  ARpGateway& rp = FuzzRepository();
   try {
     const uint8* next = nullptr;
     std::unique_ptr<ACondition> cond = ConditionRegistry::FromTaggedBytes(&rp, data, data + size, &next);

@@ -6,27 +6,9 @@
 #include <cstdint>
 #include <string>
 
+#include "FuzzRepository.h"
 #include "FuzzText.h"
 #include "Metadata/SMLogicalSQL.h"
-#include "objectmodel/RpBuilder.h"
-
-namespace {
-
-ARpGateway& Repo() {
-  static ARpGateway* rp = [] {
-    auto* gateway = new ARpGateway;
-    RpBuilder b(*gateway);
-    auto area = b.Add(kTIDACatalogFolder, U"Sales");
-    auto orders = area.Child(kTIDAEntityFolder, U"Orders");
-    orders.Child(kTIDAFolderAttr, U"Revenue");
-    orders.Child(kTIDAFolderAttr, U"Year");
-    area.Child(kTIDAEntityFolder, U"Customers").Child(kTIDAFolderAttr, U"Region");
-    return gateway;
-  }();
-  return *rp;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
@@ -48,10 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     return 0;
   }
-  const logical_sql::BindResult r = logical_sql::ParseAndBind(text, &Repo(), U"", {});
+  const logical_sql::BindResult r = logical_sql::ParseAndBind(text, &FuzzRepository(), U"", {});
   if (!r.spec) return 0;
-  const VXString written = logical_sql::Format(*r.spec, &Repo(), {});
-  const logical_sql::BindResult again = logical_sql::ParseAndBind(ToNarrow(written), &Repo(), U"", {});
+  const VXString written = logical_sql::Format(*r.spec, &FuzzRepository(), {});
+  const logical_sql::BindResult again = logical_sql::ParseAndBind(ToNarrow(written), &FuzzRepository(), U"", {});
   FuzzCheck(again.spec != nullptr);
   FuzzCheck(again.spec->Equals(*r.spec));
   return 0;

@@ -6,25 +6,11 @@
 #include <stdexcept>
 #include <string>
 
+#include "FuzzRepository.h"
 #include "FuzzText.h"
 #include "Metadata/SMQueryFile.h"
-#include "objectmodel/RpBuilder.h"
 
 namespace {
-
-ARpGateway& Repo() {
-  static ARpGateway* rp = [] {
-    auto* gateway = new ARpGateway;
-    RpBuilder b(*gateway);
-    auto table =
-        b.Add(kTIDADatabase, U"DW").Child(kTIDACatalog, U"CAT").Child(kTIDASchema, U"dbo").Child(kTIDATable, U"T");
-    table.Child(kTIDAColumn, U"C");
-    table.Child(kTIDAColumn, U"D");
-    b.Add(kTIDACatalogFolder, U"Sales");
-    return gateway;
-  }();
-  return *rp;
-}
 
 QueryFileTypes Types() {
   QueryFileTypes types;
@@ -50,7 +36,7 @@ QueryFileTypes Types() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size > 0 && (data[0] & 1)) return 0;  // query files are UTF-8 text
   const std::string text = ToNarrow(FuzzTextFrom(data, size));
-  QueryFileReader reader(&Repo(), Types());
+  QueryFileReader reader(&FuzzRepository(), Types());
   try {
     reader.Read(text);
   } catch (const QueryFileError&) {
