@@ -189,11 +189,10 @@ TEST_F(ExitCodes, EveryCommand) {
       EXPECT_EQ(r.out, "") << line;
     }
   }
-  for (const std::string& p : {std::string("copy.rpd.xml")}) {
-    std::filesystem::copy_file(kSample, Path(p));
-    EXPECT_EQ(RunTool({"rekey", Path(p)}, {passphrases[0], passphrases[1]}).exitCode, 0);
-    EXPECT_EQ(RunTool({"rekey", garbage}, {passphrases[0], passphrases[1]}).exitCode, 3);
-  }
+  // rekey rewrites its file: a copy of the sample.
+  std::filesystem::copy_file(kSample, Path("copy.rpd.xml"));
+  EXPECT_EQ(RunTool({"rekey", Path("copy.rpd.xml")}, {passphrases[0], passphrases[1]}).exitCode, 0);
+  EXPECT_EQ(RunTool({"rekey", garbage}, {passphrases[0], passphrases[1]}).exitCode, 3);
 }
 
 // A repository file that does not load is named with its line and column,
@@ -205,10 +204,6 @@ TEST_F(ExitCodes, AFileThatIsNotARepositorySaysWhere) {
   EXPECT_NE(r.err.find("cannot load repository " + Path("garbage.xml") + " (line 1, column 1): "), std::string::npos)
       << r.err;
   EXPECT_EQ(r.err.find("scanNext"), std::string::npos) << r.err;
-  dir.Write("cut.xml", "<repository>\n  <object id=\"3023:1\" name=\"A\">\n");
-  const ToolRun cut = RunTool({"--repo", Path("cut.xml"), "show", "--type", "DATABASE", "A"});
-  EXPECT_EQ(cut.exitCode, 3);
-  EXPECT_NE(cut.err.find("cannot load repository " + Path("cut.xml") + " (line "), std::string::npos) << cut.err;
 }
 
 }  // namespace

@@ -14,7 +14,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -67,10 +66,10 @@ struct Limits {
 // fails the test instead of hanging it.
 inline ToolRun RunProgram(const std::string& program, const std::vector<std::string>& args,
                           const std::vector<std::string>& envChanges = {}, const Limits& limits = {}) {
-  char outPath[] = "/tmp/smutil_cmd_out_XXXXXX";
-  char errPath[] = "/tmp/smutil_cmd_err_XXXXXX";
-  const int outFd = mkstemp(outPath);
-  const int errFd = mkstemp(errPath);
+  const testutil::ScratchDir dir;
+  const std::string outPath = dir.Path("out"), errPath = dir.Path("err");
+  const int outFd = ::open(outPath.c_str(), O_WRONLY | O_CREAT, 0600);
+  const int errFd = ::open(errPath.c_str(), O_WRONLY | O_CREAT, 0600);
   ToolRun run;
   if (outFd < 0 || errFd < 0) return run;
   std::vector<std::string> all{program};
@@ -107,8 +106,6 @@ inline ToolRun RunProgram(const std::string& program, const std::vector<std::str
   close(errFd);
   run.out = ReadFile(outPath);
   run.err = ReadFile(errPath);
-  std::remove(outPath);
-  std::remove(errPath);
   return run;
 }
 
@@ -119,15 +116,8 @@ inline ToolRun RunTool(const std::vector<std::string>& args, const std::vector<s
 // Runs the tool with standard input read from a file holding stdinText.
 inline ToolRun RunToolWithInput(const std::vector<std::string>& args, const std::string& stdinText,
                                 const std::vector<std::string>& envChanges = {}) {
-  char inPath[] = "/tmp/smutil_cmd_in_XXXXXX";
-  const int fd = mkstemp(inPath);
-  if (fd < 0) return {};
-  const bool bWritten = write(fd, stdinText.data(), stdinText.size()) == static_cast<ssize_t>(stdinText.size());
-  close(fd);
-  ToolRun run;
-  if (bWritten) run = RunProgram(SMUTIL_TOOL_PATH, args, envChanges, {.stdinPath = inPath});
-  std::remove(inPath);
-  return run;
+  const testutil::ScratchDir dir;
+  return RunProgram(SMUTIL_TOOL_PATH, args, envChanges, {.stdinPath = dir.Write("in", stdinText).c_str()});
 }
 
 // One command line and what it must give: its exit code, the whole of

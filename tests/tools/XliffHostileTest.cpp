@@ -23,11 +23,7 @@ class XliffHostile : public ::testing::Test {
  protected:
   void SetUp() override { std::ofstream(dir / "secret.txt") << "PLANTED-SECRET"; }
 
-  std::string Write(const std::string& text) const {
-    const std::string file = (dir / "in.xlf").string();
-    std::ofstream(file, std::ios::binary) << text;
-    return file;
-  }
+  std::string Write(const std::string& text) const { return scratch.Write("in.xlf", text); }
   // The message of the refusal, or "" when the document was read.
   std::string Refusal(const std::string& text, std::vector<TranslationUnit>* units = nullptr) const {
     std::string language;
