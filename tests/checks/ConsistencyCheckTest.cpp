@@ -206,7 +206,6 @@ TEST(ConsistencyCheck, VariableInitializers) {
 TEST(ConsistencyCheck, GrandTotalLevelIsExempt) {
   CleanModel m;
   Ref<ARpObject> top = m.rp.CreateObject(kTIDALevel, U"All", m.dim.GetID());
-  (void)top;
   EXPECT_TRUE(Findings(m.rp).empty());
   Ref<ARpObject> below = m.rp.CreateObject(kTIDALevel, U"Nothing", top.GetID());
   const std::vector<Finding> found = Findings(m.rp);

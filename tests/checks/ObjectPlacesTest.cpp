@@ -2,6 +2,8 @@
 // <object> element, counted by hand from the texts below.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "Checks/ObjectPlaces.h"
 
 namespace {
@@ -11,10 +13,9 @@ VoidID Id(std::uint32_t type, std::uint32_t number) { return VoidID(type, number
 void ExpectPlace(const ObjectPlaces& places, const VoidID& id, ObjectPlace want) {
   const ObjectPlace* p = places.Find(id);
   ASSERT_NE(p, nullptr) << ToNarrow(id.ToString());
-  EXPECT_EQ(p->startLine, want.startLine) << ToNarrow(id.ToString());
-  EXPECT_EQ(p->startColumn, want.startColumn) << ToNarrow(id.ToString());
-  EXPECT_EQ(p->endLine, want.endLine) << ToNarrow(id.ToString());
-  EXPECT_EQ(p->endColumn, want.endColumn) << ToNarrow(id.ToString());
+  EXPECT_EQ(std::tie(p->startLine, p->startColumn, p->endLine, p->endColumn),
+            std::tie(want.startLine, want.startColumn, want.endLine, want.endColumn))
+      << ToNarrow(id.ToString());
 }
 
 TEST(ObjectPlaces, LinesAndColumnsOfEachObject) {
