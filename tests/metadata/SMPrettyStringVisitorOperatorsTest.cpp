@@ -89,22 +89,44 @@ TEST(PrettyOperators, TwoOperandFunctionForms) {
   CheckRows(kRows);
 }
 
-// Infix operators: "Add +" is Add(1,2) written "1 + 2"; entries end at ";".
+// Infix operators: {"Add", "+"} is Add(1,2) written "1 + 2".
 TEST(PrettyOperators, InfixForms) {
-  const VXString entries =
-      U"Add +; Or OR; Equal =; NullsEqual NULLSEQUAL; NotEqual <>; Less <; Greater >; "
-      U"GreaterAndEqual >=; LessAndEqual <=; Like LIKE; Concatenate ||; AnyNullsEqual NULLSEQUAL ANY; "
-      U"AnyLessThan <ANY; AnyLessEqual <=ANY; AnyGreaterThan >ANY; AnyGreaterEqual >=ANY; "
-      U"AnyNotEqual <>ANY; AllLessThan <ALL; AllLessEqual <=ALL; AllEqual =ALL; "
-      U"AllNullsEqual NULLSEQUAL ALL; AllGreaterThan >ALL; AllGreaterEqual >=ALL; Subtract -; "
-      U"Divide /; Multiply *; And AND";
-  for (std::size_t from = 0; from < entries.size();) {
-    const std::size_t end = std::min(entries.find(U"; ", from), entries.size());
-    const VXString entry = entries.substr(from, end - from);
-    const std::size_t blank = entry.find(U' ');
-    const VXString text = entry.substr(0, blank) + U"(1,2)";
-    EXPECT_EQ(Show(Render(text)), Show(U"1 " + entry.substr(blank + 1) + U" 2")) << ToNarrow(text);
-    from = end + 2;
+  struct Infix {
+    const char32_t* name;
+    const char32_t* symbol;
+  };
+  static const Infix kInfix[] = {
+      {U"Add", U"+"},
+      {U"Or", U"OR"},
+      {U"Equal", U"="},
+      {U"NullsEqual", U"NULLSEQUAL"},
+      {U"NotEqual", U"<>"},
+      {U"Less", U"<"},
+      {U"Greater", U">"},
+      {U"GreaterAndEqual", U">="},
+      {U"LessAndEqual", U"<="},
+      {U"Like", U"LIKE"},
+      {U"Concatenate", U"||"},
+      {U"AnyNullsEqual", U"NULLSEQUAL ANY"},
+      {U"AnyLessThan", U"<ANY"},
+      {U"AnyLessEqual", U"<=ANY"},
+      {U"AnyGreaterThan", U">ANY"},
+      {U"AnyGreaterEqual", U">=ANY"},
+      {U"AnyNotEqual", U"<>ANY"},
+      {U"AllLessThan", U"<ALL"},
+      {U"AllLessEqual", U"<=ALL"},
+      {U"AllEqual", U"=ALL"},
+      {U"AllNullsEqual", U"NULLSEQUAL ALL"},
+      {U"AllGreaterThan", U">ALL"},
+      {U"AllGreaterEqual", U">=ALL"},
+      {U"Subtract", U"-"},
+      {U"Divide", U"/"},
+      {U"Multiply", U"*"},
+      {U"And", U"AND"},
+  };
+  for (const Infix& op : kInfix) {
+    const VXString text = VXString(op.name) + U"(1,2)";
+    EXPECT_EQ(Show(Render(text)), Show(U"1 " + VXString(op.symbol) + U" 2")) << ToNarrow(text);
   }
 }
 

@@ -154,16 +154,21 @@ TEST(FindVariables, LongRunsOfQuotesStayBounded) {
 // where one word is left unclosed or quotes hide the other. Texts are drawn
 // from fragments that exercise those rules.
 TEST(FindVariables, BothWordsInOnePassFindWhatSeparatePassesFind) {
-  // The fragments, separated by "|".
-  const VXString list =
-      U"VALUEOF(A)|valuelistof(S.L)|ValueOf(|VALUELISTOF(|'|\"|''|)|(|x|VALUEOF(VALUELISTOF(B))|'VALUEOF(Q)'|"
-      U"'VALUELISTOF(Q)'| |\u00C4";
-  std::vector<VXString> fragments;
-  for (std::size_t from = 0, end = 0; from <= list.size(); from = end + 1) {
-    end = std::min(list.find(U'|', from), list.size());
-    fragments.push_back(list.substr(from, end - from));
-  }
-  ASSERT_EQ(fragments.size(), 15u);
+  const std::vector<VXString> fragments = {U"VALUEOF(A)",
+                                           U"valuelistof(S.L)",
+                                           U"ValueOf(",
+                                           U"VALUELISTOF(",
+                                           U"'",
+                                           U"\"",
+                                           U"''",
+                                           U")",
+                                           U"(",
+                                           U"x",
+                                           U"VALUEOF(VALUELISTOF(B))",
+                                           U"'VALUEOF(Q)'",
+                                           U"'VALUELISTOF(Q)'",
+                                           U" ",
+                                           U"\u00C4"};
   std::uint32_t seed = 12345;
   auto next = [&seed] {
     seed = seed * 1103515245u + 12345u;
