@@ -28,18 +28,22 @@ class LookupAlgorithms : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { s_rp = RpFile::Load(std::string(SMUTIL_SAMPLES_DIR) + "/sample.rpd.xml"); }
   static void TearDownTestSuite() { s_rp.reset(); }
-  void SetUp() override {
-    ASSERT_NE(s_rp, nullptr);
-    rp = s_rp.get();
-    rp->ClearReadDenials();
-    rp->SetCurrentUser(U"Administrator", U"");
-    rp->SetDefaultSubjectAreaName(U"");
-    rp->SetDefaultCatalogName(U"");
-    rp->SetDefaultSubjectAreaAppliesWhenCatalogSpecified(true);
+  // Each test starts as Administrator, without denials or defaults; the
+  // sample's tables below are looked up after that.
+  static ARpGateway* Reset(ARpGateway* p) {
+    if (p == nullptr) return p;
+    p->ClearReadDenials();
+    p->SetCurrentUser(U"Administrator", U"");
+    p->SetDefaultSubjectAreaName(U"");
+    p->SetDefaultCatalogName(U"");
+    p->SetDefaultSubjectAreaAppliesWhenCatalogSpecified(true);
+    return p;
   }
+  void SetUp() override { ASSERT_NE(rp, nullptr); }
   void As(const char* user) { ASSERT_TRUE(rp->SignOnAs(ToVXString(user))) << user; }
 
   VoidID Id(TypeID type, QualifiedName name) {
+    if (rp == nullptr) return VoidID::NullID;
     Ref<ARpObject> obj = MetadataUtil::GetRpObjectFromQualifiedName(rp, type, name);
     EXPECT_FALSE(obj.IsNull()) << ToNarrow(MetadataUtil::ToQualifiedName(name));
     return obj.IsNull() ? VoidID::NullID : obj.GetID();
@@ -58,7 +62,21 @@ class LookupAlgorithms : public ::testing::Test {
   VoidID area;
 
   static std::unique_ptr<ARpGateway> s_rp;
-  ARpGateway* rp = nullptr;
+  ARpGateway* rp = Reset(s_rp.get());
+  // Tables several tests name.
+  const VoidID orders = Table(U"Sales Analysis", U"Orders");
+  const VoidID customers = Table(U"Sales Analysis", U"Customers");
+  const VoidID miCustomers = Table(U"Marketing Insights", U"Customers");
+  const VoidID products = Table(U"Sales Analysis", U"Products");
+  const VoidID time = Table(U"Sales Analysis", U"Time");
+  const VoidID ledger = Table(U"Finance", U"Ledger");
+  const VoidID journal = Table(U"Finance", U"Journal Entries");
+  const VoidID w_orders = Id(kTIDATable, {U"Sales DW", U"SALESDB", U"dbo", U"W_ORDERS_F"});
+  const VoidID responses = Id(kTIDATable, {U"Marketing", U"RESPONSES"});
+  const VoidID stageCustomers = Id(kTIDATable, {U"Sales DW", U"SALESDB", U"stage", U"CUSTOMERS"});
+  const VoidID campaignCustomers = Id(kTIDATable, {U"Marketing", U"campaigns", U"CUSTOMERS"});
+  const VoidID ltOrders = Id(kTIDALogicalTable, {U"Sales", U"Orders"});
+  const VoidID ltTime = Id(kTIDALogicalTable, {U"Sales", U"Time"});
 };
 std::unique_ptr<ARpGateway> LookupAlgorithms::s_rp;
 
@@ -73,23 +91,10 @@ VoidIDVector DistinctIDs(const QualifiedNameIDPairVector& pairs) {
 }
 
 TEST_F(LookupAlgorithms, FolderTreeOutcomesOnTheSample) {
-  const VoidID orders = Table(U"Sales Analysis", U"Orders");
-  const VoidID customers = Table(U"Sales Analysis", U"Customers");
-  const VoidID miCustomers = Table(U"Marketing Insights", U"Customers");
-  const VoidID products = Table(U"Sales Analysis", U"Products");
-  const VoidID time = Table(U"Sales Analysis", U"Time");
   const VoidID margins = Table(U"Sales Analysis", U"Margins");
-  const VoidID ledger = Table(U"Finance", U"Ledger");
-  const VoidID journal = Table(U"Finance", U"Journal Entries");
-  const VoidID w_orders = Id(kTIDATable, {U"Sales DW", U"SALESDB", U"dbo", U"W_ORDERS_F"});
-  const VoidID responses = Id(kTIDATable, {U"Marketing", U"RESPONSES"});
-  const VoidID stageCustomers = Id(kTIDATable, {U"Sales DW", U"SALESDB", U"stage", U"CUSTOMERS"});
-  const VoidID campaignCustomers = Id(kTIDATable, {U"Marketing", U"campaigns", U"CUSTOMERS"});
   const VoidID salesCube = Id(kTIDACubeTable, {U"Sales OLAP", U"SalesCubes", U"Sales"});
-  const VoidID ltOrders = Id(kTIDALogicalTable, {U"Sales", U"Orders"});
   const VoidID ltCustomers = Id(kTIDALogicalTable, {U"Sales", U"Customers"});
   const VoidID ltProducts = Id(kTIDALogicalTable, {U"Sales", U"Products"});
-  const VoidID ltTime = Id(kTIDALogicalTable, {U"Sales", U"Time"});
   const VoidID ltLocalized = Id(kTIDALogicalTable, {U"Sales", U"Localized Products"});
   const VoidID ltSegments = Id(kTIDALogicalTable, {U"Sales", U"GL Segment Accounts"});
   const VoidID ltCostCenter = Id(kTIDALogicalTable, {U"Sales", U"Cost Center Segment"});
@@ -189,7 +194,6 @@ TEST_F(LookupAlgorithms, FolderTreeOutcomesOnTheSample) {
 }
 
 TEST_F(LookupAlgorithms, PairsCarryEveryNameAndIdCollectionTheTableFound) {
-  const VoidID customers = Table(U"Sales Analysis", U"Customers");
   ASSERT_EQ(Tree({U"Sales", U"Clients"}), NITC::kOK);
   const QualifiedNameIDPairVector expected{
       {{U"Sales Analysis", U"", U"Customers"}, customers},
@@ -208,7 +212,6 @@ TEST_F(LookupAlgorithms, PairsCarryEveryNameAndIdCollectionTheTableFound) {
   EXPECT_TRUE(std::equal(expected.begin(), expected.end(), all.begin() + 1));
 
   // A table reached only through its former name: pairs for both names.
-  const VoidID journal = Table(U"Finance", U"Journal Entries");
   ASSERT_EQ(Tree({U"Finance", U"", U"journal"}), NITC::kOK);
   EXPECT_EQ(pairs, (QualifiedNameIDPairVector{{{U"Finance", U"", U"Journal Entries"}, journal},
                                               {{U"Finance", U"", U"Journal"}, journal}}));
@@ -220,12 +223,11 @@ TEST_F(LookupAlgorithms, PairsCarryEveryNameAndIdCollectionTheTableFound) {
   EXPECT_TRUE(tables.empty());
 
   // Physical and business-model pairs carry the name as given.
-  const VoidID w_orders = Id(kTIDATable, {U"Sales DW", U"SALESDB", U"dbo", U"W_ORDERS_F"});
   ASSERT_EQ(Tree({U"dbo", U"w_orders_f"}, kSME_Physical), NITC::kOK);
   EXPECT_EQ(pairs, (QualifiedNameIDPairVector{{{U"dbo", U"w_orders_f"}, w_orders}}));
   EXPECT_EQ(tables, VoidIDSet{w_orders});
   ASSERT_EQ(Tree({U"sales", U"orders"}, kSME_BusinessModel), NITC::kOK);
-  EXPECT_EQ(pairs, (QualifiedNameIDPairVector{{{U"sales", U"orders"}, Id(kTIDALogicalTable, {U"Sales", U"Orders"})}}));
+  EXPECT_EQ(pairs, (QualifiedNameIDPairVector{{{U"sales", U"orders"}, ltOrders}}));
   EXPECT_TRUE(tables.empty());
 }
 
@@ -251,8 +253,6 @@ TEST_F(LookupAlgorithms, AmbiguityNamesItsCandidates) {
 }
 
 TEST_F(LookupAlgorithms, DefaultCatalogSettlesAShortPhysicalName) {
-  const VoidID stage = Id(kTIDATable, {U"Sales DW", U"SALESDB", U"stage", U"CUSTOMERS"});
-  const VoidID campaigns = Id(kTIDATable, {U"Marketing", U"campaigns", U"CUSTOMERS"});
   struct Case {
     const char32_t* defaultCatalog;
     QualifiedName name;
@@ -260,14 +260,14 @@ TEST_F(LookupAlgorithms, DefaultCatalogSettlesAShortPhysicalName) {
     VoidIDVector ids;
   };
   const Case cases[] = {
-      {U"", {U"CUSTOMERS"}, NITC::kAmbiguousTable, {stage, campaigns}},
-      {U"sales dw.salesdb", {U"CUSTOMERS"}, NITC::kOK, {stage}},
+      {U"", {U"CUSTOMERS"}, NITC::kAmbiguousTable, {stageCustomers, campaignCustomers}},
+      {U"sales dw.salesdb", {U"CUSTOMERS"}, NITC::kOK, {stageCustomers}},
       // the database alone: only tables outside any catalog remain
-      {U"Marketing", {U"CUSTOMERS"}, NITC::kOK, {campaigns}},
+      {U"Marketing", {U"CUSTOMERS"}, NITC::kOK, {campaignCustomers}},
       // no candidate in the default catalog: the ambiguity stays
-      {U"Sales OLAP.SalesCubes", {U"CUSTOMERS"}, NITC::kAmbiguousTable, {stage, campaigns}},
+      {U"Sales OLAP.SalesCubes", {U"CUSTOMERS"}, NITC::kAmbiguousTable, {stageCustomers, campaignCustomers}},
       // three segments: the count alone decides
-      {U"Sales DW.SALESDB", {U"", U"", U"CUSTOMERS"}, NITC::kAmbiguousTable, {stage, campaigns}},
+      {U"Sales DW.SALESDB", {U"", U"", U"CUSTOMERS"}, NITC::kAmbiguousTable, {stageCustomers, campaignCustomers}},
   };
   for (const Case& c : cases) {
     rp->SetDefaultCatalogName(c.defaultCatalog);
@@ -286,9 +286,6 @@ TEST_F(LookupAlgorithms, DefaultCatalogSettlesAShortPhysicalName) {
 }
 
 TEST_F(LookupAlgorithms, FolderLookupNarrowsByTheDefaultSubjectArea) {
-  const VoidID customers = Table(U"Sales Analysis", U"Customers");
-  const VoidID miCustomers = Table(U"Marketing Insights", U"Customers");
-  const VoidID time = Table(U"Sales Analysis", U"Time"), ltTime = Id(kTIDALogicalTable, {U"Sales", U"Time"});
   const VoidIDVector ledgers{Table(U"Finance", U"Ledger"), Table(U"Finance Archive", U"Ledger")};
   struct Case {
     const char* user;
@@ -314,7 +311,7 @@ TEST_F(LookupAlgorithms, FolderLookupNarrowsByTheDefaultSubjectArea) {
       {"kiosk", kSME_Logical, {U"Nothing"}, U"", NITC::kNonexistentTable, {}, false},
       {kAdmin, kSME_BusinessModel, {U"Sales", U"Time"}, U"", NITC::kOK, {ltTime}, false},
       {"kiosk", kSME_BusinessModel, {U"Customers"}, U"", NITC::kInaccessibleTable, {}, false},
-      {kAdmin, kSME_Physical, {U"RESPONSES"}, U"", NITC::kOK, {Id(kTIDATable, {U"Marketing", U"RESPONSES"})}, false},
+      {kAdmin, kSME_Physical, {U"RESPONSES"}, U"", NITC::kOK, {responses}, false},
   };
   for (const Case& c : cases) {
     As(c.user);
@@ -331,7 +328,6 @@ TEST_F(LookupAlgorithms, FolderLookupNarrowsByTheDefaultSubjectArea) {
 }
 
 TEST_F(LookupAlgorithms, ColumnLookupsUnderReadSecurity) {
-  const VoidID orders = Table(U"Sales Analysis", U"Orders");
   const VoidID revenue = Id(kTIDAFolderAttr, {U"Sales Analysis", U"Orders", U"Revenue"});
   const VoidID discount = Id(kTIDAFolderAttr, {U"Sales Analysis", U"Orders", U"Discount"});
   const VoidID ltRevenue = Id(kTIDAAttribute, {U"Sales", U"Orders", U"Revenue"});
@@ -383,7 +379,6 @@ TEST_F(LookupAlgorithms, ColumnLookupsUnderReadSecurity) {
 }
 
 TEST_F(LookupAlgorithms, PresentationColumnsAnswerToFormerNames) {
-  const VoidID orders = Table(U"Sales Analysis", U"Orders");
   const VoidID quantity = Id(kTIDAFolderAttr, {U"Sales Analysis", U"Orders", U"Quantity"});
   ASSERT_TRUE(rp->RenameObject(quantity, U"Units"));
   VoidIDVector ids;
@@ -398,8 +393,7 @@ TEST_F(LookupAlgorithms, PresentationColumnsAnswerToFormerNames) {
 }
 
 TEST_F(LookupAlgorithms, AllColumnsOfTables) {
-  const VoidID orders = Table(U"Sales Analysis", U"Orders");
-  const VoidID products = Table(U"Localized Sales", U"Products");
+  const VoidID localized = Table(U"Localized Sales", U"Products");
   // A column of a table of Sales Analysis.
   auto column = [&](const char32_t* table, const char32_t* name) {
     return Id(kTIDAFolderAttr, {U"Sales Analysis", table, name});
@@ -420,42 +414,37 @@ TEST_F(LookupAlgorithms, AllColumnsOfTables) {
   As(kAdmin);
   NameIDPairVector pairs;
   VoidIDSet collected;
-  NITC::LookupAllColumnsFromFolderVector({products}, pairs, rp, kSME_Logical, collected, false);
+  NITC::LookupAllColumnsFromFolderVector({localized}, pairs, rp, kSME_Logical, collected, false);
   ASSERT_EQ(pairs.size(), 3u);
   EXPECT_EQ(pairs[0],
             NameIDPair(U"Product number", Id(kTIDAFolderAttr, {U"Localized Sales", U"Products", U"Product Id"})));
-  EXPECT_EQ(collected, VoidIDSet{products});
+  EXPECT_EQ(collected, VoidIDSet{localized});
   // A folder without readable columns is not collected.
   As("kiosk");
-  const VoidID saProducts = Table(U"Sales Analysis", U"Products");
   pairs.clear();
   collected.clear();
-  NITC::LookupAllColumnsFromFolderVector({orders, saProducts}, pairs, rp, kSME_Logical, collected, false);
+  NITC::LookupAllColumnsFromFolderVector({orders, products}, pairs, rp, kSME_Logical, collected, false);
   const NameIDPairVector expected{{U"Product Name", column(U"Products", U"Product Name")},
                                   {U"Brand", column(U"Products", U"Brand")},
                                   {U"Category", column(U"Products", U"Category")},
                                   {U"List Price", column(U"Products", U"List Price")}};
   EXPECT_EQ(pairs, expected);
-  EXPECT_EQ(collected, VoidIDSet{saProducts});
+  EXPECT_EQ(collected, VoidIDSet{products});
   pairs.clear();
   NITC::LookupAllColumnsFromFolderVector({orders}, pairs, rp, kSME_Logical, collected, true);
   EXPECT_EQ(pairs.size(), 7u);
   EXPECT_EQ(pairs[0], NameIDPair(U"Order Id", column(U"Orders", U"Order Id")));
-  EXPECT_EQ(collected, (VoidIDSet{saProducts, orders}));
+  EXPECT_EQ(collected, (VoidIDSet{products, orders}));
 
   // Logical and physical columns by their own names.
   pairs.clear();
-  NITC::LookupAllColumnsFromFolderVector({Id(kTIDATable, {U"Marketing", U"RESPONSES"})}, pairs, rp, kSME_Physical,
-                                         collected, true);
+  NITC::LookupAllColumnsFromFolderVector({responses}, pairs, rp, kSME_Physical, collected, true);
   ASSERT_EQ(pairs.size(), 3u);
   EXPECT_EQ(pairs[2].m_name, U"RESPONDED_ON");
 }
 
 TEST_F(LookupAlgorithms, SecurityFilterKeepsOrderAndReportsRemovals) {
   As("kiosk");
-  const VoidID orders = Table(U"Sales Analysis", U"Orders");
-  const VoidID time = Table(U"Sales Analysis", U"Time");
-  const VoidID products = Table(U"Sales Analysis", U"Products");
   VoidIDVector ids{time, orders, products};
   bool bFound = false;
   NITC::FilterSecurity(rp, true, bFound, ids);
@@ -491,7 +480,7 @@ TEST_F(LookupAlgorithms, DefaultSubjectArea) {
   rp->SetDefaultSubjectAreaName(U"Finance");
   ASSERT_EQ(NITC::GetAllEntityFoldersFromDefaultCatalogFolder(pairs, rp, area, false), NITC::kOK);
   EXPECT_EQ(area, Area(U"Finance"));
-  EXPECT_EQ(DistinctIDs(pairs), (VoidIDVector{Table(U"Finance", U"Ledger"), Table(U"Finance", U"Journal Entries")}));
+  EXPECT_EQ(DistinctIDs(pairs), (VoidIDVector{ledger, journal}));
 
   // A default the user may not read is no default, unless projected.
   As("kiosk");
@@ -663,7 +652,6 @@ TEST_F(LookupAlgorithms, SuggestionsComeOnlyFromReadableObjects) {
 }
 
 TEST_F(LookupAlgorithms, ColumnSuggestionsSkipUnreadableColumns) {
-  const VoidID orders = Table(U"Sales Analysis", U"Orders");
   VXStringVector near;
   NITC::SuggestColumnNames(rp, orders, U"Discont", kSME_Logical, near);
   EXPECT_EQ(near, VXStringVector{U"Discount"});
