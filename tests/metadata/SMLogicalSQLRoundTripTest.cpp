@@ -46,6 +46,14 @@ class LogicalSQLRoundTrip : public ::testing::Test {
     if (!r.spec) return Expr();
     return r.spec->ToListQuerySpec().m_projection.m_edgeExprs.at(0).m_expr;
   }
+  // e's text reads back as expected (e itself when not given).
+  static void ExpectReadsBack(const Expr& e, const Expr& expected, const std::string& label = "") {
+    std::string text, why;
+    const Expr back = ReadBack(e, text, why);
+    EXPECT_EQ(back, expected) << label << ToNarrow(ToStringVisitor::StringFrom(e)) << "\n  " << text << "\n"
+                              << why << "  read as " << ToNarrow(ToStringVisitor::StringFrom(back));
+  }
+  static void ExpectReadsBack(const Expr& e) { ExpectReadsBack(e, e); }
   static std::unique_ptr<ARpGateway> s_rp;
 };
 std::unique_ptr<ARpGateway> LogicalSQLRoundTrip::s_rp;
@@ -130,12 +138,7 @@ TEST_F(LogicalSQLRoundTrip, OperatorsWithWordsOfTheirOwn) {
       ExprBuilder().Op(kAdd).Float(2.5).Int(-7).End().Build(),
       ExprBuilder().Op(kConcatenate).String(U"it's").ZirconNumber("123456789012345678901234").End().Build(),
   };
-  for (const Expr& e : cases) {
-    std::string text, why;
-    const Expr back = ReadBack(e, text, why);
-    EXPECT_EQ(back, e) << ToNarrow(ToStringVisitor::StringFrom(e)) << "\n  " << text << "\n"
-                       << why << "  read as " << ToNarrow(ToStringVisitor::StringFrom(back));
-  }
+  for (const Expr& e : cases) ExpectReadsBack(e);
 }
 
 // Each pair of the list is one the parser really meets: both op codes
@@ -153,12 +156,11 @@ TEST_F(LogicalSQLRoundTrip, SameTextPairsAreWhatTheyClaim) {
   const ToPrettyStringVisitor::Options plain;
   EXPECT_EQ(ToPrettyStringVisitor::StringFrom(multi, s_rp.get(), plain),
             ToPrettyStringVisitor::StringFrom(rank, s_rp.get(), plain));
-  std::string text, why;
-  EXPECT_EQ(ReadBack(multi, text, why), rank) << text << why;
+  ExpectReadsBack(multi, rank);
   // A list parameter of another kind reads as the script's list.
-  const Expr trend = ExprBuilder().Op(kTrendlineParameter).ID(c).Int(1).End().Build();
-  const Expr list = ExprBuilder().Op(kEvaluateScriptListParameter).ID(c).Int(1).End().Build();
-  EXPECT_EQ(ReadBack(trend, text, why), list) << text << why;
+  ExpectReadsBack(ExprBuilder().Op(kTrendlineParameter).ID(c).Int(1).End().Build(),
+                  ExprBuilder().Op(kEvaluateScriptListParameter).ID(c).Int(1).End().Build());
+  std::string text, why;
   // The data types that share a keyword.
   for (const SameTextDataType& t : SameTextDataTypes()) {
     const auto types = ToPrettyStringVisitor::DataTypeSpellings();
@@ -237,13 +239,7 @@ TEST_F(LogicalSQLRoundTrip, OperatorsWithBodiesOfTheirOwnReadBack) {
   add(kWidthBucket, null(null(null(B().Op(kWidthBucket).ID(a).Int(OpExprBin::kNUMBER).ID(b)))).End());
   add(kXSA, B().Op(kXSA).String(U"Sales Analysis").ID(a).End());  // XSA('Sales Analysis').a
   add(kRowID, B().Op(kRowID).String(U"r1").End());                // ROWID('r1')
-  for (const Case& k : cases) {
-    std::string text, why;
-    const Expr back = ReadBack(k.e, text, why);
-    EXPECT_EQ(back, k.e) << GetOpInfo(k.code)->name << ": " << ToNarrow(ToStringVisitor::StringFrom(k.e)) << "\n  "
-                         << text << "\n"
-                         << why << "  read as " << ToNarrow(ToStringVisitor::StringFrom(back));
-  }
+  for (const Case& k : cases) ExpectReadsBack(k.e, k.e, std::string(GetOpInfo(k.code)->name) + ": ");
   // Every operator with a body of its own is read back: by this test, or
   // by OperatorsWithWordsOfTheirOwn, or as the operator its text is
   // another's of (SameTextOpCodes).
@@ -281,11 +277,7 @@ TEST_F(LogicalSQLRoundTrip, FormsThatLeaveOperandsOutReadAsTheirDefaults) {
       {B().Op(kWidthBucket).ID(a).Int(1).ID(b).Int(1).Op(kResultNull).End().ID(c).End().Build(),
        B().Op(kWidthBucket).ID(a).Int(1).ID(b).Op(kResultNull).End().Op(kResultNull).End().ID(c).End().Build()},
   };
-  for (const Case& k : cases) {
-    std::string text, why;
-    const Expr back = ReadBack(k.stored, text, why);
-    EXPECT_EQ(back, k.read) << text << "\n" << why << "  read as " << ToNarrow(ToStringVisitor::StringFrom(back));
-  }
+  for (const Case& k : cases) ExpectReadsBack(k.stored, k.read);
 }
 
 // ---- random expressions --------------------------------------------------------------
