@@ -562,40 +562,24 @@ TEST_F(QueryNesting, CorruptSubqueryBytesFailClearly) {
   EXPECT_THROW(MetadataUtil::ToSQLStatement(q, nullptr, {}), BlobDecodeError);
 }
 
-TEST_F(QueryNesting, DeepDerivedTablesStopAtTheStackGuard) {
+// Derived tables nested in derived tables, and filters whose subquery bytes
+// hold the previous level: nothing bounds the depth but the stack.
+TEST_F(QueryNesting, DeepNestingStopsAtTheStackGuard) {
   StackLimit limit(256 * 1024);
-  ListQuerySpec q = QuerySpecBuilder().Select(U"x", Parse(U"1")).Build();
-  for (int i = 0; i < 5000; ++i) q = Wrap(std::move(q));
-  EXPECT_THROW(MetadataUtil::ToSQLStatement(q, nullptr, {.nativeSQL = true}), VXStackOverflowException);
-  EXPECT_THROW(MetadataUtil::ToString(q, nullptr, false), VXStackOverflowException);
+  const auto leaf = [] { return QuerySpecBuilder().Select(U"x", Parse(U"1")).Build(); };
+  ListQuerySpec derived = leaf(), shallow = leaf(), tokens = leaf();
+  for (int i = 0; i < 5000; ++i) derived = Wrap(std::move(derived));
+  EXPECT_THROW(MetadataUtil::ToSQLStatement(derived, nullptr, {.nativeSQL = true}), VXStackOverflowException);
+  EXPECT_THROW(MetadataUtil::ToString(derived, nullptr, false), VXStackOverflowException);
+  for (int i = 0; i < 1500; ++i) tokens = QuerySpecBuilder().Where(ExistsOf(tokens)).Build();
+  EXPECT_THROW(MetadataUtil::ToSQLStatement(tokens, nullptr, {.nativeSQL = true}), VXStackOverflowException);
   // A shallow one still renders under the same limit.
-  ListQuerySpec shallow = QuerySpecBuilder().Select(U"x", Parse(U"1")).Build();
   for (int i = 0; i < 20; ++i) shallow = Wrap(std::move(shallow));
   EXPECT_NO_THROW(MetadataUtil::ToSQLStatement(shallow, nullptr, {.nativeSQL = true}));
 }
 
-TEST_F(QueryNesting, DeepSubqueryTokensStopAtTheStackGuard) {
-  StackLimit limit(256 * 1024);
-  // Each level's filter holds the previous level as subquery bytes, so
-  // nothing bounds the depth but the stack.
-  ListQuerySpec q = QuerySpecBuilder().Select(U"x", Parse(U"1")).Build();
-  for (int i = 0; i < 1500; ++i) q = QuerySpecBuilder().Where(ExistsOf(q)).Build();
-  EXPECT_THROW(MetadataUtil::ToSQLStatement(q, nullptr, {.nativeSQL = true}), VXStackOverflowException);
-}
-
-TEST_F(QueryNesting, CancelledJobStopsRendering) {
-  const ListQuerySpec inner = QuerySpecBuilder().Select(U"x", Parse(U"1")).Build();
-  const ListQuerySpec q = QuerySpecBuilder().Select(U"y", Parse(U"2")).Where(ExistsOf(inner)).Build();
-  auto job = std::make_shared<VXJobCancellation>();
-  VXThreadJobMgr::ScopedJob bind(job);
-  EXPECT_NO_THROW(MetadataUtil::ToSQLStatement(q, nullptr, {}));
-  job->Cancel();
-  EXPECT_THROW(MetadataUtil::ToSQLStatement(q, nullptr, {}), VXJobCancelledException);
-  EXPECT_THROW(MetadataUtil::ToSQLStatement(JoinGraph(), nullptr, {}), VXJobCancelledException);
-}
-
-// The job is cancelled while the outer statement is being written: the
-// nested statement's entry notices.
+// The job is cancelled before the statement, or while the outer statement
+// is being written: then the nested statement's entry notices.
 std::shared_ptr<VXJobCancellation> g_jobToCancel;
 ToPrettyStringVisitor::SubqueryWriter g_realWriter = nullptr;
 VXString CancellingWriter(const ByteVector& bytes, ARpGateway* pRp, bool bFullyQualified) {
@@ -603,9 +587,17 @@ VXString CancellingWriter(const ByteVector& bytes, ARpGateway* pRp, bool bFullyQ
   return g_realWriter(bytes, pRp, bFullyQualified);
 }
 
-TEST_F(QueryNesting, CancellationReachesNestedStatements) {
+TEST_F(QueryNesting, CancellationStopsRenderingAndReachesNestedStatements) {
   const ListQuerySpec inner = QuerySpecBuilder().Select(U"x", Parse(U"1")).Build();
   const ListQuerySpec q = QuerySpecBuilder().Select(U"y", Parse(U"2")).Where(ExistsOf(inner)).Build();
+  {
+    auto job = std::make_shared<VXJobCancellation>();
+    VXThreadJobMgr::ScopedJob bind(job);
+    EXPECT_NO_THROW(MetadataUtil::ToSQLStatement(q, nullptr, {}));
+    job->Cancel();
+    EXPECT_THROW(MetadataUtil::ToSQLStatement(q, nullptr, {}), VXJobCancelledException);
+    EXPECT_THROW(MetadataUtil::ToSQLStatement(JoinGraph(), nullptr, {}), VXJobCancelledException);
+  }
   g_jobToCancel = std::make_shared<VXJobCancellation>();
   g_realWriter = ToPrettyStringVisitor::SetSubqueryWriter(&CancellingWriter);
   ASSERT_NE(g_realWriter, nullptr) << "the query text writer installs itself when the library loads";
