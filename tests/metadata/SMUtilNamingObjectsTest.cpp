@@ -15,22 +15,15 @@ namespace {
 class SMUtilNamingObjects : public ::testing::Test {
  protected:
   void SetUp() override {
-    const RpBuilder::Node dbNode = b.Add(kTIDADatabase, U"Sales DB");
-    const RpBuilder::Node schemaNode = dbNode.Child(kTIDACatalog, U"Cat").Child(kTIDASchema, U"dbo");
-    const RpBuilder::Node tableNode = dbNode.Child(kTIDATable, U"Orders");
-    db = dbNode;
-    catalog = b.At(schemaNode).Obj()->GetParentObject().GetID();
-    schema = schemaNode;
-    ordersInSchema = schemaNode.Child(kTIDATable, U"Orders");
-    ordersInDb = tableNode;
-    orderId = tableNode.Child(kTIDAColumn, U"Id");
-
-    const RpBuilder::Node areaNode = b.Add(kTIDACatalogFolder, U"Sales");
-    areaNode.Alias(U"Old Sales");
-    const RpBuilder::Node tableFolder = areaNode.Child(kTIDAEntityFolder, U"Orders");
-    area = areaNode;
-    presOrders = tableFolder;
-    presAmount = tableFolder.Child(kTIDAFolderAttr, U"Amount");
+    db = b.Add(kTIDADatabase, U"Sales DB");
+    catalog = b.At(db).Child(kTIDACatalog, U"Cat");
+    schema = b.At(catalog).Child(kTIDASchema, U"dbo");
+    ordersInDb = b.At(db).Child(kTIDATable, U"Orders");
+    ordersInSchema = b.At(schema).Child(kTIDATable, U"Orders");
+    orderId = b.At(ordersInDb).Child(kTIDAColumn, U"Id");
+    area = b.Add(kTIDACatalogFolder, U"Sales").Alias(U"Old Sales");
+    presOrders = b.At(area).Child(kTIDAEntityFolder, U"Orders");
+    presAmount = b.At(presOrders).Child(kTIDAFolderAttr, U"Amount");
   }
 
   Ref<ARpObject> Obj(const VoidID& id) { return rp.GetObject(id); }
