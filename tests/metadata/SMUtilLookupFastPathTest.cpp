@@ -40,19 +40,14 @@ void ExpectSameAnswers(ARpGateway& rp, std::size_t& checked) {
     for (std::size_t i = 0; i < ids.size(); i += 7) {
       QualifiedName name;
       MetadataUtil::GenerateQualifiedName(rp.GetObject(ids[i]), name);
-      std::vector<QualifiedName> variants{name};
+      // As written, without empty levels, in the wrong case, shorter, longer.
       QualifiedName stripped = name;
       MetadataUtil::StripQualifiedNameOfEmptyStrings(stripped);
-      variants.push_back(stripped);
-      QualifiedName wrongCase = stripped;
+      QualifiedName wrongCase = stripped, longer = stripped;
       wrongCase.front() = Upper(wrongCase.front());
-      variants.push_back(wrongCase);
-      QualifiedName shorter(stripped.begin() + 1, stripped.end());
-      variants.push_back(shorter);
-      QualifiedName longer = stripped;
       longer.insert(longer.begin(), U"X");
-      variants.push_back(longer);
-      for (const QualifiedName& q : variants) {
+      const QualifiedName shorter(stripped.begin() + 1, stripped.end());
+      for (const QualifiedName& q : {name, stripped, wrongCase, shorter, longer}) {
         const Ref<ARpObject> fast = MetadataUtil::GetRpObjectFromQualifiedName(&rp, type, q);
         const Ref<ARpObject> plain = Scan(&rp, type, q);
         ASSERT_EQ(fast.GetID(), plain.GetID()) << ToNarrow(MetadataUtil::ToQualifiedName(q));
