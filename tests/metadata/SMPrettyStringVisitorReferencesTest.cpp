@@ -23,7 +23,7 @@ namespace {
 struct Repo {
   ARpGateway rp;
   RpBuilder b{rp};
-  VoidID db, orders, amount, bm, lt, revenue, oddName, dynVar, staticVar, sa, presTable, presCol;
+  VoidID db, orders, amount, bm, lt, revenue, oddName, dynVar, staticVar;
 
   Repo() {
     db = b.Add(kTIDADatabase, U"Sales DB");
@@ -35,9 +35,6 @@ struct Repo {
     oddName = b.At(lt).Child(kTIDAAttribute, U"Unit \"Price\"");
     dynVar = b.Add(kTIDARpVariable, U"CurDay").Set(RpProp::kVariableType, std::int64_t{ARpVariable::kDynamic});
     staticVar = b.Add(kTIDARpVariable, U"Max Year").Set(RpProp::kVariableType, std::int64_t{ARpVariable::kStatic});
-    sa = b.Add(kTIDACatalogFolder, U"Sales Area");
-    presTable = b.At(sa).Child(kTIDAEntityFolder, U"Orders Table");
-    presCol = b.At(presTable).Child(kTIDAFolderAttr, U"Amount");
   }
 
   // Add(ref, 1): a reference inside an operator, as expressions hold them.
@@ -258,18 +255,13 @@ TEST_F(PrettyReferences, EntityFolders) {
   EXPECT_EQ(PSV::StringFrom(e, &r.rp, pairs, false), Deleted());
 }
 
-TEST_F(PrettyReferences, DeletedObjectInsideACatalogAndCustomNamesOfOtherObjects) {
+TEST_F(PrettyReferences, ReparentingByIdAndCustomNamesOfOtherObjects) {
   const Expr e = Repo::Just(r.revenue);
   // Re-parenting by id writes the id whatever the parents.
   EXPECT_EQ(PSV::StringFrom(e, &r.rp, r.rp.GetObject(r.lt), QualifiedName{U"New BM"}, true),
             U"\"" + r.revenue.ToString() + U"\"");
   // Custom display names concern presentation columns only.
   EXPECT_EQ(PSV::StringFrom(e, &r.rp, PSV::Options{.customDisplayName = true}), U"Fact.Revenue");
-  Expr withFormat = Repo::Just(r.revenue);
-  withFormat.SetFormatStr(U"\"" + r.revenue.ToString() + U"\"");
-  ASSERT_TRUE(r.rp.DeleteObject(r.revenue));
-  EXPECT_EQ(PSV::StringFrom(withFormat, &r.rp, Ref<ACatalogFolder>(r.rp.GetObject(r.sa)), false), Deleted());
-  EXPECT_TRUE(withFormat.GetFormatStr().empty());
 }
 
 TEST_F(PrettyReferences, GetVoidIDReadsTheStoredId) {
