@@ -101,15 +101,13 @@ TEST_F(MetadataDictNames, SpecialCharactersAreReplaced) {
   }
 }
 
-TEST_F(MetadataDictNames, CutToTwentyCharactersAfterReplacement) {
+TEST_F(MetadataDictNames, CutToTwentyCharactersThenTheFirstEightOfTheGuid) {
   EXPECT_EQ(Normalized(U"ABCDEFGHIJKLMNOPQRSTUVWXY"), U"DB_ABCDEFGHIJKLMNOPQRST3F2504E0");
   EXPECT_EQ(Normalized(U"ABCDEFGHIJKLMNOPQRST"), U"DB_ABCDEFGHIJKLMNOPQRST3F2504E0");
   // The digits of a code count toward the twenty and may be cut themselves.
   EXPECT_EQ(Normalized(U"ABCDEFGHIJKLMNOPQR\u00E9Z"), U"DB_ABCDEFGHIJKLMNOPQR233F2504E0");
   EXPECT_EQ(Normalized(U"\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9"), U"DB_233233233233233233233F2504E0");
-}
-
-TEST_F(MetadataDictNames, GuidPartIsTheFirstEightCharactersOfItsText) {
+  // The GUID part is the first eight characters of its text.
   EXPECT_EQ(Normalized(U"N", ByteVector{0x0A, 0xBC}), U"DB_N0ABC");
   EXPECT_EQ(Normalized(U"N", ByteVector{}), U"DB_N");
   EXPECT_EQ(Normalized(U"N", ByteVector{1, 2, 3, 4, 5}), U"DB_N01020304");

@@ -101,16 +101,14 @@ TEST(FindVariables, ScanTable) {
   }
 }
 
-TEST(FindVariables, OffsetIsAddedAndPositionsAreAppended) {
+TEST(FindVariables, OffsetIsAddedPositionsAreAppendedAuxFindsValueOfOnly) {
   VariablePositions refs{{99, 100, U"keep", U"me"}};
   MetadataUtil::FindVariables(U"'VALUEOF(A.B)'", refs, nullptr, 5);
   ExpectRefs(refs, {{99, 100, U"keep", U"me"}, {6, 18, U"A", U"B"}}, "offset");
-}
-
-TEST(FindVariables, AuxWithNullPatternIsValueOfOnly) {
-  VariablePositions refs;
-  FindVariablesAux(U"VALUELISTOF(A) VALUEOF(B)", refs, nullptr, 0);
-  ExpectRefs(refs, {{15, 25, U"", U"B"}}, "aux");
+  // The pass of one word, without a pattern, looks for VALUEOF only.
+  VariablePositions aux;
+  FindVariablesAux(U"VALUELISTOF(A) VALUEOF(B)", aux, nullptr, 0);
+  ExpectRefs(aux, {{15, 25, U"", U"B"}}, "aux");
 }
 
 TEST(FindVariables, EachReferenceInManyQuotedPartsOnce) {
@@ -213,17 +211,13 @@ TEST(HasVariablesStartedWithPattern, OnlyOneQualifiedMatchingReference) {
   }
 }
 
-TEST(KEXBundle, PrefixTest) {
+TEST(KEXBundle, PrefixTestAndStringAfterIt) {
   const VXString prefix = S_KEX_BUNDLE_PREFIX;
   EXPECT_TRUE(MetadataUtil::BeginsWithKEXBundlePrefix(prefix + U"Title"));
   EXPECT_TRUE(MetadataUtil::BeginsWithKEXBundlePrefix(BaseStringUtil::ToLowerCase(prefix) + U"x"));
   EXPECT_FALSE(MetadataUtil::BeginsWithKEXBundlePrefix(prefix.substr(0, prefix.size() - 1)));
   EXPECT_FALSE(MetadataUtil::BeginsWithKEXBundlePrefix(U" " + prefix));
   EXPECT_FALSE(MetadataUtil::BeginsWithKEXBundlePrefix(U""));
-}
-
-TEST(KEXBundle, StringAfterPrefix) {
-  const VXString prefix = S_KEX_BUNDLE_PREFIX;
   EXPECT_EQ(MetadataUtil::GetStringAfterKEXBundlePrefix(prefix + U"  sales.title \t"), U"sales.title");
   // The prefix is not checked, only its length counts.
   EXPECT_EQ(MetadataUtil::GetStringAfterKEXBundlePrefix(VXString(prefix.size(), U'z') + U"key"), U"key");
