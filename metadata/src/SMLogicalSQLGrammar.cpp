@@ -5,6 +5,7 @@
 // is read without a change here; its precedence, when it is infix, is that
 // of the comparisons unless PrecedenceOf says otherwise.
 #include <algorithm>
+#include <map>
 #include <mutex>
 
 #include "Expr/OpCode.h"
@@ -40,6 +41,160 @@ bool ReadByHand(int code) {
 void AddTo(std::vector<std::vector<const Pattern*>>& index, KeyId key, const Pattern* p) {
   if (index.size() <= key) index.resize(key + 1u);
   index[key].push_back(p);
+}
+
+// ---- the matchers ----------------------------------------------------------------
+
+// What one pattern may read next: at most two ways.
+enum class Next { kOperand, kWords, kDone };
+struct Option {
+  Next next;
+  const Keys* words = nullptr;
+  int stage = 0;  // the pattern's stage after it
+};
+constexpr int kComplete = 99;  // the stage of a pattern whose text is all read
+struct OptionList {
+  Option items[4];
+  std::size_t n = 0;
+  void push_back(const Option& o) { items[n++] = o; }
+  const Option* begin() const { return items; }
+  const Option* end() const { return items + n; }
+};
+
+// What pattern p may read next at stage, with count operands read.
+OptionList Options(const Pattern& p, int stage, int count) {
+  OptionList out;
+  const bool bRoom = p.maxArgs < 0 || count < p.maxArgs;
+  const auto closeOrDone = [&] {
+    if (p.close.empty()) {
+      out.push_back({Next::kDone});
+    } else {
+      out.push_back({Next::kWords, &p.close, kComplete});
+    }
+  };
+  switch (p.form) {
+    case Spelling::kNoOperand:
+      out.push_back({Next::kDone});
+      break;
+    case Spelling::kFunction1:
+      if (stage == 0) out.push_back({Next::kOperand, nullptr, 1});
+      if (stage == 1) closeOrDone();
+      break;
+    case Spelling::kFunction2:
+      if (stage == 0) out.push_back({Next::kOperand, nullptr, 1});
+      if (stage == 1) out.push_back({Next::kWords, &p.between, 2});
+      if (stage == 2) out.push_back({Next::kOperand, nullptr, 3});
+      if (stage == 3) closeOrDone();
+      break;
+    case Spelling::kVarList:
+    case Spelling::kHeaded: {
+      // Stage 0: before the first operand; 1: after an operand; 2: after
+      // a separator (an operand must follow).
+      const bool bHeaded = p.form == Spelling::kHeaded;
+      if (stage == 0) {
+        out.push_back({Next::kOperand, nullptr, 1});
+        if (!bHeaded && count >= p.minArgs) closeOrDone();
+      }
+      if (stage == 1) {
+        const Keys& sep = bHeaded && count > 1 ? p.rest : p.between;
+        if (bRoom && !sep.empty()) out.push_back({Next::kWords, &sep, bHeaded && count == 1 ? 3 : 2});
+        if (count >= p.minArgs) closeOrDone();
+      }
+      if (stage == 2) out.push_back({Next::kOperand, nullptr, 1});
+      if (stage == 3) {
+        // A headed list after its first words: the list may be empty.
+        out.push_back({Next::kOperand, nullptr, 1});
+        if (count >= p.minArgs) closeOrDone();
+      }
+      break;
+    }
+    case Spelling::kInfix:
+      break;
+  }
+  return out;
+}
+
+// The patterns of one opening, in table order, as one matcher. A state is
+// the list of patterns still possible with the stage of each, and the
+// operands read so far, counted only up to where no pattern's limits tell
+// more: that keeps the states few, and a list of any length loops among them.
+Matcher Compile(const Grammar& g, const std::vector<const Pattern*>& group) {
+  Matcher m;
+  m.open = group.front()->open;
+  int cap = 2;
+  for (const Pattern* p : group) cap = std::max({cap, p->minArgs, p->maxArgs});
+  struct Where {
+    std::vector<std::pair<const Pattern*, int>> live;
+    int count = 0;
+    auto operator<=>(const Where&) const = default;
+  };
+  std::map<Where, int> known;
+  std::vector<Where> todo;
+  const auto stateOf = [&](Where w) {
+    w.count = std::min(w.count, cap);
+    const auto [it, bNew] = known.try_emplace(w, static_cast<int>(todo.size()));
+    if (bNew) todo.push_back(std::move(w));
+    return it->second;
+  };
+  Where first;
+  for (const Pattern* p : group) first.live.emplace_back(p, 0);
+  stateOf(first);
+  for (std::size_t s = 0; s < todo.size(); ++s) {
+    const Where w = todo[s];  // a copy: todo grows below
+    Matcher::State state;
+    // Words: the first pattern's way decides a pattern's stage, and the
+    // first pattern they complete is the one read.
+    std::vector<const Keys*> words;
+    for (const auto& [p, stage] : w.live) {
+      for (const Option& o : Options(*p, stage, w.count)) {
+        if (o.next == Next::kDone && !state.done) state.done = p;
+        if (o.next != Next::kWords) continue;
+        const VXString quoted = g.Quoted(*o.words);
+        if (state.expected.find(quoted) == VXString::npos) {
+          if (!state.expected.empty()) state.expected += U" or ";
+          state.expected += quoted;
+        }
+        if (std::none_of(words.begin(), words.end(), [&](const Keys* k) { return *k == *o.words; }))
+          words.push_back(o.words);
+      }
+    }
+    if (state.expected.empty()) state.expected = U"an operand";
+    for (const Keys* ks : words) {
+      Where next{{}, w.count};
+      Matcher::WordStep step{ks};
+      for (const auto& [p, stage] : w.live) {
+        for (const Option& o : Options(*p, stage, w.count)) {
+          if (o.next != Next::kWords || *o.words != *ks) continue;
+          if (o.stage == kComplete && !step.finished) step.finished = p;
+          next.live.emplace_back(p, o.stage);
+          break;
+        }
+      }
+      if (!step.finished) step.next = stateOf(next);
+      state.words.push_back(step);
+    }
+    std::stable_sort(
+        state.words.begin(), state.words.end(),
+        [](const Matcher::WordStep& a, const Matcher::WordStep& b) { return a.words->size() > b.words->size(); });
+    // An operand: a pattern that ends right after its last operand (NOT x,
+    // EXISTS x) reads it only as far as it binds.
+    Where next{{}, w.count + 1};
+    for (const auto& [p, stage] : w.live) {
+      if (p->close.empty() && p->form == Spelling::kFunction1) {
+        state.operandPrec = p->code == kNegation ? kPrecNot + 1 : kPrecMultiply + 1;
+      }
+      state.bDataType = state.bDataType || (p->code == kCast && w.count == 1);
+      for (const Option& o : Options(*p, stage, w.count)) {
+        if (o.next != Next::kOperand) continue;
+        next.live.emplace_back(p, o.stage);
+        break;
+      }
+    }
+    if (!next.live.empty()) state.operandNext = stateOf(next);
+    if (m.states.size() <= s) m.states.resize(s + 1);
+    m.states[s] = std::move(state);
+  }
+  return m;
 }
 
 std::uint32_t HashOfKey(std::string_view key, std::uint64_t& head) {
@@ -165,10 +320,12 @@ Grammar Build() {
     all.push_back(std::move(p));
   }
 
+  // The patterns of each opening, in table order.
+  std::map<Keys, std::vector<const Pattern*>> byOpening;
   for (Pattern& p : all) {
     p.prec = PrecedenceOf(p.code);
     if (!p.open.empty()) {
-      AddTo(g.prefix, p.open.front(), &p);
+      byOpening[p.open].push_back(&p);
     } else if ((p.form == Spelling::kInfix || p.form == Spelling::kHeaded) && !p.between.empty()) {
       AddTo(g.postfix, p.between.front(), &p);
     } else if (p.form == Spelling::kFunction1 && !p.close.empty()) {
@@ -185,8 +342,26 @@ Grammar Build() {
     if (la != lb) return la > lb;
     return a->order < b->order;
   };
-  for (auto& list : g.prefix) std::stable_sort(list.begin(), list.end(), longestFirst);
+  for (const auto& [open, group] : byOpening) g.matchers.push_back(Compile(g, group));
+  for (const Matcher& m : g.matchers) {
+    if (g.openings.size() <= m.open.front()) g.openings.resize(m.open.front() + 1u);
+    g.openings[m.open.front()].push_back(&m);
+  }
+  // The longest opening that is there is the one read; two of one length
+  // never both are.
+  for (auto& list : g.openings) {
+    std::stable_sort(list.begin(), list.end(),
+                     [](const Matcher* a, const Matcher* b) { return a->open.size() > b->open.size(); });
+  }
   for (auto& list : g.postfix) std::stable_sort(list.begin(), list.end(), longestFirst);
+  for (Pattern& p : all) {
+    if ((p.form != Spelling::kInfix && p.form != Spelling::kHeaded) || p.between.empty()) continue;
+    for (const Pattern* q : g.postfix[p.between.front()]) {
+      if (q->bNegated != p.bNegated || q->between != p.between) continue;
+      if (q->form == Spelling::kInfix && !p.infix) p.infix = q;
+      if (q->form == Spelling::kHeaded && !p.headed) p.headed = q;
+    }
+  }
 
   for (std::size_t w = 0; w < std::size(kWordTexts); ++w) g.words[w] = g.keys.Intern(kWordTexts[w]);
   // The clause grammar's words.
@@ -255,11 +430,28 @@ Grammar Build() {
     const Keys k = g.KeysOf(s.text);
     if (k.size() == 1) g.binReturns.emplace_back(k[0], s.code);
   }
+  const auto lead = [&](KeyId key, Grammar::Lead form) {
+    if (g.leads.size() <= key) g.leads.resize(key + 1u, Grammar::Lead::kNone);
+    if (g.leads[key] != Grammar::Lead::kNone) {
+      VXAssert::handleLogicError(__FILE__, __LINE__, "a logical SQL keyword that starts two forms of primary");
+    }
+    g.leads[key] = form;
+  };
+  for (Word w : {Word::kDate, Word::kTime, Word::kTimestamp}) lead(g.Key(w), Grammar::Lead::kTypedLiteral);
+  lead(g.Key(Word::kCase), Grammar::Lead::kCase);
+  for (const Grammar::OwnBody& own : g.ownBodies) {
+    if (!own.open.empty() && g.LeadOf(own.open[0]) != Grammar::Lead::kOwnBody)
+      lead(own.open[0], Grammar::Lead::kOwnBody);
+  }
+  lead(g.Key(Word::kValueOf), Grammar::Lead::kValueOf);
+  lead(g.Key(Word::kSelect), Grammar::Lead::kSelect);
+  lead(g.Key(Word::kInterval), Grammar::Lead::kInterval);
   // Every key is known now: the tables indexed by key cover them all.
-  g.prefix.resize(g.keys.Size());
+  g.openings.resize(g.keys.Size());
   g.postfix.resize(g.keys.Size());
   g.flags.resize(g.keys.Size());
   g.timeField.resize(g.keys.Size(), -1);
+  g.leads.resize(g.keys.Size(), Grammar::Lead::kNone);
   return g;
 }
 
@@ -332,22 +524,13 @@ KeyId KeyTable::Intern(std::string_view key) {
   return id;
 }
 
-KeyId KeyTable::FindWord(const char* p, std::size_t n, std::uint32_t hash, std::uint64_t head) const {
-  const std::size_t mask = m_slots.size() - 1;
-  for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-    const Slot& slot = m_slots[i];
-    if (slot.id == kNoKey) return kNoKey;
-    if (slot.hash != hash || slot.length != n || slot.head != head) continue;
-    if (n <= 8) return slot.id;
-    const std::string& key = m_texts[slot.id];
-    std::size_t k = 8;
-    for (; k < n; ++k) {
-      auto c = static_cast<unsigned char>(p[k]);
-      if (c >= 'a' && c <= 'z') c = static_cast<unsigned char>(c - 'a' + 'A');
-      if (c != static_cast<unsigned char>(key[k])) break;
-    }
-    if (k == n) return slot.id;
+bool KeyTable::TailMatches(const char* p, std::size_t n, const std::string& key) {
+  for (std::size_t k = 8; k < n; ++k) {
+    auto c = static_cast<unsigned char>(p[k]);
+    if (c >= 'a' && c <= 'z') c = static_cast<unsigned char>(c - 'a' + 'A');
+    if (c != static_cast<unsigned char>(key[k])) return false;
   }
+  return true;
 }
 
 KeyId KeyTable::Find(std::string_view text, TokKind kind) const {

@@ -62,14 +62,18 @@ inline Token NextToken(std::string_view text, std::size_t& pos, std::vector<std:
 // The tokens of a text, read as the parser asks for them: a ring holds the
 // last kWindow tokens read, so that the memory does not grow with the text
 // and the tokens stay in the cache. Tokens are numbered from 0 in text
-// order; the parser looks at most a few tokens back from where it is and a
-// few ahead (a pattern's words), well inside the window. Past the end, every
-// token is kEnd.
+// order and read kBatch at a time past the one asked for; the parser looks
+// at most a few tokens back from where it is and a few ahead (a pattern's
+// words), well inside the kWindow - kBatch that stay behind. Past the end,
+// every token is kEnd.
 class TokenStream {
  public:
   explicit TokenStream(std::string_view text, const KeyTable* keys = nullptr);
   const Token& operator[](std::size_t i) {
-    while (i >= m_read) Read();
+    if (i >= m_read) Fill(i);
+    // A token that has left the window would be another's: a fault of the
+    // parser, refused rather than read.
+    if (i + kWindow < m_read) Evicted();
     return m_ring[i & (kWindow - 1)];
   }
   std::string_view Text(const Token& t) const { return m_text.substr(t.begin, t.end - t.begin); }
@@ -82,9 +86,12 @@ class TokenStream {
   const std::vector<std::uint32_t>& InvalidUtf8() const { return m_badUtf8; }
 
   static constexpr std::size_t kWindow = 64;
+  static constexpr std::size_t kBatch = 16;
 
  private:
-  void Read();
+  // Reads tokens up to kBatch past token i.
+  void Fill(std::size_t i);
+  [[noreturn]] static void Evicted();
   std::string_view m_text;
   const KeyTable* m_keys;
   std::size_t m_pos = 0;   // the byte after the last token read
@@ -116,7 +123,15 @@ class KeyTable {
   // or the token is neither a word nor a symbol.
   KeyId Find(std::string_view tokenText, TokKind kind) const;
   // The key of a word of n bytes at p whose HashOf is hash; kNoKey when it is none.
-  KeyId FindWord(const char* p, std::size_t n, std::uint32_t hash, std::uint64_t head) const;
+  KeyId FindWord(const char* p, std::size_t n, std::uint32_t hash, std::uint64_t head) const {
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+      const Slot& slot = m_slots[i];
+      if (slot.id == kNoKey) return kNoKey;
+      if (slot.hash != hash || slot.length != n || slot.head != head) continue;
+      if (n <= 8 || TailMatches(p, n, m_texts[slot.id])) return slot.id;
+    }
+  }
   // The key of a one-character symbol.
   KeyId FindSymbol(unsigned char c) const { return c < 128 ? m_oneChar[c] : kNoKey; }
   // The hash of n bytes at p with ASCII letters folded to upper case (each
@@ -152,6 +167,8 @@ class KeyTable {
 
  private:
   KeyId Lookup(std::string_view key, std::uint32_t hash) const;
+  // Whether the bytes of a word past its first eight are key's, in upper case.
+  static bool TailMatches(const char* p, std::size_t n, const std::string& key);
   void Grow();
   std::vector<std::string> m_texts;  // by id; [0] is empty
   // A key's first eight bytes are kept in its slot: a word is matched
@@ -181,6 +198,11 @@ struct Pattern {
   bool bNegated = false;    // NOT IN, NOT LIKE, NOT BETWEEN, IS NOT NULL: the operator under a negation
   int order = 0;            // table order: the earlier pattern wins when two read the same text
   int prec = 0;             // PrecedenceOf(code)
+  // An infix or headed pattern's first infix and first headed pattern with
+  // the same words (itself among them): one operand is read, then what
+  // follows tells which of the two it is.
+  const Pattern* infix = nullptr;
+  const Pattern* headed = nullptr;
 };
 
 // The words and symbols the parser reads by hand, compared by key.
@@ -231,20 +253,51 @@ constexpr std::string_view kWordTexts[] = {
     "ROW",   "ROWS", "SELECT", "TIME",   "TIMESTAMP", "TO",       "UNION",    "VALUEOF", "WHERE"};
 static_assert(std::size(kWordTexts) == static_cast<std::size_t>(Word::kCount));
 
+// The patterns that share an opening (SUBSTRING( is read as SUBSTRING(x
+// FROM a) or SUBSTRING(x FROM a FOR b) by what follows), compiled into a
+// small state machine when the grammar is built: a state stands for the
+// patterns still possible and where each stands, and says in one place what
+// may come next. The parser looks up the opening once and then follows the
+// states, instead of asking every pattern at every step.
+struct Matcher {
+  // Words that may come next, and where they lead.
+  struct WordStep {
+    const Keys* words = nullptr;
+    int next = -1;                      // the state after them
+    const Pattern* finished = nullptr;  // or the pattern they complete
+  };
+  struct State {
+    std::vector<WordStep> words;    // the longest first: the longest that is there is read
+    int operandNext = -1;           // after an operand; -1 when none may come
+    int operandPrec = 0;            // how tightly that operand binds
+    bool bDataType = false;         // the operand is a data type (CAST's second)
+    const Pattern* done = nullptr;  // complete here when neither words nor an operand come
+    VXString expected;              // what would have fit, for a message
+  };
+  Keys open;
+  std::vector<State> states;  // [0]: right after the opening
+};
+
 struct Grammar {
   KeyTable keys;
   KeyId words[static_cast<std::size_t>(Word::kCount)] = {};  // by Word
   KeyId Key(Word w) const { return words[static_cast<std::size_t>(w)]; }
   std::vector<Pattern> all;
-  // Patterns that begin with a keyword or symbol of their own, by the key
-  // of their first token (indexed by KeyId; empty lists where none).
-  std::vector<std::vector<const Pattern*>> prefix;
+  // The matchers of the patterns that begin with a keyword or symbol of
+  // their own, by the key of their first token (indexed by KeyId; empty
+  // lists where none), the longest opening first.
+  std::vector<Matcher> matchers;
+  std::vector<std::vector<const Matcher*>> openings;
   // Patterns whose text begins with their first operand (infix and
   // postfix), by the key of the token after it.
   std::vector<std::vector<const Pattern*>> postfix;
   // What a key is to the clause grammar, by KeyId.
   enum Flag : std::uint8_t { kClauseWord = 1, kReservedWord = 2, kOwnBodyStart = 4 };
   std::vector<std::uint8_t> flags;
+  // The form of a primary a keyword starts, by KeyId; a word has one at most.
+  enum class Lead : std::uint8_t { kNone, kTypedLiteral, kCase, kOwnBody, kValueOf, kSelect, kInterval };
+  std::vector<Lead> leads;
+  Lead LeadOf(KeyId key) const { return key < leads.size() ? leads[key] : Lead::kNone; }
   // The date or time field a one-word key names (-1: none), by KeyId.
   std::vector<int> timeField;
   // The keys of each data type's keyword, by type code (empty: no SQL form).
@@ -266,8 +319,8 @@ struct Grammar {
   // keys with their parameter codes.
   std::vector<std::pair<KeyId, int>> binStrategies, binReturns;
 
-  const std::vector<const Pattern*>* FindPrefix(KeyId key) const {
-    return key < prefix.size() && !prefix[key].empty() ? &prefix[key] : nullptr;
+  const std::vector<const Matcher*>* FindOpenings(KeyId key) const {
+    return key < openings.size() && !openings[key].empty() ? &openings[key] : nullptr;
   }
   const std::vector<const Pattern*>* FindPostfix(KeyId key) const {
     return key < postfix.size() && !postfix[key].empty() ? &postfix[key] : nullptr;

@@ -10,12 +10,13 @@
 #include "SMLogicalSQLInternal.h"
 #include "Utility/BaseStringUtil.h"
 #include "Utility/SUStrUtil.h"
+#include "Utility/VXAssert.h"
 
 namespace logical_sql::detail {
 namespace {
 
 // What a byte may be, as bits: one table lookup per byte in the loops below.
-enum : std::uint8_t { kBlank = 1, kWordStart = 2, kWordChar = 4, kDigit = 8, kSymbolChar = 16 };
+enum : std::uint8_t { kBlank = 1, kWordStart = 2, kWordChar = 4, kDigit = 8, kSymbolChar = 16, kAsciiWordChar = 32 };
 constexpr std::string_view kOneCharSymbols = "()[],.;*+-/=<>?%|:{}";
 
 struct CharClasses {
@@ -27,6 +28,7 @@ struct CharClasses {
       if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0x80) k |= kWordStart | kWordChar;
       if (c >= '0' && c <= '9') k |= kDigit | kWordChar;
       if (c == '$' || c == '#') k |= kWordChar;
+      if ((k & kWordChar) && c < 0x80) k |= kAsciiWordChar;
       if (kOneCharSymbols.find(static_cast<char>(c)) != std::string_view::npos) k |= kSymbolChar;
       of[c] = k;
     }
@@ -57,118 +59,151 @@ bool IsTwoCharSymbol(unsigned char a, unsigned char b) {
 
 }  // namespace
 
+namespace {
+
+// What a token starting with a byte may be: one look-up decides where to go.
+enum class Start : std::uint8_t { kInvalid, kWord, kQuote, kDigit, kDot, kMinus, kSlash, kPairLead, kSymbol };
+struct StartClasses {
+  Start of[256] = {};
+  constexpr StartClasses() {
+    for (int c = 0; c < 256; ++c) {
+      Start k = Start::kInvalid;
+      if (kClasses.of[c] & kSymbolChar) k = Start::kSymbol;
+      // The first characters of <= >= <> != ||.
+      if (c == '<' || c == '>' || c == '!' || c == '|') k = Start::kPairLead;
+      if (c == '.') k = Start::kDot;    // .5 is a number
+      if (c == '-') k = Start::kMinus;  // -- a comment
+      if (c == '/') k = Start::kSlash;  // /* a comment */
+      if (c == '"' || c == '\'') k = Start::kQuote;
+      if (kClasses.of[c] & kDigit) k = Start::kDigit;
+      if (kClasses.of[c] & kWordStart) k = Start::kWord;
+      of[c] = k;
+    }
+  }
+};
+constexpr StartClasses kStarts;
+
+// The token that starts at or after p into out (see ReadToken); returns
+// the byte after it. The one body of the single read and of the stream's
+// batches; inlined into each, as a call per token is a good part of a
+// token's time.
+[[gnu::always_inline]] inline const unsigned char* Scan(const unsigned char* const base, const unsigned char* p,
+                                                        const unsigned char* const end, Token& out,
+                                                        std::vector<std::uint32_t>* badUtf8, const KeyTable* keys) {
+  // Written as two whole words: the parser copies the token soon after, and
+  // a copy that reads bytes stored apart waits for the stores to finish.
+  const auto token = [&](TokKind kind, KeyId key, const unsigned char* begin, const unsigned char* after) {
+    const std::uint64_t span =
+        std::uint64_t{static_cast<std::uint32_t>(after - base)} << 32 | static_cast<std::uint32_t>(begin - base);
+    const std::uint32_t rest = static_cast<std::uint32_t>(kind) | std::uint32_t{key} << 16;
+    static_assert(offsetof(Token, end) == 4 && offsetof(Token, kind) == 8 && offsetof(Token, key) == 10);
+    std::memcpy(static_cast<void*>(&out), &span, sizeof span);
+    std::memcpy(reinterpret_cast<unsigned char*>(static_cast<void*>(&out)) + 8, &rest, sizeof rest);
+    return after;
+  };
+  const auto symbol = [&](std::size_t n) {
+    KeyId key = kNoKey;
+    if (keys) {
+      key = n == 1 ? keys->FindSymbol(*p)
+                   : keys->Find(std::string_view(reinterpret_cast<const char*>(p), n), TokKind::kSymbol);
+    }
+    return token(TokKind::kSymbol, key, p, p + n);
+  };
+  while (true) {
+    while (p < end && Has(*p, kBlank)) ++p;
+    if (p == end) return token(TokKind::kEnd, kNoKey, end, end);
+    const unsigned char c = *p;
+    const bool bNext = p + 1 < end;
+    switch (kStarts.of[c]) {
+      case Start::kWord: {
+        const unsigned char* q = p;
+        bool bAscii = true;
+        while (q < end) {
+          if (Has(*q, kAsciiWordChar)) {
+            ++q;
+            continue;
+          }
+          if (*q < 0x80) break;
+          bAscii = false;
+          const std::size_t n = Utf8Length(q, end);
+          if (n == 0 && badUtf8) badUtf8->push_back(static_cast<std::uint32_t>(q - base));
+          q += n == 0 ? 1 : n;
+        }
+        // Keys are ASCII: a word with other bytes is no keyword.
+        const auto n = static_cast<std::size_t>(q - p);
+        KeyId key = kNoKey;
+        if (keys && bAscii && n <= KeyTable::kMaxLength) {
+          const auto* word = reinterpret_cast<const char*>(p);
+          std::uint64_t head = 0;
+          const std::uint32_t hash = KeyTable::HashOf(word, n, static_cast<std::size_t>(end - p), head);
+          key = keys->FindWord(word, n, hash, head);
+        }
+        return token(TokKind::kWord, key, p, q);
+      }
+      case Start::kQuote: {
+        for (const unsigned char* q = p + 1; q < end; ++q) {
+          if (*q != c) continue;
+          if (q + 1 < end && q[1] == c) {
+            ++q;
+            continue;
+          }
+          return token(c == '"' ? TokKind::kQuoted : TokKind::kString, kNoKey, p, q + 1);
+        }
+        return token(TokKind::kInvalid, kNoKey, p, end);
+      }
+      case Start::kDot:
+        if (!bNext || !Has(p[1], kDigit)) return symbol(1);
+        [[fallthrough]];
+      case Start::kDigit: {
+        const unsigned char* q = p;
+        while (q < end && Has(*q, kDigit)) ++q;
+        if (q < end && *q == '.') {
+          ++q;
+          while (q < end && Has(*q, kDigit)) ++q;
+        }
+        if (q < end && (*q == 'e' || *q == 'E')) {
+          const unsigned char* r = q + 1;
+          if (r < end && (*r == '+' || *r == '-')) ++r;
+          if (r < end && Has(*r, kDigit)) {
+            while (r < end && Has(*r, kDigit)) ++r;
+            q = r;
+          }
+        }
+        return token(TokKind::kNumber, kNoKey, p, q);
+      }
+      case Start::kMinus:
+        if (!bNext || p[1] != '-') return symbol(1);
+        while (p < end && *p != '\n') ++p;
+        continue;
+      case Start::kSlash: {
+        if (!bNext || p[1] != '*') return symbol(1);
+        const unsigned char* r = p + 2;
+        while (r + 1 < end && !(r[0] == '*' && r[1] == '/')) ++r;
+        // An unclosed comment: an invalid token over the rest.
+        if (r + 1 >= end) return token(TokKind::kInvalid, kNoKey, p, end);
+        p = r + 2;
+        continue;
+      }
+      case Start::kPairLead:
+        if (bNext && IsTwoCharSymbol(c, p[1])) return symbol(2);
+        if (!Has(c, kSymbolChar)) return token(TokKind::kInvalid, kNoKey, p, p + 1);
+        return symbol(1);
+      case Start::kSymbol:
+        return symbol(1);
+      case Start::kInvalid:
+        break;
+    }
+    return token(TokKind::kInvalid, kNoKey, p, p + 1);
+  }
+}
+
+}  // namespace
+
 void ReadToken(std::string_view text, std::size_t& pos, Token& out, std::vector<std::uint32_t>* badUtf8,
                const KeyTable* keys) {
   const auto* base = reinterpret_cast<const unsigned char*>(text.data());
   const unsigned char* const end = base + text.size();
-  const unsigned char* p = base + std::min(pos, text.size());
-  TokKind kind = TokKind::kEnd;
-  KeyId key = kNoKey;
-  const unsigned char* q = end;
-  while (p < end) {
-    const unsigned char c = *p;
-    if (Has(c, kBlank)) {
-      ++p;
-      continue;
-    }
-    if (Has(c, kWordStart)) {
-      q = p;
-      bool bAscii = true;
-      while (q < end && Has(*q, kWordChar)) {
-        if (*q < 0x80) {
-          ++q;
-          continue;
-        }
-        bAscii = false;
-        const std::size_t n = Utf8Length(q, end);
-        if (n == 0 && badUtf8) badUtf8->push_back(static_cast<std::uint32_t>(q - base));
-        q += n == 0 ? 1 : n;
-      }
-      // Keys are ASCII: a word with other bytes is no keyword.
-      const auto n = static_cast<std::size_t>(q - p);
-      if (keys && bAscii && n <= KeyTable::kMaxLength) {
-        const auto* word = reinterpret_cast<const char*>(p);
-        std::uint64_t head = 0;
-        const std::uint32_t hash = KeyTable::HashOf(word, n, static_cast<std::size_t>(end - p), head);
-        key = keys->FindWord(word, n, hash, head);
-      }
-      kind = TokKind::kWord;
-      break;
-    }
-    if (c == '"' || c == '\'') {
-      q = p + 1;
-      kind = TokKind::kInvalid;
-      while (q < end) {
-        if (*q == c) {
-          if (q + 1 < end && q[1] == c) {
-            q += 2;
-            continue;
-          }
-          kind = c == '"' ? TokKind::kQuoted : TokKind::kString;
-          ++q;
-          break;
-        }
-        ++q;
-      }
-      break;
-    }
-    if (Has(c, kDigit) || (c == '.' && p + 1 < end && Has(p[1], kDigit))) {
-      q = p;
-      while (q < end && Has(*q, kDigit)) ++q;
-      if (q < end && *q == '.') {
-        ++q;
-        while (q < end && Has(*q, kDigit)) ++q;
-      }
-      if (q < end && (*q == 'e' || *q == 'E')) {
-        const unsigned char* r = q + 1;
-        if (r < end && (*r == '+' || *r == '-')) ++r;
-        if (r < end && Has(*r, kDigit)) {
-          while (r < end && Has(*r, kDigit)) ++r;
-          q = r;
-        }
-      }
-      kind = TokKind::kNumber;
-      break;
-    }
-    if (c == '-' && p + 1 < end && p[1] == '-') {
-      while (p < end && *p != '\n') ++p;
-      continue;
-    }
-    if (c == '/' && p + 1 < end && p[1] == '*') {
-      const unsigned char* r = p + 2;
-      while (r + 1 < end && !(r[0] == '*' && r[1] == '/')) ++r;
-      if (r + 1 >= end) {
-        // An unclosed comment: an invalid token over the rest.
-        kind = TokKind::kInvalid;
-        q = end;
-        break;
-      }
-      p = r + 2;
-      continue;
-    }
-    kind = TokKind::kSymbol;
-    if (p + 1 < end && IsTwoCharSymbol(c, p[1])) {
-      q = p + 2;
-      if (keys) key = keys->Find(std::string_view(reinterpret_cast<const char*>(p), 2), TokKind::kSymbol);
-    } else if (Has(c, kSymbolChar)) {
-      q = p + 1;
-      if (keys) key = keys->FindSymbol(c);
-    } else {
-      q = p + 1;
-      kind = TokKind::kInvalid;
-    }
-    break;
-  }
-  if (kind == TokKind::kEnd) p = end;
-  // Written as two whole words: the parser copies the token soon after, and
-  // a copy that reads bytes stored apart waits for the stores to finish.
-  const std::uint64_t span =
-      std::uint64_t{static_cast<std::uint32_t>(q - base)} << 32 | static_cast<std::uint32_t>(p - base);
-  const std::uint32_t rest = static_cast<std::uint32_t>(kind) | std::uint32_t{key} << 16;
-  static_assert(offsetof(Token, end) == 4 && offsetof(Token, kind) == 8 && offsetof(Token, key) == 10);
-  std::memcpy(static_cast<void*>(&out), &span, sizeof span);
-  std::memcpy(reinterpret_cast<unsigned char*>(static_cast<void*>(&out)) + 8, &rest, sizeof rest);
-  pos = static_cast<std::size_t>(q - base);
+  pos = static_cast<std::size_t>(Scan(base, base + std::min(pos, text.size()), end, out, badUtf8, keys) - base);
 }
 
 TokenStream::TokenStream(std::string_view text, const KeyTable* keys)
@@ -176,9 +211,21 @@ TokenStream::TokenStream(std::string_view text, const KeyTable* keys)
     // ends in an invalid token, so nothing is silently dropped.
     : m_text(text.substr(0, std::min<std::size_t>(text.size(), 0xFFFFFFF0u))), m_keys(keys) {}
 
-void TokenStream::Read() {
-  ReadToken(m_text, m_pos, m_ring[m_read & (kWindow - 1)], &m_badUtf8, m_keys);
-  ++m_read;
+void TokenStream::Fill(std::size_t i) {
+  // A batch in one loop, the text's bounds and the key table at hand
+  // throughout, rather than a call for each token.
+  const auto* base = reinterpret_cast<const unsigned char*>(m_text.data());
+  const unsigned char* const end = base + m_text.size();
+  const unsigned char* p = base + m_pos;
+  std::size_t read = m_read;
+  for (const std::size_t last = i + kBatch; read < last; ++read)
+    p = Scan(base, p, end, m_ring[read & (kWindow - 1)], &m_badUtf8, m_keys);
+  m_read = read;
+  m_pos = static_cast<std::size_t>(p - base);
+}
+
+void TokenStream::Evicted() {
+  VXAssert::handleLogicError(__FILE__, __LINE__, "a logical SQL token read after it left the token window");
 }
 
 void TokenStream::ReadToEnd() {

@@ -1,9 +1,9 @@
 // Query text to a syntax tree. Recursive descent for the clauses,
-// precedence climbing for the infix operators, and one matcher for every
-// operator pattern of the grammar: the patterns that share an opening are
-// followed side by side, an operand is read once for all of them, and the
-// words that come next decide which remain. Nothing is read twice, so the
-// time is linear in the text.
+// precedence climbing for the infix operators, and a matcher for the
+// operator patterns of each opening: the patterns that share one are
+// followed side by side in a state machine built with the grammar, an
+// operand is read once for all of them, and the words that come next decide
+// which remain. Nothing is read twice, so the time is linear in the text.
 //
 // A fault sets the failed flag; every caller returns at once, up to the
 // next recovery point (a select item, a clause), which skips to the next
@@ -91,7 +91,6 @@ class Parser {
 
   Token At(std::size_t ahead = 0) const { return m_t[m_pos + ahead]; }
   KeyId KeyAt(std::size_t i) const { return m_t[i].key; }
-  bool IsWordOrSymbol(std::size_t i) const { return m_t[i].kind == TokKind::kWord || m_t[i].kind == TokKind::kSymbol; }
   bool Is(std::size_t i, Word w) const { return KeyAt(i) == m_g.Key(w); }
   bool Accept(Word w) {
     if (!Is(m_pos, w)) return false;
@@ -532,7 +531,7 @@ class Parser {
     int segments = 0;
     while (true) {
       const Token t = At();
-      if (t.kind != TokKind::kQuoted && !(t.kind == TokKind::kWord && !IsReserved(m_pos))) {
+      if (t.kind != TokKind::kQuoted && !(t.kind == TokKind::kWord && !m_g.Has(t.key, Grammar::kReservedWord))) {
         if (segments > 0) Expected(U"a name after '.'");
         return false;
       }
@@ -567,7 +566,7 @@ class Parser {
     if (!level.m_bOk) return kNoNode;
     NodeIndex left = Unary();
     while (!m_bFailed && left != kNoNode) {
-      if (!IsWordOrSymbol(m_pos)) break;
+      // Only words and symbols have keys.
       const std::vector<const Pattern*>* cands = m_g.FindPostfix(KeyAt(m_pos));
       if (!cands) break;
       // The longest words that match, among operators binding tightly enough.
@@ -580,15 +579,14 @@ class Parser {
         chosenLength = words.size();
       }
       if (!chosen) break;
-      left = Postfix(left, *chosen, *cands, chosenLength);
+      left = Postfix(left, *chosen, chosenLength);
     }
     return m_bFailed ? kNoNode : left;
   }
 
   // The operator after operand left: infix, postfix (IS NULL, IS TRUE) or
   // headed (BETWEEN ... AND ..., LIKE ... ESCAPE ..., IN (...), BY).
-  NodeIndex Postfix(NodeIndex left, const Pattern& chosen, const std::vector<const Pattern*>& cands,
-                    std::size_t length) {
+  NodeIndex Postfix(NodeIndex left, const Pattern& chosen, std::size_t length) {
     const int prec = chosen.prec;
     const Mark opStart = Here();
     m_pos += length;
@@ -600,14 +598,8 @@ class Parser {
     }
     // Infix and headed operators with the same words: one operand, then the
     // headed one's next words decide.
-    const Keys& words = chosen.between;
-    const Pattern* infix = nullptr;
-    const Pattern* headed = nullptr;
-    for (const Pattern* p : cands) {
-      if (p->bNegated != chosen.bNegated || p->between != words) continue;
-      if (p->form == Spelling::kInfix && !infix) infix = p;
-      if (p->form == Spelling::kHeaded && !headed) headed = p;
-    }
+    const Pattern* infix = chosen.infix;
+    const Pattern* headed = chosen.headed;
     const int operandPrec = headed && !headed->close.empty() ? 0 : prec + 1;
     if (headed && !headed->close.empty() && headed->minArgs <= 1 && MatchesAt(m_pos, headed->close)) {
       // IN () and the like: no operand after the words.
@@ -661,8 +653,9 @@ class Parser {
 
   NodeIndex Unary() {
     const Mark start = Here();
-    if (Is(m_pos, Word::kMinus) || Is(m_pos, Word::kPlus)) {
-      const bool bMinus = Is(m_pos, Word::kMinus);
+    const KeyId key = KeyAt(m_pos);
+    if (key == m_g.Key(Word::kMinus) || key == m_g.Key(Word::kPlus)) {
+      const bool bMinus = key == m_g.Key(Word::kMinus);
       // -5 written without a blank is the negative literal the renderer writes.
       if (At(1).kind == TokKind::kNumber && At(1).begin == At().end) {
         ++m_pos;
@@ -778,28 +771,40 @@ class Parser {
   // without a fault when none does.
   NodeIndex KeywordPrimary() {
     const Mark start = Here();
-    if ((Is(m_pos, Word::kDate) || Is(m_pos, Word::kTime) || Is(m_pos, Word::kTimestamp)) &&
-        At(1).kind == TokKind::kString) {
-      const ExprNode::Kind kind = Is(m_pos, Word::kDate)   ? ExprNode::kDate
-                                  : Is(m_pos, Word::kTime) ? ExprNode::kTime
-                                                           : ExprNode::kTimestamp;
-      const TextSpan value = RangeOf(m_pos + 1);
-      m_pos += 2;
-      return NewExpr(ExprNode::Text(kind, RangeSince(start), value));
-    }
-    if (Is(m_pos, Word::kCase)) return Case();
-    if (m_g.Has(KeyAt(m_pos), Grammar::kOwnBodyStart)) {
-      if (const NodeIndex e = OwnBody(); e != kNoNode || m_bFailed) return e;
-    }
-    if (Is(m_pos, Word::kValueOf) && Is(m_pos + 1, Word::kOpen)) return ValueOf();
-    if (Is(m_pos, Word::kSelect)) return Subquery();
-    if (Is(m_pos, Word::kInterval) && At(1).kind == TokKind::kString) {
-      ++m_pos;
-      const NodeIndex s = TextLeaf(ExprNode::kString, RangeOf(m_pos));
-      ++m_pos;
-      const NodeIndex qualifier = IntervalQualifier();
-      if (m_bFailed) return kNoNode;
-      return Operator(kInterPrim, {s, qualifier}, RangeSince(start));
+    const KeyId key = KeyAt(m_pos);
+    switch (m_g.LeadOf(key)) {
+      case Grammar::Lead::kTypedLiteral:
+        if (At(1).kind == TokKind::kString) {
+          const ExprNode::Kind kind = key == m_g.Key(Word::kDate)   ? ExprNode::kDate
+                                      : key == m_g.Key(Word::kTime) ? ExprNode::kTime
+                                                                    : ExprNode::kTimestamp;
+          const TextSpan value = RangeOf(m_pos + 1);
+          m_pos += 2;
+          return NewExpr(ExprNode::Text(kind, RangeSince(start), value));
+        }
+        break;
+      case Grammar::Lead::kCase:
+        return Case();
+      case Grammar::Lead::kOwnBody:
+        if (const NodeIndex e = OwnBody(); e != kNoNode || m_bFailed) return e;
+        break;
+      case Grammar::Lead::kValueOf:
+        if (Is(m_pos + 1, Word::kOpen)) return ValueOf();
+        break;
+      case Grammar::Lead::kSelect:
+        return Subquery();
+      case Grammar::Lead::kInterval:
+        if (At(1).kind == TokKind::kString) {
+          ++m_pos;
+          const NodeIndex s = TextLeaf(ExprNode::kString, RangeOf(m_pos));
+          ++m_pos;
+          const NodeIndex qualifier = IntervalQualifier();
+          if (m_bFailed) return kNoNode;
+          return Operator(kInterPrim, {s, qualifier}, RangeSince(start));
+        }
+        break;
+      case Grammar::Lead::kNone:
+        break;
     }
     return Generic();
   }
@@ -838,180 +843,52 @@ class Parser {
 
   // ---- the operator patterns ---------------------------------------------------------------
 
-  // The patterns whose opening words match here, the longest first; reads
-  // them all in step. kNoNode without a fault when none matches.
+  // The operator whose opening words are here, read by the matcher of
+  // that opening (the longest there is). kNoNode without a fault when none
+  // opens here.
   NodeIndex Generic() {
-    if (!IsWordOrSymbol(m_pos)) return kNoNode;
-    const std::vector<const Pattern*>* cands = m_g.FindPrefix(KeyAt(m_pos));
-    if (!cands) return kNoNode;
-    std::size_t length = 0;
-    Readings live(m_readings);
-    for (const Pattern* p : *cands) {
-      if (p->open.size() < length) break;
-      if (!MatchesAt(m_pos, p->open)) continue;
-      if (live.size() == 0 || &p->open == &live[0].p->open || p->open == live[0].p->open) {
-        length = p->open.size();
-        live.push_back({p, 0});
-      }
+    const std::vector<const Matcher*>* openings = m_g.FindOpenings(KeyAt(m_pos));
+    if (!openings) return kNoNode;
+    for (const Matcher* m : *openings) {
+      if (!MatchesAt(m_pos, m->open)) continue;
+      const Mark start = Here();
+      // A leading parameter stands for the first two tokens (TIMESTAMPADD(SQL_TSI_DAY, ...).
+      const TextSpan opening{start.begin, m_t[m_pos + 1].end};
+      m_pos += m->open.size();
+      return Match(*m, start, opening);
     }
-    if (live.size() == 0) return kNoNode;
-    const Mark start = Here();
-    // A leading parameter stands for the first two tokens (TIMESTAMPADD(SQL_TSI_DAY, ...).
-    const TextSpan opening{start.begin, m_t[m_pos + 1].end};
-    m_pos += length;
-    return ReadPatterns(live, start, opening);
+    return kNoNode;
   }
 
-  // Where a pattern stands while it is read.
-  struct Reading {
-    const Pattern* p;
-    int stage;  // see Options
-  };
-  using Readings = Scratch<Reading>;
-  enum class Next { kOperand, kWords, kDone };
-  struct Option {
-    Next next;
-    const Keys* words = nullptr;
-    int stage = 0;  // stage after it
-  };
-
-  // The few ways one pattern may go on (two at most).
-  struct OptionList {
-    Option items[4];
-    std::size_t n = 0;
-    void push_back(const Option& o) { items[n++] = o; }
-    const Option* begin() const { return items; }
-    const Option* end() const { return items + n; }
-  };
-
-  // What pattern p may read next at stage, with count operands read.
-  static OptionList Options(const Pattern& p, int stage, int count) {
-    OptionList out;
-    const bool bRoom = p.maxArgs < 0 || count < p.maxArgs;
-    const auto closeOrDone = [&](int after) {
-      if (p.close.empty()) {
-        out.push_back({Next::kDone});
-      } else {
-        out.push_back({Next::kWords, &p.close, after});
-      }
-    };
-    switch (p.form) {
-      case Spelling::kNoOperand:
-        out.push_back({Next::kDone});
-        break;
-      case Spelling::kFunction1:
-        if (stage == 0) out.push_back({Next::kOperand, nullptr, 1});
-        if (stage == 1) closeOrDone(99);
-        break;
-      case Spelling::kFunction2:
-        if (stage == 0) out.push_back({Next::kOperand, nullptr, 1});
-        if (stage == 1) out.push_back({Next::kWords, &p.between, 2});
-        if (stage == 2) out.push_back({Next::kOperand, nullptr, 3});
-        if (stage == 3) closeOrDone(99);
-        break;
-      case Spelling::kVarList:
-      case Spelling::kHeaded: {
-        // Stage 0: before the first operand; 1: after an operand; 2: after
-        // a separator (an operand must follow).
-        const bool bHeaded = p.form == Spelling::kHeaded;
-        if (stage == 0) {
-          out.push_back({Next::kOperand, nullptr, 1});
-          if (!bHeaded && count >= p.minArgs) closeOrDone(99);
-        }
-        if (stage == 1) {
-          const Keys& sep = bHeaded && count > 1 ? p.rest : p.between;
-          if (bRoom && !sep.empty()) out.push_back({Next::kWords, &sep, bHeaded && count == 1 ? 3 : 2});
-          if (count >= p.minArgs) closeOrDone(99);
-        }
-        if (stage == 2) out.push_back({Next::kOperand, nullptr, 1});
-        if (stage == 3) {
-          // A headed list after its first words: the list may be empty.
-          out.push_back({Next::kOperand, nullptr, 1});
-          if (count >= p.minArgs) closeOrDone(99);
-        }
-        break;
-      }
-      case Spelling::kInfix:
-        break;
-    }
-    return out;
-  }
-
-  // Reads the live patterns side by side; each step keeps those that can
-  // take what comes next.
-  NodeIndex ReadPatterns(Readings& live, Mark start, TextSpan opening) {
+  // Follows the matcher's states from just after its opening: the longest
+  // words that may come next and are here, else an operand if one may
+  // come, else the pattern complete there.
+  NodeIndex Match(const Matcher& m, Mark start, TextSpan opening) {
     Operands operands(m_operands);
+    const Matcher::State* state = &m.states[0];
     while (true) {
-      const int count = static_cast<int>(operands.size());
-      // The longest words any pattern may read next, if they are here.
-      const Keys* bestWords = nullptr;
-      bool bOperand = false;
-      const Pattern* done = nullptr;
-      for (std::size_t r = 0; r < live.size(); ++r) {
-        for (const Option& o : Options(*live[r].p, live[r].stage, count)) {
-          if (o.next == Next::kOperand) bOperand = true;
-          if (o.next == Next::kDone && !done) done = live[r].p;
-          if (o.next == Next::kWords && MatchesAt(m_pos, *o.words) &&
-              (!bestWords || o.words->size() > bestWords->size())) {
-            bestWords = o.words;
-          }
+      const Matcher::WordStep* step = nullptr;
+      for (const Matcher::WordStep& w : state->words) {
+        if (MatchesAt(m_pos, *w.words)) {
+          step = &w;
+          break;
         }
       }
-      if (bestWords) {
-        const Pattern* finished = nullptr;
-        live.KeepIf([&](Reading& r) {
-          for (const Option& o : Options(*r.p, r.stage, count)) {
-            if (o.next != Next::kWords || (o.words != bestWords && *o.words != *bestWords)) continue;
-            r.stage = o.stage;
-            if (o.stage == 99 && !finished) finished = r.p;
-            return true;
-          }
-          return false;
-        });
-        m_pos += bestWords->size();
-        if (finished) return Finish(*finished, operands, start, opening);
+      if (step) {
+        m_pos += step->words->size();
+        if (step->finished) return Finish(*step->finished, operands, start, opening);
+        state = &m.states[static_cast<std::size_t>(step->next)];
         continue;
       }
-      if (bOperand) {
-        // Operand precedence: a pattern that ends right after its last
-        // operand (NOT x, EXISTS x) reads only as far as it binds.
-        int minPrec = 0;
-        bool bDataType = false;
-        for (std::size_t r = 0; r < live.size(); ++r) {
-          const Pattern& p = *live[r].p;
-          if (p.close.empty() && (p.form == Spelling::kFunction1)) {
-            minPrec = p.code == kNegation ? kPrecNot + 1 : kPrecMultiply + 1;
-          }
-          // CAST's second operand is a data type.
-          bDataType = bDataType || (p.code == kCast && count == 1);
-        }
-        const NodeIndex e = bDataType ? DataType() : Expr(minPrec);
+      if (state->operandNext >= 0) {
+        const NodeIndex e = state->bDataType ? DataType() : Expr(state->operandPrec);
         if (m_bFailed) return kNoNode;
         operands.push_back(e);
-        live.KeepIf([&](Reading& r) {
-          for (const Option& o : Options(*r.p, r.stage, count)) {
-            if (o.next == Next::kOperand) {
-              r.stage = o.stage;
-              return true;
-            }
-          }
-          return false;
-        });
+        state = &m.states[static_cast<std::size_t>(state->operandNext)];
         continue;
       }
-      if (done) return Finish(*done, operands, start, opening);
-      // Nothing fits: say what would have.
-      VXString expected;
-      for (std::size_t r = 0; r < live.size(); ++r) {
-        for (const Option& o : Options(*live[r].p, live[r].stage, count)) {
-          if (o.next != Next::kWords) continue;
-          const VXString w = Words(*o.words);
-          if (expected.find(w) != VXString::npos) continue;
-          if (!expected.empty()) expected += U" or ";
-          expected += w;
-        }
-      }
-      Expected(expected.empty() ? VXString(U"an operand") : expected);
+      if (state->done) return Finish(*state->done, operands, start, opening);
+      Expected(state->expected);
       return kNoNode;
     }
   }
@@ -1593,7 +1470,6 @@ class Parser {
   std::set<NodeIndex> m_parenthesised;
   std::vector<NodeIndex> m_operands;  // see Scratch
   TreeVector<SelectItem> m_items;
-  std::vector<Reading> m_readings;
   bool m_bPairs = false;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> m_pairs;  // see ClosingOf: (open, close) by open
 };

@@ -260,6 +260,27 @@ TEST(LogicalSQLParse, SyntaxFaultsSayWhatWasExpectedAndWhere) {
   }
 }
 
+TEST(LogicalSQLParse, LongItemsReadTheSameWhereverTheirTokensFall) {
+  // The parser holds a few dozen tokens at a time: items of n terms put the
+  // ends of an item, the fault and the recovery at every place among them.
+  for (std::size_t n : {1u, 7u, 15u, 16u, 17u, 31u, 32u, 33u, 47u, 48u, 49u, 63u, 64u, 65u, 200u}) {
+    std::string terms;
+    for (std::size_t i = 0; i < n; ++i) terms += "a + ";
+    // SELECT a + ... + b, a + ... + * FROM s: the second item has no last operand.
+    const std::string text = "SELECT " + terms + "b, " + terms + "* FROM s";
+    const ParseResult r = Parse(text);
+    ASSERT_EQ(r.diagnostics.size(), 1u) << n;
+    EXPECT_EQ(r.diagnostics[0].code, "sql.syntax.expected") << n;
+    EXPECT_EQ(r.diagnostics[0].range.start.offset, 10 + 8 * n) << n;
+    EXPECT_EQ(ToNarrow(r.diagnostics[0].message), "an expression expected, found '*'.") << n;
+    const QueryNode& q = r.tree.queries[r.tree.root];
+    ASSERT_EQ(q.items.size(), 1u) << n;
+    EXPECT_EQ(r.tree.exprs[q.items[0].expr].range.begin, 7u) << n;
+    EXPECT_EQ(r.tree.exprs[q.items[0].expr].range.end, 8 + 4 * n) << n;
+    EXPECT_EQ(q.from.size(), 1u) << n;
+  }
+}
+
 TEST(LogicalSQLParse, RecoversAtTheNextItemAndClause) {
   const ParseResult r = Parse(
       "SELECT a +, b, SUM(, c\n"
