@@ -70,10 +70,9 @@ class TokenStream {
  public:
   explicit TokenStream(std::string_view text, const KeyTable* keys = nullptr);
   const Token& operator[](std::size_t i) {
-    if (i >= m_read) Fill(i);
-    // A token that has left the window would be another's: a fault of the
-    // parser, refused rather than read.
-    if (i + kWindow < m_read) Evicted();
+    // One comparison for both sides of the window (the difference wraps
+    // for a token not read yet): the last kWindow tokens read are in it.
+    if (m_read - 1 - i >= kWindow) Outside(i);
     return m_ring[i & (kWindow - 1)];
   }
   std::string_view Text(const Token& t) const { return m_text.substr(t.begin, t.end - t.begin); }
@@ -89,9 +88,10 @@ class TokenStream {
   static constexpr std::size_t kBatch = 16;
 
  private:
-  // Reads tokens up to kBatch past token i.
-  void Fill(std::size_t i);
-  [[noreturn]] static void Evicted();
+  // Reads tokens up to kBatch past token i, when it is not read yet. One
+  // that has left the window would be another's: a fault of the parser,
+  // refused rather than read.
+  void Outside(std::size_t i);
   std::string_view m_text;
   const KeyTable* m_keys;
   std::size_t m_pos = 0;   // the byte after the last token read

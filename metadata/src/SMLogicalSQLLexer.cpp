@@ -211,7 +211,10 @@ TokenStream::TokenStream(std::string_view text, const KeyTable* keys)
     // ends in an invalid token, so nothing is silently dropped.
     : m_text(text.substr(0, std::min<std::size_t>(text.size(), 0xFFFFFFF0u))), m_keys(keys) {}
 
-void TokenStream::Fill(std::size_t i) {
+void TokenStream::Outside(std::size_t i) {
+  if (i < m_read) {
+    VXAssert::handleLogicError(__FILE__, __LINE__, "a logical SQL token read after it left the token window");
+  }
   // A batch in one loop, the text's bounds and the key table at hand
   // throughout, rather than a call for each token.
   const auto* base = reinterpret_cast<const unsigned char*>(m_text.data());
@@ -222,10 +225,6 @@ void TokenStream::Fill(std::size_t i) {
     p = Scan(base, p, end, m_ring[read & (kWindow - 1)], &m_badUtf8, m_keys);
   m_read = read;
   m_pos = static_cast<std::size_t>(p - base);
-}
-
-void TokenStream::Evicted() {
-  VXAssert::handleLogicError(__FILE__, __LINE__, "a logical SQL token read after it left the token window");
 }
 
 void TokenStream::ReadToEnd() {

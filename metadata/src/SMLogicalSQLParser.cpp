@@ -257,7 +257,7 @@ class Parser {
   class Scratch {
    public:
     explicit Scratch(Stack& stack) : m_stack(stack), m_base(stack.size()) {}
-    ~Scratch() { m_stack.resize(m_base); }
+    ~Scratch() { m_stack.erase(m_stack.begin() + static_cast<std::ptrdiff_t>(m_base), m_stack.end()); }
     Scratch(const Scratch&) = delete;
     Scratch& operator=(const Scratch&) = delete;
     void push_back(T e) { m_stack.push_back(e); }
@@ -527,10 +527,10 @@ class Parser {
   // One to four segments, quoted or not, joined by full stops; name is
   // set to the span of them all.
   bool Name(TextSpan& name) {
-    const Mark first = Here();
+    Token t = At();
+    const Mark first{m_pos, t.begin};
     int segments = 0;
     while (true) {
-      const Token t = At();
       if (t.kind != TokKind::kQuoted && !(t.kind == TokKind::kWord && !m_g.Has(t.key, Grammar::kReservedWord))) {
         if (segments > 0) Expected(U"a name after '.'");
         return false;
@@ -539,6 +539,7 @@ class Parser {
       ++m_pos;
       if (!Is(m_pos, Word::kDot)) break;
       ++m_pos;
+      t = At();
     }
     if (segments > 4) {
       m_sink.Add(Severity::kError, "sql.syntax.too-many-segments", kMsgTooManyNames, RangeSince(first),
@@ -652,8 +653,9 @@ class Parser {
   VXString Words(const Keys& keys) const { return m_g.Quoted(keys); }
 
   NodeIndex Unary() {
-    const Mark start = Here();
-    const KeyId key = KeyAt(m_pos);
+    const Token t = At();
+    const Mark start{m_pos, t.begin};
+    const KeyId key = t.key;
     if (key == m_g.Key(Word::kMinus) || key == m_g.Key(Word::kPlus)) {
       const bool bMinus = key == m_g.Key(Word::kMinus);
       // -5 written without a blank is the negative literal the renderer writes.
@@ -677,8 +679,13 @@ class Parser {
 
   // A quoted name or a parenthesised expression followed by a parenthesis:
   // EVALUATE's wrapper, an operand called with arguments.
+  // The check is apart from the call's reading: it follows every operand,
+  // and the call is rare.
   NodeIndex PostfixCall(NodeIndex e) {
     if (m_bFailed || e == kNoNode || !Is(m_pos, Word::kOpen)) return e;
+    return Call(e);
+  }
+  NodeIndex Call(NodeIndex e) {
     const ExprNode& n = m_tree.exprs[e];
     const bool bCallable = (n.kind == ExprNode::kName && m_t[m_pos - 1].kind == TokKind::kQuoted) ||
                            (m_pos > 0 && Is(m_pos - 1, Word::kClose));
@@ -724,8 +731,9 @@ class Parser {
   }
 
   NodeIndex Primary() {
-    const Mark start = Here();
-    switch (At().kind) {
+    const Token t = At();
+    const Mark start{m_pos, t.begin};
+    switch (t.kind) {
       case TokKind::kNumber:
         return Number(false);
       case TokKind::kString: {
@@ -742,7 +750,7 @@ class Parser {
       case TokKind::kQuoted:
         return NameExpr();
       case TokKind::kWord:
-        return WordPrimary();
+        return WordPrimary(t.key);
       case TokKind::kSymbol:
         if (Is(m_pos, Word::kOpen)) return Parenthesised();
         if (const NodeIndex e = Generic(); e != kNoNode || m_bFailed) return e;
@@ -754,9 +762,9 @@ class Parser {
     return kNoNode;
   }
 
-  NodeIndex WordPrimary() {
+  NodeIndex WordPrimary(KeyId key) {
     // Most words of a query are names and no keyword: none of the forms below start with one.
-    if (KeyAt(m_pos) != kNoKey) {
+    if (key != kNoKey) {
       if (const NodeIndex e = KeywordPrimary(); e != kNoNode || m_bFailed) return e;
     }
     if (Is(m_pos + 1, Word::kOpen)) {
@@ -895,6 +903,9 @@ class Parser {
 
   NodeIndex Finish(const Pattern& p, const Operands& operands, Mark start, TextSpan opening) {
     const TextSpan range = RangeSince(start);
+    // Most operators take their operands as read.
+    if (p.leadingParam < 0 && p.code != kIsAncestor && p.code != kIsDescendant)
+      return Operator(p.code, operands.View(), range);
     const std::size_t count = operands.size();  // before children grow on the same stack
     Operands children(m_operands);
     if (p.leadingParam >= 0 && !p.bParamLast) children.push_back(Param(p.leadingParam, opening));
