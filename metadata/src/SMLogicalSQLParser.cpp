@@ -712,7 +712,9 @@ class Parser {
     ++m_pos;
     const std::string_view text = m_tree.Source(value);
     const char* const end = text.data() + text.size();
-    const bool bFraction = text.find_first_of(".eE") != std::string_view::npos;
+    // A plain loop: the text is a few bytes, and a search of it per character sought costs more.
+    const bool bFraction =
+        std::any_of(text.begin(), text.end(), [](char c) { return c == '.' || c == 'e' || c == 'E'; });
     if (!bFraction) {
       std::int32_t v = 0;
       const auto r = std::from_chars(text.data(), end, v);
