@@ -160,8 +160,7 @@ TEST_F(SMUtilNamingObjects, FindsByNameRightAfterABatchLoad) {
 
 TEST_F(SMUtilNamingObjects, NamesOfRootObjectsIncludeSubjectAreaSubFolders) {
   b.At(presOrders).Alias(U"Old Orders");
-  const VoidID customers = b.At(area).Child(kTIDAEntityFolder, U"Customers").Alias(U"Clients");
-  (void)customers;
+  b.At(area).Child(kTIDAEntityFolder, U"Customers").Alias(U"Clients");
   b.Add(kTIDACatalogFolder, U"HR");
   VXStringVector names{U"kept"};
   MetadataUtil::GenerateNameVectorOfRootObjects(&rp, kTIDACatalogFolder, names);
