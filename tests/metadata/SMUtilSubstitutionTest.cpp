@@ -200,29 +200,29 @@ TEST_F(Substitution, AnErrorKeepsTheReplacementsOfLaterReferences) {
   EXPECT_EQ(ReplacedUntilError(rp, U"VALUEOF(YEAR) VALUEOF(TWIN)", 23010), U"VALUEOF(YEAR) VALUEOF(TWIN)");
 }
 
-TEST_F(Substitution, TextFromAValueIsNotSearchedByItsOwnPass) {
-  EXPECT_EQ(Replaced(U"<VALUEOF(VX_SESSION.REF)>"), U"<VALUEOF(YEAR)>");
-  // ...but a later pass searches it.
-  EXPECT_EQ(Replaced(U"<VALUEOF(VX_SESSION.REFNAME)>"), U"<O'Neil>");
-}
-
-TEST_F(Substitution, ReferencesInQuotedTextAndSeveralOfThem) {
-  EXPECT_EQ(Replaced(U"SET TAG = 'VALUEOF(VX_SESSION.NAME)' IN (VALUELISTOF(VX_SESSION.X)) -- VALUEOF(1, VX_SESSION.X)",
-                     true),
-            U"SET TAG = 'O''Neil' IN ('a','b') -- 'b'");
-  EXPECT_EQ(Replaced(U"VALUEOF(YEAR)VALUEOF(YEAR)VALUEOF(VX_SESSION.LONG)"),
-            U"20242024"
-            U"0123456789012345678901234567890123456789");
-  EXPECT_EQ(Replaced(U"no references, VALUEOF without end (YEAR"), U"no references, VALUEOF without end (YEAR");
-  EXPECT_EQ(Replaced(U""), U"");
-}
-
-// A reference nested in another is replaced first; the outer one then
-// replaces its range of the text as it now stands (here: undefined, so the
-// range is removed, and it reaches into the inner value).
-TEST_F(Substitution, NestedReferenceReplacesTheRangeAsTheTextNowStands) {
-  EXPECT_EQ(Replaced(U"x VALUEOF(VALUEOF(VX_SESSION.LONG)) y"), U"x 567890123456789) y");
-  EXPECT_EQ(Replaced(U"x VALUEOF(VALUEOF(YEAR)) y"), U"x ");
+// Texts around the references: quoted parts, several references, values
+// that hold references, references nested in references.
+TEST_F(Substitution, TextsAroundAndInsideReferences) {
+  const QuotingCase cases[] = {
+      {U"SET TAG = 'VALUEOF(VX_SESSION.NAME)' IN (VALUELISTOF(VX_SESSION.X)) -- VALUEOF(1, VX_SESSION.X)", true,
+       U"SET TAG = 'O''Neil' IN ('a','b') -- 'b'"},
+      {U"VALUEOF(YEAR)VALUEOF(YEAR)VALUEOF(VX_SESSION.LONG)", false,
+       U"20242024"
+       U"0123456789012345678901234567890123456789"},
+      {U"no references, VALUEOF without end (YEAR", false, U"no references, VALUEOF without end (YEAR"},
+      {U"", false, U""},
+      // Text from a value is not searched by its own pass, but by a later one.
+      {U"<VALUEOF(VX_SESSION.REF)>", false, U"<VALUEOF(YEAR)>"},
+      {U"<VALUEOF(VX_SESSION.REFNAME)>", false, U"<O'Neil>"},
+      // A reference nested in another is replaced first; the outer one then
+      // replaces its range of the text as it now stands (here: undefined, so
+      // the range is removed, and it reaches into the inner value).
+      {U"x VALUEOF(VALUEOF(VX_SESSION.LONG)) y", false, U"x 567890123456789) y"},
+      {U"x VALUEOF(VALUEOF(YEAR)) y", false, U"x "},
+  };
+  for (const QuotingCase& c : cases) {
+    EXPECT_EQ(ToNarrow(Replaced(c.text, c.bEscape)), ToNarrow(c.expected)) << ToNarrow(c.text);
+  }
 }
 
 TEST_F(Substitution, NullGatewayIsAnEmptyRepository) {
