@@ -41,6 +41,14 @@ Outcome Call(Fn fn) {
   return o;
 }
 
+// o raised condition from the checker's source, a logic error or not.
+void ExpectAssertion(const Outcome& o, const std::string& condition, bool bLogicError, const std::string& where) {
+  EXPECT_TRUE(o.bThrew) << where;
+  EXPECT_EQ(o.bLogicError, bLogicError) << where;
+  EXPECT_EQ(o.condition, condition) << where;
+  EXPECT_EQ(o.file, kSrc) << where;
+}
+
 // A small repository for the predicate's arguments.
 struct Scratch {
   ARpGateway rp;
@@ -91,15 +99,12 @@ TEST(DeleteDependencyChecker, LevelParentLinkOtherRolesAreLogicErrors) {
     const Outcome o = Call([&] {
       return checker.HasPossibleDeleteDependencies(ctx, s.Get(s.table), RelationRoleID(RelID(109), role), args);
     });
-    EXPECT_TRUE(o.bThrew && o.bLogicError) << role;
-    EXPECT_EQ(o.condition, kRoleLogicError);
-    EXPECT_EQ(o.file, kSrc);
+    ExpectAssertion(o, kRoleLogicError, true, std::to_string(role));
     EXPECT_TRUE(args.empty());
     const Outcome d = Call([&] {
       return checker.IsDeleteDependent(ctx, s.Get(s.table), RelationRoleID(RelID(109), role), 0, s.Get(s.db));
     });
-    EXPECT_TRUE(d.bThrew && d.bLogicError) << role;
-    EXPECT_EQ(d.condition, kRoleLogicError);
+    ExpectAssertion(d, kRoleLogicError, true, std::to_string(role));
   }
 }
 
@@ -153,10 +158,7 @@ TEST(DeleteDependencyChecker, IsDependentByRelationshipRoleAndPosition) {
     const std::string where =
         std::to_string(c.rel) + " role " + std::to_string(c.role) + " arg " + std::to_string(c.iArg);
     if (c.assertion) {
-      EXPECT_TRUE(o.bThrew) << where;
-      EXPECT_FALSE(o.bLogicError) << where;
-      EXPECT_EQ(o.condition, c.assertion) << where;
-      EXPECT_EQ(o.file, kSrc) << where;
+      ExpectAssertion(o, c.assertion, false, where);
     } else {
       EXPECT_FALSE(o.bThrew) << where << ": " << o.condition;
       EXPECT_EQ(o.bAnswer, c.bAnswer) << where;
@@ -244,10 +246,7 @@ TEST(DeleteDependencyChecker, RoleTakesALevelOnlyWhenItIsItsLastLinkAndMayBeMany
   // The deleted object must be a role.
   RpObjectDeleteContext ctx(s.Get(s.top));
   const Outcome o = Call([&] { return checker.IsDeleteDependent(ctx, s.Get(s.top), fromRole, 0, s.Get(s.single)); });
-  EXPECT_TRUE(o.bThrew);
-  EXPECT_FALSE(o.bLogicError);
-  EXPECT_EQ(o.condition, "QueryInterface(parent, parentRole)");
-  EXPECT_EQ(o.file, kSrc);
+  ExpectAssertion(o, "QueryInterface(parent, parentRole)", false, "not a role");
 }
 
 VoidIDVector IDsOf(const RpObjectVector& objects) {
