@@ -67,37 +67,6 @@ TEST(ARpArchive, DowngradeFileTakesOnlyTheTypesItCanHold) {
   EXPECT_TRUE(ARpArchive::ReadFile(path).empty());
 }
 
-TEST(ARpArchive, ForeignOrDamagedFilesAreRefused) {
-  ARpGateway rp;
-  const Ref<ARpObject> db = rp.CreateObject(kTIDADatabase, U"DB");
-  const std::string path = Temp("damaged.rpa");
-  {
-    DiskFile file(path);
-    ARpArchive archive(file);
-    archive.WriteObject(*db);
-    archive.Finish();
-    file.Close();
-  }
-  const std::string text = testutil::ReadFile(path);
-  const ByteVector bytes(text.begin(), text.end());
-  ByteVector foreign = bytes;
-  foreign[0] = 'X';
-  EXPECT_THROW(ARpArchive::ReadBytes(foreign), ArchiveError);
-  ByteVector future = bytes;
-  future[7] = 9;
-  EXPECT_THROW(ARpArchive::ReadBytes(future), ArchiveError);
-  EXPECT_THROW(ARpArchive::ReadFile(Temp("missing.rpa")), ArchiveError);
-  EXPECT_THROW(DiskFile("/nonexistent/dir/x.rpa"), ArchiveError);
-  // A write after the file was closed names the file first.
-  DiskFile closed(path);
-  closed.Close();
-  const uint8 byte = 0;
-  const auto late = testutil::Caught<ArchiveError>([&] { closed.Write(&byte, 1); });
-  ASSERT_TRUE(late);
-  EXPECT_EQ(late->GetSource(), path);
-  EXPECT_EQ(std::string(late->what()), path + ": write after close");
-}
-
 namespace {
 // Archive bytes written by hand: header, records, trailer.
 ByteVector Bytes(std::initializer_list<std::vector<std::uint8_t>> parts) {
@@ -117,11 +86,13 @@ const std::vector<std::uint8_t> kRecordDW = {0x00, 0x00, 0x0B, 0xCF, 0, 0, 0, 1,
                                              0,    0,    0,    0,    0, 0, 0, 0, 2, 'D', 'W'};
 const std::vector<std::uint8_t> kRecordOrders = {0x00, 0x00, 0x0B, 0xB9, 0, 0, 0, 7,   0x00, 0x00, 0x0B, 0xCF, 0,
                                                  0,    0,    1,    0,    0, 0, 6, 'O', 'r',  'd',  'e',  'r',  's'};
+// The two records in the checked format, with their count and the CRC-32 of
+// everything before it, worked out apart from this code.
+ByteVector Checked() { return Bytes({kMagic, {3}, kRecordDW, kRecordOrders, {0, 0, 0, 2}, {0xD5, 0x3A, 0x15, 0xB2}}); }
 }  // namespace
 
 TEST(ARpArchive, ReadsTheCheckedFormatAndTheOlderOnes) {
-  // CRC-32 of everything before it, worked out apart from this code.
-  const ByteVector checked = Bytes({kMagic, {3}, kRecordDW, kRecordOrders, {0, 0, 0, 2}, {0xD5, 0x3A, 0x15, 0xB2}});
+  const ByteVector checked = Checked();
   const ByteVector unchecked = Bytes({kMagic, {2}, kRecordDW, kRecordOrders});
   for (const ByteVector& bytes : {checked, unchecked}) {
     const std::vector<ARpArchive::Record> back = ARpArchive::ReadBytes(bytes);
@@ -151,6 +122,26 @@ TEST(ARpArchive, ReadsTheCheckedFormatAndTheOlderOnes) {
   const std::uint32_t crc = Crc32::Update(0, miscounted.data(), miscounted.size());
   for (int shift = 24; shift >= 0; shift -= 8) miscounted.push_back(static_cast<uint8>(crc >> shift));
   EXPECT_THROW(ARpArchive::ReadBytes(miscounted), ArchiveError);
+}
+
+TEST(ARpArchive, ForeignOrDamagedFilesAreRefused) {
+  ByteVector foreign = Checked();
+  foreign[0] = 'X';
+  EXPECT_THROW(ARpArchive::ReadBytes(foreign), ArchiveError);
+  ByteVector future = Checked();
+  future[7] = 9;
+  EXPECT_THROW(ARpArchive::ReadBytes(future), ArchiveError);
+  EXPECT_THROW(ARpArchive::ReadFile(Temp("missing.rpa")), ArchiveError);
+  EXPECT_THROW(DiskFile("/nonexistent/dir/x.rpa"), ArchiveError);
+  // A write after the file was closed names the file first.
+  const std::string path = Temp("closed.rpa");
+  DiskFile closed(path);
+  closed.Close();
+  const uint8 byte = 0;
+  const auto late = testutil::Caught<ArchiveError>([&] { closed.Write(&byte, 1); });
+  ASSERT_TRUE(late);
+  EXPECT_EQ(late->GetSource(), path);
+  EXPECT_EQ(std::string(late->what()), path + ": write after close");
 }
 
 TEST(Crc32, TheCheckValueOfTheStandard) {

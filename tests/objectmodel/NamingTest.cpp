@@ -137,11 +137,6 @@ TEST(ObjectParentTable, SettersRefuseWrongParentTypes) {
   EXPECT_EQ(col->GetTable().GetID(), s.items);
   EXPECT_THROW(s.rp.CreateObject(kTIDAColumn, U"c", s.db), VXAssertException);
   EXPECT_THROW(s.rp.CreateObject(4242, U"c"), VXAssertException);
-  // A folder cannot move under itself.
-  auto f = s.b.Add(kTIDAFolder, U"f", s.presOrders);
-  auto g = f.Child(kTIDAFolder, U"g");
-  Ref<AFolder> folder(f.Obj());
-  EXPECT_THROW(folder->SetContainer(g.As<AFolder>()), VXAssertException);
 }
 
 TEST(ObjectNaming, AliasesAreFormerNames) {
