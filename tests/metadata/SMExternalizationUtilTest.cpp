@@ -360,37 +360,34 @@ class SegmentRules : public ::testing::Test {
   std::optional<testutil::ScopedEnv> env;
 };
 
-// The prefixes of the file, of the sample's file, or the built-in one alone
-// when there is no file.
 TEST_F(SegmentRules, PrefixesOfTheFileAndTheBuiltInOne) {
-  struct Case {
-    const char* rules;  // null: the sample's file; "": no file
-    std::vector<const char32_t*> segment, other;
-  };
-  const Case cases[] = {
-      {R"(<SegmentRules><MappingRules UnqualifiedDimensionPrefix="Cost Center"/>
-          <MappingRules UnqualifiedDimensionPrefix="Company"/></SegmentRules>)",
-       {U"COST CENTER Segment", U"Company", U"gl segment 3"},
-       {U"The Company", U"GL Segmen"}},
-      {nullptr, {U"Cost Center Segment", U"Balancing Segment 2", U"GL Segment Accounts"}, {U"Ledger Balances"}},
-      {"", {U"GL Segment Accounts"}, {U"Cost Center"}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.rules ? c.rules : "sample");
-    if (c.rules && *c.rules) WriteRules(c.rules);
-    std::optional<testutil::ScopedEnv> samples;
-    if (!c.rules) samples.emplace("SMUTIL_HOME", SMUTIL_SAMPLES_DIR);
-    ScopedLogCapture capture;
-    EU::InitalizeUnqualifiedPrefixList();
-    for (const char32_t* name : c.segment) EXPECT_TRUE(EU::IsKEXUnqualifiedSegmentTable(name)) << ToNarrow(name);
-    for (const char32_t* name : c.other) EXPECT_FALSE(EU::IsKEXUnqualifiedSegmentTable(name)) << ToNarrow(name);
-    if (!c.rules) {
-      EXPECT_TRUE(capture.Records().empty());  // the sample's file is valid
-    } else if (!*c.rules) {
-      EXPECT_TRUE(capture.Contains(LogSeverity::kTrace, U"no file"));
-    }
-    std::filesystem::remove(dir / "segment-rules.xml");
-  }
+  WriteRules(R"(<SegmentRules><MappingRules UnqualifiedDimensionPrefix="Cost Center"/>
+                <MappingRules UnqualifiedDimensionPrefix="Company"/></SegmentRules>)");
+  EU::InitalizeUnqualifiedPrefixList();
+  EXPECT_TRUE(EU::IsKEXUnqualifiedSegmentTable(U"COST CENTER Segment"));
+  EXPECT_TRUE(EU::IsKEXUnqualifiedSegmentTable(U"Company"));
+  EXPECT_TRUE(EU::IsKEXUnqualifiedSegmentTable(U"gl segment 3"));
+  EXPECT_FALSE(EU::IsKEXUnqualifiedSegmentTable(U"The Company"));
+  EXPECT_FALSE(EU::IsKEXUnqualifiedSegmentTable(U"GL Segmen"));
+}
+
+TEST_F(SegmentRules, TheSampleRulesFileIsValid) {
+  const testutil::ScopedEnv samples("SMUTIL_HOME", SMUTIL_SAMPLES_DIR);
+  ScopedLogCapture capture;
+  EU::InitalizeUnqualifiedPrefixList();
+  EXPECT_TRUE(EU::IsKEXUnqualifiedSegmentTable(U"Cost Center Segment"));
+  EXPECT_TRUE(EU::IsKEXUnqualifiedSegmentTable(U"Balancing Segment 2"));
+  EXPECT_TRUE(EU::IsKEXUnqualifiedSegmentTable(U"GL Segment Accounts"));
+  EXPECT_FALSE(EU::IsKEXUnqualifiedSegmentTable(U"Ledger Balances"));
+  EXPECT_TRUE(capture.Records().empty());
+}
+
+TEST_F(SegmentRules, MissingFileLeavesTheBuiltInPrefix) {
+  ScopedLogCapture capture;
+  EU::InitalizeUnqualifiedPrefixList();
+  EXPECT_TRUE(EU::IsKEXUnqualifiedSegmentTable(U"GL Segment Accounts"));
+  EXPECT_FALSE(EU::IsKEXUnqualifiedSegmentTable(U"Cost Center"));
+  EXPECT_TRUE(capture.Contains(LogSeverity::kTrace, U"no file"));
 }
 
 TEST_F(SegmentRules, InvalidFileLeavesTheBuiltInPrefix) {
