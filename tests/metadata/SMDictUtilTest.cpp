@@ -49,7 +49,7 @@ TEST(MetadataDictTypes, TagAndShortNameOfObjectsOfEachType) {
   }
 }
 
-TEST(MetadataDictTypes, UndocumentedTypeHasEmptyNames) {
+TEST(MetadataDictTypes, UndocumentedTypeHasEmptyNamesANullHandleIsReported) {
   ARpGateway rp;
   const Ref<ARpObject> ldap = rp.CreateObject(kTIDALdapServer, U"Directory");
   ldap->SetGUID(kGuid);
@@ -58,9 +58,7 @@ TEST(MetadataDictTypes, UndocumentedTypeHasEmptyNames) {
   EXPECT_EQ(MetadataDictUtil::GetShortTypeName(ldap), U"");
   EXPECT_EQ(MetadataDictUtil::GetDictNormalizedName(ldap, cache), U"_Directory3F2504E0");
   EXPECT_EQ(MetadataDictUtil::GetDictRelativePath(ldap, cache), U"/_Directory3F2504E0.xml");
-}
-
-TEST(MetadataDictTypes, NullHandleIsReported) {
+  // A null handle is reported.
   EXPECT_THROW(MetadataDictUtil::GetTagName(Ref<ARpObject>()), VXAssertException);
 }
 

@@ -233,7 +233,7 @@ TEST(LookupConditionText, NoLanguageHasATextForm) {
   EXPECT_THROW(wildcard.ToConditionString(kQL_ODBCSql), UnsupportedLanguage);
 }
 
-TEST(LookupConditionParent, ShapesAndTypes) {
+TEST(LookupConditionParent, ShapesTypesAndTheContainerFound) {
   struct Case {
     QualifiedName name;
     QualifiedName parent;
@@ -268,9 +268,7 @@ TEST(LookupConditionParent, ShapesAndTypes) {
   std::unique_ptr<Named> p(
       Named(TypeIDVector{kTIDATable, kTIDACubeTable}, Q{U"D", U"", U"", U"T"}, false).GetParentCondition());
   EXPECT_EQ(p->GetEligibleTypes(), (TypeIDVector{kTIDASchema, kTIDACatalog, kTIDADatabase}));
-}
-
-TEST(LookupConditionParent, ParentConditionFindsTheContainer) {
+  // The parent condition finds the container.
   LookupTestRepo r;
   std::unique_ptr<Named> area(Named(kTIDAEntityFolder, Q{U"sales", U"", U"Orders"}, false).GetParentCondition());
   EXPECT_EQ(r.Lookup(*area), (VoidIDVector{r.sales}));

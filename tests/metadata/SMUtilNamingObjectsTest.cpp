@@ -82,9 +82,7 @@ TEST_F(SMUtilNamingObjects, GetRpObjectFromQualifiedName) {
   EXPECT_EQ(Find(kTIDATable, {U"Orders"}), VoidID::NullID);
   EXPECT_EQ(Find(kTIDATable, {U"", U""}), VoidID::NullID);
   EXPECT_EQ(Find(kTIDATable, {}), VoidID::NullID);
-}
-
-TEST_F(SMUtilNamingObjects, FindsRenamedObjectOnlyByItsCurrentName) {
+  // A renamed object is found by its current name only.
   b.At(ordersInDb).Rename(U"Order Headers");
   EXPECT_EQ(Find(kTIDATable, {U"Sales DB", U"Order Headers"}), ordersInDb);
   // The name index finds it by its former name, but the exact comparison does not.
