@@ -281,7 +281,6 @@ TEST_F(LookupAlgorithms, DefaultCatalogSettlesAShortPhysicalName) {
   rp->SetDefaultCatalogName(U"Sales DW.SALESDB");
   rp->SetDefaultSubjectAreaAppliesWhenCatalogSpecified(false);
   VoidIDVector ids;
-  VoidIDSet tables;
   EXPECT_EQ(NITC::LookupPhysicalTable({U"CUSTOMERS"}, ids, rp, tables, false), NITC::kAmbiguousTable);
 }
 
@@ -369,7 +368,6 @@ TEST_F(LookupAlgorithms, ColumnLookupsUnderReadSecurity) {
   // The presentation table whose column matched is collected.
   As(kAdmin);
   VoidIDVector columns;
-  VoidIDSet tables;
   bool bInaccessible = false;
   NITC::LookupColumnFromFolder(orders, U"Revenue", columns, rp, kSME_Logical, tables, false, bInaccessible);
   EXPECT_EQ(tables, VoidIDSet{orders});
@@ -382,7 +380,6 @@ TEST_F(LookupAlgorithms, PresentationColumnsAnswerToFormerNames) {
   const VoidID quantity = Id(kTIDAFolderAttr, {U"Sales Analysis", U"Orders", U"Quantity"});
   ASSERT_TRUE(rp->RenameObject(quantity, U"Units"));
   VoidIDVector ids;
-  VoidIDSet tables;
   bool bInaccessible = false;
   NITC::LookupColumnFromFolder(orders, U"quantity", ids, rp, kSME_Logical, tables, false, bInaccessible);
   EXPECT_EQ(ids, VoidIDVector{quantity});
@@ -400,7 +397,6 @@ TEST_F(LookupAlgorithms, AllColumnsOfTables) {
   };
   As("anna.berg");  // may not read Discount
   VoidIDVector ids;
-  VoidIDSet tables;
   NITC::LookupAllColumnsFromFolder(orders, ids, rp, kSME_Logical, tables, false);
   const VoidIDVector readable{column(U"Orders", U"Order Id"),    column(U"Orders", U"Quantity"),
                               column(U"Orders", U"Revenue"),     column(U"Orders", U"Net Revenue"),
@@ -465,8 +461,6 @@ TEST_F(LookupAlgorithms, SecurityFilterKeepsOrderAndReportsRemovals) {
 }
 
 TEST_F(LookupAlgorithms, DefaultSubjectArea) {
-  QualifiedNameIDPairVector pairs;
-  VoidID area;
   EXPECT_TRUE(GetDefaultCatalogFolder(rp, false, false).IsNull());
   EXPECT_EQ(NITC::GetAllEntityFoldersFromDefaultCatalogFolder(pairs, rp, area, false), NITC::kUnresovableTable);
   EXPECT_TRUE(pairs.empty());
