@@ -130,15 +130,13 @@ TEST_F(ConsistencyMessageText, EachRecipeShapeFillsItsArgumentsInOrder) {
   }
 }
 
-TEST_F(ConsistencyMessageText, QualifiedNameIsTheWrittenForm) {
+TEST_F(ConsistencyMessageText, QualifiedNameIsTheWrittenFormTooFewObjectsRaiseOutOfRange) {
   const ConsistencyMessage m(38009, logicalTable, RpObjectVector{logicalTable});
   const VXString text = m.GetText(false);
   EXPECT_NE(text.find(U"\"Retail\".\"Fact \"\"Sales\"\"\""), VXString::npos) << ToNarrow(text);
   EXPECT_EQ(text.rfind(U"[38009]", 0), VXString::npos);
   EXPECT_EQ(m.GetText(true).rfind(U"[38009] ", 0), 0u);
-}
-
-TEST_F(ConsistencyMessageText, TooFewObjectsRaiseOutOfRange) {
+  // Too few objects for the recipe raise out_of_range.
   EXPECT_THROW(ConsistencyMessage(38009, column, RpObjectVector{}).GetText(false), std::out_of_range);
   EXPECT_THROW(ConsistencyMessage(38173, column, RpObjectVector{column, table, database}).GetText(false),
                std::out_of_range);

@@ -47,7 +47,7 @@ std::string ErrorOf(const std::string& text, const std::string& name = "") {
   return "";
 }
 
-TEST(QueryFile, EachMistakeIsRefusedWithItsLine) {
+TEST(QueryFile, EachMistakeIsRefusedWithItsLineOrNone) {
   const struct {
     const char* text;
     const char* error;
@@ -76,9 +76,7 @@ TEST(QueryFile, EachMistakeIsRefusedWithItsLine) {
   }
   // A break on an alias that a select item has, before or after it, reads.
   EXPECT_EQ(ErrorOf("query q\n  break 0 break x\n  select x = 1\n  catalog {SA:\"Sales Analysis\"}\n"), "");
-}
-
-TEST(QueryFile, AnUnknownQueryNameBelongsToNoLine) {
+  // An unknown query name belongs to no line.
   const std::string text = "query a\n  select x = 1\n\nquery b\n  select y = 2\n";
   EXPECT_EQ(ErrorOf(text, "c"), "q.qry: no query named 'c'; the file defines a, b");
   EXPECT_EQ(ErrorOf(text, "a"), "");

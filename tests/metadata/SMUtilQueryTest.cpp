@@ -117,13 +117,10 @@ const VXString kFkText =
     U"\"Cat\".\"Sch\".\"Customers\".\"REGION\"=\"Cat\".\"Sch\".\"Orders\".\"region\"";
 const VXString kCjText = U" \"Orders\".\"id\" = \"Lines\".\"ID\"";
 
-TEST_F(QueryText, EmptyRequest) {
+TEST_F(QueryText, EmptyRequestAndSelectItemFormsByMode) {
   EXPECT_EQ(MetadataUtil::ToSQLStatement(ListQuerySpec(), nullptr, {}), U"SELECT \n\nBREAK SPEC: \n");
   EXPECT_EQ(MetadataUtil::ToSQLStatement(ListQuerySpec(), nullptr, {.tabs = true, .nativeSQL = true}),
             T + U"SELECT \n" + T + T + U"\n" + T);
-}
-
-TEST_F(QueryText, SelectItemFormsByMode) {
   const Expr e = Parse(U"Add(1,Multiply(2,3))");
   const ListQuerySpec q = QuerySpecBuilder().Select(U"N", e).Select(U"M", Parse(U"7")).Build();
   // Internal form, blank, rendering: Add and Multiply are infix, no parentheses.
