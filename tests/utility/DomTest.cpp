@@ -68,7 +68,7 @@ TEST(SUGDOM, ErrorsCarryLineNumbers) {
   EXPECT_TRUE(noFile.HasErrors());
 }
 
-TEST(SUGDOM, RefusesEntityExpansionBombsAndExternalEntities) {
+TEST(SUGDOM, RefusesEntityExpansionBombs) {
   std::string bomb = "<?xml version=\"1.0\"?>\n<!DOCTYPE r [\n<!ENTITY a \"aaaaaaaaaa\">\n";
   for (char c = 'b'; c <= 'k'; ++c) {
     bomb += std::string("<!ENTITY ") + c + " \"";
@@ -79,13 +79,6 @@ TEST(SUGDOM, RefusesEntityExpansionBombsAndExternalEntities) {
   SUGDomErrorReporter errors;
   EXPECT_FALSE(SUGDOM::ParseMemoryDocument(bomb, U"bomb.xml", U"", errors));
   EXPECT_TRUE(errors.HasErrors());
-
-  SUGDomErrorReporter external;
-  auto doc = SUGDOM::ParseMemoryDocument("<!DOCTYPE r [<!ENTITY x SYSTEM \"file:///etc/passwd\">]><r>&x;</r>",
-                                         U"ext.xml", U"", external);
-  if (doc) {
-    EXPECT_EQ(SUGDOM::GetTextContent(doc->GetDocumentElement()).find(U"root:"), VXString::npos);
-  }
 }
 
 TEST(SUGDOM, TextForTheParserIsExactOrRefused) {

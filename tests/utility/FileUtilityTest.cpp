@@ -194,10 +194,7 @@ TEST(ReplacingFile, WritesThroughSymbolicLinks) {
 }
 
 TEST(ReplacingFile, RefusalsNameWhatIsAtFault) {
-  WriteScratch s;
-  ::mkdir((s.dir + "/sub").c_str(), 0700);
-  ::mkfifo((s.dir + "/pipe").c_str(), 0600);
-  std::ofstream(s.dir + "/plain") << "x";
+  Scratch s;
   const struct {
     std::string path;
     std::string reason;
@@ -206,12 +203,12 @@ TEST(ReplacingFile, RefusalsNameWhatIsAtFault) {
       {s.dir + "/pipe", "it is a named pipe, not a regular file"},
       {"/dev/null", "it is a character device, not a regular file"},
       {s.dir + "/missing/out.txt", "the directory " + s.dir + "/missing does not exist"},
-      {s.dir + "/plain/out.txt", s.dir + "/plain is not a directory"},
+      {s.dir + "/plain.txt/out.txt", s.dir + "/plain.txt is not a directory"},
       {s.dir + "/sub/", "the name ends in '/', which names a directory"},
       {"", "no path given"},
   };
   for (const auto& c : cases) EXPECT_EQ(WriteRefusalOf(c.path), c.reason) << c.path;
-  EXPECT_EQ(testutil::ReadFile(s.dir + "/plain"), "x");
+  EXPECT_EQ(testutil::ReadFile(s.dir + "/plain.txt"), "abc\ndef\n");
 }
 
 // The temporary name is short: a name of 252 bytes, and one of 255, the
