@@ -36,11 +36,25 @@ struct Harness {
     o.user = ToVXString(user);
     return o;
   }
+  void Notify(const std::string& method, json params) {
+    server.Handle({{"jsonrpc", "2.0"}, {"method", method}, {"params", std::move(params)}});
+  }
   void Open(const std::string& text, const std::string& uri = kQuery) {
-    server.Handle(
-        {{"jsonrpc", "2.0"},
-         {"method", "textDocument/didOpen"},
-         {"params", {{"textDocument", {{"uri", uri}, {"languageId", "sql"}, {"version", 1}, {"text", text}}}}}});
+    Notify("textDocument/didOpen",
+           {{"textDocument", {{"uri", uri}, {"languageId", "sql"}, {"version", 1}, {"text", text}}}});
+  }
+  void Change(int version, const std::string& text) {
+    Notify("textDocument/didChange",
+           {{"textDocument", {{"uri", kQuery}, {"version", version}}}, {"contentChanges", {{{"text", text}}}}});
+  }
+  // Each completion item's label, with the text at pointer in the item.
+  std::map<std::string, std::string> ItemField(std::uint32_t character, const std::string& pointer) {
+    std::map<std::string, std::string> out;
+    const json completion = server.Completion(kQuery, Position{0, character});
+    for (const json& i : completion["items"]) {
+      out[i["label"]] = i[json::json_pointer(pointer)];
+    }
+    return out;
   }
   json Request(int id, const std::string& method, json params) {
     sent.clear();
@@ -132,35 +146,23 @@ TEST(LanguageServerLifecycle, ACancelledRequestIsAnsweredWithoutTheWork) {
   Harness h;
   h.Open("SELECT Orders.Revenue FROM Sales");
   h.server.Cancel(json(42));
-  const json r = h.Request(42, "textDocument/hover",
-                           {{"textDocument", {{"uri", kQuery}}}, {"position", {{"line", 0}, {"character", 16}}}});
-  EXPECT_EQ(r["error"]["code"], -32800);
+  const json hover = {{"textDocument", {{"uri", kQuery}}}, {"position", {{"line", 0}, {"character", 16}}}};
+  EXPECT_EQ(h.Request(42, "textDocument/hover", hover)["error"]["code"], -32800);
   // Only that one: the same id again is answered.
-  const json again = h.Request(42, "textDocument/hover",
-                               {{"textDocument", {{"uri", kQuery}}}, {"position", {{"line", 0}, {"character", 16}}}});
-  EXPECT_TRUE(again.contains("result"));
+  EXPECT_TRUE(h.Request(42, "textDocument/hover", hover).contains("result"));
 }
 
 TEST(LanguageServerDiagnostics, ChangesAreCheckedOnceAtTheirLastVersion) {
   Harness h;
   h.Open("SELECT Orders.Revenu FROM Sales");
-  for (int v = 2; v <= 5; ++v) {
-    h.server.Handle({{"jsonrpc", "2.0"},
-                     {"method", "textDocument/didChange"},
-                     {"params",
-                      {{"textDocument", {{"uri", kQuery}, {"version", v}}},
-                       {"contentChanges", {{{"text", v == 5 ? "SELECT Orders.Revenue FROM Sales" : "SELECT x"}}}}}}});
-  }
+  for (int v = 2; v <= 5; ++v) h.Change(v, v == 5 ? "SELECT Orders.Revenue FROM Sales" : "SELECT x");
   EXPECT_TRUE(h.sent.empty());  // nothing is checked until the burst is over
   h.server.RunDeferredWork({});
   ASSERT_EQ(h.sent.size(), 1u);
   EXPECT_EQ(h.sent[0]["params"]["version"], 5);
   EXPECT_EQ(h.sent[0]["params"]["diagnostics"], json::array());
   // A change that is already waiting supersedes the check of the older text.
-  h.server.Handle(
-      {{"jsonrpc", "2.0"},
-       {"method", "textDocument/didChange"},
-       {"params", {{"textDocument", {{"uri", kQuery}, {"version", 6}}}, {"contentChanges", {{{"text", "SELECT"}}}}}}});
+  h.Change(6, "SELECT");
   h.sent.clear();
   h.server.RunDeferredWork([](const std::string&) { return true; });
   EXPECT_TRUE(h.sent.empty());
@@ -202,8 +204,7 @@ TEST(LanguageServerDiagnostics, FaultsWithCodesRangesAndRelatedPlaces) {
   }
   // Closing a document clears what was shown for it.
   h.sent.clear();
-  h.server.Handle(
-      {{"jsonrpc", "2.0"}, {"method", "textDocument/didClose"}, {"params", {{"textDocument", {{"uri", kQuery}}}}}});
+  h.Notify("textDocument/didClose", {{"textDocument", {{"uri", kQuery}}}});
   ASSERT_EQ(h.sent.size(), 1u);
   EXPECT_EQ(h.sent[0]["params"]["diagnostics"], json::array());
 }
@@ -253,16 +254,12 @@ TEST(LanguageServerCompletion, InsertedTextIsQuotedWhereTheRulesNeedIt) {
   EXPECT_EQ(items[0]["textEdit"]["range"]["end"]["character"], 18);
   EXPECT_EQ(items[0]["filterText"], "\"Order Id");
   h.Open("SELECT Time. FROM Sales");
-  items = h.server.Completion(kQuery, Position{0, 12})["items"];
-  std::map<std::string, std::string> inserted;
-  for (const json& i : items) inserted[i["label"]] = i["textEdit"]["newText"];
+  auto inserted = h.ItemField(12, "/textEdit/newText");
   // Reserved words (the names of functions among them) are quoted.
   EXPECT_EQ(inserted["Month"], "\"Month\"");
   EXPECT_EQ(inserted["Year"], "\"Year\"");
   h.Open("SELECT Orders. FROM Sales");
-  inserted.clear();
-  items = h.server.Completion(kQuery, Position{0, 14})["items"];
-  for (const json& i : items) inserted[i["label"]] = i["textEdit"]["newText"];
+  inserted = h.ItemField(14, "/textEdit/newText");
   EXPECT_EQ(inserted["Quantity"], "Quantity");
   EXPECT_EQ(inserted["Order Id"], "\"Order Id\"");
 }
@@ -270,9 +267,7 @@ TEST(LanguageServerCompletion, InsertedTextIsQuotedWhereTheRulesNeedIt) {
 TEST(LanguageServerCompletion, DetailsNameTheTypeAndTheDisplayName) {
   Harness h;
   h.Open("SELECT  FROM Sales");
-  std::map<std::string, std::string> detail;
-  const json items = h.server.Completion(kQuery, Position{0, 7})["items"];
-  for (const json& i : items) detail[i["label"]] = i["detail"];
+  auto detail = h.ItemField(7, "/detail");
   EXPECT_EQ(detail["Orders"], "(presentation table)");
   EXPECT_EQ(detail["Customers"], "Kunden & M\xC3\xA4rkte (presentation table)");
   EXPECT_EQ(detail["SUBSTRING"].substr(0, 10), "SUBSTRING(");
@@ -377,24 +372,20 @@ TEST(LanguageServerReload, AChangedRepositoryFileIsReadAgainAndABrokenOneKeepsTh
   ASSERT_NE(s.find(from), std::string::npos);
   s.replace(s.find(from), from.size(), "name=\"State\" parent=\"4008:1\"");
   std::ofstream(repo, std::ios::trunc) << s;
-  const json change = {{"jsonrpc", "2.0"},
-                       {"method", "workspace/didChangeWatchedFiles"},
-                       {"params", {{"changes", {{{"uri", smutil_lsp::FileUri(repo.string())}, {"type", 2}}}}}}};
-  h.server.Handle(change);
+  const json change = {{"changes", {{{"uri", smutil_lsp::FileUri(repo.string())}, {"type", 2}}}}};
+  h.Notify("workspace/didChangeWatchedFiles", change);
   EXPECT_EQ(h.CompletionLabels("SELECT Orders.Sta| FROM Sales"), (std::vector<std::string>{"State"}));
   // A broken file: said so, and the loaded repository stays.
   std::ofstream(repo, std::ios::trunc) << "<repository format=\"1\"><object id=";
   h.sent.clear();
-  h.server.Handle(change);
+  h.Notify("workspace/didChangeWatchedFiles", change);
   ASSERT_FALSE(h.sent.empty());
   EXPECT_EQ(h.sent[0]["method"], "window/showMessage");
   EXPECT_NE(h.sent[0]["params"]["message"].get<std::string>().find("repo.rpd.xml"), std::string::npos);
   EXPECT_EQ(h.CompletionLabels("SELECT Orders.Sta| FROM Sales"), (std::vector<std::string>{"State"}));
   // A save of the repository in the editor reloads too.
   std::filesystem::copy_file(kSample, repo, std::filesystem::copy_options::overwrite_existing);
-  h.server.Handle({{"jsonrpc", "2.0"},
-                   {"method", "textDocument/didSave"},
-                   {"params", {{"textDocument", {{"uri", smutil_lsp::FileUri(repo.string())}}}}}});
+  h.Notify("textDocument/didSave", {{"textDocument", {{"uri", smutil_lsp::FileUri(repo.string())}}}});
   EXPECT_EQ(h.CompletionLabels("SELECT Orders.Sta| FROM Sales"), (std::vector<std::string>{"Status"}));
 }
 
