@@ -45,16 +45,14 @@ std::map<std::string, std::pair<double, double>> NodeCentres(const std::string& 
   return out;
 }
 
-std::set<double> Xs(const std::map<std::string, std::pair<double, double>>& centres) {
-  std::set<double> xs;
-  for (const auto& [name, at] : centres) xs.insert(at.first);
-  return xs;
-}
-
-std::set<double> Ys(const std::map<std::string, std::pair<double, double>>& centres) {
-  std::set<double> ys;
-  for (const auto& [name, at] : centres) ys.insert(at.second);
-  return ys;
+// How many columns and rows the nodes stand in.
+std::pair<std::size_t, std::size_t> ColumnsAndRows(const std::map<std::string, std::pair<double, double>>& centres) {
+  std::set<double> xs, ys;
+  for (const auto& [name, at] : centres) {
+    xs.insert(at.first);
+    ys.insert(at.second);
+  }
+  return {xs.size(), ys.size()};
 }
 
 TEST(SiteGrid, SixtyTablesWithoutJoinsStandSixToARowInTenRows) {
@@ -65,8 +63,7 @@ TEST(SiteGrid, SixtyTablesWithoutJoinsStandSixToARowInTenRows) {
   const std::string svg = renderer.Svg(g);
   const auto centres = NodeCentres(svg);
   ASSERT_EQ(centres.size(), 60u);
-  EXPECT_EQ(Xs(centres).size(), 6u);
-  EXPECT_EQ(Ys(centres).size(), 10u);
+  EXPECT_EQ(ColumnsAndRows(centres), (std::pair<std::size_t, std::size_t>{6, 10}));
   // The rows' invisible edges are not drawn.
   EXPECT_EQ(svg.find("class=\"edge\""), std::string::npos);
 }
@@ -85,8 +82,7 @@ TEST(SiteGrid, JoinedTablesKeepTheirLayoutAndTheRestFormAGridBeside) {
   // Seven unconnected: rows of three (3, 3, 1).
   std::map<std::string, std::pair<double, double>> alone;
   for (int i = 3; i < 10; ++i) alone["n" + std::to_string(i)] = centres.at("n" + std::to_string(i));
-  EXPECT_EQ(Xs(alone).size(), 3u);
-  EXPECT_EQ(Ys(alone).size(), 3u);
+  EXPECT_EQ(ColumnsAndRows(alone), (std::pair<std::size_t, std::size_t>{3, 3}));
 }
 
 // A business model of n logical tables and a database of n physical

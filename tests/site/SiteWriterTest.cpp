@@ -156,18 +156,14 @@ TEST_F(SampleSite, ADerivedColumnReachesThePhysicalColumnsOfItsFormula) {
 }
 
 TEST_F(SampleSite, APresentationColumnPageLinksItsWholeLineage) {
-  DictUniqueNamesCache cache;
-  const Ref<ARpObject> region = Find(s_rp, kTIDAFolderAttr, U"Customers", U"Region");
-  std::string path = ToNarrow(MetadataDictUtil::GetDictRelativePath(region, cache));
-  path.replace(path.size() - 4, 4, ".html");
+  const std::string path = SiteFileOf(Find(s_rp, kTIDAFolderAttr, U"Customers", U"Region"));
   const std::string html = ReadFile(s_dir->Dir() / path);
   std::set<fs::path> targets;
   for (const std::string& link : LinksOf(html)) {
     targets.insert(fs::weakly_canonical(s_dir->Dir() / fs::path(path).parent_path() / PercentDecoded(link)));
   }
-  auto pageOf = [&](const Ref<ARpObject>& obj) {
-    std::string p = ToNarrow(MetadataDictUtil::GetDictRelativePath(obj, cache));
-    return fs::weakly_canonical(s_dir->Dir() / p.replace(p.size() - 4, 4, ".html"));
+  auto pageOf = [&](const Ref<ARpObject>& obj, const char* ext = ".html") {
+    return fs::weakly_canonical(s_dir->Dir() / SiteFileOf(obj, ext));
   };
   const Ref<ARpObject> logical = Find(s_rp, kTIDAAttribute, U"Customers", U"Region");
   const Ref<ARpObject> name = Find(s_rp, kTIDAColumn, U"W_REGION_D", U"NAME");
@@ -177,9 +173,7 @@ TEST_F(SampleSite, APresentationColumnPageLinksItsWholeLineage) {
   ASSERT_FALSE(source.IsNull());
   EXPECT_TRUE(targets.count(pageOf(source)));
   // The lineage picture is the logical column's, beside its page.
-  std::string svg = ToNarrow(MetadataDictUtil::GetDictRelativePath(logical, cache));
-  svg.replace(svg.size() - 4, 4, ".svg");
-  EXPECT_TRUE(targets.count(fs::weakly_canonical(s_dir->Dir() / svg))) << svg;
+  EXPECT_TRUE(targets.count(pageOf(logical, ".svg")));
   EXPECT_NE(html.find("<title>"), std::string::npos);
 }
 
@@ -233,10 +227,7 @@ TEST(SiteMessages, GivenMessagesShowOnTheirObjectsPages) {
   options.outDir = dir.Dir();
   options.messages = &messages;
   WriteSite(rp.get(), options);
-  DictUniqueNamesCache cache;
-  std::string path = ToNarrow(MetadataDictUtil::GetDictRelativePath(status, cache));
-  path.replace(path.size() - 4, 4, ".html");
-  const std::string html = ReadFile(dir.Dir() / path);
+  const std::string html = ReadFile(dir.Dir() / SiteFileOf(status));
   EXPECT_NE(html.find("Consistency messages"), std::string::npos);
   EXPECT_NE(html.find("Column &lt;b&gt;STATUS&lt;/b&gt; is never mapped"), std::string::npos);
 }
