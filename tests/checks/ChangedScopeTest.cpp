@@ -26,24 +26,6 @@ IDSet IDsOf(std::initializer_list<Ref<ARpObject>> objects) {
   return ids;
 }
 
-TEST(ChangedObjectScope, SameRepositoryHasAnEmptyScope) {
-  CleanModel m;
-  EXPECT_TRUE(ChangedObjectScope(m.rp, *CopyOf(m.rp)).empty());
-}
-
-TEST(ChangedObjectScope, RenamedTableTakesItsContentsAndWhatRefersToIt) {
-  CleanModel m;
-  std::unique_ptr<ARpGateway> earlier = CopyOf(m.rp);
-  m.rp.RenameObject(m.table.GetID(), U"ORDERS_V2");
-  const auto scope = ChangedObjectScope(m.rp, *earlier);
-  for (const Ref<ARpObject>& in : {m.table, m.colA, m.colB, m.lts}) {
-    EXPECT_TRUE(scope.contains(in.GetID())) << ToNarrow(in->GetName());
-  }
-  for (const Ref<ARpObject>& out : {m.db, m.ltable, m.lcol, m.sa, m.pcol, m.level}) {
-    EXPECT_FALSE(scope.contains(out.GetID())) << ToNarrow(out->GetName());
-  }
-}
-
 TEST(ChangedObjectScope, DeletionAndPropertyChangesAndSameNamedSiblings) {
   CleanModel m;
   Ref<ARpObject> sibling = m.rp.CreateObject(kTIDATable, U"ORDERS_V2", m.db.GetID());

@@ -80,17 +80,6 @@ TEST(LevelsOutsideDimensions, TheTopOfTheChainIsTheFinding) {
   EXPECT_EQ(Of(found, 38026).size(), 2u);  // Stray and Below have no columns
 }
 
-TEST(FindingsOrder, IsTheRecordsOwnOrder) {
-  CleanModel m;
-  // Several findings on one object (no columns, no key) and on many others.
-  Ref<ARpObject> level = m.total;
-  for (int i = 0; i < 50; ++i) level = m.rp.CreateObject(kTIDALevel, U"L", level.GetID());
-  for (int i = 0; i < 50; ++i) m.rp.CreateObject(kTIDATable, U"orders", m.db.GetID());
-  const std::vector<ConsistencyMessage> found = RunConsistencyChecks(m.rp, {});
-  ASSERT_GT(found.size(), 150u);
-  EXPECT_TRUE(std::is_sorted(found.begin(), found.end()));
-}
-
 // Texts of one object's findings that agree far into a deep object's
 // qualified name: the order is still that of the whole texts.
 TEST(FindingsOrder, TextsAlikeDeepIntoALongNameAreComparedWhole) {
