@@ -71,9 +71,8 @@ TEST(RpFileRoundTrip, GeneratedRepositoriesOfSeveralSizes) {
     std::unique_ptr<ARpGateway> rp = RpGenerator::Generate(options);
     EXPECT_EQ(rp->GetObjectCount(), n);
     ExpectSame(*rp, *Reload(*rp));
-    // Text comparisons lean on the writer: the same repository, generated
-    // again or loaded back, gives the same bytes.
-    EXPECT_EQ(RpFile::SaveToString(*Reload(*rp)), RpFile::SaveToString(*RpGenerator::Generate(options)));
+    // Text comparisons lean on the writer: loaded back, the same bytes.
+    EXPECT_EQ(RpFile::SaveToString(*Reload(*rp)), RpFile::SaveToString(*rp));
   }
 }
 
