@@ -209,7 +209,7 @@ TEST_F(PrettyReferences, DeletedObjectWritesTheMessageAndDropsTheFormatString) {
   EXPECT_FALSE(Deleted().empty());
 }
 
-TEST_F(PrettyReferences, IdSubstitutionReadsTheCallersMap) {
+TEST_F(PrettyReferences, IdSubstitutionAndIdToTextReadTheCallersMaps) {
   const Expr e = ExprBuilder().Op(kAdd).ID(r.revenue).ID(r.amount).End().Build();
   VoidIDToVoidIDMap map{{r.revenue, VoidID(2006, 900)}};
   // Mapped ids are written as the quoted new id after a blank; the others
@@ -223,12 +223,9 @@ TEST_F(PrettyReferences, IdSubstitutionReadsTheCallersMap) {
   // An empty map is no map.
   const VoidIDToVoidIDMap empty;
   EXPECT_EQ(PSV::Expr2StringFromExpr1(e, &r.rp, empty), U"Fact.Revenue + Orders.Amount");
-}
-
-TEST_F(PrettyReferences, IdToText) {
-  const Expr e = ExprBuilder().Op(kAdd).ID(r.revenue).ID(r.amount).End().Build();
-  const VoidIDVXStringMap map{{r.revenue, U"x * 2"}};
-  EXPECT_EQ(PSV::StringFrom(e, &r.rp, map), U"(x * 2) + \"Sales DB\".\"\".\"\".Orders.Amount");
+  // A map from ids to texts puts each text in parentheses.
+  const VoidIDVXStringMap texts{{r.revenue, U"x * 2"}};
+  EXPECT_EQ(PSV::StringFrom(e, &r.rp, texts), U"(x * 2) + \"Sales DB\".\"\".\"\".Orders.Amount");
 }
 
 TEST_F(PrettyReferences, DatabaseRename) {

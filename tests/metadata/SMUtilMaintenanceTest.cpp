@@ -361,15 +361,13 @@ struct LaterSink : RpMgr::Notifications {
 };
 }  // namespace
 
-TEST_F(SMUtilMaintenance, ProcessDimensionCacheSetsAndClearsEveryLevel) {
+TEST_F(SMUtilMaintenance, DimensionCacheOfEveryLevelAndOfEveryRepositoryButOfflineOnes) {
   DimensionRepo r;
   MetadataUtil::ProcessDimensionCache(&r.rp, true);
   for (const VoidID& level : {r.total, r.year, r.month}) EXPECT_EQ(r.Cached(level), r.dim);
   MetadataUtil::ProcessDimensionCache(&r.rp, false);
   for (const VoidID& level : {r.total, r.year, r.month}) EXPECT_TRUE(r.Cached(level).IsNull());
-}
-
-TEST_F(SMUtilMaintenance, LoadedLibraryCachesDimensionsOfEveryRepositoryButOfflineOnes) {
+  // The loaded library caches them for every repository but offline ones.
   LaterSink later;
   {
     DimensionRepo offline;
