@@ -138,7 +138,7 @@ TEST_F(Externalization, GeneratorsPerType) {
   EXPECT_EQ(EU::GenerateCustomDescription(Obj(kexCol), true), U"VALUEOF(VX_SESSION.KEX_TOOLTIP_KEXDB_T1_C1)");
 }
 
-TEST_F(Externalization, GeneratorUnderANewName) {
+TEST_F(Externalization, GeneratorUnderANewNameOrWithoutAncestor) {
   EXPECT_EQ(EU::GenerateCustomDisplayName(Obj(net), U"Gross Sales", false),
             U"VALUEOF(VX_SESSION.CN_Sales_Area_Orders_Tbl_Gross_Sales)");
   EXPECT_EQ(EU::GenerateCustomDisplayName(Obj(sa), U"New Area", false), U"VALUEOF(VX_SESSION.CN_New_Area)");
@@ -146,9 +146,7 @@ TEST_F(Externalization, GeneratorUnderANewName) {
   EXPECT_EQ(EU::GenerateCustomDisplayName(Obj(level), U"New L", false), U"VALUEOF(VX_SESSION.CN_Orders_Tbl_H_New_L)");
   // The KEX form comes from the physical column, whatever the new name.
   EXPECT_EQ(EU::GenerateCustomDisplayName(Obj(kexCol), U"Other", true), U"VALUEOF(VX_SESSION.KEX_LABEL_KEXDB_T1_C1)");
-}
-
-TEST_F(Externalization, MissingAncestorGivesNoName) {
+  // A missing ancestor gives no name.
   auto loose = b.Add(kTIDAFolderAttr, U"Loose");
   EXPECT_EQ(EU::GenerateCustomDisplayNameInternal(Obj(loose), false), U"");
   EXPECT_EQ(EU::GenerateCustomDisplayNameInternal(Ref<ARpObject>(), false), U"");

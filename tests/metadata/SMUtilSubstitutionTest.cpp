@@ -335,7 +335,7 @@ TEST_F(PersonalizeTest, TheUserNameIsPutInBeforeVariablesAreReplaced) {
   EXPECT_EQ(options.m_postConnectStrings, (VXStringVector{U"LOGIN "}));
 }
 
-TEST_F(PersonalizeTest, AnUndefinedVariableStopsInListOrder) {
+TEST_F(PersonalizeTest, AnUndefinedVariableStopsInListOrderANullPoolIsABrokenInvariant) {
   pool->SetPostConnectStrings({U"ok VALUEOF(YEAR)"});
   pool->SetPreDisConnectStrings({U"VALUEOF(YEAR) VALUEOF(NOSUCH)", U"VALUEOF(YEAR)"});
   pool->SetBeforeQueryStrings({U"VALUEOF(YEAR)"});
@@ -347,10 +347,7 @@ TEST_F(PersonalizeTest, AnUndefinedVariableStopsInListOrder) {
   EXPECT_EQ(options.m_postConnectStrings, (VXStringVector{U"ok 2024"}));
   EXPECT_EQ(options.m_preDisconnectStrings, (VXStringVector{U"VALUEOF(YEAR) VALUEOF(NOSUCH)", U"VALUEOF(YEAR)"}));
   EXPECT_EQ(options.m_beforeQueryStrings, (VXStringVector{U"VALUEOF(YEAR)"}));
-}
-
-TEST_F(PersonalizeTest, NullPoolIsABrokenInvariant) {
-  GatewayOptions options;
+  // A null pool is a broken invariant.
   EXPECT_THROW(MetadataUtil::Personalize(&rp, Ref<AConnectionPool>(), options), VXAssertException);
 }
 
