@@ -13,7 +13,13 @@ namespace {
 
 using nlohmann::json;
 
-std::string Frame(const json& j) { return smutil_lsp::FrameMessage(j.dump()); }
+// A framed request (given an id) or notification, params left out when null.
+std::string Frame(const std::string& method, json id = nullptr, json params = nullptr) {
+  json j = {{"jsonrpc", "2.0"}, {"method", method}};
+  if (!id.is_null()) j["id"] = std::move(id);
+  if (!params.is_null()) j["params"] = std::move(params);
+  return smutil_lsp::FrameMessage(j.dump());
+}
 
 // Runs the server on input (then, a moment later, on tail) and returns its
 // exit code and what it wrote.
@@ -66,12 +72,9 @@ int Serve(const std::string& input, std::vector<json>& out, const std::string& t
 
 TEST(Stdio, BrokenInputIsAnsweredAndTheSessionGoesOn) {
   const std::string input =
-      "Content-Length: x\r\n\r\n" +  // a header that cannot be read
-      Frame({{"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", json::object()}}) +
-      "Content-Length: 5\r\n\r\n{oops" +  // a body that is not JSON
-      Frame({{"jsonrpc", "2.0"}, {"id", 2}, {"method", "nothing/here"}}) +
-      Frame({{"jsonrpc", "2.0"}, {"id", 3}, {"method", "shutdown"}}) + Frame({{"jsonrpc", "2.0"}, {"method", "exit"}}) +
-      Frame({{"jsonrpc", "2.0"}, {"id", 4}, {"method", "shutdown"}});  // after exit: not read
+      "Content-Length: x\r\n\r\n" +                                                // a header that cannot be read
+      Frame("initialize", 1, json::object()) + "Content-Length: 5\r\n\r\n{oops" +  // a body that is not JSON
+      Frame("nothing/here", 2) + Frame("shutdown", 3) + Frame("exit") + Frame("shutdown", 4);  // after exit: not read
   std::vector<json> out;
   EXPECT_EQ(Serve(input, out), 0);
   ASSERT_EQ(out.size(), 5u);
@@ -88,10 +91,7 @@ TEST(Stdio, BrokenInputIsAnsweredAndTheSessionGoesOn) {
 
 TEST(Stdio, TheEndOfInputWithoutExitIsExitCodeOne) {
   std::vector<json> out;
-  EXPECT_EQ(Serve(Frame({{"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", json::object()}}) +
-                      "Content-Length: 100\r\n\r\n{",
-                  out),
-            1);
+  EXPECT_EQ(Serve(Frame("initialize", 1, json::object()) + "Content-Length: 100\r\n\r\n{", out), 1);
   ASSERT_EQ(out.size(), 2u);
   EXPECT_EQ(out[1]["error"]["code"], -32700);
 }
@@ -100,26 +100,17 @@ TEST(Stdio, TheEndOfInputWithoutExitIsExitCodeOne) {
 TEST(Stdio, ABurstOfChangesIsCheckedOnce) {
   const std::string uri = "file:///burst.sql";
   std::string input =
-      Frame({{"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", json::object()}}) +
-      Frame({{"jsonrpc", "2.0"}, {"method", "initialized"}, {"params", json::object()}}) +
-      Frame(
-          {{"jsonrpc", "2.0"},
-           {"method", "textDocument/didOpen"},
-           {"params", {{"textDocument", {{"uri", uri}, {"languageId", "sql"}, {"version", 1}, {"text", "SELECT"}}}}}});
+      Frame("initialize", 1, json::object()) + Frame("initialized", nullptr, json::object()) +
+      Frame("textDocument/didOpen", nullptr,
+            {{"textDocument", {{"uri", uri}, {"languageId", "sql"}, {"version", 1}, {"text", "SELECT"}}}});
   for (int v = 2; v <= 40; ++v) {
-    input +=
-        Frame({{"jsonrpc", "2.0"},
-               {"method", "textDocument/didChange"},
-               {"params",
-                {{"textDocument", {{"uri", uri}, {"version", v}}},
-                 {"contentChanges", {{{"text", v == 40 ? "SELECT Orders.Revenue FROM Sales" : "SELECT x FROM"}}}}}}});
+    const char* text = v == 40 ? "SELECT Orders.Revenue FROM Sales" : "SELECT x FROM";
+    input += Frame("textDocument/didChange", nullptr,
+                   {{"textDocument", {{"uri", uri}, {"version", v}}}, {"contentChanges", {{{"text", text}}}}});
   }
   // Written at once, so the reader queues it all before the server looks.
   std::vector<json> out;
-  EXPECT_EQ(Serve(input, out,
-                  Frame({{"jsonrpc", "2.0"}, {"id", 2}, {"method", "shutdown"}}) +
-                      Frame({{"jsonrpc", "2.0"}, {"method", "exit"}})),
-            0);
+  EXPECT_EQ(Serve(input, out, Frame("shutdown", 2) + Frame("exit")), 0);
   std::vector<std::int64_t> versions;
   for (const json& m : out) {
     if (m.value("method", "") == "textDocument/publishDiagnostics") versions.push_back(m["params"]["version"]);

@@ -139,13 +139,12 @@ TEST(QuerySpecBytes, CorruptFieldsAreRefusedAtTheirOffset) {
 
 TEST(QuerySpecBytes, OutOfRangeEnumerationsAreRefused) {
   ListQuerySpec q = QuerySpecBuilder().Break(BreakSpec::kBody, 1, U"x").OrderBy(Col(1), SortSpec::kDontCare).Build();
-  ByteVector b = q.ToByteVector();
   // header 3, kind 1, item count 4, break count 4 -> the break type at 12.
-  Put32(b, 12, 3);
-  EXPECT_THROW(AbstractListQuerySpec::FromByteVector(b), BlobDecodeError);
-  b = q.ToByteVector();
-  Put32(b, 12, static_cast<std::uint32_t>(-1));
-  EXPECT_THROW(AbstractListQuerySpec::FromByteVector(b), BlobDecodeError);
+  for (const std::uint32_t type : {3u, 0xFFFFFFFFu}) {
+    ByteVector b = q.ToByteVector();
+    Put32(b, 12, type);
+    EXPECT_THROW(AbstractListQuerySpec::FromByteVector(b), BlobDecodeError) << type;
+  }
 }
 
 TEST(QuerySpecBytes, InvalidExpressionIsRefusedInsideTheBlob) {
