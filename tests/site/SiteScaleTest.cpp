@@ -102,12 +102,6 @@ struct BigModel {
   std::string PagePath(const VoidID& id) { return SiteFileOf(rp.GetObject(id)); }
 };
 
-std::size_t Occurrences(const std::string& text, const std::string& what) {
-  std::size_t n = 0;
-  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
-
 TEST(SitePictureCap, ABusinessModelOfMoreThanSixtyTablesLinksToTheFullList) {
   BigModel m(520);
   TempDir dir;

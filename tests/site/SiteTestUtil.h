@@ -63,4 +63,11 @@ inline std::vector<std::string> LinksOf(const std::string& html) {
   return links;
 }
 
+// How often what occurs in text.
+inline std::size_t Occurrences(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
 }  // namespace site_test

@@ -185,12 +185,7 @@ TEST_F(SampleSite, ABusinessModelPictureShowsItsTablesAndForeignKeys) {
     EXPECT_NE(text.find(table), std::string::npos) << table;
   }
   // Orders refers to Customers, Products and Time: three edges at least.
-  std::size_t edges = 0;
-  for (std::size_t at = text.find("class=\"edge\""); at != std::string::npos;
-       at = text.find("class=\"edge\"", at + 1)) {
-    ++edges;
-  }
-  EXPECT_GE(edges, 3u);
+  EXPECT_GE(Occurrences(text, "class=\"edge\""), 3u);
 }
 
 TEST(SiteIncremental, ASecondRunRewritesOnlyWhatChanged) {
