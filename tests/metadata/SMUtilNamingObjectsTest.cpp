@@ -136,14 +136,13 @@ TEST_F(SMUtilNamingObjects, FindsByNameRightAfterABatchLoad) {
   // goes through them.
   using Batch = ARpGateway::LoadBatch;
   ARpGateway loaded;
-  const std::u32string names = U"DBTC";
   Batch batch;
-  batch.m_objects.push_back({VoidID(kTIDADatabase, 1), Batch::kNoParent, 0, 2});
-  batch.m_objects.push_back({VoidID(kTIDATable, 1), 0, 2, 1});
-  batch.m_objects.push_back({VoidID(kTIDAColumn, 1), 1, 3, 1});
+  batch.m_objects.push_back({VoidID(kTIDADatabase, 1), Batch::kNoParent});
+  batch.m_objects.push_back({VoidID(kTIDATable, 1), 0});
+  batch.m_objects.push_back({VoidID(kTIDAColumn, 1), 1});
+  batch.m_names = {U"DB", U"T", U"C"};
   batch.m_children.push_back(1);
   batch.m_children.push_back(2);
-  batch.m_names = names;
   loaded.Load(batch);
   EXPECT_EQ(Find(loaded, kTIDAColumn, {U"DB", U"", U"", U"T", U"C"}), VoidID(kTIDAColumn, 1));
   EXPECT_EQ(Find(loaded, kTIDATable, {U"DB", U"T"}), VoidID(kTIDATable, 1));

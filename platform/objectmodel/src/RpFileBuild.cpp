@@ -279,11 +279,8 @@ std::unique_ptr<ARpGateway> Builder::Build() {
   ARpGateway::LoadBatch batch;
   batch.m_objects.reserve(r.objects.size());
   static_assert(kNone == ARpGateway::LoadBatch::kNoParent);
-  for (std::size_t i = 0; i < r.objects.size(); ++i) {
-    const Records::Object& o = r.objects[i];
-    batch.m_objects.push_back({o.id, m_parent[i], o.nameAt, o.nameLength});
-  }
-  batch.m_names = r.Names();
+  for (std::size_t i = 0; i < r.objects.size(); ++i) batch.m_objects.push_back({r.objects[i].id, m_parent[i]});
+  batch.m_names = std::move(r.names);
   batch.m_children = std::move(m_children);
   batch.m_aliases.reserve(r.aliases.size());
   for (Records::Alias& a : r.aliases) batch.m_aliases.push_back({a.object, std::move(a.text)});

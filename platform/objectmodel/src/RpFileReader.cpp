@@ -97,7 +97,7 @@ std::optional<Fault> Scan(const char* data, std::size_t size, const std::string&
   // A written object takes some 70 bytes; room reserved and not used is
   // never touched.
   records.objects.reserve(size / 64);
-  records.names.reserve(size / 8);
+  records.names.reserve(size / 64);
   SUGDOM::UntrustedScanner scanner(bOneCall ? SUGDOM::ScannerFor(std::string_view(data, size)) : XMLUni::fgIGXMLScanner,
                                    recorder, recorder);
   recorder.SetLocator(scanner.Get().getLocator());

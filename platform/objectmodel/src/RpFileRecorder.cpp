@@ -197,12 +197,6 @@ bool ParseID(const XMLCh* text, VoidID& id) {
       text, [](const XMLCh* p) { return *p == 0; }, id);
 }
 
-void AppendUtf16(SUHugePages::Vector<char32_t>& out, std::u16string_view utf16) {
-  const std::size_t start = out.size();
-  out.resize(start + utf16.size());
-  out.resize(start + WidenUtf16(utf16, out.data() + start));
-}
-
 std::uint64_t PropBit(RpProp key) { return std::uint64_t{1} << static_cast<unsigned>(key); }
 static_assert(static_cast<unsigned>(RpProp::kCount) <= 64, "an object's given properties are one 64-bit mask");
 
@@ -565,25 +559,19 @@ void Recorder::StartObject(const AttrList& attrs) {
     Fail("bad pos " + Quote(Narrow(pos)) + " (a place among the parent's children: 0, 1, ...; needs parent)");
     return;
   }
-  SUHugePages::Vector<char32_t>& names = m_records.names;
-  const std::size_t nameAt = names.size();
-  AppendUtf16(names, std::u16string_view(nameText));
-  if (bEsc) {
-    VXString name(names.begin() + static_cast<std::ptrdiff_t>(nameAt), names.end());
-    if (!Unescape(name)) return;
-    names.resize(nameAt);
-    names.insert(names.end(), name.begin(), name.end());
-  }
-  if (names.size() > UINT32_MAX || m_records.objects.size() >= UINT32_MAX) {
-    Fail("too large: a repository file holds up to 4294967295 objects and characters of names");
+  const std::u16string_view utf16(nameText);
+  VXString name(utf16.size(), U'\0');
+  name.resize(WidenUtf16(utf16, name.data()));
+  if (bEsc && !Unescape(name)) return;
+  if (m_records.objects.size() >= UINT32_MAX) {
+    Fail("too large: a repository file holds up to 4294967295 objects");
     return;
   }
-  o.nameAt = static_cast<std::uint32_t>(nameAt);
-  o.nameLength = static_cast<std::uint32_t>(names.size() - nameAt);
   o.at = Here();
   m_object = static_cast<std::uint32_t>(m_records.objects.size());
   m_propsGiven = 0;
   m_records.objects.push_back(o);
+  m_records.names.push_back(std::move(name));
 }
 
 void Recorder::StartProp(const AttrList& attrs, bool bEsc) {

@@ -57,9 +57,6 @@ struct Records {
     VoidID id;
     VoidID parent;  // null: top level
     std::int64_t pos = kNoPos;
-    // The name, in `names`.
-    std::uint32_t nameAt = 0;
-    std::uint32_t nameLength = 0;
     At at;
   };
   struct Property {
@@ -81,16 +78,14 @@ struct Records {
   VXString logicalName;
   // The large arrays are filled as soon as they are made, in huge pages.
   SUHugePages::Vector<Object> objects;
-  // Every object's name, one after another; names are read into one block
-  // and each becomes its object's own string in the build.
-  SUHugePages::Vector<char32_t> names;
+  // Each object's name, in the order of objects: read into the string that
+  // the object then takes over.
+  SUHugePages::Vector<VXString> names;
   std::vector<Property> properties;  // grouped by object, in file order
   std::vector<Alias> aliases;        // grouped by object, in file order
   std::vector<ARpGateway::RelTuple> tuples;
   std::vector<At> tupleAt;
   std::vector<Blob> blobs;
-
-  std::u32string_view Names() const { return std::u32string_view(names.data(), names.size()); }
 };
 
 }  // namespace RpFileLoad

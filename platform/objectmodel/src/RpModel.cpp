@@ -80,7 +80,6 @@ void RpModel::CopyInto(RpModel& to) const {
   std::unordered_map<TypeID, std::vector<std::uint32_t>> place;
   std::vector<const ARpObject*> sources;
   sources.reserve(m_byID.Size());
-  std::u32string names;
   for (TypeID t : m_typeOrder) {
     const TypeIndex& ti = m_byType.at(t);
     std::vector<std::uint32_t>& at = place[t];
@@ -88,12 +87,8 @@ void RpModel::CopyInto(RpModel& to) const {
     for (const ARpObject* p : ti.m_slots) {
       if (!p) continue;
       at[p->m_typeSlot] = static_cast<std::uint32_t>(batch.m_objects.size());
-      Batch::Object o;
-      o.m_id = p->m_id;
-      o.m_nameAt = static_cast<std::uint32_t>(names.size());
-      o.m_nameLength = static_cast<std::uint32_t>(p->m_name.size());
-      names += p->m_name;
-      batch.m_objects.push_back(o);
+      batch.m_objects.push_back({p->m_id, Batch::kNoParent});
+      batch.m_names.push_back(p->m_name);
       sources.push_back(p);
     }
   }
@@ -108,7 +103,6 @@ void RpModel::CopyInto(RpModel& to) const {
       batch.m_children.push_back(c);
     }
   }
-  batch.m_names = names;
   const SUHugePages::Vector<ARpObject*> made = to.Load(batch);
   // Values are copied; source definitions are shared, as they are never
   // changed in place.
@@ -172,6 +166,9 @@ SUHugePages::Vector<ARpObject*> RpModel::Load(ARpGateway::LoadBatch& batch) {
   // ObjectPool).
   ObjectPool* const pool = m_keeper->Pool();
   ++m_namingRevision;
+  if (batch.m_names.size() != batch.m_objects.size()) {
+    VXAssert::handleLogicError(kSrc, __LINE__, "a batch names each of its objects");
+  }
   SUHugePages::Vector<ARpObject*> made(batch.m_objects.size());
   for (std::size_t i = 0; i < batch.m_objects.size(); ++i) {
     const Batch::Object& o = batch.m_objects[i];
@@ -194,7 +191,7 @@ SUHugePages::Vector<ARpObject*> RpModel::Load(ARpGateway::LoadBatch& batch) {
     std::uint32_t& next = *m_lastType.m_next;
     if (o.m_id.m_uniqueNum >= next && o.m_id.m_uniqueNum != 0xFFFFFFFFu) next = o.m_id.m_uniqueNum + 1;
     obj->m_pRp = &m_home;
-    obj->m_name.assign(batch.m_names.substr(o.m_nameAt, o.m_nameLength));
+    obj->m_name = std::move(batch.m_names[i]);
     if (obj->m_name.empty()) ++m_emptyNamed;
     TypeIndex& ti = *m_lastType.m_index;
     obj->m_typeSlot = static_cast<std::uint32_t>(ti.m_slots.size());

@@ -158,24 +158,22 @@ class ARpGateway {
 
   // ---- loading -------------------------------------------------------------
   // A whole repository as a loader hands it over, to be built in one go:
-  // objects in creation order, each with the index of its parent among them
-  // and its name in m_names; the children (indexes), each parent's together
-  // and in their order; former names, each object's in their order; tuples
-  // (repeats are dropped, the first kept).
+  // objects in creation order, each with the index of its parent among them,
+  // and their names in the same order; the children (indexes), each
+  // parent's together and in their order; former names, each object's in
+  // their order; tuples (repeats are dropped, the first kept).
   struct LoadBatch {
     static constexpr std::uint32_t kNoParent = 0xFFFFFFFFu;
     struct Object {
       VoidID m_id;
       std::uint32_t m_parent = kNoParent;
-      std::uint32_t m_nameAt = 0;
-      std::uint32_t m_nameLength = 0;
     };
     struct Alias {
       std::uint32_t m_object;
       VXString m_text;
     };
     SUHugePages::Vector<Object> m_objects;
-    std::u32string_view m_names;
+    SUHugePages::Vector<VXString> m_names;
     SUHugePages::Vector<std::uint32_t> m_children;
     std::vector<Alias> m_aliases;
     std::vector<RelTuple> m_tuples;
@@ -186,7 +184,7 @@ class ARpGateway {
   // and of catalogue types, parents allowed and without cycles, aliases not
   // empty nor repeated on one object, tuple arguments present, arities
   // right, no containment tuple. What breaks that and is seen is a logic
-  // error. The aliases and tuples are moved from.
+  // error. The names, aliases and tuples are moved from.
   SUHugePages::Vector<ARpObject*> Load(LoadBatch& batch);
   bool EraseTuple(RelID rel, const VoidIDVector& args);
   bool EraseTuple(std::uint32_t handle);
