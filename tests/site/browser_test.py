@@ -6,9 +6,10 @@ Writes the sample repository's site and a site of hostile names with
 harness page that opens chosen pages one after another in a frame. For each
 page it records the title, whether the lineage picture loaded, every link
 target, and what markup the page holds; the search page gets a query typed
-into it. The results come back through Chromium's --dump-dom. Then every link
-is fetched from the server (it must answer 200), the hostile names must be
-text, and a screenshot of each page is taken.
+into it. The harness posts the results back to the server, in real time
+rather than Chromium's virtual time, which runs on while a picture loads.
+Then every link is fetched from the server (it must answer 200), the hostile
+names must be text, and a screenshot of each page is taken.
 
     browser_test.py --smutil build/smutil --sample samples/sample.rpd.xml \
         --hostile tests/site/hostile.rpd.xml --out build/site-browser-test
@@ -17,11 +18,10 @@ Exit code 77 (skipped) when no Chromium is installed.
 """
 import argparse
 import functools
-import html
 import http.server
 import json
 import os
-import re
+import queue
 import shutil
 import subprocess
 import sys
@@ -34,7 +34,7 @@ CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--no-first-run
 
 HARNESS = r"""<!DOCTYPE html>
 <html><head><meta charset="utf-8"><title>harness</title></head>
-<body><pre id="out">running</pre>
+<body>
 <iframe id="f" style="width:1200px;height:900px"></iframe>
 <script>
 var pages = %(pages)s, results = [];
@@ -64,15 +64,34 @@ function inspect(page) {
   r.text = d.body.textContent;
   return r;
 }
+function post(what) {
+  var x = new XMLHttpRequest();
+  x.open('POST', '/results');
+  x.send(what);
+}
+// Waits until every picture of the page has its SVG document, for at most
+// ten seconds; a picture that never loads is then reported by the check.
+function settled(then) {
+  var waited = 0;
+  (function poll() {
+    var d = frame.contentDocument;
+    var pics = Array.prototype.slice.call(d.querySelectorAll('object.picture'));
+    var pending = pics.filter(function (o) { return !(o.contentDocument && o.contentDocument.querySelector('svg')); });
+    if (pending.length === 0 || waited >= 10000) { then(); return; }
+    waited += 100;
+    setTimeout(poll, 100);
+  })();
+}
+window.onerror = function (message) { post(JSON.stringify({harnessError: String(message)})); };
 function next(i) {
   if (i >= pages.length) {
-    document.getElementById('out').textContent = JSON.stringify(results);
+    post(JSON.stringify(results));
     return;
   }
   var page = pages[i];
   frame.onload = function () {
     // Give pictures and scripts of the page a moment.
-    setTimeout(function () {
+    settled(function () {
       if (page.query) {
         var q = frame.contentDocument.getElementById('q');
         q.value = page.query;
@@ -90,7 +109,7 @@ function next(i) {
       try { r = inspect(page); } catch (e) { r = {page: page.url, error: String(e)}; }
       results.push(r);
       next(i + 1);
-    }, 300);
+    });
   };
   frame.src = page.url;
 }
@@ -108,8 +127,38 @@ def find_chromium():
 
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    """Serves the sites; the harness posts its results to /results."""
+
+    def __init__(self, *args, posted, **kw):
+        self.posted = posted
+        super().__init__(*args, **kw)
+
+    def do_POST(self):  # noqa: N802 - the name http.server calls
+        body = self.rfile.read(int(self.headers.get("Content-Length", 0)))
+        self.send_response(204)
+        self.end_headers()
+        if self.path == "/results":
+            self.posted.put(body.decode("utf-8"))
+
     def log_message(self, *args):
         pass
+
+
+def harness_results(chromium, flags, url, posted, seconds=180):
+    """Runs the harness in Chromium until it posts its results."""
+    browser = subprocess.Popen([chromium] + flags + [url], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    try:
+        try:
+            body = posted.get(timeout=seconds)
+        except queue.Empty:
+            sys.exit("the harness posted nothing in %d seconds" % seconds)
+    finally:
+        browser.kill()
+        browser.wait()
+    results = json.loads(body)
+    if isinstance(results, dict):
+        sys.exit("the harness failed: " + results["harnessError"])
+    return results
 
 
 def run(cmd, **kw):
@@ -170,7 +219,9 @@ def main():
         ("hostile", "search.html", False, "<scr"),
     ]
 
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(QuietHandler, directory=www))
+    posted = queue.Queue()
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0),
+                                             functools.partial(QuietHandler, directory=www, posted=posted))
     threading.Thread(target=server.serve_forever, daemon=True).start()
     base = "http://127.0.0.1:%d/" % server.server_address[1]
     failures = []
@@ -181,23 +232,7 @@ def main():
             f.write(HARNESS % {"pages": json.dumps(pages)})
         profile = os.path.join(out, "profile")
         flags = [f.format(profile=profile) for f in CHROMIUM_FLAGS]
-        # Virtual time runs on while a picture's <object> loads (unlike an
-        # image's fetch, which pauses it), so on a loaded machine a page can
-        # use minutes of it: the budget is an hour, and an idle page after
-        # the harness ends spends the rest at once.
-        # Even so a run now and then ends with a picture still loading and
-        # the harness stopped on its page (about one run in three, alone on
-        # the machine); such a run says nothing about the site, so it is
-        # tried again, at most five times. A run that finishes is judged.
-        for attempt in range(5):
-            dom = run([chromium] + flags + ["--virtual-time-budget=3600000", "--dump-dom", base + "harness.html"])
-            m = re.search(r'<pre id="out">(.*?)</pre>', dom, re.S)
-            if m and m.group(1).startswith("["):
-                break
-            print("the harness stopped before the end (run %d of 5)" % (attempt + 1))
-        else:
-            sys.exit("the harness did not finish:\n" + dom[:2000])
-        results = json.loads(html.unescape(m.group(1)))
+        results = harness_results(chromium, flags, base + "harness.html", posted)
 
         checked_links = {}
         for (site, path, wants_picture, query), r in zip(chosen, results):
