@@ -6,11 +6,13 @@
 #include "Metadata/SMUtil.h"
 #include "Metadata/VXSModelDependencyChecker.h"
 #include "Utility/VXAssert.h"
+#include "common/Ids.h"
 #include "objectmodel/ObjectModel.h"
 #include "objectmodel/RpFile.h"
 
 namespace {
 
+using testutil::IDs;
 constexpr const char* kSrc = "server/Metadata/Src/SMDelete.cpp";
 const char* const kAssert1 = "!(relRoleID.second == 1 || relRoleID.second == 0) || iArg == 2";
 const char* const kAssert2 = "relRoleID.second != 1 || iArg == 2";
@@ -249,18 +251,12 @@ TEST(DeleteDependencyChecker, RoleTakesALevelOnlyWhenItIsItsLastLinkAndMayBeMany
   ExpectAssertion(o, "QueryInterface(parent, parentRole)", false, "not a role");
 }
 
-VoidIDVector IDsOf(const RpObjectVector& objects) {
-  VoidIDVector ids;
-  for (const Ref<ARpObject>& o : objects) ids.push_back(o.GetID());
-  return ids;
-}
-
 TEST(DeleteDescendants, RoleTakesItsSingleLinkedLevelsAndTheirSubtrees) {
   LevelLinks s;
   RpObjectVector children;
   MetadataUtil::GetDeleteDescendants(s.Get(s.many), children);
   // Single goes (and Leaf under it); Twice keeps its other link.
-  EXPECT_EQ(IDsOf(children), (VoidIDVector{s.single, s.leaf}));
+  EXPECT_EQ(IDs(children), (VoidIDVector{s.single, s.leaf}));
   MetadataUtil::GetDeleteDescendants(s.Get(s.one), children);
   EXPECT_TRUE(children.empty());
 
@@ -361,9 +357,9 @@ TEST(DeleteDescendants, PredicateRulesOfTheSampleShapes) {
   // Either table takes the join; the right one also its key, and the key
   // the foreign key that refers to it.
   MetadataUtil::GetDeleteDescendants(rp.GetObject(right), children);
-  EXPECT_EQ(IDsOf(children), (VoidIDVector{pk, join, fk}));
+  EXPECT_EQ(IDs(children), (VoidIDVector{pk, join, fk}));
   MetadataUtil::GetDeleteDescendants(rp.GetObject(left), children);
-  EXPECT_EQ(IDsOf(children), (VoidIDVector{fk, join}));
+  EXPECT_EQ(IDs(children), (VoidIDVector{fk, join}));
   // The foreign key does not take the key it refers to; the join neither table.
   MetadataUtil::GetDeleteDescendants(rp.GetObject(fk), children);
   EXPECT_TRUE(children.empty());
@@ -371,7 +367,7 @@ TEST(DeleteDescendants, PredicateRulesOfTheSampleShapes) {
   EXPECT_TRUE(children.empty());
   // A dimension takes its presentation hierarchies, not the other way round.
   MetadataUtil::GetDeleteDescendants(rp.GetObject(dim), children);
-  EXPECT_EQ(IDsOf(children), (VoidIDVector{hierarchy}));
+  EXPECT_EQ(IDs(children), (VoidIDVector{hierarchy}));
   MetadataUtil::GetDeleteDescendants(rp.GetObject(hierarchy), children);
   EXPECT_TRUE(children.empty());
 }

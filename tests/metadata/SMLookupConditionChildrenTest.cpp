@@ -2,20 +2,17 @@
 #include <gtest/gtest.h>
 
 #include "Metadata/SMLookupCondition.h"
+#include "common/Ids.h"
 #include "objectmodel/RpBuilder.h"
 
 namespace {
 
-VoidIDVector Ids(const RpObjectVector& v) {
-  VoidIDVector ids;
-  for (const Ref<ARpObject>& o : v) ids.push_back(o.GetID());
-  return ids;
-}
+using testutil::IDs;
 
 VoidIDVector Children(ARpGateway& rp, const VoidID& parent) {
   RpObjectVector v;
   GetUDMLChildren(rp.GetObject(parent), v);
-  return Ids(v);
+  return IDs(v);
 }
 
 }  // namespace
@@ -155,7 +152,7 @@ TEST(LookupConditionChildren, NothingForNoObjectAndAppendsForConditions) {
       .GetChildren(rp.GetObject(schema), v);
   FlexibleNamedInterfaceTypeCondition(TypeIDVector{kTIDATable}, QualifiedName{U"", U"T"}, false)
       .GetChildren(rp.GetObject(schema), v);
-  EXPECT_EQ(Ids(v), (VoidIDVector{schema, t, t}));
+  EXPECT_EQ(IDs(v), (VoidIDVector{schema, t, t}));
 
   // A deleted child is no longer listed.
   rp.DeleteObject(t);

@@ -12,10 +12,14 @@ std::string Show(const QualifiedName& q) {
 }
 
 struct ParseCase {
-  const char32_t* text;
+  VXString text;
   bool strip;
   QualifiedName expected;
+  char separator = '.';
 };
+
+const VXString kNul(1, U'\0');
+const VXString kWideSep(1, static_cast<char32_t>(-23));
 
 }  // namespace
 
@@ -48,36 +52,22 @@ TEST(SMUtilNaming, ParseQualifiedNameStringTable) {
       // A leading separator is an ordinary character.
       {U".\"B\"", true, {U".B"}},
       {U"..", true, {U""}},
+      // The text ends at its first NUL; when the prefix is malformed the
+      // fallback is the whole text, NUL and all.
+      {U"\"A\".\"B\"" + kNul + U"junk\"", true, {U"A", U"B"}},
+      {U"\"A" + kNul + U"\"", true, {U"\"A" + kNul + U"\""}},
+      // Other separators. A negative char widens with its sign, so it never
+      // matches the text's U+00E9: the quotes around it are ordinary
+      // characters of one segment.
+      {U"\"A.x\"/\"B\"", true, {U"A.x", U"B"}, '/'},
+      {U"\"A\"\u00E9\"B\"", true, {U"A\"\u00E9\"B"}, static_cast<char>(0xE9)},
+      {U"\"A\"" + kWideSep + U"\"B\"", true, {U"A", U"B"}, static_cast<char>(-23)},
   };
   for (const ParseCase& c : cases) {
     QualifiedName result{U"stale", U"stale"};
-    MetadataUtil::ParseQualifiedNameString(c.text, result, '.', c.strip);
+    MetadataUtil::ParseQualifiedNameString(c.text, result, c.separator, c.strip);
     EXPECT_EQ(result, c.expected) << ToNarrow(c.text) << " strip=" << c.strip;
   }
-}
-
-TEST(SMUtilNaming, ParseStopsAtFirstNul) {
-  QualifiedName result;
-  const VXString text = VXString(U"\"A\".\"B\"") + U'\0' + U"junk\"";
-  MetadataUtil::ParseQualifiedNameString(text, result, '.', true);
-  EXPECT_EQ(result, (QualifiedName{U"A", U"B"}));
-  // When the prefix is malformed the fallback is the whole text, NUL and all.
-  const VXString bad = VXString(U"\"A") + U'\0' + U"\"";
-  MetadataUtil::ParseQualifiedNameString(bad, result, '.', true);
-  EXPECT_EQ(result, (QualifiedName{bad}));
-}
-
-TEST(SMUtilNaming, ParseWithOtherSeparators) {
-  QualifiedName result;
-  MetadataUtil::ParseQualifiedNameString(U"\"A.x\"/\"B\"", result, '/', true);
-  EXPECT_EQ(result, (QualifiedName{U"A.x", U"B"}));
-  // A negative char widens with its sign, so it never matches the text's U+00E9:
-  // the quotes around it are ordinary characters of one segment.
-  MetadataUtil::ParseQualifiedNameString(U"\"A\"\u00E9\"B\"", result, static_cast<char>(0xE9), true);
-  EXPECT_EQ(result, (QualifiedName{U"A\"\u00E9\"B"}));
-  const VXString wideSep(1, static_cast<char32_t>(-23));
-  MetadataUtil::ParseQualifiedNameString(U"\"A\"" + wideSep + U"\"B\"", result, static_cast<char>(-23), true);
-  EXPECT_EQ(result, (QualifiedName{U"A", U"B"}));
 }
 
 TEST(SMUtilNaming, ParseReusesResultAcrossShrinkingAndGrowing) {

@@ -4,15 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "Metadata/SMUtil.h"
+#include "common/Ids.h"
 #include "objectmodel/RpBuilder.h"
 
 namespace {
 
-VoidIDVector IDs(const RpObjectVector& objects) {
-  VoidIDVector ids;
-  for (const Ref<ARpObject>& o : objects) ids.push_back(o.GetID());
-  return ids;
-}
+using testutil::IDs;
 
 // Customers in a business model, shown in two subject areas:
 //

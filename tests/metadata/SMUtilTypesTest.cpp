@@ -95,24 +95,6 @@ TEST(SMUtilTypes, GetParentTypesAddsNestingAfterTheModel) {
   }
 }
 
-TEST(SMUtilTypes, DisplayTypesLeaveOutTheHiddenOnes) {
-  std::vector<TypeID> display{1, 2};
-  MetadataUtil::FillDisplayTypes(display);
-  // The caller's entries go.
-  std::vector<TypeID> hidden{1, 2, 3};
-  MetadataUtil::GetHiddenObjectTypes(hidden);
-  for (TypeID given : {1, 2, 3}) EXPECT_EQ(std::count(hidden.begin(), hidden.end(), given), 0) << given;
-  for (TypeID t : std::vector<TypeID>{kTIDAAttributeDefn, kTIDAQueryObject})
-    EXPECT_EQ(std::count(hidden.begin(), hidden.end(), t), 1) << t;
-  ASSERT_FALSE(display.empty());
-  for (TypeID t : hidden) {
-    EXPECT_EQ(std::count(display.begin(), display.end(), t), 0) << t;
-  }
-  EXPECT_NE(std::count(display.begin(), display.end(), kTIDATable), 0);
-  EXPECT_TRUE(MetadataUtil::IsCompareableType(kTIDATable));
-  EXPECT_FALSE(MetadataUtil::IsCompareableType(2003));
-}
-
 TEST(SMUtilTypes, InternalTypesAreNotDisplayedAndOnlyPrivilegesAmongThemCompare) {
   struct Row {
     TypeID type;
@@ -125,10 +107,20 @@ TEST(SMUtilTypes, InternalTypesAreNotDisplayedAndOnlyPrivilegesAmongThemCompare)
       {kTIDAMember, false, false},       {kTIDAPrivilegePackage, false, false}, {kTIDAObjectPrivilege, false, true},
       {kTIDATypePrivilege, false, true}, {kTIDAQueryPrivilege, false, true},
   };
-  std::vector<TypeID> display;
+  // The caller's entries go from both lists; no hidden type is displayed.
+  std::vector<TypeID> display{1, 2}, hidden{1, 2, 3};
   MetadataUtil::FillDisplayTypes(display);
+  MetadataUtil::GetHiddenObjectTypes(hidden);
+  for (TypeID given : {1, 2, 3}) {
+    EXPECT_EQ(std::count(display.begin(), display.end(), given), 0) << given;
+    EXPECT_EQ(std::count(hidden.begin(), hidden.end(), given), 0) << given;
+  }
+  for (TypeID t : std::vector<TypeID>{kTIDAAttributeDefn, kTIDAQueryObject})
+    EXPECT_EQ(std::count(hidden.begin(), hidden.end(), t), 1);
+  for (TypeID t : hidden) EXPECT_EQ(std::count(display.begin(), display.end(), t), 0) << t;
   for (const Row& row : rows) {
     EXPECT_EQ(std::count(display.begin(), display.end(), row.type), row.displayed ? 1 : 0) << row.type;
     EXPECT_EQ(MetadataUtil::IsCompareableType(row.type), row.compared) << row.type;
   }
+  EXPECT_FALSE(MetadataUtil::IsCompareableType(2003));
 }
