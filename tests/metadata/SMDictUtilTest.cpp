@@ -171,6 +171,7 @@ TEST_F(MetadataDictRpName, FoundWithoutRegardToCase) {
   EXPECT_EQ(RpName(U"sALES"), U"Sales");
   EXPECT_EQ(RpName(U"Star"), U"Star");
   EXPECT_TRUE(log.Records().empty());
+  EXPECT_THROW(MetadataDictUtil::GetRpName(nullptr), VXAssertException);
 }
 
 TEST_F(MetadataDictRpName, WithoutItsPathTheFirstIsUsedAndTheFaultLogged) {
@@ -230,10 +231,6 @@ TEST_F(MetadataDictRpName, BaseNameOfThePath) {
     ScopedSystemConfig cfg(Config({U"Star"}, {c.path}));
     EXPECT_EQ(RpName(U"Star"), c.name) << ToNarrow(c.path);
   }
-}
-
-TEST_F(MetadataDictRpName, NullGatewayIsReported) {
-  EXPECT_THROW(MetadataDictUtil::GetRpName(nullptr), VXAssertException);
 }
 
 TEST_F(MetadataDictPaths, UrlUsesRepositoryNameInLegacyModeAndLiveFileOtherwise) {

@@ -11,7 +11,6 @@
 //                "Orders Tbl".H.L, customer type Households
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>

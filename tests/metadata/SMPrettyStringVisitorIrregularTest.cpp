@@ -189,18 +189,12 @@ TEST(PrettyIrregular, Binning) {
   EXPECT_THROW(Render(U"WidthBucket(S'x',4,S'n',1,10,S'g')"), VXAssertException);
 }
 
-TEST(PrettyIrregular, CrossSubjectAreaReference) {
+TEST(PrettyIrregular, CrossSubjectAreaReferenceRowIdAndInterval) {
   static const Row kRows[] = {
       {U"XSA('Sales',S'c')", U"XSA('Sales').c"},
       {U"XSA('It''s',S'c')", U"XSA('It's').c"},
       {U"XSA('''x''.y',S'c')", U"XSA('x'.y').c"},
       {U"XSA('A.B''s',S'c')", U"XSA('A.B's').c"},
-  };
-  CheckRows(kRows);
-}
-
-TEST(PrettyIrregular, RowIdAndInterval) {
-  static const Row kRows[] = {
       {U"RowID('r1')", U" ROWID('r1')"},
       {U"RowID(1)", U" ROWID()"},
       {U"DataTypeInterval(InterQual2(TMField1(385),TMField1(388)))", U" INTERVAL    DAY   TO   SECOND   "},

@@ -145,6 +145,10 @@ TEST(PrettyOperators, VariableLengthForms) {
       {U"EvaluatePredicate(1,2,3)", U" EVALUATE_PREDICATE(1, 2, 3)"},
       {U"XSALookup(1,2,3)", U" XSA_LOOKUP\t(1, 2, 3)"},
       {U"Locate3(1,2,3)", U" LOCATE(1, 2, 3)"},
+      // Fewer operands than usual.
+      {U"XSALookup()", U" XSA_LOOKUP\t()"},
+      {U"Lookup()", U" LOOKUP( DENSE )"},
+      {U"GroupByColumn(7)", U" GROUPBYCOLUMN(7)"},
   };
   CheckRows(kRows);
 }
@@ -158,21 +162,7 @@ TEST(PrettyOperators, FixedAndListForms) {
       {U"BreakAt(1,2,3)", U"1 AT 2, 3"},
       {U"EvaluateWrapper(1,2,3)", U"1(2, 3)"},
       {U"In(1,2,3)", U"1 IN (2, 3)"},
-  };
-  CheckRows(kRows);
-}
-
-TEST(PrettyOperators, VariableLengthFormsWithoutOperands) {
-  static const Row kRows[] = {
-      {U"XSALookup()", U" XSA_LOOKUP\t()"},
-      {U"Lookup()", U" LOOKUP( DENSE )"},
-      {U"GroupByColumn(7)", U" GROUPBYCOLUMN(7)"},
-  };
-  CheckRows(kRows);
-}
-
-TEST(PrettyOperators, ListFormsWithOneOperand) {
-  static const Row kRows[] = {
+      // Lists of one operand or none.
       {U"In(1,2)", U"1 IN (2)"},
       {U"In(1)", U"1 IN ()"},
       {U"Break(1)", U"1 BY "},

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
-
 #include "Expr/ToStringVisitor.h"
 #include "Metadata/SMConstants.h"
 #include "Metadata/SMUtil.h"

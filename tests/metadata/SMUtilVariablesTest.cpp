@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <string_view>
-
 #include "Metadata/SMConstants.h"
 #include "Metadata/SMUtil.h"
 #include "Metadata/SMVariables.h"
