@@ -122,7 +122,6 @@ TEST_F(SMUtilNamingObjects, UnnamedTopLevelObjectIsWrittenAsTwoQuotes) {
   const Ref<ARpObject> unnamed = rp.CreateObject(kTIDADatabase, U"");
   EXPECT_EQ(MetadataUtil::GenerateQualifiedName(unnamed), U"\"\"");
   EXPECT_EQ(MetadataUtil::ToQualifiedName(QualifiedName{}, U""), U"\"\"");
-  EXPECT_EQ(RpObject::MakeQuotedEmptyFirstAndLastNames(U""), U"\"\"");
   for (bool bAliases : {false, true}) {
     EXPECT_TRUE(MetadataUtil::IsQualifiedNameMatch(unnamed, U"\"\"", bAliases)) << bAliases;
     EXPECT_FALSE(MetadataUtil::IsQualifiedNameMatch(unnamed, U"", bAliases)) << bAliases;

@@ -27,7 +27,7 @@ struct KeyFixture {
   Ref<ATableKey> Key() { return Ref<ATableKey>(rp.GetObject(key)); }
 };
 
-TEST(Relations, InsertKeepsOrderAndRefusesDuplicates) {
+TEST(Relations, InsertKeepsOrderAndRefusesDuplicatesAndBadTuples) {
   KeyFixture f;
   Ref<ATableKey> key = f.Key();
   key->AddColumn(Ref<AColumn>(f.rp.GetObject(f.c)));
@@ -39,10 +39,7 @@ TEST(Relations, InsertKeepsOrderAndRefusesDuplicates) {
   EXPECT_EQ(Names(colC->GetKeys()), (VXStringVector{U"PK"}));
   EXPECT_TRUE(ARelation::IsExistingRelationship(RpRel::kKeyColumn, {f.rp.GetObject(f.a), f.rp.GetObject(f.key)}));
   EXPECT_FALSE(ARelation::IsExistingRelationship(RpRel::kKeyColumn, {f.rp.GetObject(f.key), f.rp.GetObject(f.a)}));
-}
-
-TEST(Relations, RefusesWrongArityAndUnknownRelations) {
-  KeyFixture f;
+  // Wrong arity, an unknown relation, a null or missing argument.
   EXPECT_FALSE(ARelation::InsertRelationship(RpRel::kKeyColumn, {f.rp.GetObject(f.a)}));
   EXPECT_FALSE(ARelation::InsertRelationship(RelID(7777), {f.rp.GetObject(f.a), f.rp.GetObject(f.key)}));
   EXPECT_FALSE(ARelation::InsertRelationship(RpRel::kKeyColumn, {f.rp.GetObject(f.a), Ref<ARpObject>()}));
