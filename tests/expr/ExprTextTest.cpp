@@ -52,9 +52,7 @@ TEST(ExprText, WritesTheCompactForm) {
     EXPECT_EQ(ToStringVisitor::StringFrom(c.expr), c.text);
     ExpectRoundTrip(c.expr);
   }
-}
-
-TEST(ExprText, AcceptVisitorWritesTheSameText) {
+  // Accepting the visitor writes the same text.
   Expr e = ExprBuilder().Op(kIn).Symbol(U"x").Int(1).Int(2).End().Build();
   ToStringVisitor v;
   e.Accept(v);

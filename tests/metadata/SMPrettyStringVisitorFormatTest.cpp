@@ -156,24 +156,20 @@ TEST_F(PrettyFormat, AnIdIsNeverReplacedInsideALongerOne) {
   EXPECT_EQ(PSV::GetFormatExpr(e, &rp, false, false, true, false, false), U"C1+C" + ToVXString(std::to_string(longer)));
 }
 
-TEST_F(PrettyFormat, SortByNameLength) {
+TEST_F(PrettyFormat, HelpersSortReplaceAndNameForTheStoredText) {
   VXStringVector names{U"ab", U"abcd", U"", U"abc", U"xy"};
   VoidIDVector ids{VoidID(1, 1), VoidID(1, 2), VoidID(1, 3), VoidID(1, 4), VoidID(1, 5)};
   PSV::SortByNameLength(names, ids);
   EXPECT_EQ(names, (VXStringVector{U"abcd", U"abc", U"ab", U"xy", U""}));
   EXPECT_EQ(ids, (VoidIDVector{VoidID(1, 2), VoidID(1, 4), VoidID(1, 1), VoidID(1, 5), VoidID(1, 3)}));
-}
 
-TEST_F(PrettyFormat, ReplaceNamesInToken) {
   VXString token = U"A.B + B + C";
   EXPECT_TRUE(
       PSV::ReplaceNamesInToken(token, {VoidID(2006, 1)}, {U"A.B"}, {VoidID(2006, 2), VoidID(2006, 3)}, {U"C", U""}));
   EXPECT_EQ(token, U"\"2006:1\" + B + \"2006:2\"");
   VXString same = U"nothing";
   EXPECT_FALSE(PSV::ReplaceNamesInToken(same, {VoidID(2006, 1)}, {U"A.B"}, {}, {}));
-}
 
-TEST_F(PrettyFormat, GenerateQualifiedNameForSetFormatExpr) {
   EXPECT_EQ(PSV::GenerateQualifiedNameForSetFormatExpr(r.rp.GetObject(r.dynVar)), U"CurDay");
   EXPECT_EQ(PSV::GenerateQualifiedNameForSetFormatExpr(r.rp.GetObject(r.revenue)), U"\"Retail\".\"Fact\".\"Revenue\"");
 }
