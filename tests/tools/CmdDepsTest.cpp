@@ -35,16 +35,6 @@ TEST(CmdDeps, TableTakesItsColumnsKeyAndTheForeignKeysReferringToTheKey) {
   EXPECT_EQ(c.out, "5\n");
 }
 
-TEST(CmdDeps, ComplexJoinGoesWithEitherTable) {
-  const auto r = RunTool({"deps", "--type", "TABLE", "Marketing", "", "RESPONSES"});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  // Three columns, then the join to the customers.
-  const std::vector<std::string> lines = Lines(r.out);
-  ASSERT_EQ(lines.size(), 4u) << r.out;
-  EXPECT_EQ(lines[3].rfind("\"Responses to Customers\"\tJOIN (3012)\t3012:1\tphysical complex join (40) of ", 0), 0u)
-      << lines[3];
-}
-
 TEST(CmdDeps, LogicalColumnTakesItsPresentationColumnAndLevelKey) {
   const auto r = RunTool({"deps", "--type", "LOGICAL COLUMN", "Sales.Products.Brand"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -54,35 +44,6 @@ TEST(CmdDeps, LogicalColumnTakesItsPresentationColumnAndLevelKey) {
   EXPECT_NE(lines[0].find("\tlogical column to presentation column (30) of "), std::string::npos) << lines[0];
   EXPECT_NE(lines[1].find("\"Brand Key\"\t"), std::string::npos) << lines[1];
   EXPECT_NE(lines[1].find("\tkey column (329) of \"Sales\".\"Products\".\"Brand\""), std::string::npos) << lines[1];
-}
-
-TEST(CmdDeps, LevelSurvivesARoleThatIsNotItsLastParentLink) {
-  // Product hangs under two roles; Brand only under "Brands".
-  const auto survives =
-      RunTool({"deps", "--count", "--type", "ROLE", "Sales.Product Dim.Brand to Product.Products of Brand"});
-  ASSERT_EQ(survives.exitCode, 0) << survives.err;
-  EXPECT_EQ(survives.out, "0\n");
-  // The one-to-one role never takes its level.
-  const auto oneToOne =
-      RunTool({"deps", "--count", "--type", "ROLE", "Sales.Product Dim.Total to Category.Categories"});
-  ASSERT_EQ(oneToOne.exitCode, 0) << oneToOne.err;
-  EXPECT_EQ(oneToOne.out, "0\n");
-  // Brand goes, with what it contains (its key and the Product level, whose
-  // key and parent-link roles go with it).
-  const auto r =
-      RunTool({"deps", "--format", "json", "--type", "2010", "Sales", "Product Dim", "Total to Brand", "Brands"});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  const nlohmann::json doc = nlohmann::json::parse(r.out);
-  ASSERT_EQ(doc.size(), 6u) << r.out;
-  EXPECT_EQ(doc[0]["name"], "Brand");
-  EXPECT_EQ(doc[0]["relationship"]["number"], 109);
-  EXPECT_EQ(doc[0]["from"]["name"], "Brands");
-  std::vector<std::string> names;
-  for (const auto& item : doc) names.push_back(item["name"]);
-  // Brand's children in their order (the file keeps keys before levels),
-  // then Product's key and its two roles.
-  EXPECT_EQ(names, (std::vector<std::string>{"Brand", "Brand Key", "Product", "Product Key", "Products of Brand",
-                                             "Products of Category"}));
 }
 
 TEST(CmdDeps, JsonListsEachObjectWithRelationshipAndOrigin) {

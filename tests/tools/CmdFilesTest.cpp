@@ -1,8 +1,7 @@
 // The files every command reads and writes: an output is replaced whole or
 // not at all (a full disk is a child under a small RLIMIT_FSIZE), an output
-// that is an input is refused, modes and links of a replaced file are kept,
-// "-" is standard input and output, and a named pipe, directory or device
-// is refused before it is opened.
+// that is an input is refused, "-" is standard input and output, and a
+// named pipe, directory or device is refused before it is opened.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -146,35 +145,6 @@ TEST_F(CmdFiles, AnOutputThatIsAnInputIsRefused) {
   EXPECT_EQ(ReadFile(repo), before);
   EXPECT_EQ(ReadFile(store), storeBefore);
   EXPECT_TRUE(fs::is_symlink(Path("soft.rpd.xml")));
-}
-
-TEST_F(CmdFiles, AReplacedFileKeepsItsModeAndItsLink) {
-  // rekey over a private file: the sealed passwords stay private.
-  const std::string secret = Copy(kSample, "secret.rpd.xml");
-  ASSERT_EQ(::chmod(secret.c_str(), 0600), 0);
-  ASSERT_EQ(RunChild({"rekey", secret}, {}, {kPassEnvOld, kPassEnvNew}).exitCode, 0);
-  struct stat st {};
-  ASSERT_EQ(::stat(secret.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0600u);
-  EXPECT_NE(ReadFile(secret), ReadFile(kSample));
-
-  // convert onto a link: the link stays and its target takes the file.
-  fs::create_directories(dir / "real");
-  Write("real/target.rpd.xml", "old");
-  ASSERT_EQ(::chmod(Path("real/target.rpd.xml").c_str(), 0640), 0);
-  ASSERT_EQ(::symlink("real/target.rpd.xml", Path("link.rpd.xml").c_str()), 0);
-  ASSERT_EQ(RunChild({"convert", kSample, Path("link.rpd.xml")}).exitCode, 0);
-  EXPECT_TRUE(fs::is_symlink(Path("link.rpd.xml")));
-  EXPECT_NE(ReadFile(Path("real/target.rpd.xml")).find("<repository"), std::string::npos);
-  ASSERT_EQ(::stat(Path("real/target.rpd.xml").c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0640u);
-
-  // A name of 252 bytes is written although name + suffix would pass the limit of 255.
-  const std::string longName = std::string(240, 'n') + ".rpd.xml.xlf";
-  ASSERT_EQ(longName.size(), 252u);
-  const ToolRun r = RunChild({"--repo", kSample, "translations", "export", "--lang", "fr", Path(longName)});
-  EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_TRUE(fs::is_regular_file(Path(longName)));
 }
 
 TEST_F(CmdFiles, ADashIsStandardInputAndOutput) {

@@ -101,10 +101,6 @@ TEST(CmdSanitize, WritesACopyWithoutConnectionDetails) {
     EXPECT_EQ(pool->GetDataSourceName(), U"<Replace Me>");
     EXPECT_TRUE(pool->GetEncryptedPassword().empty());
   }
-  ids.clear();
-  rp->GetObjectIDsOfType(kTIDALdapServer, ids);
-  ASSERT_FALSE(ids.empty());
-  EXPECT_EQ(Ref<ALdapServer>(rp->GetObject(ids[0]))->GetHostName(), U"<Replace Me>");
 }
 
 TEST(CmdArchive, WritesEveryObjectOnceColumnsAfterTheirTable) {
