@@ -1,7 +1,6 @@
 // Names are user data: markup, quotes, backslashes and control characters in
 // names stay text in pages, pictures and the search index; colliding
-// dictionary names get pages of their own; big containers stay under the
-// page size.
+// dictionary names get pages of their own.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -101,23 +100,6 @@ TEST(SitePaths, CollidingDictionaryNamesGetPagesOfTheirOwn) {
   std::set<std::string> names;
   for (const fs::path& t : tables) names.insert(t.filename().string());
   EXPECT_TRUE(names.count("PT_CUSTOMER_ACCOUNTS_HI.html"));
-}
-
-TEST(SiteScale, ABigContainerIsSplitIntoPagesAndItsPictureCut) {
-  ARpGateway rp;
-  RpBuilder b(rp);
-  auto bm = b.Add(kTIDASubjectArea, U"Big");
-  for (int i = 0; i < 1200; ++i) bm.Child(kTIDALogicalTable, U"T" + ToVXString(std::to_string(i)));
-  TempDir dir;
-  WriteSiteIn(&rp, dir);
-  const fs::path base = dir.Dir() / "BusinessModel";
-  for (const char* page : {"BM_Big.html", "BM_Big~children-2.html", "BM_Big~children-3.html"}) {
-    ASSERT_TRUE(fs::exists(base / page)) << page;
-    EXPECT_LT(fs::file_size(base / page), 200u * 1024) << page;
-  }
-  EXPECT_FALSE(fs::exists(base / "BM_Big~children-4.html"));
-  EXPECT_NE(ReadFile(base / "BM_Big.html").find("60 of 1200 logical tables shown"), std::string::npos);
-  EXPECT_EQ(Occurrences(ReadFile(base / "BM_Big.svg"), "class=\"node\""), kMaxPictureNodes);
 }
 
 TEST(SiteGraphs, TheNeighbourhoodStartsAtTheMostJoinedNode) {

@@ -110,12 +110,16 @@ TEST(SitePictureCap, ABusinessModelOfMoreThanSixtyTablesLinksToTheFullList) {
     const std::string path = m.PagePath(container);
     const std::string html = ReadFile(dir.Dir() / path);
     EXPECT_NE(html.find("60 of 520"), std::string::npos) << path;
+    // 500 children a page: the container's own page and one more.
+    const std::string stem = path.substr(0, path.size() - 5);
+    EXPECT_LT(fs::file_size(dir.Dir() / path), 200u * 1024) << path;
+    EXPECT_TRUE(fs::exists(dir.Dir() / (stem + "~children-2.html"))) << path;
+    EXPECT_FALSE(fs::exists(dir.Dir() / (stem + "~children-3.html"))) << path;
     EXPECT_NE(html.find("class=\"more\""), std::string::npos) << path;
     // The picture is an object, so its nodes can be followed.
     EXPECT_NE(html.find("<object class=\"picture\" type=\"image/svg+xml\" data=\""), std::string::npos);
     EXPECT_EQ(html.find("<img"), std::string::npos);
     // 520 tables, 500 a page: two list pages, linked to each other.
-    const std::string stem = path.substr(0, path.size() - 5);
     const std::string first = ReadFile(dir.Dir() / (stem + "~joins-1.html"));
     const std::string second = ReadFile(dir.Dir() / (stem + "~joins-2.html"));
     EXPECT_FALSE(fs::exists(dir.Dir() / (stem + "~joins-3.html")));

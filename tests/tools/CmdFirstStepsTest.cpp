@@ -1,7 +1,6 @@
 // What a new user meets first: names that go through quote and parse
 // unchanged, types named as users name them, answers that are not silently
-// empty, help for nested commands, and the repository a command reads when
-// --repo is not given.
+// empty, and the repository a command reads when --repo is not given.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -116,25 +115,6 @@ TEST(CmdFirstSteps, EmptyRenderingsAreNotSilent) {
   const ToolRun fine = RunTool({"--repo", kSample, "render", "--expr", "Add(#2006:1,1)"});
   EXPECT_EQ(fine.exitCode, 0) << fine.err;
   EXPECT_EQ(fine.err, "");
-}
-
-TEST(CmdFirstSteps, HelpOfANestedCommand) {
-  const ToolRun viaHelp = RunTool({"help", "translations", "export"});
-  const ToolRun viaFlag = RunTool({"translations", "export", "--help"});
-  for (const ToolRun* r : {&viaHelp, &viaFlag}) {
-    ASSERT_EQ(r->exitCode, 0) << r->err;
-    EXPECT_NE(r->out.find("Usage: smutil translations export [OPTIONS] OUT"), std::string::npos) << r->out;
-    EXPECT_NE(r->out.find("--lang"), std::string::npos);
-    EXPECT_EQ(r->out.find("--bundles FILE REQUIRED"), std::string::npos) << "the import's options: " << r->out;
-  }
-  const ToolRun unknown = RunTool({"help", "translations", "frobnicate"});
-  EXPECT_EQ(unknown.exitCode, 2);
-  EXPECT_NE(unknown.err.find("unknown command 'translations frobnicate'"), std::string::npos) << unknown.err;
-  const ToolRun missing = RunTool({"translations"});
-  EXPECT_EQ(missing.exitCode, 2);
-  EXPECT_NE(missing.err.find("smutil translations: give one of the commands export, import or check\n"),
-            std::string::npos)
-      << missing.err;
 }
 
 class DefaultRepository : public ::testing::Test {

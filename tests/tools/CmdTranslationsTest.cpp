@@ -260,37 +260,6 @@ TEST(TranslationUnitIds, MadeFromTheKeyAndDistinctForDistinctKeys) {
   EXPECT_NE(smutil_translations::UnitIdOfKey(U"a b"), smutil_translations::UnitIdOfKey(U"a-20-b"));
 }
 
-// Exporting again after an object was added keeps every unit's id, and the
-// new object's text gets a unit of its own.
-TEST_F(Translations, IdsStayWhenTheRepositoryChanges) {
-  const std::string repo = Path("all.rpd.xml"), grown = Path("grown.rpd.xml");
-  ASSERT_EQ(RunTool({"--repo", kSample, "externalize", "--descriptions", "--save", repo}).exitCode, 0);
-  ASSERT_EQ(RunTool({"--repo", repo, "translations", "export", "--lang", "fr", Path("before.xlf")}).exitCode, 0);
-  {
-    std::unique_ptr<ARpGateway> rp = RpFile::Load(repo);
-    const Ref<ARpObject> table =
-        MetadataUtil::GetRpObjectFromQualifiedName(rp.get(), kTIDAEntityFolder, QualifiedName{U"Ledger", U"Balances"});
-    ASSERT_FALSE(table.IsNull());
-    Ref<ARpObject> added = rp->CreateObject(kTIDAFolderAttr, U"Added Column", table.GetID());
-    added->SetProperty(RpProp::kDisplayNameUse, true);
-    added->SetProperty(RpProp::kDisplayName, VXString(U"VALUEOF(VX_SESSION.CN_Added)"));
-    RpFile::Save(*rp, grown);
-  }
-  ASSERT_EQ(RunTool({"--repo", grown, "translations", "export", "--lang", "fr", Path("after.xlf")}).exitCode, 0);
-  const auto before = UnitIds(ReadFile(Path("before.xlf")));
-  const auto after = UnitIds(ReadFile(Path("after.xlf")));
-  ASSERT_FALSE(before.empty());
-  for (const auto& [id, name] : before) {
-    auto it = after.find(id);
-    ASSERT_NE(it, after.end()) << id;
-    EXPECT_EQ(it->second, name) << id;
-  }
-  EXPECT_EQ(after.size(), before.size() + 1);
-  EXPECT_EQ(after.count("CN_Added"), 1u);
-  // The ids a translator's tool sees name the key, not a place in the file.
-  EXPECT_EQ(before.at("CN_Ledger_Balances_Account"), "VX_SESSION.CN_Ledger_Balances_Account");
-}
-
 // XLIFF 1.2 as translation tools write it: units by id, by a location
 // reference (a PO round trip), or by resname; a PO header unit is skipped;
 // a unit no object uses is reported and the others still import.

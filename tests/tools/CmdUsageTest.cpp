@@ -42,21 +42,39 @@ TEST(CmdUsage, HelpAndVersion) {
   }
 }
 
+// Help for one command, by "help" or by its own --help: its usage line and
+// options, not those of the others; an unknown command is named.
 TEST(CmdUsage, HelpForOneCommand) {
-  const ToolRun viaHelp = RunTool({"help", "find"});
-  const ToolRun viaFlag = RunTool({"find", "--help"});
-  ASSERT_EQ(viaHelp.exitCode, 0) << viaHelp.err;
-  ASSERT_EQ(viaFlag.exitCode, 0) << viaFlag.err;
-  for (const ToolRun* r : {&viaHelp, &viaFlag}) {
-    EXPECT_NE(r->out.find("Usage: smutil find [OPTIONS] NAME..."), std::string::npos) << r->out;
-    EXPECT_NE(r->out.find("--aliases"), std::string::npos);
-    EXPECT_NE(r->out.find("--format"), std::string::npos);
-    // One command, not the list of all.
-    EXPECT_EQ(r->out.find("generate"), std::string::npos) << r->out;
+  struct Case {
+    std::vector<std::string> command;
+    std::string usage;
+    std::vector<std::string> options;
+    std::string absent;  // what only another command's help holds
+  };
+  const Case cases[] = {
+      {{"find"}, "Usage: smutil find [OPTIONS] NAME...", {"--aliases", "--format"}, "generate"},
+      {{"translations", "export"},
+       "Usage: smutil translations export [OPTIONS] OUT",
+       {"--lang"},
+       "--bundles FILE REQUIRED"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> viaHelp{"help"}, viaFlag = c.command;
+    viaHelp.insert(viaHelp.end(), c.command.begin(), c.command.end());
+    viaFlag.push_back("--help");
+    for (const std::vector<std::string>& args : {viaHelp, viaFlag}) {
+      const ToolRun r = RunTool(args);
+      ASSERT_EQ(r.exitCode, 0) << r.err;
+      EXPECT_NE(r.out.find(c.usage), std::string::npos) << r.out;
+      for (const std::string& option : c.options) EXPECT_NE(r.out.find(option), std::string::npos) << option;
+      EXPECT_EQ(r.out.find(c.absent), std::string::npos) << r.out;
+    }
   }
-  const ToolRun unknown = RunTool({"help", "frobnicate"});
-  EXPECT_EQ(unknown.exitCode, 2);
-  EXPECT_NE(unknown.err.find("unknown command 'frobnicate'"), std::string::npos) << unknown.err;
+  cmdtest::ExpectRuns({
+      {{"help", "frobnicate"}, 2, "", "unknown command 'frobnicate'"},
+      {{"help", "translations", "frobnicate"}, 2, "", "unknown command 'translations frobnicate'"},
+      {{"translations"}, 2, "", "smutil translations: give one of the commands export, import or check\n"},
+  });
 }
 
 // Each bad command line exits 2 with one message naming what was wrong, and
