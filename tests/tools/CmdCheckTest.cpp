@@ -135,9 +135,6 @@ TEST(CmdCheck, ExitCodesFollowTheWorstSeverity) {
   const auto missing = RunTool({"check", "--object", "\"No\".\"Such\""});
   EXPECT_EQ(missing.exitCode, 1);
   EXPECT_NE(missing.err.find("no object named"), std::string::npos) << missing.err;
-  const auto badEarlier = RunTool({"check", "--changed-since", "/nonexistent/earlier.rpd.xml"});
-  EXPECT_EQ(badEarlier.exitCode, 3);
-  EXPECT_NE(badEarlier.err.find("cannot load the earlier repository"), std::string::npos) << badEarlier.err;
 }
 
 TEST(CmdCheck, ObjectScopeTakesTheObjectAndWhatItContains) {
@@ -158,14 +155,6 @@ std::string WriteText(const std::string& text) {
   return kScratch.Write("file" + std::to_string(++n), text);
 }
 
-// A copy of the broken sample with one line changed.
-std::string WriteChanged(const std::string& from, const std::string& to) {
-  std::string text = ReadFile(kBroken);
-  const std::size_t at = text.find(from);
-  if (at == std::string::npos) return "";
-  return WriteText(text.replace(at, from.size(), to));
-}
-
 TEST(CmdCheck, ChangedSinceChecksOnlyWhatDiffersAndWhatRefersToIt) {
   // Nothing changed: nothing checked.
   const auto same = RunTool({"--repo", kBroken, "check", "--changed-since", kBroken});
@@ -174,8 +163,8 @@ TEST(CmdCheck, ChangedSinceChecksOnlyWhatDiffersAndWhatRefersToIt) {
 
   // The empty table renamed: its own finding, under its new name, and
   // nothing from the rest of the repository.
-  const std::string renamed = WriteChanged(R"(name="EMPTY_T")", R"(name="EMPTY_TABLE")");
-  ASSERT_FALSE(renamed.empty());
+  std::string text = ReadFile(kBroken);
+  const std::string renamed = WriteText(text.replace(text.find(R"(name="EMPTY_T")"), 14, R"(name="EMPTY_TABLE")"));
   const auto r = RunTool({"--repo", renamed, "check", "--format", "json", "--changed-since", kBroken});
   EXPECT_EQ(r.exitCode, 1) << r.err;
   const std::vector<Planted> expected = {{"physical-table-without-columns", 38146, R"("Defects DB"..."EMPTY_TABLE")"}};

@@ -122,8 +122,7 @@ TEST_F(ExitCodes, EveryCommand) {
       {2, {"vars", "--pattern", "", "x"}},
   };
   for (const Case& c : cases) {
-    std::string line;
-    for (const std::string& a : c.args) line += a + " ";
+    const std::string line = cmdtest::CommandLine(c.args);
     const ToolRun r = RunTool(c.args);
     EXPECT_EQ(r.exitCode, c.expected) << line << "\n" << r.err;
     // A refusal says why on standard error, and bad usage prints nothing else.

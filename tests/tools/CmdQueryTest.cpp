@@ -75,28 +75,23 @@ TEST(CmdQuery, BytesRoundTripThroughSubqueryTokens) {
   EXPECT_NE(a.out.find(b.out.substr(0, b.out.size() - 1)), std::string::npos) << a.out;
 }
 
+// A query file that does not read exits 3, named with the line of its
+// fault, or alone when the fault is the whole file's (line 0).
 TEST(CmdQuery, FileErrorsNameTheFileAndLine) {
-  struct Case {
-    const char* text;
-    int line;  // 0: the fault belongs to the file, not to a line
-    const char* message;
+  const auto refused = [](const char* text, int line, const std::string& message) {
+    const std::string path = WriteQueryFile(text);
+    const std::string place = line ? path + ":" + std::to_string(line) : path;
+    return cmdtest::Refusal{{"query", path}, "smutil query: " + place + ": " + message};
   };
-  const Case cases[] = {
-      {"select a = 1\n", 1, "this line belongs inside a 'query NAME' block"},
-      {"query q\n\n  from {TABLE:\"No\".\"Such\"}\n", 3, "no TABLE (3001) named \"No\".\"Such\""},
-      {"query q\n  where Add(1,\n", 2, "bad expression"},
-      {"query q\n  from {NOTATYPE:\"x\"}\n", 2, ""},
-      {"query q\nquery q\n", 2, "a query named 'q' is already defined"},
-      {"# nothing\n", 0, "the file defines no query"},
-  };
-  for (const Case& c : cases) {
-    const std::string path = WriteQueryFile(c.text);
-    const ToolRun r = RunQueryTool({path});
-    EXPECT_EQ(r.exitCode, 3) << c.text;  // a file that does not read
-    EXPECT_EQ(r.out, "") << c.text;
-    const std::string place = c.line ? path + ":" + std::to_string(c.line) : path;
-    EXPECT_EQ(r.err.rfind("smutil query: " + place + ": " + c.message, 0), 0u) << c.text << " gave: " << r.err;
-  }
+  cmdtest::ExpectRefusals(
+      3, {
+             refused("select a = 1\n", 1, "this line belongs inside a 'query NAME' block"),
+             refused("query q\n\n  from {TABLE:\"No\".\"Such\"}\n", 3, "no TABLE (3001) named \"No\".\"Such\""),
+             refused("query q\n  where Add(1,\n", 2, "bad expression"),
+             refused("query q\n  from {NOTATYPE:\"x\"}\n", 2, ""),
+             refused("query q\nquery q\n", 2, "a query named 'q' is already defined"),
+             refused("# nothing\n", 0, "the file defines no query"),
+         });
 }
 
 }  // namespace

@@ -101,50 +101,41 @@ TEST_F(CmdRender, ObjectExpressionsInEachNamingModeAndFailures) {
   EXPECT_EQ(byId.out.rfind("\"" + ToNarrow(orderKey.ToString()) + "\"", 0), 0u) << byId.out;
 }
 
+// Expression text without ids reads no repository: a missing file is no
+// obstacle until an id needs it.
 TEST_F(CmdRender, ExpressionTextWithoutIdsReadsNoRepository) {
-  // A missing file is no obstacle.
-  ToolRun r = RunTool({"--repo", "/nonexistent/repo.rpd.xml", "render", "--expr", "Add(Multiply(S'Unit Price',2),1)"});
-  EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(r.out, "\"Unit Price\" * 2 + 1\n");
-  r = RunTool({"--repo", "/nonexistent/repo.rpd.xml", "render", "--expr", "Add(#2006:1,1)"});
-  EXPECT_EQ(r.exitCode, 3);
-  EXPECT_NE(r.err.find("/nonexistent/repo.rpd.xml"), std::string::npos) << r.err;
+  cmdtest::ExpectRuns({{{"--expr", "Add(Multiply(S'Unit Price',2),1)"}, 0, "\"Unit Price\" * 2 + 1\n"},
+                       {{"--expr", "Add(#2006:1,1)"}, 3, "", "/nonexistent/repo.rpd.xml"}},
+                      {"--repo", "/nonexistent/repo.rpd.xml", "render"});
 }
 
 // ---- the modes that need more than flags -------------------------------------------------
-
-namespace {
 
 // The sample's "Localized Sales" shows the logical product columns 2006:29
 // (Product Id, display name "Product number"), 2006:30 (Product Name, a
 // bundle string) and 2006:31 (Category, a label the host sets), in the
 // table Products (a bundle string), under the title SA_TITLE (a bundle
 // string); samples/bundles.tsv has the English and French texts.
-ToolRun RenderSample(std::vector<std::string> args) {
-  args.insert(args.begin(), "render");
-  return RunTool(args);
-}
-
-}  // namespace
-
 TEST(CmdRenderSample, CatalogWithDisplayNamesInTwoLanguages) {
   const std::string expr = "Concat(Concat(#2006:29,#2006:30),#2006:31)";
-  ToolRun r = RenderSample({"--catalog", "Localized Sales", "--expr", expr});
-  EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(r.out,
-            " CONCAT( CONCAT(\"Localized Sales\".\"Products\".\"Product Id\", \"Localized Sales\".\"Products\"."
-            "\"Product Name\"), \"Localized Sales\".\"Products\".\"Category\")\n");
-  r = RenderSample({"--catalog", "Localized Sales", "--display", "--lang", "en", "--expr", expr});
-  EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(r.out,
-            " CONCAT( CONCAT(\"Localized sales\".\"Products\".\"Product number\", \"Localized sales\".\"Products\"."
-            "\"Product name\"), \"Localized sales\".\"Products\".\"Category\")\n");
-  r = RenderSample({"--catalog", "Localized Sales", "--display", "--lang", "fr", "--expr", expr});
-  EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(r.out,
-            " CONCAT( CONCAT(\"Ventes localisées\".\"Produits\".\"Product number\", \"Ventes localisées\"."
-            "\"Produits\".\"Nom du produit\"), \"Ventes localisées\".\"Produits\".\"Category\")\n");
-  // A presentation column by its display name, outside any catalog.
-  r = RenderSample({"--display", "--lang", "fr", "--expr", "Concat(#4010:25,#4010:24)"});
-  EXPECT_EQ(r.out, " CONCAT(\"Nom du produit\", \"Product number\")\n");
+  cmdtest::ExpectRuns(
+      {
+          {{"--catalog", "Localized Sales", "--expr", expr},
+           0,
+           " CONCAT( CONCAT(\"Localized Sales\".\"Products\".\"Product Id\", \"Localized Sales\".\"Products\"."
+           "\"Product Name\"), \"Localized Sales\".\"Products\".\"Category\")\n"},
+          {{"--catalog", "Localized Sales", "--display", "--lang", "en", "--expr", expr},
+           0,
+           " CONCAT( CONCAT(\"Localized sales\".\"Products\".\"Product number\", \"Localized sales\".\"Products\"."
+           "\"Product name\"), \"Localized sales\".\"Products\".\"Category\")\n"},
+          {{"--catalog", "Localized Sales", "--display", "--lang", "fr", "--expr", expr},
+           0,
+           " CONCAT( CONCAT(\"Ventes localisées\".\"Produits\".\"Product number\", \"Ventes localisées\"."
+           "\"Produits\".\"Nom du produit\"), \"Ventes localisées\".\"Produits\".\"Category\")\n"},
+          // A presentation column by its display name, outside any catalog.
+          {{"--display", "--lang", "fr", "--expr", "Concat(#4010:25,#4010:24)"},
+           0,
+           " CONCAT(\"Nom du produit\", \"Product number\")\n"},
+      },
+      {"render"});
 }

@@ -55,7 +55,7 @@ TEST(CmdSqlCheck, EachNameFaultAtItsPlace) {
   EXPECT_NE(lines[3].find("\"Orders\".\"Status\""), std::string::npos) << lines[3];
 }
 
-TEST(CmdSqlCheck, ReadSecurityOfTheUserCleanQueriesAndUsage) {
+TEST(CmdSqlCheck, ReadSecurityOfTheUserAndUsage) {
   const std::string secured = kQueries + "secured_column.sql";
   cmdtest::ExpectRuns(
       {
@@ -65,9 +65,6 @@ TEST(CmdSqlCheck, ReadSecurityOfTheUserCleanQueriesAndUsage) {
            secured + ":2:27: error: The column \"Orders\".\"Discount\" exists but the user may not read it.\n"},
           // Without a user the gateway's own user reads every column.
           {{"check", secured}, 0},
-          {{"check", kQueries + "revenue_by_region.sql"}, 0},
-          {{"check", kQueries + "customers_union.sql"}, 0},
-          {{"check", kQueries + "product_mix.sql"}, 0},
           {{"check", "/nonexistent/q.sql"},
            3,
            "",

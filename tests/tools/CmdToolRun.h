@@ -5,7 +5,8 @@
 //
 //   ToolRun r = RunTool({"--repo", file, "dict"}, {"SMUTIL_CONFIG=" + cfg});
 //
-// ExpectRuns runs a table of command lines, each with what it must give.
+// ExpectRuns runs a table of command lines, each with what it must give;
+// ExpectRefusals a table of refused ones, each with its message.
 #pragma once
 
 #include <fcntl.h>
@@ -120,6 +121,12 @@ inline ToolRun RunToolWithInput(const std::vector<std::string>& args, const std:
   return RunProgram(SMUTIL_TOOL_PATH, args, envChanges, {.stdinPath = dir.Write("in", stdinText).c_str()});
 }
 
+inline std::string CommandLine(const std::vector<std::string>& args) {
+  std::string line;
+  for (const std::string& a : args) line += a + " ";
+  return line;
+}
+
 // One command line and what it must give: its exit code, the whole of
 // standard output, and a text standard error holds (for a run that exits 0
 // with none given, standard error must be empty; bad usage and unreadable
@@ -138,9 +145,7 @@ inline void ExpectRuns(const std::vector<RunCase>& cases, const std::vector<std:
   for (const RunCase& c : cases) {
     std::vector<std::string> args = prefix;
     args.insert(args.end(), c.args.begin(), c.args.end());
-    std::string line;
-    for (const std::string& a : args) line += a + " ";
-    SCOPED_TRACE(line);
+    SCOPED_TRACE(CommandLine(args));
     const ToolRun r = RunTool(args, envChanges);
     EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
     EXPECT_EQ(r.out, c.out);
@@ -152,6 +157,25 @@ inline void ExpectRuns(const std::vector<RunCase>& cases, const std::vector<std:
     if (c.exitCode >= 2) {
       EXPECT_NE(r.err, "");
     }
+  }
+}
+
+// A command line the tool refuses, and the start of what it says why.
+struct Refusal {
+  std::vector<std::string> args;
+  std::string message;
+};
+
+// Runs each refused command line: it must exit with exitCode, print nothing
+// on standard output, and standard error must start with its message (one
+// message, not one among others).
+inline void ExpectRefusals(int exitCode, const std::vector<Refusal>& cases) {
+  for (const Refusal& c : cases) {
+    SCOPED_TRACE(CommandLine(c.args));
+    const ToolRun r = RunTool(c.args);
+    EXPECT_EQ(r.exitCode, exitCode) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.rfind(c.message, 0), 0u) << r.err;
   }
 }
 

@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <regex>
 
 #include "CmdToolRun.h"
@@ -240,16 +239,6 @@ TEST_F(Translations, InvalidXliffChangesNothing) {
   EXPECT_EQ(ReadFile(store), before);
 }
 
-// The unit ids of an XLIFF document, each with its unit's name.
-std::map<std::string, std::string> UnitIds(const std::string& text) {
-  std::map<std::string, std::string> ids;
-  const std::regex unit("<unit id=\"([^\"]*)\" name=\"([^\"]*)\"");
-  for (auto it = std::sregex_iterator(text.begin(), text.end(), unit); it != std::sregex_iterator(); ++it) {
-    ids.emplace((*it)[1], (*it)[2]);
-  }
-  return ids;
-}
-
 TEST(TranslationUnitIds, MadeFromTheKeyAndDistinctForDistinctKeys) {
   const std::vector<std::pair<VXString, VXString>> cases = {
       {U"CN_Ledger", U"CN_Ledger"},     {U"x.y_z09", U"x.y_z09"}, {U"CN Ledger", U"CN-20-Ledger"}, {U"a-b", U"a-2D-b"},
@@ -334,7 +323,9 @@ TEST_F(Translations, ImportedTranslationsShow) {
   ASSERT_EQ(ReadFile(done).find("<note"), std::string::npos);
   const ToolRun imported = RunTool({"--repo", repo, "translations", "import", "--bundles", store, done});
   ASSERT_EQ(imported.exitCode, 0) << imported.err;
-  EXPECT_EQ(imported.out, "imported " + std::to_string(UnitIds(text).size()) + " strings for fr into " + store + "\n");
+  const std::regex unit("<unit id=");
+  const auto units = std::distance(std::sregex_iterator(text.begin(), text.end(), unit), std::sregex_iterator());
+  EXPECT_EQ(imported.out, "imported " + std::to_string(units) + " strings for fr into " + store + "\n");
 
   const std::vector<std::string> show = {
       "--repo", repo, "show", "--type", "PRESENTATION COLUMN", "\"Ledger\".\"Balances\".\"Account\""};

@@ -80,51 +80,42 @@ TEST(CmdUsage, HelpForOneCommand) {
 // Each bad command line exits 2 with one message naming what was wrong, and
 // prints nothing on standard output.
 TEST(CmdUsage, BadUsageNamesTheProblem) {
-  struct Case {
-    std::vector<std::string> args;
-    std::string message;
-  };
-  const Case cases[] = {
-      {{"--repo"}, "smutil: option --repo needs a file\n"},
-      {{"show", "--type"}, "smutil show: option --type needs a type\n"},
-      {{"find", "--type", "TABLE", "Orders", "--type"}, "smutil find: option --type needs a type\n"},
-      {{"query", "--query"}, "smutil query: option --query needs a name\n"},
-      {{"vars", "--bogus"}, "smutil vars: unknown option '--bogus'\n"},
-      {{"vars", "--bogus", "text"}, "smutil vars: unknown option '--bogus'\n"},
-      {{"--bogus", "version"}, "smutil version: unknown option '--bogus'\n"},
-      {{"parse", "a", "b"}, "smutil parse: unexpected argument 'b'\n"},
-      {{"convert", "a", "b", "c"}, "smutil convert: unexpected argument 'c'\n"},
-      {{"dict", "a", "b"}, "smutil dict: unexpected argument 'b'\n"},
-      {{"frobnicate"}, "smutil: unknown command 'frobnicate'\n"},
-      {{"show", "--type", "TABLE"}, "smutil show: QNAME is required\n"},
-      {{"show", "Orders"}, "smutil show: --type is required\n"},
-      // A wrong value names what was expected: the words or the range.
-      {{"message", "38x"}, "smutil message: ID: '38x' is not a message number from 1 to 18446744073709551615\n"},
-      {{"generate", "0", "/tmp/never-written.xml"},
-       "smutil generate: N: '0' is not a number of objects from 1 to 50000000\n"},
-      {{"generate", "5", "/tmp/never-written.xml", "--seed", "-1"},
-       "smutil generate: --seed: '-1' is not a seed from 0 to 18446744073709551615\n"},
-      {{"show", "--type", "TABLE", "--format", "yaml", "x"},
-       "smutil show: --format: 'yaml' is not one of text or json\n"},
-      {{"check", "--format", "XML"}, "smutil check: --format: 'XML' is not one of text, json or sarif\n"},
-      {{"check", "--max-severity", "fatal"}, "smutil check: --max-severity: 'fatal' is not one of warning or error\n"},
-      {{"sql", "check", "--format", "yaml", "q.sql"},
-       "smutil sql check: --format takes text, json or sarif, not 'yaml'\n"},
-      {{"resolve", "--layer", "middle", "x"},
-       "smutil resolve: --layer takes presentation, business or physical, not 'middle'\n"},
-      {{"subst", "--session", "REGION", "x"}, "smutil subst: --session: expected BLOCK.NAME=VALUE, not \"REGION\"\n"},
-      {{"render", "--rename-db", "A", "--expr", "1"}, "smutil render: --rename-db wants OLD=NEW, not 'A'\n"},
-      {{"names", "--type", "TABLE", "--parent", "X"}, "smutil names: --parent requires --parent-type\n"},
-      {{"render", "--type", "TABLE", "--expr", "1"}, "smutil render: --type excludes --expr\n"},
-  };
-  for (const Case& c : cases) {
-    std::string line;
-    for (const std::string& a : c.args) line += a + " ";
-    const ToolRun r = RunTool(c.args);
-    EXPECT_EQ(r.exitCode, 2) << line;
-    EXPECT_EQ(r.out, "") << line;
-    EXPECT_EQ(r.err.rfind(c.message, 0), 0u) << line << "\n" << r.err;
-  }
+  cmdtest::ExpectRefusals(
+      2, {
+             {{"--repo"}, "smutil: option --repo needs a file\n"},
+             {{"show", "--type"}, "smutil show: option --type needs a type\n"},
+             {{"find", "--type", "TABLE", "Orders", "--type"}, "smutil find: option --type needs a type\n"},
+             {{"query", "--query"}, "smutil query: option --query needs a name\n"},
+             {{"vars", "--bogus"}, "smutil vars: unknown option '--bogus'\n"},
+             {{"vars", "--bogus", "text"}, "smutil vars: unknown option '--bogus'\n"},
+             {{"--bogus", "version"}, "smutil version: unknown option '--bogus'\n"},
+             {{"parse", "a", "b"}, "smutil parse: unexpected argument 'b'\n"},
+             {{"convert", "a", "b", "c"}, "smutil convert: unexpected argument 'c'\n"},
+             {{"dict", "a", "b"}, "smutil dict: unexpected argument 'b'\n"},
+             {{"frobnicate"}, "smutil: unknown command 'frobnicate'\n"},
+             {{"show", "--type", "TABLE"}, "smutil show: QNAME is required\n"},
+             {{"show", "Orders"}, "smutil show: --type is required\n"},
+             // A wrong value names what was expected: the words or the range.
+             {{"message", "38x"}, "smutil message: ID: '38x' is not a message number from 1 to 18446744073709551615\n"},
+             {{"generate", "0", "/tmp/never-written.xml"},
+              "smutil generate: N: '0' is not a number of objects from 1 to 50000000\n"},
+             {{"generate", "5", "/tmp/never-written.xml", "--seed", "-1"},
+              "smutil generate: --seed: '-1' is not a seed from 0 to 18446744073709551615\n"},
+             {{"show", "--type", "TABLE", "--format", "yaml", "x"},
+              "smutil show: --format: 'yaml' is not one of text or json\n"},
+             {{"check", "--format", "XML"}, "smutil check: --format: 'XML' is not one of text, json or sarif\n"},
+             {{"check", "--max-severity", "fatal"},
+              "smutil check: --max-severity: 'fatal' is not one of warning or error\n"},
+             {{"sql", "check", "--format", "yaml", "q.sql"},
+              "smutil sql check: --format takes text, json or sarif, not 'yaml'\n"},
+             {{"resolve", "--layer", "middle", "x"},
+              "smutil resolve: --layer takes presentation, business or physical, not 'middle'\n"},
+             {{"subst", "--session", "REGION", "x"},
+              "smutil subst: --session: expected BLOCK.NAME=VALUE, not \"REGION\"\n"},
+             {{"render", "--rename-db", "A", "--expr", "1"}, "smutil render: --rename-db wants OLD=NEW, not 'A'\n"},
+             {{"names", "--type", "TABLE", "--parent", "X"}, "smutil names: --parent requires --parent-type\n"},
+             {{"render", "--type", "TABLE", "--expr", "1"}, "smutil render: --type excludes --expr\n"},
+         });
 }
 
 // A file that does not read is named with the line and column of its first
@@ -140,29 +131,17 @@ TEST(CmdUsage, FileRefusalsNameThePlace) {
                     "<xliff version=\"1.2\" xmlns=\"urn:oasis:names:tc:xliff:document:1.2\">\n"
                     "<file target-language=\"fr\"><body>\n<trans-unit><source>a</source></trans-unit>\n"
                     "</body></file></xliff>\n");
-  struct Case {
-    std::vector<std::string> args;
-    int exitCode;
-    std::string message;  // the start of standard error
-  };
-  const Case cases[] = {
-      {{"--repo", repo, "names", "--type", "TABLE"}, 3, "smutil: cannot load repository " + repo + " (line 2, column "},
-      {{"check", "--changed-since", repo},
-       3,
-       "smutil check: cannot load the earlier repository " + repo + " (line 2, column "},
-      {{"query", query}, 3, "smutil query: " + query + ":3: unknown keyword 'frobnicate'\n"},
-      {{"site", "--messages", findings, dir + "refused-site"}, 3, "smutil site: " + findings + ":2:13: not JSON\n"},
-      {{"translations", "import", "--bundles", dir + "refused.db", xliff},
-       3,
-       "smutil translations import: " + xliff + ":3:"},
-  };
-  for (const Case& c : cases) {
-    std::string line;
-    for (const std::string& a : c.args) line += a + " ";
-    const ToolRun r = RunTool(c.args);
-    EXPECT_EQ(r.exitCode, c.exitCode) << line << "\n" << r.err;
-    EXPECT_EQ(r.err.rfind(c.message, 0), 0u) << line << "\n" << r.err;
-  }
+  cmdtest::ExpectRefusals(
+      3, {
+             {{"--repo", repo, "names", "--type", "TABLE"},
+              "smutil: cannot load repository " + repo + " (line 2, column "},
+             {{"check", "--changed-since", repo},
+              "smutil check: cannot load the earlier repository " + repo + " (line 2, column "},
+             {{"query", query}, "smutil query: " + query + ":3: unknown keyword 'frobnicate'\n"},
+             {{"site", "--messages", findings, dir + "refused-site"}, "smutil site: " + findings + ":2:13: not JSON\n"},
+             {{"translations", "import", "--bundles", dir + "refused.db", xliff},
+              "smutil translations import: " + xliff + ":3:"},
+         });
 }
 
 TEST(CmdUsage, DoubleDashEndsOptions) {
