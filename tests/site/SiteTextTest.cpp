@@ -1,7 +1,6 @@
-// Escaping, links and the shard keys of the site's text helpers.
+// Escaping and links of the site's text helpers.
 #include <gtest/gtest.h>
 
-#include "SiteFiles.h"
 #include "SiteText.h"
 
 namespace smutil_site {
@@ -59,13 +58,6 @@ TEST(SiteText, JsStringsKeepOnlyPrintableAscii) {
   std::string out;
   AppendJsString(out, U"a\"b\\c</script>\u00e4\U0001F600\n");
   EXPECT_EQ(out, R"("a\u0022b\u005Cc\u003C/script\u003E\u00E4\uD83D\uDE00\u000A")");
-}
-
-TEST(SiteText, SearchKeysFoldCaseAndKeepOnlyLettersAndDigits) {
-  EXPECT_EQ(SearchKey(U"Order Id"), "order_id");
-  EXPECT_EQ(SearchKey(U"W_ORDERS_F"), "w_orders_f");
-  EXPECT_EQ(SearchKey(U"Märkte 2"), "m_rkte_2");
-  EXPECT_EQ(SearchKey(U""), "");
 }
 
 }  // namespace

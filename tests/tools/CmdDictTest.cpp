@@ -89,12 +89,6 @@ TEST_F(CmdDict, ANameOfSeveralTypesGivesEach) {
   EXPECT_NE(typed.out.find("path        SubjectArea/PRCAT_Sales.xml\n"), std::string::npos) << typed.out;
 }
 
-TEST_F(CmdDict, ObjectById) {
-  const ToolRun r = Run({"dict", "2035:1"});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_NE(r.out.find("path        BusinessModel/BM_Retail/LT_Revenue.xml\n"), std::string::npos) << r.out;
-}
-
 TEST_F(CmdDict, EveryObjectOneLineEach) {
   const ToolRun r = Run({"dict"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -117,7 +111,7 @@ TEST_F(CmdDict, EveryObjectOfAType) {
   EXPECT_EQ(tables.out.rfind("3001:1\tPhysicalTable\tPT\t", 0), 0u) << tables.out;
 }
 
-TEST_F(CmdDict, MessageSeverityAndArgumentFreeText) {
+TEST_F(CmdDict, BestPracticeAndArgumentFreeMessages) {
   const ToolRun best = Run({"message", "89001", "Retail"});
   EXPECT_EQ(best.out.rfind("BEST PRACTICE [89001] ", 0), 0u) << best.out;
   const ToolRun none = Run({"message", "38076"});

@@ -96,12 +96,16 @@ TEST_F(Translations, ExternalizeStatesOfAMixedSelection) {
 
 TEST_F(Translations, ExternalizeRefusals) {
   const std::string out = Path("x.rpd.xml");
-  EXPECT_EQ(RunTool({"--repo", kSample, "externalize", "--type", "TABLE", "--save", out}).exitCode, 1);
-  EXPECT_EQ(RunTool({"--repo", kSample, "externalize", "\"Ledger\"", "--save", out}).exitCode, 1);
-  const ToolRun missing = RunTool(
-      {"--repo", kSample, "externalize", "--type", "PRESENTATION TABLE", "\"Ledger\".\"Nowhere\"", "--save", out});
-  EXPECT_EQ(missing.exitCode, 1);
-  EXPECT_NE(missing.err.find("named \"Ledger\".\"Nowhere\""), std::string::npos) << missing.err;
+  cmdtest::ExpectRuns(
+      {
+          {{"--type", "TABLE", "--save", out}, 1},
+          {{"\"Ledger\"", "--save", out}, 1},
+          {{"--type", "PRESENTATION TABLE", "\"Ledger\".\"Nowhere\"", "--save", out},
+           1,
+           "",
+           "named \"Ledger\".\"Nowhere\""},
+      },
+      {"--repo", kSample, "externalize"});
   EXPECT_FALSE(std::filesystem::exists(out));
 }
 

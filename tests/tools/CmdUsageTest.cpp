@@ -135,6 +135,9 @@ TEST(CmdUsage, FileRefusalsNameThePlace) {
       3, {
              {{"--repo", repo, "names", "--type", "TABLE"},
               "smutil: cannot load repository " + repo + " (line 2, column "},
+             // --repo may follow the command.
+             {{"names", "--type", "DATABASE", "--repo", "/nonexistent/r.xml"},
+              "smutil: cannot load repository /nonexistent/r.xml"},
              {{"check", "--changed-since", repo},
               "smutil check: cannot load the earlier repository " + repo + " (line 2, column "},
              {{"query", query}, "smutil query: " + query + ":3: unknown keyword 'frobnicate'\n"},
@@ -146,18 +149,10 @@ TEST(CmdUsage, FileRefusalsNameThePlace) {
 
 TEST(CmdUsage, DoubleDashEndsOptions) {
   // After "--" a word starting with dashes is text, not an option.
-  const ToolRun r = RunTool({"vars", "--", "--x VALUEOF(VX_SESSION.USER)"});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(r.out, "4\t28\tVX_SESSION\tUSER\n");
-  const ToolRun q = RunTool({"quote", "--", "-a", "--b"});
-  ASSERT_EQ(q.exitCode, 0) << q.err;
-  EXPECT_EQ(q.out, "\"-a\".\"--b\"\n");
-}
-
-TEST(CmdUsage, RepoMayFollowTheCommand) {
-  const ToolRun after = RunTool({"names", "--type", "DATABASE", "--repo", "/nonexistent/r.xml"});
-  EXPECT_EQ(after.exitCode, 3);
-  EXPECT_NE(after.err.find("cannot load repository /nonexistent/r.xml"), std::string::npos) << after.err;
+  cmdtest::ExpectRuns({
+      {{"vars", "--", "--x VALUEOF(VX_SESSION.USER)"}, 0, "4\t28\tVX_SESSION\tUSER\n"},
+      {{"quote", "--", "-a", "--b"}, 0, "\"-a\".\"--b\"\n"},
+  });
 }
 
 // Progress lines are for a person at a terminal; captured standard error
