@@ -2,22 +2,10 @@
 
 #include <set>
 
-#include "Utility/ErrorMessage.h"
 #include "Utility/MessageCatalogue.h"
-#include "Utility/SUStrUtil.h"
-#include "Utility/ServerLog.h"
-#include "common/Caught.h"
 
 namespace {
 const std::string kSampleCatalogue = std::string(SMUTIL_SAMPLES_DIR) + "/messages.txt";
-
-// Installs a catalogue for one test and puts the default back afterwards.
-struct CatalogueOverride {
-  explicit CatalogueOverride(std::string_view text) {
-    SUStrUtil::SetMessageCatalogue(std::make_shared<const MessageCatalogue>(MessageCatalogue::Parse(text, "test")));
-  }
-  ~CatalogueOverride() { SUStrUtil::SetMessageCatalogue(nullptr); }
-};
 
 std::size_t ErrorLine(std::string_view text) {
   try {
@@ -79,38 +67,6 @@ TEST(MessageCatalogue, FormatFillsPlaceholdersAndKeepsMissingOnes) {
   EXPECT_EQ(MessageCatalogue::Format(U"50%% of %1", args), U"50% of A");
   EXPECT_EQ(MessageCatalogue::PlaceholderCount(U"%2 %1 %% %9"), 9);
   EXPECT_EQ(MessageCatalogue::PlaceholderCount(U"none %%1"), 0);
-}
-
-TEST(SUStrUtil, LoadMsgStringPrefixesTheNumber) {
-  CatalogueOverride cat("1 = No args.\n2 = One %1.\n5 = %1-%2-%3-%4-%5\n7 = Label %1 \"%2\"\n8 = 100%%\n");
-  EXPECT_EQ(SUStrUtil::LoadMsgString(1), U"[1] No args.");
-  EXPECT_EQ(SUStrUtil::LoadMsgString(2, U"x"), U"[2] One x.");
-  EXPECT_EQ(SUStrUtil::LoadMsgString(5, U"a", U"b", U"c", U"d", U"e"), U"[5] a-b-c-d-e");
-  EXPECT_EQ(SUStrUtil::LoadMsgStringOnly(2, U"y"), U"One y.");
-  EXPECT_EQ(SUStrUtil::LoadMsgStringOnly(7), U"Label %1 \"%2\"");  // template for the caller to fill
-  EXPECT_EQ(SUStrUtil::LoadMsgStringOnly(8), U"100%");
-  const VXString args[] = {U"p", U"q", U"r"};
-  EXPECT_EQ(SUStrUtil::LoadMsgString(5, std::span<const VXString>(args, 3)), U"[5] p-q-r-%4-%5");
-  EXPECT_TRUE(SUStrUtil::HasMessage(7));
-  EXPECT_FALSE(SUStrUtil::HasMessage(6));
-}
-
-TEST(SUStrUtil, UnknownIdsAreVisibleAndLogged) {
-  CatalogueOverride cat("1 = x\n");
-  ScopedLogCapture log;
-  const VXString text = SUStrUtil::LoadMsgString(424242, U"Orders");
-  EXPECT_EQ(text.rfind(U"[424242] ", 0), 0u);
-  EXPECT_NE(text.find(U"Orders"), VXString::npos);
-  EXPECT_TRUE(log.Contains(LogSeverity::kWarning, U"424242"));
-  EXPECT_EQ(SUStrUtil::GetTypeName(777), U"Object type 777");
-}
-
-TEST(SUStrUtil, XmlTagsIndentByDepth) {
-  EXPECT_EQ(SUStrUtil::XMLMakeStartTag(U"Name", 0), U"<Name>");
-  EXPECT_EQ(SUStrUtil::XMLMakeStartTag(U"Name", 2), U"    <Name>");
-  EXPECT_EQ(SUStrUtil::XMLMakeEndTag(U"Name", 0), U"</Name>");
-  EXPECT_EQ(SUStrUtil::XMLMakeEndTag(U"Object", 1), U"  </Object>");
-  EXPECT_EQ(SUStrUtil::XMLMakeStartTag(U"X", -3), U"<X>");
 }
 
 // The shipped catalogue must hold every message the library raises, with the
@@ -183,20 +139,4 @@ TEST(SampleCatalogue, HoldsTheLibraryMessagesWithTheirArguments) {
     }
   }
   for (TypeID t : {2006, 3001, 4010, 3033, 1501}) EXPECT_NE(cat.FindTypeName(t), nullptr) << t;
-}
-
-TEST(ErrorMessage, ThrownWithPlaceAndCatalogueText) {
-  CatalogueOverride cat("23005 = Repository variable %1 is not defined.\n");
-  const auto e = testutil::Caught<ErrorMessage>(
-      [&] { SUGThrow("server/Metadata/Src/SMUtil.cpp", 2299, ErrorMessage(23005, {U"MyVar"})); });
-  ASSERT_TRUE(e);
-  EXPECT_EQ(e->GetMessageNumber(), 23005u);
-  EXPECT_EQ(e->GetArguments(), VXStringVector{U"MyVar"});
-  EXPECT_EQ(e->GetFile(), "server/Metadata/Src/SMUtil.cpp");
-  EXPECT_EQ(e->GetLine(), 2299);
-  EXPECT_STREQ(e->what(), "[23005] Repository variable MyVar is not defined.");
-  EXPECT_EQ(e->GetText(), U"[23005] Repository variable MyVar is not defined.");
-  ErrorMessage two(23006);
-  two.AddArgument(U"Q").AddArgument(U"V");
-  EXPECT_EQ(two.GetArguments().size(), 2u);
 }
