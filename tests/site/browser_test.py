@@ -90,7 +90,6 @@ function next(i) {
   }
   var page = pages[i];
   frame.onload = function () {
-    // Give pictures and scripts of the page a moment.
     settled(function () {
       if (page.query) {
         var q = frame.contentDocument.getElementById('q');
@@ -144,17 +143,20 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
         pass
 
 
-def harness_results(chromium, flags, url, posted, seconds=180):
+def harness_results(chromium, flags, url, posted, log_path, seconds=180):
     """Runs the harness in Chromium until it posts its results."""
-    browser = subprocess.Popen([chromium] + flags + [url], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    try:
+    # Chromium's output goes to a file: a pipe nobody reads would stall it
+    # once full.
+    with open(log_path, "wb") as log:
+        browser = subprocess.Popen([chromium] + flags + [url], stdout=log, stderr=subprocess.STDOUT)
         try:
-            body = posted.get(timeout=seconds)
-        except queue.Empty:
-            sys.exit("the harness posted nothing in %d seconds" % seconds)
-    finally:
-        browser.kill()
-        browser.wait()
+            try:
+                body = posted.get(timeout=seconds)
+            except queue.Empty:
+                sys.exit("the harness posted nothing in %d seconds (Chromium's output: %s)" % (seconds, log_path))
+        finally:
+            browser.kill()
+            browser.wait()
     results = json.loads(body)
     if isinstance(results, dict):
         sys.exit("the harness failed: " + results["harnessError"])
@@ -232,7 +234,7 @@ def main():
             f.write(HARNESS % {"pages": json.dumps(pages)})
         profile = os.path.join(out, "profile")
         flags = [f.format(profile=profile) for f in CHROMIUM_FLAGS]
-        results = harness_results(chromium, flags, base + "harness.html", posted)
+        results = harness_results(chromium, flags, base + "harness.html", posted, os.path.join(out, "chromium.log"))
 
         checked_links = {}
         for (site, path, wants_picture, query), r in zip(chosen, results):
